@@ -1,0 +1,25 @@
+// TrafficLight: a manual-reset gate, red (not signalled) when made. Green lets every
+// waiter through until it is set red again.
+#pragma once
+
+#include "QKFramework/Threads/Event.h"
+
+namespace QK
+{
+
+class TrafficLight : private Event
+{
+public:
+    TrafficLight() : Event(false) {}
+
+    void SetGreen() { Event::Set(); }
+    void SetRed() { Event::Reset(); }
+    // True unless a zero wait times out: a light that cannot be waited on reads as green.
+    bool IsGreen() { return Event::Wait(0) != kWaitTimeout; }
+
+    using Event::Close;
+    using Event::GetHandle;
+    using Event::Wait;
+};
+
+} // namespace QK
