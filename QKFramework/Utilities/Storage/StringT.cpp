@@ -243,7 +243,7 @@ template <class C, class OtherC> C* StringT<C, OtherC>::Lock(std::uint32_t count
         RCPtr<LIBuffer> copy;
         m_buffer->CreateSizedCopy(copy, BytesFor<C>(chars), 0);
         if (!copy)
-            Throw<std::runtime_error>(QK_SITE(StringNames<C>::lock, kStringSource));
+            Throw<std::runtime_error>(ThrowSite{StringNames<C>::lock, kStringSource, 764});
         m_buffer = std::move(copy);
     }
     else
