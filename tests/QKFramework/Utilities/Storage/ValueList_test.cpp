@@ -174,9 +174,9 @@ TEST(ValueListTest, SeventyNineParameterValuesSurviveTheirBytes)
     std::vector<Variant> parameters(79);
     for (std::uint32_t i = 0; i < parameters.size(); ++i)
     {
-        Bytes data(1 + i % 5);
-        for (std::size_t j = 0; j < data.size(); ++j)
-            data[j] = static_cast<std::uint8_t>(i * 7 + j);
+        Bytes data;
+        for (std::uint32_t j = 0; j <= i % 5; ++j)
+            data.push_back(static_cast<std::uint8_t>(i * 7 + j));
         parameters[i].SetBytes(data.data(), static_cast<std::uint32_t>(data.size()));
     }
     ParamValues values;
