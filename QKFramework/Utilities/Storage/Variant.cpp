@@ -272,11 +272,6 @@ std::uint64_t Variant::Bits() const noexcept
     return LoadLittleEndian(m_value, 8);
 }
 
-void Variant::SetBits(std::uint64_t bits) noexcept
-{
-    StoreLittleEndian(m_value, bits, 8);
-}
-
 const std::uint8_t* Variant::Block() const noexcept
 {
     const void* block;

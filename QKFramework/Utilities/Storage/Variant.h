@@ -180,7 +180,6 @@ protected:
 
 private:
     std::uint64_t Bits() const noexcept;
-    void SetBits(std::uint64_t bits) noexcept;
     const std::uint8_t* Block() const noexcept;
     void SetBlock(const void* block) noexcept;
     // The integer kinds as a 64-bit number: the signed kinds sign-extended, the rest as stored.
