@@ -83,7 +83,7 @@ ConstRCPtr<LRegistryKey> LRegistryKey::Create(std::int32_t root, const WString& 
 
 QKRESULT LRegistryKey::Open() const
 {
-    std::lock_guard<std::recursive_mutex> lock(m_lock);
+    MutexLock lock(m_lock);
     if (m_key)
         return QK_FALSE;
     m_key = GetRegistryStore().OpenKey(RootOf(m_root), m_path, m_view64 != 0);
@@ -92,13 +92,13 @@ QKRESULT LRegistryKey::Open() const
 
 bool LRegistryKey::IsOpen() const
 {
-    std::lock_guard<std::recursive_mutex> lock(m_lock);
+    MutexLock lock(m_lock);
     return m_key != nullptr;
 }
 
 QKRESULT LRegistryKey::GetValue(const WString& name, VariantEx& value) const
 {
-    std::lock_guard<std::recursive_mutex> lock(m_lock);
+    MutexLock lock(m_lock);
     OperationScope scope(*this);
     if (!scope.Handle())
         return QK_E_FAIL;
@@ -123,7 +123,7 @@ QKRESULT LRegistryKey::GetValue(const WString& name, VariantEx& value) const
 
 QKRESULT LRegistryKey::GetSubKeyNames(StringArray& names) const
 {
-    std::lock_guard<std::recursive_mutex> lock(m_lock);
+    MutexLock lock(m_lock);
     OperationScope scope(*this);
     if (!scope.Handle())
         return QK_E_FAIL;
@@ -143,7 +143,7 @@ QKRESULT LRegistryKey::GetSubKeyNames(StringArray& names) const
 
 ConstRCPtr<LRegistryKey> LRegistryKey::GetSubKey(const WString& name) const
 {
-    std::lock_guard<std::recursive_mutex> lock(m_lock);
+    MutexLock lock(m_lock);
     StringArray names;
     if (Failed(GetSubKeyNames(names)) || names.Find(name, false) < 0)
         return nullptr;

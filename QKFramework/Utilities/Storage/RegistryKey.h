@@ -10,13 +10,13 @@
 
 #include "QKFramework/ObjectBase/RCPtr.h"
 #include "QKFramework/ObjectBase/RefCountedObject.h"
+#include "QKFramework/Threads/Mutex.h"
 #include "QKFramework/Utilities/Storage/RegistryStore.h"
 #include "QKFramework/Utilities/Storage/StringArray.h"
 #include "QKFramework/Utilities/Storage/VariantEx.h"
 
 #include <cstdint>
 #include <memory>
-#include <mutex>
 
 namespace QK
 {
@@ -65,7 +65,7 @@ private:
     std::int32_t m_root;
     WString m_path;
     std::uint32_t m_view64;
-    mutable std::recursive_mutex m_lock;
+    mutable Mutex m_lock;
 };
 
 } // namespace QK
