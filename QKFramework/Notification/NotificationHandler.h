@@ -17,9 +17,9 @@
 #include "QKFramework/ObjectBase/Exception.h"
 #include "QKFramework/ObjectBase/RCPtr.h"
 #include "QKFramework/ObjectBase/TypeName.h"
+#include "QKFramework/Utilities/Debug/DebugLog.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <exception>
 #include <functional>
 #include <map>
@@ -204,7 +204,7 @@ public:
             const std::string text =
                 FormatExceptionText(ExceptionKind<FailedResultException>::prefix, FormatResultCode(result),
                                     site.function, site.source, site.line);
-            std::fprintf(stderr, "%s\n", text.c_str());
+            DebugLog::Get().GetNarrowOutput() << text << std::endl;
             return;
         }
         CheckResult(result, site);

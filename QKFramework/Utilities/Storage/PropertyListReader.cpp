@@ -8,6 +8,7 @@
 
 #include "QKFramework/Platform/Core/FileDescriptor.h"
 #include "QKFramework/Platform/Core/UniqueHandle.h"
+#include "QKFramework/Utilities/Debug/DebugLog.h"
 #include "QKFramework/Utilities/Storage/CharUtil.h"
 #include "QKFramework/Utilities/Storage/Paths.h"
 
@@ -217,7 +218,8 @@ void ReportError(XML_Parser parser, const char* name, XNode* errorNode)
             "XML Load Error \"" + std::string(message) + "\" line " + std::to_string(line);
         XNode::SetString(errorNode, text.c_str());
     }
-    std::fprintf(stderr, "%s:%lu: %s\n", name ? name : "XML Load Error", line, message);
+    DebugLog::Get().GetNarrowOutput() << (name ? name : "XML Load Error") << ':' << line << ": " << message
+                                      << std::endl;
 }
 
 } // namespace

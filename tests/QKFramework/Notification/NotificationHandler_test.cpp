@@ -1,4 +1,5 @@
 #include "QKFramework/Notification/NotificationHandler.h"
+#include "QKFramework/Utilities/Debug/DebugLog.h"
 
 #include "tests/QKFramework/Notification/NotificationTestSupport.h"
 
@@ -218,7 +219,12 @@ TEST_F(HandlerTable, DisablerThatCannotRestoreThrowsFromItsDestructor)
 TEST_F(HandlerTable, DisablerLeftByAnExceptionLogsItsOwnFailure)
 {
     panel->table->AddHandler(&Panel::OnValue, source, u"NID_VALUE");
-    testing::internal::CaptureStderr();
+    struct RecordingSink : IDebugOutputSink
+    {
+        void Write(std::string_view text) override { logged.append(text); }
+        std::string logged;
+    } sink;
+    IDebugOutputSink* previous = DebugLog::Get().SetDebuggerOutput(&sink);
     try
     {
         CAutoNotificationDisabler<Panel> disabler(*panel->table, source, u"NID_VALUE");
@@ -229,8 +235,8 @@ TEST_F(HandlerTable, DisablerLeftByAnExceptionLogsItsOwnFailure)
     {
         EXPECT_STREQ(e.what(), "first");
     }
-    const std::string logged = testing::internal::GetCapturedStderr();
-    EXPECT_NE(logged.find(Expected("~CAutoNotificationDisabler")), std::string::npos) << logged;
+    DebugLog::Get().SetDebuggerOutput(previous);
+    EXPECT_NE(sink.logged.find(Expected("~CAutoNotificationDisabler")), std::string::npos) << sink.logged;
 }
 
 } // namespace HandlerTest
