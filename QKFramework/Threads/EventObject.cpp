@@ -19,19 +19,18 @@ Clock::time_point DeadlineAfter(std::uint32_t timeoutMs)
 
 void EventObject::Set()
 {
-    std::vector<Watcher*> watchers;
-    {
-        std::lock_guard lock(m_mutex);
-        m_signalled = true;
-        watchers = m_watchers;
-    }
+    // Everything happens under the event's lock: a WaitAny that has seen the signal removes
+    // its watcher under this lock before the watcher goes away, and a waiter that returns
+    // may destroy the event at once, so nothing may touch either after the lock is released.
+    std::lock_guard lock(m_mutex);
+    m_signalled = true;
     if (m_autoReset)
         m_changed.notify_one();
     else
         m_changed.notify_all();
-    for (Watcher* watcher : watchers)
+    for (Watcher* watcher : m_watchers)
     {
-        std::lock_guard lock(watcher->mutex);
+        std::lock_guard watcherLock(watcher->mutex);
         watcher->woken = true;
         watcher->changed.notify_one();
     }

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <type_traits>
 #include <string>
 #include <vector>
@@ -32,25 +33,28 @@ bool IsBlank(unsigned c)
     return c == ' ' || (c >= '\t' && c <= '\r');
 }
 
-template <class C> std::int32_t ParseIntOf(const C* text)
+// Leading blanks, a sign and decimal digits; a value outside R's range saturates.
+template <class R, class C> R ParseIntegerOf(const C* text)
 {
+    using U = std::make_unsigned_t<R>;
     while (IsBlank(static_cast<std::make_unsigned_t<C>>(*text)))
         ++text;
     bool negative = false;
     if (*text == '+' || *text == '-')
         negative = *text++ == '-';
-    std::int64_t value = 0;
-    const std::int64_t limit = negative ? -std::int64_t(INT32_MIN) : INT32_MAX;
+    const U limit = negative ? U(std::numeric_limits<R>::max()) + 1 : U(std::numeric_limits<R>::max());
+    U value = 0;
     for (; *text >= '0' && *text <= '9'; ++text)
     {
-        value = value * 10 + (*text - '0');
-        if (value > limit)
+        const unsigned digit = static_cast<unsigned>(*text - '0');
+        if (value > (limit - digit) / 10)
         {
             value = limit;
             break;
         }
+        value = value * 10 + digit;
     }
-    return static_cast<std::int32_t>(negative ? -value : value);
+    return static_cast<R>(negative ? U(0) - value : value);
 }
 
 template <class C> int CompareNoCaseOf(const C* a, const C* b)
@@ -147,12 +151,17 @@ int CompareNoCase(const char* a, const char* b)
 
 std::int32_t ParseInt(const char16_t* text)
 {
-    return ParseIntOf(text);
+    return ParseIntegerOf<std::int32_t>(text);
 }
 
 std::int32_t ParseInt(const char* text)
 {
-    return ParseIntOf(text);
+    return ParseIntegerOf<std::int32_t>(text);
+}
+
+std::int64_t ParseInt64(const char* text)
+{
+    return ParseIntegerOf<std::int64_t>(text);
 }
 
 double ParseDouble(const char* text)

@@ -73,6 +73,8 @@ int CompareNoCase(const char* a, const char* b);
 // outside the 32-bit range gives INT32_MAX or INT32_MIN.
 std::int32_t ParseInt(const char16_t* text);
 std::int32_t ParseInt(const char* text);
+// As ParseInt over the 64-bit range (INT64_MAX or INT64_MIN outside it).
+std::int64_t ParseInt64(const char* text);
 
 // A leading decimal or hexadecimal floating-point number, as strtod reads it; 0 when
 // there is none.

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <atomic>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -91,6 +92,38 @@ TEST(WaitAny, WakesWhenAnEventIsSetLater)
     std::thread setter([&] { b.Set(); });
     EXPECT_EQ(EventObject::WaitAny(events, kInfinite), 1u);
     setter.join();
+}
+
+TEST(WaitAny, ASetRacingAWaitThatReturnsTouchesNothingOfTheWaitAfterward)
+{
+    // The setter of the second event may still be at the waiter's watcher when the waiter
+    // has already returned on the first; the sanitizers catch any touch after return.
+    Event a(true), b(true);
+    std::array<EventObject*, 2> events{a.GetHandle(), b.GetHandle()};
+    std::atomic<bool> stop{false};
+    std::thread setter([&] {
+        while (!stop.load())
+        {
+            a.Set();
+            b.Set();
+        }
+    });
+    for (int i = 0; i < 20000; ++i)
+        ASSERT_NE(EventObject::WaitAny(events, kInfinite), kWaitTimeout);
+    stop = true;
+    setter.join();
+}
+
+TEST(Event, AWaiterMayDestroyTheEventAsSoonAsItsWaitReturns)
+{
+    for (int i = 0; i < 500; ++i)
+    {
+        auto event = std::make_unique<Event>(true);
+        std::thread setter([raw = event.get()] { raw->Set(); });
+        ASSERT_EQ(event->Wait(kInfinite), kWaitSignalled);
+        event.reset();
+        setter.join();
+    }
 }
 
 TEST(LockWord, ContendingThreadsEachGetTheLockAndItEndsFree)

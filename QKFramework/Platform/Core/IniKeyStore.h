@@ -1,0 +1,69 @@
+// The key store over text files: the registry of this platform. The program only reads it;
+// people and installers write the files.
+//
+// File format (UTF-8, one entry per line):
+//
+//     ; a comment (also "#"); blank lines are ignored
+//     [HKEY_LOCAL_MACHINE\Software\Quenmar\Audio\Drivers]
+//     "SoftwarePath"=string:/opt/quenmar/audio
+//     "Template"=expand:%HOME%/presets
+//     "Channel"=dword:0000002a
+//     "Serial"=qword:00000000000000ff
+//     "Record"=hex:0c,00,00,00,01,00,00,00,00,00,00,00
+//     "Raw"=hex(1):41,00,42,00
+//     @=string:the key's default value
+//
+//  - A section names a key: a root (HKEY_CLASSES_ROOT, HKEY_CURRENT_USER,
+//    HKEY_LOCAL_MACHINE, HKEY_USERS, or HKCR, HKCU, HKLM, HKU) and the key's path below it,
+//    joined by backslashes. Roots, key names and value names match ignoring case. A key
+//    exists with all its parents; a section may appear more than once.
+//  - A value line gives a quoted name (no quote inside) or @, "=", a type and ":", then
+//    the data. string: and expand: take the rest of the line as it stands (an expandable
+//    text is not expanded); dword: and qword: take 1 to 8 or 1 to 16 hexadecimal digits;
+//    hex: takes bytes as two hexadecimal digits each, separated by commas (none at all is
+//    an empty value); hex(N): is the same with the value type N given in hexadecimal, as
+//    registry exports write it. A later line for the same value replaces an earlier one.
+//  - A line that does not parse is skipped, and so are the values of a section that does
+//    not parse or whose root the file does not serve. A file larger than 16 MiB is not read.
+//
+// A store reads its files every time a key is opened, so an edit shows at the next open.
+#pragma once
+
+#include "QKFramework/Utilities/Storage/RegistryStore.h"
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace QK
+{
+
+class IniKeyStore final : public IRegistryStore
+{
+public:
+    // The files that serve a root, least important first: a later file's values win.
+    using FileList = std::function<std::vector<std::string>(RegistryRoot)>;
+
+    explicit IniKeyStore(FileList files);
+
+    std::unique_ptr<IRegistryKeyHandle> OpenKey(RegistryRoot root, const WString& path, bool view64) const override;
+
+    // Opens a key as one text (a file's contents) defines it; for tests of the format.
+    static std::unique_ptr<IRegistryKeyHandle> OpenKeyInText(std::string_view text, RegistryRoot root,
+                                                             const WString& path);
+
+private:
+    FileList m_files;
+};
+
+// The key-store files of this desktop for a root, least important first:
+//  - VEDIDU_REGISTRY_DIR set: <that folder>/registry.ini alone, for every root (tests).
+//  - HKEY_CURRENT_USER: $XDG_CONFIG_HOME/Dozavod Professional/registry.ini (by default
+//    ~/.config/...).
+//  - The other roots: <dir>/Dozavod Professional/registry.ini for every folder of
+//    $XDG_CONFIG_DIRS (by default /etc/xdg), the first folder being the most important.
+// Relative folders are ignored, as the XDG base-directory rules ask.
+std::vector<std::string> XdgKeyStoreFiles(RegistryRoot root);
+
+} // namespace QK

@@ -1,0 +1,35 @@
+#include "QKFramework/Threads/ThreadReport.h"
+
+#include <iostream>
+#include <sstream>
+
+namespace QK
+{
+namespace
+{
+
+// Lines go to the standard error stream, one write each, so that reports of two threads
+// never interleave within a line.
+void WriteLine(const std::string& line)
+{
+    std::cerr.write(line.data(), static_cast<std::streamsize>(line.size()));
+    std::cerr.flush();
+}
+
+} // namespace
+
+void ReportThreadDetached(std::uint32_t timeoutMs)
+{
+    std::ostringstream line;
+    line << "QK::Thread: thread did not finish within " << timeoutMs << " ms, detached\n";
+    WriteLine(line.str());
+}
+
+void ReportWorkerException(const char* threader, const char* what)
+{
+    std::ostringstream line;
+    line << threader << ": worker run ended in an exception: " << (what ? what : "(unknown)") << '\n';
+    WriteLine(line.str());
+}
+
+} // namespace QK

@@ -1,0 +1,60 @@
+// Rectangles and coordinate pairs, and the one way the framework turns double coordinates
+// into whole pixels: rounding half away from zero, saturating at the 32-bit range, and
+// snapping rectangle edges with a tolerant floor.
+//
+// "Long" coordinates are 32-bit signed whole pixels, whatever the width of long on the
+// platform: RectL is RectT<std::int32_t>.
+#pragma once
+
+#include <cstdint>
+#include <type_traits>
+#include <utility>
+
+namespace QK
+{
+
+// A point or a size: first and second are x and y, or width and height.
+using LongPair = std::pair<std::int32_t, std::int32_t>;
+using DoublePair = std::pair<double, double>;
+
+// Each component rounded half away from zero; not a number or below the 32-bit range gives
+// -2147483648, above it 2147483647.
+LongPair ToLongPair(const DoublePair& pair);
+// Each component as a double, held to plus and minus 2^52 (no 32-bit value changes).
+DoublePair ToDoublePair(const LongPair& pair);
+
+// The tolerance of SnapToPixels and of the emptiness of double rectangles: the double epsilon.
+inline constexpr double kGeometryTolerance = 2.220446049250313e-16;
+
+// The floor that SnapToPixels uses: a value a hair below a whole number counts as that whole
+// number, and a negative whole number stays where it is.
+double TolerantFloor(double value);
+
+template <class T> struct RectT
+{
+    T x{};
+    T y{};
+    T width{};
+    T height{};
+
+    // Double rectangles: makes width and height non-negative, then moves every edge to its
+    // tolerant floor, so the rectangle covers whole pixels.
+    void SnapToPixels() requires std::is_same_v<T, double>;
+
+    // Writes the overlap of a and b to result (also when they do not meet, with a width or
+    // height of 0 or less) and answers whether it is not empty: long rectangles need a width
+    // and height of at least 1, double ones more than kGeometryTolerance.
+    static bool Intersect(RectT& result, const RectT& a,
+                          const RectT& b) requires(std::is_same_v<T, std::int32_t> ||
+                                                   std::is_same_v<T, double>);
+};
+
+using RectL = RectT<std::int32_t>;
+using RectF = RectT<float>;
+using RectD = RectT<double>;
+
+template <> void RectT<double>::SnapToPixels();
+template <> bool RectT<std::int32_t>::Intersect(RectT& result, const RectT& a, const RectT& b);
+template <> bool RectT<double>::Intersect(RectT& result, const RectT& a, const RectT& b);
+
+} // namespace QK

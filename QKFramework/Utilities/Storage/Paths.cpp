@@ -1,0 +1,199 @@
+#include "QKFramework/Utilities/Storage/Paths.h"
+
+#include "QKFramework/Platform/Core/FileSystem.h"
+#include "QKFramework/Platform/Core/SpecialFolders.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace QK
+{
+
+namespace
+{
+
+bool IsSeparator(char16_t c)
+{
+    return c == u'/' || c == u'\\';
+}
+
+std::int32_t LastSeparator(const WString& path)
+{
+    return std::max(path.ReverseFind(u'/'), path.ReverseFind(u'\\'));
+}
+
+bool IsAsciiLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+std::string WithoutTrailingSeparators(std::string path)
+{
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    return path;
+}
+
+WString FromSystemPath(const std::string& path)
+{
+    WString wide;
+    wide.Convert(path.c_str());
+    return wide;
+}
+
+} // namespace
+
+std::string ToSystemPath(const char* path)
+{
+    std::string result(path ? path : "");
+    for (char& c : result)
+    {
+        if (c == '\\')
+            c = '/';
+    }
+    if (result.size() >= 2 && IsAsciiLetter(result[0]) && result[1] == ':' &&
+        (result.size() == 2 || result[2] == '/'))
+    {
+        result.erase(0, 2);
+        if (result.empty())
+            result = "/";
+    }
+    return result;
+}
+
+std::string ToSystemPath(const WString& path)
+{
+    const NString narrow(path.GetString());
+    return ToSystemPath(narrow.GetString());
+}
+
+bool FileExists(const WString& path)
+{
+    return GetPathKind(ToSystemPath(path).c_str()) == PathKind::File;
+}
+
+bool FolderExists(const WString& path)
+{
+    return GetPathKind(WithoutTrailingSeparators(ToSystemPath(path)).c_str()) == PathKind::Folder;
+}
+
+bool CreateFolderChain(const WString& path, bool lastPartIsFile)
+{
+    const std::string system = ToSystemPath(path);
+    std::size_t lastSeparator = std::string::npos;
+    for (std::size_t i = 1; i < system.size(); ++i)
+    {
+        if (system[i] != '/')
+            continue;
+        lastSeparator = i;
+        // Folders that are already there refuse to be made again; that is fine.
+        MakeFolder(system.substr(0, i).c_str());
+    }
+    if (!lastPartIsFile)
+    {
+        MakeFolder(system.c_str());
+        return GetPathKind(WithoutTrailingSeparators(system).c_str()) == PathKind::Folder;
+    }
+    if (lastSeparator == std::string::npos)
+        return true;
+    return GetPathKind(system.substr(0, lastSeparator).c_str()) == PathKind::Folder;
+}
+
+QKRESULT CreateFolderIfMissing(const WString& path)
+{
+    switch (GetPathKind(ToSystemPath(path).c_str()))
+    {
+    case PathKind::Folder:
+        return QK_FALSE;
+    case PathKind::File:
+        return QK_E_FAIL;
+    case PathKind::Missing:
+        break;
+    }
+    return CreateFolderChain(path, false) ? QK_OK : QK_E_FAIL;
+}
+
+WString GetLongPath(const WString& path)
+{
+    std::string resolved;
+    if (path.IsEmpty() || !ResolveRealPath(ToSystemPath(path).c_str(), resolved))
+        return path;
+    return FromSystemPath(resolved);
+}
+
+QKRESULT ListFilesInFolder(const WString& folder, const WString& pattern, IArray<WString>& list)
+{
+    list.RemoveAll();
+    if (!FolderExists(folder))
+        return QK_E_NOTIMPL;
+
+    // Windows matches "*.*" against every name, dotted or not, and callers rely on it.
+    NString systemPattern(pattern.GetString());
+    if (systemPattern.IsEqual("*.*"))
+        systemPattern = NString("*");
+
+    std::vector<std::string> names;
+    const int listed = ListFolderFiles(ToSystemPath(folder).c_str(), systemPattern.GetString(), names);
+
+    WString prefix = folder;
+    if (prefix.IsEmpty() || !IsSeparator(prefix.GetString()[prefix.GetLength() - 1]))
+        prefix.Append(WString(u"/"));
+    for (const std::string& name : names)
+    {
+        WString wide;
+        // A name that is not UTF-8 has no framework form and could not be opened through one.
+        if (Failed(wide.Convert(name.c_str())))
+            continue;
+        if (Failed(list.Add(prefix + wide)))
+            return QK_E_OUTOFMEMORY;
+    }
+    if (listed != 0)
+        return QK_E_FAIL;
+    return static_cast<QKRESULT>(list.GetCount());
+}
+
+WString GetFolderFromPath(const WString& path)
+{
+    const std::int32_t separator = LastSeparator(path);
+    return separator < 0 ? path : path.Left(separator);
+}
+
+WString GetFileNameFromPath(const WString& path)
+{
+    const std::int32_t separator = LastSeparator(path);
+    if (separator < 0 || static_cast<std::uint32_t>(separator) + 1 == path.GetLength())
+        return path;
+    return path.MidFrom(separator + 1);
+}
+
+WString SanitizeFileName(const WString& name)
+{
+    WString sanitized = name;
+    sanitized.ReplaceCharacters(u"\\/:*?\"<>|&;,^()", u'_');
+    return sanitized;
+}
+
+WString GetSpecialFolder(SpecialFolder folder)
+{
+    std::string path;
+    switch (folder)
+    {
+    case SpecialFolder::Executable:
+        return FromSystemPath(GetExecutableFolder());
+    case SpecialFolder::CommonAppData:
+        path = GetUserDataFolder();
+        break;
+    case SpecialFolder::LocalAppData:
+        path = GetUserConfigFolder();
+        break;
+    case SpecialFolder::Documents:
+        path = GetDocumentsFolder();
+        break;
+    }
+    if (path.empty())
+        return WString();
+    const WString wide = FromSystemPath(path);
+    return Failed(CreateFolderIfMissing(wide)) ? WString() : wide;
+}
+
+} // namespace QK

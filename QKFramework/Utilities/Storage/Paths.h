@@ -1,0 +1,67 @@
+// Path functions: existence of files and folders, folder creation, the long form of a path,
+// folder listings, splitting paths, safe file names and the desktop's special folders.
+//
+// Paths are framework strings. "/" separates their parts; "\" is accepted on input as well,
+// and a leading drive ("C:") stands for the root "/". ToSystemPath gives the form that goes
+// to the system. None of these functions throws.
+#pragma once
+
+#include "QKFramework/ObjectBase/Result.h"
+#include "QKFramework/Utilities/Storage/IIterable.h"
+#include "QKFramework/Utilities/Storage/StringT.h"
+
+#include <string>
+
+namespace QK
+{
+
+// UTF-8 with "\" turned into "/" and a leading drive letter and colon dropped ("/" when
+// nothing is left).
+std::string ToSystemPath(const WString& path);
+std::string ToSystemPath(const char* path);
+
+// True when something that is not a folder is there.
+bool FileExists(const WString& path);
+// True when a folder is there; trailing separators are ignored.
+bool FolderExists(const WString& path);
+
+// Creates every folder along path (existing ones pass). With lastPartIsFile the last part
+// is left alone and the answer says whether the folder that would hold it exists; otherwise
+// the last part is created too and the answer says whether that folder exists.
+bool CreateFolderChain(const WString& path, bool lastPartIsFile);
+
+// 0 when the folder was created, 1 when it was there already, 0x80004005 when a file is in
+// the way or the folder could not be made.
+QKRESULT CreateFolderIfMissing(const WString& path);
+
+// The absolute path with links and "." and ".." resolved; path unchanged when that fails
+// (nothing there, no access).
+WString GetLongPath(const WString& path);
+
+// Empties list, then adds folder + "/" + name for every entry of folder that is not a
+// folder and matches pattern ("*", "?", "[...]"; letters match without regard to case;
+// "*.*" matches every name), sorted by name. The number of entries added; 0x80004001 when
+// the folder does not exist, 0x80004005 when it could not be read to its end.
+QKRESULT ListFilesInFolder(const WString& folder, const WString& pattern, IArray<WString>& list);
+
+// The text before the last separator ("/" or "\"); the whole text when it holds none.
+WString GetFolderFromPath(const WString& path);
+// The text after the last separator; the whole text when it holds none or ends with one.
+WString GetFileNameFromPath(const WString& path);
+
+// A copy of name with each of \ / : * ? " < > | & ; , ^ ( ) replaced by "_".
+WString SanitizeFileName(const WString& name);
+
+enum class SpecialFolder
+{
+    Executable,    // the folder of the running program
+    CommonAppData, // application data: $XDG_DATA_HOME (~/.local/share)
+    LocalAppData,  // per-user settings: $XDG_CONFIG_HOME (~/.config)
+    Documents,     // the user's documents (xdg-user-dir DOCUMENTS, else the home folder)
+};
+
+// The folder, created when missing (except the executable's); empty text when it cannot be
+// determined or created.
+WString GetSpecialFolder(SpecialFolder folder);
+
+} // namespace QK

@@ -1,0 +1,354 @@
+// The key-store file format, the files that serve each root, and where they are found.
+#include "QKFramework/Platform/Core/IniKeyStore.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace QK
+{
+namespace
+{
+
+using Bytes = std::vector<std::uint8_t>;
+
+std::string Utf8(const WString& text)
+{
+    return NString(text.GetString()).GetString();
+}
+
+// The value's type and bytes, or nothing when the key or the value is missing.
+std::optional<std::pair<std::uint32_t, Bytes>> ValueIn(const std::string& text, const char16_t* path,
+                                                       const char16_t* name,
+                                                       RegistryRoot root = RegistryRoot::LocalMachine)
+{
+    const std::unique_ptr<IRegistryKeyHandle> key = IniKeyStore::OpenKeyInText(text, root, WString(path));
+    std::uint32_t type = 0;
+    Bytes data;
+    if (!key || !key->QueryValue(WString(name), type, data))
+        return std::nullopt;
+    return std::make_pair(type, data);
+}
+
+std::vector<std::string> SubKeysIn(const std::string& text, const char16_t* path)
+{
+    const std::unique_ptr<IRegistryKeyHandle> key =
+        IniKeyStore::OpenKeyInText(text, RegistryRoot::LocalMachine, WString(path));
+    std::vector<std::string> names;
+    std::uint32_t count = 0;
+    if (!key || !key->QuerySubKeyCount(count))
+        return names;
+    for (std::uint32_t i = 0; i < count; ++i)
+    {
+        WString name;
+        EXPECT_TRUE(key->EnumSubKey(i, name));
+        names.push_back(Utf8(name));
+    }
+    WString past;
+    EXPECT_FALSE(key->EnumSubKey(count, past));
+    return names;
+}
+
+Bytes Utf16Z(const std::u16string& text)
+{
+    Bytes bytes;
+    for (char16_t c : text)
+    {
+        bytes.push_back(static_cast<std::uint8_t>(c));
+        bytes.push_back(static_cast<std::uint8_t>(c >> 8));
+    }
+    bytes.insert(bytes.end(), {0, 0});
+    return bytes;
+}
+
+struct ValueCase
+{
+    const char* line;
+    std::uint32_t type;
+    Bytes data;
+};
+
+TEST(IniKeyStoreTest, ValueTypes)
+{
+    const ValueCase cases[] = {
+        {"\"V\"=string:/opt/quenmar/audio", kRegistryString, Utf16Z(u"/opt/quenmar/audio")},
+        {"\"V\"=string:  kept as it stands  ", kRegistryString, Utf16Z(u"  kept as it stands  ")},
+        {"\"V\"=string:", kRegistryString, Utf16Z(u"")},
+        {"\"V\"=string:Quenm\xC3\xA4r \xF0\x9F\x8E\xB9", kRegistryString, Utf16Z(u"Quenm\u00E4r \U0001F3B9")},
+        {"\"V\"=string:a=b:c;d", kRegistryString, Utf16Z(u"a=b:c;d")},
+        {"\"V\"=expand:%HOME%/x", kRegistryExpandString, Utf16Z(u"%HOME%/x")},
+        {"\"V\"=dword:0000002a", kRegistryDWord, {0x2A, 0, 0, 0}},
+        {"\"V\"=DWORD:FfFfFfFf", kRegistryDWord, {0xFF, 0xFF, 0xFF, 0xFF}},
+        {"\"V\"=dword:7", kRegistryDWord, {7, 0, 0, 0}},
+        {"\"V\"=qword:0102030405060708", kRegistryQWord, {8, 7, 6, 5, 4, 3, 2, 1}},
+        {"\"V\"=hex:01,02,ff", kRegistryBinary, {1, 2, 0xFF}},
+        {"\"V\" = hex: 0a , 0B ", kRegistryBinary, {0x0A, 0x0B}},
+        {"\"V\"=hex:", kRegistryBinary, {}},
+        {"\"V\"=hex(1):41,00,42,00", kRegistryString, {0x41, 0, 0x42, 0}},
+        {"\"V\"=hex(b):01,00,00,00,00,00,00,00", kRegistryQWord, {1, 0, 0, 0, 0, 0, 0, 0}},
+        {"  \"V\"=dword:1", kRegistryDWord, {1, 0, 0, 0}},
+    };
+    for (const ValueCase& c : cases)
+    {
+        SCOPED_TRACE(c.line);
+        const std::string text = std::string("[HKLM\\Key]\n") + c.line + "\n";
+        const auto value = ValueIn(text, u"Key", u"V");
+        ASSERT_TRUE(value.has_value());
+        EXPECT_EQ(value->first, c.type);
+        EXPECT_EQ(value->second, c.data);
+    }
+}
+
+TEST(IniKeyStoreTest, LinesThatDoNotParseAreSkipped)
+{
+    const char* const badLines[] = {
+        "garbage",
+        "V=string:x",
+        "\"V\"string:x",
+        "\"V=string:x",
+        "\"V\"=string",
+        "\"V\"=text:x",
+        "\"V\"=dword:",
+        "\"V\"=dword:123456789",
+        "\"V\"=dword:12g4",
+        "\"V\"=dword:-1",
+        "\"V\"=qword:00000000000000001",
+        "\"V\"=hex:1,2",
+        "\"V\"=hex:01,,02",
+        "\"V\"=hex:01,02,",
+        "\"V\"=hex:0102",
+        "\"V\"=hex(zz):01",
+        "\"V\"=hex(:01",
+        "\"V\"=string:bad \xC3\x28 utf-8",
+        "\"\xFF\"=string:x",
+    };
+    for (const char* line : badLines)
+    {
+        SCOPED_TRACE(line);
+        // The good values around the bad line are still read.
+        const std::string text = std::string("[HKLM\\Key]\n\"Before\"=dword:1\n") + line + "\n\"After\"=dword:2\n";
+        EXPECT_FALSE(ValueIn(text, u"Key", u"V").has_value());
+        EXPECT_TRUE(ValueIn(text, u"Key", u"Before").has_value());
+        EXPECT_TRUE(ValueIn(text, u"Key", u"After").has_value());
+    }
+}
+
+TEST(IniKeyStoreTest, ASectionThatDoesNotParseHidesItsValues)
+{
+    const char* const badSections[] = {
+        "[HKLM\\Key",
+        "[HKEY_NOWHERE\\Key]",
+        "[HKLM\\\\Key]",
+        "[HKLM\\Key\\]",
+        "[HKLM\\]",
+        "[\\Key]",
+        "[]",
+        "[HKLM\\K\xC3]",
+    };
+    for (const char* header : badSections)
+    {
+        SCOPED_TRACE(header);
+        const std::string text = std::string("[HKLM\\Key]\n\"Good\"=dword:1\n") + header + "\n\"Bad\"=dword:2\n";
+        EXPECT_TRUE(ValueIn(text, u"Key", u"Good").has_value());
+        EXPECT_FALSE(ValueIn(text, u"Key", u"Bad").has_value());
+    }
+    EXPECT_FALSE(ValueIn("\"Orphan\"=dword:1\n[HKLM\\Key]\n", u"Key", u"Orphan").has_value());
+}
+
+TEST(IniKeyStoreTest, NamesMatchIgnoringCaseAndKeepTheirSpelling)
+{
+    const std::string text = "\xEF\xBB\xBF; a comment\r\n"
+                             "# another\r\n"
+                             "[hkey_local_machine\\Software\\Quenmar\\Audio\\Drivers]\r\n"
+                             "\"SoftwarePath\"=string:/opt/first\r\n"
+                             "@=string:default\r\n"
+                             "[HKLM\\SOFTWARE\\quenmar\\audio\\drivers\\Vedidu]\r\n"
+                             "[HKLM\\Software\\Quenmar\\Audio\\Drivers\\alpha]\r\n"
+                             "[HKLM\\Software\\Quenmar\\Audio\\Drivers]\r\n"
+                             "\"softwarepath\"=string:/opt/second\r\n";
+    const auto path = ValueIn(text, u"SOFTWARE\\QUENMAR\\audio\\Drivers", u"SOFTWAREPATH");
+    ASSERT_TRUE(path.has_value());
+    EXPECT_EQ(path->second, Utf16Z(u"/opt/second")) << "the later line wins";
+    const auto byDefault = ValueIn(text, u"Software\\Quenmar\\Audio\\Drivers", u"");
+    ASSERT_TRUE(byDefault.has_value());
+    EXPECT_EQ(byDefault->second, Utf16Z(u"default"));
+
+    // Parents exist; sub-keys are listed once, in their first spelling, in name order.
+    EXPECT_EQ(SubKeysIn(text, u""), std::vector<std::string>{"Software"});
+    EXPECT_EQ(SubKeysIn(text, u"software\\quenmar\\AUDIO"), std::vector<std::string>{"Drivers"});
+    EXPECT_EQ(SubKeysIn(text, u"Software\\Quenmar\\Audio\\Drivers"), (std::vector<std::string>{"alpha", "Vedidu"}));
+    EXPECT_EQ(SubKeysIn(text, u"Software\\Quenmar\\Audio\\Drivers\\Vedidu"), std::vector<std::string>{});
+
+    for (const char16_t* missing : {u"Software\\Nowhere", u"Software\\\\Quenmar", u"\\Software", u"Software\\"})
+        EXPECT_EQ(IniKeyStore::OpenKeyInText(text, RegistryRoot::LocalMachine, WString(missing)), nullptr);
+}
+
+TEST(IniKeyStoreTest, AFileServesOnlyTheRootItIsReadFor)
+{
+    const std::string text = "[HKCU\\Key]\n\"User\"=dword:1\n[HKLM\\Key]\n\"Machine\"=dword:2\n";
+    EXPECT_TRUE(ValueIn(text, u"Key", u"User", RegistryRoot::CurrentUser).has_value());
+    EXPECT_FALSE(ValueIn(text, u"Key", u"Machine", RegistryRoot::CurrentUser).has_value());
+    EXPECT_TRUE(ValueIn(text, u"Key", u"Machine", RegistryRoot::LocalMachine).has_value());
+    EXPECT_FALSE(ValueIn(text, u"Key", u"User", RegistryRoot::LocalMachine).has_value());
+    EXPECT_EQ(IniKeyStore::OpenKeyInText(text, RegistryRoot::Invalid, WString(u"")), nullptr);
+    EXPECT_NE(IniKeyStore::OpenKeyInText("", RegistryRoot::Users, WString(u"")), nullptr) << "a root always exists";
+}
+
+TEST(IniKeyStoreTest, RandomTextNeverBreaksTheParser)
+{
+    const std::string alphabet = "[]\\\"@=:;#,()\r\n \t0123456789abcdefxHKLMhex dword qword string expand\xC3\xA4\xFF";
+    std::mt19937 random(7u);
+    for (int round = 0; round < 2000; ++round)
+    {
+        std::string text = "[HKLM\\K]\n";
+        const std::size_t length = random() % 200;
+        for (std::size_t i = 0; i < length; ++i)
+            text.push_back(alphabet[random() % alphabet.size()]);
+        const std::unique_ptr<IRegistryKeyHandle> key =
+            IniKeyStore::OpenKeyInText(text, RegistryRoot::LocalMachine, WString(u"K"));
+        ASSERT_NE(key, nullptr);
+        std::uint32_t count = 0;
+        EXPECT_TRUE(key->QuerySubKeyCount(count));
+    }
+}
+
+// --- Files ------------------------------------------------------------------------------------
+
+class TempFolder
+{
+public:
+    TempFolder()
+    {
+        char pattern[] = "/tmp/vedidu-keystore-XXXXXX";
+        const char* made = mkdtemp(pattern);
+        EXPECT_NE(made, nullptr);
+        m_path = made ? made : "";
+    }
+    ~TempFolder() { std::filesystem::remove_all(m_path); }
+
+    std::string Write(const std::string& relative, const std::string& text) const
+    {
+        const std::filesystem::path file = std::filesystem::path(m_path) / relative;
+        std::filesystem::create_directories(file.parent_path());
+        std::ofstream(file, std::ios::binary) << text;
+        return file.string();
+    }
+    const std::string& Path() const { return m_path; }
+
+private:
+    std::string m_path;
+};
+
+TEST(IniKeyStoreTest, LaterFilesWinAndUnreadableFilesAreSkipped)
+{
+    TempFolder folder;
+    const std::string low = folder.Write("low.ini", "[HKLM\\Key]\n\"Shared\"=dword:1\n\"LowOnly\"=dword:1\n");
+    const std::string high = folder.Write("high.ini", "[HKLM\\Key]\n\"Shared\"=dword:2\n[HKLM\\Key\\Sub]\n");
+    const IniKeyStore store([&](RegistryRoot) {
+        return std::vector<std::string>{folder.Path() + "/missing.ini", "/dev/zero", folder.Path(), low, high};
+    });
+    const std::unique_ptr<IRegistryKeyHandle> key = store.OpenKey(RegistryRoot::LocalMachine, WString(u"key"), false);
+    ASSERT_NE(key, nullptr);
+    std::uint32_t type = 0;
+    Bytes data;
+    ASSERT_TRUE(key->QueryValue(WString(u"Shared"), type, data));
+    EXPECT_EQ(data, (Bytes{2, 0, 0, 0}));
+    EXPECT_TRUE(key->QueryValue(WString(u"LowOnly"), type, data));
+    std::uint32_t count = 0;
+    EXPECT_TRUE(key->QuerySubKeyCount(count));
+    EXPECT_EQ(count, 1u);
+
+    // Files are read at every open: an edit shows at the next one.
+    folder.Write("high.ini", "[HKLM\\Key]\n\"Shared\"=dword:3\n");
+    ASSERT_TRUE(store.OpenKey(RegistryRoot::LocalMachine, WString(u"Key"), true)->QueryValue(WString(u"Shared"), type, data));
+    EXPECT_EQ(data, (Bytes{3, 0, 0, 0}));
+}
+
+// Sets or unsets an environment variable for one test.
+class ScopedEnvironment
+{
+public:
+    ScopedEnvironment(const char* name, const char* value) : m_name(name)
+    {
+        if (const char* old = std::getenv(name))
+            m_old = old;
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
+    }
+    ~ScopedEnvironment()
+    {
+        if (m_old)
+            setenv(m_name.c_str(), m_old->c_str(), 1);
+        else
+            unsetenv(m_name.c_str());
+    }
+
+private:
+    std::string m_name;
+    std::optional<std::string> m_old;
+};
+
+struct LocationCase
+{
+    const char* name;
+    const char* registryDir;
+    const char* configHome;
+    const char* configDirs;
+    const char* home;
+    RegistryRoot root;
+    std::vector<std::string> files;
+};
+
+TEST(XdgKeyStoreFilesTest, FilesByRootAndEnvironment)
+{
+    const std::string company = "/Dozavod Professional/registry.ini";
+    const LocationCase cases[] = {
+        {"test folder for machine", "/t/reg", "/c", "/d", "/h", RegistryRoot::LocalMachine, {"/t/reg/registry.ini"}},
+        {"test folder for user", "/t/reg", "/c", "/d", "/h", RegistryRoot::CurrentUser, {"/t/reg/registry.ini"}},
+        {"user config home", nullptr, "/c", "/d", "/h", RegistryRoot::CurrentUser, {"/c" + company}},
+        {"user default", nullptr, nullptr, "/d", "/h", RegistryRoot::CurrentUser, {"/h/.config" + company}},
+        {"user relative config home", "", "rel", "/d", "/h", RegistryRoot::CurrentUser, {"/h/.config" + company}},
+        {"user without home", nullptr, nullptr, "/d", nullptr, RegistryRoot::CurrentUser, {}},
+        {"machine default", nullptr, "/c", nullptr, "/h", RegistryRoot::LocalMachine, {"/etc/xdg" + company}},
+        {"machine empty dirs", nullptr, "/c", "", "/h", RegistryRoot::LocalMachine, {"/etc/xdg" + company}},
+        {"machine dirs, first most important",
+         nullptr, "/c", "/first:relative::/second", "/h", RegistryRoot::LocalMachine,
+         {"/second" + company, "/first" + company}},
+        {"classes root reads the machine files", nullptr, "/c", "/d", "/h", RegistryRoot::ClassesRoot, {"/d" + company}},
+    };
+    for (const LocationCase& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        const ScopedEnvironment registryDir("VEDIDU_REGISTRY_DIR", c.registryDir);
+        const ScopedEnvironment configHome("XDG_CONFIG_HOME", c.configHome);
+        const ScopedEnvironment configDirs("XDG_CONFIG_DIRS", c.configDirs);
+        const ScopedEnvironment home("HOME", c.home);
+        EXPECT_EQ(XdgKeyStoreFiles(c.root), c.files);
+    }
+}
+
+TEST(XdgKeyStoreFilesTest, ThePlatformStoreReadsTheUsersFile)
+{
+    TempFolder folder;
+    folder.Write("config/Dozavod Professional/registry.ini", "[HKEY_CURRENT_USER\\Software\\Vedidu]\n\"Last\"=dword:5\n");
+    const ScopedEnvironment registryDir("VEDIDU_REGISTRY_DIR", nullptr);
+    const ScopedEnvironment configHome("XDG_CONFIG_HOME", (folder.Path() + "/config").c_str());
+    const std::unique_ptr<IRegistryKeyHandle> key =
+        GetPlatformRegistryStore().OpenKey(RegistryRoot::CurrentUser, WString(u"Software\\Vedidu"), false);
+    ASSERT_NE(key, nullptr);
+    std::uint32_t type = 0;
+    Bytes data;
+    EXPECT_TRUE(key->QueryValue(WString(u"last"), type, data));
+    EXPECT_EQ(type, kRegistryDWord);
+}
+
+} // namespace
+} // namespace QK

@@ -1,0 +1,254 @@
+#include "QKFramework/Utilities/Storage/Paths.h"
+
+#include "QKFramework/Utilities/Storage/StringArray.h"
+#include "tests/support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace QK
+{
+namespace
+{
+
+namespace fs = std::filesystem;
+
+WString Wide(const std::string& text)
+{
+    return WString(text.c_str());
+}
+
+std::string Narrow(const WString& text)
+{
+    return NString(text.GetString()).GetString();
+}
+
+std::vector<std::string> Entries(const StringArray& list)
+{
+    std::vector<std::string> entries;
+    for (std::uint32_t i = 0; i < list.GetCount(); ++i)
+        entries.push_back(Narrow(*list.GetAt(i)));
+    return entries;
+}
+
+// Sets an environment variable for one test and puts the old value back.
+class ScopedEnvironment
+{
+public:
+    ScopedEnvironment(const char* name, const char* value) : m_name(name)
+    {
+        if (const char* old = getenv(name))
+            m_old = old;
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
+    }
+    ~ScopedEnvironment()
+    {
+        if (m_old)
+            setenv(m_name, m_old->c_str(), 1);
+        else
+            unsetenv(m_name);
+    }
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
+
+class PathsTest : public ::testing::Test
+{
+protected:
+    TestSupport::TempFolder folder;
+};
+
+TEST(PathsTextTest, SystemPathsUseSlashesAndDropTheDrive)
+{
+    const struct
+    {
+        const char16_t* path;
+        const char* system;
+    } cases[] = {
+        {u"C:\\Users\\me\\file.txt", "/Users/me/file.txt"},
+        {u"c:\\", "/"},
+        {u"D:", "/"},
+        {u"C:/x", "/x"},
+        {u"folder\\sub/name", "folder/sub/name"},
+        {u"/usr/share", "/usr/share"},
+        {u"C:name", "C:name"},
+        {u"gr\u00FC\u00DFe", "gr\xC3\xBC\xC3\x9F"
+                             "e"},
+        {u"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ToSystemPath(WString(c.path)), c.system) << Narrow(WString(c.path));
+}
+
+TEST(PathsTextTest, FolderAndFileNameSplitAtTheLastSeparator)
+{
+    const struct
+    {
+        const char16_t* path;
+        const char16_t* folder;
+        const char16_t* name;
+    } cases[] = {
+        {u"/home/me/preset.syx", u"/home/me", u"preset.syx"},
+        {u"C:\\Data\\preset.syx", u"C:\\Data", u"preset.syx"},
+        {u"C:\\Data/sub/preset.syx", u"C:\\Data/sub", u"preset.syx"},
+        {u"/home/me/", u"/home/me", u"/home/me/"},
+        {u"preset.syx", u"preset.syx", u"preset.syx"},
+        {u"", u"", u""},
+    };
+    for (const auto& c : cases)
+    {
+        EXPECT_EQ(Narrow(GetFolderFromPath(WString(c.path))), Narrow(WString(c.folder)))
+            << Narrow(WString(c.path));
+        EXPECT_EQ(Narrow(GetFileNameFromPath(WString(c.path))), Narrow(WString(c.name)))
+            << Narrow(WString(c.path));
+    }
+}
+
+TEST(PathsTextTest, SanitizeFileNameReplacesTheFifteenCharactersOnly)
+{
+    EXPECT_EQ(Narrow(SanitizeFileName(WString(u"a\\b/c:d*e?f\"g<h>i|j&k;l,m^n(o)p"))),
+              "a_b_c_d_e_f_g_h_i_j_k_l_m_n_o_p");
+    const WString untouched(u"Dozavod Professional \u00C9dition-1.0 [x] {y} #~'!%");
+    EXPECT_TRUE(SanitizeFileName(untouched).IsEqual(untouched));
+}
+
+TEST_F(PathsTest, FilesAndFoldersAreToldApart)
+{
+    folder.WriteFile("file.txt", "x");
+    fs::create_directory(folder / "sub");
+    const struct
+    {
+        std::string path;
+        bool file;
+        bool isFolder;
+    } cases[] = {
+        {folder / "file.txt", true, false},
+        {folder / "sub", false, true},
+        {folder / "sub/", false, true},
+        {folder.Path() + "\\sub\\", false, true},
+        {folder / "missing", false, false},
+        {folder / "file.txt/", false, false},
+        {"C:\\", false, true},
+        {"", false, false},
+    };
+    for (const auto& c : cases)
+    {
+        EXPECT_EQ(FileExists(Wide(c.path)), c.file) << c.path;
+        EXPECT_EQ(FolderExists(Wide(c.path)), c.isFolder) << c.path;
+    }
+}
+
+TEST_F(PathsTest, CreateFolderIfMissingMakesTheWholeChain)
+{
+    const std::string deep = folder / "a/b/c";
+    EXPECT_EQ(CreateFolderIfMissing(Wide(deep)), QK_OK);
+    EXPECT_TRUE(fs::is_directory(deep));
+    EXPECT_EQ(CreateFolderIfMissing(Wide(deep)), QK_FALSE) << "already there";
+
+    folder.WriteFile("plain", "x");
+    EXPECT_EQ(CreateFolderIfMissing(Wide(folder / "plain")), QK_E_FAIL) << "a file is in the way";
+    EXPECT_EQ(CreateFolderIfMissing(Wide(folder / "plain/below")), QK_E_FAIL) << "a file is in the chain";
+}
+
+TEST_F(PathsTest, CreateFolderChainForAFileLeavesTheFileAlone)
+{
+    EXPECT_TRUE(CreateFolderChain(Wide(folder / "x/y/settings.ini"), true));
+    EXPECT_TRUE(fs::is_directory(folder / "x/y"));
+    EXPECT_FALSE(fs::exists(folder / "x/y/settings.ini"));
+    EXPECT_TRUE(CreateFolderChain(u"settings.ini", true)) << "no folder part";
+    folder.WriteFile("plain", "x");
+    EXPECT_FALSE(CreateFolderChain(Wide(folder / "plain/z/file"), true));
+}
+
+TEST_F(PathsTest, GetLongPathResolvesOrKeepsTheInput)
+{
+    fs::create_directories(folder / "real/inner");
+    fs::create_directory_symlink(folder / "real", folder / "link");
+    const std::string resolvedFolder = fs::canonical(folder.Path()).string();
+    EXPECT_EQ(Narrow(GetLongPath(Wide(folder / "link/../real/./inner"))), resolvedFolder + "/real/inner");
+    EXPECT_EQ(Narrow(GetLongPath(Wide(folder / "link/inner"))), resolvedFolder + "/real/inner");
+    const WString missing = Wide(folder / "missing\\file.txt");
+    EXPECT_TRUE(GetLongPath(missing).IsEqual(missing));
+    EXPECT_TRUE(GetLongPath(WString()).IsEmpty());
+}
+
+TEST_F(PathsTest, ListFilesInFolderListsMatchingFilesSorted)
+{
+    for (const char* name : {"b.TXT", "a.txt", "c.dat", "README", ".hidden.txt",
+                             "gr\xC3\xBC\xC3\x9F"
+                             "e.txt"})
+        folder.WriteFile(name, "x");
+    fs::create_directory(folder / "folder.txt");
+    fs::create_directory_symlink(folder / "folder.txt", folder / "linked.txt");
+    fs::create_symlink(folder / "a.txt", folder / "alias.txt");
+
+    StringArray list;
+    EXPECT_EQ(ListFilesInFolder(Wide(folder.Path()), u"*.txt", list), 5);
+    const std::string p = folder.Path() + "/";
+    EXPECT_EQ(Entries(list),
+              (std::vector<std::string>{p + ".hidden.txt", p + "a.txt", p + "alias.txt", p + "b.TXT",
+                                        p + "gr\xC3\xBC\xC3\x9F"
+                                            "e.txt"}));
+
+    EXPECT_EQ(ListFilesInFolder(Wide(folder.Path() + "/"), u"*.*", list), 7) << "every file, dotted or not";
+    EXPECT_EQ(Entries(list).front(), p + ".hidden.txt");
+
+    EXPECT_EQ(ListFilesInFolder(Wide(folder.Path()), u"?.dat", list), 1);
+    EXPECT_EQ(ListFilesInFolder(Wide(folder.Path()), u"*.ttf", list), 0);
+    EXPECT_EQ(list.GetCount(), 0u);
+}
+
+TEST_F(PathsTest, ListFilesInFolderOfAMissingOrEmptyFolder)
+{
+    StringArray list;
+    list.Add(u"stale");
+    EXPECT_EQ(ListFilesInFolder(Wide(folder / "missing"), u"*", list), QK_E_NOTIMPL);
+    EXPECT_EQ(list.GetCount(), 0u);
+    fs::create_directory(folder / "empty");
+    EXPECT_EQ(ListFilesInFolder(Wide(folder / "empty"), u"*", list), 0);
+}
+
+TEST_F(PathsTest, SpecialFoldersFollowTheXdgVariablesAndAreCreated)
+{
+    ScopedEnvironment home("HOME", folder.Path().c_str());
+    ScopedEnvironment data("XDG_DATA_HOME", (folder / "data").c_str());
+    ScopedEnvironment config("XDG_CONFIG_HOME", "relative/is/ignored");
+
+    EXPECT_EQ(Narrow(GetSpecialFolder(SpecialFolder::CommonAppData)), folder / "data");
+    EXPECT_TRUE(fs::is_directory(folder / "data"));
+    EXPECT_EQ(Narrow(GetSpecialFolder(SpecialFolder::LocalAppData)), folder / ".config");
+    EXPECT_TRUE(fs::is_directory(folder / ".config"));
+
+    const std::string executable = fs::read_symlink("/proc/self/exe").parent_path().string();
+    EXPECT_EQ(Narrow(GetSpecialFolder(SpecialFolder::Executable)), executable);
+}
+
+TEST_F(PathsTest, TheDocumentsFolderComesFromTheUserDirectoriesElseHome)
+{
+    ScopedEnvironment home("HOME", folder.Path().c_str());
+    ScopedEnvironment config("XDG_CONFIG_HOME", (folder / "config").c_str());
+    fs::create_directory(folder / "config");
+    EXPECT_EQ(Narrow(GetSpecialFolder(SpecialFolder::Documents)), folder.Path()) << "no user directories set";
+
+    folder.WriteFile("config/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/My Documents\"\n");
+    EXPECT_EQ(Narrow(GetSpecialFolder(SpecialFolder::Documents)), folder / "My Documents");
+    EXPECT_TRUE(fs::is_directory(folder / "My Documents"));
+
+    ScopedEnvironment path("PATH", (folder / "no-programs").c_str());
+    EXPECT_EQ(Narrow(GetSpecialFolder(SpecialFolder::Documents)), folder.Path()) << "without xdg-user-dir";
+}
+
+} // namespace
+} // namespace QK
