@@ -1,11 +1,11 @@
 #include "QKFramework/Platform/Midi/MidiSendWorker.h"
 
 #include "QKFramework/Midi/MidiBackend.h"
+#include "QKFramework/Threads/Thread.h"
 
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
-#include <cstdio>
 #include <deque>
 #include <mutex>
 #include <utility>
@@ -27,16 +27,26 @@ struct MidiSendWorker::State
     const SendFunction send;
     std::mutex mutex;
     std::condition_variable wake;     // a job or the stop request is there
-    std::condition_variable finished; // a job is done, or the thread has ended
+    std::condition_variable finished; // a job is done
     std::deque<std::shared_ptr<Job>> jobs;
     bool stopping = false;
-    bool exited = false;
 };
 
-MidiSendWorker::MidiSendWorker(SendFunction send)
+MidiSendWorker::MidiSendWorker(SendFunction send, std::uint32_t joinLimitMs)
     : m_state(std::make_shared<State>(std::move(send)))
 {
-    m_thread = std::thread([state = m_state] { Run(state); });
+    m_thread = std::make_unique<Thread>(
+        [state = m_state]() -> std::uint32_t
+        {
+            Run(*state);
+            return 0;
+        },
+        joinLimitMs);
+    if (!m_thread->Start())
+    {
+        std::lock_guard lock(m_state->mutex);
+        m_state->stopping = true;
+    }
 }
 
 MidiSendWorker::~MidiSendWorker()
@@ -44,21 +54,21 @@ MidiSendWorker::~MidiSendWorker()
     Shutdown();
 }
 
-void MidiSendWorker::Run(const std::shared_ptr<State>& state)
+void MidiSendWorker::Run(State& state)
 {
-    std::unique_lock lock(state->mutex);
+    std::unique_lock lock(state.mutex);
     for (;;)
     {
-        state->wake.wait(lock, [&] { return state->stopping || !state->jobs.empty(); });
-        if (state->stopping)
-            break;
-        const std::shared_ptr<Job> job = std::move(state->jobs.front());
-        state->jobs.pop_front();
+        state.wake.wait(lock, [&] { return state.stopping || !state.jobs.empty(); });
+        if (state.stopping)
+            return;
+        const std::shared_ptr<Job> job = std::move(state.jobs.front());
+        state.jobs.pop_front();
         lock.unlock();
         QKRESULT result = kMidiError;
         try
         {
-            result = state->send(job->bytes);
+            result = state.send(job->bytes);
         }
         catch (...)
         {
@@ -67,10 +77,8 @@ void MidiSendWorker::Run(const std::shared_ptr<State>& state)
         lock.lock();
         job->done = true;
         job->result = result;
-        state->finished.notify_all();
+        state.finished.notify_all();
     }
-    state->exited = true;
-    state->finished.notify_all();
 }
 
 QKRESULT MidiSendWorker::Send(const std::uint8_t* bytes, std::size_t count, std::uint32_t timeoutMs)
@@ -91,29 +99,21 @@ QKRESULT MidiSendWorker::Send(const std::uint8_t* bytes, std::size_t count, std:
     return kMidiNotReady;
 }
 
-void MidiSendWorker::Shutdown(std::uint32_t joinTimeoutMs)
+void MidiSendWorker::Shutdown()
 {
-    if (!m_thread.joinable())
+    if (!m_thread)
         return;
-    bool exited = false;
     {
-        std::unique_lock lock(m_state->mutex);
+        std::lock_guard lock(m_state->mutex);
         m_state->stopping = true;
         for (const std::shared_ptr<Job>& job : m_state->jobs)
             job->done = true; // result stays kMidiError
         m_state->jobs.clear();
         m_state->wake.notify_all();
         m_state->finished.notify_all();
-        exited = m_state->finished.wait_for(lock, std::chrono::milliseconds(joinTimeoutMs),
-                                            [&] { return m_state->exited; });
     }
-    if (exited)
-    {
-        m_thread.join();
-        return;
-    }
-    std::fputs("MidiSendWorker: a MIDI send has not finished; its thread is left to end alone\n", stderr);
-    m_thread.detach();
+    // Joins up to the join limit, else detaches and reports; the thread keeps the state.
+    m_thread.reset();
 }
 
 } // namespace QK

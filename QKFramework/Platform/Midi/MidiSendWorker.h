@@ -6,9 +6,10 @@
 // the outcome. A message whose time ran out before it was begun is never sent; one already
 // being sent finishes on the worker thread, which later messages then wait behind.
 //
-// The send function runs on the worker thread only. Shutdown (and the destructor) waits a
-// bounded time for the send in progress; a worker still stuck after that is left to finish
-// alone, and what it uses (the send function and everything it holds) stays alive with it.
+// The send function runs on the worker thread only. Shutdown (and the destructor) waits up
+// to the join limit for a send in progress; a worker still stuck then is detached and
+// reported (Thread), and what it uses (the send function and everything it holds) stays
+// alive with it.
 #pragma once
 
 #include "QKFramework/ObjectBase/Result.h"
@@ -17,11 +18,12 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <thread>
 #include <vector>
 
 namespace QK
 {
+
+class Thread;
 
 class MidiSendWorker
 {
@@ -29,29 +31,29 @@ public:
     // Answers a kMidi* result for one message; may block.
     using SendFunction = std::function<QKRESULT(const std::vector<std::uint8_t>&)>;
 
-    static constexpr std::uint32_t kJoinTimeoutMs = 2000;
+    static constexpr std::uint32_t kJoinLimitMs = 2000;
 
-    explicit MidiSendWorker(SendFunction send);
+    explicit MidiSendWorker(SendFunction send, std::uint32_t joinLimitMs = kJoinLimitMs);
     MidiSendWorker(const MidiSendWorker&) = delete;
     MidiSendWorker& operator=(const MidiSendWorker&) = delete;
     ~MidiSendWorker();
 
     // The send function's result, kMidiNotReady when it has not finished within timeoutMs,
-    // kMidiError once shut down.
+    // kMidiError once shut down or when the thread could not be made.
     QKRESULT Send(const std::uint8_t* bytes, std::size_t count, std::uint32_t timeoutMs);
 
-    // Stops taking messages, fails those still waiting and ends the thread, waiting up to
-    // joinTimeoutMs for a send in progress. Further calls do nothing.
-    void Shutdown(std::uint32_t joinTimeoutMs = kJoinTimeoutMs);
+    // Stops taking messages, fails those still waiting and ends the thread (see above).
+    // Further calls do nothing.
+    void Shutdown();
 
 private:
     struct Job;
     struct State;
 
-    static void Run(const std::shared_ptr<State>& state);
+    static void Run(State& state);
 
     std::shared_ptr<State> m_state;
-    std::thread m_thread;
+    std::unique_ptr<Thread> m_thread;
 };
 
 } // namespace QK

@@ -1,6 +1,7 @@
 #include "QKFramework/Platform/Midi/MidiSendWorker.h"
 
 #include "QKFramework/Midi/MidiBackend.h"
+#include "tests/support/DebugCapture.h"
 #include "tests/support/WaitUntil.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +16,8 @@ namespace QK
 {
 namespace
 {
+
+using namespace TestSupport;
 
 using Bytes = std::vector<std::uint8_t>;
 
@@ -110,22 +113,24 @@ TEST(MidiSendWorkerTest, AThrowingSendIsAFailure)
 
 TEST(MidiSendWorkerTest, ShutdownDoesNotWaitForeverForAStuckSend)
 {
+    DebugCapture report;
     auto driver = std::make_shared<Driver>();
     auto functionGone = std::make_shared<std::atomic<bool>>(false);
     // The send function's captures must live as long as the stuck thread does.
     auto guard = std::shared_ptr<void>(nullptr, [functionGone](void*) { *functionGone = true; });
     {
-        MidiSendWorker worker([driver, guard](const Bytes& bytes) { return driver->Function()(bytes); });
+        MidiSendWorker worker([driver, guard](const Bytes& bytes) { return driver->Function()(bytes); }, 10);
         guard.reset();
         driver->Hold();
         const Bytes bytes{0xF0, 0xF7};
         EXPECT_EQ(worker.Send(bytes.data(), bytes.size(), kBeginWithinMs), kMidiNotReady);
         ASSERT_TRUE(WaitUntil([&] { return driver->waiting == 1; }));
-        worker.Shutdown(10);
+        worker.Shutdown();
         EXPECT_EQ(worker.Send(bytes.data(), bytes.size(), kMidiSendTimeoutMs), kMidiError);
         EXPECT_FALSE(*functionGone);
     }
     EXPECT_FALSE(*functionGone);
+    EXPECT_NE(report.Text().find("detached"), std::string::npos) << report.Text();
     driver->Release();
     // The left thread ends once its send is done and only then lets go of the function.
     EXPECT_TRUE(WaitUntil([&] { return functionGone->load(); }));
