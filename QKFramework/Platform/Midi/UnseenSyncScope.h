@@ -23,7 +23,9 @@ public:
     UnseenSyncScope() { __tsan_ignore_thread_begin(); }
     ~UnseenSyncScope() { __tsan_ignore_thread_end(); }
 #else
-    UnseenSyncScope() = default;
+    // Not defaulted, so that a scope variable is not taken for an unused one.
+    UnseenSyncScope() {}
+    ~UnseenSyncScope() {}
 #endif
     UnseenSyncScope(const UnseenSyncScope&) = delete;
     UnseenSyncScope& operator=(const UnseenSyncScope&) = delete;
