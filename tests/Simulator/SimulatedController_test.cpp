@@ -11,6 +11,8 @@ namespace QK
 namespace
 {
 
+using namespace TestSupport;
+
 using Bytes = std::vector<std::uint8_t>;
 using Mode = SimulatedController::ReplyMode;
 

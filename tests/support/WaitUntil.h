@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <thread>
 
-namespace QK
+namespace QK::TestSupport
 {
 
 // True as soon as condition() is; false when it still is not after timeoutMs.
@@ -24,4 +24,4 @@ bool WaitUntil(Condition condition, std::uint32_t timeoutMs = 10000, std::uint32
     }
 }
 
-} // namespace QK
+} // namespace QK::TestSupport

@@ -20,6 +20,8 @@ namespace QK
 namespace
 {
 
+using namespace TestSupport;
+
 using Bytes = std::vector<std::uint8_t>;
 
 const Bytes kGetFavorite3{0xF0, 0x47, 0x7F, 0x50, 0x66, 0x00, 0x01, 0x03, 0xF7};

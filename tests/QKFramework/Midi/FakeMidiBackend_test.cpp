@@ -15,6 +15,8 @@ namespace QK
 namespace
 {
 
+using namespace TestSupport;
+
 using Bytes = std::vector<std::uint8_t>;
 
 TEST(FakeMidiBackendTest, ListsPresentDevicesInOrderAndOpensByTheirIndex)

@@ -12,6 +12,8 @@ namespace QK
 namespace
 {
 
+using namespace TestSupport;
+
 struct LengthCase
 {
     std::uint8_t status;

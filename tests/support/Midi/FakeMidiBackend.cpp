@@ -4,7 +4,7 @@
 #include <mutex>
 #include <utility>
 
-namespace QK
+namespace QK::TestSupport
 {
 
 namespace
@@ -357,4 +357,4 @@ QKRESULT FakeMidiBackend::OpenOutput(std::size_t index, std::unique_ptr<IMidiOut
     return kMidiOk;
 }
 
-} // namespace QK
+} // namespace QK::TestSupport

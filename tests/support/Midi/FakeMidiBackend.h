@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-namespace QK
+namespace QK::TestSupport
 {
 
 class FakeMidiBackend final : public IMidiBackend
@@ -81,4 +81,4 @@ private:
     std::shared_ptr<Core> m_core;
 };
 
-} // namespace QK
+} // namespace QK::TestSupport

@@ -9,7 +9,7 @@
 #include <mutex>
 #include <vector>
 
-namespace QK
+namespace QK::TestSupport
 {
 
 class RecordingMidiSink final : public IMidiInputSink
@@ -81,4 +81,4 @@ private:
     std::vector<SysExChunk> m_chunks;
 };
 
-} // namespace QK
+} // namespace QK::TestSupport

@@ -4,7 +4,7 @@
 #include <cctype>
 #include <sstream>
 
-namespace QK
+namespace QK::TestSupport
 {
 
 namespace
@@ -257,4 +257,4 @@ bool ParseHexBytes(const std::string& text, std::vector<std::uint8_t>& bytes)
     return true;
 }
 
-} // namespace QK
+} // namespace QK::TestSupport

@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-namespace QK
+namespace QK::TestSupport
 {
 
 class SimulatedController
@@ -85,4 +85,4 @@ inline std::string FormatHexBytes(const std::vector<std::uint8_t>& bytes)
 // anything else.
 bool ParseHexBytes(const std::string& text, std::vector<std::uint8_t>& bytes);
 
-} // namespace QK
+} // namespace QK::TestSupport

@@ -11,7 +11,7 @@
 
 extern char** environ;
 
-namespace QK
+namespace QK::TestSupport
 {
 
 std::string SimulatorProcess::ExecutablePath()
@@ -67,4 +67,4 @@ std::size_t CountListedDevices(IMidiBackend& backend, MidiDirection direction, c
     return static_cast<std::size_t>(std::count(names.begin(), names.end(), name));
 }
 
-} // namespace QK
+} // namespace QK::TestSupport

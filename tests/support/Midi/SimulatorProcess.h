@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-namespace QK
+namespace QK::TestSupport
 {
 
 class SimulatorProcess
@@ -48,4 +48,4 @@ private:
 // How many devices of a direction the back end lists under name.
 std::size_t CountListedDevices(IMidiBackend& backend, MidiDirection direction, const std::string& name);
 
-} // namespace QK
+} // namespace QK::TestSupport

@@ -13,6 +13,8 @@ namespace QK
 namespace
 {
 
+using namespace TestSupport;
+
 // Sets an environment variable for one scope.
 class ScopedEnvironment
 {

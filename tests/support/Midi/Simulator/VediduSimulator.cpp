@@ -38,7 +38,7 @@
 namespace
 {
 
-using QK::SimulatedController;
+using QK::TestSupport::SimulatedController;
 
 const char kName[] = "Vedidu";
 
@@ -216,7 +216,7 @@ int main(int argc, char** argv)
         }
         for (const std::vector<std::uint8_t>& message : received)
         {
-            std::fprintf(log, "%s\n", QK::FormatHexBytes(message).c_str());
+            std::fprintf(log, "%s\n", QK::TestSupport::FormatHexBytes(message).c_str());
             std::fflush(log);
             for (std::vector<std::uint8_t>& reply : controller.Receive(message))
             {
