@@ -23,16 +23,18 @@ configure() {
 }
 
 # The MIDI integration tests need a JACK server: the dummy driver needs neither a sound
-# card nor real-time rights. A server name of its own keeps parallel runs apart; the
-# tests (and the simulated controller they start) find it through JACK_DEFAULT_SERVER.
-# There is no ALSA sequencer on build machines, so MIDI goes through JACK.
+# card nor real-time rights. Synchronous mode makes a cycle wait for a client that is
+# late (a loaded machine, sanitizers) instead of dropping its MIDI. A server name of its
+# own keeps parallel runs apart; the tests (and the simulated controller they start) find
+# it through JACK_DEFAULT_SERVER. There is no ALSA sequencer on build machines, so MIDI
+# goes through JACK.
 start_jack() {
     export JACK_DEFAULT_SERVER="vedidu-test-$$"
     export JACK_NO_AUDIO_RESERVATION=1
     export VEDIDU_MIDI_API=jack
     jack_log="$root/build/jackd.log"
     mkdir -p "$root/build"
-    jackd --no-realtime -n "$JACK_DEFAULT_SERVER" -d dummy -r 48000 -p 1024 >"$jack_log" 2>&1 &
+    jackd --no-realtime --sync --timeout 2000 -n "$JACK_DEFAULT_SERVER" -d dummy -r 48000 -p 1024 >"$jack_log" 2>&1 &
     jack_pid=$!
     trap stop_jack EXIT
     for _ in $(seq 1 100); do
