@@ -5,15 +5,13 @@
 #include "tests/support/Midi/RecordingMidiSink.h"
 #include "tests/support/Midi/SimulatedController.h"
 #include "tests/support/Midi/SimulatorProcess.h"
+#include "tests/support/TempFolder.h"
 #include "tests/support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
-#include <sstream>
 
 namespace QK
 {
@@ -31,11 +29,7 @@ class RtMidiBackendTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        char folder[] = "/tmp/vedidu-midi-XXXXXX";
-        ASSERT_NE(mkdtemp(folder), nullptr);
-        m_folder = folder;
         m_log = m_folder / "simulator.log";
-
         m_backend = CreatePlatformMidiBackend("Vedidu Editor");
         ASSERT_TRUE(StartSimulator());
     }
@@ -46,14 +40,12 @@ protected:
         {
             EXPECT_EQ(m_simulator.Stop(), 0) << "the simulator did not end cleanly";
         }
-        std::error_code ignored;
-        std::filesystem::remove_all(m_folder, ignored);
     }
 
     // Starts the simulator and waits until both its ports are listed.
     ::testing::AssertionResult StartSimulator()
     {
-        if (!m_simulator.Start({"--log", m_log.string()}))
+        if (!m_simulator.Start({"--log", m_log}))
             return ::testing::AssertionFailure() << "cannot start " << SimulatorProcess::ExecutablePath();
         if (!WaitUntil([&] { return Listed(MidiDirection::Input) == 1 && Listed(MidiDirection::Output) == 1; }))
             return ::testing::AssertionFailure()
@@ -91,8 +83,8 @@ protected:
         return lines;
     }
 
-    std::filesystem::path m_folder;
-    std::filesystem::path m_log;
+    TempFolder m_folder;
+    std::string m_log;
     std::shared_ptr<IMidiBackend> m_backend;
     SimulatorProcess m_simulator;
 };
@@ -242,7 +234,7 @@ TEST_F(RtMidiBackendTest, EndingTheSimulatorTakesItsDevicesAwayForGood)
 TEST_F(RtMidiBackendTest, TwoSimulatorsAreTwoDevicesOfTheSameName)
 {
     SimulatorProcess second;
-    ASSERT_TRUE(second.Start({"--log", (m_folder / "second.log").string()}));
+    ASSERT_TRUE(second.Start({"--log", m_folder / "second.log"}));
     EXPECT_TRUE(WaitUntil([&] { return Listed(MidiDirection::Input) == 2 && Listed(MidiDirection::Output) == 2; }));
     EXPECT_EQ(second.Stop(), 0);
     EXPECT_TRUE(WaitUntil([&] { return Listed(MidiDirection::Input) == 1 && Listed(MidiDirection::Output) == 1; }));
