@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <numeric>
 
 namespace QK
@@ -23,9 +24,11 @@ Bytes GetPreset(std::uint8_t number)
 
 Bytes SendPreset(std::uint8_t number, const SimulatedController::Preset& values)
 {
-    Bytes message{0xF0, 0x47, 0x7F, 0x50, 0x64, 0x01, 0x0E, number};
-    message.insert(message.end(), values.begin(), values.end());
-    message.push_back(0xF7);
+    const std::uint8_t header[] = {0xF0, 0x47, 0x7F, 0x50, 0x64, 0x01, 0x0E, number};
+    Bytes message(sizeof header + values.size() + 1);
+    std::copy(std::begin(header), std::end(header), message.begin());
+    std::copy(values.begin(), values.end(), message.begin() + sizeof header);
+    message.back() = 0xF7;
     return message;
 }
 
