@@ -48,7 +48,7 @@ inline constexpr QKRESULT kMidiNotReady = 67;
 // The longest a send may take before it fails with kMidiNotReady.
 inline constexpr std::uint32_t kMidiSendTimeoutMs = 10000;
 
-// The largest piece of a SysEx message that reaches a sink in one call.
+// The largest chunk of a SysEx message that reaches a sink in one call.
 inline constexpr std::size_t kMidiSysExChunkSize = 256;
 
 // ---- The input sink -------------------------------------------------------------------
@@ -65,8 +65,8 @@ public:
     // milliseconds since the connection's Start, wrapping at 2^32.
     virtual void OnMidiShortMessage(std::uint32_t message, std::uint32_t timeMs) = 0;
 
-    // One piece of a SysEx message, 1 to kMidiSysExChunkSize bytes. A message comes as its
-    // pieces in order; complete is set on the last one only. The bytes are valid for the
+    // One chunk of a SysEx message, 1 to kMidiSysExChunkSize bytes. A message comes as its
+    // chunks in order; complete is set on the last one only. The bytes are valid for the
     // call only.
     virtual void OnMidiSysExChunk(const std::uint8_t* bytes, std::size_t count, bool complete) = 0;
 
@@ -168,7 +168,7 @@ constexpr std::uint32_t PackMidiShortMessage(const std::uint8_t* bytes, std::siz
 }
 
 // Hands one whole message, as a MIDI system reports it, to a sink: a message beginning
-// with F0 as SysEx pieces of at most kMidiSysExChunkSize bytes, the last one complete;
+// with F0 as SysEx chunks of at most kMidiSysExChunkSize bytes, the last one complete;
 // any other message beginning with a status byte as one short message of its first
 // (at most 3) bytes; nothing for an empty message or one that begins with a data byte.
 inline void DeliverMidiMessage(IMidiInputSink& sink, const std::uint8_t* bytes, std::size_t count,
@@ -183,8 +183,8 @@ inline void DeliverMidiMessage(IMidiInputSink& sink, const std::uint8_t* bytes, 
     }
     for (std::size_t offset = 0; offset < count; offset += kMidiSysExChunkSize)
     {
-        const std::size_t piece = count - offset < kMidiSysExChunkSize ? count - offset : kMidiSysExChunkSize;
-        sink.OnMidiSysExChunk(bytes + offset, piece, offset + piece == count);
+        const std::size_t chunk = count - offset < kMidiSysExChunkSize ? count - offset : kMidiSysExChunkSize;
+        sink.OnMidiSysExChunk(bytes + offset, chunk, offset + chunk == count);
     }
 }
 

@@ -65,12 +65,12 @@ TEST(DeliverMidiMessageTest, NothingForAnEmptyMessageOrOneStartingWithADataByte)
     EXPECT_EQ(sink.GetCallCount(), 0u);
 }
 
-TEST(DeliverMidiMessageTest, SysExIsCutIntoPiecesOfAtMost256BytesTheLastComplete)
+TEST(DeliverMidiMessageTest, SysExIsCutIntoChunksOfAtMost256BytesTheLastComplete)
 {
     struct Case
     {
         std::size_t size;
-        std::vector<std::size_t> pieces;
+        std::vector<std::size_t> chunkSizes;
     };
     const Case cases[] = {
         {1, {1}},       {9, {9}},           {224, {224}},       {256, {256}},
@@ -88,11 +88,11 @@ TEST(DeliverMidiMessageTest, SysExIsCutIntoPiecesOfAtMost256BytesTheLastComplete
         DeliverMidiMessage(sink, message.data(), message.size(), 99);
 
         const auto chunks = sink.GetSysExChunks();
-        ASSERT_EQ(chunks.size(), c.pieces.size()) << c.size;
+        ASSERT_EQ(chunks.size(), c.chunkSizes.size()) << c.size;
         std::vector<std::uint8_t> joined;
         for (std::size_t i = 0; i < chunks.size(); ++i)
         {
-            EXPECT_EQ(chunks[i].bytes.size(), c.pieces[i]) << c.size;
+            EXPECT_EQ(chunks[i].bytes.size(), c.chunkSizes[i]) << c.size;
             EXPECT_EQ(chunks[i].complete, i + 1 == chunks.size()) << c.size;
             joined.insert(joined.end(), chunks[i].bytes.begin(), chunks[i].bytes.end());
         }

@@ -51,7 +51,7 @@ public:
         return m_chunks;
     }
 
-    // The SysEx messages completed so far, each joined from its pieces.
+    // The SysEx messages completed so far, each joined from its chunks.
     std::vector<std::vector<std::uint8_t>> GetSysExMessages() const
     {
         std::lock_guard lock(m_mutex);
