@@ -2,6 +2,9 @@
 // are checked byte by byte here.
 #include "tests/support/Midi/SimulatedController.h"
 
+#include "DeviceControl/GeneratedCode/Engine/Inc/ParameterTable.h"
+#include "DeviceControl/GeneratedCode/Engine/Inc/RootModule.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -61,6 +64,26 @@ TEST(SimulatedControllerTest, TheFactoryPresetHoldsTheParameterDefaults)
     };
     for (const Case& c : cases)
         EXPECT_EQ(Bytes(preset.begin() + c.offset, preset.begin() + c.offset + c.bytes.size()), c.bytes) << c.offset;
+}
+
+// The device model is the authority on the defaults; the simulator's own table must agree.
+TEST(SimulatedControllerTest, TheFactoryPresetIsTheDeviceModelsDefaultImage)
+{
+    const RCPtr<LRootModule> root = LRootModule::Create(true);
+    const auto ignore = [](void*, const Array<ParamValue>&, std::int32_t) -> QKRESULT { return 0; };
+    ASSERT_EQ(root->Setup(ignore, nullptr, RCPtr<LParamCache>(new LParamCache(kParameterCount)), 0), 0);
+
+    Bytes image;
+    for (std::int32_t id = 0; id < static_cast<std::int32_t>(kParameterCount); ++id)
+    {
+        std::uint32_t size = 0;
+        const Variant value = root->GetStoredParamValue(ParamDescriptor(id));
+        const auto* data = static_cast<const std::uint8_t*>(value.GetData(size));
+        ASSERT_NE(data, nullptr) << id;
+        image.insert(image.end(), data, data + size);
+    }
+    const SimulatedController::Preset& preset = SimulatedController::DefaultPreset();
+    EXPECT_EQ(image, Bytes(preset.begin(), preset.end()));
 }
 
 TEST(SimulatedControllerTest, AnswersAGetWithA224ByteDumpOfThatPreset)
