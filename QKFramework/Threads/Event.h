@@ -1,4 +1,5 @@
-// Event: an owned waitable event (see EventObject for the wait codes). Closing it, which
+// Event: an owned waitable event (see EventObject for the wait codes). Setting and waiting
+// are const: the event synchronises itself, and holders share it read-only. Closing it, which
 // the destructor does, leaves an event whose waits fail and whose Set and Reset answer false.
 #pragma once
 
@@ -21,7 +22,7 @@ public:
     // The underlying event, for waits on several events at once; null once closed.
     EventObject* GetHandle() const noexcept { return m_object.get(); }
 
-    bool Set()
+    bool Set() const
     {
         if (!m_object)
             return false;
@@ -29,7 +30,7 @@ public:
         return true;
     }
 
-    bool Reset()
+    bool Reset() const
     {
         if (!m_object)
             return false;
@@ -37,7 +38,7 @@ public:
         return true;
     }
 
-    std::uint32_t Wait(std::uint32_t timeoutMs) { return m_object ? m_object->Wait(timeoutMs) : kWaitFailed; }
+    std::uint32_t Wait(std::uint32_t timeoutMs) const { return m_object ? m_object->Wait(timeoutMs) : kWaitFailed; }
 
     void Close() noexcept { m_object.reset(); }
 

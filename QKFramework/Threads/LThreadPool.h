@@ -19,6 +19,7 @@
 #include "QKFramework/Threads/LThreadWorker.h"
 #include "QKFramework/Threads/Mutex.h"
 #include "QKFramework/Threads/RetriggerableThreader.h"
+#include "QKFramework/Utilities/Storage/ReuseAllocator.h"
 #include "QKFramework/Utilities/Storage/StringT.h"
 
 #include <atomic>
@@ -33,11 +34,11 @@ namespace QK
 class LThreadPool : public LThreadWorker
 {
 public:
-    // One queued work item.
-    class LWorkerParams : public LRefCountedObject
+    // One queued work item. Items come from one process-wide locked pool: the MIDI input
+    // queues one per capture.
+    class LWorkerParams : public LRefCountedObject, public ReusePooled<LWorkerParams, 1, true>
     {
     public:
-        // Every item is made here, so that the allocator of items is chosen in one place.
         static RCPtr<LWorkerParams> Create(const ConstRCPtr<LThreadWorker>& worker,
                                            const ConstRCPtr<LRefCountedObject>& params,
                                            std::int32_t priority);

@@ -1,6 +1,7 @@
 #include "QKFramework/Threads/ThreadReport.h"
 
-#include <iostream>
+#include "QKFramework/Utilities/Debug/DebugLog.h"
+
 #include <sstream>
 
 namespace QK
@@ -8,12 +9,12 @@ namespace QK
 namespace
 {
 
-// Lines go to the standard error stream, one write each, so that reports of two threads
-// never interleave within a line.
+// One write and flush per line, so that reports of two threads never interleave within a line.
 void WriteLine(const std::string& line)
 {
-    std::cerr.write(line.data(), static_cast<std::streamsize>(line.size()));
-    std::cerr.flush();
+    std::ostream& log = DebugLog::Get().GetNarrowOutput();
+    log.write(line.data(), static_cast<std::streamsize>(line.size()));
+    log.flush();
 }
 
 } // namespace

@@ -12,10 +12,10 @@ class TrafficLight : private Event
 public:
     TrafficLight() : Event(false) {}
 
-    void SetGreen() { Event::Set(); }
-    void SetRed() { Event::Reset(); }
+    void SetGreen() const { Event::Set(); }
+    void SetRed() const { Event::Reset(); }
     // True unless a zero wait times out: a light that cannot be waited on reads as green.
-    bool IsGreen() { return Event::Wait(0) != kWaitTimeout; }
+    bool IsGreen() const { return Event::Wait(0) != kWaitTimeout; }
 
     using Event::Close;
     using Event::GetHandle;

@@ -2,7 +2,7 @@
 
 #include "QKFramework/Notification/NotificationCenterManager.h"
 
-namespace QK::Test
+namespace QK::TestSupport
 {
 
 bool IdleLoop::ProcessIdle(bool first)
@@ -33,4 +33,4 @@ std::int32_t IdleLoop::RunIdlePeriod()
     return m_passesThisPeriod;
 }
 
-} // namespace QK::Test
+} // namespace QK::TestSupport

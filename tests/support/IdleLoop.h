@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace QK::Test
+namespace QK::TestSupport
 {
 
 class IdleLoop
@@ -40,4 +40,4 @@ private:
     std::int32_t m_passesThisPeriod = 0;
 };
 
-} // namespace QK::Test
+} // namespace QK::TestSupport

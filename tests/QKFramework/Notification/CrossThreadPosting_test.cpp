@@ -74,7 +74,7 @@ public:
     int idles = 0;
 };
 
-class CrossThreadPosting : public QK::Test::NotificationTest
+class CrossThreadPosting : public QK::TestSupport::NotificationTest
 {
 };
 
@@ -108,7 +108,7 @@ TEST_F(CrossThreadPosting, FourProducersReachTheUiThreadExactlyOnceAndInOrder)
             });
     }
 
-    QK::Test::IdleLoop loop;
+    QK::TestSupport::IdleLoop loop;
     const RCPtr<LNotificationCenter> queue = GetDefaultNotificationCenter();
     bool periodsKeptTheirShape = true;
     for (;;)

@@ -17,12 +17,12 @@ namespace
 {
 
 using namespace QK;
-using QK::Test::Recorder;
-using QK::Test::TearingDistributor;
+using QK::TestSupport::Recorder;
+using QK::TestSupport::TearingDistributor;
 using Log = std::vector<std::string>;
 
 // Three clients A, B, C subscribed in that order to "NID_TEST" on one distributor.
-class Delivery : public QK::Test::NotificationTest
+class Delivery : public QK::TestSupport::NotificationTest
 {
 public:
     void SetUp() override

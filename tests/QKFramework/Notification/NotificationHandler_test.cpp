@@ -1,5 +1,5 @@
 #include "QKFramework/Notification/NotificationHandler.h"
-#include "QKFramework/Utilities/Debug/DebugLog.h"
+#include "tests/support/DebugCapture.h"
 
 #include "tests/QKFramework/Notification/NotificationTestSupport.h"
 
@@ -72,7 +72,7 @@ public:
 
 using Table = LNotificationHandler<Panel>;
 
-class HandlerTable : public QK::Test::NotificationTest
+class HandlerTable : public QK::TestSupport::NotificationTest
 {
 protected:
     void TearDown() override
@@ -219,12 +219,7 @@ TEST_F(HandlerTable, DisablerThatCannotRestoreThrowsFromItsDestructor)
 TEST_F(HandlerTable, DisablerLeftByAnExceptionLogsItsOwnFailure)
 {
     panel->table->AddHandler(&Panel::OnValue, source, u"NID_VALUE");
-    struct RecordingSink : IDebugOutputSink
-    {
-        void Write(std::string_view text) override { logged.append(text); }
-        std::string logged;
-    } sink;
-    IDebugOutputSink* previous = DebugLog::Get().SetDebuggerOutput(&sink);
+    TestSupport::DebugCapture capture;
     try
     {
         CAutoNotificationDisabler<Panel> disabler(*panel->table, source, u"NID_VALUE");
@@ -235,8 +230,7 @@ TEST_F(HandlerTable, DisablerLeftByAnExceptionLogsItsOwnFailure)
     {
         EXPECT_STREQ(e.what(), "first");
     }
-    DebugLog::Get().SetDebuggerOutput(previous);
-    EXPECT_NE(sink.logged.find(Expected("~CAutoNotificationDisabler")), std::string::npos) << sink.logged;
+    EXPECT_NE(capture.Text().find(Expected("~CAutoNotificationDisabler")), std::string::npos) << capture.Text();
 }
 
 } // namespace HandlerTest

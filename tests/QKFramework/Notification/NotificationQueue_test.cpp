@@ -25,12 +25,12 @@ namespace
 {
 
 using namespace QK;
-using QK::Test::Recorder;
-using QK::Test::TestWindow;
+using QK::TestSupport::Recorder;
+using QK::TestSupport::TestWindow;
 using Log = std::vector<std::string>;
 
 // A centre of its own, with client R subscribed to NID_A, NID_B, NID_C, NID_D and NID_IDLE.
-class Posting : public QK::Test::NotificationTest
+class Posting : public QK::TestSupport::NotificationTest
 {
 public:
     void SetUp() override
@@ -420,7 +420,7 @@ TEST_F(Posting, CentreDetachesItsClientsWhenReleased)
     EXPECT_TRUE(log.empty());
 }
 
-using CentreManager = QK::Test::NotificationTest;
+using CentreManager = QK::TestSupport::NotificationTest;
 
 TEST_F(CentreManager, CentresAreFoundByExactName)
 {
@@ -473,7 +473,7 @@ TEST_F(CentreManager, ReleasingTheManagerTearsDownItsCentres)
 }
 
 // The idle passes of the application shell.
-class IdlePasses : public QK::Test::NotificationTest
+class IdlePasses : public QK::TestSupport::NotificationTest
 {
 public:
     void SetUp() override
@@ -490,7 +490,7 @@ public:
 
     Log log;
     RCPtr<Recorder> client = Recorder::Create("R", log);
-    QK::Test::IdleLoop loop;
+    QK::TestSupport::IdleLoop loop;
 };
 
 TEST_F(IdlePasses, WorkThatNeverEndsGetsThreePassesAndOneIdle)

@@ -15,7 +15,7 @@
 #include <utility>
 #include <vector>
 
-namespace QK::Test
+namespace QK::TestSupport
 {
 
 inline std::string Narrow(const WString& text)
@@ -161,4 +161,4 @@ protected:
     }
 };
 
-} // namespace QK::Test
+} // namespace QK::TestSupport

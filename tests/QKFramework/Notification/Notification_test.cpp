@@ -13,7 +13,7 @@ namespace
 {
 
 using namespace QK;
-using QK::Test::NotificationTest;
+using QK::TestSupport::NotificationTest;
 
 // An argument that reports its destruction. Counted atomically: the thread that lets go of
 // an argument need not be the one that made it.

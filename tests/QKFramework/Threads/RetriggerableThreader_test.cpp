@@ -1,4 +1,5 @@
 #include "QKFramework/Threads/RetriggerableThreader.h"
+#include "tests/support/DebugCapture.h"
 
 #include "WorkerProbes.h"
 
@@ -129,10 +130,10 @@ TEST(RetriggerableThreader, AWorkerThatThrowsIsReportedAndTheThreaderGoesOn)
     RCPtr<HoldingWorker> worker = HoldingWorker::Create(false);
     ConstRCPtr<LEvent> gate = LEvent::Create(true);
 
-    testing::internal::CaptureStderr();
+    TestSupport::DebugCapture capture;
     ASSERT_EQ(threader.Trigger(thrower, nullptr, gate, 0), QK_OK);
     ASSERT_EQ(WaitEvent(gate, kInfinite), kWaitSignalled);
-    const std::string report = testing::internal::GetCapturedStderr();
+    const std::string report = capture.Text();
     EXPECT_NE(report.find("probe failure"), std::string::npos) << report;
     EXPECT_EQ(threader.GetLastResult(), static_cast<std::uint32_t>(QK_E_FAIL));
 
@@ -146,13 +147,13 @@ TEST(RetriggerableThreader, DestroyedWhileItsRunHangsItDetachesAndTheRunStillSig
     RCPtr<HoldingWorker> worker = HoldingWorker::Create(true);
     ConstRCPtr<LEvent> gate = LEvent::Create(true);
 
-    testing::internal::CaptureStderr();
+    TestSupport::DebugCapture capture;
     {
         RetriggerableThreader threader(WString(u"stuck"), 5);
         ASSERT_EQ(threader.Trigger(worker, nullptr, gate, 0), QK_OK);
         ASSERT_EQ(worker->started.Wait(kInfinite), kWaitSignalled);
     }
-    const std::string report = testing::internal::GetCapturedStderr();
+    const std::string report = capture.Text();
     EXPECT_NE(report.find("detached"), std::string::npos) << report;
 
     worker->release.Set();

@@ -1,5 +1,6 @@
 #include "QKFramework/Threads/Event.h"
 #include "QKFramework/Threads/Thread.h"
+#include "tests/support/DebugCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -75,7 +76,7 @@ TEST(Thread, OwnerThatGivesUpWaitingDetachesAndReportsTheThreadWhichKeepsItsStat
     auto freed = std::make_shared<Event>(false);
     auto probe = std::make_shared<FreedProbe>(freed);
 
-    testing::internal::CaptureStderr();
+    TestSupport::DebugCapture capture;
     {
         Thread thread(
             [&release, probe]
@@ -87,7 +88,7 @@ TEST(Thread, OwnerThatGivesUpWaitingDetachesAndReportsTheThreadWhichKeepsItsStat
             5);
         ASSERT_TRUE(thread.Start());
     }
-    const std::string report = testing::internal::GetCapturedStderr();
+    const std::string report = capture.Text();
     EXPECT_NE(report.find("thread did not finish within 5 ms, detached"), std::string::npos) << report;
 
     probe.reset();
@@ -103,7 +104,7 @@ TEST(Thread, AThreadMayJoinAndDestroyItsOwnThreadObject)
     std::atomic<Thread*> self{nullptr};
     std::atomic<bool> selfJoin{true};
 
-    testing::internal::CaptureStderr();
+    TestSupport::DebugCapture capture;
     self = new Thread(
         [&self, &selfJoin, done, probe]
         {
@@ -118,7 +119,7 @@ TEST(Thread, AThreadMayJoinAndDestroyItsOwnThreadObject)
     ASSERT_EQ(done->Wait(kInfinite), kWaitSignalled);
     EXPECT_EQ(freed->Wait(kInfinite), kWaitSignalled);
     EXPECT_FALSE(selfJoin.load());
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(capture.Text(), "");
 }
 
 } // namespace
