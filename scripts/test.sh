@@ -22,9 +22,55 @@ configure() {
         -DCMAKE_BUILD_TYPE=Debug -DVEDIDU_SANITIZE="$sanitizer"
 }
 
+# The MIDI integration tests need a JACK server: the dummy driver needs neither a sound
+# card nor real-time rights. Synchronous mode makes a cycle wait for a client that is
+# late (a loaded machine, sanitizers) instead of dropping its MIDI. A server name of its
+# own keeps parallel runs apart; the tests (and the simulated controller they start) find
+# it through JACK_DEFAULT_SERVER. There is no ALSA sequencer on build machines, so MIDI
+# goes through JACK.
+start_jack() {
+    export JACK_DEFAULT_SERVER="vedidu-test-$$"
+    export JACK_NO_AUDIO_RESERVATION=1
+    export VEDIDU_MIDI_API=jack
+    jack_log="$root/build/jackd.log"
+    mkdir -p "$root/build"
+    jackd --no-realtime --sync --timeout 2000 -n "$JACK_DEFAULT_SERVER" -d dummy -r 48000 -p 1024 >"$jack_log" 2>&1 &
+    jack_pid=$!
+    trap stop_jack EXIT
+    for _ in $(seq 1 100); do
+        if jack_lsp >/dev/null 2>&1; then
+            return 0
+        fi
+        if ! kill -0 "$jack_pid" 2>/dev/null; then
+            break
+        fi
+        sleep 0.1
+    done
+    echo "test: the JACK server did not start; its log ($jack_log):" >&2
+    cat "$jack_log" >&2
+    exit 1
+}
+
+stop_jack() {
+    if [[ -n "${jack_pid:-}" ]] && kill -0 "$jack_pid" 2>/dev/null; then
+        kill "$jack_pid" 2>/dev/null || true
+        for _ in $(seq 1 50); do
+            kill -0 "$jack_pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        if kill -0 "$jack_pid" 2>/dev/null; then
+            kill -9 "$jack_pid" 2>/dev/null || true
+        fi
+        wait "$jack_pid" 2>/dev/null || true
+    fi
+    jack_pid=""
+}
+
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:halt_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
+
+start_jack
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer: all tests"
 configure build/asan address

@@ -56,7 +56,7 @@ std::string ToSystemPath(const char* path)
     {
         result.erase(0, 2);
         if (result.empty())
-            result = "/";
+            result.push_back('/');
     }
     return result;
 }

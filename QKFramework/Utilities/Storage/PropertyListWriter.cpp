@@ -34,6 +34,13 @@ public:
             m_output.Write(text.data(), text.size());
     }
 
+    // Several pieces in a row, without joining them first.
+    template <class... Pieces> void Plain(std::string_view first, const Pieces&... rest)
+    {
+        Plain(first);
+        (Plain(std::string_view(rest)), ...);
+    }
+
     // Markup characters become entities. XML cannot carry most control characters at all,
     // not even as references: they are written as U+FFFD so that the file still reads back.
     // A carriage return is kept as a reference, which the reader does not fold into "\n".
@@ -128,23 +135,23 @@ public:
         case XNode::kTypeData:
         {
             const char* element = type == XNode::kTypeString ? "string" : "data";
-            Plain("<" + std::string(element) + attributes + ">");
+            Plain("<", element, attributes, ">");
             Escaped(node->GetText());
-            Plain("</" + std::string(element) + ">\n");
+            Plain("</", element, ">\n");
             return false;
         }
         case XNode::kTypeBool:
-            Plain("<" + std::string(node->GetBool() ? "true" : "false") + attributes + "/>\n");
+            Plain("<", node->GetBool() ? "true" : "false", attributes, "/>\n");
             return false;
         case XNode::kTypeInteger:
-            Plain("<integer" + attributes + ">" + std::to_string(node->GetInteger()) + "</integer>\n");
+            Plain("<integer", attributes, ">", std::to_string(node->GetInteger()), "</integer>\n");
             return false;
         case XNode::kTypeReal:
         {
             // Any float fits: the largest is 39 digits before the point.
             char number[64];
             FormatText(number, sizeof number, "%f", static_cast<double>(node->GetReal()));
-            Plain("<real" + attributes + ">" + number + "</real>\n");
+            Plain("<real", attributes, ">", number, "</real>\n");
             return false;
         }
         case XNode::kTypeDict:
@@ -160,10 +167,10 @@ public:
             }
             if (NextWritten(node, 0) == node->GetSlotCount())
             {
-                Plain("<" + std::string(element) + attributes + "/>\n");
+                Plain("<", element, attributes, "/>\n");
                 return false;
             }
-            Plain("<" + std::string(element) + attributes + ">\n");
+            Plain("<", element, attributes, ">\n");
             return true;
         }
         default:

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cstdint>
 #include <memory>
 #include <random>
@@ -25,11 +27,11 @@ void PutU32(Bytes& bytes, std::size_t at, std::uint32_t value)
 
 Bytes Record(std::uint32_t size, std::uint32_t codeSpace, std::uint32_t kind, const Bytes& data = {})
 {
-    Bytes record(12);
+    Bytes record(12 + data.size());
     PutU32(record, 0, size);
     PutU32(record, 4, codeSpace);
     PutU32(record, 8, kind);
-    record.insert(record.end(), data.begin(), data.end());
+    std::copy(data.begin(), data.end(), record.begin() + 12);
     return record;
 }
 

@@ -1,0 +1,28 @@
+#include "QKFramework/Midi/MidiBackend.h"
+#include "QKFramework/Midi/NullMidiBackend.h"
+#include "QKFramework/Platform/Midi/RtMidiBackend.h"
+
+#include <strings.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+namespace QK
+{
+
+std::shared_ptr<IMidiBackend> CreatePlatformMidiBackend(const std::string& clientName)
+{
+    const char* api = std::getenv("VEDIDU_MIDI_API");
+    const bool jackAsked = api && strcasecmp(api, "jack") == 0;
+    // Without the sequencer device RtMidi would only fail, and ALSA would say so on stderr.
+    if (!jackAsked && access("/dev/snd/seq", R_OK | W_OK) == 0)
+    {
+        if (auto backend = CreateRtMidiBackend(MidiSystem::AlsaSequencer, clientName))
+            return backend;
+    }
+    if (auto backend = CreateRtMidiBackend(MidiSystem::Jack, clientName))
+        return backend;
+    return std::make_shared<NullMidiBackend>();
+}
+
+} // namespace QK

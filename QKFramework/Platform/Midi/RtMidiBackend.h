@@ -1,0 +1,31 @@
+// RtMidiBackend: the MIDI back end over RtMidi on one MIDI system (ALSA sequencer or JACK).
+//
+// One enumerator (an RtMidi input and output object, each a client of the MIDI system) is
+// made with the back end and serves every listing and liveness query, so the presence
+// checker's frequent passes make no new clients. Each open connection is an RtMidi object
+// (a client) of its own, as RtMidi requires.
+//
+// An input delivers on RtMidi's thread (the ALSA input thread or the JACK process
+// thread), whole messages cut for the sink as DeliverMidiMessage describes; SysEx,
+// timing and active-sensing messages are all let through, as WinMM does. An output sends
+// through a MidiSendWorker, which bounds every send by kMidiSendTimeoutMs.
+//
+// Liveness: a connection is alive until a listing of its direction (ListDevices, an open,
+// or its own IsAlive, which lists) no longer shows the port it was opened on.
+#pragma once
+
+#include "QKFramework/Midi/MidiBackend.h"
+#include "QKFramework/Platform/Midi/MidiPortNames.h"
+
+#include <memory>
+#include <string>
+
+namespace QK
+{
+
+// The back end on system, or null when that system cannot be reached (no ALSA sequencer
+// device, no JACK server). clientName names the program's clients; their ports are left
+// out of every listing.
+std::shared_ptr<IMidiBackend> CreateRtMidiBackend(MidiSystem system, const std::string& clientName);
+
+} // namespace QK

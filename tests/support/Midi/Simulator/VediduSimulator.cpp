@@ -1,0 +1,239 @@
+// vedidu_simulator: the simulated controller (SimulatedController) on real MIDI ports, for
+// integration tests and for trying the editor by hand without the device.
+//
+//   vedidu_simulator [--silent | --short | --garbage] [--log FILE] [--state FILE]
+//
+// It opens one input and one output port, both named "Vedidu", on clients named "Vedidu"
+// (RtMidi makes each port a client of its own; JACK calls the second "Vedidu-01"), on the
+// ALSA sequencer or, when VEDIDU_MIDI_API is "jack" or there is no sequencer, on JACK.
+// Every message received is written as one hex line to standard output or the log file.
+// With --state, the stored presets and key curve are read from FILE at start when it
+// exists, and written to it after every change. SIGTERM or SIGINT ends it, and so does the
+// end of the process that started it (a test that crashed must not leave it behind); its
+// ports go with it, as when the controller is unplugged.
+#include "QKFramework/Platform/Midi/UnseenSyncScope.h"
+#include "tests/support/Midi/SimulatedController.h"
+
+#include <RtMidi.h>
+
+#include <signal.h>
+#include <strings.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <fstream>
+#include <memory>
+#include <mutex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+using QK::TestSupport::SimulatedController;
+
+const char kName[] = "Vedidu";
+
+volatile std::sig_atomic_t g_stop = 0;
+
+void OnSignal(int)
+{
+    g_stop = 1;
+}
+
+// Messages from RtMidi's thread to the main thread, which does all the work.
+struct Inbox
+{
+    std::mutex mutex;
+    std::condition_variable arrived;
+    std::deque<std::vector<std::uint8_t>> messages;
+};
+
+void OnMessage(double, std::vector<unsigned char>* message, void* user)
+{
+    if (!message || message->empty())
+        return;
+    auto* inbox = static_cast<Inbox*>(user);
+    {
+        std::lock_guard lock(inbox->mutex);
+        inbox->messages.emplace_back(message->begin(), message->end());
+    }
+    inbox->arrived.notify_one();
+}
+
+std::atomic<int> g_errors{0};
+
+void OnError(RtMidiError::Type type, const std::string& text, void*)
+{
+    if (type == RtMidiError::DEBUG_WARNING)
+        return;
+    ++g_errors;
+    std::fprintf(stderr, "vedidu_simulator: %s\n", text.c_str());
+}
+
+RtMidi::Api ChooseApi()
+{
+    const char* api = std::getenv("VEDIDU_MIDI_API");
+    if (api && strcasecmp(api, "jack") == 0)
+        return RtMidi::UNIX_JACK;
+    return access("/dev/snd/seq", R_OK | W_OK) == 0 ? RtMidi::LINUX_ALSA : RtMidi::UNIX_JACK;
+}
+
+bool ReadFile(const std::string& path, std::string& text)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return false;
+    std::ostringstream contents;
+    contents << file.rdbuf();
+    text = contents.str();
+    return true;
+}
+
+// Whole or not at all: a reader never sees half a state.
+bool WriteFile(const std::string& path, const std::string& text)
+{
+    const std::string temporary = path + ".tmp";
+    {
+        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
+        if (!(file << text) || !file.flush())
+            return false;
+    }
+    return std::rename(temporary.c_str(), path.c_str()) == 0;
+}
+
+int Usage()
+{
+    std::fputs("usage: vedidu_simulator [--silent | --short | --garbage] [--log FILE] [--state FILE]\n", stderr);
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const pid_t parent = getppid();
+    struct sigaction action = {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    SimulatedController::ReplyMode mode = SimulatedController::ReplyMode::Normal;
+    std::string logPath;
+    std::string statePath;
+    for (int i = 1; i < argc; ++i)
+    {
+        const std::string option = argv[i];
+        if (option == "--silent")
+            mode = SimulatedController::ReplyMode::Silent;
+        else if (option == "--short")
+            mode = SimulatedController::ReplyMode::Short;
+        else if (option == "--garbage")
+            mode = SimulatedController::ReplyMode::Garbage;
+        else if ((option == "--log" || option == "--state") && i + 1 < argc)
+            (option == "--log" ? logPath : statePath) = argv[++i];
+        else
+            return Usage();
+    }
+
+    SimulatedController controller(mode);
+    std::string savedState;
+    if (!statePath.empty())
+    {
+        std::string text;
+        std::string error;
+        if (ReadFile(statePath, text) && !controller.LoadState(text, error))
+        {
+            std::fprintf(stderr, "vedidu_simulator: %s: %s\n", statePath.c_str(), error.c_str());
+            return 2;
+        }
+        savedState = controller.SaveState();
+        if (!WriteFile(statePath, savedState))
+        {
+            std::fprintf(stderr, "vedidu_simulator: cannot write %s\n", statePath.c_str());
+            return 2;
+        }
+    }
+
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> logFile(nullptr, &std::fclose);
+    if (!logPath.empty())
+    {
+        logFile.reset(std::fopen(logPath.c_str(), "a"));
+        if (!logFile)
+        {
+            std::fprintf(stderr, "vedidu_simulator: cannot open %s\n", logPath.c_str());
+            return 2;
+        }
+    }
+    std::FILE* log = logFile ? logFile.get() : stdout;
+
+    Inbox inbox;
+    std::unique_ptr<RtMidiIn> input;
+    std::unique_ptr<RtMidiOut> output;
+    try
+    {
+        const RtMidi::Api api = ChooseApi();
+        input = std::make_unique<RtMidiIn>(api, kName);
+        output = std::make_unique<RtMidiOut>(api, kName);
+    }
+    catch (const RtMidiError& error)
+    {
+        std::fprintf(stderr, "vedidu_simulator: %s\n", error.getMessage().c_str());
+        return 1;
+    }
+    input->setErrorCallback(&OnError);
+    output->setErrorCallback(&OnError);
+    input->ignoreTypes(false, false, false);
+    input->setCallback(&OnMessage, &inbox);
+    input->openVirtualPort(kName);
+    output->openVirtualPort(kName);
+    // isPortOpen speaks of openPort only; a virtual port shows its failure as an error.
+    if (g_errors != 0)
+    {
+        std::fputs("vedidu_simulator: cannot open the MIDI ports\n", stderr);
+        return 1;
+    }
+    std::fputs("vedidu_simulator: ready\n", stderr);
+
+    while (!g_stop && getppid() == parent)
+    {
+        std::deque<std::vector<std::uint8_t>> received;
+        {
+            std::unique_lock lock(inbox.mutex);
+            // Bounded, so that a signal is seen soon.
+            inbox.arrived.wait_for(lock, std::chrono::milliseconds(20), [&] { return !inbox.messages.empty(); });
+            received.swap(inbox.messages);
+        }
+        for (const std::vector<std::uint8_t>& message : received)
+        {
+            std::fprintf(log, "%s\n", QK::TestSupport::FormatHexBytes(message).c_str());
+            std::fflush(log);
+            for (std::vector<std::uint8_t>& reply : controller.Receive(message))
+            {
+                QK::UnseenSyncScope unseen;
+                output->sendMessage(&reply);
+            }
+            if (!statePath.empty() && message.front() == 0xF0)
+            {
+                const std::string state = controller.SaveState();
+                if (state != savedState && WriteFile(statePath, state))
+                    savedState = state;
+            }
+        }
+    }
+
+    input->cancelCallback();
+    input.reset();
+    output.reset();
+    return 0;
+}
