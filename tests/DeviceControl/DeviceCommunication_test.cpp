@@ -48,7 +48,7 @@ struct Call
     QKRESULT expected;
 };
 
-TEST(DeviceCommunicationWithoutLibrary, EveryOperationAnswersAsSpecified)
+TEST(DeviceCommunicationWithoutLibrary, EveryOperationAnswersMinusOneOrFailure)
 {
     const auto comm = Comm::Create();
     const Comm::GuidFilter filter;
