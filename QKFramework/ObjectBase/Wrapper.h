@@ -23,13 +23,13 @@ class LHolder : public virtual LRefCountedObject
 {
 public:
     // The held value stays null only when its allocation failed.
-    LHolder() : m_value(new (std::nothrow) T(0)) {}
+    LHolder() : m_value(new (std::nothrow) T()) {}
     LHolder(const LHolder&) = delete;
     LHolder& operator=(const LHolder&) = delete;
     ~LHolder() override { delete m_value; }
 
     T* GetValuePointer() const noexcept { return m_value; }
-    T GetValue() const { return m_value ? *m_value : T(0); }
+    T GetValue() const { return m_value ? *m_value : T(); }
     void SetValue(const T& value)
     {
         if (m_value)

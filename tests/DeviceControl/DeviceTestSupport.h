@@ -35,7 +35,7 @@ public:
         RCPtr<RecordingRoot> root(new RecordingRoot());
         root->CreateDevice();
         root->cache = RCPtr<LParamCache>(new LParamCache(kParameterCount));
-        root->Setup(&RecordingRoot::Announce, root.Get(), root->cache, firstParamID);
+        root->Setup(&RecordingRoot::Announce, root.Get(), root->cache, nullptr, firstParamID);
         return root;
     }
 

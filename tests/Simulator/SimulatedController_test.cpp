@@ -71,7 +71,7 @@ TEST(SimulatedControllerTest, TheFactoryPresetIsTheDeviceModelsDefaultImage)
 {
     const RCPtr<LRootModule> root = LRootModule::Create(true);
     const auto ignore = [](void*, const Array<ParamValue>&, std::int32_t) -> QKRESULT { return 0; };
-    ASSERT_EQ(root->Setup(ignore, nullptr, RCPtr<LParamCache>(new LParamCache(kParameterCount)), 0), 0);
+    ASSERT_EQ(root->Setup(ignore, nullptr, RCPtr<LParamCache>(new LParamCache(kParameterCount)), nullptr, 0), 0);
 
     Bytes image;
     for (std::int32_t id = 0; id < static_cast<std::int32_t>(kParameterCount); ++id)

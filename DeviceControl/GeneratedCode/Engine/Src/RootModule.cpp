@@ -1,6 +1,7 @@
 #include "DeviceControl/GeneratedCode/Engine/Inc/RootModule.h"
 
 #include "DeviceControl/GeneratedCode/Engine/Inc/ParameterTable.h"
+#include "QKFramework/Utilities/Storage/ParamValues.h"
 
 namespace QK
 {
@@ -57,6 +58,8 @@ QKRESULT LRootModule::SetParamValue(const ParamDescriptor& descriptor, const Var
 
 Variant LRootModule::GetParamValue(const ParamDescriptor& descriptor)
 {
+    if (IsParamReserved(descriptor.id) && m_communication)
+        m_communication->RequestParamValuesByDescriptors(descriptor);
     return GetStoredParamValue(descriptor);
 }
 
@@ -135,16 +138,142 @@ RCPtr<IDevice> LRootModule::GetDevice()
 }
 
 QKRESULT LRootModule::Setup(OwnerCallback callback, void* context, const RCPtr<LParamCache>& cache,
-                            std::int32_t firstParamID)
+                            const RCPtr<LDeviceCommunicationBase>& communication, std::int32_t firstParamID)
 {
     m_ownerCallback = callback;
     m_ownerContext = context;
     m_cache = cache;
+    m_communication = communication;
     SetFirstParamID(nullptr, firstParamID, 0);
+    // The defaults are in place before the first delivered value can arrive.
     InitializeDefaultValues();
     if (m_cache)
         m_cache->Prepare(1);
+    if (m_communication)
+    {
+        m_communication->SetReceiver(this);
+        m_communication->EnableDelivery(true);
+        m_communication->NotifyReceiverReady();
+    }
     return QK_OK;
+}
+
+QKRESULT LRootModule::ConnectToDevice(const Variant& device)
+{
+    if (!m_communication)
+        return -1;
+    m_communication->DisconnectDevice();
+    const QKRESULT result = m_communication->ConnectDevice(device);
+    if (Failed(result))
+    {
+        m_offline.store(true, std::memory_order_release);
+        return result;
+    }
+    m_offline.store(false, std::memory_order_release);
+    const ParamRange all{m_firstParamID, static_cast<std::int32_t>(kParameterCount)};
+    ParamRanges ranges;
+    ranges.SetRanges(&all, 1);
+    m_communication->RequestParamRanges(ranges);
+    m_communication->RequestParamValuesByDescriptors(ParamDescriptor(LDeviceCommunicationBase::kDeviceLevelParamID));
+    return result;
+}
+
+QKRESULT LRootModule::StopReceiving()
+{
+    if (m_communication)
+        m_communication->EnableDelivery(false);
+    return QK_OK;
+}
+
+RCPtr<LDeviceCommunicationBase> LRootModule::GetDeviceCommunication()
+{
+    return m_communication;
+}
+
+RCPtr<LParameterizedModule> LRootModule::FindWritingModule(const ParamDescriptor& descriptor)
+{
+    if (descriptor.id >= 0)
+        return GetModuleForParamID(descriptor.id);
+    if (IsReservedParamID(descriptor.id))
+        return GetSpecialParamModule(descriptor);
+    return RCPtr<LParameterizedModule>();
+}
+
+QKRESULT LRootModule::SetModuleParamValue(const ParamDescriptor& descriptor, const Variant& value)
+{
+    MutexLock lock(m_lock);
+    if (descriptor.id == LDeviceCommunicationBase::kReceiverStatusParamID)
+        return m_communication && m_communication->NotifyReceiverStatus(value.ToInt64()) ? QK_OK : QK_FALSE;
+    if (IsOffline())
+        return StoreParamValue(descriptor, value);
+    const RCPtr<LParameterizedModule> module = FindWritingModule(descriptor);
+    if (!module)
+        return QK_E_FAIL;
+    return module->SetParamValueLocal(descriptor, value, false);
+}
+
+QKRESULT LRootModule::GetModuleParamValue(const ParamDescriptor& descriptor, Variant& value)
+{
+    MutexLock lock(m_lock);
+    if (descriptor.id < 0)
+    {
+        if (!m_communication)
+        {
+            value.Clear();
+            return QK_E_FAIL;
+        }
+        return m_communication->GetParamValue(descriptor, value);
+    }
+    if (IsOffline())
+    {
+        value = GetStoredParamValue(descriptor);
+        return QK_OK;
+    }
+    const RCPtr<LParameterizedModule> module = GetModuleRef(descriptor.id);
+    if (!module)
+    {
+        value.Clear();
+        return QK_E_FAIL;
+    }
+    value = module->GetParamValueLocal(descriptor);
+    return QK_OK;
+}
+
+void LRootModule::DeliverParamValues(const ParamValues& values)
+{
+    MutexLock lock(m_lock);
+    const std::uint32_t count = values.GetListCount();
+    for (std::uint32_t i = 0; i < count; ++i)
+    {
+        Variant value;
+        ParamDescriptor descriptor;
+        // An item that cannot be read names no parameter: announcing it as a change of
+        // id -1 would tell the user interface of a change that never happened.
+        if (Failed(values.GetAt(i, value, descriptor.id, descriptor.descriptor)))
+            continue;
+        const RCPtr<LParameterizedModule> module = FindWritingModule(descriptor);
+        if (!module && descriptor.id == LDeviceCommunicationBase::kAvailabilityParamID && value.ToBool())
+            OnDeviceAvailable();
+        if (module)
+            module->SetParamValueLocal(descriptor, value, true);
+        else
+            NotifyParamValueChanged(ParamDescriptor(descriptor.id), value, 0);
+    }
+}
+
+QKRESULT LRootModule::ReceiveDeviceEvent(std::intptr_t, std::intptr_t, std::intptr_t)
+{
+    return QK_E_FAIL;
+}
+
+LRootModule::~LRootModule()
+{
+    if (!m_communication)
+        return;
+    m_communication->EnableDelivery(false);
+    m_communication->DisconnectDevice();
+    if (m_communication->GetReceiver() == this)
+        m_communication->SetReceiver(nullptr);
 }
 
 RCPtr<LParamCache> LRootModule::GetParamCache()
@@ -173,9 +302,9 @@ void LRootModule::CreateDevice()
 }
 
 // Without a communication object there is nobody to send to.
-QKRESULT LRootModule::SendParamValueToDevice(const ParamDescriptor&, const Variant&)
+QKRESULT LRootModule::SendParamValueToDevice(const ParamDescriptor& descriptor, const Variant& value)
 {
-    return QK_OK;
+    return m_communication ? m_communication->SetParamValue(descriptor, value) : QK_OK;
 }
 
 void LRootModule::InitializeDefaultValues()
