@@ -70,20 +70,26 @@ public:
         LMidiComm* comm = m_comm.Get();
         if (!comm)
             return 0;
-        // Held, as one of its own references, for the case that a subscriber lets go of the
-        // transport during the delivery; Cut on another thread waits for the lock instead.
-        comm->AddInternalReferences(1);
-        comm->AddRef();
+        // The delivery's own hold on the transport, counted as one of its own references and
+        // given to the subscribers as the source: while it lasts, the last outside release
+        // waits in Cut for it instead of leaving the transport to die on this thread.
         struct Hold
         {
             LMidiComm* comm;
+            ConstRCPtr<LNotificationDistributor> source;
+            explicit Hold(LMidiComm* c) : comm(c)
+            {
+                comm->AddInternalReferences(1);
+                source = ConstRCPtr<LNotificationDistributor>(comm);
+            }
             ~Hold()
             {
                 comm->AddInternalReferences(-1);
-                comm->Release();
+                source = nullptr;
             }
-        } hold{comm};
-        return comm->Run(params);
+        } hold(comm);
+        comm->Deliver(params, hold.source);
+        return 0;
     }
 
     // Waits for a delivery in progress (unless it is on this thread) and drops the link.
@@ -223,14 +229,20 @@ QKRESULT LMidiComm::SendByteArray(LMidiRenderPort* port, const Array<signed char
 
 std::uint32_t LMidiComm::Run(const ConstRCPtr<LRefCountedObject>& params)
 {
+    Deliver(params, ConstRCPtr<LNotificationDistributor>(this));
+    return 0;
+}
+
+void LMidiComm::Deliver(const ConstRCPtr<LRefCountedObject>& params,
+                        const ConstRCPtr<LNotificationDistributor>& source)
+{
     const ConstRCPtr<LMidiCaptureNotificationData> capture =
         ConstRCPtr<LMidiCaptureNotificationData>::DynamicCast(params);
     if (!capture)
-        return 0;
+        return;
     if (const RCPtr<LNotificationCenter> centre = GetNotificationCenter())
         centre->PostNotification(LNotification::Create(kNidMidiDataCaptured, capture));
-    Distribute(capture);
-    return 0;
+    DistributeFrom(source, capture);
 }
 
 void LMidiComm::QueueCapture(const ConstRCPtr<LMidiCaptureNotificationData>& capture)

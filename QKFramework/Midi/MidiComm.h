@@ -60,6 +60,9 @@ private:
 
     LMidiComm();
 
+    // Run's work with the given source (this transport).
+    void Deliver(const ConstRCPtr<LRefCountedObject>& params,
+                 const ConstRCPtr<LNotificationDistributor>& source);
     // From a capture port, on the MIDI system's thread.
     void QueueCapture(const ConstRCPtr<LMidiCaptureNotificationData>& capture);
     // From a port's ReleaseInternalReferences: takes the port out of its list unless a new

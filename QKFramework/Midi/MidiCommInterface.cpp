@@ -53,11 +53,16 @@ QKRESULT LMidiCommInterface::SetFilter(const LNotificationReceiver* receiver,
 
 QKRESULT LMidiCommInterface::Distribute(const ConstRCPtr<LMidiCaptureNotificationData>& capture)
 {
+    return DistributeFrom(ConstRCPtr<LNotificationDistributor>(this), capture);
+}
+
+QKRESULT LMidiCommInterface::DistributeFrom(const ConstRCPtr<LNotificationDistributor>& source,
+                                            const ConstRCPtr<LMidiCaptureNotificationData>& capture)
+{
     const RCPtr<LNotificationClientPool> pool = FindClientPool(GetNotificationId(kNidMidiDataCaptured));
     if (!pool || pool->GetCount() == 0)
         return QK_FALSE;
 
-    const ConstRCPtr<LNotificationDistributor> source(this);
     ConstRCPtr<LNotification> notification;
     std::int32_t index = static_cast<std::int32_t>(pool->GetCount()) - 1;
     while (index >= 0)

@@ -81,6 +81,10 @@ public:
 protected:
     LMidiCommInterface() = default;
 
+    // Distribute with source, a reference to this transport that the caller holds.
+    QKRESULT DistributeFrom(const ConstRCPtr<LNotificationDistributor>& source,
+                            const ConstRCPtr<LMidiCaptureNotificationData>& capture);
+
 private:
     mutable Mutex m_centreLock;
     RCPtr<LNotificationCenter> m_centre;
