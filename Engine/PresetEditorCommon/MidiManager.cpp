@@ -1,0 +1,458 @@
+#include "Engine/PresetEditorCommon/MidiManager.h"
+
+#include "DeviceControl/GeneratedCode/Engine/Inc/PresetEditorAppEngine.h"
+#include "Engine/PresetEditorCommon/PresetSysEx.h"
+#include "QKFramework/Notification/NotificationCenterManager.h"
+#include "QKFramework/ObjectBase/Exception.h"
+
+#include <chrono>
+#include <thread>
+
+namespace QK
+{
+
+namespace
+{
+
+constexpr const char* kSource = "Engine\\PresetEditorCommon\\MidiManager";
+constexpr QKRESULT kPortsNotOpen = -1;
+constexpr QKRESULT kNoReply = -3;
+
+void SleepMs(std::uint32_t ms)
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+RCPtr<LRootModuleEngine> GetEngine()
+{
+    return RCPtr<LRootModuleEngine>::DynamicCast(GetRootModuleEngine());
+}
+
+} // namespace
+
+// Pauses the checker for a scope when it is enabled, and enables it again at the end of the
+// scope, also when an exception passes.
+class LMidiManager::CheckerPause
+{
+public:
+    explicit CheckerPause(LMidiManager& manager)
+        : m_manager(manager), m_wasEnabled(manager.m_checkingEnabled.load())
+    {
+        if (m_wasEnabled)
+            m_manager.PauseDeviceStatusChecker();
+    }
+    CheckerPause(const CheckerPause&) = delete;
+    CheckerPause& operator=(const CheckerPause&) = delete;
+    ~CheckerPause()
+    {
+        if (m_wasEnabled)
+            m_manager.ResumeDeviceStatusChecker();
+    }
+
+private:
+    LMidiManager& m_manager;
+    const bool m_wasEnabled;
+};
+
+// The dump handler's registration for one get: made with the preset-reply light red and a
+// dump awaited; Finish ends the wait and answers whether a dump was set into the model. A
+// scope left by an exception still removes the handler.
+class LMidiManager::DumpWait
+{
+public:
+    explicit DumpWait(LMidiManager& manager) : m_manager(manager)
+    {
+        MutexLock lock(m_manager.m_handlerLock);
+        CheckResult(m_manager.m_handlers->AddHandler(&LMidiManager::OnPresetDumpCaptured, m_manager.m_comm,
+                                                     kNidMidiDataCaptured),
+                    QK_SITE("QK::LMidiManager::GetPresetFromMidiDevice", kSource));
+        m_registered = true;
+        m_manager.m_presetReplyLight.SetRed();
+        m_manager.m_awaitingDump = true;
+    }
+    DumpWait(const DumpWait&) = delete;
+    DumpWait& operator=(const DumpWait&) = delete;
+
+    ~DumpWait()
+    {
+        if (!m_registered)
+            return;
+        MutexLock lock(m_manager.m_handlerLock);
+        m_manager.m_awaitingDump = false;
+        Remove();
+    }
+
+    // Under the handler lock no handler run is in progress, and none that starts later sets
+    // anything: what the light says now is final.
+    bool Finish()
+    {
+        MutexLock lock(m_manager.m_handlerLock);
+        m_manager.m_awaitingDump = false;
+        const bool taken = m_manager.m_presetReplyLight.IsGreen();
+        m_registered = false;
+        CheckResult(Remove(), QK_SITE("QK::LMidiManager::GetPresetFromMidiDevice", kSource));
+        return taken;
+    }
+
+private:
+    QKRESULT Remove()
+    {
+        const bool removed = m_manager.m_handlers->RemoveHandler(m_manager.m_comm, kNidMidiDataCaptured);
+        const QKRESULT unsubscribed = m_manager.Unsubscribe(m_manager.m_comm, kNidMidiDataCaptured);
+        return removed && !Failed(unsubscribed) ? QK_OK : QK_E_FAIL;
+    }
+
+    LMidiManager& m_manager;
+    bool m_registered = false;
+};
+
+RCPtr<LMidiManager> LMidiManager::Create()
+{
+    RCPtr<LMidiManager> manager(new LMidiManager());
+    manager->Initialize();
+    return manager;
+}
+
+LMidiManager::LMidiManager() = default;
+
+LMidiManager::~LMidiManager()
+{
+    m_inputPort = nullptr;
+    m_outputPort = nullptr;
+    m_checker = nullptr;
+    m_comm = nullptr;
+}
+
+QKRESULT LMidiManager::Initialize()
+{
+    m_handlers = LNotificationHandler<LMidiManager>::Create(this);
+    m_comm = LMidiCommInterface::Create();
+    if (!m_comm)
+        return QK_E_FAIL;
+
+    if (const RCPtr<LRootModuleEngine> engine = GetEngine())
+        SetParameterLayout(engine->GetFirstParamID(), LRootModuleEngine::kParamCount);
+    else
+        SetParameterLayout(0, LRootModuleEngine::kParamCount);
+
+    m_checker = LMidiDeviceStatusChecker::Create(m_comm);
+    m_checker->SetInputDevices(GetDevicePortNames());
+    m_checker->SetOutputDevices(GetDevicePortNames());
+
+    m_wakeEvent = LEvent::Create();
+    m_worker = LEventGatedThreader::Create(m_wakeEvent, ConstRCPtr<LThreadWorker>(this), nullptr, 0);
+    if (!m_worker)
+        return QK_E_FAIL;
+    // The worker's reference to this manager is one of its own.
+    AddInternalReferences(1);
+
+    m_checkingEnabled = false;
+    m_pauseRequested = false;
+    m_receivingEnabled = true;
+
+    {
+        MutexLock lock(m_handlerLock);
+        m_handlers->AddHandler(&LMidiManager::OnInputDeviceStatusChanged, GetDefaultNotificationCenter(),
+                               kNidMidiInputDeviceConnectionStatusChanged);
+    }
+    OpenMidiPorts();
+    return QK_OK;
+}
+
+QKRESULT LMidiManager::ReleaseInternalReferences()
+{
+    m_receivingEnabled = false;
+    {
+        MutexLock lock(m_handlerLock);
+        m_awaitingDump = false;
+    }
+    if (m_worker)
+    {
+        // The thread is joined here; its reference to this manager goes with it.
+        m_checkingEnabled = false;
+        AddInternalReferences(-1);
+        m_worker = nullptr;
+    }
+    return LNotificationClient::ReleaseInternalReferences();
+}
+
+QKRESULT LMidiManager::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
+                                           const ConstRCPtr<LNotification>& notification)
+{
+    if (!m_receivingEnabled)
+        return QK_OK;
+    MutexLock lock(m_handlerLock);
+    return m_handlers ? m_handlers->Dispatch(source, notification) : QK_OK;
+}
+
+QKRESULT LMidiManager::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
+{
+    {
+        MutexLock lock(m_handlerLock);
+        if (m_handlers)
+            m_handlers->RemoveHandler(source, id);
+    }
+    return LNotificationClient::DetachFromDistributor(source, id);
+}
+
+std::uint32_t LMidiManager::Run(const ConstRCPtr<LRefCountedObject>&)
+{
+    m_passCount.fetch_add(1);
+    if (!m_pauseRequested && m_checker)
+    {
+        m_checker->CheckInputDevices();
+        m_checker->CheckOutputDevices();
+    }
+    return 0;
+}
+
+QKRESULT LMidiManager::PauseDeviceStatusChecker()
+{
+    if (!m_checkingEnabled)
+        return QK_FALSE;
+    m_worker->SetTimeout(kInfinite);
+    m_pauseRequested = true;
+    const std::uint32_t passes = m_passCount.load();
+    if (m_worker->IsRunning())
+    {
+        while (m_worker->IsRunning())
+            SleepMs(kPauseStepMs);
+    }
+    else
+    {
+        // A run that starts now sees the request and does no pass; its count tells us it
+        // has come and gone.
+        m_wakeEvent->Set();
+        do
+            SleepMs(kPauseStepMs);
+        while (m_passCount.load() == passes || m_worker->IsRunning());
+    }
+    m_checkingEnabled = false;
+    m_pauseRequested = false;
+    return QK_OK;
+}
+
+QKRESULT LMidiManager::ResumeDeviceStatusChecker()
+{
+    if (m_checkingEnabled)
+        return QK_FALSE;
+    if (!m_worker)
+        return QK_E_FAIL;
+    m_checkingEnabled = true;
+    m_worker->SetTimeout(kCheckIntervalMs);
+    m_wakeEvent->Set();
+    return QK_OK;
+}
+
+StringArray LMidiManager::GetDevicePortNames()
+{
+    StringArray names;
+    names.Add(WString(u"Vedidu"));
+    return names;
+}
+
+Array<signed char> LMidiManager::BuildGetPresetRequest(std::int32_t preset)
+{
+    return PresetSysEx::BuildGetPresetRequest(preset);
+}
+
+Array<signed char> LMidiManager::BuildSendPresetHeader(std::int32_t preset)
+{
+    return PresetSysEx::BuildSendPresetHeader(preset);
+}
+
+bool LMidiManager::IsDeviceReply(const Array<signed char>& bytes)
+{
+    return PresetSysEx::IsDeviceReply(bytes.GetBuffer(), bytes.GetCount());
+}
+
+QKRESULT LMidiManager::SendSysEx(const Array<signed char>& bytes, LMidiRenderPort* port)
+{
+    if (!port || !m_comm)
+        return kPortsNotOpen;
+    Array<signed char> message;
+    const QKRESULT framed = PresetSysEx::FrameSysEx(bytes, message);
+    if (Failed(framed))
+        return framed;
+    CheckerPause pause(*this);
+    return m_comm->SendByteArray(port, message);
+}
+
+QKRESULT LMidiManager::SendPresetToDevice(std::int32_t preset)
+{
+    if (!m_outputPort)
+        return kPortsNotOpen;
+    const RCPtr<LRootModuleEngine> engine = GetEngine();
+    if (!engine)
+        return QK_E_FAIL;
+    Array<ParamValue> current;
+    engine->FillParamValues(m_firstParamId, m_paramCount, current, -1);
+    Array<Variant> values;
+    for (std::uint32_t i = 0; i < current.GetCount(); ++i)
+        values.Add(current.GetAt(i)->value);
+
+    Array<signed char> body;
+    const QKRESULT built = PresetSysEx::BuildSendPresetBody(preset, values, body);
+    if (built != QK_OK)
+        return built;
+    return SendSysEx(body, m_outputPort.Get());
+}
+
+QKRESULT LMidiManager::GetPresetFromMidiDevice(std::int32_t preset)
+{
+    if (!AreMidiPortsOpen())
+        return kPortsNotOpen;
+    if (preset < 0 || preset > PresetSysEx::kLastPreset)
+        return QK_E_INVALIDARG;
+
+    CheckerPause pause(*this);
+    const Array<signed char> request = BuildGetPresetRequest(preset);
+    DumpWait wait(*this);
+    QKRESULT result = kNoReply;
+    if (SendSysEx(request, m_outputPort.Get()) < 0)
+        result = kPortsNotOpen;
+    else if (m_presetReplyLight.IsGreen() || m_presetReplyLight.Wait(kReplyTimeoutMs) == kWaitSignalled)
+        result = QK_OK;
+    // A dump set into the model while the wait ran out is still a dump taken.
+    if (wait.Finish())
+        result = QK_OK;
+    return result;
+}
+
+QKRESULT LMidiManager::OnPresetDumpCaptured(const ConstRCPtr<LNotificationDistributor>& source,
+                                            const ConstRCPtr<LNotification>& notification)
+{
+    if (!notification || source.Get() != static_cast<const LNotificationDistributor*>(m_comm.Get()))
+        return QK_FALSE;
+    const auto capture = ConstRCPtr<LMidiCaptureNotificationData>::DynamicCast(notification->GetArgument());
+    if (!capture)
+        return QK_FALSE;
+
+    MutexLock lock(m_handlerLock);
+    if (!m_awaitingDump || m_presetReplyLight.IsGreen())
+        return QK_FALSE;
+    Array<Variant> values;
+    if (PresetSysEx::CutPresetDump(capture->GetBytes(), capture->GetCount(), values) != QK_OK ||
+        values.GetCount() != m_paramCount)
+        return QK_FALSE;
+    const RCPtr<LRootModuleEngine> engine = GetEngine();
+    if (!engine)
+        return QK_FALSE;
+    const std::int32_t first = m_firstParamId;
+    for (std::uint32_t i = 0; i < values.GetCount(); ++i)
+        engine->SetParamValue(ParamDescriptor(first + static_cast<std::int32_t>(i)), *values.GetAt(i));
+    m_presetReplyLight.SetGreen();
+    return QK_FALSE;
+}
+
+QKRESULT LMidiManager::OnInputDeviceStatusChanged(const ConstRCPtr<LNotificationDistributor>&,
+                                                  const ConstRCPtr<LNotification>& notification)
+{
+    if (!notification ||
+        !ConstRCPtr<LMidiDeviceConnectionStatusChangedNotification>::DynamicCast(notification->GetArgument()))
+        return QK_FALSE;
+    CloseMidiPorts();
+    OpenMidiPorts();
+    return QK_FALSE;
+}
+
+QKRESULT LMidiManager::SendNonPresetParameterToDevice(const WString&, const Variant&)
+{
+    return AreMidiPortsOpen() ? QK_E_NOTIMPL : kPortsNotOpen;
+}
+
+QKRESULT LMidiManager::RequestNonPresetParameterFromDevice(const WString&, Variant&)
+{
+    return AreMidiPortsOpen() ? QK_E_NOTIMPL : QK_E_FAIL;
+}
+
+QKRESULT LMidiManager::SendMidiMessage(const Array<signed char>& bytes)
+{
+    const bool present = m_checker && m_checker->CheckOutputDevices();
+    if (!present || !m_outputPort || !m_comm)
+        return kPortsNotOpen;
+    return m_comm->SendByteArray(m_outputPort.Get(), bytes);
+}
+
+bool LMidiManager::IsDeviceFirmwareVersionUseable()
+{
+    if (!AreMidiPortsOpen())
+        return false;
+    // Only an identity reply may answer this; no dump handler is registered, so a stray
+    // dump cannot overwrite the model meanwhile.
+    m_identityReplyLight.SetRed();
+    if (SendIdentityRequest() < 0)
+        return false;
+    return m_identityReplyLight.Wait(kReplyTimeoutMs) == kWaitSignalled;
+}
+
+bool LMidiManager::AreMidiPortsOpen() const
+{
+    return m_inputPort && m_outputPort;
+}
+
+QKRESULT LMidiManager::OpenMidiPorts()
+{
+    if (AreMidiPortsOpen())
+        return QK_FALSE;
+    if (!m_comm)
+        return QK_E_FAIL;
+    CheckerPause pause(*this);
+    const StringArray names = GetDevicePortNames();
+    for (std::uint32_t i = 0; i < names.GetCount(); ++i)
+    {
+        const WString& name = *names.GetAt(i);
+        if (m_comm->OpenCapturePort(name, m_inputPort) == QK_OK && m_inputPort)
+        {
+            m_inputPortName = name;
+            break;
+        }
+    }
+    for (std::uint32_t i = 0; i < names.GetCount(); ++i)
+    {
+        const WString& name = *names.GetAt(i);
+        if (m_comm->OpenRenderPort(name, m_outputPort) == QK_OK && m_outputPort)
+        {
+            m_outputPortName = name;
+            break;
+        }
+    }
+    return AreMidiPortsOpen() ? QK_OK : QK_E_FAIL;
+}
+
+QKRESULT LMidiManager::CloseMidiPorts()
+{
+    CheckerPause pause(*this);
+    m_inputPort = nullptr;
+    m_outputPort = nullptr;
+    return QK_OK;
+}
+
+RCPtr<LMidiCommInterface> LMidiManager::GetMidiCommInterface() const
+{
+    return m_comm;
+}
+
+WString LMidiManager::GetInputPortName() const
+{
+    return AreMidiPortsOpen() ? m_inputPortName : WString();
+}
+
+WString LMidiManager::GetOutputPortName() const
+{
+    return AreMidiPortsOpen() ? m_outputPortName : WString();
+}
+
+std::uint32_t LMidiManager::SetParameterLayout(std::int32_t first, std::uint32_t count)
+{
+    m_firstParamId = first;
+    m_paramCount = count;
+    return count;
+}
+
+QKRESULT LMidiManager::SendIdentityRequest()
+{
+    return SendSysEx(PresetSysEx::BuildIdentityRequest(), m_outputPort.Get());
+}
+
+} // namespace QK

@@ -1,0 +1,241 @@
+// The round trip of a preset get: through the MIDI manager against the simulated
+// controller, beside a raw RtMidi exchange of the same 9 bytes out and 224 bytes back over
+// the same MIDI system, and the ratio of the two. The manager runs once with presence
+// checking enabled, as in the editor (each SysEx send then pauses the checker with its
+// 100 ms handshake), and once with it paused.
+//
+// Needs a MIDI system with room for the simulator, e.g. by hand:
+//   jackd --no-realtime -d dummy &
+//   VEDIDU_MIDI_API=jack build/asan/bench/bench_MidiRoundTrip
+#include "DeviceControl/GeneratedCode/Engine/Inc/PresetEditorAppEngine.h"
+#include "Engine/PresetEditorCommon/MidiManager.h"
+#include "QKFramework/Platform/Midi/MidiPortNames.h"
+#include "tests/support/Midi/SimulatorProcess.h"
+#include "tests/support/WaitUntil.h"
+
+#include <RtMidi.h>
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+using namespace QK;
+using namespace QK::TestSupport;
+using Clock = std::chrono::steady_clock;
+
+const std::vector<unsigned char> kGetFavorite3 = {0xF0, 0x47, 0x7F, 0x50, 0x66, 0x00, 0x01, 0x03, 0xF7};
+constexpr std::size_t kDumpSize = 224;
+constexpr const char* kRawClient = "Vedidu Bench";
+
+// RtMidi straight to the simulator's ports: what the same exchange costs with nothing of
+// ours in between.
+class RawExchange
+{
+public:
+    bool Open(std::string& error)
+    {
+        const char* api = std::getenv("VEDIDU_MIDI_API");
+        const RtMidi::Api rtApi =
+            api && std::strcmp(api, "jack") == 0 ? RtMidi::UNIX_JACK : RtMidi::LINUX_ALSA;
+        try
+        {
+            m_in = std::make_unique<RtMidiIn>(rtApi, kRawClient);
+            m_out = std::make_unique<RtMidiOut>(rtApi, kRawClient);
+            const int in = FindSimulatorPort(*m_in);
+            const int out = FindSimulatorPort(*m_out);
+            if (in < 0 || out < 0)
+            {
+                error = "the simulator's ports are not listed";
+                return false;
+            }
+            m_in->ignoreTypes(false, true, true);
+            m_in->setCallback(&RawExchange::OnMessage, this);
+            m_in->openPort(static_cast<unsigned>(in), "in");
+            m_out->openPort(static_cast<unsigned>(out), "out");
+        }
+        catch (const RtMidiError& e)
+        {
+            error = e.getMessage();
+            return false;
+        }
+        return true;
+    }
+
+    // Sends the request and waits (up to 1 s) for the dump.
+    bool RoundTrip()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_received = false;
+        }
+        m_out->sendMessage(&kGetFavorite3);
+        std::unique_lock lock(m_mutex);
+        return m_arrived.wait_for(lock, std::chrono::seconds(1), [&] { return m_received; });
+    }
+
+private:
+    static int FindSimulatorPort(RtMidi& midi)
+    {
+        for (unsigned i = 0; i < midi.getPortCount(); ++i)
+            if (IsOwnMidiPort(midi.getPortName(i), SimulatorProcess::kPortName))
+                return static_cast<int>(i);
+        return -1;
+    }
+
+    static void OnMessage(double, std::vector<unsigned char>* message, void* user)
+    {
+        auto* self = static_cast<RawExchange*>(user);
+        if (!message || message->size() != kDumpSize)
+            return;
+        std::lock_guard lock(self->m_mutex);
+        self->m_received = true;
+        self->m_arrived.notify_all();
+    }
+
+    std::unique_ptr<RtMidiIn> m_in;
+    std::unique_ptr<RtMidiOut> m_out;
+    std::mutex m_mutex;
+    std::condition_variable m_arrived;
+    bool m_received = false;
+};
+
+// The simulator, the model and the manager, made once for all runs.
+struct Setup
+{
+    SimulatorProcess simulator;
+    RCPtr<LPresetEditorAppEngine> engine;
+    RCPtr<LMidiManager> manager;
+    RawExchange raw;
+    std::string error;
+
+    Setup()
+    {
+        if (!simulator.Start({"--log", "/dev/null"}))
+        {
+            error = "cannot start " + SimulatorProcess::ExecutablePath();
+            return;
+        }
+        const auto listed = [](MidiDirection direction)
+        { return CountListedDevices(*GetMidiBackend(), direction, SimulatorProcess::kPortName) == 1; };
+        if (!WaitUntil([&] { return listed(MidiDirection::Input) && listed(MidiDirection::Output); }))
+        {
+            error = "the simulator's ports did not appear (is a JACK server or the ALSA sequencer there?)";
+            return;
+        }
+        engine = LPresetEditorAppEngine::Create();
+        engine->Initialize(0);
+        SetRootModuleEngine(engine);
+        manager = LMidiManager::Create();
+        if (!manager->AreMidiPortsOpen())
+            error = "the manager did not open the simulator's ports";
+        else
+            raw.Open(error);
+    }
+
+    ~Setup()
+    {
+        if (manager)
+        {
+            // The transport goes last, once no delivery holds the manager any more.
+            const RCPtr<LMidiCommInterface> comm = manager->GetMidiCommInterface();
+            manager = nullptr;
+            WaitUntil([&] { return comm->GetRefCount() - comm->GetInternalRefCount() == 1; });
+        }
+        SetRootModuleEngine(nullptr);
+        engine = nullptr;
+    }
+
+    static Setup& Get()
+    {
+        static Setup setup;
+        return setup;
+    }
+};
+
+// Mean seconds of one manager get, by checking (0 off, 1 on); filled by BM_ManagerGet.
+double g_managerSeconds[2] = {0, 0};
+
+// The manager's get. The two exchanges run in turn, not interleaved: both ports hear every
+// dump the simulator sends, and a get takes any dump that arrives while it waits.
+void BM_ManagerGet(benchmark::State& state)
+{
+    Setup& setup = Setup::Get();
+    if (!setup.error.empty())
+    {
+        state.SkipWithError(setup.error.c_str());
+        return;
+    }
+    const int checking = state.range(0) != 0 ? 1 : 0;
+    if (checking)
+        setup.manager->ResumeDeviceStatusChecker();
+    else
+        setup.manager->PauseDeviceStatusChecker();
+
+    double seconds = 0;
+    std::int64_t runs = 0;
+    for (auto _ : state)
+    {
+        const auto start = Clock::now();
+        const QKRESULT result = setup.manager->GetPresetFromMidiDevice(3);
+        const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+        if (result != QK_OK)
+        {
+            state.SkipWithError("the manager's get failed");
+            break;
+        }
+        state.SetIterationTime(elapsed);
+        seconds += elapsed;
+        ++runs;
+    }
+    setup.manager->PauseDeviceStatusChecker();
+    if (runs > 0)
+        g_managerSeconds[checking] = seconds / static_cast<double>(runs);
+}
+BENCHMARK(BM_ManagerGet)->ArgName("checking")->Arg(1)->Arg(0)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// The same 9 bytes out and 224 back through RtMidi alone; reports the manager's times over
+// this one as ratios (after BM_ManagerGet has run).
+void BM_RawRtMidiExchange(benchmark::State& state)
+{
+    Setup& setup = Setup::Get();
+    if (!setup.error.empty())
+    {
+        state.SkipWithError(setup.error.c_str());
+        return;
+    }
+    double seconds = 0;
+    std::int64_t runs = 0;
+    for (auto _ : state)
+    {
+        const auto start = Clock::now();
+        const bool received = setup.raw.RoundTrip();
+        const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+        if (!received)
+        {
+            state.SkipWithError("the raw exchange got no dump");
+            break;
+        }
+        state.SetIterationTime(elapsed);
+        seconds += elapsed;
+        ++runs;
+    }
+    if (runs == 0)
+        return;
+    const double raw = seconds / static_cast<double>(runs);
+    if (g_managerSeconds[1] > 0)
+        state.counters["ratio_checking"] = g_managerSeconds[1] / raw;
+    if (g_managerSeconds[0] > 0)
+        state.counters["ratio_paused"] = g_managerSeconds[0] / raw;
+}
+BENCHMARK(BM_RawRtMidiExchange)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+} // namespace

@@ -1,0 +1,279 @@
+// The MIDI manager against the simulated controller on a real MIDI system: the JACK server
+// that scripts/test.sh starts. Every wait is bounded.
+#include "Engine/PresetEditorCommon/MidiManager.h"
+
+#include "DeviceControl/GeneratedCode/Engine/Inc/ParameterTable.h"
+#include "DeviceControl/GeneratedCode/Engine/Inc/PresetEditorAppEngine.h"
+#include "QKFramework/Notification/NotificationCenterManager.h"
+#include "tests/support/Midi/SimulatedController.h"
+#include "tests/support/Midi/SimulatorProcess.h"
+#include "tests/support/WaitUntil.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace QK
+{
+namespace
+{
+
+using namespace TestSupport;
+
+using Bytes = std::vector<std::uint8_t>;
+using Preset = SimulatedController::Preset;
+
+Preset Pattern(std::uint8_t seed)
+{
+    Preset preset{};
+    for (std::size_t k = 0; k < preset.size(); ++k)
+        preset[k] = static_cast<std::uint8_t>((k * 5 + seed) % 128);
+    return preset;
+}
+
+Array<signed char> ToArray(const Bytes& bytes)
+{
+    Array<signed char> array;
+    for (const std::uint8_t byte : bytes)
+        array.Add(static_cast<signed char>(byte));
+    return array;
+}
+
+// Records the input status notifications the default centre delivers: 0 came, 1 went.
+class InputStatusRecorder : public LNotificationClient
+{
+public:
+    QKRESULT ReceiveNotification(const ConstRCPtr<LNotificationDistributor>&,
+                                 const ConstRCPtr<LNotification>& notification) override
+    {
+        if (const auto status = ConstRCPtr<LMidiDeviceConnectionStatusChangedNotification>::DynamicCast(
+                notification->GetArgument()))
+            statuses.push_back(status->GetStatus());
+        return QK_OK;
+    }
+
+    std::vector<std::int32_t> statuses;
+};
+
+class MidiManagerIntegrationTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        char folder[] = "/tmp/vedidu-manager-XXXXXX";
+        ASSERT_NE(mkdtemp(folder), nullptr);
+        m_folder = folder;
+        m_log = m_folder / "simulator.log";
+        m_state = m_folder / "simulator.state";
+
+        SetMidiBackend(nullptr);
+        m_centre = GetDefaultNotificationCenter();
+        m_centre->Flush();
+        m_engine = LPresetEditorAppEngine::Create();
+        ASSERT_EQ(m_engine->Initialize(0), QK_OK);
+        SetRootModuleEngine(m_engine);
+    }
+
+    void TearDown() override
+    {
+        if (m_manager)
+        {
+            // A delivery may still hold the manager: the transport goes last, on this thread,
+            // once nobody else holds it.
+            const RCPtr<LMidiCommInterface> comm = m_manager->GetMidiCommInterface();
+            m_manager = nullptr;
+            EXPECT_TRUE(WaitUntil([&] { return comm->GetRefCount() - comm->GetInternalRefCount() == 1; }));
+        }
+        if (m_simulator.IsRunning())
+        {
+            EXPECT_EQ(m_simulator.Stop(), 0) << "the simulator did not end cleanly";
+        }
+        SetRootModuleEngine(nullptr);
+        m_engine = nullptr;
+        m_centre->Flush();
+        std::error_code ignored;
+        std::filesystem::remove_all(m_folder, ignored);
+    }
+
+    // Starts the simulator with favorite 3 set to Pattern(3) and waits for its ports.
+    ::testing::AssertionResult StartSimulator(const std::vector<std::string>& options = {})
+    {
+        if (!std::filesystem::exists(m_state))
+        {
+            SimulatedController controller;
+            controller.SetPreset(3, Pattern(3));
+            std::ofstream(m_state) << controller.SaveState();
+        }
+        std::vector<std::string> arguments = {"--log", m_log.string(), "--state", m_state.string()};
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        if (!m_simulator.Start(arguments))
+            return ::testing::AssertionFailure() << "cannot start " << SimulatorProcess::ExecutablePath();
+        if (!WaitUntil([&]
+                       { return Listed(MidiDirection::Input) == 1 && Listed(MidiDirection::Output) == 1; }))
+            return ::testing::AssertionFailure() << "the simulator's ports did not appear; is a JACK server "
+                                                    "running (scripts/test.sh starts "
+                                                    "one, JACK_DEFAULT_SERVER names it)?";
+        return ::testing::AssertionSuccess();
+    }
+
+    std::size_t Listed(MidiDirection direction)
+    {
+        return CountListedDevices(*GetMidiBackend(), direction, SimulatorProcess::kPortName);
+    }
+
+    std::vector<std::string> LogLines()
+    {
+        std::ifstream file(m_log);
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(file, line);)
+            if (!line.empty())
+                lines.push_back(line);
+        return lines;
+    }
+
+    // Waits until the simulator has logged line.
+    bool WaitForLogLine(const std::string& line)
+    {
+        return WaitUntil(
+            [&]
+            {
+                for (const std::string& logged : LogLines())
+                    if (logged == line)
+                        return true;
+                return false;
+            });
+    }
+
+    Bytes Model()
+    {
+        Array<ParamValue> values;
+        m_engine->FillParamValues(0, kParameterCount, values, -1);
+        Bytes image;
+        for (std::uint32_t i = 0; i < values.GetCount(); ++i)
+        {
+            std::uint32_t size = 0;
+            const auto* data = static_cast<const std::uint8_t*>(values.GetAt(i)->value.GetData(size));
+            image.insert(image.end(), data, data + size);
+        }
+        return image;
+    }
+
+    std::filesystem::path m_folder;
+    std::filesystem::path m_log;
+    std::filesystem::path m_state;
+    SimulatorProcess m_simulator;
+    RCPtr<LNotificationCenter> m_centre;
+    RCPtr<LPresetEditorAppEngine> m_engine;
+    RCPtr<LMidiManager> m_manager;
+};
+
+TEST_F(MidiManagerIntegrationTest, GetFavorite3SetsAllValues)
+{
+    ASSERT_TRUE(StartSimulator());
+    m_manager = LMidiManager::Create();
+    ASSERT_TRUE(m_manager->AreMidiPortsOpen());
+    ASSERT_EQ(m_manager->ResumeDeviceStatusChecker(), QK_OK);
+
+    EXPECT_EQ(m_manager->GetPresetFromMidiDevice(3), QK_OK);
+    const Preset expected = Pattern(3);
+    EXPECT_EQ(Model(), Bytes(expected.begin(), expected.end()));
+    EXPECT_TRUE(WaitForLogLine("F0 47 7F 50 66 00 01 03 F7"));
+}
+
+TEST_F(MidiManagerIntegrationTest, SendLeavesTheExactMessageInRamAndFavorite8)
+{
+    ASSERT_TRUE(StartSimulator());
+    m_manager = LMidiManager::Create();
+    ASSERT_EQ(m_manager->ResumeDeviceStatusChecker(), QK_OK);
+    const Preset image = Pattern(40);
+    for (std::uint32_t i = 0; i < kParameterCount; ++i)
+    {
+        Variant value;
+        value.SetBytes(image.data() + GetParameterByteOffset(i), GetParameterByteSize(i));
+        ASSERT_GE(m_engine->SetParamValue(ParamDescriptor(static_cast<std::int32_t>(i)), value), 0);
+    }
+
+    for (const std::uint8_t preset : {0, 8})
+    {
+        EXPECT_EQ(m_manager->SendPresetToDevice(preset), 224);
+        Bytes message = {0xF0, 0x47, 0x7F, 0x50, 0x64, 0x01, 0x0E, preset};
+        message.insert(message.end(), image.begin(), image.end());
+        message.push_back(0xF7);
+        EXPECT_TRUE(WaitForLogLine(FormatHexBytes(message))) << int(preset);
+    }
+    // What the controller stored is what a get brings back.
+    EXPECT_EQ(m_manager->GetPresetFromMidiDevice(8), QK_OK);
+    EXPECT_EQ(Model(), Bytes(image.begin(), image.end()));
+}
+
+TEST_F(MidiManagerIntegrationTest, ASilentControllerEndsTheGetWithoutAReply)
+{
+    ASSERT_TRUE(StartSimulator({"--silent"}));
+    m_manager = LMidiManager::Create();
+    ASSERT_TRUE(m_manager->AreMidiPortsOpen());
+    const Bytes before = Model();
+    EXPECT_EQ(m_manager->GetPresetFromMidiDevice(3), -3);
+    EXPECT_EQ(Model(), before);
+}
+
+TEST_F(MidiManagerIntegrationTest, NoControllerMeansNoPorts)
+{
+    m_manager = LMidiManager::Create();
+    EXPECT_FALSE(m_manager->AreMidiPortsOpen());
+    EXPECT_EQ(m_manager->GetPresetFromMidiDevice(3), -1);
+    EXPECT_EQ(m_manager->SendPresetToDevice(0), -1);
+}
+
+TEST_F(MidiManagerIntegrationTest, UnplugIsAnnouncedAndReplugReconnects)
+{
+    ASSERT_TRUE(StartSimulator());
+    m_manager = LMidiManager::Create();
+    ASSERT_TRUE(m_manager->AreMidiPortsOpen());
+    const RCPtr<InputStatusRecorder> recorder(new InputStatusRecorder());
+    recorder->Subscribe(m_centre, kNidMidiInputDeviceConnectionStatusChanged);
+    ASSERT_EQ(m_manager->ResumeDeviceStatusChecker(), QK_OK);
+
+    ASSERT_EQ(m_simulator.Stop(), 0);
+    ASSERT_TRUE(WaitUntil(
+        [&]
+        {
+            m_centre->DispatchNotifications(false);
+            return !recorder->statuses.empty();
+        }));
+    EXPECT_EQ(recorder->statuses, std::vector<std::int32_t>{1});
+    EXPECT_FALSE(m_manager->AreMidiPortsOpen());
+
+    // Both ports are listed before the next drain, as a USB device brings both at once.
+    ASSERT_TRUE(StartSimulator());
+    ASSERT_TRUE(WaitUntil(
+        [&]
+        {
+            m_centre->DispatchNotifications(false);
+            return recorder->statuses.size() >= 2;
+        }));
+    EXPECT_EQ(recorder->statuses, (std::vector<std::int32_t>{1, 0}));
+    ASSERT_TRUE(m_manager->AreMidiPortsOpen());
+    EXPECT_EQ(m_manager->GetPresetFromMidiDevice(3), QK_OK);
+    const Preset expected = Pattern(3);
+    EXPECT_EQ(Model(), Bytes(expected.begin(), expected.end()));
+    recorder->UnsubscribeAll();
+}
+
+TEST_F(MidiManagerIntegrationTest, TheKeyCurveArrivesAsItWasGiven)
+{
+    ASSERT_TRUE(StartSimulator());
+    m_manager = LMidiManager::Create();
+    ASSERT_EQ(m_manager->ResumeDeviceStatusChecker(), QK_OK);
+    const Bytes keyCurve = {0xF0, 0x47, 0x7F, 0x50, 0x13, 0x09, 0x00, 0x10,
+                            0x01, 0x20, 0x02, 0x30, 0x03, 0x40, 0x3F, 0xF7};
+    EXPECT_EQ(m_manager->SendMidiMessage(ToArray(keyCurve)), 16);
+    EXPECT_TRUE(WaitForLogLine(FormatHexBytes(keyCurve)));
+}
+
+} // namespace
+} // namespace QK

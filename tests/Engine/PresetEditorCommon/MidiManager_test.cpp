@@ -1,0 +1,478 @@
+// The MIDI manager over the scripted back end, with the simulated controller answering on
+// it and the application's engine holding the model.
+#include "Engine/PresetEditorCommon/MidiManager.h"
+
+#include "DeviceControl/GeneratedCode/Engine/Inc/ParameterTable.h"
+#include "DeviceControl/GeneratedCode/Engine/Inc/PresetEditorAppEngine.h"
+#include "QKFramework/Notification/NotificationCenterManager.h"
+#include "tests/QKFramework/Midi/CaptureRecorder.h"
+#include "tests/support/Midi/FakeMidiBackend.h"
+#include "tests/support/Midi/SimulatedController.h"
+#include "tests/support/WaitUntil.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <stdexcept>
+#include <thread>
+#include <vector>
+
+namespace QK
+{
+namespace
+{
+
+using namespace TestSupport;
+
+using Bytes = std::vector<std::uint8_t>;
+using Preset = SimulatedController::Preset;
+using Mode = SimulatedController::ReplyMode;
+
+const Bytes kGetFavorite3 = {0xF0, 0x47, 0x7F, 0x50, 0x66, 0x00, 0x01, 0x03, 0xF7};
+const Bytes kIdentityRequest = {0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7};
+
+Array<signed char> ToArray(const Bytes& bytes)
+{
+    Array<signed char> array;
+    for (const std::uint8_t byte : bytes)
+        array.Add(static_cast<signed char>(byte));
+    return array;
+}
+
+// A preset unlike the defaults in every parameter: byte k holds (k * 7 + 3) % 128.
+Preset Pattern(std::uint8_t seed)
+{
+    Preset preset{};
+    for (std::size_t k = 0; k < preset.size(); ++k)
+        preset[k] = static_cast<std::uint8_t>((k * 7 + seed) % 128);
+    return preset;
+}
+
+Bytes Dump(const Preset& preset)
+{
+    Bytes dump = {0xF0, 0x47, 0x00, 0x50, 0x66, 0x00, 0x01, 0x00};
+    dump.insert(dump.end(), preset.begin(), preset.end());
+    dump.push_back(0xF7);
+    return dump;
+}
+
+Bytes SendPresetMessage(std::uint8_t preset, const Preset& image)
+{
+    Bytes message = {0xF0, 0x47, 0x7F, 0x50, 0x64, 0x01, 0x0E, preset};
+    message.insert(message.end(), image.begin(), image.end());
+    message.push_back(0xF7);
+    return message;
+}
+
+// The application's engine, except that setting the first parameter waits until the test
+// opens the gate.
+class GatedEngine : public LRootModuleEngine
+{
+public:
+    static RCPtr<GatedEngine> Create() { return RCPtr<GatedEngine>(new GatedEngine()); }
+
+    QKRESULT Initialize(std::int32_t context) override
+    {
+        const QKRESULT result = LRootModuleEngine::Initialize(context);
+        SetDeviceConnectionState(kConnected);
+        return result;
+    }
+
+    QKRESULT SetParamValue(const ParamDescriptor& descriptor, const Variant& value) override
+    {
+        if (descriptor.id == 0)
+        {
+            entered = true;
+            gate.Wait(kInfinite);
+        }
+        return GetRootModule()->SetModuleParamValue(descriptor, value);
+    }
+
+    std::atomic<bool> entered{false};
+    Event gate{false};
+
+private:
+    GatedEngine() = default;
+};
+
+class MidiManagerTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        GetDefaultNotificationCenter()->Flush();
+        SetMidiBackend(m_backend);
+        m_input = m_backend->AddDevice(MidiDirection::Input, "Vedidu");
+        m_output = m_backend->AddDevice(MidiDirection::Output, "Vedidu");
+        // The controller answers on the sending thread, as fast as a device can.
+        m_backend->SetResponder([this](const FakeMidiBackend::SentMessage& sent) { Answer(sent); });
+
+        m_engine = LPresetEditorAppEngine::Create();
+        ASSERT_EQ(m_engine->Initialize(0), QK_OK);
+        SetRootModuleEngine(m_engine);
+        m_manager = LMidiManager::Create();
+    }
+
+    void TearDown() override
+    {
+        ReleaseManager();
+        SetRootModuleEngine(nullptr);
+        m_engine = nullptr;
+        m_backend->SetResponder(nullptr);
+        SetMidiBackend(nullptr);
+        GetDefaultNotificationCenter()->Flush();
+    }
+
+    // A capture still being delivered may hold the manager for a moment, and the manager
+    // then goes on the capture worker. The transport is let go last, here, once nobody else
+    // holds it, so that it goes on this thread and its worker is joined.
+    void ReleaseManager()
+    {
+        if (!m_manager)
+            return;
+        const RCPtr<LMidiCommInterface> comm = m_manager->GetMidiCommInterface();
+        m_manager = nullptr;
+        EXPECT_TRUE(WaitUntil([&] { return comm->GetRefCount() - comm->GetInternalRefCount() == 1; }));
+    }
+
+    void Answer(const FakeMidiBackend::SentMessage& sent)
+    {
+        std::vector<SimulatedController::Message> replies;
+        std::function<void(const Bytes&)> extra;
+        {
+            std::lock_guard lock(m_controllerLock);
+            replies = m_controller.Receive(sent.bytes);
+            extra = m_extra;
+        }
+        if (extra)
+            extra(sent.bytes);
+        for (const auto& reply : replies)
+            m_backend->DeliverMessage(m_input, reply);
+    }
+
+    void SetController(Mode mode)
+    {
+        std::lock_guard lock(m_controllerLock);
+        m_controller = SimulatedController(mode);
+    }
+
+    // Called after the controller with every message sent.
+    void SetExtraAnswer(std::function<void(const Bytes&)> extra)
+    {
+        std::lock_guard lock(m_controllerLock);
+        m_extra = std::move(extra);
+    }
+
+    Preset ControllerPreset(int number)
+    {
+        std::lock_guard lock(m_controllerLock);
+        return m_controller.GetPreset(number);
+    }
+
+    void SetControllerPreset(int number, const Preset& preset)
+    {
+        std::lock_guard lock(m_controllerLock);
+        m_controller.SetPreset(number, preset);
+    }
+
+    // The model's 79 values laid end to end.
+    Bytes Model() { return ModelOf(*m_engine); }
+
+    static Bytes ModelOf(LRootModuleEngine& engine)
+    {
+        Array<ParamValue> values;
+        engine.FillParamValues(0, kParameterCount, values, -1);
+        Bytes image;
+        for (std::uint32_t i = 0; i < values.GetCount(); ++i)
+        {
+            std::uint32_t size = 0;
+            const auto* data = static_cast<const std::uint8_t*>(values.GetAt(i)->value.GetData(size));
+            image.insert(image.end(), data, data + size);
+        }
+        return image;
+    }
+
+    void SetModel(const Preset& preset)
+    {
+        for (std::uint32_t i = 0; i < kParameterCount; ++i)
+        {
+            Variant value;
+            value.SetBytes(preset.data() + GetParameterByteOffset(i), GetParameterByteSize(i));
+            ASSERT_GE(m_engine->SetParamValue(ParamDescriptor(static_cast<std::int32_t>(i)), value), 0) << i;
+        }
+    }
+
+    std::vector<Bytes> SentBytes() const
+    {
+        std::vector<Bytes> sent;
+        for (const auto& message : m_backend->GetSent())
+            sent.push_back(message.bytes);
+        return sent;
+    }
+
+    const std::shared_ptr<FakeMidiBackend> m_backend = std::make_shared<FakeMidiBackend>();
+    FakeMidiBackend::DeviceId m_input = 0;
+    FakeMidiBackend::DeviceId m_output = 0;
+    std::mutex m_controllerLock;
+    SimulatedController m_controller;
+    std::function<void(const Bytes&)> m_extra;
+    RCPtr<LPresetEditorAppEngine> m_engine;
+    RCPtr<LMidiManager> m_manager;
+};
+
+TEST_F(MidiManagerTest, GetAsksOnceAndSetsEveryValueOfTheDump)
+{
+    const Preset favorite = Pattern(3);
+    SetControllerPreset(3, favorite);
+    ASSERT_TRUE(m_manager->AreMidiPortsOpen());
+    EXPECT_TRUE(m_manager->GetInputPortName().IsEqual(u"Vedidu"));
+    EXPECT_TRUE(m_manager->GetOutputPortName().IsEqual(u"Vedidu"));
+
+    EXPECT_EQ(m_manager->GetPresetFromMidiDevice(3), QK_OK);
+    EXPECT_EQ(Model(), Bytes(favorite.begin(), favorite.end()));
+    EXPECT_EQ(SentBytes(), (std::vector<Bytes>{kGetFavorite3}));
+}
+
+TEST_F(MidiManagerTest, SendPutsTheModelIntoTheChosenPreset)
+{
+    const Preset image = Pattern(11);
+    SetModel(image);
+    for (const std::uint8_t preset : {0, 8})
+    {
+        m_backend->ClearSent();
+        EXPECT_EQ(m_manager->SendPresetToDevice(preset), 224);
+        EXPECT_EQ(SentBytes(), (std::vector<Bytes>{SendPresetMessage(preset, image)}));
+        EXPECT_EQ(ControllerPreset(preset), image);
+    }
+}
+
+TEST_F(MidiManagerTest, RefusedRequestsSendNothing)
+{
+    struct Case
+    {
+        const char* what;
+        std::function<QKRESULT(LMidiManager&)> call;
+        QKRESULT result;
+    };
+    const Case cases[] = {
+        {"send to preset 9", [](LMidiManager& m) { return m.SendPresetToDevice(9); }, QK_E_INVALIDARG},
+        {"send to preset -1", [](LMidiManager& m) { return m.SendPresetToDevice(-1); }, QK_E_INVALIDARG},
+        {"get preset 9", [](LMidiManager& m) { return m.GetPresetFromMidiDevice(9); }, QK_E_INVALIDARG},
+        {"send a parameter",
+         [](LMidiManager& m) { return m.SendNonPresetParameterToDevice(u"x", Variant()); }, QK_E_NOTIMPL},
+        {"request a parameter",
+         [](LMidiManager& m)
+         {
+             Variant value;
+             return m.RequestNonPresetParameterFromDevice(u"x", value);
+         },
+         QK_E_NOTIMPL},
+        {"a lone F0",
+         [](LMidiManager& m)
+         {
+             RCPtr<LMidiRenderPort> port;
+             m.GetMidiCommInterface()->OpenRenderPort(u"Vedidu", port);
+             return m.SendSysEx(ToArray({0xF0}), port.Get());
+         },
+         QK_E_FAIL},
+        {"no port", [](LMidiManager& m) { return m.SendSysEx(ToArray({0x47}), nullptr); }, -1},
+    };
+    for (const Case& c : cases)
+    {
+        EXPECT_EQ(c.call(*m_manager), c.result) << c.what;
+        EXPECT_TRUE(m_backend->GetSent().empty()) << c.what;
+    }
+}
+
+TEST_F(MidiManagerTest, WithoutTheControllerEverythingFailsAtOnce)
+{
+    ReleaseManager();
+    m_backend->RemoveDevice(m_input);
+    m_backend->RemoveDevice(m_output);
+    m_manager = LMidiManager::Create();
+
+    EXPECT_FALSE(m_manager->AreMidiPortsOpen());
+    EXPECT_TRUE(m_manager->GetInputPortName().IsEmpty());
+    EXPECT_EQ(m_manager->GetPresetFromMidiDevice(0), -1);
+    EXPECT_EQ(m_manager->SendPresetToDevice(0), -1);
+    EXPECT_EQ(m_manager->SendMidiMessage(ToArray({0x90, 0x3C, 0x7F})), -1);
+    EXPECT_EQ(m_manager->SendNonPresetParameterToDevice(u"x", Variant()), -1);
+    Variant value;
+    EXPECT_EQ(m_manager->RequestNonPresetParameterFromDevice(u"x", value), QK_E_FAIL);
+    EXPECT_FALSE(m_manager->IsDeviceFirmwareVersionUseable());
+    EXPECT_EQ(m_manager->OpenMidiPorts(), QK_E_FAIL);
+    EXPECT_TRUE(m_backend->GetSent().empty());
+}
+
+TEST_F(MidiManagerTest, UnusableRepliesEndTheGetWithoutChangingTheModel)
+{
+    const Bytes before = Model();
+    Preset highBytes = Pattern(5);
+    highBytes[40] = 0x80;
+    struct Case
+    {
+        const char* what;
+        Mode mode;
+        Bytes extraReply; // delivered after whatever the controller answers
+    };
+    const Case cases[] = {
+        {"silent", Mode::Silent, {}},
+        {"short dump", Mode::Short, {}},
+        {"garbage", Mode::Garbage, {}},
+        {"a value byte above 7F", Mode::Silent, Dump(highBytes)},
+        {"an identity reply", Mode::Silent, {0xF0, 0x7E, 0x7F, 0x06, 0x02, 0x47, 0x01, 0xF7}},
+    };
+    for (const Case& c : cases)
+    {
+        SetController(c.mode);
+        SetExtraAnswer(
+            [this, reply = c.extraReply](const Bytes&)
+            {
+                if (!reply.empty())
+                    m_backend->DeliverMessage(m_input, reply);
+            });
+        EXPECT_EQ(m_manager->GetPresetFromMidiDevice(3), -3) << c.what;
+        EXPECT_EQ(Model(), before) << c.what;
+    }
+}
+
+TEST_F(MidiManagerTest, OnlyTheFirstDumpOfAGetCounts)
+{
+    const Preset first = Pattern(1);
+    const Preset second = Pattern(2);
+    SetController(Mode::Silent);
+    SetExtraAnswer(
+        [this, first, second](const Bytes&)
+        {
+            m_backend->DeliverMessage(m_input, Dump(first));
+            m_backend->DeliverMessage(m_input, Dump(second));
+        });
+    const RCPtr<CaptureRecorder> recorder(new CaptureRecorder());
+    recorder->Subscribe(m_manager->GetMidiCommInterface(), kNidMidiDataCaptured);
+
+    EXPECT_EQ(m_manager->GetPresetFromMidiDevice(0), QK_OK);
+    // Both dumps have been through the capture worker once the recorder has seen them.
+    ASSERT_TRUE(recorder->WaitForCount(2));
+    EXPECT_EQ(Model(), Bytes(first.begin(), first.end()));
+
+    // With no get waiting, a dump is nobody's.
+    SetExtraAnswer(nullptr);
+    ASSERT_TRUE(m_backend->DeliverMessage(m_input, Dump(second)));
+    ASSERT_TRUE(recorder->WaitForCount(3));
+    EXPECT_EQ(Model(), Bytes(first.begin(), first.end()));
+}
+
+TEST_F(MidiManagerTest, TheIdentityWaitLeavesTheModelAlone)
+{
+    const Bytes before = Model();
+    SetExtraAnswer(
+        [this](const Bytes& sent)
+        {
+            if (sent == kIdentityRequest)
+                m_backend->DeliverMessage(m_input, Dump(Pattern(9)));
+        });
+    EXPECT_FALSE(m_manager->IsDeviceFirmwareVersionUseable());
+    EXPECT_EQ(SentBytes(), (std::vector<Bytes>{kIdentityRequest}));
+    EXPECT_EQ(Model(), before);
+}
+
+TEST_F(MidiManagerTest, MidiMessagesGoOutUnchanged)
+{
+    const Bytes keyCurve = {0xF0, 0x47, 0x7F, 0x50, 0x13, 0x09, 0x01, 0x02,
+                            0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x40, 0xF7};
+    ASSERT_EQ(m_manager->ResumeDeviceStatusChecker(), QK_OK);
+    EXPECT_EQ(m_manager->SendMidiMessage(ToArray(keyCurve)), 16);
+    EXPECT_EQ(m_manager->SendMidiMessage(ToArray({0x47, 0x01})), 2);
+    EXPECT_EQ(SentBytes(), (std::vector<Bytes>{keyCurve, {0x47, 0x01}}));
+    std::lock_guard lock(m_controllerLock);
+    EXPECT_EQ(m_controller.GetKeyCurve(), keyCurve);
+}
+
+TEST_F(MidiManagerTest, PausingAndResumingTheCheckerAnswerWhetherAnythingChanged)
+{
+    EXPECT_FALSE(m_manager->IsDeviceStatusCheckerEnabled());
+    EXPECT_EQ(m_manager->PauseDeviceStatusChecker(), QK_FALSE);
+    EXPECT_EQ(m_manager->ResumeDeviceStatusChecker(), QK_OK);
+    EXPECT_EQ(m_manager->ResumeDeviceStatusChecker(), QK_FALSE);
+    // A send pauses it and enables it again afterwards.
+    EXPECT_EQ(m_manager->SendPresetToDevice(1), 224);
+    EXPECT_TRUE(m_manager->IsDeviceStatusCheckerEnabled());
+    EXPECT_EQ(m_manager->PauseDeviceStatusChecker(), QK_OK);
+    EXPECT_FALSE(m_manager->IsDeviceStatusCheckerEnabled());
+    EXPECT_EQ(m_manager->OpenMidiPorts(), QK_FALSE);
+}
+
+TEST_F(MidiManagerTest, AGetThatThrowsStillResumesTheCheckerAndLeavesTheTransport)
+{
+    ASSERT_EQ(m_manager->ResumeDeviceStatusChecker(), QK_OK);
+    SetExtraAnswer([](const Bytes&) { throw std::runtime_error("the controller fell over"); });
+    EXPECT_THROW(m_manager->GetPresetFromMidiDevice(3), std::runtime_error);
+    EXPECT_TRUE(m_manager->IsDeviceStatusCheckerEnabled());
+    EXPECT_FALSE(m_manager->GetMidiCommInterface()->HasClient(ConstRCPtr<LNotificationReceiver>(m_manager)));
+
+    SetExtraAnswer(nullptr);
+    const Preset favorite = Pattern(4);
+    SetControllerPreset(3, favorite);
+    EXPECT_EQ(m_manager->GetPresetFromMidiDevice(3), QK_OK);
+    EXPECT_EQ(Model(), Bytes(favorite.begin(), favorite.end()));
+}
+
+TEST_F(MidiManagerTest, UnplugAndReplugCloseAndReopenThePorts)
+{
+    const RCPtr<LNotificationCenter> centre = GetDefaultNotificationCenter();
+    ASSERT_EQ(m_manager->ResumeDeviceStatusChecker(), QK_OK);
+
+    m_backend->RemoveDevice(m_input);
+    m_backend->RemoveDevice(m_output);
+    ASSERT_TRUE(WaitUntil(
+        [&]
+        {
+            centre->DispatchNotifications(false);
+            return !m_manager->AreMidiPortsOpen();
+        }));
+    EXPECT_EQ(m_manager->GetPresetFromMidiDevice(0), -1);
+
+    m_input = m_backend->AddDevice(MidiDirection::Input, "Vedidu");
+    m_output = m_backend->AddDevice(MidiDirection::Output, "Vedidu");
+    ASSERT_TRUE(WaitUntil(
+        [&]
+        {
+            centre->DispatchNotifications(false);
+            return m_manager->AreMidiPortsOpen();
+        }));
+    const Preset favorite = Pattern(6);
+    SetControllerPreset(2, favorite);
+    EXPECT_EQ(m_manager->GetPresetFromMidiDevice(2), QK_OK);
+    EXPECT_EQ(Model(), Bytes(favorite.begin(), favorite.end()));
+}
+
+TEST_F(MidiManagerTest, ADumpStillBeingSetWhenTheWaitEndsIsTaken)
+{
+    ReleaseManager();
+    const RCPtr<GatedEngine> engine = GatedEngine::Create();
+    ASSERT_EQ(engine->Initialize(0), QK_OK);
+    SetRootModuleEngine(engine);
+    m_manager = LMidiManager::Create();
+    const Preset favorite = Pattern(8);
+    SetControllerPreset(3, favorite);
+
+    // The gate opens well after the get has stopped waiting for the light.
+    std::thread opener(
+        [&]
+        {
+            WaitUntil([&] { return engine->entered.load(); });
+            std::this_thread::sleep_for(std::chrono::milliseconds(LMidiManager::kReplyTimeoutMs + 500));
+            engine->gate.Set();
+        });
+    const QKRESULT result = m_manager->GetPresetFromMidiDevice(3);
+    opener.join();
+    EXPECT_EQ(result, QK_OK);
+    EXPECT_EQ(ModelOf(*engine), Bytes(favorite.begin(), favorite.end()));
+}
+
+} // namespace
+} // namespace QK
