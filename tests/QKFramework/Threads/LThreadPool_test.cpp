@@ -83,6 +83,9 @@ TEST(LThreadPool, OneWorkerRunsWaitingItemsByPriorityOldestFirstAmongEquals)
     pool->QueueWork(recorder, Number::Create(3), 2);
     first->release.Set();
     allRan.wait();
+    // Joined here, so that the pool's last reference is not dropped on its own dispatcher
+    // thread, which would then be left running past the test.
+    pool->Shutdown();
 
     std::lock_guard lock(orderLock);
     EXPECT_EQ(order, (std::vector<int>{2, 3, 1}));
