@@ -1,5 +1,6 @@
 // The key-store file format, the files that serve each root, and where they are found.
 #include "QKFramework/Platform/Core/IniKeyStore.h"
+#include "tests/support/ScopedEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -270,31 +271,7 @@ TEST(IniKeyStoreTest, LaterFilesWinAndUnreadableFilesAreSkipped)
     EXPECT_EQ(data, (Bytes{3, 0, 0, 0}));
 }
 
-// Sets or unsets an environment variable for one test.
-class ScopedEnvironment
-{
-public:
-    ScopedEnvironment(const char* name, const char* value) : m_name(name)
-    {
-        if (const char* old = std::getenv(name))
-            m_old = old;
-        if (value)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
-    }
-    ~ScopedEnvironment()
-    {
-        if (m_old)
-            setenv(m_name.c_str(), m_old->c_str(), 1);
-        else
-            unsetenv(m_name.c_str());
-    }
-
-private:
-    std::string m_name;
-    std::optional<std::string> m_old;
-};
+using TestSupport::ScopedEnvironment;
 
 struct LocationCase
 {

@@ -1,6 +1,7 @@
 #include "QKFramework/Midi/MidiBackend.h"
 
 #include "tests/support/Midi/RecordingMidiSink.h"
+#include "tests/support/ScopedEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -14,29 +15,6 @@ namespace
 {
 
 using namespace TestSupport;
-
-// Sets an environment variable for one scope.
-class ScopedEnvironment
-{
-public:
-    ScopedEnvironment(const char* name, const char* value) : m_name(name)
-    {
-        if (const char* old = std::getenv(name))
-            m_old = old;
-        setenv(name, value, 1);
-    }
-    ~ScopedEnvironment()
-    {
-        if (m_old)
-            setenv(m_name, m_old->c_str(), 1);
-        else
-            unsetenv(m_name);
-    }
-
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
 
 TEST(PlatformMidiBackendTest, WithoutAnyMidiSystemThereAreNoDevices)
 {

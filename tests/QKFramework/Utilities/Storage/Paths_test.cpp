@@ -2,6 +2,7 @@
 
 #include "QKFramework/Utilities/Storage/StringArray.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/ScopedEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -38,31 +39,7 @@ std::vector<std::string> Entries(const StringArray& list)
     return entries;
 }
 
-// Sets an environment variable for one test and puts the old value back.
-class ScopedEnvironment
-{
-public:
-    ScopedEnvironment(const char* name, const char* value) : m_name(name)
-    {
-        if (const char* old = getenv(name))
-            m_old = old;
-        if (value)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
-    }
-    ~ScopedEnvironment()
-    {
-        if (m_old)
-            setenv(m_name, m_old->c_str(), 1);
-        else
-            unsetenv(m_name);
-    }
-
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
+using TestSupport::ScopedEnvironment;
 
 class PathsTest : public ::testing::Test
 {
