@@ -7,6 +7,7 @@
 #include "DeviceControl/GeneratedCode/Engine/Inc/RootModule.h"
 
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -61,5 +62,20 @@ private:
         return 0;
     }
 };
+
+// The text of the logic error that call raises, or "(nothing thrown)".
+template <class F>
+std::string LogicErrorOf(F&& call)
+{
+    try
+    {
+        call();
+    }
+    catch (const std::logic_error& error)
+    {
+        return error.what();
+    }
+    return "(nothing thrown)";
+}
 
 } // namespace QK::test

@@ -83,20 +83,6 @@ public:
     RCPtr<LSoundSettings> GetSoundSettingsModule() override { return {}; }
 };
 
-template <class F>
-std::string LogicErrorOf(F&& call)
-{
-    try
-    {
-        call();
-    }
-    catch (const std::logic_error& error)
-    {
-        return error.what();
-    }
-    return "(nothing thrown)";
-}
-
 // The device must start where the root starts. Its modules are placed first, so with them
 // present the first misplaced module reports; the device's own check remains for a device
 // without them.

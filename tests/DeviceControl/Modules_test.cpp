@@ -67,20 +67,6 @@ std::string Text(const std::string& method, const ModuleClass& c, int line, cons
            std::to_string(line);
 }
 
-template <class F>
-std::string LogicErrorOf(F&& call)
-{
-    try
-    {
-        call();
-    }
-    catch (const std::logic_error& error)
-    {
-        return error.what();
-    }
-    return "(nothing thrown)";
-}
-
 // Every offset from the root is tried on every class: exactly the class's own are accepted,
 // whatever instance index comes with them.
 TEST(ControllerModule, AcceptsOnlyItsOwnOffsets)

@@ -1,6 +1,7 @@
 // Lists of values: a block of records laid end to end, as parameter lists travel.
 #include "QKFramework/Utilities/Storage/ParamValues.h"
 #include "QKFramework/Utilities/Storage/Variant.h"
+#include "tests/support/ValueRecords.h"
 
 #include <gtest/gtest.h>
 
@@ -12,31 +13,7 @@ namespace QK
 namespace
 {
 
-using Bytes = std::vector<std::uint8_t>;
-
-Bytes DataOf(const Variant& value)
-{
-    std::uint32_t size = 0;
-    const auto* data = static_cast<const std::uint8_t*>(value.GetData(size));
-    return data ? Bytes(data, data + size) : Bytes();
-}
-
-Variant Make(std::uint32_t kind, const Bytes& data)
-{
-    Variant value;
-    EXPECT_EQ(value.SetData(kind, data.data(), static_cast<std::uint32_t>(data.size())), kind);
-    return value;
-}
-
-Bytes Record(std::uint32_t size, std::uint32_t codeSpace, std::uint32_t kind, const Bytes& data = {})
-{
-    Bytes record;
-    for (std::uint32_t field : {size, codeSpace, kind})
-        for (int i = 0; i < 4; ++i)
-            record.push_back(static_cast<std::uint8_t>(field >> (8 * i)));
-    record.insert(record.end(), data.begin(), data.end());
-    return record;
-}
+using namespace TestSupport;
 
 Bytes Join(std::initializer_list<Bytes> parts)
 {

@@ -1,5 +1,6 @@
 // Text forms, parsed texts, shared buffers, and the pair and string holders.
 #include "QKFramework/Utilities/Storage/VariantEx.h"
+#include "tests/support/ValueRecords.h"
 
 #include <gtest/gtest.h>
 
@@ -16,25 +17,11 @@ namespace QK
 namespace
 {
 
-using Bytes = std::vector<std::uint8_t>;
+using namespace TestSupport;
 
 std::string Utf8(const WString& text)
 {
     return NString(text.GetString()).GetString();
-}
-
-VariantEx Make(std::uint32_t kind, const Bytes& data)
-{
-    VariantEx value;
-    EXPECT_EQ(value.SetData(kind, data.data(), static_cast<std::uint32_t>(data.size())), kind);
-    return value;
-}
-
-VariantEx MakeText(const char* text)
-{
-    VariantEx value;
-    value.SetString(text);
-    return value;
 }
 
 VariantEx MakeList(std::initializer_list<VariantEx> items)
@@ -54,33 +41,33 @@ struct TextFormCase
 
 const TextFormCase kTextForms[] = {
     {"empty", [] { return VariantEx(); }, "<empty>"},
-    {"bool true", [] { return Make(kVariantBool, {2}); }, "true"},
-    {"bool false", [] { return Make(kVariantBool, {0}); }, "false"},
-    {"int8 -1", [] { return Make(kVariantInt8, {0xFF}); }, "-1 (0xFFFFFFFF)"},
-    {"int8 5", [] { return Make(kVariantInt8, {5}); }, "5 (0x05)"},
-    {"uint8 255", [] { return Make(kVariantUInt8, {0xFF}); }, "255 (0xFF)"},
-    {"int16 -2", [] { return Make(kVariantInt16, {0xFE, 0xFF}); }, "-2 (0xFFFFFFFE)"},
-    {"uint16 0x1234", [] { return Make(kVariantUInt16, {0x34, 0x12}); }, "4660 (0x1234)"},
-    {"int32 5", [] { return Make(kVariantInt32, {5, 0, 0, 0}); }, "5 (0x00000005)"},
-    {"int32 -1", [] { return Make(kVariantInt32, {0xFF, 0xFF, 0xFF, 0xFF}); }, "-1 (0xFFFFFFFF)"},
-    {"uint32 max", [] { return Make(kVariantUInt32, {0xFF, 0xFF, 0xFF, 0xFF}); }, "4294967295 (0xFFFFFFFF)"},
-    {"float 1.5", [] { return Make(kVariantFloat, {0, 0, 0xC0, 0x3F}); }, "1.500000"},
-    {"double -0.25", [] { return Make(kVariantDouble, {0, 0, 0, 0, 0, 0, 0xD0, 0xBF}); }, "-0.250000"},
-    {"int64 255", [] { return Make(kVariantInt64, {0xFF, 0, 0, 0, 0, 0, 0, 0}); }, "255 (0xFF)"},
+    {"bool true", [] { return Make<VariantEx>(kVariantBool, {2}); }, "true"},
+    {"bool false", [] { return Make<VariantEx>(kVariantBool, {0}); }, "false"},
+    {"int8 -1", [] { return Make<VariantEx>(kVariantInt8, {0xFF}); }, "-1 (0xFFFFFFFF)"},
+    {"int8 5", [] { return Make<VariantEx>(kVariantInt8, {5}); }, "5 (0x05)"},
+    {"uint8 255", [] { return Make<VariantEx>(kVariantUInt8, {0xFF}); }, "255 (0xFF)"},
+    {"int16 -2", [] { return Make<VariantEx>(kVariantInt16, {0xFE, 0xFF}); }, "-2 (0xFFFFFFFE)"},
+    {"uint16 0x1234", [] { return Make<VariantEx>(kVariantUInt16, {0x34, 0x12}); }, "4660 (0x1234)"},
+    {"int32 5", [] { return Make<VariantEx>(kVariantInt32, {5, 0, 0, 0}); }, "5 (0x00000005)"},
+    {"int32 -1", [] { return Make<VariantEx>(kVariantInt32, {0xFF, 0xFF, 0xFF, 0xFF}); }, "-1 (0xFFFFFFFF)"},
+    {"uint32 max", [] { return Make<VariantEx>(kVariantUInt32, {0xFF, 0xFF, 0xFF, 0xFF}); }, "4294967295 (0xFFFFFFFF)"},
+    {"float 1.5", [] { return Make<VariantEx>(kVariantFloat, {0, 0, 0xC0, 0x3F}); }, "1.500000"},
+    {"double -0.25", [] { return Make<VariantEx>(kVariantDouble, {0, 0, 0, 0, 0, 0, 0xD0, 0xBF}); }, "-0.250000"},
+    {"int64 255", [] { return Make<VariantEx>(kVariantInt64, {0xFF, 0, 0, 0, 0, 0, 0, 0}); }, "255 (0xFF)"},
     {"int64 -1",
-     [] { return Make(kVariantInt64, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}); },
+     [] { return Make<VariantEx>(kVariantInt64, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}); },
      "-1 (0xFFFFFFFFFFFFFFFF)"},
-    {"uint64 255", [] { return Make(kVariantUInt64, {0xFF, 0, 0, 0, 0, 0, 0, 0}); }, "FF"},
-    {"text", [] { return MakeText("h\xC3\xA9llo"); }, "h\xC3\xA9llo"},
-    {"empty text", [] { return MakeText(""); }, ""},
+    {"uint64 255", [] { return Make<VariantEx>(kVariantUInt64, {0xFF, 0, 0, 0, 0, 0, 0, 0}); }, "FF"},
+    {"text", [] { return MakeText<VariantEx>("h\xC3\xA9llo"); }, "h\xC3\xA9llo"},
+    {"empty text", [] { return MakeText<VariantEx>(""); }, ""},
     {"list of a 32-bit 5 and an empty value",
-     [] { return MakeList({Make(kVariantInt32, {5, 0, 0, 0}), VariantEx()}); },
+     [] { return MakeList({Make<VariantEx>(kVariantInt32, {5, 0, 0, 0}), VariantEx()}); },
      "array(2):\n  [0] 5 (0x00000005)\n  [1] <empty>"},
     {"nested lists",
      []
      {
-         return MakeList({Make(kVariantInt8, {1}),
-                          MakeList({Make(kVariantBool, {1}), MakeList({}), MakeList({MakeText("x")})})});
+         return MakeList({Make<VariantEx>(kVariantInt8, {1}),
+                          MakeList({Make<VariantEx>(kVariantBool, {1}), MakeList({}), MakeList({MakeText<VariantEx>("x")})})});
      },
      "array(2):\n"
      "  [0] 1 (0x01)\n"
@@ -110,7 +97,7 @@ TEST(VariantExTest, ReferencesAndBlocksShowTheirAddress)
     std::snprintf(expected, sizeof expected, "%" PRIX64, static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(bytes)));
     EXPECT_EQ(Utf8(reference.ToString()), expected);
 
-    const VariantEx block = Make(kVariantBytes, {1, 2});
+    const VariantEx block = Make<VariantEx>(kVariantBytes, {1, 2});
     std::uint32_t size = 0;
     std::snprintf(expected, sizeof expected, "%" PRIX64,
                   static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(block.GetData(size))));
@@ -119,7 +106,7 @@ TEST(VariantExTest, ReferencesAndBlocksShowTheirAddress)
 
 TEST(VariantExTest, ListLevelsIndentTheItems)
 {
-    const VariantEx list = MakeList({Make(kVariantInt8, {1}), MakeList({Make(kVariantInt8, {2})})});
+    const VariantEx list = MakeList({Make<VariantEx>(kVariantInt8, {1}), MakeList({Make<VariantEx>(kVariantInt8, {2})})});
     WString text;
     list.ToString(text, 1);
     EXPECT_EQ(Utf8(text), "array(2):\n    [0] 1 (0x01)\n    [1] array(1):\n      [0] 2 (0x02)");
@@ -129,7 +116,7 @@ TEST(VariantExTest, ListLevelsIndentTheItems)
     EXPECT_EQ(Utf8(text), Utf8(list.ToString()));
 
     // A value that is not a list has no indent at any level.
-    Make(kVariantInt8, {3}).ListToString(text, 3);
+    Make<VariantEx>(kVariantInt8, {3}).ListToString(text, 3);
     EXPECT_EQ(Utf8(text), "3 (0x03)");
 }
 
@@ -169,7 +156,7 @@ TEST(VariantExTest, TextIsParsedForNumbersAndBools)
     for (const auto& c : cases)
     {
         SCOPED_TRACE(c.text);
-        const VariantEx value = MakeText(c.text);
+        const VariantEx value = MakeText<VariantEx>(c.text);
         EXPECT_EQ(value.ToBool(), c.boolean);
         EXPECT_EQ(value.ToInt32(), c.int32);
         EXPECT_EQ(value.ToInt16(), static_cast<std::int16_t>(c.int32));
@@ -183,14 +170,14 @@ TEST(VariantExTest, TextIsParsedForNumbersAndBools)
         EXPECT_FLOAT_EQ(value.ToFloat(), static_cast<float>(c.real));
     }
     // Every other kind answers as Variant does.
-    EXPECT_EQ(Make(kVariantInt8, {0xFF}).ToUInt16(), 255);
-    EXPECT_TRUE(Make(kVariantBytes, {0}).ToBool());
-    EXPECT_EQ(Make(kVariantDouble, {0, 0, 0, 0, 0, 0, 0x04, 0x40}).ToInt32(), 3);
+    EXPECT_EQ(Make<VariantEx>(kVariantInt8, {0xFF}).ToUInt16(), 255);
+    EXPECT_TRUE(Make<VariantEx>(kVariantBytes, {0}).ToBool());
+    EXPECT_EQ(Make<VariantEx>(kVariantDouble, {0, 0, 0, 0, 0, 0, 0x04, 0x40}).ToInt32(), 3);
 }
 
 TEST(VariantExTest, ATextWhoseTerminatorWasOverwrittenStaysInsideItsBlock)
 {
-    VariantEx value = MakeText("12");
+    VariantEx value = MakeText<VariantEx>("12");
     std::uint32_t size = 0;
     char* data = static_cast<char*>(value.GetMutableData(size));
     ASSERT_EQ(size, 3u);
@@ -204,7 +191,7 @@ TEST(VariantExTest, BuffersAreSharedWithTheirReceiver)
 {
     ConstRCPtr<LIBuffer> kept;
     {
-        const VariantEx value = Make(kVariantBytes, {1, 2, 3});
+        const VariantEx value = Make<VariantEx>(kVariantBytes, {1, 2, 3});
         kept = value.GetBuffer();
         std::uint32_t size = 0;
         EXPECT_EQ(kept->GetBuffer(), value.GetData(size));
@@ -231,7 +218,7 @@ TEST(VariantExTest, BuffersAreSharedWithTheirReceiver)
 
 TEST(VariantExTest, GetBufferOfAnotherKindThrows)
 {
-    for (const VariantEx& value : {VariantEx(), Make(kVariantInt32, {1, 0, 0, 0}), MakeList({VariantEx()})})
+    for (const VariantEx& value : {VariantEx(), Make<VariantEx>(kVariantInt32, {1, 0, 0, 0}), MakeList({VariantEx()})})
     {
         try
         {
@@ -265,14 +252,14 @@ TEST(VariantExTest, CopiesBetweenVariantAndVariantEx)
 TEST(VariantExTest, GetListItems)
 {
     Array<VariantEx> items;
-    items.Add(MakeText("stale"));
-    EXPECT_EQ(Make(kVariantInt32, {1, 0, 0, 0}).GetListItems(items), QK_E_INVALIDARG);
+    items.Add(MakeText<VariantEx>("stale"));
+    EXPECT_EQ(Make<VariantEx>(kVariantInt32, {1, 0, 0, 0}).GetListItems(items), QK_E_INVALIDARG);
     EXPECT_EQ(items.GetCount(), 0u);
-    items.Add(MakeText("stale"));
+    items.Add(MakeText<VariantEx>("stale"));
     EXPECT_EQ(VariantEx().GetListItems(items), QK_OK);
     EXPECT_EQ(items.GetCount(), 0u);
 
-    const VariantEx list = MakeList({MakeText("a"), Make(kVariantInt8, {2})});
+    const VariantEx list = MakeList({MakeText<VariantEx>("a"), Make<VariantEx>(kVariantInt8, {2})});
     ASSERT_EQ(list.GetListItems(items), QK_OK);
     ASSERT_EQ(items.GetCount(), 2u);
     EXPECT_STREQ(static_cast<const char*>(items.GetAt(0)->GetBuffer()->GetBuffer()), "a");
@@ -308,7 +295,7 @@ struct JoinPair
 
 TEST(HolderTest, PairCopiesItsValuesAndShowsThemThroughItsFunction)
 {
-    VariantEx value = MakeText("on");
+    VariantEx value = MakeText<VariantEx>("on");
     const ConstRCPtr<LPair<WString, VariantEx, JoinPair>> pair(
         new LPair<WString, VariantEx, JoinPair>(WString(u"Power"), value));
     value.SetString("off");

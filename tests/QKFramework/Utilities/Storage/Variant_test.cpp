@@ -3,6 +3,7 @@
 #include "QKFramework/Utilities/Storage/Variant.h"
 
 #include "QKFramework/Utilities/Storage/Array.h"
+#include "tests/support/ValueRecords.h"
 
 #include <gtest/gtest.h>
 
@@ -19,21 +20,7 @@ namespace QK
 namespace
 {
 
-using Bytes = std::vector<std::uint8_t>;
-
-Variant Make(std::uint32_t kind, const Bytes& data)
-{
-    Variant value;
-    EXPECT_EQ(value.SetData(kind, data.data(), static_cast<std::uint32_t>(data.size())), kind);
-    return value;
-}
-
-Variant MakeText(const char* text)
-{
-    Variant value;
-    value.SetString(text);
-    return value;
-}
+using namespace TestSupport;
 
 Bytes SerializeToBytes(const Variant& value)
 {
@@ -41,24 +28,6 @@ Bytes SerializeToBytes(const Variant& value)
     const QKRESULT size = Variant::Serialize(value, record.data(), static_cast<std::uint32_t>(record.size()));
     EXPECT_GE(size, 12);
     record.resize(size > 0 ? static_cast<std::size_t>(size) : 0);
-    return record;
-}
-
-Bytes DataOf(const Variant& value)
-{
-    std::uint32_t size = 0;
-    const auto* data = static_cast<const std::uint8_t*>(value.GetData(size));
-    return data ? Bytes(data, data + size) : Bytes();
-}
-
-// A record with the given header fields and data, for the reading tests.
-Bytes Record(std::uint32_t size, std::uint32_t codeSpace, std::uint32_t kind, const Bytes& data = {})
-{
-    Bytes record;
-    for (std::uint32_t field : {size, codeSpace, kind})
-        for (int i = 0; i < 4; ++i)
-            record.push_back(static_cast<std::uint8_t>(field >> (8 * i)));
-    record.insert(record.end(), data.begin(), data.end());
     return record;
 }
 
