@@ -206,9 +206,12 @@ private:
 template <class T, std::uint32_t N, bool ThreadSafe> class ReusePooled
 {
 public:
+    // The pool is never destroyed: objects of T may still be released while the process
+    // exits, by a worker thread winding down or by another static object's destructor, and
+    // must not find their pool gone. Its blocks stay reachable from here until the end.
     static ReuseAllocator<T, N>& GetReuseAllocator()
     {
-        static ReuseAllocator<T, N> pool(ThreadSafe);
+        static ReuseAllocator<T, N>& pool = *new ReuseAllocator<T, N>(ThreadSafe);
         return pool;
     }
 

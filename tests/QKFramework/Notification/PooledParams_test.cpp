@@ -6,6 +6,8 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -154,6 +156,28 @@ TEST(ReuseAllocator, LockedPoolNeverHandsOneBlockToTwoThreads)
     EXPECT_EQ(clashes, (std::array<int, kThreads>{}));
     EXPECT_LE(pool.GetBlockCount(), static_cast<std::uint32_t>(kThreads * kHeld));
     EXPECT_EQ(pool.GetFreeCount(), pool.GetBlockCount());
+}
+
+// A class of its own, so that its pool is made inside the test below and nowhere earlier.
+class LExitReleasedParam : public ReusePooled<LExitReleasedParam, 1, true>
+{
+public:
+    int value = 0;
+};
+
+TEST(ReuseAllocator, ObjectsReleasedDuringExitStillFindTheirPool)
+{
+    // Static objects are destroyed in the reverse order of their making: a holder made before
+    // the class's pool is destroyed after it, as is a worker thread still winding down at
+    // exit. Either one releasing a pooled object then must not reach a destroyed pool.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            static std::unique_ptr<LExitReleasedParam> holder;
+            holder.reset(new LExitReleasedParam); // the pool is made now, after the holder
+            std::exit(0);
+        },
+        testing::ExitedWithCode(0), "");
 }
 
 } // namespace PooledParams
