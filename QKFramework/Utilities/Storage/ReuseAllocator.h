@@ -211,8 +211,8 @@ public:
     // must not find their pool gone. Its blocks stay reachable from here until the end.
     static ReuseAllocator<T, N>& GetReuseAllocator()
     {
-        static ReuseAllocator<T, N>& pool = *new ReuseAllocator<T, N>(ThreadSafe);
-        return pool;
+        static auto* const pool = new ReuseAllocator<T, N>(ThreadSafe);
+        return *pool;
     }
 
     static void* operator new(std::size_t size)
