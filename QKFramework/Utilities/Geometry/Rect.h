@@ -7,7 +7,6 @@
 #pragma once
 
 #include <cstdint>
-#include <type_traits>
 #include <utility>
 
 namespace QK
@@ -30,6 +29,18 @@ inline constexpr double kGeometryTolerance = 2.220446049250313e-16;
 // number, and a negative whole number stays where it is.
 double TolerantFloor(double value);
 
+// A point of the drawing layer; its double form adds to a rectangle's origin as an offset.
+template <class T> struct PointT
+{
+    T x{};
+    T y{};
+
+    friend bool operator==(const PointT&, const PointT&) = default;
+};
+
+using PointL = PointT<std::int32_t>;
+using PointD = PointT<double>;
+
 template <class T> struct RectT
 {
     T x{};
@@ -39,22 +50,28 @@ template <class T> struct RectT
 
     // Double rectangles: makes width and height non-negative, then moves every edge to its
     // tolerant floor, so the rectangle covers whole pixels.
-    void SnapToPixels() requires std::is_same_v<T, double>;
+    void SnapToPixels();
 
     // Writes the overlap of a and b to result (also when they do not meet, with a width or
     // height of 0 or less) and answers whether it is not empty: long rectangles need a width
     // and height of at least 1, double ones more than kGeometryTolerance.
-    static bool Intersect(RectT& result, const RectT& a,
-                          const RectT& b) requires(std::is_same_v<T, std::int32_t> ||
-                                                   std::is_same_v<T, double>);
+    static bool Intersect(RectT& result, const RectT& a, const RectT& b);
+
+    // Double rectangles in whole pixels: the origin and the size each by ToLongPair.
+    RectT<std::int32_t> ToRectLong() const;
+
+    friend bool operator==(const RectT&, const RectT&) = default;
 };
 
 using RectL = RectT<std::int32_t>;
 using RectF = RectT<float>;
 using RectD = RectT<double>;
 
+// Defined for the types below only (clang 14 refuses constrained members that are
+// specialised explicitly); other instantiations do not link.
 template <> void RectT<double>::SnapToPixels();
 template <> bool RectT<std::int32_t>::Intersect(RectT& result, const RectT& a, const RectT& b);
 template <> bool RectT<double>::Intersect(RectT& result, const RectT& a, const RectT& b);
+template <> RectT<std::int32_t> RectT<double>::ToRectLong() const;
 
 } // namespace QK
