@@ -96,4 +96,11 @@ template <> bool RectT<double>::Intersect(RectT& result, const RectT& a, const R
     return !(result.width <= kGeometryTolerance || result.height <= kGeometryTolerance);
 }
 
+template <> RectT<std::int32_t> RectT<double>::ToRectLong() const
+{
+    const LongPair origin = ToLongPair({x, y});
+    const LongPair size = ToLongPair({width, height});
+    return {origin.first, origin.second, size.first, size.second};
+}
+
 } // namespace QK
