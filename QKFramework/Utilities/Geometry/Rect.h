@@ -47,6 +47,18 @@ template <class T> struct RectT
     static bool Intersect(RectT& result, const RectT& a,
                           const RectT& b) requires(std::is_same_v<T, std::int32_t> ||
                                                    std::is_same_v<T, double>);
+
+    // Double rectangles: rounds the left, top, right and bottom edges half away from zero
+    // and keeps the rectangle between the rounded edges. Edges beyond the 64-bit range (or
+    // not a number) saturate.
+    void Round() requires std::is_same_v<T, double>;
+
+    // Long rectangles as doubles; every 32-bit value converts exactly.
+    RectT<double> ToRectDouble() const requires std::is_same_v<T, std::int32_t>;
+
+    // Float rectangles: writes the smallest rectangle holding a and b to result and answers
+    // whether its width and height both exceed FLT_EPSILON.
+    static bool Union(RectT& result, const RectT& a, const RectT& b) requires std::is_same_v<T, float>;
 };
 
 using RectL = RectT<std::int32_t>;
@@ -56,5 +68,8 @@ using RectD = RectT<double>;
 template <> void RectT<double>::SnapToPixels();
 template <> bool RectT<std::int32_t>::Intersect(RectT& result, const RectT& a, const RectT& b);
 template <> bool RectT<double>::Intersect(RectT& result, const RectT& a, const RectT& b);
+template <> void RectT<double>::Round();
+template <> RectT<double> RectT<std::int32_t>::ToRectDouble() const;
+template <> bool RectT<float>::Union(RectT& result, const RectT& a, const RectT& b);
 
 } // namespace QK

@@ -151,5 +151,62 @@ TEST(GeometryTest, IntersectOfDoubleRectanglesIgnoresAHairOfOverlap)
     EXPECT_EQ(result.width, 1.0);
 }
 
+TEST(GeometryTest, RoundMovesEveryEdgeHalfAwayFromZero)
+{
+    const struct
+    {
+        RectD rect, rounded;
+    } cases[] = {
+        // Edges, not sizes, are rounded: 0.5 + 1.2 = 1.7 ends at 2, so the width is 1.
+        {{0.5, -0.5, 1.2, 1.2}, {1, -1, 1, 2}},
+        {{-2.5, 2.4999, 5.0, 0.0}, {-3, 2, 6, 0}},
+        {{3, 4, -1.5, 2}, {3, 4, -1, 2}},
+        {{1e300, -1e300, 0, 0}, {9223372036854774784.0, -9223372036854774784.0, 0, 0}},
+    };
+    for (const auto& c : cases)
+    {
+        RectD rect = c.rect;
+        rect.Round();
+        EXPECT_EQ(rect.x, c.rounded.x) << c.rect.x;
+        EXPECT_EQ(rect.y, c.rounded.y) << c.rect.y;
+        EXPECT_EQ(rect.width, c.rounded.width) << c.rect.x;
+        EXPECT_EQ(rect.height, c.rounded.height) << c.rect.y;
+    }
+}
+
+TEST(GeometryTest, ToRectDoubleKeepsEveryValue)
+{
+    const RectD rect = RectL{INT32_MIN, INT32_MAX, -1, 7}.ToRectDouble();
+    EXPECT_EQ(rect.x, -2147483648.0);
+    EXPECT_EQ(rect.y, 2147483647.0);
+    EXPECT_EQ(rect.width, -1.0);
+    EXPECT_EQ(rect.height, 7.0);
+}
+
+TEST(GeometryTest, UnionCoversBothAndIsEmptyOnlyUpToFloatEpsilon)
+{
+    const struct
+    {
+        RectF a, b, result;
+        bool notEmpty;
+    } cases[] = {
+        {{0, 0, 0, 0}, {2, 3, 4, 5}, {0, 0, 6, 8}, true},
+        {{-1, 2, 1, 1}, {1, -2, 1, 1}, {-1, -2, 3, 5}, true},
+        {{0, 0, 0, 0}, {0, 0, 0, 1}, {0, 0, 0, 1}, false},
+        // FLT_EPSILON itself is not enough; the next float above it is.
+        {{0, 0, 1.1920929e-07f, 1}, {0, 0, 0, 0}, {0, 0, 1.1920929e-07f, 1}, false},
+        {{0, 0, 1.1920930e-07f, 1}, {0, 0, 0, 0}, {0, 0, 1.1920930e-07f, 1}, true},
+    };
+    for (const auto& c : cases)
+    {
+        RectF result{9, 9, 9, 9};
+        EXPECT_EQ(RectF::Union(result, c.a, c.b), c.notEmpty) << c.b.x << "," << c.a.width;
+        EXPECT_EQ(result.x, c.result.x);
+        EXPECT_EQ(result.y, c.result.y);
+        EXPECT_EQ(result.width, c.result.width);
+        EXPECT_EQ(result.height, c.result.height);
+    }
+}
+
 } // namespace
 } // namespace QK
