@@ -137,4 +137,11 @@ template <> bool RectT<float>::Union(RectT& result, const RectT& a, const RectT&
     return result.width > FLT_EPSILON && result.height > FLT_EPSILON;
 }
 
+template <> RectT<std::int32_t> RectT<double>::ToRectLong() const
+{
+    const LongPair origin = ToLongPair({x, y});
+    const LongPair size = ToLongPair({width, height});
+    return {origin.first, origin.second, size.first, size.second};
+}
+
 } // namespace QK

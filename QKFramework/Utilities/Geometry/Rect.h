@@ -30,6 +30,18 @@ inline constexpr double kGeometryTolerance = 2.220446049250313e-16;
 // number, and a negative whole number stays where it is.
 double TolerantFloor(double value);
 
+// A point of the drawing layer; its double form adds to a rectangle's origin as an offset.
+template <class T> struct PointT
+{
+    T x{};
+    T y{};
+
+    friend bool operator==(const PointT&, const PointT&) = default;
+};
+
+using PointL = PointT<std::int32_t>;
+using PointD = PointT<double>;
+
 template <class T> struct RectT
 {
     T x{};
@@ -59,6 +71,11 @@ template <class T> struct RectT
     // Float rectangles: writes the smallest rectangle holding a and b to result and answers
     // whether its width and height both exceed FLT_EPSILON.
     static bool Union(RectT& result, const RectT& a, const RectT& b) requires std::is_same_v<T, float>;
+
+    // Double rectangles in whole pixels: the origin and the size each by ToLongPair.
+    RectT<std::int32_t> ToRectLong() const requires std::is_same_v<T, double>;
+
+    friend bool operator==(const RectT&, const RectT&) = default;
 };
 
 using RectL = RectT<std::int32_t>;
@@ -71,5 +88,6 @@ template <> bool RectT<double>::Intersect(RectT& result, const RectT& a, const R
 template <> void RectT<double>::Round();
 template <> RectT<double> RectT<std::int32_t>::ToRectDouble() const;
 template <> bool RectT<float>::Union(RectT& result, const RectT& a, const RectT& b);
+template <> RectT<std::int32_t> RectT<double>::ToRectLong() const;
 
 } // namespace QK

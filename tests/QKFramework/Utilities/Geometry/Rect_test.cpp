@@ -208,5 +208,20 @@ TEST(GeometryTest, UnionCoversBothAndIsEmptyOnlyUpToFloatEpsilon)
     }
 }
 
+TEST(GeometryTest, ToRectLongConvertsEachFieldOnItsOwn)
+{
+    const struct
+    {
+        RectD rect;
+        RectL expected;
+    } cases[] = {
+        {{2.5, -2.5, 3e9, -3e9}, {3, -3, INT32_MAX, INT32_MIN}},
+        {{kNaN, 0.49, 1.5, kInfinity}, {INT32_MIN, 0, 2, INT32_MAX}},
+        {{-0.5, 10.0, 0.0, -kInfinity}, {-1, 10, 0, INT32_MIN}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.rect.ToRectLong(), c.expected) << c.rect.x << ", " << c.rect.y;
+}
+
 } // namespace
 } // namespace QK
