@@ -144,4 +144,23 @@ template <> RectT<std::int32_t> RectT<double>::ToRectLong() const
     return {origin.first, origin.second, size.first, size.second};
 }
 
+template <> PointL PointT<float>::ToPointLong() const
+{
+    const auto toLong = [](float value) -> std::int32_t {
+        if (!(value >= -2147483648.0f))
+            return INT32_MIN;
+        if (value >= 2147483648.0f)
+            return INT32_MAX;
+        return static_cast<std::int32_t>(std::round(value));
+    };
+    return {toLong(x), toLong(y)};
+}
+
+PointF PointToFloatClamped(const PointD& point)
+{
+    constexpr double kLimit = 8388608.0;
+    return {static_cast<float>(std::clamp(point.x, -kLimit, kLimit)),
+            static_cast<float>(std::clamp(point.y, -kLimit, kLimit))};
+}
+
 } // namespace QK

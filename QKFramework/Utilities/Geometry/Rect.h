@@ -36,11 +36,22 @@ template <class T> struct PointT
     T x{};
     T y{};
 
+    // Float points in whole pixels: each coordinate rounded half away from zero; below
+    // -2^31 (or not a number) -2147483648, from 2^31 on 2147483647.
+    PointT<std::int32_t> ToPointLong() const requires std::is_same_v<T, float>;
+
     friend bool operator==(const PointT&, const PointT&) = default;
 };
 
 using PointL = PointT<std::int32_t>;
+using PointF = PointT<float>;
 using PointD = PointT<double>;
+
+// Each coordinate held to -8388608..8388608, then converted; not a number stays not a
+// number.
+PointF PointToFloatClamped(const PointD& point);
+
+template <> PointL PointT<float>::ToPointLong() const;
 
 template <class T> struct RectT
 {

@@ -223,5 +223,26 @@ TEST(GeometryTest, ToRectLongConvertsEachFieldOnItsOwn)
         EXPECT_EQ(c.rect.ToRectLong(), c.expected) << c.rect.x << ", " << c.rect.y;
 }
 
+TEST(GeometryTest, PointConversionsRoundOrClampEachCoordinate)
+{
+    const struct
+    {
+        PointF point;
+        PointL rounded;
+    } longCases[] = {
+        {{2.5f, -2.5f}, {3, -3}},
+        {{0.49999997f, -0.49999997f}, {0, 0}},
+        {{2147483520.0f, -2147483648.0f}, {2147483520, INT32_MIN}},
+        {{2147483648.0f, -2147483904.0f}, {INT32_MAX, INT32_MIN}},
+        {{std::nanf(""), INFINITY}, {INT32_MIN, INT32_MAX}},
+    };
+    for (const auto& c : longCases)
+        EXPECT_EQ(c.point.ToPointLong(), c.rounded) << c.point.x << ", " << c.point.y;
+
+    EXPECT_EQ(PointToFloatClamped({1e12, -1e12}), (PointF{8388608.0f, -8388608.0f}));
+    EXPECT_EQ(PointToFloatClamped({0.25, -7.5}), (PointF{0.25f, -7.5f}));
+    EXPECT_EQ(PointToFloatClamped({-kInfinity, kInfinity}), (PointF{-8388608.0f, 8388608.0f}));
+}
+
 } // namespace
 } // namespace QK
