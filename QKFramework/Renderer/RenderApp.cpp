@@ -51,6 +51,11 @@ void LRenderApp::SetServices(const IRenderAppServices* services)
     g_services.store(services, std::memory_order_release);
 }
 
+const IRenderAppServices* LRenderApp::GetServices()
+{
+    return g_services.load(std::memory_order_acquire);
+}
+
 ConstRCPtr<LMeasurementRenderer> LRenderApp::GetMeasurementRenderer()
 {
     return Services().GetMeasurementRenderer();

@@ -52,6 +52,8 @@ class LRenderApp
 public:
     // Installs services (null: the defaults). The caller keeps them alive while installed.
     static void SetServices(const IRenderAppServices* services);
+    // The installed services; null while the defaults answer.
+    static const IRenderAppServices* GetServices();
 
     static ConstRCPtr<LMeasurementRenderer> GetMeasurementRenderer();
     static std::uint32_t GetTimeMs();

@@ -250,5 +250,15 @@ TEST_F(FontTextTest, AnUnknownLineHeightCountsAsNone)
     EXPECT_EQ(text->GetHeightForWidth(100), 0);
 }
 
+TEST_F(FontTextTest, ServicesInstalledForAScopeGiveWayToTheOuterOnes)
+{
+    {
+        const ScopedRenderApp inner(RCPtr<FakeMeasurementRenderer>(new FakeMeasurementRenderer(1.0f)));
+        EXPECT_EQ(Text(u"abc")->GetMaxLineWidth(), 3);
+    }
+    EXPECT_EQ(LRenderApp::GetServices(), &m_app);
+    EXPECT_EQ(Text(u"abc")->GetMaxLineWidth(), 30);
+}
+
 } // namespace
 } // namespace QK

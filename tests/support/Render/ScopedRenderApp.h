@@ -1,12 +1,13 @@
 // Installs render-application services for one scope: a measurement renderer of the
 // test's choosing (the system one when none is given), a clock the test sets and a screen
-// resolution. The defaults return when the scope ends.
+// resolution. Whatever was installed before returns when the scope ends.
 #pragma once
 
 #include "QKFramework/Renderer/MeasurementRenderer.h"
 #include "QKFramework/Renderer/RenderApp.h"
 
 #include <cstdint>
+#include <utility>
 
 namespace QK::TestSupport
 {
@@ -14,13 +15,14 @@ namespace QK::TestSupport
 class ScopedRenderApp final : public DefaultRenderAppServices
 {
 public:
-    explicit ScopedRenderApp(ConstRCPtr<LMeasurementRenderer> renderer = nullptr) : m_renderer(std::move(renderer))
+    explicit ScopedRenderApp(ConstRCPtr<LMeasurementRenderer> renderer = nullptr)
+        : m_renderer(std::move(renderer)), m_previous(LRenderApp::GetServices())
     {
         LRenderApp::SetServices(this);
     }
     ScopedRenderApp(const ScopedRenderApp&) = delete;
     ScopedRenderApp& operator=(const ScopedRenderApp&) = delete;
-    ~ScopedRenderApp() { LRenderApp::SetServices(nullptr); }
+    ~ScopedRenderApp() { LRenderApp::SetServices(m_previous); }
 
     ConstRCPtr<LMeasurementRenderer> GetMeasurementRenderer() const override
     {
@@ -34,6 +36,7 @@ public:
 
 private:
     ConstRCPtr<LMeasurementRenderer> m_renderer;
+    const IRenderAppServices* m_previous;
     std::uint32_t m_timeMs = 0;
     std::int32_t m_resolution = 0;
 };
