@@ -7,7 +7,6 @@
 #pragma once
 
 #include <cstdint>
-#include <type_traits>
 #include <utility>
 
 namespace QK
@@ -38,7 +37,7 @@ template <class T> struct PointT
 
     // Float points in whole pixels: each coordinate rounded half away from zero; below
     // -2^31 (or not a number) -2147483648, from 2^31 on 2147483647.
-    PointT<std::int32_t> ToPointLong() const requires std::is_same_v<T, float>;
+    PointT<std::int32_t> ToPointLong() const;
 
     friend bool operator==(const PointT&, const PointT&) = default;
 };
@@ -62,29 +61,27 @@ template <class T> struct RectT
 
     // Double rectangles: makes width and height non-negative, then moves every edge to its
     // tolerant floor, so the rectangle covers whole pixels.
-    void SnapToPixels() requires std::is_same_v<T, double>;
+    void SnapToPixels();
 
     // Writes the overlap of a and b to result (also when they do not meet, with a width or
     // height of 0 or less) and answers whether it is not empty: long rectangles need a width
     // and height of at least 1, double ones more than kGeometryTolerance.
-    static bool Intersect(RectT& result, const RectT& a,
-                          const RectT& b) requires(std::is_same_v<T, std::int32_t> ||
-                                                   std::is_same_v<T, double>);
+    static bool Intersect(RectT& result, const RectT& a, const RectT& b);
 
     // Double rectangles: rounds the left, top, right and bottom edges half away from zero
     // and keeps the rectangle between the rounded edges. Edges beyond the 64-bit range (or
     // not a number) saturate.
-    void Round() requires std::is_same_v<T, double>;
+    void Round();
 
     // Long rectangles as doubles; every 32-bit value converts exactly.
-    RectT<double> ToRectDouble() const requires std::is_same_v<T, std::int32_t>;
+    RectT<double> ToRectDouble() const;
 
     // Float rectangles: writes the smallest rectangle holding a and b to result and answers
     // whether its width and height both exceed FLT_EPSILON.
-    static bool Union(RectT& result, const RectT& a, const RectT& b) requires std::is_same_v<T, float>;
+    static bool Union(RectT& result, const RectT& a, const RectT& b);
 
     // Double rectangles in whole pixels: the origin and the size each by ToLongPair.
-    RectT<std::int32_t> ToRectLong() const requires std::is_same_v<T, double>;
+    RectT<std::int32_t> ToRectLong() const;
 
     friend bool operator==(const RectT&, const RectT&) = default;
 };
@@ -93,6 +90,8 @@ using RectL = RectT<std::int32_t>;
 using RectF = RectT<float>;
 using RectD = RectT<double>;
 
+// Defined for the types below only (clang 14 refuses constrained members that are
+// specialised explicitly); other instantiations do not link.
 template <> void RectT<double>::SnapToPixels();
 template <> bool RectT<std::int32_t>::Intersect(RectT& result, const RectT& a, const RectT& b);
 template <> bool RectT<double>::Intersect(RectT& result, const RectT& a, const RectT& b);
