@@ -1,0 +1,81 @@
+// LLayoutDescriptor: where and how large a control is, as its skin describes it. Every
+// control description has one; the control base reads the two axis records as a whole
+// (GetAxisSpecs) and writes them back when a control is moved by code (SetAxisSpecs).
+#pragma once
+
+#include "QKFramework/ObjectBase/RefCountedObject.h"
+#include "QKFramework/Utilities/Storage/StringT.h"
+
+#include <cstdint>
+
+namespace QK
+{
+
+// A position or a size measured against a reference: Rel times the reference's extent plus
+// Abs pixels.
+struct LayoutReference
+{
+    // Position: 0 parent, 1 client, 2 named control. Size: 0 parent, 1 client, 2 self, 3 named control.
+    std::int32_t Kind;
+    WString Name;
+    float Rel = 0.0f;
+    double Abs = 0.0;
+};
+
+// A minimum or maximum size; only in force when HasReference is set.
+struct LayoutLimit
+{
+    bool HasReference = false;
+    WString Name;
+    float Rel = 0.0f;
+    double Abs = 0.0;
+};
+
+// Everything the layout says about one axis.
+struct AxisSpec
+{
+    float PlacementAnchor = 0.0f;
+    LayoutReference Position{1, WString(), 0.0f, 0.0};
+    LayoutReference Size{2, WString(), 0.0f, 0.0};
+    LayoutLimit MinSize;
+    LayoutLimit MaxSize;
+};
+
+class LLayoutDescriptor : public virtual LRefCountedObject
+{
+public:
+    LLayoutDescriptor()
+    {
+        X.Size.Abs = 16.0;
+        Y.Size.Abs = 40.0;
+    }
+
+    void GetAxisSpecs(AxisSpec& x, AxisSpec& y) const
+    {
+        x = X;
+        y = Y;
+    }
+    void SetAxisSpecs(const AxisSpec& x, const AxisSpec& y)
+    {
+        X = x;
+        Y = y;
+    }
+
+    bool ClipToParent = true;
+    std::int32_t ZOrder = 0;
+    std::int32_t TabStop = 0;
+    bool IsVisible = true;
+    // No skin attribute sets it; a control must have it to be a Tab target.
+    bool IsTabTarget = true;
+    bool XIsDocked = false;
+    bool YIsDocked = false;
+    AxisSpec X;
+    AxisSpec Y;
+    WString TextDecoration;
+    // TextOverflow values: 0 clip, 1 expand, 2 wrap.
+    std::int32_t TextOverflowX = 0;
+    std::int32_t TextOverflowY = 0;
+    std::int32_t LayoutOrder = 0;
+};
+
+} // namespace QK

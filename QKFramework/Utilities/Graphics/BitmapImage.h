@@ -1,0 +1,71 @@
+// BitmapImage: the pixels behind one or more LBitmap objects (the loaded or made image and
+// the sub-bitmaps that show parts of it). Pixels are 32-bit, straight (not premultiplied)
+// alpha, B, G, R, A in memory, so a pixel read as a 32-bit word is 0xAARRGGBB; rows follow
+// each other without padding.
+//
+// Like the image objects of the design it stands for, an operation that fails records a
+// status (kStatus*) and the caller goes on; at most one lock is held at a time.
+#pragma once
+
+#include "QKFramework/Utilities/Geometry/Rect.h"
+#include "QKFramework/Utilities/Graphics/PngDecoder.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace QK
+{
+
+class BitmapImage
+{
+public:
+    static constexpr int kStatusOk = 0;
+    static constexpr int kStatusInvalidParameter = 2;
+    static constexpr int kStatusWrongState = 8;
+
+    // Lock modes.
+    static constexpr std::uint32_t kLockRead = 1;
+    static constexpr std::uint32_t kLockWrite = 2;
+
+    // A transparent black image; throws Exception<std::bad_alloc> beyond kMaxDecodedPixels
+    // or without memory. width and height are at least 1.
+    BitmapImage(std::uint32_t width, std::uint32_t height);
+    // Takes the pixels of a decoded image.
+    explicit BitmapImage(DecodedImage&& decoded);
+    BitmapImage(const BitmapImage&) = delete;
+    BitmapImage& operator=(const BitmapImage&) = delete;
+
+    std::uint32_t GetWidth() const noexcept { return m_width; }
+    std::uint32_t GetHeight() const noexcept { return m_height; }
+    std::int32_t GetStride() const noexcept { return static_cast<std::int32_t>(m_width * 4); }
+    // Never reused within the process, so caches can key by it where an address could come back.
+    std::uint64_t GetSerial() const noexcept { return m_serial; }
+    const std::uint32_t* GetPixels() const noexcept { return m_pixels.data(); }
+    std::uint32_t* GetPixels() noexcept { return m_pixels.data(); }
+
+    int GetLastStatus() const noexcept { return m_lastStatus; }
+    void SetLastStatus(int status) noexcept { m_lastStatus = status; }
+
+    // Whether rect lies wholly inside the image and is not empty.
+    bool Contains(const RectL& rect) const noexcept;
+
+    // Locks rect (which must lie inside the image) and answers the address of its first
+    // pixel; null when rect is not inside or a lock is held (the status says which).
+    std::uint32_t* LockBits(const RectL& rect, std::uint32_t mode);
+    void UnlockBits() noexcept { m_locked = false; }
+    bool IsLocked() const noexcept { return m_locked; }
+
+    // The pixel at (x, y); false (and the status recorded) outside the image.
+    bool GetPixel(std::int64_t x, std::int64_t y, std::uint32_t& argb);
+
+private:
+    std::uint32_t m_width;
+    std::uint32_t m_height;
+    std::vector<std::uint32_t> m_pixels;
+    std::uint64_t m_serial;
+    int m_lastStatus = kStatusOk;
+    bool m_locked = false;
+};
+
+} // namespace QK

@@ -1,0 +1,27 @@
+// PNG decoding for bitmaps: bytes in memory (a resource or a file's contents) to straight,
+// not premultiplied, BGRA pixels, four bytes per pixel, rows top to bottom without padding.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace QK
+{
+
+struct DecodedImage
+{
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    std::vector<std::uint8_t> pixels; // width x height x 4 bytes: blue, green, red, alpha
+};
+
+// The most pixels an image may have (128 MiB of pixels); larger ones are refused rather
+// than allocated on the word of a file's header.
+inline constexpr std::uint64_t kMaxDecodedPixels = 32u * 1024u * 1024u;
+
+// Decodes a PNG; false (image emptied) for anything that is not a whole, valid PNG of at
+// most kMaxDecodedPixels pixels. Safe on any bytes.
+bool DecodePng(const std::uint8_t* data, std::size_t size, DecodedImage& image);
+
+} // namespace QK
