@@ -5,6 +5,7 @@
 
 #include "QKFramework/Renderer/D3D9Renderer.h"
 #include "QKFramework/Renderer/Font.h"
+#include "QKFramework/Renderer/RenderApp.h"
 #include "QKFramework/Utilities/Graphics/Bitmap.h"
 #include "tests/support/Render/RecordingDrawingBackend.h"
 #include "tests/support/Render/ScopedRenderApp.h"
@@ -447,6 +448,41 @@ TEST_F(GDIRendererTest, SurfacesAreRemadeForANewSizeOrAFullRepaint)
     m_context->GetMaxSurfaceSize(width, height);
     EXPECT_EQ(width, 4096);
     EXPECT_EQ(height, 4096);
+}
+
+TEST_F(GDIRendererTest, TextInkStaysInsideItsMeasuredBox)
+{
+    for (const std::int32_t style : {0, 1, 2})
+    {
+        const ConstRCPtr<LFont> font = LFont::FindOrCreate(u"Arial", 7.0f, style);
+        const WString text(u"Wavy Jig 42");
+        const RectF box = m_renderer->MeasureText(text, font);
+        const RectF system = LRenderApp::GetMeasurementRenderer()->MeasureText(text, font);
+        EXPECT_EQ(box, system) << "one measurement for drawing and layout";
+        ASSERT_GT(box.width, 20.0f);
+
+        Start();
+        m_renderer->FillRect({0, 0, 64, 64}, Argb(0), false);
+        m_renderer->DrawText(text, font, {2, 10}, Argb(kWhite));
+        std::int32_t left = 64, right = -1, top = 64, bottom = -1;
+        for (std::int32_t y = 0; y < 64; ++y)
+            for (std::int32_t x = 0; x < 64; ++x)
+                if (Pixel(x, y) != 0)
+                {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                    top = std::min(top, y);
+                    bottom = std::max(bottom, y);
+                }
+        Finish();
+        ASSERT_GE(right, 0) << "style " << style << ": nothing drawn";
+        EXPECT_GE(left, 2) << style;
+        ASSERT_LT(2 + box.width, 64.0f);
+        EXPECT_LT(right, 2 + static_cast<std::int32_t>(box.width)) << style;
+        EXPECT_GT(right, static_cast<std::int32_t>(box.width) - 6) << style;
+        EXPECT_GE(top, 9) << style;
+        EXPECT_LT(bottom, 9 + static_cast<std::int32_t>(box.height)) << style;
+    }
 }
 
 TEST(RendererKinds, CreateBuildsTheSoftwareRendererAndThePlaceholder)
