@@ -15,24 +15,21 @@ SdlWindow::SdlWindow(const std::string& title, std::int32_t width, std::int32_t 
         m_error = "no display: neither DISPLAY nor WAYLAND_DISPLAY is set";
         return;
     }
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+    // Started once and kept for the life of the process: stopping it unloads the window
+    // system's libraries, and starting it again for every window costs a connection.
+    static const bool videoStarted = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    if (!videoStarted)
     {
         m_error = std::string("SDL video could not start: ") + SDL_GetError();
         return;
     }
-    m_videoStarted = true;
     m_window.Reset(SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height,
                                     SDL_WINDOW_SHOWN));
     if (!m_window)
         m_error = std::string("SDL window could not be made: ") + SDL_GetError();
 }
 
-SdlWindow::~SdlWindow()
-{
-    m_window.Reset();
-    if (m_videoStarted)
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
-}
+SdlWindow::~SdlWindow() = default;
 
 std::uintptr_t SdlWindow::GetHandle() const
 {

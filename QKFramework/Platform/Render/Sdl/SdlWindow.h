@@ -2,8 +2,8 @@
 // window host owns its windows. Its handle (the SDL window id) is what
 // LRenderer::InitRenderContextInfo takes as the window.
 //
-// Each window holds the SDL video subsystem while it lives. Made, used and destroyed on the
-// UI thread.
+// The first window starts SDL's video subsystem, which then stays up until the process
+// ends. Made, used and destroyed on the UI thread.
 #pragma once
 
 #include "QKFramework/Platform/Render/Sdl/SdlHandles.h"
@@ -36,7 +36,6 @@ public:
     bool ReadPixels(std::vector<std::uint32_t>& pixels, std::int32_t& width, std::int32_t& height) const;
 
 private:
-    bool m_videoStarted = false;
     UniqueHandle<SdlWindowTraits> m_window;
     std::string m_error;
 };
