@@ -216,17 +216,6 @@ std::optional<Section> ParseSection(std::string_view inner)
     return Section{*root, std::move(*components)};
 }
 
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // 1 to maxDigits hexadecimal digits.
 std::optional<std::uint64_t> ParseHexNumber(std::string_view digits, std::size_t maxDigits)
 {
@@ -235,7 +224,7 @@ std::optional<std::uint64_t> ParseHexNumber(std::string_view digits, std::size_t
     std::uint64_t value = 0;
     for (char c : digits)
     {
-        const int digit = HexDigit(c);
+        const int digit = HexDigitValue(c);
         if (digit < 0)
             return std::nullopt;
         value = (value << 4) | static_cast<std::uint64_t>(digit);

@@ -1,5 +1,6 @@
 #include "QKFramework/Platform/Core/Resources.h"
 
+#include "QKFramework/Utilities/Storage/CharUtil.h"
 #include "QKFramework/Utilities/Storage/StringT.h"
 
 #include <atomic>
@@ -18,10 +19,7 @@ std::string Upper(std::string_view text)
 {
     std::string result(text);
     for (char& c : result)
-    {
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    }
+        c = ToUpperChar(c);
     return result;
 }
 

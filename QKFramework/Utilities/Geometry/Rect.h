@@ -7,7 +7,6 @@
 #pragma once
 
 #include <cstdint>
-#include <type_traits>
 #include <utility>
 
 namespace QK
@@ -62,14 +61,12 @@ template <class T> struct RectT
 
     // Double rectangles: makes width and height non-negative, then moves every edge to its
     // tolerant floor, so the rectangle covers whole pixels.
-    void SnapToPixels() requires std::is_same_v<T, double>;
+    void SnapToPixels();
 
     // Writes the overlap of a and b to result (also when they do not meet, with a width or
     // height of 0 or less) and answers whether it is not empty: long rectangles need a width
     // and height of at least 1, double ones more than kGeometryTolerance.
-    static bool Intersect(RectT& result, const RectT& a,
-                          const RectT& b) requires(std::is_same_v<T, std::int32_t> ||
-                                                   std::is_same_v<T, double>);
+    static bool Intersect(RectT& result, const RectT& a, const RectT& b);
 
     // Double rectangles: rounds the left, top, right and bottom edges half away from zero
     // and keeps the rectangle between the rounded edges. Edges beyond the 64-bit range (or
@@ -84,7 +81,7 @@ template <class T> struct RectT
     static bool Union(RectT& result, const RectT& a, const RectT& b) requires std::is_same_v<T, float>;
 
     // Double rectangles in whole pixels: the origin and the size each by ToLongPair.
-    RectT<std::int32_t> ToRectLong() const requires std::is_same_v<T, double>;
+    RectT<std::int32_t> ToRectLong() const;
 
     friend bool operator==(const RectT&, const RectT&) = default;
 };
@@ -93,6 +90,8 @@ using RectL = RectT<std::int32_t>;
 using RectF = RectT<float>;
 using RectD = RectT<double>;
 
+// Defined for the types below only (clang 14 refuses constrained members that are
+// specialised explicitly); other instantiations do not link.
 template <> void RectT<double>::SnapToPixels();
 template <> bool RectT<std::int32_t>::Intersect(RectT& result, const RectT& a, const RectT& b);
 template <> bool RectT<double>::Intersect(RectT& result, const RectT& a, const RectT& b);

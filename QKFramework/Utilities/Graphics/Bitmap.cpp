@@ -310,7 +310,7 @@ ConstRCPtr<LBitmap> LBitmap::LoadColorizedBitmap(const ConstRCPtr<LColorizer>& c
 
 LBitmapData::LBitmapData(const ConstRCPtr<LBitmap>& bitmap, std::uint32_t lockMode,
                          const IPixelBuffer<std::uint32_t>* secondSource, bool)
-    : m_bitmap(bitmap), m_lockMode(lockMode)
+    : m_bitmap(bitmap)
 {
     if (secondSource)
         Throw<std::domain_error>(ThrowSite{"QK::LBitmapData::LBitmapData", kSource, 489});

@@ -138,7 +138,6 @@ private:
     std::int32_t m_width = 0;
     std::int32_t m_height = 0;
     std::int32_t m_stride = 0;
-    std::uint32_t m_lockMode = 0;
     std::uint32_t* m_first = nullptr;
 };
 

@@ -1,5 +1,7 @@
 #include "QKFramework/Utilities/Graphics/ColorRGBA.h"
 
+#include "QKFramework/Utilities/Storage/CharUtil.h"
+
 #include <cstring>
 
 namespace QK
@@ -23,17 +25,6 @@ std::uint32_t ToByte(float channel)
     if (rounded >= 255.0f)
         return 255;
     return static_cast<std::uint32_t>(rounded);
-}
-
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 } // namespace
@@ -63,7 +54,7 @@ void ColorRGBA::FromHexString(const char* text)
     std::uint32_t value = 0;
     for (std::size_t i = 0; i < length; ++i)
     {
-        const int digit = HexDigit(text[i]);
+        const int digit = HexDigitValue(text[i]);
         if (digit < 0)
             return;
         value = value << 4 | static_cast<std::uint32_t>(digit);

@@ -134,6 +134,17 @@ char ToUpperChar(char c)
     return (c >= 'a' && c <= 'z') ? char(c - 32) : c;
 }
 
+int HexDigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 char ToLowerChar(char c)
 {
     return (c >= 'A' && c <= 'Z') ? char(c + 32) : c;

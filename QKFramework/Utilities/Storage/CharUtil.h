@@ -65,6 +65,9 @@ char16_t ToLowerChar(char16_t c);
 char ToUpperChar(char c);
 char ToLowerChar(char c);
 
+// The value of a hexadecimal digit (either case); -1 for any other character.
+int HexDigitValue(char c);
+
 // Compares through ToLowerChar as unsigned units: negative, 0 or positive.
 int CompareNoCase(const char16_t* a, const char16_t* b);
 int CompareNoCase(const char* a, const char* b);
