@@ -37,7 +37,7 @@ template <class T> struct PointT
 
     // Float points in whole pixels: each coordinate rounded half away from zero; below
     // -2^31 (or not a number) -2147483648, from 2^31 on 2147483647.
-    PointT<std::int32_t> ToPointLong() const requires std::is_same_v<T, float>;
+    PointT<std::int32_t> ToPointLong() const;
 
     friend bool operator==(const PointT&, const PointT&) = default;
 };
@@ -71,14 +71,14 @@ template <class T> struct RectT
     // Double rectangles: rounds the left, top, right and bottom edges half away from zero
     // and keeps the rectangle between the rounded edges. Edges beyond the 64-bit range (or
     // not a number) saturate.
-    void Round() requires std::is_same_v<T, double>;
+    void Round();
 
     // Long rectangles as doubles; every 32-bit value converts exactly.
-    RectT<double> ToRectDouble() const requires std::is_same_v<T, std::int32_t>;
+    RectT<double> ToRectDouble() const;
 
     // Float rectangles: writes the smallest rectangle holding a and b to result and answers
     // whether its width and height both exceed FLT_EPSILON.
-    static bool Union(RectT& result, const RectT& a, const RectT& b) requires std::is_same_v<T, float>;
+    static bool Union(RectT& result, const RectT& a, const RectT& b);
 
     // Double rectangles in whole pixels: the origin and the size each by ToLongPair.
     RectT<std::int32_t> ToRectLong() const;
