@@ -53,8 +53,9 @@ double TolerantFloor(double value)
     return static_cast<double>(static_cast<std::int64_t>(value - (value * kGeometryTolerance + 1.0)));
 }
 
-template <> void RectT<double>::SnapToPixels()
+void RectDetail::SnapToPixels(RectD& rect)
 {
+    auto& [x, y, width, height] = rect;
     if (width < 0.0)
     {
         x += width;
@@ -75,7 +76,7 @@ template <> void RectT<double>::SnapToPixels()
     height = bottom - top;
 }
 
-template <> bool RectT<std::int32_t>::Intersect(RectT& result, const RectT& a, const RectT& b)
+bool RectDetail::Intersect(RectL& result, const RectL& a, const RectL& b)
 {
     // Edges in 64 bits: x + width can leave the 32-bit range.
     const std::int64_t left = std::max(a.x, b.x);
@@ -86,7 +87,7 @@ template <> bool RectT<std::int32_t>::Intersect(RectT& result, const RectT& a, c
     return right - left >= 1 && bottom - top >= 1;
 }
 
-template <> bool RectT<double>::Intersect(RectT& result, const RectT& a, const RectT& b)
+bool RectDetail::Intersect(RectD& result, const RectD& a, const RectD& b)
 {
     const double left = std::max(a.x, b.x);
     const double top = std::max(a.y, b.y);

@@ -30,6 +30,18 @@ inline constexpr double kGeometryTolerance = 2.220446049250313e-16;
 // number, and a negative whole number stays where it is.
 double TolerantFloor(double value);
 
+template <class T> struct RectT;
+
+// The work of the members below that exist for some coordinate types only. Plain functions,
+// so that every compiler matches them: explicit specialisations of constrained members are
+// not read alike by all of them.
+namespace RectDetail
+{
+void SnapToPixels(RectT<double>& rect);
+bool Intersect(RectT<std::int32_t>& result, const RectT<std::int32_t>& a, const RectT<std::int32_t>& b);
+bool Intersect(RectT<double>& result, const RectT<double>& a, const RectT<double>& b);
+} // namespace RectDetail
+
 template <class T> struct RectT
 {
     T x{};
@@ -39,22 +51,24 @@ template <class T> struct RectT
 
     // Double rectangles: makes width and height non-negative, then moves every edge to its
     // tolerant floor, so the rectangle covers whole pixels.
-    void SnapToPixels() requires std::is_same_v<T, double>;
+    void SnapToPixels() requires std::is_same_v<T, double>
+    {
+        RectDetail::SnapToPixels(*this);
+    }
 
     // Writes the overlap of a and b to result (also when they do not meet, with a width or
     // height of 0 or less) and answers whether it is not empty: long rectangles need a width
     // and height of at least 1, double ones more than kGeometryTolerance.
     static bool Intersect(RectT& result, const RectT& a,
                           const RectT& b) requires(std::is_same_v<T, std::int32_t> ||
-                                                   std::is_same_v<T, double>);
+                                                   std::is_same_v<T, double>)
+    {
+        return RectDetail::Intersect(result, a, b);
+    }
 };
 
 using RectL = RectT<std::int32_t>;
 using RectF = RectT<float>;
 using RectD = RectT<double>;
-
-template <> void RectT<double>::SnapToPixels();
-template <> bool RectT<std::int32_t>::Intersect(RectT& result, const RectT& a, const RectT& b);
-template <> bool RectT<double>::Intersect(RectT& result, const RectT& a, const RectT& b);
 
 } // namespace QK
