@@ -20,37 +20,35 @@ bool IsKnownResult(QK::UtfResult result)
            result == QK::UtfSourceIllegal;
 }
 
-// The conversion with room for everything, and checks of where it stopped.
+// One conversion with room for everything, and checks of where it stopped.
+template <class Source, class Target>
+QK::UtfResult ConvertAll(QK::UtfResult (*convert)(const typename Source::value_type**, const typename Source::value_type*,
+                                                  typename Target::value_type**, typename Target::value_type*,
+                                                  QK::UtfMode),
+                         const Source& from, std::size_t room, QK::UtfMode mode, Target& to, std::size_t& consumed)
+{
+    to.assign(room, 0);
+    const auto* source = from.data();
+    auto* target = to.data();
+    const QK::UtfResult result = convert(&source, from.data() + from.size(), &target, to.data() + to.size(), mode);
+    FUZZ_CHECK(IsKnownResult(result) && result != QK::UtfTargetExhausted);
+    FUZZ_CHECK(source >= from.data() && source <= from.data() + from.size());
+    FUZZ_CHECK(target >= to.data() && target <= to.data() + to.size());
+    FUZZ_CHECK((result == QK::UtfOk) == (source == from.data() + from.size()));
+    consumed = static_cast<std::size_t>(source - from.data());
+    to.resize(static_cast<std::size_t>(target - to.data()));
+    return result;
+}
+
+// Every UTF-8 byte makes at most one UTF-16 unit, every unit at most three bytes.
 QK::UtfResult ToUtf16(const std::string& text, QK::UtfMode mode, std::u16string& wide, std::size_t& consumed)
 {
-    wide.assign(text.size(), u'\0');
-    const char* source = text.data();
-    char16_t* target = wide.data();
-    const QK::UtfResult result =
-        QK::Utf8ToUtf16(&source, text.data() + text.size(), &target, wide.data() + wide.size(), mode);
-    FUZZ_CHECK(IsKnownResult(result) && result != QK::UtfTargetExhausted);
-    FUZZ_CHECK(source >= text.data() && source <= text.data() + text.size());
-    FUZZ_CHECK(target >= wide.data() && target <= wide.data() + wide.size());
-    FUZZ_CHECK((result == QK::UtfOk) == (source == text.data() + text.size()));
-    consumed = static_cast<std::size_t>(source - text.data());
-    wide.resize(static_cast<std::size_t>(target - wide.data()));
-    return result;
+    return ConvertAll(QK::Utf8ToUtf16, text, text.size(), mode, wide, consumed);
 }
 
 QK::UtfResult ToUtf8(const std::u16string& wide, QK::UtfMode mode, std::string& text, std::size_t& consumed)
 {
-    text.assign(wide.size() * 3, '\0');
-    const char16_t* source = wide.data();
-    char* target = text.data();
-    const QK::UtfResult result =
-        QK::Utf16ToUtf8(&source, wide.data() + wide.size(), &target, text.data() + text.size(), mode);
-    FUZZ_CHECK(IsKnownResult(result) && result != QK::UtfTargetExhausted);
-    FUZZ_CHECK(source >= wide.data() && source <= wide.data() + wide.size());
-    FUZZ_CHECK(target >= text.data() && target <= text.data() + text.size());
-    FUZZ_CHECK((result == QK::UtfOk) == (source == wide.data() + wide.size()));
-    consumed = static_cast<std::size_t>(source - wide.data());
-    text.resize(static_cast<std::size_t>(target - text.data()));
-    return result;
+    return ConvertAll(QK::Utf16ToUtf8, wide, wide.size() * 3, mode, text, consumed);
 }
 
 // A target one unit too small stops before the character that does not fit, having
