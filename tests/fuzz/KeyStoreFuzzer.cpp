@@ -46,7 +46,7 @@ private:
 std::vector<QK::WString> QuotedNames(std::string_view text)
 {
     std::vector<QK::WString> names{QK::WString()};
-    while (names.size() < 32)
+    while (names.size() < 12)
     {
         const std::size_t open = text.find('"');
         if (open == std::string_view::npos)
@@ -116,7 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     for (std::int32_t root = QK::LRegistryKey::kClassesRoot; root <= QK::LRegistryKey::kUsers; ++root)
     {
-        int budget = 32;
+        int budget = 16;
         Walk(QK::LRegistryKey::Create(root, QK::WString()), valueNames, budget);
     }
 
