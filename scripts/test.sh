@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs, builds and runs every test: the whole suite under AddressSanitizer and
-# UndefinedBehaviorSanitizer, then the threading tests under ThreadSanitizer.
+# UndefinedBehaviorSanitizer, then the threading tests under ThreadSanitizer, then a short
+# run of every fuzz target (scripts/fuzz.sh 10), built with clang.
 # Extra arguments go to ctest (for example: -R RefCountedObject).
 set -euo pipefail
 
@@ -122,6 +123,12 @@ cmake --build build/tsan --target vedidu_threads_tests -j"$jobs"
 listed="$(ctest --test-dir build/tsan -N -L threads)"
 if [[ "$(sed -n 's/^Total Tests: *//p' <<<"$listed")" == "0" ]]; then
     echo "No test carries the label threads yet: skipping the ThreadSanitizer run."
-    exit 0
+else
+    ctest --test-dir build/tsan --output-on-failure -j"$jobs" -L threads "$@"
 fi
-ctest --test-dir build/tsan --output-on-failure -j"$jobs" -L threads "$@"
+
+# The fuzz targets need no JACK server.
+stop_jack
+
+echo "== Fuzz targets (clang, AddressSanitizer + UndefinedBehaviorSanitizer): 10 s each"
+bash scripts/fuzz.sh 10
