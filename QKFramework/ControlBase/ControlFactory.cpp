@@ -887,6 +887,8 @@ void LControlFactory::StartSubControl(const StringMap& attributes)
     RCPtr<LControlDescriptor> control(new LControlDescriptor(*className, *name, parent.Get()));
     if (parent)
         parent->Children.Add(control);
+    else
+        m_detachedControls.Add(control);
     m_openControl = control;
 
     LLayoutDescriptor& layout = *control->Layout;

@@ -184,6 +184,9 @@ private:
     WString m_currentParamID;
     RCPtr<LControlDescriptor> m_openControl;
     RCPtr<LControlDescriptor> m_currentSkinRoot;
+    // Descriptions of "SubControl" elements met outside any skin. Nothing registers them, but
+    // their children point back at them until their end tags: they are held for the parse.
+    RCPtrArray<LControlDescriptor> m_detachedControls;
     RCPtr<LLookDescriptor> m_currentLook;
     RCPtr<LLookList> m_currentLookList;
     bool m_inLooks = false;

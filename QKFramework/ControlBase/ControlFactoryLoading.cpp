@@ -72,6 +72,7 @@ void LControlFactory::ResetParseState()
     m_currentParamID.Clear();
     m_openControl = nullptr;
     m_currentSkinRoot = nullptr;
+    m_detachedControls.RemoveAll();
     m_currentLook = nullptr;
     m_currentLookList = nullptr;
     m_inLooks = false;

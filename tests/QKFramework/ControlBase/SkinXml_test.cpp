@@ -413,6 +413,12 @@ TEST(SkinXml, HostileDocumentsEndWithAClearResult)
         {"\xff\xfe\x00garbage", QK_E_FAIL},
         {"<r>" + nested, QK_E_FAIL},
         {"<r><Skin Name=\"s\">" + nested + closed + "</Skin></r>", QK_OK},
+        // Controls outside any skin, and a look-list section that closes the open control:
+        // their children still find their parents at the end tags.
+        {"<r><SubControl Class=\"c\" Name=\"a\"><SubControl Class=\"c\" Name=\"b\"/></SubControl></r>", QK_OK},
+        {"<r><Skin Name=\"s\"><SubControl Class=\"c\" Name=\"a\"><LookLists/><SubControl Class=\"c\" "
+         "Name=\"b\"><SubControl Class=\"c\" Name=\"d\"/></SubControl></SubControl></Skin></r>",
+         QK_OK},
         {"<r><Part Name=\"" + std::string(1 << 20, 'p') + "\" Width=\"1\" Height=\"1\" ResizeType=\"T\"/></r>", QK_OK},
         {"<r><StringTable ID=\"" + deep + "\"/><Locale LCID=\"9\">" + deep + "</Locale></r>", QK_OK},
     };
