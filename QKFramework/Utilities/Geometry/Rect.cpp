@@ -1,6 +1,7 @@
 #include "QKFramework/Utilities/Geometry/Rect.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 
 namespace QK
@@ -27,6 +28,17 @@ double ToDouble(std::int32_t value)
 std::int32_t Saturate(std::int64_t value)
 {
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
+}
+
+// Half away from zero through a 64-bit integer, held inside its range.
+double RoundEdge(double value)
+{
+    constexpr double kLimit = 9223372036854774784.0; // the largest double below 2^63
+    if (!(value >= -kLimit))
+        return -kLimit;
+    if (value > kLimit)
+        return kLimit;
+    return static_cast<double>(static_cast<std::int64_t>(value < 0.0 ? value - 0.5 : value + 0.5));
 }
 
 } // namespace
@@ -96,11 +108,59 @@ template <> bool RectT<double>::Intersect(RectT& result, const RectT& a, const R
     return !(result.width <= kGeometryTolerance || result.height <= kGeometryTolerance);
 }
 
+template <> void RectT<double>::Round()
+{
+    const double left = RoundEdge(x);
+    const double top = RoundEdge(y);
+    const double right = RoundEdge(x + width);
+    const double bottom = RoundEdge(y + height);
+    x = left;
+    y = top;
+    width = right - left;
+    height = bottom - top;
+}
+
+template <> RectT<double> RectT<std::int32_t>::ToRectDouble() const
+{
+    const DoublePair origin = ToDoublePair({x, y});
+    const DoublePair size = ToDoublePair({width, height});
+    return {origin.first, origin.second, size.first, size.second};
+}
+
+template <> bool RectT<float>::Union(RectT& result, const RectT& a, const RectT& b)
+{
+    const float left = std::min(a.x, b.x);
+    const float top = std::min(a.y, b.y);
+    const float right = std::max(a.x + a.width, b.x + b.width);
+    const float bottom = std::max(a.y + a.height, b.y + b.height);
+    result = {left, top, right - left, bottom - top};
+    return result.width > FLT_EPSILON && result.height > FLT_EPSILON;
+}
+
 template <> RectT<std::int32_t> RectT<double>::ToRectLong() const
 {
     const LongPair origin = ToLongPair({x, y});
     const LongPair size = ToLongPair({width, height});
     return {origin.first, origin.second, size.first, size.second};
+}
+
+template <> PointL PointT<float>::ToPointLong() const
+{
+    const auto toLong = [](float value) -> std::int32_t {
+        if (!(value >= -2147483648.0f))
+            return INT32_MIN;
+        if (value >= 2147483648.0f)
+            return INT32_MAX;
+        return static_cast<std::int32_t>(std::round(value));
+    };
+    return {toLong(x), toLong(y)};
+}
+
+PointF PointToFloatClamped(const PointD& point)
+{
+    constexpr double kLimit = 8388608.0;
+    return {static_cast<float>(std::clamp(point.x, -kLimit, kLimit)),
+            static_cast<float>(std::clamp(point.y, -kLimit, kLimit))};
 }
 
 } // namespace QK

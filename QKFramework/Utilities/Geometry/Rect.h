@@ -35,11 +35,22 @@ template <class T> struct PointT
     T x{};
     T y{};
 
+    // Float points in whole pixels: each coordinate rounded half away from zero; below
+    // -2^31 (or not a number) -2147483648, from 2^31 on 2147483647.
+    PointT<std::int32_t> ToPointLong() const requires std::is_same_v<T, float>;
+
     friend bool operator==(const PointT&, const PointT&) = default;
 };
 
 using PointL = PointT<std::int32_t>;
+using PointF = PointT<float>;
 using PointD = PointT<double>;
+
+// Each coordinate held to -8388608..8388608, then converted; not a number stays not a
+// number.
+PointF PointToFloatClamped(const PointD& point);
+
+template <> PointL PointT<float>::ToPointLong() const;
 
 template <class T> struct RectT
 {
@@ -57,6 +68,18 @@ template <class T> struct RectT
     // and height of at least 1, double ones more than kGeometryTolerance.
     static bool Intersect(RectT& result, const RectT& a, const RectT& b);
 
+    // Double rectangles: rounds the left, top, right and bottom edges half away from zero
+    // and keeps the rectangle between the rounded edges. Edges beyond the 64-bit range (or
+    // not a number) saturate.
+    void Round() requires std::is_same_v<T, double>;
+
+    // Long rectangles as doubles; every 32-bit value converts exactly.
+    RectT<double> ToRectDouble() const requires std::is_same_v<T, std::int32_t>;
+
+    // Float rectangles: writes the smallest rectangle holding a and b to result and answers
+    // whether its width and height both exceed FLT_EPSILON.
+    static bool Union(RectT& result, const RectT& a, const RectT& b) requires std::is_same_v<T, float>;
+
     // Double rectangles in whole pixels: the origin and the size each by ToLongPair.
     RectT<std::int32_t> ToRectLong() const;
 
@@ -72,6 +95,9 @@ using RectD = RectT<double>;
 template <> void RectT<double>::SnapToPixels();
 template <> bool RectT<std::int32_t>::Intersect(RectT& result, const RectT& a, const RectT& b);
 template <> bool RectT<double>::Intersect(RectT& result, const RectT& a, const RectT& b);
+template <> void RectT<double>::Round();
+template <> RectT<double> RectT<std::int32_t>::ToRectDouble() const;
+template <> bool RectT<float>::Union(RectT& result, const RectT& a, const RectT& b);
 template <> RectT<std::int32_t> RectT<double>::ToRectLong() const;
 
 } // namespace QK

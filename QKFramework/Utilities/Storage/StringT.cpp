@@ -608,4 +608,20 @@ template <class C, class OtherC> void StringT<C, OtherC>::AttachEmpty()
 template class StringT<char16_t, char>;
 template class StringT<char, char16_t>;
 
+template <class C, class OtherC> StringT<C, OtherC> TrimWhitespace(const StringT<C, OtherC>& text)
+{
+    const C* data = text.GetString();
+    const std::uint32_t length = text.GetLength();
+    std::uint32_t start = 0;
+    while (start < length && (data[start] == C(' ') || data[start] == C('\t') || data[start] == C('\r') ||
+                              data[start] == C('\n')))
+        ++start;
+    if (start == 0 || start == length)
+        return text;
+    return text.MidFrom(static_cast<std::int32_t>(start));
+}
+
+template WString TrimWhitespace(const WString&);
+template NString TrimWhitespace(const NString&);
+
 } // namespace QK

@@ -129,6 +129,13 @@ private:
 extern template class StringT<char16_t, char>;
 extern template class StringT<char, char16_t>;
 
+// The text without its leading blanks, tabs, carriage returns and line feeds. A text made
+// only of those (or empty) is answered unchanged, sharing its buffer.
+template <class C, class OtherC> StringT<C, OtherC> TrimWhitespace(const StringT<C, OtherC>& text);
+
+extern template WString TrimWhitespace(const WString&);
+extern template NString TrimWhitespace(const NString&);
+
 } // namespace QK
 
 // Split answers a string list; the list itself is built on StringT.

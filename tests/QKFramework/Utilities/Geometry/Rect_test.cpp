@@ -151,6 +151,63 @@ TEST(GeometryTest, IntersectOfDoubleRectanglesIgnoresAHairOfOverlap)
     EXPECT_EQ(result.width, 1.0);
 }
 
+TEST(GeometryTest, RoundMovesEveryEdgeHalfAwayFromZero)
+{
+    const struct
+    {
+        RectD rect, rounded;
+    } cases[] = {
+        // Edges, not sizes, are rounded: 0.5 + 1.2 = 1.7 ends at 2, so the width is 1.
+        {{0.5, -0.5, 1.2, 1.2}, {1, -1, 1, 2}},
+        {{-2.5, 2.4999, 5.0, 0.0}, {-3, 2, 6, 0}},
+        {{3, 4, -1.5, 2}, {3, 4, -1, 2}},
+        {{1e300, -1e300, 0, 0}, {9223372036854774784.0, -9223372036854774784.0, 0, 0}},
+    };
+    for (const auto& c : cases)
+    {
+        RectD rect = c.rect;
+        rect.Round();
+        EXPECT_EQ(rect.x, c.rounded.x) << c.rect.x;
+        EXPECT_EQ(rect.y, c.rounded.y) << c.rect.y;
+        EXPECT_EQ(rect.width, c.rounded.width) << c.rect.x;
+        EXPECT_EQ(rect.height, c.rounded.height) << c.rect.y;
+    }
+}
+
+TEST(GeometryTest, ToRectDoubleKeepsEveryValue)
+{
+    const RectD rect = RectL{INT32_MIN, INT32_MAX, -1, 7}.ToRectDouble();
+    EXPECT_EQ(rect.x, -2147483648.0);
+    EXPECT_EQ(rect.y, 2147483647.0);
+    EXPECT_EQ(rect.width, -1.0);
+    EXPECT_EQ(rect.height, 7.0);
+}
+
+TEST(GeometryTest, UnionCoversBothAndIsEmptyOnlyUpToFloatEpsilon)
+{
+    const struct
+    {
+        RectF a, b, result;
+        bool notEmpty;
+    } cases[] = {
+        {{0, 0, 0, 0}, {2, 3, 4, 5}, {0, 0, 6, 8}, true},
+        {{-1, 2, 1, 1}, {1, -2, 1, 1}, {-1, -2, 3, 5}, true},
+        {{0, 0, 0, 0}, {0, 0, 0, 1}, {0, 0, 0, 1}, false},
+        // FLT_EPSILON itself is not enough; the next float above it is.
+        {{0, 0, 1.1920929e-07f, 1}, {0, 0, 0, 0}, {0, 0, 1.1920929e-07f, 1}, false},
+        {{0, 0, 1.1920930e-07f, 1}, {0, 0, 0, 0}, {0, 0, 1.1920930e-07f, 1}, true},
+    };
+    for (const auto& c : cases)
+    {
+        RectF result{9, 9, 9, 9};
+        EXPECT_EQ(RectF::Union(result, c.a, c.b), c.notEmpty) << c.b.x << "," << c.a.width;
+        EXPECT_EQ(result.x, c.result.x);
+        EXPECT_EQ(result.y, c.result.y);
+        EXPECT_EQ(result.width, c.result.width);
+        EXPECT_EQ(result.height, c.result.height);
+    }
+}
+
 TEST(GeometryTest, ToRectLongConvertsEachFieldOnItsOwn)
 {
     const struct
@@ -164,6 +221,27 @@ TEST(GeometryTest, ToRectLongConvertsEachFieldOnItsOwn)
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.rect.ToRectLong(), c.expected) << c.rect.x << ", " << c.rect.y;
+}
+
+TEST(GeometryTest, PointConversionsRoundOrClampEachCoordinate)
+{
+    const struct
+    {
+        PointF point;
+        PointL rounded;
+    } longCases[] = {
+        {{2.5f, -2.5f}, {3, -3}},
+        {{0.49999997f, -0.49999997f}, {0, 0}},
+        {{2147483520.0f, -2147483648.0f}, {2147483520, INT32_MIN}},
+        {{2147483648.0f, -2147483904.0f}, {INT32_MAX, INT32_MIN}},
+        {{std::nanf(""), INFINITY}, {INT32_MIN, INT32_MAX}},
+    };
+    for (const auto& c : longCases)
+        EXPECT_EQ(c.point.ToPointLong(), c.rounded) << c.point.x << ", " << c.point.y;
+
+    EXPECT_EQ(PointToFloatClamped({1e12, -1e12}), (PointF{8388608.0f, -8388608.0f}));
+    EXPECT_EQ(PointToFloatClamped({0.25, -7.5}), (PointF{0.25f, -7.5f}));
+    EXPECT_EQ(PointToFloatClamped({-kInfinity, kInfinity}), (PointF{-8388608.0f, 8388608.0f}));
 }
 
 } // namespace

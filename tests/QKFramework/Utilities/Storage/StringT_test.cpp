@@ -552,6 +552,26 @@ INSTANTIATE_TEST_SUITE_P(
                       SplitCase{u"abc", u",", {u"abc"}}, SplitCase{u"", u",", {u""}},
                       SplitCase{u"a;b,c", u";,", {u"a", u"b", u"c"}}, SplitCase{u"a,b", u"", {u"a,b"}}));
 
+TEST(TrimWhitespaceTest, DropsOnlyLeadingBlanksTabsAndLineEnds)
+{
+    const struct
+    {
+        const char16_t* text;
+        const char16_t* trimmed;
+    } cases[] = {
+        {u" \t\r\nword ", u"word "}, {u"word", u"word"}, {u"\vword", u"\vword"},
+        {u"\u00A0word", u"\u00A0word"}, {u"  a b", u"a b"},
+        // Nothing but blanks and line ends: the text stays as it is.
+        {u" \t\r\n", u" \t\r\n"}, {u"", u""},
+    };
+    for (const auto& c : cases)
+        EXPECT_TRUE(TrimWhitespace(WString(c.text)).IsEqual(c.trimmed)) << NString(c.text).GetString();
+    EXPECT_TRUE(TrimWhitespace(NString("\n x")).IsEqual("x"));
+
+    const WString untouched(u"  ");
+    EXPECT_EQ(TrimWhitespace(untouched).GetString(), untouched.GetString());
+}
+
 TEST(SplitStringTest, ReplacesWhatTheListHeld)
 {
     StringArray parts;
