@@ -31,10 +31,10 @@ ConstRCPtr<LBitmap> LVisualPartDescriptor::LoadPartBitmap(const WString& imageNa
     return image->CreateSubBitmap(rect.x, rect.y, rect.width, rect.height);
 }
 
-void LVisualPartDescriptor::BuildVisualPart() const
+ConstRCPtr<LVisualPart> LVisualPartDescriptor::BuildVisualPart() const
 {
     if (m_cachedPart)
-        return;
+        return m_cachedPart;
     // A mask that does not load is left out; the part is made without it.
     const ConstRCPtr<LBitmap> mask = MaskFile.IsEmpty() ? nullptr : LoadPartBitmap(MaskFile, MaskRect);
     const ConstRCPtr<LColorizer> colorizer(Colorizer.Get());
@@ -50,15 +50,17 @@ void LVisualPartDescriptor::BuildVisualPart() const
         part = LVisualPart::CreateColorPart(Name, colorizer, Size, ResizeType, AlphaMod, mask);
     }
     if (!part)
-        return;
+        return nullptr;
     m_cachedPart = part;
     const_cast<LVisualPart*>(part.Get())->LinkDescriptor(const_cast<LVisualPartDescriptor*>(this));
+    // The cache's reference counts as internal: the caller's must be in hand before the
+    // local one goes, or the new part would be taken for unused.
+    return part;
 }
 
 ConstRCPtr<LVisualPart> LVisualPartDescriptor::GetVisualPart() const
 {
-    BuildVisualPart();
-    return m_cachedPart;
+    return BuildVisualPart();
 }
 
 void LVisualPartDescriptor::ForgetVisualPart() const

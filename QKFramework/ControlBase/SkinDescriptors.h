@@ -55,9 +55,9 @@ public:
 
     // The part this description makes, built on first use and cached (a new reference).
     ConstRCPtr<LVisualPart> GetVisualPart() const;
-    // Fills the cache when it is empty; no part when the image does not load or there is
-    // neither image nor colorizer.
-    void BuildVisualPart() const;
+    // Fills the cache when it is empty and answers the part; null when the image does not
+    // load or there is neither image nor colorizer.
+    ConstRCPtr<LVisualPart> BuildVisualPart() const;
     // The rectangle of the named image; null when the image does not load.
     static ConstRCPtr<LBitmap> LoadPartBitmap(const WString& imageName, const RectL& rect);
     // The cached part lets go of its description (its last user went).
