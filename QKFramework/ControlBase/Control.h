@@ -1,49 +1,511 @@
 // LControl: the base of every skinned control and application panel.
 //
-// A control has a name, a parent (null for the top control of a tree, which is linked to its
-// root window instead) and the skin description it was built from. Each control class has a
-// create function, registered with the control factory under the class's skin name, that
-// constructs the control with (parent, name) and builds it with CreateFromDescriptor.
-// Controls live on the UI thread only.
+// A control is a node of a tree: a name unique among its siblings, a parent (null for the
+// top control of a tree, which holds its root window instead), its children, the skin
+// description it was built from with its own copy of the layout, its looks, a value and a
+// text, and the condition flags that become state notifications. It receives notifications
+// through its handler table, sends its own to its subscribers, and is driven by its root
+// window through the UITarget operations.
+//
+// Creation: a class's create function constructs the control with (parent, name), which
+// joins the parent, then runs CreateFromDescriptor, CreateChildControls (each child complete
+// before the next), Initialize, InitializeParts and sets the created flag.
+//
+// Ownership: a parent holds its children; a child's counted reference to its parent, like
+// the menu item updater's reference to its control, is one internal reference of the
+// parent, so the last outside release of the top control takes the whole tree apart
+// (ReleaseInternalReferences).
+//
+// Every call comes on the UI thread; notifications are sent synchronously, with no lock.
+//
+// Contents: UITarget; LControl (child list, the virtual operations in slot order, the
+// UITarget operations, non-virtual services, fields).
 #pragma once
 
+#include "QKFramework/ControlBase/ControlParams.h"
+#include "QKFramework/ControlBase/LayoutDescriptor.h"
+#include "QKFramework/ControlBase/Look.h"
+#include "QKFramework/Notification/NotificationClient.h"
+#include "QKFramework/Notification/NotificationDistributor.h"
+#include "QKFramework/Notification/NotificationHandler.h"
+#include "QKFramework/Notification/TaggableObject.h"
 #include "QKFramework/ObjectBase/RCPtr.h"
 #include "QKFramework/ObjectBase/RefCountedObject.h"
 #include "QKFramework/ObjectBase/Result.h"
+#include "QKFramework/Utilities/Geometry/Rect.h"
+#include "QKFramework/Utilities/Storage/RCPtrArray.h"
 #include "QKFramework/Utilities/Storage/StringT.h"
+
+#include <cstdint>
+#include <utility>
+#include <vector>
 
 namespace QK
 {
 
 class IRootWindow;
 class LControlDescriptor;
+class LFont;
+class LKeyParam;
 class LLayoutDescriptor;
+class LMenuDescriptor;
+class LMenuItemUpdater;
+class LMouseButtonParam;
+class LMouseWheelParam;
+class LNotificationCenter;
+class LPointWithModifiersParam;
+class LRenderer;
+class LStringTable;
+class IPopupMenuControl;
 
-class LControl : public virtual LRefCountedObject
+// The operations through which a root window drives a control.
+class UITarget
 {
 public:
+    virtual QKRESULT MouseEnter(const LPointWithModifiersParam* point) = 0;
+    virtual QKRESULT MouseMove(const LPointWithModifiersParam* point) = 0;
+    virtual QKRESULT MouseDown(const LMouseButtonParam* button) = 0;
+    virtual QKRESULT MouseUp(const LMouseButtonParam* button) = 0;
+    virtual QKRESULT MouseLeave() = 0;
+    virtual QKRESULT CaptureMouse() = 0;
+    virtual QKRESULT ReleaseCapture() = 0;
+    virtual QKRESULT KeyInput(LKeyParam* key) = 0;
+    // Two entries of one implementation: the vertical and the horizontal wheel come in
+    // through the same handling.
+    virtual QKRESULT MouseWheel(const LMouseWheelParam* wheel) = 0;
+    virtual QKRESULT MouseWheel(const LMouseWheelParam& wheel) = 0;
+    virtual QKRESULT SizeChanged(const DoublePair& size) = 0;
+    virtual bool IsUITarget() const = 0;
+    virtual QKRESULT KillFocus() = 0;
+    virtual bool CanAcceptDrop() = 0;
+    virtual QKRESULT DropFiles(const StringArray& paths) = 0;
+
+protected:
+    ~UITarget() = default;
+};
+
+class LControl : public virtual LNotificationClient,
+                 public virtual LNotificationDistributor,
+                 public virtual LTaggableObject,
+                 public virtual UITarget
+{
+public:
+    // Condition bits.
+    static constexpr std::uint32_t kHasFocus = 0x1;
+    static constexpr std::uint32_t kContainsFocus = 0x2;
+    static constexpr std::uint32_t kPointerOver = 0x4;
+    static constexpr std::uint32_t kCaptured = 0x8;
+    static constexpr std::uint32_t kLeftButtonDown = 0x10;
+    static constexpr std::uint32_t kMiddleButtonDown = 0x20;
+    static constexpr std::uint32_t kRightButtonDown = 0x40;
+    static constexpr std::uint32_t kLeftDrag = 0x80;
+    static constexpr std::uint32_t kMiddleDrag = 0x100;
+    static constexpr std::uint32_t kRightDrag = 0x200;
+    static constexpr std::uint32_t kEnabled = 0x400;
+    static constexpr std::uint32_t kVisible = 0x800;
+    static constexpr std::uint32_t kHover = 0x1000;
+
+    // The children of one control: insertion order, with tab and z orders sorted on demand.
+    class ChildControlList
+    {
+    public:
+        // Orders of GetAt.
+        static constexpr std::int32_t kInsertionOrder = 0;
+        static constexpr std::int32_t kZOrder = 1;
+        static constexpr std::int32_t kTabOrder = 2;
+
+        explicit ChildControlList(LControl* owner) : m_owner(owner) {}
+        ChildControlList(const ChildControlList&) = delete;
+        ChildControlList& operator=(const ChildControlList&) = delete;
+        virtual ~ChildControlList();
+
+        std::uint32_t GetCount() const { return m_children.GetCount(); }
+        // The child at index in order; runtime errors for an index past the end or an
+        // unknown order.
+        const RCPtr<LControl>& GetAt(std::uint32_t index, std::int32_t order = kInsertionOrder) const;
+        RCPtr<LControl>& GetAt(std::uint32_t index, std::int32_t order = kInsertionOrder);
+        // The last child of that name (case-sensitive), or null.
+        RCPtr<LControl> GetAt(const WString& name) const;
+        // Index in insertion order, searched from the end, or -1.
+        std::int32_t IndexOf(const LControl* child) const;
+
+        // 0; 0x80070057 for a null child; 0x80004005 when the name is taken.
+        QKRESULT Add(const RCPtr<LControl>& child);
+        // The child's index, or -1 when it is not here.
+        std::int32_t Remove(LControl* child);
+        void RemoveAll();
+        // Children leave without their parent being told (re-skin); the list is empty after.
+        void TakeAll(RCPtrArray<LControl>& out);
+
+        void IncrementGeneration() { ++m_generation; }
+        std::int32_t GetGeneration() const { return m_generation; }
+
+    private:
+        void SortIfNeeded() const;
+        std::int32_t FindByName(const WString& name) const;
+
+        RCPtrArray<LControl> m_children;
+        mutable std::vector<std::uint32_t> m_tabOrder;
+        mutable std::vector<std::uint32_t> m_zOrder;
+        std::int32_t m_generation = 1;
+        mutable std::int32_t m_sortedGeneration = 0;
+        LControl* m_owner;
+    };
+
     LControl(LControl* parent, const WString& name);
     ~LControl() override;
 
+    // --- Virtual operations, in slot order ---------------------------------------------------
+
+    // 0 when the text changed, 1 when it was equal.
+    virtual QKRESULT SetText(const WString& text);
+    // Clamps to 0..1 and stores; "NID_VALUE_CHANGE" on a change. Answers the stored value.
+    virtual double SetValue(double value);
+    virtual void OnValueChanged() {}
+    // Scale 0 linear, 1 logarithmic (both bounds above 0); 0x80070057 otherwise.
+    virtual QKRESULT SetValueRange(double minimum, double maximum, std::int32_t scale);
+    virtual void GetClientRect(RectD& rect);
+    virtual void OnSizeChanged();
+    virtual void OnClientInsetsChanged(const PointD& oldOffset, const PointD& newOffset);
+    virtual void OnChildPlacementChanged(LControl* child);
+    virtual void GetLayoutPosition(DoublePair& size);
+    virtual void GetLayoutSize(DoublePair& size);
+    // Answers the flag after the call.
+    virtual bool SetClipToParent(bool clip);
+    virtual QKRESULT SetScrollOffset(const PointD& offset);
+    virtual ConstRCPtr<LStringTable> GetStringTable() const;
+    virtual bool IsCommandTarget() const { return false; }
+    virtual RCPtr<LControl> GetCommandTarget();
+    virtual bool HandleClipboardData(std::int32_t kind);
+    // The controls that edit text override it; the base raises a logic error.
+    virtual QKRESULT PerformEdit(std::int32_t kind);
+    virtual void SetDragMode(std::int32_t mode, std::int32_t axes);
+    virtual void BeginDrag();
+    virtual void UpdateDragOrigin();
+    virtual void DragMove(const PointD& point);
+    virtual void OnDragMoved() {}
+    virtual void EndDrag();
+    virtual RCPtr<LControl> FindDropTarget(LControl* dragged, const PointD& point);
+    virtual bool AcceptsDrop(LControl* dragged);
+    // Bits 0x4 right, 0x8 left, 0x10 bottom, 0x20 top.
+    virtual std::uint32_t GetDropScrollEdges(LControl* dragged);
+    virtual RectD GetClientExtent() const;
+    virtual RectD GetChildClientRect(LControl* child);
+    virtual void LimitDragBounds(RectD&) {}
+    virtual void OnDragEnter(LControl*) {}
+    virtual void OnDragOver(LControl*, const PointD&) {}
+    virtual void OnDragLeave(LControl*) {}
+    virtual QKRESULT OnDrop(LControl* dragged);
+    virtual QKRESULT SetFocus(bool forward);
+    virtual void SetNotFocusable(bool notFocusable);
+    virtual bool CanTakeFocus();
+    virtual void OnConditionsChanged(LConditionsParam*) {}
+    virtual QKRESULT Close();
+    virtual QKRESULT CloseChildren();
+    virtual QKRESULT RegisterNotifications();
+    virtual void OnChildrenChanged(LControl*, std::int32_t) {}
+    // Answers whether the control is now visible together with its ancestors.
+    virtual bool SetVisible(bool show);
+    virtual bool IsTransparentAtPoint(const PointD& point);
+    virtual std::uint32_t GetLookColorAtPoint(const PointD& point);
+    virtual std::int32_t IsCommandEnabled(const ConstRCPtr<LNotification>& command);
+    virtual const RCPtr<LMenuDescriptor>& GetContextMenu() const;
+    virtual void OnContextMenuPopup(IPopupMenuControl*) {}
+    virtual QKRESULT SelectLook(std::int32_t index, bool exclusive = true);
+    virtual QKRESULT AddLook(const RCPtr<LLook>& look);
+    virtual std::int32_t OnReskinTopControl(double, double) { return 0; }
+    virtual void SetEnabled(bool enable);
+    virtual QKRESULT CreateFromDescriptor(const LControlDescriptor* descriptor);
+    virtual QKRESULT Paint(LRenderer& renderer, const RectRegion& dirty);
+    virtual void PropagateInvalidate(const RectD& rect, bool clip);
+    virtual void Invalidate(const RectD& rect, bool clip);
+    virtual RCPtr<LControl> FindControlAtPoint(const PointD& point);
+    virtual void OnFontChanged() {}
+    virtual QKRESULT FocusFromMouse();
+    virtual void OnLeftButtonDown(const LMouseButtonParam*) {}
+    virtual void OnLeftButtonUp(const LMouseButtonParam*) {}
+    virtual void OnMiddleButtonDown(const LMouseButtonParam*) {}
+    virtual void OnMiddleButtonUp(const LMouseButtonParam*) {}
+    virtual void OnRightButtonDown(const LMouseButtonParam*) {}
+    virtual void OnRightButtonUp(const LMouseButtonParam*) {}
+    virtual void OnMouseMove(const LPointWithModifiersParam*) {}
+    virtual QKRESULT OnMouseWheel(const LMouseWheelParam*) { return QK_FALSE; }
+    virtual QKRESULT OnMouseHWheel(const LMouseWheelParam*) { return QK_FALSE; }
+    virtual QKRESULT PerformClick();
+    virtual QKRESULT LeftClick(const LMouseButtonParam* button);
+    virtual QKRESULT MiddleClick(const LMouseButtonParam* button);
+    virtual QKRESULT RightClick(const LMouseButtonParam* button);
+    virtual void OnLeftClick(const LMouseButtonParam*) {}
+    virtual void OnMiddleClick(const LMouseButtonParam*) {}
+    virtual void OnRightClick(const LMouseButtonParam*) {}
+    virtual bool ContainsPoint(const PointD& point);
+    // The next child in tab order after current (before it when backwards), wrapping.
+    virtual RCPtr<LControl> GetNextTabChild(LControl* current, bool backwards);
+    virtual QKRESULT WantsKey(LKeyParam*) { return QK_FALSE; }
+    virtual QKRESULT SendSiblingKey(LKeyParam* key);
+    virtual QKRESULT DispatchKey(LKeyParam* key);
+    virtual QKRESULT FocusNextTabStop(LKeyParam* key);
+    virtual QKRESULT SortChildrenByTabOrder();
+    virtual QKRESULT UpdateFont();
+    virtual QKRESULT RelayoutIfDocked(std::int32_t, std::int32_t);
+    virtual QKRESULT RelayoutAndMove(LControl* child);
+    virtual void OnTimer() {}
+    virtual QKRESULT DrawOverlay(LRenderer&) { return QK_OK; }
+    virtual QKRESULT DrawCustom(LRenderer&) { return QK_OK; }
+    virtual QKRESULT CreateChildControls(const LControlDescriptor* descriptor);
+    virtual QKRESULT Initialize();
+    virtual QKRESULT ApplyCreateParam();
+    // 0x80004005 without child or descriptor, else SetParent's answer; the child is built
+    // from descriptor either way.
+    virtual QKRESULT AttachChild(const RCPtr<LControl>& child, const LControlDescriptor* descriptor);
+    virtual QKRESULT InitializeParts() { return QK_OK; }
+    virtual WString GetToolTipText() const;
+    virtual QKRESULT ShowToolTip(bool show);
+    virtual void GetClientInsets(RectD& insets);
+
+    // --- UITarget --------------------------------------------------------------------------
+
+    QKRESULT MouseEnter(const LPointWithModifiersParam* point) override;
+    QKRESULT MouseMove(const LPointWithModifiersParam* point) override;
+    QKRESULT MouseDown(const LMouseButtonParam* button) override;
+    QKRESULT MouseUp(const LMouseButtonParam* button) override;
+    QKRESULT MouseLeave() override;
+    QKRESULT CaptureMouse() override;
+    QKRESULT ReleaseCapture() override;
+    QKRESULT KeyInput(LKeyParam* key) override;
+    QKRESULT MouseWheel(const LMouseWheelParam* wheel) override;
+    QKRESULT MouseWheel(const LMouseWheelParam& wheel) override;
+    QKRESULT SizeChanged(const DoublePair& size) override;
+    bool IsUITarget() const override { return true; }
+    QKRESULT KillFocus() override;
+    bool CanAcceptDrop() override;
+    QKRESULT DropFiles(const StringArray& paths) override;
+
+    // --- Base operations -------------------------------------------------------------------
+
+    // Detaches the subscribers, lets the updater go, removes the children and withdraws the
+    // subscriptions; 0 when nothing but the caller's reference is left.
+    QKRESULT ReleaseInternalReferences() override;
+    // The handler table when there is one.
+    QKRESULT ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
+                                 const ConstRCPtr<LNotification>& notification) override;
+    QKRESULT DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id) override;
+    WString ToString() const override { return m_name; }
+
+    // --- Tree ------------------------------------------------------------------------------
+
     const WString& GetName() const { return m_name; }
-    LControl* GetParent() const { return m_parent; }
+    LControl* GetParent() const { return m_parent.Get(); }
+    ChildControlList& GetChildren() { return m_children; }
+    const ChildControlList& GetChildren() const { return m_children; }
+    RCPtr<LControl> FindChild(const WString& name) const { return m_children.GetAt(name); }
+    // 1 when child already has that parent, else 0; 0x80004005 (nothing changes) when the
+    // new parent has a child of the same name.
+    static QKRESULT SetParent(LControl* child, LControl* parent);
+    // 0, or 0x80004005 for a control that has a parent.
+    QKRESULT SetRootWindow(IRootWindow* rootWindow);
+    const RCPtr<IRootWindow>& GetRootWindow() const { return m_rootWindow; }
+    // The root window of the tree, from the top control.
+    IRootWindow* GetRootWindowLink() const;
+    // Queues child for closing at this control's next idle pass and hides it now. 0, or
+    // 0x80070057 when this is not child's parent.
+    QKRESULT RemoveChild(LControl* child);
+    QKRESULT PurgeRemovedChildren();
+    std::uint32_t GetPendingRemovalCount() const { return m_pendingRemovals.GetCount(); }
+    RCPtr<LMenuItemUpdater> GetMenuItemUpdater();
+    void IncrementUnclippedCount();
+    void DecrementUnclippedCount();
+    std::int32_t GetUnclippedCount() const { return m_unclippedCount; }
+    bool IsCreated() const { return m_created; }
+    void SetCreated() { m_created = true; }
+
+    // --- Skin ------------------------------------------------------------------------------
+
     const ConstRCPtr<LControlDescriptor>& GetControlDescriptor() const { return m_descriptor; }
     const RCPtr<LLayoutDescriptor>& GetLayoutDescriptor() const { return m_layout; }
-    const RCPtr<IRootWindow>& GetRootWindow() const { return m_rootWindow; }
+    // The string-table entry name, or empty.
+    WString GetSkinParam(const WString& name) const;
+    // (name, size, style, size is relative): see the font rules in Control.cpp.
+    QKRESULT SetFontSpec(const WString& name, float size, std::int32_t style, bool sizeIsRelative);
+    // 0x80070057 for null, 1 when unchanged, else 0.
+    QKRESULT SetFont(const ConstRCPtr<LFont>& font);
+    const ConstRCPtr<LFont>& GetFont() const { return m_font; }
+    void SetLayout(const AxisSpec& x, const AxisSpec& y);
 
-    // Builds the control from its skin description: keeps the description and its layout.
-    // 0, or 0x80070057 without a description.
-    virtual QKRESULT CreateFromDescriptor(const LControlDescriptor* descriptor);
-    // Links a top-level control to the window that shows it: 0, or 0x80004005 for a control
-    // that has a parent.
-    QKRESULT SetRootWindow(IRootWindow* rootWindow);
+    // --- Looks -----------------------------------------------------------------------------
+
+    std::uint32_t GetLookCount() const { return m_looks.GetCount(); }
+    // The look at index, or null (also past the end).
+    RCPtr<LLook> GetLook(std::int32_t index) const;
+    float GetLookOpacity(std::int32_t index) const;
+    // 0x80070057 for an index past the looks; an opacity outside 0..1 is not stored.
+    QKRESULT SetLookOpacity(std::int32_t index, float opacity, bool exclusive);
+    // The client rectangle of a look (-1: the current one), or (0, 0, width, height).
+    RectD GetLookClientRect(std::int32_t index = -1) const;
+    // The first look at full opacity, else 0.
+    std::int32_t GetCurrentLookIndex() const;
+    void ClearLookRegions();
+    void ClearLookRegion(std::int32_t index);
+    QKRESULT SetLookRegionRects(std::int32_t index, std::int32_t other);
+    QKRESULT ShowContextMenu(const LMenuDescriptor* menu);
+    float GetOpacity() const { return m_opacity; }
+
+    // --- Value -----------------------------------------------------------------------------
+
+    double GetValue() const { return m_value; }
+    double FractionToValue(double fraction) const;
+    double ValueToFraction(double value) const;
+    double GetRangeMinimum() const { return m_rangeMinimum; }
+    double GetRangeMaximum() const { return m_rangeMaximum; }
+    std::int32_t GetRangeScale() const { return m_rangeScale; }
+    const WString& GetText() const { return m_text; }
+    // True when the text changed.
+    bool SetTextInternal(const WString& text, bool relayout);
+
+    // --- Conditions ------------------------------------------------------------------------
+
+    std::uint32_t GetConditions() const;
+    std::uint32_t UpdateConditions();
+    const RCPtr<LConditionsParam>& GetConditionsParam() const { return m_conditions; }
+    bool IsEnabled(bool withAncestors) const;
+    bool IsVisible(bool withAncestors) const;
+    std::intptr_t ApplyCursor();
+    void SetCursor(std::intptr_t cursor) { m_cursor = cursor; }
+    void SetForcedHover(bool hover);
+    // The input side sets these (mouse, keys, capture, drags) and then UpdateConditions.
+    struct ConditionFlags
+    {
+        bool hasFocus = false;
+        bool containsFocus = false;
+        bool pointerOver = false;
+        bool captured = false;
+        bool leftDown = false;
+        bool middleDown = false;
+        bool rightDown = false;
+        bool leftDrag = false;
+        bool middleDrag = false;
+        bool rightDrag = false;
+    };
+    ConditionFlags& GetConditionFlags() { return m_flags; }
+    std::int32_t GetDragMode() const { return m_dragMode; }
+    bool IsNotFocusable() const { return m_notFocusable; }
+    bool WantsTab() const { return m_wantsTab; }
+    bool UsesParentToolTip() const { return m_useParentToolTip; }
+    std::uint32_t GetLocalHotKeyCount() const { return static_cast<std::uint32_t>(m_localHotKeys.size()); }
+
+    // --- Geometry --------------------------------------------------------------------------
+
+    const RectD& GetBounds() const { return m_bounds; }
+    double GetWidth() const { return m_bounds.width; }
+    double GetHeight() const { return m_bounds.height; }
+    // Places the control and sizes its looks; the layout's own entry point.
+    void SetBounds(const RectD& bounds);
+    // Lays the control and its children out again.
+    void Relayout();
+    RectD GetChildrenBounds() const;
+
+    // --- Idle ------------------------------------------------------------------------------
+
+    QKRESULT BeginIdleAnimation();
+    QKRESULT EndIdleAnimation();
+    std::int32_t GetIdleUsers() const { return m_idleUsers; }
+
+protected:
+    const RCPtr<LNotificationHandler<LControl>>& GetHandlers() const { return m_handlers; }
+    // "NID_IDLE" of the root window.
+    QKRESULT OnIdle(const ConstRCPtr<LNotificationDistributor>& source, const ConstRCPtr<LNotification>& notification);
+    // "NID_SIBLING_KEY" from the parent, or sent to this control; 1 when not handled.
+    QKRESULT HandleSiblingKey(const ConstRCPtr<LNotificationDistributor>& source,
+                              const ConstRCPtr<LNotification>& notification);
+    // Sends nid from this control with argument.
+    void Send(const char16_t* nid, const ConstRCPtr<LRefCountedObject>& argument);
+    void InvalidateWhole();
 
 private:
+    friend class ChildControlList;
+
+    void RecordConditionsSilently();
+    void ApplyNotFocusableParam();
+    void ReadLooks(const LControlDescriptor& descriptor);
+    void ApplyDescriptorFont(const LControlDescriptor& descriptor);
+    bool IsTopControl() const { return !m_parent; }
+
+    RCPtr<LNotificationHandler<LControl>> m_handlers;
     WString m_name;
-    LControl* m_parent;
     ConstRCPtr<LControlDescriptor> m_descriptor;
     RCPtr<LLayoutDescriptor> m_layout;
+    RectD m_bounds;
+    PointD m_scrollOffset;
+    std::int32_t m_unclippedCount = 0;
+    RCPtr<LConditionsParam> m_conditions;
+    ConditionFlags m_flags;
+    bool m_forcedHover = false;
+    bool m_excludedFromHitTest = false;
+    bool m_pressHandOver = false;
+    RCPtr<LControl> m_pressHandOverTarget;
+    PointD m_pressHandOverPoint;
+    RCPtr<LRefCountedObject> m_lastLeftPress;
+    PointD m_downPoint;
+    PointD m_dragParentScrollOffset;
+    std::int32_t m_dragMode = 0;
+    std::int32_t m_dragAxes = 0;
+    RectD m_dragStart;
+    std::uint32_t m_dragFlags = 0;
+    RCPtr<LControl> m_dropTarget;
+    PointD m_dragOffset;
+    std::int32_t m_dragThreshold = 1;
+    bool m_insideDragMove = false;
+    std::uint32_t m_moveTimes[2] = {0, 0};
+    double m_value = 0.0;
+    double m_rangeMinimum = 0.0;
+    double m_rangeMaximum = 0.0;
+    std::int32_t m_rangeScale = 0;
+    RCPtrArray<LLook> m_looks;
+    std::vector<float> m_lookOpacities;
+    float m_opacity = 1.0f;
+    RCPtr<LControl> m_parent;
     RCPtr<IRootWindow> m_rootWindow;
+    RCPtr<LStringTable> m_stringTable;
+    bool m_wantsTab = false;
+    // (NID, key text) of the "LHK." entries; the key codes are read by the key handling.
+    std::vector<std::pair<WString, WString>> m_localHotKeys;
+    bool m_notFocusable = true;
+    bool m_focusScope = false;
+    bool m_fontInheritsFromParent = false;
+    bool m_fontSizeIsRelative = false;
+    // What SetFontSpec took from the base font, so that UpdateFont can follow it.
+    bool m_fontFamilyFollows = false;
+    bool m_fontSizeRelative = false;
+    bool m_fontStyleFollows = false;
+    bool m_fontSizeIsFactor = false;
+    ConstRCPtr<LFont> m_font;
+    WString m_text;
+    RCPtr<LMenuDescriptor> m_contextMenu;
+    WString m_toolTipText;
+    bool m_useParentToolTip = false;
+    bool m_created = false;
+    bool m_relayoutSuppressed = false;
+    std::int32_t m_idleUsers = 0;
+    // Idle animation: per-axis state, kept for the drag and scroll animations.
+    struct AxisAnimation
+    {
+        bool active = false;
+        double startTime = 0.0;
+        double velocity = 0.0;
+        double limit = 0.0;
+        double position = 0.0;
+    } m_animation[2];
+    RCPtr<LControl> m_animationFollowers[2];
+    double m_deceleration = 1000.0;
+    std::intptr_t m_cursor = 0;
+    std::intptr_t m_previousCursor = 0;
+    RCPtrArray<LControl> m_pendingRemovals;
+    RCPtr<LMenuItemUpdater> m_menuItemUpdater;
+    RCPtr<LNotificationCenter> m_notificationCenter;
+    ChildControlList m_children;
+    bool m_laidOut = false;
+    bool m_clientRectRecorded = false;
+    RectD m_recordedClientRect;
 };
 
 } // namespace QK

@@ -3,6 +3,7 @@
 // (GetAxisSpecs) and writes them back when a control is moved by code (SetAxisSpecs).
 #pragma once
 
+#include "QKFramework/ObjectBase/RCPtr.h"
 #include "QKFramework/ObjectBase/RefCountedObject.h"
 #include "QKFramework/Utilities/Storage/StringT.h"
 
@@ -61,10 +62,33 @@ public:
         Y = y;
     }
 
+    // A control's own copy, so that what changes at run time never reaches the skin.
+    RCPtr<LLayoutDescriptor> Clone() const
+    {
+        RCPtr<LLayoutDescriptor> copy(new LLayoutDescriptor());
+        copy->ClipToParent = ClipToParent;
+        copy->ZOrder = ZOrder;
+        copy->TabStop = TabStop;
+        copy->IsVisible = IsVisible;
+        copy->IsEnabled = IsEnabled;
+        copy->IsTabTarget = IsTabTarget;
+        copy->XIsDocked = XIsDocked;
+        copy->YIsDocked = YIsDocked;
+        copy->X = X;
+        copy->Y = Y;
+        copy->TextDecoration = TextDecoration;
+        copy->TextOverflowX = TextOverflowX;
+        copy->TextOverflowY = TextOverflowY;
+        copy->LayoutOrder = LayoutOrder;
+        return copy;
+    }
+
     bool ClipToParent = true;
     std::int32_t ZOrder = 0;
     std::int32_t TabStop = 0;
     bool IsVisible = true;
+    // No skin attribute sets it; a living control keeps its own across a re-skin.
+    bool IsEnabled = true;
     // No skin attribute sets it; a control must have it to be a Tab target.
     bool IsTabTarget = true;
     bool XIsDocked = false;

@@ -1,18 +1,41 @@
 // IRootWindow: the window at the top of one tree of controls, as the controls see it.
 //
 // The window host implements it; a tree's top control holds a counted reference to its root
-// window (LControl::SetRootWindow) instead of a parent. Used on the UI thread only.
+// window (LControl::SetRootWindow) instead of a parent. The root window is also the source
+// of the tree's "NID_IDLE", sent once per idle pass of the UI thread, to which controls with
+// idle work subscribe. Every call comes on the UI thread.
 #pragma once
 
+#include "QKFramework/Notification/NotificationDistributor.h"
 #include "QKFramework/ObjectBase/RefCountedObject.h"
+#include "QKFramework/Utilities/Geometry/Rect.h"
+#include "QKFramework/Utilities/Storage/StringFwd.h"
+
+#include <cstdint>
 
 namespace QK
 {
 
-class IRootWindow : public virtual LRefCountedObject
+class LControl;
+
+class IRootWindow : public virtual LNotificationDistributor
 {
 public:
     ~IRootWindow() override = default;
+
+    // The top control's text becomes the window's title.
+    virtual void SetTitle(const WString&) {}
+    // Shows cursor while the pointer is in the window; answers the cursor it replaced.
+    virtual std::intptr_t SetCursor(std::intptr_t) { return 0; }
+    // Hit-tests the current pointer position again and moves the hover to the control now
+    // under it.
+    virtual void UpdateHover() {}
+    // The area (root coordinates) needs repainting.
+    virtual void InvalidateRect(const RectD&) {}
+    // The control the pointer is over, or null.
+    virtual LControl* GetHoverControl() const { return nullptr; }
+    // Mouse-button bits held: 1 left, 2 middle, 4 right.
+    virtual std::uint32_t GetMouseButtonState() const { return 0; }
 };
 
 } // namespace QK

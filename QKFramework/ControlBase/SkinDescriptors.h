@@ -26,6 +26,7 @@ namespace QK
 {
 
 class LBitmap;
+class LVisualPart;
 
 // ID -> text. The factory hands out copies, so a change to one reaches no other holder.
 class LStringTable : public LWrapper<StringMap>
@@ -52,6 +53,16 @@ public:
 
     WString ToString() const override { return Name; }
 
+    // The part this description makes, built on first use and cached (a new reference).
+    ConstRCPtr<LVisualPart> GetVisualPart() const;
+    // Fills the cache when it is empty and answers the part; null when the image does not
+    // load or there is neither image nor colorizer.
+    ConstRCPtr<LVisualPart> BuildVisualPart() const;
+    // The rectangle of the named image; null when the image does not load.
+    static ConstRCPtr<LBitmap> LoadPartBitmap(const WString& imageName, const RectL& rect);
+    // The cached part lets go of its description (its last user went).
+    void ForgetVisualPart() const;
+
     WString Name;
     // The factory's source folder and the lower-case image name; empty for a colour part.
     WString ImageFile;
@@ -65,6 +76,10 @@ public:
     RectL MaskRect;
     // Made from the fields above by the control that first draws the part; null until then.
     mutable ConstRCPtr<LBitmap> Bitmap;
+
+private:
+    // Its reference is an internal reference of the part.
+    mutable ConstRCPtr<LVisualPart> m_cachedPart;
 };
 
 class LDockedPart : public virtual LRefCountedObject

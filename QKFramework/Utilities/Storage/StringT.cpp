@@ -608,13 +608,20 @@ template <class C, class OtherC> void StringT<C, OtherC>::AttachEmpty()
 template class StringT<char16_t, char>;
 template class StringT<char, char16_t>;
 
+namespace
+{
+template <class C> bool IsTrimmedWhitespace(C c)
+{
+    return c == C(' ') || c == C('\t') || c == C('\r') || c == C('\n');
+}
+} // namespace
+
 template <class C, class OtherC> StringT<C, OtherC> TrimWhitespace(const StringT<C, OtherC>& text)
 {
     const C* data = text.GetString();
     const std::uint32_t length = text.GetLength();
     std::uint32_t start = 0;
-    while (start < length && (data[start] == C(' ') || data[start] == C('\t') || data[start] == C('\r') ||
-                              data[start] == C('\n')))
+    while (start < length && IsTrimmedWhitespace(data[start]))
         ++start;
     if (start == 0 || start == length)
         return text;
@@ -623,5 +630,20 @@ template <class C, class OtherC> StringT<C, OtherC> TrimWhitespace(const StringT
 
 template WString TrimWhitespace(const WString&);
 template NString TrimWhitespace(const NString&);
+
+template <class C, class OtherC> StringT<C, OtherC> TrimWhitespaceRight(const StringT<C, OtherC>& text)
+{
+    const C* data = text.GetString();
+    const std::uint32_t length = text.GetLength();
+    std::uint32_t end = length;
+    while (end > 0 && IsTrimmedWhitespace(data[end - 1]))
+        --end;
+    if (end == length || end == 0)
+        return text;
+    return text.Left(static_cast<std::int32_t>(end));
+}
+
+template WString TrimWhitespaceRight(const WString&);
+template NString TrimWhitespaceRight(const NString&);
 
 } // namespace QK

@@ -136,6 +136,13 @@ template <class C, class OtherC> StringT<C, OtherC> TrimWhitespace(const StringT
 extern template WString TrimWhitespace(const WString&);
 extern template NString TrimWhitespace(const NString&);
 
+// The text without its trailing blanks, tabs, carriage returns and line feeds; the twin of
+// TrimWhitespace, with the same sharing.
+template <class C, class OtherC> StringT<C, OtherC> TrimWhitespaceRight(const StringT<C, OtherC>& text);
+
+extern template WString TrimWhitespaceRight(const WString&);
+extern template NString TrimWhitespaceRight(const NString&);
+
 } // namespace QK
 
 // Split answers a string list; the list itself is built on StringT.

@@ -572,6 +572,21 @@ TEST(TrimWhitespaceTest, DropsOnlyLeadingBlanksTabsAndLineEnds)
     EXPECT_EQ(TrimWhitespace(untouched).GetString(), untouched.GetString());
 }
 
+TEST(TrimWhitespaceTest, RightTwinDropsOnlyTrailingBlanksTabsAndLineEnds)
+{
+    const struct
+    {
+        const char16_t* text;
+        const char16_t* trimmed;
+    } cases[] = {
+        {u" word \t\r\n", u" word"}, {u"word", u"word"}, {u"word\v", u"word\v"}, {u"a b  ", u"a b"},
+        {u" \t\r\n", u" \t\r\n"}, {u"", u""},
+    };
+    for (const auto& c : cases)
+        EXPECT_TRUE(TrimWhitespaceRight(WString(c.text)).IsEqual(c.trimmed)) << NString(c.text).GetString();
+    EXPECT_TRUE(TrimWhitespace(TrimWhitespaceRight(NString(" TRUE \n"))).IsEqual("TRUE"));
+}
+
 TEST(SplitStringTest, ReplacesWhatTheListHeld)
 {
     StringArray parts;

@@ -1,0 +1,83 @@
+#include "QKFramework/ControlBase/ControlApp.h"
+
+#include "QKFramework/ControlBase/Control.h"
+#include "QKFramework/Renderer/Font.h"
+#include "QKFramework/Renderer/RenderApp.h"
+#include "QKFramework/Utilities/Storage/StringT.h"
+
+namespace QK
+{
+
+namespace
+{
+
+class Defaults final : public DefaultControlAppServices
+{
+};
+
+const Defaults kDefaults;
+const IControlAppServices* g_services = nullptr;
+
+const IControlAppServices& Current()
+{
+    return g_services ? *g_services : kDefaults;
+}
+
+} // namespace
+
+ConstRCPtr<LFont> DefaultControlAppServices::GetDefaultFont() const
+{
+    WString family;
+    float size = 0.0f;
+    std::int32_t style = 0;
+    if (Failed(LRenderApp::GetSystemFont(family, size, style)) || family.IsEmpty() || size <= 0.0f)
+        return LFont::FindOrCreate(WString(u"sans-serif"), 9.0f, 0);
+    return LFont::FindOrCreate(family, size, style);
+}
+
+RCPtr<LControl> DefaultControlAppServices::GetDefaultCommandTarget() const
+{
+    return nullptr;
+}
+
+double DefaultControlAppServices::GetTime() const
+{
+    return LRenderApp::GetTimeMs() / 1000.0;
+}
+
+void LControlApp::SetServices(const IControlAppServices* services)
+{
+    g_services = services;
+}
+
+const IControlAppServices* LControlApp::GetServices()
+{
+    return g_services;
+}
+
+LControlFactory* LControlApp::GetControlFactory()
+{
+    return Current().GetControlFactory();
+}
+
+ConstRCPtr<LFont> LControlApp::GetDefaultFont()
+{
+    return Current().GetDefaultFont();
+}
+
+RCPtr<LControl> LControlApp::GetDefaultCommandTarget()
+{
+    return Current().GetDefaultCommandTarget();
+}
+
+std::intptr_t LControlApp::GetCursor(const WString& name)
+{
+    return Current().GetCursor(name);
+}
+
+double LControlApp::GetTime()
+{
+    return Current().GetTime();
+}
+
+} // namespace QK

@@ -1,0 +1,242 @@
+#include "tests/support/Controls/ControlHarness.h"
+
+#include "QKFramework/ControlBase/ControlDescriptor.h"
+#include "QKFramework/Notification/NotificationCenterManager.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+namespace QK::TestSupport
+{
+
+// TestRootWindow --------------------------------------------------------------------------------
+
+RCPtr<TestRootWindow> TestRootWindow::Create()
+{
+    RCPtr<TestRootWindow> window(new TestRootWindow());
+    if (window->Attach(ConstRCPtr<LNotificationDistributor>(window.Get())) == QK_OK)
+    {
+        window->AddInternalReferences(1);
+        window->m_selfTarget = true;
+    }
+    return window;
+}
+
+TestRootWindow::~TestRootWindow() = default;
+
+std::intptr_t TestRootWindow::SetCursor(std::intptr_t newCursor)
+{
+    cursors.push_back(newCursor);
+    const std::intptr_t previous = cursor;
+    cursor = newCursor;
+    return previous;
+}
+
+QKRESULT TestRootWindow::ReleaseInternalReferences()
+{
+    DetachAllClients();
+    Detach();
+    if (m_selfTarget)
+    {
+        m_selfTarget = false;
+        AddInternalReferences(-1);
+    }
+    return (GetInternalRefCount() == 0 && GetRefCount() == 1) ? QK_OK : QK_E_FAIL;
+}
+
+// TestControlApp --------------------------------------------------------------------------------
+
+TestControlApp::TestControlApp(LControlFactory* factory)
+    : m_render(RCPtr<LMeasurementRenderer>(new FakeMeasurementRenderer())), m_factory(factory),
+      m_font(LFont::FindOrCreate(WString(u"DejaVu Sans"), 9.0f, 0)), m_previous(LControlApp::GetServices())
+{
+    LControlApp::SetServices(this);
+}
+
+TestControlApp::~TestControlApp()
+{
+    LControlApp::SetServices(m_previous);
+}
+
+std::intptr_t TestControlApp::GetCursor(const WString& name) const
+{
+    return name.IsEqual(u"UI_CURSOR_ARROW") ? 1 : 0;
+}
+
+// Probes ----------------------------------------------------------------------------------------
+
+std::vector<std::string>& ProbeLog::Lines()
+{
+    static std::vector<std::string> lines;
+    return lines;
+}
+
+ProbeControl::ProbeControl(LControl* parent, const WString& name) : LControl(parent, name) {}
+
+ProbeControl::~ProbeControl()
+{
+    if (destroyed)
+        *destroyed = true;
+}
+
+void ProbeControl::Log(const std::string& hook)
+{
+    ProbeLog::Lines().push_back(Narrow(GetName()) + ":" + hook);
+}
+
+QKRESULT ProbeControl::CreateFromDescriptor(const LControlDescriptor* descriptor)
+{
+    Log("CreateFromDescriptor");
+    return LControl::CreateFromDescriptor(descriptor);
+}
+
+QKRESULT ProbeControl::Initialize()
+{
+    Log("Initialize");
+    return LControl::Initialize();
+}
+
+QKRESULT ProbeControl::InitializeParts()
+{
+    Log("InitializeParts");
+    return LControl::InitializeParts();
+}
+
+void ProbeControl::OnConditionsChanged(LConditionsParam* record)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "OnConditionsChanged(%X->%X)", record->OldConditions, record->NewConditions);
+    Log(text);
+}
+
+QKRESULT ProbeControl::SetFocus(bool forward)
+{
+    Log(forward ? "SetFocus(true)" : "SetFocus(false)");
+    return LControl::SetFocus(forward);
+}
+
+void ProbeControl::OnValueChanged()
+{
+    Log("OnValueChanged");
+}
+
+QKRESULT ProbeControl::Close()
+{
+    Log("Close");
+    return LControl::Close();
+}
+
+void ProbeControl::OnChildrenChanged(LControl* child, std::int32_t index)
+{
+    Log("OnChildrenChanged(" + Narrow(child->GetName()) + "," + std::to_string(index) + ")");
+}
+
+void ProbeControl::OnTimer()
+{
+    Log("OnTimer");
+}
+
+QKRESULT ProbePopup::SetMenuDescriptor(const LMenuDescriptor* menu)
+{
+    Log(menu ? "SetMenuDescriptor" : "SetMenuDescriptor(null)");
+    return menu ? QK_OK : QK_E_INVALIDARG;
+}
+
+namespace
+{
+
+template <class T> RCPtr<LControl> CreateAs(LControl* parent, const LControlDescriptor* descriptor)
+{
+    RCPtr<LControl> control(new T(parent, descriptor->Name));
+    control->CreateFromDescriptor(descriptor);
+    control->CreateChildControls(descriptor);
+    control->Initialize();
+    control->InitializeParts();
+    control->SetCreated();
+    return control;
+}
+
+RCPtr<LControl> CreateNothing(LControl*, const LControlDescriptor*)
+{
+    return nullptr;
+}
+
+} // namespace
+
+RCPtr<LControl> CreateProbe(LControl* parent, const LControlDescriptor* descriptor)
+{
+    return CreateAs<ProbeControl>(parent, descriptor);
+}
+
+RCPtr<LControl> CreateProbeToolTip(LControl* parent, const LControlDescriptor* descriptor)
+{
+    return CreateAs<ProbeToolTip>(parent, descriptor);
+}
+
+RCPtr<LControl> CreateProbePopup(LControl* parent, const LControlDescriptor* descriptor)
+{
+    return CreateAs<ProbePopup>(parent, descriptor);
+}
+
+// ControlHarness --------------------------------------------------------------------------------
+
+ControlHarness::ControlHarness(const std::string& skins, const std::string& strings,
+                               const std::string& extraDefinitions)
+    : m_factory(new LControlFactory(WString(u"PresetEditor")))
+{
+    m_app.SetFactory(m_factory.Get());
+    const std::string document =
+        skins.rfind("<?xml", 0) == 0
+            ? skins
+            : "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Zelvo_Skin_Definitions>\n"
+              "<Application Name=\"PresetEditor\"/>\n" +
+                  extraDefinitions + "\n<Skins>\n" + skins + "\n</Skins>\n</Zelvo_Skin_Definitions>\n";
+    m_folder.WriteFile("FrameworkStrings.xml",
+                       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Zelvo_StringTable_Definitions>\n"
+                       "<Application Name=\"Framework\"/>\n</Zelvo_StringTable_Definitions>\n");
+    m_folder.WriteFile("StringTables.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                                           "<Zelvo_StringTable_Definitions>\n"
+                                           "<Application Name=\"PresetEditor\"/>\n" +
+                                               strings + "\n</Zelvo_StringTable_Definitions>\n");
+    m_folder.WriteFile("Skins.xml", document);
+    const QKRESULT loaded = m_factory->LoadSkinSources(WString((m_folder.Path() + "/").c_str()), 0x0409);
+    EXPECT_EQ(loaded, QK_OK) << Narrow(m_factory->GetErrorText()) << " line " << m_factory->GetErrorLine();
+    m_factory->RegisterControlClass(WString(u"Test.Probe"), &CreateProbe);
+    m_factory->RegisterControlClass(WString(u"Test.ToolTip"), &CreateProbeToolTip);
+    m_factory->RegisterControlClass(WString(u"Test.Popup"), &CreateProbePopup);
+    m_factory->RegisterControlClass(WString(u"Test.Nothing"), &CreateNothing);
+    m_window = TestRootWindow::Create();
+    m_loop.AddWindowQueue(RCPtr<LNotificationQueue>(m_window.Get()));
+    ProbeLog::Clear();
+}
+
+ControlHarness::~ControlHarness()
+{
+    ProbeLog::Clear();
+    LNotificationCenterManager::ReleaseInstance();
+}
+
+RCPtr<LControl> ControlHarness::CreateRoot(const char16_t* name)
+{
+    return m_factory->CreateRootControl(WString(name), m_window.Get());
+}
+
+RCPtr<LControl> ControlHarness::CreateChild(LControl* parent, const char16_t* name)
+{
+    const RCPtr<LControlDescriptor> descriptor = m_factory->FindSubControlDescriptor(WString(name));
+    return descriptor ? m_factory->CreateControl(descriptor.Get(), parent) : nullptr;
+}
+
+void ControlHarness::Tick(std::uint32_t ms)
+{
+    m_app.SetTimeMs(m_app.GetTimeMs() + ms);
+    m_loop.RunIdlePeriod();
+}
+
+void SetBounds(LControl& control, double x, double y, double width, double height)
+{
+    control.SetBounds(RectD{x, y, width, height});
+}
+
+} // namespace QK::TestSupport
