@@ -143,7 +143,7 @@ private:
         return name;
     }
 
-    // An arrow button (up-down halves, scroll bar ends): no text.
+    // A button drawn by its image alone (up-down halves, scroll bar ends, slider thumbs).
     std::string Arrow(const std::string& kind, int w, int h)
     {
         const std::string name = "arrow." + kind + "." + std::to_string(w) + "x" + std::to_string(h);
@@ -420,7 +420,7 @@ private:
         for (const char* marker : {"thumbStart", "thumbEnd"})
         {
             Control& thumb = slider.Add(Make("Framework.Button", marker, marker[5] == 'S' ? 0 : 38, 0, 8, 12,
-                                             SliderThumbLooks()));
+                                             Arrow("slider_thumb", 8, 12)));
             thumb.Attr("IsVisible", "False").Param("USE_PARENT_TOOLTIP", "true");
         }
         upDown.Add(slider);
@@ -443,27 +443,6 @@ private:
             slots.emplace_back(i, look.name);
         }
         m.AddLookList(name, 3, slots);
-        return name;
-    }
-
-    std::string SliderThumbLooks()
-    {
-        const std::string name = "slider.thumb";
-        if (m.HasLookList(name))
-            return name;
-        const ImageSpec& image = m.Image("slider_thumb", 8, 12);
-        const char* states[14] = {"normal", "hover", "pressed", "normal", "hover", "pressed", "disabled",
-                                  "normal", "hover", "pressed", "normal", "hover", "pressed", "disabled"};
-        std::vector<std::pair<int, std::string>> slots;
-        for (int i = 0; i < 14; ++i)
-        {
-            Look look;
-            look.name = name + "." + states[i];
-            look.clientPart = m.StatePart(image, states[i]);
-            m.AddLook(look);
-            slots.emplace_back(i, look.name);
-        }
-        m.AddLookList(name, 14, slots);
         return name;
     }
 
