@@ -1,0 +1,638 @@
+// The shipped skins and string tables, loaded through the real loader from the embedded
+// resources: the controls and names the code requires, both layouts from one description, every
+// image part on an image of its size, and every text the code reads.
+//
+// Sections: loading and walking helpers; the table of required controls; the checks of the two
+// skins; the checks of the string tables.
+#include "QKFramework/ControlBase/ControlFactory.h"
+#include "QKFramework/Platform/Core/Resources.h"
+#include "QKFramework/Utilities/Graphics/PngDecoder.h"
+#include "QKFramework/Utilities/Storage/StringArray.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace QK
+{
+namespace
+{
+
+// ---- Loading and walking helpers ------------------------------------------------------------
+
+std::string Narrow(const WString& text) { return NString(text.GetString()).GetString(); }
+
+// The factory as the application fills it at start-up: English texts, then the skins.
+RCPtr<LControlFactory> LoadShipped()
+{
+    RCPtr<LControlFactory> factory(new LControlFactory(WString(u"PresetEditor")));
+    factory->SetSourceFolder(WString(u"::"));
+    EXPECT_EQ(factory->LoadStringTable(WString(u"::FRAMEWORK_STRINGS"), WString(u"::APP_STRINGS"), 0x0409), 0);
+    EXPECT_EQ(factory->LoadSkinResource(WString(u"::APP_SKINS")), 0) << Narrow(factory->GetErrorText()) << " line "
+                                                                      << factory->GetErrorLine();
+    return factory;
+}
+
+const LControlDescriptor* Child(const LControlDescriptor& parent, const std::string& name)
+{
+    const LControlDescriptor* found = nullptr;
+    for (std::uint32_t i = 0; i < parent.Children.GetCount(); ++i)
+        if (Narrow((*parent.Children.GetAt(i))->Name) == name)
+            found = parent.Children.GetAt(i)->Get();
+    return found;
+}
+
+// A control by its path of names below the skin's root ("mainControl/mainMenu"), each a
+// direct child of the one before; null when a step is missing.
+const LControlDescriptor* Find(const LControlDescriptor& root, const std::string& path)
+{
+    const LControlDescriptor* at = &root;
+    std::size_t start = 0;
+    while (at && start <= path.size())
+    {
+        const std::size_t end = path.find('/', start);
+        at = Child(*at, path.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        if (end == std::string::npos)
+            break;
+        start = end + 1;
+    }
+    return at;
+}
+
+template <class Visit> void Walk(const LControlDescriptor& control, const std::string& path, Visit&& visit)
+{
+    visit(control, path);
+    for (std::uint32_t i = 0; i < control.Children.GetCount(); ++i)
+    {
+        const LControlDescriptor& child = **control.Children.GetAt(i);
+        Walk(child, path.empty() ? Narrow(child.Name) : path + "/" + Narrow(child.Name), visit);
+    }
+}
+
+// ---- The table of required controls --------------------------------------------------------
+
+struct Required
+{
+    std::string path;
+    std::string cls;
+};
+
+void AddScrollBar(std::vector<Required>& table, const std::string& path)
+{
+    table.push_back({path, "Framework.ScrollBar"});
+    table.push_back({path + "/dec", "Framework.Button"});
+    table.push_back({path + "/inc", "Framework.Button"});
+    table.push_back({path + "/channel", "Framework.ScrollChannel"});
+    table.push_back({path + "/thumb", "Framework.Button"});
+}
+
+void AddUpDown(std::vector<Required>& table, const std::string& path)
+{
+    table.push_back({path, "Framework.NumericUpDown"});
+    for (const char* button : {"buttonDown", "buttonUp"})
+        table.push_back({path + "/" + button, "Framework.Button"});
+    table.push_back({path + "/textBox", "Framework.TextBox"});
+    table.push_back({path + "/slider1", "Framework.Slider"});
+    table.push_back({path + "/slider1/thumbStart", "Framework.Button"});
+    table.push_back({path + "/slider1/thumbEnd", "Framework.Button"});
+}
+
+void AddPopup(std::vector<Required>& table, const std::string& path)
+{
+    table.push_back({path, "Framework.PopupMenu"});
+    table.push_back({path + "/templateItem", "Framework.MenuItem"});
+    table.push_back({path + "/templateItem/checkBox", "Framework.Button"});
+    table.push_back({path + "/templateItem/hotKeyLabel", "Framework.Label"});
+}
+
+const std::string kP = "PresetEditor.ParameterControl.";
+
+void AddComboEditor(std::vector<Required>& table, const std::string& path, const std::string& cls, bool caption = true)
+{
+    table.push_back({path, cls});
+    if (caption)
+        table.push_back({path + "/label", "Framework.Label"});
+    table.push_back({path + "/comboBox", "Framework.ComboBox"});
+    table.push_back({path + "/comboBox/listBox", "Framework.ListBox"});
+    table.push_back({path + "/comboBox/listBox/templateItem", "Framework.ListBoxItem"});
+}
+
+void AddUpDownEditor(std::vector<Required>& table, const std::string& path, const std::string& cls)
+{
+    table.push_back({path, cls});
+    table.push_back({path + "/label", "Framework.Label"});
+    AddUpDown(table, path + "/parameterControl");
+}
+
+std::vector<Required> RequiredControls()
+{
+    std::vector<Required> t = {
+        {"mainControl", "PresetEditor.MainControl"},
+        {"mainControl/mainMenu", "Framework.MainMenu"},
+        {"mainControl/mainMenu/templateMenu", "Framework.ComboMenu"},
+        {"mainControl/viewDevice", "PresetEditor.MainControl.DeviceView"},
+        {"mainControl/viewDevice/corner", "Framework.Label"},
+        {"dialogAbout", "PresetEditor.DialogAbout"},
+        {"dialogAbout/labelProduct", "Framework.Label"},
+        {"dialogAbout/labelCopyright", "Framework.Label"},
+        {"dialogAbout/buttonSupport", "Framework.Button"},
+        {"dialogAbout/companyLogo", "Framework.Label"},
+        {"dialogAbout/buttonClose", "Framework.Button"},
+        {"dialogEditKeyCurve", "PresetEditor.DialogEditKeyCurve"},
+        {"dialogEditKeyCurve/graph", "Framework.Graph"},
+        {"dialogEditKeyCurve/graph/pointTemplate", "Framework.Label"},
+        {"dialogEditKeyCurve/labelBlackKeyBalance", "Framework.Label"},
+        {"dialogEditKeyCurve/labelCurve", "Framework.Label"},
+        {"dialogEditKeyCurve/labelGraphRight", "Framework.Label"},
+        {"toolTip", "Framework.ToolTip"},
+    };
+    AddPopup(t, "mainControl/mainMenu/templateMenu/popupMenu");
+    AddPopup(t, "contextMenu");
+    const std::string view = "mainControl/viewDevice/";
+    AddScrollBar(t, view + "hBar");
+    AddScrollBar(t, view + "vBar");
+    for (const char* button : {"buttonSend", "buttonClose", "buttonSetDefaults"})
+        t.push_back({std::string("dialogEditKeyCurve/") + button, "Framework.Button"});
+    for (const std::string name : {"V1", "V2", "V3", "V4", "BlackKeyBalance"})
+        AddUpDown(t, "dialogEditKeyCurve/numericUpDown" + name);
+    for (int i = 1; i <= 4; ++i)
+    {
+        t.push_back({"dialogEditKeyCurve/labelGraphV" + std::to_string(i), "Framework.Label"});
+        t.push_back({"dialogEditKeyCurve/labelV" + std::to_string(i) + "Units", "Framework.Label"});
+    }
+
+    // The edit panels, each a direct child of the device view.
+    t.push_back({view + "presetName", "PresetEditor.PresetName"});
+    t.push_back({view + "presetName/label", "Framework.Label"});
+    t.push_back({view + "presetName/editPanel", "PresetEditor.NameEditPanel"});
+    t.push_back({view + "presetName/editPanel/textBox", "Framework.TextBox"});
+
+    t.push_back({view + "midiChannels", "PresetEditor.MidiChannels"});
+    AddComboEditor(t, view + "midiChannels/padMidiChannel", kP + "MidiChannel");
+    AddComboEditor(t, view + "midiChannels/joystickKnobKeybedSustainMidiChannel", kP + "MidiChannel");
+    AddComboEditor(t, view + "midiChannels/padAftertouchType", kP + "GlobalPadAftertouchType");
+
+    t.push_back({view + "keyboard", "PresetEditor.Keyboard"});
+    AddComboEditor(t, view + "keyboard/octave", kP + "KeyboardOctave");
+    AddComboEditor(t, view + "keyboard/transpose", kP + "KeyboardTranspose");
+    t.push_back({view + "keyboard/buttonOpenKeyEditDialog", "Framework.Button"});
+
+    const std::string arp = view + "arpeggiator/";
+    t.push_back({view + "arpeggiator", "PresetEditor.Arpeggiator"});
+    t.push_back({arp + "arpOnOff", kP + "ArpOnOff"});
+    t.push_back({arp + "arpOnOff/label", "Framework.Label"});
+    t.push_back({arp + "arpOnOff/parameterControl", "Framework.Button"});
+    AddComboEditor(t, arp + "latchOnOff", kP + "ArpLatch");
+    AddComboEditor(t, arp + "arpOctave", kP + "Octave");
+    AddComboEditor(t, arp + "arpMode", kP + "ArpMode");
+    AddComboEditor(t, arp + "timeDivision", kP + "TimeDivision");
+    AddComboEditor(t, arp + "clockSource", kP + "ClockSource");
+    AddComboEditor(t, arp + "tempoTaps", kP + "TempoTaps");
+    AddUpDownEditor(t, arp + "swing", kP + "OnOff.Swing");
+    AddUpDownEditor(t, arp + "tempo", kP + "Tempo");
+
+    t.push_back({view + "joystick", "PresetEditor.Joystick"});
+    for (const std::string axis : {"xAxis", "yAxis"})
+    {
+        const std::string path = view + "joystick/" + axis;
+        t.push_back({path, "PresetEditor.Joystick.Axis"});
+        t.push_back({path + "/label", "Framework.Label"});
+        AddComboEditor(t, path + "/type", kP + "JoystickType", false);
+        AddUpDownEditor(t, path + "/cc1", kP + "CCValuePanel");
+        AddUpDownEditor(t, path + "/cc2", kP + "CCValuePanel");
+        t.push_back({path + "/labelCC1", "Framework.Label"});
+        t.push_back({path + "/labelCC2", "Framework.Label"});
+    }
+
+    for (int bank = 1; bank <= 2; ++bank)
+    {
+        const std::string knobs = view + "knobBank" + std::to_string(bank);
+        t.push_back({knobs, "PresetEditor.KnobBank"});
+        for (int i = 1; i <= 4; ++i)
+        {
+            const std::string knob = knobs + "/knob" + std::to_string(i);
+            t.push_back({knob, "PresetEditor.Knob"});
+            t.push_back({knob + "/knobNameLabel", "Framework.Label"});
+            t.push_back({knob + "/knobName", "PresetEditor.NameEditPanel"});
+            t.push_back({knob + "/knobName/textBox", "Framework.TextBox"});
+            AddUpDownEditor(t, knob + "/ccValuePanel", kP + "CCValuePanel");
+            AddUpDownEditor(t, knob + "/minValuePanel", kP + "MinValuePanel");
+            AddUpDownEditor(t, knob + "/maxValuePanel", kP + "MaxValuePanel");
+        }
+        const std::string pads = view + "padBank" + std::to_string(bank);
+        t.push_back({pads, "PresetEditor.PadBank"});
+        for (int i = 1; i <= 8; ++i)
+        {
+            const std::string pad = pads + "/pad" + std::to_string(i);
+            t.push_back({pad, "PresetEditor.Pad"});
+            t.push_back({pad + "/label", "Framework.Label"});
+            t.push_back({pad + "/midiNote", kP + "MidiNote"});
+            t.push_back({pad + "/midiNote/label", "Framework.Label"});
+            t.push_back({pad + "/midiNote/parameterControl", "PresetEditor.MidiNoteSelector"});
+            t.push_back({pad + "/midiNote/parameterControl/noteNameLabel", "Framework.Label"});
+            t.push_back({pad + "/midiNote/parameterControl/octaveNameLabel", "Framework.Label"});
+            AddUpDown(t, pad + "/midiNote/parameterControl/numericUpDown");
+        }
+    }
+
+    const std::string sounds = view + "keysSoundParameters/";
+    t.push_back({view + "keysSoundParameters", "PresetEditor.KeySoundParameters"});
+    AddComboEditor(t, sounds + "keybedSounds", "PresetEditor.InternalSounds.KeybedSound");
+    AddScrollBar(t, sounds + "keybedSounds/comboBox/listBox/vBar");
+    AddComboEditor(t, sounds + "padSound", kP + "PadSound");
+    const std::pair<const char*, const char*> knobs[] = {
+        {"filter", "Filter"}, {"resonance", "Resonance"}, {"reverb", "Reverb"}, {"chorus", "Chorus"},
+        {"attack", "Attack"}, {"release", "Release"},     {"eqLow", "EQLow"},   {"eqHigh", "EQHigh"}};
+    for (const auto& [name, cls] : knobs)
+        AddUpDownEditor(t, sounds + name, kP + cls);
+
+    const std::string favorites = view + "favoriteBankPanel";
+    t.push_back({favorites, "PresetEditor.FavoriteBankPanel"});
+    t.push_back({favorites + "/sendToRamButton", "Framework.Button"});
+    for (int i = 1; i <= 8; ++i)
+    {
+        const std::string fav = favorites + "/fav" + std::to_string(i);
+        t.push_back({fav, "PresetEditor.FavoriteBankPanel.FavoritePanel"});
+        t.push_back({fav + "/sendButton", "Framework.Button"});
+        t.push_back({fav + "/recButton", "Framework.Button"});
+    }
+    return t;
+}
+
+// ---- The two skins ----------------------------------------------------------------------------
+
+class SkinLintTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite() { s_factory = LoadShipped(); }
+    static void TearDownTestSuite() { s_factory = nullptr; }
+
+    static const LControlDescriptor& Skin(std::uint32_t index) { return *s_factory->GetSkin(index); }
+    static std::string Text(const char* table, const char* key)
+    {
+        const RCPtr<LStringTable> strings = s_factory->GetStringTable(WString(table));
+        WString text;
+        if (!strings || !FindStringMapValue(*strings, WString(key).GetString(), text))
+            return "<missing>";
+        return Narrow(text);
+    }
+
+    static inline RCPtr<LControlFactory> s_factory;
+};
+
+TEST_F(SkinLintTest, TwoSkinsHighDpiFirstWithTheirFonts)
+{
+    ASSERT_EQ(s_factory->GetSkinCount(), 2u);
+    const std::pair<const char*, float> expected[2] = {{"DE40_HighDPI", 18.0f}, {"DE40_StandardDPI", 9.0f}};
+    for (std::uint32_t i = 0; i < 2; ++i)
+    {
+        ASSERT_TRUE(Skin(i).Skin);
+        EXPECT_EQ(Narrow(Skin(i).Skin->Name), expected[i].first);
+        EXPECT_EQ(Narrow(Skin(i).Skin->FontName), "Arial");
+        EXPECT_EQ(Skin(i).Skin->FontSize, expected[i].second);
+    }
+}
+
+TEST_F(SkinLintTest, EveryRequiredControlIsADirectChildOfItsClass)
+{
+    const std::vector<Required> table = RequiredControls();
+    for (std::uint32_t skin = 0; skin < s_factory->GetSkinCount(); ++skin)
+        for (const Required& required : table)
+        {
+            const LControlDescriptor* control = Find(Skin(skin), required.path);
+            ASSERT_NE(control, nullptr) << "skin " << skin << ": no " << required.path;
+            EXPECT_EQ(Narrow(control->Class), required.cls) << "skin " << skin << ": " << required.path;
+        }
+}
+
+TEST_F(SkinLintTest, SiblingNamesAreUniqueAndCreateParametersAsTheCodeReadsThem)
+{
+    for (std::uint32_t skin = 0; skin < s_factory->GetSkinCount(); ++skin)
+        Walk(Skin(skin), "", [&](const LControlDescriptor& control, const std::string& path) {
+            std::set<std::string> names;
+            for (std::uint32_t i = 0; i < control.Children.GetCount(); ++i)
+                EXPECT_TRUE(names.insert(Narrow((*control.Children.GetAt(i))->Name)).second)
+                    << "skin " << skin << ": two children named " << Narrow((*control.Children.GetAt(i))->Name)
+                    << " in " << path;
+            // Sliders use the markers only; the thumb is made from "thumbStart" at run time.
+            if (Narrow(control.Class) == "Framework.Slider")
+            {
+                EXPECT_EQ(Child(control, "thumb"), nullptr) << path;
+                for (const char* marker : {"thumbStart", "thumbEnd"})
+                {
+                    const LControlDescriptor* child = Child(control, marker);
+                    ASSERT_TRUE(child && child->CreateParams) << path << "/" << marker;
+                    WString value;
+                    EXPECT_TRUE(FindStringMapValue(*child->CreateParams, u"USE_PARENT_TOOLTIP", value));
+                    EXPECT_EQ(Narrow(value), "true") << path << "/" << marker;
+                }
+            }
+        });
+    for (std::uint32_t skin = 0; skin < s_factory->GetSkinCount(); ++skin)
+    {
+        const LControlDescriptor* onOff = Find(Skin(skin), "mainControl/viewDevice/arpeggiator/arpOnOff/parameterControl");
+        ASSERT_TRUE(onOff && onOff->CreateParams);
+        WString value;
+        EXPECT_TRUE(FindStringMapValue(*onOff->CreateParams, u"AUTO_VALUE_SET", value));
+        EXPECT_EQ(Narrow(value), "true");
+        const LControlDescriptor* popup = Find(Skin(skin), "mainControl/mainMenu/templateMenu/popupMenu");
+        ASSERT_TRUE(popup);
+        EXPECT_FALSE(popup->Layout->IsVisible);
+        EXPECT_EQ(popup->Layout->Y.Position.Rel, 1.0f);
+    }
+}
+
+// Both skins come from one description: the same tree, every pixel value doubled.
+TEST_F(SkinLintTest, HighDpiGeometryIsExactlyTwiceTheStandard)
+{
+    std::function<void(const LControlDescriptor&, const LControlDescriptor&, const std::string&)> compare =
+        [&](const LControlDescriptor& high, const LControlDescriptor& standard, const std::string& path) {
+            ASSERT_EQ(Narrow(high.Class), Narrow(standard.Class)) << path;
+            ASSERT_EQ(high.Children.GetCount(), standard.Children.GetCount()) << path;
+            const LLayoutDescriptor& h = *high.Layout;
+            const LLayoutDescriptor& s = *standard.Layout;
+            if (!path.empty()) // the skins' roots carry no layout of the document
+            {
+                EXPECT_EQ(h.X.Position.Abs, 2 * s.X.Position.Abs) << path;
+                EXPECT_EQ(h.Y.Position.Abs, 2 * s.Y.Position.Abs) << path;
+                EXPECT_EQ(h.X.Size.Abs, 2 * s.X.Size.Abs) << path;
+                EXPECT_EQ(h.Y.Size.Abs, 2 * s.Y.Size.Abs) << path;
+                EXPECT_EQ(h.X.MaxSize.Abs, 2 * s.X.MaxSize.Abs) << path;
+                EXPECT_EQ(h.Y.MaxSize.Abs, 2 * s.Y.MaxSize.Abs) << path;
+            }
+            for (std::uint32_t i = 0; i < high.Children.GetCount(); ++i)
+                compare(**high.Children.GetAt(i), **standard.Children.GetAt(i),
+                        path + "/" + Narrow((*high.Children.GetAt(i))->Name));
+        };
+    compare(Skin(0), Skin(1), "");
+
+    const std::pair<const char*, std::pair<double, double>> sizes[] = {
+        {"dialogEditKeyCurve", {500, 340}}, {"mainControl/viewDevice/presetName", {250, 26}}};
+    for (const auto& [path, size] : sizes)
+        for (std::uint32_t skin = 0; skin < 2; ++skin)
+        {
+            const LControlDescriptor* control = Find(Skin(skin), path);
+            ASSERT_TRUE(control) << path;
+            const double scale = skin == 0 ? 2 : 1;
+            EXPECT_EQ(control->Layout->X.Size.Abs, size.first * scale) << path;
+            EXPECT_EQ(control->Layout->Y.Size.Abs, size.second * scale) << path;
+        }
+}
+
+// Every part a control can show is an image resource with its rectangle inside the image.
+TEST_F(SkinLintTest, EveryImagePartLiesInsideAnEmbeddedImage)
+{
+    std::map<std::string, DecodedImage> images;
+    int checked = 0;
+    const auto checkPart = [&](const LVisualPartDescriptor& part, const std::string& where) {
+        const std::string file = Narrow(part.ImageFile);
+        if (file.empty())
+        {
+            EXPECT_TRUE(part.Colorizer) << where << ": part " << Narrow(part.Name) << " has neither image nor colour";
+            return;
+        }
+        ASSERT_EQ(file.rfind("::", 0), 0u) << where << ": " << file;
+        if (!images.count(file))
+        {
+            const std::string resource = Narrow(GetResourceName(part.ImageFile));
+            const auto data = FindResourceData(GetApplicationInstance(), "GDIPLUS", resource);
+            ASSERT_FALSE(data.empty()) << where << ": no resource " << resource;
+            ASSERT_TRUE(DecodePng(data.data(), data.size(), images[file])) << resource;
+        }
+        const DecodedImage& image = images[file];
+        const RectL& rect = part.ImageRect;
+        EXPECT_TRUE(rect.x >= 0 && rect.y >= 0 && rect.width > 0 && rect.height > 0 &&
+                    static_cast<std::uint32_t>(rect.x + rect.width) <= image.width &&
+                    static_cast<std::uint32_t>(rect.y + rect.height) <= image.height)
+            << where << ": part " << Narrow(part.Name) << " outside " << file;
+        ++checked;
+    };
+    for (std::uint32_t skin = 0; skin < s_factory->GetSkinCount(); ++skin)
+        Walk(Skin(skin), "", [&](const LControlDescriptor& control, const std::string& path) {
+            if (!control.Skin || !control.Skin->LookList)
+                return;
+            const LLookList& looks = *control.Skin->LookList;
+            for (std::uint32_t i = 0; i < looks.GetCount(); ++i)
+            {
+                const RCPtr<LLookDescriptor>& look = *looks.GetAt(i);
+                if (!look)
+                    continue;
+                if (look->ClientPart)
+                    checkPart(*look->ClientPart->Part, path);
+                for (std::uint32_t j = 0; j < look->NonClientParts.GetCount(); ++j)
+                    checkPart(*(*look->NonClientParts.GetAt(j))->Part, path);
+                if (look->HasTextProperties)
+                {
+                    ASSERT_TRUE(look->TextForegroundPart) << path;
+                    checkPart(*look->TextForegroundPart, path);
+                }
+            }
+        });
+    EXPECT_GT(checked, 100);
+}
+
+// ---- The string tables ------------------------------------------------------------------------
+
+TEST_F(SkinLintTest, EveryTextTheCodeReadsIsThereInEnglish)
+{
+    const std::vector<std::pair<const char*, const char*>> framework = {
+        {"STARTUP_ERROR", nullptr},     {"STARTUP_ERROR_CAPTION", nullptr}, {"EXCEPTION_ID", nullptr},
+        {"EDIT_CUT", "Cut"},            {"EDIT_COPY", "Copy"},              {"EDIT_PASTE", "Paste"},
+        {"EDIT_DELETE", "Delete"},      {"HOURS_SINGULAR", "Hour"},         {"HOURS_PLURAL", "Hours"},
+        {"MINUTES_SINGULAR", "Minute"}, {"MINUTES_PLURAL", "Minutes"},      {"SECONDS_SINGULAR", "Second"},
+        {"SECONDS_PLURAL", "Seconds"},  {"REMAINING", "Remaining"},         {"GHK.NID_EDIT_DELETE_REQ", "VKEY_DELETE"}};
+    for (const auto& [key, text] : framework)
+    {
+        const std::string found = Text("Framework", key);
+        EXPECT_NE(found, "<missing>") << key;
+        if (text)
+        {
+            EXPECT_EQ(found, text) << key;
+        }
+    }
+    EXPECT_NE(Text("Framework", "EXCEPTION_ID").find("%d"), std::string::npos);
+
+    const std::string incompatible = "Program file is not compatible with this vesion of the favorite editor";
+    const std::string midiError =
+        "Error connecting to device. Verify your Dozavod Professional Vedidu is connected to the computer and try again.";
+    const std::vector<std::pair<const char*, std::string>> application = {
+        {"LABEL_GET_PRESET_FAILED_MSGBOX_CAPTION", "Retrieve Favorite Error"},
+        {"LABEL_GET_PRESET_FAILED_MIDI_ERROR_MSGBOX_TEXT",
+         "Error retrieving program from device.  Connect controller and try again."},
+        {"LABEL_GET_PRESET_FAILED_FW_COMPATIBILITY_ERROR_MSGBOX_TEXT",
+         "The firmware version of your Dozavod Professional Vedidu needs to be updated. Visit the Dozavod Professional "
+         "website for the latest firmware updates."},
+        {"LABEL_GET_PRESET_SUCEESS_MSGBOX_CAPTION", "Retrieve Favorite"},
+        {"LABEL_GET_PRESET_SUCEESS_MSGBOX_TEXT", "The favorite has been successfully retrieved."},
+        {"LABEL_SEND_PRESET_FAILED_MSGBOX_CAPTION", "Send Favorite Error"},
+        {"LABEL_SEND_PRESET_FAILED_MIDI_ERROR_MSGBOX_TEXT", midiError},
+        {"LABEL_SEND_PRESET_FAILED_FW_COMPATIBILITY_ERROR_MSGBOX_TEXT",
+         "The firmware version of the device is not compatible. "},
+        {"LABEL_SEND_PRESET_SUCEESS_MSGBOX_CAPTION", "Send Favorite Success"},
+        {"LABEL_SEND_PRESET_SUCEESS_MSGBOX_TEXT", "Favorite has been sent successfully to the device."},
+        {"LABEL_SEND_CURVE_SETTINGS_SUCCESS_MSGBOX_CAPTION", "Send Curve Settings Success"},
+        {"LABEL_SEND_CURVE_SETTINGS_SUCCESS_MSGBOX_TEXT", "Curve Settings have been sent successfully to the device."},
+        {"LABEL_SEND_CURVE_SETTINGS_FAILED_MSGBOX_CAPTION", "Send Curve Settings Error"},
+        {"LABEL_SEND_CURVE_SETTINGS_FAILED_MSGBOX_TEXT", midiError},
+        {"LABEL_OPEN_USERGUIDE_FILE_FAILED_MSGBOX_CAPTION", "Open User Guide Failed"},
+        {"LABEL_OPEN_USERGUIDE_FILE_FAILED_MSGBOX_TEXT", "The user guide failed to open."},
+        {"LOAD_PRESET_DIALOG_TITLE", "Select Favorite File"},
+        {"SAVE_PRESET_DIALOG_TITLE", "Select Save Location"},
+        {"CONTROL_PANEL_SETTINGS_FILTER_SEGMENT_1", "Vedidu Favorite Editor (*."},
+        {"CONTROL_PANEL_SETTINGS_FILTER_SEGMENT_2", "|All Files (*.*)|*.*"},
+        {"SETTINGS_FILE_LOAD_CAPTION", "Favorite File Load"},
+        {"SETTINGS_FILE_LOAD_OLDER_MESSAGE", incompatible},
+        {"SETTINGS_FILE_LOAD_NEWER_MESSAGE", incompatible},
+        {"SETTINGS_FILE_LOAD_CORRUPT_MESSAGE", incompatible},
+        {"SETTINGS_FILE_LOAD_WRONG_DEVICE_MESSAGE", incompatible},
+        {"SETTINGS_FILE_TRANSLATION_FAILURE_MESSAGE", incompatible},
+        {"GHK_WIN.NID_EDIT_COPY_REQ", "Ctrl+VKEY_C"},
+        {"GHK_WIN.NID_EDIT_CUT_REQ", "Ctrl+VKEY_X"},
+        {"GHK_WIN.NID_EDIT_PASTE_REQ", "Ctrl+VKEY_V"},
+        {"GHK_WIN.NID_MENU_FILE_LOAD_PRESET_FROM_FILE", "Ctrl+VKEY_O"},
+        {"GHK_WIN.NID_MENU_FILE_SAVE_PRESET_TO_FILE", "Ctrl+VKEY_S"},
+    };
+    for (const auto& [key, text] : application)
+        EXPECT_EQ(Text("|PresetEditor", key), text) << key;
+    for (const char* key : {"SETTINGS_FILE_SAVE_CAPTION", "SETTINGS_FILE_SAVE_FAILED_MESSAGE", "URL_SUPPORT"})
+        EXPECT_NE(Text("|PresetEditor", key), "<missing>") << key;
+    EXPECT_EQ(Text("|PresetEditor", "URL_SUPPORT").rfind("https://", 0), 0u);
+    EXPECT_EQ(Text("|PresetEditor", "GHK_WIN.NID_APP_EXIT_REQ"), "<missing>");
+
+    // Hot keys under "GHK" of the main control's own table would bind load and save twice.
+    if (const RCPtr<LStringTable> main = s_factory->GetStringTable(WString(u"PresetEditor|mainControl")))
+        for (const auto& [id, text] : static_cast<const StringMap&>(*main))
+        {
+            EXPECT_NE(Narrow(id).rfind("GHK.", 0), 0u) << Narrow(id);
+        }
+
+    const std::vector<std::tuple<const char*, const char*, const char*>> controls = {
+        {"PresetEditor|dialogEditKeyCurve", "LABEL", "Edit Keybed Curve"},
+        {"PresetEditor.Pad|label", "LABEL", "PAD %d"},
+        {"PresetEditor.PresetName|label", "LABEL", "PRESET"},
+        {"PresetEditor.Joystick.Axis|label", "LABEL", "X-AXIS"},
+        {"PresetEditor.Joystick.Axis|label", "LABEL_X_AXIS", "X-AXIS"},
+        {"PresetEditor.Joystick.Axis|label", "LABEL_Y_AXIS", "Y-AXIS"},
+        {"PresetEditor.Keyboard|buttonOpenKeyEditDialog", "LABEL", "EDIT\nKEY\nCURVE"},
+        {"PresetEditor.ParameterControl.ArpOnOff|label", "LABEL", "ENABLED"},
+        {"PresetEditor.ParameterControl.ArpOnOff|parameterControl", "LABEL", "ON / OFF"},
+        {"PresetEditor.ParameterControl.OnOff.Swing|label", "LABEL", "SWING"},
+        {"PresetEditor.ParameterControl.Resonance|label", "LABEL", "RESO."},
+        {"PresetEditor.ParameterControl.GlobalPadAftertouchType|label", "LABEL", "GLOBAL PAD AFTERTOUCH TYPE"},
+        {"PresetEditor.InternalSounds.KeybedSound|comboBox", "ITEM.00", "(Grand) Piano 1"},
+        {"PresetEditor.InternalSounds.KeybedSound|comboBox", "ITEM.100", "FX 5 (brightness)"},
+        {"PresetEditor.InternalSounds.KeybedSound|comboBox", "ITEM.127", "Gunshot"},
+        {"PresetEditor.ParameterControl.PadSound|comboBox", "ITEM.09", "CM-64/32"},
+        {"PresetEditor.ParameterControl.TimeDivision|comboBox", "ITEM.07", "1/32T"},
+        {"PresetEditor.ParameterControl.KeyboardTranspose|comboBox", "ITEM.24", "12"},
+        {"PresetEditor.DialogEditKeyCurve|buttonSetDefaults", "LABEL", "SEND DEFAULTS"},
+        {"PresetEditor.DialogEditKeyCurve|labelBlackKeyBalance", "LABEL", "BLACK KEY BALANCE"},
+    };
+    for (const auto& [table, key, text] : controls)
+        EXPECT_EQ(Text(table, key), text) << table << " " << key;
+
+    // The item counts the editors rely on: one list entry per stored value.
+    const std::pair<const char*, std::size_t> counts[] = {
+        {"InternalSounds.KeybedSound", 128}, {"ParameterControl.PadSound", 10},   {"ParameterControl.MidiChannel", 16},
+        {"ParameterControl.KeyboardOctave", 9}, {"ParameterControl.KeyboardTranspose", 25},
+        {"ParameterControl.ArpMode", 6},     {"ParameterControl.TempoTaps", 3},   {"ParameterControl.JoystickType", 3}};
+    for (const auto& [cls, count] : counts)
+    {
+        const RCPtr<LStringTable> items =
+            s_factory->GetStringTable(WString(("PresetEditor." + std::string(cls) + "|comboBox").c_str()));
+        ASSERT_TRUE(items) << cls;
+        EXPECT_EQ(items->size(), count) << cls;
+    }
+}
+
+// Every control table belongs to a control of the skin: "<parent class>|<name>".
+TEST_F(SkinLintTest, EveryControlTableNamesAControlOfTheSkin)
+{
+    std::set<std::string> keys;
+    Walk(Skin(1), "", [&](const LControlDescriptor& control, const std::string&) {
+        const std::string parent = Narrow(control.Class) == "Application" ? "PresetEditor" : Narrow(control.Class);
+        for (std::uint32_t i = 0; i < control.Children.GetCount(); ++i)
+            keys.insert(parent + "|" + Narrow((*control.Children.GetAt(i))->Name));
+    });
+    // The table ids as the application document defines them (UTF-16, ASCII ids).
+    const auto data = FindResourceData(GetApplicationInstance(), "QKXML", "APP_STRINGS");
+    ASSERT_GT(data.size(), 2u);
+    std::string document;
+    for (std::size_t i = 2; i + 1 < data.size(); i += 2)
+        document += data[i + 1] == 0 ? static_cast<char>(data[i]) : '?';
+    const std::string marker = "<StringTable ID=\"";
+    int tables = 0;
+    for (std::size_t at = document.find(marker); at != std::string::npos; at = document.find(marker, at + 1))
+    {
+        const std::size_t start = at + marker.size();
+        std::string id = document.substr(start, document.find('"', start) - start);
+        for (std::size_t amp; (amp = id.find("&amp;")) != std::string::npos;)
+            id.replace(amp, 5, "&");
+        ++tables;
+        if (id != "|PresetEditor")
+        {
+            EXPECT_TRUE(keys.count(id)) << "string table " << id << " names no control of the skin";
+        }
+    }
+    EXPECT_GT(tables, 50);
+}
+
+TEST_F(SkinLintTest, MainMenuTableHoldsFileAndHelpWithTwoDigitPositions)
+{
+    const RCPtr<LStringTable> menu = s_factory->GetStringTable(WString(u"PresetEditor.MainControl|mainMenu"));
+    ASSERT_TRUE(menu);
+    std::map<std::string, std::string> expected = {
+        {"MENU_LABEL.00", "File"},
+        {"MENU_LABEL.01", "Help"},
+        {"CONTEXT_MENU0.00.SendFavorite.", "Send Favorite"},
+        {"CONTEXT_MENU0.01.GetFavorite.", "Get Favorite"},
+        {"CONTEXT_MENU0.02.-", "-"},
+        {"CONTEXT_MENU0.03.NID_MENU_FILE_LOAD_PRESET_FROM_FILE", "Open Favorite"},
+        {"CONTEXT_MENU0.04.NID_MENU_FILE_SAVE_PRESET_TO_FILE", "Save Favorite"},
+        {"CONTEXT_MENU0.05.-", "-"},
+        {"CONTEXT_MENU0.06.NID_MENU_FILE_SHOWKEYCURVEDIALOG_REQ", "Edit Key Curve"},
+        {"CONTEXT_MENU0.07.-", "-"},
+        {"CONTEXT_MENU0.08.NID_MENU_FILE_EXIT_REQ", "Exit"},
+        {"CONTEXT_MENU0.SendFavorite.00.NID_MENU_FILE_SEND_PRESET0_TO_DEVICE", "Ram"},
+        {"CONTEXT_MENU1.00.NID_MENU_HELP_OPEN_USERGUIDE_REQ", "Open User Guide"},
+        {"CONTEXT_MENU1.01.NID_MENU_HELP_ABOUT_REQ", "About"},
+    };
+    for (int n = 1; n <= 8; ++n)
+    {
+        char send[96], get[96];
+        std::snprintf(send, sizeof send, "CONTEXT_MENU0.SendFavorite.%02d.NID_MENU_FILE_SEND_PRESET%d_TO_DEVICE", n, n);
+        std::snprintf(get, sizeof get, "CONTEXT_MENU0.GetFavorite.%02d.NID_MENU_FILE_GET_PRESET%d_TO_DEVICE", n - 1, n);
+        expected[send] = "Favorite " + std::to_string(n);
+        expected[get] = "Favorite " + std::to_string(n);
+    }
+    std::map<std::string, std::string> actual;
+    for (const auto& [id, text] : static_cast<const StringMap&>(*menu))
+        actual[Narrow(id)] = Narrow(text);
+    EXPECT_EQ(actual, expected);
+}
+
+// The note selector reads its names by position, so key order must be note order.
+TEST_F(SkinLintTest, NoteAndOctaveTablesAreInKeyOrder)
+{
+    const std::pair<const char*, std::vector<std::string>> tables[] = {
+        {"PresetEditor.MidiNoteSelector|noteNameLabel", {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"}},
+        {"PresetEditor.MidiNoteSelector|octaveNameLabel", {"-1", "0", "1", "2", "3", "4", "5", "6", "7", "8", "9"}}};
+    for (const auto& [id, names] : tables)
+    {
+        const RCPtr<LStringTable> table = s_factory->GetStringTable(WString(id));
+        ASSERT_TRUE(table) << id;
+        std::vector<std::string> inOrder;
+        for (const auto& [key, text] : static_cast<const StringMap&>(*table))
+        {
+            EXPECT_EQ(Narrow(key).rfind("ITEM.", 0), 0u) << id << " " << Narrow(key);
+            inOrder.push_back(Narrow(text));
+        }
+        EXPECT_EQ(inOrder, names) << id;
+    }
+}
+
+} // namespace
+} // namespace QK
