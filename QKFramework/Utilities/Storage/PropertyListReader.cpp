@@ -7,15 +7,11 @@
 #include "QKFramework/Utilities/Storage/PropertyList.h"
 
 #include "QKFramework/Platform/Core/FileDescriptor.h"
-#include "QKFramework/Platform/Core/UniqueHandle.h"
 #include "QKFramework/Utilities/Debug/DebugLog.h"
 #include "QKFramework/Utilities/Storage/CharUtil.h"
+#include "QKFramework/Utilities/Storage/ExpatParser.h"
 #include "QKFramework/Utilities/Storage/Paths.h"
 
-#include <expat.h>
-
-#include <algorithm>
-#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -26,15 +22,6 @@ namespace QK
 
 namespace
 {
-
-struct ExpatParserTraits
-{
-    using Handle = XML_Parser;
-    static XML_Parser Invalid() noexcept { return nullptr; }
-    static void Close(XML_Parser parser) noexcept { XML_ParserFree(parser); }
-};
-
-using ExpatParser = UniqueHandle<ExpatParserTraits>;
 
 bool NameIs(const XML_Char* name, const char* expected)
 {
@@ -50,6 +37,7 @@ struct ReaderState
     };
 
     XML_Parser parser = nullptr;
+    ExpatHandlerFrame frame;
     XNode* root = nullptr;
     // Nodes that found no place in the tree (a second top-level element); freed at the end.
     std::vector<XNode*> strays;
@@ -165,45 +153,24 @@ struct ReaderState
     }
 };
 
-// Expat is C: nothing may be thrown through it. A failure (memory) stops the parse, which
-// then ends through the normal error path.
+// A failure inside a handler (memory) stops the parse, which then ends through the normal
+// error path.
 void XMLCALL OnStartElement(void* user, const XML_Char* name, const XML_Char** attributes)
 {
     auto* state = static_cast<ReaderState*>(user);
-    try
-    {
-        state->StartElement(name, attributes);
-    }
-    catch (...)
-    {
-        state->Abort();
-    }
+    state->frame.Run([&] { state->StartElement(name, attributes); });
 }
 
 void XMLCALL OnEndElement(void* user, const XML_Char* name)
 {
     auto* state = static_cast<ReaderState*>(user);
-    try
-    {
-        state->EndElement(name);
-    }
-    catch (...)
-    {
-        state->Abort();
-    }
+    state->frame.Run([&] { state->EndElement(name); });
 }
 
 void XMLCALL OnCharacterData(void* user, const XML_Char* data, int length)
 {
     auto* state = static_cast<ReaderState*>(user);
-    try
-    {
-        state->CharacterData(data, length);
-    }
-    catch (...)
-    {
-        state->Abort();
-    }
+    state->frame.Run([&] { state->CharacterData(data, length); });
 }
 
 void ReportError(XML_Parser parser, const char* name, XNode* errorNode)
@@ -236,22 +203,12 @@ XNode* XNode::Parse(const char* text, std::size_t length, const char* name, XNod
         return nullptr;
     ReaderState state;
     state.parser = parser.Get();
+    state.frame.SetParser(parser.Get());
     XML_SetUserData(parser.Get(), &state);
     XML_SetElementHandler(parser.Get(), OnStartElement, OnEndElement);
     XML_SetCharacterDataHandler(parser.Get(), OnCharacterData);
 
-    // Expat takes an int length: a large text goes in chunks.
-    constexpr std::size_t kChunk = 1u << 24;
-    bool ok = true;
-    std::size_t offset = 0;
-    do
-    {
-        const std::size_t count = std::min(kChunk, length - offset);
-        const bool last = offset + count == length;
-        ok = XML_Parse(parser.Get(), text + offset, static_cast<int>(count), last ? XML_TRUE : XML_FALSE) ==
-             XML_STATUS_OK;
-        offset += count;
-    } while (ok && offset < length);
+    const bool ok = FeedExpatParser(parser.Get(), text, length) && !state.frame.TakePending();
 
     if (!ok || !state.root)
     {
