@@ -1,8 +1,6 @@
 #include "QKFramework/Platform/Render/FontFiles.h"
 
-#include "QKFramework/Platform/Core/UniqueHandle.h"
-
-#include <fontconfig/fontconfig.h>
+#include "QKFramework/Platform/Render/FontconfigHandles.h"
 
 #include <algorithm>
 #include <string>
@@ -12,34 +10,6 @@ namespace QK
 
 namespace
 {
-
-struct PatternTraits
-{
-    using Handle = FcPattern*;
-    static Handle Invalid() noexcept { return nullptr; }
-    static void Close(Handle pattern) noexcept { FcPatternDestroy(pattern); }
-};
-
-struct ObjectSetTraits
-{
-    using Handle = FcObjectSet*;
-    static Handle Invalid() noexcept { return nullptr; }
-    static void Close(Handle set) noexcept { FcObjectSetDestroy(set); }
-};
-
-struct FontSetTraits
-{
-    using Handle = FcFontSet*;
-    static Handle Invalid() noexcept { return nullptr; }
-    static void Close(Handle set) noexcept { FcFontSetDestroy(set); }
-};
-
-struct ConfigTraits
-{
-    using Handle = FcConfig*;
-    static Handle Invalid() noexcept { return nullptr; }
-    static void Close(Handle config) noexcept { FcConfigDestroy(config); }
-};
 
 bool IsTrueTypeFile(const std::string& path)
 {
@@ -56,15 +26,14 @@ bool IsTrueTypeFile(const std::string& path)
 QKRESULT ListInstalledFontFiles(std::vector<WString>& files)
 {
     files.clear();
-    // A configuration of its own, released with all it caches when the process ends.
-    static const UniqueHandle<ConfigTraits> config(FcInitLoadConfigAndFonts());
+    FcConfig* config = GetFontconfigConfig();
     if (!config)
         return QK_E_FAIL;
-    const UniqueHandle<PatternTraits> pattern(FcPatternCreate());
-    const UniqueHandle<ObjectSetTraits> objects(FcObjectSetBuild(FC_FILE, nullptr));
+    const UniqueHandle<FontconfigPatternTraits> pattern(FcPatternCreate());
+    const UniqueHandle<FontconfigObjectSetTraits> objects(FcObjectSetBuild(FC_FILE, nullptr));
     if (!pattern || !objects)
         return QK_E_FAIL;
-    const UniqueHandle<FontSetTraits> set(FcFontList(config.Get(), pattern.Get(), objects.Get()));
+    const UniqueHandle<FontconfigFontSetTraits> set(FcFontList(config, pattern.Get(), objects.Get()));
     if (!set)
         return QK_E_FAIL;
 

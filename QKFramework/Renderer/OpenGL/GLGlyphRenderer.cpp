@@ -10,6 +10,23 @@
 namespace QK
 {
 
+namespace
+{
+
+// The glyph index, box and advance, between a glyph record and a cached glyph.
+template <class From, class To> void CopyMetrics(const From& from, To& to)
+{
+    to.glyphIndex = from.glyphIndex;
+    to.left = from.left;
+    to.top = from.top;
+    to.right = from.right;
+    to.bottom = from.bottom;
+    to.advanceX = from.advanceX;
+    to.advanceY = from.advanceY;
+}
+
+} // namespace
+
 // --- Font stores -----------------------------------------------------------------------
 
 LGLGlyphRenderer::LCachedFont::LCachedFont(const ConstRCPtr<LFont>& font) : m_font(font)
@@ -160,13 +177,7 @@ std::uint16_t LGLGlyphRenderer::AddGlyph(SGlyphInfo& glyph)
     m_record = known ? *known : SCachedGlyph();
     if (m_record.characterCode == 0)
         return kRequestLoad | kRequestBox | kRequestBitmap;
-    glyph.left = m_record.left;
-    glyph.top = m_record.top;
-    glyph.right = m_record.right;
-    glyph.bottom = m_record.bottom;
-    glyph.advanceX = m_record.advanceX;
-    glyph.advanceY = m_record.advanceY;
-    glyph.glyphIndex = m_record.glyphIndex;
+    CopyMetrics(m_record, glyph);
     return 0;
 }
 
@@ -194,13 +205,7 @@ void LGLGlyphRenderer::ProcessGlyph(SGlyphInfo& glyph)
     if (m_record.characterCode == 0)
     {
         m_record.characterCode = glyph.characterCode;
-        m_record.left = glyph.left;
-        m_record.top = glyph.top;
-        m_record.right = glyph.right;
-        m_record.bottom = glyph.bottom;
-        m_record.advanceX = glyph.advanceX;
-        m_record.advanceY = glyph.advanceY;
-        m_record.glyphIndex = glyph.glyphIndex;
+        CopyMetrics(glyph, m_record);
         placed = PlaceGlyph(glyph.bitmap);
         if (placed && m_record.characterCode != 0)
             m_current->AddCachedGlyph(m_record);

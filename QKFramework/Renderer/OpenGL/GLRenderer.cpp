@@ -38,6 +38,23 @@ void ShowError(const char16_t* key)
                                     IMessageService::kIconWarning);
 }
 
+// The rectangle with a negative width or height turned around its edge.
+RectL NonNegative(const RectL& rect)
+{
+    RectL r = rect;
+    if (r.width < 0)
+    {
+        r.x += r.width;
+        r.width = -r.width;
+    }
+    if (r.height < 0)
+    {
+        r.y += r.height;
+        r.height = -r.height;
+    }
+    return r;
+}
+
 template <class Cache> std::uint32_t CountFilled(const Cache& cache)
 {
     std::uint32_t count = 0;
@@ -374,17 +391,7 @@ void LGLRenderer::FillRect(const RectL& rect, const ColorRGBA& color, bool blend
     const LGLRenderContextInfo* target = Target();
     if (!target)
         return;
-    RectL r = rect;
-    if (r.width < 0)
-    {
-        r.x += r.width;
-        r.width = -r.width;
-    }
-    if (r.height < 0)
-    {
-        r.y += r.height;
-        r.height = -r.height;
-    }
+    const RectL r = NonNegative(rect);
     if (blend)
     {
         SetColor(color);
@@ -418,17 +425,7 @@ void LGLRenderer::FrameRect(const RectL& rect, const ColorRGBA& color, float lin
         return;
     glLineWidth(lineWidth);
     SetColor(color);
-    RectL r = rect;
-    if (r.width < 0)
-    {
-        r.x += r.width;
-        r.width = -r.width;
-    }
-    if (r.height < 0)
-    {
-        r.y += r.height;
-        r.height = -r.height;
-    }
+    const RectL r = NonNegative(rect);
     const auto x = static_cast<float>(r.x);
     const auto y = static_cast<float>(r.y);
     const float right = x + static_cast<float>(r.width);
