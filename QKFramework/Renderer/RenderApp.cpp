@@ -3,6 +3,7 @@
 #include "QKFramework/Platform/Render/FontMatcher.h"
 #include "QKFramework/Renderer/SystemMeasurementRenderer.h"
 #include "QKFramework/Utilities/Storage/CharUtil.h"
+#include "QKFramework/Utilities/Storage/StringT.h"
 
 #include <atomic>
 #include <chrono>
@@ -69,6 +70,14 @@ std::uint32_t LRenderApp::GetTimeMs()
 QKRESULT LRenderApp::GetSystemFont(WString& family, float& size, std::int32_t& style)
 {
     return Services().GetSystemFont(family, size, style);
+}
+
+WString LRenderApp::GetApplicationString(const char16_t* key)
+{
+    WString text;
+    if (!Services().GetApplicationString(key, text))
+        text.Clear();
+    return text;
 }
 
 std::int32_t LRenderApp::GetScreenResolution()

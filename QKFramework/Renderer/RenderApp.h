@@ -1,5 +1,5 @@
 // What the drawing layer asks of the application: its measurement renderer, its clock, the
-// desktop's font and the screen resolution.
+// desktop's font, the screen resolution and the texts of its string table.
 //
 // The application installs its own services with LRenderApp::SetServices; until then (and
 // in tests that install none) the defaults answer: the system measurement renderer over the
@@ -29,6 +29,9 @@ public:
     virtual QKRESULT GetSystemFont(WString& family, float& size, std::int32_t& style) const = 0;
     // Horizontal dots per inch of the screen, or 0 when not known.
     virtual std::int32_t GetScreenResolution() const = 0;
+    // The text of a string id in the application's string table, in the user's language;
+    // false (text untouched) when the table has no such id.
+    virtual bool GetApplicationString(const char16_t* key, WString& text) const = 0;
 
 protected:
     ~IRenderAppServices() = default;
@@ -42,6 +45,8 @@ public:
     std::uint32_t GetTimeMs() const override;
     QKRESULT GetSystemFont(WString& family, float& size, std::int32_t& style) const override;
     std::int32_t GetScreenResolution() const override { return 0; }
+    // No string table is loaded until the application installs its services.
+    bool GetApplicationString(const char16_t*, WString&) const override { return false; }
 
 protected:
     ~DefaultRenderAppServices() = default;
@@ -61,6 +66,8 @@ public:
     // VEDIDU_DPI when it holds a usable number, else the services' resolution when known,
     // else 96.
     static std::int32_t GetScreenResolution();
+    // The text of key in the application's string table; empty when it has none.
+    static WString GetApplicationString(const char16_t* key);
 };
 
 } // namespace QK

@@ -2,7 +2,10 @@
 
 #include "QKFramework/ObjectBase/Exception.h"
 #include "QKFramework/Renderer/D3D9Renderer.h"
+#include "QKFramework/Renderer/FontRenderer/FontRenderer.h"
 #include "QKFramework/Renderer/Gdi/GDIRenderer.h"
+#include "QKFramework/Renderer/OpenGL/GLGlyphRenderer.h"
+#include "QKFramework/Renderer/OpenGL/GLRenderer.h"
 
 #include <algorithm>
 #include <cmath>
@@ -24,12 +27,15 @@ PointD RoundHalfAway(const PointD& point)
 
 RCPtr<LRenderer> LRenderer::Create(std::int32_t kind, std::intptr_t option)
 {
-    static_cast<void>(option);
     switch (kind)
     {
-    case kRendererOpenGL:
-        // The OpenGL back end joins here when it is built; until then kind 0 has none.
-        return nullptr;
+    case kRendererOpenGL: {
+        // One glyph renderer serves as both of the font renderer's processors.
+        const RCPtr<LGLGlyphRenderer> glyphs(new LGLGlyphRenderer);
+        const ConstRCPtr<LGlyphProcessor> processor(glyphs.Get());
+        const RCPtr<LFontRenderer> fonts(new LFreetypeFontRenderer(processor, processor));
+        return RCPtr<LRenderer>(new LGLRenderer(fonts, static_cast<std::uintptr_t>(option)));
+    }
     case kRendererGdiPlus:
         return RCPtr<LRenderer>(new LGDIRenderer);
     case kRendererDirect3D9:

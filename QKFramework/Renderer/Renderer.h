@@ -46,8 +46,9 @@ inline constexpr std::int32_t kResizeCenter = 2;
 class LRenderer : public LMeasurementRenderer
 {
 public:
-    // The renderer of a kind (0 OpenGL, 1 GDI+, 2 Direct3D 9); option goes to the OpenGL
-    // renderer. Any other kind raises the domain error "QK::LRenderer::Create".
+    // The renderer of a kind (0 OpenGL, 1 GDI+, 2 Direct3D 9); option is the host window the
+    // OpenGL renderer makes its context for. Any other kind raises the domain error
+    // "QK::LRenderer::Create".
     static RCPtr<LRenderer> Create(std::int32_t kind, std::intptr_t option);
 
     virtual std::int32_t GetRendererType() const = 0;

@@ -4,11 +4,12 @@
 //
 //   vedidu_render_demo [--kind N] [--out FOLDER] [--hold MS]
 //
-// --kind: 1 software (default), 2 the placeholder, 0 OpenGL once it is built. --out: where
+// --kind: 1 software (default), 2 the placeholder, 0 OpenGL. --out: where
 // render-demo-before.png and render-demo-after.png go (default: the current folder).
 // --hold: keeps the window open that long at the end, to look at it.
 #include "QKFramework/Platform/Render/Cairo/PngWriter.h"
 #include "QKFramework/Platform/Render/Sdl/SdlWindow.h"
+#include "QKFramework/Renderer/OpenGL/GLRenderer.h"
 #include "tools/RenderDemo/DemoScene.h"
 
 #include <chrono>
@@ -29,12 +30,16 @@ int Usage(const char* problem)
     return 2;
 }
 
-bool SaveShown(const QK::SdlWindow& window, const std::string& path)
+// What the window shows: an OpenGL window is read through its renderer's context.
+bool SaveShown(const QK::SdlWindow& window, QK::LRenderer& renderer, const std::string& path)
 {
     std::vector<std::uint32_t> pixels;
     std::int32_t width = 0;
     std::int32_t height = 0;
-    if (!window.ReadPixels(pixels, width, height) || !QK::WritePngFile(path, pixels, width, height))
+    auto* gl = dynamic_cast<QK::LGLRenderer*>(&renderer);
+    const bool read = gl ? gl->GetContext().ReadFrontBuffer(window.GetHandle(), pixels, width, height)
+                         : window.ReadPixels(pixels, width, height);
+    if (!read || !QK::WritePngFile(path, pixels, width, height))
     {
         std::fprintf(stderr, "vedidu_render_demo: could not save %s\n", path.c_str());
         return false;
@@ -72,13 +77,14 @@ int main(int argc, char** argv)
     try
     {
         using QK::Demo::DemoScene;
-        QK::SdlWindow window("Vedidu render demo", DemoScene::kWidth, DemoScene::kHeight);
+        QK::SdlWindow window("Vedidu render demo", DemoScene::kWidth, DemoScene::kHeight,
+                             kind == QK::kRendererOpenGL);
         if (!window.IsOpen())
         {
             std::fprintf(stderr, "vedidu_render_demo: %s\n", window.GetError().c_str());
             return 1;
         }
-        const QK::RCPtr<QK::LRenderer> renderer = QK::LRenderer::Create(kind, 0);
+        const QK::RCPtr<QK::LRenderer> renderer = QK::LRenderer::Create(kind, static_cast<std::intptr_t>(window.GetHandle()));
         if (!renderer)
         {
             std::fprintf(stderr, "vedidu_render_demo: renderer kind %d is not built yet\n", kind);
@@ -91,14 +97,14 @@ int main(int argc, char** argv)
 
         DemoScene scene;
         QK::Demo::PaintScene(*renderer, context, scene, nullptr);
-        if (!SaveShown(window, folder + "/render-demo-before.png"))
+        if (!SaveShown(window, *renderer, folder + "/render-demo-before.png"))
             return 1;
 
         scene.Change();
         const QK::RectL dirty = scene.GetChangedRect();
         QK::Demo::PaintScene(*renderer, context, scene, &dirty);
         std::printf("repainted and presented %d,%d %dx%d\n", dirty.x, dirty.y, dirty.width, dirty.height);
-        if (!SaveShown(window, folder + "/render-demo-after.png"))
+        if (!SaveShown(window, *renderer, folder + "/render-demo-after.png"))
             return 1;
 
         const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(hold);

@@ -1,8 +1,6 @@
 #include "QKFramework/Platform/Render/FontMatcher.h"
 
-#include "QKFramework/Platform/Core/UniqueHandle.h"
-
-#include <fontconfig/fontconfig.h>
+#include "QKFramework/Platform/Render/FontconfigHandles.h"
 
 namespace QK
 {
@@ -17,27 +15,23 @@ struct ConfigTraits
     static void Close(Handle config) noexcept { FcConfigDestroy(config); }
 };
 
-struct PatternTraits
-{
-    using Handle = FcPattern*;
-    static Handle Invalid() noexcept { return nullptr; }
-    static void Close(Handle pattern) noexcept { FcPatternDestroy(pattern); }
-};
+} // namespace
 
-using Pattern = UniqueHandle<PatternTraits>;
-
-// A configuration of our own rather than the library's implicit global one, so that it is
-// released with everything it caches when the process ends.
-FcConfig* GetConfig()
+FcConfig* GetFontconfigConfig()
 {
     static const UniqueHandle<ConfigTraits> config(FcInitLoadConfigAndFonts());
     return config.Get();
 }
 
+namespace
+{
+
+using Pattern = UniqueHandle<FontconfigPatternTraits>;
+
 // The configured and default substitutions applied to pattern, then the best match.
 Pattern Match(FcPattern* pattern)
 {
-    FcConfig* config = GetConfig();
+    FcConfig* config = GetFontconfigConfig();
     if (!config)
         return Pattern();
     FcConfigSubstitute(config, pattern, FcMatchPattern);

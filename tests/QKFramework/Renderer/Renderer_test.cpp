@@ -1,6 +1,8 @@
 #include "QKFramework/Renderer/Renderer.h"
 
+#include "tests/support/Render/RecordingMessageService.h"
 #include "tests/support/Render/RecordingRenderer.h"
+#include "tests/support/Render/ScopedRenderApp.h"
 
 #include <gtest/gtest.h>
 
@@ -261,8 +263,24 @@ TEST(RendererCreateTest, UnknownKindsAreADomainError)
         EXPECT_EQ(ThrownText([&] { LRenderer::Create(kind, 0); }),
                   "Domain Error : QK::LRenderer::Create : Renderer\\Renderer : Line 129")
             << kind;
-    for (const std::int32_t kind : {kRendererOpenGL, kRendererGdiPlus, kRendererDirect3D9})
+    for (const std::int32_t kind : {kRendererGdiPlus, kRendererDirect3D9})
         EXPECT_NO_THROW(LRenderer::Create(kind, 0)) << kind;
+}
+
+TEST(RendererCreateTest, AnOpenGLRendererWithoutAContextShowsTheErrorBoxAndThrows)
+{
+    TestSupport::ScopedRenderApp app;
+    app.SetApplicationString(u"GL_ERROR_CAPTION", u"OpenGL Error");
+    app.SetApplicationString(u"GL_ERROR_MESSAGE_CREATE_CONTEXT", u"wglCreateContext failed.");
+    app.SetApplicationString(u"GL_ERROR_UPDATE_DRIVER", u" Update the driver.");
+    TestSupport::RecordingMessageService messages;
+    // No window opened for OpenGL has the handle 0.
+    EXPECT_EQ(ThrownText([&] { LRenderer::Create(kRendererOpenGL, 0); }),
+              "Runtime Error : QK::LGLRenderer::LGLRenderer : Renderer\\OpenGL\\GLRenderer : Line 173");
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.messages[0].caption, u"OpenGL Error");
+    EXPECT_EQ(messages.messages[0].text, u"wglCreateContext failed. Update the driver.");
+    EXPECT_EQ(messages.messages[0].icon, IMessageService::kIconWarning);
 }
 
 TEST_F(RendererTest, FillAndFrameDrawOnlyTheVisibleParts)

@@ -1,12 +1,14 @@
 #include "QKFramework/Platform/Render/Sdl/SdlWindow.h"
 
+#include "QKFramework/Platform/Render/Sdl/SdlGLContext.h"
+
 #include <cstdlib>
 #include <cstring>
 
 namespace QK
 {
 
-SdlWindow::SdlWindow(const std::string& title, std::int32_t width, std::int32_t height)
+SdlWindow::SdlWindow(const std::string& title, std::int32_t width, std::int32_t height, bool openGL)
 {
     const char* display = std::getenv("DISPLAY");
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
@@ -23,8 +25,10 @@ SdlWindow::SdlWindow(const std::string& title, std::int32_t width, std::int32_t 
         m_error = std::string("SDL video could not start: ") + SDL_GetError();
         return;
     }
+    if (openGL)
+        PrepareSdlGLAttributes();
     m_window.Reset(SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height,
-                                    SDL_WINDOW_SHOWN));
+                                    SDL_WINDOW_SHOWN | (openGL ? SDL_WINDOW_OPENGL : 0)));
     if (!m_window)
         m_error = std::string("SDL window could not be made: ") + SDL_GetError();
 }

@@ -18,9 +18,10 @@ namespace QK
 class SdlWindow
 {
 public:
-    // Opens and shows a window with a client area of width x height. On failure IsOpen is
-    // false and GetError says why (no display, for one).
-    SdlWindow(const std::string& title, std::int32_t width, std::int32_t height);
+    // Opens and shows a window with a client area of width x height; with openGL, one that
+    // the OpenGL renderer can draw into. On failure IsOpen is false and GetError says why
+    // (no display, for one).
+    SdlWindow(const std::string& title, std::int32_t width, std::int32_t height, bool openGL = false);
     SdlWindow(const SdlWindow&) = delete;
     SdlWindow& operator=(const SdlWindow&) = delete;
     ~SdlWindow();
@@ -33,6 +34,7 @@ public:
     // Handles what the window system sent; false once the window was asked to close.
     bool PumpEvents();
     // What the window shows, as opaque 0xAARRGGBB pixels row by row; false when not open.
+    // For a window opened for OpenGL, see IGLContext::ReadFrontBuffer.
     bool ReadPixels(std::vector<std::uint32_t>& pixels, std::int32_t& width, std::int32_t& height) const;
 
 private:

@@ -1,0 +1,40 @@
+// Installs a message service for one scope that records every message box asked for
+// (caption, text, icon) instead of showing it. The service installed before returns when the
+// scope ends.
+#pragma once
+
+#include "QKFramework/Platform/Render/MessageService.h"
+
+#include <string>
+#include <vector>
+
+namespace QK::TestSupport
+{
+
+class RecordingMessageService final : public IMessageService
+{
+public:
+    struct Message
+    {
+        std::u16string caption;
+        std::u16string text;
+        std::uint32_t icon;
+    };
+
+    RecordingMessageService() : m_previous(SetMessageService(this)) {}
+    RecordingMessageService(const RecordingMessageService&) = delete;
+    RecordingMessageService& operator=(const RecordingMessageService&) = delete;
+    ~RecordingMessageService() { SetMessageService(m_previous); }
+
+    void ShowMessage(const WString& caption, const WString& text, std::uint32_t icon) override
+    {
+        messages.push_back({caption.GetString(), text.GetString(), icon});
+    }
+
+    std::vector<Message> messages;
+
+private:
+    IMessageService* m_previous;
+};
+
+} // namespace QK::TestSupport
