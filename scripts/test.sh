@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs, builds and runs every test: the whole suite under AddressSanitizer and
-# UndefinedBehaviorSanitizer, then the threading tests under ThreadSanitizer.
+# UndefinedBehaviorSanitizer, then the threading tests under ThreadSanitizer, then a short
+# run of every fuzz target (scripts/fuzz.sh 10), built with clang.
 # Extra arguments go to ctest (for example: -R RefCountedObject).
 set -euo pipefail
 
@@ -36,7 +37,7 @@ start_jack() {
     mkdir -p "$root/build"
     jackd --no-realtime --sync --timeout 2000 -n "$JACK_DEFAULT_SERVER" -d dummy -r 48000 -p 1024 >"$jack_log" 2>&1 &
     jack_pid=$!
-    trap stop_jack EXIT
+    trap stop_servers EXIT
     for _ in $(seq 1 100); do
         if jack_lsp >/dev/null 2>&1; then
             return 0
@@ -66,11 +67,50 @@ stop_jack() {
     jack_pid=""
 }
 
+# The window tests need an X server: Xvfb on a display of its own (-displayfd picks a free
+# one, so parallel runs never share it). SDL is told to use it.
+start_xvfb() {
+    xvfb_log="$root/build/xvfb.log"
+    mkdir -p "$root/build"
+    local fifo
+    fifo="$(mktemp -u "${TMPDIR:-/tmp}/vedidu-xvfb.XXXXXX")"
+    mkfifo "$fifo"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >"$xvfb_log" 2>&1 &
+    xvfb_pid=$!
+    trap stop_servers EXIT
+    local display=""
+    read -r -t 20 display <"$fifo" || true
+    rm -f "$fifo"
+    if [[ -z "$display" ]] || ! kill -0 "$xvfb_pid" 2>/dev/null; then
+        echo "test: Xvfb did not start; its log ($xvfb_log):" >&2
+        cat "$xvfb_log" >&2
+        exit 1
+    fi
+    export DISPLAY=":$display"
+    export SDL_VIDEODRIVER=x11
+}
+
+stop_xvfb() {
+    if [[ -n "${xvfb_pid:-}" ]] && kill -0 "$xvfb_pid" 2>/dev/null; then
+        kill "$xvfb_pid" 2>/dev/null || true
+        wait "$xvfb_pid" 2>/dev/null || true
+    fi
+    xvfb_pid=""
+}
+
+stop_servers() {
+    stop_jack
+    stop_xvfb
+}
+
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:halt_on_error=1"
+# Leaks inside the window system's and drawing libraries are theirs (see the file).
+export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
 
 start_jack
+start_xvfb
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer: all tests"
 configure build/asan address
@@ -83,6 +123,12 @@ cmake --build build/tsan --target vedidu_threads_tests -j"$jobs"
 listed="$(ctest --test-dir build/tsan -N -L threads)"
 if [[ "$(sed -n 's/^Total Tests: *//p' <<<"$listed")" == "0" ]]; then
     echo "No test carries the label threads yet: skipping the ThreadSanitizer run."
-    exit 0
+else
+    ctest --test-dir build/tsan --output-on-failure -j"$jobs" -L threads "$@"
 fi
-ctest --test-dir build/tsan --output-on-failure -j"$jobs" -L threads "$@"
+
+# The fuzz targets need no JACK server.
+stop_jack
+
+echo "== Fuzz targets (clang, AddressSanitizer + UndefinedBehaviorSanitizer): 10 s each"
+bash scripts/fuzz.sh 10

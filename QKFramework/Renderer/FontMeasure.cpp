@@ -128,7 +128,31 @@ RectF FontMeasure::MeasureText(const WString& text, const LFont& font)
     std::int32_t descent = 0;
     if (GetFontMetrics(font, lineHeight, ascent, descent) != QK_OK)
         return {};
-    FT_Face face = FindFace(font);
+    GlyphRun run;
+    if (!LayoutGlyphs(text, font, run))
+        return {};
+    const std::int64_t units = run.end;
+
+    const float pixelsPerEm = font.GetSize() * static_cast<float>(m_resolution) / 72.0f;
+    float right = static_cast<float>(units) * pixelsPerEm / run.em;
+    if (m_resolution != 96)
+        right = 9600.0f / static_cast<float>(m_resolution) * right / 100.0f;
+    float width = std::trunc(right + 0.9999f);
+    if (width > 0.0f)
+        width += 3.0f;
+    return {0.0f, static_cast<float>(ascent), width, static_cast<float>(lineHeight)};
+}
+
+bool FontMeasure::LayoutGlyphs(const WString& text, const LFont& font, GlyphRun& run)
+{
+    run = GlyphRun();
+    FT_Face face = UsableSize(font.GetSize()) ? FindFace(font) : nullptr;
+    if (!face)
+        return false;
+    const Cell cell = CellOf(face);
+    run.face = face;
+    run.em = cell.em;
+    run.cellAscent = cell.ascent;
 
     // The pen's travel in font units: every advance, and the kerning between neighbours.
     std::int64_t units = 0;
@@ -138,24 +162,18 @@ RectF FontMeasure::MeasureText(const WString& text, const LFont& font)
     while (position < end)
     {
         const FT_UInt glyph = FT_Get_Char_Index(face, NextCodePoint(position, end));
-        FT_Fixed advance = 0;
-        if (FT_Get_Advance(face, glyph, FT_LOAD_NO_SCALE, &advance) == 0)
-            units += advance;
         FT_Vector kerning{0, 0};
         if (previous != 0 && glyph != 0 && FT_HAS_KERNING(face) &&
             FT_Get_Kerning(face, previous, glyph, FT_KERNING_UNSCALED, &kerning) == 0)
             units += kerning.x;
+        run.glyphs.push_back({glyph, units});
+        FT_Fixed advance = 0;
+        if (FT_Get_Advance(face, glyph, FT_LOAD_NO_SCALE, &advance) == 0)
+            units += advance;
         previous = glyph;
     }
-
-    const float pixelsPerEm = font.GetSize() * static_cast<float>(m_resolution) / 72.0f;
-    float right = static_cast<float>(units) * pixelsPerEm / CellOf(face).em;
-    if (m_resolution != 96)
-        right = 9600.0f / static_cast<float>(m_resolution) * right / 100.0f;
-    float width = std::trunc(right + 0.9999f);
-    if (width > 0.0f)
-        width += 3.0f;
-    return {0.0f, static_cast<float>(ascent), width, static_cast<float>(lineHeight)};
+    run.end = units;
+    return true;
 }
 
 } // namespace QK

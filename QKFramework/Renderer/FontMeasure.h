@@ -19,6 +19,7 @@
 #include <map>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -44,6 +45,25 @@ public:
     RectF MeasureText(const WString& text, const LFont& font);
 
     std::int32_t GetResolution() const { return m_resolution; }
+
+    // The glyphs of a text as MeasureText counts them, for renderers that draw it: the face,
+    // its em and cell ascent in font units, and each glyph with the pen's travel before it
+    // (advances and kerning, font units). The face stays owned here.
+    struct GlyphRun
+    {
+        struct Glyph
+        {
+            FT_UInt index;
+            std::int64_t pen;
+        };
+        FT_Face face = nullptr;
+        float em = 0.0f;
+        float cellAscent = 0.0f;
+        std::vector<Glyph> glyphs;
+        std::int64_t end = 0; // the pen after the last glyph
+    };
+    // False (run emptied) when the font has no usable face.
+    bool LayoutGlyphs(const WString& text, const LFont& font, GlyphRun& run);
 
 private:
     struct LibraryTraits

@@ -38,6 +38,13 @@ public:
 
     RenderState& GetState() { return m_state; }
     const RenderState& GetState() const { return m_state; }
+    // The largest width and height the target can draw; 0 x 0 when it draws nothing.
+    virtual void GetMaxSurfaceSize(std::int32_t& width, std::int32_t& height) const
+    {
+        width = 0;
+        height = 0;
+    }
+
     // Saved states, the latest at the back.
     std::deque<RenderState>& GetStateStack() { return m_stateStack; }
     const std::deque<RenderState>& GetStateStack() const { return m_stateStack; }

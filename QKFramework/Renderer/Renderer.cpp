@@ -1,6 +1,8 @@
 #include "QKFramework/Renderer/Renderer.h"
 
 #include "QKFramework/ObjectBase/Exception.h"
+#include "QKFramework/Renderer/D3D9Renderer.h"
+#include "QKFramework/Renderer/Gdi/GDIRenderer.h"
 
 #include <algorithm>
 #include <cmath>
@@ -26,10 +28,12 @@ RCPtr<LRenderer> LRenderer::Create(std::int32_t kind, std::intptr_t option)
     switch (kind)
     {
     case kRendererOpenGL:
-    case kRendererGdiPlus:
-    case kRendererDirect3D9:
-        // The back ends join here as they are built; until then a known kind has none.
+        // The OpenGL back end joins here when it is built; until then kind 0 has none.
         return nullptr;
+    case kRendererGdiPlus:
+        return RCPtr<LRenderer>(new LGDIRenderer);
+    case kRendererDirect3D9:
+        return RCPtr<LRenderer>(new LD3D9Renderer);
     default:
         Throw<std::domain_error>({"QK::LRenderer::Create", kSource, 129});
     }

@@ -1,10 +1,10 @@
 // libFuzzer target for the value-record reader: the input is read as one record and, from
 // its first byte on, as the block of a list that is walked, read item by item and shown.
 #include "QKFramework/Utilities/Storage/VariantEx.h"
+#include "tests/fuzz/FuzzCheck.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <limits>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -15,8 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     QK::VariantEx value;
     const QK::QKRESULT read = QK::VariantEx::Deserialize(value, data, length);
-    if (read != QK::QK_OK && read != QK::QK_E_FAIL)
-        std::abort();
+    FUZZ_CHECK(read == QK::QK_OK || read == QK::QK_E_FAIL);
     value.ToString();
 
     QK::VariantEx list;
@@ -26,8 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     {
         QK::VariantEx item;
         const QK::QKRESULT result = list.GetListItem(i, item);
-        if ((result != QK::QK_OK && result != -1) || (i == count && result != -1))
-            std::abort();
+        FUZZ_CHECK(result == QK::QK_OK || result == -1);
+        FUZZ_CHECK(i < count || result == -1);
     }
     list.ToString();
     return 0;

@@ -174,7 +174,8 @@ std::optional<RegistryRoot> ParseRoot(std::string_view name)
     return std::nullopt;
 }
 
-// The components of a key path; nothing when one is empty. An empty path has none.
+// The components of a key path; nothing when one is empty or holds a NUL (a name that no
+// caller could ask for). An empty path has none.
 std::optional<std::vector<std::u16string>> SplitPath(std::u16string_view path)
 {
     std::vector<std::u16string> components;
@@ -184,7 +185,7 @@ std::optional<std::vector<std::u16string>> SplitPath(std::u16string_view path)
     {
         const std::size_t end = path.find(u'\\');
         const std::u16string_view component = path.substr(0, end);
-        if (component.empty())
+        if (component.empty() || component.find(u'\0') != std::u16string_view::npos)
             return std::nullopt;
         components.emplace_back(component);
         if (end == std::u16string_view::npos)

@@ -65,8 +65,9 @@ double TolerantFloor(double value)
     return static_cast<double>(static_cast<std::int64_t>(value - (value * kGeometryTolerance + 1.0)));
 }
 
-template <> void RectT<double>::SnapToPixels()
+void RectDetail::SnapToPixels(RectD& rect)
 {
+    auto& [x, y, width, height] = rect;
     if (width < 0.0)
     {
         x += width;
@@ -87,7 +88,7 @@ template <> void RectT<double>::SnapToPixels()
     height = bottom - top;
 }
 
-template <> bool RectT<std::int32_t>::Intersect(RectT& result, const RectT& a, const RectT& b)
+bool RectDetail::Intersect(RectL& result, const RectL& a, const RectL& b)
 {
     // Edges in 64 bits: x + width can leave the 32-bit range.
     const std::int64_t left = std::max(a.x, b.x);
@@ -98,7 +99,7 @@ template <> bool RectT<std::int32_t>::Intersect(RectT& result, const RectT& a, c
     return right - left >= 1 && bottom - top >= 1;
 }
 
-template <> bool RectT<double>::Intersect(RectT& result, const RectT& a, const RectT& b)
+bool RectDetail::Intersect(RectD& result, const RectD& a, const RectD& b)
 {
     const double left = std::max(a.x, b.x);
     const double top = std::max(a.y, b.y);
@@ -108,8 +109,9 @@ template <> bool RectT<double>::Intersect(RectT& result, const RectT& a, const R
     return !(result.width <= kGeometryTolerance || result.height <= kGeometryTolerance);
 }
 
-template <> void RectT<double>::Round()
+void RectDetail::Round(RectD& rect)
 {
+    auto& [x, y, width, height] = rect;
     const double left = RoundEdge(x);
     const double top = RoundEdge(y);
     const double right = RoundEdge(x + width);
@@ -120,14 +122,15 @@ template <> void RectT<double>::Round()
     height = bottom - top;
 }
 
-template <> RectT<double> RectT<std::int32_t>::ToRectDouble() const
+RectD RectDetail::ToRectDouble(const RectL& rect)
 {
+    const auto& [x, y, width, height] = rect;
     const DoublePair origin = ToDoublePair({x, y});
     const DoublePair size = ToDoublePair({width, height});
     return {origin.first, origin.second, size.first, size.second};
 }
 
-template <> bool RectT<float>::Union(RectT& result, const RectT& a, const RectT& b)
+bool RectDetail::Union(RectF& result, const RectF& a, const RectF& b)
 {
     const float left = std::min(a.x, b.x);
     const float top = std::min(a.y, b.y);
@@ -137,14 +140,15 @@ template <> bool RectT<float>::Union(RectT& result, const RectT& a, const RectT&
     return result.width > FLT_EPSILON && result.height > FLT_EPSILON;
 }
 
-template <> RectT<std::int32_t> RectT<double>::ToRectLong() const
+RectL RectDetail::ToRectLong(const RectD& rect)
 {
+    const auto& [x, y, width, height] = rect;
     const LongPair origin = ToLongPair({x, y});
     const LongPair size = ToLongPair({width, height});
     return {origin.first, origin.second, size.first, size.second};
 }
 
-template <> PointL PointT<float>::ToPointLong() const
+PointL RectDetail::ToPointLong(const PointF& point)
 {
     const auto toLong = [](float value) -> std::int32_t {
         if (!(value >= -2147483648.0f))
@@ -153,7 +157,7 @@ template <> PointL PointT<float>::ToPointLong() const
             return INT32_MAX;
         return static_cast<std::int32_t>(std::round(value));
     };
-    return {toLong(x), toLong(y)};
+    return {toLong(point.x), toLong(point.y)};
 }
 
 PointF PointToFloatClamped(const PointD& point)

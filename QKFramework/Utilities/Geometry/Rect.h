@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <type_traits>
 #include <utility>
 
 namespace QK
@@ -29,6 +30,24 @@ inline constexpr double kGeometryTolerance = 2.220446049250313e-16;
 // number, and a negative whole number stays where it is.
 double TolerantFloor(double value);
 
+template <class T> struct PointT;
+template <class T> struct RectT;
+
+// The work of the members below that exist for some coordinate types only. Plain functions,
+// so that every compiler matches them: explicit specialisations of constrained members are
+// not read alike by all of them.
+namespace RectDetail
+{
+PointT<std::int32_t> ToPointLong(const PointT<float>& point);
+void SnapToPixels(RectT<double>& rect);
+bool Intersect(RectT<std::int32_t>& result, const RectT<std::int32_t>& a, const RectT<std::int32_t>& b);
+bool Intersect(RectT<double>& result, const RectT<double>& a, const RectT<double>& b);
+void Round(RectT<double>& rect);
+RectT<double> ToRectDouble(const RectT<std::int32_t>& rect);
+bool Union(RectT<float>& result, const RectT<float>& a, const RectT<float>& b);
+RectT<std::int32_t> ToRectLong(const RectT<double>& rect);
+} // namespace RectDetail
+
 // A point of the drawing layer; its double form adds to a rectangle's origin as an offset.
 template <class T> struct PointT
 {
@@ -37,7 +56,10 @@ template <class T> struct PointT
 
     // Float points in whole pixels: each coordinate rounded half away from zero; below
     // -2^31 (or not a number) -2147483648, from 2^31 on 2147483647.
-    PointT<std::int32_t> ToPointLong() const requires std::is_same_v<T, float>;
+    PointT<std::int32_t> ToPointLong() const requires std::is_same_v<T, float>
+    {
+        return RectDetail::ToPointLong(*this);
+    }
 
     friend bool operator==(const PointT&, const PointT&) = default;
 };
@@ -50,8 +72,6 @@ using PointD = PointT<double>;
 // number.
 PointF PointToFloatClamped(const PointD& point);
 
-template <> PointL PointT<float>::ToPointLong() const;
-
 template <class T> struct RectT
 {
     T x{};
@@ -61,27 +81,47 @@ template <class T> struct RectT
 
     // Double rectangles: makes width and height non-negative, then moves every edge to its
     // tolerant floor, so the rectangle covers whole pixels.
-    void SnapToPixels();
+    void SnapToPixels() requires std::is_same_v<T, double>
+    {
+        RectDetail::SnapToPixels(*this);
+    }
 
     // Writes the overlap of a and b to result (also when they do not meet, with a width or
     // height of 0 or less) and answers whether it is not empty: long rectangles need a width
     // and height of at least 1, double ones more than kGeometryTolerance.
-    static bool Intersect(RectT& result, const RectT& a, const RectT& b);
+    static bool Intersect(RectT& result, const RectT& a,
+                          const RectT& b) requires(std::is_same_v<T, std::int32_t> ||
+                                                   std::is_same_v<T, double>)
+    {
+        return RectDetail::Intersect(result, a, b);
+    }
 
     // Double rectangles: rounds the left, top, right and bottom edges half away from zero
     // and keeps the rectangle between the rounded edges. Edges beyond the 64-bit range (or
     // not a number) saturate.
-    void Round() requires std::is_same_v<T, double>;
+    void Round() requires std::is_same_v<T, double>
+    {
+        RectDetail::Round(*this);
+    }
 
     // Long rectangles as doubles; every 32-bit value converts exactly.
-    RectT<double> ToRectDouble() const requires std::is_same_v<T, std::int32_t>;
+    RectT<double> ToRectDouble() const requires std::is_same_v<T, std::int32_t>
+    {
+        return RectDetail::ToRectDouble(*this);
+    }
 
     // Float rectangles: writes the smallest rectangle holding a and b to result and answers
     // whether its width and height both exceed FLT_EPSILON.
-    static bool Union(RectT& result, const RectT& a, const RectT& b) requires std::is_same_v<T, float>;
+    static bool Union(RectT& result, const RectT& a, const RectT& b) requires std::is_same_v<T, float>
+    {
+        return RectDetail::Union(result, a, b);
+    }
 
     // Double rectangles in whole pixels: the origin and the size each by ToLongPair.
-    RectT<std::int32_t> ToRectLong() const;
+    RectT<std::int32_t> ToRectLong() const requires std::is_same_v<T, double>
+    {
+        return RectDetail::ToRectLong(*this);
+    }
 
     friend bool operator==(const RectT&, const RectT&) = default;
 };
@@ -89,15 +129,5 @@ template <class T> struct RectT
 using RectL = RectT<std::int32_t>;
 using RectF = RectT<float>;
 using RectD = RectT<double>;
-
-// Defined for the types below only (clang 14 refuses constrained members that are
-// specialised explicitly); other instantiations do not link.
-template <> void RectT<double>::SnapToPixels();
-template <> bool RectT<std::int32_t>::Intersect(RectT& result, const RectT& a, const RectT& b);
-template <> bool RectT<double>::Intersect(RectT& result, const RectT& a, const RectT& b);
-template <> void RectT<double>::Round();
-template <> RectT<double> RectT<std::int32_t>::ToRectDouble() const;
-template <> bool RectT<float>::Union(RectT& result, const RectT& a, const RectT& b);
-template <> RectT<std::int32_t> RectT<double>::ToRectLong() const;
 
 } // namespace QK

@@ -28,6 +28,9 @@
 namespace QK
 {
 
+// GetBuffer answers on the array's face and deliberately hides the byte buffer's untyped one.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Woverloaded-virtual"
 template <class T, std::uint32_t Grow = 1, std::uint32_t Shrink = 0>
 class ConstRCPtrArray : public IArray<ConstRCPtr<T>>,
                         public BufferT<sizeof(T*) * Grow, sizeof(T*) * Shrink, 8, T**, GetSystemAllocator>
@@ -187,5 +190,6 @@ private:
         Throw<std::out_of_range>(ThrowSite{function, site.source, site.line});
     }
 };
+#pragma GCC diagnostic pop
 
 } // namespace QK

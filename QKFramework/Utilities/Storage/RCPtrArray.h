@@ -21,6 +21,10 @@
 namespace QK
 {
 
+// Called directly, the array answers on its RCPtr face: its members hide the ConstRCPtr
+// overloads of the same name on purpose.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Woverloaded-virtual"
 template <class T, std::uint32_t Grow = 1, std::uint32_t Shrink = 0>
 class RCPtrArray : public IArray<RCPtr<T>>, public ConstRCPtrArray<T, Grow, Shrink>
 {
@@ -83,6 +87,7 @@ public:
 private:
     static constexpr Site kSite{"QK::RCPtrArray", "utilities\\Storage/RCPtrArray", 175};
 };
+#pragma GCC diagnostic pop
 
 template <class T, std::uint32_t Grow = 1, std::uint32_t Shrink = 0>
 class LRCPtrArray : public RCPtrArray<T, Grow, Shrink>, public virtual LRefCountedObject

@@ -219,7 +219,8 @@ TEST(SmartPointer, NullAndSelfAssignmentTouchNoCount)
     ConstRCPtr<LProbe> p(new LProbe);
     ConstRCPtr<LProbe> q(p);
     const LProbe* raw = p.Get();
-    p = p;
+    ConstRCPtr<LProbe>& self = p;
+    p = self;
     p = q;
     EXPECT_EQ(raw->GetRefCount(), 2);
 }

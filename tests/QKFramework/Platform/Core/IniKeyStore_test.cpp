@@ -10,6 +10,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace QK
@@ -142,22 +143,27 @@ TEST(IniKeyStoreTest, LinesThatDoNotParseAreSkipped)
 
 TEST(IniKeyStoreTest, ASectionThatDoesNotParseHidesItsValues)
 {
-    const char* const badSections[] = {
-        "[HKLM\\Key",
-        "[HKEY_NOWHERE\\Key]",
-        "[HKLM\\\\Key]",
-        "[HKLM\\Key\\]",
-        "[HKLM\\]",
-        "[\\Key]",
-        "[]",
-        "[HKLM\\K\xC3]",
+    using namespace std::string_view_literals;
+    const std::string_view badSections[] = {
+        "[HKLM\\Key"sv,
+        "[HKEY_NOWHERE\\Key]"sv,
+        "[HKLM\\\\Key]"sv,
+        "[HKLM\\Key\\]"sv,
+        "[HKLM\\]"sv,
+        "[\\Key]"sv,
+        "[]"sv,
+        "[HKLM\\K\xC3]"sv,
+        // A key listed under a name that cuts at its NUL, and then does not open.
+        "[HKLM\\Key\\Su\0b]"sv,
     };
-    for (const char* header : badSections)
+    for (const std::string_view header : badSections)
     {
-        SCOPED_TRACE(header);
-        const std::string text = std::string("[HKLM\\Key]\n\"Good\"=dword:1\n") + header + "\n\"Bad\"=dword:2\n";
+        SCOPED_TRACE(std::string(header));
+        const std::string text =
+            std::string("[HKLM\\Key]\n\"Good\"=dword:1\n") + std::string(header) + "\n\"Bad\"=dword:2\n";
         EXPECT_TRUE(ValueIn(text, u"Key", u"Good").has_value());
         EXPECT_FALSE(ValueIn(text, u"Key", u"Bad").has_value());
+        EXPECT_EQ(SubKeysIn(text, u"Key"), std::vector<std::string>{});
     }
     EXPECT_FALSE(ValueIn("\"Orphan\"=dword:1\n[HKLM\\Key]\n", u"Key", u"Orphan").has_value());
 }

@@ -1,0 +1,79 @@
+#include "QKFramework/Platform/Render/Sdl/SdlWindow.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace QK
+{
+
+SdlWindow::SdlWindow(const std::string& title, std::int32_t width, std::int32_t height)
+{
+    const char* display = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if ((!display || !*display) && (!wayland || !*wayland))
+    {
+        m_error = "no display: neither DISPLAY nor WAYLAND_DISPLAY is set";
+        return;
+    }
+    // Started once and kept for the life of the process: stopping it unloads the window
+    // system's libraries, and starting it again for every window costs a connection.
+    static const bool videoStarted = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    if (!videoStarted)
+    {
+        m_error = std::string("SDL video could not start: ") + SDL_GetError();
+        return;
+    }
+    m_window.Reset(SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height,
+                                    SDL_WINDOW_SHOWN));
+    if (!m_window)
+        m_error = std::string("SDL window could not be made: ") + SDL_GetError();
+}
+
+SdlWindow::~SdlWindow() = default;
+
+std::uintptr_t SdlWindow::GetHandle() const
+{
+    return m_window ? SDL_GetWindowID(m_window.Get()) : 0;
+}
+
+bool SdlWindow::PumpEvents()
+{
+    if (!m_window)
+        return false;
+    bool open = true;
+    SDL_Event event;
+    while (SDL_PollEvent(&event) != 0)
+    {
+        if (event.type == SDL_QUIT ||
+            (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE &&
+             event.window.windowID == SDL_GetWindowID(m_window.Get())))
+            open = false;
+    }
+    return open;
+}
+
+bool SdlWindow::ReadPixels(std::vector<std::uint32_t>& pixels, std::int32_t& width, std::int32_t& height) const
+{
+    if (!m_window)
+        return false;
+    SDL_Surface* shown = SDL_GetWindowSurface(m_window.Get());
+    if (!shown)
+        return false;
+    UniqueHandle<SdlSurfaceTraits> copy(SDL_ConvertSurfaceFormat(shown, SDL_PIXELFORMAT_ARGB8888, 0));
+    if (!copy || SDL_LockSurface(copy.Get()) != 0)
+        return false;
+    width = copy.Get()->w;
+    height = copy.Get()->h;
+    pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    for (std::int32_t y = 0; y < height; ++y)
+    {
+        const auto* row = reinterpret_cast<const std::uint32_t*>(static_cast<const unsigned char*>(copy.Get()->pixels) +
+                                                                 static_cast<std::ptrdiff_t>(y) * copy.Get()->pitch);
+        for (std::int32_t x = 0; x < width; ++x)
+            pixels[static_cast<std::size_t>(y) * width + x] = row[x] | 0xFF000000u;
+    }
+    SDL_UnlockSurface(copy.Get());
+    return true;
+}
+
+} // namespace QK

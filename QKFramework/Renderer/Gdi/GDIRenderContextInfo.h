@@ -1,0 +1,53 @@
+// The software renderer's target: a window's (or an offscreen picture's) context with two
+// drawing surfaces of the viewport's size. Everything is drawn into the front surface; the
+// back surface takes the old picture when CopyBitmap moves it.
+//
+// UI thread only.
+#pragma once
+
+#include "QKFramework/Platform/Render/DrawingSurface.h"
+#include "QKFramework/Renderer/RenderContextInfo.h"
+
+#include <memory>
+
+namespace QK
+{
+
+// One drawing surface of a window, re-made at a new size.
+class LGDIRendererOffscreenSurface : public virtual LRefCountedObject
+{
+public:
+    LGDIRendererOffscreenSurface(IDrawingBackend& backend, std::uintptr_t window, std::int32_t width,
+                                 std::int32_t height);
+
+    // A fresh transparent surface of width x height (at least 1 x 1 each).
+    void SetSize(std::int32_t width, std::int32_t height);
+    std::int32_t GetWidth() const { return m_surface->GetWidth(); }
+    std::int32_t GetHeight() const { return m_surface->GetHeight(); }
+    IDrawingSurface& GetSurface() const { return *m_surface; }
+    std::uintptr_t GetWindow() const { return m_window; }
+
+private:
+    IDrawingBackend& m_backend;
+    std::uintptr_t m_window;
+    std::unique_ptr<IDrawingSurface> m_surface;
+};
+
+class LGDIRenderContextInfo : public LRenderContextInfo
+{
+public:
+    LGDIRenderContextInfo(IDrawingBackend& backend, const RectL& viewport, std::uintptr_t window, bool offscreen);
+
+    // 4096 x 4096.
+    void GetMaxSurfaceSize(std::int32_t& width, std::int32_t& height) const override;
+
+    LGDIRendererOffscreenSurface& GetFrontSurface() const { return *m_front; }
+    LGDIRendererOffscreenSurface& GetBackSurface() const { return *m_back; }
+    void SwapSurfaces() { std::swap(m_front, m_back); }
+
+private:
+    RCPtr<LGDIRendererOffscreenSurface> m_front;
+    RCPtr<LGDIRendererOffscreenSurface> m_back;
+};
+
+} // namespace QK

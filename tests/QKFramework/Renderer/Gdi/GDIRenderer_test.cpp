@@ -1,0 +1,521 @@
+// The software renderer on offscreen contexts: the pixels it draws, read back from the front
+// surface, and the surface calls it made (through the recording back end) where the path
+// taken matters.
+#include "QKFramework/Renderer/Gdi/GDIRenderer.h"
+
+#include "QKFramework/Renderer/D3D9Renderer.h"
+#include "QKFramework/Renderer/Font.h"
+#include "QKFramework/Renderer/RenderApp.h"
+#include "QKFramework/Utilities/Graphics/Bitmap.h"
+#include "tests/support/Render/RecordingDrawingBackend.h"
+#include "tests/support/Render/ScopedRenderApp.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <stdexcept>
+#include <string>
+
+namespace QK
+{
+namespace
+{
+
+using TestSupport::RecordingDrawingBackend;
+using TestSupport::ScopedRenderApp;
+
+constexpr std::uint32_t kRed = 0xFFFF0000u;
+constexpr std::uint32_t kGreen = 0xFF00FF00u;
+constexpr std::uint32_t kBlue = 0xFF0000FFu;
+constexpr std::uint32_t kWhite = 0xFFFFFFFFu;
+
+ColorRGBA Argb(std::uint32_t argb)
+{
+    ColorRGBA color;
+    color.FromARGB(argb);
+    return color;
+}
+
+std::string ThrownText(const std::function<void()>& action)
+{
+    try
+    {
+        action();
+    }
+    catch (const std::exception& error)
+    {
+        return error.what();
+    }
+    return "nothing thrown";
+}
+
+// A width x height bitmap whose pixel (x, y) is colorOf(x, y).
+ConstRCPtr<LBitmap> PatternBitmap(std::int32_t width, std::int32_t height,
+                                  const std::function<std::uint32_t(std::int32_t, std::int32_t)>& colorOf)
+{
+    ConstRCPtr<LBitmap> bitmap = LBitmap::CreateFilledBitmap(width, height, Argb(0));
+    LBitmapData data(bitmap, BitmapImage::kLockRead | BitmapImage::kLockWrite);
+    for (std::int32_t y = 0; y < height; ++y)
+        for (std::int32_t x = 0; x < width; ++x)
+            *data.GetPixelAddress(x, y) = colorOf(x, y);
+    return bitmap;
+}
+
+// Every pixel different: x in red, y in green, opaque.
+std::uint32_t Gradient(std::int32_t x, std::int32_t y)
+{
+    return 0xFF000000u | (static_cast<std::uint32_t>(x * 8) << 16) | (static_cast<std::uint32_t>(y * 8) << 8) | 0x40u;
+}
+
+class GDIRendererTest : public ::testing::Test
+{
+protected:
+    GDIRendererTest()
+    {
+        m_app.SetScreenResolution(96);
+        m_renderer = RCPtr<LGDIRenderer>(new LGDIRenderer(m_backend));
+        m_context = NewContext(true);
+    }
+
+    RCPtr<LRenderContextInfo> NewContext(bool offscreen, std::uintptr_t window = 0, RectL viewport = {0, 0, 64, 64})
+    {
+        RCPtr<LRenderContextInfo> context;
+        m_renderer->InitRenderContextInfo(viewport, window, offscreen, context);
+        return context;
+    }
+
+    void Start() { m_renderer->RenderStart(m_context); }
+    void Finish() { m_renderer->RenderFinish(m_context); }
+
+    std::uint32_t Pixel(std::int32_t x, std::int32_t y) const
+    {
+        return static_cast<LGDIRenderContextInfo&>(*m_context).GetFrontSurface().GetSurface().GetPixel(x, y);
+    }
+    // The pixels of rows y0..y1 and columns x0..x1 that are not transparent, as "x,y" lines.
+    std::string Painted(std::int32_t x0, std::int32_t y0, std::int32_t x1, std::int32_t y1) const
+    {
+        std::string text;
+        for (std::int32_t y = y0; y <= y1; ++y)
+            for (std::int32_t x = x0; x <= x1; ++x)
+                if (Pixel(x, y) != 0)
+                    text += std::to_string(x) + "," + std::to_string(y) + " ";
+        return text;
+    }
+
+    ScopedRenderApp m_app;
+    RecordingDrawingBackend m_backend;
+    RCPtr<LGDIRenderer> m_renderer;
+    RCPtr<LRenderContextInfo> m_context;
+};
+
+TEST_F(GDIRendererTest, RawFillWritesSurfacePixelsIgnoringStateAndStopsAtTheEdge)
+{
+    Start();
+    m_renderer->FillRect({0, 0, 64, 64}, Argb(kWhite), false);
+    // Translated, clipped and faded: none of it applies to a raw write.
+    m_renderer->PushState();
+    m_renderer->PushStencil({20, 20, 4, 4}, {20, 20, 4, 4}, nullptr, true);
+    m_renderer->SetOpacity(0.25f);
+    m_renderer->FillRect({2, 3, 4, 2}, Argb(0x80102030u), false);
+    m_renderer->FillRect({10, 10, 3, 3}, Argb(0), false);
+    // Across the surface's corner: the part inside is written, nothing beyond it.
+    m_renderer->FillRect({60, -5, 100, 8}, Argb(kBlue), false);
+    m_renderer->FillRect({-100, 62, 2147483647, 2147483647}, Argb(kGreen), false);
+    m_renderer->PopState();
+    m_renderer->PopState();
+
+    EXPECT_EQ(Pixel(2, 3), 0x80102030u);
+    EXPECT_EQ(Pixel(5, 4), 0x80102030u);
+    EXPECT_EQ(Pixel(6, 4), kWhite);
+    EXPECT_EQ(Pixel(2, 5), kWhite);
+    EXPECT_EQ(Pixel(10, 10), 0u) << "a transparent colour makes the pixels transparent";
+    EXPECT_EQ(Pixel(12, 12), 0u);
+    EXPECT_EQ(Pixel(13, 12), kWhite);
+    EXPECT_EQ(Pixel(63, 0), kBlue);
+    EXPECT_EQ(Pixel(63, 2), kBlue);
+    EXPECT_EQ(Pixel(63, 3), kWhite);
+    EXPECT_EQ(Pixel(0, 63), kGreen);
+    EXPECT_EQ(Pixel(0, 61), kWhite);
+    Finish();
+}
+
+TEST_F(GDIRendererTest, OutlinesSitOnWholePixelColumnsAndRows)
+{
+    Start();
+    m_renderer->FrameRect({10, 10, 20, 10}, Argb(kRed), 1.0f);
+    m_renderer->DrawLine({40, 50}, {50, 50}, Argb(kGreen), 1.0f);
+
+    std::string expected;
+    for (std::int32_t y = 10; y <= 20; ++y)
+        for (std::int32_t x = 10; x <= 30; ++x)
+            if (y == 10 || y == 20 || x == 10 || x == 30)
+                expected += std::to_string(x) + "," + std::to_string(y) + " ";
+    EXPECT_EQ(Painted(0, 0, 39, 39), expected);
+    EXPECT_EQ(Pixel(10, 10), kRed) << "no anti-aliasing";
+    EXPECT_EQ(Painted(35, 45, 55, 55).find("40,50 41,50 42,50 43,50 44,50 45,50 46,50 47,50 48,50 49,50 "), 0u);
+    Finish();
+}
+
+TEST_F(GDIRendererTest, StretchedBitmapsUseTheNearestPixel)
+{
+    const ConstRCPtr<LBitmap> quarters =
+        PatternBitmap(2, 2, [](std::int32_t x, std::int32_t y) { return x == 0 ? (y == 0 ? kRed : kGreen) : kBlue; });
+    Start();
+    m_renderer->DrawBitmap(quarters, {8, 8, 6, 6}, kResizeStretch);
+    for (std::int32_t y = 0; y < 6; ++y)
+        for (std::int32_t x = 0; x < 6; ++x)
+            EXPECT_EQ(Pixel(8 + x, 8 + y), x < 3 ? (y < 3 ? kRed : kGreen) : kBlue) << x << "," << y;
+    EXPECT_EQ(Pixel(7, 8), 0u);
+    EXPECT_EQ(Pixel(14, 8), 0u);
+    Finish();
+}
+
+TEST_F(GDIRendererTest, BothTilingPathsRepeatTheSourceFromTheCorner)
+{
+    const ConstRCPtr<LBitmap> tile = PatternBitmap(10, 10, Gradient);
+    struct Case
+    {
+        std::int32_t size;
+        std::size_t tileDraws;
+        std::size_t fills;
+    };
+    // Under three repeats each way every tile is drawn (x and y in 0, 10, 20); beyond, one fill.
+    for (const Case& test : {Case{25, 9, 0}, Case{40, 0, 1}})
+    {
+        m_backend.ClearCalls();
+        Start();
+        m_renderer->FillRect({0, 0, 64, 64}, Argb(0), false);
+        m_renderer->DrawBitmap(tile, {1, 2, test.size, test.size}, kResizeTile);
+        EXPECT_EQ(m_backend.Count("DrawImage(0,0,10,10->"), test.tileDraws) << test.size;
+        EXPECT_EQ(m_backend.Count("FillWithImage("), test.fills) << test.size;
+        for (std::int32_t y = 0; y < test.size; ++y)
+            for (std::int32_t x = 0; x < test.size; ++x)
+                ASSERT_EQ(Pixel(1 + x, 2 + y), Gradient(x % 10, y % 10)) << test.size << ": " << x << "," << y;
+        EXPECT_EQ(Pixel(1 + test.size, 2), 0u);
+        Finish();
+    }
+}
+
+TEST_F(GDIRendererTest, CentredBitmapsSitInTheMiddleAndEqualSizesDrawOneToOne)
+{
+    const ConstRCPtr<LBitmap> square = PatternBitmap(10, 10, Gradient);
+    Start();
+    m_renderer->DrawBitmap(square, {0, 0, 30, 20}, kResizeCenter);
+    EXPECT_EQ(Painted(0, 0, 29, 19).find("10,5 "), 0u);
+    EXPECT_EQ(Pixel(10, 5), Gradient(0, 0));
+    EXPECT_EQ(Pixel(19, 14), Gradient(9, 9));
+    EXPECT_EQ(Pixel(20, 14), 0u);
+    EXPECT_EQ(Pixel(19, 15), 0u);
+
+    // At its own size an unknown type is no error: the size makes it a plain copy.
+    m_renderer->DrawBitmap(square, {40, 40, 10, 10}, 7);
+    EXPECT_EQ(Pixel(49, 49), Gradient(9, 9));
+    Finish();
+}
+
+TEST_F(GDIRendererTest, BitmapErrorsAndTheCacheKeyThatIgnoresTheType)
+{
+    const ConstRCPtr<LBitmap> square = PatternBitmap(10, 10, Gradient);
+    EXPECT_EQ(ThrownText([&] { m_renderer->DrawBitmap(square, {0, 0, 20, 20}, kResizeStretch); }),
+              "Runtime Error : QK::LGDIRenderer::DrawBitmap : Renderer\\Gdi\\GDIRenderer : Line 568");
+    Start();
+    EXPECT_EQ(ThrownText([&] { m_renderer->DrawBitmap(square, {0, 0, 20, 20}, 3); }),
+              "Invalid Argument : Invalid ResizeType passed to DrawBitmap. : QK::LGDIRenderer::DrawBitmap : "
+              "Renderer\\Gdi\\GDIRenderer : Line 559");
+
+    // The first rendering at a size serves every later type at that size, even a bad one.
+    m_renderer->DrawBitmap(square, {0, 0, 20, 20}, kResizeStretch);
+    m_backend.ClearCalls();
+    m_renderer->DrawBitmap(square, {30, 30, 20, 20}, kResizeCenter);
+    EXPECT_NO_THROW(m_renderer->DrawBitmap(square, {30, 30, 20, 20}, 3));
+    EXPECT_EQ(m_backend.Count("CreateSurface("), 0u);
+    EXPECT_EQ(Pixel(30, 30), Gradient(0, 0)) << "stretched, not centred";
+    EXPECT_EQ(Pixel(49, 49), Gradient(9, 9));
+    Finish();
+}
+
+TEST_F(GDIRendererTest, SubBitmapsOfOneSheetDrawTheirOwnPixels)
+{
+    const ConstRCPtr<LBitmap> sheet = PatternBitmap(8, 4, [](std::int32_t x, std::int32_t) { return x < 4 ? kRed : kBlue; });
+    const ConstRCPtr<LBitmap> left = sheet->CreateSubBitmap(0, 0, 4, 4);
+    const ConstRCPtr<LBitmap> right = sheet->CreateSubBitmap(4, 0, 4, 4);
+    // Half of this one lies past the sheet's edge: only the half inside is read and drawn.
+    const ConstRCPtr<LBitmap> overhang = sheet->CreateSubBitmap(6, 0, 4, 4);
+    Start();
+    m_renderer->DrawBitmap(left, {0, 0, 8, 8}, kResizeStretch);
+    m_renderer->DrawBitmap(right, {10, 0, 8, 8}, kResizeStretch);
+    m_renderer->DrawBitmap(overhang, {20, 0, 8, 8}, kResizeStretch);
+    EXPECT_EQ(Pixel(0, 0), kRed);
+    EXPECT_EQ(Pixel(7, 7), kRed);
+    EXPECT_EQ(Pixel(10, 0), kBlue);
+    EXPECT_EQ(Pixel(17, 7), kBlue);
+    EXPECT_EQ(Pixel(20, 0), kBlue);
+    EXPECT_EQ(Pixel(23, 7), kBlue);
+    EXPECT_EQ(Pixel(24, 0), 0u);
+    EXPECT_EQ(Pixel(27, 7), 0u);
+    EXPECT_EQ(m_renderer->GetCachedBitmapCount(), 3u);
+    Finish();
+}
+
+TEST_F(GDIRendererTest, LinesTakeThePointsInPairsAndPathsFollowTheirPolyline)
+{
+    PolylineT<float> points;
+    points.SetPoints({{2, 2}, {10, 2}, {2, 6}, {10, 6}, {10, 30}});
+    Start();
+    m_renderer->DrawLines(points, Argb(kRed), {0, 0}, {1, 1}, true);
+    EXPECT_EQ(m_backend.Count("DrawPath(2 figures: 2 2,FFFF0000,w1,x1,1)"), 1u);
+    EXPECT_EQ(Pixel(6, 2), kRed);
+    EXPECT_EQ(Pixel(6, 6), kRed);
+    EXPECT_EQ(Pixel(10, 20), 0u) << "the fifth point is ignored";
+    EXPECT_FALSE(points.IsChanged());
+
+    // The offset moves the path and is undone; a scale off 1 transforms a copy.
+    m_backend.ClearCalls();
+    m_renderer->DrawLines(points, Argb(kGreen), {0, 20}, {2, 1}, false);
+    EXPECT_EQ(m_backend.Calls().front(), "SetTranslation(0,20)");
+    EXPECT_EQ(m_backend.Calls().back(), "SetTranslation(0,0)");
+    EXPECT_EQ(m_backend.Count("DrawPath(2 figures: 2 2,FF00FF00,w1,x2,1)"), 1u);
+    EXPECT_EQ(Pixel(4, 22), kGreen);
+    EXPECT_EQ(Pixel(19, 22), kGreen);
+    EXPECT_EQ(Pixel(3, 22), 0u);
+    EXPECT_EQ(Pixel(21, 22), 0u);
+
+    // Filled polygons use the even-odd rule: a figure drawn around twice leaves a hole.
+    PolylineT<float> star;
+    star.SetPoints({{40, 40}, {60, 40}, {60, 60}, {40, 60}, {40, 40}, {45, 45}, {55, 45}, {55, 55}, {45, 55}, {45, 45}});
+    m_renderer->FillPolygon(star, Argb(kBlue), {0, 0}, {1.0000001f, 1}, true);
+    EXPECT_EQ(m_backend.Calls()[m_backend.Calls().size() - 2].find("FillPath(1 figures: 10c,FF0000FF,x1,1)"), 0u);
+    EXPECT_EQ(Pixel(42, 50), kBlue);
+    EXPECT_EQ(Pixel(50, 50), 0u);
+    Finish();
+}
+
+TEST_F(GDIRendererTest, ClipAndTranslationFollowTheStateStack)
+{
+    Start();
+    m_renderer->PushStencil({10, 10, 20, 20}, {10, 10, 20, 20}, nullptr, true);
+    // In the stencil's coordinates: (0, 0) is (10, 10); the clip keeps to the 20 x 20 square.
+    m_renderer->FillRect({-10, -10, 100, 100}, Argb(kRed), true);
+    m_renderer->PushTranslation({5, 5});
+    m_renderer->FillRect({0, 0, 2, 2}, Argb(kGreen), true);
+    m_renderer->PopState();
+    m_renderer->PopState();
+    m_renderer->FillRect({0, 0, 3, 3}, Argb(kBlue), true);
+
+    EXPECT_EQ(Pixel(9, 9), 0u);
+    EXPECT_EQ(Pixel(10, 10), kRed);
+    EXPECT_EQ(Pixel(29, 29), kRed);
+    EXPECT_EQ(Pixel(30, 29), 0u);
+    EXPECT_EQ(Pixel(15, 15), kGreen);
+    EXPECT_EQ(Pixel(16, 16), kGreen);
+    EXPECT_EQ(Pixel(17, 17), kRed);
+    EXPECT_EQ(Pixel(0, 0), kBlue);
+    EXPECT_EQ(Pixel(2, 2), kBlue);
+    Finish();
+}
+
+TEST_F(GDIRendererTest, OpacityFadesEveryBlendedDrawing)
+{
+    const ConstRCPtr<LBitmap> square = PatternBitmap(4, 4, [](std::int32_t, std::int32_t) { return kWhite; });
+    PolylineT<float> line;
+    line.SetPoints({{0, 30}, {20, 30}});
+    Start();
+    m_renderer->PushState();
+    m_renderer->SetOpacity(0.5f);
+    m_renderer->FillRect({0, 0, 4, 4}, Argb(kWhite), true);
+    m_renderer->DrawBitmap(square, {10, 0, 4, 4}, kResizeStretch);
+    m_renderer->FrameRect({20, 0, 4, 4}, Argb(kWhite), 1.0f);
+    m_renderer->DrawPolyline(line, Argb(kWhite), {0, 0}, {1, 1}, true);
+    m_renderer->PopState();
+    m_renderer->FillRect({40, 0, 4, 4}, Argb(kWhite), true);
+
+    for (const PointL point : {PointL{0, 0}, PointL{10, 0}, PointL{20, 0}, PointL{5, 30}})
+        EXPECT_NEAR(static_cast<double>(Pixel(point.x, point.y) >> 24), 128.0, 1.0) << point.x << "," << point.y;
+    EXPECT_EQ(Pixel(40, 0), kWhite) << "the opacity goes with the popped state";
+    Finish();
+}
+
+TEST_F(GDIRendererTest, ColorRectListsFillFromTheLastRectangleToTheFirst)
+{
+    ColorRectListT<float> list;
+    list.Add({0, 0, 4, 4}, kRed);
+    list.Add({1, 1, 4, 4}, kGreen);
+    list.SetScale({2, 2});
+    Start();
+    m_renderer->DrawColorRectList(list, {10, 10}, false);
+    // Scaled by 2 and moved by (10, 10): red over 10..17, green under it over 12..19.
+    EXPECT_EQ(Pixel(10, 10), kRed);
+    EXPECT_EQ(Pixel(17, 17), kRed) << "the first rectangle is drawn last";
+    EXPECT_EQ(Pixel(18, 18), kGreen);
+    EXPECT_EQ(Pixel(19, 19), kGreen);
+    EXPECT_EQ(Pixel(20, 20), 0u);
+    EXPECT_EQ(m_renderer->GetTranslation(), (PointD{0, 0}));
+    Finish();
+}
+
+TEST_F(GDIRendererTest, ScaledBitmapsArePurgedOnlyAfterFiveMinutesUnused)
+{
+    const ConstRCPtr<LBitmap> first = PatternBitmap(10, 10, Gradient);
+    const ConstRCPtr<LBitmap> second = PatternBitmap(5, 5, Gradient);
+    const auto paint = [&](std::uint32_t timeMs, const ConstRCPtr<LBitmap>& bitmap) {
+        m_app.SetTimeMs(timeMs);
+        Start();
+        if (bitmap)
+            m_renderer->DrawBitmap(bitmap, {0, 0, 20, 20}, kResizeStretch);
+        Finish();
+        return m_renderer->GetCachedBitmapCount();
+    };
+    EXPECT_EQ(paint(0, first), 1u);
+    EXPECT_EQ(paint(300000, nullptr), 1u);
+    // The first trim keeps everything used since the renderer started.
+    EXPECT_EQ(paint(300001, second), 2u);
+    EXPECT_EQ(paint(600001, second), 2u) << "not yet 300001 ms after the trim";
+    // The second trim drops what was not drawn since the first.
+    EXPECT_EQ(paint(600002, second), 1u);
+    EXPECT_EQ(paint(600003, first), 2u) << "a purged bitmap is rendered again";
+}
+
+TEST_F(GDIRendererTest, CopiesNeedAnOffscreenSourceAndMoveItsPicture)
+{
+    const RCPtr<LRenderContextInfo> window = NewContext(false, 7);
+    const RCPtr<LRenderContextInfo> picture = NewContext(true);
+    m_renderer->RenderStart(picture);
+    m_renderer->FillRect({0, 0, 4, 4}, Argb(kRed), true);
+    m_renderer->RenderFinish(picture);
+
+    Start();
+    EXPECT_EQ(m_renderer->DrawBitmapSection(window, {0, 0}, {0, 0, 4, 4}), QK_E_INVALIDARG);
+    EXPECT_EQ(m_renderer->CopyBitmap(window, {1, 1}), QK_E_INVALIDARG);
+    EXPECT_EQ(Painted(0, 0, 63, 63), "");
+    EXPECT_EQ(m_renderer->DrawBitmapSection(picture, {20, 20}, {2, 2, 4, 4}), QK_OK);
+    EXPECT_EQ(Painted(0, 0, 63, 63), "20,20 21,20 20,21 21,21 ");
+
+    EXPECT_EQ(m_renderer->CopyBitmap(picture, {3, 1}), QK_OK);
+    EXPECT_EQ(m_renderer->DrawBitmapSection(picture, {40, 40}, {0, 0, 8, 8}), QK_OK);
+    EXPECT_EQ(Pixel(42, 41), 0u);
+    EXPECT_EQ(Pixel(43, 41), kRed);
+    EXPECT_EQ(Pixel(46, 44), kRed);
+    EXPECT_EQ(Pixel(47, 44), 0u);
+    Finish();
+}
+
+TEST_F(GDIRendererTest, OnlyWindowContextsArePresentedTheirRegionFromTheLastRectangle)
+{
+    m_context->GetRegion().AddRect(0, 0, 10, 10);
+    Start();
+    Finish();
+    EXPECT_TRUE(m_backend.PresentedRects().empty()) << "offscreen";
+
+    const RCPtr<LRenderContextInfo> window = NewContext(false, 7);
+    window->GetRegion().AddRect(0, 0, 10, 10);
+    window->GetRegion().AddRect(20, 20, 30, 40);
+    m_renderer->RenderStart(window);
+    m_renderer->RenderFinish(window);
+    ASSERT_EQ(m_backend.PresentedRects().size(), 1u);
+    EXPECT_EQ(m_backend.PresentedRects()[0].window, 7u);
+    EXPECT_EQ(m_backend.PresentedRects()[0].rects.size(), 2u);
+
+    // Drawing outside a paint does nothing.
+    m_backend.ClearCalls();
+    m_renderer->FillRect({0, 0, 4, 4}, Argb(kRed), false);
+    m_renderer->FrameRect({0, 0, 4, 4}, Argb(kRed), 1.0f);
+    EXPECT_TRUE(m_backend.Calls().empty());
+}
+
+TEST_F(GDIRendererTest, SurfacesAreRemadeForANewSizeOrAFullRepaint)
+{
+    Start();
+    Finish();
+    m_backend.ClearCalls();
+    m_context->GetRegion().AddRect(0, 0, 10, 10);
+    Start();
+    Finish();
+    EXPECT_EQ(m_backend.Count("CreateSurface("), 0u) << "a partial repaint keeps the picture";
+
+    m_context->GetRegion().Clear();
+    m_context->GetRegion().AddRect(0, 0, 64, 64);
+    Start();
+    Finish();
+    EXPECT_EQ(m_backend.Count("CreateSurface(64x64)"), 2u);
+
+    m_backend.ClearCalls();
+    m_context->SetViewport({0, 0, 30, 20});
+    Start();
+    Finish();
+    EXPECT_EQ(m_backend.Count("CreateSurface(30x20)"), 2u);
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    m_context->GetMaxSurfaceSize(width, height);
+    EXPECT_EQ(width, 4096);
+    EXPECT_EQ(height, 4096);
+}
+
+TEST_F(GDIRendererTest, TextInkStaysInsideItsMeasuredBox)
+{
+    for (const std::int32_t style : {0, 1, 2})
+    {
+        const ConstRCPtr<LFont> font = LFont::FindOrCreate(u"Arial", 7.0f, style);
+        const WString text(u"Wavy Jig 42");
+        const RectF box = m_renderer->MeasureText(text, font);
+        const RectF system = LRenderApp::GetMeasurementRenderer()->MeasureText(text, font);
+        EXPECT_EQ(box, system) << "one measurement for drawing and layout";
+        ASSERT_GT(box.width, 20.0f);
+
+        Start();
+        m_renderer->FillRect({0, 0, 64, 64}, Argb(0), false);
+        m_renderer->DrawText(text, font, {2, 10}, Argb(kWhite));
+        std::int32_t left = 64, right = -1, top = 64, bottom = -1;
+        for (std::int32_t y = 0; y < 64; ++y)
+            for (std::int32_t x = 0; x < 64; ++x)
+                if (Pixel(x, y) != 0)
+                {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                    top = std::min(top, y);
+                    bottom = std::max(bottom, y);
+                }
+        Finish();
+        ASSERT_GE(right, 0) << "style " << style << ": nothing drawn";
+        EXPECT_GE(left, 2) << style;
+        ASSERT_LT(2 + box.width, 64.0f);
+        EXPECT_LT(right, 2 + static_cast<std::int32_t>(box.width)) << style;
+        EXPECT_GT(right, static_cast<std::int32_t>(box.width) - 6) << style;
+        EXPECT_GE(top, 9) << style;
+        EXPECT_LT(bottom, 9 + static_cast<std::int32_t>(box.height)) << style;
+    }
+}
+
+TEST(RendererKinds, CreateBuildsTheSoftwareRendererAndThePlaceholder)
+{
+    EXPECT_EQ(LRenderer::Create(kRendererGdiPlus, 0)->GetRendererType(), kRendererGdiPlus);
+    const RCPtr<LRenderer> placeholder = LRenderer::Create(kRendererDirect3D9, 0);
+    ASSERT_TRUE(placeholder);
+    EXPECT_EQ(placeholder->GetRendererType(), kRendererDirect3D9);
+
+    const ConstRCPtr<LFont> font = LFont::FindOrCreate(u"Arial", 10.0f, 0);
+    std::int32_t lineHeight = -5;
+    std::int32_t ascent = -5;
+    std::int32_t descent = -5;
+    EXPECT_EQ(placeholder->GetFontMetrics(font, lineHeight, ascent, descent), QK_OK);
+    EXPECT_EQ(lineHeight, -5);
+    EXPECT_EQ(ascent, -5);
+    EXPECT_EQ(placeholder->MeasureText(u"Wide text", font), (RectF{0, 0, 0, 0}));
+
+    RCPtr<LRenderContextInfo> context;
+    EXPECT_EQ(placeholder->InitRenderContextInfo({0, 0, 100, 50}, 0, false, context), QK_OK);
+    std::int32_t width = -1;
+    std::int32_t height = -1;
+    context->GetMaxSurfaceSize(width, height);
+    EXPECT_EQ(width, 0);
+    EXPECT_EQ(height, 0);
+    EXPECT_EQ(placeholder->RenderStart(context), QK_OK);
+    EXPECT_EQ(placeholder->GetCurrentContext(), nullptr);
+    placeholder->PushTranslation({3, 3});
+    EXPECT_EQ(context->GetState().translation, (PointD{0, 0}));
+    EXPECT_EQ(placeholder->DrawBitmapSection(context, {0, 0}, {0, 0, 1, 1}), QK_E_NOTIMPL);
+    EXPECT_EQ(placeholder->CopyBitmap(context, {0, 0}), QK_E_NOTIMPL);
+    EXPECT_EQ(placeholder->RenderFinish(context), QK_OK);
+}
+
+} // namespace
+} // namespace QK
