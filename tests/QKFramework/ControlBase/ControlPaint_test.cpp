@@ -3,6 +3,7 @@
 // opacities, hooks per dirty rectangle, clipping chains and depths.
 #include "QKFramework/ControlBase/Control.h"
 #include "QKFramework/ControlBase/ControlDescriptor.h"
+#include "QKFramework/Utilities/Graphics/Bitmap.h"
 
 #include "tests/support/Controls/ControlHarness.h"
 #include "tests/support/Render/RecordingRenderer.h"
@@ -292,6 +293,107 @@ TEST_F(ControlPaint, HitTesting)
     EXPECT_EQ(HitAt(400, 20), "");
     EXPECT_TRUE(Child(u"glass")->IsTransparentAtPoint({1, 1}));
     EXPECT_FALSE(Child(u"a")->IsTransparentAtPoint({1, 1}));
+}
+
+} // namespace
+} // namespace QK
+
+namespace QK
+{
+namespace
+{
+
+bool Contains(const std::vector<std::string>& calls, const std::string& start)
+{
+    for (const std::string& call : calls)
+        if (call.rfind(start, 0) == 0)
+            return true;
+    return false;
+}
+
+TEST_F(ControlPaint, LookOverridesAddressALookOrTheCurrentOne)
+{
+    auto& dirty = harness.Window()->dirty;
+    const ConstRCPtr<LBitmap> bitmap = LBitmap::CreateFilledBitmap(4, 4, ColorRGBA{0.0f, 0.0f, 1.0f, 1.0f});
+    dirty.clear();
+    // No overlay to take away: nothing changes and nothing is repainted.
+    EXPECT_EQ(window->SetLookOverlay(nullptr, kResizeTile, -1, false), QK_FALSE);
+    // On the hidden look 1 the overlay is set without a repaint...
+    EXPECT_EQ(window->SetLookOverlay(bitmap, kResizeTile, 1, false), QK_OK);
+    EXPECT_TRUE(dirty.empty());
+    renderer->ClearCalls();
+    Paint({{0, 0, 300, 200}});
+    EXPECT_FALSE(Contains(renderer->Calls(), "DrawBitmap("));
+    // ...and shows once that look is the current one.
+    ASSERT_EQ(window->SelectLook(1, true), QK_OK);
+    renderer->ClearCalls();
+    Paint({{0, 0, 300, 200}});
+    EXPECT_TRUE(Contains(renderer->Calls(), "DrawBitmap(bitmap,0,0,300,200,1"));
+    dirty.clear();
+    EXPECT_EQ(window->SetLookOverlay(nullptr, kResizeTile, -1, false), QK_OK);
+    EXPECT_EQ(dirty, (std::vector<RectD>{{0, 0, 300, 200}}));
+
+    // A region limits where the current look draws; it repaints the control.
+    RectRegion region;
+    region.AddRect(0, 0, 10, 20);
+    dirty.clear();
+    EXPECT_EQ(Child(u"a")->SetLookRegion(-1, region), QK_OK);
+    EXPECT_EQ(dirty, (std::vector<RectD>{{10, 10, 20, 20}}));
+    renderer->ClearCalls();
+    Paint({{0, 0, 300, 200}});
+    // The client part is drawn clipped to the region's rectangle only.
+    EXPECT_TRUE(Contains(renderer->Calls(), "PushStencil(0,0,20,20,0,0,10,20,"));
+
+    // The text part: no repaint; a control without looks has none to change.
+    const ConstRCPtr<LVisualPart> part = Child(u"b")->GetLook(0)->GetClientPart();
+    dirty.clear();
+    EXPECT_EQ(Child(u"a")->SetLookTextPart(part, -1), QK_OK);
+    EXPECT_EQ(Child(u"a")->GetLook(0)->GetTextForegroundPart().Get(), part.Get());
+    EXPECT_EQ(Child(u"a")->SetLookTextPart(part, 0), QK_OK);
+    EXPECT_TRUE(dirty.empty());
+    EXPECT_EQ(Child(u"a")->SetLookTextPart(nullptr, 0), QK_E_INVALIDARG);
+    const RCPtr<LControl> bare = Child(u"box", u"inner");
+    EXPECT_EQ(bare->SetLookTextPart(part, -1), QK_E_FAIL);
+    EXPECT_EQ(bare->SetLookOverlay(bitmap, kResizeStretch, -1, true), QK_E_FAIL);
+    EXPECT_EQ(bare->SetLookRegion(-1, region), QK_E_INVALIDARG);
+}
+
+TEST(ControlRename, RenamingAChildCarriesItsNameIntoLaterSiblingsLayouts)
+{
+    ControlHarness harness(R"(<Skin Name="s"><SubControl Class="Test.Probe" Name="window" XSizeAbs="300" YSizeAbs="100">
+        <SubControl Class="Test.Probe" Name="before" XPositionToControl="first" XSizeAbs="5"/>
+        <SubControl Class="Test.Probe" Name="first" XPositionAbs="20" XSizeAbs="30"/>
+        <SubControl Class="Test.Probe" Name="after" XPositionToControl="first" XPositionRel="1"
+            XSizeToControl="first" YPositionToControl="first" YSizeToControl="first" YSizeRel="1"/>
+        <SubControl Class="Test.Probe" Name="other" XPositionToControl="else"/>
+      </SubControl></Skin>)");
+    const RCPtr<LControl> window = harness.CreateRoot(u"window");
+    LControl::ChildControlList& children = window->GetChildren();
+    const RCPtr<LControl> first = window->FindChild(WString(u"first"));
+    const RCPtr<LControl> after = window->FindChild(WString(u"after"));
+    const RectD placed = after->GetBounds();
+
+    EXPECT_EQ(children.RenameChild(first, WString(u"first")), QK_FALSE);
+    EXPECT_EQ(children.RenameChild(first, WString(u"other")), QK_E_FAIL);
+    EXPECT_EQ(Narrow(first->GetName()), "first");
+    const RCPtr<LControl> stranger(new ProbeControl(nullptr, WString(u"stranger")));
+    EXPECT_EQ(children.RenameChild(stranger, WString(u"x")), QK_E_INVALIDARG);
+    EXPECT_EQ(children.RenameChild(nullptr, WString(u"x")), QK_E_INVALIDARG);
+
+    EXPECT_EQ(children.RenameChild(first, WString(u"menu1")), QK_OK);
+    EXPECT_EQ(window->FindChild(WString(u"menu1")).Get(), first.Get());
+    const auto& layout = *after->GetLayoutDescriptor();
+    EXPECT_EQ(Narrow(layout.X.Position.Name), "menu1");
+    EXPECT_EQ(Narrow(layout.X.Size.Name), "menu1");
+    EXPECT_EQ(Narrow(layout.Y.Position.Name), "menu1");
+    EXPECT_EQ(Narrow(layout.Y.Size.Name), "menu1");
+    // Earlier siblings keep their references; nothing was laid out again.
+    EXPECT_EQ(Narrow(window->FindChild(WString(u"before"))->GetLayoutDescriptor()->X.Position.Name), "first");
+    EXPECT_EQ(after->GetBounds(), placed);
+    EXPECT_EQ(after->Relayout(), QK_FALSE);
+    EXPECT_EQ(window->FindChild(WString(u"other"))->GetLayoutDescriptor()->RenameLayoutReference(WString(u"menu1"),
+                                                                                               WString(u"y")),
+              1);
 }
 
 } // namespace
