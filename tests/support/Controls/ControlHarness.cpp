@@ -55,8 +55,9 @@ QKRESULT TestRootWindow::ReleaseInternalReferences()
 
 // TestControlApp --------------------------------------------------------------------------------
 
-TestControlApp::TestControlApp(LControlFactory* factory)
-    : m_render(RCPtr<LMeasurementRenderer>(new FakeMeasurementRenderer())), m_factory(factory),
+TestControlApp::TestControlApp(LControlFactory* factory, bool fakeMeasuring)
+    : m_render(fakeMeasuring ? RCPtr<LMeasurementRenderer>(new FakeMeasurementRenderer()) : nullptr),
+      m_factory(factory),
       m_font(LFont::FindOrCreate(WString(u"DejaVu Sans"), 9.0f, 0)), m_previous(LControlApp::GetServices())
 {
     LControlApp::SetServices(this);

@@ -77,7 +77,9 @@ private:
 class TestControlApp final : public DefaultControlAppServices
 {
 public:
-    explicit TestControlApp(LControlFactory* factory = nullptr);
+    // fakeMeasuring: texts are measured by the fake measurement renderer, else by the
+    // system's (FreeType), as where they are drawn for a person to see.
+    explicit TestControlApp(LControlFactory* factory = nullptr, bool fakeMeasuring = true);
     TestControlApp(const TestControlApp&) = delete;
     TestControlApp& operator=(const TestControlApp&) = delete;
     ~TestControlApp();
