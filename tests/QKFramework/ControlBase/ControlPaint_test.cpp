@@ -119,17 +119,6 @@ private:
     }
 };
 
-RCPtr<LControl> CreateHooks(LControl* parent, const LControlDescriptor* descriptor)
-{
-    RCPtr<LControl> control(new HookControl(parent, descriptor->Name));
-    control->CreateFromDescriptor(descriptor);
-    control->CreateChildControls(descriptor);
-    control->Initialize();
-    control->InitializeParts();
-    control->SetCreated();
-    return control;
-}
-
 // Writes each fill as "<colour>@<translation x>,<y>" with the opacity when it is not 1.
 class FillLog : public RecordingRenderer
 {
@@ -156,7 +145,7 @@ class ControlPaint : public ::testing::Test
 protected:
     ControlPaint()
     {
-        harness.Factory().RegisterControlClass(WString(u"Test.Hooks"), &CreateHooks);
+        harness.Factory().RegisterControlClass(WString(u"Test.Hooks"), &CreateAs<HookControl>);
         window = harness.CreateRoot(u"window");
         renderer->InitRenderContextInfo({0, 0, 300, 200}, 0, true, context);
         renderer->RenderStart(context);

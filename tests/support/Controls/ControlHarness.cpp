@@ -155,17 +155,6 @@ QKRESULT ProbePopup::SetMenuDescriptor(const LMenuDescriptor* menu)
 namespace
 {
 
-template <class T> RCPtr<LControl> CreateAs(LControl* parent, const LControlDescriptor* descriptor)
-{
-    RCPtr<LControl> control(new T(parent, descriptor->Name));
-    control->CreateFromDescriptor(descriptor);
-    control->CreateChildControls(descriptor);
-    control->Initialize();
-    control->InitializeParts();
-    control->SetCreated();
-    return control;
-}
-
 RCPtr<LControl> CreateNothing(LControl*, const LControlDescriptor*)
 {
     return nullptr;

@@ -17,6 +17,7 @@
 
 #include "QKFramework/ControlBase/Control.h"
 #include "QKFramework/ControlBase/ControlApp.h"
+#include "QKFramework/ControlBase/ControlDescriptor.h"
 #include "QKFramework/ControlBase/ControlFactory.h"
 #include "QKFramework/ControlBase/ControlPopups.h"
 #include "QKFramework/ControlBase/RootWindowInterface.h"
@@ -159,8 +160,20 @@ public:
     void PopUp() override { Log("PopUp"); }
 };
 
-// The create functions of the probe classes, as a class's create function runs: construct,
-// CreateFromDescriptor, CreateChildControls, Initialize, InitializeParts, created flag.
+// A class's create function for T: construct, CreateFromDescriptor, CreateChildControls,
+// Initialize, InitializeParts, created flag.
+template <class T> RCPtr<LControl> CreateAs(LControl* parent, const LControlDescriptor* descriptor)
+{
+    RCPtr<LControl> control(new T(parent, descriptor->Name));
+    control->CreateFromDescriptor(descriptor);
+    control->CreateChildControls(descriptor);
+    control->Initialize();
+    control->InitializeParts();
+    control->SetCreated();
+    return control;
+}
+
+// The create functions of the probe classes.
 RCPtr<LControl> CreateProbe(LControl* parent, const LControlDescriptor* descriptor);
 RCPtr<LControl> CreateProbeToolTip(LControl* parent, const LControlDescriptor* descriptor);
 RCPtr<LControl> CreateProbePopup(LControl* parent, const LControlDescriptor* descriptor);
