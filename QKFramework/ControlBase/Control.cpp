@@ -4,12 +4,15 @@
 //   3. Value, value range, text, string table, tooltips and context menu.
 //   4. Creation from the skin: descriptor, children, Initialize, create parameters, fonts.
 //   5. Conditions: the set, UpdateConditions, enabled and visible.
-//   6. Looks: opacities, client rectangles, regions.
-//   7. Geometry, painting and input: what the layout, painting and input code fill in.
+//   6. Looks: opacities, client rectangles, regions, look overrides.
+//   7. Input: focus, keys, clicks and drags as the input handling leaves them for now.
 //   8. Idle work.
+// Layout and geometry are in ControlLayout.cpp; painting, invalidation and hit testing in
+// ControlPaint.cpp.
 #include "QKFramework/ControlBase/Control.h"
 
 #include "QKFramework/ControlBase/ControlApp.h"
+#include "QKFramework/ControlBase/ControlDetail.h"
 #include "QKFramework/ControlBase/ControlDescriptor.h"
 #include "QKFramework/ControlBase/ControlFactory.h"
 #include "QKFramework/ControlBase/ControlPopups.h"
@@ -28,34 +31,17 @@
 namespace QK
 {
 
+using namespace ControlDetail;
+
 namespace
 {
 
 constexpr std::string_view kSource = "ControlBase\\Control";
-constexpr double kUnbounded = 4503599627370496.0; // 2^52
-
-bool ClipsToParent(const LControl& control)
-{
-    const auto& layout = control.GetLayoutDescriptor();
-    return !layout || layout->ClipToParent;
-}
-
-std::int32_t DockedAxes(const LControl& control)
-{
-    const auto& layout = control.GetLayoutDescriptor();
-    return layout ? static_cast<std::int32_t>(layout->XIsDocked) + static_cast<std::int32_t>(layout->YIsDocked) : 0;
-}
 
 std::int32_t TabStopOf(const LControl& control)
 {
     const auto& layout = control.GetLayoutDescriptor();
     return layout ? layout->TabStop : 0;
-}
-
-std::int32_t ZOrderOf(const LControl& control)
-{
-    const auto& layout = control.GetLayoutDescriptor();
-    return layout ? layout->ZOrder : 0;
 }
 
 // A boolean create parameter: true when the text, trimmed and in lower case, is "true".
@@ -219,6 +205,32 @@ void LControl::ChildControlList::RemoveAll()
             continue;
         Remove(m_children.GetAt(i)->Get());
     }
+}
+
+QKRESULT LControl::ChildControlList::RenameChild(const RCPtr<LControl>& child, const WString& name)
+{
+    if (!child)
+        return QK_E_INVALIDARG;
+    if (child->m_name.IsEqual(name))
+        return QK_FALSE;
+    std::int32_t index = -1;
+    for (std::uint32_t i = m_children.GetCount(); i-- > 0;)
+    {
+        const LControl* other = m_children.GetAt(i)->Get();
+        if (other == child.Get())
+            index = static_cast<std::int32_t>(i);
+        else if (other && other->m_name.IsEqual(name))
+            return QK_E_FAIL;
+    }
+    if (index < 0)
+        return QK_E_INVALIDARG;
+    const WString oldName = child->m_name;
+    child->m_name = name;
+    // Only later siblings can lay out against it: a layout names controls made before it.
+    for (std::uint32_t i = static_cast<std::uint32_t>(index) + 1; i < m_children.GetCount(); ++i)
+        if (const RCPtr<LLayoutDescriptor>& layout = (*m_children.GetAt(i))->m_layout)
+            layout->RenameLayoutReference(oldName, name);
+    return QK_OK;
 }
 
 void LControl::ChildControlList::TakeAll(RCPtrArray<LControl>& out)
@@ -849,16 +861,6 @@ QKRESULT LControl::UpdateFont()
     return QK_OK;
 }
 
-void LControl::SetLayout(const AxisSpec& x, const AxisSpec& y)
-{
-    if (!m_layout)
-        return;
-    m_children.IncrementGeneration();
-    m_layout->X = x;
-    m_layout->Y = y;
-    Relayout();
-}
-
 // 5. Conditions -----------------------------------------------------------------------------------
 
 bool LControl::IsEnabled(bool withAncestors) const
@@ -1169,230 +1171,59 @@ QKRESULT LControl::SetLookRegionRects(std::int32_t index, std::int32_t other)
     return QK_OK;
 }
 
-std::uint32_t LControl::GetLookColorAtPoint(const PointD& point)
+namespace
 {
-    const RCPtr<LLook> look = GetLook(-1);
+
+// The look an override addresses: index, or the current look for -1 or any index past the
+// looks. Null when there is none.
+LLook* OverriddenLook(const RCPtrArray<LLook>& looks, std::int32_t index, std::int32_t current, std::int32_t& found)
+{
+    found = (index >= 0 && static_cast<std::uint32_t>(index) < looks.GetCount()) ? index : current;
+    return found >= 0 ? looks.GetAt(static_cast<std::uint32_t>(found))->Get() : nullptr;
+}
+
+} // namespace
+
+QKRESULT LControl::SetLookRegion(std::int32_t index, const RectRegion& region)
+{
+    std::int32_t found = -1;
+    LLook* look = OverriddenLook(m_looks, index, GetCurrentLookIndex(), found);
     if (!look)
-        return LVisualPart::kOutside;
-    return look->GetColorAtPoint(PointL{static_cast<std::int32_t>(std::floor(point.x)),
-                                        static_cast<std::int32_t>(std::floor(point.y))});
+        return QK_E_INVALIDARG;
+    look->GetRegion() = region;
+    InvalidateWhole();
+    return QK_OK;
 }
 
-bool LControl::IsTransparentAtPoint(const PointD& point)
+QKRESULT LControl::SetLookOverlay(const ConstRCPtr<LBitmap>& bitmap, std::int32_t resizeType, std::int32_t index,
+                                  bool replaceClient)
 {
-    return (GetLookColorAtPoint(point) >> 24) == 0;
-}
-
-// 7. Geometry, painting and input -------------------------------------------------------------------
-
-void LControl::SetBounds(const RectD& bounds)
-{
-    const bool resized = bounds.width != m_bounds.width || bounds.height != m_bounds.height;
-    m_bounds = bounds;
-    if (!resized)
-        return;
-    for (std::uint32_t i = 0; i < m_looks.GetCount(); ++i)
-        if (const RCPtr<LLook>& look = *m_looks.GetAt(i))
-            look->SetSize(static_cast<std::int32_t>(bounds.width), static_cast<std::int32_t>(bounds.height));
-    OnSizeChanged();
-    // A control without width or height is not visible, down to its descendants.
-    if (m_created)
-        UpdateConditions();
-}
-
-void LControl::Relayout()
-{
-    // The layout pass places the control from its layout description; until it runs,
-    // controls keep the bounds they were given.
-    if (m_relayoutSuppressed)
-        return;
-    m_laidOut = true;
-}
-
-RectD LControl::GetChildrenBounds() const
-{
-    bool any = false;
-    double left = 0.0;
-    double top = 0.0;
-    double right = 0.0;
-    double bottom = 0.0;
-    for (std::uint32_t i = 0; i < m_children.GetCount(); ++i)
-    {
-        const LControl& child = *m_children.GetAt(i);
-        if (child.m_layout && (child.m_layout->XIsDocked || child.m_layout->YIsDocked))
-            continue;
-        const RectD& b = child.m_bounds;
-        if (!any)
-        {
-            left = b.x;
-            top = b.y;
-            right = b.x + b.width;
-            bottom = b.y + b.height;
-            any = true;
-            continue;
-        }
-        left = std::min(left, b.x);
-        top = std::min(top, b.y);
-        right = std::max(right, b.x + b.width);
-        bottom = std::max(bottom, b.y + b.height);
-    }
-    RectD bounds{left, top, right - left, bottom - top};
-    bounds.SnapToPixels();
-    return bounds;
-}
-
-void LControl::GetClientRect(RectD& rect)
-{
-    rect = GetLookClientRect(-1);
-    m_recordedClientRect = rect;
-    m_clientRectRecorded = true;
-}
-
-void LControl::OnSizeChanged()
-{
-    m_clientRectRecorded = false;
-}
-
-void LControl::OnClientInsetsChanged(const PointD&, const PointD&) {}
-
-void LControl::OnChildPlacementChanged(LControl*) {}
-
-void LControl::GetLayoutPosition(DoublePair& size)
-{
-    size = {m_bounds.width, m_bounds.height};
-}
-
-void LControl::GetLayoutSize(DoublePair& size)
-{
-    size = {0.0, 0.0};
-    if (!m_layout)
-        return;
-    if (!m_layout->X.MaxSize.HasReference)
-        size.first = m_layout->X.MaxSize.Abs;
-    if (!m_layout->Y.MaxSize.HasReference)
-        size.second = m_layout->Y.MaxSize.Abs;
-}
-
-bool LControl::SetClipToParent(bool clip)
-{
-    if (!m_layout || m_layout->ClipToParent == clip)
-        return m_layout ? m_layout->ClipToParent : true;
-    if (clip)
-        Invalidate(RectD{0.0, 0.0, m_bounds.width, m_bounds.height}, false);
-    m_layout->ClipToParent = clip;
-    if (m_parent)
-    {
-        m_parent->m_children.IncrementGeneration();
-        if (clip)
-            m_parent->DecrementUnclippedCount();
-        else
-            m_parent->IncrementUnclippedCount();
-    }
-    if (!clip)
-        Invalidate(RectD{0.0, 0.0, m_bounds.width, m_bounds.height}, false);
-    return clip;
-}
-
-QKRESULT LControl::SetScrollOffset(const PointD& offset)
-{
-    if (offset == m_scrollOffset)
+    std::int32_t found = -1;
+    LLook* look = OverriddenLook(m_looks, index, GetCurrentLookIndex(), found);
+    if (!look)
+        return QK_E_FAIL;
+    if (!bitmap && !look->GetOverlayPart())
         return QK_FALSE;
-    m_scrollOffset = offset;
-    Send(u"NID_SCROLL_OFFSET_CHANGE", nullptr);
+    look->SetOverlayBitmap(bitmap, resizeType, replaceClient);
+    if (found == GetCurrentLookIndex())
+        InvalidateWhole();
     return QK_OK;
 }
 
-RectD LControl::GetClientExtent() const
+QKRESULT LControl::SetLookTextPart(const ConstRCPtr<LVisualPart>& part, std::int32_t index)
 {
-    return RectD{0.0, 0.0, kUnbounded, kUnbounded};
-}
-
-RectD LControl::GetChildClientRect(LControl*)
-{
-    const RectD client = GetLookClientRect(-1);
-    return RectD{0.0, 0.0, client.width, client.height};
-}
-
-void LControl::GetClientInsets(RectD& insets)
-{
-    const RectD client = GetLookClientRect(-1);
-    insets = RectD{m_scrollOffset.x, m_scrollOffset.y, client.width, client.height};
-}
-
-QKRESULT LControl::RelayoutIfDocked(std::int32_t, std::int32_t)
-{
-    if (m_layout && (m_layout->XIsDocked || m_layout->YIsDocked))
-        Relayout();
+    std::int32_t found = -1;
+    LLook* look = OverriddenLook(m_looks, index, GetCurrentLookIndex(), found);
+    if (!look)
+        return QK_E_FAIL;
+    if (!part)
+        return QK_E_INVALIDARG;
+    if (look->GetTextForegroundPart().Get() != part.Get())
+        look->SetTextForegroundPart(part);
     return QK_OK;
 }
 
-QKRESULT LControl::RelayoutAndMove(LControl* child)
-{
-    Relayout();
-    OnChildPlacementChanged(child);
-    return QK_OK;
-}
-
-void LControl::InvalidateWhole()
-{
-    Invalidate(RectD{0.0, 0.0, m_bounds.width, m_bounds.height}, ClipsToParent(*this));
-}
-
-void LControl::Invalidate(const RectD& rect, bool clip)
-{
-    PropagateInvalidate(RectD{rect.x + m_bounds.x, rect.y + m_bounds.y, rect.width, rect.height}, clip);
-}
-
-void LControl::PropagateInvalidate(const RectD& rect, bool clip)
-{
-    if (rect.width <= 0.0 || rect.height <= 0.0)
-        return;
-    if (m_parent)
-    {
-        const RectD client = m_parent->GetLookClientRect(-1);
-        m_parent->PropagateInvalidate(RectD{rect.x - m_parent->m_scrollOffset.x + client.x + m_parent->m_bounds.x,
-                                            rect.y - m_parent->m_scrollOffset.y + client.y + m_parent->m_bounds.y,
-                                            rect.width, rect.height},
-                                      clip);
-        return;
-    }
-    if (m_rootWindow)
-        m_rootWindow->InvalidateRect(RectD{rect.x - m_bounds.x, rect.y - m_bounds.y, rect.width, rect.height});
-}
-
-QKRESULT LControl::Paint(LRenderer& renderer, const RectRegion& dirty)
-{
-    // Looks first (client parts, then frames, then text), each at its opacity.
-    const float saved = renderer.GetOpacity();
-    for (std::uint32_t pass = 0; pass < 3; ++pass)
-        for (std::uint32_t i = 0; i < m_looks.GetCount(); ++i)
-        {
-            const RCPtr<LLook>& look = *m_looks.GetAt(i);
-            const float opacity = i < m_lookOpacities.size() ? m_lookOpacities[i] : 0.0f;
-            if (!look || opacity <= 0.0f)
-                continue;
-            renderer.SetOpacity(saved * m_opacity * opacity);
-            if (pass == 0)
-                look->DrawClientPart(renderer, dirty);
-            else if (pass == 1)
-                look->DrawNonClientParts(renderer, dirty);
-            else
-                look->DrawLabelText(renderer, dirty, PointL{0, 0});
-        }
-    renderer.SetOpacity(saved);
-    DrawCustom(renderer);
-    return QK_OK;
-}
-
-RCPtr<LControl> LControl::FindControlAtPoint(const PointD& point)
-{
-    return ContainsPoint(point) ? RCPtr<LControl>(this) : nullptr;
-}
-
-bool LControl::ContainsPoint(const PointD& point)
-{
-    return point.x >= 0.0 && point.y >= 0.0 && point.x < m_bounds.width && point.y < m_bounds.height;
-}
+// 7. Input: what the input handling fills in -------------------------------------------------------
 
 // Focus, keys, clicks and drags: the input handling fills these in; the base keeps the
 // flags consistent and answers "not handled".
@@ -1591,12 +1422,6 @@ QKRESULT LControl::MouseWheel(const LMouseWheelParam* wheel)
 QKRESULT LControl::MouseWheel(const LMouseWheelParam& wheel)
 {
     return MouseWheel(&wheel);
-}
-
-QKRESULT LControl::SizeChanged(const DoublePair& size)
-{
-    SetBounds(RectD{m_bounds.x, m_bounds.y, size.first, size.second});
-    return QK_OK;
 }
 
 QKRESULT LControl::KillFocus()

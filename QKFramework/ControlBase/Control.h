@@ -45,6 +45,7 @@ namespace QK
 
 class IRootWindow;
 class LControlDescriptor;
+class LBitmap;
 class LFont;
 class LKeyParam;
 class LLayoutDescriptor;
@@ -56,6 +57,7 @@ class LNotificationCenter;
 class LPointWithModifiersParam;
 class LRenderer;
 class LStringTable;
+class LVisualPart;
 class IPopupMenuControl;
 
 // The operations through which a root window drives a control.
@@ -136,6 +138,10 @@ public:
         void RemoveAll();
         // Children leave without their parent being told (re-skin); the list is empty after.
         void TakeAll(RCPtrArray<LControl>& out);
+        // 0 when renamed (the later siblings' layout references follow the new name), 1 when
+        // child has that name already, 0x80004005 when another child has it, 0x80070057
+        // when child is not in the list.
+        QKRESULT RenameChild(const RCPtr<LControl>& child, const WString& name);
 
         void IncrementGeneration() { ++m_generation; }
         std::int32_t GetGeneration() const { return m_generation; }
@@ -206,8 +212,10 @@ public:
     virtual void OnChildrenChanged(LControl*, std::int32_t) {}
     // Answers whether the control is now visible together with its ancestors.
     virtual bool SetVisible(bool show);
+    // True when no shown look has an opaque pixel at point.
     virtual bool IsTransparentAtPoint(const PointD& point);
-    virtual std::uint32_t GetLookColorAtPoint(const PointD& point);
+    // 0xAARRGGBB of look index (-1: the current look) at point; 0x00FFFFFF without that look.
+    virtual std::uint32_t GetLookColorAtPoint(const PointD& point, std::int32_t index);
     virtual std::int32_t IsCommandEnabled(const ConstRCPtr<LNotification>& command);
     virtual const RCPtr<LMenuDescriptor>& GetContextMenu() const;
     virtual void OnContextMenuPopup(IPopupMenuControl*) {}
@@ -216,10 +224,22 @@ public:
     virtual std::int32_t OnReskinTopControl(double, double) { return 0; }
     virtual void SetEnabled(bool enable);
     virtual QKRESULT CreateFromDescriptor(const LControlDescriptor* descriptor);
-    virtual QKRESULT Paint(LRenderer& renderer, const RectRegion& dirty);
-    virtual void PropagateInvalidate(const RectD& rect, bool clip);
+    // Paints the control and its subtree where dirty (root coordinates) asks for it. The
+    // first pass (unclippedPass false) paints the controls clipped to their parent and
+    // appends to unclipped those that are not; the root window paints them after the whole
+    // tree, in a second pass. 0x80070057 for a control that has no part in this pass.
+    virtual QKRESULT Paint(LRenderer& renderer, const RectRegion& dirty, RCPtrArray<LControl>& unclipped,
+                           bool unclippedPass);
+    // Carries an invalid area up to the root window: rootRect in root coordinates, localRect
+    // the same area in this control's coordinates.
+    virtual void PropagateInvalidate(const RectD& rootRect, bool clip, const RectD& localRect);
+    // rect in the control's coordinates; clip: cut by every ancestor the control is clipped to.
     virtual void Invalidate(const RectD& rect, bool clip);
-    virtual RCPtr<LControl> FindControlAtPoint(const PointD& point);
+    // The control under point (own whole-pixel coordinates): 0 with control, its local point
+    // and its effective depth; 1 and a null control when nothing qualifies. depth comes in as
+    // the depth a hit must exceed (the smallest value from the root window).
+    virtual QKRESULT FindControlAtPoint(RCPtr<LControl>& control, const PointL& point, bool inClient, PointL& local,
+                                        std::int32_t& depth);
     virtual void OnFontChanged() {}
     virtual QKRESULT FocusFromMouse();
     virtual void OnLeftButtonDown(const LMouseButtonParam*) {}
@@ -331,6 +351,10 @@ public:
     QKRESULT SetFont(const ConstRCPtr<LFont>& font);
     const ConstRCPtr<LFont>& GetFont() const { return m_font; }
     void SetLayout(const AxisSpec& x, const AxisSpec& y);
+    // Writes one axis (0 X, 1 Y) of the layout and lays the control out again; true when the
+    // rules differ from the stored ones.
+    bool SetAxisLayout(std::int32_t axis, float anchor, bool docked, const LayoutReference& position,
+                       const LayoutReference& size);
 
     // --- Looks -----------------------------------------------------------------------------
 
@@ -347,6 +371,16 @@ public:
     void ClearLookRegions();
     void ClearLookRegion(std::int32_t index);
     QKRESULT SetLookRegionRects(std::int32_t index, std::int32_t other);
+    // Look overrides; index -1 (or any index past the looks) is the current look.
+    // Limits where the look draws (an empty region: no limit). 0, or 0x80070057 without a look.
+    QKRESULT SetLookRegion(std::int32_t index, const RectRegion& region);
+    // Lays bitmap (null: none) over the look's client area, in place of the client part
+    // when replaceClient is set. 0 changed, 1 nothing to change, 0x80004005 without a look.
+    QKRESULT SetLookOverlay(const ConstRCPtr<LBitmap>& bitmap, std::int32_t resizeType, std::int32_t index,
+                            bool replaceClient);
+    // The part whose colour the look's text takes; the caller repaints. 0, 0x80070057 for a
+    // null part, 0x80004005 without a look.
+    QKRESULT SetLookTextPart(const ConstRCPtr<LVisualPart>& part, std::int32_t index);
     QKRESULT ShowContextMenu(const LMenuDescriptor* menu);
     float GetOpacity() const { return m_opacity; }
 
@@ -398,11 +432,43 @@ public:
     const RectD& GetBounds() const { return m_bounds; }
     double GetWidth() const { return m_bounds.width; }
     double GetHeight() const { return m_bounds.height; }
-    // Places the control and sizes its looks; the layout's own entry point.
-    void SetBounds(const RectD& bounds);
-    // Lays the control and its children out again.
-    void Relayout();
+    const PointD& GetScrollOffset() const { return m_scrollOffset; }
+    // Computes the rectangle from the layout description and applies it: 0 changed, 1 the
+    // same, 0x80004005 without a layout description or a usable window (top control).
+    QKRESULT Relayout();
+    // Applies a rectangle and spreads the change to children, later siblings, the parent and
+    // the host window. 1 when it is the current one, else 0.
+    QKRESULT SetLayoutRect(const PointD& position, const DoublePair& size);
     RectD GetChildrenBounds() const;
+    // The far edge of children first..last (insertion order) on axis (0 X, 1 Y), with the
+    // look's far inset, in this control's coordinates; 0 for an empty or bad range.
+    double GetChildrenExtent(std::int32_t first, std::int32_t last, std::int32_t axis) const;
+    // The position in the root window's client coordinates.
+    void GetPositionInRoot(PointD& point) const;
+    // GetPositionInRoot and the size in whole pixels.
+    void GetWindowRect(RectL& rect) const;
+    LControl* GetRootControl();
+    // Whether the text does not fit the current look's text area.
+    bool GetTextExtent();
+    bool IsLayingOutChildren() const { return m_layingOutChildren; }
+
+    // --- Painting and hit testing ----------------------------------------------------------
+
+    // Paints the children of one look in z order: content, then one docked axis, then both.
+    void PaintChildren(LRenderer& renderer, const RectRegion& dirty, std::int32_t lookIndex,
+                       RCPtrArray<LControl>& unclipped);
+    // Appends the control (when includeSelf and not clipped) and its unclipped descendants;
+    // onlyVisible skips hidden or empty ones and their subtrees. Answers how many it added.
+    std::int32_t CollectUnclippedDescendants(RCPtrArray<LControl>& list, bool onlyVisible, bool includeSelf);
+    void InvalidateUnclippedDescendants();
+    // The largest Z_Order of the control and its ancestors not clipped to their parent;
+    // -2147483648 when there is none.
+    std::int32_t GetEffectiveDepth() const;
+    // While set, the control itself is never a hit (its children still are).
+    void SetExcludedFromHitTest(bool excluded) { m_excludedFromHitTest = excluded; }
+    bool IsExcludedFromHitTest() const { return m_excludedFromHitTest; }
+    // The label text is drawn moved by the scroll offset.
+    void SetTextFollowsScroll(bool follows) { m_textFollowsScroll = follows; }
 
     // --- Idle ------------------------------------------------------------------------------
 
@@ -429,6 +495,14 @@ private:
     void ReadLooks(const LControlDescriptor& descriptor);
     void ApplyDescriptorFont(const LControlDescriptor& descriptor);
     bool IsTopControl() const { return !m_parent; }
+    // The pieces of Relayout (ControlLayout.cpp).
+    struct LayoutFrame;
+    bool GetLayoutFrame(LayoutFrame& frame) const;
+    // position and size: the two axes; the rules change those of axis.
+    void ApplyMinimumRules(const LayoutFrame& frame, std::int32_t axis, double* position, double* size);
+    void ApplyMaximumRules(const LayoutFrame& frame, std::int32_t axis, double* position, double* size) const;
+    double GetNamedExtent(const WString& name, std::int32_t axis) const;
+    bool PointInParentClient(const PointL& point) const;
 
     RCPtr<LNotificationHandler<LControl>> m_handlers;
     WString m_name;
@@ -506,6 +580,10 @@ private:
     bool m_laidOut = false;
     bool m_clientRectRecorded = false;
     RectD m_recordedClientRect;
+    bool m_layingOutChildren = false;
+    bool m_changingScrollOffset = false;
+    bool m_scrollDockedMarker = false;
+    bool m_textFollowsScroll = false;
 };
 
 } // namespace QK

@@ -80,4 +80,24 @@ double LControlApp::GetTime()
     return Current().GetTime();
 }
 
+RectL LControlApp::GetWorkArea()
+{
+    return Current().GetWorkArea();
+}
+
+IRootWindow* LControlApp::GetActiveRootWindow()
+{
+    return Current().GetActiveRootWindow();
+}
+
+IRootWindow* LControlApp::GetFirstRootWindow()
+{
+    return Current().GetFirstRootWindow();
+}
+
+PointL LControlApp::GetCursorPos()
+{
+    return Current().GetCursorPos();
+}
+
 } // namespace QK

@@ -4,10 +4,12 @@
 // The application installs its services with LControlApp::SetServices; until then the
 // defaults answer: no factory (controls get no string tables and create no children on
 // demand), the desktop font of the drawing layer, no command target, cursor 0 for every
-// name and the drawing layer's clock. UI thread only.
+// name, the drawing layer's clock, an empty work area, no root windows and the pointer at
+// the screen's origin. UI thread only.
 #pragma once
 
 #include "QKFramework/ObjectBase/RCPtr.h"
+#include "QKFramework/Utilities/Geometry/Rect.h"
 #include "QKFramework/Utilities/Storage/StringFwd.h"
 
 #include <cstdint>
@@ -15,6 +17,7 @@
 namespace QK
 {
 
+class IRootWindow;
 class LControl;
 class LControlFactory;
 class LFont;
@@ -32,6 +35,14 @@ public:
     virtual std::intptr_t GetCursor(const WString& name) const = 0;
     // The running time in seconds.
     virtual double GetTime() const = 0;
+    // The desktop's work area, in screen coordinates.
+    virtual RectL GetWorkArea() const = 0;
+    // The last root window whose host window is active, or null.
+    virtual IRootWindow* GetActiveRootWindow() const = 0;
+    // The first root window of the application, or null.
+    virtual IRootWindow* GetFirstRootWindow() const = 0;
+    // The pointer position on the screen.
+    virtual PointL GetCursorPos() const = 0;
 
 protected:
     ~IControlAppServices() = default;
@@ -45,6 +56,10 @@ public:
     RCPtr<LControl> GetDefaultCommandTarget() const override;
     std::intptr_t GetCursor(const WString&) const override { return 0; }
     double GetTime() const override;
+    RectL GetWorkArea() const override { return {}; }
+    IRootWindow* GetActiveRootWindow() const override { return nullptr; }
+    IRootWindow* GetFirstRootWindow() const override { return nullptr; }
+    PointL GetCursorPos() const override { return {}; }
 
 protected:
     ~DefaultControlAppServices() = default;
@@ -62,6 +77,10 @@ public:
     static RCPtr<LControl> GetDefaultCommandTarget();
     static std::intptr_t GetCursor(const WString& name);
     static double GetTime();
+    static RectL GetWorkArea();
+    static IRootWindow* GetActiveRootWindow();
+    static IRootWindow* GetFirstRootWindow();
+    static PointL GetCursorPos();
 };
 
 } // namespace QK

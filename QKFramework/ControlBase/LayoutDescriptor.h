@@ -62,6 +62,20 @@ public:
         Y = y;
     }
 
+    // Points the four control-name references (position and size of each axis) that name
+    // oldName at newName. 0 when any changed, else 1; nothing is laid out again here.
+    std::int32_t RenameLayoutReference(const WString& oldName, const WString& newName)
+    {
+        std::int32_t result = 1;
+        for (WString* name : {&X.Position.Name, &X.Size.Name, &Y.Position.Name, &Y.Size.Name})
+            if (!name->IsEmpty() && name->IsEqual(oldName))
+            {
+                *name = newName;
+                result = 0;
+            }
+        return result;
+    }
+
     // A control's own copy, so that what changes at run time never reaches the skin.
     RCPtr<LLayoutDescriptor> Clone() const
     {

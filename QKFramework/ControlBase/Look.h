@@ -44,6 +44,9 @@ public:
     // An overlay over the client area (replacing the client part when replace is set); a
     // null bitmap removes it.
     void SetOverlayBitmap(const ConstRCPtr<LBitmap>& bitmap, std::int32_t resizeType, bool replace);
+    const ConstRCPtr<LVisualPart>& GetOverlayPart() const { return m_overlayPart; }
+    bool GetOverlayReplacesClient() const { return m_overlayReplaces; }
+    void SetTextForegroundPart(const ConstRCPtr<LVisualPart>& part) { m_textForeground = part; }
 
     virtual QKRESULT DrawNonClientParts(LRenderer& renderer, const RectRegion& updateRegion);
     virtual QKRESULT DrawClientPart(LRenderer& renderer, const RectRegion& updateRegion);

@@ -36,6 +36,14 @@ public:
     virtual LControl* GetHoverControl() const { return nullptr; }
     // Mouse-button bits held: 1 left, 2 middle, 4 right.
     virtual std::uint32_t GetMouseButtonState() const { return 0; }
+    // Where the window's client area starts on the screen, and its size.
+    virtual PointL GetClientOrigin() const { return {}; }
+    virtual LongPair GetClientSize() const { return {0, 0}; }
+    // Moves and sizes the host window so that its client area covers rect (screen
+    // coordinates). The host then tells the top control its new size (SizeChanged).
+    virtual void SetWindowRect(const RectL&) {}
+    // The pointer position in client coordinates.
+    virtual PointL GetCursorPosition() const { return {}; }
 };
 
 } // namespace QK

@@ -319,6 +319,8 @@ TEST_F(ControlTree, ValueRangesMapBothWays)
 TEST_F(ControlTree, BaseDefaults)
 {
     const auto top = MakeProbe(nullptr, u"top");
+    // A created top control is laid out against its window.
+    ASSERT_EQ(top->SetRootWindow(harness.Window().Get()), QK_OK);
     const auto child = MakeProbe(top.Get(), u"child");
     SetBounds(*top, 0, 0, 50, 40);
     SetBounds(*child, 0, 0, 10, 10);

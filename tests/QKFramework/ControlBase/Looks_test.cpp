@@ -205,7 +205,7 @@ TEST(Look, ControlsPaintTheirShownLooksAtTheirOpacity)
     RectRegion dirty;
     dirty.AddRect(0, 0, 30, 20);
     ASSERT_EQ(window->SetLookOpacity(0, 0.5f, false), QK_OK);
-    window->Paint(*renderer, dirty);
+    PaintTree(*renderer, *window, dirty);
     EXPECT_TRUE(Contains(renderer->Calls(), "FillRect(0,0,30,20,FFFF0000"));
     EXPECT_TRUE(Contains(renderer->Calls(), "DrawText(\"Hi\""));
     EXPECT_EQ(renderer->GetOpacity(), 1.0f);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace QK::TestSupport
@@ -33,6 +34,13 @@ std::intptr_t TestRootWindow::SetCursor(std::intptr_t newCursor)
     return previous;
 }
 
+void TestRootWindow::SetWindowRect(const RectL& rect)
+{
+    windowRects.push_back(rect);
+    clientOrigin = {rect.x, rect.y};
+    clientSize = {rect.width, rect.height};
+}
+
 QKRESULT TestRootWindow::ReleaseInternalReferences()
 {
     DetachAllClients();
@@ -47,8 +55,9 @@ QKRESULT TestRootWindow::ReleaseInternalReferences()
 
 // TestControlApp --------------------------------------------------------------------------------
 
-TestControlApp::TestControlApp(LControlFactory* factory)
-    : m_render(RCPtr<LMeasurementRenderer>(new FakeMeasurementRenderer())), m_factory(factory),
+TestControlApp::TestControlApp(LControlFactory* factory, bool fakeMeasuring)
+    : m_render(fakeMeasuring ? RCPtr<LMeasurementRenderer>(new FakeMeasurementRenderer()) : nullptr),
+      m_factory(factory),
       m_font(LFont::FindOrCreate(WString(u"DejaVu Sans"), 9.0f, 0)), m_previous(LControlApp::GetServices())
 {
     LControlApp::SetServices(this);
@@ -207,6 +216,7 @@ ControlHarness::ControlHarness(const std::string& skins, const std::string& stri
     m_factory->RegisterControlClass(WString(u"Test.Popup"), &CreateProbePopup);
     m_factory->RegisterControlClass(WString(u"Test.Nothing"), &CreateNothing);
     m_window = TestRootWindow::Create();
+    m_app.firstRootWindow = m_window.Get();
     m_loop.AddWindowQueue(RCPtr<LNotificationQueue>(m_window.Get()));
     ProbeLog::Clear();
 }
@@ -236,7 +246,53 @@ void ControlHarness::Tick(std::uint32_t ms)
 
 void SetBounds(LControl& control, double x, double y, double width, double height)
 {
-    control.SetBounds(RectD{x, y, width, height});
+    const auto& layout = control.GetLayoutDescriptor();
+    ASSERT_TRUE(layout) << "SetBounds needs a control with a layout description";
+    AxisSpec axes[2] = {layout->X, layout->Y};
+    const double place[2][2] = {{x, width}, {y, height}};
+    for (int axis = 0; axis < 2; ++axis)
+    {
+        axes[axis].PlacementAnchor = 0.0f;
+        axes[axis].Position = LayoutReference{1, WString(), 0.0f, place[axis][0]};
+        axes[axis].Size = LayoutReference{2, WString(), 0.0f, place[axis][1]};
+        axes[axis].MinSize = LayoutLimit();
+        axes[axis].MaxSize = LayoutLimit();
+    }
+    layout->XIsDocked = false;
+    layout->YIsDocked = false;
+    control.SetLayout(axes[0], axes[1]);
+    EXPECT_EQ(control.GetBounds(), (RectD{x, y, width, height})) << "the control could not be laid out";
+}
+
+void PaintTree(LRenderer& renderer, LControl& top, const RectRegion& dirty)
+{
+    const RCPtr<LRenderer> held(&renderer);
+    RCPtrArray<LControl> unclipped;
+    if (top.Paint(renderer, dirty, unclipped, false) == QK_E_INVALIDARG)
+        unclipped.Add(RCPtr<LControl>(&top));
+    std::vector<const LControl*> painted;
+    // The list grows while it is painted: unclipped controls collect their own.
+    for (std::uint32_t i = 0; i < unclipped.GetCount(); ++i)
+    {
+        const RCPtr<LControl> control = *unclipped.GetAt(i);
+        if (std::find(painted.begin(), painted.end(), control.Get()) != painted.end())
+            continue;
+        painted.push_back(control.Get());
+        PointD origin{0.0, 0.0};
+        if (const LControl* parent = control->GetParent())
+        {
+            parent->GetPositionInRoot(origin);
+            const RectD client = parent->GetLookClientRect(-1);
+            origin.x += client.x - parent->GetScrollOffset().x;
+            origin.y += client.y - parent->GetScrollOffset().y;
+        }
+        const CAutoRenderState state(held);
+        ClipDescription place;
+        place.flavor = ClipDescription::kTranslation;
+        place.offset = origin;
+        const CAutoClip translation(held, place);
+        control->Paint(renderer, dirty, unclipped, true);
+    }
 }
 
 } // namespace QK::TestSupport

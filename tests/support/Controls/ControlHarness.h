@@ -22,6 +22,7 @@
 #include "QKFramework/ControlBase/RootWindowInterface.h"
 #include "QKFramework/Notification/NotificationQueue.h"
 #include "QKFramework/Renderer/Font.h"
+#include "QKFramework/Renderer/Renderer.h"
 
 #include "tests/support/IdleLoop.h"
 #include "tests/support/Recorder.h"
@@ -31,6 +32,7 @@
 
 #include <cstdint>
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -47,6 +49,13 @@ public:
     std::intptr_t SetCursor(std::intptr_t cursor) override;
     void UpdateHover() override { ++hoverUpdates; }
     void InvalidateRect(const RectD& rect) override { dirty.push_back(rect); }
+    LControl* GetHoverControl() const override { return hoverControl; }
+    PointL GetClientOrigin() const override { return clientOrigin; }
+    LongPair GetClientSize() const override { return clientSize; }
+    // Written down and taken as the new client area; the top control hears of it only when
+    // the test calls SizeChanged, as a host would.
+    void SetWindowRect(const RectL& rect) override;
+    PointL GetCursorPosition() const override { return cursorPosition; }
     QKRESULT ReleaseInternalReferences() override;
 
     std::vector<std::string> titles;
@@ -54,6 +63,11 @@ public:
     std::intptr_t cursor = 0;
     std::int32_t hoverUpdates = 0;
     std::vector<RectD> dirty;
+    LControl* hoverControl = nullptr;
+    PointL clientOrigin{100, 50};
+    LongPair clientSize{400, 300};
+    std::vector<RectL> windowRects;
+    PointL cursorPosition;
 
 private:
     TestRootWindow() = default;
@@ -63,7 +77,9 @@ private:
 class TestControlApp final : public DefaultControlAppServices
 {
 public:
-    explicit TestControlApp(LControlFactory* factory = nullptr);
+    // fakeMeasuring: texts are measured by the fake measurement renderer, else by the
+    // system's (FreeType), as where they are drawn for a person to see.
+    explicit TestControlApp(LControlFactory* factory = nullptr, bool fakeMeasuring = true);
     TestControlApp(const TestControlApp&) = delete;
     TestControlApp& operator=(const TestControlApp&) = delete;
     ~TestControlApp();
@@ -74,12 +90,20 @@ public:
     // "UI_CURSOR_ARROW" is 1, every other name 0.
     std::intptr_t GetCursor(const WString& name) const override;
     double GetTime() const override { return m_render.GetTimeMs() / 1000.0; }
+    RectL GetWorkArea() const override { return workArea; }
+    IRootWindow* GetActiveRootWindow() const override { return activeRootWindow; }
+    IRootWindow* GetFirstRootWindow() const override { return firstRootWindow; }
+    PointL GetCursorPos() const override { return cursorPos; }
 
     void SetFactory(LControlFactory* factory) { m_factory = factory; }
     void SetTimeMs(std::uint32_t ms) { m_render.SetTimeMs(ms); }
     std::uint32_t GetTimeMs() const { return m_render.GetTimeMs(); }
 
     RCPtr<LControl> commandTarget;
+    RectL workArea{0, 0, 1600, 1000};
+    IRootWindow* activeRootWindow = nullptr;
+    IRootWindow* firstRootWindow = nullptr;
+    PointL cursorPos;
 
 private:
     ScopedRenderApp m_render;
@@ -172,7 +196,26 @@ private:
     IdleLoop m_loop;
 };
 
-// Places control as the layout pass would.
+// Gives control fixed bounds: its layout becomes a position in the parent's client area and
+// a size of its own, and the control is laid out with them.
 void SetBounds(LControl& control, double x, double y, double width, double height);
 
+// Paints a tree as its root window does: the top control's first pass over dirty (root
+// coordinates), then each control that is not clipped to its parent, in the order they were
+// collected, each once, placed at its parent's client origin in the window.
+void PaintTree(LRenderer& renderer, LControl& top, const RectRegion& dirty);
+
 } // namespace QK::TestSupport
+
+namespace QK
+{
+// Rectangles and points in test messages, found by GoogleTest next to their types.
+template <class T> void PrintTo(const RectT<T>& rect, std::ostream* out)
+{
+    *out << "(" << rect.x << ", " << rect.y << ", " << rect.width << " x " << rect.height << ")";
+}
+template <class T> void PrintTo(const PointT<T>& point, std::ostream* out)
+{
+    *out << "(" << point.x << ", " << point.y << ")";
+}
+} // namespace QK

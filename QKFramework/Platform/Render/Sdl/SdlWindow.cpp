@@ -36,6 +36,22 @@ std::uintptr_t SdlWindow::GetHandle() const
     return m_window ? SDL_GetWindowID(m_window.Get()) : 0;
 }
 
+bool SdlWindow::SetClientSize(std::int32_t width, std::int32_t height)
+{
+    if (!m_window)
+        return false;
+    SDL_SetWindowSize(m_window.Get(), width, height);
+    return true;
+}
+
+void SdlWindow::GetClientSize(std::int32_t& width, std::int32_t& height) const
+{
+    width = 0;
+    height = 0;
+    if (m_window)
+        SDL_GetWindowSize(m_window.Get(), &width, &height);
+}
+
 bool SdlWindow::PumpEvents()
 {
     if (!m_window)

@@ -30,6 +30,11 @@ public:
     // The SDL window id; 0 when not open.
     std::uintptr_t GetHandle() const;
 
+    // Gives the client area a new size (the window system may take a moment); false when
+    // not open.
+    bool SetClientSize(std::int32_t width, std::int32_t height);
+    // The client area's size as the window system has it now.
+    void GetClientSize(std::int32_t& width, std::int32_t& height) const;
     // Handles what the window system sent; false once the window was asked to close.
     bool PumpEvents();
     // What the window shows, as opaque 0xAARRGGBB pixels row by row; false when not open.

@@ -1,0 +1,57 @@
+// What the control base's sources share about a control's layout description: small reads
+// that treat a control without one as clipped, undocked and at Z_Order 0, and the one
+// rounding of layout values. Internal to ControlBase.
+#pragma once
+
+#include "QKFramework/ControlBase/Control.h"
+
+#include <cmath>
+#include <cstdint>
+
+namespace QK::ControlDetail
+{
+
+// 2^52: the extent of an unbounded client, and the hold of look rectangles as doubles.
+inline constexpr double kUnbounded = 4503599627370496.0;
+
+inline bool ClipsToParent(const LControl& control)
+{
+    const auto& layout = control.GetLayoutDescriptor();
+    return !layout || layout->ClipToParent;
+}
+
+inline bool IsDocked(const LControl& control, std::int32_t axis)
+{
+    const auto& layout = control.GetLayoutDescriptor();
+    return layout && (axis == 0 ? layout->XIsDocked : layout->YIsDocked);
+}
+
+inline std::int32_t DockedAxes(const LControl& control)
+{
+    return static_cast<std::int32_t>(IsDocked(control, 0)) + static_cast<std::int32_t>(IsDocked(control, 1));
+}
+
+inline std::int32_t ZOrderOf(const LControl& control)
+{
+    const auto& layout = control.GetLayoutDescriptor();
+    return layout ? layout->ZOrder : 0;
+}
+
+// Half away from zero, kept as a double so that no value overflows on the way.
+inline double RoundHalfAway(double value)
+{
+    return value < 0.0 ? std::trunc(value - 0.5) : std::trunc(value + 0.5);
+}
+
+// The pair component of an axis.
+inline double& Component(DoublePair& pair, std::int32_t axis)
+{
+    return axis == 0 ? pair.first : pair.second;
+}
+
+inline double Component(const PointD& point, std::int32_t axis)
+{
+    return axis == 0 ? point.x : point.y;
+}
+
+} // namespace QK::ControlDetail
