@@ -342,5 +342,74 @@ TEST_F(RootWindowTest, InvalidationsAreClippedToTheClientArea)
     EXPECT_EQ(host.calls, Lines{"InvalidateRect(0,0,400,300)"});
 }
 
+class RootWindowPaint : public RootWindowTest
+{
+protected:
+    void SetUp() override
+    {
+        RootWindowTest::SetUp();
+        harness.Renderer().InitRenderContextInfo({0, 0, 400, 300}, 0, true, context);
+        harness.Renderer().RenderStart(context);
+        harness.Renderer().ClearCalls();
+    }
+    void TearDown() override
+    {
+        harness.Renderer().RenderFinish(context);
+        RootWindowTest::TearDown();
+    }
+    std::size_t SavedStates() const { return context->GetStateStack().size(); }
+
+    RCPtr<LRenderContextInfo> context;
+};
+
+TEST_F(RootWindowPaint, ParentsPaintBeforeChildrenInsideOnePushedState)
+{
+    RectRegion region;
+    region.AddRect(0, 0, 400, 300);
+    root.Paint(region);
+    EXPECT_EQ(Log({"DrawOverlay"}), (Lines{"top:DrawOverlay", "a:DrawOverlay", "inner:DrawOverlay", "b:DrawOverlay"}));
+    EXPECT_EQ(SavedStates(), 0u);
+    const auto& calls = harness.Renderer().Calls();
+    ASSERT_FALSE(calls.empty());
+    const auto fills = std::count_if(calls.begin(), calls.end(), [](const std::string& call) { return call.rfind("FillRect", 0) == 0 || call.rfind("DrawBitmap", 0) == 0; });
+    EXPECT_EQ(fills, 4);
+
+    // A region that misses b leaves it out.
+    ProbeLog::Clear();
+    RectRegion left;
+    left.AddRect(0, 0, 60, 60);
+    root.Paint(left);
+    EXPECT_EQ(Log({"DrawOverlay"}), (Lines{"top:DrawOverlay", "a:DrawOverlay", "inner:DrawOverlay"}));
+}
+
+TEST_F(RootWindowPaint, AControlThatThrowsEndsThePaintWithTheStateStackBalanced)
+{
+    Probe("a/inner").throwOnPaint = true;
+    DebugCapture capture;
+    RectRegion region;
+    region.AddRect(0, 0, 400, 300);
+    EXPECT_NO_THROW(root.Paint(region));
+    EXPECT_EQ(SavedStates(), 0u);
+    EXPECT_NE(capture.Text().find("LRootWindow::Paint: no drawing for this part kind"), std::string::npos)
+        << capture.Text();
+    // The next paint runs as usual.
+    Probe("a/inner").throwOnPaint = false;
+    ProbeLog::Clear();
+    root.Paint(region);
+    EXPECT_EQ(Log({"DrawCustom"}).size(), 4u);
+}
+
+TEST_F(RootWindowPaint, WhileDrawingIsForbiddenTheHostIsAskedForAFullRepaint)
+{
+    context->SetDoNotDraw(true);
+    host.calls.clear();
+    RectRegion region;
+    region.AddRect(0, 0, 10, 10);
+    root.Paint(region);
+    EXPECT_EQ(host.calls, Lines{"InvalidateAll"});
+    EXPECT_TRUE(Log({"DrawCustom"}).empty());
+    context->SetDoNotDraw(false);
+}
+
 } // namespace
 } // namespace QK

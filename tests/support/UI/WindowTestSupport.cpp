@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 namespace QK::TestSupport
 {
 
@@ -304,6 +306,20 @@ QKRESULT InputProbe::ShowToolTip(bool show)
 {
     Log(show ? "ShowToolTip(true)" : "ShowToolTip(false)");
     return QK_OK;
+}
+
+QKRESULT InputProbe::DrawOverlay(LRenderer& renderer)
+{
+    Log("DrawOverlay");
+    return ProbeControl::DrawOverlay(renderer);
+}
+
+QKRESULT InputProbe::DrawCustom(LRenderer& renderer)
+{
+    Log("DrawCustom");
+    if (throwOnPaint)
+        throw std::domain_error("no drawing for this part kind");
+    return ProbeControl::DrawCustom(renderer);
 }
 
 RCPtr<LControl> CreateInputProbe(LControl* parent, const LControlDescriptor* descriptor)

@@ -100,12 +100,17 @@ public:
     QKRESULT SetFocus(bool forward) override;
     WString GetToolTipText() const override { return toolTip; }
     QKRESULT ShowToolTip(bool show) override;
+    // Written down: the overlay hook runs before a control's children, the custom hook after
+    // them; the custom hook raises a domain error when throwOnPaint is set.
+    QKRESULT DrawOverlay(LRenderer& renderer) override;
+    QKRESULT DrawCustom(LRenderer& renderer) override;
 
     // Takes the root window's capture on a press, gives it back on the release.
     bool captureOnPress = false;
     QKRESULT wheelAnswer = QK_OK;
     bool acceptsDrop = false;
     WString toolTip;
+    bool throwOnPaint = false;
 };
 
 RCPtr<LControl> CreateInputProbe(LControl* parent, const LControlDescriptor* descriptor);
