@@ -4,6 +4,8 @@
 #include "QKFramework/Application/RootWindow.h"
 
 #include "QKFramework/Notification/NotificationCenterManager.h"
+#include "QKFramework/Platform/Render/Cairo/PngWriter.h"
+#include "QKFramework/Renderer/Gdi/GDIRenderContextInfo.h"
 
 #include "tests/support/DebugCapture.h"
 #include "tests/support/Recorder.h"
@@ -12,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -25,22 +28,42 @@ using namespace TestSupport;
 using Lines = std::vector<std::string>;
 
 const char* const kLooks = R"(
-  <Colorizers><Colorizer Name="grey" ColorType="SolidFill" Color="FF808080"/></Colorizers>
-  <Parts><Part Name="grey" Width="1" Height="1" ResizeType="Stretch" ColorizerName="grey"/></Parts>
-  <Looks><Look Name="grey"><ClientPart Name="grey" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look></Looks>
-  <LookLists><LookList Name="grey" NumLooks="1"><Look Name="grey" Index="0"/></LookList></LookLists>
+  <Colorizers>
+    <Colorizer Name="grey" ColorType="SolidFill" Color="FF808080"/>
+    <Colorizer Name="red" ColorType="SolidFill" Color="FFFF0000"/>
+    <Colorizer Name="blue" ColorType="SolidFill" Color="FF0000FF"/>
+    <Colorizer Name="green" ColorType="SolidFill" Color="FF00FF00"/>
+  </Colorizers>
+  <Parts>
+    <Part Name="grey" Width="1" Height="1" ResizeType="Stretch" ColorizerName="grey"/>
+    <Part Name="red" Width="1" Height="1" ResizeType="Stretch" ColorizerName="red"/>
+    <Part Name="blue" Width="1" Height="1" ResizeType="Stretch" ColorizerName="blue"/>
+    <Part Name="green" Width="1" Height="1" ResizeType="Stretch" ColorizerName="green"/>
+  </Parts>
+  <Looks>
+    <Look Name="grey"><ClientPart Name="grey" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look>
+    <Look Name="red"><ClientPart Name="red" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look>
+    <Look Name="blue"><ClientPart Name="blue" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look>
+    <Look Name="green"><ClientPart Name="green" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look>
+  </Looks>
+  <LookLists>
+    <LookList Name="grey" NumLooks="1"><Look Name="grey" Index="0"/></LookList>
+    <LookList Name="red" NumLooks="1"><Look Name="red" Index="0"/></LookList>
+    <LookList Name="blue" NumLooks="1"><Look Name="blue" Index="0"/></LookList>
+    <LookList Name="green" NumLooks="1"><Look Name="green" Index="0"/></LookList>
+  </LookLists>
 )";
 
 // top fills the 400 x 300 client area; a holds inner; b sits beside a.
 const char* const kTree = R"(<Skin Name="s">
   <SubControl Class="Test.Input" Name="top" XSizeAbs="400" YSizeAbs="300"><Skin Name="t" LookList="grey"/>
     <SubControl Class="Test.Input" Name="a" XPositionAbs="10" YPositionAbs="10" XSizeAbs="100" YSizeAbs="100">
-      <Skin Name="a" LookList="grey"/>
+      <Skin Name="a" LookList="red"/>
       <SubControl Class="Test.Input" Name="inner" XPositionAbs="10" YPositionAbs="10" XSizeAbs="30" YSizeAbs="30">
-        <Skin Name="i" LookList="grey"/></SubControl>
+        <Skin Name="i" LookList="blue"/></SubControl>
     </SubControl>
     <SubControl Class="Test.Input" Name="b" XPositionAbs="200" YPositionAbs="10" XSizeAbs="100" YSizeAbs="100">
-      <Skin Name="b" LookList="grey"/></SubControl>
+      <Skin Name="b" LookList="green"/></SubControl>
   </SubControl>
 </Skin>)";
 
@@ -409,6 +432,42 @@ TEST_F(RootWindowPaint, WhileDrawingIsForbiddenTheHostIsAskedForAFullRepaint)
     EXPECT_EQ(host.calls, Lines{"InvalidateAll"});
     EXPECT_TRUE(Log({"DrawCustom"}).empty());
     context->SetDoNotDraw(false);
+}
+
+TEST_F(RootWindowTest, PaintsItsTreeThroughTheSoftwareRenderer)
+{
+    const RCPtr<LRenderer> renderer = LRenderer::Create(1, 0);
+    RecordingWindowHost otherHost;
+    const auto window = LRootWindow::Create(renderer, &otherHost);
+    ASSERT_EQ(window->SetRootControl(WString(u"top")), QK_OK);
+    RCPtr<LRenderContextInfo> context;
+    ASSERT_EQ(renderer->InitRenderContextInfo({0, 0, 400, 300}, 0, true, context), QK_OK);
+    renderer->RenderStart(context);
+    RectRegion region;
+    window->TakeUpdateRegion(region);
+    window->Paint(region);
+    renderer->RenderFinish(context);
+
+    const IDrawingSurface& surface = static_cast<LGDIRenderContextInfo&>(*context).GetFrontSurface().GetSurface();
+    const struct
+    {
+        PointL at;
+        std::uint32_t argb;
+    } probes[] = {{{5, 5}, 0xFF808080}, {{15, 15}, 0xFFFF0000}, {{30, 30}, 0xFF0000FF}, {{250, 50}, 0xFF00FF00}, {{350, 250}, 0xFF808080}};
+    for (const auto& probe : probes)
+        EXPECT_EQ(surface.GetPixel(probe.at.x, probe.at.y), probe.argb) << probe.at.x << "," << probe.at.y;
+
+    if (const char* folder = std::getenv("VEDIDU_PICTURES_DIR"))
+    {
+        std::vector<std::uint32_t> pixels;
+        for (std::int32_t y = 0; y < surface.GetHeight(); ++y)
+            for (std::int32_t x = 0; x < surface.GetWidth(); ++x)
+                pixels.push_back(surface.GetPixel(x, y));
+        EXPECT_TRUE(WritePngFile(std::string(folder) + "/root-window-paint.png", pixels, surface.GetWidth(),
+                                 surface.GetHeight()));
+    }
+    window->SetHost(nullptr);
+    window->SetRootControl(RCPtr<LControl>());
 }
 
 } // namespace
