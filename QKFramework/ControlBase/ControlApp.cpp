@@ -100,4 +100,19 @@ PointL LControlApp::GetCursorPos()
     return Current().GetCursorPos();
 }
 
+bool LControlApp::IsKeyDown(std::uint32_t virtualKey)
+{
+    return Current().IsKeyDown(virtualKey);
+}
+
+std::uint32_t LControlApp::GetMouseButtonState()
+{
+    return Current().GetMouseButtonState();
+}
+
+std::vector<IRootWindow*> LControlApp::GetRootWindows()
+{
+    return Current().GetRootWindows();
+}
+
 } // namespace QK

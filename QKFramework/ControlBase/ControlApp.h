@@ -4,8 +4,8 @@
 // The application installs its services with LControlApp::SetServices; until then the
 // defaults answer: no factory (controls get no string tables and create no children on
 // demand), the desktop font of the drawing layer, no command target, cursor 0 for every
-// name, the drawing layer's clock, an empty work area, no root windows and the pointer at
-// the screen's origin. UI thread only.
+// name, the drawing layer's clock, an empty work area, no root windows, the pointer at the
+// screen's origin, no key and no button held. UI thread only.
 #pragma once
 
 #include "QKFramework/ObjectBase/RCPtr.h"
@@ -13,6 +13,7 @@
 #include "QKFramework/Utilities/Storage/StringFwd.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace QK
 {
@@ -43,6 +44,12 @@ public:
     virtual IRootWindow* GetFirstRootWindow() const = 0;
     // The pointer position on the screen.
     virtual PointL GetCursorPos() const = 0;
+    // Whether the key (a virtual key: 16 Shift, 17 Ctrl, 18 Alt) is held now.
+    virtual bool IsKeyDown(std::uint32_t virtualKey) const = 0;
+    // Mouse-button bits held on the whole screen: 1 left, 2 middle, 4 right.
+    virtual std::uint32_t GetMouseButtonState() const = 0;
+    // The application's root windows in order; the first is the main window.
+    virtual std::vector<IRootWindow*> GetRootWindows() const = 0;
 
 protected:
     ~IControlAppServices() = default;
@@ -60,6 +67,9 @@ public:
     IRootWindow* GetActiveRootWindow() const override { return nullptr; }
     IRootWindow* GetFirstRootWindow() const override { return nullptr; }
     PointL GetCursorPos() const override { return {}; }
+    bool IsKeyDown(std::uint32_t) const override { return false; }
+    std::uint32_t GetMouseButtonState() const override { return 0; }
+    std::vector<IRootWindow*> GetRootWindows() const override { return {}; }
 
 protected:
     ~DefaultControlAppServices() = default;
@@ -81,6 +91,9 @@ public:
     static IRootWindow* GetActiveRootWindow();
     static IRootWindow* GetFirstRootWindow();
     static PointL GetCursorPos();
+    static bool IsKeyDown(std::uint32_t virtualKey);
+    static std::uint32_t GetMouseButtonState();
+    static std::vector<IRootWindow*> GetRootWindows();
 };
 
 } // namespace QK

@@ -36,6 +36,11 @@ public:
     const RectL& GetViewport() const { return m_viewport; }
     void SetViewport(const RectL& viewport) { m_viewport = viewport; }
 
+    // While set, nothing may be drawn to the target now; a paint asks for a full repaint
+    // later instead.
+    bool GetDoNotDraw() const { return m_doNotDraw; }
+    void SetDoNotDraw(bool doNotDraw) { m_doNotDraw = doNotDraw; }
+
     RenderState& GetState() { return m_state; }
     const RenderState& GetState() const { return m_state; }
     // The largest width and height the target can draw; 0 x 0 when it draws nothing.
@@ -55,6 +60,7 @@ protected:
 private:
     std::uintptr_t m_window;
     bool m_offscreen;
+    bool m_doNotDraw = false;
     RectRegion m_region;
     RectL m_viewport;
     RenderState m_state;

@@ -11,6 +11,10 @@ bool IdleLoop::ProcessIdle(bool first)
     bool more = LNotificationCenterManager::GetInstance()->DispatchNotifications(first);
     for (auto queue = m_windowQueues.rbegin(); queue != m_windowQueues.rend(); ++queue)
         more = (*queue)->DispatchNotifications(first) || more;
+    // A step may add or drop windows: run the ones present now, from a copy.
+    const std::vector<IdleStep> steps = m_windowSteps;
+    for (auto step = steps.rbegin(); step != steps.rend(); ++step)
+        more = (*step)(first) || more;
     return more;
 }
 

@@ -12,6 +12,8 @@
 #include "QKFramework/ObjectBase/RCPtr.h"
 
 #include <cstdint>
+#include <functional>
+#include <utility>
 #include <vector>
 
 namespace QK::TestSupport
@@ -22,9 +24,14 @@ class IdleLoop
 public:
     // A root window's own queue, drained after the centres; the last added goes first.
     void AddWindowQueue(const RCPtr<LNotificationQueue>& queue) { m_windowQueues.push_back(queue); }
+    // A root window's idle step (its queued keys, its queue, a pending close), run after the
+    // window queues; the last added goes first. It answers whether work remains.
+    using IdleStep = std::function<bool(bool first)>;
+    void AddWindowIdleStep(IdleStep step) { m_windowSteps.push_back(std::move(step)); }
     void RequestExit() noexcept { m_exitRequested = true; }
 
-    // One pass: every centre, then every window queue. True when work remains.
+    // One pass: every centre, then every window queue, then every window idle step. True
+    // when work remains.
     bool ProcessIdle(bool first);
     // The idle handler; true when it wants another call.
     bool OnIdle(std::int32_t idleCount);
@@ -35,6 +42,7 @@ public:
 
 private:
     std::vector<RCPtr<LNotificationQueue>> m_windowQueues;
+    std::vector<IdleStep> m_windowSteps;
     bool m_exitRequested = false;
     std::uint32_t m_periods = 0;
     std::int32_t m_passesThisPeriod = 0;

@@ -95,6 +95,8 @@ public:
     IRootWindow* GetActiveRootWindow() const override { return activeRootWindow; }
     IRootWindow* GetFirstRootWindow() const override { return firstRootWindow; }
     PointL GetCursorPos() const override { return cursorPos; }
+    std::uint32_t GetMouseButtonState() const override { return buttonState; }
+    std::vector<IRootWindow*> GetRootWindows() const override { return rootWindows; }
 
     void SetFactory(LControlFactory* factory) { m_factory = factory; }
     void SetTimeMs(std::uint32_t ms) { m_render.SetTimeMs(ms); }
@@ -105,6 +107,8 @@ public:
     IRootWindow* activeRootWindow = nullptr;
     IRootWindow* firstRootWindow = nullptr;
     PointL cursorPos;
+    std::uint32_t buttonState = 0;
+    std::vector<IRootWindow*> rootWindows;
 
 private:
     ScopedRenderApp m_render;
