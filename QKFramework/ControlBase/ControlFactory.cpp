@@ -45,17 +45,6 @@ bool ToBoolean(const WString& text)
     return text.IsEqual(u"True");
 }
 
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // "0x" and at most four hexadecimal digits; otherwise the decimal integer at the start.
 std::int32_t ToNumber(const WString& text)
 {
@@ -66,7 +55,7 @@ std::int32_t ToNumber(const WString& text)
         std::int32_t value = 0;
         for (int i = 0; i < 4; ++i)
         {
-            const int digit = HexDigit(chars[2 + i]);
+            const int digit = HexDigitValue(chars[2 + i]);
             if (digit < 0)
                 break;
             value = value * 16 + digit;

@@ -9,6 +9,7 @@
 #include "tests/support/Render/ScopedRenderApp.h"
 #include "tests/support/TempFolder.h"
 #include "tools/RenderDemo/DemoScene.h"
+#include "tests/support/Render/RenderTestValues.h"
 
 #include <gtest/gtest.h>
 
@@ -23,14 +24,9 @@ namespace QK
 namespace
 {
 
-using Demo::DemoScene;
+using TestSupport::Argb;
 
-ColorRGBA Argb(std::uint32_t argb)
-{
-    ColorRGBA color;
-    color.FromARGB(argb);
-    return color;
-}
+using Demo::DemoScene;
 
 ConstRCPtr<LBitmap> Filled(std::int32_t width, std::int32_t height, std::uint32_t argb)
 {

@@ -3,6 +3,7 @@
 #include "tests/support/Render/RecordingMessageService.h"
 #include "tests/support/Render/RecordingRenderer.h"
 #include "tests/support/Render/ScopedRenderApp.h"
+#include "tests/support/Render/RenderTestValues.h"
 
 #include <gtest/gtest.h>
 
@@ -16,31 +17,14 @@ namespace QK
 namespace
 {
 
+using TestSupport::Argb;
+using TestSupport::ThrownText;
+
 using TestSupport::RecordingRenderer;
 using Calls = std::vector<std::string>;
 
 constexpr double kOrigin = RenderState::kUnboundedClipOrigin;
 constexpr double kExtent = RenderState::kUnboundedClipExtent;
-
-ColorRGBA Argb(std::uint32_t argb)
-{
-    ColorRGBA color;
-    color.FromARGB(argb);
-    return color;
-}
-
-std::string ThrownText(const std::function<void()>& action)
-{
-    try
-    {
-        action();
-    }
-    catch (const std::exception& error)
-    {
-        return error.what();
-    }
-    return "nothing thrown";
-}
 
 class RendererTest : public ::testing::Test
 {

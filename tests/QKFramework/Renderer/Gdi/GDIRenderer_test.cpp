@@ -9,6 +9,7 @@
 #include "QKFramework/Utilities/Graphics/Bitmap.h"
 #include "tests/support/Render/RecordingDrawingBackend.h"
 #include "tests/support/Render/ScopedRenderApp.h"
+#include "tests/support/Render/RenderTestValues.h"
 
 #include <gtest/gtest.h>
 
@@ -21,6 +22,9 @@ namespace QK
 namespace
 {
 
+using TestSupport::Argb;
+using TestSupport::ThrownText;
+
 using TestSupport::RecordingDrawingBackend;
 using TestSupport::ScopedRenderApp;
 
@@ -28,26 +32,6 @@ constexpr std::uint32_t kRed = 0xFFFF0000u;
 constexpr std::uint32_t kGreen = 0xFF00FF00u;
 constexpr std::uint32_t kBlue = 0xFF0000FFu;
 constexpr std::uint32_t kWhite = 0xFFFFFFFFu;
-
-ColorRGBA Argb(std::uint32_t argb)
-{
-    ColorRGBA color;
-    color.FromARGB(argb);
-    return color;
-}
-
-std::string ThrownText(const std::function<void()>& action)
-{
-    try
-    {
-        action();
-    }
-    catch (const std::exception& error)
-    {
-        return error.what();
-    }
-    return "nothing thrown";
-}
 
 // A width x height bitmap whose pixel (x, y) is colorOf(x, y).
 ConstRCPtr<LBitmap> PatternBitmap(std::int32_t width, std::int32_t height,
