@@ -19,4 +19,5 @@ cmake --build build/release -j"$(nproc)"
 if [[ -x build/release/VediduEditor ]]; then
     exec build/release/VediduEditor "$@"
 fi
-echo "There is no editor to start yet: this build holds the framework core and its tests."
+echo "There is no editor to start yet: this build holds the framework, its drawing and control"
+echo "layers and their tests. To see what draws: build/release/tools/vedidu_render_demo --hold 5000"
