@@ -568,9 +568,14 @@ TEST_F(SkinLintTest, EveryControlTableNamesAControlOfTheSkin)
     for (std::size_t at = document.find(marker); at != std::string::npos; at = document.find(marker, at + 1))
     {
         const std::size_t start = at + marker.size();
-        std::string id = document.substr(start, document.find('"', start) - start);
-        for (std::size_t amp; (amp = id.find("&amp;")) != std::string::npos;)
-            id.replace(amp, 5, "&");
+        const std::string written = document.substr(start, document.find('"', start) - start);
+        std::string id;
+        for (std::size_t i = 0; i < written.size();)
+        {
+            const bool entity = written.compare(i, 5, "&amp;") == 0;
+            id += written[i];
+            i += entity ? 5 : 1;
+        }
         ++tables;
         if (id != "|PresetEditor")
         {

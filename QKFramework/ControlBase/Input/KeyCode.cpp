@@ -30,6 +30,15 @@ WString Ascii(const std::string& text)
     return WString(text.c_str());
 }
 
+// A prefix and a number, written piece by piece (GCC 12 warns falsely about "F" + string in
+// optimised builds).
+std::string Numbered(const char* prefix, std::uint32_t number)
+{
+    std::string text(prefix);
+    text += std::to_string(number);
+    return text;
+}
+
 // Both tables, built together once. Names go in name order (ordinal); display texts keep the
 // first text entered for a key.
 KeyTables BuildKeyNameTables()
@@ -60,12 +69,12 @@ KeyTables BuildKeyNameTables()
     for (std::uint32_t i = 0; i < 10; ++i)
     {
         name(std::string(1, static_cast<char>('0' + i)), 48 + i);
-        name("NUMPAD" + std::to_string(i), 96 + i);
+        name(Numbered("NUMPAD", i), 96 + i);
     }
     for (std::uint32_t i = 0; i < 26; ++i)
         name(std::string(1, static_cast<char>('A' + i)), 65 + i);
     for (std::uint32_t i = 1; i <= 24; ++i)
-        name("F" + std::to_string(i), 111 + i);
+        name(Numbered("F", i), 111 + i);
     std::stable_sort(tables.names.begin(), tables.names.end(),
                      [](const auto& a, const auto& b) { return View(a.first) < View(b.first); });
 
@@ -91,12 +100,12 @@ KeyTables BuildKeyNameTables()
     for (std::uint32_t i = 0; i < 10; ++i)
     {
         display(48 + i, std::string(1, static_cast<char>('0' + i)));
-        display(96 + i, "Numpad " + std::to_string(i));
+        display(96 + i, Numbered("Numpad ", i));
     }
     for (std::uint32_t i = 0; i < 26; ++i)
         display(65 + i, std::string(1, static_cast<char>('A' + i)));
     for (std::uint32_t i = 1; i <= 24; ++i)
-        display(111 + i, "F" + std::to_string(i));
+        display(111 + i, Numbered("F", i));
     return tables;
 }
 

@@ -114,8 +114,14 @@ public:
 private:
     static std::string Describe(const RectD& rect)
     {
-        return "(" + FormatNumber(rect.x) + "," + FormatNumber(rect.y) + "," + FormatNumber(rect.width) + "," +
-               FormatNumber(rect.height) + ")";
+        std::string text(1, '(');
+        for (const double value : {rect.x, rect.y, rect.width, rect.height})
+        {
+            text += FormatNumber(value);
+            text += ',';
+        }
+        text.back() = ')';
+        return text;
     }
 };
 
@@ -130,10 +136,16 @@ public:
             {0xFF00FF00, "green"}, {0xFF0000FF, "blue"}, {0xFFFFFF00, "yellow"}};
         const auto name = names.find(color.ToARGB());
         const PointD at = GetTranslation();
-        std::string line = (name == names.end() ? "other" : name->second) + "@" + FormatNumber(at.x) + "," +
-                           FormatNumber(at.y);
+        std::string line = name == names.end() ? "other" : name->second;
+        line += '@';
+        line += FormatNumber(at.x);
+        line += ',';
+        line += FormatNumber(at.y);
         if (GetOpacity() != 1.0f)
-            line += "*" + FormatNumber(GetOpacity());
+        {
+            line += '*';
+            line += FormatNumber(GetOpacity());
+        }
         fills.push_back(line);
         RecordingRenderer::FillRect(rect, color, blend);
     }

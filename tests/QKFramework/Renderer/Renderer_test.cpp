@@ -299,7 +299,7 @@ TEST_F(RendererTest, ScopeGuardsPushByFlavourAndPopOnExit)
         ClipDescription description;
         Calls calls;
     } cases[] = {
-        {{ClipDescription::kState, {}, {}, nullptr, true, {}},
+        {{ClipDescription::kState, {}, {}, {}, true, {}},
          {"PushState", "PopState", "Translate(0,0)",
           "SetClipRect(-5000000136282112,-5000000136282112,10000000272564224,10000000272564224)",
           "SetStencil(null)"}},
@@ -308,7 +308,7 @@ TEST_F(RendererTest, ScopeGuardsPushByFlavourAndPopOnExit)
           "PopState", "Translate(-1,-1)",
           "SetClipRect(-5000000136282112,-5000000136282112,10000000272564224,10000000272564224)",
           "SetStencil(null)"}},
-        {{ClipDescription::kTranslation, {}, {}, nullptr, true, {2.5, 0.4}},
+        {{ClipDescription::kTranslation, {}, {}, {}, true, {2.5, 0.4}},
          {"PushTranslation(2.5,0.4)", "Translate(3,0)", "PopState", "Translate(-3,0)",
           "SetClipRect(-5000000136282112,-5000000136282112,10000000272564224,10000000272564224)",
           "SetStencil(null)"}},

@@ -117,7 +117,12 @@ private:
     {
         std::string text = std::to_string(path.figures.size()) + " figures:";
         for (const DrawingPath::Figure& figure : path.figures)
-            text += " " + std::to_string(figure.points.size()) + (figure.closed ? "c" : "");
+        {
+            text += ' ';
+            text += std::to_string(figure.points.size());
+            if (figure.closed)
+                text += 'c';
+        }
         return text;
     }
 
