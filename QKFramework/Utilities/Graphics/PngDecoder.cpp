@@ -15,20 +15,20 @@ bool DecodePng(const std::uint8_t* data, std::size_t size, DecodedImage& image)
         return false;
 
     // The simplified API keeps libpng's error jumps inside libpng: failures come back as a
-    // zero result, never through our frames.
+    // zero result, never through our frames. Its state is freed on every way out.
     png_image png{};
     png.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_memory(&png, data, size))
+    struct FreeOnExit
     {
-        png_image_free(&png);
+        png_image& png;
+        ~FreeOnExit() { png_image_free(&png); }
+    } freeOnExit{png};
+
+    if (!png_image_begin_read_from_memory(&png, data, size))
         return false;
-    }
     const std::uint64_t pixels = std::uint64_t{png.width} * png.height;
     if (png.width == 0 || png.height == 0 || pixels > kMaxDecodedPixels)
-    {
-        png_image_free(&png);
         return false;
-    }
     png.format = PNG_FORMAT_BGRA;
     std::vector<std::uint8_t> buffer;
     try
@@ -37,16 +37,11 @@ bool DecodePng(const std::uint8_t* data, std::size_t size, DecodedImage& image)
     }
     catch (const std::bad_alloc&)
     {
-        png_image_free(&png);
         return false;
     }
     const png_int_32 stride = static_cast<png_int_32>(png.width * 4);
     if (!png_image_finish_read(&png, nullptr, buffer.data(), stride, nullptr))
-    {
-        png_image_free(&png);
         return false;
-    }
-    png_image_free(&png);
     image.width = png.width;
     image.height = png.height;
     image.pixels = std::move(buffer);
