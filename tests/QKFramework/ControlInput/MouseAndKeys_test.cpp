@@ -1,0 +1,228 @@
+// Mouse, focus and keys of controls, driven through a real root window with event scripts.
+#include "QKFramework/ControlBase/Control.h"
+
+#include "QKFramework/Notification/Notification.h"
+#include "QKFramework/Notification/NotificationCenterManager.h"
+
+#include "tests/support/UI/EventScript.h"
+#include "tests/support/UI/WindowTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include <string>
+#include <vector>
+
+namespace QK
+{
+namespace
+{
+
+using namespace TestSupport;
+using Lines = std::vector<std::string>;
+
+// panel holds three focusable controls whose tab order (TabStop) differs from their order.
+const char* const kTree = R"(<Skin Name="s">
+  <SubControl Class="Test.Probe" Name="top" XSizeAbs="400" YSizeAbs="300" TabStop="-1"><Skin Name="k4" LookList="grey"/>
+    <SubControl Class="Test.Probe" Name="panel" XPositionAbs="0" YPositionAbs="0" XSizeAbs="300" YSizeAbs="100"><Skin Name="k5" LookList="grey"/>
+      <SubControl Class="Test.Probe" Name="b1" XPositionAbs="0" YPositionAbs="0" XSizeAbs="50" YSizeAbs="50" TabStop="1"><Skin Name="k6" LookList="grey"/><Skin Name="k1" LookList="grey"/></SubControl>
+      <SubControl Class="Test.Probe" Name="b3" XPositionAbs="200" YPositionAbs="0" XSizeAbs="50" YSizeAbs="50" TabStop="3"><Skin Name="k7" LookList="grey"/><Skin Name="k2" LookList="grey"/></SubControl>
+      <SubControl Class="Test.Probe" Name="b2" XPositionAbs="100" YPositionAbs="0" XSizeAbs="50" YSizeAbs="50" TabStop="2"><Skin Name="k8" LookList="grey"/>
+        <CreateParamList><CreateParam ID="WANTS_TAB">false</CreateParam></CreateParamList></SubControl>
+    </SubControl>
+    <SubControl Class="Test.Probe" Name="other" XPositionAbs="0" YPositionAbs="150" XSizeAbs="300" YSizeAbs="100" TabStop="2"><Skin Name="k9" LookList="grey"/>
+      <SubControl Class="Test.Probe" Name="c1" XPositionAbs="0" YPositionAbs="0" XSizeAbs="50" YSizeAbs="50" TabStop="1"><Skin Name="k10" LookList="grey"/>
+        <CreateParamList><CreateParam ID="WANTS_TAB"> True </CreateParam></CreateParamList></SubControl>
+      <SubControl Class="Test.Probe" Name="saver" XPositionAbs="100" YPositionAbs="0" XSizeAbs="50" YSizeAbs="50" TabStop="-1"><Skin Name="k11" LookList="grey"/><Skin Name="k3" LookList="grey"/></SubControl>
+    </SubControl>
+  </SubControl>
+</Skin>)";
+
+const char* const kLooks = R"(
+  <Colorizers><Colorizer Name="grey" ColorType="SolidFill" Color="FF808080"/></Colorizers>
+  <Parts><Part Name="grey" Width="1" Height="1" ResizeType="Stretch" ColorizerName="grey"/></Parts>
+  <Looks><Look Name="grey"><ClientPart Name="grey" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look></Looks>
+  <LookLists><LookList Name="grey" NumLooks="1"><Look Name="grey" Index="0"/></LookList></LookLists>
+)";
+
+const char* const kStrings = R"(
+  <StringTable ID="PresetEditor|top">
+    <String ID="GHK.NID_ROOT_SAVE"><Locale LCID="0x0009">Ctrl+VKEY_S</Locale></String>
+  </StringTable>
+  <StringTable ID="Test.Probe|saver">
+    <String ID="LHK.NID_SIBLING_SAVE"><Locale LCID="0x0009">Ctrl+VKEY_S</Locale></String>
+  </StringTable>)";
+
+// Writes down the notifications of the controls it listens to, as "<control>:<NID>".
+class Listener : public LNotificationClient
+{
+public:
+    void Listen(LNotificationDistributor& control, std::initializer_list<const char16_t*> nids)
+    {
+        for (const char16_t* nid : nids)
+        {
+            Subscribe(ConstRCPtr<LNotificationDistributor>(&control), nid);
+        }
+    }
+    QKRESULT ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
+                                 const ConstRCPtr<LNotification>& notification) override
+    {
+        const auto* control = dynamic_cast<const LControl*>(source.Get());
+        lines.push_back((control ? Narrow(control->GetName()) : std::string("?")) + ":" +
+                        Narrow(GetNotificationName(notification->GetId())));
+        return QK_OK;
+    }
+    void Stop() { UnsubscribeAll(); }
+
+    Lines lines;
+};
+
+class ControlInput : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(harness.SetRoot(u"top")); }
+    void TearDown() override
+    {
+        listener->Stop();
+        LNotificationCenterManager::ReleaseInstance();
+    }
+    LControl& Get(const std::string& path) { return *harness.Find(path); }
+
+    WindowHarness harness{kTree, kStrings, kLooks};
+    EventScript script{harness};
+    RCPtr<Listener> listener{new Listener};
+};
+
+TEST_F(ControlInput, AClickSendsDownUpThenClickAndAMovedPressBecomesADrag)
+{
+    LControl& b1 = Get("panel/b1");
+    listener->Listen(b1, {u"NID_MOUSE_DOWN", u"NID_MOUSE_UP", u"NID_MOUSE_MOVE", u"NID_LEFT_CLICK",
+                          u"NID_CAPTURE_CONDITION_CHANGE", u"NID_LEFT_DRAG_CONDITION_CHANGE"});
+    script.Move({10, 10}).Press(1, {10, 10});
+    EXPECT_TRUE(b1.HasFocus());
+    script.Release(1, {10, 10});
+    EXPECT_EQ(listener->lines,
+              (Lines{"b1:NID_MOUSE_MOVE", "b1:NID_MOUSE_DOWN", "b1:NID_CAPTURE_CONDITION_CHANGE",
+                     "b1:NID_LEFT_DRAG_CONDITION_CHANGE", "b1:NID_MOUSE_UP", "b1:NID_CAPTURE_CONDITION_CHANGE",
+                     "b1:NID_LEFT_DRAG_CONDITION_CHANGE", "b1:NID_LEFT_CLICK"}));
+
+    // One pixel: a move at the press point first, then the drag; drag mode 0 still clicks.
+    listener->lines.clear();
+    script.Press(1, {10, 10}).Move({11, 10});
+    EXPECT_EQ(b1.GetConditions() & (LControl::kLeftDrag | LControl::kLeftButtonDown), LControl::kLeftDrag);
+    script.Release(1, {11, 10});
+    EXPECT_EQ(listener->lines,
+              (Lines{"b1:NID_MOUSE_DOWN", "b1:NID_CAPTURE_CONDITION_CHANGE", "b1:NID_LEFT_DRAG_CONDITION_CHANGE",
+                     "b1:NID_MOUSE_MOVE", "b1:NID_LEFT_DRAG_CONDITION_CHANGE", "b1:NID_MOUSE_MOVE",
+                     "b1:NID_MOUSE_UP", "b1:NID_CAPTURE_CONDITION_CHANGE", "b1:NID_LEFT_DRAG_CONDITION_CHANGE",
+                     "b1:NID_LEFT_CLICK"}));
+}
+
+TEST_F(ControlInput, ButtonsOtherThanLeftMiddleRightAreRefused)
+{
+    LControl& b1 = Get("panel/b1");
+    for (std::uint32_t button : {0u, 3u, 8u})
+    {
+        const RCPtr<LMouseButtonParam> event = LMouseButtonParam::Create(button, {1, 1}, 0, false, 0);
+        EXPECT_EQ(b1.MouseDown(event.Get()), QK_E_INVALIDARG) << button;
+        EXPECT_EQ(b1.MouseUp(event.Get()), QK_E_INVALIDARG) << button;
+    }
+    EXPECT_EQ(b1.MouseDown(nullptr), QK_E_INVALIDARG);
+    EXPECT_FALSE(b1.GetConditionFlags().captured);
+    EXPECT_EQ(b1.MouseWheel(static_cast<const LMouseWheelParam*>(nullptr)), -1);
+}
+
+TEST_F(ControlInput, CtrlTabHopsToTheNextContainerOfTheGrandparent)
+{
+    Get("panel/b3").SetFocus(true);
+    script.Key(9, KeyCode::kFlagCtrl);
+    EXPECT_EQ(harness.Root()->GetFocusControl().Get(), &Get("other/c1"));
+    EXPECT_TRUE(Get("other").ContainsFocus());
+    EXPECT_FALSE(Get("panel").ContainsFocus());
+}
+
+TEST_F(ControlInput, ASiblingsLocalHotKeyBeatsTheWindowsHotKeys)
+{
+    LControl& saver = Get("other/saver");
+    EXPECT_EQ(saver.GetLocalHotKey(WString(u"NID_SIBLING_SAVE")).Code, static_cast<std::int32_t>(0x21530000));
+    EXPECT_EQ(saver.GetLocalHotKey(WString(u"NID_UNBOUND")).Code, static_cast<std::int32_t>(0x80000000));
+    EXPECT_EQ(saver.GetLocalHotKey(WString()).Code, static_cast<std::int32_t>(0x80000000));
+    EXPECT_FALSE(saver.HasLocalHotKey(WString()));
+    EXPECT_TRUE(saver.HasLocalHotKey(WString(u"NID_SIBLING_SAVE")));
+
+    listener->Listen(saver, {u"NID_SIBLING_SAVE"});
+    listener->Listen(*harness.Root(), {u"NID_ROOT_SAVE"});
+    Get("other/c1").SetFocus(true);
+    script.Key('S', KeyCode::kFlagCtrl).Tick();
+    EXPECT_EQ(listener->lines, Lines{"saver:NID_SIBLING_SAVE"});
+
+    // From the other container the sibling is out of reach: the window's hot key fires.
+    listener->lines.clear();
+    Get("panel/b1").SetFocus(true);
+    script.Key('S', KeyCode::kFlagCtrl).Tick();
+    EXPECT_EQ(listener->lines, Lines{"?:NID_ROOT_SAVE"});
+}
+
+TEST_F(ControlInput, TheTabStopSignFollowsNotFocusable)
+{
+    struct Case
+    {
+        std::int32_t before;
+        bool notFocusable;
+        std::int32_t after;
+    };
+    LControl& b1 = Get("panel/b1");
+    for (const Case& c : {Case{-3, false, 3}, Case{5, true, -5}, Case{0, true, -1}, Case{4, false, 4}, Case{-2, true, -2}})
+    {
+        b1.GetLayoutDescriptor()->TabStop = c.before;
+        b1.SetNotFocusable(c.notFocusable);
+        EXPECT_EQ(b1.GetLayoutDescriptor()->TabStop, c.after) << c.before;
+        EXPECT_EQ(b1.IsNotFocusable(), c.notFocusable);
+    }
+}
+
+TEST_F(ControlInput, HidingDisablingOrShrinkingTheFocusedControlHandsTheFocusToItsParent)
+{
+    LControl& c1 = Get("other/c1");
+    LControl& other = Get("other");
+    const std::function<void(bool)> changes[] = {
+        [&](bool undo) { c1.SetVisible(undo); },
+        [&](bool undo) { c1.SetEnabled(undo); },
+        [&](bool undo) { SetBounds(c1, 0, 0, undo ? 50 : 0, 50); },
+    };
+    for (const auto& change : changes)
+    {
+        c1.SetFocus(true);
+        ASSERT_TRUE(c1.HasFocus());
+        change(false);
+        EXPECT_FALSE(c1.HasFocus());
+        EXPECT_TRUE(other.HasFocus());
+        EXPECT_EQ(harness.Root()->GetFocusControl().Get(), &other);
+        change(true);
+    }
+}
+
+TEST(KeyCodeChecks, IsVirtualKeyPress)
+{
+    struct Case
+    {
+        std::uint32_t code;
+        bool press;
+    };
+    for (const Case& c : {Case{0x200D0000, true}, Case{0x000D0000, false}, Case{0x20000041, false},
+                          Case{0xA00D0000, false}, Case{0x21090000, true}})
+    {
+        KeyCode key;
+        key.Code = static_cast<std::int32_t>(c.code);
+        EXPECT_EQ(key.IsVirtualKeyPress(), c.press) << std::hex << c.code;
+    }
+    KeyBindingMap map;
+    KeyCode::AddBinding(map, KeyCode::Parse(u"VKEY_F1"), WString(u"NID_HELP"));
+    KeyCode::AddBinding(map, KeyCode::Parse(u"VKEY_F2"), WString(u"NID_HELP"));
+    EXPECT_EQ(KeyCode::GetFirstBinding(map, WString(u"NID_HELP")), KeyCode::Parse(u"VKEY_F1"));
+    EXPECT_TRUE(KeyCode::GetFirstBinding(map, WString(u"NID_NONE")).IsNoKey());
+}
+
+} // namespace
+} // namespace QK
