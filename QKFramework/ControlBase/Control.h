@@ -531,7 +531,8 @@ private:
     // The input pieces (ControlInput.cpp).
     bool MayTakeFocusFromPress() const;
     void ChildTookFocus(LControl* child);
-    LControl* FocusedChild() const;
+    // The child that holds or contains the focus, passing over `except`.
+    LControl* FocusedChild(const LControl* except = nullptr) const;
     void TurnPressIntoDrag();
     bool AnyButtonDown() const { return m_flags.leftDown || m_flags.middleDown || m_flags.rightDown; }
     bool ClippingOffInChain() const;

@@ -140,6 +140,18 @@ QKRESULT LControl::MouseMove(const LPointWithModifiersParam* point)
             TurnPressIntoDrag();
         }
     }
+    // The root window keeps the capture holder as its hover control wherever the pointer
+    // goes, so the holder tracks for itself whether the pointer is still over it: a release
+    // outside must not click, and looks show the pressed state only while over.
+    if (m_flags.captured)
+    {
+        const bool over = ContainsPoint(PointD{static_cast<double>(point->X), static_cast<double>(point->Y)});
+        if (over != static_cast<bool>(m_flags.pointerOver))
+        {
+            m_flags.pointerOver = over;
+            UpdateConditions();
+        }
+    }
     OnMouseMove(point);
     Send(u"NID_MOUSE_MOVE", Argument(point));
     if (m_flags.leftDrag && m_dragMode != 0)
@@ -349,12 +361,12 @@ bool LControl::CanTakeFocus()
     return false;
 }
 
-LControl* LControl::FocusedChild() const
+LControl* LControl::FocusedChild(const LControl* except) const
 {
     for (std::uint32_t i = 0; i < m_children.GetCount(); ++i)
     {
         LControl* child = m_children.GetAt(i).Get();
-        if (child->m_flags.hasFocus || child->m_flags.containsFocus)
+        if (child != except && (child->m_flags.hasFocus || child->m_flags.containsFocus))
             return child;
     }
     return nullptr;
@@ -365,7 +377,7 @@ void LControl::ChildTookFocus(LControl* child)
     const RCPtr<LControl> self(this);
     if (m_flags.containsFocus)
     {
-        if (LControl* other = FocusedChild(); other && other != child)
+        if (LControl* other = FocusedChild(child))
         {
             const RCPtr<LControl> held(other);
             held->KillFocus();
@@ -398,6 +410,7 @@ QKRESULT LControl::SetFocus(bool forward)
         return QK_OK;
 
     QKRESULT result = QK_OK;
+    bool placed = false;
     if (CanTakeFocus())
     {
         RCPtr<LControl> next;
@@ -412,6 +425,7 @@ QKRESULT LControl::SetFocus(bool forward)
                 next = child;
         }
         result = next ? next->SetFocus(forward) : QK_E_FAIL;
+        placed = result == QK_OK;
     }
     else if (IsFocusable())
     {
@@ -434,14 +448,15 @@ QKRESULT LControl::SetFocus(bool forward)
         if (root)
             root->SetFocusControl(this);
         UpdateConditions();
+        placed = true;
     }
 
-    if (!m_flags.hasFocus && !m_flags.containsFocus)
+    if (!placed && !m_flags.hasFocus)
     {
         LControl* top = GetRootControl();
         if (!top || !(top->m_flags.hasFocus || top->m_flags.containsFocus))
             return QK_FALSE;
-        // The top control itself has nowhere else to put the focus.
+        // Asking the top control again would only come back here.
         if (top == this)
             return QK_E_FAIL;
         return top->SetFocus(true);

@@ -203,6 +203,97 @@ TEST_F(ControlInput, HidingDisablingOrShrinkingTheFocusedControlHandsTheFocusToI
     }
 }
 
+TEST_F(ControlInput, NoClickAfterAReleaseOutsideOrWhenDisabledMidPress)
+{
+    LControl& b1 = Get("panel/b1");
+    listener->Listen(b1, {u"NID_MOUSE_UP", u"NID_LEFT_CLICK"});
+    struct Case
+    {
+        const char* name;
+        bool disable;
+        PointL release;
+    };
+    for (const Case& c : {Case{"outside", false, {120, 10}}, Case{"disabled", true, {10, 10}}})
+    {
+        SCOPED_TRACE(c.name);
+        listener->lines.clear();
+        script.Move({10, 10}).Press(1, {10, 10});
+        if (c.disable)
+            b1.SetEnabled(false);
+        script.Move(c.release).Release(1, c.release);
+        EXPECT_EQ(listener->lines, Lines{"b1:NID_MOUSE_UP"});
+        EXPECT_EQ(harness.Root()->GetCaptureControl(), nullptr);
+        // The hover passes to whatever lies under the pointer once the capture ends.
+        EXPECT_EQ(harness.Root()->GetHoverControl(), c.disable ? &b1 : &Get("panel/b2"));
+        b1.SetEnabled(true);
+    }
+}
+
+TEST_F(ControlInput, TabAndShiftTabCycleInTabStopOrderInsideTheContainer)
+{
+    Get("panel/b1").SetFocus(true);
+    std::string order;
+    for (int i = 0; i < 4; ++i)
+    {
+        script.Key(9);
+        order += Narrow(harness.Root()->GetFocusControl()->GetName()) + " ";
+    }
+    EXPECT_EQ(order, "b2 b3 b1 b2 ");
+    order.clear();
+    for (int i = 0; i < 3; ++i)
+    {
+        script.Key(9, KeyCode::kFlagShift);
+        order += Narrow(harness.Root()->GetFocusControl()->GetName()) + " ";
+    }
+    EXPECT_EQ(order, "b1 b3 b2 ");
+
+    // WANTS_TAB keeps the Tab key where it is.
+    Get("other/c1").SetFocus(true);
+    script.Key(9);
+    EXPECT_EQ(harness.Root()->GetFocusControl().Get(), &Get("other/c1"));
+}
+
+TEST_F(ControlInput, AFocusHolderCanVetoTheMove)
+{
+    auto& b1 = dynamic_cast<ProbeControl&>(Get("panel/b1"));
+    ASSERT_EQ(b1.SetFocus(true), QK_OK);
+    b1.keepsFocus = true;
+    EXPECT_EQ(Get("panel/b2").SetFocus(true), QK_E_FAIL);
+    script.Key(9).Move({10, 160}).Press(1, {10, 160}).Release(1, {10, 160});
+    EXPECT_EQ(harness.Root()->GetFocusControl().Get(), &b1);
+    EXPECT_FALSE(Get("panel/b2").HasFocus());
+    b1.keepsFocus = false;
+    EXPECT_EQ(Get("panel/b2").SetFocus(true), QK_OK);
+    EXPECT_EQ(harness.Root()->GetFocusControl().Get(), &Get("panel/b2"));
+}
+
+TEST_F(ControlInput, TheTwoDeadEndsOfFocusTerminate)
+{
+    // Tab from a hidden control with the stay-inside flag and no focusable sibling.
+    LControl& other = Get("other");
+    LControl& c1 = Get("other/c1");
+    c1.SetFocus(true);
+    c1.SetVisible(false);
+    const RCPtr<LKeyParam> tab = LKeyParam::Create(KeyCode::Parse(u"VKEY_TAB"), true);
+    tab->Path.Add(RCPtr<LControl>(&c1));
+    EXPECT_EQ(other.FocusNextTabStop(tab.Get()), QK_FALSE);
+    c1.SetVisible(true);
+
+    // A top control that cannot take the focus while it contains it (a not-focusable top
+    // makes everything below it unfocusable too).
+    LControl& top = *harness.Root()->GetRootControl();
+    Get("panel/b1").SetFocus(true);
+    top.SetNotFocusable(true);
+    for (const char* path : {"panel", "panel/b1", "panel/b2", "panel/b3", "other", "other/c1"})
+        Get(path).SetEnabled(false);
+    EXPECT_EQ(top.SetFocus(true), QK_E_FAIL);
+    for (const char* path : {"panel", "panel/b1", "panel/b2", "panel/b3", "other", "other/c1"})
+        Get(path).SetEnabled(true);
+    top.SetNotFocusable(false);
+    EXPECT_EQ(top.SetFocus(true), QK_OK);
+    EXPECT_EQ(harness.Root()->GetFocusControl().Get(), &Get("panel/b1"));
+}
+
 TEST(KeyCodeChecks, IsVirtualKeyPress)
 {
     struct Case

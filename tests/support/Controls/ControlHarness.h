@@ -140,10 +140,14 @@ public:
     void OnChildrenChanged(LControl* child, std::int32_t index) override;
     void OnTimer() override;
     bool IsCommandTarget() const override { return commandTarget; }
+    // Asked before the focus leaves this control; keepsFocus refuses, as a text box that
+    // fails its validation does.
+    bool IsUITarget() const override { return !keepsFocus; }
 
     void Log(const std::string& hook);
 
     bool commandTarget = false;
+    bool keepsFocus = false;
     bool* destroyed = nullptr;
 };
 
