@@ -294,6 +294,74 @@ TEST_F(ControlInput, TheTwoDeadEndsOfFocusTerminate)
     EXPECT_EQ(harness.Root()->GetFocusControl().Get(), &Get("panel/b1"));
 }
 
+// The probe lines of one hook.
+Lines Hooks(const char* hook)
+{
+    Lines out;
+    for (const std::string& line : ProbeLog::Lines())
+        if (line.find(hook) != std::string::npos)
+            out.push_back(line);
+    ProbeLog::Clear();
+    return out;
+}
+
+TEST_F(ControlInput, TheWheelClimbsClippingParentsAndJumpsBeneathAnUnclippedControl)
+{
+    auto& panel = dynamic_cast<ProbeControl&>(Get("panel"));
+    Get("panel/b1").SetFocus(true);
+    ProbeLog::Clear();
+    script.Wheel({10, 10}, 0);
+    EXPECT_EQ(Hooks("Wheel"), (Lines{"b1:OnMouseWheel", "panel:OnMouseWheel", "top:OnMouseWheel",
+                                     // Not handled at all: the window offers it to the focus.
+                                     "b1:OnMouseWheel", "panel:OnMouseWheel", "top:OnMouseWheel"}));
+    panel.wheelAnswer = QK_OK;
+    script.Wheel({10, 10}, 2);
+    EXPECT_EQ(Hooks("Wheel"), (Lines{"b1:OnMouseHWheel", "panel:OnMouseHWheel"}));
+
+    // b1 reaches down over c1 without clipping: the wheel goes on with what lies beneath it.
+    LControl& b1 = Get("panel/b1");
+    b1.SetClipToParent(false);
+    SetBounds(b1, 0, 0, 50, 200);
+    Get("other/c1").SetFocus(true);
+    ProbeLog::Clear();
+    script.Wheel({10, 160}, 1);
+    const Lines route = Hooks("Wheel");
+    ASSERT_GE(route.size(), 4u);
+    EXPECT_EQ(Lines(route.begin(), route.begin() + 4),
+              (Lines{"b1:OnMouseWheel", "c1:OnMouseWheel", "other:OnMouseWheel", "top:OnMouseWheel"}));
+    // The exclusion marks are gone again.
+    EXPECT_EQ(harness.Root()->FindControlAt({10, 160}), &b1);
+}
+
+TEST_F(ControlInput, APressFocusesOnlyWhereNoAncestorUpToTheFocusScopeRefuses)
+{
+    LControl& top = *harness.Root()->GetRootControl();
+    LControl& panel = Get("panel");
+    LControl& b1 = Get("panel/b1");
+    Get("other/c1").SetFocus(true);
+    top.SetNotFocusable(true);
+    struct Case
+    {
+        const char* name;
+        PointL at;
+        bool scope;
+        const LControl* focus;
+    };
+    for (const Case& c : {Case{"empty part of a top that is not focusable", {350, 280}, false, &Get("other/c1")},
+                          Case{"child of it", {10, 10}, false, &Get("other/c1")},
+                          Case{"inside a menu below it", {10, 10}, true, &b1}})
+    {
+        SCOPED_TRACE(c.name);
+        panel.SetFocusScope(c.scope);
+        script.Move(c.at).Press(1, c.at).Release(1, c.at);
+        EXPECT_EQ(harness.Root()->GetFocusControl().Get(), c.focus);
+        EXPECT_FALSE(top.HasFocus());
+    }
+    EXPECT_TRUE(b1.IsFocusable());
+    panel.SetFocusScope(false);
+    EXPECT_FALSE(b1.IsFocusable());
+}
+
 TEST(KeyCodeChecks, IsVirtualKeyPress)
 {
     struct Case

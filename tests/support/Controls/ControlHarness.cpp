@@ -125,6 +125,18 @@ QKRESULT ProbeControl::SetFocus(bool forward)
     return LControl::SetFocus(forward);
 }
 
+QKRESULT ProbeControl::OnMouseWheel(const LMouseWheelParam*)
+{
+    Log("OnMouseWheel");
+    return wheelAnswer;
+}
+
+QKRESULT ProbeControl::OnMouseHWheel(const LMouseWheelParam*)
+{
+    Log("OnMouseHWheel");
+    return wheelAnswer;
+}
+
 void ProbeControl::OnValueChanged()
 {
     Log("OnValueChanged");

@@ -143,11 +143,15 @@ public:
     // Asked before the focus leaves this control; keepsFocus refuses, as a text box that
     // fails its validation does.
     bool IsUITarget() const override { return !keepsFocus; }
+    // Written down; answer with wheelAnswer (1 passes the wheel on).
+    QKRESULT OnMouseWheel(const LMouseWheelParam*) override;
+    QKRESULT OnMouseHWheel(const LMouseWheelParam*) override;
 
     void Log(const std::string& hook);
 
     bool commandTarget = false;
     bool keepsFocus = false;
+    QKRESULT wheelAnswer = QK_FALSE;
     bool* destroyed = nullptr;
 };
 
