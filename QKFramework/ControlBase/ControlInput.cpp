@@ -142,8 +142,9 @@ QKRESULT LControl::MouseMove(const LPointWithModifiersParam* point)
     }
     // The root window keeps the capture holder as its hover control wherever the pointer
     // goes, so the holder tracks for itself whether the pointer is still over it: a release
-    // outside must not click, and looks show the pressed state only while over.
-    if (m_flags.captured)
+    // outside must not click, and looks show the pressed state only while over. A control
+    // that a drag moves is left alone: the point here predates its move.
+    if (m_flags.captured && !(m_flags.leftDrag && m_dragMode != 0))
     {
         const bool over = ContainsPoint(PointD{static_cast<double>(point->X), static_cast<double>(point->Y)});
         if (over != static_cast<bool>(m_flags.pointerOver))
@@ -1026,7 +1027,8 @@ void LControl::DragMove(const PointD& point)
             m_dragOffset = displacement;
         }
     }
-    else if (m_dragMode == 1)
+    // The moved control then looks for its drop target under the pointer.
+    if (m_dragMode == 1)
     {
         RCPtr<LControl> target;
         if (IRootWindow* root = GetRootWindowLink())

@@ -362,6 +362,135 @@ TEST_F(ControlInput, APressFocusesOnlyWhereNoAncestorUpToTheFocusScopeRefuses)
     EXPECT_FALSE(b1.IsFocusable());
 }
 
+// Sets a drag mode on its control whenever a left drag begins, as an owner does.
+class DragModeSetter : public LNotificationClient
+{
+public:
+    DragModeSetter(LControl& control, std::int32_t mode, std::int32_t axes) : m_control(control), m_mode(mode), m_axes(axes)
+    {
+    }
+    // Once held by a counted pointer.
+    void Start() { Subscribe(ConstRCPtr<LNotificationDistributor>(&m_control), u"NID_LEFT_DRAG_CONDITION_CHANGE"); }
+    QKRESULT ReceiveNotification(const ConstRCPtr<LNotificationDistributor>&, const ConstRCPtr<LNotification>&) override
+    {
+        if (m_control.GetConditions() & LControl::kLeftDrag)
+            m_control.SetDragMode(m_mode, m_axes);
+        return QK_OK;
+    }
+    ~DragModeSetter() override { UnsubscribeAll(); }
+
+private:
+    LControl& m_control;
+    std::int32_t m_mode;
+    std::int32_t m_axes;
+};
+
+Lines DropHooks()
+{
+    Lines out;
+    for (const std::string& line : ProbeLog::Lines())
+        if (line.find(":OnDrag") != std::string::npos || line.find(":OnDrop") != std::string::npos)
+            out.push_back(line);
+    return out;
+}
+
+Lines Cursors(const RecordingWindowHost& host)
+{
+    Lines out;
+    for (const std::string& call : host.calls)
+        if (call.rfind("SetCursor", 0) == 0)
+            out.push_back(call);
+    return out;
+}
+
+TEST_F(ControlInput, ADraggedControlShowsWhereItCanDropAndDropsBeforeTheTargetIsLeft)
+{
+    auto& other = dynamic_cast<ProbeControl&>(Get("other"));
+    other.dropTarget = true;
+    LControl& b1 = Get("panel/b1");
+    const RCPtr<DragModeSetter> setter(new DragModeSetter(b1, 1, 3));
+    setter->Start();
+    script.Move({10, 10}).Press(1, {10, 10});
+    harness.Host().calls.clear();
+    ProbeLog::Clear();
+    script.Move({20, 20});
+    EXPECT_FALSE(b1.GetLayoutDescriptor()->ClipToParent);
+    script.Move({20, 170}).Move({25, 175}).Move({120, 60}).Move({20, 170}).Release(1, {20, 170});
+    EXPECT_EQ(DropHooks(), (Lines{"other:OnDragEnter(b1)", "other:OnDragLeave(b1)", "other:OnDragEnter(b1)",
+                                  "other:OnDrop(b1)", "other:OnDragLeave(b1)"}));
+    // 1 arrow, 2 drop move, 3 no drop; the cursor changes only with the target.
+    EXPECT_EQ(Cursors(harness.Host()), (Lines{"SetCursor(2)", "SetCursor(3)", "SetCursor(2)", "SetCursor(1)"}));
+    EXPECT_TRUE(b1.GetLayoutDescriptor()->ClipToParent);
+    EXPECT_EQ(b1.GetBounds().x, 10.0);
+    EXPECT_EQ(b1.GetBounds().y, 160.0);
+}
+
+TEST_F(ControlInput, ADropTargetNamingItsRightEdgeScrollsAt315PixelsASecondTenPixelsFromIt)
+{
+    auto& other = dynamic_cast<ProbeControl&>(Get("other"));
+    other.dropTarget = true;
+    other.dropScrollEdges = 0x4;
+    LControl& b1 = Get("panel/b1");
+    const RCPtr<DragModeSetter> setter(new DragModeSetter(b1, 1, 3));
+    setter->Start();
+    script.Move({10, 10}).Press(1, {10, 10}).Move({20, 20}).Move({290, 170});
+    EXPECT_TRUE(other.IsInertiaActive(0));
+    EXPECT_EQ(other.GetInertiaVelocity(0), 315.0);
+    EXPECT_FALSE(other.IsInertiaActive(1));
+    const double before = b1.GetBounds().x;
+    ProbeLog::Clear();
+    script.Tick(100);
+    // The follower is moved again at the same pointer position while the target scrolls.
+    EXPECT_EQ(b1.GetBounds().x, before);
+    script.Move({150, 170});
+    EXPECT_FALSE(other.IsInertiaActive(0));
+    script.Release(1, {150, 170});
+}
+
+TEST_F(ControlInput, ResizingByTheLeftEdgeStopsAtOnePixel)
+{
+    LControl& b3 = Get("panel/b3");
+    const RCPtr<DragModeSetter> setter(new DragModeSetter(b3, 4, 0x8));
+    setter->Start();
+    script.Move({210, 10}).Press(1, {210, 10}).Move({230, 10});
+    EXPECT_EQ(b3.GetBounds().x, 220.0);
+    EXPECT_EQ(b3.GetBounds().width, 30.0);
+    script.Move({295, 10});
+    EXPECT_EQ(b3.GetBounds().width, 1.0);
+    EXPECT_EQ(b3.GetBounds().x, 249.0);
+    script.Release(1, {295, 10});
+}
+
+TEST_F(ControlInput, AFlungControlCoastsOnlyAfterAQuickReleaseAndAPressStopsIt)
+{
+    LControl& other = Get("other");
+    const RCPtr<DragModeSetter> setter(new DragModeSetter(other, 6, 1));
+    setter->Start();
+    struct Case
+    {
+        std::uint32_t pause;
+        bool coasts;
+    };
+    for (const Case& c : {Case{150, false}, Case{50, true}})
+    {
+        SCOPED_TRACE(c.pause);
+        // The first move only starts the drag; the second, 12 px in 10 ms, gives 1200 px/s.
+        script.Move({200, 200}).Press(1, {200, 200}).Move({199, 200}).Tick(10).Move({188, 200});
+        script.Tick(c.pause).Release(1, {188, 200});
+        EXPECT_EQ(other.IsInertiaActive(0), c.coasts);
+    }
+    EXPECT_EQ(other.GetInertiaVelocity(0), 1200.0);
+    script.Tick(500).Tick(500);
+    EXPECT_EQ(other.GetInertiaVelocity(0), 1200.0);
+    script.Tick(100);
+    EXPECT_LT(other.GetInertiaVelocity(0), 1200.0);
+    EXPECT_GE(other.GetInertiaVelocity(0), 1100.0);
+    // A press stops the coasting at once.
+    script.Press(1, {188, 200});
+    EXPECT_FALSE(other.IsInertiaActive(0));
+    script.Release(1, {188, 200});
+}
+
 TEST(KeyCodeChecks, IsVirtualKeyPress)
 {
     struct Case

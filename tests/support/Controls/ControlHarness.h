@@ -146,12 +146,20 @@ public:
     // Written down; answer with wheelAnswer (1 passes the wheel on).
     QKRESULT OnMouseWheel(const LMouseWheelParam*) override;
     QKRESULT OnMouseHWheel(const LMouseWheelParam*) override;
+    // A drop target when dropTarget is set; enter, leave and drop are written down.
+    bool AcceptsDrop(LControl* dragged) override;
+    std::uint32_t GetDropScrollEdges(LControl* dragged) override;
+    void OnDragEnter(LControl* dragged) override;
+    void OnDragLeave(LControl* dragged) override;
+    QKRESULT OnDrop(LControl* dragged) override;
 
     void Log(const std::string& hook);
 
     bool commandTarget = false;
     bool keepsFocus = false;
     QKRESULT wheelAnswer = QK_FALSE;
+    bool dropTarget = false;
+    std::uint32_t dropScrollEdges = 0;
     bool* destroyed = nullptr;
 };
 
