@@ -304,6 +304,24 @@ void LRootWindow::ClearFocusControl()
     m_focusControl = nullptr;
 }
 
+QKRESULT LRootWindow::HandleHotKey(const KeyCode& key)
+{
+    const RCPtr<LGlobalHotKeyManager> hotKeys = m_hotKeys;
+    return hotKeys ? hotKeys->HandleKey(key) : QK_FALSE;
+}
+
+void LRootWindow::HandleTabKey(LKeyParam* key)
+{
+    if (key)
+        FocusNextWindow(key->Key);
+}
+
+LControl* LRootWindow::FindControlAt(const PointL& point)
+{
+    PointL local;
+    return HitTest(point, local, false).Get();
+}
+
 void LRootWindow::OnActivate()
 {
     if (m_focusControl)

@@ -99,9 +99,13 @@ public:
 
     // --- Focus -----------------------------------------------------------------------------
 
-    void SetFocusControl(LControl* control);
+    void SetFocusControl(LControl* control) override;
     // Remembers the focus control as the previous one, then clears it.
-    void ClearFocusControl();
+    void ClearFocusControl() override;
+    LControl* GetFocusedControl() const override { return m_focusControl.Get(); }
+    QKRESULT HandleHotKey(const KeyCode& key) override;
+    void HandleTabKey(LKeyParam* key) override;
+    LControl* FindControlAt(const PointL& point) override;
     const RCPtr<LControl>& GetFocusControl() const noexcept { return m_focusControl; }
     const RCPtr<LControl>& GetPreviousFocusControl() const noexcept { return m_previousFocusControl; }
     // The host got the focus (or a click on its frame).
@@ -114,8 +118,8 @@ public:
     // --- Capture and hover -----------------------------------------------------------------
 
     // 0x80070057 for null.
-    QKRESULT SetCaptureControl(LControl* control);
-    void ReleaseCaptureControl();
+    QKRESULT SetCaptureControl(LControl* control) override;
+    void ReleaseCaptureControl() override;
     // The host lost the system capture.
     void OnCaptureChanged();
     const RCPtr<LControl>& GetCaptureControl() const noexcept { return m_captureControl; }

@@ -5,8 +5,7 @@
 //   4. Creation from the skin: descriptor, children, Initialize, create parameters, fonts.
 //   5. Conditions: the set, UpdateConditions, enabled and visible.
 //   6. Looks: opacities, client rectangles, regions, look overrides.
-//   7. Input: focus, keys, clicks and drags as the input handling leaves them for now.
-//   8. Idle work.
+//   7. Input: what remains here of it (drop targets, files); the rest is in ControlInput.cpp.
 // Layout and geometry are in ControlLayout.cpp; painting, invalidation and hit testing in
 // ControlPaint.cpp.
 #include "QKFramework/ControlBase/Control.h"
@@ -769,12 +768,10 @@ QKRESULT LControl::Initialize()
     if (m_stringTable)
     {
         FindStringMapValue(*m_stringTable, u"TOOLTIP", m_toolTipText);
-        m_localHotKeys.clear();
-        for (const auto& [id, value] : static_cast<const StringMap&>(*m_stringTable))
-            if (id.GetLength() > 4 && id.Left(4).IsEqual(u"LHK."))
-                m_localHotKeys.emplace_back(id.MidFrom(4), value);
+        m_keyBindings.clear();
+        KeyCode::ReadBindings(m_keyBindings, m_stringTable.Get(), WString(u"LHK"));
     }
-    if (m_parent && !m_localHotKeys.empty())
+    if (m_parent && !m_keyBindings.empty())
     {
         m_handlers->AddHandler(&LControl::HandleSiblingKey, ConstRCPtr<LNotificationDistributor>(m_parent.Get()),
                                u"NID_SIBLING_KEY");
@@ -1007,12 +1004,6 @@ std::intptr_t LControl::ApplyCursor()
     return root->SetCursor(m_cursor ? m_cursor : LControlApp::GetCursor(WString(u"UI_CURSOR_ARROW")));
 }
 
-void LControl::SetForcedHover(bool hover)
-{
-    m_forcedHover = hover;
-    UpdateConditions();
-}
-
 void LControl::SetEnabled(bool enable)
 {
     if (!m_layout || m_layout->IsEnabled == enable)
@@ -1223,30 +1214,7 @@ QKRESULT LControl::SetLookTextPart(const ConstRCPtr<LVisualPart>& part, std::int
     return QK_OK;
 }
 
-// 7. Input: what the input handling fills in -------------------------------------------------------
-
-// Focus, keys, clicks and drags: the input handling fills these in; the base keeps the
-// flags consistent and answers "not handled".
-
-QKRESULT LControl::SetFocus(bool)
-{
-    return QK_FALSE;
-}
-
-void LControl::SetNotFocusable(bool notFocusable)
-{
-    m_notFocusable = notFocusable;
-}
-
-bool LControl::CanTakeFocus()
-{
-    return !m_notFocusable && IsVisible(true) && IsEnabled(true);
-}
-
-QKRESULT LControl::FocusFromMouse()
-{
-    return QK_FALSE;
-}
+// 7. Input ----------------------------------------------------------------------------------------
 
 QKRESULT LControl::RegisterNotifications()
 {
@@ -1264,171 +1232,6 @@ QKRESULT LControl::RegisterNotifications()
     return QK_OK;
 }
 
-RCPtr<LControl> LControl::GetNextTabChild(LControl* current, bool backwards)
-{
-    const std::uint32_t count = m_children.GetCount();
-    if (count == 0)
-        return nullptr;
-    std::int32_t position = -1;
-    for (std::uint32_t i = 0; i < count; ++i)
-        if (m_children.GetAt(i, ChildControlList::kTabOrder).Get() == current)
-            position = static_cast<std::int32_t>(i);
-    std::int32_t next = 0;
-    if (position < 0)
-        next = backwards ? static_cast<std::int32_t>(count) - 1 : 0;
-    else
-        next = (position + (backwards ? static_cast<std::int32_t>(count) - 1 : 1)) % static_cast<std::int32_t>(count);
-    return m_children.GetAt(static_cast<std::uint32_t>(next), ChildControlList::kTabOrder);
-}
-
-QKRESULT LControl::SendSiblingKey(LKeyParam*)
-{
-    return QK_FALSE;
-}
-
-QKRESULT LControl::DispatchKey(LKeyParam* key)
-{
-    return SendSiblingKey(key);
-}
-
-QKRESULT LControl::FocusNextTabStop(LKeyParam*)
-{
-    return QK_FALSE;
-}
-
-QKRESULT LControl::SortChildrenByTabOrder()
-{
-    m_children.IncrementGeneration();
-    return QK_OK;
-}
-
-QKRESULT LControl::HandleSiblingKey(const ConstRCPtr<LNotificationDistributor>&, const ConstRCPtr<LNotification>&)
-{
-    return QK_FALSE;
-}
-
-void LControl::SetDragMode(std::int32_t mode, std::int32_t axes)
-{
-    m_dragMode = mode;
-    m_dragAxes = axes;
-}
-
-void LControl::BeginDrag() {}
-
-void LControl::UpdateDragOrigin() {}
-
-void LControl::DragMove(const PointD&) {}
-
-void LControl::EndDrag() {}
-
-RCPtr<LControl> LControl::FindDropTarget(LControl* dragged, const PointD&)
-{
-    for (LControl* control = this; control; control = control->m_parent.Get())
-        if (control->AcceptsDrop(dragged))
-            return RCPtr<LControl>(control);
-    return nullptr;
-}
-
-bool LControl::AcceptsDrop(LControl*)
-{
-    return false;
-}
-
-std::uint32_t LControl::GetDropScrollEdges(LControl*)
-{
-    return 0;
-}
-
-QKRESULT LControl::OnDrop(LControl*)
-{
-    return QK_E_FAIL;
-}
-
-QKRESULT LControl::PerformClick()
-{
-    return QK_FALSE;
-}
-
-QKRESULT LControl::LeftClick(const LMouseButtonParam* button)
-{
-    OnLeftClick(button);
-    return QK_OK;
-}
-
-QKRESULT LControl::MiddleClick(const LMouseButtonParam* button)
-{
-    OnMiddleClick(button);
-    return QK_OK;
-}
-
-QKRESULT LControl::RightClick(const LMouseButtonParam* button)
-{
-    OnRightClick(button);
-    if (m_contextMenu)
-        ShowContextMenu(m_contextMenu.Get());
-    return QK_OK;
-}
-
-QKRESULT LControl::MouseEnter(const LPointWithModifiersParam*)
-{
-    return QK_FALSE;
-}
-
-QKRESULT LControl::MouseMove(const LPointWithModifiersParam* point)
-{
-    OnMouseMove(point);
-    return QK_OK;
-}
-
-QKRESULT LControl::MouseDown(const LMouseButtonParam*)
-{
-    return QK_FALSE;
-}
-
-QKRESULT LControl::MouseUp(const LMouseButtonParam*)
-{
-    return QK_FALSE;
-}
-
-QKRESULT LControl::MouseLeave()
-{
-    return QK_FALSE;
-}
-
-QKRESULT LControl::CaptureMouse()
-{
-    return QK_FALSE;
-}
-
-QKRESULT LControl::ReleaseCapture()
-{
-    if (!m_flags.captured)
-        return QK_FALSE;
-    m_flags.captured = false;
-    UpdateConditions();
-    return QK_OK;
-}
-
-QKRESULT LControl::KeyInput(LKeyParam* key)
-{
-    return DispatchKey(key);
-}
-
-QKRESULT LControl::MouseWheel(const LMouseWheelParam* wheel)
-{
-    return OnMouseWheel(wheel);
-}
-
-QKRESULT LControl::MouseWheel(const LMouseWheelParam& wheel)
-{
-    return MouseWheel(&wheel);
-}
-
-QKRESULT LControl::KillFocus()
-{
-    return QK_FALSE;
-}
-
 bool LControl::CanAcceptDrop()
 {
     return m_parent ? m_parent->CanAcceptDrop() : false;
@@ -1443,47 +1246,6 @@ void LControl::Send(const char16_t* nid, const ConstRCPtr<LRefCountedObject>& ar
 {
     if (const ConstRCPtr<LNotification> notification = LNotification::Create(nid, argument))
         SendNotification(notification);
-}
-
-// 8. Idle work ------------------------------------------------------------------------------------
-
-QKRESULT LControl::BeginIdleAnimation()
-{
-    if (++m_idleUsers != 1)
-        return QK_OK;
-    IRootWindow* root = GetRootWindowLink();
-    if (!root)
-        return QK_OK;
-    if (!m_handlers)
-        m_handlers = LNotificationHandler<LControl>::Create(this);
-    const QKRESULT result =
-        m_handlers->AddHandler(&LControl::OnIdle, ConstRCPtr<LNotificationDistributor>(root), u"NID_IDLE");
-    if (Failed(result))
-        m_idleUsers = 0;
-    return result;
-}
-
-QKRESULT LControl::EndIdleAnimation()
-{
-    if (m_idleUsers <= 0)
-        return QK_E_FAIL;
-    if (--m_idleUsers > 0)
-        return QK_OK;
-    IRootWindow* root = GetRootWindowLink();
-    if (!root)
-        return QK_OK;
-    if (!m_handlers || !m_handlers->RemoveHandler(root, u"NID_IDLE"))
-        return QK_E_FAIL;
-    return Unsubscribe(ConstRCPtr<LNotificationDistributor>(root), u"NID_IDLE");
-}
-
-QKRESULT LControl::OnIdle(const ConstRCPtr<LNotificationDistributor>&, const ConstRCPtr<LNotification>&)
-{
-    const RCPtr<LControl> self(this);
-    if (m_pendingRemovals.GetCount() > 0)
-        PurgeRemovedChildren();
-    OnTimer();
-    return QK_OK;
 }
 
 } // namespace QK

@@ -23,6 +23,7 @@
 #pragma once
 
 #include "QKFramework/ControlBase/ControlParams.h"
+#include "QKFramework/ControlBase/Input/KeyCode.h"
 #include "QKFramework/ControlBase/LayoutDescriptor.h"
 #include "QKFramework/ControlBase/Look.h"
 #include "QKFramework/Notification/NotificationClient.h"
@@ -188,6 +189,7 @@ public:
     virtual void SetDragMode(std::int32_t mode, std::int32_t axes);
     virtual void BeginDrag();
     virtual void UpdateDragOrigin();
+    // point: the pointer in the control's own coordinates.
     virtual void DragMove(const PointD& point);
     virtual void OnDragMoved() {}
     virtual void EndDrag();
@@ -241,7 +243,8 @@ public:
     virtual QKRESULT FindControlAtPoint(RCPtr<LControl>& control, const PointL& point, bool inClient, PointL& local,
                                         std::int32_t& depth);
     virtual void OnFontChanged() {}
-    virtual QKRESULT FocusFromMouse();
+    // A pressed child (source) could not take the focus itself.
+    virtual QKRESULT FocusFromMouse(LControl* source);
     virtual void OnLeftButtonDown(const LMouseButtonParam*) {}
     virtual void OnLeftButtonUp(const LMouseButtonParam*) {}
     virtual void OnMiddleButtonDown(const LMouseButtonParam*) {}
@@ -251,7 +254,7 @@ public:
     virtual void OnMouseMove(const LPointWithModifiersParam*) {}
     virtual QKRESULT OnMouseWheel(const LMouseWheelParam*) { return QK_FALSE; }
     virtual QKRESULT OnMouseHWheel(const LMouseWheelParam*) { return QK_FALSE; }
-    virtual QKRESULT PerformClick();
+    virtual QKRESULT PerformClick(const LMouseButtonParam* button);
     virtual QKRESULT LeftClick(const LMouseButtonParam* button);
     virtual QKRESULT MiddleClick(const LMouseButtonParam* button);
     virtual QKRESULT RightClick(const LMouseButtonParam* button);
@@ -265,7 +268,10 @@ public:
     virtual QKRESULT SendSiblingKey(LKeyParam* key);
     virtual QKRESULT DispatchKey(LKeyParam* key);
     virtual QKRESULT FocusNextTabStop(LKeyParam* key);
-    virtual QKRESULT SortChildrenByTabOrder();
+    // The order in which SendSiblingKey asks the subscribers (indexes into subscribers),
+    // walked from its end: the subscriber just before the key's source comes first.
+    virtual QKRESULT SortChildrenByTabOrder(LKeyParam* key, const std::vector<const LNotificationReceiver*>& subscribers,
+                                            std::vector<std::uint32_t>& order);
     virtual QKRESULT UpdateFont();
     virtual QKRESULT RelayoutIfDocked(std::int32_t, std::int32_t);
     virtual QKRESULT RelayoutAndMove(LControl* child);
@@ -290,7 +296,10 @@ public:
     QKRESULT MouseDown(const LMouseButtonParam* button) override;
     QKRESULT MouseUp(const LMouseButtonParam* button) override;
     QKRESULT MouseLeave() override;
+    // Without a button: CaptureMouse(0, (0, 0)).
     QKRESULT CaptureMouse() override;
+    // button 0, 1, 2 or 4; point relative to the control. 0 captured, 1 refused.
+    QKRESULT CaptureMouse(std::uint32_t button, const PointL& point);
     QKRESULT ReleaseCapture() override;
     QKRESULT KeyInput(LKeyParam* key) override;
     QKRESULT MouseWheel(const LMouseWheelParam* wheel) override;
@@ -425,7 +434,31 @@ public:
     bool IsNotFocusable() const { return m_notFocusable; }
     bool WantsTab() const { return m_wantsTab; }
     bool UsesParentToolTip() const { return m_useParentToolTip; }
-    std::uint32_t GetLocalHotKeyCount() const { return static_cast<std::uint32_t>(m_localHotKeys.size()); }
+    std::uint32_t GetLocalHotKeyCount() const { return static_cast<std::uint32_t>(m_keyBindings.size()); }
+    const KeyBindingMap& GetKeyBindings() const { return m_keyBindings; }
+    // The first key bound to the notification name by an "LHK" entry, or the empty key code.
+    KeyCode GetLocalHotKey(const WString& nidName) const;
+    bool HasLocalHotKey(const WString& nidName) const;
+    // This very control can hold the focus now.
+    bool IsFocusable();
+    bool HasFocus() const { return m_flags.hasFocus; }
+    bool ContainsFocus() const { return m_flags.containsFocus; }
+    void SetFocusScope(bool scope) { m_focusScope = scope; }
+    // 0, or 0x80070057 for a negative threshold.
+    QKRESULT SetDragThreshold(std::int32_t threshold);
+    std::int32_t GetDragAxes() const { return m_dragAxes; }
+    const RCPtr<LControl>& GetDropTarget() const { return m_dropTarget; }
+    // Enabled and visible with every ancestor.
+    bool TakesInput() const { return IsEnabled(true) && IsVisible(true); }
+    // Scroll animation of one axis (0 X, 1 Y): velocity in pixels a second, offsets kept
+    // between minimum and maximum, follower dragged along with the pointer.
+    void StartInertia(std::int32_t axis, double velocity, double maximum, double minimum,
+                      const RCPtr<LControl>& follower);
+    // 0 when the axis was running, else 1.
+    QKRESULT StopInertia(std::int32_t axis);
+    bool IsInertiaActive(std::int32_t axis) const { return m_animation[axis & 1].active; }
+    double GetInertiaVelocity(std::int32_t axis) const { return m_animation[axis & 1].velocity; }
+    void SetAnimationsPaused(bool paused) { m_animationsPaused = paused; }
 
     // --- Geometry --------------------------------------------------------------------------
 
@@ -495,6 +528,17 @@ private:
     void ReadLooks(const LControlDescriptor& descriptor);
     void ApplyDescriptorFont(const LControlDescriptor& descriptor);
     bool IsTopControl() const { return !m_parent; }
+    // The input pieces (ControlInput.cpp).
+    bool MayTakeFocusFromPress() const;
+    void ChildTookFocus(LControl* child);
+    // The child that holds or contains the focus, passing over `except`.
+    LControl* FocusedChild(const LControl* except = nullptr) const;
+    void TurnPressIntoDrag();
+    bool AnyButtonDown() const { return m_flags.leftDown || m_flags.middleDown || m_flags.rightDown; }
+    bool ClippingOffInChain() const;
+    void StartDropScrolling(LControl& container, const PointD& pointerInRoot, std::uint32_t edges, bool fullZone);
+    void StopScrollAnimations();
+    void RunIdleAnimation();
     // The pieces of Relayout (ControlLayout.cpp).
     struct LayoutFrame;
     bool GetLayoutFrame(LayoutFrame& frame) const;
@@ -542,7 +586,7 @@ private:
     RCPtr<LStringTable> m_stringTable;
     bool m_wantsTab = false;
     // (NID, key text) of the "LHK." entries; the key codes are read by the key handling.
-    std::vector<std::pair<WString, WString>> m_localHotKeys;
+    KeyBindingMap m_keyBindings;
     bool m_notFocusable = true;
     bool m_focusScope = false;
     bool m_fontInheritsFromParent = false;
@@ -564,13 +608,24 @@ private:
     struct AxisAnimation
     {
         bool active = false;
-        double startTime = 0.0;
+        double lastTime = 0.0;
         double velocity = 0.0;
-        double limit = 0.0;
-        double position = 0.0;
+        double minimum = 0.0;
+        double maximum = 0.0;
+        bool decelerating = false;
     } m_animation[2];
     RCPtr<LControl> m_animationFollowers[2];
+    std::uint32_t m_captureTime = 0;
+    std::uint32_t m_releaseTime = 0;
+    double m_dragVelocity[2] = {0.0, 0.0};
+    bool m_dragVelocityRecorded = false;
     double m_deceleration = 1000.0;
+    bool m_animationsPaused = false;
+    // Drag start: size, the four layout values (X position, X size, Y position, Y size).
+    DoublePair m_dragStartSize{0.0, 0.0};
+    double m_dragStartLayout[4] = {0.0, 0.0, 0.0, 0.0};
+    bool m_clipWasOff = false;
+    bool m_wasDocked[2] = {false, false};
     std::intptr_t m_cursor = 0;
     std::intptr_t m_previousCursor = 0;
     RCPtrArray<LControl> m_pendingRemovals;
@@ -584,6 +639,22 @@ private:
     bool m_changingScrollOffset = false;
     bool m_scrollDockedMarker = false;
     bool m_textFollowsScroll = false;
+};
+
+// The argument of "NID_SIBLING_KEY": the key, the control it comes from, and the result a
+// receiver sets to 0 when it used the key.
+class LSiblingKeyParam : public virtual LRefCountedObject
+{
+public:
+    LSiblingKeyParam(const KeyCode& key, const RCPtr<LControl>& source) : Key(key), Source(source) {}
+    static RCPtr<LSiblingKeyParam> Create(const KeyCode& key, const RCPtr<LControl>& source)
+    {
+        return RCPtr<LSiblingKeyParam>(new LSiblingKeyParam(key, source));
+    }
+
+    KeyCode Key;
+    RCPtr<LControl> Source;
+    std::int32_t Result = -1;
 };
 
 } // namespace QK

@@ -1,5 +1,7 @@
 #include "QKFramework/ControlBase/ControlApp.h"
 
+#include <cmath>
+
 #include "QKFramework/ControlBase/Control.h"
 #include "QKFramework/Renderer/Font.h"
 #include "QKFramework/Renderer/RenderApp.h"
@@ -113,6 +115,17 @@ std::uint32_t LControlApp::GetMouseButtonState()
 std::vector<IRootWindow*> LControlApp::GetRootWindows()
 {
     return Current().GetRootWindows();
+}
+
+QKRESULT LControlApp::HandleHotKey(const KeyCode& key)
+{
+    return Current().HandleHotKey(key);
+}
+
+std::uint32_t LControlApp::GetMilliseconds()
+{
+    const double seconds = GetTime();
+    return static_cast<std::uint32_t>(static_cast<std::uint64_t>(std::llround(seconds * 1000.0)));
 }
 
 } // namespace QK

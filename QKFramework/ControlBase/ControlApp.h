@@ -9,6 +9,7 @@
 #pragma once
 
 #include "QKFramework/ObjectBase/RCPtr.h"
+#include "QKFramework/ObjectBase/Result.h"
 #include "QKFramework/Utilities/Geometry/Rect.h"
 #include "QKFramework/Utilities/Storage/StringFwd.h"
 
@@ -19,6 +20,7 @@ namespace QK
 {
 
 class IRootWindow;
+class KeyCode;
 class LControl;
 class LControlFactory;
 class LFont;
@@ -50,6 +52,8 @@ public:
     virtual std::uint32_t GetMouseButtonState() const = 0;
     // The application's root windows in order; the first is the main window.
     virtual std::vector<IRootWindow*> GetRootWindows() const = 0;
+    // The application's hot keys: 0 when one was bound to key, 1 otherwise.
+    virtual QKRESULT HandleHotKey(const KeyCode&) const { return QK_FALSE; }
 
 protected:
     ~IControlAppServices() = default;
@@ -94,6 +98,9 @@ public:
     static bool IsKeyDown(std::uint32_t virtualKey);
     static std::uint32_t GetMouseButtonState();
     static std::vector<IRootWindow*> GetRootWindows();
+    static QKRESULT HandleHotKey(const KeyCode& key);
+    // The running time as a wrapping millisecond count.
+    static std::uint32_t GetMilliseconds();
 };
 
 } // namespace QK

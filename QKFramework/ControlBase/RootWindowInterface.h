@@ -8,6 +8,7 @@
 
 #include "QKFramework/Notification/NotificationDistributor.h"
 #include "QKFramework/ObjectBase/RefCountedObject.h"
+#include "QKFramework/ObjectBase/Result.h"
 #include "QKFramework/Utilities/Geometry/Rect.h"
 #include "QKFramework/Utilities/Storage/StringFwd.h"
 
@@ -16,7 +17,9 @@
 namespace QK
 {
 
+class KeyCode;
 class LControl;
+class LKeyParam;
 
 class IRootWindow : public virtual LNotificationDistributor
 {
@@ -44,6 +47,23 @@ public:
     virtual void SetWindowRect(const RectL&) {}
     // The pointer position in client coordinates.
     virtual PointL GetCursorPosition() const { return {}; }
+
+    // Input bookkeeping the controls report to their window.
+    // control holds the mouse capture from now on; 0x80070057 for null.
+    virtual QKRESULT SetCaptureControl(LControl*) { return QK_E_FAIL; }
+    virtual void ReleaseCaptureControl() {}
+    // control now holds the focus of the tree.
+    virtual void SetFocusControl(LControl*) {}
+    // Remembers the focus control as the previous one, then clears it.
+    virtual void ClearFocusControl() {}
+    virtual LControl* GetFocusedControl() const { return nullptr; }
+    // The window's own hot keys: 0 when one was bound to key, 1 otherwise.
+    virtual QKRESULT HandleHotKey(const KeyCode&) { return QK_FALSE; }
+    // A Tab key that left the top control.
+    virtual void HandleTabKey(LKeyParam*) {}
+    // The control under point (client coordinates), skipping controls marked as excluded
+    // from hit testing; null when there is none. The hover does not move.
+    virtual LControl* FindControlAt(const PointL&) { return nullptr; }
 };
 
 } // namespace QK

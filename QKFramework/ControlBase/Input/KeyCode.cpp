@@ -365,6 +365,17 @@ Array<KeyCode> KeyCode::GetBindings(const KeyBindingMap& map, const WString& nid
     return found == map.end() ? Array<KeyCode>() : found->second;
 }
 
+KeyCode KeyCode::GetFirstBinding(const KeyBindingMap& map, const WString& nidName)
+{
+    if (nidName.IsEmpty())
+        return KeyCode();
+    const NID id = IdOf(nidName);
+    const auto found = id ? map.find(id) : map.end();
+    if (found == map.end() || found->second.GetCount() == 0)
+        return KeyCode();
+    return *found->second.GetAt(0);
+}
+
 bool KeyCode::LookupBinding(const KeyBindingMap& map, const WString& nidName)
 {
     const NID id = IdOf(nidName);

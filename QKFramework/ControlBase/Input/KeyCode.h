@@ -121,6 +121,14 @@ public:
     static Array<KeyCode> GetBindings(const KeyBindingMap& map, const WString& nidName);
     // Whether the NID has a list (false for an empty name).
     static bool LookupBinding(const KeyBindingMap& map, const WString& nidName);
+    // The first key bound to the name, or the empty key code (also for an empty name).
+    static KeyCode GetFirstBinding(const KeyBindingMap& map, const WString& nidName);
+    // A press of a virtual key: a virtual key, the key-down bit, and bit 31 clear.
+    bool IsVirtualKeyPress() const noexcept
+    {
+        const auto code = static_cast<std::uint32_t>(Code);
+        return (code & kVirtualKeyMask) != 0 && (code & kKeyEvent) != 0 && (code & kNoKey) == 0;
+    }
 
     std::int32_t GetCode() const noexcept { return Code; }
     std::uint32_t GetVirtualKey() const noexcept { return (static_cast<std::uint32_t>(Code) & kVirtualKeyMask) >> 16; }

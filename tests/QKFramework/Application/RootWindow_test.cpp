@@ -312,7 +312,8 @@ TEST_F(RootWindowTest, TabPastTheLastControlWithOneAndWithTwoWindows)
     root.FocusNextWindow(KeyCode::Parse(u"VKEY_TAB"));
     root.FocusNextWindow(KeyCode::Parse(u"Shift+VKEY_TAB"));
     EXPECT_EQ(Log({"KillFocus", "SetFocus"}),
-              (Lines{"top:KillFocus", "top:SetFocus(true)", "top:KillFocus", "top:SetFocus(false)"}));
+              (Lines{"top:KillFocus", "top:SetFocus(true)", "a:SetFocus(true)", "inner:SetFocus(true)", "top:KillFocus",
+                     "top:SetFocus(false)", "a:SetFocus(false)", "inner:SetFocus(false)"}));
 
     RecordingWindowHost second;
     const auto other = LRootWindow::Create(nullptr, &second);

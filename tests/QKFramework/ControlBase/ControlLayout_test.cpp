@@ -276,7 +276,11 @@ TEST_F(LayoutTree, AControlShrunkToNothingHandsTheFocusToItsParent)
     content->GetConditionFlags().hasFocus = true;
     ProbeLog::Clear();
     SetBounds(*content, 0, 10, 0, 5);
-    EXPECT_EQ(ProbeLog::Lines(), (std::vector<std::string>{"pane:SetFocus(true)", "content:OnConditionsChanged(C00->401)"}));
+    // The pane passes the focus on to the child that can still hold it.
+    EXPECT_EQ(ProbeLog::Lines(),
+              (std::vector<std::string>{"pane:SetFocus(true)", "docked:SetFocus(true)",
+                                        "window:OnConditionsChanged(C00->C02)", "pane:OnConditionsChanged(C00->C02)",
+                                        "docked:OnConditionsChanged(C00->C01)", "content:OnConditionsChanged(C00->401)"}));
     content->GetConditionFlags().hasFocus = false;
 }
 

@@ -70,7 +70,12 @@ TestControlApp::~TestControlApp()
 
 std::intptr_t TestControlApp::GetCursor(const WString& name) const
 {
-    return name.IsEqual(u"UI_CURSOR_ARROW") ? 1 : 0;
+    // Distinct handles for the cursors controls ask for; 0 for any other name.
+    const char16_t* const names[] = {u"UI_CURSOR_ARROW", u"UI_CURSOR_DROP_MOVE", u"UI_CURSOR_NO_DROP"};
+    for (std::intptr_t i = 0; i < 3; ++i)
+        if (name.IsEqual(names[i]))
+            return i + 1;
+    return 0;
 }
 
 // Probes ----------------------------------------------------------------------------------------
@@ -123,6 +128,44 @@ QKRESULT ProbeControl::SetFocus(bool forward)
 {
     Log(forward ? "SetFocus(true)" : "SetFocus(false)");
     return LControl::SetFocus(forward);
+}
+
+QKRESULT ProbeControl::OnMouseWheel(const LMouseWheelParam*)
+{
+    Log("OnMouseWheel");
+    return wheelAnswer;
+}
+
+QKRESULT ProbeControl::OnMouseHWheel(const LMouseWheelParam*)
+{
+    Log("OnMouseHWheel");
+    return wheelAnswer;
+}
+
+bool ProbeControl::AcceptsDrop(LControl*)
+{
+    return dropTarget;
+}
+
+std::uint32_t ProbeControl::GetDropScrollEdges(LControl*)
+{
+    return dropScrollEdges;
+}
+
+void ProbeControl::OnDragEnter(LControl* dragged)
+{
+    Log("OnDragEnter(" + (dragged ? Narrow(dragged->GetName()) : std::string("-")) + ")");
+}
+
+void ProbeControl::OnDragLeave(LControl* dragged)
+{
+    Log("OnDragLeave(" + (dragged ? Narrow(dragged->GetName()) : std::string("-")) + ")");
+}
+
+QKRESULT ProbeControl::OnDrop(LControl* dragged)
+{
+    Log("OnDrop(" + (dragged ? Narrow(dragged->GetName()) : std::string("-")) + ")");
+    return LControl::OnDrop(dragged);
 }
 
 void ProbeControl::OnValueChanged()

@@ -141,10 +141,26 @@ public:
     void OnChildrenChanged(LControl* child, std::int32_t index) override;
     void OnTimer() override;
     bool IsCommandTarget() const override { return commandTarget; }
+    // Asked before the focus leaves this control; keepsFocus refuses, as a text box that
+    // fails its validation does.
+    bool IsUITarget() const override { return !keepsFocus; }
+    // Written down; answer with wheelAnswer (1 passes the wheel on).
+    QKRESULT OnMouseWheel(const LMouseWheelParam*) override;
+    QKRESULT OnMouseHWheel(const LMouseWheelParam*) override;
+    // A drop target when dropTarget is set; enter, leave and drop are written down.
+    bool AcceptsDrop(LControl* dragged) override;
+    std::uint32_t GetDropScrollEdges(LControl* dragged) override;
+    void OnDragEnter(LControl* dragged) override;
+    void OnDragLeave(LControl* dragged) override;
+    QKRESULT OnDrop(LControl* dragged) override;
 
     void Log(const std::string& hook);
 
     bool commandTarget = false;
+    bool keepsFocus = false;
+    QKRESULT wheelAnswer = QK_FALSE;
+    bool dropTarget = false;
+    std::uint32_t dropScrollEdges = 0;
     bool* destroyed = nullptr;
 };
 
