@@ -3,13 +3,18 @@
 #include "QKFramework/Controls/Button.h"
 
 #include "QKFramework/Notification/Notification.h"
+#include "QKFramework/Platform/Render/Cairo/PngWriter.h"
+#include "QKFramework/Renderer/Gdi/GDIRenderContextInfo.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
 
+#include "tests/support/ScopedEnvironment.h"
 #include "tests/support/UI/EventScript.h"
 #include "tests/support/UI/WindowTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -290,6 +295,118 @@ TEST(ButtonFailure, AFailedSubscriptionNamesTheButtonSource)
     {
         EXPECT_STREQ(e.what(), "Failed Result : QKRESULT = 80004005 : QK::LButton::Initialize : Controls\\Button : Line 50");
     }
+}
+
+// Fourteen buttons, one per look, and looks that tell the states apart: the client colour
+// for normal, hover, pressed and disabled (green tints when checked), an orange frame for
+// the focus.
+std::string StateTree()
+{
+    std::string buttons;
+    for (int i = 0; i < 14; ++i)
+        buttons += "<SubControl Class=\"Framework.Button\" Name=\"b" + std::to_string(i) + "\" XPositionAbs=\"" +
+                   std::to_string(10 + (i % 7) * 50) + "\" YPositionAbs=\"" + std::to_string(10 + (i / 7) * 40) +
+                   "\" XSizeAbs=\"40\" YSizeAbs=\"28\" TabStop=\"" + std::to_string(i + 1) +
+                   "\"><Skin Name=\"s" + std::to_string(i) + "\" LookList=\"states\"/></SubControl>";
+    return R"(<Skin Name="s"><SubControl Class="Test.Probe" Name="top" XSizeAbs="360" YSizeAbs="90" TabStop="-1">
+      <Skin Name="t" LookList="back"/>)" +
+           buttons + "</SubControl></Skin>";
+}
+
+std::string StateLooks()
+{
+    // normal, hover, pressed, disabled; unchecked then checked.
+    const char* const fills[2][4] = {{"FFD8D8D8", "FFB8D8F8", "FF3070C0", "FFF0F0F0"},
+                                     {"FF70C070", "FF90E090", "FF207020", "FFC8E0C8"}};
+    const int stateOfLook[7] = {0, 1, 2, 0, 1, 2, 3};
+    std::string colorizers = R"(<Colorizer Name="back" ColorType="SolidFill" Color="FFFFFFFF"/>
+      <Colorizer Name="frame" ColorType="SolidFill" Color="FF606060"/>
+      <Colorizer Name="focus" ColorType="SolidFill" Color="FFFF8000"/>)";
+    std::string parts = R"(<Part Name="back" Width="1" Height="1" ResizeType="Stretch" ColorizerName="back"/>
+      <Part Name="frame" Width="1" Height="1" ResizeType="Stretch" ColorizerName="frame"/>
+      <Part Name="focus" Width="1" Height="1" ResizeType="Stretch" ColorizerName="focus"/>)";
+    std::string looks = R"(<Look Name="back"><ClientPart Name="back" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look>)";
+    std::string list;
+    for (int look = 0; look < 14; ++look)
+    {
+        const bool checked = look >= 7;
+        const int inRow = look % 7;
+        const std::string name = "l" + std::to_string(look);
+        colorizers += "<Colorizer Name=\"" + name + "\" ColorType=\"SolidFill\" Color=\"" +
+                      fills[checked][stateOfLook[inRow]] + "\"/>";
+        parts += "<Part Name=\"" + name + "\" Width=\"1\" Height=\"1\" ResizeType=\"Stretch\" ColorizerName=\"" + name +
+                 "\"/>";
+        const bool focused = inRow >= 3 && inRow <= 5;
+        // The non-client parts draw over the client part: the frame is the client, the state
+        // fill lies over it.
+        looks += "<Look Name=\"" + name + "\"><ClientPart Name=\"" + std::string(focused ? "focus" : "frame") +
+                 "\" OffsetLeft=\"0\" OffsetTop=\"0\" OffsetRight=\"0\" OffsetBottom=\"0\"/><NonClientParts>"
+                 "<NonClientPart Name=\"" +
+                 name + "\" OffsetLeft=\"3\" OffsetTop=\"3\" OffsetRight=\"-3\" OffsetBottom=\"-3\"/></NonClientParts></Look>";
+        list += "<Look Name=\"" + name + "\" Index=\"" + std::to_string(look) + "\"/>";
+    }
+    return "<Colorizers>" + colorizers + "</Colorizers><Parts>" + parts + "</Parts><Looks>" + looks +
+           "</Looks><LookLists><LookList Name=\"back\" NumLooks=\"1\"><Look Name=\"back\" Index=\"0\"/></LookList>"
+           "<LookList Name=\"states\" NumLooks=\"14\">" +
+           list + "</LookList></LookLists>";
+}
+
+// Each button is put into the state of its own look number, through its condition flags as
+// the input side sets them, and the tree is drawn by the software renderer.
+TEST(ButtonPicture, EachStateDrawsItsOwnLook)
+{
+    const ScopedEnvironment dpi("VEDIDU_DPI", "96");
+    WindowHarness harness(StateTree(), std::string(), StateLooks());
+    harness.Factory().RegisterControlClass(WString(u"Framework.Button"), &LButton::Create);
+    const RCPtr<LRenderer> renderer = LRenderer::Create(1, 0);
+    RecordingWindowHost host;
+    host.clientRect = {0, 0, 360, 90};
+    const auto window = LRootWindow::Create(renderer, &host);
+    ASSERT_EQ(window->SetRootControl(WString(u"top")), QK_OK);
+    LControl& top = *window->GetRootControl();
+
+    for (int look = 0; look < 14; ++look)
+    {
+        auto& button = dynamic_cast<LButton&>(*top.FindChild(WString(u"b") + WString(std::to_string(look).c_str())));
+        const int inRow = look % 7;
+        button.SetChecked(look >= 7);
+        LControl::ConditionFlags& flags = button.GetConditionFlags();
+        flags.hasFocus = inRow >= 3 && inRow <= 5;
+        flags.pointerOver = inRow == 1 || inRow == 2 || inRow == 4 || inRow == 5;
+        flags.captured = flags.leftDown = inRow == 2 || inRow == 5;
+        button.UpdateConditions();
+        if (inRow == 6)
+            button.SetEnabled(false);
+        EXPECT_EQ(button.GetCurrentLookIndex(), look);
+    }
+
+    RCPtr<LRenderContextInfo> context;
+    ASSERT_EQ(renderer->InitRenderContextInfo({0, 0, 360, 90}, 0, true, context), QK_OK);
+    renderer->RenderStart(context);
+    RectRegion region;
+    window->TakeUpdateRegion(region);
+    region.AddRect(0, 0, 360, 90);
+    window->Paint(region);
+    renderer->RenderFinish(context);
+
+    const IDrawingSurface& surface = static_cast<LGDIRenderContextInfo&>(*context).GetFrontSurface().GetSurface();
+    EXPECT_EQ(surface.GetPixel(30, 24), 0xFFD8D8D8u) << "normal";
+    EXPECT_EQ(surface.GetPixel(130, 24), 0xFF3070C0u) << "pressed";
+    EXPECT_EQ(surface.GetPixel(161, 11), 0xFFFF8000u) << "focus frame";
+    EXPECT_EQ(surface.GetPixel(330, 64), 0xFFC8E0C8u) << "checked, disabled";
+    EXPECT_EQ(surface.GetPixel(5, 5), 0xFFFFFFFFu) << "background";
+
+    const char* named = std::getenv("VEDIDU_PICTURES_DIR");
+    const std::filesystem::path folder = named ? std::filesystem::path(named) : std::filesystem::path("pictures");
+    std::filesystem::create_directories(folder);
+    std::vector<std::uint32_t> pixels;
+    for (std::int32_t y = 0; y < surface.GetHeight(); ++y)
+        for (std::int32_t x = 0; x < surface.GetWidth(); ++x)
+            pixels.push_back(surface.GetPixel(x, y));
+    EXPECT_TRUE(WritePngFile((folder / "button-states.png").string(), pixels, surface.GetWidth(), surface.GetHeight()));
+    window->SetHost(nullptr);
+    window->SetRootControl(RCPtr<LControl>());
+    LNotificationCenterManager::ReleaseInstance();
 }
 
 } // namespace
