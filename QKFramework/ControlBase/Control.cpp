@@ -43,17 +43,6 @@ std::int32_t TabStopOf(const LControl& control)
     return layout ? layout->TabStop : 0;
 }
 
-// A boolean create parameter: true when the text, trimmed and in lower case, is "true".
-bool ParamIsTrue(const WString& text)
-{
-    return TrimWhitespace(TrimWhitespaceRight(text)).ToLower().IsEqual(u"true");
-}
-
-bool FindParam(const LControlDescriptor* descriptor, const char16_t* name, WString& value)
-{
-    return descriptor && descriptor->CreateParams && FindStringMapValue(*descriptor->CreateParams, name, value);
-}
-
 bool SameFont(const ConstRCPtr<LFont>& a, const ConstRCPtr<LFont>& b)
 {
     if (!a || !b)

@@ -1,9 +1,13 @@
 // What the control base's sources share about a control's layout description: small reads
 // that treat a control without one as clipped, undocked and at Z_Order 0, and the one
-// rounding of layout values. Internal to ControlBase.
+// rounding of layout values, and the reading of create parameters. Internal to the control
+// base and the standard controls.
 #pragma once
 
 #include "QKFramework/ControlBase/Control.h"
+#include "QKFramework/ControlBase/ControlDescriptor.h"
+#include "QKFramework/Utilities/Storage/StringArray.h"
+#include "QKFramework/Utilities/Storage/StringT.h"
 
 #include <cmath>
 #include <cstdint>
@@ -52,6 +56,18 @@ inline double& Component(DoublePair& pair, std::int32_t axis)
 inline double Component(const PointD& point, std::int32_t axis)
 {
     return axis == 0 ? point.x : point.y;
+}
+
+// A boolean create parameter: true when the text, trimmed and in lower case, is "true".
+inline bool ParamIsTrue(const WString& text)
+{
+    return TrimWhitespace(TrimWhitespaceRight(text)).ToLower().IsEqual(u"true");
+}
+
+// The text of the create parameter name; false without one.
+inline bool FindParam(const LControlDescriptor* descriptor, const char16_t* name, WString& value)
+{
+    return descriptor && descriptor->CreateParams && FindStringMapValue(*descriptor->CreateParams, name, value);
 }
 
 } // namespace QK::ControlDetail

@@ -138,6 +138,14 @@ public:
         return RemoveHandler(source.Get(), nid);
     }
 
+    // Whether the table has a handler for (source, id), so that a class chain can offer a
+    // notification to the next table when this one has none.
+    bool HasHandler(const LNotificationDistributor* source, NID id) const
+    {
+        const auto entry = m_handlers.find(Receivable(source, id));
+        return entry != m_handlers.end() && static_cast<bool>(entry->second);
+    }
+
     // Calls the handler for (source, the notification's id); 0 when there is none.
     QKRESULT Dispatch(const SourcePtr& source, const NotificationPtr& notification) const
     {
