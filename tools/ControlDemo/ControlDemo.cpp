@@ -16,7 +16,7 @@
 #include "QKFramework/Platform/Render/Sdl/SdlWindow.h"
 #include "QKFramework/Renderer/Renderer.h"
 
-#include "tests/support/Controls/ControlHarness.h"
+#include "tests/support/UI/ControlHarness.h"
 
 #include <chrono>
 #include <cstdio>
