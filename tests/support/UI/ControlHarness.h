@@ -53,6 +53,11 @@ public:
     ClientSizeField& operator=(const LongPair& size);
     operator LongPair() const { return {m_host.clientRect.width, m_host.clientRect.height}; }
     friend bool operator==(const ClientSizeField& field, const LongPair& size) { return LongPair(field) == size; }
+    friend void PrintTo(const ClientSizeField& field, std::ostream* out)
+    {
+        const LongPair size = field;
+        *out << size.first << " x " << size.second;
+    }
 
 private:
     RecordingWindowHost& m_host;
@@ -67,9 +72,10 @@ public:
     HoverControlField& operator=(LControl* control);
     operator LControl*() const { return m_window.GetHoverControl(); }
     LControl* operator->() const { return m_window.GetHoverControl(); }
-    friend bool operator==(const HoverControlField& field, const LControl* control)
+    friend void PrintTo(const HoverControlField& field, std::ostream* out)
     {
-        return field.m_window.GetHoverControl() == control;
+        const LControl* control = field;
+        *out << (control ? Narrow(control->GetName()) : std::string("null"));
     }
 
 private:
