@@ -145,13 +145,7 @@ QKRESULT InputProbe::DrawCustom(LRenderer& renderer)
 
 RCPtr<LControl> CreateInputProbe(LControl* parent, const LControlDescriptor* descriptor)
 {
-    RCPtr<LControl> control(new InputProbe(parent, descriptor->Name));
-    control->CreateFromDescriptor(descriptor);
-    control->CreateChildControls(descriptor);
-    control->Initialize();
-    control->InitializeParts();
-    control->SetCreated();
-    return control;
+    return CreateAs<InputProbe>(parent, descriptor);
 }
 
 // WindowHarness --------------------------------------------------------------------------------
