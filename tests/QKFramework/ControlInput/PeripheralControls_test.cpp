@@ -1,19 +1,29 @@
 // The dragged peripheral controls through a real root window on the manual clock: droppers
 // that leave when let go, the knob's gestures, keys and wheel, and splitters with their
 // ranges, cursors and looks.
+#include "QKFramework/Controls/Button.h"
 #include "QKFramework/Controls/Dropper.h"
 #include "QKFramework/Controls/Knob.h"
+#include "QKFramework/Controls/LevelMeter.h"
+#include "QKFramework/Controls/ProgressBar.h"
 #include "QKFramework/Controls/Splitter.h"
+#include "QKFramework/Controls/StatusBar.h"
 
 #include "QKFramework/Notification/Notification.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
 #include "QKFramework/ObjectBase/Wrapper.h"
+#include "QKFramework/Platform/Render/Cairo/PngWriter.h"
+#include "QKFramework/Renderer/Gdi/GDIRenderContextInfo.h"
+
+#include "tests/support/ScopedEnvironment.h"
 
 #include "tests/support/UI/EventScript.h"
 #include "tests/support/UI/WindowTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -378,6 +388,133 @@ TEST_F(PeripheralTest, ASplitterWithoutTargetMovesAndResizesNothing)
     EXPECT_EQ(loose.GetBounds().y, 130.0);
     script.Release(1, {320, 131});
     EXPECT_EQ(loose.GetBounds().y, 130.0);
+}
+
+} // namespace
+} // namespace QK
+
+namespace QK
+{
+namespace
+{
+
+using namespace TestSupport;
+
+// Status bar, progress bar, level meter, knob, splitter and dropper in their states, drawn by
+// the software renderer and saved as pictures/peripheral-controls.png.
+TEST(PeripheralPicture, EachControlDrawsItsState)
+{
+    const ScopedEnvironment dpi("VEDIDU_DPI", "96");
+    const std::string skin = R"(<Skin Name="s">
+  <SubControl Class="Test.Probe" Name="top" XSizeAbs="320" YSizeAbs="160"><Skin Name="t" LookList="back"/>
+    <SubControl Class="Framework.ProgressBar" Name="progress" XPositionAbs="10" YPositionAbs="10" XSizeAbs="140" YSizeAbs="16"><Skin Name="p" LookList="frame"/>
+      <SubControl Class="Test.Probe" Name="activeOverlay" XSizeAbs="0" YSizeAbs="16"><Skin Name="po" LookList="bar"/></SubControl>
+    </SubControl>
+    <SubControl Class="Framework.LevelMeter" Name="meter" XPositionAbs="170" YPositionAbs="10" XSizeAbs="16" YSizeAbs="100"><Skin Name="m" LookList="frame"/>
+      <SubControl Class="Test.Probe" Name="activeOverlay" XSizeAbs="16" YSizeAbs="0"><Skin Name="mo" LookList="back"/></SubControl>
+      <SubControl Class="Test.Probe" Name="peakLo" YPositionAbs="0" XSizeAbs="16" YSizeAbs="2"><Skin Name="ml" LookList="peak"/></SubControl>
+      <SubControl Class="Test.Probe" Name="peakHi" YPositionAbs="98" XSizeAbs="16" YSizeAbs="2"/>
+      <SubControl Class="Framework.Button" Name="clipButton" XPositionAbs="0" YPositionAbs="92" XSizeAbs="16" YSizeAbs="8"><Skin Name="mc" LookList="clip"/></SubControl>
+    </SubControl>
+    <SubControl Class="Framework.Knob" Name="knob" XPositionAbs="210" YPositionAbs="10" XSizeAbs="40" YSizeAbs="40"><Skin Name="k" LookList="knob"/></SubControl>
+    <SubControl Class="Test.Probe" Name="area" XPositionAbs="10" YPositionAbs="40" XSizeAbs="140" YSizeAbs="70"><Skin Name="a" LookList="frame"/>
+      <SubControl Class="Test.Probe" Name="left" XSizeAbs="60" YSizeAbs="70"><Skin Name="al" LookList="bar"/></SubControl>
+      <SubControl Class="Framework.SplitterV" Name="split" XPositionToControl="left" XPositionRel="1" XSizeAbs="6" YSizeAbs="70"><Skin Name="s" LookList="splitter"/></SubControl>
+    </SubControl>
+    <SubControl Class="Framework.Dropper" Name="dropper" XPositionAbs="270" YPositionAbs="20" XSizeAbs="24" YSizeAbs="24"><Skin Name="d" LookList="peak"/></SubControl>
+    <SubControl Class="Framework.StatusBar" Name="status" XPositionAbs="0" YPositionAbs="140" XSizeAbs="320" YSizeAbs="20"><Skin Name="st" LookList="frame"/></SubControl>
+  </SubControl>
+</Skin>)";
+    struct Fill
+    {
+        const char* name;
+        const char* colour;
+    };
+    const Fill fills[] = {{"back", "FFFFFFFF"}, {"frame", "FFD8D8D8"}, {"bar", "FF3070C0"}, {"peak", "FFFF8000"},
+                          {"clip", "FFE02020"}, {"split", "FF404040"}, {"k0", "FF203040"}, {"k1", "FF405070"},
+                          {"k2", "FF6080A0"}};
+    std::string colorizers;
+    std::string parts;
+    std::string looks;
+    for (const Fill& fill : fills)
+    {
+        colorizers += std::string("<Colorizer Name=\"") + fill.name + "\" ColorType=\"SolidFill\" Color=\"" + fill.colour + "\"/>";
+        parts += std::string("<Part Name=\"") + fill.name + "\" Width=\"1\" Height=\"1\" ResizeType=\"Stretch\" ColorizerName=\"" +
+                 fill.name + "\"/>";
+        looks += std::string("<Look Name=\"") + fill.name + "\"><ClientPart Name=\"" + fill.name +
+                 "\" OffsetLeft=\"0\" OffsetTop=\"0\" OffsetRight=\"0\" OffsetBottom=\"0\"/></Look>";
+    }
+    const auto list = [](const char* name, std::vector<const char*> items)
+    {
+        std::string text = std::string("<LookList Name=\"") + name + "\" NumLooks=\"" + std::to_string(items.size()) + "\">";
+        for (std::size_t i = 0; i < items.size(); ++i)
+            text += std::string("<Look Name=\"") + items[i] + "\" Index=\"" + std::to_string(i) + "\"/>";
+        return text + "</LookList>";
+    };
+    const std::string extra = "<Colorizers>" + colorizers + "</Colorizers><Parts>" + parts + "</Parts><Looks>" + looks +
+                              "</Looks><LookLists>" + list("back", {"back"}) + list("frame", {"frame"}) +
+                              list("bar", {"bar"}) + list("peak", {"peak"}) +
+                              list("clip", {"frame", "frame", "frame", "frame", "frame", "frame", "frame", "clip", "clip",
+                                            "clip", "clip", "clip", "clip", "clip"}) +
+                              list("knob", {"k0", "k1", "k2"}) +
+                              list("splitter", {"split", "bar", "peak", "split", "split", "split", "frame"}) +
+                              "</LookLists>";
+    WindowHarness harness(skin, std::string(), extra);
+    LControlFactory& factory = harness.Factory();
+    factory.RegisterControlClass(WString(u"Framework.Button"), &LButton::Create);
+    factory.RegisterControlClass(WString(u"Framework.ProgressBar"), &LProgressBar::Create);
+    factory.RegisterControlClass(WString(u"Framework.LevelMeter"), &LLevelMeter::Create);
+    factory.RegisterControlClass(WString(u"Framework.Knob"), &LKnob::Create);
+    factory.RegisterControlClass(WString(u"Framework.SplitterV"), &LSplitterV::Create);
+    factory.RegisterControlClass(WString(u"Framework.Dropper"), &LDropper::Create);
+    factory.RegisterControlClass(WString(u"Framework.StatusBar"), &LStatusBar::Create);
+    const RCPtr<LRenderer> renderer = LRenderer::Create(1, 0);
+    RecordingWindowHost host;
+    host.clientRect = {0, 0, 320, 160};
+    const auto window = LRootWindow::Create(renderer, &host);
+    ASSERT_EQ(window->SetRootControl(WString(u"top")), QK_OK);
+    LControl& top = *window->GetRootControl();
+    const auto find = [&](const char16_t* name) { return top.FindChild(WString(name)); };
+
+    find(u"progress")->SetValue(0.6);
+    auto& meter = dynamic_cast<LLevelMeter&>(*find(u"meter"));
+    meter.UpdateMeter(0.7, 0.5, 1);
+    find(u"knob")->SetValue(1.0);
+    LControl& split = *find(u"area")->FindChild(WString(u"split"));
+    split.GetConditionFlags().pointerOver = true;
+    split.UpdateConditions();
+    EXPECT_EQ(split.GetCurrentLookIndex(), 1);
+
+    RCPtr<LRenderContextInfo> context;
+    ASSERT_EQ(renderer->InitRenderContextInfo({0, 0, 320, 160}, 0, true, context), QK_OK);
+    renderer->RenderStart(context);
+    RectRegion region;
+    window->TakeUpdateRegion(region);
+    region.AddRect(0, 0, 320, 160);
+    window->Paint(region);
+    renderer->RenderFinish(context);
+
+    const IDrawingSurface& surface = static_cast<LGDIRenderContextInfo&>(*context).GetFrontSurface().GetSurface();
+    EXPECT_EQ(surface.GetPixel(12 + 80, 18), 0xFF3070C0u) << "progress bar at 60 %";
+    EXPECT_EQ(surface.GetPixel(12 + 90, 18), 0xFFD8D8D8u) << "the rest of the progress bar";
+    EXPECT_EQ(surface.GetPixel(178, 20), 0xFFFFFFFFu) << "the level meter's upper 30 %";
+    EXPECT_EQ(surface.GetPixel(178, 80), 0xFFD8D8D8u) << "the level meter's lower part";
+    EXPECT_EQ(surface.GetPixel(230, 30), 0xFF6080A0u) << "the knob's last frame";
+    EXPECT_EQ(surface.GetPixel(178, 10 + 50), 0xFFFF8000u) << "the peak marker half way";
+    EXPECT_EQ(surface.GetPixel(178, 10 + 96), 0xFFE02020u) << "the clip light";
+    EXPECT_EQ(surface.GetPixel(72, 70), 0xFF3070C0u) << "the splitter under the pointer";
+
+    const char* named = std::getenv("VEDIDU_PICTURES_DIR");
+    const std::filesystem::path folder = named ? std::filesystem::path(named) : std::filesystem::path("pictures");
+    std::filesystem::create_directories(folder);
+    std::vector<std::uint32_t> pixels;
+    for (std::int32_t y = 0; y < surface.GetHeight(); ++y)
+        for (std::int32_t x = 0; x < surface.GetWidth(); ++x)
+            pixels.push_back(surface.GetPixel(x, y));
+    EXPECT_TRUE(WritePngFile((folder / "peripheral-controls.png").string(), pixels, surface.GetWidth(), surface.GetHeight()));
+    window->SetHost(nullptr);
+    window->SetRootControl(RCPtr<LControl>());
+    LNotificationCenterManager::ReleaseInstance();
 }
 
 } // namespace
