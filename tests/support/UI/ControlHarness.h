@@ -6,7 +6,7 @@
 //     rectangles, window rectangles) and of what the host answers (client origin and size,
 //     pointer position), plus the hover control and a count of hover refreshes.
 //   - TestControlApp: the application's services for controls (factory, default font,
-//     cursors, clock), installed for its lifetime, with the drawing layer's services and the
+//     cursors, clock, held keys), installed for its lifetime, with the drawing layer's services and the
 //     fake measurement renderer.
 //   - ProbeControl: a control that logs its hooks, and ProbeToolTip / ProbePopup, the tooltip
 //     and context menu the base creates on demand; all registered as "Test.Probe",
@@ -38,6 +38,7 @@
 #include <cstdint>
 #include <map>
 #include <ostream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -128,7 +129,8 @@ public:
     LControlFactory* GetControlFactory() const override { return m_factory; }
     ConstRCPtr<LFont> GetDefaultFont() const override { return m_font; }
     RCPtr<LControl> GetDefaultCommandTarget() const override { return commandTarget; }
-    // "UI_CURSOR_ARROW" is 1, every other name 0.
+    // "UI_CURSOR_ARROW" 1, "..._DROP_MOVE" 2, "..._NO_DROP" 3, "..._SIZE_WE" 4, "..._SIZE_NS" 5,
+    // every other name 0.
     std::intptr_t GetCursor(const WString& name) const override;
     double GetTime() const override { return m_render.GetTimeMs() / 1000.0; }
     RectL GetWorkArea() const override { return workArea; }
@@ -137,6 +139,7 @@ public:
     PointL GetCursorPos() const override { return cursorPos; }
     std::uint32_t GetMouseButtonState() const override { return buttonState; }
     std::vector<IRootWindow*> GetRootWindows() const override { return rootWindows; }
+    bool IsKeyDown(std::uint32_t virtualKey) const override { return keysDown.count(virtualKey) != 0; }
 
     void SetFactory(LControlFactory* factory) { m_factory = factory; }
     void SetTimeMs(std::uint32_t ms) { m_render.SetTimeMs(ms); }
@@ -149,6 +152,8 @@ public:
     PointL cursorPos;
     std::uint32_t buttonState = 0;
     std::vector<IRootWindow*> rootWindows;
+    // The virtual keys IsKeyDown reports held.
+    std::set<std::uint32_t> keysDown;
 
 private:
     ScopedRenderApp m_render;
