@@ -253,7 +253,7 @@ QKRESULT LControl::RightClick(const LMouseButtonParam* button)
     const RCPtr<LControl> self(this);
     OnRightClick(button);
     Send(u"NID_RIGHT_CLICK", Argument(button));
-    const RCPtr<LMenuDescriptor> menu = GetContextMenu();
+    const ConstRCPtr<LMenuDescriptor> menu = GetContextMenu();
     if (menu)
         ShowContextMenu(menu.Get());
     return QK_OK;
