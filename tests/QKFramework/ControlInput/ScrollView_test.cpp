@@ -8,12 +8,18 @@
 #include "QKFramework/Controls/ScrollBar.h"
 #include "QKFramework/Notification/Notification.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
+#include "QKFramework/Platform/Render/Cairo/PngWriter.h"
+#include "QKFramework/Renderer/Gdi/GDIRenderContextInfo.h"
 
+#include "tests/support/ScopedEnvironment.h"
 #include "tests/support/UI/WindowTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 namespace QK
 {
@@ -294,6 +300,58 @@ TEST_F(ScrollViewTest, TheAutomaticExtentFollowsTheChildrenButNotDockedOnes)
     EXPECT_EQ(automatic->GetClientExtentSize().second, 160.0);
     automatic->SetAutoClientExtent(0, 0, 0);
     EXPECT_EQ(automatic->UpdateClientExtent(), QK_FALSE);
+}
+
+// Both bars shown and the content scrolled, drawn by the software renderer; the picture is
+// saved for a person to look at.
+TEST(ScrollViewPicture, BothBarsAndTheCornerDraw)
+{
+    const ScopedEnvironment dpi("VEDIDU_DPI", "96");
+    WindowHarness harness(Tree(), std::string(), Looks());
+    harness.Factory().RegisterControlClass(WString(u"Framework.Button"), &LButton::Create);
+    harness.Factory().RegisterControlClass(WString(u"Framework.ScrollBar"), &LScrollbar::Create);
+    harness.Factory().RegisterControlClass(WString(u"Framework.ScrollView"), &LScrollView::Create);
+    const RCPtr<LRenderer> renderer = LRenderer::Create(1, 0);
+    RecordingWindowHost host;
+    host.clientRect = {0, 0, 130, 100};
+    const auto window = LRootWindow::Create(renderer, &host);
+    ASSERT_EQ(window->SetRootControl(WString(u"top")), QK_OK);
+    auto& view = dynamic_cast<LScrollView&>(*window->GetRootControl()->FindChild(WString(u"view")));
+    SetBounds(*view.FindChild(WString(u"content")), 0, 0, 100, 80);
+    view.SetAutoClientExtent(0, 0, 0);
+    view.SetClientExtent(300, 200);
+    view.SetScrollOffset({40.0, 30.0});
+
+    RCPtr<LRenderContextInfo> context;
+    ASSERT_EQ(renderer->InitRenderContextInfo({0, 0, 130, 100}, 0, true, context), QK_OK);
+    renderer->RenderStart(context);
+    RectRegion region;
+    window->TakeUpdateRegion(region);
+    region.AddRect(0, 0, 130, 100);
+    window->Paint(region);
+    renderer->RenderFinish(context);
+
+    const IDrawingSurface& surface = static_cast<LGDIRenderContextInfo&>(*context).GetFrontSurface().GetSurface();
+    // The vertical bar: 67 px tall, a 47 px channel, a 16 px thumb 7 px down (30 of 133).
+    EXPECT_EQ(surface.GetPixel(103, 15), 0xFFA8A8A8u) << "the up arrow";
+    EXPECT_EQ(surface.GetPixel(103, 35), 0xFF6E6E6Eu) << "the vertical thumb";
+    EXPECT_EQ(surface.GetPixel(103, 60), 0xFFD8D8D8u) << "the vertical channel below the thumb";
+    EXPECT_EQ(surface.GetPixel(103, 83), 0xFFD8D8D8u) << "the corner";
+    EXPECT_EQ(surface.GetPixel(15, 83), 0xFFA8A8A8u) << "the left arrow";
+    EXPECT_EQ(surface.GetPixel(20, 20), 0xFF5B8DD6u) << "the content, scrolled";
+    EXPECT_EQ(surface.GetPixel(80, 70), 0xFFF4F4F4u) << "the view past the content";
+
+    const char* named = std::getenv("VEDIDU_PICTURES_DIR");
+    const std::filesystem::path folder = named ? std::filesystem::path(named) : std::filesystem::path("pictures");
+    std::filesystem::create_directories(folder);
+    std::vector<std::uint32_t> pixels;
+    for (std::int32_t y = 0; y < surface.GetHeight(); ++y)
+        for (std::int32_t x = 0; x < surface.GetWidth(); ++x)
+            pixels.push_back(surface.GetPixel(x, y));
+    EXPECT_TRUE(WritePngFile((folder / "scroll-view.png").string(), pixels, surface.GetWidth(), surface.GetHeight()));
+    window->SetHost(nullptr);
+    window->SetRootControl(RCPtr<LControl>());
+    LNotificationCenterManager::ReleaseInstance();
 }
 
 } // namespace
