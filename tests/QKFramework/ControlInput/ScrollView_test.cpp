@@ -8,18 +8,15 @@
 #include "QKFramework/Controls/ScrollBar.h"
 #include "QKFramework/Notification/Notification.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
-#include "QKFramework/Platform/Render/Cairo/PngWriter.h"
 #include "QKFramework/Renderer/Gdi/GDIRenderContextInfo.h"
 
 #include "tests/support/ScopedEnvironment.h"
+#include "tests/support/UI/ControlTestTools.h"
 #include "tests/support/UI/WindowTestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <string>
-#include <vector>
 
 namespace QK
 {
@@ -108,23 +105,6 @@ std::string Looks()
            "</LookLists>";
 }
 
-// Counts the notifications of one name from one control.
-class Counter : public LNotificationClient
-{
-public:
-    void Listen(LNotificationDistributor& control, const char16_t* nid)
-    {
-        Subscribe(ConstRCPtr<LNotificationDistributor>(&control), nid);
-    }
-    QKRESULT ReceiveNotification(const ConstRCPtr<LNotificationDistributor>&, const ConstRCPtr<LNotification>&) override
-    {
-        ++count;
-        return QK_OK;
-    }
-    void Stop() { UnsubscribeAll(); }
-    int count = 0;
-};
-
 class ScrollViewTest : public ::testing::Test
 {
 protected:
@@ -162,7 +142,7 @@ protected:
     LScrollView* view = nullptr;
     LScrollbar* vBar = nullptr;
     LScrollbar* hBar = nullptr;
-    RCPtr<Counter> counter{new Counter};
+    RCPtr<NotificationCounter> counter{new NotificationCounter};
 };
 
 TEST_F(ScrollViewTest, BarsShowOnlyWhileTheContentDoesNotFit)
@@ -227,9 +207,9 @@ TEST_F(ScrollViewTest, TheSameExtentTwiceNotifiesOnce)
     EXPECT_EQ(view->SetClientExtent(50, 200), QK_OK);
     EXPECT_EQ(view->SetClientExtent(50, 200), QK_FALSE);
     EXPECT_EQ(view->SetClientExtent(50, 200 + 1e-15), QK_FALSE);
-    EXPECT_EQ(counter->count, 1);
+    EXPECT_EQ(counter->Count(), 1);
     EXPECT_EQ(view->SetClientExtent(50, 201), QK_OK);
-    EXPECT_EQ(counter->count, 2);
+    EXPECT_EQ(counter->Count(), 2);
 }
 
 TEST_F(ScrollViewTest, BarsAndOffsetFollowEachOther)
@@ -244,13 +224,13 @@ TEST_F(ScrollViewTest, BarsAndOffsetFollowEachOther)
     hBar->SetValue(1.0);
     EXPECT_EQ(view->GetScrollOffset().x, 213.0);
     EXPECT_EQ(view->GetScrollOffset().y, 67.0);
-    EXPECT_EQ(counter->count, 2);
+    EXPECT_EQ(counter->Count(), 2);
 
     view->SetScrollOffset({0.0, 133.0});
     EXPECT_EQ(vBar->GetValue(), 1.0);
     EXPECT_EQ(hBar->GetValue(), 0.0);
     EXPECT_EQ(view->GetScrollOffset().y, 133.0);
-    EXPECT_EQ(counter->count, 3) << "moving the bars scrolls no second time";
+    EXPECT_EQ(counter->Count(), 3) << "moving the bars scrolls no second time";
 }
 
 // The bar's value turns into whole pixels of offset, and the offset back into the value.
@@ -341,14 +321,7 @@ TEST(ScrollViewPicture, BothBarsAndTheCornerDraw)
     EXPECT_EQ(surface.GetPixel(20, 20), 0xFF5B8DD6u) << "the content, scrolled";
     EXPECT_EQ(surface.GetPixel(80, 70), 0xFFF4F4F4u) << "the view past the content";
 
-    const char* named = std::getenv("VEDIDU_PICTURES_DIR");
-    const std::filesystem::path folder = named ? std::filesystem::path(named) : std::filesystem::path("pictures");
-    std::filesystem::create_directories(folder);
-    std::vector<std::uint32_t> pixels;
-    for (std::int32_t y = 0; y < surface.GetHeight(); ++y)
-        for (std::int32_t x = 0; x < surface.GetWidth(); ++x)
-            pixels.push_back(surface.GetPixel(x, y));
-    EXPECT_TRUE(WritePngFile((folder / "scroll-view.png").string(), pixels, surface.GetWidth(), surface.GetHeight()));
+    EXPECT_TRUE(SavePicture(surface, "scroll-view.png"));
     window->SetHost(nullptr);
     window->SetRootControl(RCPtr<LControl>());
     LNotificationCenterManager::ReleaseInstance();
