@@ -23,6 +23,7 @@
 #include "QKFramework/ControlBase/ControlDescriptor.h"
 #include "QKFramework/ControlBase/ControlFactory.h"
 #include "QKFramework/ControlBase/ControlPopups.h"
+#include "QKFramework/ControlBase/Input/GlobalHotKeyManager.h"
 #include "QKFramework/ControlBase/RootWindowInterface.h"
 #include "QKFramework/Renderer/Font.h"
 #include "QKFramework/Renderer/Renderer.h"
@@ -140,6 +141,7 @@ public:
     std::uint32_t GetMouseButtonState() const override { return buttonState; }
     std::vector<IRootWindow*> GetRootWindows() const override { return rootWindows; }
     bool IsKeyDown(std::uint32_t virtualKey) const override { return keysDown.count(virtualKey) != 0; }
+    LGlobalHotKeyManager* GetHotKeyManager() const override { return hotKeys.Get(); }
 
     void SetFactory(LControlFactory* factory) { m_factory = factory; }
     void SetTimeMs(std::uint32_t ms) { m_render.SetTimeMs(ms); }
@@ -154,6 +156,8 @@ public:
     std::vector<IRootWindow*> rootWindows;
     // The virtual keys IsKeyDown reports held.
     std::set<std::uint32_t> keysDown;
+    // The application's hot keys, with no target: tests read the bindings.
+    RCPtr<LGlobalHotKeyManager> hotKeys = LGlobalHotKeyManager::Create(nullptr);
 
 private:
     ScopedRenderApp m_render;
