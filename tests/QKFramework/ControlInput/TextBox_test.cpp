@@ -7,14 +7,19 @@
 #include "QKFramework/ControlBase/Input/InputEvents.h"
 #include "QKFramework/Notification/Notification.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
+#include "QKFramework/Platform/Render/Cairo/PngWriter.h"
+#include "QKFramework/Renderer/Gdi/GDIRenderContextInfo.h"
 
 #include "tests/support/Controls/FakeClipboard.h"
+#include "tests/support/ScopedEnvironment.h"
 #include "tests/support/UI/EventScript.h"
 #include "tests/support/UI/WindowTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -552,6 +557,112 @@ TEST_F(TextBoxTest, LooksFollowFocusHoverSelectionAndTheCueText)
     EXPECT_TRUE(cued.GetToolTipText().IsEmpty());
     cued.SetText(WString(u"a text far too long for the box"));
     EXPECT_TRUE(cued.GetToolTipText().IsEqual(u"a text far too long for the box"));
+}
+
+// A focused box with "ba" selected in "Velocity curve", drawn by the software renderer with
+// real fonts: a blue frame when focused, the selection highlight behind the selected letters,
+// the caret after them. Client parts of all shown looks are drawn before their non-client
+// parts, so the highlight is a non-client part, to lie over the focused look's white.
+const char* const kPictureTree = R"(<Skin Name="s" FontName="DejaVu Sans" FontSize="10">
+  <SubControl Class="Test.Probe" Name="top" XSizeAbs="220" YSizeAbs="40" TabStop="-1"><Skin Name="t" LookList="back"/>
+    <SubControl Class="Framework.TextBox" Name="box" XPositionAbs="10" YPositionAbs="8" XSizeAbs="200" YSizeAbs="24" TabStop="1"><Skin Name="b" LookList="box"/></SubControl>
+  </SubControl>
+</Skin>)";
+
+std::string PictureLooks()
+{
+    const char* const lookOfIndex[14] = {"normal", "normal", "normal", "focused", "focused", "normal", "normal",
+                                         "normal", "normal", "normal", "selection", "selection", "normal", "normal"};
+    std::string list;
+    for (int i = 0; i < 14; ++i)
+        list += std::string("<Look Name=\"") + lookOfIndex[i] + "\" Index=\"" + std::to_string(i) + "\"/>";
+    const std::string text = R"(<TextProperties TextLeftRel="0" TextLeftAbs="4" TextRightRel="1" TextRightAbs="-4" TextHAlign="0"
+        TextTopRel="0" TextTopAbs="4" TextBottomRel="1" TextBottomAbs="-4" TextVAlign="0.5" TextForegroundPart="ink"/>)";
+    return R"(
+  <Colorizers><Colorizer Name="back" ColorType="SolidFill" Color="FFE8E8E8"/>
+    <Colorizer Name="white" ColorType="SolidFill" Color="FFFFFFFF"/>
+    <Colorizer Name="grey" ColorType="SolidFill" Color="FF808080"/>
+    <Colorizer Name="blue" ColorType="SolidFill" Color="FF3070C0"/>
+    <Colorizer Name="highlight" ColorType="SolidFill" Color="FFB8D0F0"/>
+    <Colorizer Name="ink" ColorType="SolidFill" Color="FF000000"/></Colorizers>
+  <Parts><Part Name="back" Width="1" Height="1" ResizeType="Stretch" ColorizerName="back"/>
+    <Part Name="white" Width="1" Height="1" ResizeType="Stretch" ColorizerName="white"/>
+    <Part Name="grey" Width="1" Height="1" ResizeType="Stretch" ColorizerName="grey"/>
+    <Part Name="blue" Width="1" Height="1" ResizeType="Stretch" ColorizerName="blue"/>
+    <Part Name="highlight" Width="1" Height="1" ResizeType="Stretch" ColorizerName="highlight"/>
+    <Part Name="ink" Width="1" Height="1" ResizeType="Stretch" ColorizerName="ink"/></Parts>
+  <Looks>
+    <Look Name="back"><ClientPart Name="back" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look>
+    <Look Name="normal"><ClientPart Name="grey" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/>
+      <NonClientParts><NonClientPart Name="white" OffsetLeft="1" OffsetTop="1" OffsetRight="-1" OffsetBottom="-1"/></NonClientParts>)" +
+           text + R"(</Look>
+    <Look Name="focused"><ClientPart Name="blue" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/>
+      <NonClientParts><NonClientPart Name="white" OffsetLeft="2" OffsetTop="2" OffsetRight="-2" OffsetBottom="-2"/></NonClientParts>)" +
+           text + R"(</Look>
+    <Look Name="selection"><NonClientParts><NonClientPart Name="highlight" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></NonClientParts>)" +
+           text + R"(</Look>
+  </Looks>
+  <LookLists><LookList Name="back" NumLooks="1"><Look Name="back" Index="0"/></LookList>
+    <LookList Name="box" NumLooks="14">)" +
+           list + "</LookList></LookLists>";
+}
+
+TEST(TextBoxPicture, AFocusedBoxWithASelection)
+{
+    const ScopedEnvironment dpi("VEDIDU_DPI", "96");
+    WindowHarness harness(kPictureTree, std::string(), PictureLooks());
+    // Real measurements, so that the caret and the highlight sit where the glyphs are drawn.
+    const ScopedRenderApp measuring;
+    harness.Factory().RegisterControlClass(WString(u"Framework.TextBox"), &LTextBox::Create);
+    const RCPtr<LRenderer> renderer = LRenderer::Create(1, 0);
+    RecordingWindowHost host;
+    host.clientRect = {0, 0, 220, 40};
+    const auto window = LRootWindow::Create(renderer, &host);
+    ASSERT_EQ(window->SetRootControl(WString(u"top")), QK_OK);
+    auto& box = dynamic_cast<LTextBox&>(*window->GetRootControl()->FindChild(WString(u"box")));
+    box.SetFocus(true);
+    box.SetText(WString(u"Velocity curve"));
+    box.MoveCaret(2, false);
+    box.SetSelection(2, 3);
+    box.MoveCaret(4, false);
+    ASSERT_TRUE(box.HasFocus());
+    ASSERT_TRUE(box.IsCaretVisible());
+    EXPECT_EQ(box.GetCurrentLookIndex(), 3);
+
+    RCPtr<LRenderContextInfo> context;
+    ASSERT_EQ(renderer->InitRenderContextInfo({0, 0, 220, 40}, 0, true, context), QK_OK);
+    renderer->RenderStart(context);
+    RectRegion region;
+    window->TakeUpdateRegion(region);
+    region.AddRect(0, 0, 220, 40);
+    window->Paint(region);
+    renderer->RenderFinish(context);
+
+    const IDrawingSurface& surface = static_cast<LGDIRenderContextInfo&>(*context).GetFrontSurface().GetSurface();
+    EXPECT_EQ(surface.GetPixel(10, 8), 0xFF3070C0u) << "focus frame";
+    EXPECT_EQ(surface.GetPixel(3, 3), 0xFFE8E8E8u) << "background";
+    // The highlight's first column sits where the third letter starts.
+    const RectD caret = box.GetCaretRect();
+    const std::int32_t highlightTop = static_cast<std::int32_t>(caret.y + 1.5) + 8;
+    bool highlighted = false;
+    for (std::int32_t x = 20; x < 60 && !highlighted; ++x)
+        highlighted = surface.GetPixel(x, highlightTop) == 0xFFB8D0F0u;
+    EXPECT_TRUE(highlighted);
+    EXPECT_EQ(surface.GetPixel(10 + static_cast<std::int32_t>(caret.x), 8 + static_cast<std::int32_t>(caret.y + 2.0)),
+              0xFF000000u)
+        << "the caret, black over a light look";
+
+    const char* named = std::getenv("VEDIDU_PICTURES_DIR");
+    const std::filesystem::path folder = named ? std::filesystem::path(named) : std::filesystem::path("pictures");
+    std::filesystem::create_directories(folder);
+    std::vector<std::uint32_t> pixels;
+    for (std::int32_t y = 0; y < surface.GetHeight(); ++y)
+        for (std::int32_t x = 0; x < surface.GetWidth(); ++x)
+            pixels.push_back(surface.GetPixel(x, y));
+    EXPECT_TRUE(WritePngFile((folder / "text-box-selection.png").string(), pixels, surface.GetWidth(), surface.GetHeight()));
+    window->SetHost(nullptr);
+    window->SetRootControl(RCPtr<LControl>());
+    LNotificationCenterManager::ReleaseInstance();
 }
 
 } // namespace
