@@ -15,7 +15,9 @@
 #include "QKFramework/ControlBase/ControlDescriptor.h"
 #include "QKFramework/ControlBase/ControlFactory.h"
 #include "QKFramework/ControlBase/ControlPopups.h"
+#include "QKFramework/ControlBase/Input/GlobalHotKeyManager.h"
 #include "QKFramework/ControlBase/MenuItemUpdater.h"
+#include "QKFramework/ControlBase/SkinDescriptors.h"
 #include "QKFramework/ControlBase/RootWindowInterface.h"
 #include "QKFramework/Notification/Notification.h"
 #include "QKFramework/Notification/NotificationCenter.h"
@@ -239,10 +241,14 @@ LControl::LControl(LControl* parent, const WString& name)
         m_stringTable = factory->GetControlStringTable(parent, name);
 }
 
-LControl::~LControl() = default;
+LControl::~LControl()
+{
+    WithdrawContextMenuHotKeys();
+}
 
 QKRESULT LControl::ReleaseInternalReferences()
 {
+    WithdrawContextMenuHotKeys();
     DetachAllClients();
     if (m_menuItemUpdater)
     {
@@ -334,6 +340,7 @@ QKRESULT LControl::AttachChild(const RCPtr<LControl>& child, const LControlDescr
 QKRESULT LControl::Close()
 {
     const RCPtr<LControl> self = GetRefCount() > 0 ? RCPtr<LControl>(this) : nullptr;
+    WithdrawContextMenuHotKeys();
     if (!m_parent)
         CloseChildren();
     SetVisible(false);
@@ -518,14 +525,99 @@ QKRESULT LControl::PerformEdit(std::int32_t)
                             "LControl::PerformEdit must be overridden");
 }
 
-std::int32_t LControl::IsCommandEnabled(const ConstRCPtr<LNotification>&)
+std::int32_t LControl::IsCommandEnabled(const LMenuDescriptor*, std::uint32_t, const WString&, LMenuItemState&)
 {
     return 1;
 }
 
-const RCPtr<LMenuDescriptor>& LControl::GetContextMenu() const
+const ConstRCPtr<LMenuDescriptor>& LControl::GetContextMenu() const
 {
     return m_contextMenu;
+}
+
+namespace
+{
+
+// Every plain item's notification name of menu and its submenus.
+void CollectItemNotifications(const LMenuDescriptor& menu, std::vector<WString>& names)
+{
+    for (std::uint32_t i = 0; i < menu.GetItemCount(); ++i)
+    {
+        const LMenuItemDescriptor& item = *menu.GetItem(i);
+        if (!item.NotificationId.IsEmpty())
+            names.push_back(item.NotificationId);
+        CollectItemNotifications(item, names);
+    }
+}
+
+} // namespace
+
+void LControl::SetContextMenu(const ConstRCPtr<LMenuDescriptor>& menu)
+{
+    WithdrawContextMenuHotKeys();
+    m_contextMenu = menu;
+    LGlobalHotKeyManager* manager = LControlApp::GetHotKeyManager();
+    if (!menu || !manager)
+        return;
+    std::vector<WString> names;
+    CollectItemNotifications(*menu, names);
+    for (const WString& name : names)
+    {
+        const Array<KeyCode> keys = KeyCode::GetBindings(m_keyBindings, name);
+        for (std::uint32_t i = 0; i < keys.GetCount(); ++i)
+        {
+            // Only what this menu added is withdrawn later: a binding the application
+            // already had stays its own.
+            if (manager->AddBinding(*keys.GetAt(i), name) == QK_OK)
+                m_contextMenuHotKeys.emplace_back(*keys.GetAt(i), name);
+        }
+    }
+}
+
+void LControl::WithdrawContextMenuHotKeys()
+{
+    if (m_contextMenuHotKeys.empty())
+        return;
+    if (LGlobalHotKeyManager* manager = LControlApp::GetHotKeyManager())
+    {
+        for (const auto& [key, name] : m_contextMenuHotKeys)
+            manager->RemoveBinding(key, name);
+    }
+    m_contextMenuHotKeys.clear();
+}
+
+QKRESULT LControl::BuildContextMenu(ConstRCPtrArray<LMenuDescriptor>& menus) const
+{
+    const ConstRCPtr<LStringTable> table = GetStringTable();
+    if (!table)
+        return QK_FALSE;
+    static const WString kPrefix(u"CONTEXT_MENU");
+    Array<StringPair> entries;
+    WString single = kPrefix;
+    single.AppendChar(u'.');
+    table->GetEntriesWithPrefix(single, entries);
+    if (entries.GetCount() > 0)
+    {
+        for (std::uint32_t i = 0; i < entries.GetCount(); ++i)
+            entries.GetAt(i)->key = entries.GetAt(i)->key.MidFrom(static_cast<std::int32_t>(single.GetLength()));
+        menus.Add(LMenuDescriptor::CreateFromStringTable(entries));
+        return QK_FALSE;
+    }
+    table->GetEntriesWithPrefix(kPrefix, entries);
+    // Groups by the key before its first "."; the entries come in key order, and so do
+    // the groups of a std::map.
+    std::map<WString, Array<StringPair>> groups;
+    for (std::uint32_t i = 0; i < entries.GetCount(); ++i)
+    {
+        const StringPair& entry = *entries.GetAt(i);
+        const std::int32_t dot = entry.key.Find(WString(u"."));
+        if (dot < 0)
+            continue;
+        groups[entry.key.Left(dot)].Add(StringPair{entry.key.MidFrom(dot + 1), entry.value});
+    }
+    for (const auto& [group, list] : groups)
+        menus.Add(LMenuDescriptor::CreateFromStringTable(list));
+    return QK_FALSE;
 }
 
 WString LControl::GetToolTipText() const

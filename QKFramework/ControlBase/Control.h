@@ -34,6 +34,7 @@
 #include "QKFramework/ObjectBase/RefCountedObject.h"
 #include "QKFramework/ObjectBase/Result.h"
 #include "QKFramework/Utilities/Geometry/Rect.h"
+#include "QKFramework/Utilities/Storage/ConstRCPtrArray.h"
 #include "QKFramework/Utilities/Storage/RCPtrArray.h"
 #include "QKFramework/Utilities/Storage/StringT.h"
 
@@ -52,6 +53,7 @@ class LKeyParam;
 class LLayoutDescriptor;
 class LMenuDescriptor;
 class LMenuItemUpdater;
+struct LMenuItemState;
 class LMouseButtonParam;
 class LMouseWheelParam;
 class LNotificationCenter;
@@ -218,8 +220,11 @@ public:
     virtual bool IsTransparentAtPoint(const PointD& point);
     // 0xAARRGGBB of look index (-1: the current look) at point; 0x00FFFFFF without that look.
     virtual std::uint32_t GetLookColorAtPoint(const PointD& point, std::int32_t index);
-    virtual std::int32_t IsCommandEnabled(const ConstRCPtr<LNotification>& command);
-    virtual const RCPtr<LMenuDescriptor>& GetContextMenu() const;
+    // Fills state for the item at index of menu, which sends nid; 1 in the base, which
+    // leaves the record as it is.
+    virtual std::int32_t IsCommandEnabled(const LMenuDescriptor* menu, std::uint32_t index, const WString& nid,
+                                          LMenuItemState& state);
+    virtual const ConstRCPtr<LMenuDescriptor>& GetContextMenu() const;
     virtual void OnContextMenuPopup(IPopupMenuControl*) {}
     virtual QKRESULT SelectLook(std::int32_t index, bool exclusive = true);
     virtual QKRESULT AddLook(const RCPtr<LLook>& look);
@@ -391,6 +396,15 @@ public:
     // null part, 0x80004005 without a look.
     QKRESULT SetLookTextPart(const ConstRCPtr<LVisualPart>& part, std::int32_t index);
     QKRESULT ShowContextMenu(const LMenuDescriptor* menu);
+    // Stores menu (null: none) as the context menu. The keys this control binds ("LHK"
+    // entries) to the notifications of the menu's items, submenus included, become the
+    // application's hot keys; those of the previous menu are withdrawn first, and the last
+    // ones in Close and at teardown.
+    void SetContextMenu(const ConstRCPtr<LMenuDescriptor>& menu);
+    // Appends the menus of the string table's "CONTEXT_MENU" entries to menus: one menu from
+    // the "CONTEXT_MENU." entries, or else one per group ("CONTEXT_MENU0", "CONTEXT_MENU1",
+    // ...) in ascending order. 1 in every case.
+    QKRESULT BuildContextMenu(ConstRCPtrArray<LMenuDescriptor>& menus) const;
     float GetOpacity() const { return m_opacity; }
 
     // --- Value -----------------------------------------------------------------------------
@@ -441,6 +455,9 @@ public:
     bool HasLocalHotKey(const WString& nidName) const;
     // This very control can hold the focus now.
     bool IsFocusable();
+    // Tab may stop here: shown and enabled with its ancestors, a tab target by its layout,
+    // focusable itself and with no focusable descendant to pass it on to.
+    bool IsTabTarget();
     bool HasFocus() const { return m_flags.hasFocus; }
     bool ContainsFocus() const { return m_flags.containsFocus; }
     void SetFocusScope(bool scope) { m_focusScope = scope; }
@@ -523,6 +540,7 @@ protected:
 private:
     friend class ChildControlList;
 
+    void WithdrawContextMenuHotKeys();
     void RecordConditionsSilently();
     void ApplyNotFocusableParam();
     void ReadLooks(const LControlDescriptor& descriptor);
@@ -598,7 +616,9 @@ private:
     bool m_fontSizeIsFactor = false;
     ConstRCPtr<LFont> m_font;
     WString m_text;
-    RCPtr<LMenuDescriptor> m_contextMenu;
+    ConstRCPtr<LMenuDescriptor> m_contextMenu;
+    // The (key, NID) bindings the context menu gave the application's hot keys.
+    std::vector<std::pair<KeyCode, WString>> m_contextMenuHotKeys;
     WString m_toolTipText;
     bool m_useParentToolTip = false;
     bool m_created = false;

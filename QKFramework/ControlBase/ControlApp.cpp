@@ -117,6 +117,11 @@ std::vector<IRootWindow*> LControlApp::GetRootWindows()
     return Current().GetRootWindows();
 }
 
+LGlobalHotKeyManager* LControlApp::GetHotKeyManager()
+{
+    return Current().GetHotKeyManager();
+}
+
 QKRESULT LControlApp::HandleHotKey(const KeyCode& key)
 {
     return Current().HandleHotKey(key);

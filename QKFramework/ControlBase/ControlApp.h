@@ -24,6 +24,7 @@ class KeyCode;
 class LControl;
 class LControlFactory;
 class LFont;
+class LGlobalHotKeyManager;
 
 class IControlAppServices
 {
@@ -54,6 +55,8 @@ public:
     virtual std::vector<IRootWindow*> GetRootWindows() const = 0;
     // The application's hot keys: 0 when one was bound to key, 1 otherwise.
     virtual QKRESULT HandleHotKey(const KeyCode&) const { return QK_FALSE; }
+    // The manager behind the application's hot keys, or null; controls add bindings to it.
+    virtual LGlobalHotKeyManager* GetHotKeyManager() const { return nullptr; }
 
 protected:
     ~IControlAppServices() = default;
@@ -99,6 +102,7 @@ public:
     static std::uint32_t GetMouseButtonState();
     static std::vector<IRootWindow*> GetRootWindows();
     static QKRESULT HandleHotKey(const KeyCode& key);
+    static LGlobalHotKeyManager* GetHotKeyManager();
     // The running time as a wrapping millisecond count.
     static std::uint32_t GetMilliseconds();
 };

@@ -253,7 +253,7 @@ QKRESULT LControl::RightClick(const LMouseButtonParam* button)
     const RCPtr<LControl> self(this);
     OnRightClick(button);
     Send(u"NID_RIGHT_CLICK", Argument(button));
-    const RCPtr<LMenuDescriptor> menu = GetContextMenu();
+    const ConstRCPtr<LMenuDescriptor> menu = GetContextMenu();
     if (menu)
         ShowContextMenu(menu.Get());
     return QK_OK;
@@ -668,6 +668,16 @@ QKRESULT LControl::HandleSiblingKey(const ConstRCPtr<LNotificationDistributor>&,
     sibling->Result = 0;
     Send(nidName.GetString(), Argument(sibling));
     return QK_FALSE;
+}
+
+bool LControl::IsTabTarget()
+{
+    if (!IsVisible(true) || !m_layout || !m_layout->IsTabTarget || m_notFocusable)
+        return false;
+    // Its own enabled state counts too: Tab must not stop on a control that refuses focus.
+    if (!IsEnabled(true))
+        return false;
+    return !CanTakeFocus();
 }
 
 RCPtr<LControl> LControl::GetNextTabChild(LControl* current, bool backwards)

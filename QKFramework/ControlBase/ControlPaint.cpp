@@ -329,10 +329,11 @@ bool LControl::ContainsPoint(const PointD& point)
 
 bool LControl::PointInParentClient(const PointL& point) const
 {
+    // Child bounds are in the parent's client coordinates: the client area starts at 0 there.
     const RectD client = m_parent->GetLookClientRect(-1);
     const double x = point.x + RoundHalfAway(m_bounds.x) - m_parent->m_scrollOffset.x;
     const double y = point.y + RoundHalfAway(m_bounds.y) - m_parent->m_scrollOffset.y;
-    return x >= client.x && y >= client.y && x < client.x + client.width && y < client.y + client.height;
+    return x >= 0.0 && y >= 0.0 && x < client.width && y < client.height;
 }
 
 QKRESULT LControl::FindControlAtPoint(RCPtr<LControl>& control, const PointL& point, bool inClient, PointL& local,

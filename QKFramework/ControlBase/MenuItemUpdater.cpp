@@ -14,6 +14,14 @@ LControl* LMenuItemUpdater::GetControl() const
     return m_control.Get();
 }
 
+std::int32_t LMenuItemUpdater::IsCommandEnabled(const LMenuDescriptor* menu, std::uint32_t index, const WString& nid,
+                                                LMenuItemState& state) const
+{
+    if (!m_control)
+        return QK_E_FAIL;
+    return m_control->IsCommandEnabled(menu, index, nid, state);
+}
+
 void LMenuItemUpdater::ClearControl()
 {
     if (!m_control)

@@ -1,26 +1,18 @@
-// LMenuDescriptor: a menu as the context menus and menu bars describe it (its items come with
-// the menus themselves). LMenuItemUpdater: what decides the state of a menu's items: it holds
-// the control whose IsCommandEnabled answers for them.
+// LMenuItemUpdater: what decides the state of a menu's items: it holds the control whose
+// IsCommandEnabled answers for them. A popup offers each plain item to it before it shows.
 //
 // A control makes its updater on first use (LControl::GetMenuItemUpdater); the updater's
 // reference back to the control is one internal reference of the control, so that it does
 // not keep the control alive, and the control clears it when it is torn down. UI thread only.
 #pragma once
 
-#include "QKFramework/Notification/TaggableObject.h"
+#include "QKFramework/ControlBase/MenuDescriptor.h"
 #include "QKFramework/ObjectBase/RCPtr.h"
 
 namespace QK
 {
 
 class LControl;
-
-class LMenuDescriptor : public LTaggableObject
-{
-public:
-    LMenuDescriptor() = default;
-    ~LMenuDescriptor() override = default;
-};
 
 class LMenuItemUpdater : public virtual LRefCountedObject
 {
@@ -29,6 +21,9 @@ public:
     ~LMenuItemUpdater() override;
 
     LControl* GetControl() const;
+    // The control's IsCommandEnabled with these arguments; 0x80004005 once the control is gone.
+    std::int32_t IsCommandEnabled(const LMenuDescriptor* menu, std::uint32_t index, const WString& nid,
+                                  LMenuItemState& state) const;
     // Lets go of the control (its teardown).
     void ClearControl();
 

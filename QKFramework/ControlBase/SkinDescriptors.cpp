@@ -6,6 +6,21 @@
 namespace QK
 {
 
+QKRESULT LStringTable::GetEntriesWithPrefix(const WString& prefix, IArray<StringPair>& entries) const
+{
+    entries.SetCount(0);
+    const std::uint32_t length = prefix.GetLength();
+    // Keys sharing the prefix sort together, from the prefix itself onwards.
+    for (auto entry = lower_bound(prefix); entry != end(); ++entry)
+    {
+        const WString& key = entry->first;
+        if (key.GetLength() < length || !key.Left(static_cast<std::int32_t>(length)).IsEqual(prefix))
+            break;
+        entries.Add(StringPair{key, entry->second});
+    }
+    return QK_OK;
+}
+
 LVisualPartDescriptor::LVisualPartDescriptor(const WString& name, const WString& imageFile, const RectL& imageRect,
                                              const LongPair& size, std::int32_t resizeType,
                                              const RCPtr<LColorizer>& colorizer, float alphaMod,

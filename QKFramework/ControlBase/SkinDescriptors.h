@@ -34,6 +34,10 @@ class LStringTable : public LWrapper<StringMap>
 public:
     LStringTable() = default;
     explicit LStringTable(const StringMap& map) { static_cast<StringMap&>(*this) = map; }
+
+    // Empties entries, then appends every (key, text) whose key begins with prefix (case
+    // sensitive; an empty prefix takes all), in ascending key order. 0.
+    QKRESULT GetEntriesWithPrefix(const WString& prefix, IArray<StringPair>& entries) const;
 };
 
 class LVisualPartDescriptor : public virtual LRefCountedObject

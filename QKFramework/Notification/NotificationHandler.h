@@ -157,6 +157,17 @@ public:
         return entry->second(*m_owner, source, notification);
     }
 
+    // Offers the notification to the table: true when it held an entry for (source, id),
+    // whose answer is then in result, even 0. A class chain of tables stops at the first
+    // table that answers true, so a handler answering 0 still ends the offer.
+    bool DispatchEntry(const SourcePtr& source, const NotificationPtr& notification, QKRESULT& result) const
+    {
+        if (!notification || !m_owner || !HasHandler(source.Get(), notification->GetId()))
+            return false;
+        result = Dispatch(source, notification);
+        return true;
+    }
+
     // The handler for (source, nid) and the owner's current subscription mask at source.
     // 0x80004005 when the table has no entry; else the source's GetClientMask result.
     QKRESULT FindRegistration(const SourcePtr& source, NotificationName nid, Handler& handler,

@@ -34,6 +34,10 @@ public:
         return KeyCode::ReadBindings(m_bindings, table, prefix);
     }
     QKRESULT AddBinding(const KeyCode& key, const WString& nidName) { return KeyCode::AddBinding(m_bindings, key, nidName); }
+    QKRESULT RemoveBinding(const KeyCode& key, const WString& nidName)
+    {
+        return KeyCode::RemoveBinding(m_bindings, key, nidName);
+    }
     void ClearBindings() { m_bindings.clear(); }
 
     const RCPtr<LNotificationReceiver>& GetTarget() const noexcept { return m_target; }

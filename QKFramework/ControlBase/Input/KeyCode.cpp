@@ -340,6 +340,25 @@ QKRESULT KeyCode::AddBinding(KeyBindingMap& map, const KeyCode& key, const WStri
     return QK_OK;
 }
 
+QKRESULT KeyCode::RemoveBinding(KeyBindingMap& map, const KeyCode& key, const WString& nidName)
+{
+    const NID id = IdOf(nidName);
+    const auto found = id ? map.find(id) : map.end();
+    if (found == map.end())
+        return QK_FALSE;
+    Array<KeyCode>& keys = found->second;
+    for (std::uint32_t i = 0; i < keys.GetCount(); ++i)
+    {
+        if (keys.GetAt(i)->Code != key.Code)
+            continue;
+        keys.RemoveRange(i, 1);
+        if (keys.GetCount() == 0)
+            map.erase(found);
+        return QK_OK;
+    }
+    return QK_FALSE;
+}
+
 QKRESULT KeyCode::ReadBindings(KeyBindingMap& map, const LStringTable* table, const WString& prefix)
 {
     if (!table)

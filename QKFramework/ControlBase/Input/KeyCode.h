@@ -114,6 +114,9 @@ public:
     // 0 when added, 1 when the NID had the key already; 0x80070057 for an empty name or a key
     // that is bound to any NID (the first binding wins).
     static QKRESULT AddBinding(KeyBindingMap& map, const KeyCode& key, const WString& nidName);
+    // Takes key out of the name's list, and the list out of map once empty: 0, or 1 when
+    // the key was not bound to the name.
+    static QKRESULT RemoveBinding(KeyBindingMap& map, const KeyCode& key, const WString& nidName);
     // Every entry whose id is prefix + "." + NID name; the NID is the id after its last ".".
     // Texts that parse to no key are skipped. 0; 0x80070057 without a table.
     static QKRESULT ReadBindings(KeyBindingMap& map, const LStringTable* table, const WString& prefix);

@@ -1,6 +1,7 @@
 // The control object: the child list and its orders, ownership and teardown, closing and
 // queued removal, the value and its range, and the base defaults.
 #include "QKFramework/ControlBase/Control.h"
+#include "QKFramework/ControlBase/MenuDescriptor.h"
 #include "QKFramework/ControlBase/MenuItemUpdater.h"
 #include "QKFramework/ObjectBase/Exception.h"
 
@@ -335,7 +336,10 @@ TEST_F(ControlTree, BaseDefaults)
     EXPECT_EQ(child->GetCommandTarget().Get(), top.Get());
     EXPECT_FALSE(child->GetContextMenu());
     EXPECT_FALSE(child->GetStringTable());
-    EXPECT_EQ(child->IsCommandEnabled(nullptr), 1);
+    LMenuItemState state;
+    state.Enabled = false;
+    EXPECT_EQ(child->IsCommandEnabled(nullptr, 0, WString(u"NID_X"), state), 1);
+    EXPECT_FALSE(state.Enabled);
     EXPECT_EQ(child->OnMouseWheel(nullptr), QK_FALSE);
     EXPECT_EQ(child->WantsKey(nullptr), QK_FALSE);
     EXPECT_EQ(child->OnDrop(nullptr), QK_E_FAIL);

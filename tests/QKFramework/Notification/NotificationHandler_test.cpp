@@ -63,6 +63,11 @@ public:
         log.push_back("other");
         return 2;
     }
+    QKRESULT OnZero(const ConstRCPtr<LNotificationDistributor>&, const ConstRCPtr<LNotification>&)
+    {
+        log.push_back("zero");
+        return 0;
+    }
 
     RCPtr<LNotificationHandler<Panel>> table;
     int received = 0;
@@ -136,6 +141,22 @@ TEST_F(HandlerTable, DispatchCallsOnlyTheHandlerOfThatSourceAndId)
         EXPECT_EQ(panel->log, c.called ? Log{c.called} : Log{});
     }
     EXPECT_EQ(panel->table->Dispatch(source, nullptr), QK_OK);
+}
+
+// A chain of tables stops at the first one holding an entry; Dispatch alone cannot tell a
+// handler that answered 0 from a missing entry.
+TEST_F(HandlerTable, DispatchEntryTellsAnEntryAnsweringZeroFromNoEntry)
+{
+    panel->table->AddHandler(&Panel::OnZero, source, u"NID_ZERO");
+    QKRESULT result = -1;
+    EXPECT_FALSE(panel->table->DispatchEntry(source, LNotification::Create(u"NID_VALUE"), result));
+    EXPECT_FALSE(panel->table->DispatchEntry(other, LNotification::Create(u"NID_ZERO"), result));
+    EXPECT_FALSE(panel->table->DispatchEntry(source, nullptr, result));
+    EXPECT_EQ(result, -1);
+    EXPECT_TRUE(panel->log.empty());
+    EXPECT_TRUE(panel->table->DispatchEntry(source, LNotification::Create(u"NID_ZERO"), result));
+    EXPECT_EQ(result, QK_OK);
+    EXPECT_EQ(panel->log, (Log{"zero"}));
 }
 
 TEST_F(HandlerTable, RemovingAHandlerKeepsTheSubscription)

@@ -20,6 +20,7 @@
 #include "QKFramework/ControlBase/ControlDescriptor.h"
 #include "QKFramework/ControlBase/ControlFactory.h"
 #include "QKFramework/ControlBase/ControlPopups.h"
+#include "QKFramework/ControlBase/Input/GlobalHotKeyManager.h"
 #include "QKFramework/ControlBase/RootWindowInterface.h"
 #include "QKFramework/Notification/NotificationQueue.h"
 #include "QKFramework/Renderer/Font.h"
@@ -97,6 +98,7 @@ public:
     PointL GetCursorPos() const override { return cursorPos; }
     std::uint32_t GetMouseButtonState() const override { return buttonState; }
     std::vector<IRootWindow*> GetRootWindows() const override { return rootWindows; }
+    LGlobalHotKeyManager* GetHotKeyManager() const override { return hotKeys.Get(); }
 
     void SetFactory(LControlFactory* factory) { m_factory = factory; }
     void SetTimeMs(std::uint32_t ms) { m_render.SetTimeMs(ms); }
@@ -109,6 +111,8 @@ public:
     PointL cursorPos;
     std::uint32_t buttonState = 0;
     std::vector<IRootWindow*> rootWindows;
+    // The application's hot keys, with no target: tests read the bindings.
+    RCPtr<LGlobalHotKeyManager> hotKeys = LGlobalHotKeyManager::Create(nullptr);
 
 private:
     ScopedRenderApp m_render;

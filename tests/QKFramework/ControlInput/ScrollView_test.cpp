@@ -1,0 +1,331 @@
+// The scroll view with both bars and a corner through a real root window: when the bars
+// show, their ranges and steps, bars and offset following each other, the wheel, the
+// automatic extent and the fixed step in pixels.
+#include "QKFramework/ControlBase/ScrollView.h"
+
+#include "QKFramework/ControlBase/Input/InputEvents.h"
+#include "QKFramework/Controls/Button.h"
+#include "QKFramework/Controls/ScrollBar.h"
+#include "QKFramework/Notification/Notification.h"
+#include "QKFramework/Notification/NotificationCenterManager.h"
+#include "QKFramework/Renderer/Gdi/GDIRenderContextInfo.h"
+
+#include "tests/support/ScopedEnvironment.h"
+#include "tests/support/UI/ControlTestTools.h"
+#include "tests/support/UI/WindowTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace QK
+{
+namespace
+{
+
+using namespace TestSupport;
+
+// One bar of the view: "dec" and "inc" docked at its ends, outside its client area, the
+// channel filling the client area under the thumb. vertical: along Y.
+std::string Bar(bool vertical)
+{
+    const std::string a = vertical ? "Y" : "X";
+    const std::string b = vertical ? "X" : "Y";
+    const std::string name = vertical ? "vBar" : "hBar";
+    const std::string place =
+        vertical ? R"(XIsDocked="True" YIsDocked="True" XPositionToControl="corner" XSizeToControl="corner" XSizeRel="1" XSizeAbs="0" YPositionToControl="Parent" YSizeToControl="corner" YSizeAbs="0")"
+                 : R"(XIsDocked="True" YIsDocked="True" YPositionToControl="corner" YSizeToControl="corner" YSizeRel="1" YSizeAbs="0" XPositionToControl="Parent" XSizeToControl="corner" XSizeAbs="0")";
+    return R"(<SubControl Class="Framework.ScrollBar" Name=")" + name + "\" " + place + R"(><Skin Name="s)" + name +
+           R"(" LookList=")" + (vertical ? "vbar" : "hbar") + R"("/>
+        <SubControl Class="Framework.Button" Name="dec" XIsDocked="True" YIsDocked="True" XPositionToControl="Parent" YPositionToControl="Parent" )" +
+           b + R"(SizeToControl="Parent" )" + b + R"(SizeRel="1" )" + b + R"(SizeAbs="0" )" + a +
+           R"(SizeAbs="10"><Skin Name="d" LookList="arrow"/></SubControl>
+        <SubControl Class="Framework.Button" Name="inc" XIsDocked="True" YIsDocked="True" XPositionToControl="Parent" YPositionToControl="Parent" )" +
+           a + R"(PositionRel="1" )" + a + R"(PositionAbs="-10" )" + b + R"(SizeToControl="Parent" )" + b +
+           R"(SizeRel="1" )" + b + R"(SizeAbs="0" )" + a + R"(SizeAbs="10"><Skin Name="i" LookList="arrow"/></SubControl>
+        <SubControl Class="Test.Probe" Name="channel" XSizeToControl="Client" XSizeRel="1" XSizeAbs="0" YSizeToControl="Client" YSizeRel="1" YSizeAbs="0"><Skin Name="c" LookList="channel"/></SubControl>
+        <SubControl Class="Framework.Button" Name="thumb" )" +
+           b + R"(SizeToControl="Client" )" + b + R"(SizeRel="1" )" + b + R"(SizeAbs="0" )" + a +
+           R"(SizeAbs="10"><Skin Name="t" LookList="thumb"/></SubControl>
+      </SubControl>)";
+}
+
+std::string Tree()
+{
+    return R"(<Skin Name="s">
+  <SubControl Class="Test.Probe" Name="top" XSizeAbs="400" YSizeAbs="300" TabStop="-1"><Skin Name="k" LookList="page"/>
+    <SubControl Class="Framework.ScrollView" Name="view" XPositionAbs="10" YPositionAbs="10" XSizeAbs="100" YSizeAbs="80"><Skin Name="v" LookList="page"/>
+      <SubControl Class="Test.Probe" Name="content" XSizeAbs="10" YSizeAbs="10"><Skin Name="x" LookList="content"/></SubControl>
+      <SubControl Class="Test.Probe" Name="corner" XIsDocked="True" YIsDocked="True" XPositionToControl="Parent" XPositionRel="1" XPlacementAnchor="1" XSizeAbs="13" YPositionToControl="Parent" YPositionRel="1" YPlacementAnchor="1" YSizeAbs="13"><Skin Name="k2" LookList="corner"/></SubControl>
+      )" + Bar(true) +
+           "\n      " + Bar(false) + R"(
+    </SubControl>
+    <SubControl Class="Framework.ScrollView" Name="auto" XPositionAbs="200" YPositionAbs="10" XSizeAbs="100" YSizeAbs="80"><Skin Name="a" LookList="page"/>
+      <CreateParamList><CreateParam ID="AUTO_CLIENT_EXTENT_Y"> True </CreateParam></CreateParamList>
+      <SubControl Class="Test.Probe" Name="tall" XPositionAbs="5" YPositionAbs="20" XSizeAbs="40" YSizeAbs="150"/>
+      <SubControl Class="Test.Probe" Name="dockedWide" XIsDocked="True" YIsDocked="True" XPositionAbs="0" YPositionAbs="0" XSizeAbs="500" YSizeAbs="500"/>
+    </SubControl>
+  </SubControl>
+</Skin>)";
+}
+
+std::string Looks()
+{
+    const auto solid = [](const char* name, const char* colour)
+    {
+        return std::string(R"(<Colorizer Name=")") + name + R"(" ColorType="SolidFill" Color=")" + colour + R"("/>)";
+    };
+    const auto part = [](const char* name)
+    { return std::string(R"(<Part Name=")") + name + R"(" Width="1" Height="1" ResizeType="Stretch" ColorizerName=")" + name + R"("/>)"; };
+    const auto look = [](const char* name, const char* part, const char* offsets)
+    {
+        return std::string(R"(<Look Name=")") + name + R"("><ClientPart Name=")" + part + "\" " + offsets + "/></Look>";
+    };
+    const char* const none = R"(OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0")";
+    const auto list = [](const char* name, const char* look, int count, int used)
+    {
+        std::string text = std::string(R"(<LookList Name=")") + name + R"(" NumLooks=")" + std::to_string(count) + "\">";
+        for (int i = 0; i < used; ++i)
+            text += std::string(R"(<Look Name=")") + look + R"(" Index=")" + std::to_string(i) + R"("/>)";
+        return text + "</LookList>";
+    };
+    return "<Colorizers>" + solid("page", "FFF4F4F4") + solid("content", "FF5B8DD6") + solid("track", "FFD8D8D8") +
+           solid("knob", "FF6E6E6E") + solid("arrow", "FFA8A8A8") + solid("hot", "FFB8C8E8") + "</Colorizers><Parts>" +
+           part("page") + part("content") + part("track") + part("knob") + part("arrow") + part("hot") + "</Parts><Looks>" +
+           look("page", "page", none) + look("content", "content", none) + look("track", "track", none) +
+           look("knob", "knob", R"(OffsetLeft="2" OffsetTop="2" OffsetRight="-2" OffsetBottom="-2")") +
+           look("arrow", "arrow", R"(OffsetLeft="1" OffsetTop="1" OffsetRight="-1" OffsetBottom="-1")") +
+           look("hot", "hot", none) +
+           look("vbar", "track", R"(OffsetLeft="0" OffsetTop="10" OffsetRight="0" OffsetBottom="-10")") +
+           look("hbar", "track", R"(OffsetLeft="10" OffsetTop="0" OffsetRight="-10" OffsetBottom="0")") +
+           "</Looks><LookLists>" + list("page", "page", 1, 1) + list("content", "content", 1, 1) +
+           list("corner", "track", 1, 1) + list("vbar", "vbar", 1, 1) + list("hbar", "hbar", 1, 1) +
+           list("thumb", "knob", 14, 14) + list("arrow", "arrow", 14, 14) +
+           R"(<LookList Name="channel" NumLooks="2"><Look Name="track" Index="0"/><Look Name="hot" Index="1"/></LookList>)" +
+           "</LookLists>";
+}
+
+class ScrollViewTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        harness.Factory().RegisterControlClass(WString(u"Framework.Button"), &LButton::Create);
+        harness.Factory().RegisterControlClass(WString(u"Framework.ScrollBar"), &LScrollbar::Create);
+        harness.Factory().RegisterControlClass(WString(u"Framework.ScrollView"), &LScrollView::Create);
+        ASSERT_TRUE(harness.SetRoot(u"top"));
+        view = dynamic_cast<LScrollView*>(harness.Find("view").Get());
+        ASSERT_NE(view, nullptr);
+        vBar = view->GetVerticalBar();
+        hBar = view->GetHorizontalBar();
+        ASSERT_NE(vBar, nullptr);
+        ASSERT_NE(hBar, nullptr);
+    }
+    void TearDown() override
+    {
+        counter->Stop();
+        LNotificationCenterManager::ReleaseInstance();
+    }
+
+    // "v" and "h" for the bars that show.
+    std::string Shown() const
+    {
+        return std::string(LScrollView::IsUsable(vBar) ? "v" : "") + (LScrollView::IsUsable(hBar) ? "h" : "");
+    }
+    QKRESULT Wheel(std::int32_t direction, std::uint32_t modifiers, bool horizontal = false)
+    {
+        const RCPtr<LMouseWheelParam> wheel = LMouseWheelParam::Create({20, 20}, modifiers, direction);
+        return horizontal ? view->OnMouseHWheel(wheel.Get()) : view->OnMouseWheel(wheel.Get());
+    }
+
+    WindowHarness harness{Tree(), std::string(), Looks()};
+    LScrollView* view = nullptr;
+    LScrollbar* vBar = nullptr;
+    LScrollbar* hBar = nullptr;
+    RCPtr<NotificationCounter> counter{new NotificationCounter};
+};
+
+TEST_F(ScrollViewTest, BarsShowOnlyWhileTheContentDoesNotFit)
+{
+    struct Case
+    {
+        double width;
+        double height;
+        const char* shown;
+        const char* what;
+    };
+    // The view is 100 x 80 and a bar 13 thick.
+    const Case cases[] = {
+        {0, 0, "", "no content"},
+        {100, 80, "", "an exact fit"},
+        {50, 81, "v", "one pixel taller"},
+        {101, 50, "h", "one pixel wider"},
+        {90, 81, "vh", "the vertical bar leaves too little width"},
+        {101, 70, "vh", "the second pass: the horizontal bar leaves too little height"},
+        {101, 67, "h", "just fits above the horizontal bar"},
+        {87, 200, "v", "just fits beside the vertical bar"},
+        {50, 40, "", "smaller than the view"},
+    };
+    for (const Case& c : cases)
+    {
+        view->SetClientExtent(c.width, c.height);
+        EXPECT_EQ(Shown(), c.shown) << c.what;
+        // Hidden through zero thickness, never through the visible flag.
+        EXPECT_TRUE(vBar->GetLayoutDescriptor()->IsVisible) << c.what;
+        const DoublePair sizes = view->GetScrollBarSizes();
+        EXPECT_EQ(sizes.first, std::string(c.shown).find('v') != std::string::npos ? 13.0 : 0.0) << c.what;
+        EXPECT_EQ(sizes.second, std::string(c.shown).find('h') != std::string::npos ? 13.0 : 0.0) << c.what;
+    }
+}
+
+TEST_F(ScrollViewTest, RangesAndStepsFollowTheExtent)
+{
+    view->SetClientExtent(50, 40);
+    EXPECT_EQ(vBar->GetRangeMaximum(), -40.0);
+    EXPECT_EQ(vBar->GetVisibleFraction(), 1.0);
+    EXPECT_EQ(vBar->GetPageStep(), 1.0);
+    EXPECT_EQ(vBar->GetLineStep(), 0.1);
+    EXPECT_EQ(view->GetScrollOffset().y, 0.0);
+
+    view->SetClientExtent(50, 200);
+    EXPECT_EQ(vBar->GetRangeMaximum(), 120.0);
+    EXPECT_EQ(vBar->GetVisibleFraction(), static_cast<double>(80.0f / 200.0f));
+    EXPECT_EQ(vBar->GetPageStep(), static_cast<double>(80.0f / 120.0f));
+    EXPECT_DOUBLE_EQ(vBar->GetLineStep(), static_cast<double>(80.0f / 120.0f) / 10.0);
+
+    // A fixed step in pixels is its share of the range; with no range the tenth stands.
+    view->SetSmallScrollStep(14.0);
+    EXPECT_DOUBLE_EQ(vBar->GetLineStep(), 14.0 / 120.0);
+    EXPECT_EQ(view->GetSmallScrollStep(), 14.0);
+    view->SetClientExtent(50, 80);
+    EXPECT_EQ(vBar->GetLineStep(), 0.1);
+}
+
+TEST_F(ScrollViewTest, TheSameExtentTwiceNotifiesOnce)
+{
+    counter->Listen(*view, u"NID_CLIENT_EXTENT_CHANGE");
+    EXPECT_EQ(view->SetClientExtent(50, 200), QK_OK);
+    EXPECT_EQ(view->SetClientExtent(50, 200), QK_FALSE);
+    EXPECT_EQ(view->SetClientExtent(50, 200 + 1e-15), QK_FALSE);
+    EXPECT_EQ(counter->Count(), 1);
+    EXPECT_EQ(view->SetClientExtent(50, 201), QK_OK);
+    EXPECT_EQ(counter->Count(), 2);
+}
+
+TEST_F(ScrollViewTest, BarsAndOffsetFollowEachOther)
+{
+    view->SetClientExtent(300, 200);
+    ASSERT_EQ(Shown(), "vh");
+    counter->Listen(*view, u"NID_SCROLL_OFFSET_CHANGE");
+    // Visible: 87 x 67, so the ranges are 213 and 133.
+    vBar->SetValue(0.5);
+    EXPECT_EQ(view->GetScrollOffset().y, 67.0); // 66.5 rounds away from zero
+    EXPECT_EQ(view->GetScrollOffset().x, 0.0);
+    hBar->SetValue(1.0);
+    EXPECT_EQ(view->GetScrollOffset().x, 213.0);
+    EXPECT_EQ(view->GetScrollOffset().y, 67.0);
+    EXPECT_EQ(counter->Count(), 2);
+
+    view->SetScrollOffset({0.0, 133.0});
+    EXPECT_EQ(vBar->GetValue(), 1.0);
+    EXPECT_EQ(hBar->GetValue(), 0.0);
+    EXPECT_EQ(view->GetScrollOffset().y, 133.0);
+    EXPECT_EQ(counter->Count(), 3) << "moving the bars scrolls no second time";
+}
+
+// The bar's value turns into whole pixels of offset, and the offset back into the value.
+TEST_F(ScrollViewTest, TheWheelStepsABar)
+{
+    view->SetClientExtent(50, 200); // only the vertical bar: 80 of 200 shown, a page is 80 px
+    struct Step
+    {
+        std::int32_t direction;
+        std::uint32_t modifiers;
+        double y;
+    };
+    const Step steps[] = {{0, 0, 8.0}, {0, 0x8, 88.0}, {1, 0x8, 8.0}, {1, 0, 0.0}, {1, 0, 0.0}};
+    for (const Step& step : steps)
+    {
+        EXPECT_EQ(Wheel(step.direction, step.modifiers), QK_OK);
+        EXPECT_EQ(view->GetScrollOffset().y, step.y) << step.direction << " " << step.modifiers;
+    }
+
+    view->SetClientExtent(300, 200); // both bars: 87 of 300 shown across, a tenth of a page 8.7 px
+    Wheel(0, 0x40);                  // Alt: the horizontal bar
+    EXPECT_EQ(view->GetScrollOffset().x, 9.0);
+    EXPECT_EQ(view->GetScrollOffset().y, 0.0);
+    Wheel(2, 0, true); // the horizontal wheel: 2 adds
+    EXPECT_EQ(view->GetScrollOffset().x, 18.0);
+    Wheel(3, 0, true);
+    EXPECT_EQ(view->GetScrollOffset().x, 9.0);
+    Wheel(0, 0);
+    EXPECT_EQ(view->GetScrollOffset().y, 7.0) << "without Alt the vertical bar, 6.7 px";
+
+    view->SetClientExtent(10, 10);
+    EXPECT_EQ(Wheel(0, 0), QK_FALSE) << "no bar: not handled";
+}
+
+TEST_F(ScrollViewTest, TheAutomaticExtentFollowsTheChildrenButNotDockedOnes)
+{
+    auto* automatic = dynamic_cast<LScrollView*>(harness.Find("auto").Get());
+    ASSERT_NE(automatic, nullptr);
+    EXPECT_EQ(automatic->GetAutoClientExtent(), 0x2u) << "\" True \" counts as on";
+    EXPECT_EQ(automatic->GetClientExtentSize().first, 0.0);
+    EXPECT_EQ(automatic->GetClientExtentSize().second, 170.0);
+    const auto [width, height] = automatic->GetChildrenExtent();
+    EXPECT_EQ(width, 45);
+    EXPECT_EQ(height, 170);
+    automatic->SetAutoClientExtent(3, 5, -10);
+    EXPECT_EQ(automatic->GetClientExtentSize().first, 50.0);
+    EXPECT_EQ(automatic->GetClientExtentSize().second, 160.0);
+    automatic->SetAutoClientExtent(0, 0, 0);
+    EXPECT_EQ(automatic->UpdateClientExtent(), QK_FALSE);
+}
+
+// Both bars shown and the content scrolled, drawn by the software renderer; the picture is
+// saved for a person to look at.
+TEST(ScrollViewPicture, BothBarsAndTheCornerDraw)
+{
+    const ScopedEnvironment dpi("VEDIDU_DPI", "96");
+    WindowHarness harness(Tree(), std::string(), Looks());
+    harness.Factory().RegisterControlClass(WString(u"Framework.Button"), &LButton::Create);
+    harness.Factory().RegisterControlClass(WString(u"Framework.ScrollBar"), &LScrollbar::Create);
+    harness.Factory().RegisterControlClass(WString(u"Framework.ScrollView"), &LScrollView::Create);
+    const RCPtr<LRenderer> renderer = LRenderer::Create(1, 0);
+    RecordingWindowHost host;
+    host.clientRect = {0, 0, 130, 100};
+    const auto window = LRootWindow::Create(renderer, &host);
+    ASSERT_EQ(window->SetRootControl(WString(u"top")), QK_OK);
+    auto& view = dynamic_cast<LScrollView&>(*window->GetRootControl()->FindChild(WString(u"view")));
+    SetBounds(*view.FindChild(WString(u"content")), 0, 0, 100, 80);
+    view.SetAutoClientExtent(0, 0, 0);
+    view.SetClientExtent(300, 200);
+    view.SetScrollOffset({40.0, 30.0});
+
+    RCPtr<LRenderContextInfo> context;
+    ASSERT_EQ(renderer->InitRenderContextInfo({0, 0, 130, 100}, 0, true, context), QK_OK);
+    renderer->RenderStart(context);
+    RectRegion region;
+    window->TakeUpdateRegion(region);
+    region.AddRect(0, 0, 130, 100);
+    window->Paint(region);
+    renderer->RenderFinish(context);
+
+    const IDrawingSurface& surface = static_cast<LGDIRenderContextInfo&>(*context).GetFrontSurface().GetSurface();
+    // The vertical bar: 67 px tall, a 47 px channel, a 16 px thumb 7 px down (30 of 133).
+    EXPECT_EQ(surface.GetPixel(103, 15), 0xFFA8A8A8u) << "the up arrow";
+    EXPECT_EQ(surface.GetPixel(103, 35), 0xFF6E6E6Eu) << "the vertical thumb";
+    EXPECT_EQ(surface.GetPixel(103, 60), 0xFFD8D8D8u) << "the vertical channel below the thumb";
+    EXPECT_EQ(surface.GetPixel(103, 83), 0xFFD8D8D8u) << "the corner";
+    EXPECT_EQ(surface.GetPixel(15, 83), 0xFFA8A8A8u) << "the left arrow";
+    EXPECT_EQ(surface.GetPixel(20, 20), 0xFF5B8DD6u) << "the content, scrolled";
+    EXPECT_EQ(surface.GetPixel(80, 70), 0xFFF4F4F4u) << "the view past the content";
+
+    EXPECT_TRUE(SavePicture(surface, "scroll-view.png"));
+    window->SetHost(nullptr);
+    window->SetRootControl(RCPtr<LControl>());
+    LNotificationCenterManager::ReleaseInstance();
+}
+
+} // namespace
+} // namespace QK
