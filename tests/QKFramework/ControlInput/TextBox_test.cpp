@@ -5,6 +5,8 @@
 #include "QKFramework/Controls/TextBox.h"
 
 #include "QKFramework/ControlBase/Input/InputEvents.h"
+#include "QKFramework/ControlBase/MenuDescriptor.h"
+#include "QKFramework/ControlBase/MenuItemUpdater.h"
 #include "QKFramework/Notification/Notification.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
 #include "QKFramework/Platform/Render/Cairo/PngWriter.h"
@@ -344,12 +346,15 @@ TEST_F(TextBoxTest, ClipboardEdits)
 
     // The edit requests' menu states come from the focused control.
     Prepare(u"hello", 3, 1, 2);
-    bool enabled = false;
-    EXPECT_EQ(box.GetEditCommandState(WString(u"NID_EDIT_COPY_REQ"), enabled), 0);
-    EXPECT_TRUE(enabled);
-    EXPECT_EQ(box.GetEditCommandState(WString(u"NID_EDIT_PASTE_REQ"), enabled), 0);
-    EXPECT_FALSE(enabled);
-    EXPECT_EQ(box.GetEditCommandState(WString(u"NID_SAVE"), enabled), 1);
+    LMenuItemState state;
+    state.Enabled = false;
+    EXPECT_EQ(box.IsCommandEnabled(nullptr, 0, WString(u"NID_EDIT_COPY_REQ"), state), 0);
+    EXPECT_TRUE(state.Enabled);
+    EXPECT_EQ(box.IsCommandEnabled(nullptr, 0, WString(u"NID_EDIT_PASTE_REQ"), state), 0);
+    EXPECT_FALSE(state.Enabled);
+    state.Enabled = false;
+    EXPECT_EQ(box.IsCommandEnabled(nullptr, 0, WString(u"NID_SAVE"), state), 1);
+    EXPECT_FALSE(state.Enabled) << "another request's record is left alone";
 }
 
 TEST_F(TextBoxTest, APasteDropsWhatTypingWouldDrop)
@@ -557,6 +562,113 @@ TEST_F(TextBoxTest, LooksFollowFocusHoverSelectionAndTheCueText)
     EXPECT_TRUE(cued.GetToolTipText().IsEmpty());
     cued.SetText(WString(u"a text far too long for the box"));
     EXPECT_TRUE(cued.GetToolTipText().IsEqual(u"a text far too long for the box"));
+}
+
+TEST_F(TextBoxTest, DraggingPastAnEdgeScrollsUntilTheEndAndExtendsTheSelection)
+{
+    LTextBox& box = Box();
+    box.SetAutoScroll(0, true);
+    box.SetText(WString(u"abcdefghijklmnopqrst"));
+    // Text area 4..96 of the box at (10, 10); the content is 140 wide, so the offset may
+    // reach 140 - 92 + 3 = 51.
+    script.Move({15, 20}).Press(1, {15, 20}).Move({60, 20}).Move({105, 20});
+    ASSERT_TRUE(box.IsInertiaActive(0));
+    EXPECT_EQ(box.GetInertiaVelocity(0), 100.0) << "(95 - 76 + 1) x 5 pixels a second";
+    script.Tick(100);
+    EXPECT_EQ(box.GetScrollOffset().x, 10.0);
+    EXPECT_EQ(box.GetSelectionStart(), 0);
+    EXPECT_EQ(box.GetSelectionLength(), 14) << "the letter under the pointer after the scroll";
+    script.Tick(1000);
+    EXPECT_EQ(box.GetScrollOffset().x, 51.0);
+    EXPECT_FALSE(box.IsInertiaActive(0)) << "stopped at the end";
+    EXPECT_EQ(box.GetSelectionLength(), 20);
+    EXPECT_EQ(box.GetCaret(), 20);
+
+    // Past the left edge it scrolls back and stops at 0.
+    script.Move({15, 20});
+    ASSERT_TRUE(box.IsInertiaActive(0));
+    EXPECT_EQ(box.GetInertiaVelocity(0), -90.0) << "(5 - 24 + 1) x 5";
+    script.Tick(1000);
+    EXPECT_EQ(box.GetScrollOffset().x, 0.0);
+    EXPECT_FALSE(box.IsInertiaActive(0)) << "stopped at the start";
+    EXPECT_EQ(box.GetCaret(), 0);
+    EXPECT_EQ(box.GetSelectionLength(), 0);
+    script.Release(1, {15, 20});
+}
+
+// The edit menu comes from the framework's string table; its items are enabled by what the
+// clipboard edits can do now, asked through the box's menu item updater as a popup asks.
+const char* const kEditStrings = R"(
+  <StringTable ID="Framework">
+    <String ID="EDIT_CUT"><Locale LCID="0x0009">Cut</Locale></String>
+    <String ID="EDIT_COPY"><Locale LCID="0x0009">Copy</Locale></String>
+    <String ID="EDIT_PASTE"><Locale LCID="0x0009">Paste</Locale></String>
+    <String ID="EDIT_DELETE"><Locale LCID="0x0009">Delete</Locale></String>
+  </StringTable>
+)";
+
+TEST(TextBoxContextMenu, TheFourEditItemsEnabledByWhatTheClipboardCanDo)
+{
+    WindowHarness harness(kTree, kEditStrings, Looks());
+    const ScopedRenderApp measuring{RCPtr<LMeasurementRenderer>(new FakeMeasurementRenderer(7.0f))};
+    harness.Factory().RegisterControlClass(WString(u"Framework.TextBox"), &LTextBox::Create);
+    ASSERT_TRUE(harness.SetRoot(u"top"));
+    auto& box = dynamic_cast<LTextBox&>(*harness.Find("box"));
+    FakeClipboard clipboard;
+    clipboard.focus = &box;
+
+    const ConstRCPtr<LMenuDescriptor> menu = box.GetContextMenu();
+    ASSERT_TRUE(menu);
+    ASSERT_EQ(menu->GetItemCount(), 4u);
+    const char* const labels[] = {"Cut", "Copy", "Paste", "Delete"};
+    const char* const nids[] = {"NID_EDIT_CUT_REQ", "NID_EDIT_COPY_REQ", "NID_EDIT_PASTE_REQ", "NID_EDIT_DELETE_REQ"};
+    for (std::uint32_t i = 0; i < 4; ++i)
+    {
+        EXPECT_EQ(Narrow(menu->GetItem(i)->Label), labels[i]);
+        EXPECT_EQ(Narrow(menu->GetItem(i)->NotificationId), nids[i]);
+    }
+
+    struct Case
+    {
+        const char* what;
+        bool selection;
+        const char16_t* clipboardText;
+        bool readOnly;
+        bool cut, copy, paste, del;
+    };
+    const Case cases[] = {
+        {"nothing selected, nothing to paste", false, u"", false, false, false, false, false},
+        {"nothing selected, text to paste", false, u"xy", false, false, false, true, false},
+        {"a selection and text to paste", true, u"xy", false, true, true, true, true},
+        {"read-only: only copy", true, u"xy", true, false, true, false, false},
+    };
+    const RCPtr<LMenuItemUpdater> updater = box.GetMenuItemUpdater();
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        box.SetReadOnly(c.readOnly);
+        box.SetText(WString(u"hello"));
+        if (c.selection)
+            box.SetSelection(1, 2);
+        clipboard.text = WString(c.clipboardText);
+        const bool expected[] = {c.cut, c.copy, c.paste, c.del};
+        for (std::uint32_t i = 0; i < 4; ++i)
+        {
+            LMenuItemState state;
+            ASSERT_EQ(menu->GetItemState(i, state), QK_OK);
+            state.Enabled = !expected[i];
+            EXPECT_EQ(updater->IsCommandEnabled(menu.Get(), i, menu->GetItem(i)->NotificationId, state), 0);
+            EXPECT_EQ(state.Enabled, expected[i]) << labels[i];
+            EXPECT_EQ(Narrow(state.Label), labels[i]) << "the label is left as it was";
+        }
+    }
+    harness.Root()->SetRootControl(RCPtr<LControl>());
+    LNotificationCenterManager::ReleaseInstance();
+}
+
+TEST_F(TextBoxTest, WithoutTheFrameworkStringTableThereIsNoMenu)
+{
+    EXPECT_FALSE(Box().GetContextMenu());
 }
 
 // A focused box with "ba" selected in "Velocity curve", drawn by the software renderer with
