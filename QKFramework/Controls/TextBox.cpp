@@ -141,7 +141,10 @@ QKRESULT LTextBox::SetText(const WString& text, bool resetCaret)
         UpdateLooks();
     // An owner's shorter text must not leave the caret past the end.
     if (m_caret > Length())
+    {
         m_caret = m_anchor = Length();
+        ComputeCaretRect();
+    }
     if (resetCaret)
         MoveCaret(0, true);
     ScrollCaretIntoView();

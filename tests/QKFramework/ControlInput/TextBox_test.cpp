@@ -564,6 +564,69 @@ TEST_F(TextBoxTest, LooksFollowFocusHoverSelectionAndTheCueText)
     EXPECT_TRUE(cued.GetToolTipText().IsEqual(u"a text far too long for the box"));
 }
 
+TEST_F(TextBoxTest, ACorrectedShorterTextPullsTheCaretBackToItsEnd)
+{
+    LTextBox& box = Box();
+    box.SetFocus(true);
+    Prepare(u"hello world", 11);
+    const RCPtr<Recorder> validating = Listen(box, u"NID_TEXTBOX_VALIDATING");
+    validating->action = [](Recorder&, const ConstRCPtr<LNotificationDistributor>&,
+                            const ConstRCPtr<LNotification>& notification)
+    {
+        auto* params = dynamic_cast<LTextValidationParams*>(const_cast<LRefCountedObject*>(notification->GetArgument().Get()));
+        params->Text = WString(u"hello");
+    };
+    EXPECT_EQ(Press(Vk(0x0D)), 1);
+    ASSERT_TRUE(box.GetText().IsEqual(u"hello"));
+    EXPECT_EQ(box.GetCaret(), 5);
+    EXPECT_EQ(box.GetAnchor(), 5);
+    EXPECT_EQ(box.GetCaretRect().x, 38.0) << "drawn after the last letter: 4 + 5 x 7 - 1";
+    // Editing goes on at the end of the shorter text.
+    EXPECT_EQ(Press(u'!'), 0);
+    EXPECT_TRUE(box.GetText().IsEqual(u"hello!"));
+    EXPECT_EQ(Press(Vk(0x08)), 0);
+    EXPECT_TRUE(box.GetText().IsEqual(u"hello"));
+    EXPECT_EQ(box.GetCaret(), 5);
+}
+
+TEST_F(TextBoxTest, TheCaretShowsAtOnceWhenTheFocusComesBack)
+{
+    LTextBox& box = Box();
+    LControl& other = *harness.Find("other");
+    box.SetFocus(true);
+    // Leave while the caret is in its hidden phase.
+    script.Tick(500);
+    ASSERT_FALSE(box.IsCaretVisible());
+    other.SetFocus(true);
+    box.SetFocus(true);
+    EXPECT_TRUE(box.IsCaretVisible());
+    script.Tick(499);
+    EXPECT_TRUE(box.IsCaretVisible()) << "a full shown phase from the focus";
+    script.Tick(1);
+    EXPECT_FALSE(box.IsCaretVisible());
+}
+
+TEST_F(TextBoxTest, ASelectionScrolledOutOfViewHighlightsNothing)
+{
+    LTextBox& box = Box();
+    box.SetAutoScroll(0, true);
+    box.SetFocus(true);
+    box.SetText(WString(u"abcdefghijklmnopqrst"));
+    box.SetSelection(0, 1);
+    ASSERT_EQ(box.GetLookOpacity(10), 1.0f);
+    // The caret at the end scrolls the first two letters out of the text area: the highlight's
+    // rectangle is empty, and an empty region must not let the look cover the whole box.
+    box.MoveCaret(20, false);
+    ASSERT_EQ(box.GetScrollOffset().x, 51.0);
+    ASSERT_EQ(box.GetSelectionLength(), 2);
+    EXPECT_EQ(box.GetCurrentLookIndex(), 3);
+    EXPECT_EQ(box.GetLookOpacity(10), 0.0f);
+    EXPECT_EQ(box.GetLookOpacity(11), 0.0f);
+    // Back in view, it shows again.
+    box.MoveCaret(0, false);
+    EXPECT_EQ(box.GetLookOpacity(10), 1.0f);
+}
+
 TEST_F(TextBoxTest, DraggingPastAnEdgeScrollsUntilTheEndAndExtendsTheSelection)
 {
     LTextBox& box = Box();
