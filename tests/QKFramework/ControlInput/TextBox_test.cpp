@@ -498,6 +498,42 @@ TEST_F(TextBoxTest, CaretPositionScrollingAndPointing)
     EXPECT_EQ(box.GetScrollOffset().x, 0.0);
 }
 
+// The system's measuring pads every measured text by a few pixels; the caret, the pointing and
+// the highlight must not carry that padding, or they stand inside the glyphs.
+class PaddedMeasurementRenderer : public FakeMeasurementRenderer
+{
+public:
+    using FakeMeasurementRenderer::FakeMeasurementRenderer;
+    RectF MeasureText(const WString& text, const ConstRCPtr<LFont>& font) const override
+    {
+        RectF rect = FakeMeasurementRenderer::MeasureText(text, font);
+        if (!text.IsEmpty())
+            rect.width += 3.0f;
+        return rect;
+    }
+};
+
+TEST_F(TextBoxTest, APaddedMeasureDoesNotMoveTheCaretIntoTheGlyphs)
+{
+    const ScopedRenderApp padded{RCPtr<LMeasurementRenderer>(new PaddedMeasurementRenderer(7.0f))};
+    LTextBox& box = Box();
+    box.SetFocus(true);
+    box.SetText(WString(u"abcdef"));
+    struct Case
+    {
+        std::int32_t caret;
+        double x;
+    };
+    for (const Case& c : {Case{0, 3.0}, Case{1, 10.0}, Case{2, 17.0}, Case{6, 45.0}})
+    {
+        box.MoveCaret(c.caret, false);
+        EXPECT_EQ(box.GetCaretRect().x, c.x) << c.caret;
+    }
+    EXPECT_EQ(box.GetClientExtentSize().first, 42.0);
+    EXPECT_EQ(box.CharacterAt(PointD{21.0, 10.0}), 2);
+    EXPECT_EQ(box.CharacterAt(PointD{22.0, 10.0}), 3);
+}
+
 TEST_F(TextBoxTest, ClicksPlaceTheCaretShiftExtendsAndADoubleClickSelectsAWord)
 {
     LTextBox& box = Box();
@@ -738,9 +774,9 @@ TEST_F(TextBoxTest, WithoutTheFrameworkStringTableThereIsNoMenu)
 // real fonts: a blue frame when focused, the selection highlight behind the selected letters,
 // the caret after them. Client parts of all shown looks are drawn before their non-client
 // parts, so the highlight is a non-client part, to lie over the focused look's white.
-const char* const kPictureTree = R"(<Skin Name="s" FontName="DejaVu Sans" FontSize="10">
+const char* const kPictureTree = R"(<Skin Name="s">
   <SubControl Class="Test.Probe" Name="top" XSizeAbs="220" YSizeAbs="40" TabStop="-1"><Skin Name="t" LookList="back"/>
-    <SubControl Class="Framework.TextBox" Name="box" XPositionAbs="10" YPositionAbs="8" XSizeAbs="200" YSizeAbs="24" TabStop="1"><Skin Name="b" LookList="box"/></SubControl>
+    <SubControl Class="Framework.TextBox" Name="box" XPositionAbs="10" YPositionAbs="8" XSizeAbs="200" YSizeAbs="24" TabStop="1" FontName="DejaVu Sans" FontSize="10" FontInheritsFromParent="False"><Skin Name="b" LookList="box"/></SubControl>
   </SubControl>
 </Skin>)";
 
