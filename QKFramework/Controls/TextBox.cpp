@@ -782,11 +782,9 @@ double LTextBox::TextWidth(const std::u16string& text) const
     // A measured text comes back padded, as desktop string measuring pads it. Measured up to
     // a following reference character, whose own measure is then taken off, the padding
     // cancels: the caret and the highlight stand between the glyphs as they are drawn.
-    static const char16_t kReference = u'|';
-    const WString reference(std::u16string(1, kReference).c_str());
-    const WString extended((text + kReference).c_str());
+    const WString extended((text + u'|').c_str());
     return std::max(0.0, double(measuring->MeasureText(extended, GetFont()).width) -
-                             double(measuring->MeasureText(reference, GetFont()).width));
+                             double(measuring->MeasureText(WString(u"|"), GetFont()).width));
 }
 
 double LTextBox::LineHeight() const

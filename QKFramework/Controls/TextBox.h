@@ -106,6 +106,7 @@ public:
     void SetAutoScroll(std::int32_t axis, bool on);
     // Runs the validation pass and answers its parameters.
     RCPtr<LTextValidationParams> Validate();
+
     // Caret and selection. Inclusive character indexes: a = -1 clears, (0, -1) selects all.
     QKRESULT SetSelection(std::int32_t a, std::int32_t b);
     // 0 moved; 1 the same position (without force); 0x80070057 outside 0..length.
