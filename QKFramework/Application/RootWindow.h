@@ -89,7 +89,7 @@ public:
     // Null: the application's "UI_CURSOR_ARROW". Answers the cursor replaced (0 without host).
     std::intptr_t SetCursor(std::intptr_t cursor) override;
     // Passes a caret request to the host when control has the focus.
-    QKRESULT SetTextCaret(LControl* control, bool on, const PointL& position);
+    QKRESULT SetTextCaret(LControl* control, bool on, const PointL& position) override;
     // 0x80004005 without host; otherwise the close happens in the idle step with result.
     QKRESULT RequestClose(std::int32_t result);
     // The system close of a window other than the main window.

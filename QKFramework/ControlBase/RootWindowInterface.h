@@ -61,6 +61,9 @@ public:
     virtual QKRESULT HandleHotKey(const KeyCode&) { return QK_FALSE; }
     // A Tab key that left the top control.
     virtual void HandleTabKey(LKeyParam*) {}
+    // control starts (on) or stops editing text with its caret at position (client
+    // coordinates); heard only while control has the focus. 1 when nothing was done.
+    virtual QKRESULT SetTextCaret(LControl*, bool, const PointL&) { return QK_FALSE; }
     // The control under point (client coordinates), skipping controls marked as excluded
     // from hit testing; null when there is none. The hover does not move.
     virtual LControl* FindControlAt(const PointL&) { return nullptr; }

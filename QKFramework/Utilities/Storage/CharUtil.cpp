@@ -134,6 +134,22 @@ char ToUpperChar(char c)
     return (c >= 'a' && c <= 'z') ? char(c - 32) : c;
 }
 
+bool IsPrintableChar(char16_t c)
+{
+    if (c < 0x20 || (c >= 0x7F && c <= 0x9F))
+        return false;
+    return c != 0x2028 && c != 0x2029 && c != 0xFFFE && c != 0xFFFF;
+}
+
+bool IsWhiteSpaceChar(char16_t c)
+{
+    if ((c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0x85 || c == 0x1680)
+        return true;
+    if (c >= 0x2000 && c <= 0x200A)
+        return c != 0x2007;
+    return c == 0x2028 || c == 0x2029 || c == 0x205F || c == 0x3000;
+}
+
 int HexDigitValue(char c)
 {
     if (c >= '0' && c <= '9')

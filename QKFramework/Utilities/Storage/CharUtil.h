@@ -65,6 +65,17 @@ char16_t ToLowerChar(char16_t c);
 char ToUpperChar(char c);
 char ToLowerChar(char c);
 
+// Character classes for text typed by a person, the same in every locale (the "C" locale's
+// would refuse every letter outside ASCII). Printable: anything but the C0 and C1 controls,
+// DEL, the line and paragraph separators and the two non-characters U+FFFE and U+FFFF;
+// each half of a surrogate pair counts, since a character beyond the BMP arrives as two.
+bool IsPrintableChar(char16_t c);
+// White space as the Unicode space separators and the line breaks: tab to carriage return,
+// space, U+0085, U+1680, U+2000 to U+200A without the figure space U+2007, U+2028, U+2029,
+// U+205F and U+3000. The no-break spaces (U+00A0, U+2007, U+202F) hold words together and
+// are not white space.
+bool IsWhiteSpaceChar(char16_t c);
+
 // The value of a hexadecimal digit (either case); -1 for any other character.
 int HexDigitValue(char c);
 

@@ -44,5 +44,33 @@ TEST(CharUtilTest, ParsesLeadingIntegersWithSaturation)
     }
 }
 
+struct ClassCase
+{
+    char16_t c;
+    bool printable;
+    bool space;
+};
+
+// Letters beyond ASCII are printable in every locale; controls and separators are not.
+const ClassCase kClassCases[] = {
+    {u'a', true, false},      {u'\u00E9', true, false}, {u'\u0416', true, false}, {u'\u65E5', true, false},
+    {u' ', true, true},       {u'\t', false, true},     {u'\n', false, true},     {u'\r', false, true},
+    {0x0B, false, true},      {0x0C, false, true},      {0x00, false, false},     {0x08, false, false},
+    {0x1B, false, false},     {0x7F, false, false},     {0x85, false, true},      {0x9F, false, false},
+    {0xA0, true, false},      {0x2007, true, false},    {0x202F, true, false},    {0x2003, true, true},
+    {0x3000, true, true},     {0x2028, false, true},    {0xD83D, true, false},    {0xFFFF, false, false},
+    {0xFFFD, true, false},
+};
+
+TEST(CharUtilTest, ClassifiesPrintableAndWhiteSpaceCharactersWhateverTheLocale)
+{
+    for (const ClassCase& c : kClassCases)
+    {
+        SCOPED_TRACE(static_cast<int>(c.c));
+        EXPECT_EQ(IsPrintableChar(c.c), c.printable);
+        EXPECT_EQ(IsWhiteSpaceChar(c.c), c.space);
+    }
+}
+
 } // namespace
 } // namespace QK
