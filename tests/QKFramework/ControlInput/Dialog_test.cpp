@@ -2,15 +2,19 @@
 // with its result (a name in another case is no standard button), a receiver of
 // "NID_DIALOG_CLOSING" cancels, a text box that refuses to give up the focus keeps the
 // dialog open, the window's system close acts as Cancel, and a dialog without a window still
-// announces its close.
+// announces its close. A picture of a small dialog with a numeric up-down closes the file.
 #include "QKFramework/Controls/Dialog.h"
 
 #include "QKFramework/Controls/Button.h"
+#include "QKFramework/Controls/NumericUpDown.h"
 #include "QKFramework/Controls/TextBox.h"
 #include "QKFramework/Notification/Notification.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
+#include "QKFramework/Platform/Render/Cairo/PngWriter.h"
+#include "QKFramework/Renderer/Gdi/GDIRenderContextInfo.h"
 
 #include "tests/support/Controls/FakeClipboard.h"
+#include "tests/support/ScopedEnvironment.h"
 #include "tests/support/UI/EventScript.h"
 #include "tests/support/UI/WindowTestSupport.h"
 
@@ -18,6 +22,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -242,6 +248,148 @@ TEST_F(DialogTest, WithoutAWindowTheCloseIsStillAnnounced)
     harness.App().dialogWindowAnswer = 1;
     EXPECT_EQ(dialog.CreateDialogWindow(), 1);
     loose->Close();
+}
+
+} // namespace
+} // namespace QK
+
+namespace QK
+{
+namespace
+{
+
+using namespace TestSupport;
+
+// A small dialog drawn by the software renderer with real fonts: a numeric up-down showing
+// -2.5 in -10..10 with its focused text box and its two arrow buttons, and OK and Cancel.
+const char* const kPictureTree = R"(<Skin Name="s" FontName="DejaVu Sans" FontSize="10">
+  <SubControl Class="Test.Dialog" Name="dialog" XSizeAbs="250" YSizeAbs="100" TabStop="-1"><Skin Name="d" LookList="back"/>
+    <SubControl Class="Framework.NumericUpDown" Name="upDown" XPositionAbs="20" YPositionAbs="20" XSizeAbs="100" YSizeAbs="24" TabStop="1"><Skin Name="u" LookList="back"/>
+      <SubControl Class="Framework.TextBox" Name="textBox" XPositionAbs="0" YPositionAbs="0" XSizeAbs="77" YSizeAbs="24" TabStop="1"><Skin Name="t" LookList="box"/></SubControl>
+      <SubControl Class="Framework.Button" Name="buttonUp" XPositionAbs="76" YPositionAbs="0" XSizeAbs="24" YSizeAbs="12" TabStop="2"><Skin Name="bu" LookList="button" FontSize="5"/></SubControl>
+      <SubControl Class="Framework.Button" Name="buttonDown" XPositionAbs="76" YPositionAbs="12" XSizeAbs="24" YSizeAbs="12" TabStop="3"><Skin Name="bd" LookList="button" FontSize="5"/></SubControl>
+    </SubControl>
+    <SubControl Class="Framework.Button" Name="buttonOK" XPositionAbs="60" YPositionAbs="64" XSizeAbs="80" YSizeAbs="24" TabStop="2"><Skin Name="ok" LookList="button"/></SubControl>
+    <SubControl Class="Framework.Button" Name="buttonCancel" XPositionAbs="150" YPositionAbs="64" XSizeAbs="80" YSizeAbs="24" TabStop="3"><Skin Name="cancel" LookList="button"/></SubControl>
+  </SubControl>
+</Skin>)";
+
+const char* const kPictureStrings = R"(
+  <StringTable ID="Framework.NumericUpDown|buttonUp"><String ID="LABEL"><Locale LCID="0x0009">&#x25B2;</Locale></String></StringTable>
+  <StringTable ID="Framework.NumericUpDown|buttonDown"><String ID="LABEL"><Locale LCID="0x0009">&#x25BC;</Locale></String></StringTable>
+  <StringTable ID="Test.Dialog|buttonOK"><String ID="LABEL"><Locale LCID="0x0009">OK</Locale></String></StringTable>
+  <StringTable ID="Test.Dialog|buttonCancel"><String ID="LABEL"><Locale LCID="0x0009">Cancel</Locale></String></StringTable>
+)";
+
+std::string PictureLooks()
+{
+    std::string box;
+    std::string button;
+    for (int i = 0; i < 14; ++i)
+    {
+        box += std::string("<Look Name=\"") + (i == 3 || i == 4 ? "focused" : "field") + "\" Index=\"" +
+               std::to_string(i) + "\"/>";
+        button += "<Look Name=\"face\" Index=\"" + std::to_string(i) + "\"/>";
+    }
+    const std::string left = R"(<TextProperties TextLeftRel="0" TextLeftAbs="5" TextRightRel="1" TextRightAbs="-5" TextHAlign="0"
+        TextTopRel="0" TextTopAbs="2" TextBottomRel="1" TextBottomAbs="-2" TextVAlign="0.5" TextForegroundPart="ink"/>)";
+    const std::string centred = R"(<TextProperties TextLeftRel="0" TextLeftAbs="0" TextRightRel="1" TextRightAbs="0" TextHAlign="0.5"
+        TextTopRel="0" TextTopAbs="0" TextBottomRel="1" TextBottomAbs="0" TextVAlign="0.5" TextForegroundPart="ink"/>)";
+    return R"(
+  <Colorizers><Colorizer Name="back" ColorType="SolidFill" Color="FFE8E8E8"/>
+    <Colorizer Name="white" ColorType="SolidFill" Color="FFFFFFFF"/>
+    <Colorizer Name="grey" ColorType="SolidFill" Color="FF909090"/>
+    <Colorizer Name="face" ColorType="SolidFill" Color="FFD4D4D4"/>
+    <Colorizer Name="blue" ColorType="SolidFill" Color="FF3070C0"/>
+    <Colorizer Name="ink" ColorType="SolidFill" Color="FF000000"/></Colorizers>
+  <Parts><Part Name="back" Width="1" Height="1" ResizeType="Stretch" ColorizerName="back"/>
+    <Part Name="white" Width="1" Height="1" ResizeType="Stretch" ColorizerName="white"/>
+    <Part Name="grey" Width="1" Height="1" ResizeType="Stretch" ColorizerName="grey"/>
+    <Part Name="face" Width="1" Height="1" ResizeType="Stretch" ColorizerName="face"/>
+    <Part Name="blue" Width="1" Height="1" ResizeType="Stretch" ColorizerName="blue"/>
+    <Part Name="ink" Width="1" Height="1" ResizeType="Stretch" ColorizerName="ink"/></Parts>
+  <Looks>
+    <Look Name="back"><ClientPart Name="back" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look>
+    <Look Name="field"><ClientPart Name="grey" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/>
+      <NonClientParts><NonClientPart Name="white" OffsetLeft="1" OffsetTop="1" OffsetRight="-1" OffsetBottom="-1"/></NonClientParts>)" +
+           left + R"(</Look>
+    <Look Name="focused"><ClientPart Name="blue" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/>
+      <NonClientParts><NonClientPart Name="white" OffsetLeft="2" OffsetTop="2" OffsetRight="-2" OffsetBottom="-2"/></NonClientParts>)" +
+           left + R"(</Look>
+    <Look Name="face"><ClientPart Name="grey" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/>
+      <NonClientParts><NonClientPart Name="face" OffsetLeft="1" OffsetTop="1" OffsetRight="-1" OffsetBottom="-1"/></NonClientParts>)" +
+           centred + R"(</Look>
+  </Looks>
+  <LookLists><LookList Name="back" NumLooks="1"><Look Name="back" Index="0"/></LookList>
+    <LookList Name="box" NumLooks="14">)" +
+           box + R"(</LookList>
+    <LookList Name="button" NumLooks="14">)" +
+           button + "</LookList></LookLists>";
+}
+
+// Whether any pixel of the rectangle is dark, as drawn text is.
+bool HasInk(const IDrawingSurface& surface, const RectL& rect)
+{
+    for (std::int32_t y = rect.y; y < rect.y + rect.height; ++y)
+        for (std::int32_t x = rect.x; x < rect.x + rect.width; ++x)
+            if ((surface.GetPixel(x, y) & 0xFF) < 0x60)
+                return true;
+    return false;
+}
+
+TEST(DialogPicture, ANumericUpDownWithOkAndCancel)
+{
+    const ScopedEnvironment dpi("VEDIDU_DPI", "96");
+    WindowHarness harness(kPictureTree, kPictureStrings, PictureLooks());
+    const ScopedRenderApp measuring;
+    harness.Factory().RegisterControlClass(WString(u"Framework.Button"), &LButton::Create);
+    harness.Factory().RegisterControlClass(WString(u"Framework.TextBox"), &LTextBox::Create);
+    harness.Factory().RegisterControlClass(WString(u"Framework.NumericUpDown"), &LNumericUpDown::Create);
+    harness.Factory().RegisterControlClass(WString(u"Test.Dialog"), &CreateAs<LDialog>);
+    const RCPtr<LRenderer> renderer = LRenderer::Create(1, 0);
+    RecordingWindowHost host;
+    host.clientRect = {0, 0, 250, 100};
+    const auto window = LRootWindow::Create(renderer, &host);
+    ASSERT_EQ(window->SetRootControl(WString(u"dialog")), QK_OK);
+    auto& upDown = dynamic_cast<LNumericUpDown&>(*window->GetRootControl()->FindChild(WString(u"upDown")));
+    ASSERT_EQ(upDown.SetValueRange(-10, 10, 0), QK_OK);
+    upDown.SetDecimalPlaces(1);
+    upDown.SetValue(upDown.ValueToFraction(-2.5));
+    ASSERT_EQ(Narrow(upDown.GetTextBox()->GetText()), "-2.5");
+    ASSERT_TRUE(upDown.GetTextBox()->HasFocus());
+
+    RCPtr<LRenderContextInfo> context;
+    ASSERT_EQ(renderer->InitRenderContextInfo({0, 0, 250, 100}, 0, true, context), QK_OK);
+    renderer->RenderStart(context);
+    RectRegion region;
+    window->TakeUpdateRegion(region);
+    region.AddRect(0, 0, 250, 100);
+    window->Paint(region);
+    renderer->RenderFinish(context);
+
+    const IDrawingSurface& surface = static_cast<LGDIRenderContextInfo&>(*context).GetFrontSurface().GetSurface();
+    EXPECT_EQ(surface.GetPixel(5, 5), 0xFFE8E8E8u) << "the dialog";
+    EXPECT_EQ(surface.GetPixel(21, 30), 0xFF3070C0u) << "the focused box's frame";
+    EXPECT_EQ(surface.GetPixel(90, 30), 0xFFFFFFFFu) << "the box behind its short text";
+    EXPECT_EQ(surface.GetPixel(98, 22), 0xFFD4D4D4u) << "the up button's face";
+    EXPECT_TRUE(HasInk(surface, {25, 24, 30, 16})) << "the number";
+    EXPECT_TRUE(HasInk(surface, {97, 21, 22, 10})) << "the up arrow";
+    EXPECT_TRUE(HasInk(surface, {97, 33, 22, 10})) << "the down arrow";
+    EXPECT_TRUE(HasInk(surface, {61, 65, 78, 22})) << "OK";
+    EXPECT_TRUE(HasInk(surface, {151, 65, 78, 22})) << "Cancel";
+
+    const char* named = std::getenv("VEDIDU_PICTURES_DIR");
+    const std::filesystem::path folder = named ? std::filesystem::path(named) : std::filesystem::path("pictures");
+    std::filesystem::create_directories(folder);
+    std::vector<std::uint32_t> pixels;
+    for (std::int32_t y = 0; y < surface.GetHeight(); ++y)
+        for (std::int32_t x = 0; x < surface.GetWidth(); ++x)
+            pixels.push_back(surface.GetPixel(x, y));
+    EXPECT_TRUE(WritePngFile((folder / "numeric-up-down-dialog.png").string(), pixels, surface.GetWidth(),
+                             surface.GetHeight()));
+    window->SetHost(nullptr);
+    window->SetRootControl(RCPtr<LControl>());
+    LNotificationCenterManager::ReleaseInstance();
 }
 
 } // namespace
