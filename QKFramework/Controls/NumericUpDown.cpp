@@ -234,9 +234,9 @@ QKRESULT LNumericUpDown::OnButtonRepeat(const ConstRCPtr<LNotificationDistributo
     const RCPtr<LControl> self(this);
     const double current = FractionToValue(GetValue());
     if (source.Get() == static_cast<const LNotificationDistributor*>(m_upButton.Get()))
-        SetValue(ValueToFraction(current + m_step));
+        SetValue(ValueToFraction(current + Step));
     else if (source.Get() == static_cast<const LNotificationDistributor*>(m_downButton.Get()))
-        SetValue(ValueToFraction(current - m_step));
+        SetValue(ValueToFraction(current - Step));
     return QK_OK;
 }
 

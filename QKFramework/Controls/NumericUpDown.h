@@ -13,8 +13,9 @@
 // same parameters (a VALIDATING receiver may correct or refuse the text before the up-down
 // looks at it).
 //
-// Each of the children may be missing from a skin (so may the optional "slider1"); whatever
-// is missing is skipped, and the rest works. UI thread only.
+// Each of the children may be missing from a skin; whatever is missing is skipped, and the
+// rest works. An optional "slider1" is found and kept (GetSlider); the up-down itself does
+// nothing with it. UI thread only.
 #pragma once
 
 #include "QKFramework/Controls/Panel.h"
@@ -45,9 +46,6 @@ public:
     // Ignored for n < 0; otherwise n decimals are shown from now on.
     void SetDecimalPlaces(std::int32_t n);
     std::int32_t GetDecimalPlaces() const { return m_decimalPlaces; }
-    // The range-value change of one button step (1.0 unless an owner sets another).
-    void SetStep(double step) { m_step = step; }
-    double GetStep() const { return m_step; }
     // The range value of the current fraction in the control's format.
     WString FormatValue() const;
 
@@ -56,6 +54,9 @@ public:
     LButton* GetDownButton() const { return m_downButton.Get(); }
     // The optional "slider1" child (null when the skin has none).
     LControl* GetSlider() const { return m_slider.Get(); }
+
+    // The range-value change of one button step; owners set it directly.
+    double Step = 1.0;
 
     // --- LControl --------------------------------------------------------------------------
 
@@ -93,7 +94,6 @@ private:
     RCPtr<LButton> m_upButton;
     RCPtr<LButton> m_downButton;
     RCPtr<LNotificationHandler<LNumericUpDown>> m_upDownHandlers;
-    double m_step = 1.0;
     std::int32_t m_decimalPlaces = 0;
 };
 

@@ -200,7 +200,7 @@ TEST_F(NumericUpDownTest, TypingLetsThroughOnlyWhatTheRangeAndPlacesAllow)
 TEST_F(NumericUpDownTest, ValueRangeAndPlacesRewriteTheText)
 {
     LNumericUpDown& upDown = UpDown();
-    EXPECT_EQ(upDown.GetStep(), 1.0);
+    EXPECT_EQ(upDown.Step, 1.0);
     ASSERT_EQ(upDown.SetValueRange(0, 10, 0), QK_OK);
     upDown.SetValue(0.5);
     EXPECT_EQ(Shown(), "5");
@@ -241,7 +241,7 @@ TEST_F(NumericUpDownTest, ButtonsStepAndRepeatButStopAtTheRangeEnds)
     script.Release(1, kOverUp);
     EXPECT_EQ(changes->sources.size(), 2u) << "two changes, none while held at the end";
 
-    UpDown().SetStep(0.1);
+    UpDown().Step = 0.1;
     UpDown().SetDecimalPlaces(1);
     script.Move(kOverDown).Press(1, kOverDown).Release(1, kOverDown);
     EXPECT_EQ(Shown(), "126.9");
