@@ -10,8 +10,6 @@
 #include "QKFramework/Controls/TextBox.h"
 #include "QKFramework/Notification/Notification.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
-#include "QKFramework/Platform/Render/Cairo/PngWriter.h"
-#include "QKFramework/Renderer/Gdi/GDIRenderContextInfo.h"
 
 #include "tests/support/Controls/FakeClipboard.h"
 #include "tests/support/ScopedEnvironment.h"
@@ -22,8 +20,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -57,20 +53,6 @@ std::string Tree()
            R"(
   </SubControl>
 </Skin>)";
-}
-
-// One grey look at every index, so that a control is hit in whatever state it shows.
-std::string Looks()
-{
-    std::string list;
-    for (int i = 0; i < 14; ++i)
-        list += "<Look Name=\"grey\" Index=\"" + std::to_string(i) + "\"/>";
-    return R"(
-  <Colorizers><Colorizer Name="grey" ColorType="SolidFill" Color="FF808080"/></Colorizers>
-  <Parts><Part Name="grey" Width="1" Height="1" ResizeType="Stretch" ColorizerName="grey"/></Parts>
-  <Looks><Look Name="grey"><ClientPart Name="grey" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look></Looks>
-  <LookLists><LookList Name="flat" NumLooks="14">)" +
-           list + "</LookList></LookLists>";
 }
 
 // Writes its closing hook into the test's log, after the notifications.
@@ -141,7 +123,7 @@ protected:
         dynamic_cast<LCancelArgs&>(const_cast<LRefCountedObject&>(*n->GetArgument())).Cancel = true;
     }
 
-    WindowHarness harness{Tree(), std::string(), Looks()};
+    WindowHarness harness{Tree(), std::string(), UniformLooks("flat")};
     EventScript script{harness};
     FakeClipboard clipboard;
     std::vector<std::string> log;
@@ -359,15 +341,7 @@ TEST(DialogPicture, ANumericUpDownWithOkAndCancel)
     ASSERT_TRUE(upDown.GetTextBox()->HasFocus());
 
     RCPtr<LRenderContextInfo> context;
-    ASSERT_EQ(renderer->InitRenderContextInfo({0, 0, 250, 100}, 0, true, context), QK_OK);
-    renderer->RenderStart(context);
-    RectRegion region;
-    window->TakeUpdateRegion(region);
-    region.AddRect(0, 0, 250, 100);
-    window->Paint(region);
-    renderer->RenderFinish(context);
-
-    const IDrawingSurface& surface = static_cast<LGDIRenderContextInfo&>(*context).GetFrontSurface().GetSurface();
+    const IDrawingSurface& surface = PaintOffscreen(*window, *renderer, {0, 0, 250, 100}, context);
     EXPECT_EQ(surface.GetPixel(5, 5), 0xFFE8E8E8u) << "the dialog";
     EXPECT_EQ(surface.GetPixel(21, 30), 0xFF3070C0u) << "the focused box's frame";
     EXPECT_EQ(surface.GetPixel(90, 30), 0xFFFFFFFFu) << "the box behind its short text";
@@ -378,15 +352,7 @@ TEST(DialogPicture, ANumericUpDownWithOkAndCancel)
     EXPECT_TRUE(HasInk(surface, {61, 65, 78, 22})) << "OK";
     EXPECT_TRUE(HasInk(surface, {151, 65, 78, 22})) << "Cancel";
 
-    const char* named = std::getenv("VEDIDU_PICTURES_DIR");
-    const std::filesystem::path folder = named ? std::filesystem::path(named) : std::filesystem::path("pictures");
-    std::filesystem::create_directories(folder);
-    std::vector<std::uint32_t> pixels;
-    for (std::int32_t y = 0; y < surface.GetHeight(); ++y)
-        for (std::int32_t x = 0; x < surface.GetWidth(); ++x)
-            pixels.push_back(surface.GetPixel(x, y));
-    EXPECT_TRUE(WritePngFile((folder / "numeric-up-down-dialog.png").string(), pixels, surface.GetWidth(),
-                             surface.GetHeight()));
+    EXPECT_TRUE(SavePicture(surface, "numeric-up-down-dialog.png"));
     window->SetHost(nullptr);
     window->SetRootControl(RCPtr<LControl>());
     LNotificationCenterManager::ReleaseInstance();

@@ -49,20 +49,6 @@ const char* const kTree = R"(<Skin Name="s">
   </SubControl>
 </Skin>)";
 
-// One grey look at every index, so that a control is hit in whatever state it shows.
-std::string Looks()
-{
-    std::string list;
-    for (int i = 0; i < 14; ++i)
-        list += "<Look Name=\"grey\" Index=\"" + std::to_string(i) + "\"/>";
-    return R"(
-  <Colorizers><Colorizer Name="grey" ColorType="SolidFill" Color="FF808080"/></Colorizers>
-  <Parts><Part Name="grey" Width="1" Height="1" ResizeType="Stretch" ColorizerName="grey"/></Parts>
-  <Looks><Look Name="grey"><ClientPart Name="grey" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look></Looks>
-  <LookLists><LookList Name="flat" NumLooks="14">)" +
-           list + "</LookList></LookLists>";
-}
-
 constexpr std::uint32_t kVkReturn = 0x0D;
 constexpr std::uint32_t kVkUp = 0x26;
 constexpr std::uint32_t kVkDown = 0x28;
@@ -124,7 +110,7 @@ protected:
         return recorder;
     }
 
-    WindowHarness harness{kTree, std::string(), Looks()};
+    WindowHarness harness{kTree, std::string(), UniformLooks("flat")};
     EventScript script{harness};
     FakeClipboard clipboard;
     std::vector<std::string> log;
