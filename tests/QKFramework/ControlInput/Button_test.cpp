@@ -6,6 +6,7 @@
 #include "QKFramework/Notification/NotificationCenterManager.h"
 
 #include "tests/support/ScopedEnvironment.h"
+#include "tests/support/UI/ControlTestTools.h"
 #include "tests/support/UI/EventScript.h"
 #include "tests/support/UI/WindowTestSupport.h"
 
@@ -46,25 +47,7 @@ const char* const kTree = R"(<Skin Name="s">
   </SubControl>
 </Skin>)";
 
-// Counts the notifications of one name that the controls it listens to send.
-class Counter : public LNotificationClient
-{
-public:
-    void Listen(LNotificationDistributor& control, const char16_t* nid)
-    {
-        Subscribe(ConstRCPtr<LNotificationDistributor>(&control), nid);
-    }
-    QKRESULT ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
-                                 const ConstRCPtr<LNotification>&) override
-    {
-        const auto* control = dynamic_cast<const LControl*>(source.Get());
-        names.push_back(control ? Narrow(control->GetName()) : std::string("?"));
-        return QK_OK;
-    }
-    void Stop() { UnsubscribeAll(); }
-
-    std::vector<std::string> names;
-};
+using Counter = NotificationCounter;
 
 class ButtonTest : public ::testing::Test
 {
