@@ -57,6 +57,9 @@ public:
     virtual QKRESULT HandleHotKey(const KeyCode&) const { return QK_FALSE; }
     // The manager behind the application's hot keys, or null; controls add bindings to it.
     virtual LGlobalHotKeyManager* GetHotKeyManager() const { return nullptr; }
+    // Moves the pointer to point (screen coordinates): a list keeps it over the item that
+    // was clicked after the list scrolled under it.
+    virtual void SetCursorPos(const PointL&) const {}
 
 protected:
     ~IControlAppServices() = default;
@@ -103,6 +106,7 @@ public:
     static std::vector<IRootWindow*> GetRootWindows();
     static QKRESULT HandleHotKey(const KeyCode& key);
     static LGlobalHotKeyManager* GetHotKeyManager();
+    static void SetCursorPos(const PointL& point);
     // The running time as a wrapping millisecond count.
     static std::uint32_t GetMilliseconds();
 };

@@ -99,6 +99,12 @@ public:
     std::uint32_t GetMouseButtonState() const override { return buttonState; }
     std::vector<IRootWindow*> GetRootWindows() const override { return rootWindows; }
     LGlobalHotKeyManager* GetHotKeyManager() const override { return hotKeys.Get(); }
+    // Written down, and taken as the pointer's new place.
+    void SetCursorPos(const PointL& point) const override
+    {
+        cursorMoves.push_back(point);
+        const_cast<TestControlApp*>(this)->cursorPos = point;
+    }
 
     void SetFactory(LControlFactory* factory) { m_factory = factory; }
     void SetTimeMs(std::uint32_t ms) { m_render.SetTimeMs(ms); }
@@ -111,6 +117,7 @@ public:
     PointL cursorPos;
     std::uint32_t buttonState = 0;
     std::vector<IRootWindow*> rootWindows;
+    mutable std::vector<PointL> cursorMoves;
     // The application's hot keys, with no target: tests read the bindings.
     RCPtr<LGlobalHotKeyManager> hotKeys = LGlobalHotKeyManager::Create(nullptr);
 
