@@ -26,11 +26,17 @@ QKRESULT LDropDownControl::OnPress(const ConstRCPtr<LNotificationDistributor>&, 
 
 QKRESULT LDropDownControl::SetFocus(bool forward)
 {
+    // Hiding the drop-down hands the focus it held back here: that inner call must not
+    // forget that the drop-down was open.
+    if (m_settingFocus)
+        return LControl::SetFocus(forward);
     const RCPtr<LControl> self(this);
+    m_settingFocus = true;
     const QKRESULT result = LControl::SetFocus(forward);
     m_wasOpenAtFocus = IsDroppedDown();
     if (m_wasOpenAtFocus)
         ShowDropDown(false);
+    m_settingFocus = false;
     return result;
 }
 

@@ -44,6 +44,7 @@ private:
     RCPtr<LNotificationHandler<LDropDownControl>> m_dropDownHandlers;
     bool m_wasOpenAtFocus = false;
     bool m_swallowPress = false;
+    bool m_settingFocus = false;
 };
 
 } // namespace QK
