@@ -473,32 +473,40 @@ void LListBox::UpdatePopupHeight()
 
 void LListBox::SetContentHeight(double height)
 {
-    if (m_updatesSuspended || !GetLayoutDescriptor())
+    if (m_updatesSuspended)
         return;
-    RectD client;
-    GetClientRect(client);
-    const RCPtr<LLayoutDescriptor> layout = GetLayoutDescriptor();
-    LayoutReference size = layout->Y.Size;
-    size.Kind = 2;
-    size.Name = WString();
-    size.Rel = 0.0f;
-    size.Abs = RoundHalfAway(height + (GetHeight() - client.height));
-    SetAxisLayout(1, layout->Y.PlacementAnchor, layout->YIsDocked, layout->Y.Position, size);
+    SetContentSize(1, height);
 }
 
 void LListBox::SetContentWidth(double width)
 {
-    if (!GetLayoutDescriptor())
-        return;
-    RectD client;
-    GetClientRect(client);
+    SetContentSize(0, width);
+}
+
+void LListBox::SetContentSize(std::int32_t axis, double content)
+{
     const RCPtr<LLayoutDescriptor> layout = GetLayoutDescriptor();
-    LayoutReference size = layout->X.Size;
-    size.Kind = 2;
-    size.Name = WString();
-    size.Rel = 0.0f;
-    size.Abs = RoundHalfAway(width + (GetWidth() - client.width));
-    SetAxisLayout(0, layout->X.PlacementAnchor, layout->XIsDocked, layout->X.Position, size);
+    if (!layout)
+        return;
+    const RCPtr<LControl> self = GetRefCount() > 0 ? RCPtr<LControl>(this) : nullptr;
+    // The frame is measured on the current size; a list still without a size has its frame
+    // cut away, so the size is measured again once it has one.
+    for (int pass = 0; pass < 2; ++pass)
+    {
+        RectD client;
+        GetClientRect(client);
+        const double size = axis == 0 ? GetWidth() : GetHeight();
+        const double clientSize = axis == 0 ? client.width : client.height;
+        if (pass == 1 && clientSize == content)
+            break;
+        const AxisSpec& spec = axis == 0 ? layout->X : layout->Y;
+        LayoutReference rule = spec.Size;
+        rule.Kind = 2;
+        rule.Name = WString();
+        rule.Rel = 0.0f;
+        rule.Abs = RoundHalfAway(content + (size - clientSize));
+        SetAxisLayout(axis, spec.PlacementAnchor, axis == 0 ? layout->XIsDocked : layout->YIsDocked, spec.Position, rule);
+    }
 }
 
 void LListBox::SetAxisSizeLimits(std::int32_t axis, const LayoutLimit& minimum, const LayoutLimit& maximum)

@@ -194,6 +194,8 @@ private:
     std::uint32_t FullRows();
     bool TemplateWidthIsAbsolute() const;
     void SetAxisSizeLimits(std::int32_t axis, const LayoutLimit& minimum, const LayoutLimit& maximum);
+    // Sizes the list on axis (0 X, 1 Y) so that its client area is content long.
+    void SetContentSize(std::int32_t axis, double content);
 
     RCPtr<LNotificationHandler<LListBox>> m_listHandlers;
     std::int32_t m_textMargin = 0;

@@ -6,12 +6,17 @@
 #include "QKFramework/Controls/TextBox.h"
 #include "QKFramework/Notification/Notification.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
+#include "QKFramework/Platform/Render/Cairo/PngWriter.h"
+#include "QKFramework/Renderer/Gdi/GDIRenderContextInfo.h"
 
+#include "tests/support/ScopedEnvironment.h"
 #include "tests/support/UI/EventScript.h"
 #include "tests/support/UI/WindowTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -315,6 +320,152 @@ TEST_F(ComboBoxTest, AComboWithoutItsListRefusesListWork)
     EXPECT_FALSE(listless.IsDroppedDown());
     script.Move({310, 110}).Press(1, {310, 110}).Release(1, {310, 110});
     EXPECT_FALSE(listless.IsDroppedDown());
+}
+
+// Two combo boxes of a 260 x 200 window, one opening below with its second item picked, one
+// near the bottom opening above.
+std::string PictureCombo(const char* name, int x, int y)
+{
+    return std::string(R"(<SubControl Class="Framework.ComboBox" Name=")") + name + R"(" XPositionAbs=")" +
+           std::to_string(x) + R"(" YPositionAbs=")" + std::to_string(y) + R"(" XSizeAbs="110" YSizeAbs="22" TabStop="1"><Skin Name="c" LookList="combo"/>
+      <SubControl Class="Framework.ListBox" Name="listBox" IsVisible="False" ClipToParent="False" YPositionToControl="Parent" YPositionRel="1" XSizeAbs="0" YSizeAbs="0"><Skin Name="l" LookList="list"/>
+        <SubControl Class="Framework.ListBoxItem" Name="templateItem" XSizeToControl="Client" XSizeRel="1" XSizeAbs="0" YSizeAbs="18"><Skin Name="r" LookList="rows"/></SubControl>
+      </SubControl>
+    </SubControl>)";
+}
+
+std::string PictureTree()
+{
+    return R"(<Skin Name="s" FontName="DejaVu Sans" FontSize="10">
+  <SubControl Class="Test.Probe" Name="top" XSizeAbs="260" YSizeAbs="200" TabStop="-1"><Skin Name="t" LookList="back"/>
+    )" + PictureCombo("below", 10, 10) +
+           "\n    " + PictureCombo("above", 140, 168) + R"(
+  </SubControl>
+</Skin>)";
+}
+
+std::string PictureStrings()
+{
+    std::string tables;
+    for (const char* combo : {"below", "above"})
+        tables += std::string(R"(<StringTable ID="Test.Probe|)") + combo + R"(">
+    <String ID="ITEM.0"><Locale LCID="0x0009">Channel 1</Locale></String>
+    <String ID="ITEM.1"><Locale LCID="0x0009">Channel 2</Locale></String>
+    <String ID="ITEM.2"><Locale LCID="0x0009">Channel 3</Locale></String>
+    <String ID="ITEM.3"><Locale LCID="0x0009">Omni</Locale></String>
+  </StringTable>)";
+    return tables;
+}
+
+std::string PictureLooks()
+{
+    const std::string text = R"(<TextProperties TextLeftRel="0" TextLeftAbs="5" TextRightRel="1" TextRightAbs="-5" TextHAlign="0"
+        TextTopRel="0" TextTopAbs="0" TextBottomRel="1" TextBottomAbs="0" TextVAlign="0.5" TextForegroundPart="ink"/>)";
+    const auto flat = [&](const char* name, const char* part)
+    {
+        return std::string("<Look Name=\"") + name + "\"><ClientPart Name=\"" + part +
+               R"(" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/>)" + text + "</Look>";
+    };
+    // A combo: the frame's colour under a white inside, text over it.
+    const auto framed = [&](const char* name, const char* frame)
+    {
+        return std::string("<Look Name=\"") + name + "\"><ClientPart Name=\"" + frame +
+               R"(" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/><NonClientParts><NonClientPart Name="white" OffsetLeft="1" OffsetTop="1" OffsetRight="-1" OffsetBottom="-1"/></NonClientParts>)" +
+               text + "</Look>";
+    };
+    // A list: its client area 1 px inside a frame that its rows leave uncovered.
+    const std::string listFrame =
+        R"(<Look Name="frame"><ClientPart Name="white" OffsetLeft="1" OffsetTop="1" OffsetRight="-1" OffsetBottom="-1"/><NonClientParts><NonClientPart Name="grey" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></NonClientParts></Look>)";
+    std::string rows;
+    for (int i = 0; i < 14; ++i)
+        rows += std::string("<Look Name=\"") + (i >= 7 && i <= 12 ? "selected" : i == 1 || i == 4 ? "hover" : "row") +
+                "\" Index=\"" + std::to_string(i) + "\"/>";
+    std::string combo;
+    for (int i = 0; i < 7; ++i)
+        combo += std::string("<Look Name=\"") + (i == 4 || i == 5 ? "open" : "closed") + "\" Index=\"" +
+                 std::to_string(i) + "\"/>";
+    return R"(
+  <Colorizers><Colorizer Name="back" ColorType="SolidFill" Color="FFE8E8E8"/>
+    <Colorizer Name="white" ColorType="SolidFill" Color="FFFFFFFF"/>
+    <Colorizer Name="grey" ColorType="SolidFill" Color="FF808080"/>
+    <Colorizer Name="blue" ColorType="SolidFill" Color="FF3070C0"/>
+    <Colorizer Name="highlight" ColorType="SolidFill" Color="FFB8D0F0"/>
+    <Colorizer Name="ink" ColorType="SolidFill" Color="FF000000"/></Colorizers>
+  <Parts><Part Name="back" Width="1" Height="1" ResizeType="Stretch" ColorizerName="back"/>
+    <Part Name="white" Width="1" Height="1" ResizeType="Stretch" ColorizerName="white"/>
+    <Part Name="grey" Width="1" Height="1" ResizeType="Stretch" ColorizerName="grey"/>
+    <Part Name="blue" Width="1" Height="1" ResizeType="Stretch" ColorizerName="blue"/>
+    <Part Name="highlight" Width="1" Height="1" ResizeType="Stretch" ColorizerName="highlight"/>
+    <Part Name="ink" Width="1" Height="1" ResizeType="Stretch" ColorizerName="ink"/></Parts>
+  <Looks>
+    <Look Name="back"><ClientPart Name="back" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look>
+    )" + framed("closed", "grey") +
+           framed("open", "blue") + listFrame + flat("row", "white") + flat("hover", "back") +
+           flat("selected", "highlight") + R"(
+  </Looks>
+  <LookLists><LookList Name="back" NumLooks="1"><Look Name="back" Index="0"/></LookList>
+    <LookList Name="list" NumLooks="1"><Look Name="frame" Index="0"/></LookList>
+    <LookList Name="rows" NumLooks="14">)" +
+           rows + R"(</LookList>
+    <LookList Name="combo" NumLooks="7">)" + combo +
+           "</LookList></LookLists>";
+}
+
+TEST(ComboBoxPicture, ListsOpenBelowAndAbove)
+{
+    const ScopedEnvironment dpi("VEDIDU_DPI", "96");
+    WindowHarness harness(PictureTree(), PictureStrings(), PictureLooks());
+    const ScopedRenderApp measuring;
+    harness.Factory().RegisterControlClass(WString(u"Framework.ComboBox"), &LComboBox::Create);
+    harness.Factory().RegisterControlClass(WString(u"Framework.ListBox"), &LListBox::Create);
+    harness.Factory().RegisterControlClass(WString(u"Framework.ListBoxItem"), &LListBoxItem::Create);
+    const RCPtr<LRenderer> renderer = LRenderer::Create(1, 0);
+    RecordingWindowHost host;
+    host.clientRect = {0, 0, 260, 200};
+    const auto window = LRootWindow::Create(renderer, &host);
+    ASSERT_EQ(window->SetRootControl(WString(u"top")), QK_OK);
+    LControl& top = *window->GetRootControl();
+    auto& below = dynamic_cast<LComboBox&>(*top.FindChild(WString(u"below")));
+    auto& above = dynamic_cast<LComboBox&>(*top.FindChild(WString(u"above")));
+    ASSERT_EQ(below.SelectItem(1), 1);
+    ASSERT_EQ(above.ShowDropDown(true), QK_OK);
+    ASSERT_EQ(below.ShowDropDown(true), QK_OK);
+    // In use the focus keeps one list open at a time; the picture shows both.
+    above.GetListBox()->SetVisible(true);
+    ASSERT_TRUE(below.IsDroppedDown());
+    ASSERT_TRUE(above.IsDroppedDown());
+    EXPECT_EQ(below.GetListBox()->GetBounds().y, 22.0) << "below the control";
+    EXPECT_EQ(above.GetListBox()->GetBounds().y + above.GetListBox()->GetHeight(), 0.0) << "above the control";
+    EXPECT_EQ(below.GetListBox()->GetHeight(), 4 * 18 + 2.0) << "four whole rows in a 1 px frame";
+
+    RCPtr<LRenderContextInfo> context;
+    ASSERT_EQ(renderer->InitRenderContextInfo({0, 0, 260, 200}, 0, true, context), QK_OK);
+    renderer->RenderStart(context);
+    RectRegion region;
+    window->TakeUpdateRegion(region);
+    region.AddRect(0, 0, 260, 200);
+    window->Paint(region);
+    renderer->RenderFinish(context);
+
+    const IDrawingSurface& surface = static_cast<LGDIRenderContextInfo&>(*context).GetFrontSurface().GetSurface();
+    EXPECT_EQ(surface.GetPixel(5, 5), 0xFFE8E8E8u) << "background";
+    EXPECT_EQ(surface.GetPixel(10, 20), 0xFF3070C0u) << "an open combo's frame";
+    EXPECT_EQ(surface.GetPixel(105, 32 + 18 + 9), 0xFFB8D0F0u) << "the picked item, second row below";
+    EXPECT_EQ(surface.GetPixel(105, 32 + 9), 0xFFFFFFFFu) << "the first row";
+    EXPECT_EQ(surface.GetPixel(240, 168 - 1), 0xFF808080u) << "the frame of the list above, at its bottom";
+    EXPECT_EQ(surface.GetPixel(240, 168 - 1 - 72 + 9), 0xFFB8D0F0u) << "the list above: its first item picked";
+
+    const char* named = std::getenv("VEDIDU_PICTURES_DIR");
+    const std::filesystem::path folder = named ? std::filesystem::path(named) : std::filesystem::path("pictures");
+    std::filesystem::create_directories(folder);
+    std::vector<std::uint32_t> pixels;
+    for (std::int32_t y = 0; y < surface.GetHeight(); ++y)
+        for (std::int32_t x = 0; x < surface.GetWidth(); ++x)
+            pixels.push_back(surface.GetPixel(x, y));
+    EXPECT_TRUE(WritePngFile((folder / "combo-boxes-open.png").string(), pixels, surface.GetWidth(), surface.GetHeight()));
+    window->SetHost(nullptr);
+    window->SetRootControl(RCPtr<LControl>());
+    LNotificationCenterManager::ReleaseInstance();
 }
 
 } // namespace
