@@ -387,6 +387,12 @@ QKRESULT LListBox::UpdateItemControl(std::uint32_t index, std::int32_t& row)
     return QK_OK;
 }
 
+void LListBox::RefreshItem(std::uint32_t index)
+{
+    std::int32_t row = -1;
+    UpdateItemControl(index, row);
+}
+
 void LListBox::RebindFrom(std::uint32_t index)
 {
     if (m_rows.empty())
@@ -639,8 +645,7 @@ void LListBox::SetItemText(std::uint32_t index, const WString& text)
         return;
     const bool wasWidest = GetItemTextWidth(index) >= m_widestText;
     GetItemRecord(index).Text = MakeItemText(text);
-    std::int32_t row = -1;
-    UpdateItemControl(index, row);
+    RefreshItem(index);
     if (wasWidest)
         UpdateWidestText();
     else
@@ -660,8 +665,7 @@ void LListBox::SetItem(std::uint32_t index, const WString& text, double value, b
     record.Separator = separator;
     if (wasSelected != record.IsSelected())
         m_selectedCount += record.IsSelected() ? 1 : -1;
-    std::int32_t row = -1;
-    UpdateItemControl(index, row);
+    RefreshItem(index);
 }
 
 bool LListBox::SetItemAlternate(std::uint32_t index, bool alternate)
@@ -669,8 +673,7 @@ bool LListBox::SetItemAlternate(std::uint32_t index, bool alternate)
     if (index >= GetItemCount())
         return false;
     GetItemRecord(index).Alternate = alternate;
-    std::int32_t row = -1;
-    UpdateItemControl(index, row);
+    RefreshItem(index);
     return true;
 }
 
@@ -679,8 +682,7 @@ bool LListBox::SetItemSeparator(std::uint32_t index, bool separator)
     if (index >= GetItemCount())
         return false;
     GetItemRecord(index).Separator = separator;
-    std::int32_t row = -1;
-    UpdateItemControl(index, row);
+    RefreshItem(index);
     return true;
 }
 
@@ -693,8 +695,7 @@ void LListBox::SetItemValue(std::uint32_t index, double value)
     record.Value = value;
     if (wasSelected != record.IsSelected())
         m_selectedCount += record.IsSelected() ? 1 : -1;
-    std::int32_t row = -1;
-    UpdateItemControl(index, row);
+    RefreshItem(index);
 }
 
 std::int32_t LListBox::SetItemCount(std::uint32_t count)

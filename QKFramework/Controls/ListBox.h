@@ -162,6 +162,8 @@ protected:
     void SendSelectionChange();
     void FillRows();
     void RebindFrom(std::uint32_t index);
+    // Binds the item's row again, when it has one.
+    void RefreshItem(std::uint32_t index);
     void UpdateContentExtent();
     void UpdateWidestText();
     void UpdatePopupHeight();

@@ -10,6 +10,7 @@
 #include "QKFramework/Renderer/Gdi/GDIRenderContextInfo.h"
 
 #include "tests/support/ScopedEnvironment.h"
+#include "tests/support/Recorder.h"
 #include "tests/support/UI/EventScript.h"
 #include "tests/support/UI/WindowTestSupport.h"
 
@@ -92,24 +93,6 @@ std::string Looks()
            list("rows", 14) + list("combo", 7) + "</LookLists>";
 }
 
-// Writes down "<control>:<NID>".
-class Listener : public LNotificationClient
-{
-public:
-    void Listen(LNotificationDistributor& control, const char16_t* nid)
-    {
-        Subscribe(ConstRCPtr<LNotificationDistributor>(&control), nid);
-    }
-    QKRESULT ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
-                                 const ConstRCPtr<LNotification>& notification) override
-    {
-        const auto* control = dynamic_cast<const LControl*>(source.Get());
-        lines.push_back((control ? Narrow(control->GetName()) : std::string("?")) + ":" +
-                        Narrow(GetNotificationName(notification->GetId())));
-        return QK_OK;
-    }
-    std::vector<std::string> lines;
-};
 
 class ComboBoxTest : public ::testing::Test
 {
@@ -125,14 +108,25 @@ protected:
     }
     void TearDown() override
     {
-        listener->UnsubscribeAll();
+        for (const RCPtr<Recorder>& recorder : recorders)
+            recorder->UnsubscribeAll();
         LNotificationCenterManager::ReleaseInstance();
     }
     LComboBox& Combo(const char* name) { return dynamic_cast<LComboBox&>(*harness.Find(name)); }
 
     WindowHarness harness{Tree(), Strings(), Looks()};
     EventScript script{harness};
-    RCPtr<Listener> listener{new Listener};
+    // "<control>:<NID>" for what the controls listened to send.
+    RCPtr<Recorder> Listen(LControl& control, const char16_t* nid)
+    {
+        const RCPtr<Recorder> recorder = Recorder::Create(Narrow(control.GetName()), log);
+        recorder->Subscribe(ConstRCPtr<LNotificationDistributor>(&control), nid);
+        recorders.push_back(recorder);
+        return recorder;
+    }
+
+    std::vector<std::string> log;
+    std::vector<RCPtr<Recorder>> recorders;
 };
 
 TEST_F(ComboBoxTest, TheListOpensWhereItFits)
@@ -142,11 +136,11 @@ TEST_F(ComboBoxTest, TheListOpensWhereItFits)
     LListBox& list = *low.GetListBox();
     EXPECT_EQ(list.GetItemHeightPixels(), 20);
     EXPECT_FALSE(low.IsDroppedDown());
-    listener->Listen(low, u"NID_DROPDOWN_OPENING");
+    Listen(low, u"NID_DROPDOWN_OPENING");
 
     ASSERT_EQ(low.ShowDropDown(true), QK_OK);
     EXPECT_TRUE(low.IsDroppedDown());
-    EXPECT_EQ(listener->lines, std::vector<std::string>{"low:NID_DROPDOWN_OPENING"});
+    EXPECT_EQ(log, std::vector<std::string>{"low:NID_DROPDOWN_OPENING"});
     // 60 px needed, 50 below and 200 above: above, at its natural height.
     EXPECT_EQ(list.GetBounds(), (RectD{0.0, -60.0, 100.0, 60.0}));
     EXPECT_EQ(low.GetCurrentLookIndex(), LComboBox::kLookDroppedDown);
@@ -176,7 +170,7 @@ TEST_F(ComboBoxTest, APressOpensAndThePressThatClosesIsSwallowed)
     EXPECT_TRUE(high.IsDroppedDown()) << "the next press opens it";
 
     // Press, drag and release across the list picks; the list holds the press.
-    listener->Listen(high, u"NID_SELECTION_CHANGE");
+    Listen(high, u"NID_SELECTION_CHANGE");
     script.Press(1, {160, 30}).Release(1, {160, 30});
     ASSERT_FALSE(high.IsDroppedDown());
     script.Press(1, {160, 30});
@@ -186,7 +180,7 @@ TEST_F(ComboBoxTest, APressOpensAndThePressThatClosesIsSwallowed)
     EXPECT_FALSE(high.IsDroppedDown());
     EXPECT_EQ(high.GetSelectedIndex(), 1) << "the row at 65 shows beta";
     EXPECT_EQ(Narrow(high.GetText()), "beta");
-    EXPECT_EQ(listener->lines, std::vector<std::string>{"high:NID_SELECTION_CHANGE"});
+    EXPECT_EQ(log, std::vector<std::string>{"high:NID_SELECTION_CHANGE"});
 
     // A release outside the combo and its list closes it.
     script.Press(1, {160, 30});
@@ -224,14 +218,14 @@ TEST_F(ComboBoxTest, KeysOpenAndCloseTheList)
 TEST_F(ComboBoxTest, SelectionByIndexAndText)
 {
     LComboBox& high = Combo("high");
-    listener->Listen(high, u"NID_SELECTION_CHANGE");
+    Listen(high, u"NID_SELECTION_CHANGE");
     EXPECT_EQ(high.GetSelectedIndex(), 0) << "the initial index defaults to 0";
     EXPECT_EQ(Narrow(high.GetText()), "alpha");
     EXPECT_EQ(high.SelectItem(2), 2);
     EXPECT_EQ(high.SelectItem(2), 2);
-    EXPECT_EQ(listener->lines.size(), 1u) << "selecting the selected item again sends nothing";
+    EXPECT_EQ(log.size(), 1u) << "selecting the selected item again sends nothing";
     EXPECT_EQ(high.SelectItem(-1), -1);
-    EXPECT_EQ(listener->lines.size(), 1u) << "clearing sends nothing";
+    EXPECT_EQ(log.size(), 1u) << "clearing sends nothing";
     EXPECT_EQ(Narrow(high.GetText()), "gamma") << "and keeps the text";
     EXPECT_TRUE(high.GetListBox()->GetSelectedIndices().empty());
     EXPECT_EQ(high.SelectItem(7), -1);
@@ -244,15 +238,15 @@ TEST_F(ComboBoxTest, SelectionByIndexAndText)
     EXPECT_EQ(high.GetSelectedIndex(), -1);
 
     LComboBox& typed = Combo("typed");
-    listener->Listen(typed, u"NID_SELECTION_CHANGE");
-    listener->Listen(typed, u"NID_TEXTBOX_VALIDATED");
-    listener->lines.clear();
+    Listen(typed, u"NID_SELECTION_CHANGE");
+    Listen(typed, u"NID_TEXTBOX_VALIDATED");
+    log.clear();
     LTextBox& box = *typed.GetTextBox();
     box.SetText(WString(u"GAMMA"), true);
     box.Validate();
     EXPECT_EQ(typed.GetSelectedIndex(), 2) << "typed text selects the item that equals it";
     EXPECT_EQ(Narrow(typed.GetText()), "gamma");
-    EXPECT_EQ(listener->lines, (std::vector<std::string>{"typed:NID_SELECTION_CHANGE", "typed:NID_TEXTBOX_VALIDATED"}));
+    EXPECT_EQ(log, (std::vector<std::string>{"typed:NID_SELECTION_CHANGE", "typed:NID_TEXTBOX_VALIDATED"}));
 
     LComboBox& initial = Combo("initial");
     EXPECT_EQ(initial.GetSelectedIndex(), 0);

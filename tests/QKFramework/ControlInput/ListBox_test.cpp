@@ -9,6 +9,7 @@
 #include "QKFramework/Notification/Notification.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
 
+#include "tests/support/Recorder.h"
 #include "tests/support/UI/EventScript.h"
 #include "tests/support/UI/WindowTestSupport.h"
 
@@ -82,27 +83,6 @@ public:
     bool CanSelectItem(std::uint32_t index) const override { return index % 2 == 0; }
 };
 
-// Writes down "<control>:<NID>" for what the controls it listens to send.
-class Listener : public LNotificationClient
-{
-public:
-    void Listen(LNotificationDistributor& control, const char16_t* nid)
-    {
-        Subscribe(ConstRCPtr<LNotificationDistributor>(&control), nid);
-    }
-    QKRESULT ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
-                                 const ConstRCPtr<LNotification>& notification) override
-    {
-        const auto* control = dynamic_cast<const LControl*>(source.Get());
-        std::string line = control ? Narrow(control->GetName()) : std::string("?");
-        line += ":" + Narrow(GetNotificationName(notification->GetId()));
-        if (const auto* index = dynamic_cast<const LHolder<int>*>(notification->GetArgument().Get()))
-            line += "(" + std::to_string(index->GetValue()) + ")";
-        lines.push_back(line);
-        return QK_OK;
-    }
-    std::vector<std::string> lines;
-};
 
 class ListBoxTest : public ::testing::Test
 {
@@ -117,7 +97,8 @@ protected:
     }
     void TearDown() override
     {
-        listener->UnsubscribeAll();
+        for (const RCPtr<Recorder>& recorder : recorders)
+            recorder->UnsubscribeAll();
         LNotificationCenterManager::ReleaseInstance();
     }
     LListBox& List(const char* name) { return dynamic_cast<LListBox&>(*harness.Find(name)); }
@@ -139,7 +120,17 @@ protected:
 
     WindowHarness harness{kTree, kStrings, Looks()};
     EventScript script{harness};
-    RCPtr<Listener> listener{new Listener};
+    // "<control>:<NID>" for what the controls listened to send.
+    RCPtr<Recorder> Listen(LControl& control, const char16_t* nid)
+    {
+        const RCPtr<Recorder> recorder = Recorder::Create(Narrow(control.GetName()), log);
+        recorder->Subscribe(ConstRCPtr<LNotificationDistributor>(&control), nid);
+        recorders.push_back(recorder);
+        return recorder;
+    }
+
+    std::vector<std::string> log;
+    std::vector<RCPtr<Recorder>> recorders;
 };
 
 TEST_F(ListBoxTest, AThousandItemsScrollThroughTheSameTenRows)
@@ -219,7 +210,7 @@ TEST_F(ListBoxTest, SelectionKeepsItsAnchorAndCaret)
 {
     LListBox& list = List("list");
     Fill(list, 8);
-    listener->Listen(list, u"NID_SELECTION_CHANGE");
+    Listen(list, u"NID_SELECTION_CHANGE");
     struct Case
     {
         const char* what;
@@ -273,13 +264,13 @@ TEST_F(ListBoxTest, SelectionKeepsItsAnchorAndCaret)
         list.SetItemCount(0);
         Fill(list, 8);
         c.before();
-        listener->lines.clear();
+        log.clear();
         EXPECT_EQ(c.call(), c.answer) << c.what;
         EXPECT_EQ(Selected(list), c.selected) << c.what;
         EXPECT_EQ(list.GetSelectedCount(), static_cast<std::int32_t>(c.selected.size())) << c.what;
         EXPECT_EQ(list.GetAnchor(), c.anchor) << c.what;
         EXPECT_EQ(list.GetCaret(), c.caret) << c.what;
-        EXPECT_EQ(listener->lines.size(), c.notifications) << c.what;
+        EXPECT_EQ(log.size(), c.notifications) << c.what;
     }
 }
 
@@ -287,8 +278,8 @@ TEST_F(ListBoxTest, KeysMoveTheSelectionAndActivate)
 {
     LListBox& list = List("list");
     LListBox& picky = List("picky");
-    listener->Listen(list, u"NID_ITEM_ACTIVATED");
-    listener->Listen(picky, u"NID_ITEM_ACTIVATED");
+    Listen(list, u"NID_ITEM_ACTIVATED");
+    Listen(picky, u"NID_ITEM_ACTIVATED");
     struct Case
     {
         const char* what;
@@ -319,10 +310,10 @@ TEST_F(ListBoxTest, KeysMoveTheSelectionAndActivate)
         if (c.caretBefore >= 0)
             target.SelectItemRange(c.caretBefore, -1, true);
         ASSERT_EQ(target.SetFocus(true), QK_OK) << c.what;
-        listener->lines.clear();
+        log.clear();
         script.Key(c.key, c.modifiers);
         EXPECT_EQ(Selected(target), c.selected) << c.what;
-        EXPECT_EQ(listener->lines, c.activated) << c.what;
+        EXPECT_EQ(log, c.activated) << c.what;
     }
 
     // The page keys go to the bar, which scrolls the list.
@@ -488,8 +479,8 @@ TEST_F(ListBoxTest, PopupModeSelectsByPointerAndPicksOnRelease)
     LListBox& list = List("list");
     Fill(list, 5);
     list.SetPopupMode(true);
-    listener->Listen(list, u"NID_SELECTION_CHANGE");
-    listener->Listen(list, u"NID_ITEM_ACTIVATED");
+    Listen(list, u"NID_SELECTION_CHANGE");
+    Listen(list, u"NID_ITEM_ACTIVATED");
     // The list's client area starts at (10, 10) in the window; rows are 10 px high.
     script.Move({20, 25});
     EXPECT_EQ(Selected(list), std::set<int>{1}) << "hover selects";
@@ -501,7 +492,7 @@ TEST_F(ListBoxTest, PopupModeSelectsByPointerAndPicksOnRelease)
     EXPECT_TRUE(Selected(list).empty()) << "no item under the pointer";
     script.Move({20, 55});
     script.Release(1, {20, 55});
-    EXPECT_EQ(listener->lines, std::vector<std::string>{"list:NID_ITEM_ACTIVATED"}) << "no selection change in popup mode";
+    EXPECT_EQ(log, std::vector<std::string>{"list:NID_ITEM_ACTIVATED"}) << "no selection change in popup mode";
     EXPECT_EQ(list.GetCaret(), 4);
     EXPECT_FALSE(list.IsVisible(false)) << "activating hides a popup list";
 }
@@ -510,9 +501,14 @@ TEST_F(ListBoxTest, ClicksSelectAndThePointerStaysOnTheClickedItem)
 {
     LListBox& list = List("short");
     Fill(list, 30);
-    listener->Listen(list, u"NID_SELECTION_CHANGE");
-    listener->Listen(list, u"NID_ITEM_RIGHT_CLICK");
-    listener->Listen(list, u"NID_ITEM_DOUBLE_CLICKED");
+    Listen(list, u"NID_SELECTION_CHANGE");
+    int rightClicked = -1;
+    Listen(list, u"NID_ITEM_RIGHT_CLICK")->action = [&](Recorder&, const auto&, const ConstRCPtr<LNotification>& n)
+    {
+        if (const auto* index = dynamic_cast<const LHolder<int>*>(n->GetArgument().Get()))
+            rightClicked = index->GetValue();
+    };
+    Listen(list, u"NID_ITEM_DOUBLE_CLICKED");
     // "short" starts at (150, 10); its tenth row (item 9) is cut off at 95 px.
     script.Move({160, 25}).Press(1, {160, 25}, 8).Release(1, {160, 25}, 8);
     EXPECT_EQ(Selected(list), std::set<int>{1}) << "Shift changes nothing without multiple selection";
@@ -526,9 +522,10 @@ TEST_F(ListBoxTest, ClicksSelectAndThePointerStaysOnTheClickedItem)
     EXPECT_EQ(harness.Root()->GetHoverControl(), list.GetRowControl(8));
     script.Release(1, {160, 92});
 
-    listener->lines.clear();
+    log.clear();
     script.Move({160, 45}).Press(4, {160, 45}).Release(4, {160, 45});
-    EXPECT_EQ(listener->lines, std::vector<std::string>{"short:NID_ITEM_RIGHT_CLICK(4)"});
+    EXPECT_EQ(log, std::vector<std::string>{"short:NID_ITEM_RIGHT_CLICK"});
+    EXPECT_EQ(rightClicked, 4);
     EXPECT_EQ(Selected(list), std::set<int>{9}) << "a right click leaves the selection";
 }
 
