@@ -76,15 +76,7 @@ LListBox::~LListBox() = default;
 
 RCPtr<LControl> LListBox::Create(LControl* parent, const LControlDescriptor* descriptor)
 {
-    if (!descriptor)
-        return nullptr;
-    RCPtr<LControl> control(new LListBox(parent, descriptor->Name));
-    control->CreateFromDescriptor(descriptor);
-    control->CreateChildControls(descriptor);
-    control->Initialize();
-    control->InitializeParts();
-    control->SetCreated();
-    return control;
+    return ControlDetail::CreateControlOf<LListBox>(parent, descriptor);
 }
 
 QKRESULT LListBox::CreateFromDescriptor(const LControlDescriptor* descriptor)
