@@ -124,7 +124,7 @@ public:
     // The host lost the system capture.
     void OnCaptureChanged();
     const RCPtr<LControl>& GetCaptureControl() const noexcept { return m_captureControl; }
-    void SetHoverControl(LControl* control);
+    void SetHoverControl(LControl* control) override;
     LControl* GetHoverControl() const override { return m_hoverControl.Get(); }
     const RCPtr<LControl>& GetToolTipControl() const noexcept { return m_toolTipControl; }
     void UpdateHover() override;

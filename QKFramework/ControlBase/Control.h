@@ -303,8 +303,9 @@ public:
     QKRESULT MouseLeave() override;
     // Without a button: CaptureMouse(0, (0, 0)).
     QKRESULT CaptureMouse() override;
-    // button 0, 1, 2 or 4; point relative to the control. 0 captured, 1 refused.
-    QKRESULT CaptureMouse(std::uint32_t button, const PointL& point);
+    // button 0, 1, 2 or 4; point relative to the control. 0 captured, 1 refused. Virtual so
+    // that a control may hand the capture to another (a popup list's rows to their list).
+    virtual QKRESULT CaptureMouse(std::uint32_t button, const PointL& point);
     QKRESULT ReleaseCapture() override;
     QKRESULT KeyInput(LKeyParam* key) override;
     QKRESULT MouseWheel(const LMouseWheelParam* wheel) override;

@@ -122,6 +122,11 @@ LGlobalHotKeyManager* LControlApp::GetHotKeyManager()
     return Current().GetHotKeyManager();
 }
 
+void LControlApp::SetCursorPos(const PointL& point)
+{
+    Current().SetCursorPos(point);
+}
+
 QKRESULT LControlApp::HandleHotKey(const KeyCode& key)
 {
     return Current().HandleHotKey(key);

@@ -61,6 +61,9 @@ public:
     // loop; its result, or 0x80004005 when no window can be made. option: the window has a
     // system menu.
     virtual QKRESULT CreateDialogRootWindow(LControl*, std::int32_t) const { return QK_E_FAIL; }
+    // Moves the pointer to point (screen coordinates): a list keeps it over the item that
+    // was clicked after the list scrolled under it.
+    virtual void SetCursorPos(const PointL&) const {}
 
 protected:
     ~IControlAppServices() = default;
@@ -108,6 +111,7 @@ public:
     static QKRESULT HandleHotKey(const KeyCode& key);
     static LGlobalHotKeyManager* GetHotKeyManager();
     static QKRESULT CreateDialogRootWindow(LControl* control, std::int32_t option);
+    static void SetCursorPos(const PointL& point);
     // The running time as a wrapping millisecond count.
     static std::uint32_t GetMilliseconds();
 };

@@ -37,6 +37,8 @@ public:
     virtual void InvalidateRect(const RectD&) {}
     // The control the pointer is over, or null.
     virtual LControl* GetHoverControl() const { return nullptr; }
+    // Makes control the one the pointer is over (after the pointer was moved onto it).
+    virtual void SetHoverControl(LControl*) {}
     // Mouse-button bits held: 1 left, 2 middle, 4 right.
     virtual std::uint32_t GetMouseButtonState() const { return 0; }
     // Where the window's client area starts on the screen, and its size.

@@ -149,6 +149,12 @@ public:
         dialogWindows.emplace_back(control, option);
         return dialogWindowAnswer;
     }
+    // Written down, and taken as the pointer's new place.
+    void SetCursorPos(const PointL& point) const override
+    {
+        cursorMoves.push_back(point);
+        cursorPos = point;
+    }
 
     void SetFactory(LControlFactory* factory) { m_factory = factory; }
     void SetTimeMs(std::uint32_t ms) { m_render.SetTimeMs(ms); }
@@ -158,9 +164,10 @@ public:
     RectL workArea{0, 0, 1600, 1000};
     IRootWindow* activeRootWindow = nullptr;
     IRootWindow* firstRootWindow = nullptr;
-    PointL cursorPos;
+    mutable PointL cursorPos;
     std::uint32_t buttonState = 0;
     std::vector<IRootWindow*> rootWindows;
+    mutable std::vector<PointL> cursorMoves;
     // The virtual keys IsKeyDown reports held.
     std::set<std::uint32_t> keysDown;
     // The application's hot keys, with no target: tests read the bindings.

@@ -1,0 +1,88 @@
+#include "QKFramework/Controls/DropDownControl.h"
+
+#include "QKFramework/Notification/Notification.h"
+
+namespace QK
+{
+
+LDropDownControl::~LDropDownControl() = default;
+
+QKRESULT LDropDownControl::Initialize()
+{
+    const QKRESULT result = LControl::Initialize();
+    if (!m_dropDownHandlers)
+        m_dropDownHandlers = LNotificationHandler<LDropDownControl>::Create(this);
+    m_dropDownHandlers->AddHandler(&LDropDownControl::OnPress, ConstRCPtr<LNotificationDistributor>(this),
+                                   u"NID_MOUSE_DOWN");
+    return result;
+}
+
+QKRESULT LDropDownControl::OnPress(const ConstRCPtr<LNotificationDistributor>&, const ConstRCPtr<LNotification>&)
+{
+    if (m_wasOpenAtFocus)
+        m_swallowPress = true;
+    return QK_FALSE;
+}
+
+QKRESULT LDropDownControl::SetFocus(bool forward)
+{
+    // Hiding the drop-down hands the focus it held back here: that inner call must not
+    // forget that the drop-down was open.
+    if (m_settingFocus)
+        return LControl::SetFocus(forward);
+    const RCPtr<LControl> self(this);
+    m_settingFocus = true;
+    const QKRESULT result = LControl::SetFocus(forward);
+    m_wasOpenAtFocus = IsDroppedDown();
+    if (m_wasOpenAtFocus)
+        ShowDropDown(false);
+    m_settingFocus = false;
+    return result;
+}
+
+void LDropDownControl::OnConditionsChanged(LConditionsParam* record)
+{
+    LControl::OnConditionsChanged(record);
+    if (!record || !(record->NewConditions & kLeftButtonDown) || (record->OldConditions & kLeftButtonDown))
+        return;
+    if (m_swallowPress)
+    {
+        m_swallowPress = false;
+        return;
+    }
+    ShowDropDown(true);
+}
+
+QKRESULT LDropDownControl::KillFocus()
+{
+    const RCPtr<LControl> self(this);
+    ShowDropDown(false);
+    return LControl::KillFocus();
+}
+
+bool LDropDownControl::DispatchDropDownEntry(const ConstRCPtr<LNotificationDistributor>& source,
+                                             const ConstRCPtr<LNotification>& notification, QKRESULT& result)
+{
+    if (!m_dropDownHandlers)
+        return false;
+    const RCPtr<LNotificationHandler<LDropDownControl>> handlers = m_dropDownHandlers;
+    return handlers->DispatchEntry(source, notification, result);
+}
+
+QKRESULT LDropDownControl::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
+                                               const ConstRCPtr<LNotification>& notification)
+{
+    QKRESULT result = QK_OK;
+    if (DispatchDropDownEntry(source, notification, result))
+        return result;
+    return LControl::ReceiveNotification(source, notification);
+}
+
+QKRESULT LDropDownControl::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
+{
+    if (m_dropDownHandlers)
+        m_dropDownHandlers->RemoveHandler(source, id);
+    return LControl::DetachFromDistributor(source, id);
+}
+
+} // namespace QK
