@@ -95,7 +95,11 @@ private:
     void OnMove(const SDL_MouseMotionEvent& event);
     void OnWheel(const SDL_MouseWheelEvent& event);
     void OnSized(std::int32_t width, std::int32_t height);
+    // Raises the window, asks for the keyboard focus and makes it the application's active
+    // window.
     void Activate();
+    // Makes it the application's active window (the window system has given it the focus).
+    void BecomeActive();
     void ConstrainClientSize(std::int32_t& width, std::int32_t& height);
     void SetClientSize(std::int32_t width, std::int32_t height);
     void DeliverCharacter(char16_t character, std::uint16_t mod);
@@ -116,6 +120,8 @@ private:
     std::uint32_t m_pressCount = 0;
     WheelAccumulator m_wheel;
     bool m_captured = false;
+    // The last mouse event was inside the client area and no leave has come since.
+    bool m_pointerInside = false;
     bool m_inModalLoop = false;
     bool m_modalDone = false;
     std::int32_t m_modalResult = 0;

@@ -1,7 +1,11 @@
-// The whole shell in a real SDL window on the test script's X server: a skin with a button
-// opens, a click pushed through SDL's queue reaches the button, Alt+F4 ends the process's
-// loop with status 0, and the placement the window had comes back, clamped, on the next
-// start. What the host presented is saved as a picture under the build folder.
+// The whole shell in real SDL windows on the test script's X server: a skin with a button
+// opens; a click pushed through SDL's queue reaches the button, Alt+F4 ends the loop with
+// status 0, and the placement the window had comes back, clamped, on the next start; a
+// click the X server itself makes (XTest) in the inactive main window activates it and is
+// delivered. What the host presented is saved as a picture under the build folder.
+//
+// Every run has a watchdog: should the events never reach their end, it asks the loop to
+// quit, so a fault fails the test instead of hanging it.
 #include "QKFramework/Application/FrameworkShell.h"
 #include "QKFramework/Notification/NotificationId.h"
 #include "QKFramework/Platform/Render/Cairo/PngWriter.h"
@@ -15,10 +19,17 @@
 #include <gtest/gtest.h>
 
 #include <SDL.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace QK
@@ -53,11 +64,14 @@ constexpr const char* kSkins = R"(<?xml version="1.0" encoding="UTF-8"?>
     </LookList>
   </LookLists>
   <Skins><Skin Name="only">
-    <SubControl Class="Test.Probe" Name="mainControl" XPositionAbs="40" YPositionAbs="30" XSizeAbs="320" YSizeAbs="200">
+    <SubControl Class="Test.Probe" Name="mainControl" XPositionAbs="0" YPositionAbs="0" XSizeAbs="320" YSizeAbs="200">
       <Skin Name="main" LookList="main"/>
       <SubControl Class="Framework.Button" Name="push" XPositionAbs="100" YPositionAbs="80" XSizeAbs="120" YSizeAbs="40" TabStop="1">
         <Skin Name="push" LookList="buttons"/>
       </SubControl>
+    </SubControl>
+    <SubControl Class="Test.Probe" Name="otherPanel" XPositionAbs="700" YPositionAbs="500" XSizeAbs="160" YSizeAbs="90">
+      <Skin Name="main" LookList="main"/>
     </SubControl>
   </Skin></Skins>
 </Zelvo_Skin_Definitions>
@@ -67,7 +81,122 @@ constexpr const char* kStrings = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                                  "<Zelvo_StringTable_Definitions><Application Name=\"WindowTest\"/>"
                                  "</Zelvo_StringTable_Definitions>\n";
 
-// What the test wants to happen once the window shows: a click on the button, then Alt+F4.
+// The button's middle, in the main window's client area.
+constexpr PointL kButtonMiddle{160, 100};
+
+// Asks the running loop to quit (as the window manager's quit would) once the deadline has
+// passed, and again every second after it, until it is dismissed.
+class LoopWatchdog
+{
+public:
+    explicit LoopWatchdog(std::chrono::seconds limit)
+        : m_thread([this, limit] {
+              std::unique_lock<std::mutex> lock(m_mutex);
+              if (m_cv.wait_for(lock, limit, [this] { return m_done; }))
+                  return;
+              fired = true;
+              do
+              {
+                  SDL_Event quit{};
+                  quit.type = SDL_QUIT;
+                  SDL_PushEvent(&quit);
+              } while (!m_cv.wait_for(lock, std::chrono::seconds(1), [this] { return m_done; }));
+          })
+    {
+    }
+    ~LoopWatchdog()
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_done = true;
+        }
+        m_cv.notify_all();
+        m_thread.join();
+    }
+
+    std::atomic<bool> fired{false};
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_cv;
+    bool m_done = false;
+    std::thread m_thread;
+};
+
+void PushButtonEvent(Uint32 windowId, Uint32 type, PointL point)
+{
+    SDL_Event event{};
+    event.button.type = type;
+    event.button.windowID = windowId;
+    event.button.button = SDL_BUTTON_LEFT;
+    event.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+    event.button.clicks = 1;
+    event.button.x = point.x;
+    event.button.y = point.y;
+    SDL_PushEvent(&event);
+}
+
+// The pointer moved over point and the left button pressed and released there, as the X
+// server would report them.
+void PushClick(Uint32 windowId, PointL point)
+{
+    SDL_Event move{};
+    move.motion.type = SDL_MOUSEMOTION;
+    move.motion.windowID = windowId;
+    move.motion.x = point.x;
+    move.motion.y = point.y;
+    SDL_PushEvent(&move);
+    PushButtonEvent(windowId, SDL_MOUSEBUTTONDOWN, point);
+    PushButtonEvent(windowId, SDL_MOUSEBUTTONUP, point);
+}
+
+void PushAltF4(Uint32 windowId)
+{
+    SDL_Event key{};
+    key.key.type = SDL_KEYDOWN;
+    key.key.windowID = windowId;
+    key.key.state = SDL_PRESSED;
+    key.key.keysym.sym = SDLK_F4;
+    key.key.keysym.scancode = SDL_SCANCODE_F4;
+    key.key.keysym.mod = KMOD_LALT;
+    SDL_PushEvent(&key);
+}
+
+// A click made by the X server at a point of the screen, through the XTest extension.
+bool XTestClick(PointL screenPoint)
+{
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return false;
+    int eventBase = 0;
+    int errorBase = 0;
+    int major = 0;
+    int minor = 0;
+    const bool available = XTestQueryExtension(display, &eventBase, &errorBase, &major, &minor);
+    if (available)
+    {
+        XTestFakeMotionEvent(display, -1, screenPoint.x, screenPoint.y, CurrentTime);
+        XTestFakeButtonEvent(display, 1, True, CurrentTime);
+        XTestFakeButtonEvent(display, 1, False, CurrentTime);
+        XSync(display, False);
+    }
+    XCloseDisplay(display);
+    return available;
+}
+
+// What each test does once the main window shows, and what the runs saw.
+struct Script
+{
+    std::function<void(class WindowTestApp&)> onShown;
+    int clicks = 0;
+    bool mainActiveAtClick = false;
+    bool savePicture = false;
+    RectL restoredRect{};
+    std::vector<std::uint32_t> presented;
+    std::int32_t presentedWidth = 0;
+};
+Script g_script;
+
 class WindowTestApp final : public LApplicationBase
 {
 public:
@@ -90,36 +219,20 @@ public:
     bool CanExit() override { return true; }
     std::int32_t GetMainWindowRendererKind() const override { return 1; }
 
+    Uint32 MainWindowId() { return static_cast<Uint32>(GetMainWindow()->GetHWND()); }
+
     void OnBeforeMainLoop() override
     {
         IHostWindow* window = GetMainWindow();
         ASSERT_NE(window, nullptr);
-        restoredRect = window->GetFrameRect();
+        g_script.restoredRect = window->GetFrameRect();
         const RCPtr<LControl>& root = window->GetRootWindow()->GetRootControl();
         ASSERT_TRUE(root);
         m_button = root->GetChildren().GetAt(WString(u"push"));
         ASSERT_TRUE(m_button);
         Subscribe(ConstRCPtr<LNotificationDistributor>(m_button.Get()), u"NID_LEFT_CLICK");
-        // The pointer over the button, pressed and released, as the X server would send it.
-        const auto windowId = static_cast<Uint32>(window->GetHWND());
-        SDL_Event move{};
-        move.motion.type = SDL_MOUSEMOTION;
-        move.motion.windowID = windowId;
-        move.motion.x = 160;
-        move.motion.y = 100;
-        SDL_PushEvent(&move);
-        for (const Uint32 type : {SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP})
-        {
-            SDL_Event event{};
-            event.button.type = type;
-            event.button.windowID = windowId;
-            event.button.button = SDL_BUTTON_LEFT;
-            event.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
-            event.button.clicks = 1;
-            event.button.x = 160;
-            event.button.y = 100;
-            SDL_PushEvent(&event);
-        }
+        if (g_script.onShown)
+            g_script.onShown(*this);
     }
 
     void HandleNotification(const ConstRCPtr<LNotificationDistributor>& source,
@@ -127,43 +240,29 @@ public:
     {
         if (notification && GetNotificationName(notification->GetId()).IsEqual(u"NID_LEFT_CLICK"))
         {
-            ++clicks;
-            SavePicture();
-            SDL_Event key{};
-            key.key.type = SDL_KEYDOWN;
-            key.key.windowID = static_cast<Uint32>(GetMainWindow()->GetHWND());
-            key.key.state = SDL_PRESSED;
-            key.key.keysym.sym = SDLK_F4;
-            key.key.keysym.scancode = SDL_SCANCODE_F4;
-            key.key.keysym.mod = KMOD_LALT;
-            SDL_PushEvent(&key);
+            ++g_script.clicks;
+            g_script.mainActiveAtClick = GetMainWindow()->IsActive();
+            if (g_script.savePicture)
+                SavePicture();
+            PushAltF4(MainWindowId());
             return;
         }
         LApplicationBase::HandleNotification(source, notification);
     }
 
+private:
     void SavePicture()
     {
         auto* window = dynamic_cast<SdlHostWindow*>(GetMainWindow());
         ASSERT_NE(window, nullptr);
         window->PaintIfNeeded();
-        std::vector<std::uint32_t> pixels;
-        std::int32_t width = 0;
         std::int32_t height = 0;
-        ASSERT_TRUE(window->ReadSurface(pixels, width, height));
-        presented = pixels;
-        presentedWidth = width;
+        ASSERT_TRUE(window->ReadSurface(g_script.presented, g_script.presentedWidth, height));
         const std::string folder = VEDIDU_PICTURES_FOLDER;
         std::filesystem::create_directories(folder);
-        EXPECT_TRUE(WritePngFile(folder + "/window-shell.png", pixels, width, height));
+        EXPECT_TRUE(WritePngFile(folder + "/window-shell.png", g_script.presented, g_script.presentedWidth, height));
     }
 
-    static inline int clicks = 0;
-    static inline RectL restoredRect{};
-    static inline std::vector<std::uint32_t> presented;
-    static inline std::int32_t presentedWidth = 0;
-
-private:
     IniFileHandle m_settings = 0;
     RCPtr<LControl> m_button;
 };
@@ -186,55 +285,102 @@ private:
     std::string m_folder;
 };
 
-int RunShell(const TempFolder& skins)
+class WindowShellTest : public ::testing::Test
 {
-    WindowTestShell shell(skins.Path() + "/");
-    const char* argv[] = {"vedidu", "-DEBUG_CONSOLE:9"};
-    return shell.FrameworkWinMain(2, argv, 0x0409, WString(u"Splash.png"));
-}
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("DISPLAY"))
+            GTEST_SKIP() << "needs an X server (scripts/test.sh starts Xvfb)";
+        m_skins.WriteFile("Skins.xml", kSkins);
+        m_skins.WriteFile("StringTables.xml", kStrings);
+        m_skins.WriteFile("FrameworkStrings.xml", kStrings);
+        g_script = Script();
+    }
+    void TearDown() override { g_script = Script(); }
 
-// The pushed click reaches the host and the root window but no NID_LEFT_CLICK comes from
-// the button yet, so the run never sees Alt+F4: off until that is found.
-TEST(WindowShellTest, DISABLED_AClickReachesTheButtonAltF4EndsTheRunAndThePlacementComesBack)
+    // One whole run of the shell; false when the watchdog had to end it.
+    bool RunShell(int& status)
+    {
+        GetSdlWindowSystem().ResetQuit();
+        LoopWatchdog watchdog(std::chrono::seconds(30));
+        WindowTestShell shell(m_skins.Path() + "/");
+        const char* argv[] = {"vedidu", "-DEBUG_CONSOLE:9"};
+        status = shell.FrameworkWinMain(2, argv, 0x0409, WString(u"Splash.png"));
+        GetSdlWindowSystem().ResetQuit();
+        return !watchdog.fired;
+    }
+
+    TempFolder m_skins;
+    TempFolder m_config;
+    ScopedEnvironment m_configHome{"XDG_CONFIG_HOME", m_config.Path().c_str()};
+};
+
+TEST_F(WindowShellTest, APushedClickReachesTheButtonAltF4EndsTheRunAndThePlacementComesBackClamped)
 {
-    if (!std::getenv("DISPLAY"))
-        GTEST_SKIP() << "needs an X server (scripts/test.sh starts Xvfb)";
-    TempFolder skins;
-    skins.WriteFile("Skins.xml", kSkins);
-    skins.WriteFile("StringTables.xml", kStrings);
-    skins.WriteFile("FrameworkStrings.xml", kStrings);
-    TempFolder config;
-    ScopedEnvironment configHome("XDG_CONFIG_HOME", config.Path().c_str());
-
-    WindowTestApp::clicks = 0;
-    GetSdlWindowSystem().ResetQuit();
-    EXPECT_EQ(RunShell(skins), 0);
-    EXPECT_EQ(WindowTestApp::clicks, 1) << "NID_LEFT_CLICK from the button";
-    const std::string settings = config.ReadFile("UserSettings.ini");
+    g_script.savePicture = true;
+    g_script.onShown = [](WindowTestApp& app) { PushClick(app.MainWindowId(), kButtonMiddle); };
+    int status = -1;
+    ASSERT_TRUE(RunShell(status)) << "the click or Alt+F4 never arrived";
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(g_script.clicks, 1) << "NID_LEFT_CLICK from the button";
+    const std::string settings = m_config.ReadFile("UserSettings.ini");
     EXPECT_NE(settings.find("WP"), std::string::npos) << settings;
 
     // The picture: the panel's colour around, the button's in its middle.
-    ASSERT_EQ(WindowTestApp::presentedWidth, 320);
-    const auto at = [](int x, int y) {
-        return WindowTestApp::presented[static_cast<std::size_t>(y * WindowTestApp::presentedWidth + x)] & 0xFFFFFFu;
-    };
+    ASSERT_EQ(g_script.presentedWidth, 320);
+    const auto at = [](int x, int y)
+    { return g_script.presented[static_cast<std::size_t>(y * g_script.presentedWidth + x)] & 0xFFFFFFu; };
     EXPECT_EQ(at(5, 5), 0x203040u);
-    EXPECT_EQ(at(160, 100), 0xE08020u);
+    EXPECT_EQ(at(kButtonMiddle.x, kButtonMiddle.y), 0xE08020u);
+    EXPECT_EQ(at(315, 195), 0x203040u);
 
     // A stored placement partly off the desktop comes back inside it.
     const RCPtr<LIniFileManager> manager = LIniFileManager::Create();
     IniFileHandle file = 0;
-    manager->OpenFile(WString((config.Path() + "/UserSettings.ini").c_str()), WString(u"WindowTest"),
+    manager->OpenFile(WString((m_config.Path() + "/UserSettings.ini").c_str()), WString(u"WindowTest"),
                       WString(u"WindowTest"), file);
     manager->SetInteger(file, WString(u"WP.Left"), -200);
     manager->SetInteger(file, WString(u"WP.Top"), 5000);
     manager->CloseFile(file, true);
-    GetSdlWindowSystem().ResetQuit();
-    EXPECT_EQ(RunShell(skins), 0);
+    g_script.savePicture = false;
+    ASSERT_TRUE(RunShell(status)) << "the second run's click or Alt+F4 never arrived";
+    EXPECT_EQ(status, 0);
     const RectL desktop = GetSdlWindowSystem().GetDesktopRect();
-    EXPECT_EQ(WindowTestApp::restoredRect.x, 0);
-    EXPECT_EQ(WindowTestApp::restoredRect.y + WindowTestApp::restoredRect.height, desktop.y + desktop.height);
-    GetSdlWindowSystem().ResetQuit();
+    EXPECT_EQ(g_script.restoredRect.x, 0);
+    EXPECT_EQ(g_script.restoredRect.y + g_script.restoredRect.height, desktop.y + desktop.height);
+    EXPECT_EQ(g_script.restoredRect.width, 320);
+}
+
+TEST_F(WindowShellTest, AClickOfTheXServerInTheInactiveMainWindowActivatesItAndIsDelivered)
+{
+    bool popupWasActive = false;
+    bool mainWasInactive = false;
+    bool clicked = false;
+    g_script.onShown = [&](WindowTestApp& app)
+    {
+        // Another root window takes the activation away from the main window.
+        const std::int32_t index = app.CreatePopupRootWindow(app.CreateControl(WString(u"otherPanel")), false, false,
+                                                             false);
+        ASSERT_GE(index, 1);
+        IWindowOSServices* popup = app.GetRootWindows()[static_cast<std::size_t>(index)]->GetHost();
+        ASSERT_NE(popup, nullptr);
+        popup->Show(5);
+        popupWasActive = popup->IsActive();
+        mainWasInactive = !app.GetMainWindow()->IsActive();
+
+        PointL screen = kButtonMiddle;
+        app.GetMainWindow()->ClientToScreen(screen);
+        clicked = XTestClick(screen);
+    };
+    int status = -1;
+    ASSERT_TRUE(RunShell(status)) << "the click or Alt+F4 never arrived";
+    ASSERT_TRUE(clicked) << "the X server has no XTest extension";
+    EXPECT_TRUE(popupWasActive);
+    EXPECT_TRUE(mainWasInactive);
+    EXPECT_EQ(g_script.clicks, 1);
+    EXPECT_TRUE(g_script.mainActiveAtClick);
+    EXPECT_EQ(status, 0);
 }
 
 } // namespace
