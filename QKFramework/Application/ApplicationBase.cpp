@@ -8,6 +8,8 @@
 #include "QKFramework/Notification/NotificationCenterManager.h"
 #include "QKFramework/Notification/NotificationId.h"
 #include "QKFramework/ObjectBase/Exception.h"
+#include "QKFramework/Platform/Window/SingleInstance.h"
+#include "QKFramework/System/FileDialog.h"
 #include "QKFramework/Utilities/Storage/Paths.h"
 
 #include <algorithm>
@@ -44,7 +46,11 @@ LApplicationBase::LApplicationBase(const RCPtr<LControlFactory>& factory, const 
 {
 }
 
-LApplicationBase::~LApplicationBase() = default;
+LApplicationBase::~LApplicationBase()
+{
+    SetSingleInstance(nullptr);
+    LFileDialog::SetWaitPump(nullptr);
+}
 
 // --- Identity ------------------------------------------------------------------------------
 
@@ -368,6 +374,9 @@ QKRESULT LApplicationBase::RunApplicationStartup()
         if (KeyCode::FindBinding(hotKeys->GetBindingMap(), altF4).IsEmpty())
             hotKeys->AddBinding(altF4, WString(u"NID_APP_EXIT_REQ"));
     }
+    // While a file dialog is open the windows keep painting, and what is done to them
+    // meanwhile is dropped, as it is for windows that a modal dialog disables.
+    LFileDialog::SetWaitPump([this] { m_windowSystem->PaintWithoutInput(); });
     return QK_OK;
 }
 
@@ -403,8 +412,41 @@ std::int32_t LApplicationBase::RunMainLoop()
 
 QKRESULT LApplicationBase::Shutdown()
 {
+    LFileDialog::SetWaitPump(nullptr);
     LFrameworkApp::Shutdown();
     return QK_OK;
+}
+
+bool LApplicationBase::ProcessIdle(bool firstPass)
+{
+    const bool handedOver = firstPass && m_singleInstance && m_singleInstance->ProcessIdle();
+    return LFrameworkApp::ProcessIdle(firstPass) || handedOver;
+}
+
+// --- Later instances -----------------------------------------------------------------------
+
+void LApplicationBase::SetSingleInstance(SingleInstance* instance)
+{
+    if (m_singleInstance)
+        m_singleInstance->SetHandler(nullptr);
+    m_singleInstance = instance;
+    if (m_singleInstance)
+        m_singleInstance->SetHandler([this](const WString& commandLine) { OnSecondInstance(commandLine); });
+}
+
+void LApplicationBase::OnSecondInstance(const WString& commandLine)
+{
+    if (!m_mainWindow)
+        return;
+    if (m_mainWindow->GetPlacement().minimized)
+        m_mainWindow->Show(9);
+    m_mainWindow->BringToTop();
+    // A dialog open over the main window stays in front of it.
+    const RCPtr<LRootWindow> active = GetActiveRootWindow();
+    if (active && active->GetHost() && active->GetHost() != m_mainWindow)
+        active->GetHost()->BringToTop();
+    if (m_mainWindow->IsEnabled())
+        HandleSecondInstance(commandLine);
 }
 
 // --- Placement -----------------------------------------------------------------------------

@@ -20,6 +20,7 @@ namespace QK
 {
 
 class LControlDescriptor;
+class SingleInstance;
 
 class LApplicationBase : public LFrameworkApp
 {
@@ -94,6 +95,18 @@ public:
     QKRESULT Shutdown() override;
     // A host window that goes away; the main window's end clears the reference.
     void OnHostWindowDestroyed(IHostWindow* window);
+    // Reads what later instances hand over on the first of the idle passes, then the
+    // framework's passes.
+    bool ProcessIdle(bool firstPass) override;
+
+    // --- Later instances -------------------------------------------------------------------
+
+    // The lock this process holds as the first instance (null: none); the caller keeps it
+    // alive for as long as this application.
+    void SetSingleInstance(SingleInstance* instance);
+    // A later instance's command line: the main window comes to the front, and the text goes
+    // to HandleSecondInstance while the main window is enabled (no modal window open).
+    void OnSecondInstance(const WString& commandLine);
 
     // --- Placement -------------------------------------------------------------------------
 
@@ -108,6 +121,7 @@ private:
     IWindowSystem* m_windowSystem;
     RCPtr<LIniFileManager> m_settings;
     IHostWindow* m_mainWindow = nullptr;
+    SingleInstance* m_singleInstance = nullptr;
     std::uint32_t m_languageId;
     std::uint32_t m_lastTimeMs;
     double m_elapsedSeconds = 0.0;

@@ -8,6 +8,7 @@
 #include "QKFramework/Notification/NotificationId.h"
 #include "QKFramework/ObjectBase/Exception.h"
 #include "QKFramework/Renderer/SystemMeasurementRenderer.h"
+#include "QKFramework/System/ClipBoard.h"
 #include "QKFramework/Utilities/Storage/StringArray.h"
 
 #include <algorithm>
@@ -60,6 +61,7 @@ LFrameworkApp::LFrameworkApp(const RCPtr<LControlFactory>& factory, const RCPtr<
     const RCPtr<LNotificationCenter> centre =
         LNotificationCenterManager::GetInstance()->GetNotificationCenter(WString(u"application"));
     m_hotKeys = LGlobalHotKeyManager::Create(centre ? centre->GetPostingReceiver() : nullptr);
+    m_clipboard = RCPtr<LClipboard>(new LClipboard());
     if (m_factory)
         m_frameworkStrings = m_factory->GetFrameworkStringTable();
 }
@@ -73,6 +75,7 @@ LFrameworkApp::~LFrameworkApp()
         g_application = nullptr;
     LRenderApp::SetServices(m_previousRenderServices);
     LControlApp::SetServices(m_previousControlServices);
+    m_clipboard = nullptr;
     m_hotKeys = nullptr;
     m_font = nullptr;
     m_frameworkStrings = nullptr;
@@ -392,7 +395,7 @@ QKRESULT LFrameworkApp::RunApplicationStartup()
         RegisterControlClasses();
         if (m_hotKeys && m_frameworkStrings)
             m_hotKeys->ReadBindings(m_frameworkStrings.Get(), WString(u"GHK"));
-        StartClipboard();
+        CheckResult(m_clipboard->Initialize(), QK_SITE("QK::LFrameworkApp::RunApplicationStartup", kSource));
 
         // A stored index may be out of range either way; zero skins cannot start.
         const std::int32_t count = static_cast<std::int32_t>(m_factory->GetSkinCount());
@@ -411,6 +414,7 @@ QKRESULT LFrameworkApp::Shutdown()
 {
     m_factory = nullptr;
     m_hotKeys = nullptr;
+    m_clipboard = nullptr;
     return QK_OK;
 }
 

@@ -30,6 +30,7 @@
 namespace QK
 {
 
+class LClipboard;
 class LFrameworkApp;
 
 // What shows the application's status text (a status bar registers itself here).
@@ -122,6 +123,8 @@ public:
     const RCPtr<LStringTable>& GetApplicationStringTable() const noexcept { return m_applicationStrings; }
     const RCPtr<LStringTable>& GetFrameworkStringTable() const noexcept { return m_frameworkStrings; }
     const RCPtr<LGlobalHotKeyManager>& GetHotKeyManager() const noexcept { return m_hotKeys; }
+    // The clipboard service: controls that copy and paste go through it.
+    const RCPtr<LClipboard>& GetClipboard() const noexcept { return m_clipboard; }
     const ConstRCPtr<LFont>& GetApplicationFont() const noexcept { return m_font; }
     // The text of key in the application string table; fallback when it has none.
     WString GetApplicationString(const char16_t* key, const WString& fallback = WString()) const;
@@ -157,7 +160,7 @@ public:
 
     // The centres' queues, then each root window's idle step from the last to the first;
     // true when any work was done.
-    bool ProcessIdle(bool firstPass);
+    virtual bool ProcessIdle(bool firstPass);
     // The idle handler of a message loop: no pass once exit is requested; another call is
     // wanted only while work remains and idleCount is below 2.
     bool OnIdle(std::int32_t idleCount);
@@ -176,8 +179,6 @@ public:
 protected:
     // Registers the framework's control classes; a failed registration throws.
     virtual void RegisterControlClasses();
-    // Starts the clipboard service; throws on failure.
-    virtual void StartClipboard() {}
 
 private:
     // What the controls and the drawing layer ask of the application.
@@ -223,6 +224,7 @@ private:
     bool m_exitRequested = false;
     ConstRCPtr<LFont> m_font;
     RCPtr<LGlobalHotKeyManager> m_hotKeys;
+    RCPtr<LClipboard> m_clipboard;
     Services m_services{*this};
     const IControlAppServices* m_previousControlServices = nullptr;
     const IRenderAppServices* m_previousRenderServices = nullptr;

@@ -4,6 +4,7 @@
 #include "QKFramework/Application/ProductVersion.h"
 #include "QKFramework/ObjectBase/Exception.h"
 #include "QKFramework/Platform/Core/Resources.h"
+#include "QKFramework/Platform/Window/SingleInstance.h"
 #include "QKFramework/Utilities/Debug/DebugLog.h"
 #include "QKFramework/Utilities/Storage/Paths.h"
 #include "QKFramework/Utilities/Storage/StringArray.h"
@@ -144,6 +145,23 @@ bool LFrameworkShell::InitApplication()
     }
 }
 
+bool LFrameworkShell::CheckSingleInstance()
+{
+    auto instance = std::make_unique<SingleInstance>(
+        std::string(NString(LApplicationBase::kMainWindowClassName).GetString()) + "Prevent");
+    switch (instance->Claim(NString(m_commandLine.GetString()).GetString()))
+    {
+    case SingleInstance::Role::Second:
+        return false;
+    case SingleInstance::Role::First:
+        m_singleInstance = std::move(instance);
+        return true;
+    case SingleInstance::Role::Alone:
+        break;
+    }
+    return true;
+}
+
 bool LFrameworkShell::InitInstance()
 {
     DebugLog::Get().ApplyCommandLine(m_commandLine);
@@ -159,6 +177,7 @@ int LFrameworkShell::Run()
     {
         static constexpr const char* kPlace = "QK::MFCFrameworkApp<class LApplication>::Run";
         m_application = CreateApplication(m_factory, m_stringTable, m_commandLine, m_languageId);
+        m_application->SetSingleInstance(m_singleInstance.get());
         m_application->PreInitialize(m_commandLine);
         const QKRESULT started = m_application->RunApplicationStartup();
         if (Failed(started) && LFrameworkApp::IsQuietStartupCode(started))
@@ -197,6 +216,7 @@ int LFrameworkShell::Run()
         {
             DebugLog::Get().GetNarrowOutput() << "shutdown: " << error.what() << std::endl;
         }
+        m_application->SetSingleInstance(nullptr);
         m_application = nullptr;
     }
     return status;

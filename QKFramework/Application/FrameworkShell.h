@@ -13,10 +13,13 @@
 #include "QKFramework/Application/ApplicationBase.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace QK
 {
+
+class SingleInstance;
 
 class LFrameworkShell
 {
@@ -62,8 +65,9 @@ protected:
     virtual WString GetSkinFolder() const { return WString(u"::"); }
     virtual WString GetProductName() const;
     // Decides whether this process is the first instance; a second one hands its command
-    // line over. True to go on as a full instance.
-    virtual bool CheckSingleInstance() { return true; }
+    // line over. True to go on as a full instance: the first, or one that could not reach
+    // the first (which may still be starting).
+    virtual bool CheckSingleInstance();
     // The window system the start-up error box goes through.
     virtual IWindowSystem& GetWindowSystem() { return GetPlatformWindowSystem(); }
     // The "STARTUP_ERROR" box: the string table's texts where it has them.
@@ -77,6 +81,8 @@ private:
     WString m_splashImageName;
     std::uint32_t m_languageId = 0x0409;
     bool m_firstInstance = true;
+    // The first instance's lock, held until the process ends.
+    std::unique_ptr<SingleInstance> m_singleInstance;
 };
 
 template <class TApp>

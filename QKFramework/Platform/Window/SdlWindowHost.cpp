@@ -841,6 +841,28 @@ void SdlWindowSystem::WaitAndDispatch(std::uint32_t timeoutMs)
     DeleteDestroyed();
 }
 
+void SdlWindowSystem::PaintWithoutInput()
+{
+    if (!m_videoStarted)
+        return;
+    SDL_PumpEvents();
+    SDL_FlushEvents(SDL_KEYDOWN, SDL_MOUSEWHEEL);
+    SDL_FlushEvents(SDL_FINGERDOWN, SDL_MULTIGESTURE);
+    SDL_FlushEvents(SDL_DROPFILE, SDL_DROPCOMPLETE);
+    SDL_Event event;
+    while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_WINDOWEVENT, SDL_WINDOWEVENT) == 1)
+    {
+        // Like a disabled window, none answers its close button meanwhile.
+        if (event.window.event == SDL_WINDOWEVENT_CLOSE)
+            continue;
+        // Focus changes are not input: they must reach the windows or the active window
+        // would be wrong once the dialog is gone.
+        Dispatch(event);
+    }
+    PaintAll();
+    DeleteDestroyed();
+}
+
 bool SdlWindowSystem::HasPendingEvents()
 {
     if (!m_videoStarted)

@@ -146,6 +146,7 @@ public:
 
     IHostWindow* CreateHostWindow(const HostWindowRequest& request) override;
     void WaitAndDispatch(std::uint32_t timeoutMs) override;
+    void PaintWithoutInput() override;
     bool HasPendingEvents() override;
     void PostQuit() override { m_quit = true; }
     bool IsQuitPosted() const override { return m_quit; }

@@ -314,6 +314,9 @@ protected:
     TempFolder m_skins;
     TempFolder m_config;
     ScopedEnvironment m_configHome{"XDG_CONFIG_HOME", m_config.Path().c_str()};
+    // The single-instance lock of these runs, apart from any other editor of the user's.
+    TempFolder m_runtime;
+    ScopedEnvironment m_runtimeHome{"XDG_RUNTIME_DIR", m_runtime.Path().c_str()};
 };
 
 TEST_F(WindowShellTest, APushedClickReachesTheButtonAltF4EndsTheRunAndThePlacementComesBackClamped)

@@ -7,6 +7,8 @@
 #include "QKFramework/Notification/NotificationCenter.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
 #include "QKFramework/ObjectBase/Exception.h"
+#include "QKFramework/System/ClipBoard.h"
+#include "QKFramework/System/FileDialog.h"
 #include "QKFramework/Utilities/Storage/Paths.h"
 
 #include "tests/support/Recorder.h"
@@ -212,6 +214,44 @@ TEST_F(FrameworkAppTest, AltF4AsksForTheExitUnlessTheStringTableBindsIt)
     bound->GetHotKeyManager()->AddBinding(altF4, WString(u"NID_CLOSE_PANEL"));
     ASSERT_EQ(bound->RunApplicationStartup(), QK_OK);
     EXPECT_EQ(Narrow(KeyCode::FindBinding(bound->GetHotKeyManager()->GetBindingMap(), altF4)), "NID_CLOSE_PANEL");
+}
+
+// A chooser that lets the wait pump run a few times, then reports a cancel.
+struct PumpingChooser final : IFileChooser
+{
+    FileChooserAnswer Run(const FileChooserRequest&, const DialogWaitPump& pump) override
+    {
+        for (int i = 0; i < 3; ++i)
+            if (pump)
+                pump();
+        return {FileChooserOutcome::Cancelled, {}};
+    }
+};
+
+TEST_F(FrameworkAppTest, TheStartUpStartsTheClipboardAndKeepsWindowsPaintedUnderFileDialogs)
+{
+    PumpingChooser chooser;
+    struct Installed
+    {
+        IFileChooser* previous;
+        ~Installed() { SetFileChooser(previous); }
+    } installed{SetFileChooser(&chooser)};
+    {
+        const RCPtr<TestApp> app(new TestApp(LoadTwoSkins(m_folder), m_system, ""));
+        ASSERT_TRUE(app->GetClipboard());
+        EXPECT_FALSE(app->GetClipboard()->IsInitialized());
+        ASSERT_EQ(app->RunApplicationStartup(), QK_OK);
+        EXPECT_TRUE(app->GetClipboard()->IsInitialized());
+
+        const RCPtr<LFileDialog> dialog(new LFileDialog(WString()));
+        EXPECT_EQ(dialog->ShowOpenDialog(WString(u"All|*.*"), WString(), WString(u"Open"), false), QK_E_FAIL);
+        EXPECT_EQ(m_system.pumps, 3) << "each wait paints without taking input";
+
+        app->Shutdown();
+        EXPECT_FALSE(app->GetClipboard()) << "released at shutdown";
+        dialog->ShowOpenDialog(WString(u"All|*.*"), WString(), WString(u"Open"), false);
+        EXPECT_EQ(m_system.pumps, 3) << "no pump into an application that has shut down";
+    }
 }
 
 TEST_F(FrameworkAppTest, FoldersByPathId)

@@ -20,6 +20,7 @@ public:
         return nullptr;
     }
     void WaitAndDispatch(std::uint32_t) override { ++waits; }
+    void PaintWithoutInput() override { ++pumps; }
     bool HasPendingEvents() override { return false; }
     void PostQuit() override { quit = true; }
     bool IsQuitPosted() const override { return quit; }
@@ -54,6 +55,7 @@ public:
         std::u16string text;
         std::uint32_t flags;
     };
+    int pumps = 0;
     std::vector<HostWindowRequest> requests;
     std::vector<Message> messages;
     std::vector<std::uint32_t> keysDown;
