@@ -10,7 +10,10 @@
 #include "QKFramework/Notification/NotificationId.h"
 #include "QKFramework/Platform/Render/Cairo/PngWriter.h"
 #include "QKFramework/Platform/Window/SdlWindowHost.h"
+#include "QKFramework/System/ClipBoard.h"
+#include "QKFramework/System/FileDialog.h"
 
+#include "tests/support/ChildProcess.h"
 #include "tests/support/Controls/ControlHarness.h"
 #include "tests/support/Recorder.h"
 #include "tests/support/ScopedEnvironment.h"
@@ -191,6 +194,7 @@ struct Script
     int clicks = 0;
     bool mainActiveAtClick = false;
     bool savePicture = false;
+    std::vector<std::string> handedOver;
     RectL restoredRect{};
     std::vector<std::uint32_t> presented;
     std::int32_t presentedWidth = 0;
@@ -248,6 +252,13 @@ public:
             return;
         }
         LApplicationBase::HandleNotification(source, notification);
+    }
+
+    QKRESULT HandleSecondInstance(const WString& commandLine) override
+    {
+        g_script.handedOver.push_back(NString(commandLine.GetString()).GetString());
+        PushAltF4(MainWindowId());
+        return QK_OK;
     }
 
 private:
@@ -383,6 +394,103 @@ TEST_F(WindowShellTest, AClickOfTheXServerInTheInactiveMainWindowActivatesItAndI
     EXPECT_TRUE(mainWasInactive);
     EXPECT_EQ(g_script.clicks, 1);
     EXPECT_TRUE(g_script.mainActiveAtClick);
+    EXPECT_EQ(status, 0);
+}
+
+TEST_F(WindowShellTest, ALaterInstanceEndsWithZeroAndItsCommandLineReachesTheEnabledMainWindow)
+{
+    std::vector<ChildProcessResult> later;
+    std::size_t whileDisabled = 0;
+    const std::string skins = m_skins.Path();
+    g_script.onShown = [&](WindowTestApp& app)
+    {
+        // While a modal window has the main window disabled the text is not handed on.
+        app.GetMainWindow()->SetEnabled(false);
+        later.push_back(RunChildProcess({VEDIDU_SHELL_PROBE, skins, "run", "while-disabled"}));
+        app.ProcessIdle(true);
+        whileDisabled = g_script.handedOver.size();
+        app.GetMainWindow()->SetEnabled(true);
+        later.push_back(RunChildProcess({VEDIDU_SHELL_PROBE, skins, "run", "Preset One.vedidu"}));
+    };
+    int status = -1;
+    ASSERT_TRUE(RunShell(status)) << "the hand-over never arrived";
+    EXPECT_EQ(status, 0);
+    ASSERT_EQ(later.size(), 2u);
+    for (const ChildProcessResult& result : later)
+    {
+        EXPECT_TRUE(result.finished) << result.errorOutput;
+        EXPECT_EQ(result.exitStatus, 0) << result.errorOutput;
+    }
+    EXPECT_EQ(whileDisabled, 0u);
+    ASSERT_EQ(g_script.handedOver.size(), 1u);
+    EXPECT_NE(g_script.handedOver[0].find("run \"Preset One.vedidu\""), std::string::npos) << g_script.handedOver[0];
+}
+
+// A file chooser that stands for the desktop's dialog: while "open" it lets the wait pump
+// run as the real one does, then reports a cancel.
+struct PumpingChooser final : IFileChooser
+{
+    FileChooserAnswer Run(const FileChooserRequest&, const DialogWaitPump& pump) override
+    {
+        for (int i = 0; i < 3; ++i)
+            if (pump)
+                pump();
+        return {FileChooserOutcome::Cancelled, {}};
+    }
+};
+
+TEST_F(WindowShellTest, WhileAFileDialogWaitsTheWindowsPaintButTakeNoInput)
+{
+    PumpingChooser chooser;
+    struct Installed
+    {
+        IFileChooser* previous;
+        ~Installed() { SetFileChooser(previous); }
+    } installed{SetFileChooser(&chooser)};
+    int clicksDuringDialog = -1;
+    bool leftDirty = true;
+    g_script.onShown = [&](WindowTestApp& app)
+    {
+        auto* window = dynamic_cast<SdlHostWindow*>(app.GetMainWindow());
+        ASSERT_NE(window, nullptr);
+        window->GetRootWindow()->InvalidateRect(RectL{0, 0, 320, 200});
+        PushClick(app.MainWindowId(), kButtonMiddle);
+        const RCPtr<LFileDialog> dialog(new LFileDialog(WString()));
+        dialog->ShowOpenDialog(WString(u"Presets|*.vedidu"), WString(u"vedidu"), WString(u"Open"), false);
+        clicksDuringDialog = g_script.clicks;
+        leftDirty = window->PaintIfNeeded();
+        // After the dialog the window takes input again.
+        PushClick(app.MainWindowId(), kButtonMiddle);
+    };
+    int status = -1;
+    ASSERT_TRUE(RunShell(status)) << "the click after the dialog never arrived";
+    EXPECT_EQ(clicksDuringDialog, 0) << "the click made while the dialog waited was dropped";
+    EXPECT_FALSE(leftDirty) << "the wait painted what was dirty";
+    EXPECT_EQ(g_script.clicks, 1);
+    EXPECT_EQ(status, 0);
+}
+
+TEST_F(WindowShellTest, TheClipboardGoesThroughTheDesktopClipboard)
+{
+    std::string placed;
+    std::string read;
+    g_script.onShown = [&](WindowTestApp& app)
+    {
+        const RCPtr<LClipboard>& clipboard = app.GetClipboard();
+        ASSERT_TRUE(clipboard);
+        EXPECT_EQ(clipboard->SetText(WString(u"Preset \u00abGr\u00fcn\u00bb 1")), QK_OK);
+        char* text = SDL_GetClipboardText();
+        placed = text ? text : "";
+        SDL_free(text);
+        // Another program's copy.
+        SDL_SetClipboardText("Lead \xe2\x9c\x93 2");
+        read = NString(clipboard->GetText().GetString()).GetString();
+        PushAltF4(app.MainWindowId());
+    };
+    int status = -1;
+    ASSERT_TRUE(RunShell(status));
+    EXPECT_EQ(placed, "Preset \xc2\xab" "Gr\xc3\xbcn\xc2\xbb 1");
+    EXPECT_EQ(read, "Lead \xe2\x9c\x93 2");
     EXPECT_EQ(status, 0);
 }
 
