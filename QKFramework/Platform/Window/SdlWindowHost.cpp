@@ -60,7 +60,13 @@ SdlHostWindow::~SdlHostWindow()
 
 QKRESULT SdlHostWindow::Create(std::int32_t rendererKind)
 {
-    const RCPtr<LRenderer> renderer = LRenderer::Create(rendererKind, 0);
+    if (!m_window)
+        return QK_E_FAIL;
+    // The OpenGL renderer makes its context on the window it is given.
+    const bool openGL = rendererKind == kRendererOpenGL;
+    if (openGL && !(SDL_GetWindowFlags(m_window.Get()) & SDL_WINDOW_OPENGL) && !RemakeForOpenGL())
+        return QK_E_FAIL;
+    const RCPtr<LRenderer> renderer = LRenderer::Create(rendererKind, openGL ? static_cast<std::intptr_t>(m_id) : 0);
     if (!renderer)
         return QK_E_FAIL;
     return Attach(renderer);
@@ -70,14 +76,35 @@ QKRESULT SdlHostWindow::Attach(const RCPtr<LRenderer>& renderer)
 {
     if (!m_window || !renderer)
         return QK_E_FAIL;
+    if (renderer->GetRendererType() == kRendererOpenGL && !(SDL_GetWindowFlags(m_window.Get()) & SDL_WINDOW_OPENGL) &&
+        !RemakeForOpenGL())
+        return QK_E_FAIL;
     if (renderer != m_renderer)
         m_renderer = renderer;
-    m_renderer->InitRenderContextInfo({0, 0, m_width, m_height}, m_id, false, m_context);
+    if (Failed(m_renderer->InitRenderContextInfo({0, 0, m_width, m_height}, m_id, false, m_context)) || !m_context)
+        return QK_E_FAIL;
     m_root = LRootWindow::Create(m_renderer, this);
     if (LFrameworkApp* app = LFrameworkApp::GetApplication())
         app->RegisterRootWindow(m_root.Get());
     m_root->OnHostSized({m_width, m_height});
     return QK_OK;
+}
+
+bool SdlHostWindow::RemakeForOpenGL()
+{
+    // SDL can give an OpenGL context only to a window made for one. The window is still
+    // hidden here, so making it again loses nothing that was on its way to it.
+    int x = 0;
+    int y = 0;
+    SDL_GetWindowPosition(m_window.Get(), &x, &y);
+    const Uint32 kept = SDL_GetWindowFlags(m_window.Get()) & SDL_WINDOW_RESIZABLE;
+    SDL_Window* remade = SDL_CreateWindow(SDL_GetWindowTitle(m_window.Get()), x, y, m_width, m_height,
+                                          kept | SDL_WINDOW_HIDDEN | SDL_WINDOW_OPENGL);
+    if (!remade)
+        return false;
+    m_window.Reset(remade);
+    m_id = SDL_GetWindowID(remade);
+    return true;
 }
 
 void SdlHostWindow::Destroy()

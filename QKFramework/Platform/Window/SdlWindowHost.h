@@ -100,6 +100,8 @@ private:
     void Activate();
     // Makes it the application's active window (the window system has given it the focus).
     void BecomeActive();
+    // Makes the (hidden) SDL window again, able to hold an OpenGL context.
+    bool RemakeForOpenGL();
     void ConstrainClientSize(std::int32_t& width, std::int32_t& height);
     void SetClientSize(std::int32_t width, std::int32_t height);
     void DeliverCharacter(char16_t character, std::uint16_t mod);

@@ -16,6 +16,7 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/Controls/ControlHarness.h"
 #include "tests/support/Recorder.h"
+#include "tests/support/Render/RecordingMessageService.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempFolder.h"
 
@@ -194,6 +195,7 @@ struct Script
     int clicks = 0;
     bool mainActiveAtClick = false;
     bool savePicture = false;
+    std::int32_t rendererKind = 1;
     std::vector<std::string> handedOver;
     RectL restoredRect{};
     std::vector<std::uint32_t> presented;
@@ -221,7 +223,7 @@ public:
     WString GetMainControlName() const override { return WString(u"mainControl"); }
     IniFileHandle GetSettings(std::int32_t file) override { return file == 1 ? m_settings : 0; }
     bool CanExit() override { return true; }
-    std::int32_t GetMainWindowRendererKind() const override { return 1; }
+    std::int32_t GetMainWindowRendererKind() const override { return g_script.rendererKind; }
 
     Uint32 MainWindowId() { return static_cast<Uint32>(GetMainWindow()->GetHWND()); }
 
@@ -308,7 +310,13 @@ protected:
         m_skins.WriteFile("FrameworkStrings.xml", kStrings);
         g_script = Script();
     }
-    void TearDown() override { g_script = Script(); }
+    void TearDown() override
+    {
+        for (const RecordingMessageService::Message& box : m_boxes.messages)
+            ADD_FAILURE() << "a message box: " << NString(box.caption.c_str()).GetString() << ": "
+                          << NString(box.text.c_str()).GetString();
+        g_script = Script();
+    }
 
     // One whole run of the shell; false when the watchdog had to end it.
     bool RunShell(int& status)
@@ -328,6 +336,8 @@ protected:
     // The single-instance lock of these runs, apart from any other editor of the user's.
     TempFolder m_runtime;
     ScopedEnvironment m_runtimeHome{"XDG_RUNTIME_DIR", m_runtime.Path().c_str()};
+    // A box would wait for a click that never comes.
+    RecordingMessageService m_boxes;
 };
 
 TEST_F(WindowShellTest, APushedClickReachesTheButtonAltF4EndsTheRunAndThePlacementComesBackClamped)
@@ -364,6 +374,16 @@ TEST_F(WindowShellTest, APushedClickReachesTheButtonAltF4EndsTheRunAndThePlaceme
     EXPECT_EQ(g_script.restoredRect.x, 0);
     EXPECT_EQ(g_script.restoredRect.y + g_script.restoredRect.height, desktop.y + desktop.height);
     EXPECT_EQ(g_script.restoredRect.width, 320);
+}
+
+TEST_F(WindowShellTest, AMainWindowDrawnWithOpenGLOpensAndTakesInput)
+{
+    g_script.rendererKind = 0;
+    g_script.onShown = [](WindowTestApp& app) { PushClick(app.MainWindowId(), kButtonMiddle); };
+    int status = -1;
+    ASSERT_TRUE(RunShell(status)) << "the click or Alt+F4 never arrived";
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(g_script.clicks, 1);
 }
 
 TEST_F(WindowShellTest, AClickOfTheXServerInTheInactiveMainWindowActivatesItAndIsDelivered)
