@@ -47,7 +47,7 @@ bool HasDisplay()
 // --- The window's life ---------------------------------------------------------------------
 
 SdlHostWindow::SdlHostWindow(SdlWindowSystem& system, const HostWindowRequest& request, SDL_Window* window)
-    : m_system(system), m_window(window), m_id(SDL_GetWindowID(window)), m_style(request.style),
+    : m_system(system), m_window(window), m_id(SDL_GetWindowID(window)),
       m_owner(request.owner), m_isMainClass(request.className.IsEqual(LApplicationBase::kMainWindowClassName))
 {
     SDL_GetWindowSize(window, &m_width, &m_height);

@@ -110,7 +110,6 @@ private:
     SdlWindowSystem& m_system;
     UniqueHandle<SdlWindowTraits> m_window;
     std::uint32_t m_id;
-    std::uint32_t m_style;
     IWindowOSServices* m_owner;
     bool m_isMainClass;
     RCPtr<LRootWindow> m_root;

@@ -14,11 +14,11 @@
 #include "QKFramework/System/FileDialog.h"
 
 #include "tests/support/ChildProcess.h"
-#include "tests/support/Controls/ControlHarness.h"
-#include "tests/support/Recorder.h"
 #include "tests/support/Render/RecordingMessageService.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/UI/FolderShell.h"
+#include "tests/support/UI/PumpingFileChooser.h"
 
 #include <gtest/gtest.h>
 
@@ -26,6 +26,7 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
@@ -280,24 +281,6 @@ private:
     RCPtr<LControl> m_button;
 };
 
-class WindowTestShell final : public MFCFrameworkApp<WindowTestApp>
-{
-public:
-    explicit WindowTestShell(std::string folder) : m_folder(std::move(folder)) {}
-
-protected:
-    WString GetSkinFolder() const override { return WString(m_folder.c_str()); }
-    RCPtr<LApplicationBase> CreateApplication(const RCPtr<LControlFactory>& factory, const RCPtr<LStringTable>& strings,
-                                              const WString& commandLine, std::uint32_t languageId) override
-    {
-        factory->RegisterControlClass(WString(u"Test.Probe"), &CreateProbe);
-        return MFCFrameworkApp<WindowTestApp>::CreateApplication(factory, strings, commandLine, languageId);
-    }
-
-private:
-    std::string m_folder;
-};
-
 class WindowShellTest : public ::testing::Test
 {
 protected:
@@ -323,7 +306,7 @@ protected:
     {
         GetSdlWindowSystem().ResetQuit();
         LoopWatchdog watchdog(std::chrono::seconds(30));
-        WindowTestShell shell(m_skins.Path() + "/");
+        FolderShell<WindowTestApp> shell(m_skins.Path() + "/");
         const char* argv[] = {"vedidu", "-DEBUG_CONSOLE:9"};
         status = shell.FrameworkWinMain(2, argv, 0x0409, WString(u"Splash.png"));
         GetSdlWindowSystem().ResetQuit();
@@ -446,27 +429,9 @@ TEST_F(WindowShellTest, ALaterInstanceEndsWithZeroAndItsCommandLineReachesTheEna
     EXPECT_NE(g_script.handedOver[0].find("run \"Preset One.vedidu\""), std::string::npos) << g_script.handedOver[0];
 }
 
-// A file chooser that stands for the desktop's dialog: while "open" it lets the wait pump
-// run as the real one does, then reports a cancel.
-struct PumpingChooser final : IFileChooser
-{
-    FileChooserAnswer Run(const FileChooserRequest&, const DialogWaitPump& pump) override
-    {
-        for (int i = 0; i < 3; ++i)
-            if (pump)
-                pump();
-        return {FileChooserOutcome::Cancelled, {}};
-    }
-};
-
 TEST_F(WindowShellTest, WhileAFileDialogWaitsTheWindowsPaintButTakeNoInput)
 {
-    PumpingChooser chooser;
-    struct Installed
-    {
-        IFileChooser* previous;
-        ~Installed() { SetFileChooser(previous); }
-    } installed{SetFileChooser(&chooser)};
+    PumpingFileChooser chooser;
     int clicksDuringDialog = -1;
     bool leftDirty = true;
     g_script.onShown = [&](WindowTestApp& app)
@@ -484,6 +449,7 @@ TEST_F(WindowShellTest, WhileAFileDialogWaitsTheWindowsPaintButTakeNoInput)
     };
     int status = -1;
     ASSERT_TRUE(RunShell(status)) << "the click after the dialog never arrived";
+    EXPECT_EQ(chooser.dialogs, 1);
     EXPECT_EQ(clicksDuringDialog, 0) << "the click made while the dialog waited was dropped";
     EXPECT_FALSE(leftDirty) << "the wait painted what was dirty";
     EXPECT_EQ(g_script.clicks, 1);

@@ -15,11 +15,13 @@
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/UI/FakeWindowSystem.h"
+#include "tests/support/UI/PumpingFileChooser.h"
 #include "tests/support/UI/WindowTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <deque>
 #include <string>
 
 namespace QK
@@ -123,12 +125,16 @@ TEST_F(FrameworkAppTest, NoSkinsIsAFailedStartUp)
 // Root windows on recording hosts, registered as host windows register theirs.
 struct Windows
 {
+    // Final, so the container may destroy it without a virtual destructor.
+    struct Host final : RecordingWindowHost
+    {
+    };
+
     explicit Windows(LFrameworkApp& app, int count)
     {
         for (int i = 0; i < count; ++i)
         {
-            hosts.push_back(std::make_unique<RecordingWindowHost>());
-            roots.push_back(LRootWindow::Create(nullptr, hosts.back().get()));
+            roots.push_back(LRootWindow::Create(nullptr, &hosts.emplace_back()));
             app.RegisterRootWindow(roots.back().Get());
         }
     }
@@ -137,7 +143,8 @@ struct Windows
         for (const RCPtr<LRootWindow>& root : roots)
             root->ReleaseInternalReferences();
     }
-    std::vector<std::unique_ptr<RecordingWindowHost>> hosts;
+    // A deque keeps every host where it is while more are added.
+    std::deque<Host> hosts;
     std::vector<RCPtr<LRootWindow>> roots;
 };
 
@@ -164,7 +171,7 @@ TEST_F(FrameworkAppTest, AnExitRequestClosesEveryWindowButTheMainOneAndPostsTheQ
         EXPECT_TRUE(m_system.quit);
         // The same pass completes the requested closes in each window's idle step.
         const auto closed = [&](int i) {
-            const auto& calls = windows.hosts[static_cast<std::size_t>(i)]->calls;
+            const auto& calls = windows.hosts[static_cast<std::size_t>(i)].calls;
             return std::find(calls.begin(), calls.end(), "EndModal(0)") != calls.end();
         };
         EXPECT_FALSE(closed(0)) << count;
@@ -216,26 +223,9 @@ TEST_F(FrameworkAppTest, AltF4AsksForTheExitUnlessTheStringTableBindsIt)
     EXPECT_EQ(Narrow(KeyCode::FindBinding(bound->GetHotKeyManager()->GetBindingMap(), altF4)), "NID_CLOSE_PANEL");
 }
 
-// A chooser that lets the wait pump run a few times, then reports a cancel.
-struct PumpingChooser final : IFileChooser
-{
-    FileChooserAnswer Run(const FileChooserRequest&, const DialogWaitPump& pump) override
-    {
-        for (int i = 0; i < 3; ++i)
-            if (pump)
-                pump();
-        return {FileChooserOutcome::Cancelled, {}};
-    }
-};
-
 TEST_F(FrameworkAppTest, TheStartUpStartsTheClipboardAndKeepsWindowsPaintedUnderFileDialogs)
 {
-    PumpingChooser chooser;
-    struct Installed
-    {
-        IFileChooser* previous;
-        ~Installed() { SetFileChooser(previous); }
-    } installed{SetFileChooser(&chooser)};
+    PumpingFileChooser chooser;
     {
         const RCPtr<TestApp> app(new TestApp(LoadTwoSkins(m_folder), m_system, ""));
         ASSERT_TRUE(app->GetClipboard());

@@ -10,7 +10,7 @@
 #include "QKFramework/Notification/NotificationCenter.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
 
-#include "tests/support/Controls/ControlHarness.h"
+#include "tests/support/UI/FolderShell.h"
 
 #include <cstdio>
 #include <string>
@@ -55,24 +55,6 @@ public:
     }
 };
 
-class ProbeShell final : public MFCFrameworkApp<ProbeApp>
-{
-public:
-    explicit ProbeShell(std::string folder) : m_folder(std::move(folder)) {}
-
-protected:
-    WString GetSkinFolder() const override { return WString(m_folder.c_str()); }
-    RCPtr<LApplicationBase> CreateApplication(const RCPtr<LControlFactory>& factory, const RCPtr<LStringTable>& strings,
-                                              const WString& commandLine, std::uint32_t languageId) override
-    {
-        factory->RegisterControlClass(WString(u"Test.Probe"), &TestSupport::CreateProbe);
-        return MFCFrameworkApp<ProbeApp>::CreateApplication(factory, strings, commandLine, languageId);
-    }
-
-private:
-    std::string m_folder;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -83,6 +65,6 @@ int main(int argc, char** argv)
         return 2;
     }
     g_mode = argv[2];
-    ProbeShell shell(std::string(argv[1]) + "/");
+    TestSupport::FolderShell<ProbeApp> shell(std::string(argv[1]) + "/");
     return shell.FrameworkWinMain(argc, argv, 0x0409, WString(u"Splash.png"));
 }
