@@ -194,7 +194,9 @@ struct Script
 {
     std::function<void(class WindowTestApp&)> onShown;
     int clicks = 0;
+    int releases = 0;
     bool mainActiveAtClick = false;
+    bool capturedAtExit = true;
     bool savePicture = false;
     std::int32_t rendererKind = 1;
     std::vector<std::string> handedOver;
@@ -238,6 +240,7 @@ public:
         m_button = root->GetChildren().GetAt(WString(u"push"));
         ASSERT_TRUE(m_button);
         Subscribe(ConstRCPtr<LNotificationDistributor>(m_button.Get()), u"NID_LEFT_CLICK");
+        Subscribe(ConstRCPtr<LNotificationDistributor>(m_button.Get()), u"NID_MOUSE_UP");
         if (g_script.onShown)
             g_script.onShown(*this);
     }
@@ -254,6 +257,13 @@ public:
             PushAltF4(MainWindowId());
             return;
         }
+        if (notification && GetNotificationName(notification->GetId()).IsEqual(u"NID_MOUSE_UP"))
+        {
+            ++g_script.releases;
+            return;
+        }
+        if (notification && GetNotificationName(notification->GetId()).IsEqual(u"NID_APP_EXIT_REQ"))
+            g_script.capturedAtExit = static_cast<bool>(GetMainWindow()->GetRootWindow()->GetCaptureControl());
         LApplicationBase::HandleNotification(source, notification);
     }
 
@@ -357,6 +367,22 @@ TEST_F(WindowShellTest, APushedClickReachesTheButtonAltF4EndsTheRunAndThePlaceme
     EXPECT_EQ(g_script.restoredRect.x, 0);
     EXPECT_EQ(g_script.restoredRect.y + g_script.restoredRect.height, desktop.y + desktop.height);
     EXPECT_EQ(g_script.restoredRect.width, 320);
+}
+
+TEST_F(WindowShellTest, AReleaseOutsideTheWindowIsDeliveredEndsTheCaptureAndClicksNothing)
+{
+    g_script.onShown = [](WindowTestApp& app)
+    {
+        PushButtonEvent(app.MainWindowId(), SDL_MOUSEBUTTONDOWN, kButtonMiddle);
+        PushButtonEvent(app.MainWindowId(), SDL_MOUSEBUTTONUP, PointL{-20, kButtonMiddle.y});
+        PushAltF4(app.MainWindowId());
+    };
+    int status = -1;
+    ASSERT_TRUE(RunShell(status)) << "Alt+F4 never arrived";
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(g_script.releases, 1) << "the release reached the button that took the press";
+    EXPECT_EQ(g_script.clicks, 0);
+    EXPECT_FALSE(g_script.capturedAtExit);
 }
 
 TEST_F(WindowShellTest, AMainWindowDrawnWithOpenGLOpensAndTakesInput)
