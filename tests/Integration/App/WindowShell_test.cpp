@@ -7,6 +7,7 @@
 // Every run has a watchdog: should the events never reach their end, it asks the loop to
 // quit, so a fault fails the test instead of hanging it.
 #include "QKFramework/Application/FrameworkShell.h"
+#include "QKFramework/ControlBase/Input/InputEvents.h"
 #include "QKFramework/Notification/NotificationId.h"
 #include "QKFramework/Platform/Render/Cairo/PngWriter.h"
 #include "QKFramework/Platform/Window/SdlWindowHost.h"
@@ -128,14 +129,14 @@ private:
     std::thread m_thread;
 };
 
-void PushButtonEvent(Uint32 windowId, Uint32 type, PointL point)
+void PushButtonEvent(Uint32 windowId, Uint32 type, PointL point, Uint8 clicks = 1)
 {
     SDL_Event event{};
     event.button.type = type;
     event.button.windowID = windowId;
     event.button.button = SDL_BUTTON_LEFT;
     event.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
-    event.button.clicks = 1;
+    event.button.clicks = clicks;
     event.button.x = point.x;
     event.button.y = point.y;
     SDL_PushEvent(&event);
@@ -195,6 +196,8 @@ struct Script
     std::function<void(class WindowTestApp&)> onShown;
     int clicks = 0;
     int releases = 0;
+    // The double-click flag of each press the button took, in order.
+    std::vector<bool> presses;
     bool mainActiveAtClick = false;
     bool capturedAtExit = true;
     bool savePicture = false;
@@ -241,6 +244,7 @@ public:
         ASSERT_TRUE(m_button);
         Subscribe(ConstRCPtr<LNotificationDistributor>(m_button.Get()), u"NID_LEFT_CLICK");
         Subscribe(ConstRCPtr<LNotificationDistributor>(m_button.Get()), u"NID_MOUSE_UP");
+        Subscribe(ConstRCPtr<LNotificationDistributor>(m_button.Get()), u"NID_MOUSE_DOWN");
         if (g_script.onShown)
             g_script.onShown(*this);
     }
@@ -257,12 +261,18 @@ public:
             PushAltF4(MainWindowId());
             return;
         }
+        if (notification && GetNotificationName(notification->GetId()).IsEqual(u"NID_MOUSE_DOWN"))
+        {
+            const auto press = ConstRCPtr<LMouseButtonParam>::DynamicCast(notification->GetArgument());
+            g_script.presses.push_back(press && press->DoubleClick);
+            return;
+        }
         if (notification && GetNotificationName(notification->GetId()).IsEqual(u"NID_MOUSE_UP"))
         {
             ++g_script.releases;
             return;
         }
-        if (notification && GetNotificationName(notification->GetId()).IsEqual(u"NID_APP_EXIT_REQ"))
+        if (notification && GetNotificationName(notification->GetId()).IsEqual(u"NID_APP_EXIT_REQ") && GetMainWindow())
             g_script.capturedAtExit = static_cast<bool>(GetMainWindow()->GetRootWindow()->GetCaptureControl());
         LApplicationBase::HandleNotification(source, notification);
     }
@@ -383,6 +393,22 @@ TEST_F(WindowShellTest, AReleaseOutsideTheWindowIsDeliveredEndsTheCaptureAndClic
     EXPECT_EQ(g_script.releases, 1) << "the release reached the button that took the press";
     EXPECT_EQ(g_script.clicks, 0);
     EXPECT_FALSE(g_script.capturedAtExit);
+}
+
+TEST_F(WindowShellTest, TheSecondPressOfADoubleClickArrivesAsADoubleClickOnly)
+{
+    g_script.onShown = [](WindowTestApp& app)
+    {
+        for (const Uint8 clicks : {1, 2})
+        {
+            PushButtonEvent(app.MainWindowId(), SDL_MOUSEBUTTONDOWN, kButtonMiddle, clicks);
+            PushButtonEvent(app.MainWindowId(), SDL_MOUSEBUTTONUP, kButtonMiddle, clicks);
+        }
+    };
+    int status = -1;
+    ASSERT_TRUE(RunShell(status)) << "the click or Alt+F4 never arrived";
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(g_script.presses, (std::vector<bool>{false, true}));
 }
 
 TEST_F(WindowShellTest, AMainWindowDrawnWithOpenGLOpensAndTakesInput)
