@@ -15,6 +15,7 @@
 #include "QKFramework/System/FileDialog.h"
 
 #include "tests/support/ChildProcess.h"
+#include "tests/support/Controls/ControlHarness.h"
 #include "tests/support/Render/RecordingMessageService.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempFolder.h"
@@ -409,6 +410,40 @@ TEST_F(WindowShellTest, TheSecondPressOfADoubleClickArrivesAsADoubleClickOnly)
     ASSERT_TRUE(RunShell(status)) << "the click or Alt+F4 never arrived";
     EXPECT_EQ(status, 0);
     EXPECT_EQ(g_script.presses, (std::vector<bool>{false, true}));
+}
+
+TEST_F(WindowShellTest, WheelStepsAddUpToWholeNotchesPerEvent)
+{
+    g_script.onShown = [](WindowTestApp& app)
+    {
+        ProbeLog::Clear();
+        // The panel takes every wheel event, so none goes on to the focus control as well.
+        auto* panel = dynamic_cast<ProbeControl*>(app.GetMainWindow()->GetRootWindow()->GetRootControl().Get());
+        ASSERT_NE(panel, nullptr);
+        panel->wheelAnswer = QK_OK;
+        // Half a notch twice, three notches at once, and just short of a notch back.
+        for (const float steps : {0.5f, 0.5f, 3.0f, -119.0f / 120.0f})
+        {
+            SDL_Event wheel{};
+            wheel.wheel.type = SDL_MOUSEWHEEL;
+            wheel.wheel.windowID = app.MainWindowId();
+            wheel.wheel.preciseY = steps;
+            wheel.wheel.y = static_cast<Sint32>(steps);
+            wheel.wheel.direction = SDL_MOUSEWHEEL_NORMAL;
+            wheel.wheel.mouseX = 20;
+            wheel.wheel.mouseY = 20;
+            SDL_PushEvent(&wheel);
+        }
+        PushAltF4(app.MainWindowId());
+    };
+    int status = -1;
+    ASSERT_TRUE(RunShell(status)) << "Alt+F4 never arrived";
+    EXPECT_EQ(status, 0);
+    std::vector<std::string> wheels;
+    for (const std::string& line : ProbeLog::Lines())
+        if (line.find("Wheel") != std::string::npos)
+            wheels.push_back(line);
+    EXPECT_EQ(wheels, (std::vector<std::string>{"mainControl:OnMouseWheel", "mainControl:OnMouseWheel"}));
 }
 
 TEST_F(WindowShellTest, AMainWindowDrawnWithOpenGLOpensAndTakesInput)
