@@ -75,6 +75,7 @@ LFrameworkApp::~LFrameworkApp()
         g_application = nullptr;
     LRenderApp::SetServices(m_previousRenderServices);
     LControlApp::SetServices(m_previousControlServices);
+    WithdrawClipboard();
     m_clipboard = nullptr;
     m_hotKeys = nullptr;
     m_font = nullptr;
@@ -396,6 +397,7 @@ QKRESULT LFrameworkApp::RunApplicationStartup()
         if (m_hotKeys && m_frameworkStrings)
             m_hotKeys->ReadBindings(m_frameworkStrings.Get(), WString(u"GHK"));
         CheckResult(m_clipboard->Initialize(), QK_SITE("QK::LFrameworkApp::RunApplicationStartup", kSource));
+        LControlClipboard::SetClipboard(m_clipboard.Get());
 
         // A stored index may be out of range either way; zero skins cannot start.
         const std::int32_t count = static_cast<std::int32_t>(m_factory->GetSkinCount());
@@ -410,8 +412,15 @@ QKRESULT LFrameworkApp::RunApplicationStartup()
     }
 }
 
+void LFrameworkApp::WithdrawClipboard()
+{
+    if (m_clipboard && LControlClipboard::GetClipboard() == m_clipboard.Get())
+        LControlClipboard::SetClipboard(nullptr);
+}
+
 QKRESULT LFrameworkApp::Shutdown()
 {
+    WithdrawClipboard();
     m_factory = nullptr;
     m_hotKeys = nullptr;
     m_clipboard = nullptr;

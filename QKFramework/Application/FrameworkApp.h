@@ -181,6 +181,9 @@ protected:
     virtual void RegisterControlClasses();
 
 private:
+    // Takes this application's clipboard back from the controls, if it is the one installed.
+    void WithdrawClipboard();
+
     // What the controls and the drawing layer ask of the application.
     class Services final : public IControlAppServices, public IRenderAppServices
     {
@@ -199,6 +202,12 @@ private:
         std::uint32_t GetMouseButtonState() const override;
         std::vector<IRootWindow*> GetRootWindows() const override;
         QKRESULT HandleHotKey(const KeyCode& key) const override;
+        LGlobalHotKeyManager* GetHotKeyManager() const override { return m_app.GetHotKeyManager().Get(); }
+        QKRESULT CreateDialogRootWindow(LControl* control, std::int32_t option) const override
+        {
+            return m_app.CreateDialogRootWindow(RCPtr<LControl>(control), option != 0);
+        }
+        void SetCursorPos(const PointL& point) const override { m_app.SetCursorPos(point.x, point.y); }
 
         ConstRCPtr<LMeasurementRenderer> GetMeasurementRenderer() const override
         {
