@@ -455,6 +455,9 @@ public:
     bool HasLocalHotKey(const WString& nidName) const;
     // This very control can hold the focus now.
     bool IsFocusable();
+    // Tab may stop here: shown and enabled with its ancestors, a tab target by its layout,
+    // focusable itself and with no focusable descendant to pass it on to.
+    bool IsTabTarget();
     bool HasFocus() const { return m_flags.hasFocus; }
     bool ContainsFocus() const { return m_flags.containsFocus; }
     void SetFocusScope(bool scope) { m_focusScope = scope; }

@@ -670,6 +670,16 @@ QKRESULT LControl::HandleSiblingKey(const ConstRCPtr<LNotificationDistributor>&,
     return QK_FALSE;
 }
 
+bool LControl::IsTabTarget()
+{
+    if (!IsVisible(true) || !m_layout || !m_layout->IsTabTarget || m_notFocusable)
+        return false;
+    // Its own enabled state counts too: Tab must not stop on a control that refuses focus.
+    if (!IsEnabled(true))
+        return false;
+    return !CanTakeFocus();
+}
+
 RCPtr<LControl> LControl::GetNextTabChild(LControl* current, bool backwards)
 {
     if (!current || current->m_parent.Get() != this)

@@ -8,7 +8,10 @@
 #include "QKFramework/Controls/ScrollBar.h"
 #include "QKFramework/Notification/Notification.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
+#include "QKFramework/Renderer/Gdi/GDIRenderContextInfo.h"
 
+#include "tests/support/ScopedEnvironment.h"
+#include "tests/support/UI/ControlTestTools.h"
 #include "tests/support/UI/WindowTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -102,23 +105,6 @@ std::string Looks()
            "</LookLists>";
 }
 
-// Counts the notifications of one name from one control.
-class Counter : public LNotificationClient
-{
-public:
-    void Listen(LNotificationDistributor& control, const char16_t* nid)
-    {
-        Subscribe(ConstRCPtr<LNotificationDistributor>(&control), nid);
-    }
-    QKRESULT ReceiveNotification(const ConstRCPtr<LNotificationDistributor>&, const ConstRCPtr<LNotification>&) override
-    {
-        ++count;
-        return QK_OK;
-    }
-    void Stop() { UnsubscribeAll(); }
-    int count = 0;
-};
-
 class ScrollViewTest : public ::testing::Test
 {
 protected:
@@ -156,7 +142,7 @@ protected:
     LScrollView* view = nullptr;
     LScrollbar* vBar = nullptr;
     LScrollbar* hBar = nullptr;
-    RCPtr<Counter> counter{new Counter};
+    RCPtr<NotificationCounter> counter{new NotificationCounter};
 };
 
 TEST_F(ScrollViewTest, BarsShowOnlyWhileTheContentDoesNotFit)
@@ -221,9 +207,9 @@ TEST_F(ScrollViewTest, TheSameExtentTwiceNotifiesOnce)
     EXPECT_EQ(view->SetClientExtent(50, 200), QK_OK);
     EXPECT_EQ(view->SetClientExtent(50, 200), QK_FALSE);
     EXPECT_EQ(view->SetClientExtent(50, 200 + 1e-15), QK_FALSE);
-    EXPECT_EQ(counter->count, 1);
+    EXPECT_EQ(counter->Count(), 1);
     EXPECT_EQ(view->SetClientExtent(50, 201), QK_OK);
-    EXPECT_EQ(counter->count, 2);
+    EXPECT_EQ(counter->Count(), 2);
 }
 
 TEST_F(ScrollViewTest, BarsAndOffsetFollowEachOther)
@@ -238,13 +224,13 @@ TEST_F(ScrollViewTest, BarsAndOffsetFollowEachOther)
     hBar->SetValue(1.0);
     EXPECT_EQ(view->GetScrollOffset().x, 213.0);
     EXPECT_EQ(view->GetScrollOffset().y, 67.0);
-    EXPECT_EQ(counter->count, 2);
+    EXPECT_EQ(counter->Count(), 2);
 
     view->SetScrollOffset({0.0, 133.0});
     EXPECT_EQ(vBar->GetValue(), 1.0);
     EXPECT_EQ(hBar->GetValue(), 0.0);
     EXPECT_EQ(view->GetScrollOffset().y, 133.0);
-    EXPECT_EQ(counter->count, 3) << "moving the bars scrolls no second time";
+    EXPECT_EQ(counter->Count(), 3) << "moving the bars scrolls no second time";
 }
 
 // The bar's value turns into whole pixels of offset, and the offset back into the value.
@@ -294,6 +280,51 @@ TEST_F(ScrollViewTest, TheAutomaticExtentFollowsTheChildrenButNotDockedOnes)
     EXPECT_EQ(automatic->GetClientExtentSize().second, 160.0);
     automatic->SetAutoClientExtent(0, 0, 0);
     EXPECT_EQ(automatic->UpdateClientExtent(), QK_FALSE);
+}
+
+// Both bars shown and the content scrolled, drawn by the software renderer; the picture is
+// saved for a person to look at.
+TEST(ScrollViewPicture, BothBarsAndTheCornerDraw)
+{
+    const ScopedEnvironment dpi("VEDIDU_DPI", "96");
+    WindowHarness harness(Tree(), std::string(), Looks());
+    harness.Factory().RegisterControlClass(WString(u"Framework.Button"), &LButton::Create);
+    harness.Factory().RegisterControlClass(WString(u"Framework.ScrollBar"), &LScrollbar::Create);
+    harness.Factory().RegisterControlClass(WString(u"Framework.ScrollView"), &LScrollView::Create);
+    const RCPtr<LRenderer> renderer = LRenderer::Create(1, 0);
+    RecordingWindowHost host;
+    host.clientRect = {0, 0, 130, 100};
+    const auto window = LRootWindow::Create(renderer, &host);
+    ASSERT_EQ(window->SetRootControl(WString(u"top")), QK_OK);
+    auto& view = dynamic_cast<LScrollView&>(*window->GetRootControl()->FindChild(WString(u"view")));
+    SetBounds(*view.FindChild(WString(u"content")), 0, 0, 100, 80);
+    view.SetAutoClientExtent(0, 0, 0);
+    view.SetClientExtent(300, 200);
+    view.SetScrollOffset({40.0, 30.0});
+
+    RCPtr<LRenderContextInfo> context;
+    ASSERT_EQ(renderer->InitRenderContextInfo({0, 0, 130, 100}, 0, true, context), QK_OK);
+    renderer->RenderStart(context);
+    RectRegion region;
+    window->TakeUpdateRegion(region);
+    region.AddRect(0, 0, 130, 100);
+    window->Paint(region);
+    renderer->RenderFinish(context);
+
+    const IDrawingSurface& surface = static_cast<LGDIRenderContextInfo&>(*context).GetFrontSurface().GetSurface();
+    // The vertical bar: 67 px tall, a 47 px channel, a 16 px thumb 7 px down (30 of 133).
+    EXPECT_EQ(surface.GetPixel(103, 15), 0xFFA8A8A8u) << "the up arrow";
+    EXPECT_EQ(surface.GetPixel(103, 35), 0xFF6E6E6Eu) << "the vertical thumb";
+    EXPECT_EQ(surface.GetPixel(103, 60), 0xFFD8D8D8u) << "the vertical channel below the thumb";
+    EXPECT_EQ(surface.GetPixel(103, 83), 0xFFD8D8D8u) << "the corner";
+    EXPECT_EQ(surface.GetPixel(15, 83), 0xFFA8A8A8u) << "the left arrow";
+    EXPECT_EQ(surface.GetPixel(20, 20), 0xFF5B8DD6u) << "the content, scrolled";
+    EXPECT_EQ(surface.GetPixel(80, 70), 0xFFF4F4F4u) << "the view past the content";
+
+    EXPECT_TRUE(SavePicture(surface, "scroll-view.png"));
+    window->SetHost(nullptr);
+    window->SetRootControl(RCPtr<LControl>());
+    LNotificationCenterManager::ReleaseInstance();
 }
 
 } // namespace
