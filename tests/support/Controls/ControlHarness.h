@@ -5,8 +5,8 @@
 //     out when the idle loop drains it) and writes down what the controls ask of it: dirty
 //     rectangles, title, cursor, hover refreshes.
 //   - TestControlApp: the application's services for controls (factory, default font,
-//     cursors, clock), installed for its lifetime, with the drawing layer's services and the
-//     fake measurement renderer.
+//     cursors, clock; dialog windows only written down), installed for its lifetime, with
+//     the drawing layer's services and the fake measurement renderer.
 //   - ProbeControl: a control that logs its hooks, and ProbeToolTip / ProbePopup, the tooltip
 //     and context menu the base creates on demand; all registered as "Test.Probe",
 //     "Test.ToolTip", "Test.Popup"; "Test.Nothing" has a create function that answers null.
@@ -36,6 +36,7 @@
 #include <map>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace QK::TestSupport
@@ -99,6 +100,12 @@ public:
     std::uint32_t GetMouseButtonState() const override { return buttonState; }
     std::vector<IRootWindow*> GetRootWindows() const override { return rootWindows; }
     LGlobalHotKeyManager* GetHotKeyManager() const override { return hotKeys.Get(); }
+    // Written down in dialogWindows and answered with dialogWindowAnswer; no window opens.
+    QKRESULT CreateDialogRootWindow(LControl* control, std::int32_t option) const override
+    {
+        dialogWindows.emplace_back(control, option);
+        return dialogWindowAnswer;
+    }
 
     void SetFactory(LControlFactory* factory) { m_factory = factory; }
     void SetTimeMs(std::uint32_t ms) { m_render.SetTimeMs(ms); }
@@ -113,6 +120,8 @@ public:
     std::vector<IRootWindow*> rootWindows;
     // The application's hot keys, with no target: tests read the bindings.
     RCPtr<LGlobalHotKeyManager> hotKeys = LGlobalHotKeyManager::Create(nullptr);
+    mutable std::vector<std::pair<LControl*, std::int32_t>> dialogWindows;
+    QKRESULT dialogWindowAnswer = QK_E_FAIL;
 
 private:
     ScopedRenderApp m_render;

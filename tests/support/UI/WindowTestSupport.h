@@ -11,11 +11,15 @@
 //     wheel unhandled.
 //   - WindowHarness: a ControlHarness with a real LRootWindow on a recording host, its idle
 //     step in the harness's idle loop, and the window listed with the application.
+//   - Pictures: a uniform look list, a window painted offscreen by the software renderer,
+//     and the picture saved as a PNG for a person to look at.
 // UI thread only.
 #pragma once
 
 #include "QKFramework/Application/RootWindow.h"
 #include "QKFramework/Application/WindowOSServices.h"
+#include "QKFramework/Platform/Render/DrawingSurface.h"
+#include "QKFramework/Renderer/RenderContextInfo.h"
 
 #include "tests/support/Controls/ControlHarness.h"
 #include "tests/support/Render/RecordingRenderer.h"
@@ -135,5 +139,18 @@ private:
     RCPtr<RecordingRenderer> m_renderer;
     RCPtr<LRootWindow> m_root;
 };
+
+// The colorizer, part and look "grey" and the look list listName with it at all fourteen
+// indices, so that a control is hit and drawn in whatever state it shows.
+std::string UniformLooks(const std::string& listName);
+
+// Paints all of window's tree over area (client coordinates) with renderer, a renderer of
+// kind 1, into a fresh offscreen context; the picture lives as long as context.
+const IDrawingSurface& PaintOffscreen(LRootWindow& window, LRenderer& renderer, const RectL& area,
+                                      RCPtr<LRenderContextInfo>& context);
+
+// Writes surface as the PNG fileName into $VEDIDU_PICTURES_DIR, else into the folder
+// "pictures" of the working folder; false when it could not be written.
+bool SavePicture(const IDrawingSurface& surface, const std::string& fileName);
 
 } // namespace QK::TestSupport
