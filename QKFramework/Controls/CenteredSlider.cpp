@@ -54,8 +54,8 @@ void LCenteredSlider::MoveBounds(std::int32_t axis, double centre)
         layout->GetAxisSpecs(spec[0], spec[1]);
         LayoutReference position = spec[axis].Position;
         position.Abs = centre;
-        bounds->SetAxisLayout(axis, spec[axis].PlacementAnchor, axis == 0 ? layout->XIsDocked : layout->YIsDocked,
-                              position, spec[axis].Size);
+        bounds->SetAxisLayout(axis, spec[axis].PlacementAnchor,
+                              axis == 0 ? layout->XIsDocked : layout->YIsDocked, position, spec[axis].Size);
     }
 }
 
@@ -86,7 +86,8 @@ double LCenteredSlider::SetSliderValue(double fraction)
     return result;
 }
 
-QKRESULT LCenteredSlider::OnThumbMove(const ConstRCPtr<LNotificationDistributor>&, const ConstRCPtr<LNotification>&)
+QKRESULT LCenteredSlider::OnThumbMove(const ConstRCPtr<LNotificationDistributor>&,
+                                      const ConstRCPtr<LNotification>&)
 {
     SetBoundsPosFromThumbPos();
     return QK_OK;
@@ -101,7 +102,8 @@ QKRESULT LCenteredSlider::ReceiveNotification(const ConstRCPtr<LNotificationDist
         QKRESULT result = QK_OK;
         const bool taken = handlers->DispatchEntry(source, notification, result);
         // The thumb's move is the slider's too: it drags the thumb.
-        if (taken && !(source.Get() == GetThumb() && notification->GetId() == GetNotificationId(u"NID_MOUSE_MOVE")))
+        if (taken &&
+            !(source.Get() == GetThumb() && notification->GetId() == GetNotificationId(u"NID_MOUSE_MOVE")))
             return result;
     }
     return LSlider::ReceiveNotification(source, notification);

@@ -19,7 +19,8 @@ class LCenteredSlider : public LSlider
 public:
     static constexpr ThrowSite kSetBoundsSite{"QK::LCenteredSlider::SetBoundsPosFromThumbPos",
                                               "Controls\\CenteredSlider", 67};
-    static constexpr ThrowSite kInitializeSite{"QK::LCenteredSlider::Initialize", "Controls\\CenteredSlider", 38};
+    static constexpr ThrowSite kInitializeSite{"QK::LCenteredSlider::Initialize", "Controls\\CenteredSlider",
+                                               38};
 
     LCenteredSlider(LControl* parent, const WString& name);
     ~LCenteredSlider() override;

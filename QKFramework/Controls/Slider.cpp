@@ -53,7 +53,8 @@ std::int32_t Truncated(double value)
 {
     if (std::isnan(value))
         return 0;
-    return static_cast<std::int32_t>(std::clamp(std::trunc(value), double(std::numeric_limits<std::int32_t>::min()),
+    return static_cast<std::int32_t>(std::clamp(std::trunc(value),
+                                                double(std::numeric_limits<std::int32_t>::min()),
                                                 double(std::numeric_limits<std::int32_t>::max())));
 }
 
@@ -90,7 +91,8 @@ RCPtr<LControl> LSlider::Create(LControl* parent, const LControlDescriptor* desc
 RCPtr<LLayoutDescriptor> LSlider::ThumbLayout() const
 {
     const RCPtr<LLayoutDescriptor>& source = m_thumbStart->GetLayoutDescriptor();
-    RCPtr<LLayoutDescriptor> layout = source ? source->Clone() : RCPtr<LLayoutDescriptor>(new LLayoutDescriptor());
+    RCPtr<LLayoutDescriptor> layout =
+        source ? source->Clone() : RCPtr<LLayoutDescriptor>(new LLayoutDescriptor());
     layout->XIsDocked = false;
     layout->YIsDocked = false;
     layout->TabStop = 0;
@@ -115,17 +117,17 @@ QKRESULT LSlider::Initialize()
     LControlFactory* factory = LControlApp::GetControlFactory();
     if (m_thumbStart && m_thumbStart->GetControlDescriptor() && factory)
     {
-        const RCPtr<LControlDescriptor> described =
-            LControlDescriptor::CreateCopy(*m_thumbStart->GetControlDescriptor(), ThumbLayout(), WString(u"thumb"));
+        const RCPtr<LControlDescriptor> described = LControlDescriptor::CreateCopy(
+            *m_thumbStart->GetControlDescriptor(), ThumbLayout(), WString(u"thumb"));
         m_thumb = factory->CreateControl(described.Get(), this);
         if (m_thumb)
         {
             m_thumb->SetVisible(true);
             CheckResult(m_sliderHandlers->AddHandler(&LSlider::OnThumbMove, m_thumb, u"NID_MOUSE_MOVE"),
                         kInitializeSite);
-            CheckResult(
-                m_sliderHandlers->AddHandler(&LSlider::OnThumbDrag, m_thumb, u"NID_LEFT_DRAG_CONDITION_CHANGE"),
-                kInitializeSite);
+            CheckResult(m_sliderHandlers->AddHandler(&LSlider::OnThumbDrag, m_thumb,
+                                                     u"NID_LEFT_DRAG_CONDITION_CHANGE"),
+                        kInitializeSite);
             if (auto* button = dynamic_cast<LButton*>(m_thumb.Get()))
                 button->SetStayPressed(true);
         }
@@ -167,8 +169,8 @@ QKRESULT LSlider::AttachChild(const RCPtr<LControl>& child, const LControlDescri
         // Without a start marker there is no description to give the thumb.
         if (!m_thumbStart || !m_thumbStart->GetControlDescriptor())
             return QK_E_FAIL;
-        const RCPtr<LControlDescriptor> described =
-            LControlDescriptor::CreateCopy(*m_thumbStart->GetControlDescriptor(), ThumbLayout(), WString(u"thumb"));
+        const RCPtr<LControlDescriptor> described = LControlDescriptor::CreateCopy(
+            *m_thumbStart->GetControlDescriptor(), ThumbLayout(), WString(u"thumb"));
         const QKRESULT result = LPanel::AttachChild(child, described.Get());
         child->SetVisible(true);
         return result;
@@ -243,8 +245,8 @@ void LSlider::MoveThumbTo(std::int32_t x, std::int32_t y)
         layout->GetAxisSpecs(spec[0], spec[1]);
         LayoutReference position = spec[axis].Position;
         position.Abs = places[axis];
-        thumb->SetAxisLayout(axis, spec[axis].PlacementAnchor, axis == 0 ? layout->XIsDocked : layout->YIsDocked,
-                             position, spec[axis].Size);
+        thumb->SetAxisLayout(axis, spec[axis].PlacementAnchor,
+                             axis == 0 ? layout->XIsDocked : layout->YIsDocked, position, spec[axis].Size);
     }
 }
 
@@ -327,7 +329,8 @@ PointD LSlider::ToClient(double x, double y) const
 
 // 4. Dragging the thumb ---------------------------------------------------------------------------
 
-QKRESULT LSlider::OnThumbDrag(const ConstRCPtr<LNotificationDistributor>&, const ConstRCPtr<LNotification>& notification)
+QKRESULT LSlider::OnThumbDrag(const ConstRCPtr<LNotificationDistributor>&,
+                              const ConstRCPtr<LNotification>& notification)
 {
     const auto* conditions = dynamic_cast<const LConditionsParam*>(notification->GetArgument().Get());
     if (!conditions || !m_thumb)
@@ -358,7 +361,8 @@ QKRESULT LSlider::OnThumbDrag(const ConstRCPtr<LNotificationDistributor>&, const
     return QK_FALSE;
 }
 
-QKRESULT LSlider::OnThumbMove(const ConstRCPtr<LNotificationDistributor>&, const ConstRCPtr<LNotification>& notification)
+QKRESULT LSlider::OnThumbMove(const ConstRCPtr<LNotificationDistributor>&,
+                              const ConstRCPtr<LNotification>& notification)
 {
     const auto* point = dynamic_cast<const LPointParam*>(notification->GetArgument().Get());
     if (!point || !m_thumb || !m_dragging)

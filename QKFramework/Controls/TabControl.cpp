@@ -193,8 +193,8 @@ QKRESULT LTabControl::CreateFromDescriptor(const LControlDescriptor* descriptor)
 
 void LTabControl::OnConditionsChanged(LConditionsParam* conditions)
 {
-    if (conditions && (conditions->GetChanged() & kConditionVisible) && (conditions->NewConditions & kConditionVisible) &&
-        GetRootWindowLink())
+    if (conditions && (conditions->GetChanged() & kConditionVisible) &&
+        (conditions->NewConditions & kConditionVisible) && GetRootWindowLink())
     {
         const RCPtr<LControl> self(this);
         if (const RCPtr<LControl> page = GetSelectedPage())

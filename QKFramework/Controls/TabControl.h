@@ -26,7 +26,8 @@ namespace QK
 class LTabBecomingUnselectedParams : public virtual LRefCountedObject
 {
 public:
-    LTabBecomingUnselectedParams(std::int32_t current, std::int32_t target) : CurrentIndex(current), TargetIndex(target)
+    LTabBecomingUnselectedParams(std::int32_t current, std::int32_t target)
+        : CurrentIndex(current), TargetIndex(target)
     {
     }
 

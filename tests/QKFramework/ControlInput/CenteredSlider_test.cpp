@@ -62,7 +62,8 @@ protected:
     void SetUp() override
     {
         harness.Factory().RegisterControlClass(WString(u"Framework.Button"), &LButton::Create);
-        harness.Factory().RegisterControlClass(WString(u"Framework.CenteredSlider"), &LCenteredSlider::Create);
+        harness.Factory().RegisterControlClass(WString(u"Framework.CenteredSlider"),
+                                               &LCenteredSlider::Create);
         harness.Factory().RegisterControlClass(WString(u"Framework.CenteredSliderBounds"), &LPanel::Create);
         ASSERT_TRUE(harness.SetRoot(u"top"));
         for (const char* name : {"cs", "cv", "cd"})
@@ -140,8 +141,9 @@ TEST_F(CenteredSliderTest, ThePanelsAndTheirFillLetClicksThroughToTheTrack)
 
 TEST_F(CenteredSliderTest, WithoutAThumbTheNullThumbErrorIsRaised)
 {
-    const char* const text = "Runtime Error : Null Pointer : Thumb Child was not created. : "
-                             "QK::LCenteredSlider::SetBoundsPosFromThumbPos : Controls\\CenteredSlider : Line 67";
+    const char* const text =
+        "Runtime Error : Null Pointer : Thumb Child was not created. : "
+        "QK::LCenteredSlider::SetBoundsPosFromThumbPos : Controls\\CenteredSlider : Line 67";
     const RCPtr<LCenteredSlider> loose(new LCenteredSlider(nullptr, WString(u"loose")));
     try
     {

@@ -93,8 +93,8 @@ public:
                 entries.push_back(name + (argument ? "(key)" : "()"));
         };
         const ConstRCPtr<LNotificationDistributor> source(&slider);
-        for (const char16_t* nid : {u"NID_VALUE_CHANGE", u"NID_VALUE_CHANGE_CAPTURE", u"NID_VALUE_CHANGE_KEY_DOWN",
-                                    u"NID_VALUE_CHANGE_KEY_UP"})
+        for (const char16_t* nid : {u"NID_VALUE_CHANGE", u"NID_VALUE_CHANGE_CAPTURE",
+                                    u"NID_VALUE_CHANGE_KEY_DOWN", u"NID_VALUE_CHANGE_KEY_UP"})
             recorder->Subscribe(source, nid);
     }
     std::vector<std::string> Take()
@@ -229,7 +229,8 @@ TEST_F(SliderTest, ASlantedTrackTakesTheFootOfThePerpendicular)
         std::int32_t tx, ty;
     };
     const Case cases[] = {
-        {50, 50, 50, 50}, {60, 40, 50, 50}, {0, 100, 50, 50}, {-30, -10, 0, 0}, {300, 250, 100, 100}, {21, 20, 21, 21},
+        {50, 50, 50, 50}, {60, 40, 50, 50},     {0, 100, 50, 50},
+        {-30, -10, 0, 0}, {300, 250, 100, 100}, {21, 20, 21, 21},
     };
     for (const Case& c : cases)
     {
@@ -283,10 +284,10 @@ TEST_F(SliderTest, TrackClicksMoveAPageTowardThePointNeverPastIt)
         double value;
     };
     const Case cases[] = {
-        {125, 0.6},  // beyond the thumb, far: one page up
-        {72, 0.57},  // beyond, near: to the point
-        {20, 0.4},   // between start and thumb, far: one page down
-        {58, 0.43},  // between, near: to the point
+        {125, 0.6}, // beyond the thumb, far: one page up
+        {72, 0.57}, // beyond, near: to the point
+        {20, 0.4},  // between start and thumb, far: one page down
+        {58, 0.43}, // between, near: to the point
     };
     for (const Case& c : cases)
     {
@@ -349,8 +350,8 @@ TEST_F(SliderTest, ArrowKeysStepOneUnitWithoutModifiers)
         double scaled;
     };
     const Case cases[] = {
-        {64.0, 0x27, 0, 65.0},  {64.0, 0x26, 0, 65.0}, {64.0, 0x25, 0, 63.0}, {64.0, 0x28, 0, 63.0},
-        {127.0, 0x27, 0, 127.0}, {0.0, 0x25, 0, 0.0},  {64.0, 0x27, 8, 64.0}, {64.0, 0x25, 1, 64.0},
+        {64.0, 0x27, 0, 65.0},   {64.0, 0x26, 0, 65.0}, {64.0, 0x25, 0, 63.0}, {64.0, 0x28, 0, 63.0},
+        {127.0, 0x27, 0, 127.0}, {0.0, 0x25, 0, 0.0},   {64.0, 0x27, 8, 64.0}, {64.0, 0x25, 1, 64.0},
     };
     for (const Case& c : cases)
     {
@@ -386,8 +387,8 @@ TEST_F(SliderTest, AHeldArrowKeySendsOneKeyDownAndOneKeyUp)
     script.Key(0x25);
     harness.Find("vs")->SetFocus(true);
     EXPECT_FALSE(hs->IsKeyHeld());
-    EXPECT_EQ(log.Take(),
-              (std::vector<std::string>{"NID_VALUE_CHANGE_KEY_DOWN(key)", "NID_VALUE_CHANGE=0.09", "NID_VALUE_CHANGE_KEY_UP()"}));
+    EXPECT_EQ(log.Take(), (std::vector<std::string>{"NID_VALUE_CHANGE_KEY_DOWN(key)", "NID_VALUE_CHANGE=0.09",
+                                                    "NID_VALUE_CHANGE_KEY_UP()"}));
 }
 
 TEST_F(SliderTest, TheWheelStepsOneUnit)

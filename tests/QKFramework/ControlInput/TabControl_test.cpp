@@ -61,7 +61,8 @@ protected:
         tabs = dynamic_cast<LTabControl*>(harness.Find("tabs").Get());
         ASSERT_NE(tabs, nullptr);
         const ConstRCPtr<LNotificationDistributor> source(tabs);
-        for (const char16_t* nid : {u"NID_TAB_BUTTON_CLICKED", u"NID_TAB_BECOMING_UNSELECTED", u"NID_TAB_SELECTED"})
+        for (const char16_t* nid :
+             {u"NID_TAB_BUTTON_CLICKED", u"NID_TAB_BECOMING_UNSELECTED", u"NID_TAB_SELECTED"})
             listener->Subscribe(source, nid);
     }
     void TearDown() override
@@ -75,7 +76,10 @@ protected:
         const PointL at{10 + 60 * (tab - 'a') + 25, 20};
         script.Move(at).Press(1, at).Release(1, at);
     }
-    LControl* Page(const char* name) const { return harness.Find(std::string("tabs/pageHolder/") + name).Get(); }
+    LControl* Page(const char* name) const
+    {
+        return harness.Find(std::string("tabs/pageHolder/") + name).Get();
+    }
     std::string Shown() const
     {
         std::string shown;
@@ -137,7 +141,8 @@ TEST_F(TabControlTest, TheFirstTabIsSelectedAtCreationAndTabsAreFoundByName)
     EXPECT_EQ(Shown(), "");
     EXPECT_EQ(tabs->GetSelectedIndex(), -1);
     EXPECT_FALSE(tabs->GetSelectedPage());
-    EXPECT_EQ(Take(), (std::vector<std::string>{"tabs:NID_TAB_BECOMING_UNSELECTED", "tabs:NID_TAB_SELECTED"}));
+    EXPECT_EQ(Take(),
+              (std::vector<std::string>{"tabs:NID_TAB_BECOMING_UNSELECTED", "tabs:NID_TAB_SELECTED"}));
     // Leaving no selected tab sends no change notice.
     EXPECT_EQ(tabs->SelectTabAt(1), QK_OK);
     EXPECT_EQ(Shown(), "pb");
