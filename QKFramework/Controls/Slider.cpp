@@ -178,6 +178,22 @@ QKRESULT LSlider::AttachChild(const RCPtr<LControl>& child, const LControlDescri
     return LPanel::AttachChild(child, descriptor);
 }
 
+QKRESULT LSlider::CreateFromDescriptor(const LControlDescriptor* descriptor)
+{
+    const bool reskin = IsCreated();
+    const RCPtr<LControl> self(this);
+    const RCPtr<LControl> thumb = m_thumb;
+    const QKRESULT result = LPanel::CreateFromDescriptor(descriptor);
+    if (!reskin)
+        return result;
+    m_thumbEnd = FindChild(WString(u"thumbEnd"));
+    m_thumbStart = FindChild(WString(u"thumbStart"));
+    if (thumb && thumb->GetParent() != this && Failed(AttachChild(thumb, nullptr)))
+        m_thumb = nullptr;
+    InitializeParts();
+    return result;
+}
+
 QKRESULT LSlider::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                       const ConstRCPtr<LNotification>& notification)
 {

@@ -72,6 +72,9 @@ public:
     QKRESULT Initialize() override;
     QKRESULT InitializeParts() override;
     QKRESULT AttachChild(const RCPtr<LControl>& child, const LControlDescriptor* descriptor) override;
+    // A re-skin keeps the thumb, which no skin describes: it is attached again from the new
+    // "thumbStart".
+    QKRESULT CreateFromDescriptor(const LControlDescriptor* descriptor) override;
     QKRESULT ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                  const ConstRCPtr<LNotification>& notification) override;
     QKRESULT DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id) override;

@@ -409,6 +409,26 @@ TEST_F(SliderTest, TheWheelStepsOneUnit)
     }
 }
 
+TEST_F(SliderTest, AReskinKeepsTheThumb)
+{
+    LSlider* hs = Slider(u"top", "hs");
+    ASSERT_TRUE(hs);
+    LControl* thumb = hs->GetThumb();
+    hs->SetValue(0.5);
+    ASSERT_EQ(hs->CreateFromDescriptor(hs->GetControlDescriptor().Get()), QK_OK);
+    EXPECT_EQ(hs->GetThumb(), thumb);
+    EXPECT_EQ(thumb->GetParent(), hs);
+    EXPECT_EQ(hs->FindChild(WString(u"thumb")).Get(), thumb);
+    EXPECT_TRUE(thumb->IsVisible(false));
+    EXPECT_FALSE(hs->FindChild(WString(u"thumbStart"))->IsVisible(false));
+    EXPECT_EQ(Thumb(*hs).x, 60);
+    // Still dragged: grab its middle (window 85, 45) and pull it 20 px right.
+    script.Move({85, 45}).Press(1, {85, 45}).Move({86, 45}).Move({105, 45});
+    EXPECT_EQ(Thumb(*hs).x, 80);
+    EXPECT_DOUBLE_EQ(hs->GetValue(), 0.7);
+    script.Release(1, {105, 45});
+}
+
 TEST_F(SliderTest, DegenerateTracksAndMissingMarkersAreSafe)
 {
     // Coincident ends: every point is the start.
