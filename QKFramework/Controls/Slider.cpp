@@ -14,7 +14,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 namespace QK
 {
@@ -42,25 +41,18 @@ constexpr std::int32_t KeyPress(std::int32_t virtualKey)
 // Half away from zero, clamped to the 32-bit range.
 std::int32_t ToInt(double value)
 {
-    if (std::isnan(value))
-        return 0;
-    const double rounded = ControlDetail::RoundHalfAway(value);
-    return static_cast<std::int32_t>(std::clamp(rounded, double(std::numeric_limits<std::int32_t>::min()),
-                                                double(std::numeric_limits<std::int32_t>::max())));
+    return ToLongPair({value, 0.0}).first;
 }
 
 std::int32_t Truncated(double value)
 {
-    if (std::isnan(value))
-        return 0;
-    return static_cast<std::int32_t>(std::clamp(std::trunc(value),
-                                                double(std::numeric_limits<std::int32_t>::min()),
-                                                double(std::numeric_limits<std::int32_t>::max())));
+    return ToInt(std::trunc(value));
 }
 
 PointL Rounded(const RectD& bounds)
 {
-    return PointL{ToInt(bounds.x), ToInt(bounds.y)};
+    const LongPair rounded = ToLongPair({bounds.x, bounds.y});
+    return PointL{rounded.first, rounded.second};
 }
 
 double Distance(double dx, double dy)

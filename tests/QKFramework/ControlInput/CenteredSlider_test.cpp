@@ -46,16 +46,6 @@ const char* const kTree = R"(<Skin Name="s">
   </SubControl>
 </Skin>)";
 
-const char* const kLooks = R"(
-  <Colorizers><Colorizer Name="grey" ColorType="SolidFill" Color="FF808080"/></Colorizers>
-  <Parts><Part Name="grey" Width="1" Height="1" ResizeType="Stretch" ColorizerName="grey"/></Parts>
-  <Looks>
-    <Look Name="grey"><ClientPart Name="grey" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look>
-  </Looks>
-  <LookLists>
-    <LookList Name="flat" NumLooks="14"><Look Name="grey" Index="0"/><Look Name="grey" Index="1"/><Look Name="grey" Index="2"/><Look Name="grey" Index="3"/><Look Name="grey" Index="4"/><Look Name="grey" Index="5"/><Look Name="grey" Index="6"/><Look Name="grey" Index="7"/><Look Name="grey" Index="8"/><Look Name="grey" Index="9"/><Look Name="grey" Index="10"/><Look Name="grey" Index="11"/><Look Name="grey" Index="12"/><Look Name="grey" Index="13"/></LookList>
-  </LookLists>)";
-
 class CenteredSliderTest : public ::testing::Test
 {
 protected:
@@ -81,7 +71,7 @@ protected:
         return PointD{layout->X.Position.Abs, layout->Y.Position.Abs};
     }
 
-    WindowHarness harness{kTree, std::string(), kLooks};
+    WindowHarness harness{kTree, std::string(), UniformLooks("flat")};
     EventScript script{harness};
     std::vector<LCenteredSlider*> sliders;
 };
