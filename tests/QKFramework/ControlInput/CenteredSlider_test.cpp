@@ -25,6 +25,7 @@ using namespace TestSupport;
 
 // "cs" at (20, 20): track (10, 20) to (110, 20), its panels on the track's row. "cv" at
 // (200, 20): track (10, 10) to (10, 110). "cd" at (250, 150): slanted, (0, 0) to (100, 100).
+// "iv" is "cs" again at (200, 200) with the initial value 0.5.
 // Each panel holds a "fill" probe over its whole client area.
 const char* const kTree = R"(<Skin Name="s">
   <SubControl Class="Test.Probe" Name="top" XSizeAbs="400" YSizeAbs="300" TabStop="-1"><Skin Name="k" LookList="flat"/>
@@ -39,6 +40,11 @@ const char* const kTree = R"(<Skin Name="s">
     <SubControl Class="Framework.CenteredSlider" Name="cd" XPositionAbs="250" YPositionAbs="150" XSizeAbs="130" YSizeAbs="130"><Skin Name="d" LookList="flat"/>
       <SubControl Class="Framework.Button" Name="thumbStart" XPositionAbs="0" YPositionAbs="0" XSizeAbs="10" YSizeAbs="10"><Skin Name="m" LookList="flat"/></SubControl><SubControl Class="Framework.Button" Name="thumbEnd" XPositionAbs="100" YPositionAbs="100" XSizeAbs="10" YSizeAbs="10"><Skin Name="m" LookList="flat"/></SubControl>
       <SubControl Class="Framework.CenteredSliderBounds" Name="lowRangeBounds" XPositionAbs="30" YPositionAbs="60" XSizeAbs="10" YSizeAbs="10"><Skin Name="b" LookList="flat"/><SubControl Class="Test.Probe" Name="fill" XSizeToControl="Client" XSizeRel="1" XSizeAbs="0" YSizeToControl="Client" YSizeRel="1" YSizeAbs="0"><Skin Name="f" LookList="flat"/></SubControl></SubControl><SubControl Class="Framework.CenteredSliderBounds" Name="highRangeBounds" XPositionAbs="30" YPositionAbs="60" XSizeAbs="10" YSizeAbs="10"><Skin Name="b" LookList="flat"/><SubControl Class="Test.Probe" Name="fill" XSizeToControl="Client" XSizeRel="1" XSizeAbs="0" YSizeToControl="Client" YSizeRel="1" YSizeAbs="0"><Skin Name="f" LookList="flat"/></SubControl></SubControl>
+    </SubControl>
+    <SubControl Class="Framework.CenteredSlider" Name="iv" XPositionAbs="200" YPositionAbs="200" XSizeAbs="140" YSizeAbs="40"><Skin Name="h" LookList="flat"/>
+      <CreateParamList><CreateParam ID="INITIAL_VALUE">0.5</CreateParam></CreateParamList>
+      <SubControl Class="Framework.Button" Name="thumbStart" XPositionAbs="10" YPositionAbs="20" XSizeAbs="10" YSizeAbs="10"><Skin Name="m" LookList="flat"/></SubControl><SubControl Class="Framework.Button" Name="thumbEnd" XPositionAbs="110" YPositionAbs="20" XSizeAbs="10" YSizeAbs="10"><Skin Name="m" LookList="flat"/></SubControl>
+      <SubControl Class="Framework.CenteredSliderBounds" Name="lowRangeBounds" XPositionAbs="0" YPositionAbs="20" XSizeAbs="20" YSizeAbs="10"><Skin Name="b" LookList="flat"/><SubControl Class="Test.Probe" Name="fill" XSizeToControl="Client" XSizeRel="1" XSizeAbs="0" YSizeToControl="Client" YSizeRel="1" YSizeAbs="0"><Skin Name="f" LookList="flat"/></SubControl></SubControl><SubControl Class="Framework.CenteredSliderBounds" Name="highRangeBounds" XPositionAbs="0" YPositionAbs="20" XSizeAbs="20" YSizeAbs="10"><Skin Name="b" LookList="flat"/><SubControl Class="Test.Probe" Name="fill" XSizeToControl="Client" XSizeRel="1" XSizeAbs="0" YSizeToControl="Client" YSizeRel="1" YSizeAbs="0"><Skin Name="f" LookList="flat"/></SubControl></SubControl>
     </SubControl>
   </SubControl>
   <SubControl Class="Framework.CenteredSlider" Name="bare" XSizeAbs="100" YSizeAbs="40"><Skin Name="h" LookList="flat"/>
@@ -127,6 +133,16 @@ TEST_F(CenteredSliderTest, ThePanelsAndTheirFillLetClicksThroughToTheTrack)
     const PointL onFill{20 + 60, 45};
     script.Move(onFill).Press(1, onFill).Release(1, onFill);
     EXPECT_DOUBLE_EQ(cs->GetValue(), 0.4) << "the track took the click";
+}
+
+// The initial value is set while the control base initialises, before the thumb exists.
+TEST_F(CenteredSliderTest, AnInitialValueIsShownOnceTheThumbExists)
+{
+    auto* iv = dynamic_cast<LCenteredSlider*>(harness.Find("iv").Get());
+    ASSERT_NE(iv, nullptr);
+    EXPECT_EQ(iv->GetValue(), 0.5);
+    EXPECT_EQ(iv->GetThumb()->GetBounds().x, 60.0);
+    EXPECT_EQ(At(iv->GetLowBounds()).x, 65.0);
 }
 
 TEST_F(CenteredSliderTest, WithoutAThumbTheNullThumbErrorIsRaised)
