@@ -2,7 +2,7 @@
 // validation, button steps and the slider; 5. receiving.
 #include "QKFramework/Controls/NumericUpDown.h"
 
-#include "QKFramework/ControlBase/ControlDescriptor.h"
+#include "QKFramework/ControlBase/ControlDetail.h"
 #include "QKFramework/ControlBase/Input/InputEvents.h"
 #include "QKFramework/Controls/Button.h"
 #include "QKFramework/Controls/TextBox.h"
@@ -37,15 +37,7 @@ LNumericUpDown::~LNumericUpDown() = default;
 
 RCPtr<LControl> LNumericUpDown::Create(LControl* parent, const LControlDescriptor* descriptor)
 {
-    if (!descriptor)
-        return nullptr;
-    RCPtr<LControl> control(new LNumericUpDown(parent, descriptor->Name));
-    control->CreateFromDescriptor(descriptor);
-    control->CreateChildControls(descriptor);
-    control->Initialize();
-    control->InitializeParts();
-    control->SetCreated();
-    return control;
+    return ControlDetail::CreateControlOf<LNumericUpDown>(parent, descriptor);
 }
 
 QKRESULT LNumericUpDown::Initialize()

@@ -13,6 +13,7 @@
 
 #include "tests/support/Controls/FakeClipboard.h"
 #include "tests/support/ScopedEnvironment.h"
+#include "tests/support/UI/ControlTestTools.h"
 #include "tests/support/UI/EventScript.h"
 #include "tests/support/UI/WindowTestSupport.h"
 

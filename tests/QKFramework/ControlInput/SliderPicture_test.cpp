@@ -8,6 +8,7 @@
 #include "QKFramework/Notification/NotificationCenterManager.h"
 
 #include "tests/support/ScopedEnvironment.h"
+#include "tests/support/UI/ControlTestTools.h"
 #include "tests/support/UI/WindowTestSupport.h"
 
 #include <gtest/gtest.h>

@@ -3,6 +3,9 @@
 // Contents:
 //   - NotificationCounter: writes down the name of the control that sent each notification
 //     it listens to.
+//   - SavePicture: writes a drawn surface as a PNG into the pictures folder
+//     ($VEDIDU_PICTURES_DIR, else "pictures" under the working folder), for a person to
+//     look at; true when it was written.
 // UI thread only.
 #pragma once
 
@@ -11,6 +14,11 @@
 
 #include <string>
 #include <vector>
+
+namespace QK
+{
+class IDrawingSurface;
+}
 
 namespace QK::TestSupport
 {
@@ -26,5 +34,7 @@ public:
 
     std::vector<std::string> names;
 };
+
+bool SavePicture(const IDrawingSurface& surface, const std::string& fileName);
 
 } // namespace QK::TestSupport

@@ -11,8 +11,8 @@
 //     wheel unhandled.
 //   - WindowHarness: a ControlHarness with a real LRootWindow on a recording host, its idle
 //     step in the harness's idle loop, and the window listed with the application.
-//   - Pictures: a uniform look list, a window painted offscreen by the software renderer,
-//     and the picture saved as a PNG for a person to look at.
+//   - Pictures: a uniform look list and a window painted offscreen by the software renderer
+//     (SavePicture of ControlTestTools.h writes the result).
 // UI thread only.
 #pragma once
 
@@ -148,9 +148,5 @@ std::string UniformLooks(const std::string& listName);
 // kind 1, into a fresh offscreen context; the picture lives as long as context.
 const IDrawingSurface& PaintOffscreen(LRootWindow& window, LRenderer& renderer, const RectL& area,
                                       RCPtr<LRenderContextInfo>& context);
-
-// Writes surface as the PNG fileName into $VEDIDU_PICTURES_DIR, else into the folder
-// "pictures" of the working folder; false when it could not be written.
-bool SavePicture(const IDrawingSurface& surface, const std::string& fileName);
 
 } // namespace QK::TestSupport
