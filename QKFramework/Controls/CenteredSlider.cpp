@@ -46,17 +46,8 @@ QKRESULT LCenteredSlider::Initialize()
 void LCenteredSlider::MoveBounds(std::int32_t axis, double centre)
 {
     for (const RCPtr<LControl>& bounds : {m_lowBounds, m_highBounds})
-    {
-        if (!bounds || !bounds->GetLayoutDescriptor())
-            continue;
-        AxisSpec spec[2];
-        const RCPtr<LLayoutDescriptor> layout = bounds->GetLayoutDescriptor();
-        layout->GetAxisSpecs(spec[0], spec[1]);
-        LayoutReference position = spec[axis].Position;
-        position.Abs = centre;
-        bounds->SetAxisLayout(axis, spec[axis].PlacementAnchor,
-                              axis == 0 ? layout->XIsDocked : layout->YIsDocked, position, spec[axis].Size);
-    }
+        if (bounds)
+            SetAbsolutePosition(*bounds, axis, centre);
 }
 
 void LCenteredSlider::SetBoundsPosFromThumbPos()

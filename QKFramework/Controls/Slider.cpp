@@ -240,22 +240,24 @@ void LSlider::UpdateValueFromThumb()
     SetSliderValue(PositionToFraction(at.x, at.y));
 }
 
-void LSlider::MoveThumbTo(std::int32_t x, std::int32_t y)
+void LSlider::SetAbsolutePosition(LControl& control, std::int32_t axis, double position)
 {
-    const RCPtr<LLayoutDescriptor>& layout = m_thumb->GetLayoutDescriptor();
+    const RCPtr<LLayoutDescriptor> layout = control.GetLayoutDescriptor();
     if (!layout)
         return;
+    AxisSpec spec[2];
+    layout->GetAxisSpecs(spec[0], spec[1]);
+    LayoutReference place = spec[axis].Position;
+    place.Abs = position;
+    control.SetAxisLayout(axis, spec[axis].PlacementAnchor, axis == 0 ? layout->XIsDocked : layout->YIsDocked,
+                          place, spec[axis].Size);
+}
+
+void LSlider::MoveThumbTo(std::int32_t x, std::int32_t y)
+{
     const RCPtr<LControl> thumb = m_thumb;
-    const std::int32_t places[2] = {x, y};
-    for (std::int32_t axis = 0; axis < 2; ++axis)
-    {
-        AxisSpec spec[2];
-        layout->GetAxisSpecs(spec[0], spec[1]);
-        LayoutReference position = spec[axis].Position;
-        position.Abs = places[axis];
-        thumb->SetAxisLayout(axis, spec[axis].PlacementAnchor,
-                             axis == 0 ? layout->XIsDocked : layout->YIsDocked, position, spec[axis].Size);
-    }
+    SetAbsolutePosition(*thumb, 0, x);
+    SetAbsolutePosition(*thumb, 1, y);
 }
 
 void LSlider::PlaceThumb()

@@ -96,6 +96,9 @@ protected:
     // The slider's part of a class chain of handler tables.
     bool DispatchSliderEntry(const ConstRCPtr<LNotificationDistributor>& source,
                              const ConstRCPtr<LNotification>& notification, QKRESULT& result);
+    // Writes the absolute part of control's layout position on axis (0 X, 1 Y), the rest of
+    // its layout as it was, and lays it out again.
+    static void SetAbsolutePosition(LControl& control, std::int32_t axis, double position);
     LControl* GetThumbStart() const { return m_thumbStart.Get(); }
     LControl* GetThumbEnd() const { return m_thumbEnd.Get(); }
 
