@@ -1,5 +1,5 @@
 // Contents: 1. construction and parts; 2. value, range and format; 3. keys; 4. text
-// validation and button steps; 5. receiving.
+// validation, button steps and the slider; 5. receiving.
 #include "QKFramework/Controls/NumericUpDown.h"
 
 #include "QKFramework/ControlBase/ControlDetail.h"
@@ -67,6 +67,14 @@ QKRESULT LNumericUpDown::Initialize()
                                                      ConstRCPtr<LNotificationDistributor>(button),
                                                      u"NID_BUTTON_AUTOREPEAT"),
                         kInitializeSite);
+    if (m_slider)
+    {
+        CheckResult(m_upDownHandlers->AddHandler(&LNumericUpDown::OnSliderValueChange,
+                                                 ConstRCPtr<LNotificationDistributor>(m_slider.Get()),
+                                                 u"NID_VALUE_CHANGE"),
+                    kInitializeSite);
+        ShowValueOnSlider();
+    }
     return result;
 }
 
@@ -128,8 +136,21 @@ QKRESULT LNumericUpDown::SetValueRange(double minimum, double maximum, std::int3
     return QK_OK;
 }
 
+void LNumericUpDown::ShowValueOnSlider()
+{
+    const ConstRCPtr<LNotificationDistributor> slider(m_slider.Get());
+    // Before Initialize has subscribed there is nothing to suspend, and nothing to show.
+    if (!m_slider || !m_upDownHandlers ||
+        !m_upDownHandlers->HasHandler(slider.Get(), GetNotificationId(u"NID_VALUE_CHANGE")))
+        return;
+    const RCPtr<LControl> held = m_slider;
+    CAutoNotificationDisabler<LNumericUpDown> suspended(*m_upDownHandlers, slider, u"NID_VALUE_CHANGE");
+    held->SetValue(GetValue());
+}
+
 void LNumericUpDown::OnValueChanged()
 {
+    ShowValueOnSlider();
     if (!m_textBox)
         return;
     const RCPtr<LTextBox> textBox = m_textBox;
@@ -167,7 +188,7 @@ QKRESULT LNumericUpDown::DispatchKey(LKeyParam* key)
     return HandleSiblingKey(key);
 }
 
-// 4. Text validation and button steps -------------------------------------------------------------
+// 4. Text validation, button steps and the slider ----------------------------------------------
 
 QKRESULT LNumericUpDown::OnTextValidating(const ConstRCPtr<LNotificationDistributor>&,
                                           const ConstRCPtr<LNotification>& notification)
@@ -229,6 +250,17 @@ QKRESULT LNumericUpDown::OnButtonRepeat(const ConstRCPtr<LNotificationDistributo
         SetValue(ValueToFraction(current + Step));
     else if (source.Get() == static_cast<const LNotificationDistributor*>(m_downButton.Get()))
         SetValue(ValueToFraction(current - Step));
+    return QK_OK;
+}
+
+QKRESULT LNumericUpDown::OnSliderValueChange(const ConstRCPtr<LNotificationDistributor>&,
+                                             const ConstRCPtr<LNotification>& notification)
+{
+    const auto* value = dynamic_cast<const LValueParam*>(notification->GetArgument().Get());
+    if (!value)
+        return QK_OK;
+    const RCPtr<LControl> self(this);
+    SetValue(value->Value);
     return QK_OK;
 }
 

@@ -13,9 +13,11 @@
 // same parameters (a VALIDATING receiver may correct or refuse the text before the up-down
 // looks at it).
 //
+// An optional "slider1" follows the value both ways: the up-down's fraction is the slider's.
+// While the up-down moves the slider it does not listen to it, so no change comes back.
+//
 // Each of the children may be missing from a skin; whatever is missing is skipped, and the
-// rest works. An optional "slider1" is found and kept (GetSlider); the up-down itself does
-// nothing with it. UI thread only.
+// rest works. UI thread only.
 #pragma once
 
 #include "QKFramework/Controls/Panel.h"
@@ -82,6 +84,10 @@ private:
                              const ConstRCPtr<LNotification>& notification);
     QKRESULT OnButtonRepeat(const ConstRCPtr<LNotificationDistributor>& source,
                             const ConstRCPtr<LNotification>& notification);
+    QKRESULT OnSliderValueChange(const ConstRCPtr<LNotificationDistributor>& source,
+                                 const ConstRCPtr<LNotification>& notification);
+    // The slider shows the value, without its change coming back here.
+    void ShowValueOnSlider();
     // The characters the text box lets through for the current places and range.
     void UpdateAllowedCharacters();
     // The text box shows the formatted value (its caret reset).
