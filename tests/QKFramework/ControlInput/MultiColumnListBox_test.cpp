@@ -355,6 +355,36 @@ TEST_F(MultiColumnListBoxTest, AHeaderWithoutAColumnSortsNothingAndTheTableStill
     EXPECT_EQ(Selected(*gappy.GetColumn(1)), std::set<int>{0}) << "the selected row moved up";
 }
 
+TEST_F(MultiColumnListBoxTest, ASortThatCannotStopHearingAColumnRaisesItsFailureAndMovesNothing)
+{
+    ProbeTable& table = Table();
+    Fill(table, {{u"b", u"2"}, {u"a", u"1"}});
+    table.DetachFromDistributor(ConstRCPtr<LNotificationDistributor>(table.GetColumn(1)),
+                                GetNotificationId(u"NID_SELECTION_CHANGE"));
+    try
+    {
+        table.PerformSort(0);
+        FAIL() << "no exception";
+    }
+    catch (const std::exception& e)
+    {
+        EXPECT_STREQ(e.what(), "Failed Result : QKRESULT = 80004005 : QK::LMultiColumnListBox::PerformSort : "
+                               "Controls\\MultiColumnListBox : Line 725");
+    }
+    EXPECT_EQ(ColumnTexts(table, 0), (std::vector<std::string>{"b", "a"}));
+    EXPECT_TRUE(table.IsNextSortAscending(0));
+    try
+    {
+        CheckResult(QK_E_FAIL, LMultiColumnListBox::kResubscribeSite);
+        FAIL() << "no exception";
+    }
+    catch (const std::exception& e)
+    {
+        EXPECT_STREQ(e.what(), "Failed Result : QKRESULT = 80004005 : QK::LMultiColumnListBox::PerformSort : "
+                               "Controls\\MultiColumnListBox : Line 768");
+    }
+}
+
 // A 250 x 130 window: a table of two columns under their headers, sorted by name with a
 // header click, its selected row and one alternate row travelling with their names.
 std::string PictureTree()
