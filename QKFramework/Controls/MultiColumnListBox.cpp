@@ -3,6 +3,7 @@
 #include "QKFramework/Controls/MultiColumnListBox.h"
 
 #include "QKFramework/ControlBase/ControlDescriptor.h"
+#include "QKFramework/ControlBase/ControlDetail.h"
 #include "QKFramework/ControlBase/LayoutDescriptor.h"
 #include "QKFramework/Notification/Notification.h"
 #include "QKFramework/Utilities/Storage/CharUtil.h"
@@ -46,15 +47,7 @@ LMultiColumnListBox::~LMultiColumnListBox() = default;
 
 RCPtr<LControl> LMultiColumnListBox::Create(LControl* parent, const LControlDescriptor* descriptor)
 {
-    if (!descriptor)
-        return nullptr;
-    RCPtr<LControl> control(new LMultiColumnListBox(parent, descriptor->Name));
-    control->CreateFromDescriptor(descriptor);
-    control->CreateChildControls(descriptor);
-    control->Initialize();
-    control->InitializeParts();
-    control->SetCreated();
-    return control;
+    return ControlDetail::CreateControlOf<LMultiColumnListBox>(parent, descriptor);
 }
 
 void LMultiColumnListBox::DockVertically(LControl& child)

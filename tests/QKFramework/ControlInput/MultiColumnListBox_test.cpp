@@ -8,18 +8,16 @@
 #include "QKFramework/Controls/ScrollBar.h"
 #include "QKFramework/Notification/Notification.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
-#include "QKFramework/Platform/Render/Cairo/PngWriter.h"
 #include "QKFramework/Renderer/Gdi/GDIRenderContextInfo.h"
 
 #include "tests/support/Recorder.h"
 #include "tests/support/ScopedEnvironment.h"
+#include "tests/support/UI/ControlTestTools.h"
 #include "tests/support/UI/EventScript.h"
 #include "tests/support/UI/WindowTestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
@@ -513,15 +511,7 @@ TEST(MultiColumnListBoxPicture, ASortedTable)
     EXPECT_EQ(surface.GetPixel(210, rowMiddle(4)), 0xFFF0F4F8u) << "gamma's alternate row, last";
     EXPECT_EQ(surface.GetPixel(100, rowMiddle(0)), 0xFFFFFFFFu) << "a plain row";
 
-    const char* named = std::getenv("VEDIDU_PICTURES_DIR");
-    const std::filesystem::path folder = named ? std::filesystem::path(named) : std::filesystem::path("pictures");
-    std::filesystem::create_directories(folder);
-    std::vector<std::uint32_t> pixels;
-    for (std::int32_t y = 0; y < surface.GetHeight(); ++y)
-        for (std::int32_t x = 0; x < surface.GetWidth(); ++x)
-            pixels.push_back(surface.GetPixel(x, y));
-    EXPECT_TRUE(WritePngFile((folder / "multi-column-list-sorted.png").string(), pixels, surface.GetWidth(),
-                             surface.GetHeight()));
+    EXPECT_TRUE(SavePicture(surface, "multi-column-list-sorted.png"));
     window->SetHost(nullptr);
     window->SetRootControl(RCPtr<LControl>());
     LNotificationCenterManager::ReleaseInstance();
