@@ -41,6 +41,11 @@ public:
     // mode: 0x1 the width follows the children, 0x2 the height; the extras are added. 0.
     QKRESULT SetAutoClientExtent(std::uint32_t mode, std::int32_t extraWidth, std::int32_t extraHeight);
     std::uint32_t GetAutoClientExtent() const { return m_autoMode; }
+    // Only stores the mode; the extent is recomputed when next asked for.
+    void SetAutoClientExtentMode(std::uint32_t mode) { m_autoMode = mode; }
+    // The height added to the children's in the automatic extent.
+    std::int32_t GetExtraClientHeight() const { return m_extraHeight; }
+    void SetExtraClientHeight(std::int32_t height) { m_extraHeight = height; }
     // 1 in manual mode, else the SetClientExtent result (0 for an unknown mode).
     QKRESULT UpdateClientExtent();
     // 1 when already running, else 0.

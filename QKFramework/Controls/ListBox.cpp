@@ -633,10 +633,15 @@ std::int32_t LListBox::InsertItem(std::uint32_t index, const WString& text)
 
 void LListBox::SetItemText(std::uint32_t index, const WString& text)
 {
+    SetItemTextObject(index, MakeItemText(text));
+}
+
+void LListBox::SetItemTextObject(std::uint32_t index, const ConstRCPtr<LRefCountedObject>& text)
+{
     if (index >= GetItemCount())
         return;
     const bool wasWidest = GetItemTextWidth(index) >= m_widestText;
-    GetItemRecord(index).Text = MakeItemText(text);
+    GetItemRecord(index).Text = text;
     RefreshItem(index);
     if (wasWidest)
         UpdateWidestText();

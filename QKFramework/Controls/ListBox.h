@@ -81,6 +81,9 @@ public:
     std::int32_t InsertItem(std::uint32_t index, const WString& text);
     std::int32_t AddItem(const WString& text) { return InsertItem(GetItemCount(), text); }
     void SetItemText(std::uint32_t index, const WString& text);
+    // Gives the item a text object of another item (shared, not copied); nothing past the
+    // items.
+    void SetItemTextObject(std::uint32_t index, const ConstRCPtr<LRefCountedObject>& text);
     void SetItem(std::uint32_t index, const WString& text, double value, bool alternate, bool separator);
     bool SetItemAlternate(std::uint32_t index, bool alternate);
     bool SetItemSeparator(std::uint32_t index, bool separator);
@@ -112,6 +115,7 @@ public:
     // 0x80070057 past the items, 1 when nothing can be shown, else 0.
     QKRESULT ScrollItemIntoView(std::uint32_t index);
     void ActivateItem(std::uint32_t index);
+    bool IsMultipleSelection() const { return m_multipleSelection; }
     std::int32_t GetAnchor() const { return m_anchor; }
     std::int32_t GetCaret() const { return m_caret; }
 
@@ -208,7 +212,7 @@ private:
     std::int32_t m_anchor = -1;
     std::int32_t m_caret = -1;
     // Multiple selection and keeping the items sorted are switched on by nothing yet.
-    [[maybe_unused]] bool m_multipleSelection = false;
+    bool m_multipleSelection = false;
     [[maybe_unused]] std::int32_t m_selectionStyle = 1;
     [[maybe_unused]] std::int32_t m_pressedItem = -1;
     bool m_popupMode = false;
