@@ -114,6 +114,7 @@ public:
     void ActivateItem(std::uint32_t index);
     std::int32_t GetAnchor() const { return m_anchor; }
     std::int32_t GetCaret() const { return m_caret; }
+    bool IsMultipleSelection() const { return m_multipleSelection; }
 
     // Replaces the items with the table's "ITEM.n" entries (n written in digits, gaps
     // becoming empty items); nothing without a table.
