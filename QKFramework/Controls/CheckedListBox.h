@@ -74,6 +74,9 @@ public:
     std::int32_t GetCheckedCount() const { return m_checkedCount; }
     bool HasIcons() const { return m_icons.GetCount() > 0; }
     std::uint32_t GetIconCount() const { return m_icons.GetCount(); }
+    // Lays icon (null: none) over every look of box, last look first, stretched, in place of
+    // its client part.
+    static void SetCheckBoxIcon(LButton& box, const ConstRCPtr<LBitmap>& icon);
     // The row control at position i, in creation order; null past the rows.
     RCPtr<LCheckedListBoxItem> GetCheckedItem(std::uint32_t i) const;
 
@@ -100,8 +103,6 @@ protected:
     Handlers& GetCheckHandlers();
     // Sets a box's value with the list's own "NID_VALUE_CHANGE" subscription suspended.
     void SetCheckBoxValue(LButton& box, double value);
-    // Lays icon (null: none) over every look of box, stretched, in place of its client part.
-    static void SetCheckBoxIcon(LButton& box, const ConstRCPtr<LBitmap>& icon);
     // Subscribes box to the notification of the present check mode.
     void SubscribeCheckBox(LButton& box);
     // Adds delta to the checked count (derived lists that store checks themselves).
