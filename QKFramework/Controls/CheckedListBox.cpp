@@ -195,10 +195,7 @@ void LCheckedListBox::SetAutoCheck(bool on)
         if (!box)
             continue;
         box->SetAutoValueSet(on);
-        const ConstRCPtr<LNotificationDistributor> source(box.Get());
-        const char16_t* old = on ? u"NID_LEFT_CLICK" : u"NID_VALUE_CHANGE";
-        GetCheckHandlers().RemoveHandler(source, old);
-        Unsubscribe(source, old);
+        UnsubscribeCheckBox(*box, on ? u"NID_LEFT_CLICK" : u"NID_VALUE_CHANGE");
         SubscribeCheckBox(*box);
     }
 }
@@ -217,6 +214,13 @@ void LCheckedListBox::SubscribeCheckBox(LButton& box)
         GetCheckHandlers().AddHandler(&LCheckedListBox::OnCheckBoxValueChange, source, u"NID_VALUE_CHANGE");
     else
         GetCheckHandlers().AddHandler(&LCheckedListBox::OnCheckBoxClick, source, u"NID_LEFT_CLICK");
+}
+
+void LCheckedListBox::UnsubscribeCheckBox(LButton& box, const char16_t* nid)
+{
+    const ConstRCPtr<LNotificationDistributor> source(&box);
+    GetCheckHandlers().RemoveHandler(source, nid);
+    Unsubscribe(source, nid);
 }
 
 void LCheckedListBox::CreateItemControl()

@@ -103,8 +103,10 @@ protected:
     Handlers& GetCheckHandlers();
     // Sets a box's value with the list's own "NID_VALUE_CHANGE" subscription suspended.
     void SetCheckBoxValue(LButton& box, double value);
-    // Subscribes box to the notification of the present check mode.
-    void SubscribeCheckBox(LButton& box);
+    // Subscribes box to the notification of the present check mode, and withdraws one
+    // subscription; a derived list that handles the boxes itself keeps them in its own table.
+    virtual void SubscribeCheckBox(LButton& box);
+    virtual void UnsubscribeCheckBox(LButton& box, const char16_t* nid);
     // Adds delta to the checked count (derived lists that store checks themselves).
     void AdjustCheckedCount(std::int32_t delta) { m_checkedCount += delta; }
 
