@@ -297,6 +297,7 @@ QKRESULT LCheckedListBox::HandleCheckBox(const ConstRCPtr<LNotificationDistribut
     GetCheckedItemRecord(static_cast<std::uint32_t>(index)).Checked = checked ? 1 : 0;
     if (valueChange)
         m_checkedCount += checked ? 1 : -1;
+    OnItemCheckStored(static_cast<std::uint32_t>(index));
     SelectItemRange(index, index, !IsMultipleSelection());
     Send(valueChange ? u"NID_ITEM_CHECK_CHANGE" : u"NID_ITEM_CHECKBOX_CLICKED", param);
     return QK_OK;

@@ -109,13 +109,18 @@ protected:
     virtual void UnsubscribeCheckBox(LButton& box, const char16_t* nid);
     // Adds delta to the checked count (derived lists that store checks themselves).
     void AdjustCheckedCount(std::int32_t delta) { m_checkedCount += delta; }
+    // A user's check from the box source: stores it (counting it for a value change),
+    // selects the item and sends "NID_ITEM_CHECK_CHANGE" (value change) or
+    // "NID_ITEM_CHECKBOX_CLICKED" (click). Nothing for a box whose row shows no item.
+    QKRESULT HandleCheckBox(const ConstRCPtr<LNotificationDistributor>& source, bool valueChange);
+    // Called by HandleCheckBox once the check is stored, before the item is selected.
+    virtual void OnItemCheckStored(std::uint32_t) {}
 
 private:
     QKRESULT OnCheckBoxValueChange(const ConstRCPtr<LNotificationDistributor>& source,
                                    const ConstRCPtr<LNotification>& notification);
     QKRESULT OnCheckBoxClick(const ConstRCPtr<LNotificationDistributor>& source,
                              const ConstRCPtr<LNotification>& notification);
-    QKRESULT HandleCheckBox(const ConstRCPtr<LNotificationDistributor>& source, bool valueChange);
     void LoadIcons();
 
     RCPtr<Handlers> m_checkHandlers;

@@ -4,7 +4,6 @@
 
 #include "QKFramework/ControlBase/ControlDescriptor.h"
 #include "QKFramework/ControlBase/LayoutDescriptor.h"
-#include "QKFramework/Controls/IndexedDataParam.h"
 #include "QKFramework/Notification/Notification.h"
 #include "QKFramework/ObjectBase/Exception.h"
 
@@ -325,39 +324,22 @@ void LTreeView::UnsubscribeCheckBox(LButton& box, const char16_t* nid)
     Unsubscribe(source, nid);
 }
 
-QKRESULT LTreeView::HandleCheckBox(const ConstRCPtr<LNotificationDistributor>& source, bool valueChange)
+void LTreeView::OnItemCheckStored(std::uint32_t index)
 {
-    if (m_updatingItem)
-        return QK_OK;
-    const auto* box = dynamic_cast<const LButton*>(source.Get());
-    const std::int32_t found = box ? FindItem(box->GetParent()) : -1;
-    if (found < 0)
-        return QK_OK;
-    const RCPtr<LControl> self = GetRefCount() > 0 ? RCPtr<LControl>(this) : nullptr;
-    const auto index = static_cast<std::uint32_t>(found);
-    const double value = box->GetValue();
-    const RCPtr<LIndexedDataWithValueParam> param = LIndexedDataWithValueParam::Create(nullptr, found, value);
-    const bool checked = value >= 0.5;
-    GetItemRecord(index).Checked = checked ? 1 : 0;
-    if (valueChange)
-        AdjustCheckedCount(checked ? 1 : -1);
     UpdateDescendantVisibility(index);
     RefreshItem(index);
     RebindFrom(GetTopIndex());
-    SelectItemRange(found, found, true);
-    Send(valueChange ? u"NID_ITEM_CHECK_CHANGE" : u"NID_ITEM_CHECKBOX_CLICKED", param);
-    return QK_OK;
 }
 
 QKRESULT LTreeView::OnCheckBoxValueChange(const ConstRCPtr<LNotificationDistributor>& source,
                                           const ConstRCPtr<LNotification>&)
 {
-    return HandleCheckBox(source, true);
+    return m_updatingItem ? QK_OK : HandleCheckBox(source, true);
 }
 
 QKRESULT LTreeView::OnCheckBoxClick(const ConstRCPtr<LNotificationDistributor>& source, const ConstRCPtr<LNotification>&)
 {
-    return HandleCheckBox(source, false);
+    return m_updatingItem ? QK_OK : HandleCheckBox(source, false);
 }
 
 // 7. Receiving ---------------------------------------------------------------------------------------

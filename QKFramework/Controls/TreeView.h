@@ -92,6 +92,8 @@ public:
 protected:
     void SubscribeCheckBox(LButton& box) override;
     void UnsubscribeCheckBox(LButton& box, const char16_t* nid) override;
+    // The branch under the item shows or hides with its check.
+    void OnItemCheckStored(std::uint32_t index) override;
 
 private:
     using TreeHandlers = LNotificationHandler<LTreeView>;
@@ -100,7 +102,6 @@ private:
                                    const ConstRCPtr<LNotification>& notification);
     QKRESULT OnCheckBoxClick(const ConstRCPtr<LNotificationDistributor>& source,
                              const ConstRCPtr<LNotification>& notification);
-    QKRESULT HandleCheckBox(const ConstRCPtr<LNotificationDistributor>& source, bool valueChange);
     // Whether ancestor lies on index's parent chain.
     bool IsDescendantOf(std::uint32_t index, std::uint32_t ancestor) const;
     bool AncestorsChecked(std::uint32_t index) const;

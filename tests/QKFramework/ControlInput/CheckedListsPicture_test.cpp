@@ -11,8 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -200,14 +198,7 @@ TEST(CheckedListsPicture, IconsAndATreeWithOneBranchOpen)
     EXPECT_EQ(surface.GetPixel(151 + 2 + 7, 11 + 72 + 2 + 7), kDisabled) << "Global, a leaf";
     EXPECT_EQ(surface.GetPixel(151 + 3, 11 + 18 + 9), 0xFFFFFFFFu) << "the list's inside left of an indented row";
 
-    const char* named = std::getenv("VEDIDU_PICTURES_DIR");
-    const std::filesystem::path folder = named ? std::filesystem::path(named) : std::filesystem::path("pictures");
-    std::filesystem::create_directories(folder);
-    std::vector<std::uint32_t> pixels;
-    for (std::int32_t y = 0; y < surface.GetHeight(); ++y)
-        for (std::int32_t x = 0; x < surface.GetWidth(); ++x)
-            pixels.push_back(surface.GetPixel(x, y));
-    EXPECT_TRUE(WritePngFile((folder / "checked-list-and-tree.png").string(), pixels, surface.GetWidth(), surface.GetHeight()));
+    EXPECT_TRUE(SavePicture(surface, "checked-list-and-tree.png"));
     window->SetHost(nullptr);
     window->SetRootControl(RCPtr<LControl>());
     LNotificationCenterManager::ReleaseInstance();

@@ -1,9 +1,13 @@
 #include "tests/support/UI/WindowTestSupport.h"
 
 #include "QKFramework/ControlBase/ControlFactory.h"
+#include "QKFramework/Platform/Render/Cairo/PngWriter.h"
+#include "QKFramework/Platform/Render/DrawingSurface.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <stdexcept>
 
 namespace QK::TestSupport
@@ -377,6 +381,19 @@ RCPtr<LControl> WindowHarness::Find(const std::string& path) const
         start = end + 1;
     }
     return control;
+}
+
+bool SavePicture(const IDrawingSurface& surface, const std::string& fileName)
+{
+    const char* named = std::getenv("VEDIDU_PICTURES_DIR");
+    const std::filesystem::path folder = named ? std::filesystem::path(named) : std::filesystem::path("pictures");
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    std::vector<std::uint32_t> pixels;
+    for (std::int32_t y = 0; y < surface.GetHeight(); ++y)
+        for (std::int32_t x = 0; x < surface.GetWidth(); ++x)
+            pixels.push_back(surface.GetPixel(x, y));
+    return WritePngFile((folder / fileName).string(), pixels, surface.GetWidth(), surface.GetHeight());
 }
 
 } // namespace QK::TestSupport

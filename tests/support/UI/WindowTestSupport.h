@@ -24,8 +24,17 @@
 #include <string>
 #include <vector>
 
+namespace QK
+{
+class IDrawingSurface;
+}
+
 namespace QK::TestSupport
 {
+
+// Saves what surface shows as fileName in the pictures folder (VEDIDU_PICTURES_DIR, else
+// "pictures" in the working folder), for a person to look at; false when it cannot be written.
+bool SavePicture(const IDrawingSurface& surface, const std::string& fileName);
 
 class RecordingWindowHost : public IWindowOSServices
 {
