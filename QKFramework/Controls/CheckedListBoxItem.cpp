@@ -7,11 +7,6 @@
 namespace QK
 {
 
-namespace
-{
-constexpr std::uint32_t kPointerOver = 0x4;
-} // namespace
-
 RCPtr<LControl> LCheckedListBoxItem::Create(LControl* parent, const LControlDescriptor* descriptor)
 {
     if (!descriptor)

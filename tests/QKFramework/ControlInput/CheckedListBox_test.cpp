@@ -252,6 +252,9 @@ TEST_F(CheckedListBoxTest, RowsPastTheEndAndRebindingNeverReadBackAsChecks)
         EXPECT_FALSE(Box(list, row).GetLook(0)->GetOverlayPart());
     }
     EXPECT_TRUE(Box(list, 2).IsVisible(false));
+    Box(list, 4).SetValue(1.0);
+    EXPECT_EQ(list.GetCheckedCount(), 2) << "a box whose row shows no item is ignored";
+    EXPECT_TRUE(log.empty());
 
     // Rows change what they show in every way a list rebinds them.
     list.RemoveItem(0);
