@@ -170,6 +170,12 @@ TEST_F(TreeViewTest, DepthsSubtreesAndErasingASubtree)
     EXPECT_EQ(tree.EraseItemRecord(0), QK_OK);
     EXPECT_EQ(Shape(), "B(-1) B1(0) C(-1)");
     EXPECT_EQ(tree.GetCheckedCount(), 0);
+
+    // An item inserted in the middle leaves every parent index naming the same record.
+    Build();
+    ASSERT_EQ(tree.InsertItem(1, WString(u"A0")), 1);
+    tree.GetItemRecord(1).ParentIndex = 0;
+    EXPECT_EQ(Shape(), "A(-1) A0(0) A1(0) A1a(2) A2(0) B(-1) B1(5) C(-1)");
 }
 
 TEST_F(TreeViewTest, ExpandersShowABranchOnlyUnderCheckedAncestors)
