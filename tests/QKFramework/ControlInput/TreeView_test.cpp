@@ -35,14 +35,7 @@ const char* const kTree = R"(<Skin Name="s">
 
 std::string Looks()
 {
-    const auto list = [](const char* name, int count)
-    {
-        std::string looks;
-        for (int i = 0; i < count; ++i)
-            looks += "<Look Name=\"grey\" Index=\"" + std::to_string(i) + "\"/>";
-        return std::string("<LookList Name=\"") + name + "\" NumLooks=\"" + std::to_string(count) + "\">" + looks +
-               "</LookList>";
-    };
+    const auto list = [](const char* name, int count) { return UniformLookList(name, count); };
     return R"(
   <Colorizers><Colorizer Name="grey" ColorType="SolidFill" Color="FF808080"/></Colorizers>
   <Parts><Part Name="grey" Width="1" Height="1" ResizeType="Stretch" ColorizerName="grey"/></Parts>

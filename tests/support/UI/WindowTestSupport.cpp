@@ -396,4 +396,12 @@ bool SavePicture(const IDrawingSurface& surface, const std::string& fileName)
     return WritePngFile((folder / fileName).string(), pixels, surface.GetWidth(), surface.GetHeight());
 }
 
+std::string UniformLookList(const std::string& name, int count, const std::string& look)
+{
+    std::string looks;
+    for (int i = 0; i < count; ++i)
+        looks += "<Look Name=\"" + look + "\" Index=\"" + std::to_string(i) + "\"/>";
+    return "<LookList Name=\"" + name + "\" NumLooks=\"" + std::to_string(count) + "\">" + looks + "</LookList>";
+}
+
 } // namespace QK::TestSupport

@@ -36,6 +36,9 @@ namespace QK::TestSupport
 // "pictures" in the working folder), for a person to look at; false when it cannot be written.
 bool SavePicture(const IDrawingSurface& surface, const std::string& fileName);
 
+// A skin's <LookList> of count looks that all show the look named look.
+std::string UniformLookList(const std::string& name, int count, const std::string& look = "grey");
+
 class RecordingWindowHost : public IWindowOSServices
 {
 public:
