@@ -449,6 +449,8 @@ public:
     bool IsNotFocusable() const { return m_notFocusable; }
     bool WantsTab() const { return m_wantsTab; }
     bool UsesParentToolTip() const { return m_useParentToolTip; }
+    // As the create parameter "USE_PARENT_TOOLTIP" does: the parent's tool tip shows here.
+    void SetUseParentToolTip(bool use) { m_useParentToolTip = use; }
     std::uint32_t GetLocalHotKeyCount() const { return static_cast<std::uint32_t>(m_keyBindings.size()); }
     const KeyBindingMap& GetKeyBindings() const { return m_keyBindings; }
     // The first key bound to the notification name by an "LHK" entry, or the empty key code.

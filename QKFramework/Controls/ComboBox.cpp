@@ -317,6 +317,14 @@ void LComboBox::OnConditionsChanged(LConditionsParam* record)
 
 QKRESULT LComboBox::UpdateLook()
 {
+    const std::int32_t look = GetStateLook();
+    if (GetLook(look))
+        SelectLook(look, true);
+    return QK_OK;
+}
+
+std::int32_t LComboBox::GetStateLook()
+{
     const std::uint32_t conditions = GetConditions();
     const bool over = (conditions & kPointerOver) != 0;
     const bool focused = (conditions & (kHasFocus | kContainsFocus)) != 0;
@@ -329,9 +337,7 @@ QKRESULT LComboBox::UpdateLook()
         look = focused ? kLookFocusedHover : kLookHover;
     else
         look = focused ? kLookFocused : kLookNormal;
-    if (GetLook(look))
-        SelectLook(look, true);
-    return QK_OK;
+    return look;
 }
 
 QKRESULT LComboBox::WantsKey(LKeyParam* key)

@@ -89,6 +89,11 @@ public:
                                  const ConstRCPtr<LNotification>& notification) override;
     QKRESULT DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id) override;
 
+protected:
+    // The look of the present state: disabled, dropped down (with or without the pointer),
+    // hovered or not, focused or not.
+    std::int32_t GetStateLook();
+
 private:
     QKRESULT OnListVisibility(const ConstRCPtr<LNotificationDistributor>& source,
                               const ConstRCPtr<LNotification>& notification);

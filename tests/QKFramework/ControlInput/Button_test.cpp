@@ -3,6 +3,7 @@
 #include "QKFramework/Controls/Button.h"
 
 #include "QKFramework/Notification/Notification.h"
+#include "QKFramework/Renderer/Gdi/GDIRenderContextInfo.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
 
 #include "tests/support/ScopedEnvironment.h"

@@ -9,6 +9,7 @@
 #include "QKFramework/ControlBase/MenuItemUpdater.h"
 #include "QKFramework/Notification/Notification.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
+#include "QKFramework/Renderer/Gdi/GDIRenderContextInfo.h"
 
 #include "tests/support/Controls/FakeClipboard.h"
 #include "tests/support/ScopedEnvironment.h"

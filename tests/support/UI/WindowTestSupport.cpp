@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <stdexcept>
 
 namespace QK::TestSupport
@@ -183,15 +185,12 @@ RCPtr<LControl> WindowHarness::Find(const std::string& path) const
 
 std::string UniformLooks(const std::string& listName)
 {
-    std::string list;
-    for (int i = 0; i < 14; ++i)
-        list += "<Look Name=\"grey\" Index=\"" + std::to_string(i) + "\"/>";
     return R"(
   <Colorizers><Colorizer Name="grey" ColorType="SolidFill" Color="FF808080"/></Colorizers>
   <Parts><Part Name="grey" Width="1" Height="1" ResizeType="Stretch" ColorizerName="grey"/></Parts>
   <Looks><Look Name="grey"><ClientPart Name="grey" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look></Looks>
-  <LookLists><LookList Name=")" +
-           listName + R"(" NumLooks="14">)" + list + "</LookList></LookLists>";
+  <LookLists>)" +
+           UniformLookList(listName, 14) + "</LookLists>";
 }
 
 const IDrawingSurface& PaintOffscreen(LRootWindow& window, LRenderer& renderer, const RectL& area,
@@ -206,6 +205,14 @@ const IDrawingSurface& PaintOffscreen(LRootWindow& window, LRenderer& renderer, 
     window.Paint(region);
     renderer.RenderFinish(context);
     return static_cast<LGDIRenderContextInfo&>(*context).GetFrontSurface().GetSurface();
+}
+
+std::string UniformLookList(const std::string& name, int count, const std::string& look)
+{
+    std::string looks;
+    for (int i = 0; i < count; ++i)
+        looks += "<Look Name=\"" + look + "\" Index=\"" + std::to_string(i) + "\"/>";
+    return "<LookList Name=\"" + name + "\" NumLooks=\"" + std::to_string(count) + "\">" + looks + "</LookList>";
 }
 
 } // namespace QK::TestSupport

@@ -17,13 +17,22 @@
 #include "QKFramework/Renderer/RenderContextInfo.h"
 
 #include "tests/support/UI/ControlHarness.h"
+#include "tests/support/UI/ControlTestTools.h"
 #include "tests/support/UI/RecordingWindowHost.h"
 
 #include <cstdint>
 #include <string>
 
+namespace QK
+{
+class IDrawingSurface;
+}
+
 namespace QK::TestSupport
 {
+
+// A skin's <LookList> of count looks that all show the look named look.
+std::string UniformLookList(const std::string& name, int count, const std::string& look = "grey");
 
 class InputProbe : public ProbeControl
 {
