@@ -4,7 +4,7 @@
 #include "QKFramework/ControlBase/Control.h"
 #include "QKFramework/Renderer/Renderer.h"
 
-#include "tests/support/Controls/ControlHarness.h"
+#include "tests/support/UI/ControlHarness.h"
 
 #include <benchmark/benchmark.h>
 

@@ -56,14 +56,19 @@ LRootWindow::~LRootWindow() = default;
 RCPtr<LRootWindow> LRootWindow::Create(const RCPtr<LRenderer>& renderer, IWindowOSServices* host)
 {
     RCPtr<LRootWindow> window(new LRootWindow(renderer, host));
-    window->m_hotKeys = LGlobalHotKeyManager::Create(window->GetPostingReceiver());
-    if (window->Attach(ConstRCPtr<LNotificationDistributor>(window)) == QK_OK)
+    window->CompleteCreation();
+    return window;
+}
+
+void LRootWindow::CompleteCreation()
+{
+    m_hotKeys = LGlobalHotKeyManager::Create(GetPostingReceiver());
+    if (Attach(ConstRCPtr<LNotificationDistributor>(this)) == QK_OK)
     {
         // The queue's hold on its target is a reference of this window to itself.
-        window->AddInternalReferences(1);
-        window->m_selfTarget = true;
+        AddInternalReferences(1);
+        m_selfTarget = true;
     }
-    return window;
 }
 
 QKRESULT LRootWindow::ReleaseInternalReferences()

@@ -168,9 +168,13 @@ public:
     // Paints the tree where region asks, inside the renderer's current paint.
     void Paint(const RectRegion& region);
 
-private:
+protected:
+    // A subclass makes itself with new and then calls CompleteCreation, as Create does.
     LRootWindow(const RCPtr<LRenderer>& renderer, IWindowOSServices* host);
+    // Creates the hot-key manager and attaches the window's queue to itself.
+    void CompleteCreation();
 
+private:
     bool IsHostActive() const { return m_host && m_host->IsActive(); }
     void ReleaseHeldControls();
     void HideToolTip();

@@ -520,6 +520,10 @@ public:
     // While set, the control itself is never a hit (its children still are).
     void SetExcludedFromHitTest(bool excluded) { m_excludedFromHitTest = excluded; }
     bool IsExcludedFromHitTest() const { return m_excludedFromHitTest; }
+    // A part of its parent's own drawing (a meter's bar, a list's item control) rather than
+    // a control in its own right.
+    void SetSubPart(bool subPart) { m_subPart = subPart; }
+    bool IsSubPart() const { return m_subPart; }
     // The label text is drawn moved by the scroll offset.
     void SetTextFollowsScroll(bool follows) { m_textFollowsScroll = follows; }
 
@@ -580,6 +584,7 @@ private:
     ConditionFlags m_flags;
     bool m_forcedHover = false;
     bool m_excludedFromHitTest = false;
+    bool m_subPart = false;
     bool m_pressHandOver = false;
     RCPtr<LControl> m_pressHandOverTarget;
     PointD m_pressHandOverPoint;

@@ -70,4 +70,19 @@ inline bool FindParam(const LControlDescriptor* descriptor, const char16_t* name
     return descriptor && descriptor->CreateParams && FindStringMapValue(*descriptor->CreateParams, name, value);
 }
 
+// A control class's create function: construct with (parent, name), then
+// CreateFromDescriptor, CreateChildControls, Initialize, InitializeParts, created flag.
+template <class T> RCPtr<LControl> CreateControlOf(LControl* parent, const LControlDescriptor* descriptor)
+{
+    if (!descriptor)
+        return nullptr;
+    RCPtr<LControl> control(new T(parent, descriptor->Name));
+    control->CreateFromDescriptor(descriptor);
+    control->CreateChildControls(descriptor);
+    control->Initialize();
+    control->InitializeParts();
+    control->SetCreated();
+    return control;
+}
+
 } // namespace QK::ControlDetail

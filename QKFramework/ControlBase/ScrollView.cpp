@@ -50,15 +50,7 @@ LScrollView::~LScrollView() = default;
 
 RCPtr<LControl> LScrollView::Create(LControl* parent, const LControlDescriptor* descriptor)
 {
-    if (!descriptor)
-        return nullptr;
-    RCPtr<LControl> control(new LScrollView(parent, descriptor->Name));
-    control->CreateFromDescriptor(descriptor);
-    control->CreateChildControls(descriptor);
-    control->Initialize();
-    control->InitializeParts();
-    control->SetCreated();
-    return control;
+    return ControlDetail::CreateControlOf<LScrollView>(parent, descriptor);
 }
 
 QKRESULT LScrollView::Initialize()

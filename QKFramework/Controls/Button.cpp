@@ -36,15 +36,7 @@ enum Look : std::int32_t
 
 RCPtr<LControl> LButton::Create(LControl* parent, const LControlDescriptor* descriptor)
 {
-    if (!descriptor)
-        return nullptr;
-    RCPtr<LControl> control(new LButton(parent, descriptor->Name));
-    control->CreateFromDescriptor(descriptor);
-    control->CreateChildControls(descriptor);
-    control->Initialize();
-    control->InitializeParts();
-    control->SetCreated();
-    return control;
+    return ControlDetail::CreateControlOf<LButton>(parent, descriptor);
 }
 
 QKRESULT LButton::SetAutoValueSet(bool autoValueSet)
@@ -260,10 +252,12 @@ WString LButton::GetToolTipText() const
 QKRESULT LButton::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                       const ConstRCPtr<LNotification>& notification)
 {
-    if (m_buttonHandlers && notification && m_buttonHandlers->HasHandler(source.Get(), notification->GetId()))
+    if (m_buttonHandlers)
     {
         const RCPtr<LNotificationHandler<LButton>> handlers = m_buttonHandlers;
-        return handlers->Dispatch(source, notification);
+        QKRESULT result = QK_OK;
+        if (handlers->DispatchEntry(source, notification, result))
+            return result;
     }
     return LControl::ReceiveNotification(source, notification);
 }

@@ -2,6 +2,7 @@
 
 #include "QKFramework/ControlBase/ControlApp.h"
 #include "QKFramework/ControlBase/ControlDescriptor.h"
+#include "QKFramework/ControlBase/ControlDetail.h"
 #include "QKFramework/ControlBase/Input/InputEvents.h"
 #include "QKFramework/Notification/Notification.h"
 
@@ -14,15 +15,7 @@ LPanel::~LPanel() = default;
 
 RCPtr<LControl> LPanel::Create(LControl* parent, const LControlDescriptor* descriptor)
 {
-    if (!descriptor)
-        return nullptr;
-    RCPtr<LControl> control(new LPanel(parent, descriptor->Name));
-    control->CreateFromDescriptor(descriptor);
-    control->CreateChildControls(descriptor);
-    control->Initialize();
-    control->InitializeParts();
-    control->SetCreated();
-    return control;
+    return ControlDetail::CreateControlOf<LPanel>(parent, descriptor);
 }
 
 QKRESULT LPanel::Initialize()

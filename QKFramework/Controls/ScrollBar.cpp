@@ -2,6 +2,7 @@
 
 #include "QKFramework/ControlBase/ControlApp.h"
 #include "QKFramework/ControlBase/ControlDescriptor.h"
+#include "QKFramework/ControlBase/ControlDetail.h"
 #include "QKFramework/ControlBase/Input/InputEvents.h"
 #include "QKFramework/ControlBase/RootWindowInterface.h"
 #include "QKFramework/Controls/Button.h"
@@ -65,15 +66,7 @@ LScrollbar::~LScrollbar() = default;
 
 RCPtr<LControl> LScrollbar::Create(LControl* parent, const LControlDescriptor* descriptor)
 {
-    if (!descriptor)
-        return nullptr;
-    RCPtr<LControl> control(new LScrollbar(parent, descriptor->Name));
-    control->CreateFromDescriptor(descriptor);
-    control->CreateChildControls(descriptor);
-    control->Initialize();
-    control->InitializeParts();
-    control->SetCreated();
-    return control;
+    return ControlDetail::CreateControlOf<LScrollbar>(parent, descriptor);
 }
 
 // 1. Value and range ----------------------------------------------------------------------------

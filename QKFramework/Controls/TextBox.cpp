@@ -7,7 +7,9 @@
 #include "QKFramework/ControlBase/ControlApp.h"
 #include "QKFramework/ControlBase/ControlDescriptor.h"
 #include "QKFramework/ControlBase/ControlDetail.h"
+#include "QKFramework/ControlBase/ControlFactory.h"
 #include "QKFramework/ControlBase/Input/InputEvents.h"
+#include "QKFramework/ControlBase/MenuDescriptor.h"
 #include "QKFramework/ControlBase/RootWindowInterface.h"
 #include "QKFramework/ControlBase/SkinDescriptors.h"
 #include "QKFramework/Notification/Notification.h"
@@ -82,28 +84,20 @@ std::int32_t ToPixel(double value)
 
 // --- Creation ----------------------------------------------------------------------------------
 
-LTextBox::LTextBox(LControl* parent, const WString& name) : LControl(parent, name) {}
+LTextBox::LTextBox(LControl* parent, const WString& name) : LScrollView(parent, name) {}
 
 LTextBox::~LTextBox() = default;
 
 RCPtr<LControl> LTextBox::Create(LControl* parent, const LControlDescriptor* descriptor)
 {
-    if (!descriptor)
-        return nullptr;
-    RCPtr<LControl> control(new LTextBox(parent, descriptor->Name));
-    control->CreateFromDescriptor(descriptor);
-    control->CreateChildControls(descriptor);
-    control->Initialize();
-    control->InitializeParts();
-    control->SetCreated();
-    return control;
+    return CreateControlOf<LTextBox>(parent, descriptor);
 }
 
 QKRESULT LTextBox::CreateFromDescriptor(const LControlDescriptor* descriptor)
 {
     // The base shows "LABEL" as the control text; in a text box it is the cue text instead.
     const WString kept = GetText();
-    const QKRESULT result = LControl::CreateFromDescriptor(descriptor);
+    const QKRESULT result = LScrollView::CreateFromDescriptor(descriptor);
     const ConstRCPtr<LStringTable> table = GetStringTable();
     WString label;
     if (table && FindStringMapValue(*table, u"LABEL", label))
@@ -120,7 +114,7 @@ QKRESULT LTextBox::CreateFromDescriptor(const LControlDescriptor* descriptor)
 
 QKRESULT LTextBox::Initialize()
 {
-    const QKRESULT result = LControl::Initialize();
+    const QKRESULT result = LScrollView::Initialize();
     if (result < 0)
         return result;
     SetTextFollowsScroll(true);
@@ -141,14 +135,16 @@ QKRESULT LTextBox::SetText(const WString& text, bool resetCaret)
     const RCPtr<LControl> self(this);
     if (LControl::SetText(text) != QK_OK)
         return QK_FALSE;
-    // Client extent: the text's size in look 0's font.
-    const double width = TextWidth(Text());
-    m_extent = DoublePair{width, LineHeight()};
+    // The scroll view's content: the text's size in look 0's font.
+    SetClientExtent(TextWidth(Text()), LineHeight());
     if (ClearSelection())
         UpdateLooks();
     // An owner's shorter text must not leave the caret past the end.
     if (m_caret > Length())
+    {
         m_caret = m_anchor = Length();
+        ComputeCaretRect();
+    }
     if (resetCaret)
         MoveCaret(0, true);
     ScrollCaretIntoView();
@@ -428,7 +424,8 @@ QKRESULT LTextBox::PerformEdit(std::int32_t kind)
     }
 }
 
-std::int32_t LTextBox::GetEditCommandState(const WString& nidName, bool& enabled) const
+std::int32_t LTextBox::IsCommandEnabled(const LMenuDescriptor*, std::uint32_t, const WString& nid,
+                                       LMenuItemState& state)
 {
     static const struct
     {
@@ -439,12 +436,39 @@ std::int32_t LTextBox::GetEditCommandState(const WString& nidName, bool& enabled
                   {u"NID_EDIT_DELETE_REQ", IClipboard::kDelete},
                   {u"NID_EDIT_PASTE_REQ", IClipboard::kPaste}};
     for (const auto& edit : kEdits)
-        if (nidName.IsEqual(edit.nid))
+        if (nid.IsEqual(edit.nid))
         {
-            enabled = LControlClipboard::CanPerformEdit(edit.kind);
+            state.Enabled = LControlClipboard::CanPerformEdit(edit.kind);
             return 0;
         }
     return 1;
+}
+
+QKRESULT LTextBox::RegisterNotifications()
+{
+    const QKRESULT result = LScrollView::RegisterNotifications();
+    const LControlFactory* factory = LControlApp::GetControlFactory();
+    const ConstRCPtr<LStringTable> strings = factory ? factory->GetFrameworkStringTable() : nullptr;
+    if (!strings)
+        return result;
+    static const struct
+    {
+        const char16_t* label;
+        const char16_t* nid;
+    } kItems[] = {{u"EDIT_CUT", u"NID_EDIT_CUT_REQ"},
+                  {u"EDIT_COPY", u"NID_EDIT_COPY_REQ"},
+                  {u"EDIT_PASTE", u"NID_EDIT_PASTE_REQ"},
+                  {u"EDIT_DELETE", u"NID_EDIT_DELETE_REQ"}};
+    const RCPtr<LMenuDescriptor> menu = LMenuDescriptor::Create();
+    std::uint32_t index = 0;
+    for (const auto& item : kItems)
+    {
+        WString label;
+        FindStringMapValue(*strings, item.label, label);
+        menu->InsertItem(index++, label, WString(item.nid), true, false);
+    }
+    SetContextMenu(ConstRCPtr<LMenuDescriptor>(menu));
+    return result;
 }
 
 // --- The key handler --------------------------------------------------------------------------
@@ -678,15 +702,8 @@ void LTextBox::OnMouseMove(const LPointWithModifiersParam* point)
 double LTextBox::ScrollLimit() const
 {
     const double visible = TextArea().width;
-    return m_extent.first > visible ? m_extent.first - visible + kScrollMargin : 0.0;
-}
-
-RectD LTextBox::GetClientExtent() const
-{
-    const RectD client = GetLookClientRect(-1);
-    const auto range = [](double extent, double visible)
-    { return extent > 0.0 ? std::max(0.0, extent - visible) : 4503599627370496.0; };
-    return RectD{0.0, 0.0, range(m_extent.first, client.width), range(m_extent.second, client.height)};
+    const double content = GetClientExtentSize().first;
+    return content > visible ? content - visible + kScrollMargin : 0.0;
 }
 
 QKRESULT LTextBox::SetScrollOffset(const PointD& offset)
@@ -695,7 +712,7 @@ QKRESULT LTextBox::SetScrollOffset(const PointD& offset)
         return QK_FALSE;
     const RCPtr<LControl> self(this);
     m_inScrollUpdate = true;
-    const QKRESULT result = LControl::SetScrollOffset(offset);
+    const QKRESULT result = LScrollView::SetScrollOffset(offset);
     const double x = GetScrollOffset().x;
     if (IsInertiaActive(0) && (x <= 0.0 || x >= ScrollLimit()))
         StopInertia(0);
@@ -760,7 +777,14 @@ double LTextBox::TextWidth(const std::u16string& text) const
     if (text.empty())
         return 0.0;
     const ConstRCPtr<LMeasurementRenderer> measuring = LRenderApp::GetMeasurementRenderer();
-    return measuring ? measuring->MeasureText(WString(text.c_str()), GetFont()).width : 0.0;
+    if (!measuring)
+        return 0.0;
+    // A measured text comes back padded, as desktop string measuring pads it. Measured up to
+    // a following reference character, whose own measure is then taken off, the padding
+    // cancels: the caret and the highlight stand between the glyphs as they are drawn.
+    const WString extended((text + u'|').c_str());
+    return std::max(0.0, double(measuring->MeasureText(extended, GetFont()).width) -
+                             double(measuring->MeasureText(WString(u"|"), GetFont()).width));
 }
 
 double LTextBox::LineHeight() const

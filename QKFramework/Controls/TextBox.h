@@ -8,10 +8,15 @@
 // follows when it was accepted. Validation runs on Enter and before the focus leaves, so a
 // refused text keeps the focus in the box. Every text change sends "NID_TEXTBOX_TEXT_CHANGE".
 //
+// The text is the scroll view's content: its measured size is the client extent, and the
+// box scrolls horizontally to keep the caret in view.
+//
 // Clipboard edits (kinds 0 delete, 1 cut, 2 copy, 3 paste) go through the application's
 // clipboard (LControlClipboard). A paste drops the characters typing would drop (controls,
 // Tab, line breaks and whatever the filter refuses); a read-only box refuses delete, cut and
-// paste as it refuses typing.
+// paste as it refuses typing. Once the framework's string table is loaded, the box's context
+// menu offers cut, copy, paste and delete ("EDIT_CUT", "EDIT_COPY", "EDIT_PASTE",
+// "EDIT_DELETE"), each enabled while the clipboard edit can be done.
 //
 // Looks: 0 normal, 1 hover, 2 empty with cue text (look 9 drawn over it), 3 focused,
 // 4 focused with hover, 6 disabled, 10 and 11 the selection highlight (without and with
@@ -22,7 +27,7 @@
 // on, also while a selection is dragged past either edge. UI thread only.
 #pragma once
 
-#include "QKFramework/ControlBase/Control.h"
+#include "QKFramework/ControlBase/ScrollView.h"
 
 #include <cstdint>
 #include <string>
@@ -43,7 +48,7 @@ public:
     bool Valid = true;
 };
 
-class LTextBox : public LControl
+class LTextBox : public LScrollView
 {
 public:
     LTextBox(LControl* parent, const WString& name);
@@ -52,7 +57,7 @@ public:
     // The create function of "Framework.TextBox".
     static RCPtr<LControl> Create(LControl* parent, const LControlDescriptor* descriptor);
 
-    // --- Operations added to LControl's ----------------------------------------------------
+    // --- Operations added to LScrollView's -------------------------------------------------
 
     // 0 when the text changed, 1 when it was the same. resetCaret puts the caret at 0.
     virtual QKRESULT SetText(const WString& text, bool resetCaret);
@@ -60,14 +65,12 @@ public:
     // --- LControl --------------------------------------------------------------------------
 
     QKRESULT SetText(const WString& text) override { return SetText(text, true); }
-    QKRESULT SetScrollOffset(const PointD& offset) override;
     bool IsCommandTarget() const override { return true; }
     // Whether the edit kind can be done now: 0, 1 and 2 need a selection and 0, 1 and 3 a
     // box that is not read-only; 3 needs text to paste that fits within the maximum length.
     bool HandleClipboardData(std::int32_t kind) override;
     // 0 done; 0x80004005 when there is nothing to do, and for any other kind.
     QKRESULT PerformEdit(std::int32_t kind) override;
-    RectD GetClientExtent() const override;
     QKRESULT SetFocus(bool forward) override;
     void OnConditionsChanged(LConditionsParam* conditions) override;
     QKRESULT CreateFromDescriptor(const LControlDescriptor* descriptor) override;
@@ -81,6 +84,19 @@ public:
     WString GetToolTipText() const override;
     // Validates; the focus may leave only when the text is valid.
     bool IsUITarget() const override;
+    // For the edit requests ("NID_EDIT_COPY_REQ", "NID_EDIT_CUT_REQ", "NID_EDIT_DELETE_REQ",
+    // "NID_EDIT_PASTE_REQ") writes whether the clipboard edit can be done now into the
+    // record's enabled flag and answers 0; 1 for any other notification.
+    std::int32_t IsCommandEnabled(const LMenuDescriptor* menu, std::uint32_t index, const WString& nid,
+                                  LMenuItemState& state) override;
+    // Builds the edit menu once the framework's string table is there.
+    QKRESULT RegisterNotifications() override;
+
+    // --- LScrollView -----------------------------------------------------------------------
+
+    // Ignored while already inside; stops the drag scrolling at either end and extends a
+    // dragged selection to the pointer.
+    QKRESULT SetScrollOffset(const PointD& offset) override;
 
     // --- Own operations --------------------------------------------------------------------
 
@@ -90,10 +106,6 @@ public:
     void SetAutoScroll(std::int32_t axis, bool on);
     // Runs the validation pass and answers its parameters.
     RCPtr<LTextValidationParams> Validate();
-    // The menu state of an edit request ("NID_EDIT_COPY_REQ", "NID_EDIT_CUT_REQ",
-    // "NID_EDIT_DELETE_REQ", "NID_EDIT_PASTE_REQ"): 0 and enabled set, or 1 for any other
-    // notification.
-    std::int32_t GetEditCommandState(const WString& nidName, bool& enabled) const;
 
     // Caret and selection. Inclusive character indexes: a = -1 clears, (0, -1) selects all.
     QKRESULT SetSelection(std::int32_t a, std::int32_t b);
@@ -118,7 +130,6 @@ public:
     const RectD& GetCaretRect() const { return m_caretRect; }
     bool IsCaretVisible() const { return m_caretVisible; }
     bool IsAutoScrollX() const { return m_autoScrollX; }
-    const DoublePair& GetClientExtentSize() const { return m_extent; }
 
 private:
     std::u16string Text() const;
@@ -170,7 +181,6 @@ private:
     bool m_caretVisible = true;
     double m_nextBlink = 0.0;
     bool m_idleProcessing = false;
-    DoublePair m_extent{0.0, 0.0};
 };
 
 } // namespace QK

@@ -9,14 +9,14 @@
 // is made to fill its window so that the resize shows. --out: where control-demo-before.png
 // and control-demo-after.png go. --hold: keeps the window open that long at the end.
 //
-// The window host is the control tests' root window, which writes down what the tree asks of
-// it; every control class of the skin is made as a plain control.
+// The tree's root window is the control tests' one, on a recording host that writes down what
+// the tree asks of it; every control class of the skin is made as a plain control.
 #include "QKFramework/ControlBase/ControlDescriptor.h"
 #include "QKFramework/Platform/Render/Cairo/PngWriter.h"
 #include "QKFramework/Platform/Render/Sdl/SdlWindow.h"
 #include "QKFramework/Renderer/Renderer.h"
 
-#include "tests/support/Controls/ControlHarness.h"
+#include "tests/support/UI/ControlHarness.h"
 
 #include <chrono>
 #include <cstdio>

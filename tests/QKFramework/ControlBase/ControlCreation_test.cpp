@@ -4,7 +4,7 @@
 #include "QKFramework/ControlBase/MenuItemUpdater.h"
 #include "QKFramework/Renderer/Font.h"
 
-#include "tests/support/Controls/ControlHarness.h"
+#include "tests/support/UI/ControlHarness.h"
 
 #include <gtest/gtest.h>
 

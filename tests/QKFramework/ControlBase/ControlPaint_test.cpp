@@ -5,8 +5,8 @@
 #include "QKFramework/ControlBase/ControlDescriptor.h"
 #include "QKFramework/Utilities/Graphics/Bitmap.h"
 
-#include "tests/support/Controls/ControlHarness.h"
 #include "tests/support/Render/RecordingRenderer.h"
+#include "tests/support/UI/ControlHarness.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include "QKFramework/ControlBase/MenuItemUpdater.h"
 #include "QKFramework/ObjectBase/Exception.h"
 
-#include "tests/support/Controls/ControlHarness.h"
+#include "tests/support/UI/ControlHarness.h"
 
 #include <gtest/gtest.h>
 

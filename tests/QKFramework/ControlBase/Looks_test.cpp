@@ -6,8 +6,8 @@
 #include "QKFramework/Utilities/Graphics/Bitmap.h"
 #include "QKFramework/Utilities/Graphics/Colorizer.h"
 
-#include "tests/support/Controls/ControlHarness.h"
 #include "tests/support/Render/RecordingRenderer.h"
+#include "tests/support/UI/ControlHarness.h"
 #include "QKFramework/Renderer/RenderContextInfo.h"
 
 #include <gtest/gtest.h>

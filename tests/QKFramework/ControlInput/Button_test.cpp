@@ -3,18 +3,16 @@
 #include "QKFramework/Controls/Button.h"
 
 #include "QKFramework/Notification/Notification.h"
-#include "QKFramework/Platform/Render/Cairo/PngWriter.h"
 #include "QKFramework/Renderer/Gdi/GDIRenderContextInfo.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
 
 #include "tests/support/ScopedEnvironment.h"
+#include "tests/support/UI/ControlTestTools.h"
 #include "tests/support/UI/EventScript.h"
 #include "tests/support/UI/WindowTestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -63,25 +61,7 @@ std::string Looks()
            list + "</LookList></LookLists>";
 }
 
-// Counts the notifications of one name that the controls it listens to send.
-class Counter : public LNotificationClient
-{
-public:
-    void Listen(LNotificationDistributor& control, const char16_t* nid)
-    {
-        Subscribe(ConstRCPtr<LNotificationDistributor>(&control), nid);
-    }
-    QKRESULT ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
-                                 const ConstRCPtr<LNotification>&) override
-    {
-        const auto* control = dynamic_cast<const LControl*>(source.Get());
-        names.push_back(control ? Narrow(control->GetName()) : std::string("?"));
-        return QK_OK;
-    }
-    void Stop() { UnsubscribeAll(); }
-
-    std::vector<std::string> names;
-};
+using Counter = NotificationCounter;
 
 class ButtonTest : public ::testing::Test
 {
@@ -396,14 +376,7 @@ TEST(ButtonPicture, EachStateDrawsItsOwnLook)
     EXPECT_EQ(surface.GetPixel(330, 64), 0xFFC8E0C8u) << "checked, disabled";
     EXPECT_EQ(surface.GetPixel(5, 5), 0xFFFFFFFFu) << "background";
 
-    const char* named = std::getenv("VEDIDU_PICTURES_DIR");
-    const std::filesystem::path folder = named ? std::filesystem::path(named) : std::filesystem::path("pictures");
-    std::filesystem::create_directories(folder);
-    std::vector<std::uint32_t> pixels;
-    for (std::int32_t y = 0; y < surface.GetHeight(); ++y)
-        for (std::int32_t x = 0; x < surface.GetWidth(); ++x)
-            pixels.push_back(surface.GetPixel(x, y));
-    EXPECT_TRUE(WritePngFile((folder / "button-states.png").string(), pixels, surface.GetWidth(), surface.GetHeight()));
+    EXPECT_TRUE(SavePicture(surface, "button-states.png"));
     window->SetHost(nullptr);
     window->SetRootControl(RCPtr<LControl>());
     LNotificationCenterManager::ReleaseInstance();

@@ -9,6 +9,7 @@
 #include "QKFramework/Notification/NotificationCenterManager.h"
 
 #include "tests/support/UI/EventScript.h"
+#include "tests/support/UI/ControlTestTools.h"
 #include "tests/support/UI/WindowTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -55,23 +56,6 @@ constexpr std::uint32_t kTab = 9;
 constexpr std::uint32_t kCtrl = 1;
 constexpr std::uint32_t kShift = 8;
 
-// Counts the notifications of one name that the controls it listens to send.
-class Counter : public LNotificationClient
-{
-public:
-    void Listen(LNotificationDistributor& control, const char16_t* nid)
-    {
-        Subscribe(ConstRCPtr<LNotificationDistributor>(&control), nid);
-    }
-    QKRESULT ReceiveNotification(const ConstRCPtr<LNotificationDistributor>&, const ConstRCPtr<LNotification>&) override
-    {
-        ++count;
-        return QK_OK;
-    }
-    void Stop() { UnsubscribeAll(); }
-    int count = 0;
-};
-
 class PanelTest : public ::testing::Test
 {
 protected:
@@ -104,7 +88,7 @@ protected:
 
     WindowHarness harness{kTree, kStrings, kLooks};
     EventScript script{harness};
-    RCPtr<Counter> counter{new Counter};
+    RCPtr<NotificationCounter> counter{new NotificationCounter};
 };
 
 TEST_F(PanelTest, TabLeavesANestedPanelAtItsEndsAndTheTopPanelWraps)
@@ -157,9 +141,9 @@ TEST_F(PanelTest, SiblingKeysReachTheKeyBoundChildrenOfSiblingPanels)
     counter->Listen(*hot, u"NID_HOT");
     harness.Find("b1")->SetFocus(true);
     script.Key('H', kCtrl);
-    EXPECT_EQ(counter->count, 1);
+    EXPECT_EQ(counter->Count(), 1);
     script.Key('J', kCtrl);
-    EXPECT_EQ(counter->count, 1);
+    EXPECT_EQ(counter->Count(), 1);
 }
 
 } // namespace

@@ -6,9 +6,13 @@
 #include "QKFramework/ControlBase/Input/InputEvents.h"
 #include "QKFramework/Controls/Button.h"
 #include "QKFramework/Controls/ScrollBar.h"
+#include "QKFramework/Controls/TextBox.h"
 #include "QKFramework/Notification/Notification.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
+#include "QKFramework/Renderer/Gdi/GDIRenderContextInfo.h"
 
+#include "tests/support/ScopedEnvironment.h"
+#include "tests/support/UI/ControlTestTools.h"
 #include "tests/support/UI/WindowTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -47,8 +51,15 @@ std::string Bar(bool vertical)
       </SubControl>)";
 }
 
-std::string Tree()
+// withTextBox: the picture's tree, with a text box "box" beside the view in a font of its own
+// (the default font's metrics are measured once per process, by the fake renderer elsewhere).
+std::string Tree(bool withTextBox = false)
 {
+    const std::string box =
+        withTextBox
+            ? R"(
+    <SubControl Class="Framework.TextBox" Name="box" XPositionAbs="120" YPositionAbs="10" XSizeAbs="110" YSizeAbs="24" TabStop="1" FontName="DejaVu Sans" FontSize="10" FontInheritsFromParent="False"><Skin Name="b" LookList="box"/></SubControl>)"
+            : "";
     return R"(<Skin Name="s">
   <SubControl Class="Test.Probe" Name="top" XSizeAbs="400" YSizeAbs="300" TabStop="-1"><Skin Name="k" LookList="page"/>
     <SubControl Class="Framework.ScrollView" Name="view" XPositionAbs="10" YPositionAbs="10" XSizeAbs="100" YSizeAbs="80"><Skin Name="v" LookList="page"/>
@@ -61,12 +72,14 @@ std::string Tree()
       <CreateParamList><CreateParam ID="AUTO_CLIENT_EXTENT_Y"> True </CreateParam></CreateParamList>
       <SubControl Class="Test.Probe" Name="tall" XPositionAbs="5" YPositionAbs="20" XSizeAbs="40" YSizeAbs="150"/>
       <SubControl Class="Test.Probe" Name="dockedWide" XIsDocked="True" YIsDocked="True" XPositionAbs="0" YPositionAbs="0" XSizeAbs="500" YSizeAbs="500"/>
-    </SubControl>
+    </SubControl>)" + box + R"(
   </SubControl>
 </Skin>)";
 }
 
-std::string Looks()
+// withTextBox adds the text box's looks: a grey frame, blue when focused, the selection
+// highlight as a non-client part so that it lies over the focused look's white.
+std::string Looks(bool withTextBox = false)
 {
     const auto solid = [](const char* name, const char* colour)
     {
@@ -86,9 +99,35 @@ std::string Looks()
             text += std::string(R"(<Look Name=")") + look + R"(" Index=")" + std::to_string(i) + R"("/>)";
         return text + "</LookList>";
     };
-    return "<Colorizers>" + solid("page", "FFF4F4F4") + solid("content", "FF5B8DD6") + solid("track", "FFD8D8D8") +
-           solid("knob", "FF6E6E6E") + solid("arrow", "FFA8A8A8") + solid("hot", "FFB8C8E8") + "</Colorizers><Parts>" +
-           part("page") + part("content") + part("track") + part("knob") + part("arrow") + part("hot") + "</Parts><Looks>" +
+    std::string boxParts[4];
+    if (withTextBox)
+    {
+        const std::string text = R"(<TextProperties TextLeftRel="0" TextLeftAbs="4" TextRightRel="1" TextRightAbs="-4" TextHAlign="0"
+        TextTopRel="0" TextTopAbs="4" TextBottomRel="1" TextBottomAbs="-4" TextVAlign="0.5" TextForegroundPart="ink"/>)";
+        const auto framed = [&](const char* name, const char* frame, int inset)
+        {
+            const std::string in = std::to_string(inset);
+            return std::string(R"(<Look Name=")") + name + R"("><ClientPart Name=")" + frame +
+                   R"(" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/><NonClientParts><NonClientPart Name="white" OffsetLeft=")" +
+                   in + R"(" OffsetTop=")" + in + R"(" OffsetRight="-)" + in + R"(" OffsetBottom="-)" + in +
+                   R"("/></NonClientParts>)" + text + "</Look>";
+        };
+        const char* const lookOfIndex[14] = {"normal", "normal", "normal", "focused", "focused", "normal", "normal",
+                                             "normal", "normal", "normal", "selection", "selection", "normal", "normal"};
+        std::string list = R"(<LookList Name="box" NumLooks="14">)";
+        for (int i = 0; i < 14; ++i)
+            list += std::string(R"(<Look Name=")") + lookOfIndex[i] + R"(" Index=")" + std::to_string(i) + R"("/>)";
+        boxParts[0] = solid("white", "FFFFFFFF") + solid("grey", "FF808080") + solid("blue", "FF3070C0") +
+                      solid("highlight", "FFB8D0F0") + solid("ink", "FF000000");
+        boxParts[1] = part("white") + part("grey") + part("blue") + part("highlight") + part("ink");
+        boxParts[2] = framed("normal", "grey", 1) + framed("focused", "blue", 2) +
+                      R"(<Look Name="selection"><NonClientParts><NonClientPart Name="highlight" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></NonClientParts>)" +
+                      text + "</Look>";
+        boxParts[3] = list + "</LookList>";
+    }
+    return "<Colorizers>" + boxParts[0] + solid("page", "FFF4F4F4") + solid("content", "FF5B8DD6") + solid("track", "FFD8D8D8") +
+           solid("knob", "FF6E6E6E") + solid("arrow", "FFA8A8A8") + solid("hot", "FFB8C8E8") + "</Colorizers><Parts>" + boxParts[1] +
+           part("page") + part("content") + part("track") + part("knob") + part("arrow") + part("hot") + "</Parts><Looks>" + boxParts[2] +
            look("page", "page", none) + look("content", "content", none) + look("track", "track", none) +
            look("knob", "knob", R"(OffsetLeft="2" OffsetTop="2" OffsetRight="-2" OffsetBottom="-2")") +
            look("arrow", "arrow", R"(OffsetLeft="1" OffsetTop="1" OffsetRight="-1" OffsetBottom="-1")") +
@@ -99,25 +138,8 @@ std::string Looks()
            list("corner", "track", 1, 1) + list("vbar", "vbar", 1, 1) + list("hbar", "hbar", 1, 1) +
            list("thumb", "knob", 14, 14) + list("arrow", "arrow", 14, 14) +
            R"(<LookList Name="channel" NumLooks="2"><Look Name="track" Index="0"/><Look Name="hot" Index="1"/></LookList>)" +
-           "</LookLists>";
+           boxParts[3] + "</LookLists>";
 }
-
-// Counts the notifications of one name from one control.
-class Counter : public LNotificationClient
-{
-public:
-    void Listen(LNotificationDistributor& control, const char16_t* nid)
-    {
-        Subscribe(ConstRCPtr<LNotificationDistributor>(&control), nid);
-    }
-    QKRESULT ReceiveNotification(const ConstRCPtr<LNotificationDistributor>&, const ConstRCPtr<LNotification>&) override
-    {
-        ++count;
-        return QK_OK;
-    }
-    void Stop() { UnsubscribeAll(); }
-    int count = 0;
-};
 
 class ScrollViewTest : public ::testing::Test
 {
@@ -156,7 +178,7 @@ protected:
     LScrollView* view = nullptr;
     LScrollbar* vBar = nullptr;
     LScrollbar* hBar = nullptr;
-    RCPtr<Counter> counter{new Counter};
+    RCPtr<NotificationCounter> counter{new NotificationCounter};
 };
 
 TEST_F(ScrollViewTest, BarsShowOnlyWhileTheContentDoesNotFit)
@@ -221,9 +243,9 @@ TEST_F(ScrollViewTest, TheSameExtentTwiceNotifiesOnce)
     EXPECT_EQ(view->SetClientExtent(50, 200), QK_OK);
     EXPECT_EQ(view->SetClientExtent(50, 200), QK_FALSE);
     EXPECT_EQ(view->SetClientExtent(50, 200 + 1e-15), QK_FALSE);
-    EXPECT_EQ(counter->count, 1);
+    EXPECT_EQ(counter->Count(), 1);
     EXPECT_EQ(view->SetClientExtent(50, 201), QK_OK);
-    EXPECT_EQ(counter->count, 2);
+    EXPECT_EQ(counter->Count(), 2);
 }
 
 TEST_F(ScrollViewTest, BarsAndOffsetFollowEachOther)
@@ -238,13 +260,13 @@ TEST_F(ScrollViewTest, BarsAndOffsetFollowEachOther)
     hBar->SetValue(1.0);
     EXPECT_EQ(view->GetScrollOffset().x, 213.0);
     EXPECT_EQ(view->GetScrollOffset().y, 67.0);
-    EXPECT_EQ(counter->count, 2);
+    EXPECT_EQ(counter->Count(), 2);
 
     view->SetScrollOffset({0.0, 133.0});
     EXPECT_EQ(vBar->GetValue(), 1.0);
     EXPECT_EQ(hBar->GetValue(), 0.0);
     EXPECT_EQ(view->GetScrollOffset().y, 133.0);
-    EXPECT_EQ(counter->count, 3) << "moving the bars scrolls no second time";
+    EXPECT_EQ(counter->Count(), 3) << "moving the bars scrolls no second time";
 }
 
 // The bar's value turns into whole pixels of offset, and the offset back into the value.
@@ -294,6 +316,74 @@ TEST_F(ScrollViewTest, TheAutomaticExtentFollowsTheChildrenButNotDockedOnes)
     EXPECT_EQ(automatic->GetClientExtentSize().second, 160.0);
     automatic->SetAutoClientExtent(0, 0, 0);
     EXPECT_EQ(automatic->UpdateClientExtent(), QK_FALSE);
+}
+
+// Both bars shown and the content scrolled, and beside the view a focused text box with
+// "curve" selected in "Velocity curve", drawn by the software renderer with real fonts; the
+// picture is saved for a person to look at.
+TEST(ScrollViewPicture, BothBarsAndTheCornerDraw)
+{
+    const ScopedEnvironment dpi("VEDIDU_DPI", "96");
+    WindowHarness harness(Tree(true), std::string(), Looks(true));
+    // Real measurements, so that the caret and the highlight sit where the glyphs are drawn.
+    const ScopedRenderApp measuring;
+    harness.Factory().RegisterControlClass(WString(u"Framework.TextBox"), &LTextBox::Create);
+    harness.Factory().RegisterControlClass(WString(u"Framework.Button"), &LButton::Create);
+    harness.Factory().RegisterControlClass(WString(u"Framework.ScrollBar"), &LScrollbar::Create);
+    harness.Factory().RegisterControlClass(WString(u"Framework.ScrollView"), &LScrollView::Create);
+    const RCPtr<LRenderer> renderer = LRenderer::Create(1, 0);
+    RecordingWindowHost host;
+    host.clientRect = {0, 0, 240, 100};
+    const auto window = LRootWindow::Create(renderer, &host);
+    ASSERT_EQ(window->SetRootControl(WString(u"top")), QK_OK);
+    auto& view = dynamic_cast<LScrollView&>(*window->GetRootControl()->FindChild(WString(u"view")));
+    SetBounds(*view.FindChild(WString(u"content")), 0, 0, 100, 80);
+    view.SetAutoClientExtent(0, 0, 0);
+    view.SetClientExtent(300, 200);
+    view.SetScrollOffset({40.0, 30.0});
+    auto& box = dynamic_cast<LTextBox&>(*window->GetRootControl()->FindChild(WString(u"box")));
+    box.SetFocus(true);
+    box.SetText(WString(u"Velocity curve"));
+    box.MoveCaret(9, false);
+    box.SetSelection(9, 13);
+    box.MoveCaret(14, false);
+    ASSERT_TRUE(box.HasFocus());
+    ASSERT_TRUE(box.IsCaretVisible());
+
+    RCPtr<LRenderContextInfo> context;
+    ASSERT_EQ(renderer->InitRenderContextInfo({0, 0, 240, 100}, 0, true, context), QK_OK);
+    renderer->RenderStart(context);
+    RectRegion region;
+    window->TakeUpdateRegion(region);
+    region.AddRect(0, 0, 240, 100);
+    window->Paint(region);
+    renderer->RenderFinish(context);
+
+    const IDrawingSurface& surface = static_cast<LGDIRenderContextInfo&>(*context).GetFrontSurface().GetSurface();
+    // The vertical bar: 67 px tall, a 47 px channel, a 16 px thumb 7 px down (30 of 133).
+    EXPECT_EQ(surface.GetPixel(103, 15), 0xFFA8A8A8u) << "the up arrow";
+    EXPECT_EQ(surface.GetPixel(103, 35), 0xFF6E6E6Eu) << "the vertical thumb";
+    EXPECT_EQ(surface.GetPixel(103, 60), 0xFFD8D8D8u) << "the vertical channel below the thumb";
+    EXPECT_EQ(surface.GetPixel(103, 83), 0xFFD8D8D8u) << "the corner";
+    EXPECT_EQ(surface.GetPixel(15, 83), 0xFFA8A8A8u) << "the left arrow";
+    EXPECT_EQ(surface.GetPixel(20, 20), 0xFF5B8DD6u) << "the content, scrolled";
+    EXPECT_EQ(surface.GetPixel(80, 70), 0xFFF4F4F4u) << "the view past the content";
+    EXPECT_EQ(surface.GetPixel(120, 10), 0xFF3070C0u) << "the focused box's frame";
+    // The highlight spans the selected letters, from where "c" starts to the text's end.
+    const RectD caret = box.GetCaretRect();
+    const std::int32_t row = 10 + static_cast<std::int32_t>(caret.y + 1.5);
+    std::int32_t highlighted = 0;
+    for (std::int32_t x = 122; x < 228; ++x)
+        highlighted += surface.GetPixel(x, row) == 0xFFB8D0F0u ? 1 : 0;
+    EXPECT_GT(highlighted, 10);
+    EXPECT_EQ(surface.GetPixel(120 + static_cast<std::int32_t>(caret.x), 10 + static_cast<std::int32_t>(caret.y + 2.0)),
+              0xFF000000u)
+        << "the caret after the last letter";
+
+    EXPECT_TRUE(SavePicture(surface, "scroll-view.png"));
+    window->SetHost(nullptr);
+    window->SetRootControl(RCPtr<LControl>());
+    LNotificationCenterManager::ReleaseInstance();
 }
 
 } // namespace

@@ -5,6 +5,8 @@
 #include "QKFramework/Controls/TextBox.h"
 
 #include "QKFramework/ControlBase/Input/InputEvents.h"
+#include "QKFramework/ControlBase/MenuDescriptor.h"
+#include "QKFramework/ControlBase/MenuItemUpdater.h"
 #include "QKFramework/Notification/Notification.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
 #include "QKFramework/Platform/Render/Cairo/PngWriter.h"
@@ -344,12 +346,15 @@ TEST_F(TextBoxTest, ClipboardEdits)
 
     // The edit requests' menu states come from the focused control.
     Prepare(u"hello", 3, 1, 2);
-    bool enabled = false;
-    EXPECT_EQ(box.GetEditCommandState(WString(u"NID_EDIT_COPY_REQ"), enabled), 0);
-    EXPECT_TRUE(enabled);
-    EXPECT_EQ(box.GetEditCommandState(WString(u"NID_EDIT_PASTE_REQ"), enabled), 0);
-    EXPECT_FALSE(enabled);
-    EXPECT_EQ(box.GetEditCommandState(WString(u"NID_SAVE"), enabled), 1);
+    LMenuItemState state;
+    state.Enabled = false;
+    EXPECT_EQ(box.IsCommandEnabled(nullptr, 0, WString(u"NID_EDIT_COPY_REQ"), state), 0);
+    EXPECT_TRUE(state.Enabled);
+    EXPECT_EQ(box.IsCommandEnabled(nullptr, 0, WString(u"NID_EDIT_PASTE_REQ"), state), 0);
+    EXPECT_FALSE(state.Enabled);
+    state.Enabled = false;
+    EXPECT_EQ(box.IsCommandEnabled(nullptr, 0, WString(u"NID_SAVE"), state), 1);
+    EXPECT_FALSE(state.Enabled) << "another request's record is left alone";
 }
 
 TEST_F(TextBoxTest, APasteDropsWhatTypingWouldDrop)
@@ -493,6 +498,42 @@ TEST_F(TextBoxTest, CaretPositionScrollingAndPointing)
     EXPECT_EQ(box.GetScrollOffset().x, 0.0);
 }
 
+// The system's measuring pads every measured text by a few pixels; the caret, the pointing and
+// the highlight must not carry that padding, or they stand inside the glyphs.
+class PaddedMeasurementRenderer : public FakeMeasurementRenderer
+{
+public:
+    using FakeMeasurementRenderer::FakeMeasurementRenderer;
+    RectF MeasureText(const WString& text, const ConstRCPtr<LFont>& font) const override
+    {
+        RectF rect = FakeMeasurementRenderer::MeasureText(text, font);
+        if (!text.IsEmpty())
+            rect.width += 3.0f;
+        return rect;
+    }
+};
+
+TEST_F(TextBoxTest, APaddedMeasureDoesNotMoveTheCaretIntoTheGlyphs)
+{
+    const ScopedRenderApp padded{RCPtr<LMeasurementRenderer>(new PaddedMeasurementRenderer(7.0f))};
+    LTextBox& box = Box();
+    box.SetFocus(true);
+    box.SetText(WString(u"abcdef"));
+    struct Case
+    {
+        std::int32_t caret;
+        double x;
+    };
+    for (const Case& c : {Case{0, 3.0}, Case{1, 10.0}, Case{2, 17.0}, Case{6, 45.0}})
+    {
+        box.MoveCaret(c.caret, false);
+        EXPECT_EQ(box.GetCaretRect().x, c.x) << c.caret;
+    }
+    EXPECT_EQ(box.GetClientExtentSize().first, 42.0);
+    EXPECT_EQ(box.CharacterAt(PointD{21.0, 10.0}), 2);
+    EXPECT_EQ(box.CharacterAt(PointD{22.0, 10.0}), 3);
+}
+
 TEST_F(TextBoxTest, ClicksPlaceTheCaretShiftExtendsAndADoubleClickSelectsAWord)
 {
     LTextBox& box = Box();
@@ -559,13 +600,183 @@ TEST_F(TextBoxTest, LooksFollowFocusHoverSelectionAndTheCueText)
     EXPECT_TRUE(cued.GetToolTipText().IsEqual(u"a text far too long for the box"));
 }
 
+TEST_F(TextBoxTest, ACorrectedShorterTextPullsTheCaretBackToItsEnd)
+{
+    LTextBox& box = Box();
+    box.SetFocus(true);
+    Prepare(u"hello world", 11);
+    const RCPtr<Recorder> validating = Listen(box, u"NID_TEXTBOX_VALIDATING");
+    validating->action = [](Recorder&, const ConstRCPtr<LNotificationDistributor>&,
+                            const ConstRCPtr<LNotification>& notification)
+    {
+        auto* params = dynamic_cast<LTextValidationParams*>(const_cast<LRefCountedObject*>(notification->GetArgument().Get()));
+        params->Text = WString(u"hello");
+    };
+    EXPECT_EQ(Press(Vk(0x0D)), 1);
+    ASSERT_TRUE(box.GetText().IsEqual(u"hello"));
+    EXPECT_EQ(box.GetCaret(), 5);
+    EXPECT_EQ(box.GetAnchor(), 5);
+    EXPECT_EQ(box.GetCaretRect().x, 38.0) << "drawn after the last letter: 4 + 5 x 7 - 1";
+    // Editing goes on at the end of the shorter text.
+    EXPECT_EQ(Press(u'!'), 0);
+    EXPECT_TRUE(box.GetText().IsEqual(u"hello!"));
+    EXPECT_EQ(Press(Vk(0x08)), 0);
+    EXPECT_TRUE(box.GetText().IsEqual(u"hello"));
+    EXPECT_EQ(box.GetCaret(), 5);
+}
+
+TEST_F(TextBoxTest, TheCaretShowsAtOnceWhenTheFocusComesBack)
+{
+    LTextBox& box = Box();
+    LControl& other = *harness.Find("other");
+    box.SetFocus(true);
+    // Leave while the caret is in its hidden phase.
+    script.Tick(500);
+    ASSERT_FALSE(box.IsCaretVisible());
+    other.SetFocus(true);
+    box.SetFocus(true);
+    EXPECT_TRUE(box.IsCaretVisible());
+    script.Tick(499);
+    EXPECT_TRUE(box.IsCaretVisible()) << "a full shown phase from the focus";
+    script.Tick(1);
+    EXPECT_FALSE(box.IsCaretVisible());
+}
+
+TEST_F(TextBoxTest, ASelectionScrolledOutOfViewHighlightsNothing)
+{
+    LTextBox& box = Box();
+    box.SetAutoScroll(0, true);
+    box.SetFocus(true);
+    box.SetText(WString(u"abcdefghijklmnopqrst"));
+    box.SetSelection(0, 1);
+    ASSERT_EQ(box.GetLookOpacity(10), 1.0f);
+    // The caret at the end scrolls the first two letters out of the text area: the highlight's
+    // rectangle is empty, and an empty region must not let the look cover the whole box.
+    box.MoveCaret(20, false);
+    ASSERT_EQ(box.GetScrollOffset().x, 51.0);
+    ASSERT_EQ(box.GetSelectionLength(), 2);
+    EXPECT_EQ(box.GetCurrentLookIndex(), 3);
+    EXPECT_EQ(box.GetLookOpacity(10), 0.0f);
+    EXPECT_EQ(box.GetLookOpacity(11), 0.0f);
+    // Back in view, it shows again.
+    box.MoveCaret(0, false);
+    EXPECT_EQ(box.GetLookOpacity(10), 1.0f);
+}
+
+TEST_F(TextBoxTest, DraggingPastAnEdgeScrollsUntilTheEndAndExtendsTheSelection)
+{
+    LTextBox& box = Box();
+    box.SetAutoScroll(0, true);
+    box.SetText(WString(u"abcdefghijklmnopqrst"));
+    // Text area 4..96 of the box at (10, 10); the content is 140 wide, so the offset may
+    // reach 140 - 92 + 3 = 51.
+    script.Move({15, 20}).Press(1, {15, 20}).Move({60, 20}).Move({105, 20});
+    ASSERT_TRUE(box.IsInertiaActive(0));
+    EXPECT_EQ(box.GetInertiaVelocity(0), 100.0) << "(95 - 76 + 1) x 5 pixels a second";
+    script.Tick(100);
+    EXPECT_EQ(box.GetScrollOffset().x, 10.0);
+    EXPECT_EQ(box.GetSelectionStart(), 0);
+    EXPECT_EQ(box.GetSelectionLength(), 14) << "the letter under the pointer after the scroll";
+    script.Tick(1000);
+    EXPECT_EQ(box.GetScrollOffset().x, 51.0);
+    EXPECT_FALSE(box.IsInertiaActive(0)) << "stopped at the end";
+    EXPECT_EQ(box.GetSelectionLength(), 20);
+    EXPECT_EQ(box.GetCaret(), 20);
+
+    // Past the left edge it scrolls back and stops at 0.
+    script.Move({15, 20});
+    ASSERT_TRUE(box.IsInertiaActive(0));
+    EXPECT_EQ(box.GetInertiaVelocity(0), -90.0) << "(5 - 24 + 1) x 5";
+    script.Tick(1000);
+    EXPECT_EQ(box.GetScrollOffset().x, 0.0);
+    EXPECT_FALSE(box.IsInertiaActive(0)) << "stopped at the start";
+    EXPECT_EQ(box.GetCaret(), 0);
+    EXPECT_EQ(box.GetSelectionLength(), 0);
+    script.Release(1, {15, 20});
+}
+
+// The edit menu comes from the framework's string table; its items are enabled by what the
+// clipboard edits can do now, asked through the box's menu item updater as a popup asks.
+const char* const kEditStrings = R"(
+  <StringTable ID="Framework">
+    <String ID="EDIT_CUT"><Locale LCID="0x0009">Cut</Locale></String>
+    <String ID="EDIT_COPY"><Locale LCID="0x0009">Copy</Locale></String>
+    <String ID="EDIT_PASTE"><Locale LCID="0x0009">Paste</Locale></String>
+    <String ID="EDIT_DELETE"><Locale LCID="0x0009">Delete</Locale></String>
+  </StringTable>
+)";
+
+TEST(TextBoxContextMenu, TheFourEditItemsEnabledByWhatTheClipboardCanDo)
+{
+    WindowHarness harness(kTree, kEditStrings, Looks());
+    const ScopedRenderApp measuring{RCPtr<LMeasurementRenderer>(new FakeMeasurementRenderer(7.0f))};
+    harness.Factory().RegisterControlClass(WString(u"Framework.TextBox"), &LTextBox::Create);
+    ASSERT_TRUE(harness.SetRoot(u"top"));
+    auto& box = dynamic_cast<LTextBox&>(*harness.Find("box"));
+    FakeClipboard clipboard;
+    clipboard.focus = &box;
+
+    const ConstRCPtr<LMenuDescriptor> menu = box.GetContextMenu();
+    ASSERT_TRUE(menu);
+    ASSERT_EQ(menu->GetItemCount(), 4u);
+    const char* const labels[] = {"Cut", "Copy", "Paste", "Delete"};
+    const char* const nids[] = {"NID_EDIT_CUT_REQ", "NID_EDIT_COPY_REQ", "NID_EDIT_PASTE_REQ", "NID_EDIT_DELETE_REQ"};
+    for (std::uint32_t i = 0; i < 4; ++i)
+    {
+        EXPECT_EQ(Narrow(menu->GetItem(i)->Label), labels[i]);
+        EXPECT_EQ(Narrow(menu->GetItem(i)->NotificationId), nids[i]);
+    }
+
+    struct Case
+    {
+        const char* what;
+        bool selection;
+        const char16_t* clipboardText;
+        bool readOnly;
+        bool cut, copy, paste, del;
+    };
+    const Case cases[] = {
+        {"nothing selected, nothing to paste", false, u"", false, false, false, false, false},
+        {"nothing selected, text to paste", false, u"xy", false, false, false, true, false},
+        {"a selection and text to paste", true, u"xy", false, true, true, true, true},
+        {"read-only: only copy", true, u"xy", true, false, true, false, false},
+    };
+    const RCPtr<LMenuItemUpdater> updater = box.GetMenuItemUpdater();
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        box.SetReadOnly(c.readOnly);
+        box.SetText(WString(u"hello"));
+        if (c.selection)
+            box.SetSelection(1, 2);
+        clipboard.text = WString(c.clipboardText);
+        const bool expected[] = {c.cut, c.copy, c.paste, c.del};
+        for (std::uint32_t i = 0; i < 4; ++i)
+        {
+            LMenuItemState state;
+            ASSERT_EQ(menu->GetItemState(i, state), QK_OK);
+            state.Enabled = !expected[i];
+            EXPECT_EQ(updater->IsCommandEnabled(menu.Get(), i, menu->GetItem(i)->NotificationId, state), 0);
+            EXPECT_EQ(state.Enabled, expected[i]) << labels[i];
+            EXPECT_EQ(Narrow(state.Label), labels[i]) << "the label is left as it was";
+        }
+    }
+    harness.Root()->SetRootControl(RCPtr<LControl>());
+    LNotificationCenterManager::ReleaseInstance();
+}
+
+TEST_F(TextBoxTest, WithoutTheFrameworkStringTableThereIsNoMenu)
+{
+    EXPECT_FALSE(Box().GetContextMenu());
+}
+
 // A focused box with "ba" selected in "Velocity curve", drawn by the software renderer with
 // real fonts: a blue frame when focused, the selection highlight behind the selected letters,
 // the caret after them. Client parts of all shown looks are drawn before their non-client
 // parts, so the highlight is a non-client part, to lie over the focused look's white.
-const char* const kPictureTree = R"(<Skin Name="s" FontName="DejaVu Sans" FontSize="10">
+const char* const kPictureTree = R"(<Skin Name="s">
   <SubControl Class="Test.Probe" Name="top" XSizeAbs="220" YSizeAbs="40" TabStop="-1"><Skin Name="t" LookList="back"/>
-    <SubControl Class="Framework.TextBox" Name="box" XPositionAbs="10" YPositionAbs="8" XSizeAbs="200" YSizeAbs="24" TabStop="1"><Skin Name="b" LookList="box"/></SubControl>
+    <SubControl Class="Framework.TextBox" Name="box" XPositionAbs="10" YPositionAbs="8" XSizeAbs="200" YSizeAbs="24" TabStop="1" FontName="DejaVu Sans" FontSize="10" FontInheritsFromParent="False"><Skin Name="b" LookList="box"/></SubControl>
   </SubControl>
 </Skin>)";
 

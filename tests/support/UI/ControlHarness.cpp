@@ -1,4 +1,4 @@
-#include "tests/support/Controls/ControlHarness.h"
+#include "tests/support/UI/ControlHarness.h"
 
 #include "QKFramework/ControlBase/ControlDescriptor.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
@@ -13,44 +13,45 @@ namespace QK::TestSupport
 
 // TestRootWindow --------------------------------------------------------------------------------
 
-RCPtr<TestRootWindow> TestRootWindow::Create()
+ClientSizeField& ClientSizeField::operator=(const LongPair& size)
 {
-    RCPtr<TestRootWindow> window(new TestRootWindow());
-    if (window->Attach(ConstRCPtr<LNotificationDistributor>(window.Get())) == QK_OK)
-    {
-        window->AddInternalReferences(1);
-        window->m_selfTarget = true;
-    }
+    m_host.clientRect.width = size.first;
+    m_host.clientRect.height = size.second;
+    return *this;
+}
+
+HoverControlField& HoverControlField::operator=(LControl* control)
+{
+    m_window.SetHoverControl(control);
+    return *this;
+}
+
+TestRootWindow::TestRootWindow(const RCPtr<LRenderer>& renderer)
+    : LRootWindow(renderer, &m_recordingHost), titles(m_recordingHost.titles), cursors(m_recordingHost.cursors),
+      cursor(m_recordingHost.cursor), dirty(m_recordingHost.dirty), hoverControl(*this),
+      clientOrigin(m_recordingHost.screenOrigin), clientSize(m_recordingHost),
+      windowRects(m_recordingHost.windowRects), cursorPosition(m_recordingHost.lastPoint)
+{
+    m_recordingHost.root = this;
+}
+
+RCPtr<TestRootWindow> TestRootWindow::Create(const RCPtr<LRenderer>& renderer)
+{
+    RCPtr<TestRootWindow> window(new TestRootWindow(renderer));
+    window->CompleteCreation();
     return window;
 }
 
-TestRootWindow::~TestRootWindow() = default;
-
-std::intptr_t TestRootWindow::SetCursor(std::intptr_t newCursor)
+TestRootWindow::~TestRootWindow()
 {
-    cursors.push_back(newCursor);
-    const std::intptr_t previous = cursor;
-    cursor = newCursor;
-    return previous;
+    // The host is a member and goes first.
+    SetHost(nullptr);
 }
 
-void TestRootWindow::SetWindowRect(const RectL& rect)
+void TestRootWindow::UpdateHover()
 {
-    windowRects.push_back(rect);
-    clientOrigin = {rect.x, rect.y};
-    clientSize = {rect.width, rect.height};
-}
-
-QKRESULT TestRootWindow::ReleaseInternalReferences()
-{
-    DetachAllClients();
-    Detach();
-    if (m_selfTarget)
-    {
-        m_selfTarget = false;
-        AddInternalReferences(-1);
-    }
-    return (GetInternalRefCount() == 0 && GetRefCount() == 1) ? QK_OK : QK_E_FAIL;
+    ++hoverUpdates;
+    LRootWindow::UpdateHover();
 }
 
 // TestControlApp --------------------------------------------------------------------------------
@@ -71,8 +72,9 @@ TestControlApp::~TestControlApp()
 std::intptr_t TestControlApp::GetCursor(const WString& name) const
 {
     // Distinct handles for the cursors controls ask for; 0 for any other name.
-    const char16_t* const names[] = {u"UI_CURSOR_ARROW", u"UI_CURSOR_DROP_MOVE", u"UI_CURSOR_NO_DROP"};
-    for (std::intptr_t i = 0; i < 3; ++i)
+    const char16_t* const names[] = {u"UI_CURSOR_ARROW", u"UI_CURSOR_DROP_MOVE", u"UI_CURSOR_NO_DROP",
+                                     u"UI_CURSOR_SIZE_WE", u"UI_CURSOR_SIZE_NS"};
+    for (std::intptr_t i = 0; i < 5; ++i)
         if (name.IsEqual(names[i]))
             return i + 1;
     return 0;
@@ -224,7 +226,7 @@ RCPtr<LControl> CreateProbePopup(LControl* parent, const LControlDescriptor* des
 
 ControlHarness::ControlHarness(const std::string& skins, const std::string& strings,
                                const std::string& extraDefinitions)
-    : m_factory(new LControlFactory(WString(u"PresetEditor")))
+    : m_factory(new LControlFactory(WString(u"PresetEditor"))), m_renderer(new RecordingRenderer())
 {
     m_app.SetFactory(m_factory.Get());
     const std::string document =
@@ -247,14 +249,24 @@ ControlHarness::ControlHarness(const std::string& skins, const std::string& stri
     m_factory->RegisterControlClass(WString(u"Test.ToolTip"), &CreateProbeToolTip);
     m_factory->RegisterControlClass(WString(u"Test.Popup"), &CreateProbePopup);
     m_factory->RegisterControlClass(WString(u"Test.Nothing"), &CreateNothing);
-    m_window = TestRootWindow::Create();
+    m_window = TestRootWindow::Create(RCPtr<LRenderer>(m_renderer.Get()));
+    m_window->Host().loop = &m_loop;
     m_app.firstRootWindow = m_window.Get();
-    m_loop.AddWindowQueue(RCPtr<LNotificationQueue>(m_window.Get()));
+    m_app.rootWindows = {m_window.Get()};
+    const RCPtr<LRootWindow> window(m_window.Get());
+    m_loop.AddWindowIdleStep([window](bool first) { return window->DeliverQueuedKeys(first); });
     ProbeLog::Clear();
 }
 
 ControlHarness::~ControlHarness()
 {
+    m_app.firstRootWindow = nullptr;
+    m_app.rootWindows.clear();
+    // Controls the tests still hold may outlive the harness; they find a window without host
+    // that holds none of them.
+    m_window->Host().loop = nullptr;
+    m_window->SetHost(nullptr);
+    m_window->SetRootControl(RCPtr<LControl>());
     ProbeLog::Clear();
     LNotificationCenterManager::ReleaseInstance();
 }

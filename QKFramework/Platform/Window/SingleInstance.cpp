@@ -1,0 +1,229 @@
+#include "QKFramework/Platform/Window/SingleInstance.h"
+
+#include "QKFramework/Utilities/Storage/ConvertUtf.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace QK
+{
+
+namespace
+{
+
+// The user's own folder, not a link, that nobody else may enter.
+bool IsSafeFolder(const std::string& path)
+{
+    struct stat status;
+    if (::lstat(path.c_str(), &status) != 0)
+        return false;
+    return S_ISDIR(status.st_mode) && status.st_uid == ::getuid() && (status.st_mode & 077) == 0;
+}
+
+bool MakeAddress(const std::string& path, sockaddr_un& address)
+{
+    std::memset(&address, 0, sizeof address);
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof address.sun_path)
+        return false;
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    return true;
+}
+
+// Sends the whole payload and closes the sending side; false when the first instance could
+// not be reached or stopped taking it.
+bool HandOver(const std::string& socketPath, const std::string& commandLine)
+{
+    sockaddr_un address;
+    if (!MakeAddress(socketPath, address))
+        return false;
+    UniqueDescriptor connection(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!connection)
+        return false;
+    // A first instance that stopped reading must not keep this one waiting for ever.
+    const timeval limit{5, 0};
+    ::setsockopt(connection.Get(), SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
+    if (::connect(connection.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+        return false;
+    const std::string payload = commandLine + '\0';
+    std::size_t sent = 0;
+    while (sent < payload.size())
+    {
+        const ssize_t count = ::send(connection.Get(), payload.data() + sent, payload.size() - sent, MSG_NOSIGNAL);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            return false;
+        sent += static_cast<std::size_t>(count);
+    }
+    ::shutdown(connection.Get(), SHUT_WR);
+    return true;
+}
+
+} // namespace
+
+bool DecodeHandOverPayload(const char* data, std::size_t size, WString& text)
+{
+    if (!data || size == 0 || size > kMaxHandOverBytes || data[size - 1] != '\0')
+        return false;
+    const std::size_t length = size - 1;
+    if (std::memchr(data, '\0', length))
+        return false;
+    std::vector<char16_t> wide(length + 1, u'\0');
+    const char* source = data;
+    char16_t* target = wide.data();
+    if (Utf8ToUtf16(&source, data + length, &target, wide.data() + length, UtfMode::Strict) != UtfOk ||
+        source != data + length)
+        return false;
+    *target = u'\0';
+    text = WString(wide.data());
+    return true;
+}
+
+SingleInstance::SingleInstance(std::string name) : m_name(std::move(name)) {}
+
+SingleInstance::~SingleInstance()
+{
+    if (m_listener)
+        ::unlink(GetSocketPath().c_str());
+}
+
+std::string SingleInstance::GetRuntimeFolder()
+{
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime && runtime[0] == '/' && IsSafeFolder(runtime))
+        return runtime;
+    const char* temporary = std::getenv("TMPDIR");
+    const std::string base = temporary && temporary[0] == '/' ? temporary : "/tmp";
+    const std::string folder = base + "/vedidu-" + std::to_string(::getuid());
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+        return {};
+    return IsSafeFolder(folder) ? folder : std::string();
+}
+
+std::string SingleInstance::GetSocketPath() const
+{
+    return m_folder + "/" + m_name;
+}
+
+SingleInstance::Role SingleInstance::Claim(const std::string& commandLine)
+{
+    m_folder = GetRuntimeFolder();
+    if (m_folder.empty())
+        return Role::Alone;
+    const std::string socketPath = GetSocketPath();
+    sockaddr_un address;
+    if (!MakeAddress(socketPath, address))
+        return Role::Alone;
+
+    UniqueDescriptor lock(::open((socketPath + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+    if (!lock)
+        return Role::Alone;
+    if (::flock(lock.Get(), LOCK_EX | LOCK_NB) == 0)
+    {
+        m_lock = std::move(lock);
+        // Without the socket later instances start in full; this one is the first all the same.
+        Listen(socketPath);
+        return Role::First;
+    }
+    if (errno != EWOULDBLOCK)
+        return Role::Alone;
+    return HandOver(socketPath, commandLine) ? Role::Second : Role::Alone;
+}
+
+bool SingleInstance::Listen(const std::string& socketPath)
+{
+    sockaddr_un address;
+    if (!MakeAddress(socketPath, address))
+        return false;
+    // Whatever is there was left by an instance that died: the lock is ours.
+    ::unlink(socketPath.c_str());
+    UniqueDescriptor listener(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    if (!listener || ::bind(listener.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(listener.Get(), SOMAXCONN) != 0)
+        return false;
+    m_listener = std::move(listener);
+    return true;
+}
+
+void SingleInstance::Accept()
+{
+    for (;;)
+    {
+        UniqueDescriptor connection(::accept4(m_listener.Get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
+        if (!connection)
+        {
+            if (errno == EINTR || errno == ECONNABORTED)
+                continue;
+            return;
+        }
+        ucred peer{};
+        socklen_t size = sizeof peer;
+        if (::getsockopt(connection.Get(), SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0 || peer.uid != ::getuid())
+            continue;
+        m_pending.push_back(Pending{std::move(connection), {}});
+        if (m_pending.size() > kMaxPending)
+            m_pending.pop_front();
+    }
+}
+
+bool SingleInstance::Read(Pending& pending, bool& complete)
+{
+    char buffer[4096];
+    for (;;)
+    {
+        const ssize_t count = ::recv(pending.connection.Get(), buffer, sizeof buffer, 0);
+        if (count > 0)
+        {
+            pending.bytes.append(buffer, static_cast<std::size_t>(count));
+            if (pending.bytes.size() > kMaxHandOverBytes)
+                return false;
+            continue;
+        }
+        if (count == 0)
+        {
+            complete = true;
+            return false;
+        }
+        if (errno == EINTR)
+            continue;
+        return errno == EAGAIN || errno == EWOULDBLOCK;
+    }
+}
+
+bool SingleInstance::ProcessIdle()
+{
+    if (!m_listener)
+        return false;
+    Accept();
+    std::vector<WString> texts;
+    for (auto pending = m_pending.begin(); pending != m_pending.end();)
+    {
+        bool complete = false;
+        if (Read(*pending, complete))
+        {
+            ++pending;
+            continue;
+        }
+        WString text;
+        if (complete && DecodeHandOverPayload(pending->bytes.data(), pending->bytes.size(), text))
+            texts.push_back(text);
+        pending = m_pending.erase(pending);
+    }
+    // Only now: a handler may run a nested loop (a message box) whose idle passes come back.
+    for (const WString& text : texts)
+        if (m_handler)
+            m_handler(text);
+    return !texts.empty();
+}
+
+} // namespace QK

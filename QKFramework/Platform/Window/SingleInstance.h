@@ -1,0 +1,90 @@
+// One running editor per user: a lock file and a Unix domain socket named
+// "<main window class>Prevent" in the user's runtime folder.
+//
+// Claim decides the role of this process:
+//  - First: it holds the lock (flock, so a killed holder leaves no lock behind) and listens
+//    on the socket; ProcessIdle, called from the idle pass, reads the command lines that
+//    later instances hand over and gives each to the handler.
+//  - Second: another instance holds the lock and took this process's command line; the
+//    caller ends with status 0.
+//  - Alone: no safe folder, or the holder of the lock cannot be reached (it may still be
+//    starting): the process runs as a full instance without the lock.
+//
+// The runtime folder is $XDG_RUNTIME_DIR, else "vedidu-<uid>" in the temporary folder
+// ($TMPDIR or /tmp), created with mode 0700; a folder that is not the user's own or that
+// others may enter is not used. What arrives on the socket is read as outside input: at most
+// 64 KiB, valid UTF-8 ended by one NUL (so a hand-over cut short is never taken for a whole
+// one), from a process of the same user; a connection that breaks any of that is dropped, and no connection can stall the
+// idle pass. At most kMaxPending connections are read at a time; the oldest goes first.
+//
+// UI thread only.
+#pragma once
+
+#include "QKFramework/Platform/Core/FileDescriptor.h"
+#include "QKFramework/Utilities/Storage/StringT.h"
+
+#include <cstddef>
+#include <deque>
+#include <functional>
+#include <string>
+
+namespace QK
+{
+
+// The payload of one hand-over: the command line as UTF-8 and a terminating NUL. False (text
+// unchanged) for more than kMaxHandOverBytes bytes, a missing terminator, a NUL before it or
+// anything that is not well-formed UTF-8.
+inline constexpr std::size_t kMaxHandOverBytes = 64 * 1024;
+bool DecodeHandOverPayload(const char* data, std::size_t size, WString& text);
+
+class SingleInstance
+{
+public:
+    enum class Role
+    {
+        First,
+        Second,
+        Alone,
+    };
+    static constexpr std::size_t kMaxPending = 8;
+
+    // name: the main window class name followed by "Prevent".
+    explicit SingleInstance(std::string name);
+    ~SingleInstance();
+    SingleInstance(const SingleInstance&) = delete;
+    SingleInstance& operator=(const SingleInstance&) = delete;
+
+    // Takes the lock or hands commandLine (UTF-8) to the instance that holds it.
+    Role Claim(const std::string& commandLine);
+
+    // Receives each command line handed over (possibly empty), in the idle pass.
+    void SetHandler(std::function<void(const WString&)> handler) { m_handler = std::move(handler); }
+    // Accepts and reads what is waiting without blocking; true when a command line was
+    // handed to the handler.
+    bool ProcessIdle();
+
+    // The folder the lock and socket live in; empty when no safe one exists.
+    static std::string GetRuntimeFolder();
+    std::string GetSocketPath() const;
+
+private:
+    struct Pending
+    {
+        UniqueDescriptor connection;
+        std::string bytes;
+    };
+
+    bool Listen(const std::string& socketPath);
+    void Accept();
+    // False when the connection is finished (delivered or dropped).
+    bool Read(Pending& pending, bool& delivered);
+
+    std::string m_name;
+    std::string m_folder;
+    UniqueDescriptor m_lock;
+    UniqueDescriptor m_listener;
+    std::deque<Pending> m_pending;
+    std::function<void(const WString&)> m_handler;
+};
+
+} // namespace QK

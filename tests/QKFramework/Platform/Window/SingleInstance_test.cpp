@@ -1,0 +1,304 @@
+// The single-instance lock: two real processes (the second hands over its command line and
+// ends with 0, a killed first leaves nothing that blocks the next start), and in this process
+// the socket as outside input (sizes, encodings, stalled connections), the runtime folder and
+// a holder of the lock that cannot be reached.
+#include "QKFramework/Platform/Window/SingleInstance.h"
+
+#include "tests/support/ScopedEnvironment.h"
+#include "tests/support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace QK
+{
+namespace
+{
+
+using namespace TestSupport;
+
+// The probe program with a pipe on its stdin and one on its stdout.
+class Probe
+{
+public:
+    explicit Probe(const std::vector<std::string>& arguments)
+    {
+        int in[2];
+        int out[2];
+        EXPECT_EQ(::pipe2(in, O_CLOEXEC), 0);
+        EXPECT_EQ(::pipe2(out, O_CLOEXEC), 0);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+        std::vector<std::string> copies{VEDIDU_SINGLE_INSTANCE_PROBE};
+        copies.insert(copies.end(), arguments.begin(), arguments.end());
+        std::vector<char*> argv;
+        for (std::string& argument : copies)
+            argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        EXPECT_EQ(posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(in[0]);
+        ::close(out[1]);
+        m_input = in[1];
+        m_output = out[0];
+    }
+    Probe(const Probe&) = delete;
+    Probe& operator=(const Probe&) = delete;
+    ~Probe()
+    {
+        if (m_pid > 0)
+        {
+            ::kill(m_pid, SIGKILL);
+            Wait();
+        }
+        ::close(m_output);
+        if (m_input >= 0)
+            ::close(m_input);
+    }
+
+    // The next line it printed, without the line feed; empty at its end.
+    std::string ReadLine()
+    {
+        std::string line;
+        char c;
+        while (::read(m_output, &c, 1) == 1 && c != '\n')
+            line += c;
+        return line;
+    }
+    // Closes its stdin (the first instance then ends) and answers its exit status.
+    int Finish()
+    {
+        ::close(m_input);
+        m_input = -1;
+        return Wait();
+    }
+    int Kill()
+    {
+        ::kill(m_pid, SIGKILL);
+        return Wait();
+    }
+
+private:
+    int Wait()
+    {
+        int status = 0;
+        while (::waitpid(m_pid, &status, 0) < 0 && errno == EINTR)
+        {
+        }
+        m_pid = 0;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    pid_t m_pid = 0;
+    int m_input = -1;
+    int m_output = -1;
+};
+
+class SingleInstanceTest : public ::testing::Test
+{
+protected:
+    TempFolder folder;
+    ScopedEnvironment runtime{"XDG_RUNTIME_DIR", folder.Path().c_str()};
+};
+
+TEST_F(SingleInstanceTest, TheSecondProcessHandsItsCommandLineToTheFirstAndEndsWithZero)
+{
+    ::chmod(folder.Path().c_str(), 0700);
+    Probe first({});
+    ASSERT_EQ(first.ReadLine(), "first");
+
+    Probe second({"--open", "Grüße.vedidu"});
+    EXPECT_EQ(second.ReadLine(), "second");
+    EXPECT_EQ(second.Finish(), 0);
+    EXPECT_EQ(first.ReadLine(), "received:--open Grüße.vedidu");
+
+    Probe third({});
+    EXPECT_EQ(third.Finish(), 0);
+    EXPECT_EQ(first.ReadLine(), "received:");
+    EXPECT_EQ(first.Finish(), 0);
+}
+
+TEST_F(SingleInstanceTest, AStartAfterAKilledFirstInstanceIsTheFirstAgain)
+{
+    ::chmod(folder.Path().c_str(), 0700);
+    {
+        Probe killed({});
+        ASSERT_EQ(killed.ReadLine(), "first");
+        killed.Kill();
+    }
+    Probe next({});
+    EXPECT_EQ(next.ReadLine(), "first");
+    Probe second({"again"});
+    EXPECT_EQ(second.Finish(), 0);
+    EXPECT_EQ(next.ReadLine(), "received:again");
+}
+
+// In this process: the first instance and raw clients on its socket ------------------------------
+
+class HandOverTest : public SingleInstanceTest
+{
+protected:
+    void SetUp() override
+    {
+        ::chmod(folder.Path().c_str(), 0700);
+        instance.SetHandler([this](const WString& text) { received.push_back(NString(text.GetString()).GetString()); });
+        ASSERT_EQ(instance.Claim("unused"), SingleInstance::Role::First);
+    }
+
+    int Connect()
+    {
+        const int client = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const std::string path = instance.GetSocketPath();
+        std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+        EXPECT_EQ(::connect(client, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+        return client;
+    }
+    // Sends bytes (the first instance reading in its idle passes meanwhile), ends the sending
+    // side and runs idle passes until the first instance has let go of the connection.
+    void Send(const std::string& bytes)
+    {
+        const int client = Connect();
+        std::size_t sent = 0;
+        for (int pass = 0; pass < 100000 && sent < bytes.size(); ++pass)
+        {
+            const ssize_t count = ::send(client, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+            if (count > 0)
+                sent += static_cast<std::size_t>(count);
+            else if (errno != EAGAIN)
+                break; // refused half-way
+            instance.ProcessIdle();
+        }
+        ::shutdown(client, SHUT_WR);
+        WaitUntilClosed(client);
+        ::close(client);
+    }
+    void WaitUntilClosed(int client)
+    {
+        for (int pass = 0; pass < 100000; ++pass)
+        {
+            instance.ProcessIdle();
+            pollfd entry{client, POLLIN, 0};
+            char byte;
+            if (::poll(&entry, 1, 1) > 0 && ::recv(client, &byte, 1, 0) <= 0)
+                return;
+        }
+        ADD_FAILURE() << "the first instance kept the connection";
+    }
+
+    SingleInstance instance{"VediduTestWindowClassPrevent"};
+    std::vector<std::string> received;
+};
+
+TEST_F(HandOverTest, OnlyWholeValidPayloadsOfAtMost64KiBAreHandedOn)
+{
+    const std::string longest(kMaxHandOverBytes - 1, 'x');
+    const struct
+    {
+        const char* what;
+        std::string bytes;
+        bool taken;
+    } cases[] = {
+        {"plain", std::string("-DEBUG_CONSOLE a.vedidu") + '\0', true},
+        {"UTF-8", std::string("Grüße ✓ 𝄞") + '\0', true},
+        {"empty", std::string(1, '\0'), true},
+        {"64 KiB", longest + '\0', true},
+        {"one byte over", longest + 'x' + '\0', false},
+        {"far over", std::string(3 * kMaxHandOverBytes, 'x'), false},
+        {"no terminator (cut short)", "a.vedidu", false},
+        {"nothing", "", false},
+        {"NUL inside", std::string("a\0b", 3) + '\0', false},
+        {"invalid byte", std::string("a\xff") + '\0', false},
+        {"truncated sequence", std::string("a\xc3") + '\0', false},
+        {"overlong", std::string("\xc0\xaf") + '\0', false},
+        {"surrogate", std::string("\xed\xa0\x80") + '\0', false},
+    };
+    for (const auto& c : cases)
+    {
+        received.clear();
+        Send(c.bytes);
+        if (c.taken)
+        {
+            ASSERT_EQ(received.size(), 1u) << c.what;
+            EXPECT_EQ(received[0], c.bytes.substr(0, c.bytes.size() - 1)) << c.what;
+        }
+        else
+            EXPECT_TRUE(received.empty()) << c.what;
+    }
+}
+
+TEST_F(HandOverTest, StalledConnectionsDoNotBlockALaterHandOver)
+{
+    std::vector<int> silent;
+    for (std::size_t i = 0; i < SingleInstance::kMaxPending + 2; ++i)
+    {
+        silent.push_back(Connect());
+        instance.ProcessIdle();
+    }
+    Send(std::string("after the silent ones") + '\0');
+    EXPECT_EQ(received, std::vector<std::string>{"after the silent ones"});
+    for (int client : silent)
+        ::close(client);
+}
+
+// The lock is held, but nobody listens (the first instance is still starting): this process
+// runs in full instead of waiting or giving up.
+TEST_F(SingleInstanceTest, AHolderThatCannotBeReachedLeavesAFullInstance)
+{
+    ::chmod(folder.Path().c_str(), 0700);
+    SingleInstance probe("HeldPrevent");
+    const int held = ::open((folder / "HeldPrevent.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
+    EXPECT_EQ(probe.Claim("x"), SingleInstance::Role::Alone);
+    ::close(held);
+    EXPECT_EQ(probe.Claim("x"), SingleInstance::Role::First);
+}
+
+TEST_F(SingleInstanceTest, TheRuntimeFolderIsTheUsersOwnAndClosedToOthers)
+{
+    const std::string own = folder / ("vedidu-" + std::to_string(::getuid()));
+    ScopedEnvironment temporary("TMPDIR", folder.Path().c_str());
+    {
+        ScopedEnvironment unset("XDG_RUNTIME_DIR", nullptr);
+        EXPECT_EQ(SingleInstance::GetRuntimeFolder(), own);
+        struct stat status;
+        ASSERT_EQ(::lstat(own.c_str(), &status), 0);
+        EXPECT_EQ(status.st_mode & 0777, 0700u);
+    }
+    // A runtime folder that others may enter is passed over.
+    ::chmod(folder.Path().c_str(), 0755);
+    EXPECT_EQ(SingleInstance::GetRuntimeFolder(), own);
+
+    // Our folder in the temporary folder opened up (or put there by someone else): no lock,
+    // and the process runs in full.
+    ::chmod(own.c_str(), 0755);
+    EXPECT_EQ(SingleInstance::GetRuntimeFolder(), "");
+    SingleInstance probe("OpenPrevent");
+    EXPECT_EQ(probe.Claim("x"), SingleInstance::Role::Alone);
+    ::rmdir(own.c_str());
+    ASSERT_EQ(::symlink(folder.Path().c_str(), own.c_str()), 0);
+    EXPECT_EQ(SingleInstance::GetRuntimeFolder(), "");
+}
+
+} // namespace
+} // namespace QK
