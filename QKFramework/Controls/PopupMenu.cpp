@@ -382,7 +382,9 @@ void LPopupMenu::RebuildRows()
         if (item->Separator)
             ++m_separatorCount;
     }
+    // Rows as wide as the widest label with its hot key.
     UpdateWidestText();
+    UpdateContentExtent();
     LayoutToContent();
     RebindFrom(0);
 }

@@ -210,3 +210,130 @@ TEST_F(MainMenuTest, ATextBoxContextMenuCopyReachesTheClipboardOnTheDefaultCentr
 
 } // namespace
 } // namespace QK
+
+namespace QK
+{
+namespace
+{
+
+using namespace TestSupport;
+
+std::string PictureLooks()
+{
+    const std::string left = R"(<TextProperties TextLeftRel="0" TextLeftAbs="18" TextRightRel="1" TextRightAbs="-4" TextHAlign="0"
+        TextTopRel="0" TextTopAbs="0" TextBottomRel="1" TextBottomAbs="0" TextVAlign="0.5" TextForegroundPart="ink"/>)";
+    const std::string centred = R"(<TextProperties TextLeftRel="0" TextLeftAbs="0" TextRightRel="1" TextRightAbs="0" TextHAlign="0.5"
+        TextTopRel="0" TextTopAbs="0" TextBottomRel="1" TextBottomAbs="0" TextVAlign="0.5" TextForegroundPart="ink"/>)";
+    const std::string right = R"(<TextProperties TextLeftRel="0" TextLeftAbs="0" TextRightRel="1" TextRightAbs="-4" TextHAlign="1"
+        TextTopRel="0" TextTopAbs="0" TextBottomRel="1" TextBottomAbs="0" TextVAlign="0.5" TextForegroundPart="grey"/>)";
+    const auto flat = [](const std::string& name, const char* part, const std::string& text)
+    {
+        return "<Look Name=\"" + name + "\"><ClientPart Name=\"" + part +
+               R"(" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/>)" + text + "</Look>";
+    };
+    const auto list = [](const char* name, const std::vector<const char*>& looks)
+    {
+        std::string out = std::string("<LookList Name=\"") + name + "\" NumLooks=\"" + std::to_string(looks.size()) + "\">";
+        for (std::size_t i = 0; i < looks.size(); ++i)
+            out += std::string("<Look Name=\"") + looks[i] + "\" Index=\"" + std::to_string(i) + "\"/>";
+        return out + "</LookList>";
+    };
+    std::vector<const char*> rows(14, "row");
+    rows[1] = rows[4] = "hover";
+    for (int i = 7; i <= 12; ++i)
+        rows[static_cast<std::size_t>(i)] = "hover";
+    rows[6] = "disabled";
+    rows[13] = "separator";
+    std::vector<const char*> box(14, "none");
+    box[7] = box[8] = "tick";
+    return R"(
+  <Colorizers><Colorizer Name="back" ColorType="SolidFill" Color="FFE8E8E8"/>
+    <Colorizer Name="white" ColorType="SolidFill" Color="FFFFFFFF"/>
+    <Colorizer Name="grey" ColorType="SolidFill" Color="FF808080"/>
+    <Colorizer Name="highlight" ColorType="SolidFill" Color="FFB8D0F0"/>
+    <Colorizer Name="ink" ColorType="SolidFill" Color="FF000000"/></Colorizers>
+  <Parts><Part Name="back" Width="1" Height="1" ResizeType="Stretch" ColorizerName="back"/>
+    <Part Name="white" Width="1" Height="1" ResizeType="Stretch" ColorizerName="white"/>
+    <Part Name="grey" Width="1" Height="1" ResizeType="Stretch" ColorizerName="grey"/>
+    <Part Name="highlight" Width="1" Height="1" ResizeType="Stretch" ColorizerName="highlight"/>
+    <Part Name="ink" Width="1" Height="1" ResizeType="Stretch" ColorizerName="ink"/></Parts>
+  <Looks>
+    )" + flat("back", "back", "") + flat("plain", "back", "") + flat("title", "back", centred) +
+           flat("titleOpen", "highlight", centred) + flat("row", "white", left) + flat("hover", "highlight", left) +
+           flat("disabled", "white", "") + flat("none", "white", "") + flat("tick", "ink", "") +
+           flat("keys", "white", right) +
+           R"(<Look Name="separator"><ClientPart Name="white" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/><NonClientParts><NonClientPart Name="grey" OffsetLeft="4" OffsetTop="9" OffsetRight="-4" OffsetBottom="-10"/></NonClientParts></Look>
+    <Look Name="menu"><ClientPart Name="white" OffsetLeft="1" OffsetTop="1" OffsetRight="-1" OffsetBottom="-1"/><NonClientParts><NonClientPart Name="grey" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></NonClientParts></Look>
+  </Looks>
+  <LookLists>)" +
+           list("plain", {"plain", "plain", "plain"}) + list("menu", {"menu", "menu", "menu", "menu"}) +
+           list("rows", rows) + list("box", box) + list("keys", {"keys", "keys", "keys"}) +
+           list("combo", {"title", "title", "titleOpen", "title"}) + "</LookLists>";
+}
+
+TEST(MainMenuPicture, TheFileMenuWithSendFavoriteOpen)
+{
+    const ScopedEnvironment dpi("VEDIDU_DPI", "96");
+    std::string tree = BarTree();
+    // The hot-key label draws its text right-aligned in grey.
+    const std::string plainLabel = R"(Name="hotKeyLabel" XPositionToControl="Parent" XPositionRel="1" XPositionAbs="-50" XSizeAbs="48" YSizeAbs="20"><Skin Name="h" LookList="plain"/>)";
+    for (std::size_t at = tree.find(plainLabel); at != std::string::npos; at = tree.find(plainLabel))
+        tree.replace(at, plainLabel.size(),
+                     R"(Name="hotKeyLabel" XPositionToControl="Parent" XPositionRel="1" XPositionAbs="-50" XSizeAbs="48" YSizeAbs="20"><Skin Name="h" LookList="keys"/>)");
+    WindowHarness harness(tree, BarStrings(), PictureLooks());
+    const ScopedRenderApp measuring;
+    RegisterMenuClasses(harness.Factory());
+    harness.App().hotKeys->AddBinding(KeyCode::Parse(WString(u"Ctrl+VKEY_O")),
+                                      WString(u"NID_MENU_FILE_LOAD_PRESET_FROM_FILE"));
+    const RCPtr<LRenderer> renderer = LRenderer::Create(1, 0);
+    RecordingWindowHost host;
+    host.clientRect = {0, 0, 400, 200};
+    const auto window = LRootWindow::Create(renderer, &host);
+    ASSERT_EQ(window->SetRootControl(WString(u"top")), QK_OK);
+    LControl& top = *window->GetRootControl();
+    auto& bar = dynamic_cast<LMainMenu&>(*top.FindChild(WString(u"mainMenu")));
+    const RCPtr<LComboMenu> file = bar.GetMenuButton(0);
+    ASSERT_TRUE(file);
+    ASSERT_EQ(file->ShowDropDown(true), QK_OK);
+    const RCPtr<LPopupMenu> popup = file->GetPopupMenu();
+    ASSERT_EQ(popup->SelectItemRange(2, -1, true), 2);
+    ASSERT_EQ(popup->OpenSubmenu(2), QK_OK);
+    const RCPtr<LPopupMenu> send = popup->GetOpenSubmenu();
+    ASSERT_TRUE(send);
+    EXPECT_EQ(Narrow(popup->GetMenuDescriptor()->GetItem(0)->SecondText), "Ctrl+O");
+    EXPECT_EQ(Narrow(popup->GetRowControl(0)->FindChild(WString(u"hotKeyLabel"))->GetText()), "Ctrl+O");
+    EXPECT_EQ(send->GetItemCount(), 3u);
+
+    RCPtr<LRenderContextInfo> context;
+    ASSERT_EQ(renderer->InitRenderContextInfo({0, 0, 400, 200}, 0, true, context), QK_OK);
+    renderer->RenderStart(context);
+    RectRegion region;
+    window->TakeUpdateRegion(region);
+    region.AddRect(0, 0, 400, 200);
+    window->Paint(region);
+    renderer->RenderFinish(context);
+
+    const IDrawingSurface& surface = static_cast<LGDIRenderContextInfo&>(*context).GetFrontSurface().GetSurface();
+    EXPECT_EQ(surface.GetPixel(300, 150), 0xFFE8E8E8u) << "background";
+    EXPECT_EQ(surface.GetPixel(2, 2), 0xFFB8D0F0u) << "the open title";
+    PointD sendAt{0.0, 0.0};
+    send->GetPositionInRoot(sendAt);
+    EXPECT_EQ(surface.GetPixel(static_cast<std::int32_t>(sendAt.x) + 3, static_cast<std::int32_t>(sendAt.y) + 10),
+              0xFFFFFFFFu)
+        << "the nested popup's first row";
+
+    const char* named = std::getenv("VEDIDU_PICTURES_DIR");
+    const std::filesystem::path folder = named ? std::filesystem::path(named) : std::filesystem::path("pictures");
+    std::filesystem::create_directories(folder);
+    std::vector<std::uint32_t> pixels;
+    for (std::int32_t y = 0; y < surface.GetHeight(); ++y)
+        for (std::int32_t x = 0; x < surface.GetWidth(); ++x)
+            pixels.push_back(surface.GetPixel(x, y));
+    EXPECT_TRUE(WritePngFile((folder / "file-menu-open.png").string(), pixels, surface.GetWidth(), surface.GetHeight()));
+    window->SetHost(nullptr);
+    window->SetRootControl(RCPtr<LControl>());
+    LNotificationCenterManager::ReleaseInstance();
+}
+
+} // namespace
+} // namespace QK
