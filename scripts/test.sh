@@ -75,7 +75,7 @@ start_xvfb() {
     local fifo
     fifo="$(mktemp -u "${TMPDIR:-/tmp}/vedidu-xvfb.XXXXXX")"
     mkfifo "$fifo"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >"$xvfb_log" 2>&1 &
+    Xvfb -displayfd 3 -screen 0 2560x1600x24 -nolisten tcp 3>"$fifo" >"$xvfb_log" 2>&1 &
     xvfb_pid=$!
     trap stop_servers EXIT
     local display=""

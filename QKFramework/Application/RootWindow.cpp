@@ -5,6 +5,7 @@
 #include "QKFramework/ControlBase/ControlApp.h"
 #include "QKFramework/ControlBase/ControlFactory.h"
 #include "QKFramework/ControlBase/SkinDescriptors.h"
+#include "QKFramework/Controls/Dialog.h"
 #include "QKFramework/Utilities/Debug/DebugLog.h"
 
 #include <algorithm>
@@ -290,8 +291,12 @@ QKRESULT LRootWindow::RequestClose(std::int32_t result)
 
 QKRESULT LRootWindow::OnCloseRequest()
 {
-    // Dialog roots close themselves with Cancel once dialogs exist; every other root closes
-    // with 0.
+    if (auto* dialog = dynamic_cast<LDialog*>(m_rootControl.Get()))
+    {
+        const RCPtr<LControl> held(dialog);
+        dialog->Close(2);
+        return QK_OK;
+    }
     return RequestClose(0);
 }
 

@@ -91,8 +91,9 @@ public:
     // Passes a caret request to the host when control has the focus.
     QKRESULT SetTextCaret(LControl* control, bool on, const PointL& position) override;
     // 0x80004005 without host; otherwise the close happens in the idle step with result.
-    QKRESULT RequestClose(std::int32_t result);
-    // The system close of a window other than the main window.
+    QKRESULT RequestClose(std::int32_t result) override;
+    // The system close of a window other than the main window: a dialog closes itself as
+    // Cancel (and may refuse), any other root control closes with 0.
     QKRESULT OnCloseRequest();
     bool IsClosePending() const noexcept { return m_closePending; }
     std::int32_t GetCloseResult() const noexcept { return m_closeResult; }

@@ -20,12 +20,13 @@ public:
     static constexpr std::int32_t kCopy = 2;
     static constexpr std::int32_t kPaste = 3;
 
-    // The clipboard's text; empty when it holds none.
-    virtual WString GetText() const = 0;
+    // The clipboard's text; empty when it holds none. Not const: a clipboard may cache what
+    // it read.
+    virtual WString GetText() = 0;
     // 0, or 0x80004005 when the text could not be put on the clipboard.
     virtual QKRESULT SetText(const WString& text) = 0;
     // Whether the focused control can perform the edit now (its HandleClipboardData).
-    virtual bool CanPerformEdit(std::int32_t kind) const = 0;
+    virtual bool CanPerformEdit(std::int32_t kind) = 0;
 
 protected:
     ~IClipboard() = default;

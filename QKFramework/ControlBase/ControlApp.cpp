@@ -132,6 +132,11 @@ QKRESULT LControlApp::HandleHotKey(const KeyCode& key)
     return Current().HandleHotKey(key);
 }
 
+QKRESULT LControlApp::CreateDialogRootWindow(LControl* control, std::int32_t option)
+{
+    return Current().CreateDialogRootWindow(control, option);
+}
+
 std::uint32_t LControlApp::GetMilliseconds()
 {
     const double seconds = GetTime();

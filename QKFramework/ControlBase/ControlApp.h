@@ -1,5 +1,5 @@
 // What the control base asks of the application: its control factory, its default font and
-// command target, the cursors by name and its running time.
+// command target, the cursors by name, its running time and root windows for dialogs.
 //
 // The application installs its services with LControlApp::SetServices; until then the
 // defaults answer: no factory (controls get no string tables and create no children on
@@ -57,6 +57,10 @@ public:
     virtual QKRESULT HandleHotKey(const KeyCode&) const { return QK_FALSE; }
     // The manager behind the application's hot keys, or null; controls add bindings to it.
     virtual LGlobalHotKeyManager* GetHotKeyManager() const { return nullptr; }
+    // Shows control (a dialog) in a root window of its own and runs that window's modal
+    // loop; its result, or 0x80004005 when no window can be made. option: the window has a
+    // system menu.
+    virtual QKRESULT CreateDialogRootWindow(LControl*, std::int32_t) const { return QK_E_FAIL; }
     // Moves the pointer to point (screen coordinates): a list keeps it over the item that
     // was clicked after the list scrolled under it.
     virtual void SetCursorPos(const PointL&) const {}
@@ -106,6 +110,7 @@ public:
     static std::vector<IRootWindow*> GetRootWindows();
     static QKRESULT HandleHotKey(const KeyCode& key);
     static LGlobalHotKeyManager* GetHotKeyManager();
+    static QKRESULT CreateDialogRootWindow(LControl* control, std::int32_t option);
     static void SetCursorPos(const PointL& point);
     // The running time as a wrapping millisecond count.
     static std::uint32_t GetMilliseconds();

@@ -74,6 +74,9 @@ public:
     // The control under point (client coordinates), skipping controls marked as excluded
     // from hit testing; null when there is none. The hover does not move.
     virtual LControl* FindControlAt(const PointL&) { return nullptr; }
+    // Ends the window with result once the current event is over (a dialog's close);
+    // 0x80004005 when there is no window to close.
+    virtual QKRESULT RequestClose(std::int32_t) { return QK_E_FAIL; }
 };
 
 } // namespace QK

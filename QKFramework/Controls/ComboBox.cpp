@@ -43,15 +43,7 @@ LComboBox::~LComboBox() = default;
 
 RCPtr<LControl> LComboBox::Create(LControl* parent, const LControlDescriptor* descriptor)
 {
-    if (!descriptor)
-        return nullptr;
-    RCPtr<LControl> control(new LComboBox(parent, descriptor->Name));
-    control->CreateFromDescriptor(descriptor);
-    control->CreateChildControls(descriptor);
-    control->Initialize();
-    control->InitializeParts();
-    control->SetCreated();
-    return control;
+    return ControlDetail::CreateControlOf<LComboBox>(parent, descriptor);
 }
 
 QKRESULT LComboBox::ApplyCreateParam()

@@ -76,15 +76,7 @@ LListBox::~LListBox() = default;
 
 RCPtr<LControl> LListBox::Create(LControl* parent, const LControlDescriptor* descriptor)
 {
-    if (!descriptor)
-        return nullptr;
-    RCPtr<LControl> control(new LListBox(parent, descriptor->Name));
-    control->CreateFromDescriptor(descriptor);
-    control->CreateChildControls(descriptor);
-    control->Initialize();
-    control->InitializeParts();
-    control->SetCreated();
-    return control;
+    return ControlDetail::CreateControlOf<LListBox>(parent, descriptor);
 }
 
 QKRESULT LListBox::CreateFromDescriptor(const LControlDescriptor* descriptor)
@@ -1343,10 +1335,11 @@ QKRESULT LListBox::OnRowLeftDragChange(const ConstRCPtr<LNotificationDistributor
     return QK_FALSE;
 }
 
+// A popup list tracks the press its rows handed it; a plain list leaves presses to its rows.
 void LListBox::OnMouseMove(const LPointWithModifiersParam* point)
 {
     const std::uint32_t conditions = GetConditions();
-    if (!point || !(conditions & kCaptured) || !(conditions & kLeftDrag))
+    if (!m_popupMode || !point || !(conditions & kCaptured) || !(conditions & kLeftDrag))
         return;
     const std::int32_t index = ItemAtPoint(PointD{static_cast<double>(point->X), static_cast<double>(point->Y)});
     if (index < 0)
@@ -1357,7 +1350,7 @@ void LListBox::OnMouseMove(const LPointWithModifiersParam* point)
 
 void LListBox::OnLeftButtonUp(const LMouseButtonParam* button)
 {
-    if (!button)
+    if (!m_popupMode || !button)
         return;
     const RCPtr<LControl> self(this);
     const PointD point{static_cast<double>(button->X), static_cast<double>(button->Y)};

@@ -15,15 +15,7 @@ WString LListItemRecord::GetText() const
 
 RCPtr<LControl> LListBoxItem::Create(LControl* parent, const LControlDescriptor* descriptor)
 {
-    if (!descriptor)
-        return nullptr;
-    RCPtr<LControl> control(new LListBoxItem(parent, descriptor->Name));
-    control->CreateFromDescriptor(descriptor);
-    control->CreateChildControls(descriptor);
-    control->Initialize();
-    control->InitializeParts();
-    control->SetCreated();
-    return control;
+    return ControlDetail::CreateControlOf<LListBoxItem>(parent, descriptor);
 }
 
 std::int32_t LListBoxItem::GetLookIndex()

@@ -5,7 +5,7 @@
 // and "NID_EDIT_DELETE_REQ" on the default notification centre (the hot keys Ctrl+X, Ctrl+C,
 // Ctrl+V and Delete post them), so each edit runs in an idle pass on the focus control of the
 // active root window. Controls that copy and paste (the text box) read and write through
-// GetText and SetText.
+// GetText and SetText (it is their IClipboard, installed by the framework application).
 //
 // What was last placed on or read from the clipboard is cached with the clipboard's sequence
 // number: a paste of the program's own copy gets the very object back without reading the
@@ -15,6 +15,7 @@
 // change notices, not against threads.
 #pragma once
 
+#include "QKFramework/ControlBase/Clipboard.h"
 #include "QKFramework/Notification/NotificationClient.h"
 #include "QKFramework/Notification/NotificationHandler.h"
 #include "QKFramework/ObjectBase/RCPtr.h"
@@ -29,14 +30,14 @@ namespace QK
 
 class ISystemClipboard;
 
-class LClipboard : public LNotificationClient
+class LClipboard : public LNotificationClient, public IClipboard
 {
 public:
     // Edit kinds of PerformEdit.
-    static constexpr std::int32_t kEditDelete = 0;
-    static constexpr std::int32_t kEditCut = 1;
-    static constexpr std::int32_t kEditCopy = 2;
-    static constexpr std::int32_t kEditPaste = 3;
+    static constexpr std::int32_t kEditDelete = IClipboard::kDelete;
+    static constexpr std::int32_t kEditCut = IClipboard::kCut;
+    static constexpr std::int32_t kEditCopy = IClipboard::kCopy;
+    static constexpr std::int32_t kEditPaste = IClipboard::kPaste;
 
     using TextObject = LWrapperStringable<>;
 
@@ -53,7 +54,7 @@ public:
     // PerformEdit answer when the target takes that edit now, else 1.
     QKRESULT PerformEdit(std::int32_t kind);
     // Whether the focus control's command target takes that edit now.
-    bool CanPerformEdit(std::int32_t kind);
+    bool CanPerformEdit(std::int32_t kind) override;
 
     // The object on the clipboard: a text object (TextObject) for text, the cached object for
     // one of this program's own, null when the clipboard holds nothing readable. 0.
@@ -63,8 +64,8 @@ public:
     // program's own pastes still get the object from the cache then.
     QKRESULT SetText(const ConstRCPtr<LRefCountedObject>& object);
     // The text of the clipboard, empty when it holds none.
-    WString GetText();
-    QKRESULT SetText(const WString& text);
+    WString GetText() override;
+    QKRESULT SetText(const WString& text) override;
 
     QKRESULT ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                  const ConstRCPtr<LNotification>& notification) override;

@@ -2,8 +2,12 @@
 
 #include "QKFramework/Utilities/Storage/CharUtil.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cwchar>
+#include <string>
+#include <string_view>
 #include <utility>
 
 namespace QK
@@ -95,28 +99,37 @@ void DebugLog::SetUdpTarget(const char* host, std::int32_t port)
     m_udpPort = port;
 }
 
-bool DebugLog::ApplyCommandLineArgument(const WString& argument)
+bool DebugLog::ApplyCommandLine(const WString& commandLine)
 {
-    static constexpr char16_t kOption[] = u"-DEBUG_CONSOLE";
-    constexpr std::uint32_t kOptionLength = sizeof kOption / sizeof kOption[0] - 1;
-    if (argument.IsEqual(kOption))
+    // The search runs on an upper-case copy (byte by byte), so the option counts in any case
+    // and anywhere; the host is taken from the original text at the same place.
+    const std::string original = NString(commandLine.GetString()).GetString();
+    std::string upper = original;
+    for (char& c : upper)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+
+    static constexpr std::string_view kOption = "-DEBUG_CONSOLE";
+    static constexpr std::string_view kOptionWithPort = "-DEBUG_CONSOLE:";
+    if (upper.find(kOption) == std::string::npos)
+        return false;
+    const std::size_t found = upper.find(kOptionWithPort);
+    if (found == std::string::npos)
     {
         OpenDebugConsole();
         return true;
     }
-    if (argument.GetLength() <= kOptionLength + 1 || !argument.Left(kOptionLength).IsEqual(kOption) ||
-        argument.GetString()[kOptionLength] != u':')
+    const std::size_t start = found + kOptionWithPort.size();
+    std::size_t end = upper.find(' ', start);
+    if (end == std::string::npos)
+        end = upper.size();
+    // A colon past the blank belongs to another argument.
+    const std::size_t colon = std::min(upper.find(':', start), end);
+    if (colon <= start + 1)
         return false;
-
-    const char16_t* p = argument.GetString() + kOptionLength + 1;
-    const char16_t* digits = p;
-    while (*p >= u'0' && *p <= u'9')
-        ++p;
-    if (p == digits || (*p != 0 && *p != u':'))
-        return false;
-    const std::int32_t port = ParseInt(digits);
-    if (*p == u':')
-        SetUdpTarget(NString(p + 1).GetString(), port);
+    const std::int32_t port = std::atoi(upper.substr(start, colon - start).c_str());
+    if (colon + 1 < end)
+        SetUdpTarget(original.substr(colon + 1, end - colon - 1).c_str(), port);
     else
         SetUdpTarget(nullptr, port);
     return true;

@@ -60,9 +60,11 @@ public:
     // Sends debug text to the UDP listener at host (null: keep the host set before) and port;
     // a port outside 1 to 65535 turns UDP off. A changed target is announced again.
     void SetUdpTarget(const char* host, std::int32_t port);
-    // Handles "-DEBUG_CONSOLE" and "-DEBUG_CONSOLE:<port>[:<host>]"; false for any other
-    // argument, which is left alone.
-    bool ApplyCommandLineArgument(const WString& argument);
+    // Looks for "-DEBUG_CONSOLE" anywhere in the whole command line, in any case: alone it
+    // opens the console; "-DEBUG_CONSOLE:<port>[:<host>]" with a port of at least two
+    // characters sets the UDP target instead. False when nothing was applied (no option, or
+    // a port too short, which is ignored).
+    bool ApplyCommandLine(const WString& commandLine);
 
     bool IsDebugConsoleOpen() const;
     std::string GetUdpHost() const;

@@ -3,7 +3,6 @@
 #include "QKFramework/Controls/Button.h"
 
 #include "QKFramework/Notification/Notification.h"
-#include "QKFramework/Renderer/Gdi/GDIRenderContextInfo.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
 
 #include "tests/support/ScopedEnvironment.h"
@@ -48,19 +47,6 @@ const char* const kTree = R"(<Skin Name="s">
   </SubControl>
 </Skin>)";
 
-std::string Looks()
-{
-    std::string list;
-    for (int i = 0; i < 14; ++i)
-        list += "<Look Name=\"grey\" Index=\"" + std::to_string(i) + "\"/>";
-    return R"(
-  <Colorizers><Colorizer Name="grey" ColorType="SolidFill" Color="FF808080"/></Colorizers>
-  <Parts><Part Name="grey" Width="1" Height="1" ResizeType="Stretch" ColorizerName="grey"/></Parts>
-  <Looks><Look Name="grey"><ClientPart Name="grey" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look></Looks>
-  <LookLists><LookList Name="buttons" NumLooks="14">)" +
-           list + "</LookList></LookLists>";
-}
-
 using Counter = NotificationCounter;
 
 class ButtonTest : public ::testing::Test
@@ -79,7 +65,7 @@ protected:
     LButton& Button(const std::string& path) { return dynamic_cast<LButton&>(*harness.Find(path)); }
     void Click(const PointL& point) { script.Move(point).Press(1, point).Release(1, point); }
 
-    WindowHarness harness{kTree, std::string(), Looks()};
+    WindowHarness harness{kTree, std::string(), UniformLooks("buttons")};
     EventScript script{harness};
     RCPtr<Counter> counter{new Counter};
 };
@@ -361,15 +347,7 @@ TEST(ButtonPicture, EachStateDrawsItsOwnLook)
     }
 
     RCPtr<LRenderContextInfo> context;
-    ASSERT_EQ(renderer->InitRenderContextInfo({0, 0, 360, 90}, 0, true, context), QK_OK);
-    renderer->RenderStart(context);
-    RectRegion region;
-    window->TakeUpdateRegion(region);
-    region.AddRect(0, 0, 360, 90);
-    window->Paint(region);
-    renderer->RenderFinish(context);
-
-    const IDrawingSurface& surface = static_cast<LGDIRenderContextInfo&>(*context).GetFrontSurface().GetSurface();
+    const IDrawingSurface& surface = PaintOffscreen(*window, *renderer, {0, 0, 360, 90}, context);
     EXPECT_EQ(surface.GetPixel(30, 24), 0xFFD8D8D8u) << "normal";
     EXPECT_EQ(surface.GetPixel(130, 24), 0xFF3070C0u) << "pressed";
     EXPECT_EQ(surface.GetPixel(161, 11), 0xFFFF8000u) << "focus frame";

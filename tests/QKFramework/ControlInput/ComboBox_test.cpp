@@ -6,18 +6,16 @@
 #include "QKFramework/Controls/TextBox.h"
 #include "QKFramework/Notification/Notification.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
-#include "QKFramework/Platform/Render/Cairo/PngWriter.h"
 #include "QKFramework/Renderer/Gdi/GDIRenderContextInfo.h"
 
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/Recorder.h"
+#include "tests/support/UI/ControlTestTools.h"
 #include "tests/support/UI/EventScript.h"
 #include "tests/support/UI/WindowTestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -449,14 +447,7 @@ TEST(ComboBoxPicture, ListsOpenBelowAndAbove)
     EXPECT_EQ(surface.GetPixel(240, 168 - 1), 0xFF808080u) << "the frame of the list above, at its bottom";
     EXPECT_EQ(surface.GetPixel(240, 168 - 1 - 72 + 9), 0xFFB8D0F0u) << "the list above: its first item picked";
 
-    const char* named = std::getenv("VEDIDU_PICTURES_DIR");
-    const std::filesystem::path folder = named ? std::filesystem::path(named) : std::filesystem::path("pictures");
-    std::filesystem::create_directories(folder);
-    std::vector<std::uint32_t> pixels;
-    for (std::int32_t y = 0; y < surface.GetHeight(); ++y)
-        for (std::int32_t x = 0; x < surface.GetWidth(); ++x)
-            pixels.push_back(surface.GetPixel(x, y));
-    EXPECT_TRUE(WritePngFile((folder / "combo-boxes-open.png").string(), pixels, surface.GetWidth(), surface.GetHeight()));
+    EXPECT_TRUE(SavePicture(surface, "combo-boxes-open.png"));
     window->SetHost(nullptr);
     window->SetRootControl(RCPtr<LControl>());
     LNotificationCenterManager::ReleaseInstance();

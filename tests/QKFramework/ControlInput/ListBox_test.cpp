@@ -381,6 +381,36 @@ TEST_F(ListBoxTest, ItemCountSortingAndSearching)
     EXPECT_EQ(list.SortItems(1, 0), QK_FALSE);
 }
 
+TEST_F(ListBoxTest, SnappingTheHeightLeavesWholeRows)
+{
+    // No frame: N is 0 and a row is 10 px, so each limit becomes max(10, whole rows below it).
+    struct Case
+    {
+        double minimum, maximum, size;
+        double snappedMinimum, snappedMaximum, snappedSize, height;
+    };
+    const Case cases[] = {
+        {0, 0, 95, 0, 0, 90, 90},
+        {25, 47, 95, 20, 40, 90, 40},
+        {5, 0, 3, 10, 0, 10, 10},
+        {0, 0, 0, 0, 0, 0, 0},
+    };
+    for (const Case& c : cases)
+    {
+        LListBox& list = List("short");
+        const RCPtr<LLayoutDescriptor> layout = list.GetLayoutDescriptor();
+        layout->Y.MinSize = LayoutLimit{false, WString(), 0.0f, c.minimum};
+        layout->Y.MaxSize = LayoutLimit{false, WString(), 0.0f, c.maximum};
+        layout->Y.Size = LayoutReference{2, WString(), 0.0f, c.size};
+        list.Relayout();
+        ASSERT_EQ(list.SnapHeightToItems(), QK_OK);
+        EXPECT_EQ(layout->Y.MinSize.Abs, c.snappedMinimum) << c.minimum;
+        EXPECT_EQ(layout->Y.MaxSize.Abs, c.snappedMaximum) << c.maximum;
+        EXPECT_EQ(layout->Y.Size.Abs, c.snappedSize) << c.size;
+        EXPECT_EQ(list.GetHeight(), c.height) << c.size;
+    }
+}
+
 TEST_F(ListBoxTest, RowsLeavingTheChildListKeepTheOthersMapped)
 {
     struct Case
@@ -509,6 +539,7 @@ TEST_F(ListBoxTest, ClicksSelectAndThePointerStaysOnTheClickedItem)
             rightClicked = index->GetValue();
     };
     Listen(list, u"NID_ITEM_DOUBLE_CLICKED");
+    Listen(list, u"NID_ITEM_ACTIVATED");
     // "short" starts at (150, 10); its tenth row (item 9) is cut off at 95 px.
     script.Move({160, 25}).Press(1, {160, 25}, 8).Release(1, {160, 25}, 8);
     EXPECT_EQ(Selected(list), std::set<int>{1}) << "Shift changes nothing without multiple selection";
@@ -521,12 +552,20 @@ TEST_F(ListBoxTest, ClicksSelectAndThePointerStaysOnTheClickedItem)
     EXPECT_EQ(harness.App().cursorMoves[0].y, 50 + 92) << "the pointer moved up one row with its item (client origin 50)";
     EXPECT_EQ(harness.Root()->GetHoverControl(), list.GetRowControl(8));
     script.Release(1, {160, 92});
+    EXPECT_EQ(log, (std::vector<std::string>{"short:NID_SELECTION_CHANGE", "short:NID_SELECTION_CHANGE"}))
+        << "a click on a plain list selects and activates nothing";
 
     log.clear();
     script.Move({160, 45}).Press(4, {160, 45}).Release(4, {160, 45});
     EXPECT_EQ(log, std::vector<std::string>{"short:NID_ITEM_RIGHT_CLICK"});
     EXPECT_EQ(rightClicked, 4);
     EXPECT_EQ(Selected(list), std::set<int>{9}) << "a right click leaves the selection";
+
+    log.clear();
+    script.Press(1, {160, 45}).Release(1, {160, 45});
+    harness.Host().Press(1, {160, 45}, 2);
+    harness.Host().Release(1, {160, 45});
+    EXPECT_EQ(log, (std::vector<std::string>{"short:NID_SELECTION_CHANGE", "short:NID_ITEM_DOUBLE_CLICKED"}));
 }
 
 } // namespace

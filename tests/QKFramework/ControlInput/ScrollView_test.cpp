@@ -9,7 +9,6 @@
 #include "QKFramework/Controls/TextBox.h"
 #include "QKFramework/Notification/Notification.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
-#include "QKFramework/Renderer/Gdi/GDIRenderContextInfo.h"
 
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/UI/ControlTestTools.h"
@@ -351,15 +350,7 @@ TEST(ScrollViewPicture, BothBarsAndTheCornerDraw)
     ASSERT_TRUE(box.IsCaretVisible());
 
     RCPtr<LRenderContextInfo> context;
-    ASSERT_EQ(renderer->InitRenderContextInfo({0, 0, 240, 100}, 0, true, context), QK_OK);
-    renderer->RenderStart(context);
-    RectRegion region;
-    window->TakeUpdateRegion(region);
-    region.AddRect(0, 0, 240, 100);
-    window->Paint(region);
-    renderer->RenderFinish(context);
-
-    const IDrawingSurface& surface = static_cast<LGDIRenderContextInfo&>(*context).GetFrontSurface().GetSurface();
+    const IDrawingSurface& surface = PaintOffscreen(*window, *renderer, {0, 0, 240, 100}, context);
     // The vertical bar: 67 px tall, a 47 px channel, a 16 px thumb 7 px down (30 of 133).
     EXPECT_EQ(surface.GetPixel(103, 15), 0xFFA8A8A8u) << "the up arrow";
     EXPECT_EQ(surface.GetPixel(103, 35), 0xFF6E6E6Eu) << "the vertical thumb";

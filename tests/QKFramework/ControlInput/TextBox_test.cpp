@@ -9,19 +9,16 @@
 #include "QKFramework/ControlBase/MenuItemUpdater.h"
 #include "QKFramework/Notification/Notification.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
-#include "QKFramework/Platform/Render/Cairo/PngWriter.h"
-#include "QKFramework/Renderer/Gdi/GDIRenderContextInfo.h"
 
 #include "tests/support/Controls/FakeClipboard.h"
 #include "tests/support/ScopedEnvironment.h"
+#include "tests/support/UI/ControlTestTools.h"
 #include "tests/support/UI/EventScript.h"
 #include "tests/support/UI/WindowTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -841,15 +838,7 @@ TEST(TextBoxPicture, AFocusedBoxWithASelection)
     EXPECT_EQ(box.GetCurrentLookIndex(), 3);
 
     RCPtr<LRenderContextInfo> context;
-    ASSERT_EQ(renderer->InitRenderContextInfo({0, 0, 220, 40}, 0, true, context), QK_OK);
-    renderer->RenderStart(context);
-    RectRegion region;
-    window->TakeUpdateRegion(region);
-    region.AddRect(0, 0, 220, 40);
-    window->Paint(region);
-    renderer->RenderFinish(context);
-
-    const IDrawingSurface& surface = static_cast<LGDIRenderContextInfo&>(*context).GetFrontSurface().GetSurface();
+    const IDrawingSurface& surface = PaintOffscreen(*window, *renderer, {0, 0, 220, 40}, context);
     EXPECT_EQ(surface.GetPixel(10, 8), 0xFF3070C0u) << "focus frame";
     EXPECT_EQ(surface.GetPixel(3, 3), 0xFFE8E8E8u) << "background";
     // The highlight's first column sits where the third letter starts.
@@ -863,14 +852,7 @@ TEST(TextBoxPicture, AFocusedBoxWithASelection)
               0xFF000000u)
         << "the caret, black over a light look";
 
-    const char* named = std::getenv("VEDIDU_PICTURES_DIR");
-    const std::filesystem::path folder = named ? std::filesystem::path(named) : std::filesystem::path("pictures");
-    std::filesystem::create_directories(folder);
-    std::vector<std::uint32_t> pixels;
-    for (std::int32_t y = 0; y < surface.GetHeight(); ++y)
-        for (std::int32_t x = 0; x < surface.GetWidth(); ++x)
-            pixels.push_back(surface.GetPixel(x, y));
-    EXPECT_TRUE(WritePngFile((folder / "text-box-selection.png").string(), pixels, surface.GetWidth(), surface.GetHeight()));
+    EXPECT_TRUE(SavePicture(surface, "text-box-selection.png"));
     window->SetHost(nullptr);
     window->SetRootControl(RCPtr<LControl>());
     LNotificationCenterManager::ReleaseInstance();

@@ -23,7 +23,7 @@ public:
     FakeClipboard& operator=(const FakeClipboard&) = delete;
     ~FakeClipboard() { LControlClipboard::SetClipboard(m_previous); }
 
-    WString GetText() const override { return text; }
+    WString GetText() override { return text; }
     QKRESULT SetText(const WString& newText) override
     {
         writes.push_back(Narrow(newText));
@@ -32,7 +32,7 @@ public:
         text = newText;
         return QK_OK;
     }
-    bool CanPerformEdit(std::int32_t kind) const override { return focus && focus->HandleClipboardData(kind); }
+    bool CanPerformEdit(std::int32_t kind) override { return focus && focus->HandleClipboardData(kind); }
 
     WString text;
     std::vector<std::string> writes;

@@ -6,8 +6,8 @@
 //     rectangles, window rectangles) and of what the host answers (client origin and size,
 //     pointer position), plus the hover control and a count of hover refreshes.
 //   - TestControlApp: the application's services for controls (factory, default font,
-//     cursors, clock, held keys), installed for its lifetime, with the drawing layer's services and the
-//     fake measurement renderer.
+//     cursors, clock, held keys; dialog windows only written down), installed for its
+//     lifetime, with the drawing layer's services and the fake measurement renderer.
 //   - ProbeControl: a control that logs its hooks, and ProbeToolTip / ProbePopup, the tooltip
 //     and context menu the base creates on demand; all registered as "Test.Probe",
 //     "Test.ToolTip", "Test.Popup"; "Test.Nothing" has a create function that answers null.
@@ -41,6 +41,7 @@
 #include <ostream>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace QK::TestSupport
@@ -142,11 +143,17 @@ public:
     std::vector<IRootWindow*> GetRootWindows() const override { return rootWindows; }
     bool IsKeyDown(std::uint32_t virtualKey) const override { return keysDown.count(virtualKey) != 0; }
     LGlobalHotKeyManager* GetHotKeyManager() const override { return hotKeys.Get(); }
+    // Written down in dialogWindows and answered with dialogWindowAnswer; no window opens.
+    QKRESULT CreateDialogRootWindow(LControl* control, std::int32_t option) const override
+    {
+        dialogWindows.emplace_back(control, option);
+        return dialogWindowAnswer;
+    }
     // Written down, and taken as the pointer's new place.
     void SetCursorPos(const PointL& point) const override
     {
         cursorMoves.push_back(point);
-        const_cast<TestControlApp*>(this)->cursorPos = point;
+        cursorPos = point;
     }
 
     void SetFactory(LControlFactory* factory) { m_factory = factory; }
@@ -157,14 +164,16 @@ public:
     RectL workArea{0, 0, 1600, 1000};
     IRootWindow* activeRootWindow = nullptr;
     IRootWindow* firstRootWindow = nullptr;
-    PointL cursorPos;
-    mutable std::vector<PointL> cursorMoves;
+    mutable PointL cursorPos;
     std::uint32_t buttonState = 0;
     std::vector<IRootWindow*> rootWindows;
+    mutable std::vector<PointL> cursorMoves;
     // The virtual keys IsKeyDown reports held.
     std::set<std::uint32_t> keysDown;
     // The application's hot keys, with no target: tests read the bindings.
     RCPtr<LGlobalHotKeyManager> hotKeys = LGlobalHotKeyManager::Create(nullptr);
+    mutable std::vector<std::pair<LControl*, std::int32_t>> dialogWindows;
+    QKRESULT dialogWindowAnswer = QK_E_FAIL;
 
 private:
     ScopedRenderApp m_render;

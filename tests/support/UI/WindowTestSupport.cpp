@@ -1,6 +1,7 @@
 #include "tests/support/UI/WindowTestSupport.h"
 
 #include "QKFramework/ControlBase/ControlFactory.h"
+#include "QKFramework/Renderer/Gdi/GDIRenderContextInfo.h"
 
 #include <gtest/gtest.h>
 
@@ -176,6 +177,35 @@ RCPtr<LControl> WindowHarness::Find(const std::string& path) const
         start = end + 1;
     }
     return control;
+}
+
+// Pictures ------------------------------------------------------------------------------------------
+
+std::string UniformLooks(const std::string& listName)
+{
+    std::string list;
+    for (int i = 0; i < 14; ++i)
+        list += "<Look Name=\"grey\" Index=\"" + std::to_string(i) + "\"/>";
+    return R"(
+  <Colorizers><Colorizer Name="grey" ColorType="SolidFill" Color="FF808080"/></Colorizers>
+  <Parts><Part Name="grey" Width="1" Height="1" ResizeType="Stretch" ColorizerName="grey"/></Parts>
+  <Looks><Look Name="grey"><ClientPart Name="grey" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look></Looks>
+  <LookLists><LookList Name=")" +
+           listName + R"(" NumLooks="14">)" + list + "</LookList></LookLists>";
+}
+
+const IDrawingSurface& PaintOffscreen(LRootWindow& window, LRenderer& renderer, const RectL& area,
+                                      RCPtr<LRenderContextInfo>& context)
+{
+    if (renderer.InitRenderContextInfo(area, 0, true, context) != QK_OK || !context)
+        throw std::runtime_error("PaintOffscreen: no render context");
+    renderer.RenderStart(context);
+    RectRegion region;
+    window.TakeUpdateRegion(region);
+    region.AddRect(area.x, area.y, area.x + area.width, area.y + area.height);
+    window.Paint(region);
+    renderer.RenderFinish(context);
+    return static_cast<LGDIRenderContextInfo&>(*context).GetFrontSurface().GetSurface();
 }
 
 } // namespace QK::TestSupport

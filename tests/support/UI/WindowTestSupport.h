@@ -6,10 +6,15 @@
 //     wheel unhandled.
 //   - WindowHarness: a ControlHarness whose root window takes a root control; its recording
 //     host (RecordingWindowHost.h) plays the input.
+//   - Pictures: a uniform look list and a window painted offscreen by the software renderer
+//     (SavePicture of ControlTestTools.h writes the result).
 // UI thread only.
 #pragma once
 
 #include "QKFramework/Application/RootWindow.h"
+#include "QKFramework/Application/WindowOSServices.h"
+#include "QKFramework/Platform/Render/DrawingSurface.h"
+#include "QKFramework/Renderer/RenderContextInfo.h"
 
 #include "tests/support/UI/ControlHarness.h"
 #include "tests/support/UI/RecordingWindowHost.h"
@@ -73,5 +78,14 @@ private:
     // The harness's window, as the root window it is.
     RCPtr<LRootWindow> m_root;
 };
+
+// The colorizer, part and look "grey" and the look list listName with it at all fourteen
+// indices, so that a control is hit and drawn in whatever state it shows.
+std::string UniformLooks(const std::string& listName);
+
+// Paints all of window's tree over area (client coordinates) with renderer, a renderer of
+// kind 1, into a fresh offscreen context; the picture lives as long as context.
+const IDrawingSurface& PaintOffscreen(LRootWindow& window, LRenderer& renderer, const RectL& area,
+                                      RCPtr<LRenderContextInfo>& context);
 
 } // namespace QK::TestSupport

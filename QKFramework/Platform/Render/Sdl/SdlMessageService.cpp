@@ -22,7 +22,9 @@ public:
         const char* wayland = std::getenv("WAYLAND_DISPLAY");
         if ((display && *display) || (wayland && *wayland))
         {
-            const Uint32 flags = icon == kIconWarning ? SDL_MESSAGEBOX_WARNING : SDL_MESSAGEBOX_INFORMATION;
+            const Uint32 flags = icon == kIconWarning ? SDL_MESSAGEBOX_WARNING
+                                 : icon == 0x10      ? SDL_MESSAGEBOX_ERROR
+                                                     : SDL_MESSAGEBOX_INFORMATION;
             if (SDL_ShowSimpleMessageBox(flags, narrowCaption.GetString(), narrowText.GetString(), nullptr) == 0)
                 return;
         }

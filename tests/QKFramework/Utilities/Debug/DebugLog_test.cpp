@@ -215,35 +215,39 @@ TEST(DebugLogLifetimeTest, TheProcessLogIsOne)
     EXPECT_EQ(DebugLog::Get().GetUdpPort(), -1);
 }
 
-TEST(DebugLogCommandLineTest, DebugConsoleOptions)
+TEST(DebugLogCommandLineTest, DebugConsoleOptionsAnywhereInTheCommandLine)
 {
     const struct
     {
-        const char16_t* argument;
+        const char16_t* commandLine;
         bool handled;
         bool console;
         const char* host;
         std::int32_t port;
     } cases[] = {
-        {u"-DEBUG_CONSOLE", true, true, "", -1},
-        {u"-DEBUG_CONSOLE:5000", true, false, "", 5000},
-        {u"-DEBUG_CONSOLE:5000:logs.example.org", true, false, "logs.example.org", 5000},
-        {u"-DEBUG_CONSOLE:0", true, false, "", 0},
-        {u"-DEBUG_CONSOLE:", false, false, "", -1},
-        {u"-DEBUG_CONSOLE:port", false, false, "", -1},
-        {u"-DEBUG_CONSOLE:12x", false, false, "", -1},
-        {u"-DEBUG_CONSOLEX", false, false, "", -1},
-        {u"-debug_console", false, false, "", -1},
-        {u"/preset.syx", false, false, "", -1},
+        {u"/usr/bin/vedidu -DEBUG_CONSOLE", true, true, "", -1},
+        {u"vedidu -debug_console", true, true, "", -1},
+        {u"vedidu /x-Debug_Console/y", true, true, "", -1},
+        {u"vedidu -DEBUG_CONSOLE:9999", true, false, "", 9999},
+        {u"vedidu -debug_console:9999:LogHost.example.org other", true, false, "LogHost.example.org", 9999},
+        {u"vedidu -DEBUG_CONSOLE:9999 next:arg", true, false, "", 9999},
+        {u"vedidu -DEBUG_CONSOLE:9999: last", true, false, "", 9999},
+        {u"vedidu -DEBUG_CONSOLE:5", false, false, "", -1},
+        {u"vedidu -DEBUG_CONSOLE:5:host", false, false, "", -1},
+        {u"vedidu -DEBUG_CONSOLE: 9999", false, false, "", -1},
+        {u"vedidu -DEBUG_CONSOLE:", false, false, "", -1},
+        {u"vedidu -DEBUG_CONSOLE:ab", true, false, "", 0},
+        {u"vedidu /preset.syx", false, false, "", -1},
+        {u"", false, false, "", -1},
     };
     for (const auto& c : cases)
     {
         DebugLog log;
-        const std::string argument = NString(c.argument).GetString();
-        EXPECT_EQ(log.ApplyCommandLineArgument(c.argument), c.handled) << argument;
-        EXPECT_EQ(log.IsDebugConsoleOpen(), c.console) << argument;
-        EXPECT_EQ(log.GetUdpHost(), c.host) << argument;
-        EXPECT_EQ(log.GetUdpPort(), c.port) << argument;
+        const std::string commandLine = NString(c.commandLine).GetString();
+        EXPECT_EQ(log.ApplyCommandLine(c.commandLine), c.handled) << commandLine;
+        EXPECT_EQ(log.IsDebugConsoleOpen(), c.console) << commandLine;
+        EXPECT_EQ(log.GetUdpHost(), c.host) << commandLine;
+        EXPECT_EQ(log.GetUdpPort(), c.port) << commandLine;
     }
 }
 

@@ -1,0 +1,130 @@
+// LApplicationBase: the framework application with the platform's services filled in: the
+// version texts, folders, cursors, fonts, time, keys and message boxes; the main window and
+// the further root windows for dialogs and pop-ups; the exit request with its Alt+F4
+// binding; the message loop and the main window's placement between runs.
+//
+// Windows come from an IWindowSystem (the desktop's, unless a test gives its own). The
+// application class supplies its identity texts, its settings files and whether it may
+// exit. UI thread only.
+//
+// Contents: identity; services; windows; loop and exit; placement.
+#pragma once
+
+#include "QKFramework/Application/FrameworkApp.h"
+#include "QKFramework/Application/WindowSystem.h"
+#include "QKFramework/Utilities/Storage/IniFileManager.h"
+
+#include <cstdint>
+
+namespace QK
+{
+
+class LControlDescriptor;
+class SingleInstance;
+
+class LApplicationBase : public LFrameworkApp
+{
+public:
+    static constexpr const char16_t* kMainWindowClassName = u"VediduPresetEditorMainWindowClass";
+    static constexpr const char16_t* kFrameworkWindowClassName = u"QKFrameworkWindow";
+
+    // windowSystem: null for the desktop's.
+    LApplicationBase(const RCPtr<LControlFactory>& factory, const RCPtr<LStringTable>& applicationStrings,
+                     const WString& commandLine, std::uint32_t languageId, IWindowSystem* windowSystem = nullptr);
+    ~LApplicationBase() override;
+
+    // --- Identity --------------------------------------------------------------------------
+
+    WString GetCompanyName() const override;
+    WString GetProductName() const override;
+    WString GetProductVersion() const override;
+    WString GetApplicationName() const override { return GetProductName(); }
+    std::uint32_t GetLanguageId() const override { return m_languageId; }
+
+    // --- Services --------------------------------------------------------------------------
+
+    // Unknown names give the arrow.
+    std::intptr_t GetCursor(const WString& name) const override;
+    QKRESULT GetSystemFont(WString& name, float& size, std::int32_t& style) const override;
+    RectL GetWorkArea() const override;
+    // 0 the executable's folder, 1 "::" (the program's own resources), 2 application data,
+    // 3 local settings (both with the company and product folders, made when missing), 4 the
+    // documents. Throws "Unknown Path ID." above 4.
+    WString GetFolder(std::int32_t pathId) const override;
+    double GetElapsedSeconds() override;
+    std::uint32_t GetTimeMs() const override;
+    QKRESULT QueryKeyState(std::uint32_t virtualKey, bool& down, bool& toggled) const override;
+    std::int32_t ShowMessage(const WString& text, const WString& caption, std::uint32_t flags) override;
+    PointL GetSystemCursorPos() const override;
+    IIniFileManager* GetIniFileManager() override { return m_settings.Get(); }
+    RCPtr<LControl> CreateControl(const WString& subControlName) override;
+    // Runs the new window modally; its result, or 0x80004005 when it could not be made.
+    std::int32_t CreateDialogRootWindow(const RCPtr<LControl>& control, bool systemMenu) override;
+    std::int32_t CreatePopupRootWindow(const RCPtr<LControl>& control, bool systemMenu, bool minimizeBox,
+                                       bool maximizeBox) override;
+    std::int32_t ShowCursor(bool show) override;
+    QKRESULT SetCursorPos(std::int32_t x, std::int32_t y) override;
+    virtual std::int32_t OnPowerBroadcast(std::uint32_t, std::uintptr_t) { return 1; }
+    virtual bool CanExit() = 0;
+    virtual std::int32_t GetMainWindowRendererKind() const = 0;
+
+    IWindowSystem& GetWindowSystem() const noexcept { return *m_windowSystem; }
+
+    // --- Windows ---------------------------------------------------------------------------
+
+    // Makes, places and attaches the main window (hidden); 0x80004005 when it cannot be made.
+    virtual QKRESULT CreateMainWindow(std::int32_t rendererKind);
+    IHostWindow* GetMainWindow() const noexcept { return m_mainWindow; }
+    // A further root window for a dialog or pop-up; its index among the root windows, or a
+    // negative code.
+    std::int32_t CreateRootWindow(const RCPtr<LControl>& control, bool topLevel, bool systemMenu, bool minimizeBox,
+                                  bool maximizeBox, IHostWindow* parentWindow, const WString& subControlName);
+    // The window style that the layout of description asks for (resizable, maximise box).
+    static std::uint32_t GetResizeStyle(const LControlDescriptor& description);
+    // Keeps rect (a client area on the screen) inside area.
+    static RectL KeepInside(const RectL& rect, const RectL& area);
+
+    // --- Loop and exit ---------------------------------------------------------------------
+
+    QKRESULT RunApplicationStartup() override;
+    void HandleNotification(const ConstRCPtr<LNotificationDistributor>& source,
+                            const ConstRCPtr<LNotification>& notification) override;
+    // Waits for events (33 ms at most), hands them out, then runs the idle passes; until the
+    // quit is posted.
+    std::int32_t RunMainLoop() override;
+    QKRESULT Shutdown() override;
+    // A host window that goes away; the main window's end clears the reference.
+    void OnHostWindowDestroyed(IHostWindow* window);
+    // Reads what later instances hand over on the first of the idle passes, then the
+    // framework's passes.
+    bool ProcessIdle(bool firstPass) override;
+
+    // --- Later instances -------------------------------------------------------------------
+
+    // The lock this process holds as the first instance (null: none); the caller keeps it
+    // alive for as long as this application.
+    void SetSingleInstance(SingleInstance* instance);
+    // A later instance's command line: the main window comes to the front, and the text goes
+    // to HandleSecondInstance while the main window is enabled (no modal window open).
+    void OnSecondInstance(const WString& commandLine);
+
+    // --- Placement -------------------------------------------------------------------------
+
+    // The "WP" keys of the user settings; false when none were stored.
+    bool ReadMainWindowPlacement(WindowPlacement& placement);
+    void SaveMainWindowPlacement(const WindowPlacement& placement);
+    // A stored placement cut to the desktop: too large is cut, a negative edge becomes 0, an
+    // edge beyond the desktop moves the window back.
+    static RectL ClampToDesktop(const RectL& rect, const RectL& desktop);
+
+private:
+    IWindowSystem* m_windowSystem;
+    RCPtr<LIniFileManager> m_settings;
+    IHostWindow* m_mainWindow = nullptr;
+    SingleInstance* m_singleInstance = nullptr;
+    std::uint32_t m_languageId;
+    std::uint32_t m_lastTimeMs;
+    double m_elapsedSeconds = 0.0;
+};
+
+} // namespace QK

@@ -1,0 +1,245 @@
+// LFrameworkShell. Sections: language; command line; the sequence; start-up; run; splash.
+#include "QKFramework/Application/FrameworkShell.h"
+
+#include "QKFramework/Application/ProductVersion.h"
+#include "QKFramework/ObjectBase/Exception.h"
+#include "QKFramework/Platform/Core/Resources.h"
+#include "QKFramework/Platform/Window/SingleInstance.h"
+#include "QKFramework/Utilities/Debug/DebugLog.h"
+#include "QKFramework/Utilities/Storage/Paths.h"
+#include "QKFramework/Utilities/Storage/StringArray.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+
+namespace QK
+{
+
+namespace
+{
+
+constexpr const char* kSource = "Application\\FrameworkShell";
+
+} // namespace
+
+// --- Language ------------------------------------------------------------------------------
+
+std::uint32_t GetUserLanguageId()
+{
+    static constexpr struct
+    {
+        const char* prefix;
+        std::uint32_t lcid;
+    } kLanguages[] = {{"en", 0x0409}, {"de", 0x0407}, {"es", 0x0C0A}, {"fr", 0x040C}, {"it", 0x0410}, {"ja", 0x0411}};
+    for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"})
+    {
+        const char* value = std::getenv(variable);
+        if (!value || !*value)
+            continue;
+        for (const auto& language : kLanguages)
+            if (std::strncmp(value, language.prefix, 2) == 0)
+                return language.lcid;
+        return 0x0409;
+    }
+    return 0x0409;
+}
+
+// --- Command line --------------------------------------------------------------------------
+
+WString LFrameworkShell::BuildCommandLine(int argc, const char* const* argv)
+{
+    std::string line;
+    for (int i = 0; i < argc; ++i)
+    {
+        const std::string argument = argv[i] ? argv[i] : "";
+        if (i > 0)
+            line += ' ';
+        if (argument.find_first_of(" \t\"") == std::string::npos && !argument.empty())
+        {
+            line += argument;
+            continue;
+        }
+        line += '"';
+        for (char c : argument)
+        {
+            if (c == '"')
+                line += '\\';
+            line += c;
+        }
+        line += '"';
+    }
+    return WString(line.c_str());
+}
+
+// --- The sequence --------------------------------------------------------------------------
+
+LFrameworkShell::LFrameworkShell() = default;
+
+LFrameworkShell::~LFrameworkShell() = default;
+
+WString LFrameworkShell::GetProductName() const
+{
+    return WString(ProductVersion::kProductName);
+}
+
+int LFrameworkShell::FrameworkWinMain(int argc, const char* const* argv, std::int32_t languageId,
+                                      const WString& splashImageName)
+{
+    m_commandLine = BuildCommandLine(argc, argv);
+    m_languageId = languageId == -1 ? GetUserLanguageId() : static_cast<std::uint32_t>(languageId) & 0xFFFF;
+    m_splashImageName = splashImageName;
+
+    int status = 0;
+    if (!InitApplication())
+        status = m_firstInstance ? 1 : 0;
+    else if (!InitInstance())
+    {
+        ExitInstance();
+        status = 1;
+    }
+    else
+        status = Run();
+
+    m_factory = nullptr;
+    m_stringTable = nullptr;
+    return status;
+}
+
+void LFrameworkShell::ShowStartupError()
+{
+    CloseSplashScreen();
+    WString text(kDefaultStartupError);
+    WString caption(kDefaultStartupCaption);
+    if (m_stringTable)
+    {
+        FindStringMapValue(*m_stringTable, u"STARTUP_ERROR", text);
+        FindStringMapValue(*m_stringTable, u"STARTUP_ERROR_CAPTION", caption);
+    }
+    GetWindowSystem().ShowMessageBox(nullptr, text, caption, 0x10);
+}
+
+// --- Start-up ------------------------------------------------------------------------------
+
+bool LFrameworkShell::InitApplication()
+{
+    try
+    {
+        SetApplicationInstance(nullptr);
+        ShowSplashScreen();
+        m_factory = RCPtr<LControlFactory>(new LControlFactory(GetProductName()));
+        const QKRESULT loaded = m_factory->LoadSkinSources(GetSkinFolder(), m_languageId);
+        CheckResult(loaded, QK_SITE("QK::MFCFrameworkApp<class LApplication>::InitApplication", kSource));
+
+        m_stringTable = m_factory->GetApplicationStringTable();
+        if (!m_stringTable)
+            m_stringTable = m_factory->GetFrameworkStringTable();
+        m_firstInstance = CheckSingleInstance();
+        return m_firstInstance;
+    }
+    catch (...)
+    {
+        m_firstInstance = true;
+        ShowStartupError();
+        return false;
+    }
+}
+
+bool LFrameworkShell::CheckSingleInstance()
+{
+    auto instance = std::make_unique<SingleInstance>(
+        std::string(NString(LApplicationBase::kMainWindowClassName).GetString()) + "Prevent");
+    switch (instance->Claim(NString(m_commandLine.GetString()).GetString()))
+    {
+    case SingleInstance::Role::Second:
+        return false;
+    case SingleInstance::Role::First:
+        m_singleInstance = std::move(instance);
+        return true;
+    case SingleInstance::Role::Alone:
+        break;
+    }
+    return true;
+}
+
+bool LFrameworkShell::InitInstance()
+{
+    DebugLog::Get().ApplyCommandLine(m_commandLine);
+    return true;
+}
+
+// --- Run -----------------------------------------------------------------------------------
+
+int LFrameworkShell::Run()
+{
+    int status = 0;
+    try
+    {
+        static constexpr const char* kPlace = "QK::MFCFrameworkApp<class LApplication>::Run";
+        m_application = CreateApplication(m_factory, m_stringTable, m_commandLine, m_languageId);
+        m_application->SetSingleInstance(m_singleInstance.get());
+        m_application->PreInitialize(m_commandLine);
+        const QKRESULT started = m_application->RunApplicationStartup();
+        if (Failed(started) && LFrameworkApp::IsQuietStartupCode(started))
+            CloseSplashScreen();
+        else
+        {
+            CheckResult(started, QK_SITE(kPlace, kSource));
+            m_application->PostInitialize(m_commandLine);
+            CheckResult(m_application->CreateMainWindow(m_application->GetMainWindowRendererKind()),
+                        QK_SITE(kPlace, kSource));
+            IHostWindow* mainWindow = m_application->GetMainWindow();
+            LRootWindow* rootWindow = mainWindow ? mainWindow->GetRootWindow() : nullptr;
+            if (!rootWindow)
+                ThrowNullPointer(QK_SITE(kPlace, kSource), "Main Window");
+            CheckResult(rootWindow->SetRootControl(m_application->GetMainControlName()), QK_SITE(kPlace, kSource));
+            mainWindow->Show(5);
+            CloseSplashScreen();
+            m_application->Run();
+        }
+    }
+    catch (...)
+    {
+        // Whatever leaves the start-up or the loop ends the process with the error box
+        // rather than without a word.
+        ShowStartupError();
+        status = 1;
+    }
+
+    if (m_application)
+    {
+        try
+        {
+            m_application->Shutdown();
+        }
+        catch (const std::exception& error)
+        {
+            DebugLog::Get().GetNarrowOutput() << "shutdown: " << error.what() << std::endl;
+        }
+        m_application->SetSingleInstance(nullptr);
+        m_application = nullptr;
+    }
+    return status;
+}
+
+std::int32_t LFrameworkShell::OnIdle(std::int32_t idleCount)
+{
+    return m_application && m_application->OnIdle(idleCount) ? 1 : 0;
+}
+
+// --- Splash --------------------------------------------------------------------------------
+
+WString LFrameworkShell::GetSplashImagePath() const
+{
+    const WString folder = GetSkinFolder();
+    if (IsResourceSourceName(folder))
+    {
+        const WString path = folder + m_splashImageName;
+        const std::string name = NString(GetResourceName(path).GetString()).GetString();
+        return FindResourceData(GetApplicationInstance(), "GDIPLUS", name).empty() ? WString() : path;
+    }
+    const WString path = folder + WString(u"/") + m_splashImageName;
+    return FileExists(path) ? path : WString();
+}
+
+} // namespace QK

@@ -1,0 +1,102 @@
+// The process's entry into the framework: loads the string tables and the skins, settles
+// the single instance, reads the command-line options, makes the application object, builds
+// and shows the main window, runs the message loop and ends the process.
+//
+// LFrameworkShell holds the sequence; MFCFrameworkApp<TApp> only says which application
+// class it makes. Every start-up failure that the user must hear of shows the "STARTUP_ERROR"
+// box and ends with status 1; a normal end, one of the quiet start-up codes and a second
+// instance end with 0.
+//
+// UI thread only (the thread that calls FrameworkWinMain).
+#pragma once
+
+#include "QKFramework/Application/ApplicationBase.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace QK
+{
+
+class SingleInstance;
+
+class LFrameworkShell
+{
+public:
+    static constexpr const char16_t* kDefaultStartupError =
+        u"The application encountered problems during startup and will now close.";
+    static constexpr const char16_t* kDefaultStartupCaption = u"Error";
+
+    LFrameworkShell();
+    virtual ~LFrameworkShell();
+    LFrameworkShell(const LFrameworkShell&) = delete;
+    LFrameworkShell& operator=(const LFrameworkShell&) = delete;
+
+    // The whole run; the process's exit status. languageId -1: the user's language.
+    int FrameworkWinMain(int argc, const char* const* argv, std::int32_t languageId, const WString& splashImageName);
+
+    // The command line rebuilt from argv: arguments joined by blanks, those holding a blank
+    // or a quote quoted.
+    static WString BuildCommandLine(int argc, const char* const* argv);
+
+    bool InitApplication();
+    bool InitInstance();
+    // The application's run; the exit status.
+    int Run();
+    std::int32_t OnIdle(std::int32_t idleCount);
+    std::int32_t ExitInstance() { return 1; }
+
+    // Empty: there is no splash image among the program's resources.
+    WString GetSplashImagePath() const;
+    void ShowSplashScreen() {}
+    void CloseSplashScreen() {}
+
+    const RCPtr<LControlFactory>& GetControlFactory() const noexcept { return m_factory; }
+    const RCPtr<LStringTable>& GetStringTable() const noexcept { return m_stringTable; }
+    const RCPtr<LApplicationBase>& GetApplication() const noexcept { return m_application; }
+    bool IsFirstInstance() const noexcept { return m_firstInstance; }
+
+protected:
+    virtual RCPtr<LApplicationBase> CreateApplication(const RCPtr<LControlFactory>& factory,
+                                                      const RCPtr<LStringTable>& strings, const WString& commandLine,
+                                                      std::uint32_t languageId) = 0;
+    // Where the skins and string tables come from: "::" for the program's own resources.
+    virtual WString GetSkinFolder() const { return WString(u"::"); }
+    virtual WString GetProductName() const;
+    // Decides whether this process is the first instance; a second one hands its command
+    // line over. True to go on as a full instance: the first, or one that could not reach
+    // the first (which may still be starting).
+    virtual bool CheckSingleInstance();
+    // The window system the start-up error box goes through.
+    virtual IWindowSystem& GetWindowSystem() { return GetPlatformWindowSystem(); }
+    // The "STARTUP_ERROR" box: the string table's texts where it has them.
+    void ShowStartupError();
+
+private:
+    RCPtr<LControlFactory> m_factory;
+    RCPtr<LStringTable> m_stringTable;
+    RCPtr<LApplicationBase> m_application;
+    WString m_commandLine;
+    WString m_splashImageName;
+    std::uint32_t m_languageId = 0x0409;
+    bool m_firstInstance = true;
+    // The first instance's lock, held until the process ends.
+    std::unique_ptr<SingleInstance> m_singleInstance;
+};
+
+template <class TApp>
+class MFCFrameworkApp : public LFrameworkShell
+{
+protected:
+    RCPtr<LApplicationBase> CreateApplication(const RCPtr<LControlFactory>& factory, const RCPtr<LStringTable>& strings,
+                                              const WString& commandLine, std::uint32_t languageId) override
+    {
+        return RCPtr<LApplicationBase>(new TApp(factory, strings, commandLine, languageId));
+    }
+};
+
+// The user's language (LCID) from LC_ALL, LC_MESSAGES or LANG; English otherwise.
+std::uint32_t GetUserLanguageId();
+
+} // namespace QK

@@ -1,0 +1,571 @@
+// The whole shell in real SDL windows on the test script's X server: a skin with a button
+// opens; a click pushed through SDL's queue reaches the button, Alt+F4 ends the loop with
+// status 0, and the placement the window had comes back, clamped, on the next start; a
+// click the X server itself makes (XTest) in the inactive main window activates it and is
+// delivered. What the host presented is saved as a picture under the build folder.
+//
+// Every run has a watchdog: should the events never reach their end, it asks the loop to
+// quit, so a fault fails the test instead of hanging it.
+#include "QKFramework/Application/FrameworkShell.h"
+#include "QKFramework/ControlBase/Input/InputEvents.h"
+#include "QKFramework/Notification/NotificationId.h"
+#include "QKFramework/Platform/Render/Cairo/PngWriter.h"
+#include "QKFramework/Platform/Window/SdlWindowHost.h"
+#include "QKFramework/System/ClipBoard.h"
+#include "QKFramework/System/FileDialog.h"
+
+#include "tests/support/ChildProcess.h"
+#include "tests/support/Controls/ControlHarness.h"
+#include "tests/support/Render/RecordingMessageService.h"
+#include "tests/support/ScopedEnvironment.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/UI/FolderShell.h"
+#include "tests/support/UI/PumpingFileChooser.h"
+
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace QK
+{
+namespace
+{
+
+using namespace TestSupport;
+
+constexpr const char* kSkins = R"(<?xml version="1.0" encoding="UTF-8"?>
+<Zelvo_Skin_Definitions><Application Name="WindowTest"/>
+  <Colorizers>
+    <Colorizer Name="back" ColorType="SolidFill" Color="FF203040"/>
+    <Colorizer Name="button" ColorType="SolidFill" Color="FFE08020"/>
+  </Colorizers>
+  <Parts>
+    <Part Name="back" Width="1" Height="1" ResizeType="Stretch" ColorizerName="back"/>
+    <Part Name="button" Width="1" Height="1" ResizeType="Stretch" ColorizerName="button"/>
+  </Parts>
+  <Looks>
+    <Look Name="back"><ClientPart Name="back" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look>
+    <Look Name="button"><ClientPart Name="button" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look>
+  </Looks>
+  <LookLists>
+    <LookList Name="main" NumLooks="1"><Look Name="back" Index="0"/></LookList>
+    <LookList Name="buttons" NumLooks="14">
+      <Look Name="button" Index="0"/><Look Name="button" Index="1"/><Look Name="button" Index="2"/>
+      <Look Name="button" Index="3"/><Look Name="button" Index="4"/><Look Name="button" Index="5"/>
+      <Look Name="button" Index="6"/><Look Name="button" Index="7"/><Look Name="button" Index="8"/>
+      <Look Name="button" Index="9"/><Look Name="button" Index="10"/><Look Name="button" Index="11"/>
+      <Look Name="button" Index="12"/><Look Name="button" Index="13"/>
+    </LookList>
+  </LookLists>
+  <Skins><Skin Name="only">
+    <SubControl Class="Test.Probe" Name="mainControl" XPositionAbs="0" YPositionAbs="0" XSizeAbs="320" YSizeAbs="200">
+      <Skin Name="main" LookList="main"/>
+      <SubControl Class="Framework.Button" Name="push" XPositionAbs="100" YPositionAbs="80" XSizeAbs="120" YSizeAbs="40" TabStop="1">
+        <Skin Name="push" LookList="buttons"/>
+      </SubControl>
+    </SubControl>
+    <SubControl Class="Test.Probe" Name="otherPanel" XPositionAbs="700" YPositionAbs="500" XSizeAbs="160" YSizeAbs="90">
+      <Skin Name="main" LookList="main"/>
+    </SubControl>
+  </Skin></Skins>
+</Zelvo_Skin_Definitions>
+)";
+
+constexpr const char* kStrings = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                                 "<Zelvo_StringTable_Definitions><Application Name=\"WindowTest\"/>"
+                                 "</Zelvo_StringTable_Definitions>\n";
+
+// The button's middle, in the main window's client area.
+constexpr PointL kButtonMiddle{160, 100};
+
+// Asks the running loop to quit (as the window manager's quit would) once the deadline has
+// passed, and again every second after it, until it is dismissed.
+class LoopWatchdog
+{
+public:
+    explicit LoopWatchdog(std::chrono::seconds limit)
+        : m_thread([this, limit] {
+              std::unique_lock<std::mutex> lock(m_mutex);
+              if (m_cv.wait_for(lock, limit, [this] { return m_done; }))
+                  return;
+              fired = true;
+              do
+              {
+                  SDL_Event quit{};
+                  quit.type = SDL_QUIT;
+                  SDL_PushEvent(&quit);
+              } while (!m_cv.wait_for(lock, std::chrono::seconds(1), [this] { return m_done; }));
+          })
+    {
+    }
+    ~LoopWatchdog()
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_done = true;
+        }
+        m_cv.notify_all();
+        m_thread.join();
+    }
+
+    std::atomic<bool> fired{false};
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_cv;
+    bool m_done = false;
+    std::thread m_thread;
+};
+
+void PushButtonEvent(Uint32 windowId, Uint32 type, PointL point, Uint8 clicks = 1)
+{
+    SDL_Event event{};
+    event.button.type = type;
+    event.button.windowID = windowId;
+    event.button.button = SDL_BUTTON_LEFT;
+    event.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+    event.button.clicks = clicks;
+    event.button.x = point.x;
+    event.button.y = point.y;
+    SDL_PushEvent(&event);
+}
+
+// The pointer moved over point and the left button pressed and released there, as the X
+// server would report them.
+void PushClick(Uint32 windowId, PointL point)
+{
+    SDL_Event move{};
+    move.motion.type = SDL_MOUSEMOTION;
+    move.motion.windowID = windowId;
+    move.motion.x = point.x;
+    move.motion.y = point.y;
+    SDL_PushEvent(&move);
+    PushButtonEvent(windowId, SDL_MOUSEBUTTONDOWN, point);
+    PushButtonEvent(windowId, SDL_MOUSEBUTTONUP, point);
+}
+
+void PushAltF4(Uint32 windowId)
+{
+    SDL_Event key{};
+    key.key.type = SDL_KEYDOWN;
+    key.key.windowID = windowId;
+    key.key.state = SDL_PRESSED;
+    key.key.keysym.sym = SDLK_F4;
+    key.key.keysym.scancode = SDL_SCANCODE_F4;
+    key.key.keysym.mod = KMOD_LALT;
+    SDL_PushEvent(&key);
+}
+
+// A click made by the X server at a point of the screen, through the XTest extension.
+bool XTestClick(PointL screenPoint)
+{
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return false;
+    int eventBase = 0;
+    int errorBase = 0;
+    int major = 0;
+    int minor = 0;
+    const bool available = XTestQueryExtension(display, &eventBase, &errorBase, &major, &minor);
+    if (available)
+    {
+        XTestFakeMotionEvent(display, -1, screenPoint.x, screenPoint.y, CurrentTime);
+        XTestFakeButtonEvent(display, 1, True, CurrentTime);
+        XTestFakeButtonEvent(display, 1, False, CurrentTime);
+        XSync(display, False);
+    }
+    XCloseDisplay(display);
+    return available;
+}
+
+// What each test does once the main window shows, and what the runs saw.
+struct Script
+{
+    std::function<void(class WindowTestApp&)> onShown;
+    int clicks = 0;
+    int releases = 0;
+    // The double-click flag of each press the button took, in order.
+    std::vector<bool> presses;
+    bool mainActiveAtClick = false;
+    bool capturedAtExit = true;
+    bool savePicture = false;
+    std::int32_t rendererKind = 1;
+    std::vector<std::string> handedOver;
+    RectL restoredRect{};
+    std::vector<std::uint32_t> presented;
+    std::int32_t presentedWidth = 0;
+};
+Script g_script;
+
+class WindowTestApp final : public LApplicationBase
+{
+public:
+    WindowTestApp(const RCPtr<LControlFactory>& factory, const RCPtr<LStringTable>& strings, const WString& commandLine,
+                  std::uint32_t languageId)
+        : LApplicationBase(factory, strings, commandLine, languageId)
+    {
+        GetIniFileManager()->OpenFile(WString((std::string(std::getenv("XDG_CONFIG_HOME")) + "/UserSettings.ini").c_str()),
+                                      WString(u"WindowTest"), WString(u"WindowTest"), m_settings);
+    }
+    ~WindowTestApp() override
+    {
+        if (m_settings)
+            GetIniFileManager()->CloseFile(m_settings, true);
+    }
+
+    WString GetVersionString() const override { return WString(u"test"); }
+    WString GetMainControlName() const override { return WString(u"mainControl"); }
+    IniFileHandle GetSettings(std::int32_t file) override { return file == 1 ? m_settings : 0; }
+    bool CanExit() override { return true; }
+    std::int32_t GetMainWindowRendererKind() const override { return g_script.rendererKind; }
+
+    Uint32 MainWindowId() { return static_cast<Uint32>(GetMainWindow()->GetHWND()); }
+
+    void OnBeforeMainLoop() override
+    {
+        IHostWindow* window = GetMainWindow();
+        ASSERT_NE(window, nullptr);
+        g_script.restoredRect = window->GetFrameRect();
+        const RCPtr<LControl>& root = window->GetRootWindow()->GetRootControl();
+        ASSERT_TRUE(root);
+        m_button = root->GetChildren().GetAt(WString(u"push"));
+        ASSERT_TRUE(m_button);
+        Subscribe(ConstRCPtr<LNotificationDistributor>(m_button.Get()), u"NID_LEFT_CLICK");
+        Subscribe(ConstRCPtr<LNotificationDistributor>(m_button.Get()), u"NID_MOUSE_UP");
+        Subscribe(ConstRCPtr<LNotificationDistributor>(m_button.Get()), u"NID_MOUSE_DOWN");
+        if (g_script.onShown)
+            g_script.onShown(*this);
+    }
+
+    void HandleNotification(const ConstRCPtr<LNotificationDistributor>& source,
+                            const ConstRCPtr<LNotification>& notification) override
+    {
+        if (notification && GetNotificationName(notification->GetId()).IsEqual(u"NID_LEFT_CLICK"))
+        {
+            ++g_script.clicks;
+            g_script.mainActiveAtClick = GetMainWindow()->IsActive();
+            if (g_script.savePicture)
+                SavePicture();
+            PushAltF4(MainWindowId());
+            return;
+        }
+        if (notification && GetNotificationName(notification->GetId()).IsEqual(u"NID_MOUSE_DOWN"))
+        {
+            const auto press = ConstRCPtr<LMouseButtonParam>::DynamicCast(notification->GetArgument());
+            g_script.presses.push_back(press && press->DoubleClick);
+            return;
+        }
+        if (notification && GetNotificationName(notification->GetId()).IsEqual(u"NID_MOUSE_UP"))
+        {
+            ++g_script.releases;
+            return;
+        }
+        if (notification && GetNotificationName(notification->GetId()).IsEqual(u"NID_APP_EXIT_REQ") && GetMainWindow())
+            g_script.capturedAtExit = static_cast<bool>(GetMainWindow()->GetRootWindow()->GetCaptureControl());
+        LApplicationBase::HandleNotification(source, notification);
+    }
+
+    QKRESULT HandleSecondInstance(const WString& commandLine) override
+    {
+        g_script.handedOver.push_back(NString(commandLine.GetString()).GetString());
+        PushAltF4(MainWindowId());
+        return QK_OK;
+    }
+
+private:
+    void SavePicture()
+    {
+        auto* window = dynamic_cast<SdlHostWindow*>(GetMainWindow());
+        ASSERT_NE(window, nullptr);
+        window->PaintIfNeeded();
+        std::int32_t height = 0;
+        ASSERT_TRUE(window->ReadSurface(g_script.presented, g_script.presentedWidth, height));
+        const std::string folder = VEDIDU_PICTURES_FOLDER;
+        std::filesystem::create_directories(folder);
+        EXPECT_TRUE(WritePngFile(folder + "/window-shell.png", g_script.presented, g_script.presentedWidth, height));
+    }
+
+    IniFileHandle m_settings = 0;
+    RCPtr<LControl> m_button;
+};
+
+class WindowShellTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("DISPLAY"))
+            GTEST_SKIP() << "needs an X server (scripts/test.sh starts Xvfb)";
+        m_skins.WriteFile("Skins.xml", kSkins);
+        m_skins.WriteFile("StringTables.xml", kStrings);
+        m_skins.WriteFile("FrameworkStrings.xml", kStrings);
+        g_script = Script();
+    }
+    void TearDown() override
+    {
+        for (const RecordingMessageService::Message& box : m_boxes.messages)
+            ADD_FAILURE() << "a message box: " << NString(box.caption.c_str()).GetString() << ": "
+                          << NString(box.text.c_str()).GetString();
+        g_script = Script();
+    }
+
+    // One whole run of the shell; false when the watchdog had to end it.
+    bool RunShell(int& status)
+    {
+        GetSdlWindowSystem().ResetQuit();
+        LoopWatchdog watchdog(std::chrono::seconds(30));
+        FolderShell<WindowTestApp> shell(m_skins.Path() + "/");
+        const char* argv[] = {"vedidu", "-DEBUG_CONSOLE:9"};
+        status = shell.FrameworkWinMain(2, argv, 0x0409, WString(u"Splash.png"));
+        GetSdlWindowSystem().ResetQuit();
+        return !watchdog.fired;
+    }
+
+    TempFolder m_skins;
+    TempFolder m_config;
+    ScopedEnvironment m_configHome{"XDG_CONFIG_HOME", m_config.Path().c_str()};
+    // The single-instance lock of these runs, apart from any other editor of the user's.
+    TempFolder m_runtime;
+    ScopedEnvironment m_runtimeHome{"XDG_RUNTIME_DIR", m_runtime.Path().c_str()};
+    // A box would wait for a click that never comes.
+    RecordingMessageService m_boxes;
+};
+
+TEST_F(WindowShellTest, APushedClickReachesTheButtonAltF4EndsTheRunAndThePlacementComesBackClamped)
+{
+    g_script.savePicture = true;
+    g_script.onShown = [](WindowTestApp& app) { PushClick(app.MainWindowId(), kButtonMiddle); };
+    int status = -1;
+    ASSERT_TRUE(RunShell(status)) << "the click or Alt+F4 never arrived";
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(g_script.clicks, 1) << "NID_LEFT_CLICK from the button";
+    const std::string settings = m_config.ReadFile("UserSettings.ini");
+    EXPECT_NE(settings.find("WP"), std::string::npos) << settings;
+
+    // The picture: the panel's colour around, the button's in its middle.
+    ASSERT_EQ(g_script.presentedWidth, 320);
+    const auto at = [](int x, int y)
+    { return g_script.presented[static_cast<std::size_t>(y * g_script.presentedWidth + x)] & 0xFFFFFFu; };
+    EXPECT_EQ(at(5, 5), 0x203040u);
+    EXPECT_EQ(at(kButtonMiddle.x, kButtonMiddle.y), 0xE08020u);
+    EXPECT_EQ(at(315, 195), 0x203040u);
+
+    // A stored placement partly off the desktop comes back inside it.
+    const RCPtr<LIniFileManager> manager = LIniFileManager::Create();
+    IniFileHandle file = 0;
+    manager->OpenFile(WString((m_config.Path() + "/UserSettings.ini").c_str()), WString(u"WindowTest"),
+                      WString(u"WindowTest"), file);
+    manager->SetInteger(file, WString(u"WP.Left"), -200);
+    manager->SetInteger(file, WString(u"WP.Top"), 5000);
+    manager->CloseFile(file, true);
+    g_script.savePicture = false;
+    ASSERT_TRUE(RunShell(status)) << "the second run's click or Alt+F4 never arrived";
+    EXPECT_EQ(status, 0);
+    const RectL desktop = GetSdlWindowSystem().GetDesktopRect();
+    EXPECT_EQ(g_script.restoredRect.x, 0);
+    EXPECT_EQ(g_script.restoredRect.y + g_script.restoredRect.height, desktop.y + desktop.height);
+    EXPECT_EQ(g_script.restoredRect.width, 320);
+}
+
+TEST_F(WindowShellTest, AReleaseOutsideTheWindowIsDeliveredEndsTheCaptureAndClicksNothing)
+{
+    g_script.onShown = [](WindowTestApp& app)
+    {
+        PushButtonEvent(app.MainWindowId(), SDL_MOUSEBUTTONDOWN, kButtonMiddle);
+        PushButtonEvent(app.MainWindowId(), SDL_MOUSEBUTTONUP, PointL{-20, kButtonMiddle.y});
+        PushAltF4(app.MainWindowId());
+    };
+    int status = -1;
+    ASSERT_TRUE(RunShell(status)) << "Alt+F4 never arrived";
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(g_script.releases, 1) << "the release reached the button that took the press";
+    EXPECT_EQ(g_script.clicks, 0);
+    EXPECT_FALSE(g_script.capturedAtExit);
+}
+
+TEST_F(WindowShellTest, TheSecondPressOfADoubleClickArrivesAsADoubleClickOnly)
+{
+    g_script.onShown = [](WindowTestApp& app)
+    {
+        for (const Uint8 clicks : {1, 2})
+        {
+            PushButtonEvent(app.MainWindowId(), SDL_MOUSEBUTTONDOWN, kButtonMiddle, clicks);
+            PushButtonEvent(app.MainWindowId(), SDL_MOUSEBUTTONUP, kButtonMiddle, clicks);
+        }
+    };
+    int status = -1;
+    ASSERT_TRUE(RunShell(status)) << "the click or Alt+F4 never arrived";
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(g_script.presses, (std::vector<bool>{false, true}));
+}
+
+TEST_F(WindowShellTest, WheelStepsAddUpToWholeNotchesPerEvent)
+{
+    g_script.onShown = [](WindowTestApp& app)
+    {
+        ProbeLog::Clear();
+        // The panel takes every wheel event, so none goes on to the focus control as well.
+        auto* panel = dynamic_cast<ProbeControl*>(app.GetMainWindow()->GetRootWindow()->GetRootControl().Get());
+        ASSERT_NE(panel, nullptr);
+        panel->wheelAnswer = QK_OK;
+        // Half a notch twice, three notches at once, and just short of a notch back.
+        for (const float steps : {0.5f, 0.5f, 3.0f, -119.0f / 120.0f})
+        {
+            SDL_Event wheel{};
+            wheel.wheel.type = SDL_MOUSEWHEEL;
+            wheel.wheel.windowID = app.MainWindowId();
+            wheel.wheel.preciseY = steps;
+            wheel.wheel.y = static_cast<Sint32>(steps);
+            wheel.wheel.direction = SDL_MOUSEWHEEL_NORMAL;
+            wheel.wheel.mouseX = 20;
+            wheel.wheel.mouseY = 20;
+            SDL_PushEvent(&wheel);
+        }
+        PushAltF4(app.MainWindowId());
+    };
+    int status = -1;
+    ASSERT_TRUE(RunShell(status)) << "Alt+F4 never arrived";
+    EXPECT_EQ(status, 0);
+    std::vector<std::string> wheels;
+    for (const std::string& line : ProbeLog::Lines())
+        if (line.find("Wheel") != std::string::npos)
+            wheels.push_back(line);
+    EXPECT_EQ(wheels, (std::vector<std::string>{"mainControl:OnMouseWheel", "mainControl:OnMouseWheel"}));
+}
+
+TEST_F(WindowShellTest, AMainWindowDrawnWithOpenGLOpensAndTakesInput)
+{
+    g_script.rendererKind = 0;
+    g_script.onShown = [](WindowTestApp& app) { PushClick(app.MainWindowId(), kButtonMiddle); };
+    int status = -1;
+    ASSERT_TRUE(RunShell(status)) << "the click or Alt+F4 never arrived";
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(g_script.clicks, 1);
+}
+
+TEST_F(WindowShellTest, AClickOfTheXServerInTheInactiveMainWindowActivatesItAndIsDelivered)
+{
+    bool popupWasActive = false;
+    bool mainWasInactive = false;
+    bool clicked = false;
+    g_script.onShown = [&](WindowTestApp& app)
+    {
+        // Another root window takes the activation away from the main window.
+        const std::int32_t index = app.CreatePopupRootWindow(app.CreateControl(WString(u"otherPanel")), false, false,
+                                                             false);
+        ASSERT_GE(index, 1);
+        IWindowOSServices* popup = app.GetRootWindows()[static_cast<std::size_t>(index)]->GetHost();
+        ASSERT_NE(popup, nullptr);
+        popup->Show(5);
+        popupWasActive = popup->IsActive();
+        mainWasInactive = !app.GetMainWindow()->IsActive();
+
+        PointL screen = kButtonMiddle;
+        app.GetMainWindow()->ClientToScreen(screen);
+        clicked = XTestClick(screen);
+    };
+    int status = -1;
+    ASSERT_TRUE(RunShell(status)) << "the click or Alt+F4 never arrived";
+    ASSERT_TRUE(clicked) << "the X server has no XTest extension";
+    EXPECT_TRUE(popupWasActive);
+    EXPECT_TRUE(mainWasInactive);
+    EXPECT_EQ(g_script.clicks, 1);
+    EXPECT_TRUE(g_script.mainActiveAtClick);
+    EXPECT_EQ(status, 0);
+}
+
+TEST_F(WindowShellTest, ALaterInstanceEndsWithZeroAndItsCommandLineReachesTheEnabledMainWindow)
+{
+    std::vector<ChildProcessResult> later;
+    std::size_t whileDisabled = 0;
+    const std::string skins = m_skins.Path();
+    g_script.onShown = [&](WindowTestApp& app)
+    {
+        // While a modal window has the main window disabled the text is not handed on.
+        app.GetMainWindow()->SetEnabled(false);
+        later.push_back(RunChildProcess({VEDIDU_SHELL_PROBE, skins, "run", "while-disabled"}));
+        app.ProcessIdle(true);
+        whileDisabled = g_script.handedOver.size();
+        app.GetMainWindow()->SetEnabled(true);
+        later.push_back(RunChildProcess({VEDIDU_SHELL_PROBE, skins, "run", "Preset One.vedidu"}));
+    };
+    int status = -1;
+    ASSERT_TRUE(RunShell(status)) << "the hand-over never arrived";
+    EXPECT_EQ(status, 0);
+    ASSERT_EQ(later.size(), 2u);
+    for (const ChildProcessResult& result : later)
+    {
+        EXPECT_TRUE(result.finished) << result.errorOutput;
+        EXPECT_EQ(result.exitStatus, 0) << result.errorOutput;
+    }
+    EXPECT_EQ(whileDisabled, 0u);
+    ASSERT_EQ(g_script.handedOver.size(), 1u);
+    EXPECT_NE(g_script.handedOver[0].find("run \"Preset One.vedidu\""), std::string::npos) << g_script.handedOver[0];
+}
+
+TEST_F(WindowShellTest, WhileAFileDialogWaitsTheWindowsPaintButTakeNoInput)
+{
+    PumpingFileChooser chooser;
+    int clicksDuringDialog = -1;
+    bool leftDirty = true;
+    g_script.onShown = [&](WindowTestApp& app)
+    {
+        auto* window = dynamic_cast<SdlHostWindow*>(app.GetMainWindow());
+        ASSERT_NE(window, nullptr);
+        window->GetRootWindow()->InvalidateRect(RectL{0, 0, 320, 200});
+        PushClick(app.MainWindowId(), kButtonMiddle);
+        const RCPtr<LFileDialog> dialog(new LFileDialog(WString()));
+        dialog->ShowOpenDialog(WString(u"Presets|*.vedidu"), WString(u"vedidu"), WString(u"Open"), false);
+        clicksDuringDialog = g_script.clicks;
+        leftDirty = window->PaintIfNeeded();
+        // After the dialog the window takes input again.
+        PushClick(app.MainWindowId(), kButtonMiddle);
+    };
+    int status = -1;
+    ASSERT_TRUE(RunShell(status)) << "the click after the dialog never arrived";
+    EXPECT_EQ(chooser.dialogs, 1);
+    EXPECT_EQ(clicksDuringDialog, 0) << "the click made while the dialog waited was dropped";
+    EXPECT_FALSE(leftDirty) << "the wait painted what was dirty";
+    EXPECT_EQ(g_script.clicks, 1);
+    EXPECT_EQ(status, 0);
+}
+
+TEST_F(WindowShellTest, TheClipboardGoesThroughTheDesktopClipboard)
+{
+    std::string placed;
+    std::string read;
+    g_script.onShown = [&](WindowTestApp& app)
+    {
+        const RCPtr<LClipboard>& clipboard = app.GetClipboard();
+        ASSERT_TRUE(clipboard);
+        EXPECT_EQ(clipboard->SetText(WString(u"Preset \u00abGr\u00fcn\u00bb 1")), QK_OK);
+        char* text = SDL_GetClipboardText();
+        placed = text ? text : "";
+        SDL_free(text);
+        // Another program's copy.
+        SDL_SetClipboardText("Lead \xe2\x9c\x93 2");
+        read = NString(clipboard->GetText().GetString()).GetString();
+        PushAltF4(app.MainWindowId());
+    };
+    int status = -1;
+    ASSERT_TRUE(RunShell(status));
+    EXPECT_EQ(placed, "Preset \xc2\xab" "Gr\xc3\xbcn\xc2\xbb 1");
+    EXPECT_EQ(read, "Lead \xe2\x9c\x93 2");
+    EXPECT_EQ(status, 0);
+}
+
+} // namespace
+} // namespace QK
