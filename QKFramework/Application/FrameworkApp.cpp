@@ -3,6 +3,29 @@
 #include "QKFramework/Application/FrameworkApp.h"
 
 #include "QKFramework/Controls/Button.h"
+#include "QKFramework/Controls/CenteredSlider.h"
+#include "QKFramework/Controls/CheckedListBox.h"
+#include "QKFramework/Controls/CheckedListBoxItem.h"
+#include "QKFramework/Controls/ComboBox.h"
+#include "QKFramework/Controls/ComboMenu.h"
+#include "QKFramework/Controls/Dropper.h"
+#include "QKFramework/Controls/Knob.h"
+#include "QKFramework/Controls/Label.h"
+#include "QKFramework/Controls/LevelMeter.h"
+#include "QKFramework/Controls/ListBox.h"
+#include "QKFramework/Controls/ListBoxItem.h"
+#include "QKFramework/Controls/MainMenu.h"
+#include "QKFramework/Controls/NumericUpDown.h"
+#include "QKFramework/Controls/Panel.h"
+#include "QKFramework/Controls/PopupMenu.h"
+#include "QKFramework/Controls/ProgressBar.h"
+#include "QKFramework/Controls/ScrollBar.h"
+#include "QKFramework/Controls/Slider.h"
+#include "QKFramework/Controls/Splitter.h"
+#include "QKFramework/Controls/StatusBar.h"
+#include "QKFramework/Controls/TabControl.h"
+#include "QKFramework/Controls/TextBox.h"
+#include "QKFramework/Controls/ToolTip.h"
 #include "QKFramework/Notification/NotificationCenter.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
 #include "QKFramework/Notification/NotificationId.h"
@@ -29,10 +52,61 @@ IStatusTextSink* g_statusBar = nullptr;
 
 // --- The control classes -------------------------------------------------------------------
 
+// The create function of every framework class: construction, the skin description, the
+// children, Initialize, InitializeParts, and the created flag before anyone else sees it.
+template <class T> RCPtr<LControl> CreateFrameworkControl(LControl* parent, const LControlDescriptor* descriptor)
+{
+    if (!descriptor)
+        return nullptr;
+    RCPtr<LControl> control(new T(parent, descriptor->Name));
+    control->CreateFromDescriptor(descriptor);
+    control->CreateChildControls(descriptor);
+    control->Initialize();
+    control->InitializeParts();
+    control->SetCreated();
+    return control;
+}
+
+// Names sharing a class differ only in what their skin description brings. The multi-column
+// list, the checked combo boxes, the combo slider and the tree view are registered once their
+// classes exist.
 const std::vector<FrameworkControlClass>& GetFrameworkControlClasses()
 {
     static const std::vector<FrameworkControlClass> classes = {
-        {u"Framework.Button", &LButton::Create, 94},
+        {u"Framework.Button", &CreateFrameworkControl<LButton>, 94},
+        {u"Framework.OverlayButton", &CreateFrameworkControl<LListBoxItem>, 97},
+        {u"Framework.ListBox", &CreateFrameworkControl<LListBox>, 99},
+        {u"Framework.listboxNoScroll", &CreateFrameworkControl<LListBox>, 100},
+        {u"Framework.ListBoxItem", &CreateFrameworkControl<LListBoxItem>, 101},
+        {u"Framework.CheckedListBox", &CreateFrameworkControl<LCheckedListBox>, 102},
+        {u"Framework.CheckedListBoxItem", &CreateFrameworkControl<LCheckedListBoxItem>, 103},
+        {u"Framework.ListBoxWithIcons", &CreateFrameworkControl<LCheckedListBox>, 104},
+        {u"Framework.ScrollBar", &CreateFrameworkControl<LScrollbar>, 106},
+        {u"Framework.ScrollChannel", &CreateFrameworkControl<LPanel>, 107},
+        {u"Framework.ComboBox", &CreateFrameworkControl<LComboBox>, 108},
+        {u"Framework.ComboTextBox", &CreateFrameworkControl<LComboBox>, 109},
+        {u"Framework.ComboSlider.DropDownPanel", &CreateFrameworkControl<LPanel>, 113},
+        {u"Framework.Slider", &CreateFrameworkControl<LSlider>, 114},
+        {u"Framework.Knob", &CreateFrameworkControl<LKnob>, 115},
+        {u"Framework.TabControl", &CreateFrameworkControl<LTabControl>, 116},
+        {u"Framework.Label", &CreateFrameworkControl<LLabel>, 117},
+        {u"Framework.TextBox", &CreateFrameworkControl<LTextBox>, 118},
+        {u"Framework.NumericUpDown", &CreateFrameworkControl<LNumericUpDown>, 119},
+        {u"Framework.Panel", &CreateFrameworkControl<LPanel>, 120},
+        {u"Framework.ToolTip", &CreateFrameworkControl<LToolTip>, 121},
+        {u"Framework.PopupMenu", &CreateFrameworkControl<LPopupMenu>, 122},
+        {u"Framework.MenuItem", &CreateFrameworkControl<LMenuListBoxItem>, 123},
+        {u"Framework.ComboMenu", &CreateFrameworkControl<LComboMenu>, 124},
+        {u"Framework.MainMenu", &CreateFrameworkControl<LMainMenu>, 125},
+        {u"Framework.FileDropper", &CreateFrameworkControl<LFileDropper>, 126},
+        {u"Framework.StatusBar", &CreateFrameworkControl<LStatusBar>, 127},
+        {u"Framework.SplitterH", &CreateFrameworkControl<LSplitterH>, 128},
+        {u"Framework.SplitterV", &CreateFrameworkControl<LSplitterV>, 129},
+        {u"Framework.LevelMeter", &CreateFrameworkControl<LLevelMeter>, 130},
+        {u"Framework.ProgressBar", &CreateFrameworkControl<LProgressBar>, 131},
+        {u"Framework.Dropper", &CreateFrameworkControl<LDropper>, 134},
+        {u"Framework.CenteredSlider", &CreateFrameworkControl<LCenteredSlider>, 136},
+        {u"Framework.CenteredSliderBounds", &CreateFrameworkControl<LPanel>, 137},
     };
     return classes;
 }

@@ -109,6 +109,7 @@ public:
     LControl* FindControlAt(const PointL& point) override;
     const RCPtr<LControl>& GetFocusControl() const noexcept { return m_focusControl; }
     const RCPtr<LControl>& GetPreviousFocusControl() const noexcept { return m_previousFocusControl; }
+    LControl* GetPreviousFocusedControl() const override { return m_previousFocusControl.Get(); }
     // The host got the focus (or a click on its frame).
     void OnActivate();
     void OnKillFocus();
@@ -139,6 +140,7 @@ public:
     // first), then a pending close. Answers whether notifications are still waiting.
     bool DeliverQueuedKeys(bool first);
     const RCPtr<LGlobalHotKeyManager>& GetHotKeyManager() const noexcept { return m_hotKeys; }
+    LGlobalHotKeyManager* GetWindowHotKeys() const override { return m_hotKeys.Get(); }
 
     // --- Mouse (client coordinates; only while the host is active) --------------------------
 

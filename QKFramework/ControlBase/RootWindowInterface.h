@@ -18,6 +18,7 @@ namespace QK
 {
 
 class KeyCode;
+class LGlobalHotKeyManager;
 class LControl;
 class LKeyParam;
 
@@ -59,6 +60,10 @@ public:
     // Remembers the focus control as the previous one, then clears it.
     virtual void ClearFocusControl() {}
     virtual LControl* GetFocusedControl() const { return nullptr; }
+    // The control that held the focus before the present one; null when none.
+    virtual LControl* GetPreviousFocusedControl() const { return nullptr; }
+    // The window's own hot keys (menus show their keys); null when it has none.
+    virtual LGlobalHotKeyManager* GetWindowHotKeys() const { return nullptr; }
     // The window's own hot keys: 0 when one was bound to key, 1 otherwise.
     virtual QKRESULT HandleHotKey(const KeyCode&) { return QK_FALSE; }
     // A Tab key that left the top control.

@@ -114,7 +114,7 @@ public:
     void ClearSelection();
     // 0x80070057 past the items, 1 when nothing can be shown, else 0.
     QKRESULT ScrollItemIntoView(std::uint32_t index);
-    void ActivateItem(std::uint32_t index);
+    virtual void ActivateItem(std::uint32_t index);
     bool IsMultipleSelection() const { return m_multipleSelection; }
     std::int32_t GetAnchor() const { return m_anchor; }
     std::int32_t GetCaret() const { return m_caret; }

@@ -12,7 +12,10 @@
 #include "QKFramework/ControlBase/MenuDescriptor.h"
 #include "QKFramework/ControlBase/RootWindowInterface.h"
 #include "QKFramework/ControlBase/SkinDescriptors.h"
+#include "QKFramework/Controls/PopupMenu.h"
 #include "QKFramework/Notification/Notification.h"
+#include "QKFramework/Notification/NotificationCenter.h"
+#include "QKFramework/Notification/NotificationCenterManager.h"
 #include "QKFramework/Renderer/Font.h"
 #include "QKFramework/Renderer/MeasurementRenderer.h"
 #include "QKFramework/Renderer/RenderApp.h"
@@ -422,6 +425,15 @@ QKRESULT LTextBox::PerformEdit(std::int32_t kind)
     default:
         return QK_E_FAIL;
     }
+}
+
+void LTextBox::OnContextMenuPopup(IPopupMenuControl* popup)
+{
+    auto* menu = dynamic_cast<LPopupMenu*>(popup);
+    const RCPtr<LNotificationCenter> centre = GetDefaultNotificationCenter();
+    if (menu && centre)
+        if (const RCPtr<LNotificationReceiver> posting = centre->GetPostingReceiver())
+            menu->SetCommandTarget(posting);
 }
 
 std::int32_t LTextBox::IsCommandEnabled(const LMenuDescriptor*, std::uint32_t, const WString& nid,

@@ -91,6 +91,9 @@ public:
                                   LMenuItemState& state) override;
     // Builds the edit menu once the framework's string table is there.
     QKRESULT RegisterNotifications() override;
+    // The edit commands of the context menu go to the default centre, where the clipboard
+    // takes them at the next idle pass.
+    void OnContextMenuPopup(IPopupMenuControl* popup) override;
 
     // --- LScrollView -----------------------------------------------------------------------
 
