@@ -15,8 +15,6 @@ namespace QK
 namespace
 {
 
-constexpr std::int32_t kKeyDown = static_cast<std::int32_t>(0x20280000u);
-constexpr std::int32_t kKeyEnter = static_cast<std::int32_t>(0x200D0000u);
 constexpr std::int32_t kKeyEscape = static_cast<std::int32_t>(0x201B0000u);
 
 } // namespace
@@ -139,7 +137,7 @@ QKRESULT LComboSlider::ShowDropDown(bool show)
     if (show)
         KeepPanelInsideTop();
     panel->SetVisible(show);
-    UpdateLook();
+    SelectDropDownLook();
     return QK_OK;
 }
 
@@ -149,43 +147,12 @@ void LComboSlider::OnConditionsChanged(LConditionsParam* record)
 {
     const RCPtr<LControl> self = GetRefCount() > 0 ? RCPtr<LControl>(this) : nullptr;
     LDropDownControl::OnConditionsChanged(record);
-    UpdateLook();
-}
-
-void LComboSlider::UpdateLook()
-{
-    const std::uint32_t conditions = GetConditions();
-    const bool over = (conditions & kPointerOver) != 0;
-    const bool focused = (conditions & (kHasFocus | kContainsFocus)) != 0;
-    std::int32_t look = kLookNormal;
-    if (!IsEnabled(true))
-        look = kLookDisabled;
-    else if (IsDroppedDown())
-        look = over ? kLookDroppedDownHover : kLookDroppedDown;
-    else if (over)
-        look = focused ? kLookFocusedHover : kLookHover;
-    else
-        look = focused ? kLookFocused : kLookNormal;
-    if (GetLook(look))
-        SelectLook(look, true);
+    SelectDropDownLook();
 }
 
 QKRESULT LComboSlider::WantsKey(LKeyParam* key)
 {
-    if (!key)
-        return QK_FALSE;
-    const std::int32_t code = key->Key.GetCode();
-    if (!IsDroppedDown())
-    {
-        if (code != kKeyDown && code != kKeyEnter)
-            return QK_FALSE;
-        ShowDropDown(true);
-        return QK_OK;
-    }
-    if (code != kKeyEscape)
-        return QK_FALSE;
-    ShowDropDown(false);
-    return QK_OK;
+    return OpenOrCloseByKey(key);
 }
 
 QKRESULT LComboSlider::DispatchKey(LKeyParam* key)

@@ -25,15 +25,6 @@ class LSlider;
 class LComboSlider : public LDropDownControl
 {
 public:
-    // Looks.
-    static constexpr std::int32_t kLookNormal = 0;
-    static constexpr std::int32_t kLookFocused = 1;
-    static constexpr std::int32_t kLookHover = 2;
-    static constexpr std::int32_t kLookFocusedHover = 3;
-    static constexpr std::int32_t kLookDroppedDown = 4;
-    static constexpr std::int32_t kLookDroppedDownHover = 5;
-    static constexpr std::int32_t kLookDisabled = 6;
-
     LComboSlider(LControl* parent, const WString& name);
     ~LComboSlider() override;
 
@@ -68,7 +59,6 @@ public:
 private:
     QKRESULT OnSliderValueChange(const ConstRCPtr<LNotificationDistributor>& source,
                                  const ConstRCPtr<LNotification>& notification);
-    void UpdateLook();
     // Moves the panel left so that it ends at the top control's right edge, not left of 0.
     void KeepPanelInsideTop();
 
