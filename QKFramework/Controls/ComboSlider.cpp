@@ -84,13 +84,13 @@ QKRESULT LComboSlider::OnSliderValueChange(const ConstRCPtr<LNotificationDistrib
 {
     const RCPtr<LSlider> slider{GetSlider()};
     if (!slider)
-        return QK_OK;
+        return QK_FALSE;
     const RCPtr<LControl> self(this);
     if (GetValue() != slider->GetValue())
         LDropDownControl::SetValue(slider->GetValue());
     else
         Send(u"NID_VALUE_CHANGE", LValueParam::Create(GetValue(), FractionToValue(GetValue())));
-    return QK_OK;
+    return QK_FALSE;
 }
 
 // --- The drop-down ----------------------------------------------------------------------------------

@@ -9,6 +9,7 @@
 // end of a drag. An open panel is kept inside the right edge of the tree's top control, but
 // never left of its left edge. Down or Enter opens the panel, Escape closes it.
 //
+// The text is in the control's own range, which its owner sets (the base's 0..0 until then).
 // The slider is looked up by name whenever it is needed; without one the control still
 // shows and sends its value. UI thread only.
 #pragma once
