@@ -4,10 +4,12 @@
 
 #include "QKFramework/Controls/Button.h"
 #include "QKFramework/Controls/CenteredSlider.h"
+#include "QKFramework/Controls/CheckedComboBox.h"
 #include "QKFramework/Controls/CheckedListBox.h"
 #include "QKFramework/Controls/CheckedListBoxItem.h"
 #include "QKFramework/Controls/ComboBox.h"
 #include "QKFramework/Controls/ComboMenu.h"
+#include "QKFramework/Controls/ComboSlider.h"
 #include "QKFramework/Controls/Dropper.h"
 #include "QKFramework/Controls/Knob.h"
 #include "QKFramework/Controls/Label.h"
@@ -15,6 +17,7 @@
 #include "QKFramework/Controls/ListBox.h"
 #include "QKFramework/Controls/ListBoxItem.h"
 #include "QKFramework/Controls/MainMenu.h"
+#include "QKFramework/Controls/MultiColumnListBox.h"
 #include "QKFramework/Controls/NumericUpDown.h"
 #include "QKFramework/Controls/Panel.h"
 #include "QKFramework/Controls/PopupMenu.h"
@@ -26,6 +29,7 @@
 #include "QKFramework/Controls/TabControl.h"
 #include "QKFramework/Controls/TextBox.h"
 #include "QKFramework/Controls/ToolTip.h"
+#include "QKFramework/Controls/TreeView.h"
 #include "QKFramework/Notification/NotificationCenter.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
 #include "QKFramework/Notification/NotificationId.h"
@@ -67,9 +71,7 @@ template <class T> RCPtr<LControl> CreateFrameworkControl(LControl* parent, cons
     return control;
 }
 
-// Names sharing a class differ only in what their skin description brings. The multi-column
-// list, the checked combo boxes, the combo slider and the tree view are registered once their
-// classes exist.
+// Names sharing a class differ only in what their skin description brings.
 const std::vector<FrameworkControlClass>& GetFrameworkControlClasses()
 {
     static const std::vector<FrameworkControlClass> classes = {
@@ -81,10 +83,14 @@ const std::vector<FrameworkControlClass>& GetFrameworkControlClasses()
         {u"Framework.CheckedListBox", &CreateFrameworkControl<LCheckedListBox>, 102},
         {u"Framework.CheckedListBoxItem", &CreateFrameworkControl<LCheckedListBoxItem>, 103},
         {u"Framework.ListBoxWithIcons", &CreateFrameworkControl<LCheckedListBox>, 104},
+        {u"Framework.listbox2ColumnSortable", &CreateFrameworkControl<LMultiColumnListBox>, 105},
         {u"Framework.ScrollBar", &CreateFrameworkControl<LScrollbar>, 106},
         {u"Framework.ScrollChannel", &CreateFrameworkControl<LPanel>, 107},
         {u"Framework.ComboBox", &CreateFrameworkControl<LComboBox>, 108},
         {u"Framework.ComboTextBox", &CreateFrameworkControl<LComboBox>, 109},
+        {u"Framework.CheckedComboBox", &CreateFrameworkControl<LCheckedComboBox>, 110},
+        {u"Framework.ComboBoxWithIcons", &CreateFrameworkControl<LCheckedComboBox>, 111},
+        {u"Framework.ComboSlider", &CreateFrameworkControl<LComboSlider>, 112},
         {u"Framework.ComboSlider.DropDownPanel", &CreateFrameworkControl<LPanel>, 113},
         {u"Framework.Slider", &CreateFrameworkControl<LSlider>, 114},
         {u"Framework.Knob", &CreateFrameworkControl<LKnob>, 115},
@@ -104,6 +110,8 @@ const std::vector<FrameworkControlClass>& GetFrameworkControlClasses()
         {u"Framework.SplitterV", &CreateFrameworkControl<LSplitterV>, 129},
         {u"Framework.LevelMeter", &CreateFrameworkControl<LLevelMeter>, 130},
         {u"Framework.ProgressBar", &CreateFrameworkControl<LProgressBar>, 131},
+        {u"Framework.TreeView", &CreateFrameworkControl<LTreeView>, 132},
+        {u"Framework.TreeViewItem", &CreateFrameworkControl<LTreeViewItem>, 133},
         {u"Framework.Dropper", &CreateFrameworkControl<LDropper>, 134},
         {u"Framework.CenteredSlider", &CreateFrameworkControl<LCenteredSlider>, 136},
         {u"Framework.CenteredSliderBounds", &CreateFrameworkControl<LPanel>, 137},

@@ -86,7 +86,7 @@ std::int32_t LCheckedComboBox::SelectItem(std::int32_t index)
 
 QKRESULT LCheckedComboBox::UpdateLook()
 {
-    std::int32_t look = GetStateLook();
+    std::int32_t look = GetDropDownLook();
     if (m_checkedList && m_checkedList->GetCheckedCount() >= 1)
         look += kCheckedLookOffset;
     if (GetLook(look))

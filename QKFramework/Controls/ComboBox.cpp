@@ -23,8 +23,6 @@ using namespace ControlDetail;
 namespace
 {
 
-constexpr std::int32_t kKeyDown = static_cast<std::int32_t>(0x20280000u);
-constexpr std::int32_t kKeyEnter = static_cast<std::int32_t>(0x200D0000u);
 constexpr std::int32_t kKeyEscape = static_cast<std::int32_t>(0x201B0000u);
 
 // A maximum size given in pixels (0: none).
@@ -317,49 +315,13 @@ void LComboBox::OnConditionsChanged(LConditionsParam* record)
 
 QKRESULT LComboBox::UpdateLook()
 {
-    const std::int32_t look = GetStateLook();
-    if (GetLook(look))
-        SelectLook(look, true);
+    SelectDropDownLook();
     return QK_OK;
-}
-
-std::int32_t LComboBox::GetStateLook()
-{
-    const std::uint32_t conditions = GetConditions();
-    const bool over = (conditions & kPointerOver) != 0;
-    const bool focused = (conditions & (kHasFocus | kContainsFocus)) != 0;
-    std::int32_t look = kLookNormal;
-    if (!IsEnabled(true))
-        look = kLookDisabled;
-    else if (IsDroppedDown())
-        look = over ? kLookDroppedDownHover : kLookDroppedDown;
-    else if (over)
-        look = focused ? kLookFocusedHover : kLookHover;
-    else
-        look = focused ? kLookFocused : kLookNormal;
-    return look;
 }
 
 QKRESULT LComboBox::WantsKey(LKeyParam* key)
 {
-    if (!key)
-        return QK_FALSE;
-    const std::int32_t code = key->Key.GetCode();
-    if (!IsDroppedDown())
-    {
-        if (code == kKeyDown || code == kKeyEnter)
-        {
-            ShowDropDown(true);
-            return QK_OK;
-        }
-        return QK_FALSE;
-    }
-    if (code == kKeyEscape)
-    {
-        ShowDropDown(false);
-        return QK_OK;
-    }
-    return QK_FALSE;
+    return OpenOrCloseByKey(key);
 }
 
 QKRESULT LComboBox::DispatchKey(LKeyParam* key)

@@ -27,14 +27,6 @@ class LTextBox;
 class LComboBox : public LDropDownControl
 {
 public:
-    // Looks.
-    static constexpr std::int32_t kLookNormal = 0;
-    static constexpr std::int32_t kLookFocused = 1;
-    static constexpr std::int32_t kLookHover = 2;
-    static constexpr std::int32_t kLookFocusedHover = 3;
-    static constexpr std::int32_t kLookDroppedDown = 4;
-    static constexpr std::int32_t kLookDroppedDownHover = 5;
-    static constexpr std::int32_t kLookDisabled = 6;
     // Room kept free between an open list and the window's edges.
     static constexpr double kWindowMargin = 5.0;
 
@@ -88,11 +80,6 @@ public:
     QKRESULT ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                  const ConstRCPtr<LNotification>& notification) override;
     QKRESULT DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id) override;
-
-protected:
-    // The look of the present state: disabled, dropped down (with or without the pointer),
-    // hovered or not, focused or not.
-    std::int32_t GetStateLook();
 
 private:
     QKRESULT OnListVisibility(const ConstRCPtr<LNotificationDistributor>& source,

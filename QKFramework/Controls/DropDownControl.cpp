@@ -1,9 +1,19 @@
 #include "QKFramework/Controls/DropDownControl.h"
 
+#include "QKFramework/ControlBase/Input/InputEvents.h"
 #include "QKFramework/Notification/Notification.h"
 
 namespace QK
 {
+
+namespace
+{
+
+constexpr std::int32_t kKeyDown = static_cast<std::int32_t>(0x20280000u);
+constexpr std::int32_t kKeyEnter = static_cast<std::int32_t>(0x200D0000u);
+constexpr std::int32_t kKeyEscape = static_cast<std::int32_t>(0x201B0000u);
+
+} // namespace
 
 LDropDownControl::~LDropDownControl() = default;
 
@@ -58,6 +68,45 @@ QKRESULT LDropDownControl::KillFocus()
     const RCPtr<LControl> self(this);
     ShowDropDown(false);
     return LControl::KillFocus();
+}
+
+std::int32_t LDropDownControl::GetDropDownLook()
+{
+    const std::uint32_t conditions = GetConditions();
+    const bool over = (conditions & kPointerOver) != 0;
+    const bool focused = (conditions & (kHasFocus | kContainsFocus)) != 0;
+    if (!IsEnabled(true))
+        return kLookDisabled;
+    if (IsDroppedDown())
+        return over ? kLookDroppedDownHover : kLookDroppedDown;
+    if (over)
+        return focused ? kLookFocusedHover : kLookHover;
+    return focused ? kLookFocused : kLookNormal;
+}
+
+void LDropDownControl::SelectDropDownLook()
+{
+    const std::int32_t look = GetDropDownLook();
+    if (GetLook(look))
+        SelectLook(look, true);
+}
+
+QKRESULT LDropDownControl::OpenOrCloseByKey(LKeyParam* key)
+{
+    if (!key)
+        return QK_FALSE;
+    const std::int32_t code = key->Key.GetCode();
+    if (!IsDroppedDown())
+    {
+        if (code != kKeyDown && code != kKeyEnter)
+            return QK_FALSE;
+        ShowDropDown(true);
+        return QK_OK;
+    }
+    if (code != kKeyEscape)
+        return QK_FALSE;
+    ShowDropDown(false);
+    return QK_OK;
 }
 
 bool LDropDownControl::DispatchDropDownEntry(const ConstRCPtr<LNotificationDistributor>& source,

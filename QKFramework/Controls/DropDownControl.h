@@ -1,5 +1,6 @@
 // LDropDownControl: the base of the controls that open a drop-down under themselves (the
-// combo box and the later combo slider and combo menu).
+// combo box, the combo slider and the combo menu); they share the looks 0 to 6 and the
+// keys that open and close the drop-down.
 //
 // A left-button press opens the drop-down; losing the focus closes it. The press that
 // closes an open drop-down (by taking the focus back from it) is marked and swallowed, so
@@ -14,6 +15,15 @@ namespace QK
 class LDropDownControl : public LControl
 {
 public:
+    // Looks of a drop-down control.
+    static constexpr std::int32_t kLookNormal = 0;
+    static constexpr std::int32_t kLookFocused = 1;
+    static constexpr std::int32_t kLookHover = 2;
+    static constexpr std::int32_t kLookFocusedHover = 3;
+    static constexpr std::int32_t kLookDroppedDown = 4;
+    static constexpr std::int32_t kLookDroppedDownHover = 5;
+    static constexpr std::int32_t kLookDisabled = 6;
+
     LDropDownControl(LControl* parent, const WString& name) : LControl(parent, name) {}
     ~LDropDownControl() override;
 
@@ -34,6 +44,13 @@ public:
     QKRESULT DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id) override;
 
 protected:
+    // The look for the control's state: disabled, dropped down, hovered, focused.
+    std::int32_t GetDropDownLook();
+    // Shows that look when the skin has it.
+    void SelectDropDownLook();
+    // Down or Enter opens a closed drop-down, Escape closes an open one (all without
+    // modifiers): QK_OK for these, QK_FALSE for other keys.
+    QKRESULT OpenOrCloseByKey(LKeyParam* key);
     bool DispatchDropDownEntry(const ConstRCPtr<LNotificationDistributor>& source,
                                const ConstRCPtr<LNotification>& notification, QKRESULT& result);
 

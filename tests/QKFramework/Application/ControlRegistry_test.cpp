@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 
@@ -91,6 +93,61 @@ TEST(ControlRegistry, TheTableKeepsItsOrderAndLines)
     EXPECT_EQ(classes.back().line, 137);
     for (std::size_t i = 1; i < classes.size(); ++i)
         EXPECT_LT(classes[i - 1].line, classes[i].line) << "in table order";
+
+    // Every name, spelled exactly, in its place with its line.
+    const struct
+    {
+        const char16_t* name;
+        std::int32_t line;
+    } expected[] = {
+        {u"Framework.Button", 94},
+        {u"Framework.OverlayButton", 97},
+        {u"Framework.ListBox", 99},
+        {u"Framework.listboxNoScroll", 100},
+        {u"Framework.ListBoxItem", 101},
+        {u"Framework.CheckedListBox", 102},
+        {u"Framework.CheckedListBoxItem", 103},
+        {u"Framework.ListBoxWithIcons", 104},
+        {u"Framework.listbox2ColumnSortable", 105},
+        {u"Framework.ScrollBar", 106},
+        {u"Framework.ScrollChannel", 107},
+        {u"Framework.ComboBox", 108},
+        {u"Framework.ComboTextBox", 109},
+        {u"Framework.CheckedComboBox", 110},
+        {u"Framework.ComboBoxWithIcons", 111},
+        {u"Framework.ComboSlider", 112},
+        {u"Framework.ComboSlider.DropDownPanel", 113},
+        {u"Framework.Slider", 114},
+        {u"Framework.Knob", 115},
+        {u"Framework.TabControl", 116},
+        {u"Framework.Label", 117},
+        {u"Framework.TextBox", 118},
+        {u"Framework.NumericUpDown", 119},
+        {u"Framework.Panel", 120},
+        {u"Framework.ToolTip", 121},
+        {u"Framework.PopupMenu", 122},
+        {u"Framework.MenuItem", 123},
+        {u"Framework.ComboMenu", 124},
+        {u"Framework.MainMenu", 125},
+        {u"Framework.FileDropper", 126},
+        {u"Framework.StatusBar", 127},
+        {u"Framework.SplitterH", 128},
+        {u"Framework.SplitterV", 129},
+        {u"Framework.LevelMeter", 130},
+        {u"Framework.ProgressBar", 131},
+        {u"Framework.TreeView", 132},
+        {u"Framework.TreeViewItem", 133},
+        {u"Framework.Dropper", 134},
+        {u"Framework.CenteredSlider", 136},
+        {u"Framework.CenteredSliderBounds", 137},
+    };
+    ASSERT_EQ(classes.size(), std::size(expected));
+    for (std::size_t i = 0; i < classes.size(); ++i)
+    {
+        EXPECT_EQ(std::u16string(classes[i].name), std::u16string(expected[i].name)) << "row " << i + 1;
+        EXPECT_EQ(classes[i].line, expected[i].line) << "row " << i + 1;
+        EXPECT_NE(classes[i].create, nullptr) << "row " << i + 1;
+    }
 }
 
 } // namespace

@@ -2,10 +2,13 @@
 // that leave when let go, the knob's gestures, keys and wheel, and splitters with their
 // ranges, cursors and looks.
 #include "QKFramework/Controls/Button.h"
+#include "QKFramework/Controls/ComboSlider.h"
 #include "QKFramework/Controls/Dropper.h"
 #include "QKFramework/Controls/Knob.h"
 #include "QKFramework/Controls/LevelMeter.h"
+#include "QKFramework/Controls/Panel.h"
 #include "QKFramework/Controls/ProgressBar.h"
+#include "QKFramework/Controls/Slider.h"
 #include "QKFramework/Controls/Splitter.h"
 #include "QKFramework/Controls/StatusBar.h"
 
@@ -400,7 +403,8 @@ namespace
 
 using namespace TestSupport;
 
-// Status bar, progress bar, level meter, knob, splitter and dropper in their states, drawn by
+// Status bar, progress bar, level meter, knob, splitter, dropper and open combo slider in their
+// states, drawn by
 // the software renderer and saved as pictures/peripheral-controls.png.
 TEST(PeripheralPicture, EachControlDrawsItsState)
 {
@@ -422,6 +426,14 @@ TEST(PeripheralPicture, EachControlDrawsItsState)
       <SubControl Class="Framework.SplitterV" Name="split" XPositionToControl="left" XPositionRel="1" XSizeAbs="6" YSizeAbs="70"><Skin Name="s" LookList="splitter"/></SubControl>
     </SubControl>
     <SubControl Class="Framework.Dropper" Name="dropper" XPositionAbs="270" YPositionAbs="20" XSizeAbs="24" YSizeAbs="24"><Skin Name="d" LookList="peak"/></SubControl>
+    <SubControl Class="Framework.ComboSlider" Name="combo" XPositionAbs="200" YPositionAbs="60" XSizeAbs="110" YSizeAbs="16"><Skin Name="c" LookList="combo"/>
+      <SubControl Class="Framework.ComboSlider.DropDownPanel" Name="dropDownPanel" ClipToParent="False" YPositionAbs="16" XSizeAbs="110" YSizeAbs="40"><Skin Name="cp" LookList="frame"/>
+        <SubControl Class="Framework.Slider" Name="slider" XPositionAbs="2" YPositionAbs="2" XSizeAbs="106" YSizeAbs="36"><Skin Name="cs" LookList="back"/>
+          <SubControl Class="Framework.Button" Name="thumbStart" XPositionAbs="3" YPositionAbs="8" XSizeAbs="10" YSizeAbs="20"><Skin Name="ct" LookList="thumb"/></SubControl>
+          <SubControl Class="Framework.Button" Name="thumbEnd" XPositionAbs="93" YPositionAbs="8" XSizeAbs="10" YSizeAbs="20"><Skin Name="ct" LookList="thumb"/></SubControl>
+        </SubControl>
+      </SubControl>
+    </SubControl>
     <SubControl Class="Framework.StatusBar" Name="status" XPositionAbs="0" YPositionAbs="140" XSizeAbs="320" YSizeAbs="20"><Skin Name="st" LookList="frame"/></SubControl>
   </SubControl>
 </Skin>)";
@@ -457,6 +469,8 @@ TEST(PeripheralPicture, EachControlDrawsItsState)
                               list("clip", {"frame", "frame", "frame", "frame", "frame", "frame", "frame", "clip", "clip",
                                             "clip", "clip", "clip", "clip", "clip"}) +
                               list("knob", {"k0", "k1", "k2"}) +
+                              list("combo", {"frame", "frame", "frame", "frame", "bar", "bar", "frame"}) +
+                              list("thumb", std::vector<const char*>(14, "k0")) +
                               list("splitter", {"split", "bar", "peak", "split", "split", "split", "frame"}) +
                               "</LookLists>";
     WindowHarness harness(skin, std::string(), extra);
@@ -468,6 +482,9 @@ TEST(PeripheralPicture, EachControlDrawsItsState)
     factory.RegisterControlClass(WString(u"Framework.SplitterV"), &LSplitterV::Create);
     factory.RegisterControlClass(WString(u"Framework.Dropper"), &LDropper::Create);
     factory.RegisterControlClass(WString(u"Framework.StatusBar"), &LStatusBar::Create);
+    factory.RegisterControlClass(WString(u"Framework.Slider"), &LSlider::Create);
+    factory.RegisterControlClass(WString(u"Framework.ComboSlider"), &LComboSlider::Create);
+    factory.RegisterControlClass(WString(u"Framework.ComboSlider.DropDownPanel"), &LPanel::Create);
     const RCPtr<LRenderer> renderer = LRenderer::Create(1, 0);
     RecordingWindowHost host;
     host.clientRect = {0, 0, 320, 160};
@@ -484,6 +501,10 @@ TEST(PeripheralPicture, EachControlDrawsItsState)
     split.GetConditionFlags().pointerOver = true;
     split.UpdateConditions();
     EXPECT_EQ(split.GetCurrentLookIndex(), 1);
+    auto& combo = dynamic_cast<LComboSlider&>(*find(u"combo"));
+    ASSERT_EQ(combo.SetValueRange(0.0, 127.0, 0), QK_OK);
+    combo.SetValue(0.5);
+    ASSERT_EQ(combo.ShowDropDown(true), QK_OK);
 
     RCPtr<LRenderContextInfo> context;
     ASSERT_EQ(renderer->InitRenderContextInfo({0, 0, 320, 160}, 0, true, context), QK_OK);
@@ -503,6 +524,10 @@ TEST(PeripheralPicture, EachControlDrawsItsState)
     EXPECT_EQ(surface.GetPixel(178, 10 + 50), 0xFFFF8000u) << "the peak marker half way";
     EXPECT_EQ(surface.GetPixel(178, 10 + 96), 0xFFE02020u) << "the clip light";
     EXPECT_EQ(surface.GetPixel(72, 70), 0xFF3070C0u) << "the splitter under the pointer";
+    EXPECT_EQ(surface.GetPixel(300, 62), 0xFF3070C0u) << "the open combo slider's look";
+    EXPECT_EQ(surface.GetPixel(201, 77), 0xFFD8D8D8u) << "its panel";
+    EXPECT_EQ(surface.GetPixel(210, 80), 0xFFFFFFFFu) << "the slider in it";
+    EXPECT_EQ(surface.GetPixel(202 + 48 + 5, 78 + 18), 0xFF203040u) << "the thumb half way";
 
     const char* named = std::getenv("VEDIDU_PICTURES_DIR");
     const std::filesystem::path folder = named ? std::filesystem::path(named) : std::filesystem::path("pictures");
