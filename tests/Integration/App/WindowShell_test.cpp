@@ -1,20 +1,20 @@
 // The whole shell in real SDL windows on the test script's X server: a skin with a button
 // and a text box opens; a click pushed through SDL's queue reaches the button, typed text
 // reaches the text box and is copied to and pasted from the desktop's clipboard through the
-// hot keys, Alt+F4 ends the loop with status 0, and the placement the window had comes back, clamped, on the next start; a
-// click the X server itself makes (XTest) in the inactive main window activates it and is
-// delivered. What the host presented is saved as a picture under the build folder.
+// hot keys, Alt+F4 ends the loop with status 0, and the placement the window had comes back,
+// clamped, on the next start; a click the X server itself makes (XTest) in the inactive main
+// window activates it and is delivered. What the host presented is saved as a picture under the build folder.
 //
 // Every run has a watchdog: should the events never reach their end, it asks the loop to
 // quit, so a fault fails the test instead of hanging it.
 #include "QKFramework/Application/FrameworkApp.h"
 #include "QKFramework/Application/FrameworkShell.h"
 #include "QKFramework/ControlBase/Input/InputEvents.h"
+#include "QKFramework/Controls/TextBox.h"
 #include "QKFramework/Notification/NotificationId.h"
 #include "QKFramework/Platform/Render/Cairo/PngWriter.h"
 #include "QKFramework/Platform/Window/SdlWindowHost.h"
 #include "QKFramework/System/ClipBoard.h"
-#include "QKFramework/Controls/TextBox.h"
 #include "QKFramework/System/FileDialog.h"
 
 #include "tests/support/ChildProcess.h"
@@ -285,8 +285,9 @@ public:
                                       WString(u"WindowTest"), WString(u"WindowTest"), m_settings);
         // Until the framework's own class table lists the text box.
         const std::vector<FrameworkControlClass>& classes = GetFrameworkControlClasses();
-        if (std::none_of(classes.begin(), classes.end(), [](const FrameworkControlClass& entry)
-                         { return std::u16string_view(entry.name) == u"Framework.TextBox"; }))
+        const auto isTextBox = [](const FrameworkControlClass& entry)
+        { return std::u16string_view(entry.name) == u"Framework.TextBox"; };
+        if (std::none_of(classes.begin(), classes.end(), isTextBox))
             factory->RegisterControlClass(WString(u"Framework.TextBox"), &LTextBox::Create);
     }
     ~WindowTestApp() override
@@ -304,8 +305,8 @@ public:
     Uint32 MainWindowId() { return static_cast<Uint32>(GetMainWindow()->GetHWND()); }
     LTextBox& Entry()
     {
-        const RCPtr<LControl> entry = GetMainWindow()->GetRootWindow()->GetRootControl()->GetChildren().GetAt(
-            WString(u"entry"));
+        const RCPtr<LControl>& root = GetMainWindow()->GetRootWindow()->GetRootControl();
+        const RCPtr<LControl> entry = root->GetChildren().GetAt(WString(u"entry"));
         if (!entry)
             throw std::logic_error("the test skin has no text box");
         return dynamic_cast<LTextBox&>(*entry);
@@ -388,7 +389,6 @@ public:
     }
 
 private:
-
     IniFileHandle m_settings = 0;
     RCPtr<LControl> m_button;
 };
@@ -662,15 +662,17 @@ TEST_F(WindowShellTest, TextTypedIntoTheTextBoxIsCopiedToAndPastedFromTheDesktop
 {
     // "Café" and a mathematical sans-serif capital A.
     const std::string kTyped = "Caf\xc3\xa9\xf0\x9d\x96\xa0";
-    const auto text = [](WindowTestApp& app) { return std::string(NString(app.Entry().GetText().GetString()).GetString()); };
+    const auto text = [](WindowTestApp& app)
+    { return std::string(NString(app.Entry().GetText().GetString()).GetString()); };
     std::string typed;
     std::string copied;
     std::string pastedBack;
     std::string pastedOther;
     bool focused = false;
-    SDL_SetClipboardText("");
     g_script.onShown = [](WindowTestApp& app)
     {
+        // Nothing of an earlier run's copy is left to be mistaken for this one's.
+        SDL_SetClipboardText("");
         PushClick(app.MainWindowId(), kEntryInside);
         PushText(app.MainWindowId(), "Caf");
         PushText(app.MainWindowId(), "\xc3\xa9");
