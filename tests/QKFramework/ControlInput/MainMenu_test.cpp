@@ -335,5 +335,22 @@ TEST(MainMenuPicture, TheFileMenuWithSendFavoriteOpen)
     LNotificationCenterManager::ReleaseInstance();
 }
 
+TEST(ComboMenuTest, AComboMenuWithoutItsPopupRefusesToInitialize)
+{
+    const std::string tree = R"(<Skin Name="s">
+  <SubControl Class="Test.Probe" Name="top" XSizeAbs="200" YSizeAbs="100"><Skin Name="k" LookList="plain"/>
+    <SubControl Class="Framework.ComboMenu" Name="bare" XSizeAbs="60" YSizeAbs="20"><Skin Name="c" LookList="combo"/></SubControl>
+  </SubControl>
+</Skin>)";
+    WindowHarness harness(tree, std::string(), MenuLooks());
+    RegisterMenuClasses(harness.Factory());
+    ASSERT_TRUE(harness.SetRoot(u"top"));
+    const RCPtr<LComboMenu> bare(dynamic_cast<LComboMenu*>(harness.Find("bare").Get()));
+    ASSERT_TRUE(bare);
+    EXPECT_EQ(bare->Initialize(), QK_E_FAIL);
+    EXPECT_FALSE(bare->IsDroppedDown());
+    LNotificationCenterManager::ReleaseInstance();
+}
+
 } // namespace
 } // namespace QK
