@@ -49,11 +49,11 @@ std::string Describe(const LMenuDescriptor& menu)
         }
         text += Narrow(item.Label);
         if (!item.ToolTip.IsEmpty())
-            text += "|" + Narrow(item.ToolTip);
+            text.append("|").append(Narrow(item.ToolTip));
         if (!item.NotificationId.IsEmpty())
-            text += "=" + Narrow(item.NotificationId);
+            text.append("=").append(Narrow(item.NotificationId));
         if (item.HasSubItems())
-            text += "[" + Describe(item) + "]";
+            text.append("[").append(Describe(item)).append("]");
     }
     return text;
 }
