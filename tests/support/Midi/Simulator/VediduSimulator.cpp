@@ -33,6 +33,7 @@
 #include <mutex>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace
@@ -180,28 +181,43 @@ int main(int argc, char** argv)
     Inbox inbox;
     std::unique_ptr<RtMidiIn> input;
     std::unique_ptr<RtMidiOut> output;
-    try
+    // A JACK client can fail to come up when a signal interrupts its talk with the server
+    // (another process of the test ending): such a start is tried again, a few times.
+    constexpr int kAttempts = 3;
+    for (int attempt = 1;; ++attempt)
     {
-        const RtMidi::Api api = ChooseApi();
-        input = std::make_unique<RtMidiIn>(api, kName);
-        output = std::make_unique<RtMidiOut>(api, kName);
-    }
-    catch (const RtMidiError& error)
-    {
-        std::fprintf(stderr, "vedidu_simulator: %s\n", error.getMessage().c_str());
-        return 1;
-    }
-    input->setErrorCallback(&OnError);
-    output->setErrorCallback(&OnError);
-    input->ignoreTypes(false, false, false);
-    input->setCallback(&OnMessage, &inbox);
-    input->openVirtualPort(kName);
-    output->openVirtualPort(kName);
-    // isPortOpen speaks of openPort only; a virtual port shows its failure as an error.
-    if (g_errors != 0)
-    {
-        std::fputs("vedidu_simulator: cannot open the MIDI ports\n", stderr);
-        return 1;
+        g_errors = 0;
+        try
+        {
+            const RtMidi::Api api = ChooseApi();
+            input = std::make_unique<RtMidiIn>(api, kName);
+            output = std::make_unique<RtMidiOut>(api, kName);
+        }
+        catch (const RtMidiError& error)
+        {
+            std::fprintf(stderr, "vedidu_simulator: %s\n", error.getMessage().c_str());
+            if (attempt == kAttempts)
+                return 1;
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            continue;
+        }
+        input->setErrorCallback(&OnError);
+        output->setErrorCallback(&OnError);
+        input->ignoreTypes(false, false, false);
+        input->setCallback(&OnMessage, &inbox);
+        input->openVirtualPort(kName);
+        output->openVirtualPort(kName);
+        // isPortOpen speaks of openPort only; a virtual port shows its failure as an error.
+        if (g_errors == 0)
+            break;
+        input.reset();
+        output.reset();
+        if (attempt == kAttempts)
+        {
+            std::fputs("vedidu_simulator: cannot open the MIDI ports\n", stderr);
+            return 1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     std::fputs("vedidu_simulator: ready\n", stderr);
 
