@@ -56,21 +56,6 @@ IStatusTextSink* g_statusBar = nullptr;
 
 // --- The control classes -------------------------------------------------------------------
 
-// The create function of every framework class: construction, the skin description, the
-// children, Initialize, InitializeParts, and the created flag before anyone else sees it.
-template <class T> RCPtr<LControl> CreateFrameworkControl(LControl* parent, const LControlDescriptor* descriptor)
-{
-    if (!descriptor)
-        return nullptr;
-    RCPtr<LControl> control(new T(parent, descriptor->Name));
-    control->CreateFromDescriptor(descriptor);
-    control->CreateChildControls(descriptor);
-    control->Initialize();
-    control->InitializeParts();
-    control->SetCreated();
-    return control;
-}
-
 // Names sharing a class differ only in what their skin description brings.
 const std::vector<FrameworkControlClass>& GetFrameworkControlClasses()
 {

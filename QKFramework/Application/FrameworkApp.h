@@ -239,6 +239,22 @@ private:
     const IRenderAppServices* m_previousRenderServices = nullptr;
 };
 
+// The create function of a control class: construction, the skin description, the children,
+// Initialize, InitializeParts, and the created flag before anyone else sees it. The
+// framework's classes and the application's own are made alike.
+template <class T> RCPtr<LControl> CreateFrameworkControl(LControl* parent, const LControlDescriptor* descriptor)
+{
+    if (!descriptor)
+        return nullptr;
+    RCPtr<LControl> control(new T(parent, descriptor->Name));
+    control->CreateFromDescriptor(descriptor);
+    control->CreateChildControls(descriptor);
+    control->Initialize();
+    control->InitializeParts();
+    control->SetCreated();
+    return control;
+}
+
 // The framework's control classes in registration order, each with the line reported when
 // its registration fails.
 struct FrameworkControlClass

@@ -1,0 +1,228 @@
+#include "Panel/Main/Application.h"
+
+#include "DeviceControl/GeneratedCode/Engine/Inc/PresetEditorAppEngine.h"
+#include "QKFramework/Controls/Graph.h"
+#include "QKFramework/Controls/Label.h"
+#include "QKFramework/Controls/Panel.h"
+#include "QKFramework/ObjectBase/Exception.h"
+#include "QKFramework/Renderer/RenderApp.h"
+
+#include <atomic>
+
+namespace QK
+{
+
+namespace
+{
+
+constexpr const char* kSource = "Panel\\Main\\Application";
+constexpr ThrowSite kReinitializeSite{"LApplication::ReinitalizeMidiManager", kSource, 119};
+
+std::atomic<std::int32_t> g_mainWindowRendererKind{1};
+
+struct EditorControlClass
+{
+    const char16_t* name;
+    LControlCreateFunction create;
+};
+
+// The editor's skin class names in registration order. "TempoTaps" stands twice; the second
+// registration has no effect.
+const EditorControlClass kEditorControlClasses[] = {
+    {u"PresetEditor.MainControl", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.DialogAbout", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.MainControl.DeviceView", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.Knob", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.Pad", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.MidiNoteSelector", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.MainControl.DeviceView.ControllerBody", &CreateFrameworkControl<LLabel>},
+    {u"PresetEditor.ProgramBankPanel", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.PadBank", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.KnobBank", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.PresetName", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.NameEditPanel", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.FavoriteBankPanel", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.FavoriteBankPanel.FavoritePanel", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.Arpeggiator", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.Keyboard", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.Joystick", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.Joystick.Axis", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.MultiLookLabel.JoystickDirection", &CreateFrameworkControl<LLabel>},
+    {u"PresetEditor.ParameterControl.JoystickType", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.ParameterControl.CCValuePanel", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.ParameterControl.MinValuePanel", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.ParameterControl.MaxValuePanel", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.ParameterControl.ArpMode", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.ParameterControl.Octave", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.ParameterControl.ArpOnOff", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.ParameterControl.ClockSource", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.ParameterControl.ArpLatch", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.ParameterControl.Swing", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.ParameterControl.Tempo", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.ParameterControl.TempoTaps", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.ParameterControl.TimeDivision", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.InternalSounds.KeybedSound", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.ParameterControl.PadSound", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.ParameterControl.KeyboardTranspose", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.ParameterControl.KeyboardOctave", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.ParameterControl.OnOff.Swing", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.ParameterControl.TempoTaps", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.ParameterControl.MidiChannel", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.ParameterControl.MidiNote", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.ParameterControl.Filter", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.ParameterControl.Attack", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.ParameterControl.Reverb", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.ParameterControl.EQLow", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.ParameterControl.Resonance", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.ParameterControl.Release", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.ParameterControl.Chorus", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.ParameterControl.EQHigh", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.ParameterControl.GlobalPadAftertouchType", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.KnobsControls", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.KeySoundParameters", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.MidiChannels", &CreateFrameworkControl<LPanel>},
+    {u"Framework.Graph", &CreateFrameworkControl<LGraph>},
+    {u"PresetEditor.DialogEditKeyCurve", &CreateFrameworkControl<LPanel>},
+};
+
+} // namespace
+
+LApplication::LApplication(const RCPtr<LControlFactory>& factory, const RCPtr<LStringTable>& applicationStrings,
+                           const WString& commandLine, std::uint32_t languageId, IWindowSystem* windowSystem)
+    : LApplicationBase(factory, applicationStrings, commandLine, languageId, windowSystem)
+{
+}
+
+LApplication::~LApplication()
+{
+    m_midiManager = nullptr;
+    m_engine = nullptr;
+}
+
+LApplication* GetEditorApplication()
+{
+    return dynamic_cast<LApplication*>(LFrameworkApp::GetApplication());
+}
+
+std::intptr_t LApplication::GetCursor(const WString& name) const
+{
+    // The program's own drop cursors come with the window system's image cursors.
+    for (const char16_t* none : {u"UI_CURSOR_SPLIT_V", u"UI_CURSOR_SPLIT_H", u"UI_CURSOR_ROTATE", u"UI_CURSOR_MAG",
+                                 u"UI_CURSOR_MAG_PLUS", u"UI_CURSOR_MAG_MINUS"})
+        if (name.IsEqual(none))
+            return 0;
+    return LApplicationBase::GetCursor(name);
+}
+
+WString LApplication::GetFolder(std::int32_t pathId) const
+{
+    return LApplicationBase::GetFolder(pathId == 5 || pathId == 6 ? 4 : pathId);
+}
+
+IniFileHandle LApplication::OpenSettingsFile(IniFileHandle& handle, std::int32_t pathId, const char16_t* fileName)
+{
+    if (handle == 0)
+    {
+        if (IIniFileManager* settings = GetIniFileManager())
+        {
+            const WString path = GetFolder(pathId) + WString(u"/") + WString(fileName);
+            settings->OpenFile(path, GetVersionString(), GetProductName(), handle);
+        }
+    }
+    return handle;
+}
+
+IniFileHandle LApplication::GetSettings(std::int32_t file)
+{
+    switch (file)
+    {
+    case 0:
+        return OpenSettingsFile(m_applicationSettings, 2, u"AppSettings.ini");
+    case 1:
+        return OpenSettingsFile(m_userSettings, 3, u"UserSettings.ini");
+    default:
+        return 0;
+    }
+}
+
+void LApplication::SetMainWindowRendererKind(std::int32_t kind)
+{
+    g_mainWindowRendererKind = kind;
+}
+
+std::int32_t LApplication::GetMainWindowRendererKind() const
+{
+    return g_mainWindowRendererKind;
+}
+
+RCPtr<LRootModuleEngine> LApplication::CreateEngine()
+{
+    return LPresetEditorAppEngine::Create();
+}
+
+RCPtr<LMidiManager> LApplication::CreateMidiManager()
+{
+    return LMidiManager::Create();
+}
+
+void LApplication::RegisterEditorControlClasses()
+{
+    const RCPtr<LControlFactory>& factory = GetControlFactory();
+    if (!factory)
+        return;
+    for (const EditorControlClass& entry : kEditorControlClasses)
+        factory->RegisterControlClass(WString(entry.name), entry.create);
+}
+
+void LApplication::ReinitalizeMidiManager()
+{
+    m_midiManager = nullptr;
+    m_midiManager = CreateMidiManager();
+    if (!m_midiManager)
+        ThrowNullPointer(kReinitializeSite, "Cannot Create Midi Manager");
+    m_midiManager->ResumeDeviceStatusChecker();
+}
+
+QKRESULT LApplication::RunApplicationStartup()
+{
+    const QKRESULT base = LApplicationBase::RunApplicationStartup();
+    if (Failed(base))
+        return base;
+    const QKRESULT result = GetHotKeyManager()
+                                ? GetHotKeyManager()->ReadBindings(GetApplicationStringTable().Get(), WString(u"GHK_WIN"))
+                                : QK_E_FAIL;
+    if (Failed(result))
+        return result;
+    RegisterEditorControlClasses();
+
+    m_engine = CreateEngine();
+    if (m_engine)
+    {
+        m_engine->Initialize(0);
+        SetRootModuleEngine(m_engine);
+    }
+    ReinitalizeMidiManager();
+
+    const RCPtr<LControlFactory>& factory = GetControlFactory();
+    if (factory && factory->GetSkinCount() == 2)
+    {
+        m_highDpi = LRenderApp::GetScreenResolution() >= kHighDpiThreshold;
+        SetSkin(m_highDpi ? 0 : 1);
+    }
+    return result;
+}
+
+QKRESULT LApplication::Shutdown()
+{
+    const QKRESULT result = LApplicationBase::Shutdown();
+    if (m_midiManager)
+        m_midiManager->PauseDeviceStatusChecker();
+    m_midiManager = nullptr;
+    if (m_engine)
+        m_engine->OnShutdown();
+    SetRootModuleEngine(nullptr);
+    m_engine = nullptr;
+    return result;
+}
+
+} // namespace QK

@@ -1,0 +1,84 @@
+// LApplication: the preset editor's application object. Its start-up adds the editor's parts
+// to the framework's: the "GHK_WIN" key bindings, the skin class names of the editor's
+// controls, the device engine, the MIDI manager and the choice between the high-DPI and the
+// standard skin. It owns the engine, the MIDI manager and the two settings files, and answers
+// the editor's questions of the framework (main control, settings, folders, cursors).
+//
+// The rest of the editor reaches it through GetEditorApplication(); the engine through
+// GetRootModuleEngine(), which the start-up sets.
+//
+// UI thread only.
+#pragma once
+
+#include "Engine/PresetEditorCommon/MidiManager.h"
+#include "QKFramework/Application/ApplicationBase.h"
+#include "DeviceControl/GeneratedCode/Engine/Inc/RootModuleEngine.h"
+
+#include <cstdint>
+
+namespace QK
+{
+
+class LApplication : public LApplicationBase
+{
+public:
+    static constexpr const char16_t* kVersionString = u"1_0_0";
+    static constexpr const char16_t* kMainControlName = u"mainControl";
+    // Screens of at least this many dots per inch get the high-DPI skin.
+    static constexpr std::int32_t kHighDpiThreshold = 160;
+
+    // windowSystem: null for the desktop's.
+    LApplication(const RCPtr<LControlFactory>& factory, const RCPtr<LStringTable>& applicationStrings,
+                 const WString& commandLine, std::uint32_t languageId, IWindowSystem* windowSystem = nullptr);
+    ~LApplication() override;
+
+    WString GetVersionString() const override { return WString(kVersionString); }
+    WString GetMainControlName() const override { return WString(kMainControlName); }
+    // "UI_CURSOR_DROP_MOVE" and "UI_CURSOR_DROP_COPY" are the program's own cursors; the
+    // split, rotate and magnifier cursors are none (0); the rest as the base.
+    std::intptr_t GetCursor(const WString& name) const override;
+    // Path ids 5 and 6 are the documents folder (4); the others as the base.
+    WString GetFolder(std::int32_t pathId) const override;
+    // 0 "AppSettings.ini", 1 "UserSettings.ini", each opened on first use; 0 for any other
+    // file and while a file cannot be opened.
+    IniFileHandle GetSettings(std::int32_t file) override;
+    std::int32_t GetMainWindowRendererKind() const override;
+    QKRESULT RunApplicationStartup() override;
+    QKRESULT Shutdown() override;
+    bool CanExit() override { return true; }
+
+    // Empty before start-up.
+    RCPtr<LMidiManager> GetMidiManager() const { return m_midiManager; }
+    RCPtr<LRootModuleEngine> GetEngine() const { return m_engine; }
+    // Replaces the MIDI manager (the old one is released first) and resumes its presence
+    // checks. Throws the runtime error "Null Pointer : Cannot Create Midi Manager" when none
+    // can be made.
+    void ReinitalizeMidiManager();
+    bool IsHighDpi() const noexcept { return m_highDpi; }
+
+    // The renderer kind of the main window (1, the software renderer, unless changed).
+    static void SetMainWindowRendererKind(std::int32_t kind);
+
+protected:
+    // Seams for tests: the engine and MIDI manager the start-up makes.
+    virtual RCPtr<LRootModuleEngine> CreateEngine();
+    virtual RCPtr<LMidiManager> CreateMidiManager();
+    // The editor's skin class names, in registration order (the first registration of a
+    // name wins).
+    void RegisterEditorControlClasses();
+
+private:
+    IniFileHandle OpenSettingsFile(IniFileHandle& handle, std::int32_t pathId, const char16_t* fileName);
+
+    RCPtr<LRootModuleEngine> m_engine;
+    IniFileHandle m_applicationSettings = 0;
+    IniFileHandle m_userSettings = 0;
+    RCPtr<LMidiManager> m_midiManager;
+    bool m_highDpi = false;
+};
+
+// The process's editor application; null when the application object is not an LApplication
+// (or there is none).
+LApplication* GetEditorApplication();
+
+} // namespace QK
