@@ -10,9 +10,9 @@
 // UI thread only.
 #pragma once
 
+#include "DeviceControl/GeneratedCode/Engine/Inc/PresetEditorAppEngine.h"
 #include "Engine/PresetEditorCommon/MidiManager.h"
 #include "QKFramework/Application/ApplicationBase.h"
-#include "DeviceControl/GeneratedCode/Engine/Inc/RootModuleEngine.h"
 
 #include <cstdint>
 

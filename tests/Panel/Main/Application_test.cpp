@@ -1,5 +1,7 @@
 #include "Panel/Main/Application.h"
 
+#include "tests/support/Editor/EditorTestApp.h"
+#include "tests/support/ScopedEnvironment.h"
 #include "tests/support/UI/FakeWindowSystem.h"
 
 #include <gtest/gtest.h>
@@ -21,6 +23,32 @@ TEST(ApplicationTest, FoldersFiveAndSixAreTheDocumentsAndOnlyTwoSettingsFilesExi
     EXPECT_EQ(app->GetSettings(2), 0u);
     EXPECT_EQ(app->GetSettings(-1), 0u);
     EXPECT_FALSE(app->GetMidiManager()) << "no MIDI manager before start-up";
+}
+
+TEST(ApplicationTest, TheScreenResolutionChoosesBetweenTheTwoShippedSkins)
+{
+    const struct
+    {
+        const char* dpi;
+        std::uint32_t skin;
+    } cases[] = {{"160", 0}, {"159", 1}, {"96", 1}, {"320", 0}};
+    for (const auto& c : cases)
+    {
+        TestSupport::TemporaryHome home;
+        TestSupport::ScopedEnvironment dpi("VEDIDU_DPI", c.dpi);
+        FakeWindowSystem system;
+        const RCPtr<LControlFactory> factory = TestSupport::LoadEditorResources();
+        ASSERT_TRUE(factory);
+        ASSERT_EQ(factory->GetSkinCount(), 2u);
+        const RCPtr<TestSupport::EditorTestApp> app(new TestSupport::EditorTestApp(factory, system));
+        ASSERT_GE(app->RunApplicationStartup(), 0) << c.dpi;
+        EXPECT_EQ(factory->GetCurrentSkin(), c.skin) << c.dpi;
+        EXPECT_EQ(app->IsHighDpi(), c.skin == 0) << c.dpi;
+        EXPECT_TRUE(app->GetMidiManager());
+        EXPECT_EQ(GetRootModuleEngine().Get(), app->GetEngine().Get());
+        app->Shutdown();
+        EXPECT_FALSE(GetRootModuleEngine()) << "the engine is cleared at shutdown";
+    }
 }
 
 } // namespace
