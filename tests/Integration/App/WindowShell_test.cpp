@@ -27,6 +27,7 @@
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/UI/FolderShell.h"
+#include "tests/support/UI/MenuFixtures.h"
 #include "tests/support/UI/PumpingFileChooser.h"
 
 #include <gtest/gtest.h>
@@ -69,24 +70,8 @@ std::string MenuBarLooks()
                R"(" TextTopRel="0" TextTopAbs="0" TextBottomRel="1" TextBottomAbs="0" TextVAlign="0.5" TextForegroundPart=")" +
                ink + R"("/>)";
     };
-    const auto flat = [](const std::string& name, const char* part, const std::string& inside)
-    {
-        return "<Look Name=\"" + name + "\"><ClientPart Name=\"" + part +
-               R"(" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/>)" + inside + "</Look>";
-    };
-    const auto list = [](const char* name, const std::vector<const char*>& looks)
-    {
-        std::string out = std::string("<LookList Name=\"") + name + "\" NumLooks=\"" + std::to_string(looks.size()) + "\">";
-        for (std::size_t i = 0; i < looks.size(); ++i)
-            out += std::string("<Look Name=\"") + looks[i] + "\" Index=\"" + std::to_string(i) + "\"/>";
-        return out + "</LookList>";
-    };
-    // Rows: 1 and 4 hovered, 6 disabled, 7 to 12 selected.
-    std::vector<const char*> rows(14, "row");
-    rows[1] = rows[4] = "hover";
-    for (std::size_t i = 7; i <= 12; ++i)
-        rows[i] = "hover";
-    rows[13] = "separator";
+    const auto& flat = FlatLookXml;
+    const auto& list = LookListXml;
     return R"(
   <Colorizers><Colorizer Name="menuBack" ColorType="SolidFill" Color="FFE8E8E8"/>
     <Colorizer Name="menuWhite" ColorType="SolidFill" Color="FFFFFFFF"/>
@@ -107,8 +92,9 @@ std::string MenuBarLooks()
   </Looks>
   <LookLists>)" +
            list("plain", {"menuBar", "menuBar", "menuBar"}) +
-           list("menu", {"menuFrame", "menuFrame", "menuFrame", "menuFrame"}) + list("rows", rows) +
-           list("box", std::vector<const char*>(14, "noBox")) + list("combo", {"title", "title", "titleOpen", "title"}) +
+           list("menu", {"menuFrame", "menuFrame", "menuFrame", "menuFrame"}) +
+           list("rows", MenuRowLooks("row", "hover", "row", "separator")) +
+           list("box", std::vector<std::string>(14, "noBox")) + list("combo", {"title", "title", "titleOpen", "title"}) +
            list("keys", {"keys", "keys", "keys"}) +
            "</LookLists>";
 }
