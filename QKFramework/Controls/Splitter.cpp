@@ -4,6 +4,7 @@
 #include "QKFramework/ControlBase/ControlDetail.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace QK
 {
@@ -31,6 +32,11 @@ constexpr std::int32_t kNamedPosition = 2;
 constexpr std::int32_t kAbsoluteSize = 2;
 constexpr std::int32_t kNamedSize = 3;
 
+// Sizes closer than this are the same size.
+constexpr double kSizeTolerance = 2.220446049250313e-15;
+// A share this small moves nothing that could limit the splitter.
+constexpr double kShareTolerance = 1e-9;
+
 const AxisSpec& AxisOf(const LLayoutDescriptor& layout, std::int32_t axis)
 {
     return axis == 0 ? layout.X : layout.Y;
@@ -39,6 +45,44 @@ const AxisSpec& AxisOf(const LLayoutDescriptor& layout, std::int32_t axis)
 double Extent(const LControl& control, std::int32_t axis)
 {
     return axis == 0 ? control.GetWidth() : control.GetHeight();
+}
+
+// The smallest extent the control's layout allows on the axis. A plain minimum is read from
+// the layout; one that depends on text or children is found by laying the control out at
+// size 0. Laying out is avoided where it can be, since a control emptied for a moment hands
+// its focus to its parent.
+double SmallestExtent(LControl& control, std::int32_t axis)
+{
+    const LLayoutDescriptor& layout = *control.GetLayoutDescriptor();
+    const AxisSpec& spec = AxisOf(layout, axis);
+    const bool textGrows = (axis == 0 ? layout.TextOverflowX : layout.TextOverflowY) == 1;
+    if (!spec.MinSize.HasReference && !textGrows)
+        return std::max(spec.MinSize.Abs, 0.0);
+    DoublePair smallest;
+    control.GetLayoutPosition(smallest);
+    return Component(smallest, axis);
+}
+
+// The extent the control's layout gives on the axis before its minimum and maximum sizes:
+// what a squeezed control would shrink to if it could.
+double NaturalExtent(LControl& control, std::int32_t axis, double least, double most)
+{
+    const LLayoutDescriptor& layout = *control.GetLayoutDescriptor();
+    const double extent = Extent(control, axis);
+    // Away from both limits the extent is the natural one.
+    if (extent > least && (most <= 0.0 || extent < most))
+        return extent;
+    const AxisSpec storedX = layout.X;
+    const AxisSpec storedY = layout.Y;
+    AxisSpec x = storedX;
+    AxisSpec y = storedY;
+    AxisSpec& unlimited = axis == 0 ? x : y;
+    unlimited.MinSize = LayoutLimit{};
+    unlimited.MaxSize = LayoutLimit{};
+    control.SetLayout(x, y);
+    const double natural = Extent(control, axis);
+    control.SetLayout(storedX, storedY);
+    return natural;
 }
 
 double Position(const LControl& control, std::int32_t axis)
@@ -58,81 +102,163 @@ RCPtr<LControl> LSplitterV::Create(LControl* parent, const LControlDescriptor* d
     return CreateSplitter<LSplitterV>(parent, descriptor);
 }
 
-void LSplitterBase::NarrowRange(LControl& control, double position, double size, bool growsForward)
+RCPtr<LControl> LSplitterBase::FindTarget() const
 {
-    DoublePair smallest;
-    control.GetLayoutPosition(smallest);
+    LControl* parent = GetParent();
+    const RCPtr<LLayoutDescriptor>& layout = GetLayoutDescriptor();
+    if (!parent || !layout)
+        return nullptr;
+    const AxisSpec& spec = AxisOf(*layout, GetAxis());
+    if (spec.Position.Kind != kNamedPosition || spec.Position.Name.IsEmpty())
+        return nullptr;
+    RCPtr<LControl> target = parent->FindChild(spec.Position.Name);
+    if (target.Get() == this || !target || !target->GetLayoutDescriptor())
+        return nullptr;
+    return target;
+}
+
+double LSplitterBase::ShareOfMove(const LControl& sibling, const LControl* target) const
+{
+    const AxisSpec& spec = AxisOf(*sibling.GetLayoutDescriptor(), GetAxis());
+    if (spec.Size.Kind == kAbsoluteSize)
+        return 0.0;
+    // How far an edge measured from a named control moves: the splitter moves whole, the
+    // target's far edge moves by the share of its extent that the reference takes.
+    const auto follows = [&](const LayoutReference& reference, std::int32_t namedKind)
+    {
+        if (reference.Kind != namedKind || reference.Name.IsEmpty())
+            return 0.0;
+        if (reference.Name.IsEqual(GetName()))
+            return 1.0;
+        if (target && reference.Name.IsEqual(target->GetName()))
+            return static_cast<double>(reference.Rel);
+        return 0.0;
+    };
+    const double distance = follows(spec.Size, kNamedSize) - follows(spec.Position, kNamedPosition);
+    // The anchor spreads the change over the control's extent as the layout does: a control
+    // anchored at its far end grows back from its position.
+    const double anchor = spec.PlacementAnchor;
+    if (anchor >= 1.0)
+        return -distance / anchor;
+    if (anchor >= 0.0)
+        return distance / (1.0 - anchor);
+    return distance;
+}
+
+void LSplitterBase::NarrowRange(LControl& control, double position, double share)
+{
+    if (std::fabs(share) < kShareTolerance)
+        return;
+    const std::int32_t axis = GetAxis();
+    // While the parent is being resized, the siblings after the splitter have not been laid
+    // out for the new size yet.
+    control.Relayout();
+    const double least = SmallestExtent(control, axis);
     DoublePair largest;
     control.GetLayoutSize(largest);
-    const std::int32_t axis = GetAxis();
-    const double least = Component(smallest, axis);
     const double most = Component(largest, axis);
-    if (growsForward)
+    // Against the natural extent, so that a control the parent has squeezed below its
+    // minimum (or stretched past its maximum) asks the splitter to make up the difference.
+    const double size = NaturalExtent(control, axis, least, most);
+    if (share > 0.0)
     {
-        m_rangeMinimum = std::max(m_rangeMinimum, position - (size - least));
+        m_rangeMinimum = std::max(m_rangeMinimum, position - (size - least) / share);
         if (most > 0.0)
-            m_rangeMaximum = std::min(m_rangeMaximum, position + (most - size));
+            m_rangeMaximum = std::min(m_rangeMaximum, position + (most - size) / share);
     }
     else
     {
-        m_rangeMaximum = std::min(m_rangeMaximum, position + (size - least));
+        m_rangeMaximum = std::min(m_rangeMaximum, position + (size - least) / -share);
         if (most > 0.0)
-            m_rangeMinimum = std::max(m_rangeMinimum, position - (most - size));
+            m_rangeMinimum = std::max(m_rangeMinimum, position - (most - size) / -share);
     }
+}
+
+void LSplitterBase::ComputeRange(LControl* target, double position)
+{
+    m_rangeMinimum = 0.0;
+    m_rangeMaximum = kUnbounded;
+    LControl* parent = GetParent();
+    const RCPtr<LLayoutDescriptor>& layout = GetLayoutDescriptor();
+    if (!parent || !layout)
+        return;
+    const std::int32_t axis = GetAxis();
+    if (target)
+        NarrowRange(*target, position, 1.0);
+    const std::int32_t order = layout->LayoutOrder;
+    ChildControlList& siblings = parent->GetChildren();
+    for (std::uint32_t i = 0; i < siblings.GetCount(); ++i)
+    {
+        const RCPtr<LControl> sibling = siblings.GetAt(i);
+        if (!sibling || sibling.Get() == this || sibling.Get() == target || !sibling->GetLayoutDescriptor())
+            continue;
+        const LLayoutDescriptor& other = *sibling->GetLayoutDescriptor();
+        const AxisSpec& otherSpec = AxisOf(other, axis);
+        const bool dockedToSplitter = other.LayoutOrder > order && otherSpec.Size.Kind == kNamedSize &&
+                                      otherSpec.Size.Name.IsEqual(GetName());
+        const bool hangsOnTarget = target && otherSpec.Position.Kind == kNamedPosition &&
+                                   otherSpec.Position.Name.IsEqual(target->GetName()) &&
+                                   otherSpec.Size.Kind != kAbsoluteSize;
+        if (dockedToSplitter || hangsOnTarget)
+            NarrowRange(*sibling, position, ShareOfMove(*sibling, target));
+    }
+    m_rangeMaximum = std::max(m_rangeMaximum, m_rangeMinimum);
 }
 
 void LSplitterBase::BeginDrag()
 {
     const RCPtr<LControl> self(this);
     const std::int32_t axis = GetAxis();
-    m_rangeMinimum = 0.0;
-    m_rangeMaximum = kUnbounded;
-    m_target = nullptr;
+    m_target = FindTarget();
     m_startPosition = Position(*this, axis);
-    LControl* parent = GetParent();
-    const RCPtr<LLayoutDescriptor>& layout = GetLayoutDescriptor();
-    if (parent && layout)
+    if (m_target)
     {
-        const AxisSpec spec = AxisOf(*layout, axis);
-        if (spec.Position.Kind == kNamedPosition && !spec.Position.Name.IsEmpty())
-            m_target = parent->FindChild(spec.Position.Name);
-        if (m_target.Get() == this)
-            m_target = nullptr;
-        if (m_target)
-        {
-            m_savedRel = spec.Position.Rel;
-            m_savedAbs = spec.Position.Abs;
-            // For the drag the splitter stands on its own position.
-            SetAxisLayout(axis, spec.PlacementAnchor, IsDocked(*this, axis),
-                          LayoutReference{1, WString(), 0.0f, m_startPosition}, spec.Size);
-            m_targetStartSize = Extent(*m_target, axis);
-            NarrowRange(*m_target, m_startPosition, m_targetStartSize, true);
-        }
-        const std::int32_t order = layout->LayoutOrder;
-        ChildControlList& siblings = parent->GetChildren();
-        for (std::uint32_t i = 0; i < siblings.GetCount(); ++i)
-        {
-            const RCPtr<LControl> sibling = siblings.GetAt(i);
-            if (!sibling || sibling.Get() == this || sibling == m_target || !sibling->GetLayoutDescriptor())
-                continue;
-            const LLayoutDescriptor& other = *sibling->GetLayoutDescriptor();
-            const AxisSpec& otherSpec = AxisOf(other, axis);
-            // A sibling that ends at the splitter shrinks as the splitter comes forward.
-            if (other.LayoutOrder > order && otherSpec.Size.Kind == kNamedSize && otherSpec.Size.Name.IsEqual(GetName()))
-            {
-                NarrowRange(*sibling, m_startPosition, Extent(*sibling, axis), true);
-                continue;
-            }
-            // One that hangs on the target's far edge with a size of its own is carried
-            // along; one sized against anything else gives what the splitter takes.
-            if (m_target && otherSpec.Position.Kind == kNamedPosition &&
-                otherSpec.Position.Name.IsEqual(m_target->GetName()) && otherSpec.Size.Kind != kAbsoluteSize &&
-                otherSpec.Size.Kind != kNamedSize)
-                NarrowRange(*sibling, m_startPosition, Extent(*sibling, axis), false);
-        }
+        const AxisSpec spec = AxisOf(*GetLayoutDescriptor(), axis);
+        m_savedRel = spec.Position.Rel;
+        m_savedAbs = spec.Position.Abs;
+        // For the drag the splitter stands on its own position, so that asking the target
+        // for its smallest extent does not move it.
+        SetAxisLayout(axis, spec.PlacementAnchor, IsDocked(*this, axis),
+                      LayoutReference{1, WString(), 0.0f, m_startPosition}, spec.Size);
     }
-    m_rangeMaximum = std::max(m_rangeMaximum, m_rangeMinimum);
+    ComputeRange(m_target.Get(), m_startPosition);
+    if (m_target)
+        m_targetStartSize = Extent(*m_target, axis);
     LControl::BeginDrag();
+}
+
+void LSplitterBase::Refit()
+{
+    if (!IsCreated() || m_target)
+        return;
+    const RCPtr<LControl> target = FindTarget();
+    if (!target || !target->IsCreated())
+        return;
+    const RCPtr<LControl> self(this);
+    m_refitting = true;
+    const std::int32_t axis = GetAxis();
+    ComputeRange(target.Get(), Position(*this, axis));
+    const double position = Position(*this, axis);
+    const double wanted = std::clamp(position, m_rangeMinimum, m_rangeMaximum);
+    // The splitter hangs on the target's extent by its relative part: the target gives or
+    // takes the move.
+    const double hang = AxisOf(*GetLayoutDescriptor(), axis).Position.Rel;
+    if (std::fabs(wanted - position) >= kSizeTolerance && hang > 0.0)
+    {
+        const AxisSpec spec = AxisOf(*target->GetLayoutDescriptor(), axis);
+        const double size = Extent(*target, axis) + (wanted - position) / hang;
+        target->SetAxisLayout(axis, spec.PlacementAnchor, IsDocked(*target, axis), spec.Position,
+                              LayoutReference{kAbsoluteSize, WString(), 0.0f, size});
+    }
+    m_refitting = false;
+}
+
+QKRESULT LSplitterBase::SizeChanged(const DoublePair& size)
+{
+    const QKRESULT result = LControl::SizeChanged(size);
+    if (!m_refitting)
+        Refit();
+    return result;
 }
 
 void LSplitterBase::LimitDragBounds(RectD& bounds)

@@ -1,15 +1,19 @@
-// The whole shell in real SDL windows on the test script's X server: a skin with a button
-// and a text box opens; a click pushed through SDL's queue reaches the button, typed text
-// reaches the text box and is copied to and pasted from the desktop's clipboard through the
-// hot keys, Alt+F4 ends the loop with status 0, and the placement the window had comes back,
-// clamped, on the next start; a click the X server itself makes (XTest) in the inactive main
-// window activates it and is delivered. What the host presented is saved as a picture under the build folder.
+// The whole shell in real SDL windows on the test script's X server: a skin with a button,
+// a text box and a menu bar opens; a click pushed through SDL's queue reaches the button,
+// typed text reaches the text box and is copied to and pasted from the desktop's clipboard
+// through the hot keys, a click on a menu title opens its menu and a click on an item sends
+// its command to the root window, Alt+F4 ends the loop with status 0, and the placement the
+// window had comes back, clamped, on the next start; a click the X server itself makes
+// (XTest) in the inactive main window activates it and is delivered. What the host presented
+// is saved as a picture under the build folder.
 //
 // Every run has a watchdog: should the events never reach their end, it asks the loop to
 // quit, so a fault fails the test instead of hanging it.
 #include "QKFramework/Application/FrameworkApp.h"
 #include "QKFramework/Application/FrameworkShell.h"
 #include "QKFramework/ControlBase/Input/InputEvents.h"
+#include "QKFramework/Controls/ComboMenu.h"
+#include "QKFramework/Controls/MainMenu.h"
 #include "QKFramework/Controls/TextBox.h"
 #include "QKFramework/Notification/NotificationId.h"
 #include "QKFramework/Platform/Render/Cairo/PngWriter.h"
@@ -23,6 +27,7 @@
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/UI/FolderShell.h"
+#include "tests/support/UI/MenuFixtures.h"
 #include "tests/support/UI/PumpingFileChooser.h"
 
 #include <gtest/gtest.h>
@@ -53,7 +58,48 @@ namespace
 
 using namespace TestSupport;
 
-constexpr const char* kSkins = R"(<?xml version="1.0" encoding="UTF-8"?>
+// The menu bar's looks: grey titles with their text centred (highlighted while open), white
+// rows with their text left and the hot keys right, the hovered row highlighted, a grey
+// separator line, and the popup framed in grey.
+std::string MenuBarLooks()
+{
+    const auto text = [](const char* left, const char* right, const char* align, const char* ink)
+    {
+        return std::string(R"(<TextProperties TextLeftRel="0" TextLeftAbs=")") + left +
+               R"(" TextRightRel="1" TextRightAbs=")" + right + R"(" TextHAlign=")" + align +
+               R"(" TextTopRel="0" TextTopAbs="0" TextBottomRel="1" TextBottomAbs="0" TextVAlign="0.5" TextForegroundPart=")" +
+               ink + R"("/>)";
+    };
+    const auto& flat = FlatLookXml;
+    const auto& list = LookListXml;
+    return R"(
+  <Colorizers><Colorizer Name="menuBack" ColorType="SolidFill" Color="FFE8E8E8"/>
+    <Colorizer Name="menuWhite" ColorType="SolidFill" Color="FFFFFFFF"/>
+    <Colorizer Name="menuGrey" ColorType="SolidFill" Color="FF808080"/>
+    <Colorizer Name="menuHighlight" ColorType="SolidFill" Color="FFB8D0F0"/></Colorizers>
+  <Parts><Part Name="menuBack" Width="1" Height="1" ResizeType="Stretch" ColorizerName="menuBack"/>
+    <Part Name="menuWhite" Width="1" Height="1" ResizeType="Stretch" ColorizerName="menuWhite"/>
+    <Part Name="menuGrey" Width="1" Height="1" ResizeType="Stretch" ColorizerName="menuGrey"/>
+    <Part Name="menuHighlight" Width="1" Height="1" ResizeType="Stretch" ColorizerName="menuHighlight"/></Parts>
+  <Looks>
+    )" + flat("menuBar", "menuBack", "") + flat("title", "menuBack", text("0", "0", "0.5", "ink")) +
+           flat("titleOpen", "menuHighlight", text("0", "0", "0.5", "ink")) +
+           flat("row", "menuWhite", text("18", "-4", "0", "ink")) +
+           flat("hover", "menuHighlight", text("18", "-4", "0", "ink")) + flat("noBox", "menuWhite", "") +
+           flat("keys", "menuWhite", text("0", "-4", "1", "menuGrey")) +
+           R"(<Look Name="separator"><ClientPart Name="menuWhite" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/><NonClientParts><NonClientPart Name="menuGrey" OffsetLeft="4" OffsetTop="9" OffsetRight="-4" OffsetBottom="-10"/></NonClientParts></Look>
+    <Look Name="menuFrame"><ClientPart Name="menuWhite" OffsetLeft="1" OffsetTop="1" OffsetRight="-1" OffsetBottom="-1"/><NonClientParts><NonClientPart Name="menuGrey" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></NonClientParts></Look>
+  </Looks>
+  <LookLists>)" +
+           list("plain", {"menuBar", "menuBar", "menuBar"}) +
+           list("menu", {"menuFrame", "menuFrame", "menuFrame", "menuFrame"}) +
+           list("rows", MenuRowLooks("row", "hover", "row", "separator")) +
+           list("box", std::vector<std::string>(14, "noBox")) + list("combo", {"title", "title", "titleOpen", "title"}) +
+           list("keys", {"keys", "keys", "keys"}) +
+           "</LookLists>";
+}
+
+const std::string kSkins = R"(<?xml version="1.0" encoding="UTF-8"?>
 <Zelvo_Skin_Definitions><Application Name="WindowTest"/>
   <Colorizers>
     <Colorizer Name="back" ColorType="SolidFill" Color="FF203040"/>
@@ -94,6 +140,7 @@ constexpr const char* kSkins = R"(<?xml version="1.0" encoding="UTF-8"?>
       <Look Name="field" Index="12"/><Look Name="field" Index="13"/>
     </LookList>
   </LookLists>
+)" + MenuBarLooks() + R"(
   <Skins><Skin Name="only">
     <SubControl Class="Test.Probe" Name="mainControl" XPositionAbs="0" YPositionAbs="0" XSizeAbs="320" YSizeAbs="200">
       <Skin Name="main" LookList="main"/>
@@ -103,6 +150,17 @@ constexpr const char* kSkins = R"(<?xml version="1.0" encoding="UTF-8"?>
       <SubControl Class="Framework.TextBox" Name="entry" XPositionAbs="20" YPositionAbs="20" XSizeAbs="200" YSizeAbs="28" TabStop="2">
         <Skin Name="entry" LookList="entry"/>
       </SubControl>
+      <SubControl Class="Framework.MainMenu" Name="mainMenu" XSizeAbs="320" YSizeAbs="18"><Skin Name="bar" LookList="plain"/>
+        <SubControl Class="Framework.ComboMenu" Name="templateMenu" XSizeAbs="60" YSizeAbs="18"><Skin Name="title" LookList="combo"/>
+          <SubControl Class="Framework.PopupMenu" Name="popupMenu" IsVisible="False" ClipToParent="False" XSizeAbs="150" YSizeAbs="20" YPositionToControl="Parent" YPositionRel="1">
+            <Skin Name="m" LookList="menu"/>
+            <SubControl Class="Framework.MenuItem" Name="templateItem" XSizeToControl="Client" XSizeRel="1" XSizeAbs="0" YSizeAbs="20"><Skin Name="r" LookList="rows"/>
+              <SubControl Class="Framework.Button" Name="checkBox" XPositionAbs="2" YPositionAbs="4" XSizeAbs="12" YSizeAbs="12"><Skin Name="b" LookList="box"/></SubControl>
+              <SubControl Class="Framework.Label" Name="hotKeyLabel" XPositionToControl="Parent" XPositionRel="1" XPositionAbs="-60" XSizeAbs="58" YSizeAbs="20"><Skin Name="h" LookList="keys"/></SubControl>
+            </SubControl>
+          </SubControl>
+        </SubControl>
+      </SubControl>
     </SubControl>
     <SubControl Class="Test.Probe" Name="otherPanel" XPositionAbs="700" YPositionAbs="500" XSizeAbs="160" YSizeAbs="90">
       <Skin Name="main" LookList="main"/>
@@ -111,9 +169,20 @@ constexpr const char* kSkins = R"(<?xml version="1.0" encoding="UTF-8"?>
 </Zelvo_Skin_Definitions>
 )";
 
-constexpr const char* kStrings = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                                 "<Zelvo_StringTable_Definitions><Application Name=\"WindowTest\"/>"
-                                 "</Zelvo_StringTable_Definitions>\n";
+// The menu bar's two menus: File (open, save, exit) and Help.
+constexpr const char* kStrings = R"(<?xml version="1.0" encoding="UTF-8"?>
+<Zelvo_StringTable_Definitions><Application Name="WindowTest"/>
+  <StringTable ID="Test.Probe|mainMenu">
+    <String ID="MENU_LABEL.00"><Locale LCID="0x0009">File</Locale></String>
+    <String ID="MENU_LABEL.01"><Locale LCID="0x0009">Help</Locale></String>
+    <String ID="CONTEXT_MENU0.0.NID_MENU_FILE_LOAD_PRESET_FROM_FILE"><Locale LCID="0x0009">Open Preset...</Locale></String>
+    <String ID="CONTEXT_MENU0.1.NID_MENU_FILE_SAVE_PRESET_TO_FILE"><Locale LCID="0x0009">Save Preset...</Locale></String>
+    <String ID="CONTEXT_MENU0.2.-"><Locale LCID="0x0009"></Locale></String>
+    <String ID="CONTEXT_MENU0.3.NID_APP_EXIT_REQ"><Locale LCID="0x0009">Exit</Locale></String>
+    <String ID="CONTEXT_MENU1.0.NID_HELP_ABOUT"><Locale LCID="0x0009">About</Locale></String>
+  </StringTable>
+</Zelvo_StringTable_Definitions>
+)";
 
 // The hot keys of the edit commands, as the framework's own string table binds them.
 constexpr const char* kFrameworkStrings = R"(<?xml version="1.0" encoding="UTF-8"?>
@@ -129,6 +198,12 @@ constexpr const char* kFrameworkStrings = R"(<?xml version="1.0" encoding="UTF-8
 constexpr PointL kButtonMiddle{160, 100};
 // A point inside the text box, right of any text the tests type.
 constexpr PointL kEntryInside{200, 34};
+// The menu bar's titles, the File menu's second row ("Save Preset..."), and a point of the
+// panel away from every control.
+constexpr PointL kFileTitle{30, 9};
+constexpr PointL kHelpTitle{90, 9};
+constexpr PointL kSaveItem{40, 49};
+constexpr PointL kPanelOnly{290, 180};
 
 // Asks the running loop to quit (as the window manager's quit would) once the deadline has
 // passed, and again every second after it, until it is dismissed.
@@ -182,9 +257,8 @@ void PushButtonEvent(Uint32 windowId, Uint32 type, PointL point, Uint8 clicks = 
     SDL_PushEvent(&event);
 }
 
-// The pointer moved over point and the left button pressed and released there, as the X
-// server would report them.
-void PushClick(Uint32 windowId, PointL point)
+// The pointer moved over point, no button held.
+void PushMove(Uint32 windowId, PointL point)
 {
     SDL_Event move{};
     move.motion.type = SDL_MOUSEMOTION;
@@ -192,6 +266,13 @@ void PushClick(Uint32 windowId, PointL point)
     move.motion.x = point.x;
     move.motion.y = point.y;
     SDL_PushEvent(&move);
+}
+
+// The pointer moved over point and the left button pressed and released there, as the X
+// server would report them.
+void PushClick(Uint32 windowId, PointL point)
+{
+    PushMove(windowId, point);
     PushButtonEvent(windowId, SDL_MOUSEBUTTONDOWN, point);
     PushButtonEvent(windowId, SDL_MOUSEBUTTONUP, point);
 }
@@ -251,6 +332,9 @@ bool XTestClick(PointL screenPoint)
     return available;
 }
 
+constexpr const char16_t* kMenuCommands[] = {u"NID_MENU_FILE_LOAD_PRESET_FROM_FILE",
+                                              u"NID_MENU_FILE_SAVE_PRESET_TO_FILE", u"NID_HELP_ABOUT"};
+
 // What each test does once the main window shows, and what the runs saw.
 struct Script
 {
@@ -268,6 +352,8 @@ struct Script
     bool savePicture = false;
     std::int32_t rendererKind = 1;
     std::vector<std::string> handedOver;
+    // The menu commands that reached the main root window, in order.
+    std::vector<std::string> commands;
     RectL restoredRect{};
     std::vector<std::uint32_t> presented;
     std::int32_t presentedWidth = 0;
@@ -311,6 +397,16 @@ public:
             throw std::logic_error("the test skin has no text box");
         return dynamic_cast<LTextBox&>(*entry);
     }
+    // The menu bar's title at index; throws when the bar did not make it.
+    LComboMenu& MenuTitle(std::uint32_t index)
+    {
+        const RCPtr<LControl>& root = GetMainWindow()->GetRootWindow()->GetRootControl();
+        auto* bar = dynamic_cast<LMainMenu*>(root->GetChildren().GetAt(WString(u"mainMenu")).Get());
+        const RCPtr<LComboMenu> title = bar ? bar->GetMenuButton(index) : RCPtr<LComboMenu>();
+        if (!title)
+            throw std::logic_error("the menu bar has no title " + std::to_string(index));
+        return *title;
+    }
 
     bool ProcessIdle(bool firstPass) override
     {
@@ -336,6 +432,9 @@ public:
         Subscribe(ConstRCPtr<LNotificationDistributor>(m_button.Get()), u"NID_LEFT_CLICK");
         Subscribe(ConstRCPtr<LNotificationDistributor>(m_button.Get()), u"NID_MOUSE_UP");
         Subscribe(ConstRCPtr<LNotificationDistributor>(m_button.Get()), u"NID_MOUSE_DOWN");
+        // The menu bar sends its commands to the root window.
+        for (const char16_t* command : kMenuCommands)
+            Subscribe(ConstRCPtr<LNotificationDistributor>(window->GetRootWindow()), command);
         if (g_script.onShown)
             g_script.onShown(*this);
     }
@@ -343,6 +442,12 @@ public:
     void HandleNotification(const ConstRCPtr<LNotificationDistributor>& source,
                             const ConstRCPtr<LNotification>& notification) override
     {
+        for (const char16_t* command : kMenuCommands)
+            if (notification && GetNotificationName(notification->GetId()).IsEqual(command))
+            {
+                g_script.commands.push_back(NString(WString(command).GetString()).GetString());
+                return;
+            }
         if (notification && GetNotificationName(notification->GetId()).IsEqual(u"NID_LEFT_CLICK"))
         {
             ++g_script.clicks;
@@ -450,7 +555,7 @@ TEST_F(WindowShellTest, APushedClickReachesTheButtonAltF4EndsTheRunAndThePlaceme
     ASSERT_EQ(g_script.presentedWidth, 320);
     const auto at = [](int x, int y)
     { return g_script.presented[static_cast<std::size_t>(y * g_script.presentedWidth + x)] & 0xFFFFFFu; };
-    EXPECT_EQ(at(5, 5), 0x203040u);
+    EXPECT_EQ(at(5, 60), 0x203040u) << "below the menu bar";
     EXPECT_EQ(at(kButtonMiddle.x, kButtonMiddle.y), 0xE08020u);
     EXPECT_EQ(at(315, 195), 0x203040u);
 
@@ -742,6 +847,102 @@ TEST_F(WindowShellTest, TextTypedIntoTheTextBoxIsCopiedToAndPastedFromTheDesktop
         }
     EXPECT_GT(ink, 20u) << "the text was drawn";
     EXPECT_GT(highlight, 20u) << "the selection was drawn";
+}
+
+TEST_F(WindowShellTest, AMenuTitleClickedOpensItsPopupAndAClickedItemDeliversItsCommand)
+{
+    bool fileOpened = false;
+    RectL popup{};
+    bool openAfterEscape = false;
+    bool switchedToHelp = false;
+    bool switchedBack = false;
+    std::vector<std::string> commandsAfterItem;
+    bool closedAfterItem = false;
+    bool helpOpened = false;
+    bool closedByPanelClick = false;
+    g_script.onShown = [](WindowTestApp& app) { PushClick(app.MainWindowId(), kFileTitle); };
+    g_script.steps.push_back(
+        [&](WindowTestApp& app)
+        {
+            fileOpened = app.MenuTitle(0).IsDroppedDown();
+            if (const RCPtr<LPopupMenu> menu = app.MenuTitle(0).GetPopupMenu())
+                menu->GetWindowRect(popup);
+            app.SavePicture("window-shell-menu.png");
+            // The bar's popups stay open on Escape; only the menus opened on their own close.
+            PushKey(app.MainWindowId(), SDLK_ESCAPE, SDL_SCANCODE_ESCAPE, KMOD_NONE);
+        });
+    g_script.steps.push_back(
+        [&](WindowTestApp& app)
+        {
+            openAfterEscape = app.MenuTitle(0).IsDroppedDown();
+            PushMove(app.MainWindowId(), kHelpTitle);
+        });
+    // With a menu open, the pointer alone switches between the titles.
+    g_script.steps.push_back(
+        [&](WindowTestApp& app)
+        {
+            switchedToHelp = app.MenuTitle(1).IsDroppedDown() && !app.MenuTitle(0).IsDroppedDown();
+            PushMove(app.MainWindowId(), kFileTitle);
+        });
+    g_script.steps.push_back(
+        [&](WindowTestApp& app)
+        {
+            switchedBack = app.MenuTitle(0).IsDroppedDown() && !app.MenuTitle(1).IsDroppedDown();
+            PushClick(app.MainWindowId(), kSaveItem);
+        });
+    g_script.steps.push_back(
+        [&](WindowTestApp& app)
+        {
+            commandsAfterItem = g_script.commands;
+            closedAfterItem = !app.MenuTitle(0).IsDroppedDown();
+            PushClick(app.MainWindowId(), kHelpTitle);
+        });
+    g_script.steps.push_back(
+        [&](WindowTestApp& app)
+        {
+            helpOpened = app.MenuTitle(1).IsDroppedDown();
+            PushClick(app.MainWindowId(), kPanelOnly);
+        });
+    g_script.steps.push_back(
+        [&](WindowTestApp& app)
+        {
+            closedByPanelClick = !app.MenuTitle(1).IsDroppedDown();
+            PushAltF4(app.MainWindowId());
+        });
+    int status = -1;
+    ASSERT_TRUE(RunShell(status)) << "the steps never ran to their end; " << g_script.steps.size() << " left";
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(fileOpened) << "a click on the title opens its menu";
+    EXPECT_TRUE(openAfterEscape);
+    EXPECT_TRUE(switchedToHelp) << "the pointer moved onto the other title opens its menu";
+    EXPECT_TRUE(switchedBack);
+    EXPECT_EQ(commandsAfterItem, std::vector<std::string>{"NID_MENU_FILE_SAVE_PRESET_TO_FILE"});
+    EXPECT_TRUE(closedAfterItem);
+    EXPECT_TRUE(helpOpened);
+    EXPECT_TRUE(closedByPanelClick) << "a click beside the open menu closes it";
+    EXPECT_EQ(g_script.commands, std::vector<std::string>{"NID_MENU_FILE_SAVE_PRESET_TO_FILE"});
+
+    // The picture: the open title highlighted, the other one plain, the popup framed in grey
+    // over the text box, its rows white with dark text.
+    ASSERT_EQ(g_script.presentedWidth, 320);
+    const auto at = [](int x, int y)
+    { return g_script.presented[static_cast<std::size_t>(y * g_script.presentedWidth + x)] & 0xFFFFFFu; };
+    EXPECT_EQ(at(2, 2), 0xB8D0F0u) << "the open title";
+    EXPECT_EQ(at(62, 2), 0xE8E8E8u) << "the closed title";
+    ASSERT_GT(popup.width, 200) << "the popup is as wide as its longest row";
+    ASSERT_LT(popup.x + popup.width, 320);
+    EXPECT_EQ(popup.y, 18) << "below its title";
+    EXPECT_EQ(at(popup.x + popup.width - 1, 30), 0x808080u) << "the popup's frame, drawn over the text box";
+    EXPECT_EQ(at(popup.x + 60, popup.y + popup.height), 0x203040u) << "the panel below the popup";
+    EXPECT_EQ(at(10, 28), 0xFFFFFFu) << "the first row";
+    std::size_t ink = 0;
+    for (int y = 19; y < 59; ++y)
+        for (int x = 18; x < 110; ++x)
+        {
+            const std::uint32_t pixel = at(x, y);
+            ink += (pixel >> 16) < 0x60u && ((pixel >> 8) & 0xFFu) < 0x60u && (pixel & 0xFFu) < 0x60u;
+        }
+    EXPECT_GT(ink, 20u) << "the rows' labels were drawn";
 }
 
 } // namespace

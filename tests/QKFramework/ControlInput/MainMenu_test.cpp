@@ -226,25 +226,10 @@ std::string PictureLooks()
         TextTopRel="0" TextTopAbs="0" TextBottomRel="1" TextBottomAbs="0" TextVAlign="0.5" TextForegroundPart="ink"/>)";
     const std::string right = R"(<TextProperties TextLeftRel="0" TextLeftAbs="0" TextRightRel="1" TextRightAbs="-4" TextHAlign="1"
         TextTopRel="0" TextTopAbs="0" TextBottomRel="1" TextBottomAbs="0" TextVAlign="0.5" TextForegroundPart="grey"/>)";
-    const auto flat = [](const std::string& name, const char* part, const std::string& text)
-    {
-        return "<Look Name=\"" + name + "\"><ClientPart Name=\"" + part +
-               R"(" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/>)" + text + "</Look>";
-    };
-    const auto list = [](const char* name, const std::vector<const char*>& looks)
-    {
-        std::string out = std::string("<LookList Name=\"") + name + "\" NumLooks=\"" + std::to_string(looks.size()) + "\">";
-        for (std::size_t i = 0; i < looks.size(); ++i)
-            out += std::string("<Look Name=\"") + looks[i] + "\" Index=\"" + std::to_string(i) + "\"/>";
-        return out + "</LookList>";
-    };
-    std::vector<const char*> rows(14, "row");
-    rows[1] = rows[4] = "hover";
-    for (int i = 7; i <= 12; ++i)
-        rows[static_cast<std::size_t>(i)] = "hover";
-    rows[6] = "disabled";
-    rows[13] = "separator";
-    std::vector<const char*> box(14, "none");
+    const auto& flat = FlatLookXml;
+    const auto& list = LookListXml;
+    // Check boxes show their tick in the checked looks 7 and 8.
+    std::vector<std::string> box(14, "none");
     box[7] = box[8] = "tick";
     return R"(
   <Colorizers><Colorizer Name="back" ColorType="SolidFill" Color="FFE8E8E8"/>
@@ -267,7 +252,8 @@ std::string PictureLooks()
   </Looks>
   <LookLists>)" +
            list("plain", {"plain", "plain", "plain"}) + list("menu", {"menu", "menu", "menu", "menu"}) +
-           list("rows", rows) + list("box", box) + list("keys", {"keys", "keys", "keys"}) +
+           list("rows", MenuRowLooks("row", "hover", "disabled", "separator")) + list("box", box) +
+           list("keys", {"keys", "keys", "keys"}) +
            list("combo", {"title", "title", "titleOpen", "title"}) + "</LookLists>";
 }
 

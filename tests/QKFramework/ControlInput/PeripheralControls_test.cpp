@@ -393,6 +393,132 @@ TEST_F(PeripheralTest, ASplitterWithoutTargetMovesAndResizesNothing)
     EXPECT_EQ(loose.GetBounds().y, 130.0);
 }
 
+// Two panels of 300 x 40, each split by a vertical splitter hanging on "left" (100 wide) at x
+// 100. In "hang" the far pane starts at the target's far edge and runs to the panel's edge
+// (150 to 250 wide), and a caption bar hangs on the target's near edge and is carried along.
+// In "docked" a strip ends at the splitter (at least 80) and a pane anchored at the panel's
+// right edge runs back to it (at least 120); the target itself takes 40 to 200.
+const char* const kSplitPanels = R"(<Skin Name="s">
+  <SubControl Class="Test.Probe" Name="top" XSizeAbs="400" YSizeAbs="200" TabStop="-1"><Skin Name="t" LookList="frames"/>
+    <SubControl Class="Test.Probe" Name="hang" XPositionAbs="0" YPositionAbs="0" XSizeAbs="300" YSizeAbs="40" TabStop="-1"><Skin Name="a" LookList="frames"/>
+      <SubControl Class="Test.Probe" Name="left" XSizeAbs="100" YSizeAbs="30" XMinSizeAbs="20"/>
+      <SubControl Class="Framework.SplitterV" Name="split" XPositionToControl="left" XPositionRel="1" XSizeAbs="6" YSizeAbs="30"><Skin Name="sp" LookList="frames"/></SubControl>
+      <SubControl Class="Test.Probe" Name="far" XPositionToControl="left" XPositionRel="1" XPositionAbs="6" XSizeToControl="Parent" XSizeRel="1" XSizeAbs="0" XMinSizeAbs="150" XMaxSizeAbs="250" YSizeAbs="30"/>
+      <SubControl Class="Test.Probe" Name="caption" XPositionToControl="left" YPositionAbs="34" XSizeToControl="Parent" XSizeRel="1" XSizeAbs="0" XMinSizeAbs="300" YSizeAbs="6"/>
+    </SubControl>
+    <SubControl Class="Test.Probe" Name="docked" XPositionAbs="0" YPositionAbs="100" XSizeAbs="300" YSizeAbs="40" TabStop="-1"><Skin Name="a" LookList="frames"/>
+      <SubControl Class="Test.Probe" Name="left" XSizeAbs="100" YSizeAbs="30" XMinSizeAbs="40" XMaxSizeAbs="200"/>
+      <SubControl Class="Framework.SplitterV" Name="split" XPositionToControl="left" XPositionRel="1" XSizeAbs="6" YSizeAbs="30"><Skin Name="sp" LookList="frames"/></SubControl>
+      <SubControl Class="Test.Probe" Name="strip" LayoutOrder="1" YPositionAbs="34" XSizeToControl="split" XSizeAbs="0" XMinSizeAbs="80" YSizeAbs="6"/>
+      <SubControl Class="Test.Probe" Name="pane" LayoutOrder="1" XPositionToControl="Parent" XPositionRel="1" XPlacementAnchor="1" XSizeToControl="split" XSizeRel="1" XSizeAbs="0" XMinSizeAbs="120" YSizeAbs="30"/>
+    </SubControl>
+  </SubControl>
+</Skin>)";
+
+class SplitterRangeTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        harness.Factory().RegisterControlClass(WString(u"Framework.SplitterV"), &LSplitterV::Create);
+        ASSERT_TRUE(harness.SetRoot(u"top"));
+    }
+    void TearDown() override { LNotificationCenterManager::ReleaseInstance(); }
+    LControl& Control(const std::string& path) { return *harness.Find(path); }
+    double Right(const std::string& path) { return Control(path).GetBounds().x + Control(path).GetWidth(); }
+    void SetWidth(const std::string& path, double width)
+    {
+        LControl& control = Control(path);
+        const AxisSpec& x = control.GetLayoutDescriptor()->X;
+        control.SetAxisLayout(0, x.PlacementAnchor, false, x.Position, LayoutReference{2, WString(), 0.0f, width});
+    }
+
+    WindowHarness harness{kSplitPanels, std::string(), Looks()};
+    EventScript script{harness};
+};
+
+TEST_F(SplitterRangeTest, SiblingsOnEitherSideStopTheDragAtTheirOwnLimits)
+{
+    struct Row
+    {
+        const char* panel;
+        std::int32_t move;
+        double stop;
+        const char* why;
+    };
+    const Row rows[] = {
+        {"hang", 30, 130.0, "free: the carried caption bar gives nothing"},
+        {"hang", 80, 144.0, "the far pane at its minimum of 150"},
+        {"hang", -80, 44.0, "the far pane at its maximum of 250"},
+        {"docked", 30, 130.0, "free"},
+        {"docked", 100, 174.0, "the pane docked from the right at its minimum of 120"},
+        {"docked", -50, 80.0, "the strip ending at the splitter at its minimum of 80"},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(std::string(row.panel) + " " + std::to_string(row.move) + ": " + row.why);
+        const std::string panel = row.panel;
+        LControl& split = Control(panel + "/split");
+        ASSERT_EQ(split.GetBounds().x, 100.0);
+        const std::int32_t y = panel == "hang" ? 10 : 110;
+        script.Move({103, y}).Press(1, {103, y}).Move({104, y}).Move({103 + row.move, y});
+        EXPECT_EQ(split.GetBounds().x, row.stop);
+        EXPECT_EQ(Control(panel + "/left").GetWidth(), row.stop);
+        script.Release(1, {103 + row.move, y});
+        EXPECT_EQ(split.GetBounds().x, row.stop) << "attached to the target's new edge";
+        EXPECT_EQ(split.GetLayoutDescriptor()->X.Position.Kind, 2);
+        if (panel == "hang")
+        {
+            EXPECT_EQ(Control("hang/far").GetBounds().x, row.stop + 6.0);
+            EXPECT_EQ(Right("hang/far"), 300.0) << "the far pane keeps the panel's edge";
+            EXPECT_EQ(Control("hang/caption").GetBounds().x, 0.0);
+        }
+        else
+        {
+            EXPECT_EQ(Control("docked/strip").GetWidth(), row.stop);
+            EXPECT_EQ(Control("docked/pane").GetBounds().x, row.stop + 6.0);
+            EXPECT_EQ(Right("docked/pane"), 300.0);
+        }
+        SetWidth(panel + "/left", 100.0);
+    }
+}
+
+TEST_F(SplitterRangeTest, APanelResizedUnderThePanesMovesTheSplitterSoTheyKeepTheirLimits)
+{
+    struct Row
+    {
+        const char* panel;
+        double width;
+        double split;
+        const char* why;
+    };
+    const Row rows[] = {
+        {"hang", 250.0, 94.0, "narrower: the far pane keeps its minimum of 150"},
+        {"hang", 400.0, 144.0, "wider: the far pane stops at its maximum of 250, the target takes the rest"},
+        {"hang", 350.0, 100.0, "within the far pane's limits: nothing moves"},
+        {"docked", 210.0, 84.0, "the docked pane keeps its minimum of 120"},
+        {"docked", 150.0, 80.0, "no room for both: the strip's minimum holds the splitter"},
+    };
+    for (const Row& row : rows)
+    {
+        SCOPED_TRACE(std::string(row.panel) + " " + std::to_string(row.width) + ": " + row.why);
+        const std::string panel = row.panel;
+        SetWidth(panel + "/left", 100.0);
+        SetWidth(panel, row.width);
+        LControl& split = Control(panel + "/split");
+        EXPECT_EQ(split.GetBounds().x, row.split);
+        EXPECT_EQ(Control(panel + "/left").GetWidth(), row.split);
+        EXPECT_EQ(split.GetLayoutDescriptor()->X.Position.Kind, 2) << "still hanging on its target";
+        if (panel == "hang")
+        {
+            EXPECT_EQ(Control("hang/far").GetBounds().x, row.split + 6.0);
+            EXPECT_GE(Control("hang/far").GetWidth(), 150.0);
+            EXPECT_LE(Control("hang/far").GetWidth(), 250.0);
+        }
+        SetWidth(panel, 300.0);
+    }
+}
+
 } // namespace
 } // namespace QK
 

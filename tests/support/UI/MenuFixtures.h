@@ -11,6 +11,7 @@
 #include "QKFramework/Controls/TextBox.h"
 
 #include <string>
+#include <vector>
 
 namespace QK::TestSupport
 {
@@ -46,6 +47,36 @@ inline std::string MenuLooks()
   <LookLists>)" +
            list("plain", 3, "grey") + list("menu", 4, "grey") + list("rows", 14, "grey") + list("box", 14, "dark") +
            list("combo", 4, "grey") + "</LookLists>";
+}
+
+// A look whose client part fills it; inside (text properties, non-client parts) goes in too.
+inline std::string FlatLookXml(const std::string& name, const std::string& part, const std::string& inside = std::string())
+{
+    return "<Look Name=\"" + name + "\"><ClientPart Name=\"" + part +
+           R"(" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/>)" + inside + "</Look>";
+}
+
+// A look list of the named looks, in order.
+inline std::string LookListXml(const std::string& name, const std::vector<std::string>& looks)
+{
+    std::string out = "<LookList Name=\"" + name + "\" NumLooks=\"" + std::to_string(looks.size()) + "\">";
+    for (std::size_t i = 0; i < looks.size(); ++i)
+        out += "<Look Name=\"" + looks[i] + "\" Index=\"" + std::to_string(i) + "\"/>";
+    return out + "</LookList>";
+}
+
+// The 14 looks of a menu row by number: 1 and 4 pointer over and 7 to 12 selected show hover,
+// 6 is the disabled row, 13 the separator, the others row.
+inline std::vector<std::string> MenuRowLooks(const std::string& row, const std::string& hover,
+                                             const std::string& disabled, const std::string& separator)
+{
+    std::vector<std::string> rows(14, row);
+    rows[1] = rows[4] = hover;
+    for (std::size_t i = 7; i <= 12; ++i)
+        rows[i] = hover;
+    rows[6] = disabled;
+    rows[13] = separator;
+    return rows;
 }
 
 inline void RegisterMenuClasses(LControlFactory& factory)
