@@ -17,6 +17,8 @@
 #include "UI/DriverCommon/AppText.h"
 
 #include <exception>
+#include <filesystem>
+#include <system_error>
 
 namespace QK
 {
@@ -44,6 +46,10 @@ bool ReadWholeFile(const WString& path, std::vector<std::uint8_t>& bytes)
 {
     bytes.clear();
     if (path.GetLength() == 0)
+        return false;
+    // Opening a pipe or a device could wait for ever; only plain files are presets.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(ToSystemPath(path), error))
         return false;
     try
     {

@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -318,7 +320,10 @@ TEST_F(PresetManagerTest, PositionsCountFromTheEnginesFirstId)
 TEST_F(PresetManagerTest, UnreadablePathsAreCorrupt)
 {
     TestSupport::InstalledEngine engine;
-    const std::string paths[] = {folder / "missing.vedidu", folder.Path(), ""};
+    // A pipe with no writer would block the opening for ever.
+    const std::string pipe = folder / "pipe.vedidu";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const std::string paths[] = {folder / "missing.vedidu", folder.Path(), "", pipe};
     for (const std::string& path : paths)
         EXPECT_EQ(manager->ReadPresetFile(WString(path.c_str())), -3) << path;
 }
