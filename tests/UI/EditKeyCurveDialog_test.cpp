@@ -113,11 +113,7 @@ protected:
         reader->CloseFile(file, false);
         return tenths;
     }
-    RCPtr<LEditKeyCurveDlg> Open()
-    {
-        const RCPtr<LControl> control = app->CreateControl(WString(u"dialogEditKeyCurve"));
-        return RCPtr<LEditKeyCurveDlg>(dynamic_cast<LEditKeyCurveDlg*>(control.Get()));
-    }
+    RCPtr<LEditKeyCurveDlg> Open() { return CreateDialog<LEditKeyCurveDlg>(*app, u"dialogEditKeyCurve"); }
     static Tenths Shown(const LEditKeyCurveDlg& dialog)
     {
         Tenths tenths{};
@@ -129,12 +125,6 @@ protected:
     {
         LNumericUpDown& upDown = *dialog.GetUpDown(index);
         upDown.SetValue(upDown.ValueToFraction(value));
-    }
-    static void Click(LEditKeyCurveDlg& dialog, const char16_t* button)
-    {
-        const RCPtr<LControl> child = dialog.FindChild(WString(button));
-        ASSERT_TRUE(child);
-        child->SendNotification(LNotification::Create(u"NID_LEFT_CLICK", nullptr));
     }
     static std::pair<double, double> Range(const LEditKeyCurveDlg& dialog, std::size_t index)
     {
@@ -187,7 +177,7 @@ TEST_F(KeyCurveDialogTest, OpensWithTheDefaultsTheirRangesAndPointsAndSendsNothi
     EXPECT_TRUE(system.messages.empty());
     EXPECT_EQ(Saved(), (Tenths{-1, -1, -1, -1, -1})) << "opening writes nothing";
 
-    Click(*dialog, u"buttonClose");
+    ASSERT_TRUE(ClickChild(*dialog, u"buttonClose"));
     EXPECT_EQ(dialog->GetResult(), 0u);
     EXPECT_TRUE(midi->sent.empty()) << "closing sends nothing";
 }
@@ -212,7 +202,7 @@ TEST_F(KeyCurveDialogTest, EveryChangeRecomputesTheRangesAndWritesAllFiveSetting
     ExpectRange(Range(*dialog, 3), 1.0, 15.9, "V4 below the new V3");
     EXPECT_EQ(Shown(*dialog), (Tenths{960, 200, 160, 28, 15})) << "the others keep their values";
 
-    Click(*dialog, u"buttonSend");
+    ASSERT_TRUE(ClickChild(*dialog, u"buttonSend"));
     ASSERT_EQ(midi->sent.size(), 1u);
     EXPECT_EQ(midi->sent[0][10], 0x01);
     EXPECT_EQ(midi->sent[0][11], 0x20);
@@ -290,7 +280,7 @@ TEST_F(KeyCurveDialogTest, SendDefaultsFromLowValuesShowsStoresAndSendsExactlyTh
     ASSERT_TRUE(dialog);
     ASSERT_EQ(Shown(*dialog), (Tenths{50, 40, 30, 20, 15}));
 
-    Click(*dialog, u"buttonSetDefaults");
+    ASSERT_TRUE(ClickChild(*dialog, u"buttonSetDefaults"));
     EXPECT_EQ(Shown(*dialog), (Tenths{960, 200, 80, 28, 9}));
     EXPECT_EQ(Saved(), (Tenths{960, 200, 80, 28, 9}));
     ASSERT_EQ(midi->sent.size(), 1u);
@@ -323,14 +313,14 @@ TEST_F(KeyCurveDialogTest, ADefaultEqualToTheCurrentValueSendsNoChangeNotice)
         recorder->Subscribe(ConstRCPtr<LNotificationDistributor>(dialog->GetUpDown(i)), u"NID_VALUE_CHANGE",
                             0);
 
-    Click(*dialog, u"buttonSetDefaults");
+    ASSERT_TRUE(ClickChild(*dialog, u"buttonSetDefaults"));
     ASSERT_EQ(recorder->sources.size(), 1u) << "only the balance changed";
     EXPECT_EQ(recorder->sources[0], dialog->GetUpDown(4));
     EXPECT_EQ(midi->sent.size(), 1u);
 
     log.clear();
     recorder->sources.clear();
-    Click(*dialog, u"buttonSetDefaults");
+    ASSERT_TRUE(ClickChild(*dialog, u"buttonSetDefaults"));
     EXPECT_TRUE(log.empty()) << "nothing changes the second time";
     ASSERT_EQ(midi->sent.size(), 2u) << "but the message still goes out";
     EXPECT_EQ(midi->sent[1], kDefaultMessage);
@@ -405,7 +395,7 @@ TEST_F(KeyCurveDialogTest, WithoutAControllerSendShowsTheErrorAndAnswersMinusOne
     midi->askManager = true;
     const RCPtr<LEditKeyCurveDlg> dialog = Open();
     ASSERT_TRUE(dialog);
-    Click(*dialog, u"buttonSend");
+    ASSERT_TRUE(ClickChild(*dialog, u"buttonSend"));
     ASSERT_EQ(system.messages.size(), 1u);
     EXPECT_EQ(Narrow(WString(system.messages[0].caption.c_str())), "Send Curve Settings Error");
     EXPECT_EQ(dialog->SendCurveSettings(), -1);

@@ -6,6 +6,7 @@
 #include "QKFramework/Controls/NumericUpDown.h"
 #include "QKFramework/Midi/MidiBackend.h"
 
+#include "tests/support/Editor/DialogWindow.h"
 #include "tests/support/Editor/EditorTestApp.h"
 #include "tests/support/Midi/SimulatedController.h"
 #include "tests/support/Midi/SimulatorProcess.h"
@@ -77,16 +78,7 @@ protected:
     {
         return WaitUntil([&] { return KeptCurve() == expected; });
     }
-    RCPtr<LEditKeyCurveDlg> Open()
-    {
-        const RCPtr<LControl> control = app->CreateControl(WString(u"dialogEditKeyCurve"));
-        return RCPtr<LEditKeyCurveDlg>(dynamic_cast<LEditKeyCurveDlg*>(control.Get()));
-    }
-    static void Click(LEditKeyCurveDlg& dialog, const char16_t* button)
-    {
-        dialog.FindChild(WString(button))
-            ->SendNotification(LNotification::Create(u"NID_LEFT_CLICK", nullptr));
-    }
+    RCPtr<LEditKeyCurveDlg> Open() { return CreateDialog<LEditKeyCurveDlg>(*app, u"dialogEditKeyCurve"); }
     std::string LastCaption() const
     {
         return system.messages.empty() ? std::string()
@@ -110,12 +102,12 @@ TEST_F(KeyCurveIntegrationTest, TheSixteenBytesArriveAsSentAndAnUnpluggedControl
 
     LNumericUpDown& v1 = *dialog->GetUpDown(0);
     v1.SetValue(v1.ValueToFraction(120.5));
-    Click(*dialog, u"buttonSend");
+    ASSERT_TRUE(ClickChild(*dialog, u"buttonSend"));
     EXPECT_EQ(LastCaption(), "Send Curve Settings Success");
     EXPECT_TRUE(WaitForCurve(
         {0xF0, 0x47, 0x7F, 0x50, 0x13, 0x09, 0x09, 0x35, 0x01, 0x48, 0x00, 0x50, 0x00, 0x1C, 0x09, 0xF7}));
 
-    Click(*dialog, u"buttonSetDefaults");
+    ASSERT_TRUE(ClickChild(*dialog, u"buttonSetDefaults"));
     EXPECT_EQ(LastCaption(), "Send Curve Settings Success");
     EXPECT_TRUE(WaitForCurve(
         {0xF0, 0x47, 0x7F, 0x50, 0x13, 0x09, 0x07, 0x40, 0x01, 0x48, 0x00, 0x50, 0x00, 0x1C, 0x09, 0xF7}));

@@ -4,13 +4,13 @@
 
 #include "QKFramework/Application/ProductVersion.h"
 #include "QKFramework/ControlBase/ControlDescriptor.h"
-#include "QKFramework/Utilities/Storage/ShellOpener.h"
 
 #include "tests/support/Editor/DialogWindow.h"
 #include "tests/support/Editor/EditorTestApp.h"
 #include "tests/support/Editor/RenamedChild.h"
 #include "tests/support/Editor/ScriptedMidiManager.h"
 #include "tests/support/Recorder.h"
+#include "tests/support/RecordingShellOpener.h"
 #include "tests/support/UI/FakeWindowSystem.h"
 
 #include <gtest/gtest.h>
@@ -26,25 +26,11 @@ namespace
 
 using namespace TestSupport;
 
-class RecordingOpener final : public IShellOpener
-{
-public:
-    bool Open(const char* target) override
-    {
-        targets.emplace_back(target);
-        return succeed;
-    }
-
-    std::vector<std::string> targets;
-    bool succeed = true;
-};
-
 class AboutDialogTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        previous = SetShellOpener(&opener);
         ASSERT_TRUE(factory);
         app = RCPtr<EditorTestApp>(new EditorTestApp(factory, system));
         app->makeMidiManager = [] { return RCPtr<LMidiManager>(ScriptedMidiManager::Create().Get()); };
@@ -54,27 +40,15 @@ protected:
     {
         if (app)
             app->Shutdown();
-        SetShellOpener(previous);
     }
-    RCPtr<LAboutDlg> Open()
-    {
-        const RCPtr<LControl> control = app->CreateControl(WString(u"dialogAbout"));
-        return RCPtr<LAboutDlg>(dynamic_cast<LAboutDlg*>(control.Get()));
-    }
-    static void Click(LControl& dialog, const char16_t* button)
-    {
-        const RCPtr<LControl> child = dialog.FindChild(WString(button));
-        ASSERT_TRUE(child);
-        child->SendNotification(LNotification::Create(u"NID_LEFT_CLICK", nullptr));
-    }
+    RCPtr<LAboutDlg> Open() { return CreateDialog<LAboutDlg>(*app, u"dialogAbout"); }
     static std::string Text(const LControl& dialog, const char16_t* child)
     {
         return Narrow(dialog.FindChild(WString(child))->GetText());
     }
 
     TemporaryHome home;
-    RecordingOpener opener;
-    IShellOpener* previous = nullptr;
+    RecordingShellOpener opener;
     FakeWindowSystem system;
     RCPtr<LControlFactory> factory = LoadEditorResources();
     RCPtr<EditorTestApp> app;
@@ -108,12 +82,12 @@ TEST_F(AboutDialogTest, ShowsTheVersionAndTheNoticeAndOpensTheSupportAddress)
 
     // A browser that cannot be started shows nothing and leaves the dialog as it is.
     opener.succeed = false;
-    Click(*dialog, u"buttonSupport");
+    ASSERT_TRUE(ClickChild(*dialog, u"buttonSupport"));
     EXPECT_EQ(opener.targets.size(), 2u);
     EXPECT_TRUE(system.messages.empty());
     EXPECT_EQ(dialog->GetResult(), 0u);
 
-    Click(*dialog, u"buttonClose");
+    ASSERT_TRUE(ClickChild(*dialog, u"buttonClose"));
     EXPECT_EQ(dialog->GetResult(), 1u) << "the standard Close button";
 }
 

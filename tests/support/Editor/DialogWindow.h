@@ -1,12 +1,17 @@
-// An editor dialog (or any top control) in a root window of its own, over a recording host
-// instead of a window system: the pointer can be moved over it as a host would, and the
-// window can be painted offscreen by the software renderer and saved as a picture for a
-// person to look at (SavePicture: $VEDIDU_PICTURES_DIR, else "pictures").
+// Editor dialogs in tests:
+//   - CreateDialog: a dialog of class T made by the application from the skin, as the device
+//     view makes it; ClickChild: a child's click, as its button sends it.
+//   - DialogWindow: a dialog (or any top control) in a root window of its own, over a
+//     recording host instead of a window system: the pointer can be moved over it as a host
+//     would, and the window can be painted offscreen by the software renderer and saved as
+//     a picture for a person to look at (SavePicture: $VEDIDU_PICTURES_DIR, else "pictures").
 //
 // UI thread only. Header only.
 #pragma once
 
+#include "QKFramework/Application/FrameworkApp.h"
 #include "QKFramework/Application/RootWindow.h"
+#include "QKFramework/Notification/Notification.h"
 #include "QKFramework/Renderer/Renderer.h"
 
 #include "tests/support/UI/ControlTestTools.h"
@@ -17,6 +22,23 @@
 
 namespace QK::TestSupport
 {
+
+// Null when the skin has no such control or it is not a T.
+template <class T> RCPtr<T> CreateDialog(LFrameworkApp& app, const char16_t* subControlName)
+{
+    const RCPtr<LControl> control = app.CreateControl(WString(subControlName));
+    return RCPtr<T>(dynamic_cast<T*>(control.Get()));
+}
+
+// False when parent has no child of that name.
+inline bool ClickChild(LControl& parent, const char16_t* child)
+{
+    const RCPtr<LControl> button = parent.FindChild(WString(child));
+    if (!button)
+        return false;
+    button->SendNotification(LNotification::Create(u"NID_LEFT_CLICK", nullptr));
+    return true;
+}
 
 class DialogWindow
 {
