@@ -156,6 +156,7 @@ TEST_F(KeyCurveDialogTest, OpensWithTheDefaultsTheirRangesAndPointsAndSendsNothi
 {
     const RCPtr<LEditKeyCurveDlg> dialog = Open();
     ASSERT_TRUE(dialog);
+    EXPECT_EQ(Narrow(dialog->GetText()), "Edit Keybed Curve") << "the caption of its window";
     EXPECT_EQ(Shown(*dialog), (Tenths{960, 200, 80, 28, 9}));
     ExpectRange(Range(*dialog, 0), 20.1, 255.0, "V1");
     ExpectRange(Range(*dialog, 1), 8.1, 95.9, "V2");
