@@ -6,6 +6,8 @@
 #include "QKFramework/Controls/Panel.h"
 #include "QKFramework/ObjectBase/Exception.h"
 #include "QKFramework/Renderer/RenderApp.h"
+#include "UI/EditKeyCurveDialog.h"
+#include "UI/PresetEditorCommon/AboutDlg.h"
 
 #include <atomic>
 
@@ -30,7 +32,7 @@ struct EditorControlClass
 // registration has no effect.
 const EditorControlClass kEditorControlClasses[] = {
     {u"PresetEditor.MainControl", &CreateFrameworkControl<LPanel>},
-    {u"PresetEditor.DialogAbout", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.DialogAbout", &CreateFrameworkControl<LAboutDlg>},
     {u"PresetEditor.MainControl.DeviceView", &CreateFrameworkControl<LPanel>},
     {u"PresetEditor.Knob", &CreateFrameworkControl<LPanel>},
     {u"PresetEditor.Pad", &CreateFrameworkControl<LPanel>},
@@ -82,7 +84,7 @@ const EditorControlClass kEditorControlClasses[] = {
     {u"PresetEditor.KeySoundParameters", &CreateFrameworkControl<LPanel>},
     {u"PresetEditor.MidiChannels", &CreateFrameworkControl<LPanel>},
     {u"Framework.Graph", &CreateFrameworkControl<LGraph>},
-    {u"PresetEditor.DialogEditKeyCurve", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.DialogEditKeyCurve", &CreateFrameworkControl<LEditKeyCurveDlg>},
 };
 
 } // namespace

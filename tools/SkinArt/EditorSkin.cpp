@@ -104,6 +104,40 @@ private:
         return name;
     }
 
+    // A container: one look with nothing of its own. Children are drawn once for every look
+    // a control shows, so a control without looks shows none of its children.
+    std::string Container()
+    {
+        const std::string name = "container";
+        if (!m.HasLookList(name))
+        {
+            Look look;
+            look.name = name;
+            m.AddLook(look);
+            m.AddLookList(name, 1, {{0, name}});
+        }
+        return name;
+    }
+
+    // A button that shows nothing of its own over a picture that acts as the link: a fill too
+    // faint to see, which the pointer still finds, in all fourteen button looks.
+    std::string HitArea()
+    {
+        const std::string name = "hitArea";
+        if (!m.HasLookList(name))
+        {
+            Look look;
+            look.name = name;
+            look.clientPart = m.ColorPart("color.hitArea", 0x01000000);
+            m.AddLook(look);
+            std::vector<std::pair<int, std::string>> slots;
+            for (int i = 0; i < 14; ++i)
+                slots.emplace_back(i, name);
+            m.AddLookList(name, 14, slots);
+        }
+        return name;
+    }
+
     // The fourteen looks of a button (unchecked 0 to 6, checked 7 to 13).
     std::string Button(const std::string& kind, int w, int h)
     {
@@ -409,17 +443,19 @@ private:
         return name;
     }
 
-    // A numeric up-down, 46 x 34: the arrows beside the field, the slider below.
-    Control UpDown(const std::string& name, int x, int y)
+    // A numeric up-down, 34 high and 24 wider than its field (22 unless given): the arrows
+    // beside the field, the slider below.
+    Control UpDown(const std::string& name, int x, int y, int field = 22)
     {
-        Control upDown = Make("Framework.NumericUpDown", name, x, y, 46, 34);
+        const int w = field + 24;
+        Control upDown = Make("Framework.NumericUpDown", name, x, y, w, 34, Container());
         upDown.Add(Make("Framework.Button", "buttonDown", 0, 0, 12, 18, Arrow("arrow_down", 12, 18)));
-        upDown.Add(Make("Framework.TextBox", "textBox", 12, 0, 22, 18, Field("field", 22, 18, Palette::kTextLight)));
-        upDown.Add(Make("Framework.Button", "buttonUp", 34, 0, 12, 18, Arrow("arrow_up", 12, 18)));
-        Control slider = Make("Framework.Slider", "slider1", 0, 22, 46, 12, SliderLooks());
+        upDown.Add(Make("Framework.TextBox", "textBox", 12, 0, field, 18, Field("field", field, 18, Palette::kTextLight)));
+        upDown.Add(Make("Framework.Button", "buttonUp", 12 + field, 0, 12, 18, Arrow("arrow_up", 12, 18)));
+        Control slider = Make("Framework.Slider", "slider1", 0, 22, w, 12, SliderLooks());
         for (const char* marker : {"thumbStart", "thumbEnd"})
         {
-            Control& thumb = slider.Add(Make("Framework.Button", marker, marker[5] == 'S' ? 0 : 38, 0, 8, 12,
+            Control& thumb = slider.Add(Make("Framework.Button", marker, marker[5] == 'S' ? 0 : w - 8, 0, 8, 12,
                                              Arrow("slider_thumb", 8, 12)));
             thumb.Attr("IsVisible", "False").Param("USE_PARENT_TOOLTIP", "true");
         }
@@ -730,12 +766,12 @@ Control EditorSkin::KeyCurveDialog()
         const std::string n = std::to_string(i);
         dialog.Add(Make("Framework.Label", "labelGraphV" + n, 0, 0, 12, 14, Label(Palette::kTextLight, 0.5)));
         const int y = 22 + (i - 1) * 44;
-        dialog.Add(Make("Framework.Label", "labelV" + n, 344, y, 20, 18, Label(Palette::kTextLight, 0.5)));
-        dialog.Add(UpDown("numericUpDownV" + n, 368, y));
-        dialog.Add(Make("Framework.Label", "labelV" + n + "Units", 418, y, 30, 18, Label(Palette::kTextDim, 0)));
+        dialog.Add(Make("Framework.Label", "labelV" + n, 336, y, 28, 18, Label(Palette::kTextLight, 0.5)));
+        dialog.Add(UpDown("numericUpDownV" + n, 366, y, 38));
+        dialog.Add(Make("Framework.Label", "labelV" + n + "Units", 432, y, 30, 18, Label(Palette::kTextDim, 0)));
     }
     dialog.Add(Make("Framework.Label", "labelBlackKeyBalance", 340, 200, 146, 16, Label(Palette::kTextDim, 0.5)));
-    dialog.Add(UpDown("numericUpDownBlackKeyBalance", 390, 220));
+    dialog.Add(UpDown("numericUpDownBlackKeyBalance", 386, 220, 30));
     dialog.Add(Make("Framework.Button", "buttonSend", 20, 298, 110, 28, Button("button", 110, 28)));
     dialog.Add(Make("Framework.Button", "buttonSetDefaults", 140, 298, 130, 28, Button("button", 130, 28)));
     dialog.Add(Make("Framework.Button", "buttonClose", 370, 298, 110, 28, Button("button", 110, 28)));
@@ -746,7 +782,7 @@ Control EditorSkin::AboutDialog()
 {
     Control dialog = Make("PresetEditor.DialogAbout", "dialogAbout", 0, 0, 420, 250, Picture("about_back", 420, 250));
     dialog.Add(Make("Framework.Label", "companyLogo", 20, 18, 160, 60, Picture("company_logo", 160, 60)));
-    Control support = Make("Framework.Button", "buttonSupport", 20, 18, 160, 60, "");
+    Control support = Make("Framework.Button", "buttonSupport", 20, 18, 160, 60, HitArea());
     dialog.Add(support);
     dialog.Add(Make("Framework.Label", "labelTitle", 200, 24, 200, 18, Label(Palette::kTextLight, 0)));
     dialog.Add(Make("Framework.Label", "labelProduct", 200, 48, 200, 16, Label(Palette::kTextDim, 0)));

@@ -2,6 +2,8 @@
 
 #include "QKFramework/Utilities/Storage/StringT.h"
 
+#include "tests/support/RecordingShellOpener.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -12,30 +14,10 @@ namespace QK
 namespace
 {
 
-// Records what would be opened and answers as scripted.
-class RecordingOpener final : public IShellOpener
-{
-public:
-    bool Open(const char* target) override
-    {
-        targets.emplace_back(target);
-        return succeed;
-    }
-
-    std::vector<std::string> targets;
-    bool succeed = true;
-};
-
 class OpenWithShellTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { m_previous = SetShellOpener(&opener); }
-    void TearDown() override { SetShellOpener(m_previous); }
-
-    RecordingOpener opener;
-
-private:
-    IShellOpener* m_previous = nullptr;
+    TestSupport::RecordingShellOpener opener;
 };
 
 TEST_F(OpenWithShellTest, HandsTheTargetOverAsUtf8)

@@ -1,0 +1,93 @@
+#include "UI/PresetEditorCommon/AboutDlg.h"
+
+#include "QKFramework/Application/FrameworkApp.h"
+#include "QKFramework/Application/ProductVersion.h"
+#include "QKFramework/Controls/Button.h"
+#include "QKFramework/Controls/Label.h"
+#include "QKFramework/Utilities/Storage/ShellOpener.h"
+#include "UI/DriverCommon/AppText.h"
+
+namespace QK
+{
+
+namespace
+{
+
+constexpr const char* kSource = "UI\\PresetEditorCommon\\AboutDlg";
+constexpr const char* kInitialize = "LAboutDlg::Initialize";
+constexpr ThrowSite kMissingProductSite{kInitialize, kSource, 131};
+constexpr ThrowSite kMissingCopyrightSite{kInitialize, kSource, 132};
+constexpr ThrowSite kMissingButtonSite{kInitialize, kSource, 138};
+constexpr ThrowSite kSubscribeSite{kInitialize, kSource, 139};
+
+template <class T> RCPtr<T> FindChildAs(const LControl& parent, const char16_t* name)
+{
+    return RCPtr<T>(dynamic_cast<T*>(parent.FindChild(WString(name)).Get()));
+}
+
+} // namespace
+
+LAboutDlg::LAboutDlg(LControl* parent, const WString& name) : LDialog(parent, name) {}
+
+LAboutDlg::~LAboutDlg() = default;
+
+QKRESULT LAboutDlg::Initialize()
+{
+    const QKRESULT result = LDialog::Initialize();
+    if (Failed(result))
+        return result;
+
+    const RCPtr<LLabel> product = FindChildAs<LLabel>(*this, u"labelProduct");
+    if (!product)
+        ThrowNullPointer(kMissingProductSite, "LAboutDlg couldn't find labelProduct");
+    const RCPtr<LLabel> copyright = FindChildAs<LLabel>(*this, u"labelCopyright");
+    if (!copyright)
+        ThrowNullPointer(kMissingCopyrightSite, "LAboutDlg couldn't find labelCopyright");
+    product->SetText(WString(ProductVersion::kProductVersion));
+    copyright->SetText(WString(ProductVersion::kLegalCopyright));
+
+    m_handlers = LNotificationHandler<LAboutDlg>::Create(this);
+    if (m_handlers)
+    {
+        const RCPtr<LButton> support = FindChildAs<LButton>(*this, u"buttonSupport");
+        if (!support)
+            ThrowNullPointer(kMissingButtonSite, "LSupportPanel couldn't find buttonSupport");
+        CheckResult(m_handlers->AddHandler(&LAboutDlg::OnSupportClicked,
+                                           ConstRCPtr<LNotificationDistributor>(support.Get()),
+                                           u"NID_LEFT_CLICK"),
+                    kSubscribeSite);
+        if (const LFrameworkApp* application = LFrameworkApp::GetApplication())
+            support->SetCursor(application->GetCursor(WString(u"UI_CURSOR_HAND")));
+    }
+    return result;
+}
+
+QKRESULT LAboutDlg::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
+                                        const ConstRCPtr<LNotification>& notification)
+{
+    if (m_handlers)
+    {
+        const RCPtr<LNotificationHandler<LAboutDlg>> handlers = m_handlers;
+        QKRESULT result = QK_OK;
+        if (handlers->DispatchEntry(source, notification, result))
+            return result;
+    }
+    return LDialog::ReceiveNotification(source, notification);
+}
+
+QKRESULT LAboutDlg::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
+{
+    if (m_handlers)
+        m_handlers->RemoveHandler(source, id);
+    return LDialog::DetachFromDistributor(source, id);
+}
+
+QKRESULT LAboutDlg::OnSupportClicked(const ConstRCPtr<LNotificationDistributor>&,
+                                     const ConstRCPtr<LNotification>&)
+{
+    // A browser that cannot be started has nothing useful to say to the user here.
+    OpenWithShell(GetAppString(u"URL_SUPPORT"));
+    return QK_FALSE;
+}
+
+} // namespace QK
