@@ -48,6 +48,12 @@ template <class T> RCPtr<T> ChildAs(const LControl* parent, const WString& name)
     return RCPtr<T>(dynamic_cast<T*>(child.Get()));
 }
 
+// control as the module type T; empty when it is none.
+template <class T> RCPtr<T> As(LControl* control)
+{
+    return RCPtr<T>(dynamic_cast<T*>(control));
+}
+
 // The number of a favorite panel ("fav1" to "fav8"); 0 for any other name.
 std::int32_t FavoriteNumber(const LControl* panel)
 {
@@ -89,51 +95,114 @@ LDeviceView::~LDeviceView() = default;
 
 // --- Module accessors ------------------------------------------------------------------------
 
+LControl* LDeviceView::FindPanel(const char16_t* bank, const WString& name) const
+{
+    const LControl* parent = this;
+    RCPtr<LControl> holder;
+    if (bank)
+    {
+        holder = FindChild(WString(bank));
+        parent = holder.Get();
+    }
+    // The tree keeps its children alive while the view lives.
+    return parent ? parent->FindChild(name).Get() : nullptr;
+}
+
+LControl* LDeviceView::FindJoystickAxis(std::uint32_t index) const
+{
+    return index > 1 ? nullptr : FindPanel(u"joystick", WString(index == 0 ? u"xAxis" : u"yAxis"));
+}
+
+LControl* LDeviceView::FindPad(std::uint32_t index) const
+{
+    return index < 8 ? FindPanel(u"padBank1", Numbered(u"pad", index + 1))
+                     : FindPanel(u"padBank2", Numbered(u"pad", index - 7));
+}
+
+LControl* LDeviceView::FindKnob(std::uint32_t index) const
+{
+    return index < 4 ? FindPanel(u"knobBank1", Numbered(u"knob", index + 1))
+                     : FindPanel(u"knobBank2", Numbered(u"knob", index - 3));
+}
+
+RCPtr<IProgramName> LDeviceView::GetProgramName()
+{
+    return As<IProgramName>(FindPanel(nullptr, WString(u"presetName")));
+}
+
 RCPtr<LProgramName> LDeviceView::GetProgramNameModule()
 {
-    return ChildAs<LProgramName>(this, WString(u"presetName"));
+    return As<LProgramName>(FindPanel(nullptr, WString(u"presetName")));
+}
+
+RCPtr<IMidiChannelsAndAftertouch> LDeviceView::GetMidiChannelsAndAftertouch()
+{
+    return As<IMidiChannelsAndAftertouch>(FindPanel(nullptr, WString(u"midiChannels")));
 }
 
 RCPtr<LMidiChannelsAndAftertouch> LDeviceView::GetMidiChannelsAndAftertouchModule()
 {
-    return ChildAs<LMidiChannelsAndAftertouch>(this, WString(u"midiChannels"));
+    return As<LMidiChannelsAndAftertouch>(FindPanel(nullptr, WString(u"midiChannels")));
+}
+
+RCPtr<IKeybed> LDeviceView::GetKeybed()
+{
+    return As<IKeybed>(FindPanel(nullptr, WString(u"keyboard")));
 }
 
 RCPtr<LKeybed> LDeviceView::GetKeybedModule()
 {
-    return ChildAs<LKeybed>(this, WString(u"keyboard"));
+    return As<LKeybed>(FindPanel(nullptr, WString(u"keyboard")));
+}
+
+RCPtr<IArpeggiator> LDeviceView::GetArpeggiator()
+{
+    return As<IArpeggiator>(FindPanel(nullptr, WString(u"arpeggiator")));
 }
 
 RCPtr<LArpeggiator> LDeviceView::GetArpeggiatorModule()
 {
-    return ChildAs<LArpeggiator>(this, WString(u"arpeggiator"));
+    return As<LArpeggiator>(FindPanel(nullptr, WString(u"arpeggiator")));
+}
+
+RCPtr<IJoystick> LDeviceView::GetJoystick(std::uint32_t index)
+{
+    return As<IJoystick>(FindJoystickAxis(index));
 }
 
 RCPtr<LJoystick> LDeviceView::GetJoystickModule(std::uint32_t index)
 {
-    if (index > 1)
-        return nullptr;
-    const RCPtr<LControl> joystick = FindChild(WString(u"joystick"));
-    return ChildAs<LJoystick>(joystick.Get(), WString(index == 0 ? u"xAxis" : u"yAxis"));
+    return As<LJoystick>(FindJoystickAxis(index));
+}
+
+RCPtr<IPad> LDeviceView::GetPad(std::uint32_t index)
+{
+    return As<IPad>(FindPad(index));
 }
 
 RCPtr<LPad> LDeviceView::GetPadModule(std::uint32_t index)
 {
-    const bool first = index < 8;
-    const RCPtr<LControl> bank = FindChild(WString(first ? u"padBank1" : u"padBank2"));
-    return ChildAs<LPad>(bank.Get(), Numbered(u"pad", first ? index + 1 : index - 7));
+    return As<LPad>(FindPad(index));
+}
+
+RCPtr<IHardwareKnob> LDeviceView::GetHardwareKnob(std::uint32_t index)
+{
+    return As<IHardwareKnob>(FindKnob(index));
 }
 
 RCPtr<LHardwareKnob> LDeviceView::GetHardwareKnobModule(std::uint32_t index)
 {
-    const bool first = index < 4;
-    const RCPtr<LControl> bank = FindChild(WString(first ? u"knobBank1" : u"knobBank2"));
-    return ChildAs<LHardwareKnob>(bank.Get(), Numbered(u"knob", first ? index + 1 : index - 3));
+    return As<LHardwareKnob>(FindKnob(index));
+}
+
+RCPtr<ISoundSettings> LDeviceView::GetSoundSettings()
+{
+    return As<ISoundSettings>(FindPanel(nullptr, WString(u"keysSoundParameters")));
 }
 
 RCPtr<LSoundSettings> LDeviceView::GetSoundSettingsModule()
 {
-    return ChildAs<LSoundSettings>(this, WString(u"keysSoundParameters"));
+    return As<LSoundSettings>(FindPanel(nullptr, WString(u"keysSoundParameters")));
 }
 
 // --- Own operations --------------------------------------------------------------------------
@@ -322,7 +391,7 @@ QKRESULT LDeviceView::Initialize()
             menu->SetMenuItemUpdater(GetMenuItemUpdater());
 
     // The key-curve button is optional.
-    if (const RCPtr<LKeybed> keybed = GetKeybedModule())
+    if (const RCPtr<IKeybed> keybed = GetKeybed())
         if (auto* keybedPanel = dynamic_cast<LControl*>(keybed.Get()))
             if (const RCPtr<LControl> button = keybedPanel->FindChild(WString(u"buttonOpenKeyEditDialog")))
                 m_deviceHandlers->AddHandler(&LDeviceView::OnKeyCurveClicked, SourcePtr(button.Get()),

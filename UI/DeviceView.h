@@ -37,17 +37,28 @@ public:
     ~LDeviceView() override;
 
     // --- IDevice: the panels by their names among the direct children --------------------
+    // Each panel is found by name; the interface form answers it as the module interface it
+    // implements, the class form as the model's module class (empty for a panel that is not
+    // one). Missing children and children of another type answer empty.
 
+    RCPtr<IProgramName> GetProgramName() override;
     RCPtr<LProgramName> GetProgramNameModule() override;
+    RCPtr<IMidiChannelsAndAftertouch> GetMidiChannelsAndAftertouch() override;
     RCPtr<LMidiChannelsAndAftertouch> GetMidiChannelsAndAftertouchModule() override;
+    RCPtr<IKeybed> GetKeybed() override;
     RCPtr<LKeybed> GetKeybedModule() override;
+    RCPtr<IArpeggiator> GetArpeggiator() override;
     RCPtr<LArpeggiator> GetArpeggiatorModule() override;
     // "joystick" then "xAxis" (0) or "yAxis" (1); empty for any other index.
+    RCPtr<IJoystick> GetJoystick(std::uint32_t index) override;
     RCPtr<LJoystick> GetJoystickModule(std::uint32_t index) override;
     // 0 to 7 "pad1".."pad8" in "padBank1", 8 and up "pad1".. in "padBank2".
+    RCPtr<IPad> GetPad(std::uint32_t index) override;
     RCPtr<LPad> GetPadModule(std::uint32_t index) override;
     // 0 to 3 "knob1".."knob4" in "knobBank1", 4 and up "knob1".. in "knobBank2".
+    RCPtr<IHardwareKnob> GetHardwareKnob(std::uint32_t index) override;
     RCPtr<LHardwareKnob> GetHardwareKnobModule(std::uint32_t index) override;
+    RCPtr<ISoundSettings> GetSoundSettings() override;
     RCPtr<LSoundSettings> GetSoundSettingsModule() override;
 
     // --- Own operations ----------------------------------------------------------------
@@ -111,6 +122,11 @@ private:
     void SubscribeFavoriteBank(LControl& bank);
     // The dialog of that skin name, shown modally in a root window of its own.
     QKRESULT ShowSkinDialog(const char16_t* name);
+    // The panel child of the device view, or of its child bank, of that name.
+    LControl* FindPanel(const char16_t* bank, const WString& name) const;
+    LControl* FindJoystickAxis(std::uint32_t index) const;
+    LControl* FindPad(std::uint32_t index) const;
+    LControl* FindKnob(std::uint32_t index) const;
     // The folder the file dialogs start in: the one last saved to, else the documents.
     static WString GetInitialPresetFolder();
 

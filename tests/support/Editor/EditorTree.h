@@ -1,8 +1,9 @@
 // The editor's main control in a root window without a window system: the application object
 // started over a FakeWindowSystem (message boxes written down, dialog windows refused), a
 // scripted MIDI manager, the program's string tables, and either the shipped skins or one
-// skin document given by the test. The root window sits on a RecordingWindowHost, so the
-// device view finds the root window its menu commands come from.
+// skin document given by the test. The root window sits on a RecordingWindowHost with the
+// software renderer, so clicks hit what a person would see and the device view finds the root
+// window its menu commands come from.
 //
 // UI thread only. Header only, for the editor suites.
 #pragma once
@@ -10,6 +11,7 @@
 #include "QKFramework/Application/RootWindow.h"
 #include "QKFramework/ControlBase/ControlFactory.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
+#include "QKFramework/Renderer/Renderer.h"
 #include "UI/DeviceView.h"
 #include "UI/DriverCommon/MainControl.h"
 
@@ -57,7 +59,10 @@ public:
         app = RCPtr<EditorTestApp>(new EditorTestApp(factory, system));
         app->makeMidiManager = [this] { return RCPtr<LMidiManager>(midi.Get()); };
         started = app->RunApplicationStartup();
-        window = LRootWindow::Create(RCPtr<LRenderer>(), &host);
+        host.clientRect = {0, 0, 1240, 780};
+        renderer = LRenderer::Create(1, 0);
+        window = LRootWindow::Create(renderer, &host);
+        host.root = window.Get();
     }
     EditorTree(const EditorTree&) = delete;
     EditorTree& operator=(const EditorTree&) = delete;
@@ -68,8 +73,10 @@ public:
         {
             window->SetRootControl(RCPtr<LControl>());
             window->SetHost(nullptr);
+            host.root = nullptr;
         }
         window = nullptr;
+        renderer = nullptr;
         if (app)
             app->Shutdown();
         app = nullptr;
@@ -78,7 +85,13 @@ public:
 
     // Makes the skin's "mainControl" the root control. Exceptions of the controls' start-up
     // leave through here.
-    QKRESULT Build() { return window->SetRootControl(WString(LApplication::kMainControlName)); }
+    QKRESULT Build()
+    {
+        const QKRESULT result = window->SetRootControl(WString(LApplication::kMainControlName));
+        // As the host reports its client area once the window exists.
+        window->OnHostSized({host.clientRect.width, host.clientRect.height});
+        return result;
+    }
 
     LMainControl* Main() const
     {
@@ -102,6 +115,16 @@ public:
         }
         return control;
     }
+    // A left click in the middle of control, as the window's host delivers it.
+    void Click(LControl& control)
+    {
+        RectL rect;
+        control.GetWindowRect(rect);
+        const PointL middle{rect.x + rect.width / 2, rect.y + rect.height / 2};
+        host.Move(middle);
+        host.Press(1, middle);
+        host.Release(1, middle);
+    }
     // Runs what waits in the notification centres' queues (posted hot keys, engine notices).
     static void Drain() { LNotificationCenterManager::GetInstance()->DispatchNotifications(false); }
 
@@ -112,6 +135,8 @@ public:
     RCPtr<EditorTestApp> app;
     QKRESULT started = QK_E_FAIL;
     RecordingWindowHost host;
+    // The software renderer: the looks' pictures decide what a click hits, as on screen.
+    RCPtr<LRenderer> renderer;
     RCPtr<LRootWindow> window;
 
 private:
