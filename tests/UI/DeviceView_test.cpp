@@ -254,6 +254,50 @@ TEST_F(DeviceViewTest, ASaveNameWithoutExtensionGetsThePresetExtension)
     }
 }
 
+TEST_F(DeviceViewTest, ASavedFileLoadsBackAndANewerOneIsReported)
+{
+    const TestSupport::TempFolder folder;
+    ScriptedChooser chooser;
+    chooser.answer = {FileChooserOutcome::Chosen, {WString((folder / "saved").c_str())}};
+    HotKey(u"Ctrl+VKEY_S");
+    const std::string saved = folder.ReadFile("saved.vedidu");
+    ASSERT_EQ(saved.size(), 2123u) << "saved under the name with the extension added";
+    EXPECT_TRUE(tree.system.messages.empty());
+    WString stored;
+    tree.app->GetSettingsManager()->GetString(tree.app->GetSettings(1), WString(LPresetManager::kLastFolderKey),
+                                              WString(), stored);
+    EXPECT_EQ(Narrow(stored), folder.Path());
+
+    chooser.answer = {FileChooserOutcome::Chosen, {WString((folder / "saved.vedidu").c_str())}};
+    HotKey(u"Ctrl+VKEY_O");
+    EXPECT_TRUE(tree.system.messages.empty()) << "a good file loads without a word";
+
+    std::string newer = saved;
+    newer[0] = 2; // the format version
+    folder.WriteFile("newer.vedidu", newer);
+    chooser.answer = {FileChooserOutcome::Chosen, {WString((folder / "newer.vedidu").c_str())}};
+    HotKey(u"Ctrl+VKEY_O");
+    ASSERT_EQ(tree.system.messages.size(), 1u);
+    EXPECT_EQ(tree.system.messages[0].caption, u"Favorite File Load");
+    EXPECT_EQ(tree.system.messages[0].text, u"Program file is not compatible with this vesion of the favorite editor");
+    EXPECT_EQ(tree.system.messages[0].flags, 0x10u);
+}
+
+TEST_F(DeviceViewTest, AFailedSaveIsToldAndRemembersNoFolder)
+{
+    const TestSupport::TempFolder folder;
+    ScriptedChooser chooser;
+    // A folder where the file should go: nothing can be written there.
+    chooser.answer = {FileChooserOutcome::Chosen, {WString((folder / "missing/preset.vedidu").c_str())}};
+    EXPECT_LT(tree.View()->SavePresetToFile(), 0);
+    ASSERT_EQ(tree.system.messages.size(), 1u);
+    EXPECT_EQ(tree.system.messages[0].caption, u"Favorite File Save");
+    WString stored;
+    tree.app->GetSettingsManager()->GetString(tree.app->GetSettings(1), WString(LPresetManager::kLastFolderKey),
+                                              WString(), stored);
+    EXPECT_TRUE(stored.IsEmpty()) << Narrow(stored);
+}
+
 TEST_F(DeviceViewTest, AMissingUserGuideIsToldAndAPresentOneIsOpened)
 {
     RecordingOpener opener;
