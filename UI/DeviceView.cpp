@@ -48,7 +48,7 @@ template <class T> RCPtr<T> ChildAs(const LControl* parent, const WString& name)
     return RCPtr<T>(dynamic_cast<T*>(child.Get()));
 }
 
-// control as the module type T; empty when it is none.
+// The control as the module type T; empty when it is none.
 template <class T> RCPtr<T> As(LControl* control)
 {
     return RCPtr<T>(dynamic_cast<T*>(control));
