@@ -1,0 +1,457 @@
+// The device view: the favorite bank's buttons and the menu's get and send commands reach the
+// MIDI manager with the right preset; the required buttons; the module accessors by name;
+// the preset file commands (one dialog per hot key, where the dialogs start, the save name's
+// extension, a cancel that says nothing); the user guide, the dialogs from the skin and Exit.
+#include "UI/DeviceView.h"
+
+#include "QKFramework/ControlBase/MenuDescriptor.h"
+#include "QKFramework/Application/FrameworkApp.h"
+#include "QKFramework/Controls/Dialog.h"
+#include "QKFramework/Controls/MainMenu.h"
+#include "QKFramework/Controls/Panel.h"
+#include "DeviceControl/GeneratedCode/Engine/Inc/Keybed.h"
+#include "QKFramework/ControlBase/Input/GlobalHotKeyManager.h"
+#include "QKFramework/ControlBase/Input/KeyCode.h"
+#include "QKFramework/System/FileChooser.h"
+#include "QKFramework/System/FileDialog.h"
+#include "QKFramework/Utilities/Storage/Paths.h"
+#include "QKFramework/Utilities/Storage/ShellOpener.h"
+#include "UI/DriverCommon/PresetManager.h"
+#include "UI/StatusView.h"
+
+#include "tests/support/Editor/EditorTree.h"
+#include "tests/support/Recorder.h"
+#include "tests/support/UI/ControlTestTools.h"
+#include "tests/support/UI/WindowTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+namespace QK
+{
+namespace
+{
+
+using TestSupport::EditorTree;
+using TestSupport::Narrow;
+
+// Answers every dialog with the answer set, after writing the request down.
+class ScriptedChooser final : public IFileChooser
+{
+public:
+    ScriptedChooser() : m_previous(SetFileChooser(this)) {}
+    ScriptedChooser(const ScriptedChooser&) = delete;
+    ScriptedChooser& operator=(const ScriptedChooser&) = delete;
+    ~ScriptedChooser() { SetFileChooser(m_previous); }
+
+    FileChooserAnswer Run(const FileChooserRequest& request, const DialogWaitPump&) override
+    {
+        requests.push_back(request);
+        return answer;
+    }
+
+    std::vector<FileChooserRequest> requests;
+    FileChooserAnswer answer{FileChooserOutcome::Cancelled, {}};
+
+private:
+    IFileChooser* m_previous;
+};
+
+// Writes down what the desktop was asked to open.
+class RecordingOpener final : public IShellOpener
+{
+public:
+    RecordingOpener() : m_previous(SetShellOpener(this)) {}
+    RecordingOpener(const RecordingOpener&) = delete;
+    RecordingOpener& operator=(const RecordingOpener&) = delete;
+    ~RecordingOpener() { SetShellOpener(m_previous); }
+
+    bool Open(const char* target) override
+    {
+        opened.emplace_back(target);
+        return true;
+    }
+
+    std::vector<std::string> opened;
+
+private:
+    IShellOpener* m_previous;
+};
+
+// A keybed panel that is nothing but the module, so that the view finds its key-curve button.
+class KeybedPanel : public LPanel, public LKeybed
+{
+public:
+    KeybedPanel(LControl* parent, const WString& name) : LPanel(parent, name) {}
+};
+
+// The about and key-curve dialogs are plain dialogs here, whatever the program's own classes
+// for them are; the keybed panel is the one above.
+void RegisterPlainDialogs(LControlFactory& factory)
+{
+    factory.RegisterControlClass(WString(u"PresetEditor.Keyboard"), &CreateFrameworkControl<KeybedPanel>);
+    factory.RegisterControlClass(WString(u"PresetEditor.DialogAbout"), &CreateFrameworkControl<LDialog>);
+    factory.RegisterControlClass(WString(u"PresetEditor.DialogEditKeyCurve"), &CreateFrameworkControl<LDialog>);
+}
+
+class DeviceViewTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_GE(tree.started, 0);
+        ASSERT_EQ(tree.Build(), QK_OK);
+        ASSERT_TRUE(tree.View());
+        tree.system.messages.clear();
+    }
+    LControl& Control(const std::string& path)
+    {
+        const RCPtr<LControl> control = tree.Find(path);
+        if (!control)
+            throw std::runtime_error("no control " + path);
+        return *control;
+    }
+    void Command(const std::u16string& nid)
+    {
+        IRootWindow* root = tree.View()->GetRootWindowLink();
+        ASSERT_TRUE(root);
+        root->SendNotification(LNotification::Create(nid.c_str()));
+    }
+    void HotKey(const char16_t* key)
+    {
+        ASSERT_EQ(tree.app->GetHotKeyManager()->HandleKey(KeyCode::Parse(WString(key))), QK_OK) << Narrow(key);
+        EditorTree::Drain();
+    }
+
+    EditorTree tree{std::string(), &RegisterPlainDialogs};
+    std::vector<std::string> log;
+};
+
+TEST_F(DeviceViewTest, FavoriteButtonsSendAndGetTheFavoriteOfTheirPanel)
+{
+    struct Case
+    {
+        const char* button;
+        bool send;
+        std::int32_t preset;
+    };
+    const Case cases[] = {
+        {"favoriteBankPanel/fav3/sendButton", true, 3},  {"favoriteBankPanel/fav3/recButton", false, 3},
+        {"favoriteBankPanel/sendToRamButton", true, 0},  {"favoriteBankPanel/fav1/recButton", false, 1},
+        {"favoriteBankPanel/fav8/sendButton", true, 8},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.button);
+        tree.midi->gets.clear();
+        tree.midi->sends.clear();
+        tree.system.messages.clear();
+        tree.Click(Control(c.button));
+        EXPECT_EQ(c.send ? tree.midi->sends : tree.midi->gets, std::vector<std::int32_t>{c.preset});
+        EXPECT_TRUE((c.send ? tree.midi->gets : tree.midi->sends).empty());
+        ASSERT_EQ(tree.system.messages.size(), 1u) << "the report";
+        EXPECT_EQ(tree.system.messages[0].caption, c.send ? u"Send Favorite Success" : u"Retrieve Favorite");
+    }
+}
+
+TEST_F(DeviceViewTest, TheMenuCommandsGetAndSendPresetsZeroToEight)
+{
+    for (std::int32_t n = 0; n <= 8; ++n)
+    {
+        Command(u"NID_MENU_FILE_GET_PRESET" + std::u16string(1, static_cast<char16_t>(u'0' + n)) + u"_TO_DEVICE");
+        Command(u"NID_MENU_FILE_SEND_PRESET" + std::u16string(1, static_cast<char16_t>(u'0' + n)) + u"_TO_DEVICE");
+    }
+    const std::vector<std::int32_t> all{0, 1, 2, 3, 4, 5, 6, 7, 8};
+    EXPECT_EQ(tree.midi->gets, all);
+    EXPECT_EQ(tree.midi->sends, all);
+    EXPECT_EQ(tree.system.messages.size(), 18u);
+}
+
+TEST_F(DeviceViewTest, ThePanelsAreFoundByNameAndIndexesPastTheSkinAnswerEmpty)
+{
+    LDeviceView& view = *tree.View();
+    EXPECT_FALSE(view.GetJoystickModule(2));
+    EXPECT_FALSE(view.GetJoystick(2));
+    EXPECT_FALSE(view.GetPadModule(16)) << "pad9 of padBank2 does not exist";
+    EXPECT_FALSE(view.GetPad(16));
+    EXPECT_FALSE(view.GetHardwareKnob(8));
+    EXPECT_TRUE(view.GetStatusView());
+    LMenuItemState state;
+    state.Enabled = false;
+    state.Checked = true;
+    EXPECT_EQ(view.IsCommandEnabled(nullptr, 0, WString(u"NID_MENU_FILE_EXIT_REQ"), state), 0);
+    EXPECT_FALSE(state.Enabled) << "the menu's own states stand";
+    EXPECT_TRUE(state.Checked);
+}
+
+TEST_F(DeviceViewTest, EachHotKeyAndMenuCommandOpensOneDialogAndACancelSaysNothing)
+{
+    ScriptedChooser chooser;
+    HotKey(u"Ctrl+VKEY_O");
+    ASSERT_EQ(chooser.requests.size(), 1u) << "the hot key is handled once, not by two subscriptions";
+    const FileChooserRequest& open = chooser.requests[0];
+    EXPECT_FALSE(open.save);
+    EXPECT_EQ(Narrow(open.title), "Select Favorite File");
+    ASSERT_EQ(open.filters.size(), 2u);
+    EXPECT_EQ(Narrow(open.filters[0].description), "Vedidu Favorite Editor (*.vedidu)");
+    EXPECT_EQ(Narrow(open.filters[0].patterns.at(0)), "*.vedidu");
+    EXPECT_EQ(Narrow(open.filters[1].description), "All Files (*.*)");
+    EXPECT_EQ(Narrow(open.folder), Narrow(tree.app->GetFolder(4))) << "nothing saved yet: the documents folder";
+
+    HotKey(u"Ctrl+VKEY_S");
+    ASSERT_EQ(chooser.requests.size(), 2u);
+    const FileChooserRequest& save = chooser.requests[1];
+    EXPECT_TRUE(save.save);
+    EXPECT_EQ(Narrow(save.title), "Select Save Location");
+    EXPECT_EQ(Narrow(save.defaultExtension), "vedidu") << "the chooser adds it to a bare name";
+
+    Command(u"NID_MENU_FILE_LOAD_PRESET_FROM_FILE");
+    Command(u"NID_MENU_FILE_SAVE_PRESET_TO_FILE");
+    EXPECT_EQ(chooser.requests.size(), 4u);
+    EXPECT_TRUE(tree.system.messages.empty()) << "a cancelled dialog is no failure to report";
+}
+
+TEST_F(DeviceViewTest, TheFileDialogsStartInTheFolderLastSavedTo)
+{
+    const TestSupport::TempFolder presets;
+    IIniFileManager* settings = tree.app->GetSettingsManager();
+    ASSERT_TRUE(settings);
+    ASSERT_EQ(settings->SetString(tree.app->GetSettings(1), WString(LPresetManager::kLastFolderKey),
+                                  WString(presets.Path().c_str())),
+              QK_OK);
+    // A fresh tree reads the stored folder when its device view starts.
+    tree.window->SetRootControl(RCPtr<LControl>());
+    ASSERT_EQ(tree.Build(), QK_OK);
+    ScriptedChooser chooser;
+    HotKey(u"Ctrl+VKEY_O");
+    ASSERT_EQ(chooser.requests.size(), 1u);
+    EXPECT_EQ(Narrow(chooser.requests[0].folder), presets.Path());
+}
+
+TEST_F(DeviceViewTest, ASaveNameWithoutExtensionGetsThePresetExtension)
+{
+    const TestSupport::TempFolder folder;
+    ScriptedChooser chooser;
+    struct Case
+    {
+        std::string chosen;
+        std::string path;
+    };
+    const Case cases[] = {
+        {folder / "bright", folder / "bright.vedidu"},
+        {folder / "bright.vedidu", folder / "bright.vedidu"},
+        {folder / "live.v2", folder / "live.v2"},
+    };
+    for (const Case& c : cases)
+    {
+        chooser.answer = {FileChooserOutcome::Chosen, {WString(c.chosen.c_str())}};
+        WString path;
+        EXPECT_EQ(tree.View()->ShowSavePresetDialog(path), QK_OK);
+        EXPECT_EQ(Narrow(path), c.path);
+    }
+}
+
+TEST_F(DeviceViewTest, ASavedFileLoadsBackAndANewerOneIsReported)
+{
+    const TestSupport::TempFolder folder;
+    ScriptedChooser chooser;
+    chooser.answer = {FileChooserOutcome::Chosen, {WString((folder / "saved").c_str())}};
+    HotKey(u"Ctrl+VKEY_S");
+    const std::string saved = folder.ReadFile("saved.vedidu");
+    ASSERT_EQ(saved.size(), 2123u) << "saved under the name with the extension added";
+    EXPECT_TRUE(tree.system.messages.empty());
+    WString stored;
+    tree.app->GetSettingsManager()->GetString(tree.app->GetSettings(1), WString(LPresetManager::kLastFolderKey),
+                                              WString(), stored);
+    EXPECT_EQ(Narrow(stored), folder.Path());
+
+    chooser.answer = {FileChooserOutcome::Chosen, {WString((folder / "saved.vedidu").c_str())}};
+    HotKey(u"Ctrl+VKEY_O");
+    EXPECT_TRUE(tree.system.messages.empty()) << "a good file loads without a word";
+
+    std::string newer = saved;
+    newer[0] = 2; // the format version
+    folder.WriteFile("newer.vedidu", newer);
+    chooser.answer = {FileChooserOutcome::Chosen, {WString((folder / "newer.vedidu").c_str())}};
+    HotKey(u"Ctrl+VKEY_O");
+    ASSERT_EQ(tree.system.messages.size(), 1u);
+    EXPECT_EQ(tree.system.messages[0].caption, u"Favorite File Load");
+    EXPECT_EQ(tree.system.messages[0].text, u"Program file is not compatible with this vesion of the favorite editor");
+    EXPECT_EQ(tree.system.messages[0].flags, 0x10u);
+}
+
+TEST_F(DeviceViewTest, AFailedSaveIsToldAndRemembersNoFolder)
+{
+    const TestSupport::TempFolder folder;
+    ScriptedChooser chooser;
+    // A folder where the file should go: nothing can be written there.
+    chooser.answer = {FileChooserOutcome::Chosen, {WString((folder / "missing/preset.vedidu").c_str())}};
+    EXPECT_LT(tree.View()->SavePresetToFile(), 0);
+    ASSERT_EQ(tree.system.messages.size(), 1u);
+    EXPECT_EQ(tree.system.messages[0].caption, u"Favorite File Save");
+    WString stored;
+    tree.app->GetSettingsManager()->GetString(tree.app->GetSettings(1), WString(LPresetManager::kLastFolderKey),
+                                              WString(), stored);
+    EXPECT_TRUE(stored.IsEmpty()) << Narrow(stored);
+}
+
+TEST_F(DeviceViewTest, AMissingUserGuideIsToldAndAPresentOneIsOpened)
+{
+    RecordingOpener opener;
+    const std::string guide =
+        Narrow(tree.app->GetFolder(0)) + "/" + Narrow(WString(LDeviceView::kUserGuideFileName));
+    ASSERT_FALSE(FileExists(WString(guide.c_str()))) << "the test build ships no guide";
+    Command(u"NID_MENU_HELP_OPEN_USERGUIDE_REQ");
+    EXPECT_TRUE(opener.opened.empty()) << "the desktop would only fail later, where nobody sees it";
+    ASSERT_EQ(tree.system.messages.size(), 1u);
+    EXPECT_EQ(tree.system.messages[0].caption, u"Open User Guide Failed");
+    EXPECT_EQ(tree.system.messages[0].text, u"The user guide failed to open.");
+    EXPECT_EQ(tree.system.messages[0].flags, 0u);
+}
+
+TEST_F(DeviceViewTest, AboutAndKeyCurveDialogsComeFromTheSkinInAModalWindow)
+{
+    for (const char16_t* nid : {u"NID_MENU_HELP_ABOUT_REQ", u"NID_MENU_FILE_SHOWKEYCURVEDIALOG_REQ"})
+    {
+        SCOPED_TRACE(Narrow(nid));
+        tree.system.requests.clear();
+        Command(nid);
+        // The window system of the test makes no window; the request shows what was asked.
+        ASSERT_EQ(tree.system.requests.size(), 1u);
+        EXPECT_NE(tree.system.requests[0].exStyle, 0u) << "a modal dialog frame";
+    }
+    tree.system.requests.clear();
+    tree.Click(Control("keyboard/buttonOpenKeyEditDialog"));
+    EXPECT_EQ(tree.system.requests.size(), 1u);
+}
+
+TEST_F(DeviceViewTest, ExitIsPostedAsTheApplicationsExitRequest)
+{
+    const RCPtr<TestSupport::Recorder> recorder = TestSupport::Recorder::Create("centre", log);
+    recorder->Subscribe(ConstRCPtr<LNotificationDistributor>(GetDefaultNotificationCenter().Get()), u"NID_APP_EXIT_REQ");
+    Command(u"NID_MENU_FILE_EXIT_REQ");
+    EXPECT_TRUE(log.empty()) << "posted, not sent";
+    EditorTree::Drain();
+    EXPECT_EQ(log, std::vector<std::string>{"centre:NID_APP_EXIT_REQ"});
+    recorder->UnsubscribeAll();
+}
+
+TEST_F(DeviceViewTest, TheMainMenuAsksTheDeviceViewForItsItemStates)
+{
+    auto* menu = dynamic_cast<LMainMenu*>(tree.Main()->FindChild(WString(u"mainMenu")).Get());
+    ASSERT_TRUE(menu);
+    EXPECT_TRUE(menu->SetMenuItemUpdater(tree.View()->GetMenuItemUpdater())) << "it had this one already";
+}
+
+// --- The required buttons, on a small skin ---------------------------------------------------
+
+std::string FavoriteSkin(const std::string& leaveOut)
+{
+    std::string bank;
+    for (int i = 1; i <= 8; ++i)
+    {
+        const std::string fav = "fav" + std::to_string(i);
+        if (leaveOut == fav)
+            continue;
+        bank += "<SubControl Class=\"Framework.Panel\" Name=\"" + fav + "\" XSizeAbs=\"10\" YSizeAbs=\"10\">";
+        for (const char* button : {"sendButton", "recButton"})
+            if (leaveOut != fav + "/" + button)
+                bank += std::string("<SubControl Class=\"Framework.Button\" Name=\"") + button +
+                        "\" XSizeAbs=\"5\" YSizeAbs=\"5\"/>";
+        bank += "</SubControl>";
+    }
+    if (leaveOut != "sendToRamButton")
+        bank += R"(<SubControl Class="Framework.Button" Name="sendToRamButton" XSizeAbs="5" YSizeAbs="5"/>)";
+    const std::string view =
+        leaveOut == "favoriteBankPanel"
+            ? std::string()
+            : R"(<SubControl Class="Framework.Panel" Name="favoriteBankPanel" XSizeAbs="100" YSizeAbs="100">)" + bank +
+                  "</SubControl>";
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Zelvo_Skin_Definitions>\n"
+           "<Application Name=\"PresetEditor\"/>\n<Skins>\n<Skin Name=\"test\">\n"
+           "<SubControl Class=\"PresetEditor.MainControl\" Name=\"mainControl\" XSizeAbs=\"400\" YSizeAbs=\"300\">\n"
+           "<SubControl Class=\"PresetEditor.MainControl.DeviceView\" Name=\"viewDevice\" XSizeAbs=\"400\" "
+           "YSizeAbs=\"300\">" +
+           view + "</SubControl>\n</SubControl>\n</Skin>\n</Skins>\n</Zelvo_Skin_Definitions>\n";
+}
+
+TEST(DeviceViewSkinTest, TheThreeFavoriteButtonsAreRequired)
+{
+    const std::string prefix = "Runtime Error : Null Pointer : cannot find child ";
+    const std::string suffix = " : LDeviceView::Initialize : UI\\DeviceView : Line ";
+    struct Case
+    {
+        const char* leaveOut;
+        std::string text;
+    };
+    const Case cases[] = {
+        {"fav3/sendButton", prefix + "sendButton" + suffix + "114"},
+        {"fav5", prefix + "sendButton" + suffix + "114"},
+        {"fav8/recButton", prefix + "recButton" + suffix + "118"},
+        {"sendToRamButton", prefix + "sendToRamButton" + suffix + "123"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.leaveOut);
+        EditorTree tree(FavoriteSkin(c.leaveOut));
+        ASSERT_GE(tree.started, 0);
+        try
+        {
+            tree.Build();
+            ADD_FAILURE() << "no exception";
+        }
+        catch (const std::runtime_error& error)
+        {
+            EXPECT_EQ(std::string(error.what()), c.text);
+        }
+    }
+}
+
+TEST(DeviceViewSkinTest, AViewWithoutBankKeybedOrMenuStillWorks)
+{
+    for (const char* leaveOut : {"", "favoriteBankPanel"})
+    {
+        SCOPED_TRACE(leaveOut);
+        EditorTree tree(FavoriteSkin(leaveOut));
+        ASSERT_GE(tree.started, 0);
+        ASSERT_EQ(tree.Build(), QK_OK);
+        ASSERT_TRUE(tree.View());
+        tree.window->SendNotification(LNotification::Create(u"NID_MENU_FILE_SEND_PRESET2_TO_DEVICE"));
+        tree.window->SendNotification(LNotification::Create(u"NID_MENU_FILE_SHOWKEYCURVEDIALOG_REQ"));
+        EXPECT_EQ(tree.midi->sends, std::vector<std::int32_t>{2});
+        EXPECT_TRUE(tree.system.requests.empty()) << "this skin has no key-curve dialog";
+    }
+}
+
+// The shipped main control painted by the software renderer, written to
+// pictures/device-view.png for a person to look at. The favorite bank's buttons must show
+// inside the device view, not only the window behind it.
+TEST(DeviceViewPicture, TheShippedDeviceViewShowsTheControllerAndTheFavoriteBank)
+{
+    EditorTree tree;
+    ASSERT_GE(tree.started, 0);
+    ASSERT_EQ(tree.Build(), QK_OK);
+    const RectL area{0, 0, tree.host.clientRect.width, tree.host.clientRect.height};
+    RCPtr<LRenderContextInfo> context;
+    const IDrawingSurface& surface = TestSupport::PaintOffscreen(*tree.window, *tree.renderer, area, context);
+    EXPECT_TRUE(TestSupport::SavePicture(surface, "device-view.png"));
+
+    const auto coloursIn = [&](const char* path)
+    {
+        RectL rect;
+        tree.Find(path)->GetWindowRect(rect);
+        std::set<std::uint32_t> colours;
+        for (std::int32_t y = rect.y; y < rect.y + rect.height; ++y)
+            for (std::int32_t x = rect.x; x < rect.x + rect.width; ++x)
+                colours.insert(surface.GetPixel(x, y));
+        return colours.size();
+    };
+    EXPECT_GT(coloursIn("favoriteBankPanel/fav3/sendButton"), 2u) << "the button's picture and text";
+    EXPECT_GT(coloursIn("controllerBody"), 2u);
+}
+
+} // namespace
+} // namespace QK
