@@ -104,21 +104,6 @@ private:
         return name;
     }
 
-    // A container: one look with nothing of its own. Children are drawn once for every look
-    // a control shows, so a control without looks shows none of its children.
-    std::string Container()
-    {
-        const std::string name = "container";
-        if (!m.HasLookList(name))
-        {
-            Look look;
-            look.name = name;
-            m.AddLook(look);
-            m.AddLookList(name, 1, {{0, name}});
-        }
-        return name;
-    }
-
     // A button that shows nothing of its own over a picture that acts as the link: a fill too
     // faint to see, which the pointer still finds, in all fourteen button looks.
     std::string HitArea()
@@ -448,7 +433,7 @@ private:
     Control UpDown(const std::string& name, int x, int y, int field = 22)
     {
         const int w = field + 24;
-        Control upDown = Make("Framework.NumericUpDown", name, x, y, w, 34, Container());
+        Control upDown = Make("Framework.NumericUpDown", name, x, y, w, 34);
         upDown.Add(Make("Framework.Button", "buttonDown", 0, 0, 12, 18, Arrow("arrow_down", 12, 18)));
         upDown.Add(Make("Framework.TextBox", "textBox", 12, 0, field, 18, Field("field", field, 18, Palette::kTextLight)));
         upDown.Add(Make("Framework.Button", "buttonUp", 12 + field, 0, 12, 18, Arrow("arrow_up", 12, 18)));
