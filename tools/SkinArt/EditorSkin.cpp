@@ -451,7 +451,8 @@ private:
     {
         Control combo = Make("Framework.ComboBox", "comboBox", x, y, w, h, Combo(w, h));
         Control list = Make("Framework.ListBox", "listBox", 0, 0, 0, 0, FrameList("list_frame", 3));
-        list.Attr("IsVisible", "False").Attr("YPositionToControl", "Parent").Attr("YPositionRel", "1");
+        list.Attr("IsVisible", "False").Attr("ClipToParent", "False").Attr("YPositionToControl", "Parent")
+            .Attr("YPositionRel", "1");
         list.Scaled("YMaxSizeAbs", 180);
         Control item = Make("Framework.ListBoxItem", "templateItem", 0, 0, 0, 18, Rows(false));
         item.Attr("XSizeToControl", "Client").Attr("XSizeRel", "1");
