@@ -1,9 +1,10 @@
 // The shipped skins and string tables, loaded through the real loader from the embedded
 // resources: the controls and names the code requires, both layouts from one description, every
-// image part on an image of its size, and every text the code reads.
+// image part on an image of its size, every text the code reads, and the main menu and the hot
+// keys as the code builds them from the tables.
 //
 // Sections: loading and walking helpers; the table of required controls; the checks of the two
-// skins; the checks of the string tables.
+// skins; the checks of the string tables (texts, menus, hot keys).
 #include "QKFramework/ControlBase/Control.h"
 #include "QKFramework/ControlBase/ControlFactory.h"
 #include "QKFramework/ControlBase/Input/KeyCode.h"
@@ -537,7 +538,6 @@ TEST_F(SkinLintTest, EveryTextTheCodeReadsIsThereInEnglish)
     for (const char* key : {"SETTINGS_FILE_SAVE_CAPTION", "SETTINGS_FILE_SAVE_FAILED_MESSAGE", "URL_SUPPORT"})
         EXPECT_NE(Text("|PresetEditor", key), "<missing>") << key;
     EXPECT_EQ(Text("|PresetEditor", "URL_SUPPORT").rfind("https://", 0), 0u);
-
 
     const std::vector<std::tuple<const char*, const char*, const char*>> controls = {
         {"PresetEditor|dialogEditKeyCurve", "LABEL", "Edit Keybed Curve"},
