@@ -352,6 +352,12 @@ TEST_F(SkinLintTest, SiblingNamesAreUniqueAndAttributesAsTheCodeReadsThem)
                 EXPECT_TRUE(names.insert(Narrow((*control.Children.GetAt(i))->Name)).second)
                     << "skin " << skin << ": two children named " << Narrow((*control.Children.GetAt(i))->Name)
                     << " in " << path;
+            // Children are painted and reached by the pointer only under a look of their parent.
+            if (control.Children.GetCount() > 0 && !path.empty())
+            {
+                EXPECT_TRUE(control.Skin && control.Skin->LookList && control.Skin->LookList->GetCount() > 0)
+                    << "skin " << skin << ": " << path << " has children but no look to show them under";
+            }
             // An open list hangs below its combo box, outside the panel that holds the combo:
             // clipped to that panel it would show only its first rows, if any.
             if (Narrow(control.Class) == "Framework.ComboBox")
