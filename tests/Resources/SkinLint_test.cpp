@@ -1,10 +1,14 @@
 // The shipped skins and string tables, loaded through the real loader from the embedded
 // resources: the controls and names the code requires, both layouts from one description, every
-// image part on an image of its size, and every text the code reads.
+// image part on an image of its size, every text the code reads, and the main menu and the hot
+// keys as the code builds them from the tables.
 //
 // Sections: loading and walking helpers; the table of required controls; the checks of the two
-// skins; the checks of the string tables.
+// skins; the checks of the string tables (texts, menus, hot keys).
+#include "QKFramework/ControlBase/Control.h"
 #include "QKFramework/ControlBase/ControlFactory.h"
+#include "QKFramework/ControlBase/Input/KeyCode.h"
+#include "QKFramework/ControlBase/MenuDescriptor.h"
 #include "QKFramework/Platform/Core/Resources.h"
 #include "QKFramework/Utilities/Graphics/PngDecoder.h"
 #include "QKFramework/Utilities/Storage/StringArray.h"
@@ -308,7 +312,38 @@ TEST_F(SkinLintTest, EveryRequiredControlIsADirectChildOfItsClass)
         }
 }
 
-TEST_F(SkinLintTest, SiblingNamesAreUniqueAndCreateParametersAsTheCodeReadsThem)
+// What a text box's right click needs: the skin's top-level "contextMenu", a popup menu with
+// its row template, found the way the control finds it. Empty when all is there.
+std::string ContextMenuProblem(LControlFactory& factory, std::uint32_t skin)
+{
+    factory.SetCurrentSkin(skin);
+    const RCPtr<LControlDescriptor> menu = factory.FindSubControlDescriptor(WString(u"contextMenu"));
+    factory.SetCurrentSkin(0);
+    if (!menu)
+        return "no top-level contextMenu: a text box's right click would show nothing";
+    if (Narrow(menu->Class) != "Framework.PopupMenu")
+        return "contextMenu is a " + Narrow(menu->Class) + ", not a popup menu";
+    if (!Child(*menu, "templateItem"))
+        return "contextMenu has no templateItem to make its rows from";
+    return std::string();
+}
+
+TEST_F(SkinLintTest, TextBoxesFindTheirContextMenuInEverySkin)
+{
+    for (std::uint32_t skin = 0; skin < s_factory->GetSkinCount(); ++skin)
+        EXPECT_EQ(ContextMenuProblem(*s_factory, skin), "") << "skin " << skin;
+
+    // The check itself catches a skin that lacks the menu.
+    RCPtr<LControlFactory> bare(new LControlFactory(WString(u"PresetEditor")));
+    const std::string document = R"(<?xml version="1.0" encoding="UTF-8"?>
+<Zelvo_Skin_Definitions><Skin Name="bare"><SubControl Class="Framework.Panel" Name="mainControl"/></Skin>
+</Zelvo_Skin_Definitions>)";
+    ASSERT_EQ(bare->ParseXML(document.data(), document.size()), 0) << Narrow(bare->GetErrorText());
+    ASSERT_EQ(bare->GetSkinCount(), 1u);
+    EXPECT_NE(ContextMenuProblem(*bare, 0), "");
+}
+
+TEST_F(SkinLintTest, SiblingNamesAreUniqueAndAttributesAsTheCodeReadsThem)
 {
     for (std::uint32_t skin = 0; skin < s_factory->GetSkinCount(); ++skin)
         Walk(Skin(skin), "", [&](const LControlDescriptor& control, const std::string& path) {
@@ -317,6 +352,20 @@ TEST_F(SkinLintTest, SiblingNamesAreUniqueAndCreateParametersAsTheCodeReadsThem)
                 EXPECT_TRUE(names.insert(Narrow((*control.Children.GetAt(i))->Name)).second)
                     << "skin " << skin << ": two children named " << Narrow((*control.Children.GetAt(i))->Name)
                     << " in " << path;
+            // Children are painted and reached by the pointer only under a look of their parent.
+            if (control.Children.GetCount() > 0 && !path.empty())
+            {
+                EXPECT_TRUE(control.Skin && control.Skin->LookList && control.Skin->LookList->GetCount() > 0)
+                    << "skin " << skin << ": " << path << " has children but no look to show them under";
+            }
+            // An open list hangs below its combo box, outside the panel that holds the combo:
+            // clipped to that panel it would show only its first rows, if any.
+            if (Narrow(control.Class) == "Framework.ComboBox")
+            {
+                const LControlDescriptor* list = Child(control, "listBox");
+                ASSERT_TRUE(list) << path;
+                EXPECT_FALSE(list->Layout->ClipToParent) << path << "/listBox is clipped to its combo box";
+            }
             // Sliders use the markers only; the thumb is made from "thumbStart" at run time.
             if (Narrow(control.Class) == "Framework.Slider")
             {
@@ -443,7 +492,7 @@ TEST_F(SkinLintTest, EveryTextTheCodeReadsIsThereInEnglish)
         {"EDIT_CUT", "Cut"},            {"EDIT_COPY", "Copy"},              {"EDIT_PASTE", "Paste"},
         {"EDIT_DELETE", "Delete"},      {"HOURS_SINGULAR", "Hour"},         {"HOURS_PLURAL", "Hours"},
         {"MINUTES_SINGULAR", "Minute"}, {"MINUTES_PLURAL", "Minutes"},      {"SECONDS_SINGULAR", "Second"},
-        {"SECONDS_PLURAL", "Seconds"},  {"REMAINING", "Remaining"},         {"GHK.NID_EDIT_DELETE_REQ", "VKEY_DELETE"}};
+        {"SECONDS_PLURAL", "Seconds"},  {"REMAINING", "Remaining"}};
     for (const auto& [key, text] : framework)
     {
         const std::string found = Text("Framework", key);
@@ -489,25 +538,12 @@ TEST_F(SkinLintTest, EveryTextTheCodeReadsIsThereInEnglish)
         {"SETTINGS_FILE_LOAD_CORRUPT_MESSAGE", incompatible},
         {"SETTINGS_FILE_LOAD_WRONG_DEVICE_MESSAGE", incompatible},
         {"SETTINGS_FILE_TRANSLATION_FAILURE_MESSAGE", incompatible},
-        {"GHK_WIN.NID_EDIT_COPY_REQ", "Ctrl+VKEY_C"},
-        {"GHK_WIN.NID_EDIT_CUT_REQ", "Ctrl+VKEY_X"},
-        {"GHK_WIN.NID_EDIT_PASTE_REQ", "Ctrl+VKEY_V"},
-        {"GHK_WIN.NID_MENU_FILE_LOAD_PRESET_FROM_FILE", "Ctrl+VKEY_O"},
-        {"GHK_WIN.NID_MENU_FILE_SAVE_PRESET_TO_FILE", "Ctrl+VKEY_S"},
     };
     for (const auto& [key, text] : application)
         EXPECT_EQ(Text("|PresetEditor", key), text) << key;
     for (const char* key : {"SETTINGS_FILE_SAVE_CAPTION", "SETTINGS_FILE_SAVE_FAILED_MESSAGE", "URL_SUPPORT"})
         EXPECT_NE(Text("|PresetEditor", key), "<missing>") << key;
     EXPECT_EQ(Text("|PresetEditor", "URL_SUPPORT").rfind("https://", 0), 0u);
-    EXPECT_EQ(Text("|PresetEditor", "GHK_WIN.NID_APP_EXIT_REQ"), "<missing>");
-
-    // Hot keys under "GHK" of the main control's own table would bind load and save twice.
-    if (const RCPtr<LStringTable> main = s_factory->GetStringTable(WString(u"PresetEditor|mainControl")))
-        for (const auto& [id, text] : static_cast<const StringMap&>(*main))
-        {
-            EXPECT_NE(Narrow(id).rfind("GHK.", 0), 0u) << Narrow(id);
-        }
 
     const std::vector<std::tuple<const char*, const char*, const char*>> controls = {
         {"PresetEditor|dialogEditKeyCurve", "LABEL", "Edit Keybed Curve"},
@@ -617,6 +653,137 @@ TEST_F(SkinLintTest, MainMenuTableHoldsFileAndHelpWithTwoDigitPositions)
     for (const auto& [id, text] : static_cast<const StringMap&>(*menu))
         actual[Narrow(id)] = Narrow(text);
     EXPECT_EQ(actual, expected);
+}
+
+// A control that reads its menus from the given table, as the menu bar reads its own.
+class MenuTableControl : public LControl
+{
+public:
+    explicit MenuTableControl(RCPtr<LStringTable> table) : LControl(nullptr, WString(u"mainMenu")), m_table(table) {}
+    ConstRCPtr<LStringTable> GetStringTable() const override { return ConstRCPtr<LStringTable>(m_table.Get()); }
+
+private:
+    RCPtr<LStringTable> m_table;
+};
+
+struct MenuShape
+{
+    std::string label;
+    std::string nid; // "-" for a separator
+    std::vector<MenuShape> items;
+    friend bool operator==(const MenuShape&, const MenuShape&) = default;
+};
+
+std::vector<MenuShape> ShapeOf(const LMenuDescriptor& menu)
+{
+    std::vector<MenuShape> shape;
+    for (std::uint32_t i = 0; i < menu.GetItemCount(); ++i)
+    {
+        const LMenuItemDescriptor& item = *menu.GetItem(i);
+        shape.push_back({Narrow(item.Label), item.Separator ? "-" : Narrow(item.NotificationId), ShapeOf(item)});
+    }
+    return shape;
+}
+
+std::ostream& operator<<(std::ostream& out, const MenuShape& shape)
+{
+    out << "{" << shape.label << " " << shape.nid;
+    for (const MenuShape& item : shape.items)
+        out << " " << item;
+    return out << "}";
+}
+
+// The menus as the menu bar builds them: one per "MENU_LABEL.n", from the table's
+// "CONTEXT_MENU" groups; a count that differs leaves the bar without any menu.
+TEST_F(SkinLintTest, MainMenuBuildsToFileAndHelp)
+{
+    const RCPtr<LStringTable> table = s_factory->GetStringTable(WString(u"PresetEditor.MainControl|mainMenu"));
+    ASSERT_TRUE(table);
+    const RCPtr<MenuTableControl> control(new MenuTableControl(table));
+    ConstRCPtrArray<LMenuDescriptor> menus;
+    control->BuildContextMenu(menus);
+    ASSERT_EQ(menus.GetCount(), 2u);
+
+    const auto favorites = [](const char* kind, int first) {
+        std::vector<MenuShape> items;
+        if (first == 0)
+            items.push_back({"Ram", std::string("NID_MENU_FILE_") + kind + "_PRESET0_TO_DEVICE", {}});
+        for (int n = 1; n <= 8; ++n)
+            items.push_back({"Favorite " + std::to_string(n),
+                             std::string("NID_MENU_FILE_") + kind + "_PRESET" + std::to_string(n) + "_TO_DEVICE", {}});
+        return items;
+    };
+    const MenuShape separator{"", "-", {}};
+    const std::vector<MenuShape> file = {
+        {"Send Favorite", "", favorites("SEND", 0)},
+        {"Get Favorite", "", favorites("GET", 1)},
+        separator,
+        {"Open Favorite", "NID_MENU_FILE_LOAD_PRESET_FROM_FILE", {}},
+        {"Save Favorite", "NID_MENU_FILE_SAVE_PRESET_TO_FILE", {}},
+        separator,
+        {"Edit Key Curve", "NID_MENU_FILE_SHOWKEYCURVEDIALOG_REQ", {}},
+        separator,
+        {"Exit", "NID_MENU_FILE_EXIT_REQ", {}},
+    };
+    const std::vector<MenuShape> help = {{"Open User Guide", "NID_MENU_HELP_OPEN_USERGUIDE_REQ", {}},
+                                         {"About", "NID_MENU_HELP_ABOUT_REQ", {}}};
+    const std::vector<MenuShape> fileBuilt = ShapeOf(**menus.GetAt(0));
+    const std::vector<MenuShape> helpBuilt = ShapeOf(**menus.GetAt(1));
+    ASSERT_EQ(fileBuilt.size(), 9u);
+    EXPECT_EQ(fileBuilt[0].items.size(), 9u);
+    EXPECT_EQ(fileBuilt[1].items.size(), 8u);
+    EXPECT_EQ(fileBuilt, file);
+    EXPECT_EQ(helpBuilt, help);
+}
+
+// The hot keys as the application reads them: the framework's "GHK" and the editor's
+// "GHK_WIN", each text parsed to its key and no key bound twice. Exit has none of its own
+// (Alt+F4 belongs to the window), and the main control's table binds nothing, or Ctrl+O
+// and Ctrl+S would open their dialog twice.
+TEST_F(SkinLintTest, HotKeysParseToTheirKeys)
+{
+    const auto press = [](std::uint32_t modifiers, std::uint32_t virtualKey) {
+        return static_cast<std::int32_t>(KeyCode::kKeyEvent | modifiers | (virtualKey << 16));
+    };
+    const struct
+    {
+        RCPtr<LStringTable> table;
+        const char16_t* prefix;
+        std::map<std::string, std::int32_t> keys;
+    } sources[] = {
+        {s_factory->GetFrameworkStringTable(), u"GHK", {{"NID_EDIT_DELETE_REQ", press(0, 0x2E)}}},
+        {s_factory->GetApplicationStringTable(),
+         u"GHK_WIN",
+         {{"NID_EDIT_COPY_REQ", press(KeyCode::kCtrl, 'C')},
+          {"NID_EDIT_CUT_REQ", press(KeyCode::kCtrl, 'X')},
+          {"NID_EDIT_PASTE_REQ", press(KeyCode::kCtrl, 'V')},
+          {"NID_MENU_FILE_LOAD_PRESET_FROM_FILE", press(KeyCode::kCtrl, 'O')},
+          {"NID_MENU_FILE_SAVE_PRESET_TO_FILE", press(KeyCode::kCtrl, 'S')}}},
+    };
+    std::map<std::int32_t, std::string> owners;
+    for (const auto& source : sources)
+    {
+        ASSERT_TRUE(source.table) << NString(source.prefix).GetString();
+        KeyBindingMap map;
+        ASSERT_EQ(KeyCode::ReadBindings(map, source.table.Get(), WString(source.prefix)), 0);
+        EXPECT_EQ(map.size(), source.keys.size()) << NString(source.prefix).GetString();
+        for (const auto& [nid, code] : source.keys)
+        {
+            const Array<KeyCode> bound = KeyCode::GetBindings(map, WString(nid.c_str()));
+            ASSERT_EQ(bound.GetCount(), 1u) << nid;
+            EXPECT_EQ(bound.GetAt(0)->GetCode(), code) << nid;
+            EXPECT_TRUE(owners.emplace(code, nid).second) << nid << " shares its key with " << owners[code];
+        }
+        EXPECT_FALSE(KeyCode::LookupBinding(map, WString(u"NID_APP_EXIT_REQ")));
+        EXPECT_FALSE(KeyCode::LookupBinding(map, WString(u"NID_MENU_FILE_EXIT_REQ")));
+    }
+    for (const char* table : {"PresetEditor|mainControl", "PresetEditor.MainControl"})
+        if (const RCPtr<LStringTable> strings = s_factory->GetStringTable(WString(table)))
+        {
+            KeyBindingMap map;
+            KeyCode::ReadBindings(map, strings.Get(), WString(u"GHK"));
+            EXPECT_TRUE(map.empty()) << table << " binds keys under GHK";
+        }
 }
 
 // The note selector reads its names by position, so key order must be note order.

@@ -4,6 +4,7 @@
 #include "tools/SkinArt/Device.h"
 #include "tools/SkinArt/SkinModel.h"
 
+#include <functional>
 #include <string>
 
 namespace SkinArt
@@ -472,8 +473,10 @@ private:
     {
         Control combo = Make("Framework.ComboBox", "comboBox", x, y, w, h, Combo(w, h));
         Control list = Make("Framework.ListBox", "listBox", 0, 0, 0, 0, FrameList("list_frame", 3));
-        list.Attr("IsVisible", "False").Attr("YPositionToControl", "Parent").Attr("YPositionRel", "1");
-        list.Scaled("YMaxSizeAbs", 180);
+        list.Attr("IsVisible", "False").Attr("ClipToParent", "False").Attr("YPositionToControl", "Parent")
+            .Attr("YPositionRel", "1");
+        if (scrolls) // a list with a maximum opens at it; short lists open at their own height
+            list.Scaled("YMaxSizeAbs", 180);
         Control item = Make("Framework.ListBoxItem", "templateItem", 0, 0, 0, 18, Rows(false));
         item.Attr("XSizeToControl", "Client").Attr("XSizeRel", "1");
         list.Add(item);
@@ -802,6 +805,26 @@ void EditorSkin::Build()
 void BuildEditorSkin(SkinModel& model)
 {
     EditorSkin(model).Build();
+
+    // A control paints its children and hands the pointer on to them only under a look of
+    // its own. A container without one gets an empty look at every index it may select: no
+    // parts, so it shows nothing itself and the pointer falls through where no child lies.
+    const std::string container = "container";
+    Look empty;
+    empty.name = container;
+    model.AddLook(empty);
+    std::vector<std::pair<int, std::string>> slots;
+    for (int i = 0; i < 14; ++i)
+        slots.emplace_back(i, container);
+    model.AddLookList(container, 14, slots);
+    const std::function<void(Control&)> give = [&](Control& control) {
+        if (control.lookList.empty() && !control.children.empty())
+            control.lookList = container;
+        for (Control& child : control.children)
+            give(child);
+    };
+    for (Control& control : model.TopLevel())
+        give(control);
 }
 
 } // namespace SkinArt

@@ -1,0 +1,166 @@
+// An open combo list of the shipped skin, laid out, hit and clicked as a window does it: the
+// list hangs outside the small panel that holds its combo box, and a click on a row out there
+// reaches it. The editor's own classes stand in as plain panels; the lists are the framework's.
+#include "QKFramework/Application/FrameworkApp.h"
+#include "QKFramework/Controls/ComboBox.h"
+#include "QKFramework/Controls/ListBox.h"
+#include "QKFramework/Controls/Panel.h"
+#include "QKFramework/Notification/NotificationCenterManager.h"
+#include "QKFramework/Platform/Core/Resources.h"
+
+#include "tests/support/Render/ScopedRenderApp.h"
+#include "tests/support/UI/ControlTestTools.h"
+#include "tests/support/UI/EventScript.h"
+#include "tests/support/UI/WindowTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace QK
+{
+namespace
+{
+
+void RegisterEditorClassesAsPanels(LControlFactory& factory, const LControlDescriptor& control)
+{
+    if (control.Class.Find(WString(u"PresetEditor.")) == 0)
+        factory.RegisterControlClass(control.Class, &LPanel::Create);
+    for (std::uint32_t i = 0; i < control.Children.GetCount(); ++i)
+        RegisterEditorClassesAsPanels(factory, **control.Children.GetAt(i));
+}
+
+std::string ShippedSkins()
+{
+    const auto document = FindResourceData(GetApplicationInstance(), "QKXML", "APP_SKINS");
+    return std::string(document.begin(), document.end());
+}
+
+class SkinDropDownTest : public ::testing::Test
+{
+protected:
+    SkinDropDownTest() : harness(ShippedSkins())
+    {
+        // The harness reads the document as a folder; its images load from there as controls
+        // are made.
+        for (const auto& entry : std::filesystem::directory_iterator(VEDIDU_SKIN_FOLDER))
+            if (entry.path().extension() == ".png")
+                std::filesystem::copy_file(entry.path(), harness.Folder() / entry.path().filename().string());
+        for (const FrameworkControlClass& entry : GetFrameworkControlClasses())
+            factory.RegisterControlClass(WString(entry.name), entry.create);
+        if (factory.GetSkinCount() == 2)
+            RegisterEditorClassesAsPanels(factory, *factory.GetSkin(1));
+    }
+    ~SkinDropDownTest() override { LNotificationCenterManager::ReleaseInstance(); }
+
+    // The arpeggiator's mode list with six entries.
+    static LComboBox* ModeCombo(LControl& main)
+    {
+        const RCPtr<LControl> combo = main.FindChild(WString(u"viewDevice"))
+                                          ->FindChild(WString(u"arpeggiator"))
+                                          ->FindChild(WString(u"arpMode"))
+                                          ->FindChild(WString(u"comboBox"));
+        auto* found = dynamic_cast<LComboBox*>(combo.Get());
+        for (std::int32_t i = 0; found && i < 6; ++i)
+            found->InsertItem(i, WString(("mode " + std::to_string(i)).c_str()));
+        return found;
+    }
+
+    TestSupport::WindowHarness harness;
+    LControlFactory& factory = harness.Factory();
+};
+
+TEST_F(SkinDropDownTest, AnOpenListHangsOutsideItsPanelAndTakesClicksThere)
+{
+    ASSERT_EQ(factory.GetSkinCount(), 2u);
+    TestSupport::EventScript script(harness);
+
+    for (std::uint32_t skin = 0; skin < 2; ++skin)
+    {
+        SCOPED_TRACE("skin " + std::to_string(skin));
+        factory.SetCurrentSkin(skin);
+        harness.Window()->clientSize = {2600, 1700};
+        ASSERT_TRUE(harness.SetRoot(u"mainControl"));
+        const RCPtr<LControl> editor = harness.Find("viewDevice/arpeggiator/arpMode");
+        LComboBox* combo = ModeCombo(*harness.Root()->GetRootControl());
+        ASSERT_TRUE(editor && combo);
+
+        PointD comboAt, editorAt, listAt;
+        combo->GetPositionInRoot(comboAt);
+        editor->GetPositionInRoot(editorAt);
+        const PointL onCombo{static_cast<std::int32_t>(comboAt.x + combo->GetWidth() / 2),
+                             static_cast<std::int32_t>(comboAt.y + combo->GetHeight() / 2)};
+        script.Move(onCombo).Press(1, onCombo).Release(1, onCombo);
+        ASSERT_TRUE(combo->IsDroppedDown());
+
+        // The row farthest from the combo lies outside the panel that holds the combo.
+        LListBox& list = *combo->GetListBox();
+        list.GetPositionInRoot(listAt);
+        const double rowHeight = list.GetItemHeightPixels();
+        const bool below = listAt.y >= comboAt.y;
+        const double rowMiddle =
+            below ? listAt.y + list.GetHeight() - rowHeight / 2 : listAt.y + rowHeight / 2;
+        ASSERT_TRUE(rowMiddle > editorAt.y + editor->GetHeight() || rowMiddle < editorAt.y)
+            << "the open list stays inside its panel";
+        const PointL onRow{static_cast<std::int32_t>(listAt.x + list.GetWidth() / 2),
+                           static_cast<std::int32_t>(std::lround(rowMiddle))};
+        script.Move(onRow).Press(1, onRow).Release(1, onRow);
+        EXPECT_FALSE(combo->IsDroppedDown());
+        EXPECT_EQ(combo->GetSelectedIndex(), below ? 5 : 0)
+            << "the click did not reach the row outside the panel";
+    }
+}
+
+// The open list painted over whatever lies below the combo's panel, as a person sees it
+// (pictures/skin-open-list.png: the standard skin's main window).
+TEST_F(SkinDropDownTest, AnOpenListIsPaintedOutsideItsPanel)
+{
+    ASSERT_EQ(factory.GetSkinCount(), 2u);
+    const TestSupport::ScopedRenderApp measuring;
+    factory.SetCurrentSkin(1);
+    const RCPtr<LRenderer> renderer = LRenderer::Create(1, 0);
+    TestSupport::RecordingWindowHost host;
+    host.clientRect = {0, 0, 1240, 780};
+    const auto window = LRootWindow::Create(renderer, &host);
+    ASSERT_EQ(window->SetRootControl(WString(u"mainControl")), QK_OK);
+    LComboBox* combo = ModeCombo(*window->GetRootControl());
+    ASSERT_TRUE(combo);
+    const LControl& editor = *combo->GetParent();
+    PointD editorAt;
+    editor.GetPositionInRoot(editorAt);
+    const RectL area{0, 0, 1240, 780};
+
+    RCPtr<LRenderContextInfo> closedContext;
+    const IDrawingSurface& closed = TestSupport::PaintOffscreen(*window, *renderer, area, closedContext);
+    std::vector<std::uint32_t> before;
+    for (std::int32_t y = 0; y < area.height; ++y)
+        for (std::int32_t x = 0; x < area.width; ++x)
+            before.push_back(closed.GetPixel(x, y));
+
+    ASSERT_EQ(combo->ShowDropDown(true), QK_OK);
+    RCPtr<LRenderContextInfo> openContext;
+    const IDrawingSurface& open = TestSupport::PaintOffscreen(*window, *renderer, area, openContext);
+    LListBox& list = *combo->GetListBox();
+    PointD listAt;
+    list.GetPositionInRoot(listAt);
+    // Pixels of the list below the panel's bottom edge changed: the list is drawn there.
+    const std::int32_t panelBottom = static_cast<std::int32_t>(editorAt.y + editor.GetHeight()) - area.y;
+    const std::int32_t listBottom = static_cast<std::int32_t>(listAt.y + list.GetHeight()) - area.y;
+    ASSERT_GT(listBottom, panelBottom + 20);
+    std::size_t changed = 0;
+    for (std::int32_t y = panelBottom + 2; y < std::min(listBottom - 2, area.height); ++y)
+        for (std::int32_t x = static_cast<std::int32_t>(listAt.x) - area.x + 2;
+             x < static_cast<std::int32_t>(listAt.x + list.GetWidth()) - area.x - 2; ++x)
+            if (open.GetPixel(x, y) != before[static_cast<std::size_t>(y * area.width + x)])
+                ++changed;
+    EXPECT_GT(changed, 500u) << "the open list is not drawn below its panel";
+    EXPECT_TRUE(TestSupport::SavePicture(open, "skin-open-list.png"));
+    window->SetHost(nullptr);
+    window->SetRootControl(RCPtr<LControl>());
+}
+
+} // namespace
+} // namespace QK
