@@ -29,10 +29,6 @@ std::string Escape(const std::string& text)
 
 std::string Scaled(const std::string& name, int scale) { return name + "@" + std::to_string(scale); }
 
-// A control draws and hit-tests its children once per look it shows, so a container that
-// draws nothing of its own still needs one look: an empty one.
-const std::string kContainerLookList = "container";
-
 std::string Real(double value)
 {
     char text[32];
@@ -130,8 +126,6 @@ void SkinModel::AddLookList(const std::string& name, int count,
 {
     if (m_lookListIndex.count(name) != 0)
         return;
-    if (name == kContainerLookList)
-        throw std::logic_error("look list " + name + " is the containers' own");
     for (const auto& [index, look] : slots)
         if (m_lookIndex.count(look) == 0 || index < 0 || index >= count)
             throw std::logic_error("look list " + name + " names an unknown look or slot");
@@ -154,9 +148,9 @@ void SkinModel::WriteControl(std::ostream& out, const Control& control, int scal
     for (const auto& [key, value] : control.scaledAttributes)
         out << " " << key << "=\"" << value * scale << "\"";
     out << ">\n";
-    const std::string& lookList = control.lookList.empty() ? kContainerLookList : control.lookList;
-    out << indent << "  <Skin Name=\"" << Escape(control.name) << "\" LookList=\"" << Escape(Scaled(lookList, scale))
-        << "\"/>\n";
+    if (!control.lookList.empty())
+        out << indent << "  <Skin Name=\"" << Escape(control.name) << "\" LookList=\""
+            << Escape(Scaled(control.lookList, scale)) << "\"/>\n";
     if (!control.params.empty())
     {
         out << indent << "  <CreateParamList>\n";
@@ -254,8 +248,6 @@ void SkinModel::Write(std::ostream& out) const
 
     out << "  <LookLists>\n";
     for (int scale : kScales)
-    {
-        out << "    <LookList Name=\"" << Scaled(kContainerLookList, scale) << "\" NumLooks=\"1\"/>\n";
         for (const LookList& list : m_lookLists)
         {
             out << "    <LookList Name=\"" << Scaled(list.name, scale) << "\" NumLooks=\"" << list.count << "\">\n";
@@ -263,7 +255,6 @@ void SkinModel::Write(std::ostream& out) const
                 out << "      <Look Name=\"" << Scaled(look, scale) << "\" Index=\"" << index << "\"/>\n";
             out << "    </LookList>\n";
         }
-    }
     out << "  </LookLists>\n";
 
     out << "  <Skins>\n";
