@@ -10,6 +10,7 @@
 #include "QKFramework/Controls/TextBox.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
 #include "QKFramework/Platform/Window/SdlWindowHost.h"
+#include "QKFramework/System/FileDialog.h"
 #include "UI/DriverCommon/AppText.h"
 
 #include "tests/support/Recorder.h"
@@ -253,6 +254,77 @@ TEST_F(EditorDriverTest, AQueuedStepRunsInsideAModalWindowsLoopAndCanCloseIt)
     EXPECT_FALSE(dialog.IsEmpty());
     EXPECT_GE(result, 0);
     EXPECT_FALSE(driver.WatchdogFired());
+}
+
+TEST_F(EditorDriverTest, TheWatchdogEndsARunWhoseModalWindowNobodyCloses)
+{
+    m_options.watchdog = std::chrono::seconds(2);
+    EditorDriver driver(m_options);
+    bool returned = false;
+
+    const int status = driver.Run(
+        [&](EditorDriver& d)
+        {
+            LApplication& app = d.Application();
+            app.CreateDialogRootWindow(app.CreateControl(WString(u"dialogProbe")), true);
+            returned = true;
+        });
+
+    EXPECT_TRUE(returned);
+    EXPECT_TRUE(driver.WatchdogFired());
+    EXPECT_EQ(status, 0);
+}
+
+TEST_F(EditorDriverTest, FileDialogsTakeTheQueuedAnswersAsTheDesktopsDialogsWould)
+{
+    EditorDriver driver(m_options);
+    TempFolder files;
+    files.WriteFile("There.vedidu", "x");
+    struct Outcome
+    {
+        QKRESULT result;
+        std::string path;
+    };
+    std::vector<Outcome> outcomes;
+
+    const int status = driver.Run(
+        [&](EditorDriver& d)
+        {
+            const RCPtr<LFileDialog> dialog(new LFileDialog(WString(u".")));
+            const WString filter(u"Vedidu Favorite Editor (*.vedidu)|*.vedidu|All Files (*.*)|*.*");
+            const auto record = [&](QKRESULT result)
+            {
+                WString name;
+                dialog->GetFileName(name);
+                outcomes.push_back({result, NString(name.GetString()).GetString()});
+            };
+            d.FileDialogs().Answer(files / "Preset");
+            record(dialog->ShowSaveDialog(filter, WString(u"vedidu"), WString(u"Save"), -1));
+            d.FileDialogs().Answer(files / "Preset.old");
+            record(dialog->ShowSaveDialog(filter, WString(u"vedidu"), WString(u"Save"), -1));
+            d.FileDialogs().Answer(files / "There.vedidu");
+            record(dialog->ShowOpenDialog(filter, WString(u"vedidu"), WString(u"Open"), false));
+            d.FileDialogs().Answer(files / "Missing.vedidu");
+            record(dialog->ShowOpenDialog(filter, WString(u"vedidu"), WString(u"Open"), false));
+            d.FileDialogs().Cancel();
+            record(dialog->ShowOpenDialog(filter, WString(u"vedidu"), WString(u"Open"), false));
+            record(dialog->ShowOpenDialog(filter, WString(u"vedidu"), WString(u"Open"), false));
+        });
+
+    EXPECT_EQ(status, 0);
+    ASSERT_EQ(outcomes.size(), 6u);
+    EXPECT_EQ(outcomes[0].result, QK_OK);
+    EXPECT_EQ(outcomes[0].path, files / "Preset.vedidu") << "a name without an extension takes the default";
+    EXPECT_EQ(outcomes[1].path, files / "Preset.old");
+    EXPECT_EQ(outcomes[2].result, QK_OK);
+    EXPECT_EQ(outcomes[2].path, files / "There.vedidu");
+    for (std::size_t i = 3; i < outcomes.size(); ++i)
+        EXPECT_LT(outcomes[i].result, 0) << "dialog " << i << ": a missing file, a cancel, no answer queued";
+    const std::vector<FileChooserRequest>& requests = driver.FileDialogs().requests;
+    ASSERT_EQ(requests.size(), 6u);
+    EXPECT_TRUE(requests[0].save);
+    EXPECT_FALSE(requests[2].save);
+    EXPECT_EQ(driver.FileDialogs().unanswered, 1);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "QKFramework/Application/RootWindow.h"
 #include "QKFramework/Platform/Render/Cairo/PngWriter.h"
 #include "QKFramework/Platform/Window/SdlWindowHost.h"
+#include "QKFramework/Utilities/Storage/Paths.h"
 
 #include <SDL.h>
 
@@ -138,6 +139,15 @@ FileChooserAnswer ScriptedFileChooser::Run(const FileChooserRequest& request, co
     }
     FileChooserAnswer answer = m_answers.front();
     m_answers.pop_front();
+    if (answer.outcome != FileChooserOutcome::Chosen || answer.paths.empty())
+        return answer;
+    // What the desktop's dialogs see to themselves: an opened file exists, and a saved name
+    // without an extension takes the default one.
+    WString& path = answer.paths.front();
+    if (!request.save && !FileExists(path))
+        return {FileChooserOutcome::Failed, {}};
+    if (request.save && !request.defaultExtension.IsEmpty() && GetFileNameFromPath(path).ReverseFind(u'.') < 0)
+        path.Append(WString(u".") + request.defaultExtension);
     return answer;
 }
 
@@ -263,6 +273,8 @@ int EditorDriver::Run(const std::function<void(EditorDriver&)>& body)
         status = shell.FrameworkWinMain(static_cast<int>(argv.size()), argv.data(), 0x0409, WString(u"Splash.png"));
         m_watchdogFired = watchdog.fired;
     }
+    // A quit the watchdog pushed after the loop ended must not end the next run.
+    SDL_FlushEvent(SDL_QUIT);
     m_app = nullptr;
     m_body = nullptr;
     GetSdlWindowSystem().ResetQuit();

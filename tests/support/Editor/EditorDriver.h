@@ -86,8 +86,10 @@ struct Picture
 // --- The scripted file chooser -------------------------------------------------------------
 
 // Answers the desktop's Open and Save dialogs from a queue while installed: each dialog takes
-// the next answer, or is cancelled when none is queued. The wait pump runs twice per dialog,
-// as it does while a person looks at a real one.
+// the next answer, or is cancelled when none is queued. As the desktop's dialogs do, an open
+// fails for a file that does not exist and a save adds the default extension to a name
+// without one. The wait pump runs twice per dialog, as it does while a person looks at a
+// real one.
 class ScriptedFileChooser final : public IFileChooser
 {
 public:
