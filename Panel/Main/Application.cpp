@@ -6,6 +6,8 @@
 #include "QKFramework/Controls/Panel.h"
 #include "QKFramework/ObjectBase/Exception.h"
 #include "QKFramework/Renderer/RenderApp.h"
+#include "UI/DeviceView.h"
+#include "UI/DriverCommon/MainControl.h"
 
 #include <atomic>
 
@@ -29,9 +31,9 @@ struct EditorControlClass
 // The editor's skin class names in registration order. "TempoTaps" stands twice; the second
 // registration has no effect.
 const EditorControlClass kEditorControlClasses[] = {
-    {u"PresetEditor.MainControl", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.MainControl", &CreateFrameworkControl<LMainControl>},
     {u"PresetEditor.DialogAbout", &CreateFrameworkControl<LPanel>},
-    {u"PresetEditor.MainControl.DeviceView", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.MainControl.DeviceView", &CreateFrameworkControl<LDeviceView>},
     {u"PresetEditor.Knob", &CreateFrameworkControl<LPanel>},
     {u"PresetEditor.Pad", &CreateFrameworkControl<LPanel>},
     {u"PresetEditor.MidiNoteSelector", &CreateFrameworkControl<LPanel>},
