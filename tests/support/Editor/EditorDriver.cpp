@@ -74,6 +74,17 @@ std::string Describe(const LControl& control)
     return path;
 }
 
+// The path with each control's number of looks: a control passes the pointer on to its
+// children only through its looks.
+std::string DescribeLooks(const LControl& control)
+{
+    std::string text;
+    for (const LControl* at = &control; at; at = at->GetParent())
+        text = "/" + std::string(NString(at->GetName().GetString()).GetString()) + "(" +
+               std::to_string(at->GetLookCount()) + " looks)" + text;
+    return text;
+}
+
 } // namespace
 
 // --- Pictures ------------------------------------------------------------------------------
@@ -399,7 +410,8 @@ SdlHostWindow* EditorDriver::WindowOf(const LControl& control) const
     const RCPtr<LControl> hit = window->GetRootWindow()->HitTest(centre, local, false);
     if (!IsWithin(hit.Get(), *control))
         return ::testing::AssertionFailure() << name << " is covered at its centre by "
-                                             << (hit ? Describe(*hit) : std::string("nothing"));
+                                             << (hit ? Describe(*hit) : std::string("nothing")) << "; on its way "
+                                             << DescribeLooks(*control);
     ClickAt(*window, centre);
     return ::testing::AssertionSuccess();
 }
