@@ -162,13 +162,16 @@ TEST_F(EditorEndToEndTest, AFavoriteIsFetchedSentSavedChangedAndOpenedAgainByCli
             simulatorFavorite5 = SimulatorPreset(5);
             d.ClearBoxes();
 
-            // Ctrl+S saves the model into the file the dialog names.
-            d.FileDialogs().Answer(saved);
+            // Ctrl+S saves the model into the file the dialog names; a name typed without
+            // the extension gets it.
+            d.FileDialogs().Answer(m_folder / "Favorite Three");
             ASSERT_TRUE(d.PressKeys("Ctrl+S"));
             EXPECT_TRUE(d.WaitUntil([&] { return std::filesystem::exists(saved) && ReadBytes(saved).size() == 2123; }))
                 << "no 2,123-byte file at " << saved;
             ASSERT_EQ(d.FileDialogs().requests.size(), 1u);
             EXPECT_TRUE(d.FileDialogs().requests.back().save);
+            EXPECT_EQ(std::string(NString(d.FileDialogs().requests.back().defaultExtension.GetString()).GetString()),
+                      "vedidu");
 
             // A changed value ...
             Variant tempo;
@@ -184,7 +187,10 @@ TEST_F(EditorEndToEndTest, AFavoriteIsFetchedSentSavedChangedAndOpenedAgainByCli
             EXPECT_TRUE(d.WaitUntil([&] { return ModelImage(*engine) == expected; })) << "the file was not opened";
             ASSERT_TRUE(d.Settle());
             modelAfterOpen = ModelImage(*engine);
-            EXPECT_EQ(d.FileDialogs().requests.size(), 2u);
+            ASSERT_EQ(d.FileDialogs().requests.size(), 2u);
+            EXPECT_EQ(std::string(NString(d.FileDialogs().requests.back().folder.GetString()).GetString()),
+                      m_folder.Path())
+                << "the next dialog opens where the last file was saved";
             EXPECT_TRUE(d.Boxes().empty()) << DescribeBoxes(d);
 
             // A file of a newer version is refused with its box; the model stays.
