@@ -275,6 +275,25 @@ TEST_F(EditorDriverTest, TheWatchdogEndsARunWhoseModalWindowNobodyCloses)
     EXPECT_EQ(status, 0);
 }
 
+TEST_F(EditorDriverTest, AStartThatFailsShowsTheStartUpErrorAndNeverRunsTheBody)
+{
+    // Without "mainControl" the main window has nothing to show.
+    std::string skins = kSkins;
+    const std::string name = "Name=\"mainControl\"";
+    skins.replace(skins.find(name), name.size(), "Name=\"otherControl\"");
+    m_skins.WriteFile("Skins.xml", skins);
+    m_options.mustStart = false;
+    EditorDriver driver(m_options);
+
+    const int status = driver.Run([](EditorDriver&) { ADD_FAILURE() << "the body ran"; });
+
+    EXPECT_EQ(status, 1);
+    EXPECT_FALSE(driver.BodyRan());
+    ASSERT_EQ(driver.Boxes().size(), 1u);
+    EXPECT_EQ(driver.Boxes()[0].text, u"The application encountered problems during startup and will now close.");
+    EXPECT_EQ(driver.Boxes()[0].icon, 0x10u);
+}
+
 TEST_F(EditorDriverTest, FileDialogsTakeTheQueuedAnswersAsTheDesktopsDialogsWould)
 {
     EditorDriver driver(m_options);

@@ -289,7 +289,7 @@ int EditorDriver::Run(const std::function<void(EditorDriver&)>& body)
     m_app = nullptr;
     m_body = nullptr;
     GetSdlWindowSystem().ResetQuit();
-    if (!m_bodyRan)
+    if (!m_bodyRan && m_options.mustStart)
     {
         std::string boxes;
         for (const RecordingMessageService::Message& box : m_boxes.messages)
@@ -307,7 +307,19 @@ void EditorDriver::RunBody()
     m_bodyRan = true;
     // The first picture is there before the body looks at anything.
     Settle();
-    m_body(*this);
+    try
+    {
+        m_body(*this);
+    }
+    catch (const std::exception& error)
+    {
+        ADD_FAILURE() << "the test's body threw: " << error.what();
+    }
+    if (!m_steps.empty())
+    {
+        ADD_FAILURE() << m_steps.size() << " queued step(s) never ran";
+        m_steps.clear();
+    }
     if (!GetSdlWindowSystem().IsQuitPosted() && m_app && m_app->GetMainWindow())
         CloseMainWindow();
 }

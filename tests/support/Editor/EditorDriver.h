@@ -9,7 +9,7 @@
 // control's centre, typed text, key chords) and turns the loop itself (Pump, WaitUntil,
 // Settle), so every wait is bounded. When the body returns, the main window is closed as the
 // window manager closes it and the real loop takes the run to its end; Run answers the exit
-// status.
+// status. A body that throws, or leaves queued steps that never ran, fails the test.
 //
 // Nothing waits for a person: message boxes are written down (and answered OK), file
 // dialogs answer what the test queued (a path, or a cancel), and a watchdog asks the loop to
@@ -62,6 +62,9 @@ struct EditorDriverOptions
     std::function<RCPtr<LMidiManager>()> makeMidiManager;
     // After this long the watchdog asks the loop to quit, and again every second after.
     std::chrono::seconds watchdog{120};
+    // A run that ends before the main window shows is a test failure (naming the boxes it
+    // showed); false for tests of a start that must fail.
+    bool mustStart = true;
 };
 
 // --- Pictures ------------------------------------------------------------------------------
@@ -78,8 +81,8 @@ struct Picture
     std::uint32_t At(std::int32_t x, std::int32_t y) const;
     // The part inside rect (cut to the picture).
     Picture Crop(const RectL& rect) const;
-    // How many pixels differ from other's at the same place (other's size is not checked
-    // beyond the common part; a pixel outside either counts as different).
+    // How many pixels differ from other's at the same place; where the two sizes differ,
+    // every pixel that only one of them has counts as different.
     std::size_t CountDifferences(const Picture& other) const;
 };
 
@@ -178,13 +181,13 @@ public:
 
     // What window (the main window by default) presented last, after painting what waits.
     Picture ReadPicture(SdlHostWindow* window = nullptr) const;
-    // The part of the main window's picture that control covers.
+    // The part of its window's picture that control covers.
     Picture ReadPicture(const LControl& control) const;
     // Writes picture as a PNG named name into the build folder's pictures/; its path, or
     // empty when it could not be written.
     static std::string SavePicture(const std::string& name, const Picture& picture);
 
-    // The temporary home of the run: settings under .config, documents, ...
+    // The run's temporary HOME (the settings files land under its .config).
     const TempFolder& Home() const noexcept { return m_home.Folder(); }
 
 private:
