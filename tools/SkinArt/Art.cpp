@@ -412,7 +412,14 @@ void DrawMenuTitle(cairo_t* cr, const ImageSpec& image, const std::string& state
 {
     const double w = image.width, h = image.height;
     if (state == "normal" || state == "disabled")
+    {
+        // Too faint to see, but the pointer finds the title only where its picture is not
+        // fully transparent.
+        cairo_rectangle(cr, 0, 0, w, h);
+        SetColor(cr, 0x01000000);
+        cairo_fill(cr);
         return;
+    }
     RoundRect(cr, 1, 2, w - 2, h - 4, 3);
     SetColor(cr, state == "open" ? Palette::kSelection : 0xFF3A4049);
     cairo_fill(cr);
