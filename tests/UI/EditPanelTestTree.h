@@ -172,6 +172,8 @@ public:
             return;
         root = RCPtr<TestViewRoot>(new TestViewRoot());
         const RCPtr<LControlDescriptor> main = factory->FindSubControlDescriptor(WString(u"mainControl"));
+        if (main)
+            root->CreateFromDescriptor(main.Get());
         for (std::uint32_t i = 0; main && i < main->Children.GetCount(); ++i)
         {
             const RCPtr<LControlDescriptor>& child = *main->Children.GetAt(i);
@@ -180,6 +182,9 @@ public:
         }
         if (!view)
             return;
+        root->Initialize();
+        root->InitializeParts();
+        root->SetCreated();
         root->device = RCPtr<TestDeviceModule>(new TestDeviceModule(*view));
         root->device->SetFirstParamID(root.Get(), 0, 0);
     }
