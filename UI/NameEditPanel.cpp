@@ -43,10 +43,8 @@ void LNameEditPanel::SetParam(const ParamDescriptor& descriptor)
     m_descriptor.descriptor = descriptor.descriptor;
 }
 
-QKRESULT LNameEditPanel::SetParamValue(const Variant& value)
+WString LNameEditPanel::NameFromBytes(const std::uint8_t* bytes, std::uint32_t size)
 {
-    std::uint32_t size = 0;
-    const auto* bytes = static_cast<const std::uint8_t*>(value.GetData(size));
     std::u16string text;
     for (std::uint32_t i = 0; bytes && i < size; ++i)
     {
@@ -54,17 +52,28 @@ QKRESULT LNameEditPanel::SetParamValue(const Variant& value)
         if (byte == 0)
             continue;
         if (byte < kFirstAllowed || byte == 127)
-        {
-            text = kInvalidName;
-            break;
-        }
+            return WString(kInvalidName);
         text += static_cast<char16_t>(byte);
     }
+    return WString(text.c_str());
+}
+
+void LNameEditPanel::NameToBytes(const WString& text, std::uint8_t (&block)[kNameLength])
+{
+    for (std::uint32_t i = 0; i < kNameLength; ++i)
+        block[i] = i < text.GetLength() ? static_cast<std::uint8_t>(text.GetString()[i] & 0xFF) : 0;
+}
+
+QKRESULT LNameEditPanel::SetParamValue(const Variant& value)
+{
+    std::uint32_t size = 0;
+    const auto* bytes = static_cast<const std::uint8_t*>(value.GetData(size));
+    const WString text = NameFromBytes(bytes, size);
     if (!m_textBox || !m_handler)
         return QK_OK;
     CAutoNotificationDisabler<LNameEditPanel> quiet(*m_handler, ConstRCPtr<LNotificationDistributor>(m_textBox.Get()),
                                                     u"NID_TEXTBOX_TEXT_CHANGE");
-    m_textBox->SetText(WString(text.c_str()));
+    m_textBox->SetText(text);
     return QK_OK;
 }
 
@@ -72,10 +81,8 @@ QKRESULT LNameEditPanel::OnTextChange(const ConstRCPtr<LNotificationDistributor>
 {
     if (!m_textBox)
         return QK_FALSE;
-    const WString text = m_textBox->GetText();
     std::uint8_t block[kNameLength] = {};
-    for (std::uint32_t i = 0; i < kNameLength && i < text.GetLength(); ++i)
-        block[i] = static_cast<std::uint8_t>(text.GetString()[i] & 0xFF);
+    NameToBytes(m_textBox->GetText(), block);
     Variant value;
     value.SetBytes(block, kNameLength);
     RequestParamValueChangeFrom(*this, m_descriptor, value);

@@ -38,6 +38,14 @@ public:
     LNameEditPanel(LControl* parent, const WString& name);
     ~LNameEditPanel() override;
 
+    // The text a stored name shows: zero bytes add nothing, bytes 32 to 126 and 128 to 255
+    // are the characters of those codes, and any other byte makes the whole text
+    // kInvalidName.
+    static WString NameFromBytes(const std::uint8_t* bytes, std::uint32_t size);
+    // The stored form of a text: the low 8 bits of each of the first 16 characters, then
+    // zero bytes.
+    static void NameToBytes(const WString& text, std::uint8_t (&block)[kNameLength]);
+
     // --- Operations added to LPanel's, in slot order ----------------------------------------
 
     virtual void SetParam(const ParamDescriptor& descriptor);
