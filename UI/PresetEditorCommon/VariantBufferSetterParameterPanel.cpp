@@ -12,13 +12,11 @@ namespace QK
 namespace
 {
 
-// A control's range value as a whole number, truncated toward zero. A value that lies a
-// rounding error below a whole number (a fraction of the range scaled back) counts as that
-// number, so 120 shown never becomes 119 stored.
-std::int32_t TruncateValue(double value)
+// A control's range value as a whole number, truncated toward zero. The number fields snap
+// their values to whole numbers before anyone hears of a change.
+std::int32_t WholeValue(double value)
 {
-    constexpr double kTolerance = 1e-7;
-    return static_cast<std::int32_t>(std::trunc(value + (value >= 0.0 ? kTolerance : -kTolerance)));
+    return static_cast<std::int32_t>(std::trunc(value));
 }
 
 Variant MakeBytes(const std::uint8_t* bytes, std::uint32_t count)
@@ -138,7 +136,7 @@ QKRESULT LVariantBufferSetterParameterPanel::OnComboBoxSelectionChange(const Con
     // A cleared selection is no value: writing selected + offset would store 0xFF.
     if (selected < 0)
         return QK_FALSE;
-    const auto byte = static_cast<std::uint8_t>(TruncateValue(selected + m_offset));
+    const auto byte = static_cast<std::uint8_t>(WholeValue(selected + m_offset));
     RequestParamValueChangeFrom(*this, m_descriptor, MakeBytes(&byte, 1));
     SetValueRange(m_offset, m_offset + combo->GetItemCount(), 0);
     SetValue(ValueToFraction(selected + m_offset));
@@ -155,12 +153,12 @@ QKRESULT LVariantBufferSetterParameterPanel::OnParameterControlValueChange(
     if (m_twoByte)
     {
         std::uint8_t bytes[2] = {};
-        SplitTwoByteValue(static_cast<std::int16_t>(TruncateValue(shown)), bytes[0], bytes[1]);
+        SplitTwoByteValue(static_cast<std::int16_t>(WholeValue(shown)), bytes[0], bytes[1]);
         RequestParamValueChangeFrom(*this, m_descriptor, MakeBytes(bytes, 2));
     }
     else
     {
-        const auto byte = static_cast<std::uint8_t>(TruncateValue(m_offset + shown));
+        const auto byte = static_cast<std::uint8_t>(WholeValue(m_offset + shown));
         RequestParamValueChangeFrom(*this, m_descriptor, MakeBytes(&byte, 1));
     }
     SetValue(ValueToFraction(m_offset + shown));

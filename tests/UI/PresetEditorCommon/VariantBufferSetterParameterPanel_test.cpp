@@ -130,20 +130,57 @@ TEST(VariantBufferSetterParameterPanelTest, AValueOfTheWrongSizeIsRefusedAndChan
     EXPECT_TRUE(tree.engine->writes.empty());
 }
 
-TEST(VariantBufferSetterParameterPanelTest, AComboBoxThatLosesItsSelectionWritesNothing)
+TEST(VariantBufferSetterParameterPanelTest, AComboBoxWithoutASelectedItemWritesNothing)
 {
     EditPanelTestTree tree;
     ASSERT_TRUE(tree.Ready());
     auto* combo = tree.As<LComboBox>("keyboard/transpose/comboBox");
-    ASSERT_TRUE(combo);
+    auto* taps = tree.As<LComboBox>("arpeggiator/tempoTaps/comboBox");
+    ASSERT_TRUE(combo && taps);
     tree.Apply(5, Bytes({0x0C}));
-    tree.engine->writes.clear();
-    // Text that names no item clears the selection with a change notice.
+    // A stored byte below the tempo taps' offset selects no item.
+    tree.Apply(12, Bytes({0x01}));
+    ASSERT_EQ(taps->GetSelectedIndex(), -1);
     combo->SetText(WString(u"no such transpose"));
     ASSERT_EQ(combo->GetSelectedIndex(), -1);
-    EXPECT_TRUE(tree.engine->writes.empty()) << "no 0xFF stored for a cleared selection";
+    tree.engine->writes.clear();
+    // A change notice that finds nothing selected (index -1 + offset would store 0xFF or 1).
+    for (LComboBox* box : {combo, taps})
+        box->SendNotification(LNotification::Create(u"NID_SELECTION_CHANGE"));
+    EXPECT_TRUE(tree.engine->writes.empty());
     combo->SelectItem(13);
     EXPECT_EQ(tree.engine->writes, (std::vector<CountingEngine::Write>{{5, {0x0D}}}));
+}
+
+TEST(VariantBufferSetterParameterPanelTest, ADraggedSliderStoresTheNumberItsFieldShows)
+{
+    EditPanelTestTree tree;
+    ASSERT_TRUE(tree.Ready());
+    const struct
+    {
+        const char* path;
+        double dragged;
+        const char* shown;
+        std::vector<std::uint8_t> written;
+    } cases[] = {
+        {"keysSoundParameters/filter", 59.7, "60", {60}},
+        {"keysSoundParameters/filter", 59.2, "59", {59}},
+        {"arpeggiator/swing", 59.6, "60", {10}},
+        {"arpeggiator/tempo", 127.8, "128", {0x01, 0x00}},
+    };
+    for (const auto& c : cases)
+    {
+        auto* upDown = tree.As<LNumericUpDown>(std::string(c.path) + "/parameterControl");
+        ASSERT_TRUE(upDown && upDown->GetSlider()) << c.path;
+        tree.engine->writes.clear();
+        upDown->GetSlider()->SetValue(upDown->ValueToFraction(c.dragged));
+        EXPECT_EQ(Narrow(upDown->FormatValue()), c.shown) << c.path;
+        // The field settles on the whole number it shows and writes it again; no write on the
+        // way may hold another number.
+        ASSERT_FALSE(tree.engine->writes.empty()) << c.path;
+        for (const CountingEngine::Write& write : tree.engine->writes)
+            EXPECT_EQ(write.bytes, c.written) << c.path << " " << c.dragged;
+    }
 }
 
 TEST(VariantBufferSetterParameterPanelTest, TheDefaultsAndTheArpeggiatorsOwnSettingsStay)
