@@ -10,12 +10,15 @@ namespace QK
 namespace
 {
 
-constexpr ModuleEditorSlot kArpeggiatorEditors[] = {
-    {u"arpOnOff", LArpeggiatorEditPanel::kOnOff},         {u"latchOnOff", LArpeggiatorEditPanel::kLatch},
-    {u"arpOctave", LArpeggiatorEditPanel::kOctave},       {u"arpMode", LArpeggiatorEditPanel::kMode},
-    {u"timeDivision", LArpeggiatorEditPanel::kTimeDivision}, {u"clockSource", LArpeggiatorEditPanel::kClockSource},
-    {u"swing", LArpeggiatorEditPanel::kSwing},            {u"tempo", LArpeggiatorEditPanel::kTempo},
-    {u"tempoTaps", LArpeggiatorEditPanel::kTempoTaps}};
+constexpr ModuleEditorSlot kArpeggiatorEditors[] = {{u"arpOnOff", LArpeggiatorEditPanel::kOnOff},
+                                                    {u"latchOnOff", LArpeggiatorEditPanel::kLatch},
+                                                    {u"arpOctave", LArpeggiatorEditPanel::kOctave},
+                                                    {u"arpMode", LArpeggiatorEditPanel::kMode},
+                                                    {u"timeDivision", LArpeggiatorEditPanel::kTimeDivision},
+                                                    {u"clockSource", LArpeggiatorEditPanel::kClockSource},
+                                                    {u"swing", LArpeggiatorEditPanel::kSwing},
+                                                    {u"tempo", LArpeggiatorEditPanel::kTempo},
+                                                    {u"tempoTaps", LArpeggiatorEditPanel::kTempoTaps}};
 
 void SetUpDown(LNumericUpDown* upDown, double minimum, double maximum, std::int32_t digits)
 {

@@ -8,12 +8,13 @@ namespace QK
 
 namespace
 {
-constexpr ModuleEditorSlot kAxisEditors[] = {
-    {u"type", LJoystickAxisPanel::kType}, {u"cc1", LJoystickAxisPanel::kFirstCC}, {u"cc2", LJoystickAxisPanel::kSecondCC}};
+constexpr ModuleEditorSlot kAxisEditors[] = {{u"type", LJoystickAxisPanel::kType},
+                                             {u"cc1", LJoystickAxisPanel::kFirstCC},
+                                             {u"cc2", LJoystickAxisPanel::kSecondCC}};
 } // namespace
 
 LJoystickAxisPanel::LJoystickAxisPanel(LControl* parent, const WString& name)
-    : LModuleEditPanel(parent, name, kAxisEditors)
+    : LWithHandlerTable(parent, name, kAxisEditors)
 {
 }
 
@@ -37,7 +38,8 @@ QKRESULT LJoystickAxisPanel::Initialize()
         return result;
     if (const RCPtr<LComboBox> combo = GetTypeComboBoxRCPtr())
         CheckResult(m_handler->AddHandler(&LJoystickAxisPanel::OnTypeSelectionChange,
-                                          ConstRCPtr<LNotificationDistributor>(combo.Get()), u"NID_SELECTION_CHANGE"),
+                                          ConstRCPtr<LNotificationDistributor>(combo.Get()),
+                                          u"NID_SELECTION_CHANGE"),
                     kInitializeSite);
     ShowControllerNumbers(false, false);
     return result;
@@ -81,22 +83,6 @@ void LJoystickAxisPanel::OnBound()
     const std::uint32_t index = GetIndex();
     const char16_t* key = index == 0 ? u"LABEL_X_AXIS" : index == 1 ? u"LABEL_Y_AXIS" : u"LABEL";
     label->SetText(label->GetSkinParam(WString(key)));
-}
-
-QKRESULT LJoystickAxisPanel::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
-                                                 const ConstRCPtr<LNotification>& notification)
-{
-    QKRESULT result = QK_OK;
-    if (OfferToHandlerTable(m_handler, source, notification, result))
-        return result;
-    return LPanel::ReceiveNotification(source, notification);
-}
-
-QKRESULT LJoystickAxisPanel::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
-{
-    if (m_handler)
-        m_handler->RemoveHandler(source, id);
-    return LPanel::DetachFromDistributor(source, id);
 }
 
 } // namespace QK

@@ -5,6 +5,8 @@
 // UI thread only.
 #pragma once
 
+#include "UI/PresetEditorCommon/EditPanelSupport.h"
+
 #include "UI/ModuleEditPanel.h"
 
 namespace QK
@@ -12,10 +14,11 @@ namespace QK
 
 class LComboBox;
 
-class LJoystickAxisPanel : public LModuleEditPanel<IJoystick>
+class LJoystickAxisPanel : public LWithHandlerTable<LJoystickAxisPanel, LModuleEditPanel<IJoystick>>
 {
 public:
-    static constexpr ThrowSite kTypeComboSite{"LJoystickAxisPanel::GetTypeComboBoxRCPtr", "UI\\JoystickAxisPanel", 81};
+    static constexpr ThrowSite kTypeComboSite{"LJoystickAxisPanel::GetTypeComboBoxRCPtr",
+                                              "UI\\JoystickAxisPanel", 81};
     static constexpr ThrowSite kInitializeSite{"LJoystickAxisPanel::Initialize", "UI\\JoystickAxisPanel", 31};
 
     enum : std::uint32_t
@@ -33,9 +36,6 @@ public:
     RCPtr<LComboBox> GetTypeComboBoxRCPtr() const;
 
     QKRESULT Initialize() override;
-    QKRESULT ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
-                                 const ConstRCPtr<LNotification>& notification) override;
-    QKRESULT DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id) override;
 
 protected:
     void OnBound() override;
@@ -44,8 +44,6 @@ private:
     QKRESULT OnTypeSelectionChange(const ConstRCPtr<LNotificationDistributor>& source,
                                    const ConstRCPtr<LNotification>& notification);
     void ShowControllerNumbers(bool first, bool second);
-
-    RCPtr<LNotificationHandler<LJoystickAxisPanel>> m_handler;
 };
 
 } // namespace QK

@@ -13,7 +13,10 @@ constexpr ModuleEditorSlot kKnobEditors[] = {{u"ccValuePanel", LKnobEditPanel::k
                                              {u"knobName", LKnobEditPanel::kName}};
 } // namespace
 
-LKnobEditPanel::LKnobEditPanel(LControl* parent, const WString& name) : LModuleEditPanel(parent, name, kKnobEditors) {}
+LKnobEditPanel::LKnobEditPanel(LControl* parent, const WString& name)
+    : LModuleEditPanel(parent, name, kKnobEditors)
+{
+}
 
 void LKnobEditPanel::OnBound()
 {

@@ -25,7 +25,8 @@ QKRESULT LMidiChannelsAndAftertouchPanel::Initialize()
         return result;
     if (const RCPtr<LLabel> pad = GetEditorControl<LLabel>(u"padMidiChannel", u"label"))
         pad->SetText(WString(u"PAD"));
-    if (const RCPtr<LLabel> keybed = GetEditorControl<LLabel>(u"joystickKnobKeybedSustainMidiChannel", u"label"))
+    if (const RCPtr<LLabel> keybed =
+            GetEditorControl<LLabel>(u"joystickKnobKeybedSustainMidiChannel", u"label"))
         keybed->SetText(WString(u"KEYBED & CONTROLS"));
     return result;
 }

@@ -36,7 +36,8 @@ template <class Interface> class LModuleEditPanel : public LPanel, public Interf
 {
 public:
     // Stores the binding, gives every editor its id, then runs the panel's own step.
-    void SetFirstParamID(LParameterizedModule* parent, std::int32_t firstParamID, std::uint32_t index) override
+    void SetFirstParamID(LParameterizedModule* parent, std::int32_t firstParamID,
+                         std::uint32_t index) override
     {
         LParameterizedModule::SetFirstParamID(parent, firstParamID, index);
         for (const ModuleEditorSlot& slot : m_slots)

@@ -12,7 +12,7 @@ constexpr char16_t kFirstAllowed = 32;
 constexpr char16_t kLastAllowed = 126;
 } // namespace
 
-LNameEditPanel::LNameEditPanel(LControl* parent, const WString& name) : LPanel(parent, name) {}
+LNameEditPanel::LNameEditPanel(LControl* parent, const WString& name) : LWithHandlerTable(parent, name) {}
 
 LNameEditPanel::~LNameEditPanel() = default;
 
@@ -25,7 +25,8 @@ QKRESULT LNameEditPanel::Initialize()
     m_textBox = FindChildAs<LTextBox>(*this, u"textBox");
     if (!m_textBox)
         ThrowNullPointer(kTextBoxSite, "Cannot find child textBox");
-    CheckResult(m_handler->AddHandler(&LNameEditPanel::OnTextChange, ConstRCPtr<LNotificationDistributor>(m_textBox.Get()),
+    CheckResult(m_handler->AddHandler(&LNameEditPanel::OnTextChange,
+                                      ConstRCPtr<LNotificationDistributor>(m_textBox.Get()),
                                       u"NID_TEXTBOX_TEXT_CHANGE"),
                 kSubscriptionSite);
     m_textBox->SetMaxLength(kNameLength);
@@ -71,13 +72,14 @@ QKRESULT LNameEditPanel::SetParamValue(const Variant& value)
     const WString text = NameFromBytes(bytes, size);
     if (!m_textBox || !m_handler)
         return QK_OK;
-    CAutoNotificationDisabler<LNameEditPanel> quiet(*m_handler, ConstRCPtr<LNotificationDistributor>(m_textBox.Get()),
-                                                    u"NID_TEXTBOX_TEXT_CHANGE");
+    CAutoNotificationDisabler<LNameEditPanel> quiet(
+        *m_handler, ConstRCPtr<LNotificationDistributor>(m_textBox.Get()), u"NID_TEXTBOX_TEXT_CHANGE");
     m_textBox->SetText(text);
     return QK_OK;
 }
 
-QKRESULT LNameEditPanel::OnTextChange(const ConstRCPtr<LNotificationDistributor>&, const ConstRCPtr<LNotification>&)
+QKRESULT LNameEditPanel::OnTextChange(const ConstRCPtr<LNotificationDistributor>&,
+                                      const ConstRCPtr<LNotification>&)
 {
     if (!m_textBox)
         return QK_FALSE;
@@ -87,22 +89,6 @@ QKRESULT LNameEditPanel::OnTextChange(const ConstRCPtr<LNotificationDistributor>
     value.SetBytes(block, kNameLength);
     RequestParamValueChangeFrom(*this, m_descriptor, value);
     return QK_FALSE;
-}
-
-QKRESULT LNameEditPanel::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
-                                             const ConstRCPtr<LNotification>& notification)
-{
-    QKRESULT result = QK_OK;
-    if (OfferToHandlerTable(m_handler, source, notification, result))
-        return result;
-    return LPanel::ReceiveNotification(source, notification);
-}
-
-QKRESULT LNameEditPanel::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
-{
-    if (m_handler)
-        m_handler->RemoveHandler(source, id);
-    return LPanel::DetachFromDistributor(source, id);
 }
 
 // ---- LProgramNamePanel ----------------------------------------------------------------------
@@ -116,7 +102,8 @@ RCPtr<LNameEditPanel> LProgramNamePanel::GetEditPanel() const
     return FindChildAs<LNameEditPanel>(*this, u"editPanel");
 }
 
-void LProgramNamePanel::SetFirstParamID(LParameterizedModule* parent, std::int32_t firstParamID, std::uint32_t index)
+void LProgramNamePanel::SetFirstParamID(LParameterizedModule* parent, std::int32_t firstParamID,
+                                        std::uint32_t index)
 {
     LParameterizedModule::SetFirstParamID(parent, firstParamID, index);
     if (const RCPtr<LNameEditPanel> editor = GetEditPanel())

@@ -14,6 +14,8 @@
 // UI thread only.
 #pragma once
 
+#include "UI/PresetEditorCommon/EditPanelSupport.h"
+
 #include "DeviceControl/GeneratedCode/Engine/Inc/RootModuleInterface.h"
 #include "QKFramework/Controls/Panel.h"
 #include "QKFramework/Notification/NotificationHandler.h"
@@ -27,7 +29,7 @@ namespace QK
 
 class LTextBox;
 
-class LNameEditPanel : public LPanel
+class LNameEditPanel : public LWithHandlerTable<LNameEditPanel, LPanel>
 {
 public:
     static constexpr ThrowSite kTextBoxSite{"LNameEditPanel::Initialize", "UI\\NameEditPanel", 29};
@@ -59,15 +61,11 @@ public:
 
     // A skin without "textBox" throws the null-pointer error of kTextBoxSite.
     QKRESULT Initialize() override;
-    QKRESULT ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
-                                 const ConstRCPtr<LNotification>& notification) override;
-    QKRESULT DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id) override;
 
     const ParamDescriptor& GetParam() const { return m_descriptor; }
     LTextBox* GetTextBox() const { return m_textBox.Get(); }
 
 private:
-    RCPtr<LNotificationHandler<LNameEditPanel>> m_handler;
     RCPtr<LTextBox> m_textBox;
     WString m_allowedCharacters;
     ParamDescriptor m_descriptor;
@@ -83,10 +81,12 @@ public:
     virtual RCPtr<LNameEditPanel> GetEditPanel() const;
 
     // Stores the binding, then binds the name editor to the module's one id.
-    void SetFirstParamID(LParameterizedModule* parent, std::int32_t firstParamID, std::uint32_t index) override;
+    void SetFirstParamID(LParameterizedModule* parent, std::int32_t firstParamID,
+                         std::uint32_t index) override;
     // Shows the value of the module's id; any other id is ignored. Always 0: a view module
     // neither forwards nor throws.
-    QKRESULT SetParamValueLocal(const ParamDescriptor& descriptor, const Variant& value, bool fromDevice) override;
+    QKRESULT SetParamValueLocal(const ParamDescriptor& descriptor, const Variant& value,
+                                bool fromDevice) override;
 };
 
 } // namespace QK

@@ -12,7 +12,10 @@ namespace
 constexpr ModuleEditorSlot kPadEditors[] = {{u"midiNote", LPadEditPanel::kNote}};
 } // namespace
 
-LPadEditPanel::LPadEditPanel(LControl* parent, const WString& name) : LModuleEditPanel(parent, name, kPadEditors) {}
+LPadEditPanel::LPadEditPanel(LControl* parent, const WString& name)
+    : LModuleEditPanel(parent, name, kPadEditors)
+{
+}
 
 void LPadEditPanel::OnBound()
 {

@@ -29,21 +29,40 @@ inline IRootModule* FindViewRootModule(LControl& control)
 
 // Hands an edit to the root of the control's tree; an editor outside a module tree has
 // nobody to tell, and the edit goes nowhere.
-inline QKRESULT RequestParamValueChangeFrom(LControl& control, const ParamDescriptor& descriptor, const Variant& value)
+inline QKRESULT RequestParamValueChangeFrom(LControl& control, const ParamDescriptor& descriptor,
+                                            const Variant& value)
 {
     IRootModule* root = FindViewRootModule(control);
     return root ? root->RequestParamValueChange(descriptor, value, 0) : QK_E_FAIL;
 }
 
-// Offers a notification to a class's own handler table (when it has one); true when the
-// table held the entry, whose answer is then in result. The table is held for the call, so
-// a handler may drop it.
-template <class T>
-bool OfferToHandlerTable(const RCPtr<LNotificationHandler<T>>& table, const ConstRCPtr<LNotificationDistributor>& source,
-                         const ConstRCPtr<LNotification>& notification, QKRESULT& result)
+// A control class with a handler table of its own (made by its Initialize): a notification
+// is offered to that table first and to the base class's receiving when the table has no
+// entry for it; detaching takes the entry out of the table, then detaches as the base does.
+template <class Owner, class Base> class LWithHandlerTable : public Base
 {
-    const RCPtr<LNotificationHandler<T>> held = table;
-    return held && held->DispatchEntry(source, notification, result);
-}
+public:
+    using Base::Base;
+
+    QKRESULT ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
+                                 const ConstRCPtr<LNotification>& notification) override
+    {
+        // Held for the call, so that a handler may drop the table.
+        const RCPtr<LNotificationHandler<Owner>> table = m_handler;
+        QKRESULT result = QK_OK;
+        if (table && table->DispatchEntry(source, notification, result))
+            return result;
+        return Base::ReceiveNotification(source, notification);
+    }
+    QKRESULT DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id) override
+    {
+        if (m_handler)
+            m_handler->RemoveHandler(source, id);
+        return Base::DetachFromDistributor(source, id);
+    }
+
+protected:
+    RCPtr<LNotificationHandler<Owner>> m_handler;
+};
 
 } // namespace QK

@@ -11,7 +11,9 @@
 namespace QK
 {
 
-LMidiNoteSelector::LMidiNoteSelector(LControl* parent, const WString& name) : LPanel(parent, name) {}
+LMidiNoteSelector::LMidiNoteSelector(LControl* parent, const WString& name) : LWithHandlerTable(parent, name)
+{
+}
 
 LMidiNoteSelector::~LMidiNoteSelector() = default;
 
@@ -33,7 +35,8 @@ QKRESULT LMidiNoteSelector::Initialize()
     UpdateNoteLabels();
     if (m_upDown)
         CheckResult(m_handler->AddHandler(&LMidiNoteSelector::OnNumericUpDownValueChange,
-                                          ConstRCPtr<LNotificationDistributor>(m_upDown.Get()), u"NID_VALUE_CHANGE"),
+                                          ConstRCPtr<LNotificationDistributor>(m_upDown.Get()),
+                                          u"NID_VALUE_CHANGE"),
                     kInitializeSite);
     return result;
 }
@@ -67,12 +70,15 @@ void LMidiNoteSelector::UpdateNoteLabels()
 {
     const auto note = static_cast<std::uint32_t>(std::lround(FractionToValue(GetValue())));
     if (m_noteNameLabel)
-        SetLabelTextFromStringTable(m_noteNameLabel->GetStringTable().Get(), note % 12, m_noteNameLabel.Get());
+        SetLabelTextFromStringTable(m_noteNameLabel->GetStringTable().Get(), note % 12,
+                                    m_noteNameLabel.Get());
     if (m_octaveNameLabel)
-        SetLabelTextFromStringTable(m_octaveNameLabel->GetStringTable().Get(), note / 12, m_octaveNameLabel.Get());
+        SetLabelTextFromStringTable(m_octaveNameLabel->GetStringTable().Get(), note / 12,
+                                    m_octaveNameLabel.Get());
 }
 
-QKRESULT LMidiNoteSelector::SetLabelTextFromStringTable(const LStringTable* table, std::uint32_t index, LLabel* label)
+QKRESULT LMidiNoteSelector::SetLabelTextFromStringTable(const LStringTable* table, std::uint32_t index,
+                                                        LLabel* label)
 {
     if (!table || !label)
         return QK_FALSE;
@@ -81,22 +87,6 @@ QKRESULT LMidiNoteSelector::SetLabelTextFromStringTable(const LStringTable* tabl
     if (index >= entries.GetCount())
         return QK_FALSE;
     return label->SetText(entries.GetAt(index)->value);
-}
-
-QKRESULT LMidiNoteSelector::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
-                                                const ConstRCPtr<LNotification>& notification)
-{
-    QKRESULT result = QK_OK;
-    if (OfferToHandlerTable(m_handler, source, notification, result))
-        return result;
-    return LPanel::ReceiveNotification(source, notification);
-}
-
-QKRESULT LMidiNoteSelector::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
-{
-    if (m_handler)
-        m_handler->RemoveHandler(source, id);
-    return LPanel::DetachFromDistributor(source, id);
 }
 
 } // namespace QK

@@ -12,6 +12,8 @@
 // A child missing from the skin is skipped; the rest works. UI thread only.
 #pragma once
 
+#include "UI/PresetEditorCommon/EditPanelSupport.h"
+
 #include "QKFramework/Controls/Label.h"
 #include "QKFramework/Controls/NumericUpDown.h"
 #include "QKFramework/Controls/Panel.h"
@@ -23,7 +25,7 @@ namespace QK
 
 class LStringTable;
 
-class LMidiNoteSelector : public LPanel
+class LMidiNoteSelector : public LWithHandlerTable<LMidiNoteSelector, LPanel>
 {
 public:
     static constexpr ThrowSite kInitializeSite{"LMidiNoteSelector::Initialize",
@@ -36,14 +38,12 @@ public:
     // Sets the label to the text of the table's entry at index (in key order) and answers
     // SetText's result; past the end (or without a table or label) the label stays and the
     // answer is 1.
-    virtual QKRESULT SetLabelTextFromStringTable(const LStringTable* table, std::uint32_t index, LLabel* label);
+    virtual QKRESULT SetLabelTextFromStringTable(const LStringTable* table, std::uint32_t index,
+                                                 LLabel* label);
 
     // The fraction goes to the up-down first; the selector takes what the up-down kept.
     double SetValue(double fraction) override;
     QKRESULT Initialize() override;
-    QKRESULT ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
-                                 const ConstRCPtr<LNotification>& notification) override;
-    QKRESULT DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id) override;
 
     LNumericUpDown* GetNumericUpDown() const { return m_upDown.Get(); }
     LLabel* GetNoteNameLabel() const { return m_noteNameLabel.Get(); }
@@ -54,7 +54,6 @@ private:
                                         const ConstRCPtr<LNotification>& notification);
     void UpdateNoteLabels();
 
-    RCPtr<LNotificationHandler<LMidiNoteSelector>> m_handler;
     RCPtr<LLabel> m_noteNameLabel;
     RCPtr<LLabel> m_octaveNameLabel;
     RCPtr<LNumericUpDown> m_upDown;

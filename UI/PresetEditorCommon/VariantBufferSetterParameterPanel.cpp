@@ -29,7 +29,7 @@ Variant MakeBytes(const std::uint8_t* bytes, std::uint32_t count)
 } // namespace
 
 LVariantBufferSetterParameterPanel::LVariantBufferSetterParameterPanel(LControl* parent, const WString& name)
-    : LPanel(parent, name)
+    : LWithHandlerTable(parent, name)
 {
 }
 
@@ -48,13 +48,15 @@ QKRESULT LVariantBufferSetterParameterPanel::Initialize()
     {
         SetValueRange(m_offset, m_offset + combo->GetItemCount(), 0);
         CheckResult(m_handler->AddHandler(&LVariantBufferSetterParameterPanel::OnComboBoxSelectionChange,
-                                          ConstRCPtr<LNotificationDistributor>(combo.Get()), u"NID_SELECTION_CHANGE"),
+                                          ConstRCPtr<LNotificationDistributor>(combo.Get()),
+                                          u"NID_SELECTION_CHANGE"),
                     kComboSubscriptionSite);
     }
     if (const RCPtr<LControl> control = FindChild(WString(u"parameterControl")))
     {
         CheckResult(m_handler->AddHandler(&LVariantBufferSetterParameterPanel::OnParameterControlValueChange,
-                                          ConstRCPtr<LNotificationDistributor>(control.Get()), u"NID_VALUE_CHANGE"),
+                                          ConstRCPtr<LNotificationDistributor>(control.Get()),
+                                          u"NID_VALUE_CHANGE"),
                     kControlSubscriptionSite);
         control->SetValueRange(0.0, kControlMaximum, 0);
         if (const RCPtr<LTextBox> textBox = FindChildAs<LTextBox>(*control, u"textBox"))
@@ -87,7 +89,8 @@ void LVariantBufferSetterParameterPanel::SplitTwoByteValue(const std::int16_t& v
     lo = static_cast<std::uint8_t>(value % 128);
 }
 
-std::int32_t LVariantBufferSetterParameterPanel::JoinTwoByteValue(const std::int8_t& hi, const std::int8_t& lo)
+std::int32_t LVariantBufferSetterParameterPanel::JoinTwoByteValue(const std::int8_t& hi,
+                                                                  const std::int8_t& lo)
 {
     return static_cast<std::int32_t>(hi) * 128 + static_cast<std::int32_t>(lo);
 }
@@ -126,8 +129,9 @@ QKRESULT LVariantBufferSetterParameterPanel::SetParamValue(const Variant& value)
     return QK_E_FAIL;
 }
 
-QKRESULT LVariantBufferSetterParameterPanel::OnComboBoxSelectionChange(const ConstRCPtr<LNotificationDistributor>&,
-                                                                       const ConstRCPtr<LNotification>&)
+QKRESULT
+LVariantBufferSetterParameterPanel::OnComboBoxSelectionChange(const ConstRCPtr<LNotificationDistributor>&,
+                                                              const ConstRCPtr<LNotification>&)
 {
     const RCPtr<LComboBox> combo = FindChildAs<LComboBox>(*this, u"comboBox");
     if (!combo)
@@ -143,8 +147,9 @@ QKRESULT LVariantBufferSetterParameterPanel::OnComboBoxSelectionChange(const Con
     return QK_FALSE;
 }
 
-QKRESULT LVariantBufferSetterParameterPanel::OnParameterControlValueChange(
-    const ConstRCPtr<LNotificationDistributor>&, const ConstRCPtr<LNotification>&)
+QKRESULT
+LVariantBufferSetterParameterPanel::OnParameterControlValueChange(const ConstRCPtr<LNotificationDistributor>&,
+                                                                  const ConstRCPtr<LNotification>&)
 {
     const RCPtr<LControl> control = FindChild(WString(u"parameterControl"));
     if (!control)
@@ -163,23 +168,6 @@ QKRESULT LVariantBufferSetterParameterPanel::OnParameterControlValueChange(
     }
     SetValue(ValueToFraction(m_offset + shown));
     return QK_FALSE;
-}
-
-QKRESULT LVariantBufferSetterParameterPanel::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
-                                                                 const ConstRCPtr<LNotification>& notification)
-{
-    QKRESULT result = QK_OK;
-    if (OfferToHandlerTable(m_handler, source, notification, result))
-        return result;
-    return LPanel::ReceiveNotification(source, notification);
-}
-
-QKRESULT LVariantBufferSetterParameterPanel::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source,
-                                                                   NID id)
-{
-    if (m_handler)
-        m_handler->RemoveHandler(source, id);
-    return LPanel::DetachFromDistributor(source, id);
 }
 
 } // namespace QK

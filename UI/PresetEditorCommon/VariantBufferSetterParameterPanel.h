@@ -17,6 +17,8 @@
 // UI thread only.
 #pragma once
 
+#include "UI/PresetEditorCommon/EditPanelSupport.h"
+
 #include "QKFramework/Controls/Panel.h"
 #include "QKFramework/Notification/NotificationHandler.h"
 #include "QKFramework/ObjectBase/Exception.h"
@@ -27,13 +29,16 @@
 namespace QK
 {
 
-class LVariantBufferSetterParameterPanel : public LPanel
+class LVariantBufferSetterParameterPanel
+    : public LWithHandlerTable<LVariantBufferSetterParameterPanel, LPanel>
 {
 public:
-    static constexpr ThrowSite kComboSubscriptionSite{"LVariantBufferSetterParameterPanel::Initialize",
-                                                      "UI\\PresetEditorCommon\\VariantBufferSetterParameterPanel", 37};
+    static constexpr ThrowSite kComboSubscriptionSite{
+        "LVariantBufferSetterParameterPanel::Initialize",
+        "UI\\PresetEditorCommon\\VariantBufferSetterParameterPanel", 37};
     static constexpr ThrowSite kControlSubscriptionSite{
-        "LVariantBufferSetterParameterPanel::Initialize", "UI\\PresetEditorCommon\\VariantBufferSetterParameterPanel", 43};
+        "LVariantBufferSetterParameterPanel::Initialize",
+        "UI\\PresetEditorCommon\\VariantBufferSetterParameterPanel", 43};
     // The parameter control's default range and the width of its number.
     static constexpr double kControlMaximum = 127.0;
     static constexpr std::int32_t kControlTextLength = 3;
@@ -55,9 +60,6 @@ public:
     // --- LControl ------------------------------------------------------------------------------
 
     QKRESULT Initialize() override;
-    QKRESULT ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
-                                 const ConstRCPtr<LNotification>& notification) override;
-    QKRESULT DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id) override;
 
     const ParamDescriptor& GetParam() const { return m_descriptor; }
     double GetValueOffset() const { return m_offset; }
@@ -69,7 +71,6 @@ private:
     QKRESULT OnParameterControlValueChange(const ConstRCPtr<LNotificationDistributor>& source,
                                            const ConstRCPtr<LNotification>& notification);
 
-    RCPtr<LNotificationHandler<LVariantBufferSetterParameterPanel>> m_handler;
     double m_offset = 0.0;
     ParamDescriptor m_descriptor;
     bool m_twoByte = false;

@@ -74,7 +74,8 @@ public:
     }
     RCPtr<IPad> GetPad(std::uint32_t index) override
     {
-        return index < 16 ? Find<IPad>("padBank" + std::to_string(index / 8 + 1) + "/pad" + std::to_string(index % 8 + 1))
+        return index < 16 ? Find<IPad>("padBank" + std::to_string(index / 8 + 1) + "/pad" +
+                                       std::to_string(index % 8 + 1))
                           : nullptr;
     }
     RCPtr<IHardwareKnob> GetHardwareKnob(std::uint32_t index) override
@@ -102,7 +103,8 @@ public:
         while (control && start <= path.size())
         {
             const std::size_t end = path.find('/', start);
-            const std::string name = path.substr(start, end == std::string::npos ? std::string::npos : end - start);
+            const std::string name =
+                path.substr(start, end == std::string::npos ? std::string::npos : end - start);
             control = control->FindChild(WString(name.c_str())).Get();
             if (end == std::string::npos)
                 break;
@@ -112,7 +114,10 @@ public:
     }
 
 private:
-    template <class T> RCPtr<T> Find(const std::string& path) const { return RCPtr<T>(dynamic_cast<T*>(At(path))); }
+    template <class T> RCPtr<T> Find(const std::string& path) const
+    {
+        return RCPtr<T>(dynamic_cast<T*>(At(path)));
+    }
 
     LControl& m_view;
 };
@@ -123,16 +128,21 @@ class TestViewRoot final : public LPanel, public IRootModule
 public:
     TestViewRoot() : LPanel(nullptr, WString(u"mainControl")) {}
 
-    QKRESULT NotifyParamValueChanged(const ParamDescriptor&, const Variant&, std::int32_t) override { return QK_OK; }
+    QKRESULT NotifyParamValueChanged(const ParamDescriptor&, const Variant&, std::int32_t) override
+    {
+        return QK_OK;
+    }
     RCPtr<LDevice> GetDeviceModule() override { return nullptr; }
 
-    QKRESULT RequestParamValueChange(const ParamDescriptor& descriptor, const Variant& value, std::int32_t) override
+    QKRESULT RequestParamValueChange(const ParamDescriptor& descriptor, const Variant& value,
+                                     std::int32_t) override
     {
         ++requests;
         if (descriptor.id == m_applied.id && value.IsEqual(m_appliedValue))
             return QK_OK;
         const ConstRCPtr<LRootModuleEngine> engine = GetRootModuleEngine();
-        return engine ? const_cast<LRootModuleEngine*>(engine.Get())->SetParamValue(descriptor, value) : QK_E_FAIL;
+        return engine ? const_cast<LRootModuleEngine*>(engine.Get())->SetParamValue(descriptor, value)
+                      : QK_E_FAIL;
     }
 
     // A model value on its way to the view.
@@ -164,7 +174,8 @@ public:
         if (!factory)
             return;
         app = RCPtr<EditorTestApp>(new EditorTestApp(factory, system));
-        app->makeEngine = [this] {
+        app->makeEngine = [this]
+        {
             engine = CountingEngine::Create();
             return RCPtr<LRootModuleEngine>(engine);
         };

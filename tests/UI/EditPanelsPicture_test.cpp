@@ -11,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-
 namespace QK
 {
 namespace
@@ -80,7 +79,8 @@ TEST_F(EditPanelsPicture, ALoadedPresetIsDrawnAndAChangedValueRedrawsItsField)
     const RectL note = Place("padBank1/pad4/midiNote");
     ASSERT_GT(tempo.width, 0);
     RCPtr<LRenderContextInfo> before;
-    const IDrawingSurface& first = TestSupport::PaintOffscreen(*window, *renderer, {0, 0, kWidth, kHeight}, before);
+    const IDrawingSurface& first =
+        TestSupport::PaintOffscreen(*window, *renderer, {0, 0, kWidth, kHeight}, before);
     const auto tempoBefore = Pixels(first, tempo);
     const auto nameBefore = Pixels(first, name);
     const auto noteBefore = Pixels(first, note);
@@ -93,7 +93,8 @@ TEST_F(EditPanelsPicture, ALoadedPresetIsDrawnAndAChangedValueRedrawsItsField)
     tree.Apply(19, Bytes({74}));
     tree.Apply(20, Bytes({71}));
     RCPtr<LRenderContextInfo> after;
-    const IDrawingSurface& second = TestSupport::PaintOffscreen(*window, *renderer, {0, 0, kWidth, kHeight}, after);
+    const IDrawingSurface& second =
+        TestSupport::PaintOffscreen(*window, *renderer, {0, 0, kWidth, kHeight}, after);
     EXPECT_NE(Pixels(second, tempo), tempoBefore) << "tempo 200 is drawn";
     EXPECT_NE(Pixels(second, name), nameBefore) << "the new name is drawn";
     EXPECT_NE(Pixels(second, note), noteBefore) << "C#4 is drawn";

@@ -16,8 +16,8 @@ namespace
 {
 
 using TestSupport::Bytes;
-using TestSupport::Narrow;
 using TestSupport::EditPanelTestTree;
+using TestSupport::Narrow;
 
 // Every parameter's editor, in id order: the module panel's place and the editors' names in
 // the order of their relative ids.
@@ -28,20 +28,21 @@ std::vector<std::string> EditorsInIdOrder()
         paths.push_back(std::string("midiChannels/") + name);
     for (const char* name : {"octave", "transpose"})
         paths.push_back(std::string("keyboard/") + name);
-    for (const char* name : {"arpOnOff", "arpMode", "timeDivision", "clockSource", "latchOnOff", "swing", "tempoTaps",
-                             "tempo", "arpOctave"})
+    for (const char* name : {"arpOnOff", "arpMode", "timeDivision", "clockSource", "latchOnOff", "swing",
+                             "tempoTaps", "tempo", "arpOctave"})
         paths.push_back(std::string("arpeggiator/") + name);
     for (const char* axis : {"joystick/xAxis/", "joystick/yAxis/"})
         for (const char* name : {"type", "cc1", "cc2"})
             paths.push_back(std::string(axis) + name);
     for (int pad = 0; pad < 16; ++pad)
-        paths.push_back("padBank" + std::to_string(pad / 8 + 1) + "/pad" + std::to_string(pad % 8 + 1) + "/midiNote");
+        paths.push_back("padBank" + std::to_string(pad / 8 + 1) + "/pad" + std::to_string(pad % 8 + 1) +
+                        "/midiNote");
     for (int knob = 0; knob < 8; ++knob)
         for (const char* name : {"ccValuePanel", "minValuePanel", "maxValuePanel", "knobName"})
-            paths.push_back("knobBank" + std::to_string(knob / 4 + 1) + "/knob" + std::to_string(knob % 4 + 1) + "/" +
-                            name);
-    for (const char* name : {"keybedSounds", "padSound", "filter", "resonance", "reverb", "chorus", "attack", "release",
-                             "eqLow", "eqHigh"})
+            paths.push_back("knobBank" + std::to_string(knob / 4 + 1) + "/knob" +
+                            std::to_string(knob % 4 + 1) + "/" + name);
+    for (const char* name : {"keybedSounds", "padSound", "filter", "resonance", "reverb", "chorus", "attack",
+                             "release", "eqLow", "eqHigh"})
         paths.push_back(std::string("keysSoundParameters/") + name);
     return paths;
 }
@@ -180,13 +181,15 @@ TEST(ModuleEditPanelsTest, TheAxisTypeShowsTheControllerNumbersItUses)
     ASSERT_TRUE(tree.Ready());
     auto* combo = tree.As<LComboBox>("joystick/xAxis/type/comboBox");
     ASSERT_TRUE(combo);
-    const auto visible = [&](const char* child) {
+    const auto visible = [&](const char* child)
+    {
         LControl* control = tree.At(std::string("joystick/xAxis/") + child);
         return control && control->IsVisible(false);
     };
-    const auto pattern = [&] {
-        return std::string(visible("cc1") ? "1" : "-") + (visible("labelCC1") ? "1" : "-") + (visible("cc2") ? "2" : "-") +
-               (visible("labelCC2") ? "2" : "-");
+    const auto pattern = [&]
+    {
+        return std::string(visible("cc1") ? "1" : "-") + (visible("labelCC1") ? "1" : "-") +
+               (visible("cc2") ? "2" : "-") + (visible("labelCC2") ? "2" : "-");
     };
     EXPECT_EQ(pattern(), "----") << "hidden until a type is shown";
     const struct
@@ -238,8 +241,8 @@ TEST(ModuleEditPanelsTest, PanelsWithoutTheirChildrenAreQuietAndAnAxisWithoutTyp
     EditPanelTestTree tree;
     ASSERT_TRUE(tree.Ready());
     for (const char16_t* cls : {u"PresetEditor.Arpeggiator", u"PresetEditor.Keyboard", u"PresetEditor.Knob",
-                                u"PresetEditor.MidiChannels", u"PresetEditor.Pad", u"PresetEditor.KeySoundParameters",
-                                u"PresetEditor.PresetName"})
+                                u"PresetEditor.MidiChannels", u"PresetEditor.Pad",
+                                u"PresetEditor.KeySoundParameters", u"PresetEditor.PresetName"})
     {
         const RCPtr<LControlDescriptor> description(new LControlDescriptor(WString(cls), WString(u"bare")));
         const RCPtr<LControl> panel = tree.factory->CreateControl(description.Get(), tree.root.Get());
@@ -251,7 +254,8 @@ TEST(ModuleEditPanelsTest, PanelsWithoutTheirChildrenAreQuietAndAnAxisWithoutTyp
     }
     EXPECT_TRUE(tree.engine->writes.empty());
 
-    const RCPtr<LControlDescriptor> axis(new LControlDescriptor(WString(u"PresetEditor.Joystick.Axis"), WString(u"axis")));
+    const RCPtr<LControlDescriptor> axis(
+        new LControlDescriptor(WString(u"PresetEditor.Joystick.Axis"), WString(u"axis")));
     try
     {
         tree.factory->CreateControl(axis.Get(), nullptr);
@@ -259,8 +263,9 @@ TEST(ModuleEditPanelsTest, PanelsWithoutTheirChildrenAreQuietAndAnAxisWithoutTyp
     }
     catch (const std::runtime_error& error)
     {
-        EXPECT_STREQ(error.what(), "Runtime Error : Null Pointer : Cannot find child type : "
-                                   "LJoystickAxisPanel::GetTypeComboBoxRCPtr : UI\\JoystickAxisPanel : Line 81");
+        EXPECT_STREQ(error.what(),
+                     "Runtime Error : Null Pointer : Cannot find child type : "
+                     "LJoystickAxisPanel::GetTypeComboBoxRCPtr : UI\\JoystickAxisPanel : Line 81");
     }
 }
 

@@ -14,9 +14,9 @@ namespace
 {
 
 using TestSupport::Bytes;
-using TestSupport::Narrow;
 using TestSupport::CountingEngine;
 using TestSupport::EditPanelTestTree;
+using TestSupport::Narrow;
 
 std::vector<std::uint8_t> Name(const std::u16string& text)
 {
@@ -88,15 +88,15 @@ TEST(NameEditPanelTest, EveryChangeWritesSixteenBytesOnce)
     f.tree.engine->writes.clear();
     Type(*f.box, u'A');
     Type(*f.box, u'B');
-    EXPECT_EQ(f.tree.engine->writes,
-              (std::vector<CountingEngine::Write>{{0, Name(u"A")}, {0, Name(u"AB")}}));
+    EXPECT_EQ(f.tree.engine->writes, (std::vector<CountingEngine::Write>{{0, Name(u"A")}, {0, Name(u"AB")}}));
 
     // A character the user cannot type survives an edit of the others.
     f.tree.Apply(0, Bytes({0x43, 0x61, 0x66, 0xE9}));
     f.tree.engine->writes.clear();
     f.box->SetText(WString(u"Caf\u00E9!"), false);
-    EXPECT_EQ(f.tree.engine->writes, (std::vector<CountingEngine::Write>{{0, {0x43, 0x61, 0x66, 0xE9, 0x21, 0, 0, 0, 0,
-                                                                               0, 0, 0, 0, 0, 0, 0}}}));
+    EXPECT_EQ(f.tree.engine->writes,
+              (std::vector<CountingEngine::Write>{
+                  {0, {0x43, 0x61, 0x66, 0xE9, 0x21, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}}}));
 }
 
 TEST(NameEditPanelTest, TypingAndPastingKeepToSixteenPrintableCharacters)

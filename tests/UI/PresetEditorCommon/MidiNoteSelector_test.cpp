@@ -11,8 +11,8 @@ namespace
 {
 
 using TestSupport::Bytes;
-using TestSupport::Narrow;
 using TestSupport::EditPanelTestTree;
+using TestSupport::Narrow;
 
 TEST(MidiNoteSelectorTest, NotesAreSpelledByNameAndOctave)
 {
@@ -26,7 +26,8 @@ TEST(MidiNoteSelectorTest, NotesAreSpelledByNameAndOctave)
         std::uint8_t note;
         const char* name;
         const char* octave;
-    } cases[] = {{60, "C", "4"}, {0, "C", "-1"}, {127, "G", "9"}, {61, "C#", "4"}, {11, "B", "-1"}, {12, "C", "0"}};
+    } cases[] = {{60, "C", "4"},  {0, "C", "-1"},  {127, "G", "9"},
+                 {61, "C#", "4"}, {11, "B", "-1"}, {12, "C", "0"}};
     for (const auto& c : cases)
     {
         // From the model, through the pad's note editor.

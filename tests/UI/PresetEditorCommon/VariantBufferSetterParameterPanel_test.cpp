@@ -11,9 +11,9 @@ namespace
 {
 
 using TestSupport::Bytes;
-using TestSupport::Narrow;
 using TestSupport::CountingEngine;
 using TestSupport::EditPanelTestTree;
+using TestSupport::Narrow;
 
 // What an editor shows: the combo box's selected item, or the number of its parameter control.
 double Shown(LControl& editor)
@@ -94,9 +94,12 @@ TEST(VariantBufferSetterParameterPanelTest, ComboBoxesShowTheItemTextsOfTheShipp
         std::uint8_t stored;
         const char16_t* text;
     } cases[] = {
-        {"keyboard/transpose", 5, 0x0C, u"0"},       {"keyboard/octave", 4, 0x04, u"0"},
-        {"arpeggiator/tempoTaps", 12, 0x02, u"2"},    {"arpeggiator/tempoTaps", 12, 0x04, u"4"},
-        {"arpeggiator/timeDivision", 8, 0x05, u"1/16T"}, {"keysSoundParameters/padSound", 70, 0x09, u"CM-64/32"},
+        {"keyboard/transpose", 5, 0x0C, u"0"},
+        {"keyboard/octave", 4, 0x04, u"0"},
+        {"arpeggiator/tempoTaps", 12, 0x02, u"2"},
+        {"arpeggiator/tempoTaps", 12, 0x04, u"4"},
+        {"arpeggiator/timeDivision", 8, 0x05, u"1/16T"},
+        {"keysSoundParameters/padSound", 70, 0x09, u"CM-64/32"},
     };
     for (const auto& c : cases)
     {
@@ -236,7 +239,8 @@ TEST(VariantBufferSetterParameterPanelTest, AnEditorWithoutChildrenOrOutsideAMod
     RCPtr<LControlDescriptor> description;
     const RCPtr<LControlDescriptor> main = tree.factory->FindSubControlDescriptor(WString(u"mainControl"));
     ASSERT_TRUE(main);
-    const std::function<void(const LControlDescriptor&)> find = [&](const LControlDescriptor& d) {
+    const std::function<void(const LControlDescriptor&)> find = [&](const LControlDescriptor& d)
+    {
         for (std::uint32_t i = 0; i < d.Children.GetCount(); ++i)
         {
             const RCPtr<LControlDescriptor>& child = *d.Children.GetAt(i);
