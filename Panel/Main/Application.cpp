@@ -6,10 +6,20 @@
 #include "QKFramework/Controls/Panel.h"
 #include "QKFramework/ObjectBase/Exception.h"
 #include "QKFramework/Renderer/RenderApp.h"
+#include "UI/ArpeggiatorEditPanel.h"
 #include "UI/DeviceView.h"
 #include "UI/DriverCommon/MainControl.h"
 #include "UI/EditKeyCurveDialog.h"
+#include "UI/JoystickAxisPanel.h"
+#include "UI/KeybedEditPanel.h"
+#include "UI/KeyboardSoundsPanel.h"
+#include "UI/KnobEditPanel.h"
+#include "UI/MidiChannelsAndAftertouchPanel.h"
+#include "UI/NameEditPanel.h"
+#include "UI/PadEditPanel.h"
 #include "UI/PresetEditorCommon/AboutDlg.h"
+#include "UI/PresetEditorCommon/MidiNoteSelector.h"
+#include "UI/PresetEditorCommon/VariantBufferSetterParameterPanel.h"
 
 #include <atomic>
 
@@ -36,55 +46,55 @@ const EditorControlClass kEditorControlClasses[] = {
     {u"PresetEditor.MainControl", &CreateFrameworkControl<LMainControl>},
     {u"PresetEditor.DialogAbout", &CreateFrameworkControl<LAboutDlg>},
     {u"PresetEditor.MainControl.DeviceView", &CreateFrameworkControl<LDeviceView>},
-    {u"PresetEditor.Knob", &CreateFrameworkControl<LPanel>},
-    {u"PresetEditor.Pad", &CreateFrameworkControl<LPanel>},
-    {u"PresetEditor.MidiNoteSelector", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.Knob", &CreateFrameworkControl<LKnobEditPanel>},
+    {u"PresetEditor.Pad", &CreateFrameworkControl<LPadEditPanel>},
+    {u"PresetEditor.MidiNoteSelector", &CreateFrameworkControl<LMidiNoteSelector>},
     {u"PresetEditor.MainControl.DeviceView.ControllerBody", &CreateFrameworkControl<LLabel>},
     {u"PresetEditor.ProgramBankPanel", &CreateFrameworkControl<LPanel>},
     {u"PresetEditor.PadBank", &CreateFrameworkControl<LPanel>},
     {u"PresetEditor.KnobBank", &CreateFrameworkControl<LPanel>},
-    {u"PresetEditor.PresetName", &CreateFrameworkControl<LPanel>},
-    {u"PresetEditor.NameEditPanel", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.PresetName", &CreateFrameworkControl<LProgramNamePanel>},
+    {u"PresetEditor.NameEditPanel", &CreateFrameworkControl<LNameEditPanel>},
     {u"PresetEditor.FavoriteBankPanel", &CreateFrameworkControl<LPanel>},
     {u"PresetEditor.FavoriteBankPanel.FavoritePanel", &CreateFrameworkControl<LPanel>},
-    {u"PresetEditor.Arpeggiator", &CreateFrameworkControl<LPanel>},
-    {u"PresetEditor.Keyboard", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.Arpeggiator", &CreateFrameworkControl<LArpeggiatorEditPanel>},
+    {u"PresetEditor.Keyboard", &CreateFrameworkControl<LKeybedEditPanel>},
     {u"PresetEditor.Joystick", &CreateFrameworkControl<LPanel>},
-    {u"PresetEditor.Joystick.Axis", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.Joystick.Axis", &CreateFrameworkControl<LJoystickAxisPanel>},
     {u"PresetEditor.MultiLookLabel.JoystickDirection", &CreateFrameworkControl<LLabel>},
-    {u"PresetEditor.ParameterControl.JoystickType", &CreateFrameworkControl<LPanel>},
-    {u"PresetEditor.ParameterControl.CCValuePanel", &CreateFrameworkControl<LPanel>},
-    {u"PresetEditor.ParameterControl.MinValuePanel", &CreateFrameworkControl<LPanel>},
-    {u"PresetEditor.ParameterControl.MaxValuePanel", &CreateFrameworkControl<LPanel>},
-    {u"PresetEditor.ParameterControl.ArpMode", &CreateFrameworkControl<LPanel>},
-    {u"PresetEditor.ParameterControl.Octave", &CreateFrameworkControl<LPanel>},
-    {u"PresetEditor.ParameterControl.ArpOnOff", &CreateFrameworkControl<LPanel>},
-    {u"PresetEditor.ParameterControl.ClockSource", &CreateFrameworkControl<LPanel>},
-    {u"PresetEditor.ParameterControl.ArpLatch", &CreateFrameworkControl<LPanel>},
-    {u"PresetEditor.ParameterControl.Swing", &CreateFrameworkControl<LPanel>},
-    {u"PresetEditor.ParameterControl.Tempo", &CreateFrameworkControl<LPanel>},
-    {u"PresetEditor.ParameterControl.TempoTaps", &CreateFrameworkControl<LPanel>},
-    {u"PresetEditor.ParameterControl.TimeDivision", &CreateFrameworkControl<LPanel>},
-    {u"PresetEditor.InternalSounds.KeybedSound", &CreateFrameworkControl<LPanel>},
-    {u"PresetEditor.ParameterControl.PadSound", &CreateFrameworkControl<LPanel>},
-    {u"PresetEditor.ParameterControl.KeyboardTranspose", &CreateFrameworkControl<LPanel>},
-    {u"PresetEditor.ParameterControl.KeyboardOctave", &CreateFrameworkControl<LPanel>},
-    {u"PresetEditor.ParameterControl.OnOff.Swing", &CreateFrameworkControl<LPanel>},
-    {u"PresetEditor.ParameterControl.TempoTaps", &CreateFrameworkControl<LPanel>},
-    {u"PresetEditor.ParameterControl.MidiChannel", &CreateFrameworkControl<LPanel>},
-    {u"PresetEditor.ParameterControl.MidiNote", &CreateFrameworkControl<LPanel>},
-    {u"PresetEditor.ParameterControl.Filter", &CreateFrameworkControl<LPanel>},
-    {u"PresetEditor.ParameterControl.Attack", &CreateFrameworkControl<LPanel>},
-    {u"PresetEditor.ParameterControl.Reverb", &CreateFrameworkControl<LPanel>},
-    {u"PresetEditor.ParameterControl.EQLow", &CreateFrameworkControl<LPanel>},
-    {u"PresetEditor.ParameterControl.Resonance", &CreateFrameworkControl<LPanel>},
-    {u"PresetEditor.ParameterControl.Release", &CreateFrameworkControl<LPanel>},
-    {u"PresetEditor.ParameterControl.Chorus", &CreateFrameworkControl<LPanel>},
-    {u"PresetEditor.ParameterControl.EQHigh", &CreateFrameworkControl<LPanel>},
-    {u"PresetEditor.ParameterControl.GlobalPadAftertouchType", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.ParameterControl.JoystickType", &CreateFrameworkControl<LVariantBufferSetterParameterPanel>},
+    {u"PresetEditor.ParameterControl.CCValuePanel", &CreateFrameworkControl<LVariantBufferSetterParameterPanel>},
+    {u"PresetEditor.ParameterControl.MinValuePanel", &CreateFrameworkControl<LVariantBufferSetterParameterPanel>},
+    {u"PresetEditor.ParameterControl.MaxValuePanel", &CreateFrameworkControl<LVariantBufferSetterParameterPanel>},
+    {u"PresetEditor.ParameterControl.ArpMode", &CreateFrameworkControl<LVariantBufferSetterParameterPanel>},
+    {u"PresetEditor.ParameterControl.Octave", &CreateFrameworkControl<LVariantBufferSetterParameterPanel>},
+    {u"PresetEditor.ParameterControl.ArpOnOff", &CreateFrameworkControl<LVariantBufferSetterParameterPanel>},
+    {u"PresetEditor.ParameterControl.ClockSource", &CreateFrameworkControl<LVariantBufferSetterParameterPanel>},
+    {u"PresetEditor.ParameterControl.ArpLatch", &CreateFrameworkControl<LVariantBufferSetterParameterPanel>},
+    {u"PresetEditor.ParameterControl.Swing", &CreateFrameworkControl<LVariantBufferSetterParameterPanel>},
+    {u"PresetEditor.ParameterControl.Tempo", &CreateFrameworkControl<LVariantBufferSetterParameterPanel>},
+    {u"PresetEditor.ParameterControl.TempoTaps", &CreateFrameworkControl<LVariantBufferSetterParameterPanel>},
+    {u"PresetEditor.ParameterControl.TimeDivision", &CreateFrameworkControl<LVariantBufferSetterParameterPanel>},
+    {u"PresetEditor.InternalSounds.KeybedSound", &CreateFrameworkControl<LVariantBufferSetterParameterPanel>},
+    {u"PresetEditor.ParameterControl.PadSound", &CreateFrameworkControl<LVariantBufferSetterParameterPanel>},
+    {u"PresetEditor.ParameterControl.KeyboardTranspose", &CreateFrameworkControl<LVariantBufferSetterParameterPanel>},
+    {u"PresetEditor.ParameterControl.KeyboardOctave", &CreateFrameworkControl<LVariantBufferSetterParameterPanel>},
+    {u"PresetEditor.ParameterControl.OnOff.Swing", &CreateFrameworkControl<LVariantBufferSetterParameterPanel>},
+    {u"PresetEditor.ParameterControl.TempoTaps", &CreateFrameworkControl<LVariantBufferSetterParameterPanel>},
+    {u"PresetEditor.ParameterControl.MidiChannel", &CreateFrameworkControl<LVariantBufferSetterParameterPanel>},
+    {u"PresetEditor.ParameterControl.MidiNote", &CreateFrameworkControl<LVariantBufferSetterParameterPanel>},
+    {u"PresetEditor.ParameterControl.Filter", &CreateFrameworkControl<LVariantBufferSetterParameterPanel>},
+    {u"PresetEditor.ParameterControl.Attack", &CreateFrameworkControl<LVariantBufferSetterParameterPanel>},
+    {u"PresetEditor.ParameterControl.Reverb", &CreateFrameworkControl<LVariantBufferSetterParameterPanel>},
+    {u"PresetEditor.ParameterControl.EQLow", &CreateFrameworkControl<LVariantBufferSetterParameterPanel>},
+    {u"PresetEditor.ParameterControl.Resonance", &CreateFrameworkControl<LVariantBufferSetterParameterPanel>},
+    {u"PresetEditor.ParameterControl.Release", &CreateFrameworkControl<LVariantBufferSetterParameterPanel>},
+    {u"PresetEditor.ParameterControl.Chorus", &CreateFrameworkControl<LVariantBufferSetterParameterPanel>},
+    {u"PresetEditor.ParameterControl.EQHigh", &CreateFrameworkControl<LVariantBufferSetterParameterPanel>},
+    {u"PresetEditor.ParameterControl.GlobalPadAftertouchType", &CreateFrameworkControl<LVariantBufferSetterParameterPanel>},
     {u"PresetEditor.KnobsControls", &CreateFrameworkControl<LPanel>},
-    {u"PresetEditor.KeySoundParameters", &CreateFrameworkControl<LPanel>},
-    {u"PresetEditor.MidiChannels", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.KeySoundParameters", &CreateFrameworkControl<LKeyboardSoundsPanel>},
+    {u"PresetEditor.MidiChannels", &CreateFrameworkControl<LMidiChannelsAndAftertouchPanel>},
     {u"Framework.Graph", &CreateFrameworkControl<LGraph>},
     {u"PresetEditor.DialogEditKeyCurve", &CreateFrameworkControl<LEditKeyCurveDlg>},
 };

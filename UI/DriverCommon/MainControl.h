@@ -50,8 +50,8 @@ public:
     RCPtr<LParameterizedModule> GetModuleForParamID(std::int32_t id) override;
     // A panel's edit: sent to the engine unless it is the echo of the value being applied.
     // The engine's result is not looked at; answers 0.
-    virtual QKRESULT RequestParamValueChange(const ParamDescriptor& descriptor, const Variant& value,
-                                             std::int32_t flags);
+    QKRESULT RequestParamValueChange(const ParamDescriptor& descriptor, const Variant& value,
+                                     std::int32_t flags) override;
     // The view announces nothing of its own: 0x80004001.
     QKRESULT NotifyParamValueChanged(const ParamDescriptor& descriptor, const Variant& value,
                                      std::int32_t reason) override;

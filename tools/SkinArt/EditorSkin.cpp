@@ -5,6 +5,7 @@
 #include "tools/SkinArt/SkinModel.h"
 
 #include <functional>
+#include <stdexcept>
 #include <string>
 
 namespace SkinArt
@@ -77,14 +78,33 @@ private:
         return look;
     }
 
-    // A label: text only, in one colour and alignment.
-    std::string Label(unsigned color = Palette::kTextDim, double hAlign = 0.5)
+    // A label: text only, in one colour and alignment, inset from both sides.
+    std::string Label(unsigned color = Palette::kTextDim, double hAlign = 0.5, int inset = 3)
     {
-        const std::string name = "label." + TextColor(color).substr(5) + "." + std::to_string(int(hAlign * 2));
+        const std::string name = "label." + TextColor(color).substr(5) + "." + std::to_string(int(hAlign * 2)) +
+                                 (inset == 3 ? "" : ".inset" + std::to_string(inset));
         if (!m.HasLookList(name))
         {
-            m.AddLook(TextLook(name, color, hAlign));
+            m.AddLook(TextLook(name, color, hAlign, "", inset, -inset));
             m.AddLookList(name, 1, {{0, name}});
+        }
+        return name;
+    }
+
+    // A container drawn by its children alone. A control draws its children once for each look
+    // it shows, so a container needs one look, even an empty one.
+    std::string Container()
+    {
+        const std::string name = "container";
+        if (!m.HasLookList(name))
+        {
+            Look look;
+            look.name = name;
+            m.AddLook(look);
+            std::vector<std::pair<int, std::string>> slots;
+            for (int i = 0; i < 14; ++i)
+                slots.emplace_back(i, name);
+            m.AddLookList(name, 14, slots);
         }
         return name;
     }
@@ -429,15 +449,15 @@ private:
         return name;
     }
 
-    // A numeric up-down, 34 high and 24 wider than its field (22 unless given): the arrows
-    // beside the field, the slider below.
-    Control UpDown(const std::string& name, int x, int y, int field = 22)
+    // A numeric up-down, 34 high: the arrows beside the field, the slider below. The field
+    // holds three digits unless given wider.
+    Control UpDown(const std::string& name, int x, int y, int field = 28, int arrow = 10)
     {
-        const int w = field + 24;
-        Control upDown = Make("Framework.NumericUpDown", name, x, y, w, 34);
-        upDown.Add(Make("Framework.Button", "buttonDown", 0, 0, 12, 18, Arrow("arrow_down", 12, 18)));
-        upDown.Add(Make("Framework.TextBox", "textBox", 12, 0, field, 18, Field("field", field, 18, Palette::kTextLight)));
-        upDown.Add(Make("Framework.Button", "buttonUp", 12 + field, 0, 12, 18, Arrow("arrow_up", 12, 18)));
+        const int w = field + 2 * arrow;
+        Control upDown = Make("Framework.NumericUpDown", name, x, y, w, 34, Container());
+        upDown.Add(Make("Framework.Button", "buttonDown", 0, 0, arrow, 18, Arrow("arrow_down", arrow, 18)));
+        upDown.Add(Make("Framework.TextBox", "textBox", arrow, 0, field, 18, Field("field", field, 18, Palette::kTextLight)));
+        upDown.Add(Make("Framework.Button", "buttonUp", arrow + field, 0, arrow, 18, Arrow("arrow_up", arrow, 18)));
         Control slider = Make("Framework.Slider", "slider1", 0, 22, w, 12, SliderLooks());
         for (const char* marker : {"thumbStart", "thumbEnd"})
         {
@@ -528,7 +548,7 @@ private:
     Control ComboEditor(const std::string& cls, const std::string& name, int x, int y, int w, bool caption = true,
                         bool scrolls = false)
     {
-        Control editor = Make(cls, name, x, y, w, caption ? 36 : 20);
+        Control editor = Make(cls, name, x, y, w, caption ? 36 : 20, Container());
         if (caption)
             editor.Add(Make("Framework.Label", "label", 0, 0, w, 14, Label(Palette::kTextDim, 0)));
         editor.Add(ComboBox(0, caption ? 16 : 0, w, 20, scrolls));
@@ -537,15 +557,17 @@ private:
 
     Control UpDownEditor(const std::string& cls, const std::string& name, int x, int y)
     {
-        Control editor = Make(cls, name, x, y, 46, 50);
-        editor.Add(Make("Framework.Label", "label", 0, 0, 46, 14, Label(Palette::kTextDim, 0.5)));
+        // A smaller caption: the sound parameters' names ("RELEASE") fill the narrow editors.
+        Control editor = Make(cls, name, x, y, 48, 50, Container());
+        editor.Add(Make("Framework.Label", "label", 0, 0, 48, 14, Label(Palette::kTextDim, 0.5, 0)))
+            .Scaled("FontSize", 7);
         editor.Add(UpDown("parameterControl", 0, 16));
         return editor;
     }
 
     Control NameEditor(const std::string& name, int x, int y, int w, bool lcd)
     {
-        Control editor = Make("PresetEditor.NameEditPanel", name, x, y, w, 20);
+        Control editor = Make("PresetEditor.NameEditPanel", name, x, y, w, 20, Container());
         editor.Add(Make("Framework.TextBox", "textBox", 0, 0, w, 20,
                         Field(lcd ? "lcd_field" : "field", w, 20, lcd ? Palette::kTextDark : Palette::kTextLight)));
         return editor;
@@ -567,7 +589,7 @@ Control EditorSkin::DeviceView()
     const int ox = 8, oy = 8; // the picture's place in the view
     const auto at = [&](const Box& box) { return Box{box.x + ox, box.y + oy, box.w, box.h}; };
 
-    Control view = Make("PresetEditor.MainControl.DeviceView", "viewDevice", 0, 22, 0, -22);
+    Control view = Make("PresetEditor.MainControl.DeviceView", "viewDevice", 0, 22, 0, -22, Container());
     view.Attr("XSizeToControl", "Parent").Attr("XSizeRel", "1").Attr("YSizeToControl", "Parent").Attr("YSizeRel", "1");
     view.Add(Corner());
     view.Add(HorizontalBar());
@@ -576,18 +598,18 @@ Control EditorSkin::DeviceView()
                   at(kPicture), Picture("controller", kPicture.w, kPicture.h)));
 
     // Program name on the display.
-    Control preset = Make("PresetEditor.PresetName", "presetName", at(kPresetName));
+    Control preset = Make("PresetEditor.PresetName", "presetName", at(kPresetName), Container());
     preset.Add(Make("Framework.Label", "label", 0, 0, 60, 26, Label(Palette::kLcd, 0)));
     preset.Add(NameEditor("editPanel", 62, 3, 186, true));
     view.Add(preset);
 
-    Control midi = Make("PresetEditor.MidiChannels", "midiChannels", at(kMidiChannels));
-    midi.Add(ComboEditor("PresetEditor.ParameterControl.MidiChannel", "padMidiChannel", 6, 2, 128));
-    midi.Add(ComboEditor("PresetEditor.ParameterControl.MidiChannel", "joystickKnobKeybedSustainMidiChannel", 146, 2, 128));
+    Control midi = Make("PresetEditor.MidiChannels", "midiChannels", at(kMidiChannels), Container());
+    midi.Add(ComboEditor("PresetEditor.ParameterControl.MidiChannel", "padMidiChannel", 6, 2, 104));
+    midi.Add(ComboEditor("PresetEditor.ParameterControl.MidiChannel", "joystickKnobKeybedSustainMidiChannel", 122, 2, 152));
     midi.Add(ComboEditor("PresetEditor.ParameterControl.GlobalPadAftertouchType", "padAftertouchType", 6, 40, 268));
     view.Add(midi);
 
-    Control sounds = Make("PresetEditor.KeySoundParameters", "keysSoundParameters", at(kSounds));
+    Control sounds = Make("PresetEditor.KeySoundParameters", "keysSoundParameters", at(kSounds), Container());
     sounds.Add(ComboEditor("PresetEditor.InternalSounds.KeybedSound", "keybedSounds", 6, 6, 240, true, true));
     sounds.Add(ComboEditor("PresetEditor.ParameterControl.PadSound", "padSound", 258, 6, 144, true, true));
     const std::pair<const char*, const char*> soundKnobs[] = {
@@ -599,24 +621,26 @@ Control EditorSkin::DeviceView()
         sounds.Add(UpDownEditor(soundKnobs[i].first, soundKnobs[i].second, 6 + i * 50, 72));
     view.Add(sounds);
 
-    Control favorites = Make("PresetEditor.FavoriteBankPanel", "favoriteBankPanel", at(kFavorites));
+    Control favorites = Make("PresetEditor.FavoriteBankPanel", "favoriteBankPanel", at(kFavorites), Container());
     favorites.Add(Make("Framework.Button", "sendToRamButton", 6, 16, 40, 110, Button("ram", 40, 110)));
     for (int i = 0; i < 8; ++i)
     {
         const int x = 52 + (i % 4) * 50, y = (i / 4) * 64;
         const std::string number = std::to_string(i + 1);
         favorites.Add(Make("Framework.Label", "labelFav" + number, x, y + 2, 48, 14, Label(Palette::kTextDim, 0.5)));
-        Control fav = Make("PresetEditor.FavoriteBankPanel.FavoritePanel", "fav" + number, x, y + 16, 48, 46);
+        Control fav =
+            Make("PresetEditor.FavoriteBankPanel.FavoritePanel", "fav" + number, x, y + 16, 48, 46, Container());
         fav.Add(Make("Framework.Button", "sendButton", 0, 0, 48, 21, Button("send", 48, 21)));
         fav.Add(Make("Framework.Button", "recButton", 0, 25, 48, 21, Button("rec", 48, 21)));
         favorites.Add(fav);
     }
     view.Add(favorites);
 
-    Control joystick = Make("PresetEditor.Joystick", "joystick", at(kJoystick));
+    Control joystick = Make("PresetEditor.Joystick", "joystick", at(kJoystick), Container());
     for (int axis = 0; axis < 2; ++axis)
     {
-        Control panel = Make("PresetEditor.Joystick.Axis", axis == 0 ? "xAxis" : "yAxis", 112, 6 + axis * 98, 164, 96);
+        Control panel =
+            Make("PresetEditor.Joystick.Axis", axis == 0 ? "xAxis" : "yAxis", 112, 6 + axis * 98, 164, 96, Container());
         panel.Add(Make("Framework.Label", "label", 0, 0, 164, 14, Label(Palette::kTextLight, 0)));
         panel.Add(ComboEditor("PresetEditor.ParameterControl.JoystickType", "type", 0, 16, 164, false));
         panel.Add(UpDownEditor("PresetEditor.ParameterControl.CCValuePanel", "cc1", 0, 42));
@@ -629,23 +653,24 @@ Control EditorSkin::DeviceView()
 
     for (int bank = 0; bank < 2; ++bank)
     {
-        Control knobs = Make("PresetEditor.KnobBank", "knobBank" + std::to_string(bank + 1), at(kKnobBanks[bank]));
+        Control knobs =
+            Make("PresetEditor.KnobBank", "knobBank" + std::to_string(bank + 1), at(kKnobBanks[bank]), Container());
         for (int i = 0; i < 4; ++i)
         {
-            Control knob = Make("PresetEditor.Knob", "knob" + std::to_string(i + 1), KnobPanel(i));
+            Control knob = Make("PresetEditor.Knob", "knob" + std::to_string(i + 1), KnobPanel(i), Container());
             knob.Add(Make("Framework.Label", "knobNameLabel", 44, 0, 40, 16, Label(Palette::kTextLight, 0)));
             knob.Add(NameEditor("knobName", 44, 18, 104, false));
             knob.Add(UpDownEditor("PresetEditor.ParameterControl.CCValuePanel", "ccValuePanel", 0, 44));
-            knob.Add(UpDownEditor("PresetEditor.ParameterControl.MinValuePanel", "minValuePanel", 52, 44));
-            knob.Add(UpDownEditor("PresetEditor.ParameterControl.MaxValuePanel", "maxValuePanel", 104, 44));
+            knob.Add(UpDownEditor("PresetEditor.ParameterControl.MinValuePanel", "minValuePanel", 51, 44));
+            knob.Add(UpDownEditor("PresetEditor.ParameterControl.MaxValuePanel", "maxValuePanel", 102, 44));
             knobs.Add(knob);
         }
         view.Add(knobs);
     }
 
-    Control arp = Make("PresetEditor.Arpeggiator", "arpeggiator", at(kArpeggiator));
+    Control arp = Make("PresetEditor.Arpeggiator", "arpeggiator", at(kArpeggiator), Container());
     {
-        Control onOff = Make("PresetEditor.ParameterControl.ArpOnOff", "arpOnOff", 6, 4, 70, 36);
+        Control onOff = Make("PresetEditor.ParameterControl.ArpOnOff", "arpOnOff", 6, 4, 70, 36, Container());
         onOff.Add(Make("Framework.Label", "label", 0, 0, 70, 14, Label(Palette::kTextDim, 0)));
         onOff.Add(Make("Framework.Button", "parameterControl", 0, 16, 70, 20, Button("toggle", 70, 20)))
             .Param("AUTO_VALUE_SET", "true");
@@ -653,27 +678,31 @@ Control EditorSkin::DeviceView()
     }
     arp.Add(ComboEditor("PresetEditor.ParameterControl.ArpLatch", "latchOnOff", 84, 4, 70));
     arp.Add(ComboEditor("PresetEditor.ParameterControl.Octave", "arpOctave", 162, 4, 70));
-    arp.Add(ComboEditor("PresetEditor.ParameterControl.ArpMode", "arpMode", 6, 50, 70));
-    arp.Add(ComboEditor("PresetEditor.ParameterControl.TimeDivision", "timeDivision", 84, 50, 70));
-    arp.Add(ComboEditor("PresetEditor.ParameterControl.ClockSource", "clockSource", 162, 50, 70));
-    arp.Add(ComboEditor("PresetEditor.ParameterControl.TempoTaps", "tempoTaps", 6, 96, 70));
+    arp.Add(ComboEditor("PresetEditor.ParameterControl.ArpMode", "arpMode", 6, 50, 56));
+    arp.Add(ComboEditor("PresetEditor.ParameterControl.TimeDivision", "timeDivision", 68, 50, 66));
+    arp.Add(ComboEditor("PresetEditor.ParameterControl.ClockSource", "clockSource", 140, 50, 92));
+    arp.Add(ComboEditor("PresetEditor.ParameterControl.TempoTaps", "tempoTaps", 6, 96, 84));
     arp.Add(UpDownEditor("PresetEditor.ParameterControl.OnOff.Swing", "swing", 96, 96));
     arp.Add(UpDownEditor("PresetEditor.ParameterControl.Tempo", "tempo", 170, 96));
     view.Add(arp);
 
     for (int bank = 0; bank < 2; ++bank)
     {
-        Control pads = Make("PresetEditor.PadBank", "padBank" + std::to_string(bank + 1), at(kPadBanks[bank]));
+        Control pads =
+            Make("PresetEditor.PadBank", "padBank" + std::to_string(bank + 1), at(kPadBanks[bank]), Container());
         for (int i = 0; i < 8; ++i)
         {
-            Control pad = Make("PresetEditor.Pad", "pad" + std::to_string(i + 1), PadPanel(i));
+            Control pad = Make("PresetEditor.Pad", "pad" + std::to_string(i + 1), PadPanel(i), Container());
             pad.Add(Make("Framework.Label", "label", 4, 4, 70, 14, Label(Palette::kTextLight, 0.5)));
-            Control note = Make("PresetEditor.ParameterControl.MidiNote", "midiNote", 4, 22, 70, 52);
+            Control note = Make("PresetEditor.ParameterControl.MidiNote", "midiNote", 4, 22, 70, 52, Container());
             note.Add(Make("Framework.Label", "label", 0, 0, 70, 14, Label(Palette::kTextDim, 0.5)));
-            Control selector = Make("PresetEditor.MidiNoteSelector", "parameterControl", 0, 16, 70, 36);
-            selector.Add(Make("Framework.Label", "noteNameLabel", 48, 0, 22, 16, Label(Palette::kTextLight, 0.5)));
+            Control selector =
+                Make("PresetEditor.MidiNoteSelector", "parameterControl", 0, 16, 70, 36, Container());
+            selector.Add(
+                Make("Framework.Label", "noteNameLabel", 48, 0, 22, 16, Label(Palette::kTextLight, 0.5, 0)));
             selector.Add(UpDown("numericUpDown", 0, 0));
-            selector.Add(Make("Framework.Label", "octaveNameLabel", 48, 18, 22, 16, Label(Palette::kTextDim, 0.5)));
+            selector.Add(
+                Make("Framework.Label", "octaveNameLabel", 48, 18, 22, 16, Label(Palette::kTextDim, 0.5, 0)));
             note.Add(selector);
             pad.Add(note);
             pads.Add(pad);
@@ -681,7 +710,7 @@ Control EditorSkin::DeviceView()
         view.Add(pads);
     }
 
-    Control keyboard = Make("PresetEditor.Keyboard", "keyboard", at(kKeyboard));
+    Control keyboard = Make("PresetEditor.Keyboard", "keyboard", at(kKeyboard), Container());
     keyboard.Add(ComboEditor("PresetEditor.ParameterControl.KeyboardOctave", "octave", 6, 6, 108));
     keyboard.Add(ComboEditor("PresetEditor.ParameterControl.KeyboardTranspose", "transpose", 122, 6, 108));
     keyboard.Add(Make("Framework.Button", "buttonOpenKeyEditDialog", 6, 56, 100, 56, Button("button", 100, 56)));
@@ -755,11 +784,11 @@ Control EditorSkin::KeyCurveDialog()
         dialog.Add(Make("Framework.Label", "labelGraphV" + n, 0, 0, 12, 14, Label(Palette::kTextLight, 0.5)));
         const int y = 22 + (i - 1) * 44;
         dialog.Add(Make("Framework.Label", "labelV" + n, 336, y, 28, 18, Label(Palette::kTextLight, 0.5)));
-        dialog.Add(UpDown("numericUpDownV" + n, 366, y, 38));
+        dialog.Add(UpDown("numericUpDownV" + n, 366, y, 38, 12));
         dialog.Add(Make("Framework.Label", "labelV" + n + "Units", 432, y, 30, 18, Label(Palette::kTextDim, 0)));
     }
     dialog.Add(Make("Framework.Label", "labelBlackKeyBalance", 340, 200, 146, 16, Label(Palette::kTextDim, 0.5)));
-    dialog.Add(UpDown("numericUpDownBlackKeyBalance", 386, 220, 30));
+    dialog.Add(UpDown("numericUpDownBlackKeyBalance", 386, 220, 30, 12));
     dialog.Add(Make("Framework.Button", "buttonSend", 20, 298, 110, 28, Button("button", 110, 28)));
     dialog.Add(Make("Framework.Button", "buttonSetDefaults", 140, 298, 130, 28, Button("button", 130, 28)));
     dialog.Add(Make("Framework.Button", "buttonClose", 370, 298, 110, 28, Button("button", 110, 28)));
@@ -807,16 +836,12 @@ void BuildEditorSkin(SkinModel& model)
     EditorSkin(model).Build();
 
     // A control paints its children and hands the pointer on to them only under a look of
-    // its own. A container without one gets an empty look at every index it may select: no
-    // parts, so it shows nothing itself and the pointer falls through where no child lies.
+    // its own. A container the description left without one gets the empty container look
+    // (made with the panels): no parts, so it shows nothing itself and the pointer falls
+    // through where no child lies.
     const std::string container = "container";
-    Look empty;
-    empty.name = container;
-    model.AddLook(empty);
-    std::vector<std::pair<int, std::string>> slots;
-    for (int i = 0; i < 14; ++i)
-        slots.emplace_back(i, container);
-    model.AddLookList(container, 14, slots);
+    if (!model.HasLookList(container))
+        throw std::logic_error("the skin has no container look");
     const std::function<void(Control&)> give = [&](Control& control) {
         if (control.lookList.empty() && !control.children.empty())
             control.lookList = container;

@@ -64,6 +64,9 @@ public:
     QKRESULT NotifyParamValueChanged(const ParamDescriptor& descriptor, const Variant& value,
                                      std::int32_t reason) override;
     RCPtr<LDevice> GetDeviceModule() override;
+    // An edit handed to the model's own root is written as the engine writes it.
+    QKRESULT RequestParamValueChange(const ParamDescriptor& descriptor, const Variant& value,
+                                     std::int32_t flags) override;
 
     virtual RCPtr<LParameterizedModule> GetSpecialParamModuleRef(const ParamDescriptor& descriptor);
     // No module handles the reserved ids in this model.

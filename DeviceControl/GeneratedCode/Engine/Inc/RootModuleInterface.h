@@ -134,7 +134,9 @@ class LSoundSettings;
 class LDevice;
 
 // The whole controller: gives every module its ids and routes an id to its module. Each
-// interface accessor answers the object of the class accessor that follows it.
+// interface accessor answers the object of the class accessor that follows it; binding and
+// routing go through the interface accessors, so a view of the device (whose panels are
+// modules of the interfaces, not of the model's classes) overrides those alone.
 class IDevice : public LParameterizedModule
 {
 public:
@@ -175,6 +177,9 @@ public:
     virtual QKRESULT NotifyParamValueChanged(const ParamDescriptor& descriptor, const Variant& value,
                                              std::int32_t reason) = 0;
     virtual RCPtr<LDevice> GetDeviceModule() = 0;
+    // The entry by which a module of the tree passes a user's edit up to its root.
+    virtual QKRESULT RequestParamValueChange(const ParamDescriptor& descriptor, const Variant& value,
+                                             std::int32_t flags) = 0;
 
 protected:
     IRootModule() noexcept : LParameterizedModule(0) {}

@@ -28,24 +28,24 @@ void CreateEntries(RCPtrArray<T, G, S>& array, std::uint32_t count)
 template <class F>
 void IDevice::ForEachChild(F&& visit)
 {
-    if (RCPtr<LProgramName> module = GetProgramNameModule())
+    if (RCPtr<IProgramName> module = GetProgramName())
         visit(module.Get(), kProgramNameOffset, 0u);
-    if (RCPtr<LMidiChannelsAndAftertouch> module = GetMidiChannelsAndAftertouchModule())
+    if (RCPtr<IMidiChannelsAndAftertouch> module = GetMidiChannelsAndAftertouch())
         visit(module.Get(), kMidiChannelsAndAftertouchOffset, 0u);
-    if (RCPtr<LKeybed> module = GetKeybedModule())
+    if (RCPtr<IKeybed> module = GetKeybed())
         visit(module.Get(), kKeybedOffset, 0u);
-    if (RCPtr<LArpeggiator> module = GetArpeggiatorModule())
+    if (RCPtr<IArpeggiator> module = GetArpeggiator())
         visit(module.Get(), kArpeggiatorOffset, 0u);
     for (std::uint32_t i = 0; i < kJoystickCount; ++i)
-        if (RCPtr<LJoystick> module = GetJoystickModule(i))
+        if (RCPtr<IJoystick> module = GetJoystick(i))
             visit(module.Get(), kJoystickOffset + kJoystickParamCount * i, i);
     for (std::uint32_t i = 0; i < kPadCount; ++i)
-        if (RCPtr<LPad> module = GetPadModule(i))
+        if (RCPtr<IPad> module = GetPad(i))
             visit(module.Get(), kPadOffset + kPadParamCount * i, i);
     for (std::uint32_t i = 0; i < kHardwareKnobCount; ++i)
-        if (RCPtr<LHardwareKnob> module = GetHardwareKnobModule(i))
+        if (RCPtr<IHardwareKnob> module = GetHardwareKnob(i))
             visit(module.Get(), kHardwareKnobOffset + kHardwareKnobParamCount * i, i);
-    if (RCPtr<LSoundSettings> module = GetSoundSettingsModule())
+    if (RCPtr<ISoundSettings> module = GetSoundSettings())
         visit(module.Get(), kSoundSettingsOffset, 0u);
 }
 
@@ -63,21 +63,21 @@ RCPtr<LParameterizedModule> IDevice::GetModuleForParamID(std::int32_t id)
     const std::uint32_t relative = static_cast<std::uint32_t>(id) - static_cast<std::uint32_t>(m_firstParamID);
     RCPtr<LParameterizedModule> module;
     if (relative < kMidiChannelsAndAftertouchOffset)
-        module = GetProgramNameModule();
+        module = GetProgramName();
     else if (relative < kKeybedOffset)
-        module = GetMidiChannelsAndAftertouchModule();
+        module = GetMidiChannelsAndAftertouch();
     else if (relative < kArpeggiatorOffset)
-        module = GetKeybedModule();
+        module = GetKeybed();
     else if (relative < kJoystickOffset)
-        module = GetArpeggiatorModule();
+        module = GetArpeggiator();
     else if (relative < kPadOffset)
-        module = GetJoystickModule((relative - kJoystickOffset) / kJoystickParamCount);
+        module = GetJoystick((relative - kJoystickOffset) / kJoystickParamCount);
     else if (relative < kHardwareKnobOffset)
-        module = GetPadModule((relative - kPadOffset) / kPadParamCount);
+        module = GetPad((relative - kPadOffset) / kPadParamCount);
     else if (relative < kSoundSettingsOffset)
-        module = GetHardwareKnobModule((relative - kHardwareKnobOffset) / kHardwareKnobParamCount);
+        module = GetHardwareKnob((relative - kHardwareKnobOffset) / kHardwareKnobParamCount);
     else if (relative < kParameterCount)
-        module = GetSoundSettingsModule();
+        module = GetSoundSettings();
     return module ? module->GetModuleForParamID(id) : RCPtr<LParameterizedModule>();
 }
 

@@ -122,6 +122,11 @@ RCPtr<LDevice> LRootModule::GetDeviceModule()
     return m_device;
 }
 
+QKRESULT LRootModule::RequestParamValueChange(const ParamDescriptor& descriptor, const Variant& value, std::int32_t)
+{
+    return SetModuleParamValue(descriptor, value);
+}
+
 RCPtr<LParameterizedModule> LRootModule::GetSpecialParamModuleRef(const ParamDescriptor& descriptor)
 {
     return GetSpecialParamModule(descriptor);
