@@ -1,0 +1,268 @@
+// The editor as a process and its exit: VediduEditor under the test script's Xvfb and JACK
+// shows its window, which is saved as a picture, and ends with status 0 when the window is
+// closed while the simulated controller is attached; without a display it shows the start-up
+// error and ends with 1. The application's exit lets go of a MIDI manager that has just got
+// and sent presets (or waited in vain for a reply) with the transport ending on its thread.
+#include "Panel/Main/Application.h"
+
+#include "QKFramework/Midi/MidiBackend.h"
+#include "QKFramework/Platform/Render/Cairo/PngWriter.h"
+
+#include "tests/support/ChildProcess.h"
+#include "tests/support/Editor/EditorTestApp.h"
+#include "tests/support/Midi/SimulatorProcess.h"
+#include "tests/support/ScopedEnvironment.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/UI/FakeWindowSystem.h"
+#include "tests/support/WaitUntil.h"
+
+#include <gtest/gtest.h>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace QK
+{
+namespace
+{
+
+using namespace TestSupport;
+
+bool HasDisplay()
+{
+    const char* display = std::getenv("DISPLAY");
+    return display && *display;
+}
+
+bool SimulatorPortsListed()
+{
+    return CountListedDevices(*GetMidiBackend(), MidiDirection::Input, SimulatorProcess::kPortName) == 1 &&
+           CountListedDevices(*GetMidiBackend(), MidiDirection::Output, SimulatorProcess::kPortName) == 1;
+}
+
+// The folders a process of the editor writes to: settings, the single-instance socket.
+class ProcessHome
+{
+public:
+    ProcessHome()
+        : m_home("HOME", m_folder.Path().c_str()), m_data("XDG_DATA_HOME", nullptr),
+          m_config("XDG_CONFIG_HOME", nullptr), m_runtime("XDG_RUNTIME_DIR", m_runtimeFolder.Path().c_str())
+    {
+    }
+
+private:
+    TempFolder m_folder;
+    TempFolder m_runtimeFolder;
+    ScopedEnvironment m_home;
+    ScopedEnvironment m_data;
+    ScopedEnvironment m_config;
+    ScopedEnvironment m_runtime;
+};
+
+struct DisplayCloser
+{
+    void operator()(Display* display) const { XCloseDisplay(display); }
+};
+using DisplayHandle = std::unique_ptr<Display, DisplayCloser>;
+
+// The viewable window below parent that the process pid made (SDL names its windows' pid).
+Window FindProcessWindow(Display* display, Window parent, pid_t pid)
+{
+    Window root = 0, up = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(display, parent, &root, &up, &children, &count))
+        return 0;
+    const Atom pidAtom = XInternAtom(display, "_NET_WM_PID", True);
+    Window found = 0;
+    for (unsigned int i = 0; i < count && !found; ++i)
+    {
+        XWindowAttributes attributes;
+        if (!XGetWindowAttributes(display, children[i], &attributes) || attributes.map_state != IsViewable)
+            continue;
+        Atom type = 0;
+        int format = 0;
+        unsigned long items = 0, after = 0;
+        unsigned char* data = nullptr;
+        if (pidAtom &&
+            XGetWindowProperty(display, children[i], pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &items,
+                               &after, &data) == Success &&
+            data)
+        {
+            if (format == 32 && items == 1 && static_cast<pid_t>(*reinterpret_cast<unsigned long*>(data)) == pid)
+                found = children[i];
+            XFree(data);
+        }
+        if (!found)
+            found = FindProcessWindow(display, children[i], pid);
+    }
+    if (children)
+        XFree(children);
+    return found;
+}
+
+// What the window shows, as 0xAARRGGBB pixels.
+std::vector<std::uint32_t> CaptureWindow(Display* display, Window window, std::int32_t& width, std::int32_t& height)
+{
+    std::vector<std::uint32_t> pixels;
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(display, window, &attributes))
+        return pixels;
+    XImage* image = XGetImage(display, window, 0, 0, static_cast<unsigned>(attributes.width),
+                              static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+    if (!image)
+        return pixels;
+    width = attributes.width;
+    height = attributes.height;
+    pixels.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    for (std::int32_t y = 0; y < height; ++y)
+        for (std::int32_t x = 0; x < width; ++x)
+            pixels.push_back(0xFF000000u | static_cast<std::uint32_t>(XGetPixel(image, x, y) & 0xFFFFFF));
+    XDestroyImage(image);
+    return pixels;
+}
+
+std::size_t CountColours(const std::vector<std::uint32_t>& pixels)
+{
+    std::set<std::uint32_t> colours;
+    for (std::size_t i = 0; i < pixels.size() && colours.size() < 1000; i += 7)
+        colours.insert(pixels[i]);
+    return colours.size();
+}
+
+// The window manager's close: WM_DELETE_WINDOW to the window.
+void RequestClose(Display* display, Window window)
+{
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, window, False, NoEventMask, &event);
+    XFlush(display);
+}
+
+bool NoSanitizerReport(const std::string& errorOutput)
+{
+    return errorOutput.find("Sanitizer") == std::string::npos && errorOutput.find("runtime error") == std::string::npos;
+}
+
+TEST(EditorProcessTest, WithoutADisplayTheStartUpErrorIsShownAndTheStatusIs1)
+{
+    ProcessHome home;
+    const ChildProcessResult result = RunChildProcess({VEDIDU_EDITOR_PROGRAM}, {"DISPLAY", "WAYLAND_DISPLAY"});
+    ASSERT_TRUE(result.started);
+    ASSERT_TRUE(result.finished) << result.errorOutput;
+    EXPECT_EQ(result.exitStatus, 1) << result.errorOutput;
+    EXPECT_NE(result.errorOutput.find("Error: The application encountered problems during startup and will now close."),
+              std::string::npos)
+        << result.errorOutput;
+    EXPECT_TRUE(NoSanitizerReport(result.errorOutput)) << result.errorOutput;
+}
+
+// The simulated controller attached (silent: it takes requests and never answers), the
+// editor's window up and painted, then closed as a window manager closes it.
+TEST(EditorProcessTest, TheWindowShowsTheControllerAndClosingItEndsTheProcessWith0)
+{
+    if (!HasDisplay())
+        GTEST_SKIP() << "no X server (scripts/test.sh starts one)";
+    ProcessHome home;
+    ScopedEnvironment dpi("VEDIDU_DPI", "96");
+    SetMidiBackend(nullptr);
+    SimulatorProcess simulator;
+    ASSERT_TRUE(simulator.Start({"--silent"})) << SimulatorProcess::ExecutablePath();
+    ASSERT_TRUE(WaitUntil(SimulatorPortsListed)) << "the simulator's ports did not appear; is a JACK server "
+                                                    "running (scripts/test.sh starts one)?";
+
+    RunningChildProcess editor;
+    ASSERT_TRUE(editor.Start({VEDIDU_EDITOR_PROGRAM}));
+    DisplayHandle display(XOpenDisplay(nullptr));
+    ASSERT_TRUE(display);
+    Window window = 0;
+    const bool shown = WaitUntil(
+        [&] {
+            window = FindProcessWindow(display.get(), DefaultRootWindow(display.get()), editor.GetPid());
+            return window != 0 || !editor.IsRunning();
+        },
+        60000, 20);
+    ASSERT_TRUE(shown && window) << editor.Wait(0).errorOutput;
+
+    // The first paint comes a moment after the window is mapped.
+    XRaiseWindow(display.get(), window);
+    std::int32_t width = 0, height = 0;
+    std::vector<std::uint32_t> pixels;
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            pixels = CaptureWindow(display.get(), window, width, height);
+            return CountColours(pixels) > 20;
+        },
+        30000, 50))
+        << "the window shows no picture";
+    EXPECT_GE(width, 400);
+    EXPECT_GE(height, 200);
+    std::filesystem::create_directories(VEDIDU_PICTURES_FOLDER);
+    EXPECT_TRUE(WritePngFile(std::string(VEDIDU_PICTURES_FOLDER) + "/editor-window.png", pixels, width, height));
+
+    RequestClose(display.get(), window);
+    const ChildProcessResult result = editor.Wait(60000);
+    ASSERT_TRUE(result.finished) << result.errorOutput;
+    EXPECT_EQ(result.exitStatus, 0) << result.errorOutput;
+    EXPECT_TRUE(NoSanitizerReport(result.errorOutput)) << result.errorOutput;
+    EXPECT_EQ(simulator.Stop(), 0);
+}
+
+// The application's own start-up and exit against the simulated controller: whatever the
+// manager did last, the transport is the exit's alone when it lets go, so it ends here.
+TEST(EditorProcessTest, TheExitLetsGoOfTheTransportOnItsOwnThreadAfterAGetASendOrAGetInVain)
+{
+    const struct
+    {
+        const char* name;
+        const char* option;
+    } cases[] = {{"after a get and a send", nullptr}, {"after a get that waited in vain", "--silent"}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        TemporaryHome home;
+        SetMidiBackend(nullptr);
+        SimulatorProcess simulator;
+        std::vector<std::string> options;
+        if (c.option)
+            options.push_back(c.option);
+        ASSERT_TRUE(simulator.Start(options));
+        ASSERT_TRUE(WaitUntil(SimulatorPortsListed)) << "the simulator's ports did not appear";
+
+        FakeWindowSystem system;
+        const RCPtr<LControlFactory> factory = LoadEditorResources();
+        ASSERT_TRUE(factory);
+        const RCPtr<EditorTestApp> app(new EditorTestApp(factory, system));
+        ASSERT_GE(app->RunApplicationStartup(), 0);
+        RCPtr<LMidiManager> manager = app->GetMidiManager();
+        ASSERT_TRUE(manager && manager->AreMidiPortsOpen());
+        if (c.option)
+            EXPECT_EQ(manager->GetPresetFromMidiDevice(3), -3);
+        else
+        {
+            EXPECT_EQ(manager->GetPresetFromMidiDevice(3), QK_OK);
+            EXPECT_EQ(manager->SendPresetToDevice(5), 224);
+        }
+        manager = nullptr;
+        EXPECT_TRUE(app->ReleaseMidiManager());
+        EXPECT_FALSE(app->GetMidiManager());
+        app->Shutdown();
+        EXPECT_EQ(simulator.Stop(), 0);
+    }
+}
+
+} // namespace
+} // namespace QK
