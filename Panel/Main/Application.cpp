@@ -8,6 +8,8 @@
 #include "QKFramework/Platform/Core/Resources.h"
 #include "QKFramework/Renderer/RenderApp.h"
 #include "QKFramework/Utilities/Debug/DebugLog.h"
+#include "UI/DeviceView.h"
+#include "UI/DriverCommon/MainControl.h"
 
 #include <atomic>
 #include <chrono>
@@ -42,9 +44,9 @@ struct EditorControlClass
 // The editor's skin class names in registration order. "TempoTaps" stands twice; the second
 // registration has no effect.
 const EditorControlClass kEditorControlClasses[] = {
-    {u"PresetEditor.MainControl", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.MainControl", &CreateFrameworkControl<LMainControl>},
     {u"PresetEditor.DialogAbout", &CreateFrameworkControl<LPanel>},
-    {u"PresetEditor.MainControl.DeviceView", &CreateFrameworkControl<LPanel>},
+    {u"PresetEditor.MainControl.DeviceView", &CreateFrameworkControl<LDeviceView>},
     {u"PresetEditor.Knob", &CreateFrameworkControl<LPanel>},
     {u"PresetEditor.Pad", &CreateFrameworkControl<LPanel>},
     {u"PresetEditor.MidiNoteSelector", &CreateFrameworkControl<LPanel>},

@@ -1,0 +1,475 @@
+// Contents: module accessors; own operations (preset files, dialogs, user guide);
+// initialisation and subscriptions; handlers.
+#include "UI/DeviceView.h"
+
+#include "DeviceControl/GeneratedCode/Engine/Inc/Device.h"
+#include "Panel/Main/Application.h"
+#include "QKFramework/Controls/Button.h"
+#include "QKFramework/Controls/Dialog.h"
+#include "QKFramework/Controls/MainMenu.h"
+#include "QKFramework/Notification/NotificationCenterManager.h"
+#include "QKFramework/System/FileDialog.h"
+#include "QKFramework/Utilities/Storage/Paths.h"
+#include "QKFramework/Utilities/Storage/ShellOpener.h"
+#include "UI/DriverCommon/AppText.h"
+#include "UI/DriverCommon/MainControl.h"
+#include "UI/DriverCommon/PresetManager.h"
+#include "UI/StatusView.h"
+
+#include <string>
+
+namespace QK
+{
+
+namespace
+{
+constexpr const char* kSource = "UI\\DeviceView";
+constexpr const char* kInitialize = "LDeviceView::Initialize";
+
+constexpr const char16_t* kGetPresetPrefix = u"NID_MENU_FILE_GET_PRESET";
+constexpr const char16_t* kSendPresetPrefix = u"NID_MENU_FILE_SEND_PRESET";
+constexpr const char16_t* kPresetSuffix = u"_TO_DEVICE";
+
+// Folder ids of the application.
+constexpr std::int32_t kExecutableFolder = 0;
+constexpr std::int32_t kDocumentsFolder = 4;
+
+WString Numbered(const char16_t* stem, std::uint32_t number)
+{
+    return WString(stem) + WString(std::to_string(number).c_str());
+}
+
+// The child of that name of parent cast to T; empty when missing or of another type.
+template <class T> RCPtr<T> ChildAs(const LControl* parent, const WString& name)
+{
+    if (!parent)
+        return nullptr;
+    const RCPtr<LControl> child = parent->FindChild(name);
+    return RCPtr<T>(dynamic_cast<T*>(child.Get()));
+}
+
+// The number of a favorite panel ("fav1" to "fav8"); 0 for any other name.
+std::int32_t FavoriteNumber(const LControl* panel)
+{
+    if (!panel)
+        return 0;
+    const WString& name = panel->GetName();
+    for (std::int32_t n = 1; n <= 8; ++n)
+        if (name.IsEqual(Numbered(u"fav", static_cast<std::uint32_t>(n))))
+            return n;
+    return 0;
+}
+
+// The preset 0 to 8 named by a get or send command ("NID_MENU_FILE_GET_PRESET3_TO_DEVICE");
+// -1 for another name.
+std::int32_t PresetOfCommand(const ConstRCPtr<LNotification>& notification, const char16_t* prefix)
+{
+    if (!notification)
+        return -1;
+    for (std::uint32_t n = 0; n <= 8; ++n)
+    {
+        const WString name = Numbered(prefix, n) + WString(kPresetSuffix);
+        if (GetNotificationName(notification->GetId()).IsEqual(name))
+            return static_cast<std::int32_t>(n);
+    }
+    return -1;
+}
+
+// Whether the last part of path carries an extension.
+bool HasExtension(const WString& path)
+{
+    const WString name = GetFileNameFromPath(path);
+    return name.ReverseFind(u'.') > 0;
+}
+} // namespace
+
+LDeviceView::LDeviceView(LControl* parent, const WString& name) : LScrollView(parent, name) {}
+
+LDeviceView::~LDeviceView() = default;
+
+// --- Module accessors ------------------------------------------------------------------------
+
+RCPtr<LProgramName> LDeviceView::GetProgramNameModule()
+{
+    return ChildAs<LProgramName>(this, WString(u"presetName"));
+}
+
+RCPtr<LMidiChannelsAndAftertouch> LDeviceView::GetMidiChannelsAndAftertouchModule()
+{
+    return ChildAs<LMidiChannelsAndAftertouch>(this, WString(u"midiChannels"));
+}
+
+RCPtr<LKeybed> LDeviceView::GetKeybedModule()
+{
+    return ChildAs<LKeybed>(this, WString(u"keyboard"));
+}
+
+RCPtr<LArpeggiator> LDeviceView::GetArpeggiatorModule()
+{
+    return ChildAs<LArpeggiator>(this, WString(u"arpeggiator"));
+}
+
+RCPtr<LJoystick> LDeviceView::GetJoystickModule(std::uint32_t index)
+{
+    if (index > 1)
+        return nullptr;
+    const RCPtr<LControl> joystick = FindChild(WString(u"joystick"));
+    return ChildAs<LJoystick>(joystick.Get(), WString(index == 0 ? u"xAxis" : u"yAxis"));
+}
+
+RCPtr<LPad> LDeviceView::GetPadModule(std::uint32_t index)
+{
+    const bool first = index < 8;
+    const RCPtr<LControl> bank = FindChild(WString(first ? u"padBank1" : u"padBank2"));
+    return ChildAs<LPad>(bank.Get(), Numbered(u"pad", first ? index + 1 : index - 7));
+}
+
+RCPtr<LHardwareKnob> LDeviceView::GetHardwareKnobModule(std::uint32_t index)
+{
+    const bool first = index < 4;
+    const RCPtr<LControl> bank = FindChild(WString(first ? u"knobBank1" : u"knobBank2"));
+    return ChildAs<LHardwareKnob>(bank.Get(), Numbered(u"knob", first ? index + 1 : index - 3));
+}
+
+RCPtr<LSoundSettings> LDeviceView::GetSoundSettingsModule()
+{
+    return ChildAs<LSoundSettings>(this, WString(u"keysSoundParameters"));
+}
+
+// --- Own operations --------------------------------------------------------------------------
+
+RCPtr<LStatusView> LDeviceView::GetStatusView()
+{
+    return m_statusView;
+}
+
+WString LDeviceView::GetPresetFileExtension() const
+{
+    return WString(kPresetFileExtension);
+}
+
+void LDeviceView::GetPresetFileFilter(WString& filter, std::int32_t) const
+{
+    const WString extension = GetPresetFileExtension();
+    filter = GetAppString(u"CONTROL_PANEL_SETTINGS_FILTER_SEGMENT_1") + extension + WString(u")|*.") + extension +
+             GetAppString(u"CONTROL_PANEL_SETTINGS_FILTER_SEGMENT_2");
+}
+
+void LDeviceView::GetPresetFileMask(WString& mask) const
+{
+    mask = WString(u"*.") + GetPresetFileExtension();
+}
+
+WString LDeviceView::GetInitialPresetFolder()
+{
+    LApplication* application = GetEditorApplication();
+    if (!application)
+        return WString(u".");
+    WString folder;
+    IIniFileManager* settings = application->GetSettingsManager();
+    if (const IniFileHandle user = application->GetSettings(1); user && settings)
+        settings->GetString(user, WString(LPresetManager::kLastFolderKey), WString(), folder);
+    if (!folder.IsEmpty() && FolderExists(folder))
+        return folder;
+    return application->GetFolder(kDocumentsFolder);
+}
+
+QKRESULT LDeviceView::ShowLoadPresetDialog(WString& path)
+{
+    if (!m_fileDialog)
+        return QK_E_FAIL;
+    WString filter;
+    WString mask;
+    GetPresetFileFilter(filter, 1);
+    GetPresetFileMask(mask);
+    const QKRESULT result = m_fileDialog->ShowOpenDialog(filter, mask, GetAppString(u"LOAD_PRESET_DIALOG_TITLE"), false);
+    if (Succeeded(result))
+        m_fileDialog->GetFileName(path);
+    return result;
+}
+
+QKRESULT LDeviceView::ShowSavePresetDialog(WString& path)
+{
+    if (!m_fileDialog)
+        return QK_E_FAIL;
+    WString filter;
+    GetPresetFileFilter(filter, 0);
+    // The chooser adds the extension itself to a name typed without one; it takes the bare
+    // extension, not the mask.
+    const QKRESULT result = m_fileDialog->ShowSaveDialog(filter, GetPresetFileExtension(),
+                                                         GetAppString(u"SAVE_PRESET_DIALOG_TITLE"), -1);
+    if (Succeeded(result))
+    {
+        m_fileDialog->GetFileName(path);
+        if (!HasExtension(path))
+            path.Append(WString(u".") + GetPresetFileExtension());
+    }
+    return result;
+}
+
+QKRESULT LDeviceView::LoadPresetFromFile()
+{
+    WString path;
+    QKRESULT result = ShowLoadPresetDialog(path);
+    if (Failed(result))
+        return result;
+    if (m_presetManager)
+    {
+        result = m_presetManager->LoadPresetFile(path);
+        ReportPresetFileLoadResult(result);
+    }
+    return result;
+}
+
+QKRESULT LDeviceView::SavePresetToFile()
+{
+    WString path;
+    QKRESULT result = ShowSavePresetDialog(path);
+    if (Failed(result))
+        return result;
+    if (!m_presetManager)
+        return QK_E_FAIL;
+    result = m_presetManager->SavePresetFile(path);
+    // A folder is remembered only when a file really went there.
+    if (Failed(result))
+        ReportPresetFileSaveResult(result);
+    else
+        LPresetManager::RememberPresetFolder(*m_fileDialog);
+    return result;
+}
+
+QKRESULT LDeviceView::ShowSkinDialog(const char16_t* name)
+{
+    LApplication* application = GetEditorApplication();
+    if (!application)
+        return QK_E_FAIL;
+    const RCPtr<LControl> control = application->CreateControl(WString(name));
+    if (!dynamic_cast<LDialog*>(control.Get()))
+        return QK_E_FAIL;
+    return application->CreateDialogRootWindow(control, true);
+}
+
+QKRESULT LDeviceView::ShowAboutDialog()
+{
+    return ShowSkinDialog(u"dialogAbout");
+}
+
+QKRESULT LDeviceView::ShowKeyCurveDialog()
+{
+    return ShowSkinDialog(u"dialogEditKeyCurve");
+}
+
+QKRESULT LDeviceView::OpenUserGuide()
+{
+    LApplication* application = GetEditorApplication();
+    const WString folder = application ? application->GetFolder(kExecutableFolder) : WString(u".");
+    const WString path = folder + WString(u"/") + WString(kUserGuideFileName);
+    // The desktop's opener reports a missing file only after it has started, too late to be
+    // told here, so the guide is looked for first.
+    if (FileExists(path) && Succeeded(OpenWithShell(path)))
+        return QK_OK;
+    const WString text = GetAppString(u"LABEL_OPEN_USERGUIDE_FILE_FAILED_MSGBOX_TEXT");
+    if (!text.IsEmpty())
+        ShowMessageBox(text, GetAppString(u"LABEL_OPEN_USERGUIDE_FILE_FAILED_MSGBOX_CAPTION"), 0);
+    return QK_E_FAIL;
+}
+
+// --- Initialisation and subscriptions --------------------------------------------------------
+
+void LDeviceView::SubscribeFavoriteBank(LControl& bank)
+{
+    const auto subscribe = [this](const RCPtr<LControl>& button, QKRESULT (LDeviceView::*handler)(const SourcePtr&, const NotificationPtr&),
+                                  int line) {
+        CheckResult(m_deviceHandlers->AddHandler(handler, SourcePtr(button.Get()), u"NID_LEFT_CLICK", 0),
+                    ThrowSite{kInitialize, kSource, line});
+    };
+    for (std::uint32_t i = 1; i <= 8; ++i)
+    {
+        const RCPtr<LControl> panel = bank.FindChild(Numbered(u"fav", i));
+        const RCPtr<LControl> send = panel ? panel->FindChild(WString(u"sendButton")) : nullptr;
+        if (!send)
+            ThrowNullPointer(ThrowSite{kInitialize, kSource, 114}, "cannot find child sendButton");
+        subscribe(send, &LDeviceView::OnSendPresetClicked, 115);
+        const RCPtr<LControl> receive = panel->FindChild(WString(u"recButton"));
+        if (!receive)
+            ThrowNullPointer(ThrowSite{kInitialize, kSource, 118}, "cannot find child recButton");
+        subscribe(receive, &LDeviceView::OnReceivePresetClicked, 119);
+    }
+    const RCPtr<LControl> ram = bank.FindChild(WString(u"sendToRamButton"));
+    if (!ram)
+        ThrowNullPointer(ThrowSite{kInitialize, kSource, 123}, "cannot find child sendToRamButton");
+    subscribe(ram, &LDeviceView::OnSendPresetClicked, 124);
+}
+
+QKRESULT LDeviceView::Initialize()
+{
+    const QKRESULT result = LScrollView::Initialize();
+    if (Failed(result))
+        return result;
+    if (!m_deviceHandlers)
+        m_deviceHandlers = LNotificationHandler<LDeviceView>::Create(this);
+    if (!m_deviceHandlers)
+        CheckResult(QK_E_OUTOFMEMORY, ThrowSite{kInitialize, kSource, 99});
+
+    m_fileDialog = RCPtr<LFileDialog>(new LFileDialog(GetInitialPresetFolder()));
+
+    if (const RCPtr<LControl> bank = FindChild(WString(u"favoriteBankPanel")))
+        SubscribeFavoriteBank(*bank);
+
+    LControl* parent = LControl::GetParent();
+    if (dynamic_cast<LMainControl*>(parent))
+        if (const RCPtr<LMainMenu> menu = ChildAs<LMainMenu>(parent, WString(u"mainMenu")))
+            menu->SetMenuItemUpdater(GetMenuItemUpdater());
+
+    // The key-curve button is optional.
+    if (const RCPtr<LKeybed> keybed = GetKeybedModule())
+        if (auto* keybedPanel = dynamic_cast<LControl*>(keybed.Get()))
+            if (const RCPtr<LControl> button = keybedPanel->FindChild(WString(u"buttonOpenKeyEditDialog")))
+                m_deviceHandlers->AddHandler(&LDeviceView::OnKeyCurveClicked, SourcePtr(button.Get()),
+                                             u"NID_LEFT_CLICK", 0);
+
+    m_statusView = RCPtr<LStatusView>(new LStatusView());
+    m_presetManager = LPresetManager::Create();
+
+    if (LApplication* application = GetEditorApplication())
+        if (const RCPtr<LMidiManager> manager = application->GetMidiManager())
+            manager->ResumeDeviceStatusChecker();
+
+    SetAutoClientExtent(3, 0, 0);
+    return result;
+}
+
+QKRESULT LDeviceView::RegisterNotifications()
+{
+    if (IRootWindow* root = GetRootWindowLink(); root && m_deviceHandlers)
+    {
+        const SourcePtr window(root);
+        m_deviceHandlers->AddHandler(&LDeviceView::OnLoadPresetCommand, window, u"NID_MENU_FILE_LOAD_PRESET_FROM_FILE");
+        m_deviceHandlers->AddHandler(&LDeviceView::OnSavePresetCommand, window, u"NID_MENU_FILE_SAVE_PRESET_TO_FILE");
+        m_deviceHandlers->AddHandler(&LDeviceView::OnExitCommand, window, u"NID_MENU_FILE_EXIT_REQ");
+        m_deviceHandlers->AddHandler(&LDeviceView::OnAboutCommand, window, u"NID_MENU_HELP_ABOUT_REQ");
+        m_deviceHandlers->AddHandler(&LDeviceView::OnUserGuideCommand, window, u"NID_MENU_HELP_OPEN_USERGUIDE_REQ");
+        for (std::uint32_t n = 0; n <= 8; ++n)
+        {
+            const WString nid = Numbered(kGetPresetPrefix, n) + WString(kPresetSuffix);
+            m_deviceHandlers->AddHandler(&LDeviceView::OnGetPresetCommand, window, nid.GetString());
+        }
+        for (std::uint32_t n = 0; n <= 8; ++n)
+        {
+            const WString nid = Numbered(kSendPresetPrefix, n) + WString(kPresetSuffix);
+            m_deviceHandlers->AddHandler(&LDeviceView::OnSendPresetCommand, window, nid.GetString());
+        }
+        m_deviceHandlers->AddHandler(&LDeviceView::OnKeyCurveClicked, window, u"NID_MENU_FILE_SHOWKEYCURVEDIALOG_REQ");
+    }
+    if (m_deviceHandlers)
+    {
+        const SourcePtr centre(GetDefaultNotificationCenter());
+        m_deviceHandlers->AddHandler(&LDeviceView::OnLoadPresetCommand, centre, u"NID_MENU_FILE_LOAD_PRESET_FROM_FILE");
+        m_deviceHandlers->AddHandler(&LDeviceView::OnSavePresetCommand, centre, u"NID_MENU_FILE_SAVE_PRESET_TO_FILE");
+    }
+    return LScrollView::RegisterNotifications();
+}
+
+std::int32_t LDeviceView::IsCommandEnabled(const LMenuDescriptor*, std::uint32_t, const WString&, LMenuItemState&)
+{
+    return 0;
+}
+
+QKRESULT LDeviceView::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
+                                          const ConstRCPtr<LNotification>& notification)
+{
+    if (m_deviceHandlers)
+    {
+        QKRESULT result = QK_OK;
+        const RCPtr<LNotificationHandler<LDeviceView>> handlers = m_deviceHandlers;
+        if (handlers->DispatchEntry(source, notification, result))
+            return result;
+    }
+    return LScrollView::ReceiveNotification(source, notification);
+}
+
+QKRESULT LDeviceView::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
+{
+    if (m_deviceHandlers)
+        m_deviceHandlers->RemoveHandler(source, id);
+    return LScrollView::DetachFromDistributor(source, id);
+}
+
+// --- Handlers --------------------------------------------------------------------------------
+
+QKRESULT LDeviceView::OnSendPresetClicked(const SourcePtr& source, const NotificationPtr&)
+{
+    const auto* button = dynamic_cast<const LButton*>(source.Get());
+    if (!button)
+        return 1;
+    if (button->GetName().IsEqual(u"sendToRamButton"))
+        SendPresetToDeviceAndReport(0);
+    else if (const std::int32_t favorite = FavoriteNumber(button->GetParent()))
+        SendPresetToDeviceAndReport(favorite);
+    return 1;
+}
+
+QKRESULT LDeviceView::OnReceivePresetClicked(const SourcePtr& source, const NotificationPtr&)
+{
+    const auto* button = dynamic_cast<const LButton*>(source.Get());
+    if (!button)
+        return 1;
+    if (const std::int32_t favorite = FavoriteNumber(button->GetParent()))
+        GetPresetFromDeviceAndReport(favorite);
+    return 1;
+}
+
+QKRESULT LDeviceView::OnKeyCurveClicked(const SourcePtr&, const NotificationPtr&)
+{
+    ShowKeyCurveDialog();
+    return 1;
+}
+
+QKRESULT LDeviceView::OnLoadPresetCommand(const SourcePtr&, const NotificationPtr&)
+{
+    LoadPresetFromFile();
+    return 1;
+}
+
+QKRESULT LDeviceView::OnSavePresetCommand(const SourcePtr&, const NotificationPtr&)
+{
+    SavePresetToFile();
+    return 1;
+}
+
+QKRESULT LDeviceView::OnExitCommand(const SourcePtr&, const NotificationPtr&)
+{
+    if (const RCPtr<LNotificationCenter> centre = GetDefaultNotificationCenter())
+        centre->PostNotification(LNotification::Create(u"NID_APP_EXIT_REQ"));
+    return 1;
+}
+
+QKRESULT LDeviceView::OnAboutCommand(const SourcePtr&, const NotificationPtr&)
+{
+    ShowAboutDialog();
+    return 1;
+}
+
+QKRESULT LDeviceView::OnUserGuideCommand(const SourcePtr&, const NotificationPtr&)
+{
+    OpenUserGuide();
+    return 1;
+}
+
+QKRESULT LDeviceView::OnGetPresetCommand(const SourcePtr&, const NotificationPtr& notification)
+{
+    const std::int32_t preset = PresetOfCommand(notification, kGetPresetPrefix);
+    if (preset >= 0)
+        GetPresetFromDeviceAndReport(preset);
+    return 1;
+}
+
+QKRESULT LDeviceView::OnSendPresetCommand(const SourcePtr&, const NotificationPtr& notification)
+{
+    const std::int32_t preset = PresetOfCommand(notification, kSendPresetPrefix);
+    if (preset >= 0)
+        SendPresetToDeviceAndReport(preset);
+    return 1;
+}
+
+} // namespace QK
