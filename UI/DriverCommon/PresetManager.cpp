@@ -1,32 +1,335 @@
+// Contents: byte helpers; LPresetManager (creation and notifications, the file in bytes,
+// reading, saving, the folder); the reports.
 #include "UI/DriverCommon/PresetManager.h"
+
+#include "DeviceControl/GeneratedCode/Engine/Inc/ParameterTable.h"
+#include "DeviceControl/GeneratedCode/Engine/Inc/PresetEditorAppEngine.h"
+#include "QKFramework/Application/FrameworkApp.h"
+#include "QKFramework/Notification/Notification.h"
+#include "QKFramework/Notification/NotificationCenterManager.h"
+#include "QKFramework/ObjectBase/Exception.h"
+#include "QKFramework/Platform/Core/FileSystem.h"
+#include "QKFramework/System/FileDialog.h"
+#include "QKFramework/Utilities/Storage/IIniFileManager.h"
+#include "QKFramework/Utilities/Storage/Paths.h"
+#include "QKFramework/Utilities/Storage/QKFile.h"
+#include "QKFramework/Utilities/Storage/VariantEx.h"
+#include "UI/DriverCommon/AppText.h"
+
+#include <exception>
 
 namespace QK
 {
 
+namespace
+{
+
+constexpr const char* kSource = "UI\\DriverCommon\\PresetManager";
+constexpr std::uint32_t kErrorIconFlags = 0x10;
+
+std::uint32_t LoadWord(const std::uint8_t* bytes)
+{
+    return std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 | std::uint32_t{bytes[2]} << 16 |
+           std::uint32_t{bytes[3]} << 24;
+}
+
+void StoreWord(std::uint8_t* bytes, std::uint32_t word)
+{
+    for (int i = 0; i < 4; ++i)
+        bytes[i] = static_cast<std::uint8_t>(word >> (8 * i));
+}
+
+// The file's bytes, or false when it cannot be opened, read or is too large to be a preset.
+bool ReadWholeFile(const WString& path, std::vector<std::uint8_t>& bytes)
+{
+    bytes.clear();
+    if (path.GetLength() == 0)
+        return false;
+    try
+    {
+        File file(path, WString(), File::kModeRead);
+        if (!file.IsOpen())
+            return false;
+        std::uint8_t chunk[4096];
+        for (;;)
+        {
+            const std::uint32_t count = file.Read(chunk, sizeof chunk);
+            if (count == 0)
+                break;
+            if (bytes.size() + count > LPresetManager::kMaxFileSize)
+                return false;
+            bytes.insert(bytes.end(), chunk, chunk + count);
+        }
+        file.Close();
+        return true;
+    }
+    catch (const std::exception&)
+    {
+        // A read error (a folder, a vanished device) makes the file unreadable, not fatal.
+        bytes.clear();
+        return false;
+    }
+}
+
+} // namespace
+
+// ---- Creation and notifications ----
+
+LPresetManager::LPresetManager() : m_handlers(LNotificationHandler<LPresetManager>::Create(this)) {}
+
 RCPtr<LPresetManager> LPresetManager::Create()
 {
-    return RCPtr<LPresetManager>(new LPresetManager());
+    RCPtr<LPresetManager> manager(new LPresetManager());
+    const QKRESULT result = manager->m_handlers->AddHandler(&LPresetManager::OnGlobalLoadPresetFile,
+                                                            GetDefaultNotificationCenter(),
+                                                            u"NID_GLOBAL_LOAD_CONTROL_PANEL_SETTINGS", 0);
+    CheckResult(result, ThrowSite{"QK::LPresetManager::Create", kSource, 29});
+    manager->m_deliveryEnabled = true;
+    return manager;
 }
+
+QKRESULT LPresetManager::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
+                                             const ConstRCPtr<LNotification>& notification)
+{
+    if (!m_deliveryEnabled || !m_handlers)
+        return QK_OK;
+    if (m_handlers->Dispatch(source, notification))
+        return QK_OK;
+    return LNotificationClient::ReceiveNotification(source, notification);
+}
+
+QKRESULT LPresetManager::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
+{
+    if (m_handlers)
+        m_handlers->RemoveHandler(source, id);
+    return LNotificationClient::DetachFromDistributor(source, id);
+}
+
+QKRESULT LPresetManager::OnGlobalLoadPresetFile(const ConstRCPtr<LNotificationDistributor>&,
+                                                const ConstRCPtr<LNotification>& notification)
+{
+    if (notification)
+    {
+        if (const auto path = ConstRCPtr<LWrapperStringable<WString>>::DynamicCast(notification->GetArgument()))
+            LoadPresetFile(WString(*path));
+    }
+    return 1;
+}
+
+// ---- The file in bytes ----
+
+QKRESULT LPresetManager::WritePresetRecord(std::uint32_t position, const Variant& value,
+                                           std::vector<std::uint8_t>& buffer)
+{
+    std::uint32_t n = 0;
+    value.GetData(n);
+    buffer.assign(std::size_t{kRecordHeaderSize} + kValueRecordHeaderSize + n, 0);
+    StoreWord(buffer.data(), static_cast<std::uint32_t>(buffer.size()));
+    StoreWord(buffer.data() + 4, 0);
+    StoreWord(buffer.data() + 8, position);
+    const QKRESULT written = Variant::Serialize(value, buffer.data() + kRecordHeaderSize,
+                                                static_cast<std::uint32_t>(buffer.size() - kRecordHeaderSize));
+    if (Failed(written))
+    {
+        buffer.clear();
+        return QK_E_FAIL;
+    }
+    return QK_OK;
+}
+
+QKRESULT LPresetManager::ParsePresetRecord(const std::uint8_t* bytes, std::size_t size, std::size_t offset,
+                                           std::uint32_t& position, Variant& value, std::uint32_t& reserved)
+{
+    value.Clear();
+    if (!bytes || offset > size || size - offset < kRecordHeaderSize)
+        return QK_E_FAIL;
+    const std::uint8_t* record = bytes + offset;
+    const std::size_t available = size - offset;
+    const std::uint32_t length = LoadWord(record);
+    reserved = LoadWord(record + 4);
+    position = LoadWord(record + 8);
+    // The size is checked against what is there before anything is made of it.
+    if (length < kMinRecordSize || length > available || length > static_cast<std::uint32_t>(kMaxFileSize) ||
+        reserved != 0)
+        return QK_E_FAIL;
+    const std::uint32_t valueSize = length - kRecordHeaderSize;
+    if (LoadWord(record + kRecordHeaderSize) != valueSize)
+        return QK_E_FAIL;
+    if (Failed(Variant::Deserialize(value, record + kRecordHeaderSize, valueSize)))
+    {
+        value.Clear();
+        return QK_E_FAIL;
+    }
+    if (position < kParameterCount &&
+        (value.GetKind() != kVariantBytes || value.GetLength() != GetParameterByteSize(position)))
+    {
+        value.Clear();
+        return QK_E_FAIL;
+    }
+    return static_cast<QKRESULT>(length);
+}
+
+std::int32_t LPresetManager::ParsePresetFile(const std::uint8_t* bytes, std::size_t size,
+                                             std::vector<PresetFileRecord>& records)
+{
+    records.clear();
+    if (!bytes || size < kHeaderSize)
+        return kLoadCorruptFile;
+    const std::uint32_t version = LoadWord(bytes);
+    if (LoadWord(bytes + 4) != 0 || LoadWord(bytes + 8) != 0)
+        return kLoadOtherDevice;
+    if (version > kFormatVersion)
+        return kLoadNewerFile;
+    if (version < kFormatVersion)
+        return kLoadOlderFile;
+    // A file of the right version holds at least one record; one that stops after its
+    // header was cut short.
+    if (size == kHeaderSize)
+        return kLoadCorruptFile;
+
+    std::size_t offset = kHeaderSize;
+    while (offset < size)
+    {
+        PresetFileRecord record;
+        std::uint32_t reserved = 0;
+        const QKRESULT length = ParsePresetRecord(bytes, size, offset, record.position, record.value, reserved);
+        if (Failed(length))
+        {
+            records.clear();
+            return kLoadCorruptFile;
+        }
+        offset += static_cast<std::uint32_t>(length);
+        if (record.position < kParameterCount)
+            records.push_back(std::move(record));
+    }
+    return kLoadOk;
+}
+
+QKRESULT LPresetManager::BuildPresetFile(const Array<ParamValue>& values, std::vector<std::uint8_t>& bytes)
+{
+    bytes.clear();
+    if (values.GetCount() != kParameterCount)
+        return QK_E_FAIL;
+    for (std::uint32_t i = 0; i < kParameterCount; ++i)
+    {
+        const Variant& value = values.GetAt(i)->value;
+        if (value.GetKind() != kVariantBytes || value.GetLength() != GetParameterByteSize(i))
+            return QK_E_FAIL;
+    }
+
+    bytes.resize(kHeaderSize);
+    StoreWord(bytes.data(), kFormatVersion);
+    StoreWord(bytes.data() + 4, 0);
+    StoreWord(bytes.data() + 8, 0);
+    std::vector<std::uint8_t> record;
+    for (std::uint32_t i = 0; i < kParameterCount; ++i)
+    {
+        if (Failed(WritePresetRecord(i, values.GetAt(i)->value, record)))
+        {
+            bytes.clear();
+            return QK_E_FAIL;
+        }
+        bytes.insert(bytes.end(), record.begin(), record.end());
+    }
+    return QK_OK;
+}
+
+// ---- Reading ----
 
 std::int32_t LPresetManager::LoadPresetFile(WString path)
 {
-    return ReadPresetFile(path);
+    SendNotification(LNotification::Create(u"NID_PRESETFILE_PRE_LOAD"));
+    const std::int32_t result = ReadPresetFile(path);
+    SendNotification(
+        LNotification::Create(u"NID_PRESETFILE_POST_LOAD", ConstRCPtr<LRefCountedObject>(
+                                                               new LPresetFileLoadNotificationData(result))));
+    return result;
 }
 
-std::int32_t LPresetManager::ReadPresetFile(WString)
+std::int32_t LPresetManager::ReadPresetFile(WString path)
 {
-    return -3;
+    std::vector<std::uint8_t> bytes;
+    if (!ReadWholeFile(path, bytes))
+        return kLoadCorruptFile;
+    std::vector<PresetFileRecord> records;
+    const std::int32_t result = ParsePresetFile(bytes.data(), bytes.size(), records);
+    if (result != kLoadOk)
+        return result;
+
+    const RCPtr<LRootModuleEngine> target = RCPtr<LRootModuleEngine>::DynamicCast(GetRootModuleEngine());
+    if (!target)
+        return kLoadCorruptFile;
+    const std::int32_t first = target->GetFirstParamID();
+    for (const PresetFileRecord& record : records)
+        target->SetParamValue(ParamDescriptor(first + static_cast<std::int32_t>(record.position)), record.value);
+    return kLoadOk;
 }
 
-QKRESULT LPresetManager::SavePresetFile(WString)
+// ---- Saving ----
+
+QKRESULT LPresetManager::SavePresetFile(WString path)
 {
-    return QK_E_FAIL;
+    const RCPtr<LRootModuleEngine> source = RCPtr<LRootModuleEngine>::DynamicCast(GetRootModuleEngine());
+    if (!source)
+        return QK_E_FAIL;
+    Array<ParamValue> values;
+    source->FillParamValues(source->GetFirstParamID(), kParameterCount, values, -1);
+    std::vector<std::uint8_t> bytes;
+    if (Failed(BuildPresetFile(values, bytes)))
+        return QK_E_FAIL;
+    if (path.GetLength() == 0 || ReplaceFileContents(ToSystemPath(path).c_str(), bytes.data(), bytes.size()) != 0)
+        return QK_E_FAIL;
+    return QK_OK;
 }
 
-void LPresetManager::RememberPresetFolder(const LFileDialog&) {}
+// ---- The folder ----
 
-void ReportPresetFileLoadResult(std::int32_t) {}
+void LPresetManager::RememberPresetFolder(const LFileDialog& fileDialog)
+{
+    LFrameworkApp* application = LFrameworkApp::GetApplication();
+    if (!application)
+        return;
+    IIniFileManager* settings = application->GetIniFileManager();
+    const IniFileHandle handle = application->GetSettings(1);
+    if (!settings || handle == 0)
+        return;
+    settings->SetString(handle, WString(kLastFolderKey), fileDialog.GetFolder());
+}
 
-void ReportPresetFileSaveResult(QKRESULT) {}
+// ---- Reports ----
+
+void ReportPresetFileLoadResult(std::int32_t result)
+{
+    const char16_t* key = nullptr;
+    switch (result)
+    {
+    case LPresetManager::kLoadOlderFile:
+        key = u"SETTINGS_FILE_LOAD_OLDER_MESSAGE";
+        break;
+    case LPresetManager::kLoadNewerFile:
+        key = u"SETTINGS_FILE_LOAD_NEWER_MESSAGE";
+        break;
+    case LPresetManager::kLoadCorruptFile:
+        key = u"SETTINGS_FILE_LOAD_CORRUPT_MESSAGE";
+        break;
+    case LPresetManager::kLoadOtherDevice:
+        key = u"SETTINGS_FILE_LOAD_WRONG_DEVICE_MESSAGE";
+        break;
+    case LPresetManager::kLoadTranslationFailure:
+        key = u"SETTINGS_FILE_TRANSLATION_FAILURE_MESSAGE";
+        break;
+    default:
+        return;
+    }
+    ShowMessageBox(GetAppString(key), GetAppString(u"SETTINGS_FILE_LOAD_CAPTION"), kErrorIconFlags);
+}
+
+void ReportPresetFileSaveResult(QKRESULT result)
+{
+    if (!Failed(result))
+        return;
+    ShowMessageBox(GetAppString(u"SETTINGS_FILE_SAVE_FAILED_MESSAGE"), GetAppString(u"SETTINGS_FILE_SAVE_CAPTION"),
+                   kErrorIconFlags);
+}
 
 } // namespace QK

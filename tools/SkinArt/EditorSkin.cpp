@@ -533,6 +533,7 @@ private:
     Control MainControl();
     Control KeyCurveDialog();
     Control AboutDialog();
+    void GiveContainersALook(Control& control);
 
     SkinModel& m;
 };
@@ -757,6 +758,27 @@ Control EditorSkin::AboutDialog()
     return dialog;
 }
 
+// A control paints its children and passes the pointer on to them once for every look it
+// shows, so a grouping panel without a look of its own would hide everything inside it. Such
+// panels get one look without parts: nothing of its own is drawn, and where no child is, the
+// pointer falls through to what lies below.
+void EditorSkin::GiveContainersALook(Control& control)
+{
+    if (!control.children.empty() && control.lookList.empty())
+    {
+        if (!m.HasLookList("container"))
+        {
+            Look look;
+            look.name = "container";
+            m.AddLook(look);
+            m.AddLookList("container", 1, {{0, "container"}});
+        }
+        control.lookList = "container";
+    }
+    for (Control& child : control.children)
+        GiveContainersALook(child);
+}
+
 void EditorSkin::Build()
 {
     // Pictures that no control shows but the program loads by name.
@@ -768,6 +790,8 @@ void EditorSkin::Build()
     top.push_back(MainControl());
     top.push_back(AboutDialog());
     top.push_back(KeyCurveDialog());
+    for (Control& control : top)
+        GiveContainersALook(control);
 
     Control tip = Make("Framework.ToolTip", "toolTip", 0, 0, 40, 20, FrameList("tooltip_frame", 1, Palette::kTextDark));
     tip.Attr("TextOverflowXType", "Wrap").Attr("TextOverflowYType", "Expand");

@@ -1,6 +1,7 @@
 // The editor's application object over a window system without windows, for the editor's
 // tests without a display: the shipped string tables and skins (or a folder's), an engine
-// and a MIDI manager the test may give, and the user's folders in a temporary home.
+// and a MIDI manager the test may give, and the user's folders in a temporary home. The
+// EditorDriver derives from it to run the same application on the desktop's windows.
 //
 // UI thread only. Header only: the editor suites include it, the lower suites never build it.
 #pragma once
@@ -28,12 +29,18 @@ inline RCPtr<LControlFactory> LoadEditorResources(const std::string& folder = ":
     return factory;
 }
 
-class EditorTestApp final : public LApplication
+class EditorTestApp : public LApplication
 {
 public:
     explicit EditorTestApp(const RCPtr<LControlFactory>& factory, IWindowSystem& system)
         : LApplication(factory, factory ? factory->GetApplicationStringTable() : nullptr, WString(u""), 0x0409,
                        &system)
+    {
+    }
+    // As the application shell makes it; windowSystem null for the desktop's.
+    EditorTestApp(const RCPtr<LControlFactory>& factory, const RCPtr<LStringTable>& strings, const WString& commandLine,
+                  std::uint32_t languageId, IWindowSystem* windowSystem)
+        : LApplication(factory, strings, commandLine, languageId, windowSystem)
     {
     }
 

@@ -29,7 +29,8 @@ public:
     // No device of the library is ever current here.
     bool IsCurrentDevicePresent() override;
 
-private:
+protected:
+    // Through Create; test engines derive from it.
     LPresetEditorAppEngine() = default;
 };
 
