@@ -1,8 +1,10 @@
 // The editor as a process and its exit: VediduEditor under the test script's Xvfb and JACK
 // shows its window, which is saved as a picture, and ends with status 0 when the window is
-// closed while the simulated controller is attached; without a display it shows the start-up
-// error and ends with 1. The application's exit lets go of a MIDI manager that has just got
-// and sent presets (or waited in vain for a reply) with the transport ending on its thread.
+// closed while the simulated controller is attached, also when the close comes during a get
+// that waits in vain or right after a send (clicks made by the X server); without a display
+// it shows the start-up error and ends with 1. The application's exit lets go of a MIDI
+// manager that has just got and sent presets (or waited in vain for a reply) with the
+// transport ending on its thread.
 #include "Panel/Main/Application.h"
 
 #include "QKFramework/Midi/MidiBackend.h"
@@ -10,6 +12,7 @@
 
 #include "tests/support/ChildProcess.h"
 #include "tests/support/Editor/EditorTestApp.h"
+#include "tests/support/Editor/EditorTree.h"
 #include "tests/support/Midi/SimulatorProcess.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempFolder.h"
@@ -21,6 +24,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -152,6 +156,66 @@ void RequestClose(Display* display, Window window)
     XFlush(display);
 }
 
+// The window below parent whose title is title (a message box of the editor).
+Window FindTitledWindow(Display* display, Window parent, const std::string& title)
+{
+    Window root = 0, up = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(display, parent, &root, &up, &children, &count))
+        return 0;
+    Window found = 0;
+    for (unsigned int i = 0; i < count && !found; ++i)
+    {
+        XWindowAttributes attributes;
+        if (!XGetWindowAttributes(display, children[i], &attributes) || attributes.map_state != IsViewable)
+            continue;
+        XTextProperty name{};
+        if (XGetWMName(display, children[i], &name) && name.value)
+        {
+            if (std::string(reinterpret_cast<const char*>(name.value), name.nitems) == title)
+                found = children[i];
+            XFree(name.value);
+        }
+        if (!found)
+            found = FindTitledWindow(display, children[i], title);
+    }
+    if (children)
+        XFree(children);
+    return found;
+}
+
+// Where the shipped standard skin puts a control of the device view ("fav3/recButton"): the
+// centre of its rectangle in the main window's client area.
+PointL ControlCentre(const std::string& path)
+{
+    EditorTree tree;
+    if (Failed(tree.started) || Failed(tree.Build()))
+        return {-1, -1};
+    const RCPtr<LControl> control = tree.Find("favoriteBankPanel/" + path);
+    if (!control)
+        return {-1, -1};
+    RectL rect;
+    control->GetWindowRect(rect);
+    return {rect.x + rect.width / 2, rect.y + rect.height / 2};
+}
+
+// A click made by the X server at a point of window's client area.
+bool ClickInWindow(Display* display, Window window, PointL point)
+{
+    int eventBase = 0, errorBase = 0, major = 0, minor = 0;
+    if (!XTestQueryExtension(display, &eventBase, &errorBase, &major, &minor))
+        return false;
+    int x = 0, y = 0;
+    Window child = 0;
+    XTranslateCoordinates(display, window, DefaultRootWindow(display), point.x, point.y, &x, &y, &child);
+    XTestFakeMotionEvent(display, -1, x, y, CurrentTime);
+    XTestFakeButtonEvent(display, 1, True, CurrentTime);
+    XTestFakeButtonEvent(display, 1, False, CurrentTime);
+    XSync(display, False);
+    return true;
+}
+
 bool NoSanitizerReport(const std::string& errorOutput)
 {
     return errorOutput.find("Sanitizer") == std::string::npos && errorOutput.find("runtime error") == std::string::npos;
@@ -219,6 +283,79 @@ TEST(EditorProcessTest, TheWindowShowsTheControllerAndClosingItEndsTheProcessWit
     EXPECT_EQ(result.exitStatus, 0) << result.errorOutput;
     EXPECT_TRUE(NoSanitizerReport(result.errorOutput)) << result.errorOutput;
     EXPECT_EQ(simulator.Stop(), 0);
+}
+
+// A click on a favorite button starts a get or a send on the UI thread; the window is closed
+// at once, while the manager works. The report box that follows is closed as soon as it
+// shows; then the close is handled and the process ends cleanly.
+TEST(EditorProcessTest, ClosingTheWindowDuringAGetOrRightAfterASendEndsTheProcessWith0)
+{
+    if (!HasDisplay())
+        GTEST_SKIP() << "no X server (scripts/test.sh starts one)";
+    const struct
+    {
+        const char* name;
+        const char* option;
+        const char* button;
+        const char* box;
+    } cases[] = {
+        {"during a get that waits in vain", "--silent", "fav3/recButton", "Retrieve Favorite Error"},
+        {"right after a send", nullptr, "fav5/sendButton", "Send Favorite Success"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        ScopedEnvironment dpi("VEDIDU_DPI", "96");
+        const PointL button = ControlCentre(c.button);
+        ASSERT_GE(button.x, 0) << "no " << c.button << " in the shipped skin";
+
+        ProcessHome home;
+        SetMidiBackend(nullptr);
+        SimulatorProcess simulator;
+        std::vector<std::string> options;
+        if (c.option)
+            options.push_back(c.option);
+        ASSERT_TRUE(simulator.Start(options));
+        ASSERT_TRUE(WaitUntil(SimulatorPortsListed)) << "the simulator's ports did not appear";
+
+        RunningChildProcess editor;
+        ASSERT_TRUE(editor.Start({VEDIDU_EDITOR_PROGRAM}));
+        DisplayHandle display(XOpenDisplay(nullptr));
+        ASSERT_TRUE(display);
+        Window window = 0;
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                window = FindProcessWindow(display.get(), DefaultRootWindow(display.get()), editor.GetPid());
+                return window != 0 || !editor.IsRunning();
+            },
+            60000, 20) &&
+                    window)
+            << editor.Wait(0).errorOutput;
+        XRaiseWindow(display.get(), window);
+        std::int32_t width = 0, height = 0;
+        ASSERT_TRUE(WaitUntil(
+            [&] { return CountColours(CaptureWindow(display.get(), window, width, height)) > 20; }, 30000, 50));
+
+        ASSERT_TRUE(ClickInWindow(display.get(), window, button));
+        RequestClose(display.get(), window);
+        bool boxShown = false;
+        WaitUntil(
+            [&] {
+                if (const Window box = FindTitledWindow(display.get(), DefaultRootWindow(display.get()), c.box))
+                {
+                    boxShown = true;
+                    RequestClose(display.get(), box);
+                }
+                return !editor.IsRunning();
+            },
+            60000, 20);
+        const ChildProcessResult result = editor.Wait(1000);
+        ASSERT_TRUE(result.finished) << result.errorOutput;
+        EXPECT_EQ(result.exitStatus, 0) << result.errorOutput;
+        EXPECT_TRUE(NoSanitizerReport(result.errorOutput)) << result.errorOutput;
+        EXPECT_TRUE(boxShown) << "the click started no " << c.name;
+        EXPECT_EQ(simulator.Stop(), 0);
+    }
 }
 
 // The application's own start-up and exit against the simulated controller: whatever the
