@@ -114,10 +114,22 @@ ChildProcessResult RunningChildProcess::Wait(std::uint32_t timeoutMs)
             break;
         if (std::chrono::steady_clock::now() >= deadline)
         {
-            ::kill(m_pid, SIGKILL);
-            ::waitpid(m_pid, &m_status, 0);
-            m_ended = true;
             killed = true;
+            // Asked first, so that a program can let go of what it shares with others (its
+            // MIDI clients on the JACK server); killed when it does not end soon.
+            ::kill(m_pid, SIGTERM);
+            const auto grace = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+            while (::waitpid(m_pid, &m_status, WNOHANG) != m_pid)
+            {
+                if (std::chrono::steady_clock::now() >= grace)
+                {
+                    ::kill(m_pid, SIGKILL);
+                    ::waitpid(m_pid, &m_status, 0);
+                    break;
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+            m_ended = true;
             break;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));

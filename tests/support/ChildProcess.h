@@ -1,7 +1,7 @@
 // ChildProcess: runs a program of the tests as a child process and waits for its end, with
 // its standard error kept, so that a test can check what a whole process does (exit status,
 // what it told the user). The wait is bounded: a child still running after the limit is
-// killed and reported as unfinished.
+// asked to end (SIGTERM), killed a few seconds later, and reported as unfinished.
 #pragma once
 
 #include <sys/types.h>
