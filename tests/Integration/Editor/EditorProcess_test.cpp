@@ -225,6 +225,48 @@ bool NoSanitizerReport(const std::string& errorOutput)
     return errorOutput.find("Sanitizer") == std::string::npos && errorOutput.find("runtime error") == std::string::npos;
 }
 
+// Starts the simulated controller (option: one of its reply modes, or null) and waits for its
+// ports on the MIDI system this process uses.
+::testing::AssertionResult StartSimulator(SimulatorProcess& simulator, const char* option)
+{
+    SetMidiBackend(nullptr);
+    std::vector<std::string> options;
+    if (option)
+        options.push_back(option);
+    if (!simulator.Start(options))
+        return ::testing::AssertionFailure() << "cannot start " << SimulatorProcess::ExecutablePath();
+    if (!WaitUntil(SimulatorPortsListed))
+        return ::testing::AssertionFailure() << "the simulator's ports did not appear; is a JACK server running "
+                                                "(scripts/test.sh starts one)?";
+    return ::testing::AssertionSuccess();
+}
+
+// Starts the editor and waits until its window is up and painted; pixels holds what it shows.
+::testing::AssertionResult ShowEditor(RunningChildProcess& editor, Display* display, Window& window,
+                                      std::vector<std::uint32_t>& pixels, std::int32_t& width, std::int32_t& height)
+{
+    if (!editor.Start({VEDIDU_EDITOR_PROGRAM}))
+        return ::testing::AssertionFailure() << "cannot start " << VEDIDU_EDITOR_PROGRAM;
+    WaitUntil(
+        [&] {
+            window = FindProcessWindow(display, DefaultRootWindow(display), editor.GetPid());
+            return window != 0 || !editor.IsRunning();
+        },
+        kStartLimitMs, 20);
+    if (!window)
+        return ::testing::AssertionFailure() << "no window: " << editor.Wait(0).errorOutput;
+    // The first paint comes a moment after the window is mapped.
+    XRaiseWindow(display, window);
+    if (!WaitUntil(
+            [&] {
+                pixels = CaptureWindow(display, window, width, height);
+                return CountColours(pixels) > 20;
+            },
+            30000, 50))
+        return ::testing::AssertionFailure() << "the window shows no picture";
+    return ::testing::AssertionSuccess();
+}
+
 TEST(EditorProcessTest, WithoutADisplayTheStartUpErrorIsShownAndTheStatusIs1)
 {
     ProcessHome home;
@@ -246,36 +288,15 @@ TEST(EditorProcessTest, TheWindowShowsTheControllerAndClosingItEndsTheProcessWit
         GTEST_SKIP() << "no X server (scripts/test.sh starts one)";
     ProcessHome home;
     ScopedEnvironment dpi("VEDIDU_DPI", "96");
-    SetMidiBackend(nullptr);
     SimulatorProcess simulator;
-    ASSERT_TRUE(simulator.Start({"--silent"})) << SimulatorProcess::ExecutablePath();
-    ASSERT_TRUE(WaitUntil(SimulatorPortsListed)) << "the simulator's ports did not appear; is a JACK server "
-                                                    "running (scripts/test.sh starts one)?";
-
+    ASSERT_TRUE(StartSimulator(simulator, "--silent"));
     RunningChildProcess editor;
-    ASSERT_TRUE(editor.Start({VEDIDU_EDITOR_PROGRAM}));
     DisplayHandle display(XOpenDisplay(nullptr));
     ASSERT_TRUE(display);
     Window window = 0;
-    const bool shown = WaitUntil(
-        [&] {
-            window = FindProcessWindow(display.get(), DefaultRootWindow(display.get()), editor.GetPid());
-            return window != 0 || !editor.IsRunning();
-        },
-        kStartLimitMs, 20);
-    ASSERT_TRUE(shown && window) << editor.Wait(0).errorOutput;
-
-    // The first paint comes a moment after the window is mapped.
-    XRaiseWindow(display.get(), window);
-    std::int32_t width = 0, height = 0;
     std::vector<std::uint32_t> pixels;
-    EXPECT_TRUE(WaitUntil(
-        [&] {
-            pixels = CaptureWindow(display.get(), window, width, height);
-            return CountColours(pixels) > 20;
-        },
-        30000, 50))
-        << "the window shows no picture";
+    std::int32_t width = 0, height = 0;
+    ASSERT_TRUE(ShowEditor(editor, display.get(), window, pixels, width, height));
     EXPECT_GE(width, 400);
     EXPECT_GE(height, 200);
     std::filesystem::create_directories(VEDIDU_PICTURES_FOLDER);
@@ -316,31 +337,15 @@ TEST_P(EditorBusyCloseTest, ClosingTheWindowWhileTheManagerWorksEndsTheProcessWi
     ASSERT_GE(button.x, 0) << "no " << c.button << " in the shipped skin";
 
     ProcessHome home;
-    SetMidiBackend(nullptr);
     SimulatorProcess simulator;
-    std::vector<std::string> options;
-    if (c.option)
-        options.push_back(c.option);
-    ASSERT_TRUE(simulator.Start(options));
-    ASSERT_TRUE(WaitUntil(SimulatorPortsListed)) << "the simulator's ports did not appear";
-
+    ASSERT_TRUE(StartSimulator(simulator, c.option));
     RunningChildProcess editor;
-    ASSERT_TRUE(editor.Start({VEDIDU_EDITOR_PROGRAM}));
     DisplayHandle display(XOpenDisplay(nullptr));
     ASSERT_TRUE(display);
     Window window = 0;
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-            window = FindProcessWindow(display.get(), DefaultRootWindow(display.get()), editor.GetPid());
-            return window != 0 || !editor.IsRunning();
-        },
-        kStartLimitMs, 20) &&
-                window)
-        << editor.Wait(0).errorOutput;
-    XRaiseWindow(display.get(), window);
+    std::vector<std::uint32_t> pixels;
     std::int32_t width = 0, height = 0;
-    ASSERT_TRUE(
-        WaitUntil([&] { return CountColours(CaptureWindow(display.get(), window, width, height)) > 20; }, 30000, 50));
+    ASSERT_TRUE(ShowEditor(editor, display.get(), window, pixels, width, height));
 
     ASSERT_TRUE(ClickInWindow(display.get(), window, button));
     RequestClose(display.get(), window);
@@ -382,13 +387,8 @@ TEST(EditorProcessTest, TheExitLetsGoOfTheTransportOnItsOwnThreadAfterAGetASendO
     {
         SCOPED_TRACE(c.name);
         TemporaryHome home;
-        SetMidiBackend(nullptr);
         SimulatorProcess simulator;
-        std::vector<std::string> options;
-        if (c.option)
-            options.push_back(c.option);
-        ASSERT_TRUE(simulator.Start(options));
-        ASSERT_TRUE(WaitUntil(SimulatorPortsListed)) << "the simulator's ports did not appear";
+        ASSERT_TRUE(StartSimulator(simulator, c.option));
 
         FakeWindowSystem system;
         const RCPtr<LControlFactory> factory = LoadEditorResources();
