@@ -101,11 +101,12 @@ Window FindProcessWindow(Display* display, Window parent, pid_t pid)
         unsigned long items = 0, after = 0;
         unsigned char* data = nullptr;
         if (pidAtom &&
-            XGetWindowProperty(display, children[i], pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &items,
-                               &after, &data) == Success &&
+            XGetWindowProperty(display, children[i], pidAtom, 0, 1, False, XA_CARDINAL, &type, &format,
+                               &items, &after, &data) == Success &&
             data)
         {
-            if (format == 32 && items == 1 && static_cast<pid_t>(*reinterpret_cast<unsigned long*>(data)) == pid)
+            if (format == 32 && items == 1 &&
+                static_cast<pid_t>(*reinterpret_cast<unsigned long*>(data)) == pid)
                 found = children[i];
             XFree(data);
         }
@@ -118,7 +119,8 @@ Window FindProcessWindow(Display* display, Window parent, pid_t pid)
 }
 
 // What the window shows, as 0xAARRGGBB pixels.
-std::vector<std::uint32_t> CaptureWindow(Display* display, Window window, std::int32_t& width, std::int32_t& height)
+std::vector<std::uint32_t> CaptureWindow(Display* display, Window window, std::int32_t& width,
+                                         std::int32_t& height)
 {
     std::vector<std::uint32_t> pixels;
     XWindowAttributes attributes;
@@ -222,7 +224,8 @@ bool ClickInWindow(Display* display, Window window, PointL point)
 
 bool NoSanitizerReport(const std::string& errorOutput)
 {
-    return errorOutput.find("Sanitizer") == std::string::npos && errorOutput.find("runtime error") == std::string::npos;
+    return errorOutput.find("Sanitizer") == std::string::npos &&
+           errorOutput.find("runtime error") == std::string::npos;
 }
 
 // Starts the simulated controller (option: one of its reply modes, or null) and waits for its
@@ -236,45 +239,63 @@ bool NoSanitizerReport(const std::string& errorOutput)
     if (!simulator.Start(options))
         return ::testing::AssertionFailure() << "cannot start " << SimulatorProcess::ExecutablePath();
     if (!WaitUntil(SimulatorPortsListed))
-        return ::testing::AssertionFailure() << "the simulator's ports did not appear; is a JACK server running "
-                                                "(scripts/test.sh starts one)?";
+        return ::testing::AssertionFailure()
+               << "the simulator's ports did not appear; is a JACK server running "
+                  "(scripts/test.sh starts one)?";
     return ::testing::AssertionSuccess();
 }
 
-// Starts the editor and waits until its window is up and painted; pixels holds what it shows.
-::testing::AssertionResult ShowEditor(RunningChildProcess& editor, Display* display, Window& window,
-                                      std::vector<std::uint32_t>& pixels, std::int32_t& width, std::int32_t& height)
+// The editor as a process with its window, seen through a connection of this process's own.
+struct EditorWindow
 {
-    if (!editor.Start({VEDIDU_EDITOR_PROGRAM}))
-        return ::testing::AssertionFailure() << "cannot start " << VEDIDU_EDITOR_PROGRAM;
-    WaitUntil(
-        [&] {
-            window = FindProcessWindow(display, DefaultRootWindow(display), editor.GetPid());
-            return window != 0 || !editor.IsRunning();
-        },
-        kStartLimitMs, 20);
-    if (!window)
-        return ::testing::AssertionFailure() << "no window: " << editor.Wait(0).errorOutput;
-    // The first paint comes a moment after the window is mapped.
-    XRaiseWindow(display, window);
-    if (!WaitUntil(
-            [&] {
-                pixels = CaptureWindow(display, window, width, height);
-                return CountColours(pixels) > 20;
+    // Starts the editor and waits until its window is up and painted; pixels holds what it
+    // shows.
+    ::testing::AssertionResult Show()
+    {
+        if (!display)
+            return ::testing::AssertionFailure() << "no X server connection";
+        if (!process.Start({VEDIDU_EDITOR_PROGRAM}))
+            return ::testing::AssertionFailure() << "cannot start " << VEDIDU_EDITOR_PROGRAM;
+        WaitUntil(
+            [&]
+            {
+                window = FindProcessWindow(display.get(), DefaultRootWindow(display.get()), process.GetPid());
+                return window != 0 || !process.IsRunning();
             },
-            30000, 50))
-        return ::testing::AssertionFailure() << "the window shows no picture";
-    return ::testing::AssertionSuccess();
-}
+            kStartLimitMs, 20);
+        if (!window)
+            return ::testing::AssertionFailure() << "no window: " << process.Wait(0).errorOutput;
+        // The first paint comes a moment after the window is mapped.
+        XRaiseWindow(display.get(), window);
+        if (!WaitUntil(
+                [&]
+                {
+                    pixels = CaptureWindow(display.get(), window, width, height);
+                    return CountColours(pixels) > 20;
+                },
+                30000, 50))
+            return ::testing::AssertionFailure() << "the window shows no picture";
+        return ::testing::AssertionSuccess();
+    }
+
+    RunningChildProcess process;
+    DisplayHandle display{XOpenDisplay(nullptr)};
+    Window window = 0;
+    std::vector<std::uint32_t> pixels;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+};
 
 TEST(EditorProcessTest, WithoutADisplayTheStartUpErrorIsShownAndTheStatusIs1)
 {
     ProcessHome home;
-    const ChildProcessResult result = RunChildProcess({VEDIDU_EDITOR_PROGRAM}, {"DISPLAY", "WAYLAND_DISPLAY"});
+    const ChildProcessResult result =
+        RunChildProcess({VEDIDU_EDITOR_PROGRAM}, {"DISPLAY", "WAYLAND_DISPLAY"});
     ASSERT_TRUE(result.started);
     ASSERT_TRUE(result.finished) << result.errorOutput;
     EXPECT_EQ(result.exitStatus, 1) << result.errorOutput;
-    EXPECT_NE(result.errorOutput.find("Error: The application encountered problems during startup and will now close."),
+    EXPECT_NE(result.errorOutput.find(
+                  "Error: The application encountered problems during startup and will now close."),
               std::string::npos)
         << result.errorOutput;
     EXPECT_TRUE(NoSanitizerReport(result.errorOutput)) << result.errorOutput;
@@ -290,20 +311,16 @@ TEST(EditorProcessTest, TheWindowShowsTheControllerAndClosingItEndsTheProcessWit
     ScopedEnvironment dpi("VEDIDU_DPI", "96");
     SimulatorProcess simulator;
     ASSERT_TRUE(StartSimulator(simulator, "--silent"));
-    RunningChildProcess editor;
-    DisplayHandle display(XOpenDisplay(nullptr));
-    ASSERT_TRUE(display);
-    Window window = 0;
-    std::vector<std::uint32_t> pixels;
-    std::int32_t width = 0, height = 0;
-    ASSERT_TRUE(ShowEditor(editor, display.get(), window, pixels, width, height));
-    EXPECT_GE(width, 400);
-    EXPECT_GE(height, 200);
+    EditorWindow editor;
+    ASSERT_TRUE(editor.Show());
+    EXPECT_GE(editor.width, 400);
+    EXPECT_GE(editor.height, 200);
     std::filesystem::create_directories(VEDIDU_PICTURES_FOLDER);
-    EXPECT_TRUE(WritePngFile(std::string(VEDIDU_PICTURES_FOLDER) + "/editor-window.png", pixels, width, height));
+    EXPECT_TRUE(WritePngFile(std::string(VEDIDU_PICTURES_FOLDER) + "/editor-window.png", editor.pixels,
+                             editor.width, editor.height));
 
-    RequestClose(display.get(), window);
-    const ChildProcessResult result = editor.Wait(60000);
+    RequestClose(editor.display.get(), editor.window);
+    const ChildProcessResult result = editor.process.Wait(60000);
     ASSERT_TRUE(result.finished) << result.errorOutput;
     EXPECT_EQ(result.exitStatus, 0) << result.errorOutput;
     EXPECT_TRUE(NoSanitizerReport(result.errorOutput)) << result.errorOutput;
@@ -339,28 +356,25 @@ TEST_P(EditorBusyCloseTest, ClosingTheWindowWhileTheManagerWorksEndsTheProcessWi
     ProcessHome home;
     SimulatorProcess simulator;
     ASSERT_TRUE(StartSimulator(simulator, c.option));
-    RunningChildProcess editor;
-    DisplayHandle display(XOpenDisplay(nullptr));
-    ASSERT_TRUE(display);
-    Window window = 0;
-    std::vector<std::uint32_t> pixels;
-    std::int32_t width = 0, height = 0;
-    ASSERT_TRUE(ShowEditor(editor, display.get(), window, pixels, width, height));
+    EditorWindow editor;
+    ASSERT_TRUE(editor.Show());
 
-    ASSERT_TRUE(ClickInWindow(display.get(), window, button));
-    RequestClose(display.get(), window);
+    ASSERT_TRUE(ClickInWindow(editor.display.get(), editor.window, button));
+    RequestClose(editor.display.get(), editor.window);
     bool boxShown = false;
     WaitUntil(
-        [&] {
-            if (const Window box = FindTitledWindow(display.get(), DefaultRootWindow(display.get()), c.box))
+        [&]
+        {
+            if (const Window box =
+                    FindTitledWindow(editor.display.get(), DefaultRootWindow(editor.display.get()), c.box))
             {
                 boxShown = true;
-                RequestClose(display.get(), box);
+                RequestClose(editor.display.get(), box);
             }
-            return !editor.IsRunning();
+            return !editor.process.IsRunning();
         },
         60000, 20);
-    const ChildProcessResult result = editor.Wait(1000);
+    const ChildProcessResult result = editor.process.Wait(1000);
     ASSERT_TRUE(result.finished) << result.errorOutput;
     EXPECT_EQ(result.exitStatus, 0) << result.errorOutput;
     EXPECT_TRUE(NoSanitizerReport(result.errorOutput)) << result.errorOutput;
@@ -368,11 +382,13 @@ TEST_P(EditorBusyCloseTest, ClosingTheWindowWhileTheManagerWorksEndsTheProcessWi
     EXPECT_EQ(simulator.Stop(), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    EditorProcess, EditorBusyCloseTest,
-    ::testing::Values(BusyClose{"DuringAGetThatWaitsInVain", "--silent", "fav3/recButton", "Retrieve Favorite Error"},
-                      BusyClose{"RightAfterASend", nullptr, "fav5/sendButton", "Send Favorite Success"}),
-    [](const ::testing::TestParamInfo<BusyClose>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(EditorProcess, EditorBusyCloseTest,
+                         ::testing::Values(BusyClose{"DuringAGetThatWaitsInVain", "--silent",
+                                                     "fav3/recButton", "Retrieve Favorite Error"},
+                                           BusyClose{"RightAfterASend", nullptr, "fav5/sendButton",
+                                                     "Send Favorite Success"}),
+                         [](const ::testing::TestParamInfo<BusyClose>& info)
+                         { return std::string(info.param.name); });
 
 // The application's own start-up and exit against the simulated controller: whatever the
 // manager did last, the transport is the exit's alone when it lets go, so it ends here.
