@@ -16,8 +16,8 @@ fi
 cmake -S . -B build/release "${generator[@]}" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/release -j"$(nproc)"
 
-if [[ -x build/release/VediduEditor ]]; then
-    exec build/release/VediduEditor "$@"
+if [[ ! -x build/release/VediduEditor ]]; then
+    echo "run: the build made no editor (build/release/VediduEditor is missing); see the build output above" >&2
+    exit 1
 fi
-echo "There is no editor to start yet: this build holds the framework, its drawing and control"
-echo "layers and their tests. To see what draws: build/release/tools/vedidu_render_demo --hold 5000"
+exec build/release/VediduEditor "$@"

@@ -5,7 +5,9 @@
 #include "QKFramework/Controls/Label.h"
 #include "QKFramework/Controls/Panel.h"
 #include "QKFramework/ObjectBase/Exception.h"
+#include "QKFramework/Platform/Core/Resources.h"
 #include "QKFramework/Renderer/RenderApp.h"
+#include "QKFramework/Utilities/Debug/DebugLog.h"
 #include "UI/ArpeggiatorEditPanel.h"
 #include "UI/DeviceView.h"
 #include "UI/DriverCommon/MainControl.h"
@@ -22,6 +24,9 @@
 #include "UI/PresetEditorCommon/VariantBufferSetterParameterPanel.h"
 
 #include <atomic>
+#include <chrono>
+#include <string>
+#include <thread>
 
 namespace QK
 {
@@ -33,6 +38,14 @@ constexpr const char* kSource = "Panel\\Main\\Application";
 constexpr ThrowSite kReinitializeSite{"LApplication::ReinitalizeMidiManager", kSource, 119};
 
 std::atomic<std::int32_t> g_mainWindowRendererKind{1};
+
+// The drop cursors are images among the program's resources, drawn with the arrow's tip at
+// their top left corner.
+constexpr PointL kDropCursorHotSpot{0, 0};
+
+// How long the exit waits for MIDI deliveries still under way before it lets go of the
+// transport regardless.
+constexpr std::chrono::milliseconds kTransportReleaseWait{5000};
 
 struct EditorControlClass
 {
@@ -120,7 +133,13 @@ LApplication* GetEditorApplication()
 
 std::intptr_t LApplication::GetCursor(const WString& name) const
 {
-    // The program's own drop cursors come with the window system's image cursors.
+    const std::uint32_t resource = name.IsEqual(u"UI_CURSOR_DROP_MOVE")   ? kDropMoveCursor
+                                   : name.IsEqual(u"UI_CURSOR_DROP_COPY") ? kDropCopyCursor
+                                                                          : 0;
+    if (resource != 0)
+        return GetWindowSystem().GetImageCursor(
+            resource, FindResourceData(GetApplicationInstance(), "CURSOR", std::to_string(resource)),
+            kDropCursorHotSpot);
     for (const char16_t* none : {u"UI_CURSOR_SPLIT_V", u"UI_CURSOR_SPLIT_H", u"UI_CURSOR_ROTATE", u"UI_CURSOR_MAG",
                                  u"UI_CURSOR_MAG_PLUS", u"UI_CURSOR_MAG_MINUS"})
         if (name.IsEqual(none))
@@ -137,11 +156,12 @@ IniFileHandle LApplication::OpenSettingsFile(IniFileHandle& handle, std::int32_t
 {
     if (handle == 0)
     {
-        if (IIniFileManager* settings = GetIniFileManager())
-        {
-            const WString path = GetFolder(pathId) + WString(u"/") + WString(fileName);
-            settings->OpenFile(path, GetVersionString(), GetProductName(), handle);
-        }
+        IIniFileManager* settings = GetIniFileManager();
+        const WString folder = GetFolder(pathId);
+        // Without its folder the file would land at the top of the file system.
+        if (settings && !folder.IsEmpty())
+            settings->OpenFile(folder + WString(u"/") + WString(fileName), GetVersionString(), GetProductName(),
+                               handle);
     }
     return handle;
 }
@@ -190,7 +210,7 @@ void LApplication::RegisterEditorControlClasses()
 
 void LApplication::ReinitalizeMidiManager()
 {
-    m_midiManager = nullptr;
+    ReleaseMidiManager();
     m_midiManager = CreateMidiManager();
     if (!m_midiManager)
         ThrowNullPointer(kReinitializeSite, "Cannot Create Midi Manager");
@@ -226,17 +246,41 @@ QKRESULT LApplication::RunApplicationStartup()
     return result;
 }
 
+bool LApplication::ReleaseMidiManager()
+{
+    if (!m_midiManager)
+        return true;
+    // The transport is held here so that its end comes on this thread: a capture worker
+    // that dropped the last reference would end it there, and a process leaving meanwhile
+    // would pull the worker's state from under it.
+    RCPtr<LMidiCommInterface> transport = m_midiManager->GetMidiCommInterface();
+    m_midiManager->PauseDeviceStatusChecker();
+    m_midiManager->CloseMidiPorts();
+    m_midiManager = nullptr;
+    if (!transport)
+        return true;
+
+    const auto othersHold = [&transport] {
+        return transport->GetRefCount() - transport->GetInternalRefCount() > 1;
+    };
+    const auto deadline = std::chrono::steady_clock::now() + kTransportReleaseWait;
+    while (othersHold() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    const bool alone = !othersHold();
+    if (!alone)
+        DebugLog::Get().GetNarrowOutput() << "shutdown: the MIDI transport is still held elsewhere" << std::endl;
+    transport = nullptr;
+    return alone;
+}
+
 QKRESULT LApplication::Shutdown()
 {
-    const QKRESULT result = LApplicationBase::Shutdown();
-    if (m_midiManager)
-        m_midiManager->PauseDeviceStatusChecker();
-    m_midiManager = nullptr;
+    ReleaseMidiManager();
     if (m_engine)
         m_engine->OnShutdown();
     SetRootModuleEngine(nullptr);
     m_engine = nullptr;
-    return result;
+    return LApplicationBase::Shutdown();
 }
 
 } // namespace QK

@@ -26,6 +26,9 @@ public:
     static constexpr const char16_t* kMainControlName = u"mainControl";
     // Screens of at least this many dots per inch get the high-DPI skin.
     static constexpr std::int32_t kHighDpiThreshold = 160;
+    // The program's cursor resources ("CURSOR" 102 and 103).
+    static constexpr std::uint32_t kDropMoveCursor = 102;
+    static constexpr std::uint32_t kDropCopyCursor = 103;
 
     // windowSystem: null for the desktop's.
     LApplication(const RCPtr<LControlFactory>& factory, const RCPtr<LStringTable>& applicationStrings,
@@ -44,6 +47,7 @@ public:
     IniFileHandle GetSettings(std::int32_t file) override;
     std::int32_t GetMainWindowRendererKind() const override;
     QKRESULT RunApplicationStartup() override;
+    // Lets go of the MIDI manager, then the engine, then the framework's parts.
     QKRESULT Shutdown() override;
     bool CanExit() override { return true; }
 
@@ -54,6 +58,10 @@ public:
     // checks. Throws the runtime error "Null Pointer : Cannot Create Midi Manager" when none
     // can be made.
     void ReinitalizeMidiManager();
+    // Stops the presence checks, closes the ports and lets go of the MIDI manager; the
+    // transport ends on this thread once deliveries still under way let go of it (waited
+    // for a few seconds at most). False when something else still held the transport.
+    bool ReleaseMidiManager();
     bool IsHighDpi() const noexcept { return m_highDpi; }
 
     // The renderer kind of the main window (1, the software renderer, unless changed).

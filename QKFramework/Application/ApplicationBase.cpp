@@ -96,6 +96,11 @@ QKRESULT LApplicationBase::GetSystemFont(WString& name, float& size, std::int32_
     return DesktopFont().GetSystemFont(name, size, style);
 }
 
+std::int32_t LApplicationBase::GetScreenResolution() const
+{
+    return m_windowSystem->GetScreenResolution();
+}
+
 RectL LApplicationBase::GetWorkArea() const
 {
     return m_windowSystem->GetWorkArea();

@@ -46,6 +46,7 @@ public:
     // Unknown names give the arrow.
     std::intptr_t GetCursor(const WString& name) const override;
     QKRESULT GetSystemFont(WString& name, float& size, std::int32_t& style) const override;
+    std::int32_t GetScreenResolution() const override;
     RectL GetWorkArea() const override;
     // 0 the executable's folder, 1 "::" (the program's own resources), 2 application data,
     // 3 local settings (both with the company and product folders, made when missing), 4 the

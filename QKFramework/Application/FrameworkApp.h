@@ -98,6 +98,8 @@ public:
     virtual std::intptr_t GetCursor(const WString& name) const = 0;
     virtual std::uint32_t GetLanguageId() const = 0;
     virtual QKRESULT GetSystemFont(WString& name, float& size, std::int32_t& style) const = 0;
+    // The screen's horizontal dots per inch; 0 when not known.
+    virtual std::int32_t GetScreenResolution() const { return 0; }
     // {x, y, width, height} of the desktop without its panels.
     virtual RectL GetWorkArea() const = 0;
     virtual WString GetFolder(std::int32_t pathId) const = 0;
@@ -218,7 +220,7 @@ private:
         {
             return m_app.GetSystemFont(family, size, style);
         }
-        std::int32_t GetScreenResolution() const override { return 0; }
+        std::int32_t GetScreenResolution() const override { return m_app.GetScreenResolution(); }
         bool GetApplicationString(const char16_t* key, WString& text) const override;
 
     private:

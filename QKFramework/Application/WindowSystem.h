@@ -16,6 +16,7 @@
 #include "QKFramework/Utilities/Storage/StringT.h"
 
 #include <cstdint>
+#include <span>
 
 namespace QK
 {
@@ -99,6 +100,15 @@ public:
     virtual std::int32_t ShowCursor(bool show) = 0;
     // A system cursor by its Windows number (32512 the arrow, ...).
     virtual std::intptr_t GetSystemCursor(std::uint32_t id) = 0;
+    // A cursor drawn from a PNG image (a program's own cursor), with its hot spot in the
+    // image's pixels, kept under id for the next calls; 0 when none can be made.
+    virtual std::intptr_t GetImageCursor(std::uint32_t /*id*/, std::span<const std::uint8_t> /*png*/,
+                                         PointL /*hotSpot*/)
+    {
+        return 0;
+    }
+    // The screen's horizontal dots per inch; 0 when the desktop does not say.
+    virtual std::int32_t GetScreenResolution() { return 0; }
     // 1 (OK) once dismissed.
     virtual std::int32_t ShowMessageBox(IWindowOSServices* owner, const WString& text, const WString& caption,
                                         std::uint32_t flags) = 0;

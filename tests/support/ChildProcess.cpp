@@ -46,12 +46,18 @@ std::string ReadAll(int descriptor)
 
 } // namespace
 
-ChildProcessResult RunChildProcess(const std::vector<std::string>& arguments, const std::vector<std::string>& unset,
-                                   std::uint32_t timeoutMs)
+RunningChildProcess::~RunningChildProcess()
 {
-    ChildProcessResult result;
-    if (arguments.empty())
-        return result;
+    if (m_pid > 0 && !m_ended)
+        Wait(0);
+    if (m_errorFile >= 0)
+        ::close(m_errorFile);
+}
+
+bool RunningChildProcess::Start(const std::vector<std::string>& arguments, const std::vector<std::string>& unset)
+{
+    if (arguments.empty() || m_pid > 0)
+        return false;
     std::vector<std::string> copies = arguments;
     std::vector<char*> argv;
     for (std::string& argument : copies)
@@ -64,47 +70,85 @@ ChildProcessResult RunChildProcess(const std::vector<std::string>& arguments, co
     envp.push_back(nullptr);
 
     char errorPath[] = "/tmp/vedidu-child-stderr.XXXXXX";
-    const int errorFile = ::mkstemp(errorPath);
-    if (errorFile < 0)
-        return result;
+    m_errorFile = ::mkstemp(errorPath);
+    if (m_errorFile < 0)
+        return false;
     ::unlink(errorPath);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, errorFile, STDERR_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, m_errorFile, STDERR_FILENO);
     pid_t child = 0;
-    result.started = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0;
+    const bool started = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), envp.data()) == 0;
     posix_spawn_file_actions_destroy(&actions);
-    if (!result.started)
-    {
-        ::close(errorFile);
-        return result;
-    }
+    if (started)
+        m_pid = child;
+    return started;
+}
 
+bool RunningChildProcess::IsRunning()
+{
+    if (m_pid <= 0 || m_ended)
+        return false;
+    if (::waitpid(m_pid, &m_status, WNOHANG) == m_pid)
+        m_ended = true;
+    return !m_ended;
+}
+
+ChildProcessResult RunningChildProcess::Wait(std::uint32_t timeoutMs)
+{
+    ChildProcessResult result;
+    if (m_pid <= 0)
+        return result;
+    result.started = true;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    int status = 0;
-    for (;;)
+    bool killed = false;
+    while (!m_ended)
     {
-        const pid_t ended = ::waitpid(child, &status, WNOHANG);
-        if (ended == child)
+        const pid_t ended = ::waitpid(m_pid, &m_status, WNOHANG);
+        if (ended == m_pid)
         {
-            result.finished = true;
+            m_ended = true;
             break;
         }
         if (ended < 0 && errno != EINTR)
             break;
         if (std::chrono::steady_clock::now() >= deadline)
         {
-            ::kill(child, SIGKILL);
-            ::waitpid(child, &status, 0);
+            killed = true;
+            // Asked first, so that a program can let go of what it shares with others (its
+            // MIDI clients on the JACK server); killed when it does not end soon.
+            ::kill(m_pid, SIGTERM);
+            const auto grace = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+            while (::waitpid(m_pid, &m_status, WNOHANG) != m_pid)
+            {
+                if (std::chrono::steady_clock::now() >= grace)
+                {
+                    ::kill(m_pid, SIGKILL);
+                    ::waitpid(m_pid, &m_status, 0);
+                    break;
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+            m_ended = true;
             break;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    if (result.finished && WIFEXITED(status))
-        result.exitStatus = WEXITSTATUS(status);
-    result.errorOutput = ReadAll(errorFile);
-    ::close(errorFile);
+    result.finished = m_ended && !killed;
+    if (result.finished && WIFEXITED(m_status))
+        result.exitStatus = WEXITSTATUS(m_status);
+    if (m_errorFile >= 0)
+        result.errorOutput = ReadAll(m_errorFile);
     return result;
+}
+
+ChildProcessResult RunChildProcess(const std::vector<std::string>& arguments, const std::vector<std::string>& unset,
+                                   std::uint32_t timeoutMs)
+{
+    RunningChildProcess child;
+    if (!child.Start(arguments, unset))
+        return ChildProcessResult{};
+    return child.Wait(timeoutMs);
 }
 
 } // namespace QK::TestSupport

@@ -7,6 +7,7 @@
 #include "QKFramework/Notification/NotificationCenterManager.h"
 #include "QKFramework/Platform/Render/MessageService.h"
 #include "QKFramework/Renderer/Renderer.h"
+#include "QKFramework/Utilities/Graphics/PngDecoder.h"
 #include "QKFramework/Utilities/Storage/Array.h"
 
 #include <algorithm>
@@ -1040,6 +1041,39 @@ std::intptr_t SdlWindowSystem::GetSystemCursor(std::uint32_t id)
         return static_cast<std::intptr_t>(id);
     m_cursors[id] = cursor;
     return reinterpret_cast<std::intptr_t>(cursor);
+}
+
+std::intptr_t SdlWindowSystem::GetImageCursor(std::uint32_t id, std::span<const std::uint8_t> png, PointL hotSpot)
+{
+    if (png.empty() || !StartVideo())
+        return 0;
+    const auto found = m_cursors.find(id);
+    if (found != m_cursors.end())
+        return reinterpret_cast<std::intptr_t>(found->second);
+    DecodedImage image;
+    if (!DecodePng(png.data(), png.size(), image) || image.width == 0 || image.height == 0)
+        return 0;
+    // The decoder's straight BGRA is SDL's BGRA32 byte order, which colour cursors take as is.
+    UniqueHandle<SdlSurfaceTraits> surface(SDL_CreateRGBSurfaceWithFormatFrom(
+        image.pixels.data(), static_cast<int>(image.width), static_cast<int>(image.height), 32,
+        static_cast<int>(image.width * 4), SDL_PIXELFORMAT_BGRA32));
+    if (!surface)
+        return 0;
+    const int x = std::clamp(hotSpot.x, 0, static_cast<int>(image.width) - 1);
+    const int y = std::clamp(hotSpot.y, 0, static_cast<int>(image.height) - 1);
+    SDL_Cursor* cursor = SDL_CreateColorCursor(surface.Get(), x, y);
+    if (!cursor)
+        return 0;
+    m_cursors[id] = cursor;
+    return reinterpret_cast<std::intptr_t>(cursor);
+}
+
+std::int32_t SdlWindowSystem::GetScreenResolution()
+{
+    float diagonal = 0.0f, horizontal = 0.0f, vertical = 0.0f;
+    if (!StartVideo() || SDL_GetDisplayDPI(0, &diagonal, &horizontal, &vertical) != 0 || !(horizontal >= 1.0f))
+        return 0;
+    return static_cast<std::int32_t>(horizontal + 0.5f);
 }
 
 std::int32_t SdlWindowSystem::ShowMessageBox(IWindowOSServices*, const WString& text, const WString& caption,

@@ -158,6 +158,9 @@ public:
     bool IsKeyDown(std::uint32_t virtualKey) const override;
     std::int32_t ShowCursor(bool show) override;
     std::intptr_t GetSystemCursor(std::uint32_t id) override;
+    std::intptr_t GetImageCursor(std::uint32_t id, std::span<const std::uint8_t> png, PointL hotSpot) override;
+    // SDL's horizontal DPI of the first display (video is started for it); 0 when unknown.
+    std::int32_t GetScreenResolution() override;
     std::int32_t ShowMessageBox(IWindowOSServices* owner, const WString& text, const WString& caption,
                                 std::uint32_t flags) override;
 

@@ -42,12 +42,28 @@ public:
     std::int32_t ShowCursor(bool show) override { return cursorCount += show ? 1 : -1; }
     // The cursor is its Windows number.
     std::intptr_t GetSystemCursor(std::uint32_t id) override { return static_cast<std::intptr_t>(id); }
+    // An image cursor is 0x10000 plus its id; the ids asked for are written down.
+    std::intptr_t GetImageCursor(std::uint32_t id, std::span<const std::uint8_t> png, PointL hotSpot) override
+    {
+        imageCursors.push_back({id, png.size(), hotSpot});
+        return png.empty() ? 0 : static_cast<std::intptr_t>(0x10000 + id);
+    }
+    std::int32_t GetScreenResolution() override { return screenResolution; }
     std::int32_t ShowMessageBox(IWindowOSServices*, const WString& text, const WString& caption,
                                 std::uint32_t flags) override
     {
         messages.push_back({std::u16string(caption.GetString()), std::u16string(text.GetString()), flags});
         return 1;
     }
+
+    struct ImageCursor
+    {
+        std::uint32_t id;
+        std::size_t size;
+        PointL hotSpot;
+    };
+    std::vector<ImageCursor> imageCursors;
+    std::int32_t screenResolution = 0;
 
     struct Message
     {

@@ -1,0 +1,432 @@
+// The editor as a process and its exit: VediduEditor under the test script's Xvfb and JACK
+// shows its window, which is saved as a picture, and ends with status 0 when the window is
+// closed while the simulated controller is attached, also when the close comes during a get
+// that waits in vain or right after a send (clicks made by the X server); without a display
+// it shows the start-up error and ends with 1. The application's exit lets go of a MIDI
+// manager that has just got and sent presets (or waited in vain for a reply) with the
+// transport ending on its thread.
+#include "Panel/Main/Application.h"
+
+#include "QKFramework/Midi/MidiBackend.h"
+#include "QKFramework/Platform/Render/Cairo/PngWriter.h"
+
+#include "tests/support/ChildProcess.h"
+#include "tests/support/Editor/EditorTestApp.h"
+#include "tests/support/Editor/EditorTree.h"
+#include "tests/support/Midi/SimulatorProcess.h"
+#include "tests/support/ScopedEnvironment.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/UI/FakeWindowSystem.h"
+#include "tests/support/WaitUntil.h"
+
+#include <gtest/gtest.h>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace QK
+{
+namespace
+{
+
+using namespace TestSupport;
+
+// A loaded machine with sanitizers and a JACK server in synchronous mode can take long to
+// start the program; the limit only ends a run that would otherwise hang.
+constexpr std::uint32_t kStartLimitMs = 150000;
+
+bool HasDisplay()
+{
+    const char* display = std::getenv("DISPLAY");
+    return display && *display;
+}
+
+bool SimulatorPortsListed()
+{
+    return CountListedDevices(*GetMidiBackend(), MidiDirection::Input, SimulatorProcess::kPortName) == 1 &&
+           CountListedDevices(*GetMidiBackend(), MidiDirection::Output, SimulatorProcess::kPortName) == 1;
+}
+
+// The folders a process of the editor writes to: settings, the single-instance socket.
+class ProcessHome
+{
+public:
+    ProcessHome()
+        : m_home("HOME", m_folder.Path().c_str()), m_data("XDG_DATA_HOME", nullptr),
+          m_config("XDG_CONFIG_HOME", nullptr), m_runtime("XDG_RUNTIME_DIR", m_runtimeFolder.Path().c_str())
+    {
+    }
+
+private:
+    TempFolder m_folder;
+    TempFolder m_runtimeFolder;
+    ScopedEnvironment m_home;
+    ScopedEnvironment m_data;
+    ScopedEnvironment m_config;
+    ScopedEnvironment m_runtime;
+};
+
+struct DisplayCloser
+{
+    void operator()(Display* display) const { XCloseDisplay(display); }
+};
+using DisplayHandle = std::unique_ptr<Display, DisplayCloser>;
+
+// The viewable window below parent that the process pid made (SDL names its windows' pid).
+Window FindProcessWindow(Display* display, Window parent, pid_t pid)
+{
+    Window root = 0, up = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(display, parent, &root, &up, &children, &count))
+        return 0;
+    const Atom pidAtom = XInternAtom(display, "_NET_WM_PID", True);
+    Window found = 0;
+    for (unsigned int i = 0; i < count && !found; ++i)
+    {
+        XWindowAttributes attributes;
+        if (!XGetWindowAttributes(display, children[i], &attributes) || attributes.map_state != IsViewable)
+            continue;
+        Atom type = 0;
+        int format = 0;
+        unsigned long items = 0, after = 0;
+        unsigned char* data = nullptr;
+        if (pidAtom &&
+            XGetWindowProperty(display, children[i], pidAtom, 0, 1, False, XA_CARDINAL, &type, &format,
+                               &items, &after, &data) == Success &&
+            data)
+        {
+            if (format == 32 && items == 1 &&
+                static_cast<pid_t>(*reinterpret_cast<unsigned long*>(data)) == pid)
+                found = children[i];
+            XFree(data);
+        }
+        if (!found)
+            found = FindProcessWindow(display, children[i], pid);
+    }
+    if (children)
+        XFree(children);
+    return found;
+}
+
+// What the window shows, as 0xAARRGGBB pixels.
+std::vector<std::uint32_t> CaptureWindow(Display* display, Window window, std::int32_t& width,
+                                         std::int32_t& height)
+{
+    std::vector<std::uint32_t> pixels;
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(display, window, &attributes))
+        return pixels;
+    XImage* image = XGetImage(display, window, 0, 0, static_cast<unsigned>(attributes.width),
+                              static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+    if (!image)
+        return pixels;
+    width = attributes.width;
+    height = attributes.height;
+    pixels.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    for (std::int32_t y = 0; y < height; ++y)
+        for (std::int32_t x = 0; x < width; ++x)
+            pixels.push_back(0xFF000000u | static_cast<std::uint32_t>(XGetPixel(image, x, y) & 0xFFFFFF));
+    XDestroyImage(image);
+    return pixels;
+}
+
+std::size_t CountColours(const std::vector<std::uint32_t>& pixels)
+{
+    std::set<std::uint32_t> colours;
+    for (std::size_t i = 0; i < pixels.size() && colours.size() < 1000; i += 7)
+        colours.insert(pixels[i]);
+    return colours.size();
+}
+
+// The window manager's close: WM_DELETE_WINDOW to the window.
+void RequestClose(Display* display, Window window)
+{
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, window, False, NoEventMask, &event);
+    XFlush(display);
+}
+
+// The window below parent whose title is title (a message box of the editor).
+Window FindTitledWindow(Display* display, Window parent, const std::string& title)
+{
+    Window root = 0, up = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(display, parent, &root, &up, &children, &count))
+        return 0;
+    Window found = 0;
+    for (unsigned int i = 0; i < count && !found; ++i)
+    {
+        XWindowAttributes attributes;
+        if (!XGetWindowAttributes(display, children[i], &attributes) || attributes.map_state != IsViewable)
+            continue;
+        XTextProperty name{};
+        if (XGetWMName(display, children[i], &name) && name.value)
+        {
+            if (std::string(reinterpret_cast<const char*>(name.value), name.nitems) == title)
+                found = children[i];
+            XFree(name.value);
+        }
+        if (!found)
+            found = FindTitledWindow(display, children[i], title);
+    }
+    if (children)
+        XFree(children);
+    return found;
+}
+
+// Where the shipped standard skin puts a control of the device view ("fav3/recButton"): the
+// centre of its rectangle in the main window's client area.
+PointL ControlCentre(const std::string& path)
+{
+    EditorTree tree;
+    if (Failed(tree.started) || Failed(tree.Build()))
+        return {-1, -1};
+    const RCPtr<LControl> control = tree.Find("favoriteBankPanel/" + path);
+    if (!control)
+        return {-1, -1};
+    RectL rect;
+    control->GetWindowRect(rect);
+    return {rect.x + rect.width / 2, rect.y + rect.height / 2};
+}
+
+// A click made by the X server at a point of window's client area.
+bool ClickInWindow(Display* display, Window window, PointL point)
+{
+    int eventBase = 0, errorBase = 0, major = 0, minor = 0;
+    if (!XTestQueryExtension(display, &eventBase, &errorBase, &major, &minor))
+        return false;
+    int x = 0, y = 0;
+    Window child = 0;
+    XTranslateCoordinates(display, window, DefaultRootWindow(display), point.x, point.y, &x, &y, &child);
+    XTestFakeMotionEvent(display, -1, x, y, CurrentTime);
+    XTestFakeButtonEvent(display, 1, True, CurrentTime);
+    XTestFakeButtonEvent(display, 1, False, CurrentTime);
+    XSync(display, False);
+    return true;
+}
+
+bool NoSanitizerReport(const std::string& errorOutput)
+{
+    return errorOutput.find("Sanitizer") == std::string::npos &&
+           errorOutput.find("runtime error") == std::string::npos;
+}
+
+// Starts the simulated controller (option: one of its reply modes, or null) and waits for its
+// ports on the MIDI system this process uses.
+::testing::AssertionResult StartSimulator(SimulatorProcess& simulator, const char* option)
+{
+    SetMidiBackend(nullptr);
+    std::vector<std::string> options;
+    if (option)
+        options.push_back(option);
+    if (!simulator.Start(options))
+        return ::testing::AssertionFailure() << "cannot start " << SimulatorProcess::ExecutablePath();
+    if (!WaitUntil(SimulatorPortsListed))
+        return ::testing::AssertionFailure()
+               << "the simulator's ports did not appear; is a JACK server running "
+                  "(scripts/test.sh starts one)?";
+    return ::testing::AssertionSuccess();
+}
+
+// The editor as a process with its window, seen through a connection of this process's own.
+struct EditorWindow
+{
+    // Starts the editor and waits until its window is up and painted; pixels holds what it
+    // shows.
+    ::testing::AssertionResult Show()
+    {
+        if (!display)
+            return ::testing::AssertionFailure() << "no X server connection";
+        if (!process.Start({VEDIDU_EDITOR_PROGRAM}))
+            return ::testing::AssertionFailure() << "cannot start " << VEDIDU_EDITOR_PROGRAM;
+        WaitUntil(
+            [&]
+            {
+                window = FindProcessWindow(display.get(), DefaultRootWindow(display.get()), process.GetPid());
+                return window != 0 || !process.IsRunning();
+            },
+            kStartLimitMs, 20);
+        if (!window)
+            return ::testing::AssertionFailure() << "no window: " << process.Wait(0).errorOutput;
+        // The first paint comes a moment after the window is mapped.
+        XRaiseWindow(display.get(), window);
+        if (!WaitUntil(
+                [&]
+                {
+                    pixels = CaptureWindow(display.get(), window, width, height);
+                    return CountColours(pixels) > 20;
+                },
+                30000, 50))
+            return ::testing::AssertionFailure() << "the window shows no picture";
+        return ::testing::AssertionSuccess();
+    }
+
+    RunningChildProcess process;
+    DisplayHandle display{XOpenDisplay(nullptr)};
+    Window window = 0;
+    std::vector<std::uint32_t> pixels;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+};
+
+TEST(EditorProcessTest, WithoutADisplayTheStartUpErrorIsShownAndTheStatusIs1)
+{
+    ProcessHome home;
+    const ChildProcessResult result =
+        RunChildProcess({VEDIDU_EDITOR_PROGRAM}, {"DISPLAY", "WAYLAND_DISPLAY"});
+    ASSERT_TRUE(result.started);
+    ASSERT_TRUE(result.finished) << result.errorOutput;
+    EXPECT_EQ(result.exitStatus, 1) << result.errorOutput;
+    EXPECT_NE(result.errorOutput.find(
+                  "Error: The application encountered problems during startup and will now close."),
+              std::string::npos)
+        << result.errorOutput;
+    EXPECT_TRUE(NoSanitizerReport(result.errorOutput)) << result.errorOutput;
+}
+
+// The simulated controller attached (silent: it takes requests and never answers), the
+// editor's window up and painted, then closed as a window manager closes it.
+TEST(EditorProcessTest, TheWindowShowsTheControllerAndClosingItEndsTheProcessWith0)
+{
+    if (!HasDisplay())
+        GTEST_SKIP() << "no X server (scripts/test.sh starts one)";
+    ProcessHome home;
+    ScopedEnvironment dpi("VEDIDU_DPI", "96");
+    SimulatorProcess simulator;
+    ASSERT_TRUE(StartSimulator(simulator, "--silent"));
+    EditorWindow editor;
+    ASSERT_TRUE(editor.Show());
+    EXPECT_GE(editor.width, 400);
+    EXPECT_GE(editor.height, 200);
+    std::filesystem::create_directories(VEDIDU_PICTURES_FOLDER);
+    EXPECT_TRUE(WritePngFile(std::string(VEDIDU_PICTURES_FOLDER) + "/editor-window.png", editor.pixels,
+                             editor.width, editor.height));
+
+    RequestClose(editor.display.get(), editor.window);
+    const ChildProcessResult result = editor.process.Wait(60000);
+    ASSERT_TRUE(result.finished) << result.errorOutput;
+    EXPECT_EQ(result.exitStatus, 0) << result.errorOutput;
+    EXPECT_TRUE(NoSanitizerReport(result.errorOutput)) << result.errorOutput;
+    EXPECT_EQ(simulator.Stop(), 0);
+}
+
+// A click on a favorite button starts a get or a send on the UI thread; the window is closed
+// at once, while the manager works. The report box that follows is closed as soon as it
+// shows; then the close is handled and the process ends cleanly.
+struct BusyClose
+{
+    const char* name;
+    // The simulator's option, or null.
+    const char* option;
+    const char* button;
+    // The caption of the report box that shows the click's get or send ran.
+    const char* box;
+};
+
+class EditorBusyCloseTest : public ::testing::TestWithParam<BusyClose>
+{
+};
+
+TEST_P(EditorBusyCloseTest, ClosingTheWindowWhileTheManagerWorksEndsTheProcessWith0)
+{
+    if (!HasDisplay())
+        GTEST_SKIP() << "no X server (scripts/test.sh starts one)";
+    const BusyClose& c = GetParam();
+    ScopedEnvironment dpi("VEDIDU_DPI", "96");
+    const PointL button = ControlCentre(c.button);
+    ASSERT_GE(button.x, 0) << "no " << c.button << " in the shipped skin";
+
+    ProcessHome home;
+    SimulatorProcess simulator;
+    ASSERT_TRUE(StartSimulator(simulator, c.option));
+    EditorWindow editor;
+    ASSERT_TRUE(editor.Show());
+
+    ASSERT_TRUE(ClickInWindow(editor.display.get(), editor.window, button));
+    RequestClose(editor.display.get(), editor.window);
+    bool boxShown = false;
+    WaitUntil(
+        [&]
+        {
+            if (const Window box =
+                    FindTitledWindow(editor.display.get(), DefaultRootWindow(editor.display.get()), c.box))
+            {
+                boxShown = true;
+                RequestClose(editor.display.get(), box);
+            }
+            return !editor.process.IsRunning();
+        },
+        60000, 20);
+    const ChildProcessResult result = editor.process.Wait(1000);
+    ASSERT_TRUE(result.finished) << result.errorOutput;
+    EXPECT_EQ(result.exitStatus, 0) << result.errorOutput;
+    EXPECT_TRUE(NoSanitizerReport(result.errorOutput)) << result.errorOutput;
+    EXPECT_TRUE(boxShown) << "the click started no " << c.name;
+    EXPECT_EQ(simulator.Stop(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(EditorProcess, EditorBusyCloseTest,
+                         ::testing::Values(BusyClose{"DuringAGetThatWaitsInVain", "--silent",
+                                                     "fav3/recButton", "Retrieve Favorite Error"},
+                                           BusyClose{"RightAfterASend", nullptr, "fav5/sendButton",
+                                                     "Send Favorite Success"}),
+                         [](const ::testing::TestParamInfo<BusyClose>& info)
+                         { return std::string(info.param.name); });
+
+// The application's own start-up and exit against the simulated controller: whatever the
+// manager did last, the transport is the exit's alone when it lets go, so it ends here.
+TEST(EditorProcessTest, TheExitLetsGoOfTheTransportOnItsOwnThreadAfterAGetASendOrAGetInVain)
+{
+    const struct
+    {
+        const char* name;
+        const char* option;
+    } cases[] = {{"after a get and a send", nullptr}, {"after a get that waited in vain", "--silent"}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        TemporaryHome home;
+        SimulatorProcess simulator;
+        ASSERT_TRUE(StartSimulator(simulator, c.option));
+
+        FakeWindowSystem system;
+        const RCPtr<LControlFactory> factory = LoadEditorResources();
+        ASSERT_TRUE(factory);
+        const RCPtr<EditorTestApp> app(new EditorTestApp(factory, system));
+        ASSERT_GE(app->RunApplicationStartup(), 0);
+        RCPtr<LMidiManager> manager = app->GetMidiManager();
+        ASSERT_TRUE(manager && manager->AreMidiPortsOpen());
+        if (c.option)
+            EXPECT_EQ(manager->GetPresetFromMidiDevice(3), -3);
+        else
+        {
+            EXPECT_EQ(manager->GetPresetFromMidiDevice(3), QK_OK);
+            EXPECT_EQ(manager->SendPresetToDevice(5), 224);
+        }
+        manager = nullptr;
+        EXPECT_TRUE(app->ReleaseMidiManager());
+        EXPECT_FALSE(app->GetMidiManager());
+        app->Shutdown();
+        EXPECT_EQ(simulator.Stop(), 0);
+    }
+}
+
+} // namespace
+} // namespace QK
