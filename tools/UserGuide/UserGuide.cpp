@@ -157,7 +157,10 @@ std::vector<Block> ReadBlocks(std::istream& in)
             continue;
         }
         if (inParagraph)
-            blocks.back().text += " " + Typeset(text);
+        {
+            blocks.back().text += ' ';
+            blocks.back().text += Typeset(text);
+        }
         else
             blocks.push_back({BlockKind::Paragraph, Typeset(text)});
         inParagraph = true;

@@ -68,9 +68,14 @@ bool IsWithin(const LControl* control, const LControl& ancestor)
 
 std::string Describe(const LControl& control)
 {
+    // Built piece by piece: GCC 12 warns of a false overlap in "literal" + std::string.
     std::string path;
     for (const LControl* at = &control; at; at = at->GetParent())
-        path = "/" + std::string(NString(at->GetName().GetString()).GetString()) + path;
+    {
+        std::string step("/");
+        step += NString(at->GetName().GetString()).GetString();
+        path.insert(0, step);
+    }
     return path;
 }
 
@@ -80,8 +85,14 @@ std::string DescribeLooks(const LControl& control)
 {
     std::string text;
     for (const LControl* at = &control; at; at = at->GetParent())
-        text = "/" + std::string(NString(at->GetName().GetString()).GetString()) + "(" +
-               std::to_string(at->GetLookCount()) + " looks)" + text;
+    {
+        std::string step("/");
+        step += NString(at->GetName().GetString()).GetString();
+        step += '(';
+        step += std::to_string(at->GetLookCount());
+        step += " looks)";
+        text.insert(0, step);
+    }
     return text;
 }
 
