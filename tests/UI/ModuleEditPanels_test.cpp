@@ -187,6 +187,35 @@ TEST(ModuleEditPanelsTest, TheAxisTypeShowsTheControllerNumbersItUses)
     EXPECT_EQ(pattern(), "1122");
 }
 
+// A choice must be readable where it is shown: every item of every combo fits the combo's
+// text field whole ("DOWN" must not show as "DOW").
+TEST(ModuleEditPanelsTest, EveryComboItemFitsItsField)
+{
+    EditPanelTestTree tree;
+    ASSERT_TRUE(tree.Ready());
+    std::size_t combos = 0;
+    for (const std::string& path : EditorsInIdOrder())
+    {
+        auto* combo = tree.As<LComboBox>(path + "/comboBox");
+        if (!combo)
+            continue;
+        ++combos;
+        ASSERT_TRUE(combo->GetListBox()) << path;
+        for (std::uint32_t item = 0; item < combo->GetItemCount(); ++item)
+        {
+            combo->SelectItem(static_cast<std::int32_t>(item));
+            const RCPtr<LLook> look = combo->GetLook(0);
+            ASSERT_TRUE(look && look->GetFontText()) << path;
+            std::int32_t width = 0;
+            std::int32_t height = 0;
+            look->GetFontText()->GetTextExtent(width, height);
+            EXPECT_LE(width, look->GetFontText()->GetBoxWidth())
+                << path << " cuts \"" << Narrow(combo->GetText()) << "\"";
+        }
+    }
+    EXPECT_GT(combos, 10u);
+}
+
 TEST(ModuleEditPanelsTest, TheArpeggiatorButtonReadsOnOrOffFromTheModel)
 {
     EditPanelTestTree tree;
