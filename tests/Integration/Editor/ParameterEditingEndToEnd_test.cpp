@@ -20,6 +20,7 @@
 #include "tests/support/Recorder.h"
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <mutex>
 
@@ -328,6 +329,62 @@ TEST_F(ParameterEditingEndToEndTest, EveryEditorShowsTheFetchedFavoriteAndTypedV
             EXPECT_EQ(Shown(*editors[kProgramNameOffset]), "TYPED NAME");
             EXPECT_EQ(ModelImage(*engine), ByteBlock(sent.begin(), sent.end()));
             EXPECT_TRUE(d.Boxes().empty()) << DescribeBoxes(d);
+
+            // Other edits a person makes, each written once with the bytes it shows.
+            const struct
+            {
+                const char* what;
+                std::function<void()> edit;
+                std::uint32_t index;
+                ByteBlock written;
+                std::string shown;
+            } edits[] = {
+                {"the tempo's up button",
+                 [&] { ASSERT_TRUE(d.Click("viewDevice/arpeggiator/tempo/parameterControl/buttonUp")); },
+                 kTempo, {0x01, 0x49}, "201"},
+                {"a tempo past the range, left with Tab",
+                 [&]
+                 {
+                     ASSERT_TRUE(d.Click("viewDevice/arpeggiator/tempo/parameterControl/textBox"));
+                     ASSERT_TRUE(d.PressKeys("Ctrl+A"));
+                     d.Type("999");
+                     ASSERT_TRUE(d.PressKeys("Tab"));
+                 },
+                 kTempo, {0x01, 0x70}, "240"},
+                {"the arpeggiator's on/off button",
+                 [&] { ASSERT_TRUE(d.Click("viewDevice/arpeggiator/arpOnOff/parameterControl")); },
+                 kArpeggiatorOffset, {0x00}, "OFF"},
+                {"a pad note's down button",
+                 [&] { ASSERT_TRUE(d.Click("viewDevice/padBank1/pad1/midiNote/numericUpDown/buttonDown")); },
+                 kPadOffset, {39}, "39 D# 2"},
+                {"the swing typed and confirmed",
+                 [&]
+                 {
+                     ASSERT_TRUE(d.Click("viewDevice/arpeggiator/swing/parameterControl/textBox"));
+                     ASSERT_TRUE(d.PressKeys("Ctrl+A"));
+                     d.Type("72");
+                     ASSERT_TRUE(d.PressKeys("Return"));
+                 },
+                 kArpeggiatorOffset + 5, {22}, "72"},
+            };
+            for (const auto& e : edits)
+            {
+                engine->Forget();
+                e.edit();
+                ASSERT_TRUE(d.Settle());
+                EXPECT_EQ(engine->WritesTo(e.index), std::vector<ByteBlock>{e.written}) << e.what;
+                EXPECT_EQ(engine->WriteCount(), 1u) << e.what;
+                EXPECT_EQ(Shown(*editors[e.index]), e.shown) << e.what;
+            }
+
+            // A character outside the name's set is dropped as it is typed: nothing is written.
+            engine->Forget();
+            ASSERT_TRUE(d.Click("viewDevice/presetName/editPanel/textBox"));
+            ASSERT_TRUE(d.PressKeys("End"));
+            d.Type("\xC3\xA9\t");
+            ASSERT_TRUE(d.Settle());
+            EXPECT_EQ(engine->WriteCount(), 0u);
+            EXPECT_EQ(Shown(*editors[kProgramNameOffset]), "TYPED NAME");
         });
 
     EXPECT_EQ(status, 0);
