@@ -292,6 +292,7 @@ TEST_F(ParameterEditingEndToEndTest, EveryEditorShowsTheFetchedFavoriteAndTypedV
             EXPECT_EQ(nameWrites, prefixes);
             EXPECT_EQ(engine->WriteCount(), 1 + nameWrites.size()) << "only the two edited values are written";
             EXPECT_EQ(Shown(*editors[kProgramNameOffset]), "TYPED NAME");
+            EXPECT_FALSE(EditorDriver::SavePicture("editor-parameters-typed.png", d.ReadPicture(*view)).empty());
 
             // SEND to favorite 3: the controller keeps the typed values.
             ASSERT_TRUE(d.Click("fav3/sendButton"));
@@ -366,6 +367,21 @@ TEST_F(ParameterEditingEndToEndTest, EveryEditorShowsTheFetchedFavoriteAndTypedV
                      ASSERT_TRUE(d.PressKeys("Return"));
                  },
                  kArpeggiatorOffset + 5, {22}, "72"},
+                {"an item picked from a combo's open list",
+                 [&]
+                 {
+                     ASSERT_TRUE(d.Click("viewDevice/arpeggiator/timeDivision/comboBox"));
+                     ASSERT_TRUE(d.Settle());
+                     const RCPtr<LComboBox> combo =
+                         FindChildAs<LComboBox>(*editors[kArpeggiatorOffset + 2], u"comboBox");
+                     ASSERT_TRUE(combo && combo->GetListBox() && combo->GetListBox()->IsVisible(true))
+                         << "the list did not open";
+                     // The sixth row of the list ("1/16T"): rows of 18 pixels inside a 3-pixel frame.
+                     RectL list;
+                     combo->GetListBox()->GetWindowRect(list);
+                     d.ClickAt(d.MainWindow(), PointL{list.x + list.width / 2, list.y + 3 + 5 * 18 + 9});
+                 },
+                 kArpeggiatorOffset + 2, {5}, "1/16T"},
             };
             for (const auto& e : edits)
             {
