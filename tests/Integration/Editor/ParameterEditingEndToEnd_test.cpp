@@ -282,9 +282,17 @@ TEST_F(ParameterEditingEndToEndTest, EveryEditorShowsTheFetchedFavoriteAndTypedV
             // and each change is written once (the model's echo writes nothing).
             ASSERT_TRUE(d.Click("viewDevice/presetName/editPanel/textBox"));
             ASSERT_TRUE(d.PressKeys("Ctrl+A"));
-            d.Type("TYPED NAME");
+            // Typed in two bursts, each faster than the model's notices come back: those late
+            // notices of the name's own earlier states must neither show an old text nor move
+            // the caret away from where typing goes on.
+            d.Type("TYPED");
+            ASSERT_TRUE(d.Settle());
+            d.Type(" NAME");
             ASSERT_TRUE(d.PressKeys("Return"));
             ASSERT_TRUE(d.Settle());
+            LTextBox* nameBox = dynamic_cast<LNameEditPanel&>(*editors[kProgramNameOffset]).GetTextBox();
+            ASSERT_TRUE(nameBox);
+            EXPECT_EQ(nameBox->GetCaret(), 10);
             const std::vector<ByteBlock> nameWrites = engine->WritesTo(kProgramNameOffset);
             std::vector<ByteBlock> prefixes;
             for (std::size_t length = 1; length <= std::string("TYPED NAME").size(); ++length)
