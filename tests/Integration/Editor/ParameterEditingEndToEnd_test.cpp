@@ -260,7 +260,7 @@ TEST_F(ParameterEditingEndToEndTest, EveryEditorShowsTheFetchedFavoriteAndTypedV
                     << paths[i] << " shows \"" << shown << "\" but looks as it did with \"" << before[i] << "\"";
             }
             EXPECT_GT(changedFields, 40u) << "favorite 3 should change most of what the editors show";
-            EXPECT_EQ(Shown(*editors[kArpeggiatorTempoIndex]), "142");
+            EXPECT_EQ(Shown(*editors[kTempo]), "142");
             EXPECT_EQ(Shown(*editors[kKeybedOffset + 1]), "2");
             EXPECT_EQ(Shown(*editors[kPadOffset + 4]), "60 C 4");
             const RCPtr<LControl> view = d.Find("viewDevice");
@@ -279,12 +279,12 @@ TEST_F(ParameterEditingEndToEndTest, EveryEditorShowsTheFetchedFavoriteAndTypedV
             EXPECT_EQ(Shown(*editors[kTempo]), "200");
 
             // The program name typed over the old one: each character typed changes the name,
-            // and each change is written once (the model's echo writes nothing).
+            // and each change is written once (the model's echo writes nothing). It is typed
+            // in two bursts, each faster than the model's notices come back: those late
+            // notices of the name's earlier states must neither show an old text nor move the
+            // caret away from where typing goes on.
             ASSERT_TRUE(d.Click("viewDevice/presetName/editPanel/textBox"));
             ASSERT_TRUE(d.PressKeys("Ctrl+A"));
-            // Typed in two bursts, each faster than the model's notices come back: those late
-            // notices of the name's own earlier states must neither show an old text nor move
-            // the caret away from where typing goes on.
             d.Type("TYPED");
             ASSERT_TRUE(d.Settle());
             d.Type(" NAME");
