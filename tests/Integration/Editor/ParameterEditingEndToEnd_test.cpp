@@ -390,6 +390,15 @@ TEST_F(ParameterEditingEndToEndTest, EveryEditorShowsTheFetchedFavoriteAndTypedV
                      d.ClickAt(d.MainWindow(), PointL{list.x + list.width / 2, list.y + 3 + 5 * 18 + 9});
                  },
                  kArpeggiatorOffset + 2, {5}, "1/16T"},
+                {"a pad note typed into its number field",
+                 [&]
+                 {
+                     ASSERT_TRUE(d.Click("viewDevice/padBank2/pad8/midiNote/numericUpDown/textBox"));
+                     ASSERT_TRUE(d.PressKeys("Ctrl+A"));
+                     d.Type("61");
+                     ASSERT_TRUE(d.PressKeys("Return"));
+                 },
+                 kPadOffset + 15, {61}, "61 C# 4"},
             };
             for (const auto& e : edits)
             {
