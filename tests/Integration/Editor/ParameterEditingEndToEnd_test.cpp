@@ -410,6 +410,24 @@ TEST_F(ParameterEditingEndToEndTest, EveryEditorShowsTheFetchedFavoriteAndTypedV
                 EXPECT_EQ(Shown(*editors[e.index]), e.shown) << e.what;
             }
 
+            // The y axis switched to two controllers from its list shows its second number.
+            const std::uint32_t yType = kJoystickOffset + kJoystickParamCount;
+            LControl* secondCC = editors[yType + 2].Get();
+            EXPECT_FALSE(secondCC->IsVisible(true));
+            engine->Forget();
+            ASSERT_TRUE(d.Click("viewDevice/joystick/yAxis/type/comboBox"));
+            ASSERT_TRUE(d.Settle());
+            const RCPtr<LComboBox> typeCombo = FindChildAs<LComboBox>(*editors[yType], u"comboBox");
+            ASSERT_TRUE(typeCombo && typeCombo->GetListBox() && typeCombo->GetListBox()->IsVisible(true));
+            RectL typeList;
+            typeCombo->GetListBox()->GetWindowRect(typeList);
+            d.ClickAt(d.MainWindow(), PointL{typeList.x + typeList.width / 2, typeList.y + 3 + 2 * 18 + 9});
+            ASSERT_TRUE(d.Settle());
+            EXPECT_EQ(engine->WritesTo(yType), std::vector<ByteBlock>{{2}});
+            EXPECT_EQ(Shown(*editors[yType]), "DUAL CC");
+            EXPECT_TRUE(secondCC->IsVisible(true));
+            EXPECT_EQ(Shown(*secondCC), "31");
+
             // A character outside the name's set is dropped as it is typed: nothing is written.
             engine->Forget();
             ASSERT_TRUE(d.Click("viewDevice/presetName/editPanel/textBox"));
