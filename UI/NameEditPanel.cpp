@@ -3,6 +3,8 @@
 #include "QKFramework/Controls/TextBox.h"
 #include "UI/PresetEditorCommon/EditPanelSupport.h"
 
+#include <algorithm>
+
 namespace QK
 {
 
@@ -10,6 +12,7 @@ namespace
 {
 constexpr char16_t kFirstAllowed = 32;
 constexpr char16_t kLastAllowed = 126;
+constexpr std::size_t kMaxUnconfirmedWrites = 64;
 } // namespace
 
 LNameEditPanel::LNameEditPanel(LControl* parent, const WString& name) : LWithHandlerTable(parent, name) {}
@@ -72,6 +75,21 @@ QKRESULT LNameEditPanel::SetParamValue(const Variant& value)
     const WString text = NameFromBytes(bytes, size);
     if (!m_textBox || !m_handler)
         return QK_OK;
+    if (bytes && size == kNameLength)
+    {
+        std::array<std::uint8_t, kNameLength> block{};
+        std::copy(bytes, bytes + size, block.begin());
+        const auto own = std::find(m_unconfirmedWrites.begin(), m_unconfirmedWrites.end(), block);
+        if (own != m_unconfirmedWrites.end())
+        {
+            m_unconfirmedWrites.erase(m_unconfirmedWrites.begin(), own + 1);
+            // A later write of ours is still on its way: the text box already shows more
+            // than this.
+            if (!m_unconfirmedWrites.empty())
+                return QK_OK;
+        }
+    }
+    m_unconfirmedWrites.clear();
     CAutoNotificationDisabler<LNameEditPanel> quiet(
         *m_handler, ConstRCPtr<LNotificationDistributor>(m_textBox.Get()), u"NID_TEXTBOX_TEXT_CHANGE");
     m_textBox->SetText(text);
@@ -87,7 +105,15 @@ QKRESULT LNameEditPanel::OnTextChange(const ConstRCPtr<LNotificationDistributor>
     NameToBytes(m_textBox->GetText(), block);
     Variant value;
     value.SetBytes(block, kNameLength);
-    RequestParamValueChangeFrom(*this, m_descriptor, value);
+    if (RequestParamValueChangeFrom(*this, m_descriptor, value) == QK_OK)
+    {
+        std::array<std::uint8_t, kNameLength> written{};
+        std::copy(std::begin(block), std::end(block), written.begin());
+        m_unconfirmedWrites.push_back(written);
+        // Without a model that answers, nothing is ever confirmed: keep the latest only.
+        if (m_unconfirmedWrites.size() > kMaxUnconfirmedWrites)
+            m_unconfirmedWrites.pop_front();
+    }
     return QK_FALSE;
 }
 

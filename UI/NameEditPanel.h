@@ -8,6 +8,13 @@
 // (1 to 31, 127) shows "Invalid Name". Showing a value takes the panel's own handler out
 // for the moment, so it never writes back.
 //
+// The model tells of each written name later, from its notice queue. Several edits can be
+// written before the first of those notices comes back (a burst of typing, an input
+// method's commit); the notices of the panel's own writes, in the order written, are
+// therefore taken as confirmations and not shown, since showing an earlier state of the
+// name would replace what was typed since and put the caret back at the start. Any other
+// value is shown, and ends the wait for the rest.
+//
 // LProgramNamePanel ("PresetEditor.PresetName") is the program-name module on screen: it
 // holds an LNameEditPanel "editPanel" and hands it the module's one value.
 //
@@ -22,7 +29,9 @@
 #include "QKFramework/ObjectBase/Exception.h"
 #include "QKFramework/Utilities/Storage/ParamValues.h"
 
+#include <array>
 #include <cstdint>
+#include <deque>
 
 namespace QK
 {
@@ -69,6 +78,8 @@ private:
     RCPtr<LTextBox> m_textBox;
     WString m_allowedCharacters;
     ParamDescriptor m_descriptor;
+    // The blocks written whose notice has not come back yet, oldest first.
+    std::deque<std::array<std::uint8_t, kNameLength>> m_unconfirmedWrites;
 };
 
 class LProgramNamePanel : public LPanel, public IProgramName

@@ -4,6 +4,7 @@
 #include "UI/PadEditPanel.h"
 
 #include "tests/UI/EditPanelTestTree.h"
+#include "tests/support/Editor/ParameterEditorPaths.h"
 
 #include <gtest/gtest.h>
 
@@ -17,35 +18,8 @@ namespace
 
 using TestSupport::Bytes;
 using TestSupport::EditPanelTestTree;
+using TestSupport::EditorsInIdOrder;
 using TestSupport::Narrow;
-
-// Every parameter's editor, in id order: the module panel's place and the editors' names in
-// the order of their relative ids.
-std::vector<std::string> EditorsInIdOrder()
-{
-    std::vector<std::string> paths = {"presetName/editPanel"};
-    for (const char* name : {"padMidiChannel", "padAftertouchType", "joystickKnobKeybedSustainMidiChannel"})
-        paths.push_back(std::string("midiChannels/") + name);
-    for (const char* name : {"octave", "transpose"})
-        paths.push_back(std::string("keyboard/") + name);
-    for (const char* name : {"arpOnOff", "arpMode", "timeDivision", "clockSource", "latchOnOff", "swing",
-                             "tempoTaps", "tempo", "arpOctave"})
-        paths.push_back(std::string("arpeggiator/") + name);
-    for (const char* axis : {"joystick/xAxis/", "joystick/yAxis/"})
-        for (const char* name : {"type", "cc1", "cc2"})
-            paths.push_back(std::string(axis) + name);
-    for (int pad = 0; pad < 16; ++pad)
-        paths.push_back("padBank" + std::to_string(pad / 8 + 1) + "/pad" + std::to_string(pad % 8 + 1) +
-                        "/midiNote");
-    for (int knob = 0; knob < 8; ++knob)
-        for (const char* name : {"ccValuePanel", "minValuePanel", "maxValuePanel", "knobName"})
-            paths.push_back("knobBank" + std::to_string(knob / 4 + 1) + "/knob" +
-                            std::to_string(knob % 4 + 1) + "/" + name);
-    for (const char* name : {"keybedSounds", "padSound", "filter", "resonance", "reverb", "chorus", "attack",
-                             "release", "eqLow", "eqHigh"})
-        paths.push_back(std::string("keysSoundParameters/") + name);
-    return paths;
-}
 
 std::int32_t BoundId(LControl& editor)
 {
@@ -211,6 +185,35 @@ TEST(ModuleEditPanelsTest, TheAxisTypeShowsTheControllerNumbersItUses)
     tree.Apply(15, Bytes({2}));
     tree.Apply(15, Bytes({7}));
     EXPECT_EQ(pattern(), "1122");
+}
+
+// A choice must be readable where it is shown: every item of every combo fits the combo's
+// text field whole ("DOWN" must not show as "DOW").
+TEST(ModuleEditPanelsTest, EveryComboItemFitsItsField)
+{
+    EditPanelTestTree tree;
+    ASSERT_TRUE(tree.Ready());
+    std::size_t combos = 0;
+    for (const std::string& path : EditorsInIdOrder())
+    {
+        auto* combo = tree.As<LComboBox>(path + "/comboBox");
+        if (!combo)
+            continue;
+        ++combos;
+        ASSERT_TRUE(combo->GetListBox()) << path;
+        for (std::uint32_t item = 0; item < combo->GetItemCount(); ++item)
+        {
+            combo->SelectItem(static_cast<std::int32_t>(item));
+            const RCPtr<LLook> look = combo->GetLook(0);
+            ASSERT_TRUE(look && look->GetFontText()) << path;
+            std::int32_t width = 0;
+            std::int32_t height = 0;
+            look->GetFontText()->GetTextExtent(width, height);
+            EXPECT_LE(width, look->GetFontText()->GetBoxWidth())
+                << path << " cuts \"" << Narrow(combo->GetText()) << "\"";
+        }
+    }
+    EXPECT_GT(combos, 10u);
 }
 
 TEST(ModuleEditPanelsTest, TheArpeggiatorButtonReadsOnOrOffFromTheModel)

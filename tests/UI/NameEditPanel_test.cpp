@@ -99,6 +99,33 @@ TEST(NameEditPanelTest, EveryChangeWritesSixteenBytesOnce)
                   {0, {0x43, 0x61, 0x66, 0xE9, 0x21, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}}}));
 }
 
+// The model's notices of the panel's own writes come back late, after more was typed; they
+// must not put an earlier text back or move the caret, while any other value is shown.
+TEST(NameEditPanelTest, LateNoticesOfItsOwnWritesLeaveTheTypingAlone)
+{
+    NameFixture f;
+    ASSERT_TRUE(f.tree.Ready() && f.box);
+    f.tree.Apply(0, Bytes({}));
+    f.box->SetFocus(true);
+    Type(*f.box, u'A');
+    Type(*f.box, u'B');
+    f.tree.Apply(0, Bytes(Name(u"A")));
+    EXPECT_EQ(f.Shown(), "AB");
+    EXPECT_EQ(f.box->GetCaret(), 2);
+    f.tree.Apply(0, Bytes(Name(u"AB")));
+    Type(*f.box, u'C');
+    EXPECT_EQ(f.Shown(), "ABC");
+    EXPECT_EQ(f.tree.engine->writes.back().bytes, Name(u"ABC"));
+
+    // A value the panel did not write (a loaded preset) shows at once, even while notices of
+    // its own writes are still due, and those then show as any other value would.
+    Type(*f.box, u'D');
+    f.tree.Apply(0, Bytes(Name(u"LOADED")));
+    EXPECT_EQ(f.Shown(), "LOADED");
+    f.tree.Apply(0, Bytes(Name(u"ABCD")));
+    EXPECT_EQ(f.Shown(), "ABCD");
+}
+
 TEST(NameEditPanelTest, TypingAndPastingKeepToSixteenPrintableCharacters)
 {
     NameFixture f;

@@ -678,12 +678,14 @@ Control EditorSkin::DeviceView()
     }
     arp.Add(ComboEditor("PresetEditor.ParameterControl.ArpLatch", "latchOnOff", 84, 4, 70));
     arp.Add(ComboEditor("PresetEditor.ParameterControl.Octave", "arpOctave", 162, 4, 70));
-    arp.Add(ComboEditor("PresetEditor.ParameterControl.ArpMode", "arpMode", 6, 50, 56));
-    arp.Add(ComboEditor("PresetEditor.ParameterControl.TimeDivision", "timeDivision", 68, 50, 66));
-    arp.Add(ComboEditor("PresetEditor.ParameterControl.ClockSource", "clockSource", 140, 50, 92));
-    arp.Add(ComboEditor("PresetEditor.ParameterControl.TempoTaps", "tempoTaps", 6, 96, 84));
-    arp.Add(UpDownEditor("PresetEditor.ParameterControl.OnOff.Swing", "swing", 96, 96));
-    arp.Add(UpDownEditor("PresetEditor.ParameterControl.Tempo", "tempo", 170, 96));
+    // Each combo is as wide as its longest item needs ("DOWN", "1/32T", "EXTERNAL"), so the
+    // short tempo taps share the mode's row and the clock source opens the row below.
+    arp.Add(ComboEditor("PresetEditor.ParameterControl.ArpMode", "arpMode", 6, 50, 70));
+    arp.Add(ComboEditor("PresetEditor.ParameterControl.TimeDivision", "timeDivision", 80, 50, 64));
+    arp.Add(ComboEditor("PresetEditor.ParameterControl.TempoTaps", "tempoTaps", 148, 50, 84));
+    arp.Add(ComboEditor("PresetEditor.ParameterControl.ClockSource", "clockSource", 6, 96, 104));
+    arp.Add(UpDownEditor("PresetEditor.ParameterControl.OnOff.Swing", "swing", 118, 96));
+    arp.Add(UpDownEditor("PresetEditor.ParameterControl.Tempo", "tempo", 178, 96));
     view.Add(arp);
 
     for (int bank = 0; bank < 2; ++bank)

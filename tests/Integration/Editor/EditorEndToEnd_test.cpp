@@ -3,23 +3,11 @@
 // nothing but pushed clicks and keys. Favorite 3 is fetched into the model, sent on to
 // favorite 5, saved to a file, changed, and opened again from the file; a file of a newer
 // version is refused with its box. The window's picture is saved for a person to look at.
-#include "tests/support/Editor/EditorDriver.h"
+#include "tests/Integration/Editor/EndToEndFixture.h"
 
-#include "DeviceControl/GeneratedCode/Engine/Inc/ParameterTable.h"
-#include "QKFramework/Midi/MidiBackend.h"
-#include "tests/support/Midi/SimulatedController.h"
-#include "tests/support/Midi/SimulatorProcess.h"
-#include "tests/support/TempFolder.h"
-#include "tests/support/WaitUntil.h"
-
-#include <gtest/gtest.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
-#include <vector>
 
 namespace QK
 {
@@ -28,102 +16,13 @@ namespace
 
 using namespace TestSupport;
 
-using Bytes = std::vector<std::uint8_t>;
-using Preset = SimulatedController::Preset;
+using Bytes = ByteBlock;
 
 constexpr std::int32_t kTempoPosition = 13;
 
-// Favorite 3 as the simulator keeps it: every byte differs from the factory preset's, and
-// the program name reads "FAVORITE THREE".
-Preset Favorite3()
+class EditorEndToEndTest : public EndToEndFixture
 {
-    Preset preset{};
-    for (std::size_t k = 0; k < preset.size(); ++k)
-        preset[k] = static_cast<std::uint8_t>((k * 5 + 3) % 128);
-    const std::string name = "FAVORITE THREE  ";
-    std::copy(name.begin(), name.end(), preset.begin());
-    return preset;
-}
-
-Bytes ModelImage(LRootModuleEngine& engine)
-{
-    Array<ParamValue> values;
-    engine.FillParamValues(engine.GetFirstParamID(), kParameterCount, values, -1);
-    Bytes image;
-    for (std::uint32_t i = 0; i < values.GetCount(); ++i)
-    {
-        std::uint32_t size = 0;
-        const auto* data = static_cast<const std::uint8_t*>(values.GetAt(i)->value.GetData(size));
-        image.insert(image.end(), data, data + size);
-    }
-    return image;
-}
-
-Bytes ReadBytes(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-class EditorEndToEndTest : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        if (!std::getenv("DISPLAY"))
-            GTEST_SKIP() << "needs an X server (scripts/test.sh starts Xvfb)";
-        if (!std::getenv("JACK_DEFAULT_SERVER"))
-            GTEST_SKIP() << "needs the JACK server that scripts/test.sh starts";
-
-        SimulatedController controller;
-        controller.SetPreset(3, Favorite3());
-        m_folder.WriteFile("simulator.state", controller.SaveState());
-        ASSERT_TRUE(m_simulator.Start({"--state", m_folder / "simulator.state", "--log", m_folder / "simulator.log"}))
-            << SimulatorProcess::ExecutablePath();
-        const auto listed = [](MidiDirection direction)
-        { return CountListedDevices(*GetMidiBackend(), direction, SimulatorProcess::kPortName); };
-        ASSERT_TRUE(WaitUntil([&] { return listed(MidiDirection::Input) == 1 && listed(MidiDirection::Output) == 1; }))
-            << "the simulator's ports did not appear";
-    }
-
-    void TearDown() override
-    {
-        if (m_simulator.IsRunning())
-        {
-            EXPECT_EQ(m_simulator.Stop(), 0) << "the simulator did not end cleanly";
-        }
-    }
-
-    // What the simulator keeps now (its state file, rewritten after every change).
-    Preset SimulatorPreset(int number)
-    {
-        SimulatedController controller;
-        std::string error;
-        controller.LoadState(m_folder.ReadFile("simulator.state"), error);
-        return controller.GetPreset(number);
-    }
-
-    TempFolder m_folder;
-    SimulatorProcess m_simulator;
 };
-
-bool HasBox(const EditorDriver& driver, const std::u16string& caption, const std::u16string& text,
-            std::uint32_t icon)
-{
-    for (const RecordingMessageService::Message& box : driver.Boxes())
-        if (box.caption == caption && box.text == text && box.icon == icon)
-            return true;
-    return false;
-}
-
-std::string DescribeBoxes(const EditorDriver& driver)
-{
-    std::string text;
-    for (const RecordingMessageService::Message& box : driver.Boxes())
-        text += std::string(NString(box.caption.c_str()).GetString()) + ": " +
-                NString(box.text.c_str()).GetString() + "\n";
-    return text.empty() ? "no box" : text;
-}
 
 TEST_F(EditorEndToEndTest, AFavoriteIsFetchedSentSavedChangedAndOpenedAgainByClicksAndKeys)
 {
