@@ -771,7 +771,20 @@ Control EditorSkin::KeyCurveDialog()
 {
     Control dialog = Make("PresetEditor.DialogEditKeyCurve", "dialogEditKeyCurve", 0, 0, 500, 340,
                           Picture("keycurve_back", 500, 340));
-    Control graph = Make("Framework.Graph", "graph", 20, 34, 300, 210, Picture("graph_back", 300, 210));
+    // The curve's points are centred on their values: a margin of half a point around the plot
+    // keeps the points at its ends whole.
+    const int margin = 4;
+    Control graph = Make("Framework.Graph", "graph", 20 - margin, 34 - margin, 300 + 2 * margin, 210 + 2 * margin,
+                         "graph");
+    if (!m.HasLookList("graph"))
+    {
+        Look look;
+        look.name = "graph";
+        look.clientPart = m.StatePart(m.Image("graph_back", 300, 210, false), "normal");
+        look.clientInset = margin;
+        m.AddLook(look);
+        m.AddLookList("graph", 1, {{0, "graph"}});
+    }
     graph.Add(Make("Framework.Label", "pointTemplate", 0, 0, 6, 6, Picture("graph_point", 6, 6)));
     dialog.Add(graph);
     Control curve = Make("Framework.Label", "labelCurve", 20, 14, 100, 16, Label(Palette::kTextDim, 0));
