@@ -283,9 +283,10 @@ private:
             const std::string lookName = name + "." + std::to_string(i);
             Look look = TextLook(lookName, i == 6 ? Palette::kTextDisabled : Palette::kTextLight, 0,
                                  m.StatePart(image, state), menu ? 24 : 6, menu ? -10 : -4);
+            // The submenu mark at its own size, centred on the row's height.
             if (menu && alternate)
-                look.nonClient.push_back({m.StatePart(arrow, selected || hover ? "hover" : "normal"), false, true,
-                                          true, true, 0, 0, -4, 0, 8, 0});
+                look.nonClient.push_back({m.StatePart(arrow, selected || hover ? "hover" : "normal"), false, false,
+                                          true, false, 0, 0, -6, 0, 8, 8});
             m.AddLook(look);
             slots.emplace_back(i, lookName);
         }
