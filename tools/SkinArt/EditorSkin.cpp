@@ -795,7 +795,11 @@ Control EditorSkin::KeyCurveDialog()
     for (int i = 1; i <= 4; ++i)
     {
         const std::string n = std::to_string(i);
-        dialog.Add(Make("Framework.Label", "labelGraphV" + n, 0, 0, 12, 14, Label(Palette::kTextLight, 0.5)));
+        // The dialog puts each number on its point; anchored at its far corner, the number
+        // sits above and left of the point instead of under it.
+        dialog.Add(Make("Framework.Label", "labelGraphV" + n, 0, 0, 12, 14, Label(Palette::kTextLight, 0.5, 0)))
+            .Attr("XPlacementAnchor", "1")
+            .Attr("YPlacementAnchor", "1");
         const int y = 22 + (i - 1) * 44;
         dialog.Add(Make("Framework.Label", "labelV" + n, 336, y, 28, 18, Label(Palette::kTextLight, 0.5)));
         dialog.Add(UpDown("numericUpDownV" + n, 366, y, 38, 12));
