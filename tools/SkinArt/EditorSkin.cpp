@@ -773,7 +773,7 @@ Control EditorSkin::KeyCurveDialog()
     Control dialog = Make("PresetEditor.DialogEditKeyCurve", "dialogEditKeyCurve", 0, 0, 500, 340,
                           Picture("keycurve_back", 500, 340));
     // The curve's points are centred on their values: a margin of half a point around the plot
-    // keeps the points at its ends whole.
+    // keeps the points at its ends on the graph.
     const int margin = 4;
     Control graph = Make("Framework.Graph", "graph", 20 - margin, 34 - margin, 300 + 2 * margin, 210 + 2 * margin,
                          "graph");
@@ -786,7 +786,9 @@ Control EditorSkin::KeyCurveDialog()
         m.AddLook(look);
         m.AddLookList("graph", 1, {{0, "graph"}});
     }
-    graph.Add(Make("Framework.Label", "pointTemplate", 0, 0, 6, 6, Picture("graph_point", 6, 6)));
+    // Unclipped, so that a point at the end of the range shows whole over the margin.
+    graph.Add(Make("Framework.Label", "pointTemplate", 0, 0, 6, 6, Picture("graph_point", 6, 6)))
+        .Attr("ClipToParent", "False");
     dialog.Add(graph);
     Control curve = Make("Framework.Label", "labelCurve", 20, 14, 100, 16, Label(Palette::kTextDim, 0));
     curve.Attr("IsVisible", "False");

@@ -85,19 +85,18 @@ bool IsAncestor(const LControl& ancestor, const LControl& control)
     return false;
 }
 
-// Every visible control that clips to its parent lies inside it, and no two editors that are
-// not nested overlap. Lists what is wrong, one line each.
+// Every visible control lies inside its parent (unclipped ones too: a drop-down list shows
+// only while open, and then outside by design), and no two editors that are not nested overlap. Lists what is wrong, one line each.
 std::vector<std::string> LayoutProblems(LControl& top)
 {
     std::vector<std::string> problems;
     std::vector<LControl*> editors;
     WalkVisible(top, [&](LControl& control) {
-        const RCPtr<LLayoutDescriptor>& layout = control.GetLayoutDescriptor();
         RectL rect;
         RectL parent;
         control.GetWindowRect(rect);
         control.GetParent()->GetWindowRect(parent);
-        if ((!layout || layout->ClipToParent) && !Inside(rect, parent))
+        if (!Inside(rect, parent))
             problems.push_back(PathOf(control) + " " + Describe(rect) + " lies outside its parent " + Describe(parent));
         if (IsEditor(control))
             editors.push_back(&control);
