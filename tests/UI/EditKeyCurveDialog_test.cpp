@@ -261,7 +261,8 @@ TEST_F(KeyCurveDialogTest, TheGraphLabelsFollowTheirPoints)
             EXPECT_EQ(x.Size.Abs, 12.0) << "the skin's size stays";
             // Placed at that position by the skin's anchor (the shipped skin sets the number
             // above and left of its point).
-            EXPECT_EQ(label->GetBounds().x, graph.x + point.x - x.PlacementAnchor * label->GetWidth()) << when;
+            EXPECT_EQ(label->GetBounds().x, graph.x + point.x - x.PlacementAnchor * label->GetWidth())
+                << when;
         }
     };
     check("opened");

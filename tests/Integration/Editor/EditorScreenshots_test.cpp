@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <functional>
 #include <string>
 
 namespace QK
@@ -42,7 +41,8 @@ void SetText(LRootModuleEngine& engine, std::uint32_t index, std::string text)
 {
     text.resize(kNameByteSize, ' ');
     Variant value;
-    value.SetBytes(reinterpret_cast<const std::uint8_t*>(text.data()), static_cast<std::uint32_t>(text.size()));
+    value.SetBytes(reinterpret_cast<const std::uint8_t*>(text.data()),
+                   static_cast<std::uint32_t>(text.size()));
     engine.SetParamValue(ParamDescriptor(engine.GetFirstParamID() + index), value);
 }
 
@@ -57,34 +57,12 @@ void SetByte(LRootModuleEngine& engine, std::uint32_t index, std::uint8_t byte)
 void LoadFavorite(LRootModuleEngine& engine)
 {
     SetText(engine, kProgramNameOffset, "STAGE PIANO");
-    const char* const knobs[kHardwareKnobCount] = {"CUTOFF", "RESO", "ATTACK", "DECAY",
-                                                   "DRIVE",  "DELAY", "PAN",   "VOLUME"};
+    const char* const knobs[kHardwareKnobCount] = {"CUTOFF", "RESO",  "ATTACK", "DECAY",
+                                                   "DRIVE",  "DELAY", "PAN",    "VOLUME"};
     for (std::uint32_t k = 0; k < kHardwareKnobCount; ++k)
         SetText(engine, kHardwareKnobOffset + k * kHardwareKnobParamCount + kHardwareKnobNameParam, knobs[k]);
     for (std::uint32_t pad = 0; pad < kPadCount; ++pad)
         SetByte(engine, kPadOffset + pad, static_cast<std::uint8_t>(36 + pad));
-}
-
-// Runs look on the dialog window once a modal one is on top (re-queued until then, a bounded
-// number of times), then closes it with its button at closePath.
-void WhenADialogShows(EditorDriver& d, const std::function<void(SdlHostWindow&)>& look, const std::string& closePath,
-                      bool& done, int tries = 200)
-{
-    d.QueueStep(
-        [&d, look, closePath, &done, tries]
-        {
-            SdlHostWindow* window = d.TopWindow();
-            if (!window || window == &d.MainWindow())
-            {
-                if (tries > 0)
-                    WhenADialogShows(d, look, closePath, done, tries - 1);
-                return;
-            }
-            ASSERT_TRUE(d.Settle());
-            look(*window);
-            EXPECT_TRUE(d.Click(closePath));
-            done = true;
-        });
 }
 
 TEST_P(EditorScreenshotsTest, TheMainWindowTheFileMenuAndBothDialogsArePictured)
@@ -110,41 +88,36 @@ TEST_P(EditorScreenshotsTest, TheMainWindowTheFileMenuAndBothDialogsArePictured)
             main = d.ReadPicture();
 
             ASSERT_TRUE(d.Click("mainMenu/File"));
-            ASSERT_TRUE(d.WaitUntil([&] {
-                const RCPtr<LControl> popup = d.Find("mainMenu/File/popupMenu");
-                return popup && popup->IsVisible(true);
-            })) << "the File menu did not open";
+            ASSERT_TRUE(d.WaitUntil([&] { return d.IsShown("mainMenu/File/popupMenu"); }))
+                << "the File menu did not open";
             ASSERT_TRUE(d.Settle());
             ASSERT_TRUE(d.MoveTo("mainMenu/File/popupMenu/ItemControl1"));
             // The submenu opens once the pointer has rested on its item a while.
-            ASSERT_TRUE(d.WaitUntil([&] {
-                const auto* popup = dynamic_cast<LPopupMenu*>(d.Find("mainMenu/File/popupMenu").Get());
-                return popup && popup->GetOpenSubmenu() && popup->GetOpenSubmenu()->IsVisible(true);
-            })) << "the Send Favorite submenu did not open";
+            ASSERT_TRUE(d.WaitUntil(
+                [&]
+                {
+                    const auto* popup = dynamic_cast<LPopupMenu*>(d.Find("mainMenu/File/popupMenu").Get());
+                    return popup && popup->GetOpenSubmenu() && popup->GetOpenSubmenu()->IsVisible(true);
+                }))
+                << "the Send Favorite submenu did not open";
             ASSERT_TRUE(d.Settle());
             menu = d.ReadPicture();
             // A click elsewhere closes the whole chain, as it does for a person.
             ASSERT_TRUE(d.Click("controllerBody"));
-            ASSERT_TRUE(d.WaitUntil([&] {
-                const RCPtr<LControl> popup = d.Find("mainMenu/File/popupMenu");
-                return !popup || !popup->IsVisible(true);
-            })) << "a click elsewhere did not close the File menu";
+            ASSERT_TRUE(d.WaitUntil([&] { return !d.IsShown("mainMenu/File/popupMenu"); }))
+                << "a click elsewhere did not close the File menu";
 
-            WhenADialogShows(
-                d, [&](SdlHostWindow& window) { keyCurve = d.ReadPicture(&window); }, "dialogEditKeyCurve/buttonClose",
-                keyCurveShown);
+            d.WhenADialogShows([&](SdlHostWindow& window) { keyCurve = d.ReadPicture(&window); },
+                               "dialogEditKeyCurve/buttonClose", keyCurveShown);
             ASSERT_TRUE(d.Click("buttonOpenKeyEditDialog"));
             ASSERT_TRUE(d.WaitUntil([&] { return keyCurveShown && d.TopWindow() == &d.MainWindow(); }));
 
             ASSERT_TRUE(d.Click("mainMenu/Help"));
-            ASSERT_TRUE(d.WaitUntil([&] {
-                const RCPtr<LControl> popup = d.Find("mainMenu/Help/popupMenu");
-                return popup && popup->IsVisible(true);
-            })) << "the Help menu did not open";
+            ASSERT_TRUE(d.WaitUntil([&] { return d.IsShown("mainMenu/Help/popupMenu"); }))
+                << "the Help menu did not open";
             ASSERT_TRUE(d.Settle());
-            WhenADialogShows(
-                d, [&](SdlHostWindow& window) { about = d.ReadPicture(&window); }, "dialogAbout/buttonClose",
-                aboutShown);
+            d.WhenADialogShows([&](SdlHostWindow& window) { about = d.ReadPicture(&window); },
+                               "dialogAbout/buttonClose", aboutShown);
             ASSERT_TRUE(d.Click("mainMenu/Help/popupMenu/ItemControl2"));
             ASSERT_TRUE(d.WaitUntil([&] { return aboutShown && d.TopWindow() == &d.MainWindow(); }));
             EXPECT_TRUE(d.Boxes().empty());
@@ -152,8 +125,9 @@ TEST_P(EditorScreenshotsTest, TheMainWindowTheFileMenuAndBothDialogsArePictured)
 
     EXPECT_EQ(status, 0);
     EXPECT_FALSE(driver.WatchdogFired());
-    for (const auto& [name, picture] : {std::pair{"editor-main", &main}, std::pair{"editor-file-menu", &menu},
-                                        std::pair{"editor-key-curve", &keyCurve}, std::pair{"editor-about", &about}})
+    for (const auto& [name, picture] :
+         {std::pair{"editor-main", &main}, std::pair{"editor-file-menu", &menu},
+          std::pair{"editor-key-curve", &keyCurve}, std::pair{"editor-about", &about}})
     {
         ASSERT_FALSE(picture->IsEmpty()) << name;
         EXPECT_FALSE(EditorDriver::SavePicture(name + suffix + ".png", *picture).empty()) << name;
@@ -164,7 +138,8 @@ TEST_P(EditorScreenshotsTest, TheMainWindowTheFileMenuAndBothDialogsArePictured)
 
 INSTANTIATE_TEST_SUITE_P(BothScales, EditorScreenshotsTest,
                          ::testing::Values(Scale{"96", "-96dpi", 1}, Scale{"160", "-160dpi", 2}),
-                         [](const ::testing::TestParamInfo<Scale>& info) { return std::string(info.param.dpi) + "dpi"; });
+                         [](const ::testing::TestParamInfo<Scale>& info)
+                         { return std::string(info.param.dpi) + "dpi"; });
 
 } // namespace
 } // namespace QK

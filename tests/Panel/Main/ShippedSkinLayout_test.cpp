@@ -32,7 +32,8 @@ std::string PathOf(const LControl& control)
     return path;
 }
 
-template <class Visit> void WalkDescriptors(const LControlDescriptor& control, const std::string& path, Visit&& visit)
+template <class Visit>
+void WalkDescriptors(const LControlDescriptor& control, const std::string& path, Visit&& visit)
 {
     visit(control, path);
     for (std::uint32_t i = 0; i < control.Children.GetCount(); ++i)
@@ -62,8 +63,8 @@ bool Inside(const RectL& inner, const RectL& outer)
 
 std::string Describe(const RectL& rect)
 {
-    return "(" + std::to_string(rect.x) + ", " + std::to_string(rect.y) + ", " + std::to_string(rect.width) + " x " +
-           std::to_string(rect.height) + ")";
+    return "(" + std::to_string(rect.x) + ", " + std::to_string(rect.y) + ", " + std::to_string(rect.width) +
+           " x " + std::to_string(rect.height) + ")";
 }
 
 bool Overlap(const RectL& a, const RectL& b)
@@ -86,21 +87,25 @@ bool IsAncestor(const LControl& ancestor, const LControl& control)
 }
 
 // Every visible control lies inside its parent (unclipped ones too: a drop-down list shows
-// only while open, and then outside by design), and no two editors that are not nested overlap. Lists what is wrong, one line each.
+// only while open, and then outside by design), and no two editors that are not nested overlap. Lists what is
+// wrong, one line each.
 std::vector<std::string> LayoutProblems(LControl& top)
 {
     std::vector<std::string> problems;
     std::vector<LControl*> editors;
-    WalkVisible(top, [&](LControl& control) {
-        RectL rect;
-        RectL parent;
-        control.GetWindowRect(rect);
-        control.GetParent()->GetWindowRect(parent);
-        if (!Inside(rect, parent))
-            problems.push_back(PathOf(control) + " " + Describe(rect) + " lies outside its parent " + Describe(parent));
-        if (IsEditor(control))
-            editors.push_back(&control);
-    });
+    WalkVisible(top,
+                [&](LControl& control)
+                {
+                    RectL rect;
+                    RectL parent;
+                    control.GetWindowRect(rect);
+                    control.GetParent()->GetWindowRect(parent);
+                    if (!Inside(rect, parent))
+                        problems.push_back(PathOf(control) + " " + Describe(rect) +
+                                           " lies outside its parent " + Describe(parent));
+                    if (IsEditor(control))
+                        editors.push_back(&control);
+                });
     for (std::size_t i = 0; i < editors.size(); ++i)
         for (std::size_t j = i + 1; j < editors.size(); ++j)
         {
@@ -108,7 +113,8 @@ std::vector<std::string> LayoutProblems(LControl& top)
             RectL b;
             editors[i]->GetWindowRect(a);
             editors[j]->GetWindowRect(b);
-            if (Overlap(a, b) && !IsAncestor(*editors[i], *editors[j]) && !IsAncestor(*editors[j], *editors[i]))
+            if (Overlap(a, b) && !IsAncestor(*editors[i], *editors[j]) &&
+                !IsAncestor(*editors[j], *editors[i]))
                 problems.push_back(PathOf(*editors[i]) + " overlaps " + PathOf(*editors[j]));
         }
     return problems;
@@ -132,22 +138,25 @@ TEST(ShippedSkinLayoutTest, EveryClassTheSkinsNameIsRegisteredAtStartUp)
     {
         const LControlDescriptor& root = *tree.factory->GetSkin(skin);
         for (std::uint32_t i = 0; i < root.Children.GetCount(); ++i)
-            WalkDescriptors(**root.Children.GetAt(i), Narrow(root.Skin->Name) + "/" + Narrow((*root.Children.GetAt(i))->Name),
-                        [&](const LControlDescriptor& control, const std::string& path) {
-                            if (control.Class.IsEmpty())
-                                return;
-                            // An unknown class is the factory's runtime error.
-                            LControlCreateFunction create = nullptr;
-                            try
-                            {
-                                if (Failed(tree.factory->GetLControlCreateFunction(control.Class, create)) || !create)
-                                    unknown.push_back(path + ": " + Narrow(control.Class));
-                            }
-                            catch (const std::runtime_error&)
-                            {
-                                unknown.push_back(path + ": " + Narrow(control.Class));
-                            }
-                        });
+            WalkDescriptors(
+                **root.Children.GetAt(i),
+                Narrow(root.Skin->Name) + "/" + Narrow((*root.Children.GetAt(i))->Name),
+                [&](const LControlDescriptor& control, const std::string& path)
+                {
+                    if (control.Class.IsEmpty())
+                        return;
+                    // An unknown class is the factory's runtime error.
+                    LControlCreateFunction create = nullptr;
+                    try
+                    {
+                        if (Failed(tree.factory->GetLControlCreateFunction(control.Class, create)) || !create)
+                            unknown.push_back(path + ": " + Narrow(control.Class));
+                    }
+                    catch (const std::runtime_error&)
+                    {
+                        unknown.push_back(path + ": " + Narrow(control.Class));
+                    }
+                });
     }
     EXPECT_EQ(Lines(unknown), "");
 }
@@ -194,8 +203,9 @@ TEST(ShippedSkinLayoutTest, TheCheckFindsAnEditorMovedOntoAnotherOrOutOfItsPanel
     tempo->SetLayoutRect({tempo->GetParent()->GetWidth() - 10, tempo->GetBounds().y},
                          {tempo->GetWidth(), tempo->GetHeight()});
     const std::string problems = Lines(LayoutProblems(*tree.Main()));
-    EXPECT_NE(problems.find("knob1/ccValuePanel overlaps mainControl/viewDevice/knobBank1/knob1/minValuePanel"),
-              std::string::npos)
+    EXPECT_NE(
+        problems.find("knob1/ccValuePanel overlaps mainControl/viewDevice/knobBank1/knob1/minValuePanel"),
+        std::string::npos)
         << problems;
     EXPECT_NE(problems.find("arpeggiator/tempo ("), std::string::npos) << problems;
 }

@@ -614,6 +614,32 @@ void EditorDriver::QueueStep(std::function<void()> step)
     m_steps.push_back(std::move(step));
 }
 
+void EditorDriver::WhenADialogShows(const std::function<void(SdlHostWindow&)>& look, const std::string& closePath,
+                                    bool& done, int tries)
+{
+    QueueStep(
+        [this, look, closePath, &done, tries]
+        {
+            SdlHostWindow* window = TopWindow();
+            if (!window || window == &MainWindow())
+            {
+                if (tries > 0)
+                    WhenADialogShows(look, closePath, done, tries - 1);
+                return;
+            }
+            ASSERT_TRUE(Settle());
+            look(*window);
+            EXPECT_TRUE(Click(closePath));
+            done = true;
+        });
+}
+
+bool EditorDriver::IsShown(const std::string& path) const
+{
+    const RCPtr<LControl> control = Find(path);
+    return control && control->IsVisible(true);
+}
+
 bool EditorDriver::RunQueuedStep()
 {
     if (m_steps.empty() || m_inStep || GetSdlWindowSystem().HasPendingEvents())

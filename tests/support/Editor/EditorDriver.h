@@ -175,6 +175,12 @@ public:
     bool Settle(std::uint32_t timeoutMs = 10000);
     // Runs step in the next idle pass that finds no event waiting (at any loop level).
     void QueueStep(std::function<void()> step);
+    // Once a modal window is on top (looked for in up to `tries` idle passes), settles, runs
+    // look on it, clicks the button at closePath and sets done.
+    void WhenADialogShows(const std::function<void(SdlHostWindow&)>& look, const std::string& closePath, bool& done,
+                          int tries = 200);
+    // Whether the control at path is shown (as a popup is, once open).
+    bool IsShown(const std::string& path) const;
     std::size_t PendingSteps() const noexcept { return m_steps.size(); }
 
     // --- What the editor showed ----------------------------------------------------------
