@@ -772,8 +772,8 @@ Control EditorSkin::KeyCurveDialog()
 {
     Control dialog = Make("PresetEditor.DialogEditKeyCurve", "dialogEditKeyCurve", 0, 0, 500, 340,
                           Picture("keycurve_back", 500, 340));
-    // The curve's points are centred on their values: a margin of half a point around the plot
-    // keeps the points at its ends on the graph.
+    // The curve's points are centred on their values: a margin of a little over half a point
+    // around the plot keeps the points at its ends on the graph.
     const int margin = 4;
     Control graph = Make("Framework.Graph", "graph", 20 - margin, 34 - margin, 300 + 2 * margin, 210 + 2 * margin,
                          "graph");
