@@ -2,6 +2,7 @@
 // editor builds from them at both scales: the main control at its window's size and both
 // dialogs at theirs. A control outside its parent is cut off or unreachable; two editors on
 // top of each other take each other's clicks.
+#include "QKFramework/Controls/ComboBox.h"
 #include "UI/NameEditPanel.h"
 #include "UI/PresetEditorCommon/MidiNoteSelector.h"
 #include "UI/PresetEditorCommon/VariantBufferSetterParameterPanel.h"
@@ -178,6 +179,15 @@ TEST(ShippedSkinLayoutTest, ControlsLieInsideTheirParentsAndEditorsApartAtBothSc
         ASSERT_GE(tree.Build(), 0);
         ASSERT_TRUE(tree.Main());
         EXPECT_EQ(Lines(LayoutProblems(*tree.Main())), "");
+        // The joystick's CC editors show only for a CC type: both of them for dual CC.
+        for (const char* axis : {"joystick/xAxis", "joystick/yAxis"})
+        {
+            auto* type = dynamic_cast<LComboBox*>(tree.Find(std::string(axis) + "/type/comboBox").Get());
+            ASSERT_TRUE(type) << axis;
+            type->SelectItem(2);
+            ASSERT_TRUE(tree.Find(std::string(axis) + "/cc2")->IsVisible(true)) << axis;
+        }
+        EXPECT_EQ(Lines(LayoutProblems(*tree.Main())), "") << "with the joystick's CC editors shown";
 
         for (const char16_t* name : {u"dialogEditKeyCurve", u"dialogAbout"})
         {
