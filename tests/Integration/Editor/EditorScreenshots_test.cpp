@@ -53,7 +53,8 @@ void SetByte(LRootModuleEngine& engine, std::uint32_t index, std::uint8_t byte)
     engine.SetParamValue(ParamDescriptor(engine.GetFirstParamID() + index), value);
 }
 
-// A favorite as a player might keep one: a name, named knobs, a drum map on the pads.
+// A favorite as a player might keep one: a name, named knobs, the joystick on controllers,
+// a drum map on the pads.
 void LoadFavorite(LRootModuleEngine& engine)
 {
     SetText(engine, kProgramNameOffset, "STAGE PIANO");
@@ -61,6 +62,9 @@ void LoadFavorite(LRootModuleEngine& engine)
                                                    "DRIVE",  "DELAY", "PAN",    "VOLUME"};
     for (std::uint32_t k = 0; k < kHardwareKnobCount; ++k)
         SetText(engine, kHardwareKnobOffset + k * kHardwareKnobParamCount + kHardwareKnobNameParam, knobs[k]);
+    // One axis sends two controllers, the other one, so their editors show.
+    SetByte(engine, kJoystickOffset, 2);
+    SetByte(engine, kJoystickOffset + kJoystickParamCount, 1);
     for (std::uint32_t pad = 0; pad < kPadCount; ++pad)
         SetByte(engine, kPadOffset + pad, static_cast<std::uint8_t>(36 + pad));
 }
