@@ -379,6 +379,9 @@ void LPopupMenu::RebuildRows()
         SetItemText(i, item->Label);
         SetItemSeparator(i, item->Separator);
         SetItemChecked(i, item->Checked);
+        // A row that opens a submenu shows the row template's alternate looks, which carry
+        // the submenu mark.
+        SetItemAlternate(i, item->HasSubItems());
         if (item->Separator)
             ++m_separatorCount;
     }

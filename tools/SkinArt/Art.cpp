@@ -370,7 +370,7 @@ void DrawRow(cairo_t* cr, const ImageSpec& image, const std::string& state)
 
 void DrawSubmenuArrow(cairo_t* cr, const ImageSpec& image, const std::string& state)
 {
-    Triangle(cr, image.width / 2.0, image.height / 2.0, image.height * 0.22, -kPi / 2,
+    Triangle(cr, image.width / 2.0, image.height / 2.0, image.height * 0.38, -kPi / 2,
              Has(state, "hover") ? Palette::kTextLight : Palette::kTextDim);
 }
 

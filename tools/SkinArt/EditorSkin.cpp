@@ -283,9 +283,10 @@ private:
             const std::string lookName = name + "." + std::to_string(i);
             Look look = TextLook(lookName, i == 6 ? Palette::kTextDisabled : Palette::kTextLight, 0,
                                  m.StatePart(image, state), menu ? 24 : 6, menu ? -10 : -4);
+            // The submenu mark at its own size, centred on the row's height.
             if (menu && alternate)
-                look.nonClient.push_back({m.StatePart(arrow, selected || hover ? "hover" : "normal"), false, true,
-                                          true, true, 0, 0, -4, 0, 8, 0});
+                look.nonClient.push_back({m.StatePart(arrow, selected || hover ? "hover" : "normal"), false, false,
+                                          true, false, 0, 0, -6, 0, 8, 8});
             m.AddLook(look);
             slots.emplace_back(i, lookName);
         }
@@ -773,8 +774,23 @@ Control EditorSkin::KeyCurveDialog()
 {
     Control dialog = Make("PresetEditor.DialogEditKeyCurve", "dialogEditKeyCurve", 0, 0, 500, 340,
                           Picture("keycurve_back", 500, 340));
-    Control graph = Make("Framework.Graph", "graph", 20, 34, 300, 210, Picture("graph_back", 300, 210));
-    graph.Add(Make("Framework.Label", "pointTemplate", 0, 0, 6, 6, Picture("graph_point", 6, 6)));
+    // The curve's points are centred on their values: a margin of a little over half a point
+    // around the plot keeps the points at its ends on the graph.
+    const int margin = 4;
+    Control graph = Make("Framework.Graph", "graph", 20 - margin, 34 - margin, 300 + 2 * margin, 210 + 2 * margin,
+                         "graph");
+    if (!m.HasLookList("graph"))
+    {
+        Look look;
+        look.name = "graph";
+        look.clientPart = m.StatePart(m.Image("graph_back", 300, 210, false), "normal");
+        look.clientInset = margin;
+        m.AddLook(look);
+        m.AddLookList("graph", 1, {{0, "graph"}});
+    }
+    // Unclipped, so that a point at the end of the range shows whole over the margin.
+    graph.Add(Make("Framework.Label", "pointTemplate", 0, 0, 6, 6, Picture("graph_point", 6, 6)))
+        .Attr("ClipToParent", "False");
     dialog.Add(graph);
     Control curve = Make("Framework.Label", "labelCurve", 20, 14, 100, 16, Label(Palette::kTextDim, 0));
     curve.Attr("IsVisible", "False");
@@ -783,7 +799,11 @@ Control EditorSkin::KeyCurveDialog()
     for (int i = 1; i <= 4; ++i)
     {
         const std::string n = std::to_string(i);
-        dialog.Add(Make("Framework.Label", "labelGraphV" + n, 0, 0, 12, 14, Label(Palette::kTextLight, 0.5)));
+        // The dialog puts each number on its point; anchored at its far corner, the number
+        // sits above and left of the point instead of under it.
+        dialog.Add(Make("Framework.Label", "labelGraphV" + n, 0, 0, 12, 14, Label(Palette::kTextLight, 0.5, 0)))
+            .Attr("XPlacementAnchor", "1")
+            .Attr("YPlacementAnchor", "1");
         const int y = 22 + (i - 1) * 44;
         dialog.Add(Make("Framework.Label", "labelV" + n, 336, y, 28, 18, Label(Palette::kTextLight, 0.5)));
         dialog.Add(UpDown("numericUpDownV" + n, 366, y, 38, 12));

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <functional>
 #include <string>
 
 namespace QK
@@ -26,28 +25,6 @@ protected:
     }
 };
 
-// Runs look on the dialog window once a modal one is on top (re-queued until then, a bounded
-// number of times), then closes it with its button at closePath.
-void WhenADialogShows(EditorDriver& d, const std::function<void(SdlHostWindow&)>& look, const std::string& closePath,
-                      bool& done, int tries = 200)
-{
-    d.QueueStep(
-        [&d, look, closePath, &done, tries]
-        {
-            SdlHostWindow* window = d.TopWindow();
-            if (!window || window == &d.MainWindow())
-            {
-                if (tries > 0)
-                    WhenADialogShows(d, look, closePath, done, tries - 1);
-                return;
-            }
-            ASSERT_TRUE(d.Settle());
-            look(*window);
-            EXPECT_TRUE(d.Click(closePath));
-            done = true;
-        });
-}
-
 TEST_F(EditorDialogsTest, TheKeyCurveAndAboutDialogsOpenFromTheirButtonAndMenuAndCloseWithTheirOwnButtons)
 {
     Picture keyCurve;
@@ -61,21 +38,17 @@ TEST_F(EditorDialogsTest, TheKeyCurveAndAboutDialogsOpenFromTheirButtonAndMenuAn
         [&](EditorDriver& d)
         {
             ASSERT_TRUE(d.Click("mainMenu/Help"));
-            ASSERT_TRUE(d.WaitUntil([&] {
-                const RCPtr<LControl> popup = d.Find("mainMenu/Help/popupMenu");
-                return popup && popup->IsVisible(true);
-            })) << "the Help menu did not open";
+            ASSERT_TRUE(d.WaitUntil([&] { return d.IsShown("mainMenu/Help/popupMenu"); }))
+                << "the Help menu did not open";
             ASSERT_TRUE(d.Settle());
             EditorDriver::SavePicture("editor-help-menu.png", d.ReadPicture());
-            WhenADialogShows(
-                d, [&](SdlHostWindow& window) { about = d.ReadPicture(&window); }, "dialogAbout/buttonClose",
-                aboutShown);
+            d.WhenADialogShows([&](SdlHostWindow& window) { about = d.ReadPicture(&window); },
+                               "dialogAbout/buttonClose", aboutShown);
             ASSERT_TRUE(d.Click("mainMenu/Help/popupMenu/ItemControl2")) << "About";
             ASSERT_TRUE(d.WaitUntil([&] { return aboutShown && d.TopWindow() == &d.MainWindow(); }))
                 << "the about dialog did not open and close";
-            WhenADialogShows(
-                d, [&](SdlHostWindow& window) { keyCurve = d.ReadPicture(&window); }, "dialogEditKeyCurve/buttonClose",
-                keyCurveShown);
+            d.WhenADialogShows([&](SdlHostWindow& window) { keyCurve = d.ReadPicture(&window); },
+                               "dialogEditKeyCurve/buttonClose", keyCurveShown);
             ASSERT_TRUE(d.Click("buttonOpenKeyEditDialog"));
             ASSERT_TRUE(d.WaitUntil([&] { return keyCurveShown && d.TopWindow() == &d.MainWindow(); }))
                 << "the key-curve dialog did not open and close";

@@ -121,6 +121,10 @@ TEST_F(PopupMenuTest, HotKeyLabelsAndSeparators)
     ASSERT_TRUE(box);
     EXPECT_EQ(box->GetCurrentLookIndex(), LPopupMenu::kCheckLookChecked) << "Save is checked";
     EXPECT_EQ(menu.GetCheckedItem(0)->GetCheckBox()->GetCurrentLookIndex(), LPopupMenu::kCheckLookUnchecked);
+    // Only the row that opens a submenu takes the alternate looks that mark it.
+    for (std::uint32_t i = 0; i < menu.GetItemCount(); ++i)
+        EXPECT_EQ(menu.GetItemAlternate(i), i == 3) << "item " << i;
+    EXPECT_EQ(menu.GetRowControl(3)->GetCurrentLookIndex(), 3);
 
     script.Key(0x28).Key(0x28);
     EXPECT_EQ(menu.GetCaret(), 1);

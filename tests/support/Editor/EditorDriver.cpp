@@ -405,7 +405,7 @@ SdlHostWindow* EditorDriver::WindowOf(const LControl& control) const
 
 // --- Input ---------------------------------------------------------------------------------
 
-::testing::AssertionResult EditorDriver::Click(const std::string& path)
+::testing::AssertionResult EditorDriver::Locate(const std::string& path, SdlHostWindow*& where, PointL& centre) const
 {
     const RCPtr<LControl> control = Find(path);
     if (!control)
@@ -421,7 +421,7 @@ SdlHostWindow* EditorDriver::WindowOf(const LControl& control) const
 
     RectL rect;
     control->GetWindowRect(rect);
-    const PointL centre{rect.x + rect.width / 2, rect.y + rect.height / 2};
+    centre = {rect.x + rect.width / 2, rect.y + rect.height / 2};
     RectL client;
     window->GetClientRect(client);
     if (rect.width <= 0 || rect.height <= 0 || centre.x < 0 || centre.y < 0 || centre.x >= client.width ||
@@ -435,11 +435,31 @@ SdlHostWindow* EditorDriver::WindowOf(const LControl& control) const
         return ::testing::AssertionFailure() << name << " is covered at its centre by "
                                              << (hit ? Describe(*hit) : std::string("nothing")) << "; on its way "
                                              << DescribeLooks(*control);
-    ClickAt(*window, centre);
+    where = window;
     return ::testing::AssertionSuccess();
 }
 
-void EditorDriver::ClickAt(SdlHostWindow& window, PointL point)
+::testing::AssertionResult EditorDriver::Click(const std::string& path)
+{
+    SdlHostWindow* window = nullptr;
+    PointL centre{};
+    ::testing::AssertionResult found = Locate(path, window, centre);
+    if (found)
+        ClickAt(*window, centre);
+    return found;
+}
+
+::testing::AssertionResult EditorDriver::MoveTo(const std::string& path)
+{
+    SdlHostWindow* window = nullptr;
+    PointL centre{};
+    ::testing::AssertionResult found = Locate(path, window, centre);
+    if (found)
+        MoveAt(*window, centre);
+    return found;
+}
+
+void EditorDriver::MoveAt(SdlHostWindow& window, PointL point)
 {
     SDL_Event move{};
     move.motion.type = SDL_MOUSEMOTION;
@@ -447,6 +467,11 @@ void EditorDriver::ClickAt(SdlHostWindow& window, PointL point)
     move.motion.x = point.x;
     move.motion.y = point.y;
     SDL_PushEvent(&move);
+}
+
+void EditorDriver::ClickAt(SdlHostWindow& window, PointL point)
+{
+    MoveAt(window, point);
     for (const Uint32 type : {Uint32(SDL_MOUSEBUTTONDOWN), Uint32(SDL_MOUSEBUTTONUP)})
     {
         SDL_Event button{};
@@ -598,6 +623,32 @@ bool EditorDriver::Settle(std::uint32_t timeoutMs)
 void EditorDriver::QueueStep(std::function<void()> step)
 {
     m_steps.push_back(std::move(step));
+}
+
+void EditorDriver::WhenADialogShows(const std::function<void(SdlHostWindow&)>& look, const std::string& closePath,
+                                    bool& done, int tries)
+{
+    QueueStep(
+        [this, look, closePath, &done, tries]
+        {
+            SdlHostWindow* window = TopWindow();
+            if (!window || window == &MainWindow())
+            {
+                if (tries > 0)
+                    WhenADialogShows(look, closePath, done, tries - 1);
+                return;
+            }
+            ASSERT_TRUE(Settle());
+            look(*window);
+            EXPECT_TRUE(Click(closePath));
+            done = true;
+        });
+}
+
+bool EditorDriver::IsShown(const std::string& path) const
+{
+    const RCPtr<LControl> control = Find(path);
+    return control && control->IsVisible(true);
 }
 
 bool EditorDriver::RunQueuedStep()

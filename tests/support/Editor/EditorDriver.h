@@ -152,6 +152,10 @@ public:
     // window or covered there by another control.
     ::testing::AssertionResult Click(const std::string& path);
     void ClickAt(SdlHostWindow& window, PointL point);
+    // Moves the pointer to the centre of the control at path without pressing a button (a
+    // menu item opens its submenu under it); fails as Click does.
+    ::testing::AssertionResult MoveTo(const std::string& path);
+    void MoveAt(SdlHostWindow& window, PointL point);
     // Text as the input method commits it, to the active window.
     void Type(const std::string& utf8);
     // A key chord pressed and released in the active window: "Ctrl+O", "Shift+Home",
@@ -171,6 +175,12 @@ public:
     bool Settle(std::uint32_t timeoutMs = 10000);
     // Runs step in the next idle pass that finds no event waiting (at any loop level).
     void QueueStep(std::function<void()> step);
+    // Once a modal window is on top (looked for in up to `tries` idle passes), settles, runs
+    // look on it, clicks the button at closePath and sets done.
+    void WhenADialogShows(const std::function<void(SdlHostWindow&)>& look, const std::string& closePath, bool& done,
+                          int tries = 200);
+    // Whether the control at path is shown (as a popup is, once open).
+    bool IsShown(const std::string& path) const;
     std::size_t PendingSteps() const noexcept { return m_steps.size(); }
 
     // --- What the editor showed ----------------------------------------------------------
@@ -197,6 +207,8 @@ private:
     friend class DrivenApp;
 
     void RunBody();
+    // The window and the centre of the visible, enabled, uncovered control at path.
+    ::testing::AssertionResult Locate(const std::string& path, SdlHostWindow*& window, PointL& centre) const;
     // Runs the first queued step when nothing else waits; true when one ran.
     bool RunQueuedStep();
 
