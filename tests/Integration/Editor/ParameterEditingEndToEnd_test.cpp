@@ -197,13 +197,35 @@ std::string Expected(LControl& editor, const ByteBlock& bytes)
     return "?";
 }
 
-class ParameterEditingEndToEndTest : public EndToEndFixture
+// The middle of row n of an open drop-down list, from the list's top: rows of 18 pixels
+// inside a 3-pixel frame in the standard skin, twice that in the high-DPI one.
+std::int32_t Row(EditorDriver& d, std::int32_t n)
+{
+    const std::int32_t scale = d.Application().IsHighDpi() ? 2 : 1;
+    return scale * (3 + n * 18 + 9);
+}
+
+// Run at both skins: the standard one and, with a screen of 160 dpi, the high-DPI one.
+class ParameterEditingEndToEndTest : public EndToEndFixture, public ::testing::WithParamInterface<const char*>
 {
 protected:
     Preset Favorite() const override { return EditableFavorite3(); }
+    // A picture's name with the resolution it was taken at.
+    std::string PictureName(const std::string& stem) const
+    {
+        std::string name = stem;
+        name += '-';
+        name += GetParam();
+        name += "dpi.png";
+        return name;
+    }
+
+    ScopedEnvironment m_dpi{"VEDIDU_DPI", GetParam()};
 };
 
-TEST_F(ParameterEditingEndToEndTest, EveryEditorShowsTheFetchedFavoriteAndTypedValuesTravelOnce)
+INSTANTIATE_TEST_SUITE_P(BothSkins, ParameterEditingEndToEndTest, ::testing::Values("96", "160"));
+
+TEST_P(ParameterEditingEndToEndTest, EveryEditorShowsTheFetchedFavoriteAndTypedValuesTravelOnce)
 {
     const Preset favorite = EditableFavorite3();
     const std::vector<std::string> paths = EditorsInIdOrder();
@@ -265,7 +287,7 @@ TEST_F(ParameterEditingEndToEndTest, EveryEditorShowsTheFetchedFavoriteAndTypedV
             EXPECT_EQ(Shown(*editors[kPadOffset + 4]), "60 C 4");
             const RCPtr<LControl> view = d.Find("viewDevice");
             ASSERT_TRUE(view);
-            EXPECT_FALSE(EditorDriver::SavePicture("editor-parameters-favorite3.png", d.ReadPicture(*view)).empty());
+            EXPECT_FALSE(EditorDriver::SavePicture(PictureName("editor-parameters-favorite3"), d.ReadPicture(*view)).empty());
             engine->Forget();
             d.ClearBoxes();
 
@@ -300,7 +322,7 @@ TEST_F(ParameterEditingEndToEndTest, EveryEditorShowsTheFetchedFavoriteAndTypedV
             EXPECT_EQ(nameWrites, prefixes);
             EXPECT_EQ(engine->WriteCount(), 1 + nameWrites.size()) << "only the two edited values are written";
             EXPECT_EQ(Shown(*editors[kProgramNameOffset]), "TYPED NAME");
-            EXPECT_FALSE(EditorDriver::SavePicture("editor-parameters-typed.png", d.ReadPicture(*view)).empty());
+            EXPECT_FALSE(EditorDriver::SavePicture(PictureName("editor-parameters-typed"), d.ReadPicture(*view)).empty());
 
             // SEND to favorite 3: the controller keeps the typed values.
             ASSERT_TRUE(d.Click("fav3/sendButton"));
@@ -384,10 +406,11 @@ TEST_F(ParameterEditingEndToEndTest, EveryEditorShowsTheFetchedFavoriteAndTypedV
                          FindChildAs<LComboBox>(*editors[kArpeggiatorOffset + 2], u"comboBox");
                      ASSERT_TRUE(combo && combo->GetListBox() && combo->GetListBox()->IsVisible(true))
                          << "the list did not open";
-                     // The sixth row of the list ("1/16T"): rows of 18 pixels inside a 3-pixel frame.
+                     // The sixth row of the list ("1/16T"): rows of 18 pixels inside a 3-pixel frame
+                     // (doubled in the high-DPI skin).
                      RectL list;
                      combo->GetListBox()->GetWindowRect(list);
-                     d.ClickAt(d.MainWindow(), PointL{list.x + list.width / 2, list.y + 3 + 5 * 18 + 9});
+                     d.ClickAt(d.MainWindow(), PointL{list.x + list.width / 2, list.y + Row(d, 5)});
                  },
                  kArpeggiatorOffset + 2, {5}, "1/16T"},
                 {"a pad note typed into its number field",
@@ -421,7 +444,7 @@ TEST_F(ParameterEditingEndToEndTest, EveryEditorShowsTheFetchedFavoriteAndTypedV
             ASSERT_TRUE(typeCombo && typeCombo->GetListBox() && typeCombo->GetListBox()->IsVisible(true));
             RectL typeList;
             typeCombo->GetListBox()->GetWindowRect(typeList);
-            d.ClickAt(d.MainWindow(), PointL{typeList.x + typeList.width / 2, typeList.y + 3 + 2 * 18 + 9});
+            d.ClickAt(d.MainWindow(), PointL{typeList.x + typeList.width / 2, typeList.y + Row(d, 2)});
             ASSERT_TRUE(d.Settle());
             EXPECT_EQ(engine->WritesTo(yType), std::vector<ByteBlock>{{2}});
             EXPECT_EQ(Shown(*editors[yType]), "DUAL CC");
