@@ -16,6 +16,7 @@
 
 #include "QKFramework/Application/RootWindow.h"
 #include "QKFramework/ControlBase/ControlApp.h"
+#include "QKFramework/ControlBase/ControlDetail.h"
 #include "QKFramework/ControlBase/ControlFactory.h"
 #include "QKFramework/ControlBase/Input/GlobalHotKeyManager.h"
 #include "QKFramework/ControlBase/SkinDescriptors.h"
@@ -241,20 +242,12 @@ private:
     const IRenderAppServices* m_previousRenderServices = nullptr;
 };
 
-// The create function of a control class: construction, the skin description, the children,
-// Initialize, InitializeParts, and the created flag before anyone else sees it. The
+// The create function of a control class (construction, the skin description, the children,
+// Initialize, InitializeParts, and the created flag before anyone else sees it). The
 // framework's classes and the application's own are made alike.
 template <class T> RCPtr<LControl> CreateFrameworkControl(LControl* parent, const LControlDescriptor* descriptor)
 {
-    if (!descriptor)
-        return nullptr;
-    RCPtr<LControl> control(new T(parent, descriptor->Name));
-    control->CreateFromDescriptor(descriptor);
-    control->CreateChildControls(descriptor);
-    control->Initialize();
-    control->InitializeParts();
-    control->SetCreated();
-    return control;
+    return ControlDetail::CreateControlOf<T>(parent, descriptor);
 }
 
 // The framework's control classes in registration order, each with the line reported when

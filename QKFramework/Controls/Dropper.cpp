@@ -2,28 +2,11 @@
 
 #include "QKFramework/ControlBase/ControlApp.h"
 #include "QKFramework/ControlBase/ControlDescriptor.h"
+#include "QKFramework/ControlBase/ControlDetail.h"
 #include "QKFramework/ControlBase/RootWindowInterface.h"
 
 namespace QK
 {
-
-namespace
-{
-
-template <class T> RCPtr<LControl> CreateDropper(LControl* parent, const LControlDescriptor* descriptor)
-{
-    if (!descriptor)
-        return nullptr;
-    RCPtr<LControl> control(new T(parent, descriptor->Name));
-    control->CreateFromDescriptor(descriptor);
-    control->CreateChildControls(descriptor);
-    control->Initialize();
-    control->InitializeParts();
-    control->SetCreated();
-    return control;
-}
-
-} // namespace
 
 template <class Payload> void LDropperT<Payload>::EndDrag()
 {
@@ -57,12 +40,12 @@ template class LDropperT<WString>;
 
 RCPtr<LControl> LDropper::Create(LControl* parent, const LControlDescriptor* descriptor)
 {
-    return CreateDropper<LDropper>(parent, descriptor);
+    return ControlDetail::CreateControlOf<LDropper>(parent, descriptor);
 }
 
 RCPtr<LControl> LFileDropper::Create(LControl* parent, const LControlDescriptor* descriptor)
 {
-    return CreateDropper<LFileDropper>(parent, descriptor);
+    return ControlDetail::CreateControlOf<LFileDropper>(parent, descriptor);
 }
 
 } // namespace QK

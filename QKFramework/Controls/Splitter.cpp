@@ -14,19 +14,6 @@ using namespace ControlDetail;
 namespace
 {
 
-template <class T> RCPtr<LControl> CreateSplitter(LControl* parent, const LControlDescriptor* descriptor)
-{
-    if (!descriptor)
-        return nullptr;
-    RCPtr<LControl> control(new T(parent, descriptor->Name));
-    control->CreateFromDescriptor(descriptor);
-    control->CreateChildControls(descriptor);
-    control->Initialize();
-    control->InitializeParts();
-    control->SetCreated();
-    return control;
-}
-
 // Position kind 2 and size kind 3 name a sibling; size kind 2 is an absolute size.
 constexpr std::int32_t kNamedPosition = 2;
 constexpr std::int32_t kAbsoluteSize = 2;
@@ -94,12 +81,12 @@ double Position(const LControl& control, std::int32_t axis)
 
 RCPtr<LControl> LSplitterH::Create(LControl* parent, const LControlDescriptor* descriptor)
 {
-    return CreateSplitter<LSplitterH>(parent, descriptor);
+    return ControlDetail::CreateControlOf<LSplitterH>(parent, descriptor);
 }
 
 RCPtr<LControl> LSplitterV::Create(LControl* parent, const LControlDescriptor* descriptor)
 {
-    return CreateSplitter<LSplitterV>(parent, descriptor);
+    return ControlDetail::CreateControlOf<LSplitterV>(parent, descriptor);
 }
 
 RCPtr<LControl> LSplitterBase::FindTarget() const
