@@ -28,6 +28,8 @@ protected:
 
 // The installed service, or the platform's own.
 IMessageService& GetMessageService();
+// Whether a service of its own is installed (a test's), in place of the platform's.
+bool IsMessageServiceReplaced();
 // Installs service (null: the platform's own); answers the one installed before. The caller
 // keeps it alive while installed.
 IMessageService* SetMessageService(IMessageService* service);

@@ -6,6 +6,7 @@
 #include "QKFramework/Notification/NotificationCenter.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
 #include "QKFramework/Platform/Render/MessageService.h"
+#include "QKFramework/Platform/Window/ChildProgram.h"
 #include "QKFramework/Renderer/Renderer.h"
 #include "QKFramework/Utilities/Graphics/PngDecoder.h"
 #include "QKFramework/Utilities/Storage/Array.h"
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace QK
 {
@@ -1079,6 +1081,25 @@ std::int32_t SdlWindowSystem::GetScreenResolution()
 std::int32_t SdlWindowSystem::ShowMessageBox(IWindowOSServices*, const WString& text, const WString& caption,
                                              std::uint32_t flags)
 {
+    // SDL's own box on X11 forks this process, threads and all, and runs Xlib in the copy,
+    // which can wait for ever on a lock that another thread held at the fork (the MIDI
+    // threads allocate at any time). The desktop's dialog program runs as a process of its
+    // own instead; as with SDL's box, what happens to the windows meanwhile waits in the
+    // queue until the box is closed. SDL's box stays for a desktop without that program.
+    const char* display = std::getenv("DISPLAY");
+    if (!IsMessageServiceReplaced() && display && *display)
+    {
+        const std::uint32_t icon = flags & 0xF0;
+        const char* kind = icon == 0x10 ? "--error" : icon == 0x30 ? "--warning" : "--info";
+        std::string title("--title=");
+        title += NString(caption.GetString()).GetString();
+        std::string body("--text=");
+        body += NString(text.GetString()).GetString();
+        const ChildProgramResult shown =
+            RunChildProgram({"zenity", kind, "--no-markup", title, body}, [] {});
+        if (shown.started)
+            return 1;
+    }
     GetMessageService().ShowMessage(caption, text, flags & 0xF0);
     return 1;
 }

@@ -42,6 +42,11 @@ IMessageService& GetMessageService()
     return g_installed ? *g_installed : g_platform;
 }
 
+bool IsMessageServiceReplaced()
+{
+    return g_installed != nullptr;
+}
+
 IMessageService* SetMessageService(IMessageService* service)
 {
     IMessageService* previous = g_installed;
