@@ -27,6 +27,7 @@
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/UI/FolderShell.h"
+#include "tests/support/UI/LoopWatchdog.h"
 #include "tests/support/UI/MenuFixtures.h"
 #include "tests/support/UI/PumpingFileChooser.h"
 
@@ -204,45 +205,6 @@ constexpr PointL kFileTitle{30, 9};
 constexpr PointL kHelpTitle{90, 9};
 constexpr PointL kSaveItem{40, 49};
 constexpr PointL kPanelOnly{290, 180};
-
-// Asks the running loop to quit (as the window manager's quit would) once the deadline has
-// passed, and again every second after it, until it is dismissed.
-class LoopWatchdog
-{
-public:
-    explicit LoopWatchdog(std::chrono::seconds limit)
-        : m_thread([this, limit] {
-              std::unique_lock<std::mutex> lock(m_mutex);
-              if (m_cv.wait_for(lock, limit, [this] { return m_done; }))
-                  return;
-              fired = true;
-              do
-              {
-                  SDL_Event quit{};
-                  quit.type = SDL_QUIT;
-                  SDL_PushEvent(&quit);
-              } while (!m_cv.wait_for(lock, std::chrono::seconds(1), [this] { return m_done; }));
-          })
-    {
-    }
-    ~LoopWatchdog()
-    {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_done = true;
-        }
-        m_cv.notify_all();
-        m_thread.join();
-    }
-
-    std::atomic<bool> fired{false};
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_cv;
-    bool m_done = false;
-    std::thread m_thread;
-};
 
 void PushButtonEvent(Uint32 windowId, Uint32 type, PointL point, Uint8 clicks = 1)
 {

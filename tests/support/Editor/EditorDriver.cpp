@@ -8,6 +8,8 @@
 #include "QKFramework/Platform/Window/SdlWindowHost.h"
 #include "QKFramework/Utilities/Storage/Paths.h"
 
+#include "tests/support/UI/LoopWatchdog.h"
+
 #include <SDL.h>
 
 #include <algorithm>
@@ -230,43 +232,11 @@ private:
 
 // --- The watchdog --------------------------------------------------------------------------
 
-// Asks the running loop to quit (as the session's end would) once the limit has passed, and
-// again every second after, until it is dismissed.
-class EditorDriver::Watchdog
+// The run's watchdog (the driver's header names it, so it is a class of the driver's own).
+class EditorDriver::Watchdog : public LoopWatchdog
 {
 public:
-    explicit Watchdog(std::chrono::seconds limit)
-        : m_thread([this, limit] {
-              std::unique_lock<std::mutex> lock(m_mutex);
-              if (m_cv.wait_for(lock, limit, [this] { return m_done; }))
-                  return;
-              fired = true;
-              do
-              {
-                  SDL_Event quit{};
-                  quit.type = SDL_QUIT;
-                  SDL_PushEvent(&quit);
-              } while (!m_cv.wait_for(lock, std::chrono::seconds(1), [this] { return m_done; }));
-          })
-    {
-    }
-    ~Watchdog()
-    {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_done = true;
-        }
-        m_cv.notify_all();
-        m_thread.join();
-    }
-
-    std::atomic<bool> fired{false};
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_cv;
-    bool m_done = false;
-    std::thread m_thread;
+    using LoopWatchdog::LoopWatchdog;
 };
 
 // --- The run -------------------------------------------------------------------------------
