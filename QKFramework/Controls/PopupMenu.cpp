@@ -9,6 +9,7 @@
 #include "QKFramework/ControlBase/Input/InputEvents.h"
 #include "QKFramework/ControlBase/Input/KeyCode.h"
 #include "QKFramework/ControlBase/RootWindowInterface.h"
+#include "QKFramework/Controls/DropDownControl.h"
 #include "QKFramework/Controls/MainMenu.h"
 #include "QKFramework/Notification/Notification.h"
 #include "QKFramework/Notification/NotificationId.h"
@@ -665,17 +666,57 @@ void LPopupMenu::ActivateItem(std::uint32_t index)
     ActivateItem();
 }
 
-void LPopupMenu::ActivateItem()
+void LPopupMenu::ReturnFocusFromMenuBar()
 {
-    const RCPtr<LControl> self(this);
     for (LControl* ancestor = GetParent(); ancestor; ancestor = ancestor->GetParent())
         if (auto* bar = dynamic_cast<LMainMenu*>(ancestor))
         {
             const RCPtr<LControl> focus = bar->GetRememberedFocus();
             if (focus && focus->GetRootWindowLink())
                 focus->SetFocus(true);
-            break;
+            return;
         }
+}
+
+void LPopupMenu::CloseFromKeyboard()
+{
+    const RCPtr<LControl> self(this);
+    if (m_autoClose)
+    {
+        if (!m_closing)
+            CloseMenuChain();
+        return;
+    }
+    // A drop-down's chain (the menu bar's) is closed by its owner: the focus going back to
+    // where it was before the menu bar closes it, as a click elsewhere does.
+    ReturnFocusFromMenuBar();
+    LPopupMenu* outermost = this;
+    while (LPopupMenu* parent = outermost->GetParentMenu())
+        outermost = parent;
+    if (auto* owner = dynamic_cast<LDropDownControl*>(outermost->GetParent()))
+    {
+        const RCPtr<LControl> held(owner);
+        if (owner->IsDroppedDown())
+            owner->ShowDropDown(false);
+    }
+}
+
+bool LPopupMenu::SetVisible(bool show)
+{
+    // A submenu hangs outside this menu: hidden only with it, it would leave its picture on
+    // the window, so it closes while both still show.
+    if (!show && m_openSubmenu && IsVisible(true))
+    {
+        const RCPtr<LControl> self(this);
+        CloseSubmenu();
+    }
+    return LCheckedListBox::SetVisible(show);
+}
+
+void LPopupMenu::ActivateItem()
+{
+    const RCPtr<LControl> self(this);
+    ReturnFocusFromMenuBar();
     if (m_autoClose && !m_closing)
         SetVisible(false);
     if (const RCPtr<LNotificationReceiver> target = FindCommandTarget())
@@ -737,8 +778,7 @@ QKRESULT LPopupMenu::WantsKey(LKeyParam* key)
     }
     if (code == kKeyEscape)
     {
-        if (m_autoClose && !m_closing)
-            CloseMenuChain();
+        CloseFromKeyboard();
         return QK_OK;
     }
     return LCheckedListBox::WantsKey(key);
@@ -848,7 +888,12 @@ void LPopupMenu::OnConditionsChanged(LConditionsParam* record)
     if (changed & kVisible)
     {
         if (record->NewConditions & kVisible)
+        {
+            // A menu opens with no row taken: a row kept from the last time would not count
+            // as newly hovered, and its submenu would never open under the pointer.
+            ClearSelection();
             UpdateItemStates();
+        }
         else if (!GetParentMenu())
             CloseSubmenu();
     }

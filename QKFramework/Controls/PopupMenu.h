@@ -67,6 +67,10 @@ public:
     QKRESULT OpenSubmenu(std::int32_t index);
     void CloseSubmenu();
     void CloseMenuChain();
+    // Escape: an auto-close chain closes itself; a drop-down's chain (a combo menu's, whose
+    // auto close is off) gives the focus back to where it was before the menu bar and is
+    // closed by its drop-down.
+    void CloseFromKeyboard();
     // Gives the focus back to what the menu bar remembered, hides, sends "NID_ITEM_ACTIVATED"
     // and the current item's command, then closes the chain (auto close).
     void ActivateItem();
@@ -90,6 +94,7 @@ public:
     // --- LControl --------------------------------------------------------------------------
 
     QKRESULT SetFocus(bool forward) override;
+    bool SetVisible(bool show) override;
     void OnConditionsChanged(LConditionsParam* record) override;
     QKRESULT CreateFromDescriptor(const LControlDescriptor* descriptor) override;
     QKRESULT FocusFromMouse(LControl*) override { return QK_OK; }
@@ -123,6 +128,8 @@ private:
     void UpdateHotKeyTexts();
     void UpdateHotKeyTexts(LMenuDescriptor& menu, const RCPtr<LNotificationReceiver>& target);
     void RebuildRows();
+    // The control the menu bar above this menu remembered takes the focus back.
+    void ReturnFocusFromMenuBar();
     void LayoutToContent();
     void StartHoverTimer();
     void StopHoverTimer();
