@@ -89,6 +89,7 @@ QKRESULT LScrollView::InitializeScrollBars()
         if (!m_initializedOnce && m_viewHandlers)
             m_viewHandlers->AddHandler(&LScrollView::OnScrollBarValueChanged,
                                        ConstRCPtr<LNotificationDistributor>(bar), u"NID_VALUE_CHANGE");
+        bar->SetVertical(bar == m_vBar.Get());
         double& thickness = bar == m_hBar.Get() ? m_hBarThickness : m_vBarThickness;
         if (thickness == 0.0)
             thickness = bar == m_hBar.Get() ? bar->GetHeight() : bar->GetWidth();

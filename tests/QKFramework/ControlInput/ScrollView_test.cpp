@@ -320,6 +320,57 @@ TEST_F(ScrollViewTest, TheAutomaticExtentFollowsTheChildrenButNotDockedOnes)
 // Both bars shown and the content scrolled, and beside the view a focused text box with
 // "curve" selected in "Velocity curve", drawn by the software renderer with real fonts; the
 // picture is saved for a person to look at.
+// A drop-down list's view: no height when its parts are made, a corner that only carries the
+// vertical bar's thickness, and a bar whose arrows sit inside it, above and below the channel.
+TEST(ScrollViewBarParts, ABarMadeBeforeItsViewHasALengthIsVerticalAndItsThumbTravelsInItsChannel)
+{
+    const std::string tree = R"(<Skin Name="s">
+  <SubControl Class="Test.Probe" Name="top" XSizeAbs="400" YSizeAbs="300" TabStop="-1"><Skin Name="k" LookList="page"/>
+    <SubControl Class="Framework.ScrollView" Name="list" XPositionAbs="10" YPositionAbs="10" XSizeAbs="100" YSizeAbs="0"><Skin Name="v" LookList="page"/>
+      <SubControl Class="Test.Probe" Name="corner" XIsDocked="True" YIsDocked="True" XPositionToControl="Parent" XPositionRel="1" XPlacementAnchor="1" XSizeAbs="13" YPositionToControl="Parent" YPositionRel="1" YPlacementAnchor="1" YSizeAbs="0"><Skin Name="c" LookList="corner"/></SubControl>
+      <SubControl Class="Framework.ScrollBar" Name="vBar" XIsDocked="True" YIsDocked="True" XPositionToControl="Parent" XPositionRel="1" XPlacementAnchor="1" XSizeToControl="corner" XSizeRel="0" XSizeAbs="0" YSizeToControl="Parent" YSizeRel="1" YSizeAbs="0"><Skin Name="b" LookList="page"/>
+        <SubControl Class="Framework.Button" Name="dec" XSizeToControl="Parent" XSizeRel="1" XSizeAbs="0" YSizeAbs="10"><Skin Name="d" LookList="arrow"/></SubControl>
+        <SubControl Class="Framework.Button" Name="inc" YPositionToControl="Parent" YPositionRel="1" YPlacementAnchor="1" XSizeToControl="Parent" XSizeRel="1" XSizeAbs="0" YSizeAbs="10"><Skin Name="i" LookList="arrow"/></SubControl>
+        <SubControl Class="Test.Probe" Name="channel" YPositionAbs="10" XSizeToControl="Parent" XSizeRel="1" XSizeAbs="0" YSizeToControl="Parent" YSizeRel="1" YSizeAbs="-10"><Skin Name="t" LookList="channel"/></SubControl>
+        <SubControl Class="Framework.Button" Name="thumb" YPositionAbs="10" XSizeToControl="Parent" XSizeRel="1" XSizeAbs="0" YSizeAbs="10"><Skin Name="n" LookList="thumb"/></SubControl>
+      </SubControl>
+    </SubControl>
+  </SubControl>
+</Skin>)";
+    WindowHarness harness(tree, std::string(), Looks());
+    harness.Factory().RegisterControlClass(WString(u"Framework.Button"), &LButton::Create);
+    harness.Factory().RegisterControlClass(WString(u"Framework.ScrollBar"), &LScrollbar::Create);
+    harness.Factory().RegisterControlClass(WString(u"Framework.ScrollView"), &LScrollView::Create);
+    ASSERT_TRUE(harness.SetRoot(u"top"));
+    auto& list = dynamic_cast<LScrollView&>(*harness.Find("list"));
+    LScrollbar& bar = *list.GetVerticalBar();
+    ASSERT_GT(bar.GetWidth(), bar.GetHeight()) << "made with no length, the bar looks horizontal";
+
+    const RCPtr<LLayoutDescriptor> layout = list.GetLayoutDescriptor();
+    list.SetAxisLayout(1, 0.0f, false, layout->Y.Position, LayoutReference{2, WString(), 0.0f, 120.0});
+    list.SetClientExtent(50.0, 1200.0);
+    ASSERT_TRUE(LScrollView::IsUsable(&bar));
+    EXPECT_EQ(bar.GetWidth(), 13.0) << "as wide as the corner";
+    EXPECT_TRUE(bar.IsVertical());
+    const RectD& channel = bar.FindChild(WString(u"channel"))->GetBounds();
+    const RectD& thumb = bar.GetThumb()->GetBounds();
+    EXPECT_EQ(thumb.height, 10.0) << "the shortest thumb: a tenth of the list shows";
+    struct Case
+    {
+        double value;
+        double top;
+    };
+    // The channel runs from 10 to 110 in the bar, between the arrows.
+    for (const Case c : {Case{0.0, 10.0}, Case{0.5, 55.0}, Case{1.0, 100.0}})
+    {
+        bar.SetValue(c.value);
+        EXPECT_EQ(thumb.y, c.top) << c.value;
+        EXPECT_GE(thumb.y, channel.y) << c.value;
+        EXPECT_LE(thumb.y + thumb.height, channel.y + channel.height) << c.value;
+    }
+    EXPECT_EQ(list.GetScrollOffset().y, 1080.0) << "at the end of the content";
+}
+
 TEST(ScrollViewPicture, BothBarsAndTheCornerDraw)
 {
     const ScopedEnvironment dpi("VEDIDU_DPI", "96");
