@@ -120,6 +120,9 @@ public:
     using LCheckedListBox::ActivateItem;
     QKRESULT SwapItems(std::uint32_t, std::uint32_t) override { return QK_E_NOTIMPL; }
     std::int32_t GetItemTextWidth(std::uint32_t index) override;
+    // The width the row of item index needs: the text margin, the label and the hot key,
+    // each text measured in its own part's font. 0 without a menu or rows.
+    std::int32_t UpdateHotKeyLabel(std::uint32_t index);
 
 private:
     QKRESULT OnItemHoverChanged(const ConstRCPtr<LNotificationDistributor>& source,

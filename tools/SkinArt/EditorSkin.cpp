@@ -281,8 +281,10 @@ private:
             else
                 state = hover ? "hover" : "plain";
             const std::string lookName = name + "." + std::to_string(i);
+            // A menu row's text stops short of the hot key's own margin (the "hotKeyLabel" ends
+            // 21 px from the right), so that a row as wide as its label and hot key keeps a gap.
             Look look = TextLook(lookName, i == 6 ? Palette::kTextDisabled : Palette::kTextLight, 0,
-                                 m.StatePart(image, state), menu ? 24 : 6, menu ? -10 : -4);
+                                 m.StatePart(image, state), menu ? 24 : 6, menu ? -33 : -4);
             // The submenu mark at its own size, centred on the row's height.
             if (menu && alternate)
                 look.nonClient.push_back({m.StatePart(arrow, selected || hover ? "hover" : "normal"), false, false,
