@@ -579,6 +579,12 @@ RectD LControl::GetChildClientRect(LControl*)
     return RectD{0.0, 0.0, client.width, client.height};
 }
 
+void LControl::UpdateVisibleClientArea()
+{
+    if (m_laidOut)
+        GetClientInsets(m_clientInsets);
+}
+
 void LControl::GetClientInsets(RectD& insets)
 {
     const RectD client = GetLookClientRect(-1);

@@ -201,6 +201,7 @@ QKRESULT LScrollView::UpdateClientExtent()
 void LScrollView::OnClientExtentChanged()
 {
     LayoutScrollBars();
+    UpdateVisibleClientArea();
 }
 
 // 3. Bar layout -----------------------------------------------------------------------------------
@@ -343,6 +344,7 @@ void LScrollView::OnClientInsetsChanged(const PointD& oldOffset, const PointD& n
         bar->SetValue(range > 0.0 ? offset / range : 0.0);
     }
     LControl::OnClientInsetsChanged(oldOffset, newOffset);
+    UpdateVisibleClientArea();
 }
 
 QKRESULT LScrollView::OnScrollBarValueChanged(const ConstRCPtr<LNotificationDistributor>& source,
@@ -410,6 +412,7 @@ void LScrollView::OnSizeChanged()
     m_clientRectPending = false;
     UpdateClientExtent();
     LayoutScrollBars();
+    UpdateVisibleClientArea();
 }
 
 void LScrollView::OnChildPlacementChanged(LControl* child)

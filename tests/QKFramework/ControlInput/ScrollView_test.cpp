@@ -269,6 +269,44 @@ TEST_F(ScrollViewTest, BarsAndOffsetFollowEachOther)
 }
 
 // The bar's value turns into whole pixels of offset, and the offset back into the value.
+TEST(ScrollViewArea, TheVisibleAreaIsRecomputedWhenTheExtentTheOffsetOrTheSizeChanges)
+{
+    // A view whose extent follows its one child; the visible area ends at the child's far edges.
+    const std::string tree = R"(<Skin Name="s">
+  <SubControl Class="Test.Probe" Name="top" XSizeAbs="400" YSizeAbs="300" TabStop="-1"><Skin Name="k" LookList="page"/>
+    <SubControl Class="Framework.ScrollView" Name="box" XPositionAbs="10" YPositionAbs="10" XSizeAbs="100" YSizeAbs="80"><Skin Name="v" LookList="page"/>
+      <CreateParamList><CreateParam ID="AUTO_CLIENT_EXTENT_X">true</CreateParam><CreateParam ID="AUTO_CLIENT_EXTENT_Y">true</CreateParam></CreateParamList>
+      <SubControl Class="Test.Probe" Name="item" XPositionAbs="5" YPositionAbs="5" XSizeAbs="20" YSizeAbs="10"/>
+    </SubControl>
+  </SubControl>
+</Skin>)";
+    WindowHarness harness(tree, std::string(), Looks());
+    harness.Factory().RegisterControlClass(WString(u"Framework.ScrollView"), &LScrollView::Create);
+    ASSERT_TRUE(harness.SetRoot(u"top"));
+    auto& box = dynamic_cast<LScrollView&>(*harness.Find("box"));
+    LControl& item = *box.FindChild(WString(u"item"));
+    const auto area = [&]
+    {
+        const RectD& a = box.GetVisibleClientArea();
+        return std::to_string(static_cast<int>(a.x)) + "," + std::to_string(static_cast<int>(a.y)) + " " +
+               std::to_string(static_cast<int>(a.width)) + "x" + std::to_string(static_cast<int>(a.height));
+    };
+    EXPECT_EQ(area(), "0,0 25x15");
+    // The child grows: the extent follows it, and with it the visible area.
+    const RCPtr<LLayoutDescriptor> layout = item.GetLayoutDescriptor();
+    item.SetAxisLayout(0, 0.0f, false, layout->X.Position, LayoutReference{2, WString(), 0.0f, 50.0});
+    EXPECT_EQ(box.GetClientExtentSize().first, 55.0);
+    EXPECT_EQ(area(), "0,0 55x15");
+    item.SetAxisLayout(1, 0.0f, false, layout->Y.Position, LayoutReference{2, WString(), 0.0f, 200.0});
+    EXPECT_EQ(area(), "0,0 55x80") << "no further than the view's client part";
+    box.SetScrollOffset({0.0, 30.0});
+    EXPECT_EQ(area(), "0,30 55x80");
+    const RCPtr<LLayoutDescriptor> own = box.GetLayoutDescriptor();
+    box.SetAxisLayout(1, 0.0f, false, own->Y.Position, LayoutReference{2, WString(), 0.0f, 60.0});
+    EXPECT_EQ(area(), "0,30 55x60");
+    LNotificationCenterManager::ReleaseInstance();
+}
+
 TEST_F(ScrollViewTest, TheWheelStepsABar)
 {
     view->SetClientExtent(50, 200); // only the vertical bar: 80 of 200 shown, a page is 80 px
