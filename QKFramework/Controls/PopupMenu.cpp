@@ -12,10 +12,12 @@
 #include "QKFramework/Controls/DropDownControl.h"
 #include "QKFramework/Controls/MainMenu.h"
 #include "QKFramework/Notification/Notification.h"
+#include "QKFramework/Notification/NotificationCenterManager.h"
 #include "QKFramework/Notification/NotificationId.h"
 #include "QKFramework/ControlBase/SkinDescriptors.h"
 #include "QKFramework/Renderer/RenderApp.h"
 #include "QKFramework/Renderer/MeasurementRenderer.h"
+#include "QKFramework/Utilities/Storage/VariantEx.h"
 
 #include <algorithm>
 #include <cmath>
@@ -518,6 +520,20 @@ QKRESULT LPopupMenu::OnItemHoverChanged(const ConstRCPtr<LNotificationDistributo
     // A checked item shows its own look while the pointer is over it.
     if (index >= 0 && ((conditions->NewConditions ^ conditions->OldConditions) & kHover))
         RefreshItem(static_cast<std::uint32_t>(index));
+    // The hovered item's status text goes to whatever status bar listens on the application's
+    // centre (the menu knows none); leaving the row gives the bar its own text back.
+    const bool hoverOn = (conditions->NewConditions & kHover) && !(conditions->OldConditions & kHover);
+    const bool hoverOff = !(conditions->NewConditions & kHover) && (conditions->OldConditions & kHover);
+    const RCPtr<LNotificationCenter> centre = hoverOn || hoverOff ? GetDefaultNotificationCenter() : nullptr;
+    if (hoverOn)
+    {
+        const LMenuItemDescriptor* item = ItemAt(index);
+        if (item && !item->ToolTip.IsEmpty() && centre)
+            centre->SendNotification(LNotification::Create(
+                u"NID_MENU_STATUS_TEXT", ConstRCPtr<LRefCountedObject>(LWrapperStringable<>::Create(item->ToolTip))));
+    }
+    else if (hoverOff && centre)
+        centre->SendNotification(LNotification::Create(u"NID_MENU_STATUS_TEXT_RESTORE", nullptr));
     return QK_FALSE;
 }
 

@@ -8,6 +8,10 @@
 // command target's receive operation. The command target is the explicit one
 // (SetCommandTarget) or else the first ancestor that is no popup menu.
 //
+// While the pointer rests on a row, the item's status text (its tool tip) is sent on the
+// application's notification centre as "NID_MENU_STATUS_TEXT" (an LWrapperStringable), and
+// "NID_MENU_STATUS_TEXT_RESTORE" follows when it leaves the row; a status bar listens.
+//
 // Three users: a control's context menu, the menus of the menu bar and the drop-down of a
 // combo menu. Auto close (on by default) closes the whole chain on focus loss, Escape and
 // activation; the combo menu turns it off for its own popup. UI thread only.

@@ -8,6 +8,7 @@
 #include "QKFramework/Controls/Button.h"
 #include "QKFramework/Controls/Label.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
+#include "QKFramework/Utilities/Storage/VariantEx.h"
 
 #include "tests/support/Recorder.h"
 #include "tests/support/UI/EventScript.h"
@@ -280,6 +281,34 @@ TEST_F(PopupMenuTest, TheMenuSizesToItsWidestRowAndItsRows)
     EXPECT_EQ(menu.GetHeight(), 20.0) << "one row";
     EXPECT_EQ(menu.GetWidth(), std::max(100.0, static_cast<double>(menu.UpdateHotKeyLabel(0))));
     EXPECT_GT(menu.GetWidth(), static_cast<double>(widest)) << "the longer label widens the menu";
+}
+
+TEST_F(PopupMenuTest, AHoveredRowSendsItsStatusTextAndLeavingItAsksForTheBarsOwn)
+{
+    RCPtr<LMenuDescriptor> described = FileMenu();
+    described->GetItem(0)->ToolTip = WString(u"Open a favorite from disk.");
+    LPopupMenu& menu = Menu();
+    ASSERT_EQ(menu.SetCommandTarget(commands), QK_OK);
+    ASSERT_EQ(menu.SetMenuDescriptor(described.Get()), QK_OK);
+    menu.PopUp();
+    SetBounds(menu, 10, 10, menu.GetWidth(), menu.GetHeight());
+    std::vector<std::string> texts;
+    const RCPtr<LNotificationCenter> centre = GetDefaultNotificationCenter();
+    const RCPtr<Recorder> statusBar = Recorder::Create("status", log);
+    recorders.push_back(statusBar);
+    statusBar->actOnce = false;
+    statusBar->action = [&](Recorder&, const ConstRCPtr<LNotificationDistributor>&,
+                            const ConstRCPtr<LNotification>& notification)
+    {
+        const auto* text = dynamic_cast<const WString*>(notification->GetArgument().Get());
+        texts.push_back(text ? Narrow(*text) : std::string("restore"));
+    };
+    for (const char16_t* nid : {u"NID_MENU_STATUS_TEXT", u"NID_MENU_STATUS_TEXT_RESTORE"})
+        statusBar->Subscribe(ConstRCPtr<LNotificationDistributor>(centre.Get()), nid);
+    script.Move({30, 20});   // Open, with its text
+    script.Move({30, 40});   // Save, without one: the bar's own text
+    script.Move({300, 250}); // off the menu
+    EXPECT_EQ(texts, (std::vector<std::string>{"Open a favorite from disk.", "restore", "restore"}));
 }
 
 class ContextMenuTest : public PopupMenuTest
