@@ -61,15 +61,20 @@ const char* const kStrings = R"(
     <String ID="LABEL"><Locale LCID="0x0009">First</Locale></String>
   </StringTable>)";
 
-std::string Looks()
+// Grey everywhere; with rowText, the rows' look keeps its text 6 px from the left and 4 from
+// the right.
+std::string Looks(bool rowText = false)
 {
+    const char* const row = rowText ? "row" : "grey";
     std::string rows;
     for (int i = 0; i < 14; ++i)
-        rows += "<Look Name=\"grey\" Index=\"" + std::to_string(i) + "\"/>";
+        rows += std::string("<Look Name=\"") + row + "\" Index=\"" + std::to_string(i) + "\"/>";
     return R"(
-  <Colorizers><Colorizer Name="grey" ColorType="SolidFill" Color="FF808080"/></Colorizers>
-  <Parts><Part Name="grey" Width="1" Height="1" ResizeType="Stretch" ColorizerName="grey"/></Parts>
-  <Looks><Look Name="grey"><ClientPart Name="grey" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look></Looks>
+  <Colorizers><Colorizer Name="grey" ColorType="SolidFill" Color="FF808080"/><Colorizer Name="ink" ColorType="SolidFill" Color="FF000000"/></Colorizers>
+  <Parts><Part Name="grey" Width="1" Height="1" ResizeType="Stretch" ColorizerName="grey"/><Part Name="ink" Width="1" Height="1" ResizeType="Stretch" ColorizerName="ink"/></Parts>
+  <Looks><Look Name="grey"><ClientPart Name="grey" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look>
+    <Look Name="row"><ClientPart Name="grey" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/>
+      <TextProperties TextLeftRel="0" TextLeftAbs="6" TextRightRel="1" TextRightAbs="-4" TextHAlign="0" TextTopRel="0" TextTopAbs="0" TextBottomRel="1" TextBottomAbs="0" TextVAlign="0.5" TextForegroundPart="ink"/></Look></Looks>
   <LookLists><LookList Name="plain" NumLooks="1"><Look Name="grey" Index="0"/></LookList>
   <LookList Name="rows" NumLooks="14">)" +
            rows + "</LookList></LookLists>";
@@ -593,25 +598,9 @@ const char* const kWidthTree = R"(<Skin Name="s">
   </SubControl>
 </Skin>)";
 
-std::string WidthLooks()
-{
-    std::string rows;
-    for (int i = 0; i < 14; ++i)
-        rows += "<Look Name=\"row\" Index=\"" + std::to_string(i) + "\"/>";
-    return R"(
-  <Colorizers><Colorizer Name="grey" ColorType="SolidFill" Color="FF808080"/><Colorizer Name="ink" ColorType="SolidFill" Color="FF000000"/></Colorizers>
-  <Parts><Part Name="grey" Width="1" Height="1" ResizeType="Stretch" ColorizerName="grey"/><Part Name="ink" Width="1" Height="1" ResizeType="Stretch" ColorizerName="ink"/></Parts>
-  <Looks><Look Name="grey"><ClientPart Name="grey" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look>
-    <Look Name="row"><ClientPart Name="grey" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/>
-      <TextProperties TextLeftRel="0" TextLeftAbs="6" TextRightRel="1" TextRightAbs="-4" TextHAlign="0" TextTopRel="0" TextTopAbs="0" TextBottomRel="1" TextBottomAbs="0" TextVAlign="0.5" TextForegroundPart="ink"/></Look></Looks>
-  <LookLists><LookList Name="plain" NumLooks="1"><Look Name="grey" Index="0"/></LookList>
-  <LookList Name="rows" NumLooks="14">)" +
-           rows + "</LookList></LookLists>";
-}
-
 TEST(ListBoxWidth, AListWhoseSkinLeavesItsWidthOpenTakesItsWidestTextAndNoTextIsCut)
 {
-    WindowHarness harness{kWidthTree, std::string(), WidthLooks()};
+    WindowHarness harness{kWidthTree, std::string(), Looks(true)};
     harness.Factory().RegisterControlClass(WString(u"Framework.ListBox"), &LListBox::Create);
     harness.Factory().RegisterControlClass(WString(u"Framework.ListBoxItem"), &LListBoxItem::Create);
     harness.Factory().RegisterControlClass(WString(u"Framework.ScrollBar"), &LScrollbar::Create);
