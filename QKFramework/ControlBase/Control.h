@@ -493,6 +493,10 @@ public:
     // the host window. 1 when it is the current one, else 0.
     QKRESULT SetLayoutRect(const PointD& position, const DoublePair& size);
     RectD GetChildrenBounds() const;
+    // The visible content rectangle (GetClientInsets) as last recomputed, and recomputing
+    // it; a control that has not been laid out keeps what it has.
+    const RectD& GetVisibleClientArea() const { return m_clientInsets; }
+    void UpdateVisibleClientArea();
     // The far edge of children first..last (insertion order) on axis (0 X, 1 Y), with the
     // look's far inset, in this control's coordinates; 0 for an empty or bad range.
     double GetChildrenExtent(std::int32_t first, std::int32_t last, std::int32_t axis) const;
@@ -661,6 +665,7 @@ private:
     RCPtr<LNotificationCenter> m_notificationCenter;
     ChildControlList m_children;
     bool m_laidOut = false;
+    RectD m_clientInsets;
     bool m_clientRectRecorded = false;
     RectD m_recordedClientRect;
     bool m_layingOutChildren = false;

@@ -6,6 +6,7 @@
 
 #include "QKFramework/ControlBase/Control.h"
 #include "QKFramework/ControlBase/ControlDescriptor.h"
+#include "QKFramework/ControlBase/SkinDescriptors.h"
 #include "QKFramework/Utilities/Storage/StringArray.h"
 #include "QKFramework/Utilities/Storage/StringT.h"
 
@@ -56,6 +57,15 @@ inline double& Component(DoublePair& pair, std::int32_t axis)
 inline double Component(const PointD& point, std::int32_t axis)
 {
     return axis == 0 ? point.x : point.y;
+}
+
+// The text area of a look's text properties on one axis (0 width, 1 height) for a control
+// of that extent.
+inline double TextAreaFor(const LookTextProperties& text, std::int32_t axis, double extent)
+{
+    if (axis == 0)
+        return (text.TextRightRel * extent + text.TextRightAbs) - (text.TextLeftRel * extent + text.TextLeftAbs);
+    return (text.TextBottomRel * extent + text.TextBottomAbs) - (text.TextTopRel * extent + text.TextTopAbs);
 }
 
 // A boolean create parameter: true when the text, trimmed and in lower case, is "true".

@@ -43,14 +43,6 @@ bool SameReference(const LayoutReference& a, const LayoutReference& b)
     return a.Kind == b.Kind && a.Name.IsEqual(b.Name) && a.Rel == b.Rel && a.Abs == b.Abs;
 }
 
-// The text area of a look's text properties on one axis for a control extent.
-double TextAreaFor(const LookTextProperties& text, std::int32_t axis, double extent)
-{
-    if (axis == 0)
-        return (text.TextRightRel * extent + text.TextRightAbs) - (text.TextLeftRel * extent + text.TextLeftAbs);
-    return (text.TextBottomRel * extent + text.TextBottomAbs) - (text.TextTopRel * extent + text.TextTopAbs);
-}
-
 } // namespace
 
 // 1. The reference frame --------------------------------------------------------------------------
@@ -585,6 +577,12 @@ RectD LControl::GetChildClientRect(LControl*)
 {
     const RectD client = GetLookClientRect(-1);
     return RectD{0.0, 0.0, client.width, client.height};
+}
+
+void LControl::UpdateVisibleClientArea()
+{
+    if (m_laidOut)
+        GetClientInsets(m_clientInsets);
 }
 
 void LControl::GetClientInsets(RectD& insets)

@@ -89,6 +89,7 @@ QKRESULT LScrollView::InitializeScrollBars()
         if (!m_initializedOnce && m_viewHandlers)
             m_viewHandlers->AddHandler(&LScrollView::OnScrollBarValueChanged,
                                        ConstRCPtr<LNotificationDistributor>(bar), u"NID_VALUE_CHANGE");
+        bar->SetVertical(bar == m_vBar.Get());
         double& thickness = bar == m_hBar.Get() ? m_hBarThickness : m_vBarThickness;
         if (thickness == 0.0)
             thickness = bar == m_hBar.Get() ? bar->GetHeight() : bar->GetWidth();
@@ -200,6 +201,7 @@ QKRESULT LScrollView::UpdateClientExtent()
 void LScrollView::OnClientExtentChanged()
 {
     LayoutScrollBars();
+    UpdateVisibleClientArea();
 }
 
 // 3. Bar layout -----------------------------------------------------------------------------------
@@ -342,6 +344,7 @@ void LScrollView::OnClientInsetsChanged(const PointD& oldOffset, const PointD& n
         bar->SetValue(range > 0.0 ? offset / range : 0.0);
     }
     LControl::OnClientInsetsChanged(oldOffset, newOffset);
+    UpdateVisibleClientArea();
 }
 
 QKRESULT LScrollView::OnScrollBarValueChanged(const ConstRCPtr<LNotificationDistributor>& source,
@@ -409,6 +412,7 @@ void LScrollView::OnSizeChanged()
     m_clientRectPending = false;
     UpdateClientExtent();
     LayoutScrollBars();
+    UpdateVisibleClientArea();
 }
 
 void LScrollView::OnChildPlacementChanged(LControl* child)

@@ -122,6 +122,13 @@ QKRESULT LComboBox::FitListToCombo()
     }
     if (m_listBox->GetHeight() > 0.0)
         m_listBox->SnapHeightToItems();
+    // The list follows its widest item, but is never narrower than the control it drops from.
+    if (!layout->X.MinSize.HasReference && layout->X.MinSize.Abs < GetWidth())
+    {
+        LayoutLimit minimum;
+        minimum.Abs = GetWidth();
+        m_listBox->SetAxisSizeLimits(0, minimum, layout->X.MaxSize);
+    }
     return QK_OK;
 }
 

@@ -221,10 +221,25 @@ QKRESULT LListBox::GetItemHeight(LListBoxItem* sample)
     if (!sample)
         return QK_E_INVALIDARG;
     const RCPtr<LControl> held(sample);
+    const RCPtr<LControl> self = GetRefCount() > 0 ? RCPtr<LControl>(this) : nullptr;
+    // The list's horizontal rules are lifted while the sample is measured, so that it lays
+    // out freely, and put back afterwards.
+    const RCPtr<LLayoutDescriptor> layout = GetLayoutDescriptor();
+    const double formerWidth = GetWidth();
+    AxisSpec savedX;
+    bool savedDocked = false;
+    if (layout)
+    {
+        savedX = layout->X;
+        savedDocked = layout->XIsDocked;
+        SetAxisSizeLimits(0, LayoutLimit{}, LayoutLimit{});
+        SetContentWidth(GetChildClientRect(nullptr).width);
+    }
+
     const WString text = sample->GetText();
     sample->SetText(WString());
     sample->Relayout();
-    m_textMargin = ToInt32(sample->GetWidth());
+    m_textMargin = ToInt32(RowMargin(*sample));
     sample->SetText(WString(u"{WXyg|}"));
     sample->Relayout();
     m_itemHeight = ToInt32(sample->GetHeight());
@@ -232,11 +247,34 @@ QKRESULT LListBox::GetItemHeight(LListBoxItem* sample)
         m_itemHeight = kDefaultItemHeight;
     sample->SetText(text);
     sample->Relayout();
+
+    if (layout)
+    {
+        SetAxisSizeLimits(0, savedX.MinSize, savedX.MaxSize);
+        LayoutReference size = savedX.Size;
+        const RCPtr<LLayoutDescriptor>& sampleLayout = sample->GetLayoutDescriptor();
+        const bool sampleFollowsText = sampleLayout && sampleLayout->X.Size.Kind == 2 && sampleLayout->TextOverflowX == 1;
+        if (sampleFollowsText && size.Kind == 2 && !(size.Abs > 0.0))
+            size.Abs = formerWidth;
+        SetAxisLayout(0, savedX.PlacementAnchor, savedDocked, savedX.Position, size);
+    }
     // The content height adds the list's frame itself.
     if (m_popupMode)
         SetContentHeight(static_cast<double>(m_itemHeight) * std::max<std::uint32_t>(GetItemCount(), 1));
     m_measured = true;
     return QK_OK;
+}
+
+double LListBox::RowMargin(LListBoxItem& row) const
+{
+    // Without its text a row is all margin, unless its width follows the list's: then its
+    // width is the list's, and the margin is the part of it that its look keeps from the text.
+    const double width = row.GetWidth();
+    const RCPtr<LLook> look = TemplateWidthFollowsList() ? row.GetLook(-1) : nullptr;
+    const LLookDescriptor* description = look ? look->GetDescriptor().Get() : nullptr;
+    if (!description || !description->HasTextProperties)
+        return width;
+    return std::max(0.0, width - TextAreaFor(description->Text, 0, width));
 }
 
 LListBoxItem* LListBox::GetRowControl(std::uint32_t row) const
@@ -254,6 +292,7 @@ void LListBox::FillRows()
     if (m_fillingRows || m_creating || !m_measured || !m_template)
         return;
     const RCPtr<LControl> self = GetRefCount() > 0 ? RCPtr<LControl>(this) : nullptr;
+    const bool hadRows = !m_rows.empty();
     m_fillingRows = true;
     for (;;)
     {
@@ -274,6 +313,9 @@ void LListBox::FillRows()
             break;
     }
     m_fillingRows = false;
+    // Texts are measured in a row's font: the first row lets the list know its widest text.
+    if (!hadRows && !m_rows.empty())
+        UpdateWidestText();
 }
 
 void LListBox::CreateItemControl()
@@ -402,6 +444,15 @@ void LListBox::RebindFrom(std::uint32_t index)
     }
 }
 
+std::int32_t LListBox::GetTextMargin()
+{
+    // A margin given up (the popup menu sizes its rows anew) is measured again on a row.
+    if (m_textMargin < 0)
+        if (LListBoxItem* row = GetRowControl(0))
+            m_textMargin = ToInt32(RowMargin(*row));
+    return std::max(m_textMargin, 0);
+}
+
 std::int32_t LListBox::GetItemTextWidth(std::uint32_t index)
 {
     if (index >= GetItemCount() || m_rows.empty())
@@ -409,9 +460,9 @@ std::int32_t LListBox::GetItemTextWidth(std::uint32_t index)
     LListBoxItem* row = GetRowControl(0);
     const ConstRCPtr<LMeasurementRenderer> measuring = LRenderApp::GetMeasurementRenderer();
     if (!row || !measuring || !row->GetFont())
-        return m_textMargin;
+        return GetTextMargin();
     const RectF bounds = measuring->MeasureText(GetItemRecord(index).GetText(), row->GetFont());
-    return ToInt32(static_cast<double>(bounds.width) + m_textMargin);
+    return ToInt32(static_cast<double>(bounds.width) + GetTextMargin());
 }
 
 std::uint32_t LListBox::GetContentHeight() const
@@ -459,14 +510,43 @@ void LListBox::UpdateWidestText()
     std::int32_t widest = 0;
     for (std::uint32_t i = 0; i < GetItemCount(); ++i)
         widest = std::max(widest, GetItemTextWidth(i));
+    SetWidestText(widest);
+}
+
+void LListBox::SetWidestText(std::int32_t widest)
+{
+    if (widest == m_widestText)
+        return;
     m_widestText = widest;
+    FitWidthToContent();
+}
+
+bool LListBox::TemplateWidthFollowsList() const
+{
+    return m_template && m_template->Layout && m_template->Layout->X.Size.Kind == 1;
+}
+
+void LListBox::FitWidthToContent()
+{
+    // Rows that follow the list's width are as wide as the widest text. Only a list whose
+    // skin leaves its width open (a drop-down's) follows its texts: a list placed in a panel
+    // keeps the width its skin gives it. Nothing is known of the texts before a row exists to
+    // measure them in.
+    if (!TemplateWidthFollowsList() || m_widestText <= 0 || m_updatesSuspended)
+        return;
+    const LControlDescriptor* described = GetControlDescriptor().Get();
+    const LLayoutDescriptor* skin = described ? described->Layout.Get() : nullptr;
+    if (!skin || skin->X.Size.Kind != 2 || skin->X.Size.Abs > 0.0)
+        return;
+    SetContentWidth(GetScrollBarSizes().first + m_widestText);
 }
 
 void LListBox::UpdatePopupHeight()
 {
     if (!m_popupMode || m_updatesSuspended)
         return;
-    SetContentHeight(static_cast<double>(m_itemHeight) * std::max<std::uint32_t>(GetItemCount(), 1));
+    // The rows' own heights (a menu's separators are thinner than its items), one row at least.
+    SetContentHeight(std::max<double>(GetContentHeight(), m_itemHeight));
 }
 
 void LListBox::SetContentHeight(double height)
@@ -624,7 +704,7 @@ std::int32_t LListBox::InsertItem(std::uint32_t index, const WString& text)
     {
         FillRows();
         RebindFrom(index);
-        m_widestText = std::max(m_widestText, GetItemTextWidth(index));
+        SetWidestText(std::max(m_widestText, GetItemTextWidth(index)));
         UpdateContentExtent();
         UpdatePopupHeight();
     }
@@ -646,7 +726,7 @@ void LListBox::SetItemTextObject(std::uint32_t index, const ConstRCPtr<LRefCount
     if (wasWidest)
         UpdateWidestText();
     else
-        m_widestText = std::max(m_widestText, GetItemTextWidth(index));
+        SetWidestText(std::max(m_widestText, GetItemTextWidth(index)));
     UpdateContentExtent();
 }
 
@@ -1475,6 +1555,9 @@ void LListBox::OnScrollBarShownChanged(std::int32_t axis)
 {
     LScrollView::OnScrollBarShownChanged(axis);
     FillRows();
+    // The rows keep the widest text's width beside the bar.
+    if (axis == 1)
+        FitWidthToContent();
 }
 
 // 9. Receiving --------------------------------------------------------------------------------------

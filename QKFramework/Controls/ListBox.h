@@ -132,8 +132,13 @@ public:
     void SetContentHeight(double height);
     void SetContentWidth(double width);
     QKRESULT SnapHeightToItems();
+    // Writes one axis's minimum and maximum size and lays the list out again.
+    void SetAxisSizeLimits(std::int32_t axis, const LayoutLimit& minimum, const LayoutLimit& maximum);
     std::int32_t GetItemHeightPixels() const { return m_itemHeight; }
-    std::int32_t GetTextMargin() const { return m_textMargin; }
+    // The width a row needs beside its text.
+    std::int32_t GetTextMargin();
+    // Gives up the measured margin; the next text width measures it again on a row.
+    void ResetTextMargin() { m_textMargin = -1; }
     std::int32_t GetWidestText() const { return m_widestText; }
     std::uint32_t GetTopIndex() const { return m_topIndex; }
     std::uint32_t GetRowCount() const { return static_cast<std::uint32_t>(m_rows.size()); }
@@ -170,6 +175,12 @@ protected:
     void RefreshItem(std::uint32_t index);
     void UpdateContentExtent();
     void UpdateWidestText();
+    // Stores the widest text; a list whose rows follow its width takes it (SetContentWidth).
+    void SetWidestText(std::int32_t widest);
+    void FitWidthToContent();
+    bool TemplateWidthFollowsList() const;
+    // What a row needs beside its text (the text margin), measured on a row without text.
+    double RowMargin(LListBoxItem& row) const;
     void UpdatePopupHeight();
     // The item shown by a row: past the count for rows below the last item.
     std::uint32_t ItemOfRow(std::uint32_t row) const;
@@ -199,7 +210,6 @@ private:
     // Rows lying entirely inside the client area, at least 1.
     std::uint32_t FullRows();
     bool TemplateWidthIsAbsolute() const;
-    void SetAxisSizeLimits(std::int32_t axis, const LayoutLimit& minimum, const LayoutLimit& maximum);
     // Sizes the list on axis (0 X, 1 Y) so that its client area is content long.
     void SetContentSize(std::int32_t axis, double content);
 

@@ -215,7 +215,10 @@ void LMainMenu::EquipButton(LComboMenu& button)
     {
         popup->SetHotKeyManager(RCPtr<LGlobalHotKeyManager>(root->GetWindowHotKeys()));
         // Commands go out from the root window at its next idle pass, where the views that
-        // handle them listen.
+        // handle them listen: the device view subscribes the File and Help commands on the
+        // root window, and nothing else connects the popups' command target with it (the
+        // bar's remembered focus control would not hear them), so the bar routes every
+        // command through the root window's posting queue.
         if (auto* queue = dynamic_cast<LNotificationQueue*>(root))
             if (const RCPtr<LNotificationReceiver> posting = queue->GetPostingReceiver())
                 popup->SetCommandTarget(posting);

@@ -9,12 +9,15 @@
 #include "QKFramework/ControlBase/Input/InputEvents.h"
 #include "QKFramework/ControlBase/Input/KeyCode.h"
 #include "QKFramework/ControlBase/RootWindowInterface.h"
+#include "QKFramework/Controls/DropDownControl.h"
 #include "QKFramework/Controls/MainMenu.h"
 #include "QKFramework/Notification/Notification.h"
+#include "QKFramework/Notification/NotificationCenterManager.h"
 #include "QKFramework/Notification/NotificationId.h"
 #include "QKFramework/ControlBase/SkinDescriptors.h"
 #include "QKFramework/Renderer/RenderApp.h"
 #include "QKFramework/Renderer/MeasurementRenderer.h"
+#include "QKFramework/Utilities/Storage/VariantEx.h"
 
 #include <algorithm>
 #include <cmath>
@@ -28,6 +31,7 @@ constexpr std::int32_t kKeyLeft = 0x20250000;
 constexpr std::int32_t kKeyRight = 0x20270000;
 constexpr std::int32_t kKeyEscape = 0x201B0000;
 
+// Half away from zero.
 double Whole(double value)
 {
     return std::round(value);
@@ -342,15 +346,24 @@ bool LPopupMenu::CanSelectItem(std::uint32_t index) const
 
 std::int32_t LPopupMenu::GetItemTextWidth(std::uint32_t index)
 {
-    const std::int32_t text = LCheckedListBox::GetItemTextWidth(index);
+    return UpdateHotKeyLabel(index);
+}
+
+std::int32_t LPopupMenu::UpdateHotKeyLabel(std::uint32_t index)
+{
     const LMenuItemDescriptor* item = m_menu ? m_menu->GetItem(index) : nullptr;
     LListBoxItem* row = GetRowControl(0);
-    const RCPtr<LControl> hotKey = row ? row->FindChild(WString(u"hotKeyLabel")) : nullptr;
+    if (!item || !row)
+        return 0;
     const ConstRCPtr<LMeasurementRenderer> measuring = LRenderApp::GetMeasurementRenderer();
-    if (!item || item->SecondText.IsEmpty() || !hotKey || !measuring || !hotKey->GetFont())
-        return text;
-    const RectF bounds = measuring->MeasureText(item->SecondText, hotKey->GetFont());
-    return text + static_cast<std::int32_t>(std::lround(bounds.width)) + static_cast<std::int32_t>(hotKey->GetWidth());
+    double text = 0.0;
+    if (measuring && row->GetFont())
+        text = measuring->MeasureText(GetItemText(static_cast<std::int32_t>(index)), row->GetFont()).width;
+    double hotKey = 0.0;
+    const RCPtr<LControl> label = row->FindChild(WString(u"hotKeyLabel"));
+    if (measuring && label && label->GetFont() && !item->SecondText.IsEmpty())
+        hotKey = measuring->MeasureText(item->SecondText, label->GetFont()).width;
+    return GetTextMargin() + static_cast<std::int32_t>(Whole(text + hotKey));
 }
 
 void LPopupMenu::RebuildRows()
@@ -371,6 +384,7 @@ void LPopupMenu::RebuildRows()
             last->SetSeparator(was);
         }
     m_separatorCount = 0;
+    std::int32_t widest = 0;
     for (std::uint32_t i = 0; i < count; ++i)
     {
         const LMenuItemDescriptor* item = m_menu->GetItem(i);
@@ -384,36 +398,44 @@ void LPopupMenu::RebuildRows()
         SetItemAlternate(i, item->HasSubItems());
         if (item->Separator)
             ++m_separatorCount;
+        widest = std::max(widest, UpdateHotKeyLabel(i));
     }
-    // Rows as wide as the widest label with its hot key.
     UpdateWidestText();
     UpdateContentExtent();
-    LayoutToContent();
+    // As wide as the widest row with its hot key (never narrower than the skin's minimum),
+    // as tall as the rows with their separators.
+    if (widest > 0)
+        SetContentWidth(GetLookClientRect(-1).x + widest);
+    UpdatePopupHeight();
     RebindFrom(0);
 }
 
 void LPopupMenu::LayoutToContent()
 {
     const RCPtr<LLayoutDescriptor> layout = GetLayoutDescriptor();
-    if (!layout)
+    const LControlDescriptor* described = GetControlDescriptor().Get();
+    const LLayoutDescriptor* skin = described ? described->Layout.Get() : nullptr;
+    if (!layout || !skin)
         return;
     const RCPtr<LControl> self = GetRefCount() > 0 ? RCPtr<LControl>(this) : nullptr;
-    const RectD client = GetLookCount() > 0 ? GetLookClientRect(-1) : RectD{0.0, 0.0, GetWidth(), GetHeight()};
-    const double frameX = std::max(0.0, GetWidth() - client.width);
-    const double frameY = std::max(0.0, GetHeight() - client.height);
-    if (m_menu && m_menu->GetItemCount() > 0)
+    // The size follows the rows between the skin's limits; where the skin gives no minimum,
+    // the menu is at least as wide as the skin makes it and one row tall.
+    for (std::int32_t axis = 0; axis < 2; ++axis)
     {
-        LayoutReference width = layout->X.Size;
-        width.Kind = 2;
-        width.Rel = 0.0f;
-        width.Abs = std::max(layout->X.Size.Abs, Whole(GetWidestText() + frameX));
-        SetAxisLayout(0, layout->X.PlacementAnchor, layout->XIsDocked, layout->X.Position, width);
-        LayoutReference height = layout->Y.Size;
-        height.Kind = 2;
-        height.Rel = 0.0f;
-        height.Abs = Whole(GetContentHeight() + frameY);
-        SetAxisLayout(1, layout->Y.PlacementAnchor, layout->YIsDocked, layout->Y.Position, height);
+        const AxisSpec& own = axis == 0 ? skin->X : skin->Y;
+        if (own.MinSize.Abs != 0.0 && own.MaxSize.Abs != 0.0)
+            continue;
+        LayoutLimit minimum = own.MinSize;
+        if (minimum.Abs == 0.0)
+        {
+            minimum.HasReference = false;
+            minimum.Name = WString();
+            minimum.Rel = 0.0f;
+            minimum.Abs = axis == 0 ? GetWidth() : static_cast<double>(GetItemHeightPixels());
+        }
+        SetAxisSizeLimits(axis, minimum, own.MaxSize);
     }
+    ResetTextMargin();
 }
 
 // 5. Hover and submenus -------------------------------------------------------------------------------
@@ -498,6 +520,20 @@ QKRESULT LPopupMenu::OnItemHoverChanged(const ConstRCPtr<LNotificationDistributo
     // A checked item shows its own look while the pointer is over it.
     if (index >= 0 && ((conditions->NewConditions ^ conditions->OldConditions) & kHover))
         RefreshItem(static_cast<std::uint32_t>(index));
+    // The hovered item's status text goes to whatever status bar listens on the application's
+    // centre (the menu knows none); leaving the row gives the bar its own text back.
+    const bool hoverOn = (conditions->NewConditions & kHover) && !(conditions->OldConditions & kHover);
+    const bool hoverOff = !(conditions->NewConditions & kHover) && (conditions->OldConditions & kHover);
+    const RCPtr<LNotificationCenter> centre = hoverOn || hoverOff ? GetDefaultNotificationCenter() : nullptr;
+    if (hoverOn)
+    {
+        const LMenuItemDescriptor* item = ItemAt(index);
+        if (item && !item->ToolTip.IsEmpty() && centre)
+            centre->SendNotification(LNotification::Create(
+                u"NID_MENU_STATUS_TEXT", ConstRCPtr<LRefCountedObject>(LWrapperStringable<>::Create(item->ToolTip))));
+    }
+    else if (hoverOff && centre)
+        centre->SendNotification(LNotification::Create(u"NID_MENU_STATUS_TEXT_RESTORE", nullptr));
     return QK_FALSE;
 }
 
@@ -665,26 +701,67 @@ void LPopupMenu::ActivateItem(std::uint32_t index)
     ActivateItem();
 }
 
-void LPopupMenu::ActivateItem()
+void LPopupMenu::ReturnFocusFromMenuBar()
 {
-    const RCPtr<LControl> self(this);
     for (LControl* ancestor = GetParent(); ancestor; ancestor = ancestor->GetParent())
         if (auto* bar = dynamic_cast<LMainMenu*>(ancestor))
         {
             const RCPtr<LControl> focus = bar->GetRememberedFocus();
             if (focus && focus->GetRootWindowLink())
                 focus->SetFocus(true);
-            break;
+            return;
         }
+}
+
+void LPopupMenu::CloseFromKeyboard()
+{
+    const RCPtr<LControl> self(this);
+    if (m_autoClose)
+    {
+        if (!m_closing)
+            CloseMenuChain();
+        return;
+    }
+    // A drop-down's chain (the menu bar's) is closed by its owner: the focus going back to
+    // where it was before the menu bar closes it, as a click elsewhere does.
+    ReturnFocusFromMenuBar();
+    LPopupMenu* outermost = this;
+    while (LPopupMenu* parent = outermost->GetParentMenu())
+        outermost = parent;
+    if (auto* owner = dynamic_cast<LDropDownControl*>(outermost->GetParent()))
+    {
+        const RCPtr<LControl> held(owner);
+        if (owner->IsDroppedDown())
+            owner->ShowDropDown(false);
+    }
+}
+
+bool LPopupMenu::SetVisible(bool show)
+{
+    // A submenu hangs outside this menu: hidden only with it, it would leave its picture on
+    // the window, so it closes while both still show.
+    if (!show && m_openSubmenu && IsVisible(true))
+    {
+        const RCPtr<LControl> self(this);
+        CloseSubmenu();
+    }
+    return LCheckedListBox::SetVisible(show);
+}
+
+void LPopupMenu::ActivateItem()
+{
+    const RCPtr<LControl> self(this);
+    ReturnFocusFromMenuBar();
     if (m_autoClose && !m_closing)
         SetVisible(false);
     if (const RCPtr<LNotificationReceiver> target = FindCommandTarget())
     {
         const std::int32_t index = CurrentIndex();
         const LMenuItemDescriptor* item = ItemAt(index);
-        Send(u"NID_ITEM_ACTIVATED", nullptr);
+        // Both notifications carry the menu and the chosen item's index.
         const RCPtr<LMenuActivationParam> param =
             LMenuActivationParam::Create(ConstRCPtr<LMenuDescriptor>(m_menu.Get()), index < 0 ? UINT32_MAX : static_cast<std::uint32_t>(index));
+        Send(u"NID_ITEM_ACTIVATED", ConstRCPtr<LRefCountedObject>(param.Get()));
         const ConstRCPtr<LNotification> command =
             item ? LNotification::Create(NotificationName(item->NotificationId), ConstRCPtr<LRefCountedObject>(param.Get()))
                  : nullptr;
@@ -707,8 +784,10 @@ QKRESULT LPopupMenu::WantsKey(LKeyParam* key)
     {
         if (const RCPtr<LPopupMenu> parent = RCPtr<LPopupMenu>(GetParentMenu()))
         {
+            // Hiding this menu hands the focus it held to its parent.
             parent->CloseSubmenu();
-            parent->SetFocus(true);
+            if (!(parent->GetConditions() & (kHasFocus | kContainsFocus)))
+                parent->SetFocus(true);
         }
         return QK_OK;
     }
@@ -729,16 +808,19 @@ QKRESULT LPopupMenu::WantsKey(LKeyParam* key)
                         submenu->SelectItemRange(static_cast<std::int32_t>(i), -1, true);
                         break;
                     }
-                m_suppressClose = true;
-                submenu->SetFocus(true);
+                // Shown under a menu that has the focus, the submenu may hold it already.
+                if (!submenu->HasFocus())
+                {
+                    m_suppressClose = true;
+                    submenu->SetFocus(true);
+                }
             }
         }
         return QK_OK;
     }
     if (code == kKeyEscape)
     {
-        if (m_autoClose && !m_closing)
-            CloseMenuChain();
+        CloseFromKeyboard();
         return QK_OK;
     }
     return LCheckedListBox::WantsKey(key);
@@ -789,9 +871,18 @@ void LPopupMenu::OnMouseMove(const LPointWithModifiersParam* point)
 
 QKRESULT LPopupMenu::SetFocus(bool forward)
 {
-    // Closing on focus loss is OnConditionsChanged's; a focus that moves within the chain
-    // (into a nested popup and back) closes nothing.
+    // The focus given again to a menu that holds it (its owner taking the focus back puts it
+    // on the branch that holds it) ends an auto-close chain, unless the menu itself moved the
+    // focus within the chain (a submenu opened, closed or replaced). Closing on a plain focus
+    // loss is OnConditionsChanged's.
     const RCPtr<LControl> self = GetRefCount() > 0 ? RCPtr<LControl>(this) : nullptr;
+    if (!(GetConditions() & (kHasFocus | kContainsFocus)))
+    {
+        m_suppressClose = false;
+        return LCheckedListBox::SetFocus(forward);
+    }
+    if (!m_suppressClose && m_autoClose && !m_closing)
+        CloseMenuChain();
     m_suppressClose = false;
     return LCheckedListBox::SetFocus(forward);
 }
@@ -848,7 +939,12 @@ void LPopupMenu::OnConditionsChanged(LConditionsParam* record)
     if (changed & kVisible)
     {
         if (record->NewConditions & kVisible)
+        {
+            // A menu opens with no row taken: a row kept from the last time would not count
+            // as newly hovered, and its submenu would never open under the pointer.
+            ClearSelection();
             UpdateItemStates();
+        }
         else if (!GetParentMenu())
             CloseSubmenu();
     }

@@ -8,6 +8,10 @@
 // command target's receive operation. The command target is the explicit one
 // (SetCommandTarget) or else the first ancestor that is no popup menu.
 //
+// While the pointer rests on a row, the item's status text (its tool tip) is sent on the
+// application's notification centre as "NID_MENU_STATUS_TEXT" (an LWrapperStringable), and
+// "NID_MENU_STATUS_TEXT_RESTORE" follows when it leaves the row; a status bar listens.
+//
 // Three users: a control's context menu, the menus of the menu bar and the drop-down of a
 // combo menu. Auto close (on by default) closes the whole chain on focus loss, Escape and
 // activation; the combo menu turns it off for its own popup. UI thread only.
@@ -67,6 +71,10 @@ public:
     QKRESULT OpenSubmenu(std::int32_t index);
     void CloseSubmenu();
     void CloseMenuChain();
+    // Escape: an auto-close chain closes itself; a drop-down's chain (a combo menu's, whose
+    // auto close is off) gives the focus back to where it was before the menu bar and is
+    // closed by its drop-down.
+    void CloseFromKeyboard();
     // Gives the focus back to what the menu bar remembered, hides, sends "NID_ITEM_ACTIVATED"
     // and the current item's command, then closes the chain (auto close).
     void ActivateItem();
@@ -90,6 +98,7 @@ public:
     // --- LControl --------------------------------------------------------------------------
 
     QKRESULT SetFocus(bool forward) override;
+    bool SetVisible(bool show) override;
     void OnConditionsChanged(LConditionsParam* record) override;
     QKRESULT CreateFromDescriptor(const LControlDescriptor* descriptor) override;
     QKRESULT FocusFromMouse(LControl*) override { return QK_OK; }
@@ -115,6 +124,9 @@ public:
     using LCheckedListBox::ActivateItem;
     QKRESULT SwapItems(std::uint32_t, std::uint32_t) override { return QK_E_NOTIMPL; }
     std::int32_t GetItemTextWidth(std::uint32_t index) override;
+    // The width the row of item index needs: the text margin, the label and the hot key,
+    // each text measured in its own part's font. 0 without a menu or rows.
+    std::int32_t UpdateHotKeyLabel(std::uint32_t index);
 
 private:
     QKRESULT OnItemHoverChanged(const ConstRCPtr<LNotificationDistributor>& source,
@@ -123,6 +135,8 @@ private:
     void UpdateHotKeyTexts();
     void UpdateHotKeyTexts(LMenuDescriptor& menu, const RCPtr<LNotificationReceiver>& target);
     void RebuildRows();
+    // The control the menu bar above this menu remembered takes the focus back.
+    void ReturnFocusFromMenuBar();
     void LayoutToContent();
     void StartHoverTimer();
     void StopHoverTimer();

@@ -188,6 +188,14 @@ QKRESULT LScrollbar::DetachFromDistributor(const ConstRCPtr<LNotificationDistrib
 
 // 3. Geometry ----------------------------------------------------------------------------------
 
+void LScrollbar::SetVertical(bool vertical)
+{
+    if (IsVertical() == vertical)
+        return;
+    m_vertical = vertical ? 1 : 0;
+    ReadChannel();
+}
+
 void LScrollbar::OnSizeChanged()
 {
     LControl::OnSizeChanged();
@@ -226,10 +234,18 @@ void LScrollbar::UpdateThumbSize()
     PlaceThumb();
 }
 
+double LScrollbar::ChannelOffset() const
+{
+    if (!m_channel)
+        return 0.0;
+    const RectD& bounds = m_channel->GetBounds();
+    return IsVertical() ? bounds.y : bounds.x;
+}
+
 double LScrollbar::ThumbPosition() const
 {
     const RectD& bounds = m_thumb->GetBounds();
-    return IsVertical() ? bounds.y : bounds.x;
+    return (IsVertical() ? bounds.y : bounds.x) - ChannelOffset();
 }
 
 void LScrollbar::MoveThumb(double position)
@@ -240,7 +256,7 @@ void LScrollbar::MoveThumb(double position)
     const std::int32_t axis = IsVertical() ? 1 : 0;
     const AxisSpec spec = AxisOf(*layout, axis);
     LayoutReference place = spec.Position;
-    place.Abs = position;
+    place.Abs = position + ChannelOffset();
     m_thumb->SetAxisLayout(axis, spec.PlacementAnchor, axis == 0 ? layout->XIsDocked : layout->YIsDocked, place,
                            spec.Size);
 }
@@ -288,7 +304,7 @@ QKRESULT LScrollbar::OnThumbMove(const ConstRCPtr<LNotificationDistributor>&, co
     if (!point || !m_thumb || !m_thumbDragging)
         return QK_FALSE;
     const RectD& bounds = m_thumb->GetBounds();
-    const double pointer = IsVertical() ? bounds.y + point->Y : bounds.x + point->X;
+    const double pointer = (IsVertical() ? bounds.y + point->Y : bounds.x + point->X) - ChannelOffset();
     const double grab = m_grabOffset[IsVertical() ? 1 : 0];
     const double last = std::max(m_channelStart, m_channelEnd - m_thumbLength);
     const double position = std::clamp(pointer - grab, m_channelStart, last);
@@ -308,9 +324,7 @@ std::int32_t LScrollbar::ZoneAt(double along) const
 {
     if (!m_thumb)
         return 0;
-    // The thumb's place in channel coordinates.
-    const RectD& channel = m_channel->GetBounds();
-    const double thumbStart = ThumbPosition() - (IsVertical() ? channel.y : channel.x);
+    const double thumbStart = ThumbPosition();
     if (along >= m_channelStart && along < thumbStart)
         return 1;
     if (along >= thumbStart + m_thumbLength && along <= m_channelEnd)
@@ -348,7 +362,7 @@ void LScrollbar::UpdateChannelHighlight(std::int32_t zone)
         return;
     }
     const RectD& channelBounds = m_channel->GetBounds();
-    const double thumbStart = ThumbPosition() - (IsVertical() ? channelBounds.y : channelBounds.x);
+    const double thumbStart = ThumbPosition();
     const double start = zone == 1 ? m_channelStart : thumbStart + m_thumbLength;
     const double end = zone == 1 ? thumbStart : m_channelEnd;
     const std::int32_t across = static_cast<std::int32_t>(IsVertical() ? channelBounds.width : channelBounds.height);

@@ -60,6 +60,10 @@ public:
     // --- State -----------------------------------------------------------------------------
 
     bool IsVertical() const { return m_vertical != 0; }
+    // Sets the orientation that Initialize guessed from the bar's size: a scroll view knows
+    // its "vBar" and "hBar", which may have no length yet when they are made (a drop-down
+    // list is laid out only when it opens).
+    void SetVertical(bool vertical);
     double GetLineStep() const { return m_lineStep; }
     void SetLineStep(double step) { m_lineStep = step; }
     double GetPageStep() const { return m_pageStep; }
@@ -89,7 +93,10 @@ private:
 
     // The channel's extent along the axis, then the thumb's length and place.
     void ReadChannel();
-    // The thumb's coordinate along the axis, and setting it through the layout.
+    // Where the channel starts in the bar: the thumb travels in the channel's coordinates
+    // (0 to the channel's length) and is placed in the bar's.
+    double ChannelOffset() const;
+    // The thumb's coordinate along the axis in the channel, and setting it through the layout.
     double ThumbPosition() const;
     void MoveThumb(double position);
     void PlaceThumb();

@@ -3,6 +3,7 @@
 #include "QKFramework/ControlBase/ControlDescriptor.h"
 #include "QKFramework/ControlBase/RootWindowInterface.h"
 #include "QKFramework/Notification/Notification.h"
+#include "QKFramework/Notification/NotificationCenterManager.h"
 #include "QKFramework/Utilities/Storage/VariantEx.h"
 
 namespace QK
@@ -51,6 +52,14 @@ QKRESULT LStatusBar::OnSetStatusText(const ConstRCPtr<LNotificationDistributor>&
     return QK_FALSE;
 }
 
+QKRESULT LStatusBar::OnMenuStatusText(const ConstRCPtr<LNotificationDistributor>&,
+                                      const ConstRCPtr<LNotification>& notification)
+{
+    const auto* text = notification ? dynamic_cast<const WString*>(notification->GetArgument().Get()) : nullptr;
+    PostStatusText(text ? *text : GetStatusText());
+    return QK_FALSE;
+}
+
 void LStatusBar::OnTimer()
 {
     const RCPtr<LControl> self(this);
@@ -67,6 +76,13 @@ QKRESULT LStatusBar::Initialize()
     // from the bar.
     if (m_statusHandlers)
         m_statusHandlers->AddHandler(&LStatusBar::OnSetStatusText, self, u"NID_SET_STATUS_TEXT");
+    // The hovered menu rows' texts, as the application would post them.
+    if (const RCPtr<LNotificationCenter> centre = GetDefaultNotificationCenter(); centre && m_statusHandlers)
+    {
+        const ConstRCPtr<LNotificationDistributor> source(centre.Get());
+        m_statusHandlers->AddHandler(&LStatusBar::OnMenuStatusText, source, u"NID_MENU_STATUS_TEXT");
+        m_statusHandlers->AddHandler(&LStatusBar::OnMenuStatusText, source, u"NID_MENU_STATUS_TEXT_RESTORE");
+    }
     if (!m_selfTarget && Attach(self) == QK_OK)
     {
         AddInternalReferences(1);

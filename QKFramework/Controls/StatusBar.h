@@ -4,7 +4,9 @@
 // thread and posts "NID_SET_STATUS_TEXT" to the bar's own notification queue, which the bar
 // drains in OnTimer on every idle pass of its root window, so posted texts show in posting
 // order. SetStatusText drains the queue first: an older posted text never overwrites a
-// newer direct one. GetStatusText is always the skin's "LABEL" text of "label1".
+// newer direct one. GetStatusText is always the skin's "LABEL" text of "label1". The bar
+// also shows the texts that popup menus send on the application's notification centre for
+// their hovered rows.
 //
 // While initialised the queue holds the bar as its target: an internal reference, given
 // back in ReleaseInternalReferences. A skin without "label1" gets a bar that shows nothing.
@@ -44,6 +46,10 @@ public:
 private:
     QKRESULT OnSetStatusText(const ConstRCPtr<LNotificationDistributor>& source,
                              const ConstRCPtr<LNotification>& notification);
+    // "NID_MENU_STATUS_TEXT" (its text) and "NID_MENU_STATUS_TEXT_RESTORE" (the bar's own
+    // text) from the application's centre, posted as the application posts status texts.
+    QKRESULT OnMenuStatusText(const ConstRCPtr<LNotificationDistributor>& source,
+                              const ConstRCPtr<LNotification>& notification);
 
     RCPtr<LNotificationHandler<LStatusBar>> m_statusHandlers;
     RCPtr<LControl> m_label;

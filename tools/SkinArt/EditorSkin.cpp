@@ -281,8 +281,10 @@ private:
             else
                 state = hover ? "hover" : "plain";
             const std::string lookName = name + "." + std::to_string(i);
+            // A menu row's text stops short of the hot key's own margin (the "hotKeyLabel" ends
+            // 21 px from the right), so that a row as wide as its label and hot key keeps a gap.
             Look look = TextLook(lookName, i == 6 ? Palette::kTextDisabled : Palette::kTextLight, 0,
-                                 m.StatePart(image, state), menu ? 24 : 6, menu ? -10 : -4);
+                                 m.StatePart(image, state), menu ? 24 : 6, menu ? -33 : -4);
             // The submenu mark at its own size, centred on the row's height.
             if (menu && alternate)
                 look.nonClient.push_back({m.StatePart(arrow, selected || hover ? "hover" : "normal"), false, false,
@@ -344,15 +346,18 @@ private:
 
     // ---- Standard controls as trees -----------------------------------------------------------
 
-    // A vertical scroll bar along the right edge of its parent, its thickness from "corner".
-    Control VerticalBar(int thickness = 13)
+    // A vertical scroll bar along the right edge of its parent, its thickness from "corner":
+    // anchored at the parent's right edge, it reaches to the corner's left edge, so it is as
+    // wide as the corner (none while the scroll view hides the bar). It stops above the corner
+    // unless it has the whole height (a list, which has no horizontal bar).
+    Control VerticalBar(int thickness = 13, bool wholeHeight = false)
     {
         Control bar = Make("Framework.ScrollBar", "vBar", 0, 0, 0, 0);
         AtRight(bar).Attr("XIsDocked", "True").Attr("YIsDocked", "True");
-        bar.Attr("XSizeToControl", "corner").Attr("XSizeRel", "1");
+        bar.Attr("XSizeToControl", "corner").Attr("XSizeRel", "0");
         bar.Attr("YSizeToControl", "Parent").Attr("YSizeRel", "1");
         bar.w = 0;
-        bar.h = -thickness;
+        bar.h = wholeHeight ? 0 : -thickness;
         Control& dec = bar.Add(Make("Framework.Button", "dec", 0, 0, thickness, thickness, Arrow("sb_up", 13, 13)));
         dec.Attr("XSizeToControl", "Parent").Attr("XSizeRel", "1");
         dec.w = 0;
@@ -372,7 +377,7 @@ private:
     {
         Control bar = Make("Framework.ScrollBar", "hBar", 0, 0, -thickness, 0);
         AtBottom(bar).Attr("XIsDocked", "True").Attr("YIsDocked", "True");
-        bar.Attr("YSizeToControl", "corner").Attr("YSizeRel", "1");
+        bar.Attr("YSizeToControl", "corner").Attr("YSizeRel", "0");
         bar.Attr("XSizeToControl", "Parent").Attr("XSizeRel", "1");
         Control& dec = bar.Add(Make("Framework.Button", "dec", 0, 0, thickness, 0, Arrow("sb_left", 13, 13)));
         dec.Attr("YSizeToControl", "Parent").Attr("YSizeRel", "1");
@@ -388,9 +393,11 @@ private:
         return bar;
     }
 
-    Control Corner(int thickness = 13)
+    // The square between two bars; its width and height are the bars' thicknesses (a list's
+    // corner has no height: it only carries the vertical bar's).
+    Control Corner(int thickness = 13, int height = 13)
     {
-        Control corner = Make("Framework.Label", "corner", 0, 0, thickness, thickness, Picture("corner", 13, 13));
+        Control corner = Make("Framework.Label", "corner", 0, 0, thickness, height, Picture("corner", 13, 13));
         AtRight(corner);
         AtBottom(corner).Attr("XIsDocked", "True").Attr("YIsDocked", "True");
         return corner;
@@ -489,7 +496,8 @@ private:
         return name;
     }
 
-    // A combo box with its drop-down list; long lists get a vertical bar.
+    // A combo box with its drop-down list. Every list has a vertical bar, shown while its items
+    // do not fit (a list opening in little room is cut to that room).
     Control ComboBox(int x, int y, int w, int h, bool scrolls)
     {
         Control combo = Make("Framework.ComboBox", "comboBox", x, y, w, h, Combo(w, h));
@@ -501,11 +509,8 @@ private:
         Control item = Make("Framework.ListBoxItem", "templateItem", 0, 0, 0, 18, Rows(false));
         item.Attr("XSizeToControl", "Client").Attr("XSizeRel", "1");
         list.Add(item);
-        if (scrolls)
-        {
-            list.Add(Corner());
-            list.Add(VerticalBar());
-        }
+        list.Add(Corner(13, 0));
+        list.Add(VerticalBar(13, true));
         combo.Add(list);
         return combo;
     }

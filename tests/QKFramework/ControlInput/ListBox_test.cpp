@@ -61,15 +61,20 @@ const char* const kStrings = R"(
     <String ID="LABEL"><Locale LCID="0x0009">First</Locale></String>
   </StringTable>)";
 
-std::string Looks()
+// Grey everywhere; with rowText, the rows' look keeps its text 6 px from the left and 4 from
+// the right.
+std::string Looks(bool rowText = false)
 {
+    const char* const row = rowText ? "row" : "grey";
     std::string rows;
     for (int i = 0; i < 14; ++i)
-        rows += "<Look Name=\"grey\" Index=\"" + std::to_string(i) + "\"/>";
+        rows += std::string("<Look Name=\"") + row + "\" Index=\"" + std::to_string(i) + "\"/>";
     return R"(
-  <Colorizers><Colorizer Name="grey" ColorType="SolidFill" Color="FF808080"/></Colorizers>
-  <Parts><Part Name="grey" Width="1" Height="1" ResizeType="Stretch" ColorizerName="grey"/></Parts>
-  <Looks><Look Name="grey"><ClientPart Name="grey" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look></Looks>
+  <Colorizers><Colorizer Name="grey" ColorType="SolidFill" Color="FF808080"/><Colorizer Name="ink" ColorType="SolidFill" Color="FF000000"/></Colorizers>
+  <Parts><Part Name="grey" Width="1" Height="1" ResizeType="Stretch" ColorizerName="grey"/><Part Name="ink" Width="1" Height="1" ResizeType="Stretch" ColorizerName="ink"/></Parts>
+  <Looks><Look Name="grey"><ClientPart Name="grey" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look>
+    <Look Name="row"><ClientPart Name="grey" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/>
+      <TextProperties TextLeftRel="0" TextLeftAbs="6" TextRightRel="1" TextRightAbs="-4" TextHAlign="0" TextTopRel="0" TextTopAbs="0" TextBottomRel="1" TextBottomAbs="0" TextVAlign="0.5" TextForegroundPart="ink"/></Look></Looks>
   <LookLists><LookList Name="plain" NumLooks="1"><Look Name="grey" Index="0"/></LookList>
   <LookList Name="rows" NumLooks="14">)" +
            rows + "</LookList></LookLists>";
@@ -566,6 +571,64 @@ TEST_F(ListBoxTest, ClicksSelectAndThePointerStaysOnTheClickedItem)
     harness.Host().Press(1, {160, 45}, 2);
     harness.Host().Release(1, {160, 45});
     EXPECT_EQ(log, (std::vector<std::string>{"short:NID_SELECTION_CHANGE", "short:NID_ITEM_DOUBLE_CLICKED"}));
+}
+
+} // namespace
+} // namespace QK
+
+namespace QK
+{
+namespace
+{
+
+using namespace TestSupport;
+
+// Rows with their text 6 px in from the left and 4 from the right. "open" leaves its width to
+// its items (as a drop-down list does) within a skin maximum, and has a 10 px bar; "placed"
+// has the width its skin gives it.
+const char* const kWidthTree = R"(<Skin Name="s">
+  <SubControl Class="Test.Probe" Name="top" XSizeAbs="400" YSizeAbs="300" TabStop="-1"><Skin Name="k" LookList="plain"/>
+    <SubControl Class="Framework.ListBox" Name="open" XPositionAbs="10" YPositionAbs="10" XSizeAbs="0" YSizeAbs="40" XMaxSizeAbs="300"><Skin Name="l" LookList="plain"/>
+      <SubControl Class="Framework.ListBoxItem" Name="templateItem" XSizeToControl="Client" XSizeRel="1" XSizeAbs="0" YSizeAbs="10"><Skin Name="r" LookList="rows"/></SubControl>
+      <SubControl Class="Framework.ScrollBar" Name="vBar" XIsDocked="True" YIsDocked="True" XPositionToControl="Parent" XPositionRel="1" XPlacementAnchor="1" XSizeAbs="10" YPositionToControl="Parent" YSizeToControl="Parent" YSizeRel="1" YSizeAbs="0"/>
+    </SubControl>
+    <SubControl Class="Framework.ListBox" Name="placed" XPositionAbs="10" YPositionAbs="100" XSizeAbs="100" YSizeAbs="40"><Skin Name="l" LookList="plain"/>
+      <SubControl Class="Framework.ListBoxItem" Name="templateItem" XSizeToControl="Client" XSizeRel="1" XSizeAbs="0" YSizeAbs="10"><Skin Name="r" LookList="rows"/></SubControl>
+    </SubControl>
+  </SubControl>
+</Skin>)";
+
+TEST(ListBoxWidth, AListWhoseSkinLeavesItsWidthOpenTakesItsWidestTextAndNoTextIsCut)
+{
+    WindowHarness harness{kWidthTree, std::string(), Looks(true)};
+    harness.Factory().RegisterControlClass(WString(u"Framework.ListBox"), &LListBox::Create);
+    harness.Factory().RegisterControlClass(WString(u"Framework.ListBoxItem"), &LListBoxItem::Create);
+    harness.Factory().RegisterControlClass(WString(u"Framework.ScrollBar"), &LScrollbar::Create);
+    ASSERT_TRUE(harness.SetRoot(u"top"));
+    auto& open = dynamic_cast<LListBox&>(*harness.Find("open"));
+    auto& placed = dynamic_cast<LListBox&>(*harness.Find("placed"));
+    // Measuring the row lifts the list's horizontal limits for a while and puts them back.
+    EXPECT_EQ(open.GetLayoutDescriptor()->X.MaxSize.Abs, 300.0);
+    for (LListBox* list : {&open, &placed})
+    {
+        EXPECT_EQ(list->GetItemHeightPixels(), 10);
+        EXPECT_EQ(list->GetTextMargin(), 10) << "a row following the list keeps 6 + 4 px from its text";
+    }
+
+    const char* const texts[] = {"A", "A longer item", "The longest item of them all", "B", "C"};
+    for (const char* text : texts)
+        for (LListBox* list : {&open, &placed})
+            list->AddItem(WString(text));
+    ASSERT_TRUE(LScrollView::IsUsable(open.GetVerticalBar())) << "five rows in four";
+    EXPECT_EQ(open.GetWidestText(), open.GetItemTextWidth(2));
+    EXPECT_EQ(open.GetWidth(), 10.0 + open.GetWidestText()) << "the bar beside the widest text";
+    EXPECT_EQ(placed.GetWidth(), 100.0) << "a list placed by its skin keeps its width";
+    for (std::uint32_t r = 0; r < open.GetRowCount(); ++r)
+        EXPECT_FALSE(open.GetRowControl(r)->GetTextExtent()) << TestSupport::Narrow(open.GetRowControl(r)->GetText());
+
+    open.RemoveItem(2);
+    EXPECT_FALSE(LScrollView::IsUsable(open.GetVerticalBar())) << "four rows in four";
+    EXPECT_EQ(open.GetWidth(), static_cast<double>(open.GetItemTextWidth(1))) << "the next widest, without the bar";
 }
 
 } // namespace

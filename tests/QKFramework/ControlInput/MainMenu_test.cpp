@@ -168,18 +168,22 @@ TEST_F(MainMenuTest, AChosenCommandReachesTheRootWindowAtTheNextIdlePass)
     EXPECT_FALSE(file->IsDroppedDown());
 }
 
-TEST_F(MainMenuTest, HoveringAnotherTitleSwitchesMenusAndEscapeKeepsThePopup)
+TEST_F(MainMenuTest, HoveringAnotherTitleSwitchesMenusAndEscapeClosesThePopup)
 {
     const RCPtr<LComboMenu> file = Bar().GetMenuButton(0);
     const RCPtr<LComboMenu> help = Bar().GetMenuButton(1);
     script.Move({20, 10}).Press(1, {20, 10}).Release(1, {20, 10});
     ASSERT_TRUE(file->IsDroppedDown());
-    script.Key(0x1B);
-    EXPECT_TRUE(file->IsDroppedDown()) << "the combo menu's popup does not close on Escape";
     script.Move({80, 10});
     EXPECT_TRUE(help->IsDroppedDown());
     EXPECT_FALSE(file->IsDroppedDown());
     EXPECT_EQ(help->GetCurrentLookIndex(), LComboMenu::kLookOpen);
+    // A combo menu's popup does not close itself (auto close is off): its drop-down does.
+    script.Key(0x1B);
+    EXPECT_FALSE(help->IsDroppedDown()) << "Escape leaves the menu bar's popup open";
+    EXPECT_NE(help->GetCurrentLookIndex(), LComboMenu::kLookOpen);
+    script.Move({20, 10});
+    EXPECT_FALSE(file->IsDroppedDown()) << "with no menu open, hovering a title opens nothing";
     help->SetEnabled(false);
     EXPECT_EQ(help->GetCurrentLookIndex(), LComboMenu::kLookDisabled);
 }
@@ -220,7 +224,9 @@ using namespace TestSupport;
 
 std::string PictureLooks()
 {
-    const std::string left = R"(<TextProperties TextLeftRel="0" TextLeftAbs="18" TextRightRel="1" TextRightAbs="-4" TextHAlign="0"
+    // A row's text stops 12 px short of where the hot key's text ends; the hot-key label is
+    // drawn without a background, over the row.
+    const std::string left = R"(<TextProperties TextLeftRel="0" TextLeftAbs="18" TextRightRel="1" TextRightAbs="-18" TextHAlign="0"
         TextTopRel="0" TextTopAbs="0" TextBottomRel="1" TextBottomAbs="0" TextVAlign="0.5" TextForegroundPart="ink"/>)";
     const std::string centred = R"(<TextProperties TextLeftRel="0" TextLeftAbs="0" TextRightRel="1" TextRightAbs="0" TextHAlign="0.5"
         TextTopRel="0" TextTopAbs="0" TextBottomRel="1" TextBottomAbs="0" TextVAlign="0.5" TextForegroundPart="ink"/>)";
@@ -246,7 +252,7 @@ std::string PictureLooks()
     )" + flat("back", "back", "") + flat("plain", "back", "") + flat("title", "back", centred) +
            flat("titleOpen", "highlight", centred) + flat("row", "white", left) + flat("hover", "highlight", left) +
            flat("disabled", "white", "") + flat("none", "white", "") + flat("tick", "ink", "") +
-           flat("keys", "white", right) +
+           R"(<Look Name="keys">)" + right + "</Look>" +
            R"(<Look Name="separator"><ClientPart Name="white" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/><NonClientParts><NonClientPart Name="grey" OffsetLeft="4" OffsetTop="9" OffsetRight="-4" OffsetBottom="-10"/></NonClientParts></Look>
     <Look Name="menu"><ClientPart Name="white" OffsetLeft="1" OffsetTop="1" OffsetRight="-1" OffsetBottom="-1"/><NonClientParts><NonClientPart Name="grey" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></NonClientParts></Look>
   </Looks>
@@ -289,6 +295,10 @@ TEST(MainMenuPicture, TheFileMenuWithSendFavoriteOpen)
     EXPECT_EQ(Narrow(popup->GetMenuDescriptor()->GetItem(0)->SecondText), "Ctrl+O");
     EXPECT_EQ(Narrow(popup->GetRowControl(0)->FindChild(WString(u"hotKeyLabel"))->GetText()), "Ctrl+O");
     EXPECT_EQ(send->GetItemCount(), 3u);
+    // Each menu is as wide as its widest row needs: no label is cut.
+    for (const LPopupMenu* menu : {popup.Get(), send.Get()})
+        for (std::uint32_t r = 0; r < menu->GetItemCount(); ++r)
+            EXPECT_FALSE(menu->GetRowControl(r)->GetTextExtent()) << Narrow(menu->GetRowControl(r)->GetText());
 
     RCPtr<LRenderContextInfo> context;
     ASSERT_EQ(renderer->InitRenderContextInfo({0, 0, 400, 200}, 0, true, context), QK_OK);

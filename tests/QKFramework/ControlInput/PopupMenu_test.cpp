@@ -8,6 +8,7 @@
 #include "QKFramework/Controls/Button.h"
 #include "QKFramework/Controls/Label.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
+#include "QKFramework/Utilities/Storage/VariantEx.h"
 
 #include "tests/support/Recorder.h"
 #include "tests/support/UI/EventScript.h"
@@ -16,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -232,23 +234,81 @@ TEST_F(PopupMenuTest, OneActivationSendsOneOfEachAndClosesTheChain)
 {
     LPopupMenu& menu = Show(10, 10);
     const RCPtr<LControl> held(&menu);
-    Listen(menu, u"NID_ITEM_ACTIVATED");
-    std::uint32_t index = 99;
-    std::string label;
-    commands->action = [&](Recorder&, const ConstRCPtr<LNotificationDistributor>&,
-                           const ConstRCPtr<LNotification>& notification)
+    // Both notifications carry the menu and the chosen item's index.
+    std::vector<std::string> chosen;
+    const auto record = [&](Recorder&, const ConstRCPtr<LNotificationDistributor>&,
+                            const ConstRCPtr<LNotification>& notification)
     {
         if (const auto* param = dynamic_cast<const LMenuActivationParam*>(notification->GetArgument().Get()))
-        {
-            index = param->ItemIndex;
-            label = Narrow(param->Menu->GetItem(param->ItemIndex)->Label);
-        }
+            chosen.push_back(std::to_string(param->ItemIndex) + " " + Narrow(param->Menu->GetItem(param->ItemIndex)->Label));
+        else
+            chosen.push_back("no argument");
     };
+    Listen(menu, u"NID_ITEM_ACTIVATED")->action = record;
+    commands->action = record;
     script.Key(0x28).Key(0x28).Key(0x0D);
     EXPECT_EQ(log, (std::vector<std::string>{"menu:NID_ITEM_ACTIVATED", "target:NID_MENU_FILE_SAVE_PRESET_TO_FILE"}));
-    EXPECT_EQ(index, 1u);
-    EXPECT_EQ(label, "Save");
+    EXPECT_EQ(chosen, (std::vector<std::string>{"1 Save", "1 Save"}));
     EXPECT_FALSE(menu.IsVisible(false)) << "the chain closed";
+}
+
+TEST_F(PopupMenuTest, TheFocusGivenAgainToAnOpenMenuEndsItsChainButMovesWithinItDoNot)
+{
+    LPopupMenu& menu = Show(10, 10);
+    const RCPtr<LControl> held(&menu);
+    ASSERT_TRUE(menu.HasFocus());
+    script.Key(0x28).Key(0x28).Key(0x28).Key(0x27).Key(0x25);
+    EXPECT_TRUE(menu.IsVisible(false)) << "the focus going into a submenu and back keeps the chain";
+    EXPECT_TRUE(menu.HasFocus());
+    // The owner takes the focus back: it lands on the branch that holds it, the open menu.
+    harness.Root()->GetRootControl()->SetFocus(true);
+    EXPECT_FALSE(menu.IsVisible(false)) << "the chain closed";
+}
+
+TEST_F(PopupMenuTest, TheMenuSizesToItsWidestRowAndItsRows)
+{
+    LPopupMenu& menu = Show(10, 10);
+    std::int32_t widest = 0;
+    for (std::uint32_t i = 0; i < menu.GetItemCount(); ++i)
+        widest = std::max(widest, menu.UpdateHotKeyLabel(i));
+    EXPECT_GT(menu.UpdateHotKeyLabel(1), menu.UpdateHotKeyLabel(0)) << "Save's row holds its hot key too";
+    EXPECT_EQ(menu.GetWidth(), std::max(100.0, static_cast<double>(widest))) << "at least the skin's width";
+    EXPECT_EQ(menu.GetHeight(), 4.0 * 20.0 + menu.GetSeparatorHeight());
+
+    RCPtr<LMenuDescriptor> one = LMenuDescriptor::Create();
+    one->InsertItem(0, WString(u"A much longer label than any other"), WString(u"NID_PROBE_ONE"), true, false);
+    ASSERT_EQ(menu.SetMenuDescriptor(one.Get()), QK_OK);
+    EXPECT_EQ(menu.GetHeight(), 20.0) << "one row";
+    EXPECT_EQ(menu.GetWidth(), std::max(100.0, static_cast<double>(menu.UpdateHotKeyLabel(0))));
+    EXPECT_GT(menu.GetWidth(), static_cast<double>(widest)) << "the longer label widens the menu";
+}
+
+TEST_F(PopupMenuTest, AHoveredRowSendsItsStatusTextAndLeavingItAsksForTheBarsOwn)
+{
+    RCPtr<LMenuDescriptor> described = FileMenu();
+    described->GetItem(0)->ToolTip = WString(u"Open a favorite from disk.");
+    LPopupMenu& menu = Menu();
+    ASSERT_EQ(menu.SetCommandTarget(commands), QK_OK);
+    ASSERT_EQ(menu.SetMenuDescriptor(described.Get()), QK_OK);
+    menu.PopUp();
+    SetBounds(menu, 10, 10, menu.GetWidth(), menu.GetHeight());
+    std::vector<std::string> texts;
+    const RCPtr<LNotificationCenter> centre = GetDefaultNotificationCenter();
+    const RCPtr<Recorder> statusBar = Recorder::Create("status", log);
+    recorders.push_back(statusBar);
+    statusBar->actOnce = false;
+    statusBar->action = [&](Recorder&, const ConstRCPtr<LNotificationDistributor>&,
+                            const ConstRCPtr<LNotification>& notification)
+    {
+        const auto* text = dynamic_cast<const WString*>(notification->GetArgument().Get());
+        texts.push_back(text ? Narrow(*text) : std::string("restore"));
+    };
+    for (const char16_t* nid : {u"NID_MENU_STATUS_TEXT", u"NID_MENU_STATUS_TEXT_RESTORE"})
+        statusBar->Subscribe(ConstRCPtr<LNotificationDistributor>(centre.Get()), nid);
+    script.Move({30, 20});   // Open, with its text
+    script.Move({30, 40});   // Save, without one: the bar's own text
+    script.Move({300, 250}); // off the menu
+    EXPECT_EQ(texts, (std::vector<std::string>{"Open a favorite from disk.", "restore", "restore"}));
 }
 
 class ContextMenuTest : public PopupMenuTest

@@ -269,6 +269,44 @@ TEST_F(ScrollViewTest, BarsAndOffsetFollowEachOther)
 }
 
 // The bar's value turns into whole pixels of offset, and the offset back into the value.
+TEST(ScrollViewArea, TheVisibleAreaIsRecomputedWhenTheExtentTheOffsetOrTheSizeChanges)
+{
+    // A view whose extent follows its one child; the visible area ends at the child's far edges.
+    const std::string tree = R"(<Skin Name="s">
+  <SubControl Class="Test.Probe" Name="top" XSizeAbs="400" YSizeAbs="300" TabStop="-1"><Skin Name="k" LookList="page"/>
+    <SubControl Class="Framework.ScrollView" Name="box" XPositionAbs="10" YPositionAbs="10" XSizeAbs="100" YSizeAbs="80"><Skin Name="v" LookList="page"/>
+      <CreateParamList><CreateParam ID="AUTO_CLIENT_EXTENT_X">true</CreateParam><CreateParam ID="AUTO_CLIENT_EXTENT_Y">true</CreateParam></CreateParamList>
+      <SubControl Class="Test.Probe" Name="item" XPositionAbs="5" YPositionAbs="5" XSizeAbs="20" YSizeAbs="10"/>
+    </SubControl>
+  </SubControl>
+</Skin>)";
+    WindowHarness harness(tree, std::string(), Looks());
+    harness.Factory().RegisterControlClass(WString(u"Framework.ScrollView"), &LScrollView::Create);
+    ASSERT_TRUE(harness.SetRoot(u"top"));
+    auto& box = dynamic_cast<LScrollView&>(*harness.Find("box"));
+    LControl& item = *box.FindChild(WString(u"item"));
+    const auto area = [&]
+    {
+        const RectD& a = box.GetVisibleClientArea();
+        return std::to_string(static_cast<int>(a.x)) + "," + std::to_string(static_cast<int>(a.y)) + " " +
+               std::to_string(static_cast<int>(a.width)) + "x" + std::to_string(static_cast<int>(a.height));
+    };
+    EXPECT_EQ(area(), "0,0 25x15");
+    // The child grows: the extent follows it, and with it the visible area.
+    const RCPtr<LLayoutDescriptor> layout = item.GetLayoutDescriptor();
+    item.SetAxisLayout(0, 0.0f, false, layout->X.Position, LayoutReference{2, WString(), 0.0f, 50.0});
+    EXPECT_EQ(box.GetClientExtentSize().first, 55.0);
+    EXPECT_EQ(area(), "0,0 55x15");
+    item.SetAxisLayout(1, 0.0f, false, layout->Y.Position, LayoutReference{2, WString(), 0.0f, 200.0});
+    EXPECT_EQ(area(), "0,0 55x80") << "no further than the view's client part";
+    box.SetScrollOffset({0.0, 30.0});
+    EXPECT_EQ(area(), "0,30 55x80");
+    const RCPtr<LLayoutDescriptor> own = box.GetLayoutDescriptor();
+    box.SetAxisLayout(1, 0.0f, false, own->Y.Position, LayoutReference{2, WString(), 0.0f, 60.0});
+    EXPECT_EQ(area(), "0,30 55x60");
+    LNotificationCenterManager::ReleaseInstance();
+}
+
 TEST_F(ScrollViewTest, TheWheelStepsABar)
 {
     view->SetClientExtent(50, 200); // only the vertical bar: 80 of 200 shown, a page is 80 px
@@ -320,6 +358,57 @@ TEST_F(ScrollViewTest, TheAutomaticExtentFollowsTheChildrenButNotDockedOnes)
 // Both bars shown and the content scrolled, and beside the view a focused text box with
 // "curve" selected in "Velocity curve", drawn by the software renderer with real fonts; the
 // picture is saved for a person to look at.
+// A drop-down list's view: no height when its parts are made, a corner that only carries the
+// vertical bar's thickness, and a bar whose arrows sit inside it, above and below the channel.
+TEST(ScrollViewBarParts, ABarMadeBeforeItsViewHasALengthIsVerticalAndItsThumbTravelsInItsChannel)
+{
+    const std::string tree = R"(<Skin Name="s">
+  <SubControl Class="Test.Probe" Name="top" XSizeAbs="400" YSizeAbs="300" TabStop="-1"><Skin Name="k" LookList="page"/>
+    <SubControl Class="Framework.ScrollView" Name="list" XPositionAbs="10" YPositionAbs="10" XSizeAbs="100" YSizeAbs="0"><Skin Name="v" LookList="page"/>
+      <SubControl Class="Test.Probe" Name="corner" XIsDocked="True" YIsDocked="True" XPositionToControl="Parent" XPositionRel="1" XPlacementAnchor="1" XSizeAbs="13" YPositionToControl="Parent" YPositionRel="1" YPlacementAnchor="1" YSizeAbs="0"><Skin Name="c" LookList="corner"/></SubControl>
+      <SubControl Class="Framework.ScrollBar" Name="vBar" XIsDocked="True" YIsDocked="True" XPositionToControl="Parent" XPositionRel="1" XPlacementAnchor="1" XSizeToControl="corner" XSizeRel="0" XSizeAbs="0" YSizeToControl="Parent" YSizeRel="1" YSizeAbs="0"><Skin Name="b" LookList="page"/>
+        <SubControl Class="Framework.Button" Name="dec" XSizeToControl="Parent" XSizeRel="1" XSizeAbs="0" YSizeAbs="10"><Skin Name="d" LookList="arrow"/></SubControl>
+        <SubControl Class="Framework.Button" Name="inc" YPositionToControl="Parent" YPositionRel="1" YPlacementAnchor="1" XSizeToControl="Parent" XSizeRel="1" XSizeAbs="0" YSizeAbs="10"><Skin Name="i" LookList="arrow"/></SubControl>
+        <SubControl Class="Test.Probe" Name="channel" YPositionAbs="10" XSizeToControl="Parent" XSizeRel="1" XSizeAbs="0" YSizeToControl="Parent" YSizeRel="1" YSizeAbs="-10"><Skin Name="t" LookList="channel"/></SubControl>
+        <SubControl Class="Framework.Button" Name="thumb" YPositionAbs="10" XSizeToControl="Parent" XSizeRel="1" XSizeAbs="0" YSizeAbs="10"><Skin Name="n" LookList="thumb"/></SubControl>
+      </SubControl>
+    </SubControl>
+  </SubControl>
+</Skin>)";
+    WindowHarness harness(tree, std::string(), Looks());
+    harness.Factory().RegisterControlClass(WString(u"Framework.Button"), &LButton::Create);
+    harness.Factory().RegisterControlClass(WString(u"Framework.ScrollBar"), &LScrollbar::Create);
+    harness.Factory().RegisterControlClass(WString(u"Framework.ScrollView"), &LScrollView::Create);
+    ASSERT_TRUE(harness.SetRoot(u"top"));
+    auto& list = dynamic_cast<LScrollView&>(*harness.Find("list"));
+    LScrollbar& bar = *list.GetVerticalBar();
+    ASSERT_GT(bar.GetWidth(), bar.GetHeight()) << "made with no length, the bar looks horizontal";
+
+    const RCPtr<LLayoutDescriptor> layout = list.GetLayoutDescriptor();
+    list.SetAxisLayout(1, 0.0f, false, layout->Y.Position, LayoutReference{2, WString(), 0.0f, 120.0});
+    list.SetClientExtent(50.0, 1200.0);
+    ASSERT_TRUE(LScrollView::IsUsable(&bar));
+    EXPECT_EQ(bar.GetWidth(), 13.0) << "as wide as the corner";
+    EXPECT_TRUE(bar.IsVertical());
+    const RectD& channel = bar.FindChild(WString(u"channel"))->GetBounds();
+    const RectD& thumb = bar.GetThumb()->GetBounds();
+    EXPECT_EQ(thumb.height, 10.0) << "the shortest thumb: a tenth of the list shows";
+    struct Case
+    {
+        double value;
+        double top;
+    };
+    // The channel runs from 10 to 110 in the bar, between the arrows.
+    for (const Case c : {Case{0.0, 10.0}, Case{0.5, 55.0}, Case{1.0, 100.0}})
+    {
+        bar.SetValue(c.value);
+        EXPECT_EQ(thumb.y, c.top) << c.value;
+        EXPECT_GE(thumb.y, channel.y) << c.value;
+        EXPECT_LE(thumb.y + thumb.height, channel.y + channel.height) << c.value;
+    }
+    EXPECT_EQ(list.GetScrollOffset().y, 1080.0) << "at the end of the content";
+}
+
 TEST(ScrollViewPicture, BothBarsAndTheCornerDraw)
 {
     const ScopedEnvironment dpi("VEDIDU_DPI", "96");

@@ -2,6 +2,10 @@
 // a bar without its label, and texts posted from four threads at once.
 #include "QKFramework/Controls/StatusBar.h"
 
+#include "QKFramework/Notification/Notification.h"
+#include "QKFramework/Notification/NotificationCenterManager.h"
+#include "QKFramework/Utilities/Storage/VariantEx.h"
+
 #include "tests/support/Controls/ControlHarness.h"
 
 #include <gtest/gtest.h>
@@ -90,6 +94,20 @@ TEST_F(StatusBarTest, ADirectTextIsNeverOverwrittenByAnOlderPostedOne)
     // The whole window is marked for repainting.
     ASSERT_FALSE(harness.Window()->dirty.empty());
     EXPECT_EQ(harness.Window()->dirty.back(), (RectD{0.0, 0.0, 400.0, 300.0}));
+}
+
+TEST_F(StatusBarTest, AMenuRowsTextShowsAtTheNextIdlePassAndLeavingItBringsTheBarsOwnBack)
+{
+    const RCPtr<LNotificationCenter> centre = GetDefaultNotificationCenter();
+    centre->SendNotification(LNotification::Create(
+        u"NID_MENU_STATUS_TEXT", ConstRCPtr<LRefCountedObject>(LWrapperStringable<>::Create(WString(u"Open a favorite")))));
+    EXPECT_EQ(Shown(), "Ready") << "posted, as the application posts status texts";
+    harness.Tick();
+    EXPECT_EQ(Shown(), "Open a favorite");
+    centre->SendNotification(LNotification::Create(u"NID_MENU_STATUS_TEXT_RESTORE", nullptr));
+    harness.Tick();
+    EXPECT_EQ(Shown(), "Ready");
+    EXPECT_EQ(label->texts, (std::vector<std::string>{"Open a favorite", "Ready"}));
 }
 
 TEST_F(StatusBarTest, ABarWithoutItsLabelShowsNothingAndDoesNotFail)

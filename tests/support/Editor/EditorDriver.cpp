@@ -456,6 +456,25 @@ void EditorDriver::ClickAt(SdlHostWindow& window, PointL point)
     }
 }
 
+void EditorDriver::WheelAt(SdlHostWindow& window, PointL point, std::int32_t notches)
+{
+    MoveAt(window, point);
+    const std::int32_t step = notches < 0 ? 1 : -1;
+    for (std::int32_t i = 0; i != notches; i -= step)
+    {
+        SDL_Event wheel{};
+        wheel.wheel.type = SDL_MOUSEWHEEL;
+        wheel.wheel.windowID = window.GetId();
+        // SDL counts a turn away from the user as positive.
+        wheel.wheel.y = step;
+        wheel.wheel.preciseY = static_cast<float>(step);
+        wheel.wheel.direction = SDL_MOUSEWHEEL_NORMAL;
+        wheel.wheel.mouseX = point.x;
+        wheel.wheel.mouseY = point.y;
+        SDL_PushEvent(&wheel);
+    }
+}
+
 namespace
 {
 

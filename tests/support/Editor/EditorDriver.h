@@ -156,6 +156,9 @@ public:
     // menu item opens its submenu under it); fails as Click does.
     ::testing::AssertionResult MoveTo(const std::string& path);
     void MoveAt(SdlHostWindow& window, PointL point);
+    // Moves the pointer to point and turns the vertical wheel by notches: positive toward the
+    // user (scrolling down), negative away.
+    void WheelAt(SdlHostWindow& window, PointL point, std::int32_t notches);
     // Text as the input method commits it, to the active window.
     void Type(const std::string& utf8);
     // A key chord pressed and released in the active window: "Ctrl+O", "Shift+Home",
