@@ -162,5 +162,41 @@ TEST_F(SkinDropDownTest, AnOpenListIsPaintedOutsideItsPanel)
     window->SetRootControl(RCPtr<LControl>());
 }
 
+// The panel that holds an open list is hidden: repainting what the window collected leaves
+// nothing of the list behind (pictures/skin-hidden-open-list.png), pixel for pixel what a
+// whole new picture shows.
+TEST_F(SkinDropDownTest, HidingThePanelOfAnOpenListLeavesNothingOfItBehind)
+{
+    ASSERT_EQ(factory.GetSkinCount(), 2u);
+    const TestSupport::ScopedRenderApp measuring;
+    factory.SetCurrentSkin(1);
+    const RCPtr<LRenderer> renderer = LRenderer::Create(1, 0);
+    TestSupport::RecordingWindowHost host;
+    host.clientRect = {0, 0, 1240, 780};
+    const auto window = LRootWindow::Create(renderer, &host);
+    ASSERT_EQ(window->SetRootControl(WString(u"mainControl")), QK_OK);
+    LComboBox* combo = ModeCombo(*window->GetRootControl());
+    ASSERT_TRUE(combo);
+    ASSERT_EQ(combo->ShowDropDown(true), QK_OK);
+    const RectL area{0, 0, 1240, 780};
+    RCPtr<LRenderContextInfo> context;
+    TestSupport::PaintOffscreen(*window, *renderer, area, context);
+
+    // The combo's own small panel: the list hangs far below it.
+    combo->GetParent()->SetVisible(false);
+    const IDrawingSurface& repainted = TestSupport::RepaintOffscreen(*window, *renderer, context);
+    RCPtr<LRenderContextInfo> freshContext;
+    const IDrawingSurface& fresh = TestSupport::PaintOffscreen(*window, *renderer, area, freshContext);
+    std::size_t stale = 0;
+    for (std::int32_t y = 0; y < area.height; ++y)
+        for (std::int32_t x = 0; x < area.width; ++x)
+            if (repainted.GetPixel(x, y) != fresh.GetPixel(x, y))
+                ++stale;
+    EXPECT_EQ(stale, 0u) << "pixels of the hidden panel's list stayed on the screen";
+    EXPECT_TRUE(TestSupport::SavePicture(repainted, "skin-hidden-open-list.png"));
+    window->SetHost(nullptr);
+    window->SetRootControl(RCPtr<LControl>());
+}
+
 } // namespace
 } // namespace QK

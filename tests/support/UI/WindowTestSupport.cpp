@@ -207,6 +207,19 @@ const IDrawingSurface& PaintOffscreen(LRootWindow& window, LRenderer& renderer, 
     return static_cast<LGDIRenderContextInfo&>(*context).GetFrontSurface().GetSurface();
 }
 
+const IDrawingSurface& RepaintOffscreen(LRootWindow& window, LRenderer& renderer,
+                                        const RCPtr<LRenderContextInfo>& context)
+{
+    if (!context)
+        throw std::runtime_error("RepaintOffscreen: no render context");
+    renderer.RenderStart(context);
+    RectRegion region;
+    window.TakeUpdateRegion(region);
+    window.Paint(region);
+    renderer.RenderFinish(context);
+    return static_cast<LGDIRenderContextInfo&>(*context).GetFrontSurface().GetSurface();
+}
+
 std::string UniformLookList(const std::string& name, int count, const std::string& look)
 {
     std::string looks;

@@ -96,5 +96,9 @@ std::string UniformLooks(const std::string& listName);
 // kind 1, into a fresh offscreen context; the picture lives as long as context.
 const IDrawingSurface& PaintOffscreen(LRootWindow& window, LRenderer& renderer, const RectL& area,
                                       RCPtr<LRenderContextInfo>& context);
+// Paints only what the window has collected as dirty since, over the picture of a context
+// PaintOffscreen made, as a window repaints after a change.
+const IDrawingSurface& RepaintOffscreen(LRootWindow& window, LRenderer& renderer,
+                                        const RCPtr<LRenderContextInfo>& context);
 
 } // namespace QK::TestSupport
