@@ -150,7 +150,7 @@ TEST(ShippedSkinLayoutTest, EveryClassTheSkinsNameIsRegisteredAtStartUp)
                     LControlCreateFunction create = nullptr;
                     try
                     {
-                        if (Failed(tree.factory->GetLControlCreateFunction(control.Class, create)) || !create)
+                        if (Failed(tree.factory->GetControlCreateFunction(control.Class, create)) || !create)
                             unknown.push_back(path + ": " + Narrow(control.Class));
                     }
                     catch (const std::runtime_error&)
