@@ -484,8 +484,10 @@ void LControlFactory::XMLEndElement(const WString& name)
         RCPtrArray<LControlDescriptor>& children = m_openControl->Children;
         if (children.GetCount() > 1)
         {
+            // Stable: children of equal LayoutOrder keep the document's order, which their
+            // creation, their tab order and the names their layouts refer to rely on.
             RCPtr<LControlDescriptor>* first = children.GetBuffer();
-            std::sort(first, first + children.GetCount(),
+            std::stable_sort(first, first + children.GetCount(),
                       [](const RCPtr<LControlDescriptor>& a, const RCPtr<LControlDescriptor>& b) {
                           return a->Layout->LayoutOrder < b->Layout->LayoutOrder;
                       });
