@@ -391,6 +391,12 @@ TEST_F(SkinLintTest, SiblingNamesAreUniqueAndAttributesAsTheCodeReadsThem)
         ASSERT_TRUE(popup);
         EXPECT_FALSE(popup->Layout->IsVisible);
         EXPECT_EQ(popup->Layout->Y.Position.Rel, 1.0f);
+        // A tip is a child of the control it explains but shows below the pointer, outside
+        // that control: it must not be clipped to it, and it lies above everything else.
+        const LControlDescriptor* tip = Find(Skin(skin), "toolTip");
+        ASSERT_TRUE(tip);
+        EXPECT_FALSE(tip->Layout->ClipToParent);
+        EXPECT_EQ(tip->Layout->ZOrder, 9999999);
     }
 }
 

@@ -28,6 +28,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -314,6 +315,56 @@ std::vector<std::string> NumberFieldProblems(LControl& top, const IDrawingSurfac
     return problems;
 }
 
+// The highlight of a selection covers the selected text and hardly more: every number field
+// and every name, all of its text selected, painted with the focus on it.
+std::vector<std::string> SelectionProblems(LRootWindow& window, LRenderer& renderer, LControl& top, std::int32_t scale)
+{
+    std::vector<std::string> problems;
+    std::vector<RCPtr<LTextBox>> boxes;
+    WalkVisible(top, [&](LControl& control) {
+        if (auto* box = dynamic_cast<LTextBox*>(&control); box && box->IsVisible(true) && !box->GetText().IsEmpty())
+            boxes.emplace_back(box);
+    });
+    RCPtr<LRenderContextInfo> context;
+    const IDrawingSurface& surface = TestSupport::PaintOffscreen(window, renderer, WindowRect(top), context);
+    for (const RCPtr<LTextBox>& box : boxes)
+    {
+        box->SetFocus(true);
+        box->SetSelection(0, -1);
+        TestSupport::RepaintOffscreen(window, renderer, context);
+        // Inside the field's frame: the highlight (the selection colour over the field) and
+        // the text's ink.
+        const RectL rect = WindowRect(*box);
+        std::int32_t highlight[2] = {INT32_MAX, -1};
+        std::int32_t ink[2] = {INT32_MAX, -1};
+        for (std::int32_t y = rect.y + 3 * scale; y < rect.y + rect.height - 3 * scale; ++y)
+            for (std::int32_t x = rect.x + 2 * scale; x < rect.x + rect.width - 2 * scale; ++x)
+            {
+                const std::uint32_t pixel = surface.GetPixel(x, y);
+                const std::int32_t r = (pixel >> 16) & 0xFF, g = (pixel >> 8) & 0xFF, b = pixel & 0xFF;
+                std::int32_t* range = nullptr;
+                if (r < 0x40 && g > r + 0x30 && b > r + 0x30)
+                    range = highlight;
+                else if (r > 0xA0 && g > 0xA0 && b > 0xA0 && (r & g & b) != 0xFF) // not the caret
+                    range = ink;
+                if (range)
+                {
+                    range[0] = std::min(range[0], x);
+                    range[1] = std::max(range[1], x);
+                }
+            }
+        if (ink[1] < 0)
+            continue;
+        if (highlight[1] < 0 || highlight[0] > ink[0] || highlight[1] < ink[1] || ink[0] - highlight[0] > 4 * scale ||
+            highlight[1] - ink[1] > 4 * scale)
+            problems.push_back(PathOf(*box) + " \"" + Narrow(box->GetText()) + "\": highlight " +
+                               std::to_string(highlight[0]) + ".." + std::to_string(highlight[1]) + ", text " +
+                               std::to_string(ink[0]) + ".." + std::to_string(ink[1]));
+    }
+    top.KillFocus();
+    return problems;
+}
+
 // A menu's separator rows are thinner than its items.
 std::vector<std::string> SeparatorProblems(LControl& main)
 {
@@ -499,6 +550,7 @@ TEST(ShippedSkinLooksTest, TabFocusNumberFieldsMenusKeyCurveAndAboutAtBothScales
             EXPECT_EQ(Lines(NumberFieldProblems(main, surface, scale)), "");
         }
         EXPECT_EQ(Lines(FocusLookProblems(*tree.window, *tree.renderer, main)), "");
+        EXPECT_EQ(Lines(SelectionProblems(*tree.window, *tree.renderer, main, scale)), "");
 
         for (const char16_t* name : {u"dialogEditKeyCurve", u"dialogAbout"})
         {
@@ -515,6 +567,7 @@ TEST(ShippedSkinLooksTest, TabFocusNumberFieldsMenusKeyCurveAndAboutAtBothScales
                 const IDrawingSurface& surface =
                     TestSupport::PaintOffscreen(window.Window(), *renderer, WindowRect(*dialog), context);
                 EXPECT_EQ(Lines(NumberFieldProblems(*dialog, surface, scale)), "");
+                EXPECT_EQ(Lines(SelectionProblems(window.Window(), *renderer, *dialog, scale)), "");
                 EXPECT_EQ(Lines(KeyCurveProblems(*keyCurve)), "");
             }
             else
