@@ -124,6 +124,15 @@ void Triangle(cairo_t* cr, double cx, double cy, double size, double angle, unsi
 // The state word of a strip: "pressed", "on_hover" and the like.
 bool Has(const std::string& state, const char* word) { return state.find(word) != std::string::npos; }
 
+// The focus look of a control: a thin ring in the accent colour.
+void FocusRing(cairo_t* cr, double x, double y, double w, double h, double radius)
+{
+    RoundRect(cr, x, y, w, h, radius);
+    SetColor(cr, Palette::kAccent, 0.9);
+    cairo_set_line_width(cr, 1.2);
+    cairo_stroke(cr);
+}
+
 // ---- Widgets ----------------------------------------------------------------------------------
 
 unsigned AccentOf(const std::string& kind)
@@ -158,12 +167,7 @@ void DrawButton(cairo_t* cr, const ImageSpec& image, const std::string& state)
         cairo_fill(cr);
     }
     if (Has(state, "focused"))
-    {
-        RoundRect(cr, 1.5, 1.5, w - 3, h - 4, 4);
-        SetColor(cr, Palette::kAccent, 0.9);
-        cairo_set_line_width(cr, 1.2);
-        cairo_stroke(cr);
-    }
+        FocusRing(cr, 1.5, 1.5, w - 3, h - 4, 4);
 }
 
 void DrawToggle(cairo_t* cr, const ImageSpec& image, const std::string& state)
@@ -197,12 +201,7 @@ void DrawToggle(cairo_t* cr, const ImageSpec& image, const std::string& state)
         cairo_fill(cr);
     }
     if (Has(state, "focused"))
-    {
-        RoundRect(cr, 1.5, 1.5, w - 3, h - 4, 4);
-        SetColor(cr, Palette::kAccent, 0.9);
-        cairo_set_line_width(cr, 1.2);
-        cairo_stroke(cr);
-    }
+        FocusRing(cr, 1.5, 1.5, w - 3, h - 4, 4);
 }
 
 void DrawCheck(cairo_t* cr, const ImageSpec& image, const std::string& state)
@@ -313,12 +312,7 @@ void DrawCombo(cairo_t* cr, const ImageSpec& image, const std::string& state)
     Triangle(cr, split + h / 2 + 0.5, h / 2, h * 0.18, open ? kPi : 0,
              Has(state, "disabled") ? Palette::kTextDisabled : Palette::kTextLight);
     if (Has(state, "focused"))
-    {
-        RoundRect(cr, 1, 1, w - 2, h - 2, 3);
-        SetColor(cr, Palette::kAccent, 0.9);
-        cairo_set_line_width(cr, 1.2);
-        cairo_stroke(cr);
-    }
+        FocusRing(cr, 1, 1, w - 2, h - 2, 3);
 }
 
 void DrawSliderTrack(cairo_t* cr, const ImageSpec& image, const std::string& state)
@@ -360,18 +354,24 @@ void DrawSliderThumb(cairo_t* cr, const ImageSpec& image, const std::string& sta
     cairo_stroke(cr);
 }
 
+// A separator: one engraved line across the middle of a w x h area.
+void EngravedLine(cairo_t* cr, double w, double h)
+{
+    cairo_rectangle(cr, 0, std::floor(h / 2) - 1, w, 1);
+    SetColor(cr, 0xFF000000, 0.45);
+    cairo_fill(cr);
+    cairo_rectangle(cr, 0, std::floor(h / 2), w, 1);
+    SetColor(cr, 0xFFFFFFFF, 0.08);
+    cairo_fill(cr);
+}
+
 // List and menu rows are stretched sideways, so they only change from top to bottom.
 void DrawRow(cairo_t* cr, const ImageSpec& image, const std::string& state)
 {
     const double w = image.width, h = image.height;
     if (state == "separator")
     {
-        cairo_rectangle(cr, 0, std::floor(h / 2) - 1, w, 1);
-        SetColor(cr, 0xFF000000, 0.45);
-        cairo_fill(cr);
-        cairo_rectangle(cr, 0, std::floor(h / 2), w, 1);
-        SetColor(cr, 0xFFFFFFFF, 0.08);
-        cairo_fill(cr);
+        EngravedLine(cr, w, h);
         return;
     }
     const bool menu = image.kind == "menu_row";
@@ -391,16 +391,10 @@ void DrawRow(cairo_t* cr, const ImageSpec& image, const std::string& state)
     cairo_new_path(cr);
 }
 
-// A menu's separator row: one engraved line across its middle.
+// A menu's separator row, thinner than an item.
 void DrawMenuSeparator(cairo_t* cr, const ImageSpec& image, const std::string&)
 {
-    const double w = image.width, h = image.height;
-    cairo_rectangle(cr, 0, std::floor(h / 2) - 1, w, 1);
-    SetColor(cr, 0xFF000000, 0.45);
-    cairo_fill(cr);
-    cairo_rectangle(cr, 0, std::floor(h / 2), w, 1);
-    SetColor(cr, 0xFFFFFFFF, 0.08);
-    cairo_fill(cr);
+    EngravedLine(cr, image.width, image.height);
 }
 
 void DrawSubmenuArrow(cairo_t* cr, const ImageSpec& image, const std::string& state)
@@ -468,12 +462,7 @@ void DrawMenuTitle(cairo_t* cr, const ImageSpec& image, const std::string& state
         cairo_fill(cr);
     }
     if (Has(state, "focused"))
-    {
-        RoundRect(cr, 1.5, 2.5, w - 3, h - 5, 3);
-        SetColor(cr, Palette::kAccent, 0.9);
-        cairo_set_line_width(cr, 1.2);
-        cairo_stroke(cr);
-    }
+        FocusRing(cr, 1.5, 2.5, w - 3, h - 5, 3);
 }
 
 // Nine-slice frames: a rounded panel whose corners stay and whose edges stretch.

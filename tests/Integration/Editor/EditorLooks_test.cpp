@@ -5,6 +5,7 @@
 // its text. The pictures of a tip near the edge and of
 // a focused button go to the build folder's pictures/.
 #include "tests/support/Editor/EditorDriver.h"
+#include "tests/support/Editor/EditorScales.h"
 
 #include "QKFramework/Controls/TextBox.h"
 #include "QKFramework/Platform/Window/SdlWindowHost.h"
@@ -24,21 +25,10 @@ namespace
 
 using namespace TestSupport;
 
-struct Scale
-{
-    const char* dpi;
-    const char* suffix;
-    std::int32_t factor;
-};
+using Scale = EditorScale;
 
-class EditorLooksTest : public ::testing::TestWithParam<Scale>
+class EditorLooksTest : public EditorScaleTest
 {
-protected:
-    void SetUp() override
-    {
-        if (!std::getenv("DISPLAY"))
-            GTEST_SKIP() << "needs an X server (scripts/test.sh starts Xvfb)";
-    }
 };
 
 RectL WindowRect(const LControl& control)
@@ -239,9 +229,7 @@ TEST_P(EditorLooksTest, ASelectionsHighlightLiesOnItsText)
 }
 
 INSTANTIATE_TEST_SUITE_P(BothScales, EditorLooksTest,
-                         ::testing::Values(Scale{"96", "-96dpi", 1}, Scale{"160", "-160dpi", 2}),
-                         [](const ::testing::TestParamInfo<Scale>& info)
-                         { return std::string(info.param.dpi) + "dpi"; });
+                         kBothEditorScales, EditorScaleName);
 
 } // namespace
 } // namespace QK

@@ -199,16 +199,6 @@ std::vector<std::string> TabOrderProblems(LControl& top)
     return problems;
 }
 
-// The pixels of area in a surface.
-std::vector<std::uint32_t> PixelsOf(const IDrawingSurface& surface, const RectL& area)
-{
-    std::vector<std::uint32_t> pixels;
-    for (std::int32_t y = area.y; y < area.y + area.height; ++y)
-        for (std::int32_t x = area.x; x < area.x + area.width; ++x)
-            pixels.push_back(surface.GetPixel(x, y));
-    return pixels;
-}
-
 // Every control that holds the focus looks different while it does: painted without any
 // focus in the window and then with the focus on it, its area (a slider's thumb: the whole
 // slider, whose track shows it) changes.
@@ -229,7 +219,7 @@ std::vector<std::string> FocusLookProblems(LRootWindow& window, LRenderer& rende
         const RectL area = WindowRect(*shows);
         top.KillFocus();
         TestSupport::RepaintOffscreen(window, renderer, context);
-        const std::vector<std::uint32_t> before = PixelsOf(surface, area);
+        const std::vector<std::uint32_t> before = TestSupport::PixelsOf(surface, area);
         control->SetFocus(true);
         if (!control->HasFocus())
         {
@@ -237,7 +227,7 @@ std::vector<std::string> FocusLookProblems(LRootWindow& window, LRenderer& rende
             continue;
         }
         TestSupport::RepaintOffscreen(window, renderer, context);
-        const std::vector<std::uint32_t> after = PixelsOf(surface, area);
+        const std::vector<std::uint32_t> after = TestSupport::PixelsOf(surface, area);
         std::size_t changed = 0;
         for (std::size_t i = 0; i < before.size(); ++i)
             changed += before[i] != after[i] ? 1 : 0;

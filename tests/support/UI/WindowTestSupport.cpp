@@ -207,6 +207,15 @@ const IDrawingSurface& PaintOffscreen(LRootWindow& window, LRenderer& renderer, 
     return static_cast<LGDIRenderContextInfo&>(*context).GetFrontSurface().GetSurface();
 }
 
+std::vector<std::uint32_t> PixelsOf(const IDrawingSurface& surface, const RectL& area)
+{
+    std::vector<std::uint32_t> pixels;
+    for (std::int32_t y = area.y; y < area.y + area.height; ++y)
+        for (std::int32_t x = area.x; x < area.x + area.width; ++x)
+            pixels.push_back(surface.GetPixel(x, y));
+    return pixels;
+}
+
 const IDrawingSurface& RepaintOffscreen(LRootWindow& window, LRenderer& renderer,
                                         const RCPtr<LRenderContextInfo>& context)
 {
