@@ -345,7 +345,13 @@ QKRESULT LEditKeyCurveDlg::UpdateGraphLabels()
 {
     if (!m_graph)
         return QK_OK;
-    const RectL graph = m_graph->GetBounds().ToRectLong();
+    // Everything in window coordinates: the plot is the whole graph.
+    RectL plot;
+    m_graph->GetWindowRect(plot);
+    PointD origin;
+    GetPositionInRoot(origin);
+    const RectD client = GetLookClientRect(-1);
+    origin = PointD{origin.x + client.x - GetScrollOffset().x, origin.y + client.y - GetScrollOffset().y};
     const auto count =
         static_cast<std::int32_t>(std::min<std::uint32_t>(m_graph->GetPointCount(), kTimeCount));
     for (std::int32_t i = 0; i < count; ++i)
@@ -355,16 +361,30 @@ QKRESULT LEditKeyCurveDlg::UpdateGraphLabels()
             label ? label->GetLayoutDescriptor() : RCPtr<LLayoutDescriptor>();
         if (!layout)
             continue;
-        const RectL point = m_graph->GetPointControl(i)->GetBounds().ToRectLong();
-        AxisSpec x;
-        AxisSpec y;
-        layout->GetAxisSpecs(x, y);
-        const bool xDocked = layout->XIsDocked;
-        const bool yDocked = layout->YIsDocked;
-        x.Position.Abs = graph.x + point.x;
-        y.Position.Abs = graph.y + point.y;
-        label->SetAxisLayout(0, x.PlacementAnchor, xDocked, x.Position, x.Size);
-        label->SetAxisLayout(1, y.PlacementAnchor, yDocked, y.Position, y.Size);
+        RectL point;
+        m_graph->GetPointControl(i)->GetWindowRect(point);
+        // Above and left of its point, unless that leaves the plot: then below or right of
+        // it, and never past the plot's far edges.
+        const auto place = [](double pointStart, double pointEnd, double size, double plotStart, double plotEnd) {
+            double start = pointStart - size;
+            if (start < plotStart)
+                start = pointEnd;
+            return std::max(plotStart, std::min(start, plotEnd - size));
+        };
+        const double width = label->GetWidth();
+        const double height = label->GetHeight();
+        const double at[2] = {
+            place(point.x, point.x + point.width, width, plot.x, plot.x + plot.width),
+            place(point.y, point.y + point.height, height, plot.y, plot.y + plot.height)};
+        AxisSpec axes[2];
+        layout->GetAxisSpecs(axes[0], axes[1]);
+        for (std::int32_t axis = 0; axis < 2; ++axis)
+        {
+            LayoutReference position = axes[axis].Position;
+            position.Abs = at[axis] - (axis == 0 ? origin.x : origin.y);
+            label->SetAxisLayout(axis, 0.0f, axis == 0 ? layout->XIsDocked : layout->YIsDocked, position,
+                                 axes[axis].Size);
+        }
     }
     return QK_OK;
 }

@@ -131,9 +131,7 @@ bool LFrameworkShell::InitApplication()
         const QKRESULT loaded = m_factory->LoadSkinSources(GetSkinFolder(), m_languageId);
         CheckResult(loaded, QK_SITE("QK::MFCFrameworkApp<class LApplication>::InitApplication", kSource));
 
-        m_stringTable = m_factory->GetApplicationStringTable();
-        if (!m_stringTable)
-            m_stringTable = m_factory->GetFrameworkStringTable();
+        m_stringTable = m_factory->GetMergedStringTable();
         m_firstInstance = CheckSingleInstance();
         return m_firstInstance;
     }

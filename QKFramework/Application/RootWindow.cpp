@@ -391,9 +391,12 @@ QKRESULT LRootWindow::SetCaptureControl(LControl* control)
     return QK_OK;
 }
 
-void LRootWindow::ReleaseCaptureControl()
+QKRESULT LRootWindow::ReleaseCaptureControl()
 {
+    if (!m_captureControl)
+        return QK_FALSE;
     m_captureControl = nullptr;
+    return QK_OK;
 }
 
 void LRootWindow::OnCaptureChanged()

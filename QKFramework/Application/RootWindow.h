@@ -121,7 +121,7 @@ public:
 
     // 0x80070057 for null.
     QKRESULT SetCaptureControl(LControl* control) override;
-    void ReleaseCaptureControl() override;
+    QKRESULT ReleaseCaptureControl() override;
     // The host lost the system capture.
     void OnCaptureChanged();
     const RCPtr<LControl>& GetCaptureControl() const noexcept { return m_captureControl; }

@@ -248,6 +248,9 @@ LControl::~LControl()
 
 QKRESULT LControl::ReleaseInternalReferences()
 {
+    // What the teardown sets off below (children leaving, subscriptions withdrawn) must not
+    // reach handlers of a control that is coming apart.
+    m_alive = false;
     WithdrawContextMenuHotKeys();
     DetachAllClients();
     if (m_menuItemUpdater)
@@ -263,7 +266,7 @@ QKRESULT LControl::ReleaseInternalReferences()
 QKRESULT LControl::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                        const ConstRCPtr<LNotification>& notification)
 {
-    if (!m_handlers)
+    if (!m_handlers || !m_alive)
         return QK_OK;
     const RCPtr<LNotificationHandler<LControl>> handlers = m_handlers;
     return handlers->Dispatch(source, notification);
@@ -1085,6 +1088,22 @@ std::intptr_t LControl::ApplyCursor()
     return root->SetCursor(m_cursor ? m_cursor : LControlApp::GetCursor(WString(u"UI_CURSOR_ARROW")));
 }
 
+void LControl::SetCursor(std::intptr_t cursor)
+{
+    if (cursor == m_cursor)
+        return;
+    const bool hadNone = !m_cursor;
+    m_cursor = cursor;
+    if (!m_flags.pointerOver)
+        return;
+    IRootWindow* root = GetRootWindowLink();
+    if (!root)
+        return;
+    const std::intptr_t replaced = root->SetCursor(cursor);
+    if (hadNone)
+        m_previousCursor = replaced;
+}
+
 void LControl::SetEnabled(bool enable)
 {
     if (!m_layout || m_layout->IsEnabled == enable)
@@ -1096,7 +1115,7 @@ void LControl::SetEnabled(bool enable)
     if ((!m_notFocusable || CanTakeFocus()) && m_parent && m_parent->m_flags.hasFocus)
         SetFocus(true);
     UpdateConditions();
-    InvalidateWhole();
+    InvalidateWithUnclippedDescendants();
 }
 
 bool LControl::SetVisible(bool show)
@@ -1104,14 +1123,15 @@ bool LControl::SetVisible(bool show)
     if (m_layout && m_layout->IsVisible != show)
     {
         const RCPtr<LControl> self = GetRefCount() > 0 ? RCPtr<LControl>(this) : nullptr;
+        // A drop-down list or a popup of the control reaches outside it: its pixels go too.
         if (!show)
-            InvalidateWhole();
+            InvalidateWithUnclippedDescendants();
         m_layout->IsVisible = show;
         if (show)
         {
             if ((!m_notFocusable || CanTakeFocus()) && m_parent && m_parent->m_flags.hasFocus)
                 SetFocus(true);
-            InvalidateWhole();
+            InvalidateWithUnclippedDescendants();
         }
         else if ((m_flags.hasFocus || m_flags.containsFocus) && m_parent)
         {

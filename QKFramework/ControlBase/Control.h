@@ -200,6 +200,9 @@ public:
     // Bits 0x4 right, 0x8 left, 0x10 bottom, 0x20 top.
     virtual std::uint32_t GetDropScrollEdges(LControl* dragged);
     virtual RectD GetClientExtent() const;
+    // A spare slot with one argument for a control that needs an extra operation; the base
+    // answers 0x80004005.
+    virtual QKRESULT Hook32(std::intptr_t argument);
     virtual RectD GetChildClientRect(LControl* child);
     virtual void LimitDragBounds(RectD&) {}
     virtual void OnDragEnter(LControl*) {}
@@ -365,11 +368,19 @@ public:
     // 0x80070057 for null, 1 when unchanged, else 0.
     QKRESULT SetFont(const ConstRCPtr<LFont>& font);
     const ConstRCPtr<LFont>& GetFont() const { return m_font; }
+    // Both write the axes into the layout and lay the control out again; a change of docking
+    // re-sorts the children of the control and of its parent.
     void SetLayout(const AxisSpec& x, const AxisSpec& y);
+    // The records of LLayoutDescriptor::GetAxisSpecs written back; the size limits stay.
+    void SetLayout(const LayoutPosition& xPosition, const LayoutReference& xSize, const LayoutPosition& yPosition,
+                   const LayoutReference& ySize);
     // Writes one axis (0 X, 1 Y) of the layout and lays the control out again; true when the
     // rules differ from the stored ones.
     bool SetAxisLayout(std::int32_t axis, float anchor, bool docked, const LayoutReference& position,
                        const LayoutReference& size);
+    // Writes the minimum and maximum size of axis (0 X, 1 Y) and lays the control out again:
+    // 0, or 1 without a layout description.
+    QKRESULT SetAxisSizeLimits(std::int32_t axis, const LayoutLimit& minimum, const LayoutLimit& maximum);
 
     // --- Looks -----------------------------------------------------------------------------
 
@@ -428,7 +439,11 @@ public:
     bool IsEnabled(bool withAncestors) const;
     bool IsVisible(bool withAncestors) const;
     std::intptr_t ApplyCursor();
-    void SetCursor(std::intptr_t cursor) { m_cursor = cursor; }
+    // The cursor shown while the pointer is over the control (0: the arrow). With the pointer
+    // over the control it shows at once; the cursor it replaced there comes back when the
+    // pointer leaves.
+    void SetCursor(std::intptr_t cursor);
+    std::intptr_t GetCursor() const { return m_cursor; }
     void SetForcedHover(bool hover);
     // The input side sets these (mouse, keys, capture, drags) and then UpdateConditions.
     struct ConditionFlags
@@ -536,9 +551,21 @@ public:
     QKRESULT BeginIdleAnimation();
     QKRESULT EndIdleAnimation();
     std::int32_t GetIdleUsers() const { return m_idleUsers; }
+    // Grows (or shrinks, not below 0) the layout's absolute size of axis by a pixel for every
+    // millisecond on the idle passes, until the layout stops following: a limit holds it, or
+    // a shrink reached 0.
+    void StartSizeAnimation(std::int32_t axis, bool grow);
+    bool IsSizeAnimating(std::int32_t axis) const { return m_sizeGrow[axis & 1] || m_sizeShrink[axis & 1]; }
+    // Moves the layout's absolute position towards target, at most a pixel a millisecond on
+    // each axis, on the idle passes.
+    void StartMoveAnimation(const PointD& target);
+    bool IsMoveAnimating() const { return m_moveAnimation; }
 
 protected:
     const RCPtr<LNotificationHandler<LControl>>& GetHandlers() const { return m_handlers; }
+    // Cleared once the control is coming apart (ReleaseInternalReferences): from then on its
+    // handler tables hear nothing.
+    bool IsAlive() const { return m_alive; }
     // "NID_IDLE" of the root window.
     QKRESULT OnIdle(const ConstRCPtr<LNotificationDistributor>& source, const ConstRCPtr<LNotification>& notification);
     // "NID_SIBLING_KEY" from the parent, or sent to this control; 1 when not handled.
@@ -547,6 +574,8 @@ protected:
     // Sends nid from this control with argument.
     void Send(const char16_t* nid, const ConstRCPtr<LRefCountedObject>& argument);
     void InvalidateWhole();
+    // The whole control and every descendant that is not clipped to its parent.
+    void InvalidateWithUnclippedDescendants();
 
 private:
     friend class ChildControlList;
@@ -568,6 +597,8 @@ private:
     void StartDropScrolling(LControl& container, const PointD& pointerInRoot, std::uint32_t edges, bool fullZone);
     void StopScrollAnimations();
     void RunIdleAnimation();
+    void RunSizeAnimation(std::int32_t axis, std::uint32_t now);
+    void RunMoveAnimation(std::uint32_t now);
     // The pieces of Relayout (ControlLayout.cpp).
     struct LayoutFrame;
     bool GetLayoutFrame(LayoutFrame& frame) const;
@@ -578,6 +609,7 @@ private:
     bool PointInParentClient(const PointL& point) const;
 
     RCPtr<LNotificationHandler<LControl>> m_handlers;
+    bool m_alive = true;
     WString m_name;
     ConstRCPtr<LControlDescriptor> m_descriptor;
     RCPtr<LLayoutDescriptor> m_layout;
@@ -658,6 +690,15 @@ private:
     double m_dragStartLayout[4] = {0.0, 0.0, 0.0, 0.0};
     bool m_clipWasOff = false;
     bool m_wasDocked[2] = {false, false};
+    // Size and move animations: per axis grow or shrink with the time of its last step; the
+    // move's target and the position it has reached, with the time of its last step.
+    bool m_sizeGrow[2] = {false, false};
+    bool m_sizeShrink[2] = {false, false};
+    std::uint32_t m_sizeAnimationTime[2] = {0, 0};
+    bool m_moveAnimation = false;
+    PointD m_moveTarget;
+    PointD m_moveCurrent;
+    std::uint32_t m_moveAnimationTime = 0;
     std::intptr_t m_cursor = 0;
     std::intptr_t m_previousCursor = 0;
     RCPtrArray<LControl> m_pendingRemovals;

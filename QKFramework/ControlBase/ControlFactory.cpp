@@ -192,11 +192,11 @@ QKRESULT LControlFactory::RegisterControlClass(const WString& className, LContro
     return QK_OK;
 }
 
-QKRESULT LControlFactory::GetLControlCreateFunction(const WString& className, LControlCreateFunction& function) const
+QKRESULT LControlFactory::GetControlCreateFunction(const WString& className, LControlCreateFunction& function) const
 {
     const auto found = m_controlClasses.find(className);
     if (found == m_controlClasses.end())
-        Throw<std::runtime_error>(ThrowSite{"QK::LControlFactory::GetLControlCreateFunction", kSource, 51});
+        Throw<std::runtime_error>(ThrowSite{"QK::LControlFactory::GetControlCreateFunction", kSource, 51});
     function = found->second;
     return QK_OK;
 }
@@ -208,7 +208,7 @@ RCPtr<LControl> LControlFactory::CreateControl(const LControlDescriptor* descrip
     if (!descriptor->CreateFunction)
     {
         LControlCreateFunction function = nullptr;
-        GetLControlCreateFunction(descriptor->Class, function);
+        GetControlCreateFunction(descriptor->Class, function);
         descriptor->CreateFunction = function;
     }
     const LControlCreateFunction function = descriptor->CreateFunction;
@@ -346,6 +346,18 @@ RCPtr<LStringTable> LControlFactory::GetApplicationStringTable() const
     return GetStringTable(WString(u"|") + m_applicationName);
 }
 
+RCPtr<LStringTable> LControlFactory::GetMergedStringTable() const
+{
+    RCPtr<LStringTable> merged = GetFrameworkStringTable();
+    const RCPtr<LStringTable> application = GetApplicationStringTable();
+    if (!merged)
+        return application;
+    if (application)
+        for (const auto& [id, text] : static_cast<const StringMap&>(*application))
+            static_cast<StringMap&>(*merged).insert_or_assign(id, text);
+    return merged;
+}
+
 RCPtr<LStringTable> LControlFactory::GetControlStringTable(const LControl* parent, const WString& controlName) const
 {
     WString key = m_applicationName;
@@ -472,8 +484,10 @@ void LControlFactory::XMLEndElement(const WString& name)
         RCPtrArray<LControlDescriptor>& children = m_openControl->Children;
         if (children.GetCount() > 1)
         {
+            // Stable: children of equal LayoutOrder keep the document's order, which their
+            // creation, their tab order and the names their layouts refer to rely on.
             RCPtr<LControlDescriptor>* first = children.GetBuffer();
-            std::sort(first, first + children.GetCount(),
+            std::stable_sort(first, first + children.GetCount(),
                       [](const RCPtr<LControlDescriptor>& a, const RCPtr<LControlDescriptor>& b) {
                           return a->Layout->LayoutOrder < b->Layout->LayoutOrder;
                       });

@@ -50,7 +50,7 @@ public:
     // Always 0; a name registered already keeps its first function.
     QKRESULT RegisterControlClass(const WString& className, LControlCreateFunction function);
     // 0 and the function; an unregistered name raises a runtime error.
-    QKRESULT GetLControlCreateFunction(const WString& className, LControlCreateFunction& function) const;
+    QKRESULT GetControlCreateFunction(const WString& className, LControlCreateFunction& function) const;
     // The new control, or null when the description's class has a null function. The class's
     // function is looked up once and cached in the description.
     RCPtr<LControl> CreateControl(const LControlDescriptor* descriptor, LControl* parent) const;
@@ -86,6 +86,10 @@ public:
     // New tables holding copies of the registered ones; null when there is none.
     RCPtr<LStringTable> GetFrameworkStringTable() const;
     RCPtr<LStringTable> GetApplicationStringTable() const;
+    // The framework's table with the application's entries over it (the application's text
+    // wins for an ID both hold): where the application looks its texts up, the framework's
+    // own ones among them. Null when there is neither.
+    RCPtr<LStringTable> GetMergedStringTable() const;
     // The table of one control: the parent's class name (the application name without a
     // parent), "|" and the control's name.
     RCPtr<LStringTable> GetControlStringTable(const LControl* parent, const WString& controlName) const;

@@ -825,13 +825,14 @@ QKRESULT LControl::ReleaseCapture()
     m_flags.captured = false;
     m_flags.leftDown = m_flags.middleDown = m_flags.rightDown = false;
     m_flags.leftDrag = m_flags.middleDrag = m_flags.rightDrag = false;
+    QKRESULT result = QK_OK;
     if (IRootWindow* root = GetRootWindowLink())
-        root->ReleaseCaptureControl();
+        result = root->ReleaseCaptureControl();
     UpdateConditions();
     if (handOverRunning)
         EndIdleAnimation();
     m_lastLeftPress = nullptr;
-    return QK_OK;
+    return result;
 }
 
 void LControl::SetDragMode(std::int32_t mode, std::int32_t axes)
@@ -1280,6 +1281,9 @@ void LControl::RunIdleAnimation()
                 animation.velocity = std::copysign(magnitude, animation.velocity);
         }
     }
+    for (std::int32_t axis = 0; axis < 2; ++axis)
+        RunSizeAnimation(axis, nowMs);
+    RunMoveAnimation(nowMs);
     if (m_flags.leftDown && m_pressHandOver && nowMs - m_captureTime > 100 && m_pressHandOverTarget)
     {
         const auto* last = dynamic_cast<const LMouseButtonParam*>(m_lastLeftPress.Get());
@@ -1292,6 +1296,84 @@ void LControl::RunIdleAnimation()
             target->MouseDown(press.Get());
         }
     }
+}
+
+void LControl::StartSizeAnimation(std::int32_t axis, bool grow)
+{
+    axis &= 1;
+    const bool running = m_sizeGrow[axis] || m_sizeShrink[axis];
+    m_sizeGrow[axis] = grow;
+    m_sizeShrink[axis] = !grow;
+    m_sizeAnimationTime[axis] = LControlApp::GetMilliseconds();
+    if (!running)
+        BeginIdleAnimation();
+}
+
+void LControl::RunSizeAnimation(std::int32_t axis, std::uint32_t now)
+{
+    if (!m_sizeGrow[axis] && !m_sizeShrink[axis])
+        return;
+    const std::uint32_t elapsed = now - m_sizeAnimationTime[axis];
+    m_sizeAnimationTime[axis] = now;
+    bool complete = !m_layout;
+    if (m_layout && elapsed > 0)
+    {
+        LayoutReference& size = (axis == 0 ? m_layout->X : m_layout->Y).Size;
+        const double extentBefore = axis == 0 ? m_bounds.width : m_bounds.height;
+        const double step = m_sizeGrow[axis] ? elapsed : -std::min<double>(elapsed, std::max(0.0, size.Abs));
+        size.Abs += step;
+        Relayout();
+        const double moved = (axis == 0 ? m_bounds.width : m_bounds.height) - extentBefore;
+        // The layout has stopped following when a size limit held the control back; an own
+        // size then keeps what shows instead of running ahead of it.
+        if (std::fabs(moved) < std::fabs(step))
+        {
+            complete = true;
+            if (size.Kind == 2)
+                size.Abs = axis == 0 ? m_bounds.width : m_bounds.height;
+        }
+        if (m_sizeShrink[axis] && size.Abs <= 0.0)
+            complete = true;
+    }
+    if (!complete)
+        return;
+    m_sizeGrow[axis] = m_sizeShrink[axis] = false;
+    EndIdleAnimation();
+}
+
+void LControl::StartMoveAnimation(const PointD& target)
+{
+    if (!m_layout)
+        return;
+    m_moveTarget = target;
+    m_moveCurrent = PointD{m_layout->X.Position.Abs, m_layout->Y.Position.Abs};
+    m_moveAnimationTime = LControlApp::GetMilliseconds();
+    if (m_moveAnimation)
+        return;
+    m_moveAnimation = true;
+    BeginIdleAnimation();
+}
+
+void LControl::RunMoveAnimation(std::uint32_t now)
+{
+    if (!m_moveAnimation)
+        return;
+    const double elapsed = static_cast<double>(now - m_moveAnimationTime);
+    m_moveAnimationTime = now;
+    if (m_layout && elapsed > 0.0)
+    {
+        const auto approach = [elapsed](double current, double target) {
+            return current < target ? std::min(target, current + elapsed) : std::max(target, current - elapsed);
+        };
+        m_moveCurrent = PointD{approach(m_moveCurrent.x, m_moveTarget.x), approach(m_moveCurrent.y, m_moveTarget.y)};
+        m_layout->X.Position.Abs = m_moveCurrent.x;
+        m_layout->Y.Position.Abs = m_moveCurrent.y;
+        Relayout();
+    }
+    if (m_layout && !(m_moveCurrent == m_moveTarget))
+        return;
+    m_moveAnimation = false;
+    EndIdleAnimation();
 }
 
 QKRESULT LControl::OnIdle(const ConstRCPtr<LNotificationDistributor>&, const ConstRCPtr<LNotification>&)

@@ -483,6 +483,29 @@ void LControl::SetLayout(const AxisSpec& x, const AxisSpec& y)
     Relayout();
 }
 
+void LControl::SetLayout(const LayoutPosition& xPosition, const LayoutReference& xSize, const LayoutPosition& yPosition,
+                         const LayoutReference& ySize)
+{
+    if (!m_layout)
+        return;
+    if (m_layout->XIsDocked != xPosition.Docked || m_layout->YIsDocked != yPosition.Docked)
+    {
+        m_children.IncrementGeneration();
+        // The docking decides where the control sorts among its siblings.
+        if (m_parent)
+            m_parent->m_children.IncrementGeneration();
+    }
+    const auto write = [](AxisSpec& spec, bool& docked, const LayoutPosition& position, const LayoutReference& size) {
+        spec.PlacementAnchor = position.PlacementAnchor;
+        spec.Position = LayoutReference{position.Kind, position.Name, position.Rel, position.Abs};
+        spec.Size = size;
+        docked = position.Docked;
+    };
+    write(m_layout->X, m_layout->XIsDocked, xPosition, xSize);
+    write(m_layout->Y, m_layout->YIsDocked, yPosition, ySize);
+    Relayout();
+}
+
 bool LControl::SetAxisLayout(std::int32_t axis, float anchor, bool docked, const LayoutReference& position,
                              const LayoutReference& size)
 {
@@ -502,6 +525,17 @@ bool LControl::SetAxisLayout(std::int32_t axis, float anchor, bool docked, const
         m_parent->m_children.IncrementGeneration();
     Relayout();
     return changed;
+}
+
+QKRESULT LControl::SetAxisSizeLimits(std::int32_t axis, const LayoutLimit& minimum, const LayoutLimit& maximum)
+{
+    if (!m_layout)
+        return QK_FALSE;
+    AxisSpec& spec = axis == 0 ? m_layout->X : m_layout->Y;
+    spec.MinSize = minimum;
+    spec.MaxSize = maximum;
+    Relayout();
+    return QK_OK;
 }
 
 void LControl::GetLayoutPosition(DoublePair& size)
@@ -571,6 +605,11 @@ void LControl::OnChildPlacementChanged(LControl*) {}
 RectD LControl::GetClientExtent() const
 {
     return RectD{0.0, 0.0, kUnbounded, kUnbounded};
+}
+
+QKRESULT LControl::Hook32(std::intptr_t)
+{
+    return QK_E_FAIL;
 }
 
 RectD LControl::GetChildClientRect(LControl*)

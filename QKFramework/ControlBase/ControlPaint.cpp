@@ -234,6 +234,13 @@ void LControl::InvalidateWhole()
     Invalidate(RectD{0.0, 0.0, m_bounds.width, m_bounds.height}, ClipsToParent(*this));
 }
 
+void LControl::InvalidateWithUnclippedDescendants()
+{
+    InvalidateWhole();
+    if (m_unclippedCount > 0)
+        InvalidateUnclippedDescendants();
+}
+
 void LControl::InvalidateUnclippedDescendants()
 {
     if (m_unclippedCount <= 0)

@@ -5,6 +5,7 @@
 
 #include "QKFramework/ObjectBase/RCPtr.h"
 #include "QKFramework/ObjectBase/RefCountedObject.h"
+#include "QKFramework/ObjectBase/Result.h"
 #include "QKFramework/Utilities/Storage/StringT.h"
 
 #include <cstdint>
@@ -23,13 +24,26 @@ struct LayoutReference
     double Abs = 0.0;
 };
 
-// A minimum or maximum size; only in force when HasReference is set.
+// A minimum or maximum size: the control's own ("Self") Abs pixels, or with HasReference Rel
+// times the extent of the control Name ("Children": all children) plus Abs.
 struct LayoutLimit
 {
     bool HasReference = false;
     WString Name;
     float Rel = 0.0f;
     double Abs = 0.0;
+};
+
+// The position record of one axis as GetAxisSpecs hands it out: where the control is placed
+// and whether it keeps its place in view while the parent scrolls.
+struct LayoutPosition
+{
+    float PlacementAnchor = 0.0f;
+    std::int32_t Kind = 1;
+    WString Name;
+    float Rel = 0.0f;
+    double Abs = 0.0;
+    bool Docked = false;
 };
 
 // Everything the layout says about one axis.
@@ -60,6 +74,23 @@ public:
     {
         X = x;
         Y = y;
+    }
+
+    // The position and size records of one axis (0 X, 1 Y); the size limits are not part of
+    // them. 0, or 0x80070057 for any other axis, which writes nothing.
+    QKRESULT GetAxisSpecs(std::int32_t axis, LayoutPosition& position, LayoutReference& size) const
+    {
+        if (axis != 0 && axis != 1)
+            return QK_E_INVALIDARG;
+        const AxisSpec& spec = axis == 0 ? X : Y;
+        position.PlacementAnchor = spec.PlacementAnchor;
+        position.Kind = spec.Position.Kind;
+        position.Name = spec.Position.Name;
+        position.Rel = spec.Position.Rel;
+        position.Abs = spec.Position.Abs;
+        position.Docked = axis == 0 ? XIsDocked : YIsDocked;
+        size = spec.Size;
+        return QK_OK;
     }
 
     // Points the four control-name references (position and size of each axis) that name

@@ -54,7 +54,8 @@ public:
     // Input bookkeeping the controls report to their window.
     // control holds the mouse capture from now on; 0x80070057 for null.
     virtual QKRESULT SetCaptureControl(LControl*) { return QK_E_FAIL; }
-    virtual void ReleaseCaptureControl() {}
+    // The capture ends: 0, or 1 when no control held it.
+    virtual QKRESULT ReleaseCaptureControl() { return QK_OK; }
     // control now holds the focus of the tree.
     virtual void SetFocusControl(LControl*) {}
     // Remembers the focus control as the previous one, then clears it.

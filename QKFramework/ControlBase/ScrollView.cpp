@@ -517,7 +517,7 @@ QKRESULT LScrollView::ReceiveNotification(const ConstRCPtr<LNotificationDistribu
                                           const ConstRCPtr<LNotification>& notification)
 {
     QKRESULT result = QK_OK;
-    if (DispatchScrollViewEntry(source, notification, result))
+    if (IsAlive() && DispatchScrollViewEntry(source, notification, result))
         return result;
     return LControl::ReceiveNotification(source, notification);
 }

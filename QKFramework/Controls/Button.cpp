@@ -17,6 +17,8 @@ namespace
 
 // Enter without modifiers, as KeyCode packs it.
 constexpr std::int32_t kEnterKey = 0x200D0000;
+// Space presses a focused button as Enter does, as on every desktop.
+constexpr std::int32_t kSpaceKey = 0x20200000;
 
 // The clock counts milliseconds; differences of its seconds carry rounding, so a time that is
 // due to within half a millisecond counts as due rather than waiting for the next idle pass.
@@ -183,7 +185,7 @@ bool LButton::ContainsPoint(const PointD& point)
 
 QKRESULT LButton::WantsKey(LKeyParam* key)
 {
-    if (key && key->GetKeyCode().GetCode() == kEnterKey)
+    if (key && (key->GetKeyCode().GetCode() == kEnterKey || key->GetKeyCode().GetCode() == kSpaceKey))
     {
         PerformClick();
         return QK_OK;

@@ -61,7 +61,10 @@ bool LComboMenu::IsDroppedDown()
 
 std::int32_t LComboMenu::RestingLook()
 {
-    return (GetConditions() & kPointerOver) ? kLookHover : kLookNormal;
+    const bool over = (GetConditions() & kPointerOver) != 0;
+    if (HasFocus() && GetLook(kLookFocused) && GetLook(kLookFocusedHover))
+        return over ? kLookFocusedHover : kLookFocused;
+    return over ? kLookHover : kLookNormal;
 }
 
 QKRESULT LComboMenu::ShowDropDown(bool show)

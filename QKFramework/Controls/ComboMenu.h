@@ -22,6 +22,9 @@ public:
     static constexpr std::int32_t kLookHover = 1;
     static constexpr std::int32_t kLookOpen = 2;
     static constexpr std::int32_t kLookDisabled = 3;
+    // Shown while the title holds the focus and its menu is closed, where the skin gives them.
+    static constexpr std::int32_t kLookFocused = 4;
+    static constexpr std::int32_t kLookFocusedHover = 5;
 
     LComboMenu(LControl* parent, const WString& name) : LDropDownControl(parent, name) {}
     ~LComboMenu() override;

@@ -112,7 +112,7 @@ QKRESULT LPanel::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>&
                                      const ConstRCPtr<LNotification>& notification)
 {
     QKRESULT result = QK_OK;
-    if (DispatchPanelEntry(source, notification, result))
+    if (IsAlive() && DispatchPanelEntry(source, notification, result))
         return result;
     return LScrollView::ReceiveNotification(source, notification);
 }

@@ -53,11 +53,9 @@ void LToolTip::Show()
     if (const IRootWindow* root = GetRootWindowLink())
         if (const RCPtr<LLayoutDescriptor>& layout = GetLayoutDescriptor())
         {
-            layout->X.MaxSize.HasReference = false;
-            layout->X.MaxSize.Name = WString();
-            layout->X.MaxSize.Rel = 0.0f;
-            layout->X.MaxSize.Abs = static_cast<double>(root->GetClientSize().first) - kWidthMargin;
-            Relayout();
+            LayoutLimit widest;
+            widest.Abs = static_cast<double>(root->GetClientSize().first) - kWidthMargin;
+            SetAxisSizeLimits(0, layout->X.MinSize, widest);
         }
     const std::uint32_t now = LControlApp::GetMilliseconds();
     m_time = now;

@@ -17,6 +17,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,7 +55,29 @@ protected:
         if (factory.GetSkinCount() == 2)
             RegisterEditorClassesAsPanels(factory, *factory.GetSkin(1));
     }
-    ~SkinDropDownTest() override { LNotificationCenterManager::ReleaseInstance(); }
+    ~SkinDropDownTest() override
+    {
+        if (window)
+        {
+            window->SetHost(nullptr);
+            window->SetRootControl(RCPtr<LControl>());
+        }
+        LNotificationCenterManager::ReleaseInstance();
+    }
+
+    // The standard skin's main window on the software renderer, its arpeggiator's mode list
+    // filled; the list's combo box, or null.
+    LComboBox* ShowMainWindow()
+    {
+        measuring.emplace();
+        factory.SetCurrentSkin(1);
+        renderer = LRenderer::Create(1, 0);
+        host.clientRect = {0, 0, 1240, 780};
+        window = LRootWindow::Create(renderer, &host);
+        if (window->SetRootControl(WString(u"mainControl")) != QK_OK)
+            return nullptr;
+        return ModeCombo(*window->GetRootControl());
+    }
 
     // The arpeggiator's mode list with six entries.
     static LComboBox* ModeCombo(LControl& main)
@@ -71,6 +94,11 @@ protected:
 
     TestSupport::WindowHarness harness;
     LControlFactory& factory = harness.Factory();
+    // Texts measured by the system, as where they are drawn for a person to see.
+    std::optional<TestSupport::ScopedRenderApp> measuring;
+    RCPtr<LRenderer> renderer;
+    TestSupport::RecordingWindowHost host;
+    RCPtr<LRootWindow> window;
 };
 
 TEST_F(SkinDropDownTest, AnOpenListHangsOutsideItsPanelAndTakesClicksThere)
@@ -119,14 +147,7 @@ TEST_F(SkinDropDownTest, AnOpenListHangsOutsideItsPanelAndTakesClicksThere)
 TEST_F(SkinDropDownTest, AnOpenListIsPaintedOutsideItsPanel)
 {
     ASSERT_EQ(factory.GetSkinCount(), 2u);
-    const TestSupport::ScopedRenderApp measuring;
-    factory.SetCurrentSkin(1);
-    const RCPtr<LRenderer> renderer = LRenderer::Create(1, 0);
-    TestSupport::RecordingWindowHost host;
-    host.clientRect = {0, 0, 1240, 780};
-    const auto window = LRootWindow::Create(renderer, &host);
-    ASSERT_EQ(window->SetRootControl(WString(u"mainControl")), QK_OK);
-    LComboBox* combo = ModeCombo(*window->GetRootControl());
+    LComboBox* combo = ShowMainWindow();
     ASSERT_TRUE(combo);
     const LControl& editor = *combo->GetParent();
     PointD editorAt;
@@ -158,8 +179,33 @@ TEST_F(SkinDropDownTest, AnOpenListIsPaintedOutsideItsPanel)
                 ++changed;
     EXPECT_GT(changed, 500u) << "the open list is not drawn below its panel";
     EXPECT_TRUE(TestSupport::SavePicture(open, "skin-open-list.png"));
-    window->SetHost(nullptr);
-    window->SetRootControl(RCPtr<LControl>());
+}
+
+// The panel that holds an open list is hidden: repainting what the window collected leaves
+// nothing of the list behind (pictures/skin-hidden-open-list.png), pixel for pixel what a
+// whole new picture shows.
+TEST_F(SkinDropDownTest, HidingThePanelOfAnOpenListLeavesNothingOfItBehind)
+{
+    ASSERT_EQ(factory.GetSkinCount(), 2u);
+    LComboBox* combo = ShowMainWindow();
+    ASSERT_TRUE(combo);
+    ASSERT_EQ(combo->ShowDropDown(true), QK_OK);
+    const RectL area{0, 0, 1240, 780};
+    RCPtr<LRenderContextInfo> context;
+    TestSupport::PaintOffscreen(*window, *renderer, area, context);
+
+    // The combo's own small panel: the list hangs far below it.
+    combo->GetParent()->SetVisible(false);
+    const IDrawingSurface& repainted = TestSupport::RepaintOffscreen(*window, *renderer, context);
+    RCPtr<LRenderContextInfo> freshContext;
+    const IDrawingSurface& fresh = TestSupport::PaintOffscreen(*window, *renderer, area, freshContext);
+    std::size_t stale = 0;
+    for (std::int32_t y = 0; y < area.height; ++y)
+        for (std::int32_t x = 0; x < area.width; ++x)
+            if (repainted.GetPixel(x, y) != fresh.GetPixel(x, y))
+                ++stale;
+    EXPECT_EQ(stale, 0u) << "pixels of the hidden panel's list stayed on the screen";
+    EXPECT_TRUE(TestSupport::SavePicture(repainted, "skin-hidden-open-list.png"));
 }
 
 } // namespace

@@ -391,6 +391,12 @@ TEST_F(SkinLintTest, SiblingNamesAreUniqueAndAttributesAsTheCodeReadsThem)
         ASSERT_TRUE(popup);
         EXPECT_FALSE(popup->Layout->IsVisible);
         EXPECT_EQ(popup->Layout->Y.Position.Rel, 1.0f);
+        // A tip is a child of the control it explains but shows below the pointer, outside
+        // that control: it must not be clipped to it, and it lies above everything else.
+        const LControlDescriptor* tip = Find(Skin(skin), "toolTip");
+        ASSERT_TRUE(tip);
+        EXPECT_FALSE(tip->Layout->ClipToParent);
+        EXPECT_EQ(tip->Layout->ZOrder, 9999999);
     }
 }
 
@@ -492,7 +498,15 @@ TEST_F(SkinLintTest, EveryTextTheCodeReadsIsThereInEnglish)
         {"EDIT_CUT", "Cut"},            {"EDIT_COPY", "Copy"},              {"EDIT_PASTE", "Paste"},
         {"EDIT_DELETE", "Delete"},      {"HOURS_SINGULAR", "Hour"},         {"HOURS_PLURAL", "Hours"},
         {"MINUTES_SINGULAR", "Minute"}, {"MINUTES_PLURAL", "Minutes"},      {"SECONDS_SINGULAR", "Second"},
-        {"SECONDS_PLURAL", "Seconds"},  {"REMAINING", "Remaining"}};
+        {"SECONDS_PLURAL", "Seconds"},  {"REMAINING", "Remaining"},
+        {"GL_ERROR_CAPTION", "OpenGL Error"},
+        {"GL_ERROR_MESSAGE_CHOOSE_PIXEL_FORMAT", "ChoosePixelFormat failed."},
+        {"GL_ERROR_MESSAGE_SET_PIXEL_FORMAT", "SetPixelFormat failed."},
+        {"GL_ERROR_MESSAGE_CREATE_CONTEXT", "wglCreateContext failed."},
+        {"GL_ERROR_MESSAGE_MAKE_CONTEXT_CURRENT", nullptr},
+        {"GL_ERROR_MESSAGE_GET_PROC_ADDRESS", nullptr},
+        {"GL_ERROR_UPDATE_DRIVER", "Updating your video card driver, with the latest driver from the manufacturer of "
+                                   "your video card, may solve this issue."}};
     for (const auto& [key, text] : framework)
     {
         const std::string found = Text("Framework", key);
@@ -503,6 +517,10 @@ TEST_F(SkinLintTest, EveryTextTheCodeReadsIsThereInEnglish)
         }
     }
     EXPECT_NE(Text("Framework", "EXCEPTION_ID").find("%d"), std::string::npos);
+    // Formatted with the error number and the system's text, then the driver advice follows.
+    const std::string getProcAddress = Text("Framework", "GL_ERROR_MESSAGE_GET_PROC_ADDRESS");
+    EXPECT_EQ(getProcAddress.rfind("wglGetProcAddress(", 0), 0u) << getProcAddress;
+    EXPECT_LT(getProcAddress.find("%d"), getProcAddress.find("%s")) << getProcAddress;
 
     const std::string incompatible = "Program file is not compatible with this vesion of the favorite editor";
     const std::string midiError =

@@ -55,15 +55,6 @@ protected:
         return rect;
     }
 
-    std::vector<std::uint32_t> Pixels(const IDrawingSurface& surface, const RectL& area)
-    {
-        std::vector<std::uint32_t> pixels;
-        for (std::int32_t y = area.y; y < area.y + area.height; ++y)
-            for (std::int32_t x = area.x; x < area.x + area.width; ++x)
-                pixels.push_back(surface.GetPixel(x, y));
-        return pixels;
-    }
-
     static constexpr std::int32_t kWidth = 1240;
     static constexpr std::int32_t kHeight = 780;
     EditPanelTestTree tree;
@@ -81,9 +72,9 @@ TEST_F(EditPanelsPicture, ALoadedPresetIsDrawnAndAChangedValueRedrawsItsField)
     RCPtr<LRenderContextInfo> before;
     const IDrawingSurface& first =
         TestSupport::PaintOffscreen(*window, *renderer, {0, 0, kWidth, kHeight}, before);
-    const auto tempoBefore = Pixels(first, tempo);
-    const auto nameBefore = Pixels(first, name);
-    const auto noteBefore = Pixels(first, note);
+    const auto tempoBefore = TestSupport::PixelsOf(first, tempo);
+    const auto nameBefore = TestSupport::PixelsOf(first, name);
+    const auto noteBefore = TestSupport::PixelsOf(first, note);
     EXPECT_TRUE(TestSupport::SavePicture(first, "edit-panels-default-preset.png"));
 
     tree.Apply(13, Bytes({0x01, 0x48}));
@@ -95,9 +86,9 @@ TEST_F(EditPanelsPicture, ALoadedPresetIsDrawnAndAChangedValueRedrawsItsField)
     RCPtr<LRenderContextInfo> after;
     const IDrawingSurface& second =
         TestSupport::PaintOffscreen(*window, *renderer, {0, 0, kWidth, kHeight}, after);
-    EXPECT_NE(Pixels(second, tempo), tempoBefore) << "tempo 200 is drawn";
-    EXPECT_NE(Pixels(second, name), nameBefore) << "the new name is drawn";
-    EXPECT_NE(Pixels(second, note), noteBefore) << "C#4 is drawn";
+    EXPECT_NE(TestSupport::PixelsOf(second, tempo), tempoBefore) << "tempo 200 is drawn";
+    EXPECT_NE(TestSupport::PixelsOf(second, name), nameBefore) << "the new name is drawn";
+    EXPECT_NE(TestSupport::PixelsOf(second, note), noteBefore) << "C#4 is drawn";
     EXPECT_TRUE(TestSupport::SavePicture(second, "edit-panels-changed-preset.png"));
     EXPECT_TRUE(tree.engine->writes.empty());
 }

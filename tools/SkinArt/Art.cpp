@@ -124,6 +124,15 @@ void Triangle(cairo_t* cr, double cx, double cy, double size, double angle, unsi
 // The state word of a strip: "pressed", "on_hover" and the like.
 bool Has(const std::string& state, const char* word) { return state.find(word) != std::string::npos; }
 
+// The focus look of a control: a thin ring in the accent colour.
+void FocusRing(cairo_t* cr, double x, double y, double w, double h, double radius)
+{
+    RoundRect(cr, x, y, w, h, radius);
+    SetColor(cr, Palette::kAccent, 0.9);
+    cairo_set_line_width(cr, 1.2);
+    cairo_stroke(cr);
+}
+
 // ---- Widgets ----------------------------------------------------------------------------------
 
 unsigned AccentOf(const std::string& kind)
@@ -158,12 +167,7 @@ void DrawButton(cairo_t* cr, const ImageSpec& image, const std::string& state)
         cairo_fill(cr);
     }
     if (Has(state, "focused"))
-    {
-        RoundRect(cr, 1.5, 1.5, w - 3, h - 4, 4);
-        SetColor(cr, Palette::kAccent, 0.9);
-        cairo_set_line_width(cr, 1.2);
-        cairo_stroke(cr);
-    }
+        FocusRing(cr, 1.5, 1.5, w - 3, h - 4, 4);
 }
 
 void DrawToggle(cairo_t* cr, const ImageSpec& image, const std::string& state)
@@ -196,6 +200,8 @@ void DrawToggle(cairo_t* cr, const ImageSpec& image, const std::string& state)
         SetColor(cr, 0xFF15181C);
         cairo_fill(cr);
     }
+    if (Has(state, "focused"))
+        FocusRing(cr, 1.5, 1.5, w - 3, h - 4, 4);
 }
 
 void DrawCheck(cairo_t* cr, const ImageSpec& image, const std::string& state)
@@ -234,8 +240,24 @@ void DrawArrowButton(cairo_t* cr, const ImageSpec& image, const std::string& sta
         angle = kPi / 2;
     else if (image.kind == "sb_right")
         angle = -kPi / 2;
-    Triangle(cr, w / 2, h / 2, std::min(w, h) * 0.22, angle,
-             Has(state, "disabled") ? Palette::kTextDisabled : Palette::kTextLight);
+    const unsigned glyph = Has(state, "disabled") ? Palette::kTextDisabled : Palette::kTextLight;
+    if (!upDown)
+    {
+        Triangle(cr, w / 2, h / 2, std::min(w, h) * 0.22, angle, glyph);
+        return;
+    }
+    // The up-down's arrows: 8 pixels wide and 4 high on whole pixels, whatever the button's
+    // size, so that they stay crisp and easy to aim at.
+    const double left = std::floor(w / 2 - 4);
+    const double top = std::floor((h - 4) / 2);
+    const double flat = image.kind == "arrow_up" ? top + 4 : top;
+    const double tip = image.kind == "arrow_up" ? top : top + 4;
+    cairo_move_to(cr, left, flat);
+    cairo_line_to(cr, left + 8, flat);
+    cairo_line_to(cr, left + 4, tip);
+    cairo_close_path(cr);
+    SetColor(cr, glyph);
+    cairo_fill(cr);
 }
 
 void DrawField(cairo_t* cr, const ImageSpec& image, const std::string& state)
@@ -290,12 +312,7 @@ void DrawCombo(cairo_t* cr, const ImageSpec& image, const std::string& state)
     Triangle(cr, split + h / 2 + 0.5, h / 2, h * 0.18, open ? kPi : 0,
              Has(state, "disabled") ? Palette::kTextDisabled : Palette::kTextLight);
     if (Has(state, "focused"))
-    {
-        RoundRect(cr, 1, 1, w - 2, h - 2, 3);
-        SetColor(cr, Palette::kAccent, 0.9);
-        cairo_set_line_width(cr, 1.2);
-        cairo_stroke(cr);
-    }
+        FocusRing(cr, 1, 1, w - 2, h - 2, 3);
 }
 
 void DrawSliderTrack(cairo_t* cr, const ImageSpec& image, const std::string& state)
@@ -337,18 +354,24 @@ void DrawSliderThumb(cairo_t* cr, const ImageSpec& image, const std::string& sta
     cairo_stroke(cr);
 }
 
+// A separator: one engraved line across the middle of a w x h area.
+void EngravedLine(cairo_t* cr, double w, double h)
+{
+    cairo_rectangle(cr, 0, std::floor(h / 2) - 1, w, 1);
+    SetColor(cr, 0xFF000000, 0.45);
+    cairo_fill(cr);
+    cairo_rectangle(cr, 0, std::floor(h / 2), w, 1);
+    SetColor(cr, 0xFFFFFFFF, 0.08);
+    cairo_fill(cr);
+}
+
 // List and menu rows are stretched sideways, so they only change from top to bottom.
 void DrawRow(cairo_t* cr, const ImageSpec& image, const std::string& state)
 {
     const double w = image.width, h = image.height;
     if (state == "separator")
     {
-        cairo_rectangle(cr, 0, std::floor(h / 2) - 1, w, 1);
-        SetColor(cr, 0xFF000000, 0.45);
-        cairo_fill(cr);
-        cairo_rectangle(cr, 0, std::floor(h / 2), w, 1);
-        SetColor(cr, 0xFFFFFFFF, 0.08);
-        cairo_fill(cr);
+        EngravedLine(cr, w, h);
         return;
     }
     const bool menu = image.kind == "menu_row";
@@ -366,6 +389,12 @@ void DrawRow(cairo_t* cr, const ImageSpec& image, const std::string& state)
     cairo_rectangle(cr, 0, 0, w, h);
     FillVertical(cr, 0, h, Lighter(back, 0.04), Darker(back, 0.04));
     cairo_new_path(cr);
+}
+
+// A menu's separator row, thinner than an item.
+void DrawMenuSeparator(cairo_t* cr, const ImageSpec& image, const std::string&)
+{
+    EngravedLine(cr, image.width, image.height);
 }
 
 void DrawSubmenuArrow(cairo_t* cr, const ImageSpec& image, const std::string& state)
@@ -420,9 +449,20 @@ void DrawMenuTitle(cairo_t* cr, const ImageSpec& image, const std::string& state
         cairo_fill(cr);
         return;
     }
-    RoundRect(cr, 1, 2, w - 2, h - 4, 3);
-    SetColor(cr, state == "open" ? Palette::kSelection : 0xFF3A4049);
-    cairo_fill(cr);
+    if (state == "focused")
+    {
+        cairo_rectangle(cr, 0, 0, w, h);
+        SetColor(cr, 0x01000000);
+        cairo_fill(cr);
+    }
+    else
+    {
+        RoundRect(cr, 1, 2, w - 2, h - 4, 3);
+        SetColor(cr, state == "open" ? Palette::kSelection : 0xFF3A4049);
+        cairo_fill(cr);
+    }
+    if (Has(state, "focused"))
+        FocusRing(cr, 1.5, 2.5, w - 3, h - 5, 3);
 }
 
 // Nine-slice frames: a rounded panel whose corners stay and whose edges stretch.
@@ -793,7 +833,9 @@ const std::map<std::string, Kind>& Kinds()
         {"rec", {kButton, DrawButton}},
         {"ram", {kButton, DrawButton}},
         {"toggle",
-         {{"off", "off_hover", "off_pressed", "off_disabled", "on", "on_hover", "on_pressed", "on_disabled"},
+         {{"off", "off_hover", "off_pressed", "off_disabled", "on", "on_hover", "on_pressed", "on_disabled",
+           "off_focused", "off_focused_hover", "off_focused_pressed", "on_focused", "on_focused_hover",
+           "on_focused_pressed"},
           DrawToggle}},
         {"check", {{"empty", "checked", "checked_hover"}, DrawCheck}},
         {"arrow_up", {{"normal", "hover", "pressed", "disabled"}, DrawArrowButton}},
@@ -812,12 +854,13 @@ const std::map<std::string, Kind>& Kinds()
          {{"plain", "hover", "pressed", "selected", "selected_hover", "selected_pressed", "disabled", "separator"},
           DrawRow}},
         {"menu_row", {{"plain", "hover", "disabled", "separator"}, DrawRow}},
+        {"menu_separator", {kPlain, DrawMenuSeparator}},
         {"submenu_arrow", {{"normal", "hover"}, DrawSubmenuArrow}},
         {"sb_channel", {{"normal", "highlight"}, DrawScrollChannel}},
         {"sb_thumb_v", {{"normal", "hover", "pressed"}, DrawScrollThumb}},
         {"sb_thumb_h", {{"normal", "hover", "pressed"}, DrawScrollThumb}},
         {"menubar", {kPlain, DrawMenuBar}},
-        {"menu_title", {{"normal", "hover", "open", "disabled"}, DrawMenuTitle}},
+        {"menu_title", {{"normal", "hover", "open", "disabled", "focused", "focused_hover"}, DrawMenuTitle}},
         {"popup_frame", {kPlain, DrawFrame}},
         {"list_frame", {kPlain, DrawFrame}},
         {"tooltip_frame", {kPlain, DrawFrame}},

@@ -14,6 +14,9 @@ namespace SkinArt
 namespace
 {
 
+// The height of a menu's separator row.
+constexpr int kMenuSeparator = 9;
+
 Control Make(const std::string& cls, const std::string& name, int x, int y, int w, int h,
              const std::string& lookList = "")
 {
@@ -125,25 +128,6 @@ private:
         return name;
     }
 
-    // A button that shows nothing of its own over a picture that acts as the link: a fill too
-    // faint to see, which the pointer still finds, in all fourteen button looks.
-    std::string HitArea()
-    {
-        const std::string name = "hitArea";
-        if (!m.HasLookList(name))
-        {
-            Look look;
-            look.name = name;
-            look.clientPart = m.ColorPart("color.hitArea", 0x01000000);
-            m.AddLook(look);
-            std::vector<std::pair<int, std::string>> slots;
-            for (int i = 0; i < 14; ++i)
-                slots.emplace_back(i, name);
-            m.AddLookList(name, 14, slots);
-        }
-        return name;
-    }
-
     // The fourteen looks of a button (unchecked 0 to 6, checked 7 to 13).
     std::string Button(const std::string& kind, int w, int h)
     {
@@ -155,8 +139,10 @@ private:
         const char* states[14];
         if (toggle)
         {
-            const char* t[14] = {"off", "off_hover", "off_pressed", "off", "off_hover", "off_pressed", "off_disabled",
-                                 "on",  "on_hover",  "on_pressed",  "on",  "on_hover",  "on_pressed",  "on_disabled"};
+            const char* t[14] = {"off",         "off_hover",         "off_pressed",         "off_focused",
+                                 "off_focused_hover", "off_focused_pressed", "off_disabled",     "on",
+                                 "on_hover",    "on_pressed",        "on_focused",          "on_focused_hover",
+                                 "on_focused_pressed", "on_disabled"};
             std::copy(t, t + 14, states);
         }
         else
@@ -261,6 +247,7 @@ private:
         if (m.HasLookList(name))
             return name;
         const int h = menu ? 20 : 18;
+        static_assert(kMenuSeparator < 20);
         const ImageSpec& image = m.Image(menu ? "menu_row" : "row", 8, h);
         const ImageSpec& arrow = m.Image("submenu_arrow", 8, 8);
         std::vector<std::pair<int, std::string>> slots;
@@ -285,6 +272,18 @@ private:
             // 21 px from the right), so that a row as wide as its label and hot key keeps a gap.
             Look look = TextLook(lookName, i == 6 ? Palette::kTextDisabled : Palette::kTextLight, 0,
                                  m.StatePart(image, state), menu ? 24 : 6, menu ? -33 : -4);
+            if (menu)
+            {
+                // A menu row is as high as its text needs; a separator, which has no text,
+                // keeps the row's own small height.
+                look.text.topAbs = 3;
+                look.text.bottomAbs = -3;
+                if (i == 13)
+                {
+                    look.hasText = false;
+                    look.clientPart = m.StatePart(m.Image("menu_separator", 8, kMenuSeparator), "normal");
+                }
+            }
             // The submenu mark at its own size, centred on the row's height.
             if (menu && alternate)
                 look.nonClient.push_back({m.StatePart(arrow, selected || hover ? "hover" : "normal"), false, false,
@@ -457,19 +456,22 @@ private:
         return name;
     }
 
-    // A numeric up-down, 34 high: the arrows beside the field, the slider below. The field
-    // holds three digits unless given wider.
-    Control UpDown(const std::string& name, int x, int y, int field = 28, int arrow = 10)
+    // A numeric up-down, 34 high: the field with the up and down arrows stacked at its right,
+    // the slider below. The field holds three digits with room unless given wider. The slider
+    // stands in from both sides, so that the thumbs of neighbouring up-downs never meet.
+    Control UpDown(const std::string& name, int x, int y, int field = 34, int arrow = 12)
     {
-        const int w = field + 2 * arrow;
+        const int w = field + arrow;
+        const int inset = 3;
         Control upDown = Make("Framework.NumericUpDown", name, x, y, w, 34, Container());
-        upDown.Add(Make("Framework.Button", "buttonDown", 0, 0, arrow, 18, Arrow("arrow_down", arrow, 18)));
-        upDown.Add(Make("Framework.TextBox", "textBox", arrow, 0, field, 18, Field("field", field, 18, Palette::kTextLight)));
-        upDown.Add(Make("Framework.Button", "buttonUp", arrow + field, 0, arrow, 18, Arrow("arrow_up", arrow, 18)));
-        Control slider = Make("Framework.Slider", "slider1", 0, 22, w, 12, SliderLooks());
+        upDown.Add(Make("Framework.TextBox", "textBox", 0, 0, field, 18, Field("field", field, 18, Palette::kTextLight)));
+        upDown.Add(Make("Framework.Button", "buttonUp", field, 0, arrow, 9, Arrow("arrow_up", arrow, 9)));
+        upDown.Add(Make("Framework.Button", "buttonDown", field, 9, arrow, 9, Arrow("arrow_down", arrow, 9)));
+        const int track = w - 2 * inset;
+        Control slider = Make("Framework.Slider", "slider1", inset, 22, track, 12, SliderLooks());
         for (const char* marker : {"thumbStart", "thumbEnd"})
         {
-            Control& thumb = slider.Add(Make("Framework.Button", marker, marker[5] == 'S' ? 0 : w - 8, 0, 8, 12,
+            Control& thumb = slider.Add(Make("Framework.Button", marker, marker[5] == 'S' ? 0 : track - 8, 0, 8, 12,
                                              Arrow("slider_thumb", 8, 12)));
             thumb.Attr("IsVisible", "False").Param("USE_PARENT_TOOLTIP", "true");
         }
@@ -519,11 +521,11 @@ private:
     Control PopupMenu(const std::string& name, int w)
     {
         Control popup = Make("Framework.PopupMenu", name, 0, 0, w, 20, FrameList("popup_frame", 3));
-        Control item = Make("Framework.MenuItem", "templateItem", 0, 0, 0, 20, Rows(true));
-        item.Attr("XSizeToControl", "Client").Attr("XSizeRel", "1");
+        Control item = Make("Framework.MenuItem", "templateItem", 0, 0, 0, kMenuSeparator, Rows(true));
+        item.Attr("XSizeToControl", "Client").Attr("XSizeRel", "1").Attr("TextOverflowYType", "Expand");
         item.Add(Make("Framework.Button", "checkBox", 5, 3, 14, 14, CheckLooks()));
-        Control hotKey = Make("Framework.Label", "hotKeyLabel", -18, 0, 64, 20, Label(Palette::kTextDim, 1.0));
-        AtRight(hotKey);
+        Control hotKey = Make("Framework.Label", "hotKeyLabel", -18, 0, 64, 0, Label(Palette::kTextDim, 1.0));
+        AtRight(hotKey).Attr("YSizeToControl", "Parent").Attr("YSizeRel", "1");
         item.Add(hotKey);
         popup.Add(item);
         return popup;
@@ -628,7 +630,9 @@ Control EditorSkin::DeviceView()
     view.Add(sounds);
 
     Control favorites = Make("PresetEditor.FavoriteBankPanel", "favoriteBankPanel", at(kFavorites), Container());
-    favorites.Add(Make("Framework.Button", "sendToRamButton", 6, 16, 40, 110, Button("ram", 40, 110)));
+    // Tab goes through the favorites in their order, then to RAM.
+    favorites.Add(Make("Framework.Button", "sendToRamButton", 6, 16, 40, 110, Button("ram", 40, 110)))
+        .Attr("TabStop", "1");
     for (int i = 0; i < 8; ++i)
     {
         const int x = 52 + (i % 4) * 50, y = (i / 4) * 64;
@@ -756,14 +760,16 @@ Control EditorSkin::MainControl()
     {
         const ImageSpec& image = m.Image("menu_title", 52, 22);
         std::vector<std::pair<int, std::string>> slots;
-        for (int i = 0; i < 4; ++i)
+        // Normal, hover, open, disabled, then focused and focused hover.
+        const int count = static_cast<int>(image.states.size());
+        for (int i = 0; i < count; ++i)
         {
             const std::string lookName = "menu_title." + image.states[i];
             m.AddLook(TextLook(lookName, i == 3 ? Palette::kTextDisabled : Palette::kTextLight, 0.5,
                                m.StatePart(image, image.states[i])));
             slots.emplace_back(i, lookName);
         }
-        m.AddLookList("menu_title", 4, slots);
+        m.AddLookList("menu_title", count, slots);
         title.lookList = "menu_title";
     }
     Control popup = PopupMenu("popupMenu", 200);
@@ -779,23 +785,27 @@ Control EditorSkin::KeyCurveDialog()
 {
     Control dialog = Make("PresetEditor.DialogEditKeyCurve", "dialogEditKeyCurve", 0, 0, 500, 340,
                           Picture("keycurve_back", 500, 340));
-    // The curve's points are centred on their values: a margin of a little over half a point
-    // around the plot keeps the points at its ends on the graph.
-    const int margin = 4;
-    Control graph = Make("Framework.Graph", "graph", 20 - margin, 34 - margin, 300 + 2 * margin, 210 + 2 * margin,
-                         "graph");
+    // The plot is the whole graph. The curve's points are centred on their values, and the
+    // values span the plot less half a point on every side, so a point at the end of the range
+    // still shows whole inside the plot.
+    const int point = 6;
+    // The curve is edited through the fields beside it: the graph itself takes no focus.
+    Control graph = Make("Framework.Graph", "graph", 20, 34, 300, 210, "graph");
+    graph.Param("NOT_FOCUSABLE", "true");
     if (!m.HasLookList("graph"))
     {
         Look look;
         look.name = "graph";
-        look.clientPart = m.StatePart(m.Image("graph_back", 300, 210, false), "normal");
-        look.clientInset = margin;
+        look.clientPart = m.ColorPart("graph.values", 0x00000000);
+        look.clientInset = point / 2;
+        look.nonClient.push_back({m.StatePart(m.Image("graph_back", 300, 210, false), "normal"), true, true, true,
+                                  true, 0, 0, 0, 0, 0, 0});
         m.AddLook(look);
         m.AddLookList("graph", 1, {{0, "graph"}});
     }
-    // Unclipped, so that a point at the end of the range shows whole over the margin.
-    graph.Add(Make("Framework.Label", "pointTemplate", 0, 0, 6, 6, Picture("graph_point", 6, 6)))
-        .Attr("ClipToParent", "False");
+    graph.Add(Make("Framework.Label", "pointTemplate", 0, 0, point, point, Picture("graph_point", point, point)))
+        .Attr("XPlacementAnchor", "0.5")
+        .Attr("YPlacementAnchor", "0.5");
     dialog.Add(graph);
     Control curve = Make("Framework.Label", "labelCurve", 20, 14, 100, 16, Label(Palette::kTextDim, 0));
     curve.Attr("IsVisible", "False");
@@ -811,11 +821,11 @@ Control EditorSkin::KeyCurveDialog()
             .Attr("YPlacementAnchor", "1");
         const int y = 22 + (i - 1) * 44;
         dialog.Add(Make("Framework.Label", "labelV" + n, 336, y, 28, 18, Label(Palette::kTextLight, 0.5)));
-        dialog.Add(UpDown("numericUpDownV" + n, 366, y, 38, 12));
+        dialog.Add(UpDown("numericUpDownV" + n, 366, y, 50, 12));
         dialog.Add(Make("Framework.Label", "labelV" + n + "Units", 432, y, 30, 18, Label(Palette::kTextDim, 0)));
     }
     dialog.Add(Make("Framework.Label", "labelBlackKeyBalance", 340, 200, 146, 16, Label(Palette::kTextDim, 0.5)));
-    dialog.Add(UpDown("numericUpDownBlackKeyBalance", 386, 220, 30, 12));
+    dialog.Add(UpDown("numericUpDownBlackKeyBalance", 386, 220, 42, 12));
     dialog.Add(Make("Framework.Button", "buttonSend", 20, 298, 110, 28, Button("button", 110, 28)));
     dialog.Add(Make("Framework.Button", "buttonSetDefaults", 140, 298, 130, 28, Button("button", 130, 28)));
     dialog.Add(Make("Framework.Button", "buttonClose", 370, 298, 110, 28, Button("button", 110, 28)));
@@ -826,8 +836,8 @@ Control EditorSkin::AboutDialog()
 {
     Control dialog = Make("PresetEditor.DialogAbout", "dialogAbout", 0, 0, 420, 250, Picture("about_back", 420, 250));
     dialog.Add(Make("Framework.Label", "companyLogo", 20, 18, 160, 60, Picture("company_logo", 160, 60)));
-    Control support = Make("Framework.Button", "buttonSupport", 20, 18, 160, 60, HitArea());
-    dialog.Add(support);
+    // A button of its own with its text, beside the one that closes the dialog.
+    dialog.Add(Make("Framework.Button", "buttonSupport", 150, 204, 130, 28, Button("button", 130, 28)));
     dialog.Add(Make("Framework.Label", "labelTitle", 200, 24, 200, 18, Label(Palette::kTextLight, 0)));
     dialog.Add(Make("Framework.Label", "labelProduct", 200, 48, 200, 16, Label(Palette::kTextDim, 0)));
     Control notice = Make("Framework.Label", "labelCopyright", 20, 112, 380, 72, Label(Palette::kTextDim, 0));
@@ -849,8 +859,12 @@ void EditorSkin::Build()
     top.push_back(AboutDialog());
     top.push_back(KeyCurveDialog());
 
+    // A tip is a child of the control it explains but lies below the pointer, mostly outside
+    // that control: unclipped and above everything else, it shows whole. It grows to its text;
+    // a text wider than the window wraps (the tip's maximum width is the window's).
     Control tip = Make("Framework.ToolTip", "toolTip", 0, 0, 40, 20, FrameList("tooltip_frame", 1, Palette::kTextDark));
-    tip.Attr("TextOverflowXType", "Wrap").Attr("TextOverflowYType", "Expand");
+    tip.Attr("TextOverflowXType", "Expand").Attr("TextOverflowYType", "Expand");
+    tip.Attr("ClipToParent", "False").Attr("Z_Order", "9999999");
     top.push_back(tip);
 
     top.push_back(PopupMenu("contextMenu", 160));

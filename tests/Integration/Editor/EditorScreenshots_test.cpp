@@ -3,6 +3,7 @@
 // dialogs. They are written to the build folder's pictures/ for a person to look through; the
 // test itself checks that each view opened at the size its skin gives it.
 #include "tests/support/Editor/EditorDriver.h"
+#include "tests/support/Editor/EditorScales.h"
 
 #include "DeviceControl/GeneratedCode/Engine/Inc/ParameterTable.h"
 #include "QKFramework/Controls/PopupMenu.h"
@@ -20,21 +21,10 @@ namespace
 
 using namespace TestSupport;
 
-struct Scale
-{
-    const char* dpi;
-    const char* suffix;
-    std::int32_t factor;
-};
+using Scale = EditorScale;
 
-class EditorScreenshotsTest : public ::testing::TestWithParam<Scale>
+class EditorScreenshotsTest : public EditorScaleTest
 {
-protected:
-    void SetUp() override
-    {
-        if (!std::getenv("DISPLAY"))
-            GTEST_SKIP() << "needs an X server (scripts/test.sh starts Xvfb)";
-    }
 };
 
 void SetText(LRootModuleEngine& engine, std::uint32_t index, std::string text)
@@ -141,9 +131,7 @@ TEST_P(EditorScreenshotsTest, TheMainWindowTheFileMenuAndBothDialogsArePictured)
 }
 
 INSTANTIATE_TEST_SUITE_P(BothScales, EditorScreenshotsTest,
-                         ::testing::Values(Scale{"96", "-96dpi", 1}, Scale{"160", "-160dpi", 2}),
-                         [](const ::testing::TestParamInfo<Scale>& info)
-                         { return std::string(info.param.dpi) + "dpi"; });
+                         kBothEditorScales, EditorScaleName);
 
 } // namespace
 } // namespace QK

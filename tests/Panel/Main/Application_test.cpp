@@ -5,9 +5,11 @@
 
 #include "QKFramework/ObjectBase/Exception.h"
 #include "QKFramework/Platform/Core/Resources.h"
+#include "QKFramework/Renderer/Renderer.h"
 #include "QKFramework/Utilities/Graphics/PngDecoder.h"
 
 #include "tests/support/Editor/EditorTestApp.h"
+#include "tests/support/Render/RecordingMessageService.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/UI/FakeWindowSystem.h"
@@ -44,7 +46,7 @@ bool IsRegistered(LControlFactory& factory, const char16_t* className)
     try
     {
         LControlCreateFunction function = nullptr;
-        return factory.GetLControlCreateFunction(WString(className), function) == QK_OK && function != nullptr;
+        return factory.GetControlCreateFunction(WString(className), function) == QK_OK && function != nullptr;
     }
     catch (const std::exception&)
     {
@@ -104,6 +106,25 @@ TEST(ApplicationTest, SettingsFilesOpenOnFirstUseInTheirOwnFoldersAndAreTriedAga
     EXPECT_EQ(applicationFolder.rfind(dataHome, 0), 0u) << applicationFolder;
     EXPECT_NE(ReadWholeFile(applicationFolder + "/AppSettings.ini").find("Probe"), std::string::npos);
     EXPECT_NE(ReadWholeFile(userFolder + "/UserSettings.ini").find("Probe"), std::string::npos);
+}
+
+// The table the shell hands the application holds the framework's texts as well as the
+// editor's, so a window whose OpenGL context cannot be made says so in the shipped words.
+TEST(ApplicationTest, AFailedOpenGLContextShowsTheShippedTextsOfTheMergedTable)
+{
+    FakeWindowSystem system;
+    const RCPtr<LControlFactory> factory = LoadEditorResources();
+    ASSERT_TRUE(factory);
+    const RCPtr<StringsApp> app(new StringsApp(factory, factory->GetMergedStringTable(), system));
+    EXPECT_TRUE(app->GetApplicationString(u"LABEL_OPEN_USERGUIDE_FILE_FAILED_MSGBOX_CAPTION", WString())
+                    .IsEqual(u"Open User Guide Failed"));
+    TestSupport::RecordingMessageService messages;
+    EXPECT_THROW(LRenderer::Create(0, 0), std::runtime_error) << "no window for the context";
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.messages[0].caption, u"OpenGL Error");
+    EXPECT_EQ(messages.messages[0].text,
+              u"wglCreateContext failed.Updating your video card driver, with the latest driver from the "
+              u"manufacturer of your video card, may solve this issue.");
 }
 
 TEST(ApplicationTest, StartUpRunsItsStepsInOrder)

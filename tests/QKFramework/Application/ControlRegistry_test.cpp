@@ -54,7 +54,7 @@ TEST(ControlRegistry, NamesBuildTheirClassesCreatedOnReturn)
     for (const FrameworkControlClass& entry : GetFrameworkControlClasses())
         ASSERT_EQ(harness.Factory().RegisterControlClass(WString(entry.name), entry.create), QK_OK);
     LControlCreateFunction function = nullptr;
-    harness.Factory().GetLControlCreateFunction(WString(u"Framework.StatusBar"), function);
+    harness.Factory().GetControlCreateFunction(WString(u"Framework.StatusBar"), function);
     EXPECT_EQ(function, &CreateNothing) << "the first registration wins";
 
     ASSERT_TRUE(harness.SetRoot(u"top"));
@@ -71,7 +71,7 @@ TEST(ControlRegistry, NamesBuildTheirClassesCreatedOnReturn)
     // Names are matched exactly: another case is nobody's name.
     try
     {
-        harness.Factory().GetLControlCreateFunction(WString(u"Framework.listboxnoscroll"), function);
+        harness.Factory().GetControlCreateFunction(WString(u"Framework.listboxnoscroll"), function);
         ADD_FAILURE() << "no error";
     }
     catch (const std::exception& error)

@@ -144,5 +144,24 @@ TEST_F(ControlConditions, HidingTheHoveredControlRefreshesTheHoverAndItsCursor)
     EXPECT_EQ(harness.Window()->cursor, 7);
 }
 
+TEST_F(ControlConditions, ACursorSetUnderThePointerShowsAtOnceAndLeavingGivesBackTheOneItReplaced)
+{
+    harness.Window()->SetCursor(4);
+    a->GetConditionFlags().pointerOver = true;
+    a->UpdateConditions();
+    EXPECT_EQ(harness.Window()->cursor, 4) << "a control without a cursor leaves the window's";
+
+    a->SetCursor(7);
+    EXPECT_EQ(harness.Window()->cursor, 7);
+    a->SetCursor(6);
+    EXPECT_EQ(harness.Window()->cursor, 6);
+    b->SetCursor(5);
+    EXPECT_EQ(harness.Window()->cursor, 6) << "the pointer is not over b";
+
+    a->GetConditionFlags().pointerOver = false;
+    a->UpdateConditions();
+    EXPECT_EQ(harness.Window()->cursor, 4) << "the cursor before the first one comes back";
+}
+
 } // namespace
 } // namespace QK

@@ -61,17 +61,17 @@ TEST(ControlFactory, FirstRegistrationWinsAndUnknownClassesRaise)
     EXPECT_EQ(factory->RegisterControlClass(WString(u"Framework.Button"), CreateProbe), QK_OK);
     EXPECT_EQ(factory->RegisterControlClass(WString(u"Framework.Button"), CreateOther), QK_OK);
     LControlCreateFunction function = nullptr;
-    EXPECT_EQ(factory->GetLControlCreateFunction(WString(u"Framework.Button"), function), QK_OK);
+    EXPECT_EQ(factory->GetControlCreateFunction(WString(u"Framework.Button"), function), QK_OK);
     EXPECT_EQ(function, &CreateProbe);
     try
     {
-        factory->GetLControlCreateFunction(WString(u"Framework.button"), function);
+        factory->GetControlCreateFunction(WString(u"Framework.button"), function);
         FAIL() << "no exception";
     }
     catch (const std::runtime_error& error)
     {
         EXPECT_STREQ(error.what(),
-                     "Runtime Error : QK::LControlFactory::GetLControlCreateFunction : ControlBase\\ControlFactory : Line 51");
+                     "Runtime Error : QK::LControlFactory::GetControlCreateFunction : ControlBase\\ControlFactory : Line 51");
     }
 }
 

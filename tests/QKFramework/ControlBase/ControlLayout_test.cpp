@@ -332,5 +332,84 @@ TEST(ControlLayoutTop, ATopControlBorrowsAWindowOnlyWhileBeingCreated)
     EXPECT_EQ(orphan->GetBounds(), RectD{});
 }
 
+// The size and move animations of the idle passes: a pixel a millisecond, until the layout
+// stops following or the target is reached; then the idle subscription ends.
+class LayoutAnimation : public ::testing::Test
+{
+protected:
+    ControlHarness harness{R"(<Skin Name="s">
+        <SubControl Class="Test.Probe" Name="window" XSizeAbs="400" YSizeAbs="300">
+          <SubControl Class="Test.Probe" Name="box" XPositionAbs="10" YPositionAbs="10" XSizeAbs="20" YSizeAbs="20"/>
+        </SubControl></Skin>)"};
+    RCPtr<LControl> window = harness.CreateRoot(u"window");
+    RCPtr<LControl> box = window->FindChild(WString(u"box"));
+};
+
+TEST_F(LayoutAnimation, ASizeGrowsOrShrinksWithTheTimeUntilALimitOrNothingHoldsIt)
+{
+    struct Case
+    {
+        const char* name;
+        std::int32_t axis;
+        bool grow;
+        double maximum; // 0: none
+        double after10;
+        double atEnd;
+    };
+    const Case cases[] = {
+        {"grow to the maximum", 0, true, 50.0, 30.0, 50.0},
+        {"shrink to nothing", 1, false, 0.0, 10.0, 0.0},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        SetBounds(*box, 10, 10, 20, 20);
+        LayoutLimit maximum;
+        maximum.Abs = c.maximum;
+        ASSERT_EQ(box->SetAxisSizeLimits(c.axis, LayoutLimit(), maximum), QK_OK);
+        const auto extent = [&] { return c.axis == 0 ? box->GetWidth() : box->GetHeight(); };
+        box->StartSizeAnimation(c.axis, c.grow);
+        EXPECT_EQ(box->GetIdleUsers(), 1);
+        harness.Tick(10);
+        EXPECT_EQ(extent(), c.after10);
+        EXPECT_TRUE(box->IsSizeAnimating(c.axis));
+        harness.Tick(100);
+        harness.Tick(100);
+        EXPECT_EQ(extent(), c.atEnd);
+        EXPECT_FALSE(box->IsSizeAnimating(c.axis));
+        EXPECT_EQ(box->GetIdleUsers(), 0);
+        const AxisSpec& spec = c.axis == 0 ? box->GetLayoutDescriptor()->X : box->GetLayoutDescriptor()->Y;
+        EXPECT_EQ(spec.Size.Abs, c.atEnd) << "the layout keeps the last size that showed";
+    }
+}
+
+TEST_F(LayoutAnimation, AMoveApproachesItsTargetAtAPixelAMillisecondOnEachAxis)
+{
+    box->StartMoveAnimation(PointD{40.0, 0.0});
+    harness.Tick(5);
+    EXPECT_EQ(box->GetBounds().x, 15.0);
+    EXPECT_EQ(box->GetBounds().y, 5.0);
+    harness.Tick(10);
+    EXPECT_EQ(box->GetBounds().x, 25.0);
+    EXPECT_EQ(box->GetBounds().y, 0.0);
+    EXPECT_TRUE(box->IsMoveAnimating());
+    harness.Tick(100);
+    EXPECT_EQ(box->GetBounds().x, 40.0);
+    EXPECT_FALSE(box->IsMoveAnimating());
+    EXPECT_EQ(box->GetIdleUsers(), 0);
+}
+
+TEST_F(LayoutAnimation, ReleasingTheCaptureAnswersWhatTheWindowDid)
+{
+    ASSERT_EQ(box->CaptureMouse(), QK_OK);
+    EXPECT_EQ(box->ReleaseCapture(), QK_OK);
+    EXPECT_EQ(box->ReleaseCapture(), QK_FALSE) << "no capture held";
+    // The window lost the capture on its own: the control's release finds nothing to end.
+    ASSERT_EQ(box->CaptureMouse(), QK_OK);
+    harness.Window()->ReleaseCaptureControl();
+    EXPECT_EQ(box->ReleaseCapture(), QK_FALSE);
+    EXPECT_FALSE(box->GetConditionFlags().captured);
+}
+
 } // namespace
 } // namespace QK

@@ -10,7 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -265,6 +267,26 @@ TEST_F(ControlPaint, InvalidationReachesTheWindowCutByClippedAncestors)
     Child(u"box", u"inner")->Invalidate({0, 0, 20, 20}, true);
     Child(u"box", u"popup")->Invalidate({0, 0, 50, 50}, false);
     EXPECT_TRUE(dirty.empty());
+}
+
+TEST_F(ControlPaint, HidingShowingOrDisablingAContainerRepaintsItsPopupOutsideIt)
+{
+    // The popup of "box" lies at (50, 50), far outside the box.
+    const RCPtr<LControl> box = Child(u"box");
+    const std::pair<const char*, std::function<void()>> changes[] = {
+        {"disabled", [&] { box->SetEnabled(false); }},
+        {"enabled", [&] { box->SetEnabled(true); }},
+        {"hidden", [&] { box->SetVisible(false); }},
+        {"shown", [&] { box->SetVisible(true); }},
+    };
+    auto& dirty = harness.Window()->dirty;
+    for (const auto& [name, change] : changes)
+    {
+        dirty.clear();
+        change();
+        EXPECT_NE(std::find(dirty.begin(), dirty.end(), RectD{50, 50, 50, 50}), dirty.end()) << name;
+        EXPECT_NE(std::find(dirty.begin(), dirty.end(), RectD{250, 150, 10, 10}), dirty.end()) << name;
+    }
 }
 
 TEST_F(ControlPaint, HitTesting)

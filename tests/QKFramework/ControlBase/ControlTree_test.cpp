@@ -331,6 +331,7 @@ TEST_F(ControlTree, BaseDefaults)
     const RectD extent = child->GetClientExtent();
     EXPECT_EQ(extent.width, 4503599627370496.0);
     EXPECT_EQ(extent.height, 4503599627370496.0);
+    EXPECT_EQ(child->Hook32(0), QK_E_FAIL);
     EXPECT_FALSE(child->GetCommandTarget());
     top->commandTarget = true;
     EXPECT_EQ(child->GetCommandTarget().Get(), top.Get());
@@ -369,6 +370,96 @@ TEST_F(ControlTree, BaseDefaults)
     const RectD client = top->GetLookClientRect(3);
     EXPECT_EQ(client.width, 50.0);
     EXPECT_EQ(client.height, 40.0);
+}
+
+TEST_F(ControlTree, AxisSpecsReadOneAxisAndSetLayoutWritesThemBackSortingADockedChildAgain)
+{
+    const auto top = MakeProbe(nullptr, u"top");
+    const auto a = MakeProbe(top.Get(), u"a");
+    MakeProbe(top.Get(), u"b");
+    ASSERT_EQ(Names(*top, 1), (std::vector<std::string>{"a", "b"}));
+    LLayoutDescriptor& layout = *a->GetLayoutDescriptor();
+    layout.X.PlacementAnchor = 0.5f;
+    layout.X.Position = LayoutReference{2, WString(u"b"), 0.25f, 7.0};
+    layout.X.Size = LayoutReference{0, WString(), 0.5f, 3.0};
+    layout.Y.Position.Abs = 11.0;
+    layout.YIsDocked = true;
+
+    LayoutPosition position;
+    LayoutReference size;
+    for (const std::int32_t axis : {2, -1})
+    {
+        position.Abs = 123.0;
+        EXPECT_EQ(layout.GetAxisSpecs(axis, position, size), QK_E_INVALIDARG) << axis;
+        EXPECT_EQ(position.Abs, 123.0) << "nothing is written for axis " << axis;
+    }
+    ASSERT_EQ(layout.GetAxisSpecs(1, position, size), QK_OK);
+    EXPECT_EQ(position.Abs, 11.0);
+    EXPECT_TRUE(position.Docked);
+    LayoutPosition x;
+    LayoutReference xSize;
+    ASSERT_EQ(layout.GetAxisSpecs(0, x, xSize), QK_OK);
+    EXPECT_EQ(x.PlacementAnchor, 0.5f);
+    EXPECT_EQ(x.Kind, 2);
+    EXPECT_EQ(Narrow(x.Name), "b");
+    EXPECT_EQ(x.Rel, 0.25f);
+    EXPECT_EQ(x.Abs, 7.0);
+    EXPECT_FALSE(x.Docked);
+    EXPECT_EQ(xSize.Kind, 0);
+    EXPECT_EQ(xSize.Abs, 3.0);
+
+    // Docked on one more axis, a sorts above its sibling at once.
+    x.Docked = true;
+    x.Abs = 9.0;
+    a->SetLayout(x, xSize, position, size);
+    EXPECT_TRUE(layout.XIsDocked);
+    EXPECT_EQ(layout.X.Position.Abs, 9.0);
+    EXPECT_EQ(Names(*top, 1), (std::vector<std::string>{"b", "a"}));
+}
+
+// Hears "NID_VALUE_CHANGE" of its children through the control's own handler table, and while
+// it loses a child sets another one's value.
+class ValueListener : public ProbeControl
+{
+public:
+    using ProbeControl::ProbeControl;
+    QKRESULT OnValue(const ConstRCPtr<LNotificationDistributor>&, const ConstRCPtr<LNotification>&)
+    {
+        ++heard;
+        return QK_OK;
+    }
+    void Listen(LControl& child)
+    {
+        GetHandlers()->AddHandler(static_cast<QKRESULT (LControl::*)(const ConstRCPtr<LNotificationDistributor>&,
+                                                                      const ConstRCPtr<LNotification>&)>(
+                                      &ValueListener::OnValue),
+                                  ConstRCPtr<LNotificationDistributor>(&child), u"NID_VALUE_CHANGE");
+    }
+    void OnChildrenChanged(LControl* child, std::int32_t index) override
+    {
+        ProbeControl::OnChildrenChanged(child, index);
+        if (const RCPtr<LControl> other = FindChild(WString(u"a")))
+            other->SetValue(other->GetValue() + 0.25);
+    }
+    int heard = 0;
+};
+
+TEST_F(ControlTree, AControlComingApartHearsNothingMore)
+{
+    RCPtr<LControlDescriptor> descriptor(new LControlDescriptor(WString(u"Test.Probe"), WString(u"listener")));
+    const RCPtr<ValueListener> listener(new ValueListener(nullptr, WString(u"listener")));
+    listener->CreateFromDescriptor(descriptor.Get());
+    listener->Initialize();
+    const auto a = MakeProbe(listener.Get(), u"a");
+    MakeProbe(listener.Get(), u"b");
+    listener->Listen(*a);
+    a->SetValue(0.5);
+    ASSERT_EQ(listener->heard, 1);
+
+    // Losing b while it comes apart moves a's value; the listener no longer hears it.
+    listener->ReleaseInternalReferences();
+    EXPECT_EQ(a->GetValue(), 0.75);
+    EXPECT_EQ(listener->heard, 1);
 }
 
 } // namespace

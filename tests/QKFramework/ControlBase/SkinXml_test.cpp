@@ -8,6 +8,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace QK
 {
@@ -350,6 +351,30 @@ TEST(SkinXml, CreateParametersAndChildOrder)
     EXPECT_TRUE((*children.GetAt(2))->Name.IsEqual(u"third"));
     EXPECT_EQ((*children.GetAt(0))->Parent, top.Get());
     EXPECT_FALSE((*children.GetAt(0))->CreateParams);
+}
+
+TEST(SkinXml, ChildrenOfEqualLayoutOrderKeepTheDocumentsOrder)
+{
+    // Enough children for a sort to move equal ones about; two carry an order of their own.
+    std::string document = "<Skin Name=\"s\"><SubControl Class=\"c\" Name=\"top\">";
+    std::vector<std::string> expected = {"early"};
+    for (int i = 0; i < 40; ++i)
+    {
+        document += "<SubControl Class=\"c\" Name=\"child" + std::to_string(i) + "\"/>";
+        expected.push_back("child" + std::to_string(i));
+        if (i == 20)
+            document += "<SubControl Class=\"c\" Name=\"early\" LayoutOrder=\"-2\"/>"
+                        "<SubControl Class=\"c\" Name=\"late\" LayoutOrder=\"5\"/>";
+    }
+    expected.push_back("late");
+    document += "</SubControl></Skin>";
+    const RCPtr<LControlFactory> factory = ParseSkin(document);
+    const RCPtr<LControlDescriptor> top = factory->FindSubControlDescriptor(WString(u"top"));
+    ASSERT_TRUE(top);
+    std::vector<std::string> names;
+    for (std::uint32_t i = 0; i < top->Children.GetCount(); ++i)
+        names.push_back(NString((*top->Children.GetAt(i))->Name.GetString()).GetString());
+    EXPECT_EQ(names, expected);
 }
 
 TEST(SkinXml, DocumentErrors)

@@ -98,6 +98,25 @@ TEST(StringTableLoading, TwoDocumentsWithOneTableMerge)
     EXPECT_EQ(Entry(shared, u"B"), u"second");
 }
 
+TEST(StringTableLoading, TheMergedTableIsTheFrameworksWithTheApplicationsTextsOverIt)
+{
+    TestSupport::TempFolder folder;
+    folder.WriteFile("framework.xml", "<r><StringTable ID=\"Framework\"><String ID=\"A\"><Locale LCID=\"9\">framework A"
+                                      "</Locale></String><String ID=\"B\"><Locale LCID=\"9\">framework B</Locale>"
+                                      "</String></StringTable></r>");
+    folder.WriteFile("application.xml", "<r><Application Name=\"App\"/><StringTable ID=\"|App\"><String ID=\"B\">"
+                                        "<Locale LCID=\"9\">application B</Locale></String><String ID=\"C\">"
+                                        "<Locale LCID=\"9\">application C</Locale></String></StringTable></r>");
+    const RCPtr<LControlFactory> factory(new LControlFactory(WString(u"App")));
+    EXPECT_FALSE(factory->GetMergedStringTable());
+    ASSERT_EQ(factory->LoadStringTable(WString((folder / "framework.xml").c_str()),
+                                       WString((folder / "application.xml").c_str()), 9),
+              0);
+    const RCPtr<LStringTable> merged = factory->GetMergedStringTable();
+    EXPECT_EQ(TestSupport::AllEntries(merged), u"A=framework A\nB=application B\nC=application C\n");
+    EXPECT_EQ(Entry(factory->GetFrameworkStringTable(), u"B"), u"framework B") << "the registry stays as it was";
+}
+
 TEST(StringTableLoading, OnlyTheFourStringElementsCount)
 {
     // The root is skipped whatever its name, so its "Application" sets nothing; skin elements

@@ -185,25 +185,32 @@ TEST_F(ButtonTest, AutoRepeatAtThePressAfterThreeTenthsThenEveryTenthWhileOver)
     EXPECT_EQ(counter->names.size(), 5u);
 }
 
-TEST_F(ButtonTest, EnterClicksOnlyAfterTheSimulatedPressOnAnIdlePass)
+TEST_F(ButtonTest, EnterOrSpaceClicksOnlyAfterTheSimulatedPressOnAnIdlePass)
 {
-    LButton& toggle = Button("toggle");
-    counter->Listen(toggle, u"NID_LEFT_CLICK");
-    toggle.SetFocus(true);
-    script.Key(13);
-    EXPECT_TRUE(counter->names.empty());
-    EXPECT_EQ(toggle.GetCurrentLookIndex(), 2);
-    script.Tick(149);
-    EXPECT_TRUE(counter->names.empty());
-    script.Tick(1);
-    EXPECT_EQ(counter->names.size(), 1u);
-    EXPECT_EQ(toggle.GetValue(), 1.0);
-    EXPECT_EQ(toggle.GetCurrentLookIndex(), 10) << "checked, focused";
-    EXPECT_EQ(toggle.GetIdleUsers(), 0);
+    for (const std::uint32_t virtualKey : {13u, 32u})
+    {
+        SCOPED_TRACE(virtualKey == 13 ? "Enter" : "Space");
+        LButton& toggle = Button("toggle");
+        toggle.SetValue(0.0);
+        counter->names.clear();
+        counter->Stop();
+        counter->Listen(toggle, u"NID_LEFT_CLICK");
+        toggle.SetFocus(true);
+        script.Key(virtualKey);
+        EXPECT_TRUE(counter->names.empty());
+        EXPECT_EQ(toggle.GetCurrentLookIndex(), 2);
+        script.Tick(149);
+        EXPECT_TRUE(counter->names.empty());
+        script.Tick(1);
+        EXPECT_EQ(counter->names.size(), 1u);
+        EXPECT_EQ(toggle.GetValue(), 1.0);
+        EXPECT_EQ(toggle.GetCurrentLookIndex(), 10) << "checked, focused";
+        EXPECT_EQ(toggle.GetIdleUsers(), 0);
 
-    // Enter with a modifier is not a click.
-    script.Key(13, KeyCode::kFlagShift).Tick(200);
-    EXPECT_EQ(counter->names.size(), 1u);
+        // With a modifier the key is not a click.
+        script.Key(virtualKey, KeyCode::kFlagShift).Tick(200);
+        EXPECT_EQ(counter->names.size(), 1u);
+    }
 }
 
 TEST_F(ButtonTest, ASecondClickCompletesTheFirstAtOnce)

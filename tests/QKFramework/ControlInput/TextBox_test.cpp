@@ -598,6 +598,18 @@ TEST_F(TextBoxTest, LooksFollowFocusHoverSelectionAndTheCueText)
     EXPECT_TRUE(cued.GetToolTipText().IsEqual(u"a text far too long for the box"));
 }
 
+TEST_F(TextBoxTest, ThePointerShowsTheIBeamFromTheFirstHoverOnAndTheArrowBeside)
+{
+    // "UI_CURSOR_IBEAM" is 6 and the arrow 1 in the test application.
+    script.Move({300, 200});
+    script.Move({20, 20});
+    EXPECT_EQ(harness.Window()->cursor, 6);
+    script.Move({300, 200});
+    EXPECT_EQ(harness.Window()->cursor, 1);
+    script.Move({20, 20});
+    EXPECT_EQ(harness.Window()->cursor, 6);
+}
+
 TEST_F(TextBoxTest, ACorrectedShorterTextPullsTheCaretBackToItsEnd)
 {
     LTextBox& box = Box();

@@ -62,13 +62,16 @@ TEST_F(AboutDialogTest, ShowsTheVersionAndTheNoticeAndOpensTheSupportAddress)
     EXPECT_EQ(Text(*dialog, u"labelCopyright"), Narrow(WString(ProductVersion::kLegalCopyright)));
     EXPECT_FALSE(Text(*dialog, u"labelProduct").empty());
 
-    // The company logo is the link: the pointer over it is the hand, and a click there
-    // hands the support address to the desktop; elsewhere the pointer is the arrow.
+    // The support button, with its text, is the link: the pointer over it is the hand, and a
+    // click there hands the support address to the desktop; elsewhere (over the company logo,
+    // say) the pointer is the arrow.
     DialogWindow window(RCPtr<LControl>(dialog.Get()));
     const std::intptr_t before = window.host.cursor;
-    const RectD logo = dialog->FindChild(WString(u"companyLogo"))->GetBounds();
-    const PointL centre{static_cast<std::int32_t>(logo.x + logo.width / 2),
-                        static_cast<std::int32_t>(logo.y + logo.height / 2)};
+    const RCPtr<LControl> support = dialog->FindChild(WString(u"buttonSupport"));
+    EXPECT_EQ(Narrow(support->GetText()), "SUPPORT SITE");
+    const RectD button = support->GetBounds();
+    const PointL centre{static_cast<std::int32_t>(button.x + button.width / 2),
+                        static_cast<std::int32_t>(button.y + button.height / 2)};
     window.host.Move(centre);
     EXPECT_EQ(window.host.cursor, app->GetCursor(WString(u"UI_CURSOR_HAND")));
     EXPECT_NE(before, app->GetCursor(WString(u"UI_CURSOR_HAND")));
@@ -77,7 +80,8 @@ TEST_F(AboutDialogTest, ShowsTheVersionAndTheNoticeAndOpensTheSupportAddress)
     const std::string address = Narrow(app->GetApplicationString(u"URL_SUPPORT"));
     ASSERT_FALSE(address.empty());
     EXPECT_EQ(opener.targets, std::vector<std::string>{address});
-    window.host.Move({static_cast<std::int32_t>(logo.x + logo.width + 20), centre.y + 60});
+    const RectD logo = dialog->FindChild(WString(u"companyLogo"))->GetBounds();
+    window.host.Move({static_cast<std::int32_t>(logo.x + logo.width / 2), static_cast<std::int32_t>(logo.y + logo.height / 2)});
     EXPECT_EQ(window.host.cursor, app->GetCursor(WString(u"UI_CURSOR_ARROW")));
 
     // A browser that cannot be started shows nothing and leaves the dialog as it is.

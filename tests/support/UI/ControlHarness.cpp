@@ -72,9 +72,10 @@ TestControlApp::~TestControlApp()
 std::intptr_t TestControlApp::GetCursor(const WString& name) const
 {
     // Distinct handles for the cursors controls ask for; 0 for any other name.
-    const char16_t* const names[] = {u"UI_CURSOR_ARROW", u"UI_CURSOR_DROP_MOVE", u"UI_CURSOR_NO_DROP",
-                                     u"UI_CURSOR_SIZE_WE", u"UI_CURSOR_SIZE_NS"};
-    for (std::intptr_t i = 0; i < 5; ++i)
+    const char16_t* const names[] = {u"UI_CURSOR_ARROW",   u"UI_CURSOR_DROP_MOVE", u"UI_CURSOR_NO_DROP",
+                                     u"UI_CURSOR_SIZE_WE", u"UI_CURSOR_SIZE_NS",   u"UI_CURSOR_IBEAM",
+                                     u"UI_CURSOR_HAND"};
+    for (std::intptr_t i = 0; i < 7; ++i)
         if (name.IsEqual(names[i]))
             return i + 1;
     return 0;

@@ -132,7 +132,7 @@ public:
     ConstRCPtr<LFont> GetDefaultFont() const override { return m_font; }
     RCPtr<LControl> GetDefaultCommandTarget() const override { return commandTarget; }
     // "UI_CURSOR_ARROW" 1, "..._DROP_MOVE" 2, "..._NO_DROP" 3, "..._SIZE_WE" 4, "..._SIZE_NS" 5,
-    // every other name 0.
+    // "..._IBEAM" 6, "..._HAND" 7, every other name 0.
     std::intptr_t GetCursor(const WString& name) const override;
     double GetTime() const override { return m_render.GetTimeMs() / 1000.0; }
     RectL GetWorkArea() const override { return workArea; }

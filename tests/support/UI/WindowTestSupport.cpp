@@ -207,6 +207,28 @@ const IDrawingSurface& PaintOffscreen(LRootWindow& window, LRenderer& renderer, 
     return static_cast<LGDIRenderContextInfo&>(*context).GetFrontSurface().GetSurface();
 }
 
+std::vector<std::uint32_t> PixelsOf(const IDrawingSurface& surface, const RectL& area)
+{
+    std::vector<std::uint32_t> pixels;
+    for (std::int32_t y = area.y; y < area.y + area.height; ++y)
+        for (std::int32_t x = area.x; x < area.x + area.width; ++x)
+            pixels.push_back(surface.GetPixel(x, y));
+    return pixels;
+}
+
+const IDrawingSurface& RepaintOffscreen(LRootWindow& window, LRenderer& renderer,
+                                        const RCPtr<LRenderContextInfo>& context)
+{
+    if (!context)
+        throw std::runtime_error("RepaintOffscreen: no render context");
+    renderer.RenderStart(context);
+    RectRegion region;
+    window.TakeUpdateRegion(region);
+    window.Paint(region);
+    renderer.RenderFinish(context);
+    return static_cast<LGDIRenderContextInfo&>(*context).GetFrontSurface().GetSurface();
+}
+
 std::string UniformLookList(const std::string& name, int count, const std::string& look)
 {
     std::string looks;

@@ -22,6 +22,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace QK
 {
@@ -96,5 +97,12 @@ std::string UniformLooks(const std::string& listName);
 // kind 1, into a fresh offscreen context; the picture lives as long as context.
 const IDrawingSurface& PaintOffscreen(LRootWindow& window, LRenderer& renderer, const RectL& area,
                                       RCPtr<LRenderContextInfo>& context);
+// The pixels of area (client coordinates) in a surface, row by row.
+std::vector<std::uint32_t> PixelsOf(const IDrawingSurface& surface, const RectL& area);
+
+// Paints only what the window has collected as dirty since, over the picture of a context
+// PaintOffscreen made, as a window repaints after a change.
+const IDrawingSurface& RepaintOffscreen(LRootWindow& window, LRenderer& renderer,
+                                        const RCPtr<LRenderContextInfo>& context);
 
 } // namespace QK::TestSupport

@@ -1,0 +1,235 @@
+// What a person sees of tips, of the focus and of a selection in the real program, at the
+// standard and the high-DPI scale: every tip the string tables give shows whole, on top and
+// inside its window, also near the window's right edge; Tab walks the favorites in order and
+// then RAM; a focused button shows it and Space presses it; a selection's highlight lies on
+// its text. The pictures of a tip near the edge and of
+// a focused button go to the build folder's pictures/.
+#include "tests/support/Editor/EditorDriver.h"
+#include "tests/support/Editor/EditorScales.h"
+
+#include "QKFramework/Controls/TextBox.h"
+#include "QKFramework/Platform/Window/SdlWindowHost.h"
+#include "tests/support/ScopedEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace QK
+{
+namespace
+{
+
+using namespace TestSupport;
+
+using Scale = EditorScale;
+
+class EditorLooksTest : public EditorScaleTest
+{
+};
+
+RectL WindowRect(const LControl& control)
+{
+    RectL rect;
+    control.GetWindowRect(rect);
+    return rect;
+}
+
+std::string Describe(const RectL& rect)
+{
+    return "(" + std::to_string(rect.x) + ", " + std::to_string(rect.y) + ", " + std::to_string(rect.width) + " x " +
+           std::to_string(rect.height) + ")";
+}
+
+// The tip of the control at path, once it shows; null when none shows in time.
+RCPtr<LControl> WaitForTip(EditorDriver& d, const std::string& path)
+{
+    RCPtr<LControl> tip;
+    d.WaitUntil([&] {
+        tip = d.Find(path + "/toolTip");
+        return tip && tip->IsVisible(true);
+    });
+    return tip && tip->IsVisible(true) ? tip : RCPtr<LControl>();
+}
+
+// Empty when the tip lies inside its window, nothing covers it and its paper shows just inside
+// every corner (a clipped tip loses a corner).
+std::string TipProblem(const LControl& tip, const Picture& picture, std::int32_t factor)
+{
+    const RectL rect = WindowRect(tip);
+    if (rect.x < 0 || rect.y < 0 || rect.x + rect.width > picture.width || rect.y + rect.height > picture.height)
+        return "the tip " + Describe(rect) + " leaves the window";
+    const std::int32_t in = 3 * factor;
+    for (const PointL corner : {PointL{rect.x + in, rect.y + in}, PointL{rect.x + rect.width - 1 - in, rect.y + in},
+                                PointL{rect.x + in, rect.y + rect.height - 1 - in},
+                                PointL{rect.x + rect.width - 1 - in, rect.y + rect.height - 1 - in}})
+    {
+        // The tip's light paper.
+        const std::uint32_t pixel = picture.At(corner.x, corner.y);
+        if (((pixel >> 16) & 0xFF) < 0xC0 || ((pixel >> 8) & 0xFF) < 0xC0)
+            return "the tip " + Describe(rect) + " is not drawn at (" + std::to_string(corner.x) + ", " +
+                   std::to_string(corner.y) + ")";
+    }
+    return "";
+}
+
+TEST_P(EditorLooksTest, EveryTipShowsWholeOnTopAndInsideItsWindowAlsoAtTheRightEdge)
+{
+    const Scale scale = GetParam();
+    ScopedEnvironment dpi("VEDIDU_DPI", scale.dpi);
+    Picture edge;
+    bool aboutShown = false;
+    EditorDriver driver;
+    const int status = driver.Run([&](EditorDriver& d) {
+        ASSERT_TRUE(d.Settle());
+        // One control of every tip the string tables give, in the main window.
+        for (const std::string path : {"sendToRamButton", "fav4/sendButton", "fav8/recButton",
+                                       "arpOnOff/parameterControl", "buttonOpenKeyEditDialog"})
+        {
+            SCOPED_TRACE(path);
+            ASSERT_TRUE(d.MoveTo(path));
+            const RCPtr<LControl> tip = WaitForTip(d, path);
+            ASSERT_TRUE(tip) << "no tip shows";
+            ASSERT_TRUE(d.Settle());
+            EXPECT_EQ(TipProblem(*tip, d.ReadPicture(), scale.factor), "");
+            ASSERT_TRUE(d.MoveTo("controllerBody"));
+            ASSERT_TRUE(d.WaitUntil([&] { return !tip->IsVisible(true); })) << "the tip stays";
+        }
+
+        ASSERT_TRUE(d.Click("mainMenu/Help"));
+        ASSERT_TRUE(d.WaitUntil([&] { return d.IsShown("mainMenu/Help/popupMenu"); }));
+        ASSERT_TRUE(d.Settle());
+        // The about dialog's support button lies near the dialog's right edge: resting on its
+        // right end, the tip moves inward and still shows whole.
+        d.WhenADialogShows(
+            [&](SdlHostWindow& window) {
+                const RCPtr<LControl> button = d.Find("dialogAbout/buttonSupport");
+                ASSERT_TRUE(button);
+                const RectL rect = WindowRect(*button);
+                const PointL pointer{rect.x + rect.width - 3 * scale.factor, rect.y + rect.height / 2};
+                d.MoveAt(window, pointer);
+                const RCPtr<LControl> tip = WaitForTip(d, "dialogAbout/buttonSupport");
+                ASSERT_TRUE(tip) << "no tip shows on the support button";
+                ASSERT_TRUE(d.Settle());
+                edge = d.ReadPicture(&window);
+                const RectL at = WindowRect(*tip);
+                EXPECT_LT(at.x, pointer.x) << "the tip did not move inward";
+                EXPECT_EQ(at.x + at.width, edge.width) << "the tip ends at the window's edge";
+                EXPECT_EQ(TipProblem(*tip, edge, scale.factor), "");
+            },
+            "dialogAbout/buttonClose", aboutShown);
+        ASSERT_TRUE(d.Click("mainMenu/Help/popupMenu/ItemControl2"));
+        ASSERT_TRUE(d.WaitUntil([&] { return aboutShown && d.TopWindow() == &d.MainWindow(); }));
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_FALSE(driver.WatchdogFired());
+    ASSERT_FALSE(edge.IsEmpty());
+    EXPECT_FALSE(EditorDriver::SavePicture(std::string("editor-tip-right-edge") + scale.suffix + ".png", edge).empty());
+}
+
+TEST_P(EditorLooksTest, TabWalksTheFavoritesThenRamAndSpacePressesTheFocusedButton)
+{
+    const Scale scale = GetParam();
+    ScopedEnvironment dpi("VEDIDU_DPI", scale.dpi);
+    Picture focused;
+    bool keyCurveShown = false;
+    EditorDriver driver;
+    const int status = driver.Run([&](EditorDriver& d) {
+        ASSERT_TRUE(d.Settle());
+        LRootWindow& root = *d.MainWindow().GetRootWindow();
+        const auto focus = [&]() -> std::string {
+            const LControl* control = root.GetFocusedControl();
+            if (!control)
+                return "none";
+            const std::string name = NString(control->GetName().GetString()).GetString();
+            const LControl* parent = control->GetParent();
+            return parent ? std::string(NString(parent->GetName().GetString()).GetString()) + "/" + name : name;
+        };
+        ASSERT_EQ(d.Find("fav1/sendButton")->SetFocus(true), QK_OK);
+        std::vector<std::string> walked{focus()};
+        for (int i = 0; i < 16; ++i)
+        {
+            ASSERT_TRUE(d.PressKeys("Tab"));
+            ASSERT_TRUE(d.Settle());
+            walked.push_back(focus());
+        }
+        std::vector<std::string> expected;
+        for (int i = 1; i <= 8; ++i)
+            for (const char* button : {"sendButton", "recButton"})
+                expected.push_back("fav" + std::to_string(i) + "/" + button);
+        expected.push_back("favoriteBankPanel/sendToRamButton");
+        EXPECT_EQ(walked, expected);
+
+        // The key curve's button with the focus, pressed by Space.
+        ASSERT_EQ(d.Find("buttonOpenKeyEditDialog")->SetFocus(true), QK_OK);
+        ASSERT_TRUE(d.Settle());
+        focused = d.ReadPicture(*d.Find("keyboard"));
+        d.WhenADialogShows([](SdlHostWindow&) {}, "dialogEditKeyCurve/buttonClose", keyCurveShown);
+        ASSERT_TRUE(d.PressKeys("Space"));
+        ASSERT_TRUE(d.WaitUntil([&] { return keyCurveShown && d.TopWindow() == &d.MainWindow(); }))
+            << "Space did not press the focused button";
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_FALSE(driver.WatchdogFired());
+    ASSERT_FALSE(focused.IsEmpty());
+    EXPECT_FALSE(
+        EditorDriver::SavePicture(std::string("editor-focused-button") + scale.suffix + ".png", focused).empty());
+}
+
+TEST_P(EditorLooksTest, ASelectionsHighlightLiesOnItsText)
+{
+    const Scale scale = GetParam();
+    ScopedEnvironment dpi("VEDIDU_DPI", scale.dpi);
+    EditorDriver driver;
+    const int status = driver.Run([&](EditorDriver& d) {
+        ASSERT_TRUE(d.Settle());
+        for (const std::string path : {"knobBank1/knob1/ccValuePanel/parameterControl/textBox",
+                                       "knobBank1/knob1/maxValuePanel/parameterControl/textBox",
+                                       "padBank1/pad1/midiNote/parameterControl/numericUpDown/textBox"})
+        {
+            SCOPED_TRACE(path);
+            auto* box = dynamic_cast<LTextBox*>(d.Find(path).Get());
+            ASSERT_TRUE(box);
+            ASSERT_EQ(box->SetFocus(true), QK_OK);
+            box->SetSelection(0, -1);
+            ASSERT_TRUE(d.Settle());
+            const Picture picture = d.ReadPicture(*box);
+            // Inside the field's frame: the highlight (the selection colour over the field) and
+            // the text's ink, the caret left out.
+            std::int32_t highlight[2] = {picture.width, -1};
+            std::int32_t ink[2] = {picture.width, -1};
+            for (std::int32_t y = 3 * scale.factor; y < picture.height - 3 * scale.factor; ++y)
+                for (std::int32_t x = 2 * scale.factor; x < picture.width - 2 * scale.factor; ++x)
+                {
+                    const std::uint32_t pixel = picture.At(x, y);
+                    const std::int32_t r = (pixel >> 16) & 0xFF, g = (pixel >> 8) & 0xFF, b = pixel & 0xFF;
+                    std::int32_t* range = nullptr;
+                    if (r < 0x40 && g > r + 0x30 && b > r + 0x30)
+                        range = highlight;
+                    else if (r > 0xA0 && g > 0xA0 && b > 0xA0 && (r & g & b) != 0xFF)
+                        range = ink;
+                    if (range)
+                    {
+                        range[0] = std::min(range[0], x);
+                        range[1] = std::max(range[1], x);
+                    }
+                }
+            ASSERT_GE(ink[1], 0) << "no text drawn";
+            EXPECT_LE(highlight[0], ink[0]);
+            EXPECT_GE(highlight[1], ink[1]);
+            EXPECT_LE(ink[0] - highlight[0], 4 * scale.factor);
+            EXPECT_LE(highlight[1] - ink[1], 4 * scale.factor);
+        }
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_FALSE(driver.WatchdogFired());
+}
+
+INSTANTIATE_TEST_SUITE_P(BothScales, EditorLooksTest,
+                         kBothEditorScales, EditorScaleName);
+
+} // namespace
+} // namespace QK
