@@ -587,17 +587,6 @@ void LListBox::SetContentSize(std::int32_t axis, double content)
     }
 }
 
-void LListBox::SetAxisSizeLimits(std::int32_t axis, const LayoutLimit& minimum, const LayoutLimit& maximum)
-{
-    const RCPtr<LLayoutDescriptor> layout = GetLayoutDescriptor();
-    if (!layout)
-        return;
-    AxisSpec& spec = axis == 0 ? layout->X : layout->Y;
-    spec.MinSize = minimum;
-    spec.MaxSize = maximum;
-    Relayout();
-}
-
 QKRESULT LListBox::SnapHeightToItems()
 {
     const RCPtr<LLayoutDescriptor> layout = GetLayoutDescriptor();

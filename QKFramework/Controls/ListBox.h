@@ -132,8 +132,6 @@ public:
     void SetContentHeight(double height);
     void SetContentWidth(double width);
     QKRESULT SnapHeightToItems();
-    // Writes one axis's minimum and maximum size and lays the list out again.
-    void SetAxisSizeLimits(std::int32_t axis, const LayoutLimit& minimum, const LayoutLimit& maximum);
     std::int32_t GetItemHeightPixels() const { return m_itemHeight; }
     // The width a row needs beside its text.
     std::int32_t GetTextMargin();
