@@ -489,17 +489,23 @@ void LApplicationBase::SaveMainWindowPlacement(const WindowPlacement& placement)
 
 RectL LApplicationBase::ClampToDesktop(const RectL& rect, const RectL& desktop)
 {
+    // Without a desktop to measure there is nothing to keep the window inside.
+    if (desktop.width <= 0 || desktop.height <= 0)
+        return rect;
+    // A stored edge may lie anywhere in the 32-bit range, so the far edges are worked out in
+    // 64 bits: an edge plus a size must not wrap round to a place on the desktop.
+    const auto clampAxis = [](std::int32_t position, std::int32_t& size, std::int32_t start, std::int32_t extent)
+    {
+        size = std::min(size, extent);
+        const std::int64_t end = static_cast<std::int64_t>(start) + extent;
+        std::int64_t place = std::max<std::int64_t>(position, start);
+        if (place + size > end)
+            place = std::max<std::int64_t>(start, end - size);
+        return static_cast<std::int32_t>(place);
+    };
     RectL result = rect;
-    result.width = std::min(result.width, desktop.width);
-    result.height = std::min(result.height, desktop.height);
-    if (result.x < desktop.x)
-        result.x = desktop.x;
-    if (result.y < desktop.y)
-        result.y = desktop.y;
-    if (result.x + result.width > desktop.x + desktop.width)
-        result.x = std::max(desktop.x, desktop.x + desktop.width - result.width);
-    if (result.y + result.height > desktop.y + desktop.height)
-        result.y = std::max(desktop.y, desktop.y + desktop.height - result.height);
+    result.x = clampAxis(rect.x, result.width, desktop.x, desktop.width);
+    result.y = clampAxis(rect.y, result.height, desktop.y, desktop.height);
     return result;
 }
 
