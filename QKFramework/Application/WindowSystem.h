@@ -85,8 +85,8 @@ public:
     // Waits up to timeoutMs for events and hands every waiting one to its window.
     virtual void WaitAndDispatch(std::uint32_t timeoutMs) = 0;
     // Without waiting: paints what the windows left dirty and handles their window events,
-    // but drops keys, mouse input, dropped files and the windows' close buttons (a modal
-    // child program is running). The session's quit stays queued for the loop.
+    // but drops keys, mouse input and dropped files (a modal child program is running). The
+    // windows' close buttons and the session's quit stay queued for the loop.
     virtual void PaintWithoutInput() = 0;
     // Whether something waits to be handled.
     virtual bool HasPendingEvents() = 0;

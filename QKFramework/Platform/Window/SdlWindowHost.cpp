@@ -6,7 +6,8 @@
 #include "QKFramework/Notification/NotificationCenter.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
 #include "QKFramework/Platform/Render/MessageService.h"
-#include "QKFramework/Platform/Window/ChildProgram.h"
+#include "QKFramework/Platform/Window/DesktopMessageBox.h"
+#include "QKFramework/Platform/Window/SdlNativeWindow.h"
 #include "QKFramework/Renderer/Renderer.h"
 #include "QKFramework/Utilities/Graphics/PngDecoder.h"
 #include "QKFramework/Utilities/Storage/Array.h"
@@ -755,12 +756,21 @@ bool SdlHostWindow::ReadSurface(std::vector<std::uint32_t>& pixels, std::int32_t
     return true;
 }
 
+std::uintptr_t SdlHostWindow::GetXWindow() const
+{
+    return GetX11Window(m_window.Get());
+}
+
 // --- The window system ---------------------------------------------------------------------
 
-SdlWindowSystem::SdlWindowSystem() = default;
+SdlWindowSystem::SdlWindowSystem()
+{
+    SetDesktopMessageService(&m_desktopBox);
+}
 
 SdlWindowSystem::~SdlWindowSystem()
 {
+    SetDesktopMessageService(nullptr);
     DestroyAll();
     for (const auto& entry : m_cursors)
         SDL_FreeCursor(entry.second);
@@ -880,17 +890,25 @@ void SdlWindowSystem::PaintWithoutInput()
     SDL_FlushEvents(SDL_FINGERDOWN, SDL_MULTIGESTURE);
     SDL_FlushEvents(SDL_DROPFILE, SDL_DROPCOMPLETE);
     SDL_Event event;
+    std::vector<SDL_Event> closes;
     while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_WINDOWEVENT, SDL_WINDOWEVENT) == 1)
     {
-        // Like a disabled window, none answers its close button meanwhile.
+        // Like a disabled window, none answers its close button meanwhile; the close waits
+        // for the loop, as the session's quit does.
         if (event.window.event == SDL_WINDOWEVENT_CLOSE)
+        {
+            closes.push_back(event);
             continue;
+        }
         // Focus changes are not input: they must reach the windows or the active window
         // would be wrong once the dialog is gone.
         Dispatch(event);
     }
+    for (SDL_Event& close : closes)
+        SDL_PushEvent(&close);
+    // Windows destroyed meanwhile are deleted by the loop: a handler of theirs may be what
+    // waits here.
     PaintAll();
-    DeleteDestroyed();
 }
 
 bool SdlWindowSystem::HasPendingEvents()
@@ -1078,30 +1096,47 @@ std::int32_t SdlWindowSystem::GetScreenResolution()
     return static_cast<std::int32_t>(horizontal + 0.5f);
 }
 
-std::int32_t SdlWindowSystem::ShowMessageBox(IWindowOSServices*, const WString& text, const WString& caption,
+std::int32_t SdlWindowSystem::ShowMessageBox(IWindowOSServices* owner, const WString& text, const WString& caption,
                                              std::uint32_t flags)
 {
-    // SDL's own box on X11 forks this process, threads and all, and runs Xlib in the copy,
-    // which can wait for ever on a lock that another thread held at the fork (the MIDI
-    // threads allocate at any time). The desktop's dialog program runs as a process of its
-    // own instead; as with SDL's box, what happens to the windows meanwhile waits in the
-    // queue until the box is closed. SDL's box stays for a desktop without that program.
-    const char* display = std::getenv("DISPLAY");
-    if (!IsMessageServiceReplaced() && display && *display)
-    {
-        const std::uint32_t icon = flags & 0xF0;
-        const char* kind = icon == 0x10 ? "--error" : icon == 0x30 ? "--warning" : "--info";
-        std::string title("--title=");
-        title += NString(caption.GetString()).GetString();
-        std::string body("--text=");
-        body += NString(text.GetString()).GetString();
-        const ChildProgramResult shown =
-            RunChildProgram({"zenity", kind, "--no-markup", title, body}, [] {});
-        if (shown.started)
-            return 1;
-    }
-    GetMessageService().ShowMessage(caption, text, flags & 0xF0);
+    if (IsMessageServiceReplaced())
+        GetMessageService().ShowMessage(caption, text, flags & 0xF0);
+    else
+        ShowDesktopBox(dynamic_cast<SdlHostWindow*>(owner), caption, text, flags & 0xF0);
     return 1;
+}
+
+void SdlWindowSystem::DesktopBox::ShowMessage(const WString& caption, const WString& text, std::uint32_t icon)
+{
+    SdlHostWindow* owner = m_system.FindWindow(m_system.GetActiveWindowId());
+    for (const auto& window : m_system.GetWindows())
+        if (!owner && !window->IsDestroyed())
+            owner = window.get();
+    m_system.ShowDesktopBox(owner, caption, text, icon);
+}
+
+void SdlWindowSystem::ShowDesktopBox(SdlHostWindow* owner, const WString& caption, const WString& text,
+                                     std::uint32_t icon)
+{
+    if (!HasDisplay())
+    {
+        WriteMessageToConsole(caption, text);
+        return;
+    }
+    // As a window that a box on Windows owns, the owner is disabled while the box shows; and
+    // as no window may act on a click made meanwhile, not even once the box is gone, the
+    // input that arrives for any of them is dropped rather than kept for later. They go on
+    // painting.
+    const bool disabled = owner && owner->IsEnabled();
+    if (disabled)
+        owner->SetEnabled(false);
+    const bool shown =
+        RunDesktopMessageBox(caption, text, icon, owner ? owner->GetXWindow() : 0, [this] { PaintWithoutInput(); });
+    PaintWithoutInput();
+    if (disabled && !owner->IsDestroyed())
+        owner->SetEnabled(true);
+    if (!shown)
+        WriteMessageToConsole(caption, text);
 }
 
 SdlWindowSystem& GetSdlWindowSystem()

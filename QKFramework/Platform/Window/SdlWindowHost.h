@@ -14,6 +14,7 @@
 
 #include "QKFramework/Application/RootWindow.h"
 #include "QKFramework/Application/WindowSystem.h"
+#include "QKFramework/Platform/Render/MessageService.h"
 #include "QKFramework/Platform/Render/Sdl/SdlHandles.h"
 #include "QKFramework/Platform/Window/SdlInputTranslation.h"
 #include "QKFramework/Renderer/RenderContextInfo.h"
@@ -84,6 +85,8 @@ public:
     void Destroy();
     std::uint32_t GetId() const noexcept { return m_id; }
     SDL_Window* GetSdlWindow() const noexcept { return m_window.Get(); }
+    // The window's X window (0 when it has none, on another display server).
+    std::uintptr_t GetXWindow() const;
     // What the window's surface shows, as 0xAARRGGBB pixels.
     bool ReadSurface(std::vector<std::uint32_t>& pixels, std::int32_t& width, std::int32_t& height) const;
 
@@ -161,6 +164,9 @@ public:
     std::intptr_t GetImageCursor(std::uint32_t id, std::span<const std::uint8_t> png, PointL hotSpot) override;
     // SDL's horizontal DPI of the first display (video is started for it); 0 when unknown.
     std::int32_t GetScreenResolution() override;
+    // The desktop's box (a test's message service instead, when one is installed): owner is
+    // disabled while it shows, every window keeps painting, and input that arrives for them
+    // meanwhile is dropped. Without a display the text goes to stderr.
     std::int32_t ShowMessageBox(IWindowOSServices* owner, const WString& text, const WString& caption,
                                 std::uint32_t flags) override;
 
@@ -183,6 +189,20 @@ public:
     void ResetQuit() noexcept { m_quit = false; }
 
 private:
+    // The desktop's box as the message service of the layers below, owned by the active
+    // window (else the first).
+    class DesktopBox final : public IMessageService
+    {
+    public:
+        explicit DesktopBox(SdlWindowSystem& system) : m_system(system) {}
+        void ShowMessage(const WString& caption, const WString& text, std::uint32_t icon) override;
+
+    private:
+        SdlWindowSystem& m_system;
+    };
+
+    void ShowDesktopBox(SdlHostWindow* owner, const WString& caption, const WString& text, std::uint32_t icon);
+
     std::vector<std::unique_ptr<SdlHostWindow>> m_windows;
     std::map<std::uint32_t, SDL_Cursor*> m_cursors;
     std::uint32_t m_activeWindow = 0;
@@ -190,6 +210,7 @@ private:
     std::int32_t m_cursorCount = 0;
     bool m_quit = false;
     bool m_videoStarted = false;
+    DesktopBox m_desktopBox{*this};
 };
 
 // The platform's window system as its own type (tests read its windows' surfaces).

@@ -1,0 +1,16 @@
+// The window system's own handle behind an SDL window, for programs that are tied to it (a
+// message box that belongs to the editor's window). Kept apart from the window host: the X
+// headers it needs define names the host uses.
+#pragma once
+
+#include <cstdint>
+
+struct SDL_Window;
+
+namespace QK
+{
+
+// The X window of window; 0 without one (another display server, or no window).
+std::uintptr_t GetX11Window(SDL_Window* window);
+
+} // namespace QK
