@@ -4,6 +4,7 @@
 #include "QKFramework/Application/ProductVersion.h"
 #include "QKFramework/ObjectBase/Exception.h"
 #include "QKFramework/Platform/Core/Resources.h"
+#include "QKFramework/Platform/Window/SessionEnd.h"
 #include "QKFramework/Platform/Window/SingleInstance.h"
 #include "QKFramework/Utilities/Debug/DebugLog.h"
 #include "QKFramework/Utilities/Storage/Paths.h"
@@ -86,6 +87,8 @@ WString LFrameworkShell::GetProductName() const
 int LFrameworkShell::FrameworkWinMain(int argc, const char* const* argv, std::int32_t languageId,
                                       const WString& splashImageName)
 {
+    // SIGTERM, SIGINT and SIGHUP end the run as the window's close button does.
+    const SessionEndSignals sessionEnd;
     m_commandLine = BuildCommandLine(argc, argv);
     m_languageId = languageId == -1 ? GetUserLanguageId() : static_cast<std::uint32_t>(languageId) & 0xFFFF;
     m_splashImageName = splashImageName;

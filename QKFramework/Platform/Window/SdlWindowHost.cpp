@@ -8,6 +8,7 @@
 #include "QKFramework/Platform/Render/MessageService.h"
 #include "QKFramework/Platform/Window/DesktopMessageBox.h"
 #include "QKFramework/Platform/Window/SdlNativeWindow.h"
+#include "QKFramework/Platform/Window/SessionEnd.h"
 #include "QKFramework/Renderer/Renderer.h"
 #include "QKFramework/Utilities/Graphics/PngDecoder.h"
 #include "QKFramework/Utilities/Storage/Array.h"
@@ -788,6 +789,8 @@ bool SdlWindowSystem::StartVideo(std::string* error)
     }
     // The window manager's close of the last window is a window event like any other.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    // SIGTERM and SIGINT are the shell's to handle (SessionEnd.h), with SIGHUP.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     // The software renderer's pictures go straight to the window's own surface. SDL would
     // otherwise put an OpenGL texture behind the surface, and to get one it destroys and
@@ -869,6 +872,10 @@ void SdlWindowSystem::Dispatch(const SDL_Event& event)
 
 void SdlWindowSystem::WaitAndDispatch(std::uint32_t timeoutMs)
 {
+    // A signal that asks the program to end is answered as the window's close button is.
+    if (ClaimSessionEndRequest())
+        if (const RCPtr<LNotificationCenter> centre = GetDefaultNotificationCenter())
+            centre->PostNotification(LNotification::Create(u"NID_APP_EXIT_REQ"));
     PaintAll();
     SDL_Event event;
     if (m_videoStarted && SDL_WaitEventTimeout(&event, static_cast<int>(timeoutMs)) != 0)
@@ -1118,7 +1125,8 @@ void SdlWindowSystem::DesktopBox::ShowMessage(const WString& caption, const WStr
 void SdlWindowSystem::ShowDesktopBox(SdlHostWindow* owner, const WString& caption, const WString& text,
                                      std::uint32_t icon)
 {
-    if (!HasDisplay())
+    // Without a display, and once the program is asked to end, nobody is there to click OK.
+    if (!HasDisplay() || IsSessionEndRequested())
     {
         WriteMessageToConsole(caption, text);
         return;
