@@ -89,6 +89,7 @@ int LFrameworkShell::FrameworkWinMain(int argc, const char* const* argv, std::in
 {
     // SIGTERM, SIGINT and SIGHUP end the run as the window's close button does.
     const SessionEndSignals sessionEnd;
+    GetWindowSystem().Open();
     m_commandLine = BuildCommandLine(argc, argv);
     m_languageId = languageId == -1 ? GetUserLanguageId() : static_cast<std::uint32_t>(languageId) & 0xFFFF;
     m_splashImageName = splashImageName;

@@ -80,6 +80,10 @@ struct HostWindowRequest
 class IWindowSystem
 {
 public:
+    // Connects to the desktop, when there is one, before the program starts a thread of its
+    // own: connecting may start a helper process (the desktop bus's autolaunch), and a copy of
+    // a many-threaded process may hang on a lock another thread held.
+    virtual void Open() {}
     // A new, hidden window; null when the desktop refuses one.
     virtual IHostWindow* CreateHostWindow(const HostWindowRequest& request) = 0;
     // Waits up to timeoutMs for events and hands every waiting one to its window.

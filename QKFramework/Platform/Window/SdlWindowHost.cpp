@@ -807,6 +807,14 @@ bool SdlWindowSystem::StartVideo(std::string* error)
     return true;
 }
 
+void SdlWindowSystem::Open()
+{
+    // SDL's video start connects to the session bus for the input method, and libdbus forks
+    // to autolaunch a bus when the session has none.
+    if (HasDisplay())
+        StartVideo();
+}
+
 IHostWindow* SdlWindowSystem::CreateHostWindow(const HostWindowRequest& request)
 {
     if (!StartVideo())

@@ -147,6 +147,7 @@ public:
 
     // False (with the reason) when there is no display or SDL's video cannot start.
     bool StartVideo(std::string* error = nullptr);
+    void Open() override;
 
     IHostWindow* CreateHostWindow(const HostWindowRequest& request) override;
     void WaitAndDispatch(std::uint32_t timeoutMs) override;
