@@ -8,6 +8,7 @@
 #include "QKFramework/Notification/NotificationCenterManager.h"
 #include "QKFramework/Notification/NotificationId.h"
 #include "QKFramework/ObjectBase/Exception.h"
+#include "QKFramework/Platform/Core/Resources.h"
 #include "QKFramework/Platform/Window/SingleInstance.h"
 #include "QKFramework/System/FileDialog.h"
 #include "QKFramework/Utilities/Storage/Paths.h"
@@ -151,11 +152,22 @@ std::uint32_t LApplicationBase::GetTimeMs() const
     return SteadyMilliseconds();
 }
 
+QKRESULT LApplicationBase::GetLocalTimeFields(LocalTimeFields& fields) const
+{
+    m_windowSystem->GetLocalTime(fields);
+    return QK_OK;
+}
+
 QKRESULT LApplicationBase::QueryKeyState(std::uint32_t virtualKey, bool& down, bool& toggled) const
 {
     down = m_windowSystem->IsKeyDown(virtualKey);
-    toggled = false;
+    toggled = m_windowSystem->IsKeyToggled(virtualKey);
     return QK_OK;
+}
+
+std::span<const std::uint8_t> LApplicationBase::GetAppIcon() const
+{
+    return FindResourceData(GetApplicationInstance(), "ICON", "2002");
 }
 
 std::int32_t LApplicationBase::ShowMessage(const WString& text, const WString& caption, std::uint32_t flags)
@@ -247,6 +259,7 @@ QKRESULT LApplicationBase::CreateMainWindow(std::int32_t rendererKind)
     m_mainWindow = m_windowSystem->CreateHostWindow(request);
     if (!m_mainWindow)
         return QK_E_FAIL;
+    m_mainWindow->SetIcon(GetAppIcon());
     const QKRESULT result = m_mainWindow->Create(rendererKind);
 
     WindowPlacement placement;
@@ -324,6 +337,7 @@ std::int32_t LApplicationBase::CreateRootWindow(const RCPtr<LControl>& control, 
     IHostWindow* window = m_windowSystem->CreateHostWindow(request);
     if (!window)
         return QK_E_FAIL;
+    window->SetIcon(GetAppIcon());
     if (parentWindow || !owner)
         window->Create(GetMainWindowRendererKind());
     else

@@ -15,6 +15,7 @@
 #include "QKFramework/Utilities/Storage/IniFileManager.h"
 
 #include <cstdint>
+#include <span>
 
 namespace QK
 {
@@ -54,6 +55,7 @@ public:
     WString GetFolder(std::int32_t pathId) const override;
     double GetElapsedSeconds() override;
     std::uint32_t GetTimeMs() const override;
+    QKRESULT GetLocalTimeFields(LocalTimeFields& fields) const override;
     QKRESULT QueryKeyState(std::uint32_t virtualKey, bool& down, bool& toggled) const override;
     std::int32_t ShowMessage(const WString& text, const WString& caption, std::uint32_t flags) override;
     PointL GetSystemCursorPos() const override;
@@ -68,6 +70,9 @@ public:
     virtual std::int32_t OnPowerBroadcast(std::uint32_t, std::uintptr_t) { return 1; }
     virtual bool CanExit() = 0;
     virtual std::int32_t GetMainWindowRendererKind() const = 0;
+    // The application's icon for its windows, a PNG image: the program's icon resource 2002
+    // (empty when it has none).
+    virtual std::span<const std::uint8_t> GetAppIcon() const;
 
     IWindowSystem& GetWindowSystem() const noexcept { return *m_windowSystem; }
 

@@ -14,7 +14,9 @@
 #include "QKFramework/Utilities/Storage/Array.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <ctime>
 #include <cstring>
 #include <string>
 
@@ -52,7 +54,7 @@ bool HasDisplay()
 // --- The window's life ---------------------------------------------------------------------
 
 SdlHostWindow::SdlHostWindow(SdlWindowSystem& system, const HostWindowRequest& request, SDL_Window* window)
-    : m_system(system), m_window(window), m_id(SDL_GetWindowID(window)),
+    : m_system(system), m_window(window), m_madeTitle(request.title), m_id(SDL_GetWindowID(window)),
       m_owner(request.owner), m_isMainClass(request.className.IsEqual(LApplicationBase::kMainWindowClassName))
 {
     SDL_GetWindowSize(window, &m_width, &m_height);
@@ -206,8 +208,22 @@ QKRESULT SdlHostWindow::SetTitle(const WString& title)
 {
     if (!m_window)
         return QK_E_FAIL;
-    SDL_SetWindowTitle(m_window.Get(), NString(title.GetString()).GetString());
+    SDL_SetWindowTitle(m_window.Get(), NString((title.IsEmpty() ? m_madeTitle : title).GetString()).GetString());
     return QK_OK;
+}
+
+void SdlHostWindow::SetIcon(std::span<const std::uint8_t> png)
+{
+    DecodedImage image;
+    if (!m_window || png.empty() || !DecodePng(png.data(), png.size(), image) || image.width == 0 ||
+        image.height == 0)
+        return;
+    // The decoder's straight BGRA is SDL's BGRA32 byte order.
+    UniqueHandle<SdlSurfaceTraits> surface(SDL_CreateRGBSurfaceWithFormatFrom(
+        image.pixels.data(), static_cast<int>(image.width), static_cast<int>(image.height), 32,
+        static_cast<int>(image.width * 4), SDL_PIXELFORMAT_BGRA32));
+    if (surface)
+        SDL_SetWindowIcon(m_window.Get(), surface.Get());
 }
 
 QKRESULT SdlHostWindow::InvalidateAll()
@@ -1038,6 +1054,52 @@ bool SdlWindowSystem::IsKeyDown(std::uint32_t virtualKey) const
                               static_cast<SDL_Scancode>(scancode)) == virtualKey)
             return true;
     return false;
+}
+
+bool SdlWindowSystem::IsKeyToggled(std::uint32_t virtualKey) const
+{
+    if (!m_videoStarted)
+        return false;
+    static constexpr struct
+    {
+        std::uint32_t virtualKey;
+        const char* indicator;
+        SDL_Keymod mod;
+    } kLocks[] = {{0x14, "Caps Lock", KMOD_CAPS}, {0x90, "Num Lock", KMOD_NUM}, {0x91, "Scroll Lock", KMOD_SCROLL}};
+    for (const auto& lock : kLocks)
+    {
+        if (lock.virtualKey != virtualKey)
+            continue;
+        // The lock's light, as the X server keeps it: SDL's own record of the locks is set
+        // from the modifiers of the server before a lock key's press and then turned by that
+        // press, so it can say the opposite.
+        SdlHostWindow* window = FindWindow(m_activeWindow);
+        for (std::size_t i = 0; !window && i < m_windows.size(); ++i)
+            if (!m_windows[i]->IsDestroyed())
+                window = m_windows[i].get();
+        const int light = GetX11Indicator(window ? window->GetSdlWindow() : nullptr, lock.indicator);
+        if (light >= 0)
+            return light == 1;
+        return (SDL_GetModState() & lock.mod) != 0;
+    }
+    return false;
+}
+
+void SdlWindowSystem::GetLocalTime(LocalTimeFields& fields) const
+{
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    fields.year = local.tm_year + 1900;
+    fields.month = local.tm_mon + 1;
+    fields.dayOfWeek = local.tm_wday;
+    fields.day = local.tm_mday;
+    fields.hour = local.tm_hour;
+    fields.minute = local.tm_min;
+    fields.second = local.tm_sec;
+    fields.milliseconds = static_cast<std::int32_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000);
 }
 
 std::int32_t SdlWindowSystem::ShowCursor(bool show)

@@ -49,11 +49,14 @@ public:
     void SetPlacement(const WindowPlacement& placement) override;
     bool IsEnabled() override { return m_enabled; }
     void SetEnabled(bool enabled) override { m_enabled = enabled; }
+    void SetIcon(std::span<const std::uint8_t> png) override;
     void RequestSystemClose() override;
     void PostClose() override;
     bool IsDestroyed() const override { return m_destroyed; }
 
     // --- IWindowOSServices -----------------------------------------------------------------
+    // An empty title (a root control without a text) gives the window the title it was made
+    // with.
     QKRESULT SetTitle(const WString& title) override;
     QKRESULT InvalidateAll() override;
     QKRESULT InvalidateRect(const RectL& rect) override;
@@ -112,6 +115,7 @@ private:
 
     SdlWindowSystem& m_system;
     UniqueHandle<SdlWindowTraits> m_window;
+    const WString m_madeTitle;
     std::uint32_t m_id;
     IWindowOSServices* m_owner;
     bool m_isMainClass;
@@ -160,6 +164,8 @@ public:
     PointL GetCursorPos() const override;
     QKRESULT SetCursorPos(std::int32_t x, std::int32_t y) override;
     bool IsKeyDown(std::uint32_t virtualKey) const override;
+    bool IsKeyToggled(std::uint32_t virtualKey) const override;
+    void GetLocalTime(LocalTimeFields& fields) const override;
     std::int32_t ShowCursor(bool show) override;
     std::intptr_t GetSystemCursor(std::uint32_t id) override;
     std::intptr_t GetImageCursor(std::uint32_t id, std::span<const std::uint8_t> png, PointL hotSpot) override;

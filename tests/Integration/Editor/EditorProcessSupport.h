@@ -343,4 +343,60 @@ inline std::vector<int> SentPresets(const std::string& log)
     return presets;
 }
 
+// The icon window offers the window manager (_NET_WM_ICON): its first image as 0xAARRGGBB
+// pixels; empty when it has none.
+inline std::vector<std::uint32_t> ReadWindowIcon(Display* display, Window window, std::uint32_t& width,
+                                                 std::uint32_t& height)
+{
+    std::vector<std::uint32_t> pixels;
+    width = height = 0;
+    const Atom icon = XInternAtom(display, "_NET_WM_ICON", True);
+    Atom type = 0;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char* data = nullptr;
+    if (!icon || XGetWindowProperty(display, window, icon, 0, 1 << 20, False, XA_CARDINAL, &type, &format, &items,
+                                    &after, &data) != Success || !data)
+        return pixels;
+    // Format 32 comes as longs, one value each.
+    const auto* values = reinterpret_cast<const unsigned long*>(data);
+    if (format == 32 && items >= 2 && items - 2 >= values[0] * values[1])
+    {
+        width = static_cast<std::uint32_t>(values[0]);
+        height = static_cast<std::uint32_t>(values[1]);
+        for (unsigned long i = 0; i < values[0] * values[1]; ++i)
+            pixels.push_back(static_cast<std::uint32_t>(values[2 + i]));
+    }
+    XFree(data);
+    return pixels;
+}
+
+// The window's title as window managers read it (_NET_WM_NAME, else WM_NAME).
+inline std::string ReadWindowTitle(Display* display, Window window)
+{
+    std::string title;
+    const Atom name = XInternAtom(display, "_NET_WM_NAME", True);
+    const Atom utf8 = XInternAtom(display, "UTF8_STRING", True);
+    Atom type = 0;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char* data = nullptr;
+    if (name && utf8 &&
+        XGetWindowProperty(display, window, name, 0, 1024, False, utf8, &type, &format, &items, &after, &data) ==
+            Success &&
+        data)
+    {
+        title.assign(reinterpret_cast<const char*>(data), items);
+        XFree(data);
+        return title;
+    }
+    XTextProperty text{};
+    if (XGetWMName(display, window, &text) && text.value)
+    {
+        title.assign(reinterpret_cast<const char*>(text.value), text.nitems);
+        XFree(text.value);
+    }
+    return title;
+}
+
 } // namespace QK::TestSupport
