@@ -223,6 +223,15 @@ std::uint32_t LApplicationBase::GetResizeStyle(const LControlDescriptor& descrip
     return kStyleThickFrame | (noMaximum ? kStyleMaximizeBox : 0);
 }
 
+double LApplicationBase::MainWindowExtent(const AxisSpec& axis)
+{
+    // A main control that follows the window's client area has no size of its own to make
+    // the window with: the window opens at the largest the control takes.
+    if (axis.Size.Kind == 1 && axis.Size.Abs <= 0.0 && !axis.MaxSize.HasReference && axis.MaxSize.Abs > 0.0)
+        return axis.MaxSize.Abs;
+    return axis.Size.Abs;
+}
+
 RectL LApplicationBase::KeepInside(const RectL& rect, const RectL& area)
 {
     RectL result = rect;
@@ -254,7 +263,7 @@ QKRESULT LApplicationBase::CreateMainWindow(std::int32_t rendererKind)
     if (description->Layout)
         description->Layout->GetAxisSpecs(x, y);
     request.rect = {static_cast<std::int32_t>(x.Position.Abs), static_cast<std::int32_t>(y.Position.Abs),
-                    static_cast<std::int32_t>(x.Size.Abs), static_cast<std::int32_t>(y.Size.Abs)};
+                    static_cast<std::int32_t>(MainWindowExtent(x)), static_cast<std::int32_t>(MainWindowExtent(y))};
 
     m_mainWindow = m_windowSystem->CreateHostWindow(request);
     if (!m_mainWindow)
@@ -262,13 +271,15 @@ QKRESULT LApplicationBase::CreateMainWindow(std::int32_t rendererKind)
     m_mainWindow->SetIcon(GetAppIcon());
     const QKRESULT result = m_mainWindow->Create(rendererKind);
 
+    // The placement of the last run, then cut to the work area whether there was one or not:
+    // a skin larger than the screen (1240 x 780 on a 768-pixel laptop, or the high-DPI skin on
+    // a 1920 x 1080 screen) gives a window that fits, and the device view scrolls inside it.
     WindowPlacement placement;
-    if (ReadMainWindowPlacement(placement))
-    {
-        placement.minimized = false;
-        placement.rect = ClampToDesktop(placement.rect, m_windowSystem->GetDesktopRect());
-        m_mainWindow->SetPlacement(placement);
-    }
+    placement.rect = m_mainWindow->GetFrameRect();
+    ReadMainWindowPlacement(placement);
+    placement.minimized = false;
+    placement.rect = ClampToDesktop(placement.rect, GetWorkArea());
+    m_mainWindow->SetPlacement(placement);
     return result;
 }
 
@@ -470,6 +481,11 @@ void LApplicationBase::OnSecondInstance(const WString& commandLine)
 
 // --- Placement -----------------------------------------------------------------------------
 
+std::int32_t LApplicationBase::GetPlacementSkin() const
+{
+    return GetControlFactory() ? static_cast<std::int32_t>(GetControlFactory()->GetCurrentSkin()) : 0;
+}
+
 bool LApplicationBase::ReadMainWindowPlacement(WindowPlacement& placement)
 {
     const IniFileHandle settings = GetSettings(1);
@@ -482,8 +498,19 @@ bool LApplicationBase::ReadMainWindowPlacement(WindowPlacement& placement)
         manager->GetInteger(settings, WString(keys[i]), 0, values[i]);
     if (values[2] <= 0 || values[3] <= 0)
         return false;
-    placement.rect = {values[0], values[1], values[2], values[3]};
+    placement.rect.x = values[0];
+    placement.rect.y = values[1];
     placement.maximized = values[4] != 0;
+    // A size is kept for the skin it was made under: under the other skin every control is
+    // twice or half as large, and the window keeps that skin's own size.
+    std::int32_t skin = GetPlacementSkin();
+    if (manager->KeyExists(settings, WString(u"WP.Skin")))
+        manager->GetInteger(settings, WString(u"WP.Skin"), skin, skin);
+    if (skin == GetPlacementSkin())
+    {
+        placement.rect.width = values[2];
+        placement.rect.height = values[3];
+    }
     return true;
 }
 
@@ -498,6 +525,7 @@ void LApplicationBase::SaveMainWindowPlacement(const WindowPlacement& placement)
     manager->SetInteger(settings, WString(u"WP.Width"), placement.rect.width);
     manager->SetInteger(settings, WString(u"WP.Height"), placement.rect.height);
     manager->SetInteger(settings, WString(u"WP.Maximized"), placement.maximized ? 1 : 0);
+    manager->SetInteger(settings, WString(u"WP.Skin"), GetPlacementSkin());
     manager->SaveFile(settings);
 }
 

@@ -22,6 +22,7 @@ namespace QK
 
 class LControlDescriptor;
 class SingleInstance;
+struct AxisSpec;
 
 class LApplicationBase : public LFrameworkApp
 {
@@ -87,6 +88,9 @@ public:
                                   bool maximizeBox, IHostWindow* parentWindow, const WString& subControlName);
     // The window style that the layout of description asks for (resizable, maximise box).
     static std::uint32_t GetResizeStyle(const LControlDescriptor& description);
+    // The size along axis that the main window opens at: the layout's absolute size, or for
+    // a control that follows the client area, its maximum size.
+    static double MainWindowExtent(const AxisSpec& axis);
     // Keeps rect (a client area on the screen) inside area.
     static RectL KeepInside(const RectL& rect, const RectL& area);
 
@@ -116,14 +120,20 @@ public:
 
     // --- Placement -------------------------------------------------------------------------
 
-    // The "WP" keys of the user settings; false when none were stored.
+    // The "WP" keys of the user settings into placement; false when none were stored. The
+    // size is taken only when it was saved under the current skin (or without a skin noted);
+    // otherwise placement keeps the size it came with.
     bool ReadMainWindowPlacement(WindowPlacement& placement);
+    // Notes the current skin with the placement ("WP.Skin").
     void SaveMainWindowPlacement(const WindowPlacement& placement);
-    // A stored placement cut to the desktop: too large is cut, a negative edge becomes 0, an
-    // edge beyond the desktop moves the window back.
+    // A placement cut to the desktop: too large is cut, an edge before the desktop's moves to
+    // it, an edge beyond the desktop moves the window back.
     static RectL ClampToDesktop(const RectL& rect, const RectL& desktop);
 
 private:
+    // The skin a placement is noted under: the factory's current skin.
+    std::int32_t GetPlacementSkin() const;
+
     IWindowSystem* m_windowSystem;
     RCPtr<LIniFileManager> m_settings;
     IHostWindow* m_mainWindow = nullptr;
