@@ -66,6 +66,8 @@ TEST_P(EditorWindowIdentityTest, TheMainWindowIsTitledWithTheCompanyAndCarriesTh
     ProcessHome home;
     EditorWindow editor;
     ASSERT_TRUE(editor.Show());
+    // The program's resources hold no splash image: none showed, none is left.
+    EXPECT_EQ(FindClassedWindow(editor.display.get(), DefaultRootWindow(editor.display.get()), "SplashWnd"), 0u);
     std::uint32_t iconWidth = 0, iconHeight = 0;
     const std::vector<std::uint32_t> icon = ReadWindowIcon(editor.display.get(), editor.window, iconWidth, iconHeight);
     EXPECT_EQ(iconWidth, c.size);
