@@ -8,6 +8,7 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/UI/ShellProbe/ProbeSkins.h"
 #include "tests/support/WaitUntil.h"
 
 #include <gtest/gtest.h>
@@ -27,11 +28,6 @@ namespace
 
 using namespace TestSupport;
 
-constexpr const char* kSkins = R"(<?xml version="1.0" encoding="UTF-8"?>
-<Zelvo_Skin_Definitions><Application Name="ShellProbe"/><Skins><Skin Name="only">
-  <SubControl Class="Test.Probe" Name="mainControl" XPositionAbs="0" YPositionAbs="0" XSizeAbs="200" YSizeAbs="120"/>
-</Skin></Skins></Zelvo_Skin_Definitions>
-)";
 constexpr const char* kStrings = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                                  "<Zelvo_StringTable_Definitions><Application Name=\"ShellProbe\"/>"
                                  "</Zelvo_StringTable_Definitions>\n";
@@ -61,9 +57,9 @@ TEST(ShellSplashTest, ASplashImageShowsCentredWhileTheStartUpWorksAndGoesWhenThe
     if (!std::getenv("DISPLAY"))
         GTEST_SKIP() << "needs an X server (scripts/test.sh starts Xvfb)";
     TempFolder skins;
-    skins.WriteFile("FrameworkStrings.xml", kStrings);
+    skins.WriteFile("FrameworkStrings.xml", kProbeFrameworkStrings);
     skins.WriteFile("StringTables.xml", kStrings);
-    skins.WriteFile("Skins.xml", kSkins);
+    skins.WriteFile("Skins.xml", kProbeSkins);
     ASSERT_TRUE(WritePngFile(skins / "Splash.png", SplashPixels(), kWidth, kHeight));
     TempFolder runtime;
     ScopedEnvironment runtimeHome("XDG_RUNTIME_DIR", runtime.Path().c_str());

@@ -273,8 +273,9 @@ void PushText(Uint32 windowId, const char* utf8)
     SDL_PushEvent(&text);
 }
 
-// A click made by the X server at a point of the screen, through the XTest extension.
-bool XTestClick(PointL screenPoint)
+// What the X server itself does at the test's request, through the XTest extension on a
+// connection of the test's own; false when the server has no XTest.
+template <class Act> bool WithXTest(const Act& act)
 {
     Display* display = XOpenDisplay(nullptr);
     if (!display)
@@ -286,34 +287,34 @@ bool XTestClick(PointL screenPoint)
     const bool available = XTestQueryExtension(display, &eventBase, &errorBase, &major, &minor);
     if (available)
     {
-        XTestFakeMotionEvent(display, -1, screenPoint.x, screenPoint.y, CurrentTime);
-        XTestFakeButtonEvent(display, 1, True, CurrentTime);
-        XTestFakeButtonEvent(display, 1, False, CurrentTime);
+        act(display);
         XSync(display, False);
     }
     XCloseDisplay(display);
     return available;
 }
 
-// A key pressed and released by the X server, in the window that has the keyboard focus.
+// A click at a point of the screen.
+bool XTestClick(PointL screenPoint)
+{
+    return WithXTest(
+        [&](Display* display)
+        {
+            XTestFakeMotionEvent(display, -1, screenPoint.x, screenPoint.y, CurrentTime);
+            XTestFakeButtonEvent(display, 1, True, CurrentTime);
+            XTestFakeButtonEvent(display, 1, False, CurrentTime);
+        });
+}
+
+// A key pressed and released in the window that has the keyboard focus.
 bool XTestKey(KeySym key)
 {
-    Display* display = XOpenDisplay(nullptr);
-    if (!display)
-        return false;
-    int eventBase = 0;
-    int errorBase = 0;
-    int major = 0;
-    int minor = 0;
-    const bool available = XTestQueryExtension(display, &eventBase, &errorBase, &major, &minor);
-    if (available)
-    {
-        XTestFakeKeyEvent(display, XKeysymToKeycode(display, key), True, CurrentTime);
-        XTestFakeKeyEvent(display, XKeysymToKeycode(display, key), False, CurrentTime);
-        XSync(display, False);
-    }
-    XCloseDisplay(display);
-    return available;
+    return WithXTest(
+        [&](Display* display)
+        {
+            XTestFakeKeyEvent(display, XKeysymToKeycode(display, key), True, CurrentTime);
+            XTestFakeKeyEvent(display, XKeysymToKeycode(display, key), False, CurrentTime);
+        });
 }
 
 constexpr const char16_t* kMenuCommands[] = {u"NID_MENU_FILE_LOAD_PRESET_FROM_FILE",

@@ -46,9 +46,7 @@ TEST(EditorModalBoxTest, AClickOnTheWindowWhileASendReportShowsSendsNothingThenO
     ProcessHome home;
     TempFolder logFolder;
     SimulatorProcess simulator;
-    SetMidiBackend(nullptr);
-    ASSERT_TRUE(simulator.Start({"--log", logFolder / "simulator.log"}));
-    ASSERT_TRUE(WaitUntil(SimulatorPortsListed)) << "the simulator's ports did not appear";
+    ASSERT_TRUE(StartSimulator(simulator, {"--log", logFolder / "simulator.log"}));
     EditorWindow editor;
     ASSERT_TRUE(editor.Show());
     Display* display = editor.display.get();

@@ -93,14 +93,11 @@ inline bool NoSanitizerReport(const std::string& errorOutput)
            errorOutput.find("runtime error") == std::string::npos;
 }
 
-// Starts the simulated controller (option: one of its reply modes, or null) and waits for its
+// Starts the simulated controller with options (a reply mode, "--log FILE") and waits for its
 // ports on the MIDI system this process uses.
-inline ::testing::AssertionResult StartSimulator(SimulatorProcess& simulator, const char* option)
+inline ::testing::AssertionResult StartSimulator(SimulatorProcess& simulator, const std::vector<std::string>& options)
 {
     SetMidiBackend(nullptr);
-    std::vector<std::string> options;
-    if (option)
-        options.push_back(option);
     if (!simulator.Start(options))
         return ::testing::AssertionFailure() << "cannot start " << SimulatorProcess::ExecutablePath();
     if (!WaitUntil(SimulatorPortsListed))
@@ -108,6 +105,12 @@ inline ::testing::AssertionResult StartSimulator(SimulatorProcess& simulator, co
                << "the simulator's ports did not appear; is a JACK server running "
                   "(scripts/test.sh starts one)?";
     return ::testing::AssertionSuccess();
+}
+
+// The same with one reply mode, or none (null).
+inline ::testing::AssertionResult StartSimulator(SimulatorProcess& simulator, const char* option)
+{
+    return StartSimulator(simulator, option ? std::vector<std::string>{option} : std::vector<std::string>{});
 }
 
 // The editor as a process with its window, seen through a connection of this process's own.

@@ -59,12 +59,10 @@ TEST_P(EditorSessionEndTest, TheSignalEndsTheEditorWithStatus0AndItsSettingsWrit
     ProcessHome home;
     TempFolder logFolder;
     SimulatorProcess simulator;
-    SetMidiBackend(nullptr);
     std::vector<std::string> options{"--log", logFolder / "simulator.log"};
     if (c.state == State::WaitingForAGet)
         options.push_back("--silent");
-    ASSERT_TRUE(simulator.Start(options));
-    ASSERT_TRUE(WaitUntil(SimulatorPortsListed)) << "the simulator's ports did not appear";
+    ASSERT_TRUE(StartSimulator(simulator, options));
     EditorWindow editor;
     ASSERT_TRUE(editor.Show());
     Display* display = editor.display.get();

@@ -40,41 +40,51 @@ inline DisplayHandle OpenTestDisplay()
     return DisplayHandle(XOpenDisplay(nullptr));
 }
 
-// The viewable window below parent that the process pid made (SDL names its windows' pid).
-inline Window FindProcessWindow(Display* display, Window parent, pid_t pid)
+// The first viewable window below parent, depth first, for which matches(window) holds.
+template <class Matches> Window FindViewableWindow(Display* display, Window parent, const Matches& matches)
 {
     Window root = 0, up = 0;
     Window* children = nullptr;
     unsigned int count = 0;
     if (!XQueryTree(display, parent, &root, &up, &children, &count))
         return 0;
-    const Atom pidAtom = XInternAtom(display, "_NET_WM_PID", True);
     Window found = 0;
     for (unsigned int i = 0; i < count && !found; ++i)
     {
         XWindowAttributes attributes;
         if (!XGetWindowAttributes(display, children[i], &attributes) || attributes.map_state != IsViewable)
             continue;
-        Atom type = 0;
-        int format = 0;
-        unsigned long items = 0, after = 0;
-        unsigned char* data = nullptr;
-        if (pidAtom &&
-            XGetWindowProperty(display, children[i], pidAtom, 0, 1, False, XA_CARDINAL, &type, &format,
-                               &items, &after, &data) == Success &&
-            data)
-        {
-            if (format == 32 && items == 1 &&
-                static_cast<pid_t>(*reinterpret_cast<unsigned long*>(data)) == pid)
-                found = children[i];
-            XFree(data);
-        }
-        if (!found)
-            found = FindProcessWindow(display, children[i], pid);
+        if (matches(children[i]))
+            found = children[i];
+        else
+            found = FindViewableWindow(display, children[i], matches);
     }
     if (children)
         XFree(children);
     return found;
+}
+
+// The viewable window below parent that the process pid made (SDL names its windows' pid).
+inline Window FindProcessWindow(Display* display, Window parent, pid_t pid)
+{
+    const Atom pidAtom = XInternAtom(display, "_NET_WM_PID", True);
+    return FindViewableWindow(display, parent,
+                              [&](Window window)
+                              {
+                                  Atom type = 0;
+                                  int format = 0;
+                                  unsigned long items = 0, after = 0;
+                                  unsigned char* data = nullptr;
+                                  if (!pidAtom ||
+                                      XGetWindowProperty(display, window, pidAtom, 0, 1, False, XA_CARDINAL, &type,
+                                                         &format, &items, &after, &data) != Success ||
+                                      !data)
+                                      return false;
+                                  const bool made = format == 32 && items == 1 &&
+                                                    static_cast<pid_t>(*reinterpret_cast<unsigned long*>(data)) == pid;
+                                  XFree(data);
+                                  return made;
+                              });
 }
 
 // What the window shows, as 0xAARRGGBB pixels.
@@ -124,34 +134,22 @@ inline void RequestClose(Display* display, Window window)
 // The viewable window below parent whose title is title (a message box, a dialog).
 inline Window FindTitledWindow(Display* display, Window parent, const std::string& title)
 {
-    Window root = 0, up = 0;
-    Window* children = nullptr;
-    unsigned int count = 0;
-    if (!XQueryTree(display, parent, &root, &up, &children, &count))
-        return 0;
-    Window found = 0;
-    for (unsigned int i = 0; i < count && !found; ++i)
-    {
-        XWindowAttributes attributes;
-        if (!XGetWindowAttributes(display, children[i], &attributes) || attributes.map_state != IsViewable)
-            continue;
-        XTextProperty name{};
-        if (XGetWMName(display, children[i], &name) && name.value)
-        {
-            if (std::string(reinterpret_cast<const char*>(name.value), name.nitems) == title)
-                found = children[i];
-            XFree(name.value);
-        }
-        if (!found)
-            found = FindTitledWindow(display, children[i], title);
-    }
-    if (children)
-        XFree(children);
-    return found;
+    return FindViewableWindow(display, parent,
+                              [&](Window window)
+                              {
+                                  XTextProperty name{};
+                                  if (!XGetWMName(display, window, &name) || !name.value)
+                                      return false;
+                                  const bool titled =
+                                      std::string(reinterpret_cast<const char*>(name.value), name.nitems) == title;
+                                  XFree(name.value);
+                                  return titled;
+                              });
 }
 
-// A click made by the X server at a point of window's client area.
-inline bool ClickInWindow(Display* display, Window window, PointL point)
+// The pointer moved by the X server to point of window's client area; false when the server
+// has no XTest.
+inline bool PointInWindow(Display* display, Window window, PointL point)
 {
     int eventBase = 0, errorBase = 0, major = 0, minor = 0;
     if (!XTestQueryExtension(display, &eventBase, &errorBase, &major, &minor))
@@ -160,6 +158,14 @@ inline bool ClickInWindow(Display* display, Window window, PointL point)
     Window child = 0;
     XTranslateCoordinates(display, window, DefaultRootWindow(display), point.x, point.y, &x, &y, &child);
     XTestFakeMotionEvent(display, -1, x, y, CurrentTime);
+    return true;
+}
+
+// A click made by the X server at a point of window's client area.
+inline bool ClickInWindow(Display* display, Window window, PointL point)
+{
+    if (!PointInWindow(display, window, point))
+        return false;
     XTestFakeButtonEvent(display, 1, True, CurrentTime);
     XTestFakeButtonEvent(display, 1, False, CurrentTime);
     XSync(display, False);
@@ -178,13 +184,8 @@ inline Window TransientFor(Display* display, Window window)
 // window, which takes the focus on a server without a window manager.
 inline bool PressKeysInWindow(Display* display, Window window, PointL point, const std::vector<KeySym>& chord)
 {
-    int eventBase = 0, errorBase = 0, major = 0, minor = 0;
-    if (!XTestQueryExtension(display, &eventBase, &errorBase, &major, &minor))
+    if (!PointInWindow(display, window, point))
         return false;
-    int x = 0, y = 0;
-    Window child = 0;
-    XTranslateCoordinates(display, window, DefaultRootWindow(display), point.x, point.y, &x, &y, &child);
-    XTestFakeMotionEvent(display, -1, x, y, CurrentTime);
     for (const KeySym key : chord)
         XTestFakeKeyEvent(display, XKeysymToKeycode(display, key), True, CurrentTime);
     for (auto key = chord.rbegin(); key != chord.rend(); ++key)
@@ -252,31 +253,17 @@ inline std::string ReadWindowTitle(Display* display, Window window)
 // The viewable window below parent whose class (WM_CLASS) is name.
 inline Window FindClassedWindow(Display* display, Window parent, const std::string& name)
 {
-    Window root = 0, up = 0;
-    Window* children = nullptr;
-    unsigned int count = 0;
-    if (!XQueryTree(display, parent, &root, &up, &children, &count))
-        return 0;
-    Window found = 0;
-    for (unsigned int i = 0; i < count && !found; ++i)
-    {
-        XWindowAttributes attributes;
-        if (!XGetWindowAttributes(display, children[i], &attributes) || attributes.map_state != IsViewable)
-            continue;
-        XClassHint hint{};
-        if (XGetClassHint(display, children[i], &hint))
-        {
-            if (hint.res_class && name == hint.res_class)
-                found = children[i];
-            XFree(hint.res_name);
-            XFree(hint.res_class);
-        }
-        if (!found)
-            found = FindClassedWindow(display, children[i], name);
-    }
-    if (children)
-        XFree(children);
-    return found;
+    return FindViewableWindow(display, parent,
+                              [&](Window window)
+                              {
+                                  XClassHint hint{};
+                                  if (!XGetClassHint(display, window, &hint))
+                                      return false;
+                                  const bool classed = hint.res_class && name == hint.res_class;
+                                  XFree(hint.res_name);
+                                  XFree(hint.res_class);
+                                  return classed;
+                              });
 }
 
 } // namespace QK::TestSupport
