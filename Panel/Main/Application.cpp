@@ -189,6 +189,17 @@ std::int32_t LApplication::GetMainWindowRendererKind() const
     return g_mainWindowRendererKind;
 }
 
+std::span<const std::uint8_t> LApplication::GetAppIcon() const
+{
+    if (m_highDpi)
+    {
+        const std::span<const std::uint8_t> large = FindResourceData(GetApplicationInstance(), "ICON", "2002_2X");
+        if (!large.empty())
+            return large;
+    }
+    return LApplicationBase::GetAppIcon();
+}
+
 RCPtr<LRootModuleEngine> LApplication::CreateEngine()
 {
     return LPresetEditorAppEngine::Create();

@@ -46,6 +46,9 @@ public:
     // file and while a file cannot be opened.
     IniFileHandle GetSettings(std::int32_t file) override;
     std::int32_t GetMainWindowRendererKind() const override;
+    // The icon drawn at the skin's scale: with the high-DPI skin the icon resource 2002 at
+    // twice the size ("2002_2X"), else the base's.
+    std::span<const std::uint8_t> GetAppIcon() const override;
     QKRESULT RunApplicationStartup() override;
     // Lets go of the MIDI manager, then the engine, then the framework's parts.
     QKRESULT Shutdown() override;

@@ -8,6 +8,7 @@
 #include "QKFramework/Notification/NotificationCenterManager.h"
 #include "QKFramework/Notification/NotificationId.h"
 #include "QKFramework/ObjectBase/Exception.h"
+#include "QKFramework/Platform/Core/Resources.h"
 #include "QKFramework/Platform/Window/SingleInstance.h"
 #include "QKFramework/System/FileDialog.h"
 #include "QKFramework/Utilities/Storage/Paths.h"
@@ -151,11 +152,22 @@ std::uint32_t LApplicationBase::GetTimeMs() const
     return SteadyMilliseconds();
 }
 
+QKRESULT LApplicationBase::GetLocalTimeFields(LocalTimeFields& fields) const
+{
+    m_windowSystem->GetLocalTime(fields);
+    return QK_OK;
+}
+
 QKRESULT LApplicationBase::QueryKeyState(std::uint32_t virtualKey, bool& down, bool& toggled) const
 {
     down = m_windowSystem->IsKeyDown(virtualKey);
-    toggled = false;
+    toggled = m_windowSystem->IsKeyToggled(virtualKey);
     return QK_OK;
+}
+
+std::span<const std::uint8_t> LApplicationBase::GetAppIcon() const
+{
+    return FindResourceData(GetApplicationInstance(), "ICON", "2002");
 }
 
 std::int32_t LApplicationBase::ShowMessage(const WString& text, const WString& caption, std::uint32_t flags)
@@ -211,6 +223,15 @@ std::uint32_t LApplicationBase::GetResizeStyle(const LControlDescriptor& descrip
     return kStyleThickFrame | (noMaximum ? kStyleMaximizeBox : 0);
 }
 
+double LApplicationBase::MainWindowExtent(const AxisSpec& axis)
+{
+    // A main control that follows the window's client area has no size of its own to make
+    // the window with: the window opens at the largest the control takes.
+    if (axis.Size.Kind == 1 && axis.Size.Abs <= 0.0 && !axis.MaxSize.HasReference && axis.MaxSize.Abs > 0.0)
+        return axis.MaxSize.Abs;
+    return axis.Size.Abs;
+}
+
 RectL LApplicationBase::KeepInside(const RectL& rect, const RectL& area)
 {
     RectL result = rect;
@@ -242,20 +263,23 @@ QKRESULT LApplicationBase::CreateMainWindow(std::int32_t rendererKind)
     if (description->Layout)
         description->Layout->GetAxisSpecs(x, y);
     request.rect = {static_cast<std::int32_t>(x.Position.Abs), static_cast<std::int32_t>(y.Position.Abs),
-                    static_cast<std::int32_t>(x.Size.Abs), static_cast<std::int32_t>(y.Size.Abs)};
+                    static_cast<std::int32_t>(MainWindowExtent(x)), static_cast<std::int32_t>(MainWindowExtent(y))};
 
     m_mainWindow = m_windowSystem->CreateHostWindow(request);
     if (!m_mainWindow)
         return QK_E_FAIL;
+    m_mainWindow->SetIcon(GetAppIcon());
     const QKRESULT result = m_mainWindow->Create(rendererKind);
 
+    // The placement of the last run, then cut to the work area whether there was one or not:
+    // a skin larger than the screen (1240 x 780 on a 768-pixel laptop, or the high-DPI skin on
+    // a 1920 x 1080 screen) gives a window that fits, and the device view scrolls inside it.
     WindowPlacement placement;
-    if (ReadMainWindowPlacement(placement))
-    {
-        placement.minimized = false;
-        placement.rect = ClampToDesktop(placement.rect, m_windowSystem->GetDesktopRect());
-        m_mainWindow->SetPlacement(placement);
-    }
+    placement.rect = m_mainWindow->GetFrameRect();
+    ReadMainWindowPlacement(placement);
+    placement.minimized = false;
+    placement.rect = ClampToDesktop(placement.rect, GetWorkArea());
+    m_mainWindow->SetPlacement(placement);
     return result;
 }
 
@@ -324,6 +348,7 @@ std::int32_t LApplicationBase::CreateRootWindow(const RCPtr<LControl>& control, 
     IHostWindow* window = m_windowSystem->CreateHostWindow(request);
     if (!window)
         return QK_E_FAIL;
+    window->SetIcon(GetAppIcon());
     if (parentWindow || !owner)
         window->Create(GetMainWindowRendererKind());
     else
@@ -456,6 +481,11 @@ void LApplicationBase::OnSecondInstance(const WString& commandLine)
 
 // --- Placement -----------------------------------------------------------------------------
 
+std::int32_t LApplicationBase::GetPlacementSkin() const
+{
+    return GetControlFactory() ? static_cast<std::int32_t>(GetControlFactory()->GetCurrentSkin()) : 0;
+}
+
 bool LApplicationBase::ReadMainWindowPlacement(WindowPlacement& placement)
 {
     const IniFileHandle settings = GetSettings(1);
@@ -468,8 +498,19 @@ bool LApplicationBase::ReadMainWindowPlacement(WindowPlacement& placement)
         manager->GetInteger(settings, WString(keys[i]), 0, values[i]);
     if (values[2] <= 0 || values[3] <= 0)
         return false;
-    placement.rect = {values[0], values[1], values[2], values[3]};
+    placement.rect.x = values[0];
+    placement.rect.y = values[1];
     placement.maximized = values[4] != 0;
+    // A size is kept for the skin it was made under: under the other skin every control is
+    // twice or half as large, and the window keeps that skin's own size.
+    std::int32_t skin = GetPlacementSkin();
+    if (manager->KeyExists(settings, WString(u"WP.Skin")))
+        manager->GetInteger(settings, WString(u"WP.Skin"), skin, skin);
+    if (skin == GetPlacementSkin())
+    {
+        placement.rect.width = values[2];
+        placement.rect.height = values[3];
+    }
     return true;
 }
 
@@ -484,22 +525,29 @@ void LApplicationBase::SaveMainWindowPlacement(const WindowPlacement& placement)
     manager->SetInteger(settings, WString(u"WP.Width"), placement.rect.width);
     manager->SetInteger(settings, WString(u"WP.Height"), placement.rect.height);
     manager->SetInteger(settings, WString(u"WP.Maximized"), placement.maximized ? 1 : 0);
+    manager->SetInteger(settings, WString(u"WP.Skin"), GetPlacementSkin());
     manager->SaveFile(settings);
 }
 
 RectL LApplicationBase::ClampToDesktop(const RectL& rect, const RectL& desktop)
 {
+    // Without a desktop to measure there is nothing to keep the window inside.
+    if (desktop.width <= 0 || desktop.height <= 0)
+        return rect;
+    // A stored edge may lie anywhere in the 32-bit range, so the far edges are worked out in
+    // 64 bits: an edge plus a size must not wrap round to a place on the desktop.
+    const auto clampAxis = [](std::int32_t position, std::int32_t& size, std::int32_t start, std::int32_t extent)
+    {
+        size = std::min(size, extent);
+        const std::int64_t end = static_cast<std::int64_t>(start) + extent;
+        std::int64_t place = std::max<std::int64_t>(position, start);
+        if (place + size > end)
+            place = std::max<std::int64_t>(start, end - size);
+        return static_cast<std::int32_t>(place);
+    };
     RectL result = rect;
-    result.width = std::min(result.width, desktop.width);
-    result.height = std::min(result.height, desktop.height);
-    if (result.x < desktop.x)
-        result.x = desktop.x;
-    if (result.y < desktop.y)
-        result.y = desktop.y;
-    if (result.x + result.width > desktop.x + desktop.width)
-        result.x = std::max(desktop.x, desktop.x + desktop.width - result.width);
-    if (result.y + result.height > desktop.y + desktop.height)
-        result.y = std::max(desktop.y, desktop.y + desktop.height - result.height);
+    result.x = clampAxis(rect.x, result.width, desktop.x, desktop.width);
+    result.y = clampAxis(rect.y, result.height, desktop.y, desktop.height);
     return result;
 }
 

@@ -15,12 +15,14 @@
 #include "QKFramework/Utilities/Storage/IniFileManager.h"
 
 #include <cstdint>
+#include <span>
 
 namespace QK
 {
 
 class LControlDescriptor;
 class SingleInstance;
+struct AxisSpec;
 
 class LApplicationBase : public LFrameworkApp
 {
@@ -54,6 +56,7 @@ public:
     WString GetFolder(std::int32_t pathId) const override;
     double GetElapsedSeconds() override;
     std::uint32_t GetTimeMs() const override;
+    QKRESULT GetLocalTimeFields(LocalTimeFields& fields) const override;
     QKRESULT QueryKeyState(std::uint32_t virtualKey, bool& down, bool& toggled) const override;
     std::int32_t ShowMessage(const WString& text, const WString& caption, std::uint32_t flags) override;
     PointL GetSystemCursorPos() const override;
@@ -68,6 +71,9 @@ public:
     virtual std::int32_t OnPowerBroadcast(std::uint32_t, std::uintptr_t) { return 1; }
     virtual bool CanExit() = 0;
     virtual std::int32_t GetMainWindowRendererKind() const = 0;
+    // The application's icon for its windows, a PNG image: the program's icon resource 2002
+    // (empty when it has none).
+    virtual std::span<const std::uint8_t> GetAppIcon() const;
 
     IWindowSystem& GetWindowSystem() const noexcept { return *m_windowSystem; }
 
@@ -82,6 +88,9 @@ public:
                                   bool maximizeBox, IHostWindow* parentWindow, const WString& subControlName);
     // The window style that the layout of description asks for (resizable, maximise box).
     static std::uint32_t GetResizeStyle(const LControlDescriptor& description);
+    // The size along axis that the main window opens at: the layout's absolute size, or for
+    // a control that follows the client area, its maximum size.
+    static double MainWindowExtent(const AxisSpec& axis);
     // Keeps rect (a client area on the screen) inside area.
     static RectL KeepInside(const RectL& rect, const RectL& area);
 
@@ -111,14 +120,20 @@ public:
 
     // --- Placement -------------------------------------------------------------------------
 
-    // The "WP" keys of the user settings; false when none were stored.
+    // The "WP" keys of the user settings into placement; false when none were stored. The
+    // size is taken only when it was saved under the current skin (or without a skin noted);
+    // otherwise placement keeps the size it came with.
     bool ReadMainWindowPlacement(WindowPlacement& placement);
+    // Notes the current skin with the placement ("WP.Skin").
     void SaveMainWindowPlacement(const WindowPlacement& placement);
-    // A stored placement cut to the desktop: too large is cut, a negative edge becomes 0, an
-    // edge beyond the desktop moves the window back.
+    // A placement cut to the desktop: too large is cut, an edge before the desktop's moves to
+    // it, an edge beyond the desktop moves the window back.
     static RectL ClampToDesktop(const RectL& rect, const RectL& desktop);
 
 private:
+    // The skin a placement is noted under: the factory's current skin.
+    std::int32_t GetPlacementSkin() const;
+
     IWindowSystem* m_windowSystem;
     RCPtr<LIniFileManager> m_settings;
     IHostWindow* m_mainWindow = nullptr;

@@ -15,6 +15,7 @@
 #pragma once
 
 #include "QKFramework/Application/RootWindow.h"
+#include "QKFramework/Application/WindowSystem.h"
 #include "QKFramework/ControlBase/ControlApp.h"
 #include "QKFramework/ControlBase/ControlDetail.h"
 #include "QKFramework/ControlBase/ControlFactory.h"
@@ -107,6 +108,8 @@ public:
     virtual ConstRCPtr<LMeasurementRenderer> GetMeasurementRenderer() const;
     virtual double GetElapsedSeconds() = 0;
     virtual std::uint32_t GetTimeMs() const = 0;
+    virtual QKRESULT GetLocalTimeFields(LocalTimeFields& fields) const = 0;
+    // toggled: a lock key that is on (Caps Lock, Num Lock, Scroll Lock).
     virtual QKRESULT QueryKeyState(std::uint32_t virtualKey, bool& down, bool& toggled) const = 0;
     virtual std::int32_t ShowMessage(const WString& text, const WString& caption, std::uint32_t flags) = 0;
     virtual PointL GetSystemCursorPos() const = 0;

@@ -2,10 +2,13 @@
 #include "QKFramework/Application/FrameworkShell.h"
 
 #include "QKFramework/Application/ProductVersion.h"
+#include "QKFramework/Application/SplashScreen.h"
 #include "QKFramework/ObjectBase/Exception.h"
 #include "QKFramework/Platform/Core/Resources.h"
+#include "QKFramework/Platform/Window/SessionEnd.h"
 #include "QKFramework/Platform/Window/SingleInstance.h"
 #include "QKFramework/Utilities/Debug/DebugLog.h"
+#include "QKFramework/Utilities/Graphics/Bitmap.h"
 #include "QKFramework/Utilities/Storage/Paths.h"
 #include "QKFramework/Utilities/Storage/StringArray.h"
 
@@ -76,7 +79,10 @@ WString LFrameworkShell::BuildCommandLine(int argc, const char* const* argv)
 
 LFrameworkShell::LFrameworkShell() = default;
 
-LFrameworkShell::~LFrameworkShell() = default;
+LFrameworkShell::~LFrameworkShell()
+{
+    CloseSplashScreen();
+}
 
 WString LFrameworkShell::GetProductName() const
 {
@@ -86,6 +92,9 @@ WString LFrameworkShell::GetProductName() const
 int LFrameworkShell::FrameworkWinMain(int argc, const char* const* argv, std::int32_t languageId,
                                       const WString& splashImageName)
 {
+    // SIGTERM, SIGINT and SIGHUP end the run as the window's close button does.
+    const SessionEndSignals sessionEnd;
+    GetWindowSystem().Open();
     m_commandLine = BuildCommandLine(argc, argv);
     m_languageId = languageId == -1 ? GetUserLanguageId() : static_cast<std::uint32_t>(languageId) & 0xFFFF;
     m_splashImageName = splashImageName;
@@ -101,6 +110,8 @@ int LFrameworkShell::FrameworkWinMain(int argc, const char* const* argv, std::in
     else
         status = Run();
 
+    // A later instance, or a start that ended early, does not leave its splash behind.
+    CloseSplashScreen();
     m_factory = nullptr;
     m_stringTable = nullptr;
     return status;
@@ -238,6 +249,30 @@ WString LFrameworkShell::GetSplashImagePath() const
     }
     const WString path = folder + WString(u"/") + m_splashImageName;
     return FileExists(path) ? path : WString();
+}
+
+void LFrameworkShell::ShowSplashScreen()
+{
+    const WString path = GetSplashImagePath();
+    if (path.IsEmpty())
+        return;
+    const ConstRCPtr<LBitmap> image = LBitmap::LoadBitmap(path);
+    if (m_splash)
+        return;
+    m_splash = std::make_unique<LSplashScreen>();
+    m_splash->Init();
+    m_splash->SetImage(image);
+    m_splash->Start();
+    m_splash->SetProgressRange(0, 100, 8);
+}
+
+void LFrameworkShell::CloseSplashScreen()
+{
+    if (!m_splash)
+        return;
+    m_splash->SetProgress(100);
+    m_splash->Stop();
+    m_splash = nullptr;
 }
 
 } // namespace QK

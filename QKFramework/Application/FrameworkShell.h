@@ -19,6 +19,7 @@
 namespace QK
 {
 
+class LSplashScreen;
 class SingleInstance;
 
 class LFrameworkShell
@@ -47,10 +48,15 @@ public:
     std::int32_t OnIdle(std::int32_t idleCount);
     std::int32_t ExitInstance() { return 1; }
 
-    // Empty: there is no splash image among the program's resources.
+    // The splash image: for the program's resources ("::") the resource whose name is the
+    // image's upper-cased with "." and blanks made "_" (SPLASH_PNG), of type "GDIPLUS"; for
+    // a folder the file there. Empty when there is none (the editor's resources hold none).
     WString GetSplashImagePath() const;
-    void ShowSplashScreen() {}
-    void CloseSplashScreen() {}
+    // With a splash image: the splash screen shows it and its bar advances by itself.
+    void ShowSplashScreen();
+    // The bar to its end, and the splash screen goes.
+    void CloseSplashScreen();
+    bool IsSplashScreenShown() const noexcept { return m_splash != nullptr; }
 
     const RCPtr<LControlFactory>& GetControlFactory() const noexcept { return m_factory; }
     const RCPtr<LStringTable>& GetStringTable() const noexcept { return m_stringTable; }
@@ -83,6 +89,7 @@ private:
     bool m_firstInstance = true;
     // The first instance's lock, held until the process ends.
     std::unique_ptr<SingleInstance> m_singleInstance;
+    std::unique_ptr<LSplashScreen> m_splash;
 };
 
 template <class TApp>

@@ -33,6 +33,20 @@ inline constexpr std::uint32_t kStyleCaption = 0x00C00000;
 inline constexpr std::uint32_t kStylePopup = 0x80000000;
 inline constexpr std::uint32_t kExStyleDialogModalFrame = 0x00000001;
 
+// The local date and time as the desktop's clock gives it: month 1 to 12, day of the week 0
+// (Sunday) to 6.
+struct LocalTimeFields
+{
+    std::int32_t year = 0;
+    std::int32_t month = 0;
+    std::int32_t dayOfWeek = 0;
+    std::int32_t day = 0;
+    std::int32_t hour = 0;
+    std::int32_t minute = 0;
+    std::int32_t second = 0;
+    std::int32_t milliseconds = 0;
+};
+
 // What a window remembers of its place between runs.
 struct WindowPlacement
 {
@@ -56,6 +70,8 @@ public:
     virtual void SetPlacement(const WindowPlacement& placement) = 0;
     virtual bool IsEnabled() = 0;
     virtual void SetEnabled(bool enabled) = 0;
+    // The window's icon, a PNG image (empty: none).
+    virtual void SetIcon(std::span<const std::uint8_t> png) = 0;
     // Asks the window to close as the window manager would (the close box).
     virtual void RequestSystemClose() = 0;
     // WM_CLOSE: the window is destroyed (the main window saves its placement first).
@@ -80,13 +96,17 @@ struct HostWindowRequest
 class IWindowSystem
 {
 public:
+    // Connects to the desktop, when there is one, before the program starts a thread of its
+    // own: connecting may start a helper process (the desktop bus's autolaunch), and a copy of
+    // a many-threaded process may hang on a lock another thread held.
+    virtual void Open() {}
     // A new, hidden window; null when the desktop refuses one.
     virtual IHostWindow* CreateHostWindow(const HostWindowRequest& request) = 0;
     // Waits up to timeoutMs for events and hands every waiting one to its window.
     virtual void WaitAndDispatch(std::uint32_t timeoutMs) = 0;
     // Without waiting: paints what the windows left dirty and handles their window events,
-    // but drops keys, mouse input, dropped files and the windows' close buttons (a modal
-    // child program is running). The session's quit stays queued for the loop.
+    // but drops keys, mouse input and dropped files (a modal child program is running). The
+    // windows' close buttons and the session's quit stay queued for the loop.
     virtual void PaintWithoutInput() = 0;
     // Whether something waits to be handled.
     virtual bool HasPendingEvents() = 0;
@@ -97,6 +117,9 @@ public:
     virtual PointL GetCursorPos() const = 0;
     virtual QKRESULT SetCursorPos(std::int32_t x, std::int32_t y) = 0;
     virtual bool IsKeyDown(std::uint32_t virtualKey) const = 0;
+    // Whether a lock key (Caps Lock, Num Lock, Scroll Lock) is on; false for other keys.
+    virtual bool IsKeyToggled(std::uint32_t virtualKey) const = 0;
+    virtual void GetLocalTime(LocalTimeFields& fields) const = 0;
     virtual std::int32_t ShowCursor(bool show) = 0;
     // A system cursor by its Windows number (32512 the arrow, ...).
     virtual std::intptr_t GetSystemCursor(std::uint32_t id) = 0;

@@ -1,5 +1,6 @@
 #include "QKFramework/System/FileDialog.h"
 
+#include "QKFramework/Application/FrameworkApp.h"
 #include "QKFramework/Platform/Render/MessageService.h"
 #include "QKFramework/Utilities/Storage/Paths.h"
 
@@ -148,10 +149,13 @@ QKRESULT LFileDialog::ShowSaveDialog(const WString& filter, const WString& defau
     m_fileTitle = GetFileNameFromPath(m_fileName);
     if (maximumNameLength > 0 && m_fileTitle.GetLength() > static_cast<std::uint32_t>(maximumNameLength))
     {
-        GetMessageService().ShowMessage(
-            WString(u"File Save Error"),
-            WString::Format(u"The file length is larger than the maximum limit of %d characters ", maximumNameLength),
-            kErrorIcon);
+        const WString caption(u"File Save Error");
+        const WString text =
+            WString::Format(u"The file length is larger than the maximum limit of %d characters ", maximumNameLength);
+        if (LFrameworkApp* app = LFrameworkApp::GetApplication())
+            app->ShowMessage(text, caption, kErrorIcon);
+        else
+            GetMessageService().ShowMessage(caption, text, kErrorIcon);
         return QK_E_FAIL;
     }
     m_folder = GetFolderFromPath(m_fileName);

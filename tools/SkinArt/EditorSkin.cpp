@@ -345,49 +345,50 @@ private:
 
     // ---- Standard controls as trees -----------------------------------------------------------
 
-    // A vertical scroll bar along the right edge of its parent, its thickness from "corner":
-    // anchored at the parent's right edge, it reaches to the corner's left edge, so it is as
-    // wide as the corner (none while the scroll view hides the bar). It stops above the corner
-    // unless it has the whole height (a list, which has no horizontal bar).
-    Control VerticalBar(int thickness = 13, bool wholeHeight = false)
+    // The scroll bars. A size measured to a control (the parent, or "corner") reaches from the
+    // control's own place to an edge: the reference's near edge, plus its size times the
+    // factor, plus the pixels. A bar is as thick as the corner and ends where the corner
+    // begins; its channel lies between the two arrows, and the thumb is placed in the
+    // channel's coordinates, as the bar moves it.
+    Control VerticalBar(int thickness = 13)
     {
         Control bar = Make("Framework.ScrollBar", "vBar", 0, 0, 0, 0);
         AtRight(bar).Attr("XIsDocked", "True").Attr("YIsDocked", "True");
         bar.Attr("XSizeToControl", "corner").Attr("XSizeRel", "0");
-        bar.Attr("YSizeToControl", "Parent").Attr("YSizeRel", "1");
-        bar.w = 0;
-        bar.h = wholeHeight ? 0 : -thickness;
+        bar.Attr("YSizeToControl", "corner").Attr("YSizeRel", "0");
         Control& dec = bar.Add(Make("Framework.Button", "dec", 0, 0, thickness, thickness, Arrow("sb_up", 13, 13)));
         dec.Attr("XSizeToControl", "Parent").Attr("XSizeRel", "1");
         dec.w = 0;
         Control inc = Make("Framework.Button", "inc", 0, 0, 0, thickness, Arrow("sb_down", 13, 13));
         AtBottom(inc).Attr("XSizeToControl", "Parent").Attr("XSizeRel", "1");
         bar.Add(inc);
-        Control channel = Make("Framework.ScrollChannel", "channel", 0, thickness, 0, -2 * thickness, ChannelLooks());
+        Control channel = Make("Framework.ScrollChannel", "channel", 0, thickness, 0, -thickness, ChannelLooks());
         channel.Attr("XSizeToControl", "Parent").Attr("XSizeRel", "1").Attr("YSizeToControl", "Parent").Attr("YSizeRel", "1");
         bar.Add(channel);
-        Control thumb = Make("Framework.Button", "thumb", 0, thickness, 0, 30, ThumbLooks(true));
+        Control thumb = Make("Framework.Button", "thumb", 0, 0, 0, 30, ThumbLooks(true));
         thumb.Attr("XSizeToControl", "Parent").Attr("XSizeRel", "1");
+        thumb.Attr("YPositionToControl", "channel").Attr("YPositionRel", "0");
         bar.Add(thumb);
         return bar;
     }
 
     Control HorizontalBar(int thickness = 13)
     {
-        Control bar = Make("Framework.ScrollBar", "hBar", 0, 0, -thickness, 0);
+        Control bar = Make("Framework.ScrollBar", "hBar", 0, 0, 0, 0);
         AtBottom(bar).Attr("XIsDocked", "True").Attr("YIsDocked", "True");
         bar.Attr("YSizeToControl", "corner").Attr("YSizeRel", "0");
-        bar.Attr("XSizeToControl", "Parent").Attr("XSizeRel", "1");
+        bar.Attr("XSizeToControl", "corner").Attr("XSizeRel", "0");
         Control& dec = bar.Add(Make("Framework.Button", "dec", 0, 0, thickness, 0, Arrow("sb_left", 13, 13)));
         dec.Attr("YSizeToControl", "Parent").Attr("YSizeRel", "1");
         Control inc = Make("Framework.Button", "inc", 0, 0, thickness, 0, Arrow("sb_right", 13, 13));
         AtRight(inc).Attr("YSizeToControl", "Parent").Attr("YSizeRel", "1");
         bar.Add(inc);
-        Control channel = Make("Framework.ScrollChannel", "channel", thickness, 0, -2 * thickness, 0, ChannelLooks());
+        Control channel = Make("Framework.ScrollChannel", "channel", thickness, 0, -thickness, 0, ChannelLooks());
         channel.Attr("XSizeToControl", "Parent").Attr("XSizeRel", "1").Attr("YSizeToControl", "Parent").Attr("YSizeRel", "1");
         bar.Add(channel);
-        Control thumb = Make("Framework.Button", "thumb", thickness, 0, 30, 0, ThumbLooks(false));
+        Control thumb = Make("Framework.Button", "thumb", 0, 0, 30, 0, ThumbLooks(false));
         thumb.Attr("YSizeToControl", "Parent").Attr("YSizeRel", "1");
+        thumb.Attr("XPositionToControl", "channel").Attr("XPositionRel", "0");
         bar.Add(thumb);
         return bar;
     }
@@ -512,7 +513,7 @@ private:
         item.Attr("XSizeToControl", "Client").Attr("XSizeRel", "1");
         list.Add(item);
         list.Add(Corner(13, 0));
-        list.Add(VerticalBar(13, true));
+        list.Add(VerticalBar());
         combo.Add(list);
         return combo;
     }
@@ -597,7 +598,8 @@ Control EditorSkin::DeviceView()
     const int ox = 8, oy = 8; // the picture's place in the view
     const auto at = [&](const Box& box) { return Box{box.x + ox, box.y + oy, box.w, box.h}; };
 
-    Control view = Make("PresetEditor.MainControl.DeviceView", "viewDevice", 0, 22, 0, -22, Container());
+    // Below the menu bar down to the window's bottom edge.
+    Control view = Make("PresetEditor.MainControl.DeviceView", "viewDevice", 0, 22, 0, 0, Container());
     view.Attr("XSizeToControl", "Parent").Attr("XSizeRel", "1").Attr("YSizeToControl", "Parent").Attr("YSizeRel", "1");
     view.Add(Corner());
     view.Add(HorizontalBar());
@@ -732,7 +734,11 @@ Control EditorSkin::DeviceView()
 
 Control EditorSkin::MainControl()
 {
-    Control main = Make("PresetEditor.MainControl", "mainControl", 0, 0, 1240, 780, "");
+    // The main control fills the window up to the size of the controller's picture, so a
+    // window cut to a small screen shows the device view's scroll bars.
+    Control main = Make("PresetEditor.MainControl", "mainControl", 0, 0, 0, 0, "");
+    main.Attr("XSizeToControl", "Client").Attr("XSizeRel", "1").Attr("YSizeToControl", "Client").Attr("YSizeRel", "1");
+    main.Scaled("XMaxSizeAbs", 1240).Scaled("YMaxSizeAbs", 780);
     {
         const std::string name = "window";
         if (!m.HasLookList(name))

@@ -1,6 +1,7 @@
 #include "QKFramework/Platform/Window/ChildProgram.h"
 
 #include "QKFramework/Platform/Core/FileDescriptor.h"
+#include "QKFramework/Platform/Window/SessionEnd.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -20,6 +21,8 @@ namespace
 {
 
 constexpr int kPumpIntervalMs = 33;
+// How long a child asked to end (SIGTERM) gets before it is killed.
+constexpr int kEndGraceMs = 1000;
 
 // Ends and reaps a child that is still running when its waiter leaves early.
 class ChildGuard
@@ -33,28 +36,44 @@ public:
         if (m_child <= 0)
             return;
         ::kill(m_child, SIGTERM);
+        for (int waited = 0;; waited += 10)
+        {
+            int status = 0;
+            const pid_t done = ::waitpid(m_child, &status, WNOHANG);
+            if (done == m_child || (done < 0 && errno != EINTR))
+                return;
+            if (waited >= kEndGraceMs)
+                break;
+            ::poll(nullptr, 0, 10);
+        }
+        ::kill(m_child, SIGKILL);
         int status = 0;
         while (::waitpid(m_child, &status, 0) < 0 && errno == EINTR)
         {
         }
     }
 
-    // Waits for the child's end without blocking the pump; the exit code or -1.
-    int Wait(const std::function<void()>& pump)
+    // Waits for the child's end without blocking the pump; the exit code or -1. False when
+    // the program is asked to end first (the child is then still running).
+    bool Wait(const std::function<void()>& pump, int& exitCode)
     {
         for (;;)
         {
+            if (IsSessionEndRequested())
+                return false;
             int status = 0;
             const pid_t done = ::waitpid(m_child, &status, WNOHANG);
             if (done == m_child)
             {
                 m_child = 0;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+                exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+                return true;
             }
             if (done < 0 && errno != EINTR)
             {
                 m_child = 0;
-                return -1;
+                exitCode = -1;
+                return true;
             }
             if (pump)
                 pump();
@@ -73,6 +92,11 @@ ChildProgramResult RunChildProgram(const std::vector<std::string>& arguments, co
     ChildProgramResult result;
     if (arguments.empty())
         return result;
+    if (IsSessionEndRequested())
+    {
+        result.abandoned = true;
+        return result;
+    }
 
     int ends[2] = {-1, -1};
     if (::pipe2(ends, O_CLOEXEC) != 0)
@@ -104,6 +128,11 @@ ChildProgramResult RunChildProgram(const std::vector<std::string>& arguments, co
     char buffer[4096];
     for (;;)
     {
+        if (IsSessionEndRequested())
+        {
+            result.abandoned = true;
+            return result;
+        }
         pollfd entry{readEnd.Get(), POLLIN, 0};
         const int ready = ::poll(&entry, 1, kPumpIntervalMs);
         if (ready < 0 && errno != EINTR)
@@ -120,7 +149,7 @@ ChildProgramResult RunChildProgram(const std::vector<std::string>& arguments, co
         result.output.append(buffer, static_cast<std::size_t>(count));
     }
     readEnd.Reset();
-    result.exitCode = guard.Wait(pump);
+    result.abandoned = !guard.Wait(pump, result.exitCode);
     return result;
 }
 

@@ -3,7 +3,9 @@
 //
 // While the child runs, the caller's pump is called about every 33 ms, so the UI thread
 // keeps its windows painted. The child is always waited for: when the pump throws, the child
-// is ended (SIGTERM) and reaped before the exception goes on.
+// is ended (SIGTERM, then SIGKILL should it not end within a second) and reaped before the
+// exception goes on. Once a signal has asked the program to end (SessionEnd.h), no child is
+// started and a running one is ended the same way: the wait returns abandoned.
 //
 // UI thread only.
 #pragma once
@@ -21,6 +23,8 @@ struct ChildProgramResult
     bool started = false;
     // The exit status; -1 when the child ended by a signal.
     int exitCode = -1;
+    // The program is ending: the child was ended before it finished.
+    bool abandoned = false;
     std::string output;
 };
 

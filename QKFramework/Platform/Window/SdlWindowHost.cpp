@@ -6,13 +6,17 @@
 #include "QKFramework/Notification/NotificationCenter.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
 #include "QKFramework/Platform/Render/MessageService.h"
-#include "QKFramework/Platform/Window/ChildProgram.h"
+#include "QKFramework/Platform/Window/DesktopMessageBox.h"
+#include "QKFramework/Platform/Window/SdlNativeWindow.h"
+#include "QKFramework/Platform/Window/SessionEnd.h"
 #include "QKFramework/Renderer/Renderer.h"
 #include "QKFramework/Utilities/Graphics/PngDecoder.h"
 #include "QKFramework/Utilities/Storage/Array.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <ctime>
 #include <cstring>
 #include <string>
 
@@ -50,7 +54,7 @@ bool HasDisplay()
 // --- The window's life ---------------------------------------------------------------------
 
 SdlHostWindow::SdlHostWindow(SdlWindowSystem& system, const HostWindowRequest& request, SDL_Window* window)
-    : m_system(system), m_window(window), m_id(SDL_GetWindowID(window)),
+    : m_system(system), m_window(window), m_madeTitle(request.title), m_id(SDL_GetWindowID(window)),
       m_owner(request.owner), m_isMainClass(request.className.IsEqual(LApplicationBase::kMainWindowClassName))
 {
     SDL_GetWindowSize(window, &m_width, &m_height);
@@ -204,8 +208,22 @@ QKRESULT SdlHostWindow::SetTitle(const WString& title)
 {
     if (!m_window)
         return QK_E_FAIL;
-    SDL_SetWindowTitle(m_window.Get(), NString(title.GetString()).GetString());
+    SDL_SetWindowTitle(m_window.Get(), NString((title.IsEmpty() ? m_madeTitle : title).GetString()).GetString());
     return QK_OK;
+}
+
+void SdlHostWindow::SetIcon(std::span<const std::uint8_t> png)
+{
+    DecodedImage image;
+    if (!m_window || png.empty() || !DecodePng(png.data(), png.size(), image) || image.width == 0 ||
+        image.height == 0)
+        return;
+    // The decoder's straight BGRA is SDL's BGRA32 byte order.
+    UniqueHandle<SdlSurfaceTraits> surface(SDL_CreateRGBSurfaceWithFormatFrom(
+        image.pixels.data(), static_cast<int>(image.width), static_cast<int>(image.height), 32,
+        static_cast<int>(image.width * 4), SDL_PIXELFORMAT_BGRA32));
+    if (surface)
+        SDL_SetWindowIcon(m_window.Get(), surface.Get());
 }
 
 QKRESULT SdlHostWindow::InvalidateAll()
@@ -755,12 +773,21 @@ bool SdlHostWindow::ReadSurface(std::vector<std::uint32_t>& pixels, std::int32_t
     return true;
 }
 
+std::uintptr_t SdlHostWindow::GetXWindow() const
+{
+    return GetX11Window(m_window.Get());
+}
+
 // --- The window system ---------------------------------------------------------------------
 
-SdlWindowSystem::SdlWindowSystem() = default;
+SdlWindowSystem::SdlWindowSystem()
+{
+    SetDesktopMessageService(&m_desktopBox);
+}
 
 SdlWindowSystem::~SdlWindowSystem()
 {
+    SetDesktopMessageService(nullptr);
     DestroyAll();
     for (const auto& entry : m_cursors)
         SDL_FreeCursor(entry.second);
@@ -778,6 +805,8 @@ bool SdlWindowSystem::StartVideo(std::string* error)
     }
     // The window manager's close of the last window is a window event like any other.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    // SIGTERM and SIGINT are the shell's to handle (SessionEnd.h), with SIGHUP.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     // The software renderer's pictures go straight to the window's own surface. SDL would
     // otherwise put an OpenGL texture behind the surface, and to get one it destroys and
@@ -792,6 +821,14 @@ bool SdlWindowSystem::StartVideo(std::string* error)
     SDL_EventState(SDL_DROPFILE, SDL_ENABLE);
     m_videoStarted = true;
     return true;
+}
+
+void SdlWindowSystem::Open()
+{
+    // SDL's video start connects to the session bus for the input method, and libdbus forks
+    // to autolaunch a bus when the session has none.
+    if (HasDisplay())
+        StartVideo();
 }
 
 IHostWindow* SdlWindowSystem::CreateHostWindow(const HostWindowRequest& request)
@@ -859,6 +896,10 @@ void SdlWindowSystem::Dispatch(const SDL_Event& event)
 
 void SdlWindowSystem::WaitAndDispatch(std::uint32_t timeoutMs)
 {
+    // A signal that asks the program to end is answered as the window's close button is.
+    if (ClaimSessionEndRequest())
+        if (const RCPtr<LNotificationCenter> centre = GetDefaultNotificationCenter())
+            centre->PostNotification(LNotification::Create(u"NID_APP_EXIT_REQ"));
     PaintAll();
     SDL_Event event;
     if (m_videoStarted && SDL_WaitEventTimeout(&event, static_cast<int>(timeoutMs)) != 0)
@@ -880,17 +921,25 @@ void SdlWindowSystem::PaintWithoutInput()
     SDL_FlushEvents(SDL_FINGERDOWN, SDL_MULTIGESTURE);
     SDL_FlushEvents(SDL_DROPFILE, SDL_DROPCOMPLETE);
     SDL_Event event;
+    std::vector<SDL_Event> closes;
     while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_WINDOWEVENT, SDL_WINDOWEVENT) == 1)
     {
-        // Like a disabled window, none answers its close button meanwhile.
+        // Like a disabled window, none answers its close button meanwhile; the close waits
+        // for the loop, as the session's quit does.
         if (event.window.event == SDL_WINDOWEVENT_CLOSE)
+        {
+            closes.push_back(event);
             continue;
+        }
         // Focus changes are not input: they must reach the windows or the active window
         // would be wrong once the dialog is gone.
         Dispatch(event);
     }
+    for (SDL_Event& close : closes)
+        SDL_PushEvent(&close);
+    // Windows destroyed meanwhile are deleted by the loop: a handler of theirs may be what
+    // waits here.
     PaintAll();
-    DeleteDestroyed();
 }
 
 bool SdlWindowSystem::HasPendingEvents()
@@ -1007,6 +1056,52 @@ bool SdlWindowSystem::IsKeyDown(std::uint32_t virtualKey) const
     return false;
 }
 
+bool SdlWindowSystem::IsKeyToggled(std::uint32_t virtualKey) const
+{
+    if (!m_videoStarted)
+        return false;
+    static constexpr struct
+    {
+        std::uint32_t virtualKey;
+        const char* indicator;
+        SDL_Keymod mod;
+    } kLocks[] = {{0x14, "Caps Lock", KMOD_CAPS}, {0x90, "Num Lock", KMOD_NUM}, {0x91, "Scroll Lock", KMOD_SCROLL}};
+    for (const auto& lock : kLocks)
+    {
+        if (lock.virtualKey != virtualKey)
+            continue;
+        // The lock's light, as the X server keeps it: SDL's own record of the locks is set
+        // from the modifiers of the server before a lock key's press and then turned by that
+        // press, so it can say the opposite.
+        SdlHostWindow* window = FindWindow(m_activeWindow);
+        for (std::size_t i = 0; !window && i < m_windows.size(); ++i)
+            if (!m_windows[i]->IsDestroyed())
+                window = m_windows[i].get();
+        const int light = GetX11Indicator(window ? window->GetSdlWindow() : nullptr, lock.indicator);
+        if (light >= 0)
+            return light == 1;
+        return (SDL_GetModState() & lock.mod) != 0;
+    }
+    return false;
+}
+
+void SdlWindowSystem::GetLocalTime(LocalTimeFields& fields) const
+{
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    fields.year = local.tm_year + 1900;
+    fields.month = local.tm_mon + 1;
+    fields.dayOfWeek = local.tm_wday;
+    fields.day = local.tm_mday;
+    fields.hour = local.tm_hour;
+    fields.minute = local.tm_min;
+    fields.second = local.tm_sec;
+    fields.milliseconds = static_cast<std::int32_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000);
+}
+
 std::int32_t SdlWindowSystem::ShowCursor(bool show)
 {
     m_cursorCount += show ? 1 : -1;
@@ -1078,30 +1173,48 @@ std::int32_t SdlWindowSystem::GetScreenResolution()
     return static_cast<std::int32_t>(horizontal + 0.5f);
 }
 
-std::int32_t SdlWindowSystem::ShowMessageBox(IWindowOSServices*, const WString& text, const WString& caption,
+std::int32_t SdlWindowSystem::ShowMessageBox(IWindowOSServices* owner, const WString& text, const WString& caption,
                                              std::uint32_t flags)
 {
-    // SDL's own box on X11 forks this process, threads and all, and runs Xlib in the copy,
-    // which can wait for ever on a lock that another thread held at the fork (the MIDI
-    // threads allocate at any time). The desktop's dialog program runs as a process of its
-    // own instead; as with SDL's box, what happens to the windows meanwhile waits in the
-    // queue until the box is closed. SDL's box stays for a desktop without that program.
-    const char* display = std::getenv("DISPLAY");
-    if (!IsMessageServiceReplaced() && display && *display)
-    {
-        const std::uint32_t icon = flags & 0xF0;
-        const char* kind = icon == 0x10 ? "--error" : icon == 0x30 ? "--warning" : "--info";
-        std::string title("--title=");
-        title += NString(caption.GetString()).GetString();
-        std::string body("--text=");
-        body += NString(text.GetString()).GetString();
-        const ChildProgramResult shown =
-            RunChildProgram({"zenity", kind, "--no-markup", title, body}, [] {});
-        if (shown.started)
-            return 1;
-    }
-    GetMessageService().ShowMessage(caption, text, flags & 0xF0);
+    if (IsMessageServiceReplaced())
+        GetMessageService().ShowMessage(caption, text, flags & 0xF0);
+    else
+        ShowDesktopBox(dynamic_cast<SdlHostWindow*>(owner), caption, text, flags & 0xF0);
     return 1;
+}
+
+void SdlWindowSystem::DesktopBox::ShowMessage(const WString& caption, const WString& text, std::uint32_t icon)
+{
+    SdlHostWindow* owner = m_system.FindWindow(m_system.GetActiveWindowId());
+    for (const auto& window : m_system.GetWindows())
+        if (!owner && !window->IsDestroyed())
+            owner = window.get();
+    m_system.ShowDesktopBox(owner, caption, text, icon);
+}
+
+void SdlWindowSystem::ShowDesktopBox(SdlHostWindow* owner, const WString& caption, const WString& text,
+                                     std::uint32_t icon)
+{
+    // Without a display, and once the program is asked to end, nobody is there to click OK.
+    if (!HasDisplay() || IsSessionEndRequested())
+    {
+        WriteMessageToConsole(caption, text);
+        return;
+    }
+    // As a window that a box on Windows owns, the owner is disabled while the box shows; and
+    // as no window may act on a click made meanwhile, not even once the box is gone, the
+    // input that arrives for any of them is dropped rather than kept for later. They go on
+    // painting.
+    const bool disabled = owner && owner->IsEnabled();
+    if (disabled)
+        owner->SetEnabled(false);
+    const bool shown =
+        RunDesktopMessageBox(caption, text, icon, owner ? owner->GetXWindow() : 0, [this] { PaintWithoutInput(); });
+    PaintWithoutInput();
+    if (disabled && !owner->IsDestroyed())
+        owner->SetEnabled(true);
+    if (!shown)
+        WriteMessageToConsole(caption, text);
 }
 
 SdlWindowSystem& GetSdlWindowSystem()

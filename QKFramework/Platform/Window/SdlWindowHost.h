@@ -14,6 +14,7 @@
 
 #include "QKFramework/Application/RootWindow.h"
 #include "QKFramework/Application/WindowSystem.h"
+#include "QKFramework/Platform/Render/MessageService.h"
 #include "QKFramework/Platform/Render/Sdl/SdlHandles.h"
 #include "QKFramework/Platform/Window/SdlInputTranslation.h"
 #include "QKFramework/Renderer/RenderContextInfo.h"
@@ -48,11 +49,14 @@ public:
     void SetPlacement(const WindowPlacement& placement) override;
     bool IsEnabled() override { return m_enabled; }
     void SetEnabled(bool enabled) override { m_enabled = enabled; }
+    void SetIcon(std::span<const std::uint8_t> png) override;
     void RequestSystemClose() override;
     void PostClose() override;
     bool IsDestroyed() const override { return m_destroyed; }
 
     // --- IWindowOSServices -----------------------------------------------------------------
+    // An empty title (a root control without a text) gives the window the title it was made
+    // with.
     QKRESULT SetTitle(const WString& title) override;
     QKRESULT InvalidateAll() override;
     QKRESULT InvalidateRect(const RectL& rect) override;
@@ -84,6 +88,8 @@ public:
     void Destroy();
     std::uint32_t GetId() const noexcept { return m_id; }
     SDL_Window* GetSdlWindow() const noexcept { return m_window.Get(); }
+    // The window's X window (0 when it has none, on another display server).
+    std::uintptr_t GetXWindow() const;
     // What the window's surface shows, as 0xAARRGGBB pixels.
     bool ReadSurface(std::vector<std::uint32_t>& pixels, std::int32_t& width, std::int32_t& height) const;
 
@@ -109,6 +115,7 @@ private:
 
     SdlWindowSystem& m_system;
     UniqueHandle<SdlWindowTraits> m_window;
+    const WString m_madeTitle;
     std::uint32_t m_id;
     IWindowOSServices* m_owner;
     bool m_isMainClass;
@@ -144,6 +151,7 @@ public:
 
     // False (with the reason) when there is no display or SDL's video cannot start.
     bool StartVideo(std::string* error = nullptr);
+    void Open() override;
 
     IHostWindow* CreateHostWindow(const HostWindowRequest& request) override;
     void WaitAndDispatch(std::uint32_t timeoutMs) override;
@@ -156,11 +164,16 @@ public:
     PointL GetCursorPos() const override;
     QKRESULT SetCursorPos(std::int32_t x, std::int32_t y) override;
     bool IsKeyDown(std::uint32_t virtualKey) const override;
+    bool IsKeyToggled(std::uint32_t virtualKey) const override;
+    void GetLocalTime(LocalTimeFields& fields) const override;
     std::int32_t ShowCursor(bool show) override;
     std::intptr_t GetSystemCursor(std::uint32_t id) override;
     std::intptr_t GetImageCursor(std::uint32_t id, std::span<const std::uint8_t> png, PointL hotSpot) override;
     // SDL's horizontal DPI of the first display (video is started for it); 0 when unknown.
     std::int32_t GetScreenResolution() override;
+    // The desktop's box (a test's message service instead, when one is installed): owner is
+    // disabled while it shows, every window keeps painting, and input that arrives for them
+    // meanwhile is dropped. Without a display the text goes to stderr.
     std::int32_t ShowMessageBox(IWindowOSServices* owner, const WString& text, const WString& caption,
                                 std::uint32_t flags) override;
 
@@ -183,6 +196,20 @@ public:
     void ResetQuit() noexcept { m_quit = false; }
 
 private:
+    // The desktop's box as the message service of the layers below, owned by the active
+    // window (else the first).
+    class DesktopBox final : public IMessageService
+    {
+    public:
+        explicit DesktopBox(SdlWindowSystem& system) : m_system(system) {}
+        void ShowMessage(const WString& caption, const WString& text, std::uint32_t icon) override;
+
+    private:
+        SdlWindowSystem& m_system;
+    };
+
+    void ShowDesktopBox(SdlHostWindow* owner, const WString& caption, const WString& text, std::uint32_t icon);
+
     std::vector<std::unique_ptr<SdlHostWindow>> m_windows;
     std::map<std::uint32_t, SDL_Cursor*> m_cursors;
     std::uint32_t m_activeWindow = 0;
@@ -190,6 +217,7 @@ private:
     std::int32_t m_cursorCount = 0;
     bool m_quit = false;
     bool m_videoStarted = false;
+    DesktopBox m_desktopBox{*this};
 };
 
 // The platform's window system as its own type (tests read its windows' surfaces).

@@ -4,6 +4,7 @@
 #include "tests/support/ChildProcess.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/UI/ShellProbe/ProbeSkins.h"
 
 #include <gtest/gtest.h>
 
@@ -17,16 +18,6 @@ namespace
 {
 
 using namespace TestSupport;
-
-constexpr const char* kSkins = R"(<?xml version="1.0" encoding="UTF-8"?>
-<Zelvo_Skin_Definitions><Application Name="ShellProbe"/><Skins><Skin Name="only">
-  <SubControl Class="Test.Probe" Name="mainControl" XPositionAbs="0" YPositionAbs="0" XSizeAbs="200" YSizeAbs="120"/>
-</Skin></Skins></Zelvo_Skin_Definitions>
-)";
-
-constexpr const char* kFrameworkStrings = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                                          "<Zelvo_StringTable_Definitions><Application Name=\"Framework\"/>"
-                                          "</Zelvo_StringTable_Definitions>\n";
 
 // The application's own texts for the start-up error box.
 constexpr const char* kStrings = R"(<?xml version="1.0" encoding="UTF-8"?>
@@ -73,9 +64,9 @@ TEST(ShellProcessTest, ExitStatusAndStartupErrorBox)
         if (shellCase.withDisplay && !std::getenv("DISPLAY"))
             continue;
         TempFolder skins;
-        skins.WriteFile("FrameworkStrings.xml", kFrameworkStrings);
+        skins.WriteFile("FrameworkStrings.xml", kProbeFrameworkStrings);
         skins.WriteFile("StringTables.xml", shellCase.strings);
-        skins.WriteFile("Skins.xml", kSkins);
+        skins.WriteFile("Skins.xml", kProbeSkins);
         std::vector<std::string> unset;
         if (!shellCase.withDisplay)
             unset = {"DISPLAY", "WAYLAND_DISPLAY"};

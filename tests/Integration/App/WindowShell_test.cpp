@@ -36,6 +36,7 @@
 #include <SDL.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
 #include <algorithm>
 #include <atomic>
@@ -272,8 +273,9 @@ void PushText(Uint32 windowId, const char* utf8)
     SDL_PushEvent(&text);
 }
 
-// A click made by the X server at a point of the screen, through the XTest extension.
-bool XTestClick(PointL screenPoint)
+// What the X server itself does at the test's request, through the XTest extension on a
+// connection of the test's own; false when the server has no XTest.
+template <class Act> bool WithXTest(const Act& act)
 {
     Display* display = XOpenDisplay(nullptr);
     if (!display)
@@ -285,13 +287,34 @@ bool XTestClick(PointL screenPoint)
     const bool available = XTestQueryExtension(display, &eventBase, &errorBase, &major, &minor);
     if (available)
     {
-        XTestFakeMotionEvent(display, -1, screenPoint.x, screenPoint.y, CurrentTime);
-        XTestFakeButtonEvent(display, 1, True, CurrentTime);
-        XTestFakeButtonEvent(display, 1, False, CurrentTime);
+        act(display);
         XSync(display, False);
     }
     XCloseDisplay(display);
     return available;
+}
+
+// A click at a point of the screen.
+bool XTestClick(PointL screenPoint)
+{
+    return WithXTest(
+        [&](Display* display)
+        {
+            XTestFakeMotionEvent(display, -1, screenPoint.x, screenPoint.y, CurrentTime);
+            XTestFakeButtonEvent(display, 1, True, CurrentTime);
+            XTestFakeButtonEvent(display, 1, False, CurrentTime);
+        });
+}
+
+// A key pressed and released in the window that has the keyboard focus.
+bool XTestKey(KeySym key)
+{
+    return WithXTest(
+        [&](Display* display)
+        {
+            XTestFakeKeyEvent(display, XKeysymToKeycode(display, key), True, CurrentTime);
+            XTestFakeKeyEvent(display, XKeysymToKeycode(display, key), False, CurrentTime);
+        });
 }
 
 constexpr const char16_t* kMenuCommands[] = {u"NID_MENU_FILE_LOAD_PRESET_FROM_FILE",
@@ -699,6 +722,51 @@ TEST_F(WindowShellTest, WhileAFileDialogWaitsTheWindowsPaintButTakeNoInput)
     EXPECT_FALSE(leftDirty) << "the wait painted what was dirty";
     EXPECT_EQ(g_script.clicks, 1);
     EXPECT_EQ(status, 0);
+}
+
+TEST_F(WindowShellTest, TheLockKeysAreReportedToggledWhileTheirLockIsOn)
+{
+    // What QueryKeyState says of Caps Lock (0x14) and Num Lock (0x90), and of a letter, after
+    // each press of a lock key.
+    struct Reading
+    {
+        bool caps;
+        bool num;
+        bool letter;
+    };
+    std::vector<Reading> readings;
+    bool pressed = true;
+    const auto read = [&](WindowTestApp& app)
+    {
+        bool down = false;
+        Reading reading{};
+        app.QueryKeyState(0x14, down, reading.caps);
+        app.QueryKeyState(0x90, down, reading.num);
+        app.QueryKeyState(0x41, down, reading.letter);
+        readings.push_back(reading);
+    };
+    g_script.onShown = [&](WindowTestApp&) { pressed = XTestKey(XK_Caps_Lock) && pressed; };
+    g_script.steps.push_back([&](WindowTestApp& app) { read(app); pressed = XTestKey(XK_Num_Lock) && pressed; });
+    g_script.steps.push_back([&](WindowTestApp& app) { read(app); pressed = XTestKey(XK_Caps_Lock) && pressed; });
+    g_script.steps.push_back([&](WindowTestApp& app) { read(app); pressed = XTestKey(XK_Num_Lock) && pressed; });
+    g_script.steps.push_back(
+        [&](WindowTestApp& app)
+        {
+            read(app);
+            PushAltF4(app.MainWindowId());
+        });
+    int status = -1;
+    ASSERT_TRUE(RunShell(status)) << "the steps never ran to their end";
+    ASSERT_TRUE(pressed) << "the X server has no XTest extension";
+    EXPECT_EQ(status, 0);
+    ASSERT_EQ(readings.size(), 4u);
+    const Reading expected[] = {{true, false, false}, {true, true, false}, {false, true, false}, {false, false, false}};
+    for (std::size_t i = 0; i < 4; ++i)
+    {
+        EXPECT_EQ(readings[i].caps, expected[i].caps) << "after press " << i + 1;
+        EXPECT_EQ(readings[i].num, expected[i].num) << "after press " << i + 1;
+        EXPECT_EQ(readings[i].letter, expected[i].letter) << "after press " << i + 1;
+    }
 }
 
 TEST_F(WindowShellTest, TheClipboardGoesThroughTheDesktopClipboard)

@@ -469,8 +469,8 @@ TEST(ShippedSkinLayoutTest, ControlsLieInsideTheirParentsAndEditorsApartAtBothSc
         const RCPtr<LControlDescriptor> main =
             tree.factory->FindSubControlDescriptor(WString(LApplication::kMainControlName));
         ASSERT_TRUE(main && main->Layout);
-        tree.host.clientRect = {0, 0, static_cast<std::int32_t>(main->Layout->X.Size.Abs),
-                                static_cast<std::int32_t>(main->Layout->Y.Size.Abs)};
+        tree.host.clientRect = {0, 0, static_cast<std::int32_t>(LApplicationBase::MainWindowExtent(main->Layout->X)),
+                                static_cast<std::int32_t>(LApplicationBase::MainWindowExtent(main->Layout->Y))};
         ASSERT_GE(tree.Build(), 0);
         ASSERT_TRUE(tree.Main());
         EXPECT_EQ(Lines(LayoutProblems(*tree.Main())), "");

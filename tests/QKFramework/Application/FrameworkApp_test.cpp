@@ -22,6 +22,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <limits>
 #include <string>
 
 namespace QK
@@ -315,24 +316,39 @@ TEST(ApplicationBaseStyleTest, TheLayoutDecidesTheFrame)
 
 TEST(ApplicationBasePlacementTest, AStoredPlacementComesBackOnTheDesktop)
 {
+    // The settings file is outside data: its edges and sizes may be anything in 32 bits, and
+    // no edge plus size may wrap round on the way.
+    constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+    constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
     const RectL desktop{0, 0, 1600, 1000};
+    const RectL leftScreen{-1920, 0, 1920, 1080};
     const struct
     {
+        RectL desktop;
         RectL stored;
         RectL expected;
     } cases[] = {
-        {{100, 100, 800, 600}, {100, 100, 800, 600}},
-        {{-50, -20, 800, 600}, {0, 0, 800, 600}},
-        {{1200, 700, 800, 600}, {800, 400, 800, 600}},
-        {{10, 10, 3000, 2000}, {0, 0, 1600, 1000}},
+        {desktop, {100, 100, 800, 600}, {100, 100, 800, 600}},
+        {desktop, {-50, -20, 800, 600}, {0, 0, 800, 600}},
+        {desktop, {1200, 700, 800, 600}, {800, 400, 800, 600}},
+        {desktop, {10, 10, 3000, 2000}, {0, 0, 1600, 1000}},
+        {desktop, {kMax, kMax, 800, 600}, {800, 400, 800, 600}},
+        {desktop, {kMin, kMin, 800, 600}, {0, 0, 800, 600}},
+        {desktop, {kMax, kMin, kMax, kMax}, {0, 0, 1600, 1000}},
+        {desktop, {kMax - 100, kMax - 100, 200, 200}, {1400, 800, 200, 200}},
+        {desktop, {-1, kMax, 1, 1}, {0, 999, 1, 1}},
+        {leftScreen, {kMin, kMax, 800, 600}, {-1920, 480, 800, 600}},
+        {leftScreen, {kMax, kMin, kMax, kMax}, {-1920, 0, 1920, 1080}},
+        // Nothing to measure against: the stored rectangle stays as it is.
+        {{0, 0, 0, 0}, {kMax, kMax, 800, 600}, {kMax, kMax, 800, 600}},
     };
     for (const auto& c : cases)
     {
-        const RectL result = LApplicationBase::ClampToDesktop(c.stored, desktop);
-        EXPECT_EQ(result.x, c.expected.x);
-        EXPECT_EQ(result.y, c.expected.y);
-        EXPECT_EQ(result.width, c.expected.width);
-        EXPECT_EQ(result.height, c.expected.height);
+        const RectL result = LApplicationBase::ClampToDesktop(c.stored, c.desktop);
+        EXPECT_EQ(result.x, c.expected.x) << c.stored.x << "," << c.stored.y;
+        EXPECT_EQ(result.y, c.expected.y) << c.stored.x << "," << c.stored.y;
+        EXPECT_EQ(result.width, c.expected.width) << c.stored.width;
+        EXPECT_EQ(result.height, c.expected.height) << c.stored.height;
     }
 }
 

@@ -4,6 +4,8 @@
 
 #include "QKFramework/Application/FrameworkShell.h"
 #include "QKFramework/Application/RootWindow.h"
+#include "QKFramework/ControlBase/ScrollView.h"
+#include "QKFramework/Controls/ScrollBar.h"
 #include "QKFramework/Platform/Render/Cairo/PngWriter.h"
 #include "QKFramework/Platform/Window/SdlWindowHost.h"
 #include "QKFramework/Utilities/Storage/Paths.h"
@@ -409,11 +411,56 @@ SdlHostWindow* EditorDriver::WindowOf(const LControl& control) const
     return ::testing::AssertionSuccess();
 }
 
+namespace
+{
+
+// Scrolls each scroll view around control that has a bar to show it so that the control's
+// centre comes to the middle of what the view shows (as far as the view goes); true when one
+// moved.
+bool ScrollIntoView(LControl& control)
+{
+    bool moved = false;
+    for (LControl* at = control.GetParent(); at; at = at->GetParent())
+    {
+        auto* view = dynamic_cast<LScrollView*>(at);
+        if (!view || (!LScrollView::IsUsable(view->GetHorizontalBar()) && !LScrollView::IsUsable(view->GetVerticalBar())))
+            continue;
+        RectL target;
+        control.GetWindowRect(target);
+        RectL shown;
+        view->GetWindowRect(shown);
+        const RectD client = view->GetChildClientRect(nullptr);
+        const PointD& offset = view->GetScrollOffset();
+        const DoublePair& extent = view->GetClientExtentSize();
+        const double x = offset.x + (target.x + target.width / 2.0) - (shown.x + client.x + client.width / 2.0);
+        const double y = offset.y + (target.y + target.height / 2.0) - (shown.y + client.y + client.height / 2.0);
+        const PointD wanted{std::clamp(x, 0.0, std::max(0.0, extent.first - client.width)),
+                            std::clamp(y, 0.0, std::max(0.0, extent.second - client.height))};
+        if (wanted.x != offset.x || wanted.y != offset.y)
+            moved = view->SetScrollOffset(wanted) == QK_OK || moved;
+    }
+    return moved;
+}
+
+} // namespace
+
+::testing::AssertionResult EditorDriver::LocateInView(const std::string& path, SdlHostWindow*& window, PointL& centre)
+{
+    ::testing::AssertionResult found = Locate(path, window, centre);
+    if (found)
+        return found;
+    const RCPtr<LControl> control = Find(path);
+    if (!control || !ScrollIntoView(*control))
+        return found;
+    Settle();
+    return Locate(path, window, centre);
+}
+
 ::testing::AssertionResult EditorDriver::Click(const std::string& path)
 {
     SdlHostWindow* window = nullptr;
     PointL centre{};
-    ::testing::AssertionResult found = Locate(path, window, centre);
+    ::testing::AssertionResult found = LocateInView(path, window, centre);
     if (found)
         ClickAt(*window, centre);
     return found;
@@ -423,7 +470,7 @@ SdlHostWindow* EditorDriver::WindowOf(const LControl& control) const
 {
     SdlHostWindow* window = nullptr;
     PointL centre{};
-    ::testing::AssertionResult found = Locate(path, window, centre);
+    ::testing::AssertionResult found = LocateInView(path, window, centre);
     if (found)
         MoveAt(*window, centre);
     return found;

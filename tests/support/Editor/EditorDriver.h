@@ -148,8 +148,10 @@ public:
     SdlHostWindow* WindowOf(const LControl& control) const;
 
     // Moves the pointer to the centre of the control at path and clicks the left button
-    // there. Fails, saying why, when the control is missing, hidden, disabled, outside its
-    // window or covered there by another control.
+    // there; a control that its scroll view holds outside the window (a window smaller than
+    // the skin) is first scrolled into view, as a person would. Fails, saying why, when the
+    // control is missing, hidden, disabled, outside its window or covered there by another
+    // control.
     ::testing::AssertionResult Click(const std::string& path);
     void ClickAt(SdlHostWindow& window, PointL point);
     // Moves the pointer to the centre of the control at path without pressing a button (a
@@ -212,6 +214,8 @@ private:
     void RunBody();
     // The window and the centre of the visible, enabled, uncovered control at path.
     ::testing::AssertionResult Locate(const std::string& path, SdlHostWindow*& window, PointL& centre) const;
+    // Locate, after scrolling the control into view when its centre lies outside the window.
+    ::testing::AssertionResult LocateInView(const std::string& path, SdlHostWindow*& window, PointL& centre);
     // Runs the first queued step when nothing else waits; true when one ran.
     bool RunQueuedStep();
 

@@ -39,6 +39,14 @@ public:
                 return true;
         return false;
     }
+    bool IsKeyToggled(std::uint32_t virtualKey) const override
+    {
+        for (std::uint32_t key : keysToggled)
+            if (key == virtualKey)
+                return true;
+        return false;
+    }
+    void GetLocalTime(LocalTimeFields& fields) const override { fields = localTime; }
     std::int32_t ShowCursor(bool show) override { return cursorCount += show ? 1 : -1; }
     // The cursor is its Windows number.
     std::intptr_t GetSystemCursor(std::uint32_t id) override { return static_cast<std::intptr_t>(id); }
@@ -75,6 +83,8 @@ public:
     std::vector<HostWindowRequest> requests;
     std::vector<Message> messages;
     std::vector<std::uint32_t> keysDown;
+    std::vector<std::uint32_t> keysToggled;
+    LocalTimeFields localTime;
     RectL workArea{0, 0, 1600, 1000};
     RectL desktop{0, 0, 1600, 1050};
     PointL cursor{0, 0};

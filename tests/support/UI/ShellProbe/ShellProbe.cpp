@@ -3,7 +3,10 @@
 // The skin folder holds FrameworkStrings.xml, StringTables.xml and Skins.xml. Modes:
 //   run           the main window opens and the run asks for the exit at once;
 //   quiet         the application's start-up ends with one of the quiet start-up codes;
-//   missing-main  the application names a main control that the skin does not hold.
+//   missing-main  the application names a main control that the skin does not hold;
+//   splash        the start-up waits (at most a minute) until the file that
+//                 VEDIDU_PROBE_RELEASE names exists, so that the splash screen can be looked
+//                 at; then the main window opens and stays until it is closed.
 // The exit status is the shell's; the error box goes to stderr when there is no display.
 // The single-instance lock is the editor's own, in $XDG_RUNTIME_DIR.
 #include "QKFramework/Application/FrameworkShell.h"
@@ -12,8 +15,13 @@
 
 #include "tests/support/UI/FolderShell.h"
 
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <thread>
+
+#include <unistd.h>
 
 namespace
 {
@@ -42,6 +50,10 @@ public:
 
     QKRESULT RunApplicationStartup() override
     {
+        if (g_mode == "splash")
+            if (const char* release = std::getenv("VEDIDU_PROBE_RELEASE"))
+                for (int waited = 0; waited < 60000 && ::access(release, F_OK) != 0; waited += 20)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(20));
         const QKRESULT result = LApplicationBase::RunApplicationStartup();
         if (g_mode == "quiet" && !Failed(result))
             return static_cast<QKRESULT>(0x8000A010);
@@ -50,6 +62,8 @@ public:
 
     void OnBeforeMainLoop() override
     {
+        if (g_mode == "splash")
+            return;
         if (const RCPtr<LNotificationCenter> centre = GetDefaultNotificationCenter())
             centre->PostNotification(LNotification::Create(u"NID_APP_EXIT_REQ"));
     }
@@ -61,7 +75,7 @@ int main(int argc, char** argv)
 {
     if (argc < 3)
     {
-        std::fprintf(stderr, "usage: %s <skin folder> run|quiet|missing-main [arguments...]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s <skin folder> run|quiet|missing-main|splash [arguments...]\n", argv[0]);
         return 2;
     }
     g_mode = argv[2];
