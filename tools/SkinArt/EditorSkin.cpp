@@ -348,8 +348,8 @@ private:
     // The scroll bars. A size measured to a control (the parent, or "corner") reaches from the
     // control's own place to an edge: the reference's near edge, plus its size times the
     // factor, plus the pixels. A bar is as thick as the corner and ends where the corner
-    // begins; its channel lies between the two arrows, and the thumb is placed in the
-    // channel's coordinates, as the bar moves it.
+    // begins; its channel lies between the two arrows. The bar places the thumb itself, in
+    // its own coordinates, inside the channel.
     Control VerticalBar(int thickness = 13)
     {
         Control bar = Make("Framework.ScrollBar", "vBar", 0, 0, 0, 0);
@@ -365,9 +365,8 @@ private:
         Control channel = Make("Framework.ScrollChannel", "channel", 0, thickness, 0, -thickness, ChannelLooks());
         channel.Attr("XSizeToControl", "Parent").Attr("XSizeRel", "1").Attr("YSizeToControl", "Parent").Attr("YSizeRel", "1");
         bar.Add(channel);
-        Control thumb = Make("Framework.Button", "thumb", 0, 0, 0, 30, ThumbLooks(true));
+        Control thumb = Make("Framework.Button", "thumb", 0, thickness, 0, 30, ThumbLooks(true));
         thumb.Attr("XSizeToControl", "Parent").Attr("XSizeRel", "1");
-        thumb.Attr("YPositionToControl", "channel").Attr("YPositionRel", "0");
         bar.Add(thumb);
         return bar;
     }
@@ -386,9 +385,8 @@ private:
         Control channel = Make("Framework.ScrollChannel", "channel", thickness, 0, -thickness, 0, ChannelLooks());
         channel.Attr("XSizeToControl", "Parent").Attr("XSizeRel", "1").Attr("YSizeToControl", "Parent").Attr("YSizeRel", "1");
         bar.Add(channel);
-        Control thumb = Make("Framework.Button", "thumb", 0, 0, 30, 0, ThumbLooks(false));
+        Control thumb = Make("Framework.Button", "thumb", thickness, 0, 30, 0, ThumbLooks(false));
         thumb.Attr("YSizeToControl", "Parent").Attr("YSizeRel", "1");
-        thumb.Attr("XPositionToControl", "channel").Attr("XPositionRel", "0");
         bar.Add(thumb);
         return bar;
     }
