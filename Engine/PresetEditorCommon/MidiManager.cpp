@@ -55,12 +55,12 @@ private:
 };
 
 // The dump handler's registration for one get: made with the preset-reply light red and a
-// dump awaited; Finish ends the wait and answers whether a dump was set into the model. A
-// scope left by an exception still removes the handler.
+// dump of preset awaited; Finish ends the wait and answers whether a dump was set into the
+// model. A scope left by an exception still removes the handler.
 class LMidiManager::DumpWait
 {
 public:
-    explicit DumpWait(LMidiManager& manager) : m_manager(manager)
+    DumpWait(LMidiManager& manager, std::int32_t preset) : m_manager(manager)
     {
         MutexLock lock(m_manager.m_handlerLock);
         CheckResult(m_manager.m_handlers->AddHandler(&LMidiManager::OnPresetDumpCaptured, m_manager.m_comm,
@@ -68,6 +68,7 @@ public:
                     QK_SITE("QK::LMidiManager::GetPresetFromMidiDevice", kSource));
         m_registered = true;
         m_manager.m_presetReplyLight.SetRed();
+        m_manager.m_awaitedPreset = preset;
         m_manager.m_awaitingDump = true;
     }
     DumpWait(const DumpWait&) = delete;
@@ -307,7 +308,7 @@ QKRESULT LMidiManager::GetPresetFromMidiDevice(std::int32_t preset)
 
     CheckerPause pause(*this);
     const Array<signed char> request = BuildGetPresetRequest(preset);
-    DumpWait wait(*this);
+    DumpWait wait(*this, preset);
     QKRESULT result = kNoReply;
     if (SendSysEx(request, m_outputPort.Get()) < 0)
         result = kPortsNotOpen;
@@ -330,6 +331,10 @@ QKRESULT LMidiManager::OnPresetDumpCaptured(const ConstRCPtr<LNotificationDistri
 
     MutexLock lock(m_handlerLock);
     if (!m_awaitingDump || m_presetReplyLight.IsGreen())
+        return QK_FALSE;
+    // Only the dump of the preset asked for answers the get: a late answer to an earlier
+    // get, or another preset's dump, would put the wrong values under this preset's number.
+    if (PresetSysEx::DumpPresetNumber(capture->GetBytes(), capture->GetCount()) != m_awaitedPreset)
         return QK_FALSE;
     Array<Variant> values;
     if (PresetSysEx::CutPresetDump(capture->GetBytes(), capture->GetCount(), values) != QK_OK ||

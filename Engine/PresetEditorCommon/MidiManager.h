@@ -60,10 +60,11 @@ public:
     // that do not fit the parameter table (nothing is sent then); 0x80004001 or 0x80004005
     // for a value that is not a byte block; 0x80004005 when the send fails.
     virtual QKRESULT SendPresetToDevice(std::int32_t preset);
-    // Asks the controller for preset 0 to 8 and sets its 79 values into the model. 0 when a
-    // dump was taken; -1 when the ports are not open or the request could not be sent; -3
-    // when no usable dump came within 1000 ms (the model is then unchanged); 0x80070057
-    // for a preset outside 0 to 8. Asks once, never again.
+    // Asks the controller for preset 0 to 8 and sets its 79 values into the model. Only a
+    // dump that names that preset (byte 7) answers; any other is ignored while the get
+    // waits. 0 when a dump was taken; -1 when the ports are not open or the request could
+    // not be sent; -3 when no usable dump of the preset came within 1000 ms (the model is
+    // then unchanged); 0x80070057 for a preset outside 0 to 8. Asks once, never again.
     virtual QKRESULT GetPresetFromMidiDevice(std::int32_t preset);
     // What these should send is not settled: -1 (0x80004005 for the request) when the ports
     // are not open, else 0x80004001 (not implemented); nothing is sent.
@@ -155,10 +156,12 @@ private:
     std::atomic<std::int32_t> m_firstParamId{0};
     std::atomic<std::uint32_t> m_paramCount{0};
 
-    // Guards the handler table and, with it, whether a dump is awaited: a dump is set into
-    // the model only while a get waits for it, and the get learns the outcome under it.
+    // Guards the handler table and, with it, whether a dump is awaited and of which preset:
+    // a dump is set into the model only while a get waits for it, and the get learns the
+    // outcome under it.
     Mutex m_handlerLock;
     bool m_awaitingDump = false;
+    std::int32_t m_awaitedPreset = -1;
 };
 
 } // namespace QK

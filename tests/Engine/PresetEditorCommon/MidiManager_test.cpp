@@ -52,9 +52,10 @@ Preset Pattern(std::uint8_t seed)
     return preset;
 }
 
-Bytes Dump(const Preset& preset)
+// The controller's dump of preset number (0 RAM, 1 to 8 the favorites).
+Bytes Dump(const Preset& preset, std::uint8_t number = 0)
 {
-    Bytes dump = {0xF0, 0x47, 0x00, 0x50, 0x66, 0x00, 0x01, 0x00};
+    Bytes dump = {0xF0, 0x47, 0x00, 0x50, 0x66, 0x00, 0x01, number};
     dump.insert(dump.end(), preset.begin(), preset.end());
     dump.push_back(0xF7);
     return dump;
@@ -364,6 +365,44 @@ TEST_F(MidiManagerTest, OnlyTheFirstDumpOfAGetCounts)
     ASSERT_TRUE(m_backend->DeliverMessage(m_input, Dump(second)));
     ASSERT_TRUE(recorder->WaitForCount(3));
     EXPECT_EQ(Model(), Bytes(first.begin(), first.end()));
+}
+
+// A dump of another preset (a late answer to an earlier get, or one the controller sends
+// of its own accord) never answers a get, whether it comes before the right one or alone.
+TEST_F(MidiManagerTest, OnlyADumpOfTheRequestedPresetAnswersAGet)
+{
+    const Preset favorite3 = Pattern(3);
+    SetControllerPreset(3, favorite3);
+    const Bytes before = Model();
+    Preset unchanged{};
+    std::copy(before.begin(), before.end(), unchanged.begin());
+    struct Case
+    {
+        const char* what;
+        Mode mode;
+        std::vector<Bytes> foreign; // delivered before whatever the controller answers
+        QKRESULT result;
+    };
+    const Case cases[] = {
+        {"favorite 5 first", Mode::Normal, {Dump(Pattern(5), 5)}, QK_OK},
+        {"RAM first", Mode::Normal, {Dump(Pattern(6), 0)}, QK_OK},
+        {"favorites 2 and 4 and RAM only", Mode::Silent,
+         {Dump(Pattern(2), 2), Dump(Pattern(4), 4), Dump(Pattern(6), 0)}, -3},
+    };
+    for (const Case& c : cases)
+    {
+        SetModel(unchanged);
+        SetController(c.mode);
+        SetControllerPreset(3, favorite3);
+        SetExtraAnswer(
+            [this, foreign = c.foreign](const Bytes&)
+            {
+                for (const Bytes& dump : foreign)
+                    m_backend->DeliverMessage(m_input, dump);
+            });
+        EXPECT_EQ(m_manager->GetPresetFromMidiDevice(3), c.result) << c.what;
+        EXPECT_EQ(Model(), c.result == QK_OK ? Bytes(favorite3.begin(), favorite3.end()) : before) << c.what;
+    }
 }
 
 TEST_F(MidiManagerTest, TheIdentityWaitLeavesTheModelAlone)

@@ -2,13 +2,16 @@
 // integration tests and for trying the editor by hand without the device.
 //
 //   vedidu_simulator [--silent | --short | --garbage] [--log FILE] [--state FILE]
+//                    [--late MS]
 //
 // It opens one input and one output port, both named "Vedidu", on clients named "Vedidu"
 // (RtMidi makes each port a client of its own; JACK calls the second "Vedidu-01"), on the
 // ALSA sequencer or, when VEDIDU_MIDI_API is "jack" or there is no sequencer, on JACK.
 // Every message received is written as one hex line to standard output or the log file.
 // With --state, the stored presets and key curve are read from FILE at start when it
-// exists, and written to it after every change. SIGTERM or SIGINT ends it, and so does the
+// exists, and written to it after every change. With --late, the first get is answered MS
+// milliseconds late, and nothing received meanwhile is looked at before (a controller busy
+// once). SIGTERM or SIGINT ends it, and so does the
 // end of the process that started it (a test that crashed must not leave it behind); its
 // ports go with it, as when the controller is unplugged.
 #include "QKFramework/Platform/Midi/UnseenSyncScope.h"
@@ -21,6 +24,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <csignal>
@@ -113,8 +117,19 @@ bool WriteFile(const std::string& path, const std::string& text)
 
 int Usage()
 {
-    std::fputs("usage: vedidu_simulator [--silent | --short | --garbage] [--log FILE] [--state FILE]\n", stderr);
+    std::fputs("usage: vedidu_simulator [--silent | --short | --garbage] [--log FILE] [--state FILE]\n"
+               "                        [--late MS]\n",
+               stderr);
     return 2;
+}
+
+// A whole number of at least min in text, else -1.
+long ParseCount(const std::string& text, long min)
+{
+    char* end = nullptr;
+    errno = 0;
+    const long value = std::strtol(text.c_str(), &end, 10);
+    return errno == 0 && end != text.c_str() && *end == '\0' && value >= min ? value : -1;
 }
 
 } // namespace
@@ -132,6 +147,7 @@ int main(int argc, char** argv)
     SimulatedController::ReplyMode mode = SimulatedController::ReplyMode::Normal;
     std::string logPath;
     std::string statePath;
+    long lateMs = 0;
     for (int i = 1; i < argc; ++i)
     {
         const std::string option = argv[i];
@@ -143,6 +159,8 @@ int main(int argc, char** argv)
             mode = SimulatedController::ReplyMode::Garbage;
         else if ((option == "--log" || option == "--state") && i + 1 < argc)
             (option == "--log" ? logPath : statePath) = argv[++i];
+        else if (option == "--late" && i + 1 < argc && (lateMs = ParseCount(argv[++i], 1)) > 0)
+            continue;
         else
             return Usage();
     }
@@ -234,6 +252,13 @@ int main(int argc, char** argv)
         {
             std::fprintf(log, "%s\n", QK::TestSupport::FormatHexBytes(message).c_str());
             std::fflush(log);
+            if (lateMs > 0 && SimulatedController::IsGetPresetRequest(message.data(), message.size()))
+            {
+                const auto due = std::chrono::steady_clock::now() + std::chrono::milliseconds(lateMs);
+                while (!g_stop && std::chrono::steady_clock::now() < due)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                lateMs = 0;
+            }
             for (std::vector<std::uint8_t>& reply : controller.Receive(message))
             {
                 QK::UnseenSyncScope unseen;
