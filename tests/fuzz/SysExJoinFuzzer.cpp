@@ -7,6 +7,7 @@
 // preset dump would be.
 #include "QKFramework/Midi/MidiCaptureNotificationData.h"
 #include "QKFramework/Midi/MidiCapturePort.h"
+#include "QKFramework/Midi/MidiComm.h"
 #include "QKFramework/Midi/MidiCommInterface.h"
 #include "QKFramework/Notification/Notification.h"
 #include "QKFramework/Notification/NotificationClient.h"
@@ -21,6 +22,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <thread>
 #include <vector>
 
 namespace
@@ -77,6 +79,8 @@ struct Rig
         QK::SetMidiBackend(backend);
         device = backend->AddDevice(QK::MidiDirection::Input, "Vedidu");
         comm = QK::LMidiCommInterface::Create();
+        transport = dynamic_cast<const QK::LMidiComm*>(comm.Get());
+        FUZZ_CHECK(transport);
         FUZZ_CHECK(recorder->Subscribe(comm, QK::kNidMidiDataCaptured) != 0u);
         FUZZ_CHECK(comm->OpenCapturePort(QK::WString(u"Vedidu"), port) == QK::QK_OK);
     }
@@ -85,6 +89,7 @@ struct Rig
         std::make_shared<QK::TestSupport::FakeMidiBackend>();
     QK::TestSupport::FakeMidiBackend::DeviceId device = 0;
     QK::RCPtr<QK::LMidiCommInterface> comm;
+    const QK::LMidiComm* transport = nullptr;
     QK::RCPtr<Recorder> recorder{new Recorder};
     QK::RCPtr<QK::LMidiCapturePort> port;
 };
@@ -100,6 +105,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::optional<Bytes> joining;
     const auto feed = [&](const Bytes& piece, bool complete)
     {
+        // The transport drops what comes faster than its worker delivers, past a bound;
+        // the joining is what is checked here, so the pieces wait for room.
+        while (rig.transport->GetQueuedCaptureCount() >= QK::LMidiComm::kMaxQueuedShortMessages / 2)
+            std::this_thread::yield();
         FUZZ_CHECK(rig.backend->DeliverSysExChunk(rig.device, piece, complete));
         if (!complete)
         {

@@ -2,6 +2,9 @@
 // that scripts/test.sh starts. Every wait is bounded.
 #include "Engine/PresetEditorCommon/MidiManager.h"
 
+#include "QKFramework/Midi/MidiComm.h"
+#include "QKFramework/Threads/Event.h"
+
 #include "DeviceControl/GeneratedCode/Engine/Inc/ParameterTable.h"
 #include "DeviceControl/GeneratedCode/Engine/Inc/PresetEditorAppEngine.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
@@ -11,11 +14,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace QK
@@ -262,6 +269,69 @@ TEST_F(MidiManagerIntegrationTest, UnplugIsAnnouncedAndReplugReconnects)
     const Preset expected = Pattern(3);
     EXPECT_EQ(Model(), Bytes(expected.begin(), expected.end()));
     recorder->UnsubscribeAll();
+}
+
+// Holds the capture worker in its first delivery until opened, so that what comes in
+// meanwhile stays in the transport's backlog.
+class GatedSubscriber : public LNotificationClient
+{
+public:
+    QKRESULT ReceiveNotification(const ConstRCPtr<LNotificationDistributor>&,
+                                 const ConstRCPtr<LNotification>&) override
+    {
+        if (!m_entered.exchange(true))
+            m_gate.Wait(kInfinite);
+        return QK_OK;
+    }
+
+    bool WaitUntilHeld() const { return WaitUntil([&] { return m_entered.load(); }); }
+    void Open() { m_gate.Set(); }
+
+private:
+    std::atomic<bool> m_entered{false};
+    Event m_gate{false};
+};
+
+// A flood of messages the editor has no use for (notes, controllers, clock, foreign SysEx,
+// some unterminated) through the JACK server: while the capture worker is held, the backlog
+// stays at its bound; once it goes again, a get in the middle of the flood and one after it
+// both bring their favorite whole.
+TEST_F(MidiManagerIntegrationTest, AFloodKeepsTheBacklogBoundedAndGetsStillWork)
+{
+    ASSERT_TRUE(StartSimulator({"--flood", "20000:3"}));
+    const auto floodEnds = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    m_manager = LMidiManager::Create();
+    ASSERT_TRUE(m_manager->AreMidiPortsOpen());
+    const RCPtr<LMidiCommInterface> comm = m_manager->GetMidiCommInterface();
+    const auto* transport = dynamic_cast<const LMidiComm*>(comm.Get());
+    ASSERT_NE(transport, nullptr);
+
+    const RCPtr<GatedSubscriber> gated(new GatedSubscriber());
+    ASSERT_NE(gated->Subscribe(comm, kNidMidiDataCaptured), 0u);
+    ASSERT_TRUE(gated->WaitUntilHeld()) << "no flood came";
+    ASSERT_TRUE(WaitUntil([&] { return transport->GetQueuedCaptureCount() >= LMidiComm::kMaxQueuedShortMessages; }))
+        << "the flood never filled the backlog";
+    std::uint32_t peak = 0;
+    for (int i = 0; i < 50; ++i)
+    {
+        peak = std::max(peak, transport->GetQueuedCaptureCount());
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    // Foreign SysEx messages may take the room above the short messages' bound, and
+    // several MIDI threads may slip in one more each at once.
+    EXPECT_LE(peak, LMidiComm::kMaxQueuedCaptures + 4);
+    gated->UnsubscribeAll();
+    gated->Open();
+
+    const Preset expected = Pattern(3);
+    EXPECT_LT(std::chrono::steady_clock::now(), floodEnds) << "the get below came after the flood";
+    EXPECT_EQ(m_manager->GetPresetFromMidiDevice(3), QK_OK) << "a get during the flood";
+    EXPECT_EQ(Model(), Bytes(expected.begin(), expected.end()));
+
+    std::this_thread::sleep_until(floodEnds + std::chrono::milliseconds(200));
+    const Preset& ram = SimulatedController::DefaultPreset();
+    EXPECT_EQ(m_manager->GetPresetFromMidiDevice(0), QK_OK) << "a get right after the flood";
+    EXPECT_EQ(Model(), Bytes(ram.begin(), ram.end()));
 }
 
 TEST_F(MidiManagerIntegrationTest, TheKeyCurveArrivesAsItWasGiven)

@@ -2,7 +2,7 @@
 // integration tests and for trying the editor by hand without the device.
 //
 //   vedidu_simulator [--silent | --short | --garbage] [--log FILE] [--state FILE]
-//                    [--late MS]
+//                    [--late MS] [--flood RATE[:SECONDS]]
 //
 // It opens one input and one output port, both named "Vedidu", on clients named "Vedidu"
 // (RtMidi makes each port a client of its own; JACK calls the second "Vedidu-01"), on the
@@ -11,9 +11,11 @@
 // With --state, the stored presets and key curve are read from FILE at start when it
 // exists, and written to it after every change. With --late, the first get is answered MS
 // milliseconds late, and nothing received meanwhile is looked at before (a controller busy
-// once). SIGTERM or SIGINT ends it, and so does the
-// end of the process that started it (a test that crashed must not leave it behind); its
-// ports go with it, as when the controller is unplugged.
+// once). With --flood, it sends RATE messages a second that the editor has no use for
+// (notes, controllers, clock, foreign SysEx, some of it unterminated) for SECONDS seconds,
+// or until it ends, answering as usual between them. SIGTERM or SIGINT ends it, and so does
+// the end of the process that started it (a test that crashed must not leave it behind);
+// its ports go with it, as when the controller is unplugged.
 #include "QKFramework/Platform/Midi/UnseenSyncScope.h"
 #include "tests/support/Midi/SimulatedController.h"
 
@@ -118,7 +120,7 @@ bool WriteFile(const std::string& path, const std::string& text)
 int Usage()
 {
     std::fputs("usage: vedidu_simulator [--silent | --short | --garbage] [--log FILE] [--state FILE]\n"
-               "                        [--late MS]\n",
+               "                        [--late MS] [--flood RATE[:SECONDS]]\n",
                stderr);
     return 2;
 }
@@ -131,6 +133,70 @@ long ParseCount(const std::string& text, long min)
     const long value = std::strtol(text.c_str(), &end, 10);
     return errno == 0 && end != text.c_str() && *end == '\0' && value >= min ? value : -1;
 }
+
+// The n-th message of a flood: mostly notes, controllers and clock, with a foreign SysEx
+// now and then, every other one of them unterminated.
+std::vector<std::uint8_t> FloodMessage(std::uint64_t n)
+{
+    const auto data = static_cast<std::uint8_t>(n & 0x7F);
+    switch (n % 50)
+    {
+    case 0:
+        return {0xF0, 0x7D, 0x01, data};
+    case 25:
+        return {0xF0, 0x7D, 0x02, data, 0xF7};
+    default:
+        break;
+    }
+    switch (n % 4)
+    {
+    case 0:
+        return {0x90, data, 0x64};
+    case 1:
+        return {0x80, data, 0x00};
+    case 2:
+        return {0xB0, 0x07, data};
+    default:
+        return {0xF8};
+    }
+}
+
+// Sends the flood's messages that are due by now.
+class Flood
+{
+public:
+    Flood(long rate, long seconds) : m_rate(rate), m_seconds(seconds), m_start(std::chrono::steady_clock::now()) {}
+
+    bool IsRunning() const { return m_rate > 0 && !m_ended; }
+
+    void SendDue(RtMidiOut& output)
+    {
+        if (!IsRunning())
+            return;
+        const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
+        if (m_seconds > 0 && elapsed >= static_cast<double>(m_seconds))
+        {
+            m_ended = true;
+            std::fprintf(stderr, "vedidu_simulator: flood of %llu messages done\n",
+                         static_cast<unsigned long long>(m_sent));
+            return;
+        }
+        const auto due = static_cast<std::uint64_t>(elapsed * static_cast<double>(m_rate));
+        for (; m_sent < due; ++m_sent)
+        {
+            std::vector<std::uint8_t> message = FloodMessage(m_sent);
+            QK::UnseenSyncScope unseen;
+            output.sendMessage(&message);
+        }
+    }
+
+private:
+    const long m_rate;
+    const long m_seconds;
+    const std::chrono::steady_clock::time_point m_start;
+    std::uint64_t m_sent = 0;
+    bool m_ended = false;
+};
 
 } // namespace
 
@@ -148,6 +214,8 @@ int main(int argc, char** argv)
     std::string logPath;
     std::string statePath;
     long lateMs = 0;
+    long floodRate = 0;
+    long floodSeconds = 0;
     for (int i = 1; i < argc; ++i)
     {
         const std::string option = argv[i];
@@ -161,6 +229,15 @@ int main(int argc, char** argv)
             (option == "--log" ? logPath : statePath) = argv[++i];
         else if (option == "--late" && i + 1 < argc && (lateMs = ParseCount(argv[++i], 1)) > 0)
             continue;
+        else if (option == "--flood" && i + 1 < argc)
+        {
+            const std::string value = argv[++i];
+            const std::size_t colon = value.find(':');
+            floodRate = ParseCount(value.substr(0, colon), 1);
+            floodSeconds = colon == std::string::npos ? 0 : ParseCount(value.substr(colon + 1), 1);
+            if (floodRate < 0 || floodSeconds < 0)
+                return Usage();
+        }
         else
             return Usage();
     }
@@ -239,15 +316,18 @@ int main(int argc, char** argv)
     }
     std::fputs("vedidu_simulator: ready\n", stderr);
 
+    Flood flood(floodRate, floodSeconds);
     while (!g_stop && getppid() == parent)
     {
         std::deque<std::vector<std::uint8_t>> received;
         {
             std::unique_lock lock(inbox.mutex);
-            // Bounded, so that a signal is seen soon.
-            inbox.arrived.wait_for(lock, std::chrono::milliseconds(20), [&] { return !inbox.messages.empty(); });
+            // Bounded, so that a signal is seen soon and a flood flows evenly.
+            inbox.arrived.wait_for(lock, std::chrono::milliseconds(flood.IsRunning() ? 2 : 20),
+                                   [&] { return !inbox.messages.empty(); });
             received.swap(inbox.messages);
         }
+        flood.SendDue(*output);
         for (const std::vector<std::uint8_t>& message : received)
         {
             std::fprintf(log, "%s\n", QK::TestSupport::FormatHexBytes(message).c_str());
