@@ -5,8 +5,6 @@
 #include "QKFramework/Notification/NotificationCenterManager.h"
 #include "QKFramework/ObjectBase/Exception.h"
 
-#include <chrono>
-#include <thread>
 
 namespace QK
 {
@@ -17,11 +15,6 @@ namespace
 constexpr const char* kSource = "Engine\\PresetEditorCommon\\MidiManager";
 constexpr QKRESULT kPortsNotOpen = -1;
 constexpr QKRESULT kNoReply = -3;
-
-void SleepMs(std::uint32_t ms)
-{
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
 
 RCPtr<LRootModuleEngine> GetEngine()
 {
@@ -199,7 +192,11 @@ QKRESULT LMidiManager::DetachFromDistributor(const ConstRCPtr<LNotificationDistr
 std::uint32_t LMidiManager::Run(const ConstRCPtr<LRefCountedObject>&)
 {
     m_passCount.fetch_add(1);
-    if (!m_pauseRequested && m_checker)
+    // Decided under the pass lock: a pause waits for this pass, and a pass that starts
+    // after a pause has begun sees it (pause requested, then checking disabled) and probes
+    // nothing. A run woken by a set left over from before the pause finds it disabled too.
+    MutexLock pass(m_passLock);
+    if (m_checkingEnabled && !m_pauseRequested && m_checker)
     {
         m_checker->CheckInputDevices();
         m_checker->CheckOutputDevices();
@@ -213,20 +210,9 @@ QKRESULT LMidiManager::PauseDeviceStatusChecker()
         return QK_FALSE;
     m_worker->SetTimeout(kInfinite);
     m_pauseRequested = true;
-    const std::uint32_t passes = m_passCount.load();
-    if (m_worker->IsRunning())
     {
-        while (m_worker->IsRunning())
-            SleepMs(kPauseStepMs);
-    }
-    else
-    {
-        // A run that starts now sees the request and does no pass; its count tells us it
-        // has come and gone.
-        m_wakeEvent->Set();
-        do
-            SleepMs(kPauseStepMs);
-        while (m_passCount.load() == passes || m_worker->IsRunning());
+        // The checker's acknowledgement: the pass under way, if any, has ended.
+        MutexLock pass(m_passLock);
     }
     m_checkingEnabled = false;
     m_pauseRequested = false;

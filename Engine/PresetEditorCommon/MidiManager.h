@@ -12,7 +12,7 @@
 //    checking is enabled (ResumeDeviceStatusChecker; the application enables it once the
 //    manager is made) and waits without a time-out while it is not. Every SysEx send
 //    pauses it first and resumes it afterwards, so that no presence test opens a port
-//    while a message is in flight.
+//    while a message is in flight; the pause waits only for a pass under way to end.
 //  - OnPresetDumpCaptured runs on the transport's capture worker while a get waits for
 //    its reply; the preset-reply light is the hand-over to the waiting get.
 //  - OnInputDeviceStatusChanged runs on the UI thread when the default notification
@@ -49,8 +49,6 @@ public:
     static constexpr std::uint32_t kReplyTimeoutMs = 1000;
     // The presence checker's period while checking is enabled.
     static constexpr std::uint32_t kCheckIntervalMs = 500;
-    // The step of the sleep handshake that pauses the checker.
-    static constexpr std::uint32_t kPauseStepMs = 100;
 
     // A manager, initialised: its ports are open when the controller is there.
     static RCPtr<LMidiManager> Create();
@@ -97,7 +95,8 @@ public:
     // F0 or F7 or a failed send; 0x80070057 for no bytes.
     QKRESULT SendSysEx(const Array<signed char>& bytes, LMidiRenderPort* port);
     // 1 when checking is not enabled; else stops the checker between passes (waiting for
-    // a pass in progress), disables checking and answers 0.
+    // a pass in progress to end, and for nothing else), disables checking and answers 0.
+    // Until checking is resumed, no pass probes anything.
     QKRESULT PauseDeviceStatusChecker();
     // 1 when checking is enabled already; else enables it, starts a pass at once and
     // answers 0.
@@ -152,6 +151,9 @@ private:
     std::atomic<bool> m_checkingEnabled{false};
     std::atomic<bool> m_pauseRequested{false};
     std::atomic<std::uint32_t> m_passCount{0};
+    // Held by the worker through each presence pass; a pause takes it to know that the
+    // pass under way has ended.
+    Mutex m_passLock;
     std::atomic<bool> m_receivingEnabled{false};
     std::atomic<std::int32_t> m_firstParamId{0};
     std::atomic<std::uint32_t> m_paramCount{0};

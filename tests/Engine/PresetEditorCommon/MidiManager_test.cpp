@@ -445,6 +445,64 @@ TEST_F(MidiManagerTest, PausingAndResumingTheCheckerAnswerWhetherAnythingChanged
     EXPECT_EQ(m_manager->OpenMidiPorts(), QK_FALSE);
 }
 
+// Every get and send pauses the presence checker: a probe under way when the exchange
+// begins ends before anything is sent, and none starts while the exchange lasts, however
+// long that is (here longer than the checker's period). The exchanges start while a probe
+// is under way, and while the checker waits for its next pass.
+TEST_F(MidiManagerTest, NoPresenceProbeRunsWhileAGetOrASendIsUnderWay)
+{
+    // Shared with the hooks: a probe may still be under way when the test ends.
+    struct State
+    {
+        std::atomic<bool> exchanging{false};
+        std::atomic<bool> probing{false};
+        std::atomic<int> probes{0};
+        std::atomic<int> overlaps{0};
+    };
+    const auto state = std::make_shared<State>();
+    auto& [exchanging, probing, probes, overlaps] = *state;
+    m_backend->SetListHook(
+        [state](MidiDirection)
+        {
+            ++state->probes;
+            state->probing = true;
+            if (state->exchanging)
+                ++state->overlaps;
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            if (state->exchanging)
+                ++state->overlaps;
+            state->probing = false;
+        });
+    SetExtraAnswer(
+        [state](const Bytes&)
+        {
+            state->exchanging = true;
+            // Longer than the checker's period.
+            std::this_thread::sleep_for(std::chrono::milliseconds(LMidiManager::kCheckIntervalMs + 200));
+            state->exchanging = false;
+        });
+    ASSERT_EQ(m_manager->ResumeDeviceStatusChecker(), QK_OK);
+
+    for (const bool duringAProbe : {true, false})
+    {
+        SCOPED_TRACE(duringAProbe ? "during a probe" : "between probes");
+        const auto ready = [&]
+        {
+            // Between probes: once one has ended, the checker waits for its next pass.
+            return WaitUntil([&] { return probing.load(); }) &&
+                   (duringAProbe || WaitUntil([&] { return !probing.load(); }));
+        };
+        ASSERT_TRUE(ready()) << "the checker does not probe";
+        EXPECT_EQ(m_manager->GetPresetFromMidiDevice(3), QK_OK);
+        ASSERT_TRUE(ready()) << "the checker does not probe again";
+        EXPECT_EQ(m_manager->SendPresetToDevice(5), 224);
+    }
+    SetExtraAnswer(nullptr);
+    m_backend->SetListHook(nullptr);
+    EXPECT_EQ(overlaps.load(), 0) << "a probe ran during an exchange";
+    EXPECT_GE(probes.load(), 4);
+}
+
 TEST_F(MidiManagerTest, AGetThatThrowsStillResumesTheCheckerAndLeavesTheTransport)
 {
     ASSERT_EQ(m_manager->ResumeDeviceStatusChecker(), QK_OK);
