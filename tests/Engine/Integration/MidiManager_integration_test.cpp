@@ -8,6 +8,7 @@
 #include "DeviceControl/GeneratedCode/Engine/Inc/ParameterTable.h"
 #include "DeviceControl/GeneratedCode/Engine/Inc/PresetEditorAppEngine.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
+#include "tests/support/Midi/JackClients.h"
 #include "tests/support/Midi/SimulatedController.h"
 #include "tests/support/Midi/SimulatorProcess.h"
 #include "tests/support/WaitUntil.h"
@@ -332,6 +333,35 @@ TEST_F(MidiManagerIntegrationTest, AFloodKeepsTheBacklogBoundedAndGetsStillWork)
     const Preset& ram = SimulatedController::DefaultPreset();
     EXPECT_EQ(m_manager->GetPresetFromMidiDevice(0), QK_OK) << "a get right after the flood";
     EXPECT_EQ(Model(), Bytes(ram.begin(), ram.end()));
+}
+
+// Idle with the controller there, the program is two clients of the JACK server (its
+// input and its output, each with its port open), however many presence passes list and
+// probe the ports; the passes still see the controller go.
+TEST_F(MidiManagerIntegrationTest, IdleWithTheControllerTheProgramIsTwoJackClients)
+{
+    ASSERT_TRUE(StartSimulator());
+    m_manager = LMidiManager::Create();
+    ASSERT_TRUE(m_manager->AreMidiPortsOpen());
+    const RCPtr<InputStatusRecorder> recorder(new InputStatusRecorder());
+    recorder->Subscribe(m_centre, kNidMidiInputDeviceConnectionStatusChanged);
+    ASSERT_EQ(m_manager->ResumeDeviceStatusChecker(), QK_OK);
+    // A few passes.
+    std::this_thread::sleep_for(std::chrono::milliseconds(3 * LMidiManager::kCheckIntervalMs));
+
+    const int clients = CountJackClients("Vedidu Editor");
+    ASSERT_GE(clients, 0) << "no JACK server answers";
+    EXPECT_LE(clients, 2);
+
+    ASSERT_EQ(m_simulator.Stop(), 0);
+    EXPECT_TRUE(WaitUntil(
+        [&]
+        {
+            m_centre->DispatchNotifications(false);
+            return !recorder->statuses.empty();
+        }));
+    EXPECT_EQ(recorder->statuses, std::vector<std::int32_t>{1});
+    recorder->UnsubscribeAll();
 }
 
 TEST_F(MidiManagerIntegrationTest, TheKeyCurveArrivesAsItWasGiven)
