@@ -246,8 +246,8 @@ inline void DeliverMidiMessage(IMidiInputSink& sink, const std::uint8_t* bytes, 
 
 // The back end over the system's MIDI: the ALSA sequencer by default; JACK when the
 // environment variable VEDIDU_MIDI_API is "jack" or the ALSA sequencer cannot be opened;
-// when neither can be reached, a back end without devices. clientName names the program's
-// own MIDI clients. Never null.
+// when neither can be reached, a back end without devices, and one line on standard error
+// that says so. clientName names the program's own MIDI clients. Never null.
 std::shared_ptr<IMidiBackend> CreatePlatformMidiBackend(const std::string& clientName);
 
 // The back end in use: the one set last, else the platform's own, made on first use under

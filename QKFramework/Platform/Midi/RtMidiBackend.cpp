@@ -1,11 +1,13 @@
-// Sections: RtMidi errors; one RtMidi object; the enumerator; the input connection;
+// Sections: RtMidi errors; JACK; one RtMidi object; the enumerator; the input connection;
 // the output connection; the back end.
 #include "QKFramework/Platform/Midi/RtMidiBackend.h"
 
 #include "QKFramework/Platform/Midi/MidiSendWorker.h"
 #include "QKFramework/Platform/Midi/UnseenSyncScope.h"
+#include "QKFramework/Utilities/Debug/DebugLog.h"
 
 #include <RtMidi.h>
+#include <jack/jack.h>
 
 #include <algorithm>
 #include <atomic>
@@ -49,6 +51,40 @@ private:
 
     std::atomic<int> m_count{0};
 };
+
+// ---- JACK -----------------------------------------------------------------------------
+
+// libjack writes its own messages (a missing server, a port that went) to standard error;
+// they belong in the debug log.
+void WriteJackMessage(const char* text)
+{
+    DebugLog::Get().GetNarrowOutput() << "JACK: " << (text ? text : "") << std::endl;
+}
+
+void RouteJackMessages()
+{
+    static std::once_flag once;
+    std::call_once(once,
+                   []
+                   {
+                       jack_set_error_function(&WriteJackMessage);
+                       jack_set_info_function(&WriteJackMessage);
+                   });
+}
+
+// Whether a JACK server answers. Asked with a client of its own that goes at once: an
+// RtMidi object made without a server writes its complaint to standard error, where no
+// callback can catch it yet.
+bool IsJackServerRunning(const std::string& clientName)
+{
+    RouteJackMessages();
+    jack_status_t status{};
+    jack_client_t* client = jack_client_open(clientName.c_str(), JackNoStartServer, &status);
+    if (!client)
+        return false;
+    jack_client_close(client);
+    return true;
+}
 
 // ---- One RtMidi object ----------------------------------------------------------------
 
@@ -172,6 +208,8 @@ public:
     // False when the system cannot be reached.
     bool Connect()
     {
+        if (m_system == MidiSystem::Jack && !IsJackServerRunning(m_clientName))
+            return false;
         m_input = std::make_shared<InputClient>();
         if (!m_input->Make(m_system, m_clientName))
             return false;
