@@ -14,6 +14,7 @@ namespace
 
 constexpr const char* kSource = "Engine\\PresetEditorCommon\\MidiManager";
 constexpr QKRESULT kPortsNotOpen = -1;
+constexpr const char16_t* kNidIdle = u"NID_IDLE";
 constexpr QKRESULT kNoReply = -3;
 
 RCPtr<LRootModuleEngine> GetEngine()
@@ -100,9 +101,10 @@ private:
     bool m_registered = false;
 };
 
-RCPtr<LMidiManager> LMidiManager::Create()
+RCPtr<LMidiManager> LMidiManager::Create(StartMode mode)
 {
     RCPtr<LMidiManager> manager(new LMidiManager());
+    manager->m_connectInBackground = mode == StartMode::ConnectInBackground;
     manager->Initialize();
     return manager;
 }
@@ -130,8 +132,6 @@ QKRESULT LMidiManager::Initialize()
         SetParameterLayout(0, LRootModuleEngine::kParamCount);
 
     m_checker = LMidiDeviceStatusChecker::Create(m_comm);
-    m_checker->SetInputDevices(GetDevicePortNames());
-    m_checker->SetOutputDevices(GetDevicePortNames());
 
     m_wakeEvent = LEvent::Create();
     m_worker = LEventGatedThreader::Create(m_wakeEvent, ConstRCPtr<LThreadWorker>(this), nullptr, 0);
@@ -149,8 +149,48 @@ QKRESULT LMidiManager::Initialize()
         m_handlers->AddHandler(&LMidiManager::OnInputDeviceStatusChanged, GetDefaultNotificationCenter(),
                                kNidMidiInputDeviceConnectionStatusChanged);
     }
-    OpenMidiPorts();
+    if (m_connectInBackground)
+    {
+        // The worker connects once asked: by the first idle pass (the window is up by then),
+        // or by an operation that needs the ports, which then waits for it.
+        m_connection = Connection::Connecting;
+        MutexLock lock(m_handlerLock);
+        m_handlers->AddHandler(&LMidiManager::OnIdle, GetDefaultNotificationCenter(), kNidIdle);
+        return QK_OK;
+    }
+    Connect();
+    m_connection = Connection::Connected;
     return QK_OK;
+}
+
+void LMidiManager::Connect()
+{
+    // Reaches the MIDI system for the first time: lists the devices of both directions and
+    // opens the controller's ports. No presence pass runs meanwhile: passes run on the
+    // worker, which either is this thread or has not been started on anything yet.
+    m_checker->SetInputDevices(GetDevicePortNames());
+    m_checker->SetOutputDevices(GetDevicePortNames());
+    OpenPorts();
+}
+
+void LMidiManager::RequestConnection()
+{
+    if (!m_connectRequested.exchange(true) && m_wakeEvent)
+        m_wakeEvent->Set();
+}
+
+bool LMidiManager::AwaitConnection()
+{
+    if (m_connection.load() != Connection::Connecting)
+        return true;
+    RequestConnection();
+    return m_connected.Wait(kConnectTimeoutMs) == kWaitSignalled;
+}
+
+QKRESULT LMidiManager::OnIdle(const ConstRCPtr<LNotificationDistributor>&, const ConstRCPtr<LNotification>&)
+{
+    RequestConnection();
+    return QK_FALSE;
 }
 
 QKRESULT LMidiManager::ReleaseInternalReferences()
@@ -192,6 +232,17 @@ QKRESULT LMidiManager::DetachFromDistributor(const ConstRCPtr<LNotificationDistr
 std::uint32_t LMidiManager::Run(const ConstRCPtr<LRefCountedObject>&)
 {
     m_passCount.fetch_add(1);
+    if (m_connection.load() == Connection::Connecting && m_connectRequested.load())
+    {
+        Connect();
+        m_connection = Connection::Connected;
+        m_connected.SetGreen();
+        // The idle passes have nothing more to start.
+        const RCPtr<LNotificationCenter> centre = GetDefaultNotificationCenter();
+        MutexLock lock(m_handlerLock);
+        if (m_handlers->RemoveHandler(centre, kNidIdle))
+            Unsubscribe(centre, kNidIdle);
+    }
     // Decided under the pass lock: a pause waits for this pass, and a pass that starts
     // after a pause has begun sees it (pause requested, then checking disabled) and probes
     // nothing. A run woken by a set left over from before the pause finds it disabled too.
@@ -267,7 +318,7 @@ QKRESULT LMidiManager::SendSysEx(const Array<signed char>& bytes, LMidiRenderPor
 
 QKRESULT LMidiManager::SendPresetToDevice(std::int32_t preset)
 {
-    if (!m_outputPort)
+    if (!AwaitConnection() || !m_outputPort)
         return kPortsNotOpen;
     const RCPtr<LRootModuleEngine> engine = GetEngine();
     if (!engine)
@@ -359,6 +410,8 @@ QKRESULT LMidiManager::RequestNonPresetParameterFromDevice(const WString&, Varia
 
 QKRESULT LMidiManager::SendMidiMessage(const Array<signed char>& bytes)
 {
+    if (!AwaitConnection())
+        return kPortsNotOpen;
     const bool present = m_checker && m_checker->CheckOutputDevices();
     if (!present || !m_outputPort || !m_comm)
         return kPortsNotOpen;
@@ -377,18 +430,32 @@ bool LMidiManager::IsDeviceFirmwareVersionUseable()
     return m_identityReplyLight.Wait(kReplyTimeoutMs) == kWaitSignalled;
 }
 
-bool LMidiManager::AreMidiPortsOpen() const
+bool LMidiManager::AreMidiPortsOpen()
+{
+    return AwaitConnection() && ArePortsHeld();
+}
+
+bool LMidiManager::ArePortsHeld() const
 {
     return m_inputPort && m_outputPort;
 }
 
 QKRESULT LMidiManager::OpenMidiPorts()
 {
-    if (AreMidiPortsOpen())
+    if (!AwaitConnection())
+        return QK_E_FAIL;
+    if (ArePortsHeld())
+        return QK_FALSE;
+    CheckerPause pause(*this);
+    return OpenPorts();
+}
+
+QKRESULT LMidiManager::OpenPorts()
+{
+    if (ArePortsHeld())
         return QK_FALSE;
     if (!m_comm)
         return QK_E_FAIL;
-    CheckerPause pause(*this);
     const StringArray names = GetDevicePortNames();
     for (std::uint32_t i = 0; i < names.GetCount(); ++i)
     {
@@ -408,11 +475,13 @@ QKRESULT LMidiManager::OpenMidiPorts()
             break;
         }
     }
-    return AreMidiPortsOpen() ? QK_OK : QK_E_FAIL;
+    return ArePortsHeld() ? QK_OK : QK_E_FAIL;
 }
 
 QKRESULT LMidiManager::CloseMidiPorts()
 {
+    if (!AwaitConnection())
+        return QK_OK;
     CheckerPause pause(*this);
     m_inputPort = nullptr;
     m_outputPort = nullptr;
@@ -424,12 +493,12 @@ RCPtr<LMidiCommInterface> LMidiManager::GetMidiCommInterface() const
     return m_comm;
 }
 
-WString LMidiManager::GetInputPortName() const
+WString LMidiManager::GetInputPortName()
 {
     return AreMidiPortsOpen() ? m_inputPortName : WString();
 }
 
-WString LMidiManager::GetOutputPortName() const
+WString LMidiManager::GetOutputPortName()
 {
     return AreMidiPortsOpen() ? m_outputPortName : WString();
 }
@@ -443,6 +512,8 @@ std::uint32_t LMidiManager::SetParameterLayout(std::int32_t first, std::uint32_t
 
 QKRESULT LMidiManager::SendIdentityRequest()
 {
+    if (!AwaitConnection())
+        return kPortsNotOpen;
     return SendSysEx(PresetSysEx::BuildIdentityRequest(), m_outputPort.Get());
 }
 

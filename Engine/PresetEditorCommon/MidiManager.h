@@ -8,6 +8,9 @@
 //
 // Threads:
 //  - Every operation is called on the UI thread.
+//  - Made to connect in the background, the manager reaches the MIDI system (lists the
+//    devices, opens the ports) on the worker thread, once the first idle pass or an
+//    operation asks for it; operations that need the ports wait for that first.
 //  - The worker thread runs one input and one output presence pass every 500 ms while
 //    checking is enabled (ResumeDeviceStatusChecker; the application enables it once the
 //    manager is made) and waits without a time-out while it is not. Every SysEx send
@@ -50,8 +53,23 @@ public:
     // The presence checker's period while checking is enabled.
     static constexpr std::uint32_t kCheckIntervalMs = 500;
 
-    // A manager, initialised: its ports are open when the controller is there.
-    static RCPtr<LMidiManager> Create();
+    // How long an operation waits for a connection made in the background.
+    static constexpr std::uint32_t kConnectTimeoutMs = 20000;
+
+    enum class StartMode
+    {
+        // Create reaches the MIDI system itself and returns with the ports open when the
+        // controller is there.
+        ConnectNow,
+        // Create returns at once; the worker thread reaches the MIDI system once the first
+        // idle pass of the UI thread (the default notification centre's "NID_IDLE") or an
+        // operation that needs the ports asks for it. Such an operation waits for it (up to
+        // kConnectTimeoutMs; past that it answers as without the controller).
+        ConnectInBackground,
+    };
+
+    // A manager, initialised.
+    static RCPtr<LMidiManager> Create(StartMode mode = StartMode::ConnectNow);
 
     // Sends the model's 79 values to preset 0 (RAM) to 8 (favorites). 224 (the bytes sent);
     // -1 when the output port is not open; 0x80070057 for a preset outside 0 to 8 or values
@@ -71,20 +89,20 @@ public:
     // Runs one output presence pass and, when the controller's output is there, sends bytes
     // unchanged through the output port (the key curve): the transport's send result, else -1.
     virtual QKRESULT SendMidiMessage(const Array<signed char>& bytes);
-    // Called by Create.
+    // Called by Create; connects as the start mode says.
     virtual QKRESULT Initialize();
     // Sends the identity request and waits up to 1000 ms for an identity reply; false
     // when the ports are not open or no reply was recognised (none is, as yet).
     virtual bool IsDeviceFirmwareVersionUseable();
-    virtual bool AreMidiPortsOpen() const;
+    virtual bool AreMidiPortsOpen();
     // 1 when both ports were open already, 0 when both are open afterwards, else 0x80004005.
     virtual QKRESULT OpenMidiPorts();
     // Lets go of both ports (they close unless someone else holds them). 0.
     virtual QKRESULT CloseMidiPorts();
     virtual RCPtr<LMidiCommInterface> GetMidiCommInterface() const;
     // The names the ports were opened under; empty while the ports are not open.
-    virtual WString GetInputPortName() const;
-    virtual WString GetOutputPortName() const;
+    virtual WString GetInputPortName();
+    virtual WString GetOutputPortName();
     // The ids of the model's values: first to first + count - 1. Answers count.
     virtual std::uint32_t SetParameterLayout(std::int32_t first, std::uint32_t count);
     // F0 7E 7F 06 01 F7 through SendSysEx.
@@ -136,6 +154,27 @@ private:
     class CheckerPause;
     class DumpWait;
 
+    enum class Connection
+    {
+        NotStarted, // never initialised: nothing to wait for, no ports
+        Connecting,
+        Connected,
+    };
+
+    // The first contact with the MIDI system: the checker's watch lists and the ports.
+    void Connect();
+    // Asks the worker for a connection in the background (once).
+    void RequestConnection();
+    // Asks for a connection in the background and waits for it; false when it is not there
+    // within the time-out.
+    bool AwaitConnection();
+    // The first idle pass asks for the connection. On the UI thread.
+    QKRESULT OnIdle(const ConstRCPtr<LNotificationDistributor>& source,
+                    const ConstRCPtr<LNotification>& notification);
+    bool ArePortsHeld() const;
+    // OpenMidiPorts without waiting for the connection or pausing the checker.
+    QKRESULT OpenPorts();
+
     RCPtr<LNotificationHandler<LMidiManager>> m_handlers;
     RCPtr<LMidiCommInterface> m_comm;
     TrafficLight m_presetReplyLight;
@@ -157,6 +196,11 @@ private:
     std::atomic<bool> m_receivingEnabled{false};
     std::atomic<std::int32_t> m_firstParamId{0};
     std::atomic<std::uint32_t> m_paramCount{0};
+    bool m_connectInBackground = false;
+    std::atomic<Connection> m_connection{Connection::NotStarted};
+    std::atomic<bool> m_connectRequested{false};
+    // Green once a connection made in the background is there.
+    TrafficLight m_connected;
 
     // Guards the handler table and, with it, whether a dump is awaited and of which preset:
     // a dump is set into the model only while a get waits for it, and the get learns the

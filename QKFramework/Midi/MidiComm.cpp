@@ -119,8 +119,16 @@ RCPtr<LMidiComm> LMidiComm::Create()
 }
 
 LMidiComm::LMidiComm()
-    : m_backend(GetMidiBackend()), m_capturePool(LThreadPool::Create(1, kCapturePoolPriority))
+    : m_capturePool(LThreadPool::Create(1, kCapturePoolPriority))
 {
+}
+
+IMidiBackend& LMidiComm::GetBackend()
+{
+    MutexLock lock(m_lock);
+    if (!m_backend)
+        m_backend = GetMidiBackend();
+    return *m_backend;
 }
 
 LMidiComm::~LMidiComm()
@@ -141,7 +149,7 @@ QKRESULT LMidiComm::OpenCapturePort(const WString& name, RCPtr<LMidiCapturePort>
 {
     port = nullptr;
     MutexLock lock(m_lock);
-    const std::vector<std::string> productNames = m_backend->ListDevices(MidiDirection::Input);
+    const std::vector<std::string> productNames = GetBackend().ListDevices(MidiDirection::Input);
     const std::uint32_t containing = CountNamesContaining(NumberDuplicateDeviceNames(productNames), name);
     if (containing > 1)
         return QK_E_INVALIDARG;
@@ -187,7 +195,7 @@ QKRESULT LMidiComm::OpenRenderPort(const WString& name, RCPtr<LMidiRenderPort>& 
 {
     port = nullptr;
     MutexLock lock(m_lock);
-    const std::vector<std::string> productNames = m_backend->ListDevices(MidiDirection::Output);
+    const std::vector<std::string> productNames = GetBackend().ListDevices(MidiDirection::Output);
     const std::uint32_t containing = CountNamesContaining(NumberDuplicateDeviceNames(productNames), name);
     if (containing > 1)
         return QK_E_INVALIDARG;

@@ -63,7 +63,9 @@ public:
     // progress, drops the captures still queued and detaches the subscribers.
     QKRESULT ReleaseInternalReferences() override;
 
-    IMidiBackend& GetBackend() const noexcept { return *m_backend; }
+    // The back end in use (GetMidiBackend) when the transport first needed one: making the
+    // transport does not reach the MIDI system yet. Under the transport's lock.
+    IMidiBackend& GetBackend();
 
     // The captures queued and not yet delivered, and their SysEx bytes.
     std::uint32_t GetQueuedCaptureCount() const noexcept { return m_queuedCaptures.load(); }
@@ -95,7 +97,7 @@ private:
     QKRESULT RemoveCapturePort(LMidiCapturePort* port);
     QKRESULT RemoveRenderPort(LMidiRenderPort* port);
 
-    const std::shared_ptr<IMidiBackend> m_backend;
+    std::shared_ptr<IMidiBackend> m_backend; // under m_lock
     RCPtrArray<LMidiCapturePort> m_capturePorts;
     RCPtrArray<LMidiRenderPort> m_renderPorts;
     RCPtr<LThreadPool> m_capturePool;

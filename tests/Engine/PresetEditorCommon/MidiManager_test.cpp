@@ -503,6 +503,38 @@ TEST_F(MidiManagerTest, NoPresenceProbeRunsWhileAGetOrASendIsUnderWay)
     EXPECT_GE(probes.load(), 4);
 }
 
+// Made to connect in the background, the manager returns before it reaches the MIDI system
+// (here a slow one); a get or a send asked for at once waits for the ports and works.
+TEST_F(MidiManagerTest, ConnectingInTheBackgroundReturnsAtOnceAndAGetOrASendWaitsForIt)
+{
+    const Preset favorite = Pattern(7);
+    SetControllerPreset(3, favorite);
+    SetModel(favorite);
+    struct Case
+    {
+        const char* what;
+        std::function<QKRESULT(LMidiManager&)> call;
+        QKRESULT result;
+    };
+    const Case cases[] = {
+        {"get", [](LMidiManager& m) { return m.GetPresetFromMidiDevice(3); }, QK_OK},
+        {"send", [](LMidiManager& m) { return m.SendPresetToDevice(5); }, 224},
+    };
+    for (const Case& c : cases)
+    {
+        ReleaseManager();
+        m_backend->SetListHook([](MidiDirection) { std::this_thread::sleep_for(std::chrono::milliseconds(100)); });
+        const int opened = m_backend->GetOpenCount(m_input);
+        m_manager = LMidiManager::Create(LMidiManager::StartMode::ConnectInBackground);
+        EXPECT_EQ(m_backend->GetOpenCount(m_input), opened) << c.what << ": Create opened the ports itself";
+        EXPECT_EQ(c.call(*m_manager), c.result) << c.what;
+        m_backend->SetListHook(nullptr);
+        EXPECT_TRUE(m_manager->AreMidiPortsOpen()) << c.what;
+    }
+    EXPECT_EQ(Model(), Bytes(favorite.begin(), favorite.end()));
+    EXPECT_EQ(ControllerPreset(5), favorite);
+}
+
 TEST_F(MidiManagerTest, AGetThatThrowsStillResumesTheCheckerAndLeavesTheTransport)
 {
     ASSERT_EQ(m_manager->ResumeDeviceStatusChecker(), QK_OK);
