@@ -115,7 +115,7 @@ void LMidiCapturePort::OnMidiSysExChunk(const std::uint8_t* bytes, std::size_t c
             return;
         }
         // The rest of a message whose beginning was lost is no message.
-        if (bytes[0] != 0xF0)
+        if (bytes[0] != 0xF0 || !m_owner->WouldQueue(true, size))
             return;
         const RCPtr<LMidiCaptureNotificationData> capture =
             LMidiCaptureNotificationData::Create(m_portName, size, this);

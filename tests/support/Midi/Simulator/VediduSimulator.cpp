@@ -13,7 +13,8 @@
 // milliseconds late, and nothing received meanwhile is looked at before (a controller busy
 // once). With --flood, it sends RATE messages a second that the editor has no use for
 // (notes, controllers, clock, foreign SysEx, some of it unterminated) for SECONDS seconds,
-// or until it ends, answering as usual between them. SIGTERM or SIGINT ends it, and so does
+// or until it ends, answering as usual between them; a flood with an end ends in the middle
+// of a SysEx. SIGTERM or SIGINT ends it, and so does
 // the end of the process that started it (a test that crashed must not leave it behind);
 // its ports go with it, as when the controller is unplugged.
 #include "QKFramework/Platform/Midi/UnseenSyncScope.h"
@@ -134,16 +135,22 @@ long ParseCount(const std::string& text, long min)
     return errno == 0 && end != text.c_str() && *end == '\0' && value >= min ? value : -1;
 }
 
-// The n-th message of a flood: mostly notes, controllers and clock, with a foreign SysEx
-// now and then, every other one of them unterminated.
+// An unterminated SysEx of a flood; the last message of every flood is one.
+std::vector<std::uint8_t> UnterminatedSysEx(std::uint8_t data)
+{
+    return {0xF0, 0x7D, 0x01, data};
+}
+
+// The n-th message of a flood: mostly notes, controllers and clock, and in every fifty an
+// unterminated foreign SysEx followed by a whole one.
 std::vector<std::uint8_t> FloodMessage(std::uint64_t n)
 {
     const auto data = static_cast<std::uint8_t>(n & 0x7F);
     switch (n % 50)
     {
-    case 0:
-        return {0xF0, 0x7D, 0x01, data};
-    case 25:
+    case 48:
+        return UnterminatedSysEx(data);
+    case 49:
         return {0xF0, 0x7D, 0x02, data, 0xF7};
     default:
         break;
@@ -176,9 +183,15 @@ public:
         const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
         if (m_seconds > 0 && elapsed >= static_cast<double>(m_seconds))
         {
+            // Ends in the middle of a SysEx, as a device unplugged mid-message leaves it.
+            std::vector<std::uint8_t> last = UnterminatedSysEx(0x7F);
+            {
+                QK::UnseenSyncScope unseen;
+                output.sendMessage(&last);
+            }
             m_ended = true;
             std::fprintf(stderr, "vedidu_simulator: flood of %llu messages done\n",
-                         static_cast<unsigned long long>(m_sent));
+                         static_cast<unsigned long long>(m_sent + 1));
             return;
         }
         const auto due = static_cast<std::uint64_t>(elapsed * static_cast<double>(m_rate));
