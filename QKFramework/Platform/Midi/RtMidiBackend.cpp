@@ -246,67 +246,55 @@ public:
         return !watch.lost;
     }
 
-    // Opens port on the shared input client when it is free, else on a client of its own:
-    // the client with its port open, or null (result says why).
+    // Opens port on the shared client of its direction when that is free, else on a client
+    // of its own: the client with its port open, or null (result says why).
     std::shared_ptr<InputClient> OpenInput(const std::string& port, QKRESULT& result)
     {
-        std::lock_guard lock(m_mutex);
-        std::shared_ptr<InputClient> client = m_inputInUse ? nullptr : m_input;
-        if (!client)
-        {
-            client = std::make_shared<InputClient>();
-            if (!client->Make(m_system, m_clientName))
-            {
-                result = kMidiError;
-                return nullptr;
-            }
-        }
-        result = OpenPort(*client->object, client->errors, port, kInputPortName);
-        if (result != kMidiOk)
-            return nullptr;
-        m_inputInUse = m_inputInUse || client == m_input;
-        return client;
+        return Open(m_input, m_inputInUse, port, kInputPortName, result);
     }
 
     std::shared_ptr<OutputClient> OpenOutput(const std::string& port, QKRESULT& result)
     {
+        return Open(m_output, m_outputInUse, port, kOutputPortName, result);
+    }
+
+    // Closes the client's port; a shared client is free again, one of its own goes with its
+    // last holder.
+    void CloseInput(const std::shared_ptr<InputClient>& client) { Close(client, m_input, m_inputInUse); }
+    void CloseOutput(const std::shared_ptr<OutputClient>& client) { Close(client, m_output, m_outputInUse); }
+
+private:
+    template <class Client>
+    std::shared_ptr<Client> Open(const std::shared_ptr<Client>& shared, bool& sharedInUse, const std::string& port,
+                                 const char* ownName, QKRESULT& result)
+    {
         std::lock_guard lock(m_mutex);
-        std::shared_ptr<OutputClient> client = m_outputInUse ? nullptr : m_output;
+        std::shared_ptr<Client> client = sharedInUse ? nullptr : shared;
         if (!client)
         {
-            client = std::make_shared<OutputClient>();
+            client = std::make_shared<Client>();
             if (!client->Make(m_system, m_clientName))
             {
                 result = kMidiError;
                 return nullptr;
             }
         }
-        result = OpenPort(*client->object, client->errors, port, kOutputPortName);
+        result = OpenPort(*client->object, client->errors, port, ownName);
         if (result != kMidiOk)
             return nullptr;
-        m_outputInUse = m_outputInUse || client == m_output;
+        sharedInUse = sharedInUse || client == shared;
         return client;
     }
 
-    // Closes the client's port; a shared client is free again, one of its own goes with its
-    // last holder.
-    void CloseInput(const std::shared_ptr<InputClient>& client)
+    template <class Client>
+    void Close(const std::shared_ptr<Client>& client, const std::shared_ptr<Client>& shared, bool& sharedInUse)
     {
         std::lock_guard lock(m_mutex);
         client->object->closePort();
-        if (client == m_input)
-            m_inputInUse = false;
+        if (client == shared)
+            sharedInUse = false;
     }
 
-    void CloseOutput(const std::shared_ptr<OutputClient>& client)
-    {
-        std::lock_guard lock(m_mutex);
-        client->object->closePort();
-        if (client == m_output)
-            m_outputInUse = false;
-    }
-
-private:
     static QKRESULT OpenPort(RtMidi& object, ErrorCounter& errors, const std::string& port, const char* ownName)
     {
         const long index = FindRtMidiPort(object, port);

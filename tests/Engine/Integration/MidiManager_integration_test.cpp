@@ -3,11 +3,11 @@
 #include "Engine/PresetEditorCommon/MidiManager.h"
 
 #include "QKFramework/Midi/MidiComm.h"
-#include "QKFramework/Threads/Event.h"
 
 #include "DeviceControl/GeneratedCode/Engine/Inc/ParameterTable.h"
 #include "DeviceControl/GeneratedCode/Engine/Inc/PresetEditorAppEngine.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
+#include "tests/QKFramework/Midi/CaptureRecorder.h"
 #include "tests/support/Midi/JackClients.h"
 #include "tests/support/Midi/SimulatedController.h"
 #include "tests/support/Midi/SimulatorProcess.h"
@@ -16,7 +16,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -237,6 +236,9 @@ TEST_F(MidiManagerIntegrationTest, NoControllerMeansNoPorts)
     EXPECT_EQ(m_manager->SendPresetToDevice(0), -1);
 }
 
+// With the controller there, the program is two clients of the JACK server (its input and
+// its output, each with its port open), however many presence passes list and probe the
+// ports, before an unplug and after the replug.
 TEST_F(MidiManagerIntegrationTest, UnplugIsAnnouncedAndReplugReconnects)
 {
     ASSERT_TRUE(StartSimulator());
@@ -245,6 +247,14 @@ TEST_F(MidiManagerIntegrationTest, UnplugIsAnnouncedAndReplugReconnects)
     const RCPtr<InputStatusRecorder> recorder(new InputStatusRecorder());
     recorder->Subscribe(m_centre, kNidMidiInputDeviceConnectionStatusChanged);
     ASSERT_EQ(m_manager->ResumeDeviceStatusChecker(), QK_OK);
+    const auto expectTwoClientsAfterAFewPasses = [&]
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(3 * LMidiManager::kCheckIntervalMs));
+        const int clients = CountJackClients("Vedidu Editor");
+        ASSERT_GE(clients, 0) << "no JACK server answers";
+        EXPECT_LE(clients, 2);
+    };
+    expectTwoClientsAfterAFewPasses();
 
     ASSERT_EQ(m_simulator.Stop(), 0);
     ASSERT_TRUE(WaitUntil(
@@ -269,29 +279,9 @@ TEST_F(MidiManagerIntegrationTest, UnplugIsAnnouncedAndReplugReconnects)
     EXPECT_EQ(m_manager->GetPresetFromMidiDevice(3), QK_OK);
     const Preset expected = Pattern(3);
     EXPECT_EQ(Model(), Bytes(expected.begin(), expected.end()));
+    expectTwoClientsAfterAFewPasses();
     recorder->UnsubscribeAll();
 }
-
-// Holds the capture worker in its first delivery until opened, so that what comes in
-// meanwhile stays in the transport's backlog.
-class GatedSubscriber : public LNotificationClient
-{
-public:
-    QKRESULT ReceiveNotification(const ConstRCPtr<LNotificationDistributor>&,
-                                 const ConstRCPtr<LNotification>&) override
-    {
-        if (!m_entered.exchange(true))
-            m_gate.Wait(kInfinite);
-        return QK_OK;
-    }
-
-    bool WaitUntilHeld() const { return WaitUntil([&] { return m_entered.load(); }); }
-    void Open() { m_gate.Set(); }
-
-private:
-    std::atomic<bool> m_entered{false};
-    Event m_gate{false};
-};
 
 // A flood of messages the editor has no use for (notes, controllers, clock, foreign SysEx,
 // some unterminated) through the JACK server: while the capture worker is held, the backlog
@@ -307,7 +297,7 @@ TEST_F(MidiManagerIntegrationTest, AFloodKeepsTheBacklogBoundedAndGetsStillWork)
     const auto* transport = dynamic_cast<const LMidiComm*>(comm.Get());
     ASSERT_NE(transport, nullptr);
 
-    const RCPtr<GatedSubscriber> gated(new GatedSubscriber());
+    const RCPtr<GatedCaptureRecorder> gated(new GatedCaptureRecorder());
     ASSERT_NE(gated->Subscribe(comm, kNidMidiDataCaptured), 0u);
     ASSERT_TRUE(gated->WaitUntilHeld()) << "no flood came";
     ASSERT_TRUE(WaitUntil([&] { return transport->GetQueuedCaptureCount() >= LMidiComm::kMaxQueuedShortMessages; }))
@@ -333,35 +323,6 @@ TEST_F(MidiManagerIntegrationTest, AFloodKeepsTheBacklogBoundedAndGetsStillWork)
     const Preset& ram = SimulatedController::DefaultPreset();
     EXPECT_EQ(m_manager->GetPresetFromMidiDevice(0), QK_OK) << "a get right after the flood";
     EXPECT_EQ(Model(), Bytes(ram.begin(), ram.end()));
-}
-
-// Idle with the controller there, the program is two clients of the JACK server (its
-// input and its output, each with its port open), however many presence passes list and
-// probe the ports; the passes still see the controller go.
-TEST_F(MidiManagerIntegrationTest, IdleWithTheControllerTheProgramIsTwoJackClients)
-{
-    ASSERT_TRUE(StartSimulator());
-    m_manager = LMidiManager::Create();
-    ASSERT_TRUE(m_manager->AreMidiPortsOpen());
-    const RCPtr<InputStatusRecorder> recorder(new InputStatusRecorder());
-    recorder->Subscribe(m_centre, kNidMidiInputDeviceConnectionStatusChanged);
-    ASSERT_EQ(m_manager->ResumeDeviceStatusChecker(), QK_OK);
-    // A few passes.
-    std::this_thread::sleep_for(std::chrono::milliseconds(3 * LMidiManager::kCheckIntervalMs));
-
-    const int clients = CountJackClients("Vedidu Editor");
-    ASSERT_GE(clients, 0) << "no JACK server answers";
-    EXPECT_LE(clients, 2);
-
-    ASSERT_EQ(m_simulator.Stop(), 0);
-    EXPECT_TRUE(WaitUntil(
-        [&]
-        {
-            m_centre->DispatchNotifications(false);
-            return !recorder->statuses.empty();
-        }));
-    EXPECT_EQ(recorder->statuses, std::vector<std::int32_t>{1});
-    recorder->UnsubscribeAll();
 }
 
 TEST_F(MidiManagerIntegrationTest, TheKeyCurveArrivesAsItWasGiven)

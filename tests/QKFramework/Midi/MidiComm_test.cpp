@@ -6,7 +6,6 @@
 #include "QKFramework/Midi/MidiDeviceNames.h"
 #include "QKFramework/Midi/MidiRenderPort.h"
 #include "QKFramework/Notification/NotificationCenter.h"
-#include "QKFramework/Threads/Event.h"
 #include "tests/QKFramework/Midi/CaptureRecorder.h"
 #include "tests/support/Midi/FakeMidiBackend.h"
 #include "tests/support/WaitUntil.h"
@@ -14,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -375,34 +373,13 @@ TEST_F(MidiCommTest, CapturesAreAlsoPostedToTheCentreWhenOneIsSet)
     recorder->UnsubscribeAll();
 }
 
-// Holds the capture worker in its first delivery until opened, so that what comes in
-// meanwhile stays queued.
-class GatedRecorder : public CaptureRecorder
-{
-public:
-    QKRESULT ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
-                                 const ConstRCPtr<LNotification>& notification) override
-    {
-        if (!m_entered.exchange(true))
-            m_gate.Wait(kInfinite);
-        return CaptureRecorder::ReceiveNotification(source, notification);
-    }
-
-    bool WaitUntilHeld() const { return WaitUntil([&] { return m_entered.load(); }); }
-    void Open() { m_gate.Set(); }
-
-private:
-    std::atomic<bool> m_entered{false};
-    Event m_gate{false};
-};
-
 // A flood the worker cannot keep up with (here it keeps up with nothing) is held to the
 // backlog bound: short messages beyond it are dropped, SysEx messages are kept, an endless
 // SysEx is dropped whole, and a reply in the middle of it all comes out whole, in order.
 TEST_F(MidiCommTest, AFloodIsHeldToTheBacklogBoundAndRepliesComeThroughWhole)
 {
     const auto device = m_backend->AddDevice(MidiDirection::Input, "Vedidu");
-    const RCPtr<GatedRecorder> recorder(new GatedRecorder());
+    const RCPtr<GatedCaptureRecorder> recorder(new GatedCaptureRecorder());
     ASSERT_NE(recorder->Subscribe(m_comm, kNidMidiDataCaptured), 0u);
     RCPtr<LMidiCapturePort> port;
     ASSERT_EQ(m_comm->OpenCapturePort(WString(u"Vedidu"), port), QK_OK);
