@@ -5,7 +5,6 @@
 #include "QKFramework/Notification/NotificationCenterManager.h"
 #include "QKFramework/ObjectBase/Exception.h"
 
-
 namespace QK
 {
 
@@ -14,8 +13,8 @@ namespace
 
 constexpr const char* kSource = "Engine\\PresetEditorCommon\\MidiManager";
 constexpr QKRESULT kPortsNotOpen = -1;
-constexpr const char16_t* kNidIdle = u"NID_IDLE";
 constexpr QKRESULT kNoReply = -3;
+constexpr const char16_t* kNidIdle = u"NID_IDLE";
 
 RCPtr<LRootModuleEngine> GetEngine()
 {

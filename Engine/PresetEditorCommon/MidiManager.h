@@ -94,6 +94,7 @@ public:
     // Sends the identity request and waits up to 1000 ms for an identity reply; false
     // when the ports are not open or no reply was recognised (none is, as yet).
     virtual bool IsDeviceFirmwareVersionUseable();
+    // Both ports held (once a connection made in the background is there).
     virtual bool AreMidiPortsOpen();
     // 1 when both ports were open already, 0 when both are open afterwards, else 0x80004005.
     virtual QKRESULT OpenMidiPorts();
