@@ -72,18 +72,22 @@ void RouteJackMessages()
                    });
 }
 
-// Whether a JACK server answers. Asked with a client of its own that goes at once: an
-// RtMidi object made without a server writes its complaint to standard error, where no
-// callback can catch it yet.
-bool IsJackServerRunning(const std::string& clientName)
+struct JackClientCloser
+{
+    void operator()(jack_client_t* client) const { jack_client_close(client); }
+};
+using JackClientHandle = std::unique_ptr<jack_client_t, JackClientCloser>;
+
+// A client of libjack's own when a JACK server answers, else null. It asks before an RtMidi
+// object is made: one made without a server writes its complaint to standard error, where
+// no callback can catch it yet. Keep it until the back end's own clients are there: closing
+// a client cancels its threads at once (asynchronously), and one cancelled while still
+// starting can take the program loader's lock with it.
+JackClientHandle AskJackServer(const std::string& clientName)
 {
     RouteJackMessages();
     jack_status_t status{};
-    jack_client_t* client = jack_client_open(clientName.c_str(), JackNoStartServer, &status);
-    if (!client)
-        return false;
-    jack_client_close(client);
-    return true;
+    return JackClientHandle(jack_client_open(clientName.c_str(), JackNoStartServer, &status));
 }
 
 // ---- One RtMidi object ----------------------------------------------------------------
@@ -208,7 +212,8 @@ public:
     // False when the system cannot be reached.
     bool Connect()
     {
-        if (m_system == MidiSystem::Jack && !IsJackServerRunning(m_clientName))
+        JackClientHandle server;
+        if (m_system == MidiSystem::Jack && !(server = AskJackServer(m_clientName)))
             return false;
         m_input = std::make_shared<InputClient>();
         if (!m_input->Make(m_system, m_clientName))

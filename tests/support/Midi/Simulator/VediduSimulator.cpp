@@ -9,9 +9,9 @@
 // ALSA sequencer or, when VEDIDU_MIDI_API is "jack" or there is no sequencer, on JACK.
 // Every message received is written as one hex line to standard output or the log file.
 // With --state, the stored presets and key curve are read from FILE at start when it
-// exists, and written to it after every change. With --late, the first get is answered MS
-// milliseconds late, and nothing received meanwhile is looked at before (a controller busy
-// once). With --flood, it sends RATE messages a second that the editor has no use for
+// exists, and written to it after every change. With --late, the answer to the first get
+// is held back: it goes out right before the answer to the next get, and no sooner than MS
+// milliseconds after the first (a controller that was busy once, and answers in order). With --flood, it sends RATE messages a second that the editor has no use for
 // (notes, controllers, clock, foreign SysEx, some of it unterminated) for SECONDS seconds,
 // or until it ends, answering as usual between them; a flood with an end ends in the middle
 // of a SysEx. SIGTERM or SIGINT ends it, and so does
@@ -38,6 +38,7 @@
 #include <fstream>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -330,6 +331,13 @@ int main(int argc, char** argv)
     std::fputs("vedidu_simulator: ready\n", stderr);
 
     Flood flood(floodRate, floodSeconds);
+    // The first get's answer while --late holds it back.
+    struct LateAnswer
+    {
+        std::chrono::steady_clock::time_point due;
+        std::vector<SimulatedController::Message> replies;
+    };
+    std::optional<LateAnswer> late;
     while (!g_stop && getppid() == parent)
     {
         std::deque<std::vector<std::uint8_t>> received;
@@ -345,14 +353,26 @@ int main(int argc, char** argv)
         {
             std::fprintf(log, "%s\n", QK::TestSupport::FormatHexBytes(message).c_str());
             std::fflush(log);
-            if (lateMs > 0 && SimulatedController::IsGetPresetRequest(message.data(), message.size()))
+            const bool isGet = SimulatedController::IsGetPresetRequest(message.data(), message.size());
+            if (isGet && late)
             {
-                const auto due = std::chrono::steady_clock::now() + std::chrono::milliseconds(lateMs);
-                while (!g_stop && std::chrono::steady_clock::now() < due)
+                // The held answer goes out first, once it is due.
+                while (!g_stop && std::chrono::steady_clock::now() < late->due)
                     std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                for (std::vector<std::uint8_t>& reply : late->replies)
+                {
+                    QK::UnseenSyncScope unseen;
+                    output->sendMessage(&reply);
+                }
+                late.reset();
+            }
+            std::vector<SimulatedController::Message> replies = controller.Receive(message);
+            if (isGet && lateMs > 0)
+            {
+                late = LateAnswer{std::chrono::steady_clock::now() + std::chrono::milliseconds(lateMs), std::move(replies)};
                 lateMs = 0;
             }
-            for (std::vector<std::uint8_t>& reply : controller.Receive(message))
+            for (std::vector<std::uint8_t>& reply : replies)
             {
                 QK::UnseenSyncScope unseen;
                 output->sendMessage(&reply);
