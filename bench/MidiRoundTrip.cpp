@@ -1,12 +1,13 @@
 // The round trip of a preset get: through the MIDI manager against the simulated
 // controller, beside a raw RtMidi exchange of the same 9 bytes out and 224 bytes back over
-// the same MIDI system, and the ratio of the two. The manager runs once with presence
-// checking enabled, as in the editor (each SysEx send then pauses the checker with its
-// 100 ms handshake), and once with it paused.
+// the same MIDI system, and the ratio of the two (ratio_checking, ratio_paused; the
+// manager's get should take at most twice the raw exchange). The manager runs once with
+// presence checking enabled, as in the editor (each SysEx send then pauses the checker,
+// waiting for a pass under way), and once with it paused.
 //
-// Needs a MIDI system with room for the simulator, e.g. by hand:
-//   jackd --no-realtime -d dummy &
-//   VEDIDU_MIDI_API=jack build/asan/bench/bench_MidiRoundTrip
+// Needs a MIDI system with room for the simulator, e.g. by hand (see the README):
+//   jackd --no-realtime -d dummy -r 48000 -p 1024 &
+//   VEDIDU_MIDI_API=jack build/release/bench/bench_MidiRoundTrip
 #include "DeviceControl/GeneratedCode/Engine/Inc/PresetEditorAppEngine.h"
 #include "Engine/PresetEditorCommon/MidiManager.h"
 #include "QKFramework/Platform/Midi/MidiPortNames.h"

@@ -5,9 +5,6 @@
 #include "QKFramework/Notification/NotificationCenterManager.h"
 #include "QKFramework/ObjectBase/Exception.h"
 
-#include <chrono>
-#include <thread>
-
 namespace QK
 {
 
@@ -17,11 +14,7 @@ namespace
 constexpr const char* kSource = "Engine\\PresetEditorCommon\\MidiManager";
 constexpr QKRESULT kPortsNotOpen = -1;
 constexpr QKRESULT kNoReply = -3;
-
-void SleepMs(std::uint32_t ms)
-{
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
+constexpr const char16_t* kNidIdle = u"NID_IDLE";
 
 RCPtr<LRootModuleEngine> GetEngine()
 {
@@ -55,12 +48,12 @@ private:
 };
 
 // The dump handler's registration for one get: made with the preset-reply light red and a
-// dump awaited; Finish ends the wait and answers whether a dump was set into the model. A
-// scope left by an exception still removes the handler.
+// dump of preset awaited; Finish ends the wait and answers whether a dump was set into the
+// model. A scope left by an exception still removes the handler.
 class LMidiManager::DumpWait
 {
 public:
-    explicit DumpWait(LMidiManager& manager) : m_manager(manager)
+    DumpWait(LMidiManager& manager, std::int32_t preset) : m_manager(manager)
     {
         MutexLock lock(m_manager.m_handlerLock);
         CheckResult(m_manager.m_handlers->AddHandler(&LMidiManager::OnPresetDumpCaptured, m_manager.m_comm,
@@ -68,6 +61,7 @@ public:
                     QK_SITE("QK::LMidiManager::GetPresetFromMidiDevice", kSource));
         m_registered = true;
         m_manager.m_presetReplyLight.SetRed();
+        m_manager.m_awaitedPreset = preset;
         m_manager.m_awaitingDump = true;
     }
     DumpWait(const DumpWait&) = delete;
@@ -106,9 +100,10 @@ private:
     bool m_registered = false;
 };
 
-RCPtr<LMidiManager> LMidiManager::Create()
+RCPtr<LMidiManager> LMidiManager::Create(StartMode mode)
 {
     RCPtr<LMidiManager> manager(new LMidiManager());
+    manager->m_connectInBackground = mode == StartMode::ConnectInBackground;
     manager->Initialize();
     return manager;
 }
@@ -136,8 +131,6 @@ QKRESULT LMidiManager::Initialize()
         SetParameterLayout(0, LRootModuleEngine::kParamCount);
 
     m_checker = LMidiDeviceStatusChecker::Create(m_comm);
-    m_checker->SetInputDevices(GetDevicePortNames());
-    m_checker->SetOutputDevices(GetDevicePortNames());
 
     m_wakeEvent = LEvent::Create();
     m_worker = LEventGatedThreader::Create(m_wakeEvent, ConstRCPtr<LThreadWorker>(this), nullptr, 0);
@@ -155,8 +148,48 @@ QKRESULT LMidiManager::Initialize()
         m_handlers->AddHandler(&LMidiManager::OnInputDeviceStatusChanged, GetDefaultNotificationCenter(),
                                kNidMidiInputDeviceConnectionStatusChanged);
     }
-    OpenMidiPorts();
+    if (m_connectInBackground)
+    {
+        // The worker connects once asked: by the first idle pass (the window is up by then),
+        // or by an operation that needs the ports, which then waits for it.
+        m_connection = Connection::Connecting;
+        MutexLock lock(m_handlerLock);
+        m_handlers->AddHandler(&LMidiManager::OnIdle, GetDefaultNotificationCenter(), kNidIdle);
+        return QK_OK;
+    }
+    Connect();
+    m_connection = Connection::Connected;
     return QK_OK;
+}
+
+void LMidiManager::Connect()
+{
+    // Reaches the MIDI system for the first time: lists the devices of both directions and
+    // opens the controller's ports. No presence pass runs meanwhile: passes run on the
+    // worker, which either is this thread or has not been started on anything yet.
+    m_checker->SetInputDevices(GetDevicePortNames());
+    m_checker->SetOutputDevices(GetDevicePortNames());
+    OpenPorts();
+}
+
+void LMidiManager::RequestConnection()
+{
+    if (!m_connectRequested.exchange(true) && m_wakeEvent)
+        m_wakeEvent->Set();
+}
+
+bool LMidiManager::AwaitConnection()
+{
+    if (m_connection.load() != Connection::Connecting)
+        return true;
+    RequestConnection();
+    return m_connected.Wait(kConnectTimeoutMs) == kWaitSignalled;
+}
+
+QKRESULT LMidiManager::OnIdle(const ConstRCPtr<LNotificationDistributor>&, const ConstRCPtr<LNotification>&)
+{
+    RequestConnection();
+    return QK_FALSE;
 }
 
 QKRESULT LMidiManager::ReleaseInternalReferences()
@@ -198,7 +231,22 @@ QKRESULT LMidiManager::DetachFromDistributor(const ConstRCPtr<LNotificationDistr
 std::uint32_t LMidiManager::Run(const ConstRCPtr<LRefCountedObject>&)
 {
     m_passCount.fetch_add(1);
-    if (!m_pauseRequested && m_checker)
+    if (m_connection.load() == Connection::Connecting && m_connectRequested.load())
+    {
+        Connect();
+        m_connection = Connection::Connected;
+        m_connected.SetGreen();
+        // The idle passes have nothing more to start.
+        const RCPtr<LNotificationCenter> centre = GetDefaultNotificationCenter();
+        MutexLock lock(m_handlerLock);
+        if (m_handlers->RemoveHandler(centre, kNidIdle))
+            Unsubscribe(centre, kNidIdle);
+    }
+    // Decided under the pass lock: a pause waits for this pass, and a pass that starts
+    // after a pause has begun sees it (pause requested, then checking disabled) and probes
+    // nothing. A run woken by a set left over from before the pause finds it disabled too.
+    MutexLock pass(m_passLock);
+    if (m_checkingEnabled && !m_pauseRequested && m_checker)
     {
         m_checker->CheckInputDevices();
         m_checker->CheckOutputDevices();
@@ -212,20 +260,9 @@ QKRESULT LMidiManager::PauseDeviceStatusChecker()
         return QK_FALSE;
     m_worker->SetTimeout(kInfinite);
     m_pauseRequested = true;
-    const std::uint32_t passes = m_passCount.load();
-    if (m_worker->IsRunning())
     {
-        while (m_worker->IsRunning())
-            SleepMs(kPauseStepMs);
-    }
-    else
-    {
-        // A run that starts now sees the request and does no pass; its count tells us it
-        // has come and gone.
-        m_wakeEvent->Set();
-        do
-            SleepMs(kPauseStepMs);
-        while (m_passCount.load() == passes || m_worker->IsRunning());
+        // The checker's acknowledgement: the pass under way, if any, has ended.
+        MutexLock pass(m_passLock);
     }
     m_checkingEnabled = false;
     m_pauseRequested = false;
@@ -280,7 +317,7 @@ QKRESULT LMidiManager::SendSysEx(const Array<signed char>& bytes, LMidiRenderPor
 
 QKRESULT LMidiManager::SendPresetToDevice(std::int32_t preset)
 {
-    if (!m_outputPort)
+    if (!AwaitConnection() || !m_outputPort)
         return kPortsNotOpen;
     const RCPtr<LRootModuleEngine> engine = GetEngine();
     if (!engine)
@@ -307,7 +344,7 @@ QKRESULT LMidiManager::GetPresetFromMidiDevice(std::int32_t preset)
 
     CheckerPause pause(*this);
     const Array<signed char> request = BuildGetPresetRequest(preset);
-    DumpWait wait(*this);
+    DumpWait wait(*this, preset);
     QKRESULT result = kNoReply;
     if (SendSysEx(request, m_outputPort.Get()) < 0)
         result = kPortsNotOpen;
@@ -330,6 +367,10 @@ QKRESULT LMidiManager::OnPresetDumpCaptured(const ConstRCPtr<LNotificationDistri
 
     MutexLock lock(m_handlerLock);
     if (!m_awaitingDump || m_presetReplyLight.IsGreen())
+        return QK_FALSE;
+    // Only the dump of the preset asked for answers the get: a late answer to an earlier
+    // get, or another preset's dump, would put the wrong values under this preset's number.
+    if (PresetSysEx::DumpPresetNumber(capture->GetBytes(), capture->GetCount()) != m_awaitedPreset)
         return QK_FALSE;
     Array<Variant> values;
     if (PresetSysEx::CutPresetDump(capture->GetBytes(), capture->GetCount(), values) != QK_OK ||
@@ -368,6 +409,8 @@ QKRESULT LMidiManager::RequestNonPresetParameterFromDevice(const WString&, Varia
 
 QKRESULT LMidiManager::SendMidiMessage(const Array<signed char>& bytes)
 {
+    if (!AwaitConnection())
+        return kPortsNotOpen;
     const bool present = m_checker && m_checker->CheckOutputDevices();
     if (!present || !m_outputPort || !m_comm)
         return kPortsNotOpen;
@@ -386,18 +429,32 @@ bool LMidiManager::IsDeviceFirmwareVersionUseable()
     return m_identityReplyLight.Wait(kReplyTimeoutMs) == kWaitSignalled;
 }
 
-bool LMidiManager::AreMidiPortsOpen() const
+bool LMidiManager::AreMidiPortsOpen()
+{
+    return AwaitConnection() && ArePortsHeld();
+}
+
+bool LMidiManager::ArePortsHeld() const
 {
     return m_inputPort && m_outputPort;
 }
 
 QKRESULT LMidiManager::OpenMidiPorts()
 {
-    if (AreMidiPortsOpen())
+    if (!AwaitConnection())
+        return QK_E_FAIL;
+    if (ArePortsHeld())
+        return QK_FALSE;
+    CheckerPause pause(*this);
+    return OpenPorts();
+}
+
+QKRESULT LMidiManager::OpenPorts()
+{
+    if (ArePortsHeld())
         return QK_FALSE;
     if (!m_comm)
         return QK_E_FAIL;
-    CheckerPause pause(*this);
     const StringArray names = GetDevicePortNames();
     for (std::uint32_t i = 0; i < names.GetCount(); ++i)
     {
@@ -417,11 +474,13 @@ QKRESULT LMidiManager::OpenMidiPorts()
             break;
         }
     }
-    return AreMidiPortsOpen() ? QK_OK : QK_E_FAIL;
+    return ArePortsHeld() ? QK_OK : QK_E_FAIL;
 }
 
 QKRESULT LMidiManager::CloseMidiPorts()
 {
+    if (!AwaitConnection())
+        return QK_OK;
     CheckerPause pause(*this);
     m_inputPort = nullptr;
     m_outputPort = nullptr;
@@ -433,12 +492,12 @@ RCPtr<LMidiCommInterface> LMidiManager::GetMidiCommInterface() const
     return m_comm;
 }
 
-WString LMidiManager::GetInputPortName() const
+WString LMidiManager::GetInputPortName()
 {
     return AreMidiPortsOpen() ? m_inputPortName : WString();
 }
 
-WString LMidiManager::GetOutputPortName() const
+WString LMidiManager::GetOutputPortName()
 {
     return AreMidiPortsOpen() ? m_outputPortName : WString();
 }
@@ -452,6 +511,8 @@ std::uint32_t LMidiManager::SetParameterLayout(std::int32_t first, std::uint32_t
 
 QKRESULT LMidiManager::SendIdentityRequest()
 {
+    if (!AwaitConnection())
+        return kPortsNotOpen;
     return SendSysEx(PresetSysEx::BuildIdentityRequest(), m_outputPort.Get());
 }
 

@@ -8,11 +8,14 @@
 //
 // Threads:
 //  - Every operation is called on the UI thread.
+//  - Made to connect in the background, the manager reaches the MIDI system (lists the
+//    devices, opens the ports) on the worker thread, once the first idle pass or an
+//    operation asks for it; operations that need the ports wait for that first.
 //  - The worker thread runs one input and one output presence pass every 500 ms while
 //    checking is enabled (ResumeDeviceStatusChecker; the application enables it once the
 //    manager is made) and waits without a time-out while it is not. Every SysEx send
 //    pauses it first and resumes it afterwards, so that no presence test opens a port
-//    while a message is in flight.
+//    while a message is in flight; the pause waits only for a pass under way to end.
 //  - OnPresetDumpCaptured runs on the transport's capture worker while a get waits for
 //    its reply; the preset-reply light is the hand-over to the waiting get.
 //  - OnInputDeviceStatusChanged runs on the UI thread when the default notification
@@ -49,21 +52,35 @@ public:
     static constexpr std::uint32_t kReplyTimeoutMs = 1000;
     // The presence checker's period while checking is enabled.
     static constexpr std::uint32_t kCheckIntervalMs = 500;
-    // The step of the sleep handshake that pauses the checker.
-    static constexpr std::uint32_t kPauseStepMs = 100;
 
-    // A manager, initialised: its ports are open when the controller is there.
-    static RCPtr<LMidiManager> Create();
+    // How long an operation waits for a connection made in the background.
+    static constexpr std::uint32_t kConnectTimeoutMs = 20000;
+
+    enum class StartMode
+    {
+        // Create reaches the MIDI system itself and returns with the ports open when the
+        // controller is there.
+        ConnectNow,
+        // Create returns at once; the worker thread reaches the MIDI system once the first
+        // idle pass of the UI thread (the default notification centre's "NID_IDLE") or an
+        // operation that needs the ports asks for it. Such an operation waits for it (up to
+        // kConnectTimeoutMs; past that it answers as without the controller).
+        ConnectInBackground,
+    };
+
+    // A manager, initialised.
+    static RCPtr<LMidiManager> Create(StartMode mode = StartMode::ConnectNow);
 
     // Sends the model's 79 values to preset 0 (RAM) to 8 (favorites). 224 (the bytes sent);
     // -1 when the output port is not open; 0x80070057 for a preset outside 0 to 8 or values
     // that do not fit the parameter table (nothing is sent then); 0x80004001 or 0x80004005
     // for a value that is not a byte block; 0x80004005 when the send fails.
     virtual QKRESULT SendPresetToDevice(std::int32_t preset);
-    // Asks the controller for preset 0 to 8 and sets its 79 values into the model. 0 when a
-    // dump was taken; -1 when the ports are not open or the request could not be sent; -3
-    // when no usable dump came within 1000 ms (the model is then unchanged); 0x80070057
-    // for a preset outside 0 to 8. Asks once, never again.
+    // Asks the controller for preset 0 to 8 and sets its 79 values into the model. Only a
+    // dump that names that preset (byte 7) answers; any other is ignored while the get
+    // waits. 0 when a dump was taken; -1 when the ports are not open or the request could
+    // not be sent; -3 when no usable dump of the preset came within 1000 ms (the model is
+    // then unchanged); 0x80070057 for a preset outside 0 to 8. Asks once, never again.
     virtual QKRESULT GetPresetFromMidiDevice(std::int32_t preset);
     // What these should send is not settled: -1 (0x80004005 for the request) when the ports
     // are not open, else 0x80004001 (not implemented); nothing is sent.
@@ -72,20 +89,21 @@ public:
     // Runs one output presence pass and, when the controller's output is there, sends bytes
     // unchanged through the output port (the key curve): the transport's send result, else -1.
     virtual QKRESULT SendMidiMessage(const Array<signed char>& bytes);
-    // Called by Create.
+    // Called by Create; connects as the start mode says.
     virtual QKRESULT Initialize();
     // Sends the identity request and waits up to 1000 ms for an identity reply; false
     // when the ports are not open or no reply was recognised (none is, as yet).
     virtual bool IsDeviceFirmwareVersionUseable();
-    virtual bool AreMidiPortsOpen() const;
+    // Both ports held (once a connection made in the background is there).
+    virtual bool AreMidiPortsOpen();
     // 1 when both ports were open already, 0 when both are open afterwards, else 0x80004005.
     virtual QKRESULT OpenMidiPorts();
     // Lets go of both ports (they close unless someone else holds them). 0.
     virtual QKRESULT CloseMidiPorts();
     virtual RCPtr<LMidiCommInterface> GetMidiCommInterface() const;
     // The names the ports were opened under; empty while the ports are not open.
-    virtual WString GetInputPortName() const;
-    virtual WString GetOutputPortName() const;
+    virtual WString GetInputPortName();
+    virtual WString GetOutputPortName();
     // The ids of the model's values: first to first + count - 1. Answers count.
     virtual std::uint32_t SetParameterLayout(std::int32_t first, std::uint32_t count);
     // F0 7E 7F 06 01 F7 through SendSysEx.
@@ -96,7 +114,8 @@ public:
     // F0 or F7 or a failed send; 0x80070057 for no bytes.
     QKRESULT SendSysEx(const Array<signed char>& bytes, LMidiRenderPort* port);
     // 1 when checking is not enabled; else stops the checker between passes (waiting for
-    // a pass in progress), disables checking and answers 0.
+    // a pass in progress to end, and for nothing else), disables checking and answers 0.
+    // Until checking is resumed, no pass probes anything.
     QKRESULT PauseDeviceStatusChecker();
     // 1 when checking is enabled already; else enables it, starts a pass at once and
     // answers 0.
@@ -136,6 +155,27 @@ private:
     class CheckerPause;
     class DumpWait;
 
+    enum class Connection
+    {
+        NotStarted, // never initialised: nothing to wait for, no ports
+        Connecting,
+        Connected,
+    };
+
+    // The first contact with the MIDI system: the checker's watch lists and the ports.
+    void Connect();
+    // Asks the worker for a connection in the background (once).
+    void RequestConnection();
+    // Asks for a connection in the background and waits for it; false when it is not there
+    // within the time-out.
+    bool AwaitConnection();
+    // The first idle pass asks for the connection. On the UI thread.
+    QKRESULT OnIdle(const ConstRCPtr<LNotificationDistributor>& source,
+                    const ConstRCPtr<LNotification>& notification);
+    bool ArePortsHeld() const;
+    // OpenMidiPorts without waiting for the connection or pausing the checker.
+    QKRESULT OpenPorts();
+
     RCPtr<LNotificationHandler<LMidiManager>> m_handlers;
     RCPtr<LMidiCommInterface> m_comm;
     TrafficLight m_presetReplyLight;
@@ -151,14 +191,24 @@ private:
     std::atomic<bool> m_checkingEnabled{false};
     std::atomic<bool> m_pauseRequested{false};
     std::atomic<std::uint32_t> m_passCount{0};
+    // Held by the worker through each presence pass; a pause takes it to know that the
+    // pass under way has ended.
+    Mutex m_passLock;
     std::atomic<bool> m_receivingEnabled{false};
     std::atomic<std::int32_t> m_firstParamId{0};
     std::atomic<std::uint32_t> m_paramCount{0};
+    bool m_connectInBackground = false;
+    std::atomic<Connection> m_connection{Connection::NotStarted};
+    std::atomic<bool> m_connectRequested{false};
+    // Green once a connection made in the background is there.
+    TrafficLight m_connected;
 
-    // Guards the handler table and, with it, whether a dump is awaited: a dump is set into
-    // the model only while a get waits for it, and the get learns the outcome under it.
+    // Guards the handler table and, with it, whether a dump is awaited and of which preset:
+    // a dump is set into the model only while a get waits for it, and the get learns the
+    // outcome under it.
     Mutex m_handlerLock;
     bool m_awaitingDump = false;
+    std::int32_t m_awaitedPreset = -1;
 };
 
 } // namespace QK

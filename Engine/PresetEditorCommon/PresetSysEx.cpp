@@ -51,6 +51,13 @@ bool IsDeviceReply(const signed char* bytes, std::uint32_t count)
     return b[0] == kSysExStart && b[1] == kManufacturer && b[2] == 0x00 && b[3] == 0x50;
 }
 
+std::int32_t DumpPresetNumber(const signed char* bytes, std::uint32_t count)
+{
+    if (!IsDeviceReply(bytes, count) || count <= kDumpPresetOffset)
+        return -1;
+    return static_cast<std::uint8_t>(bytes[kDumpPresetOffset]);
+}
+
 QKRESULT FrameSysEx(const Array<signed char>& bytes, Array<signed char>& message)
 {
     message.RemoveAll();

@@ -1,7 +1,7 @@
 // The SysEx messages exchanged with the controller, built and read byte for byte.
 //
 //   get preset     F0 47 7F 50 66 00 01 pp F7
-//   preset dump    F0 47 00 50 xx xx xx xx, 215 value bytes, F7   (from the controller)
+//   preset dump    F0 47 00 50 xx xx xx pp, 215 value bytes, F7   (from the controller)
 //   send preset    F0 47 7F 50 64 01 0E pp, 215 value bytes, F7   (224 bytes)
 //   identity       F0 7E 7F 06 01 F7
 //
@@ -25,7 +25,9 @@ inline constexpr std::uint8_t kManufacturer = 0x47;
 // The send-preset body: everything between F0 and F7.
 inline constexpr std::uint32_t kSendPresetBodySize = 222;
 inline constexpr std::uint32_t kSendPresetHeaderSize = 7;
-// Where a dump's values begin, and the shortest dump that holds all of them.
+// Where a dump names the preset it holds, where its values begin, and the shortest dump
+// that holds all of them.
+inline constexpr std::uint32_t kDumpPresetOffset = 7;
 inline constexpr std::uint32_t kDumpValueOffset = 8;
 inline constexpr std::uint32_t kMinDumpSize = 223;
 
@@ -38,6 +40,10 @@ Array<signed char> BuildIdentityRequest();
 
 // Whether bytes begin F0 47 00 50, as every message of the controller to us does.
 bool IsDeviceReply(const signed char* bytes, std::uint32_t count);
+
+// The preset a dump holds, as the controller names it in byte 7 (the pp of the get it
+// answers); -1 for bytes that are no device reply or too short to name one.
+std::int32_t DumpPresetNumber(const signed char* bytes, std::uint32_t count);
 
 // message = bytes with F0 put in front when the first byte is not F0 and F7 put behind
 // when the last is not F7; a lone byte other than F0 and F7 becomes F0 b F7. 0;

@@ -207,7 +207,9 @@ RCPtr<LRootModuleEngine> LApplication::CreateEngine()
 
 RCPtr<LMidiManager> LApplication::CreateMidiManager()
 {
-    return LMidiManager::Create();
+    // The MIDI system is reached off the UI thread, while the window comes up; a get or send
+    // asked for before it is there waits for it.
+    return LMidiManager::Create(LMidiManager::StartMode::ConnectInBackground);
 }
 
 void LApplication::RegisterEditorControlClasses()

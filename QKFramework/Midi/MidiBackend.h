@@ -167,24 +167,78 @@ constexpr std::uint32_t PackMidiShortMessage(const std::uint8_t* bytes, std::siz
     return message;
 }
 
-// Hands one whole message, as a MIDI system reports it, to a sink: a message beginning
-// with F0 as SysEx chunks of at most kMidiSysExChunkSize bytes, the last one complete;
-// any other message beginning with a status byte as one short message of its first
-// (at most 3) bytes; nothing for an empty message or one that begins with a data byte.
+// Real-time messages (F8 to FF) are one byte each and may come between the bytes of any
+// other message, SysEx included.
+constexpr bool IsMidiRealTimeStatus(std::uint8_t byte) noexcept
+{
+    return byte >= 0xF8;
+}
+
+// Hands what a MIDI system reports as one message to a sink, read as MIDI bytes are read:
+// a status byte begins a message, and a SysEx (F0) runs to its F7, to the next status byte
+// other than a real-time one, or to the end, whichever comes first. A SysEx goes as chunks
+// of at most kMidiSysExChunkSize bytes, the last one complete; a real-time byte inside it
+// goes out as a short message of its own at its place. Any other message goes as one short
+// message of its status and the data bytes after it (at most as many as the status takes);
+// data bytes without a status, and an F7 outside a SysEx, are skipped. So a MIDI system that joins an unterminated
+// SysEx with what follows (RtMidi's JACK input holds everything up to the next F7) still
+// hands over each message, and the reply behind such a SysEx comes out whole.
 inline void DeliverMidiMessage(IMidiInputSink& sink, const std::uint8_t* bytes, std::size_t count,
                                std::uint32_t timeMs)
 {
-    if (count == 0 || bytes[0] < 0x80)
-        return;
-    if (bytes[0] != 0xF0)
+    std::size_t at = 0;
+    while (at < count)
     {
-        sink.OnMidiShortMessage(PackMidiShortMessage(bytes, count), timeMs);
-        return;
-    }
-    for (std::size_t offset = 0; offset < count; offset += kMidiSysExChunkSize)
-    {
-        const std::size_t chunk = count - offset < kMidiSysExChunkSize ? count - offset : kMidiSysExChunkSize;
-        sink.OnMidiSysExChunk(bytes + offset, chunk, offset + chunk == count);
+        const std::uint8_t status = bytes[at];
+        if (status < 0x80 || status == 0xF7)
+        {
+            ++at;
+            continue;
+        }
+        if (status != 0xF0)
+        {
+            std::size_t end = at + 1;
+            if (!IsMidiRealTimeStatus(status))
+                while (end < count && end - at < MidiShortMessageLength(status) && bytes[end] < 0x80)
+                    ++end;
+            sink.OnMidiShortMessage(PackMidiShortMessage(bytes + at, end - at), timeMs);
+            at = end;
+            continue;
+        }
+
+        // The SysEx's extent, and its last byte that is not a real-time one.
+        std::size_t end = at + 1;
+        std::size_t last = at;
+        while (end < count)
+        {
+            const std::uint8_t byte = bytes[end];
+            if (byte == 0xF7)
+            {
+                last = end++;
+                break;
+            }
+            if (byte >= 0x80 && !IsMidiRealTimeStatus(byte))
+                break;
+            if (byte < 0x80)
+                last = end;
+            ++end;
+        }
+        // Runs of SysEx bytes between real-time bytes, each cut into chunks.
+        std::size_t run = at;
+        for (std::size_t k = at; k <= end; ++k)
+        {
+            if (k < end && !IsMidiRealTimeStatus(bytes[k]))
+                continue;
+            for (std::size_t offset = run; offset < k; offset += kMidiSysExChunkSize)
+            {
+                const std::size_t chunk = k - offset < kMidiSysExChunkSize ? k - offset : kMidiSysExChunkSize;
+                sink.OnMidiSysExChunk(bytes + offset, chunk, offset + chunk > last);
+            }
+            if (k < end)
+                sink.OnMidiShortMessage(bytes[k], timeMs);
+            run = k + 1;
+        }
+        at = end;
     }
 }
 
@@ -192,8 +246,8 @@ inline void DeliverMidiMessage(IMidiInputSink& sink, const std::uint8_t* bytes, 
 
 // The back end over the system's MIDI: the ALSA sequencer by default; JACK when the
 // environment variable VEDIDU_MIDI_API is "jack" or the ALSA sequencer cannot be opened;
-// when neither can be reached, a back end without devices. clientName names the program's
-// own MIDI clients. Never null.
+// when neither can be reached, a back end without devices, and one line on standard error
+// that says so. clientName names the program's own MIDI clients. Never null.
 std::shared_ptr<IMidiBackend> CreatePlatformMidiBackend(const std::string& clientName);
 
 // The back end in use: the one set last, else the platform's own, made on first use under

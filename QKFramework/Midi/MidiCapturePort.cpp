@@ -49,6 +49,7 @@ void LMidiCapturePort::Close()
     m_connection->Stop();
     m_connection.reset();
     m_accumulator = nullptr;
+    m_discarding = false;
 }
 
 bool LMidiCapturePort::IsAlive() const
@@ -64,6 +65,8 @@ void LMidiCapturePort::OnMidiShortMessage(std::uint32_t message, std::uint32_t t
         std::size_t length = MidiShortMessageLength(status);
         if (length == 0)
             length = 1;
+        if (!m_owner->WouldQueue(false, static_cast<std::uint32_t>(length)))
+            return;
         std::uint8_t bytes[4];
         for (std::size_t i = 0; i < length; ++i)
             bytes[i] = static_cast<std::uint8_t>(message >> (8 * i));
@@ -86,24 +89,33 @@ void LMidiCapturePort::OnMidiSysExChunk(const std::uint8_t* bytes, std::size_t c
     try
     {
         const std::uint32_t size = static_cast<std::uint32_t>(count);
+        if (m_discarding)
+        {
+            // The rest of a message too long to keep.
+            m_discarding = !complete;
+            return;
+        }
         if (!complete)
         {
             if (!m_accumulator)
                 m_accumulator = LMidiCaptureNotificationData::Create(m_portName, size, this);
-            if (!m_accumulator->Append(bytes, size))
+            if (m_accumulator->GetCount() + count > kMaxSysExSize || !m_accumulator->Append(bytes, size))
+            {
                 m_accumulator = nullptr;
+                m_discarding = true;
+            }
             return;
         }
         if (m_accumulator)
         {
             const RCPtr<LMidiCaptureNotificationData> capture = std::move(m_accumulator);
             m_accumulator = nullptr;
-            if (capture->Append(bytes, size))
+            if (capture->GetCount() + count <= kMaxSysExSize && capture->Append(bytes, size))
                 m_owner->QueueCapture(capture);
             return;
         }
         // The rest of a message whose beginning was lost is no message.
-        if (bytes[0] != 0xF0)
+        if (bytes[0] != 0xF0 || !m_owner->WouldQueue(true, size))
             return;
         const RCPtr<LMidiCaptureNotificationData> capture =
             LMidiCaptureNotificationData::Create(m_portName, size, this);
@@ -113,6 +125,7 @@ void LMidiCapturePort::OnMidiSysExChunk(const std::uint8_t* bytes, std::size_t c
     catch (...)
     {
         m_accumulator = nullptr;
+        m_discarding = !complete;
     }
 }
 

@@ -2,8 +2,11 @@
 //
 // While started it turns what the device sends into captures and queues each one to its
 // transport's capture worker: a short message at once, with the device's time stamp; a
-// SysEx message once its last piece has come, joined from its pieces. The joining runs on
-// the MIDI system's thread, the only thread that touches the message being joined.
+// SysEx message once its last piece has come, joined from its pieces. A SysEx message longer
+// than kMaxSysExSize is dropped whole, so that one that never ends holds no more than that.
+// The transport may refuse a capture (see LMidiComm); a short message it would refuse is
+// not made into one. The joining runs on the MIDI system's thread, the only thread that
+// touches the message being joined.
 //
 // Its device is closed when the port is destroyed, which happens when its last outside
 // reference goes (see LMidiComm).
@@ -29,6 +32,9 @@ class LMidiComm;
 class LMidiCapturePort : public LRefCountedObject, private IMidiInputSink
 {
 public:
+    // The longest SysEx message kept; the controller's are a few hundred bytes.
+    static constexpr std::uint32_t kMaxSysExSize = 64 * 1024;
+
     // The name asked for, possibly with a " (k)" rank.
     const WString& GetPortName() const noexcept { return m_portName; }
     // The product name of the device found; empty until the port has been opened. Read it
@@ -67,6 +73,8 @@ private:
     std::unique_ptr<IMidiInputConnection> m_connection;
     // The SysEx message being joined; null between messages.
     RCPtr<LMidiCaptureNotificationData> m_accumulator;
+    // Set while the pieces of a message too long to keep go by.
+    bool m_discarding = false;
 };
 
 } // namespace QK

@@ -89,6 +89,7 @@ public:
             }
         } hold(comm);
         comm->Deliver(params, hold.source);
+        comm->OnCaptureDelivered(params);
         return 0;
     }
 
@@ -118,8 +119,16 @@ RCPtr<LMidiComm> LMidiComm::Create()
 }
 
 LMidiComm::LMidiComm()
-    : m_backend(GetMidiBackend()), m_capturePool(LThreadPool::Create(1, kCapturePoolPriority))
+    : m_capturePool(LThreadPool::Create(1, kCapturePoolPriority))
 {
+}
+
+IMidiBackend& LMidiComm::GetBackend()
+{
+    MutexLock lock(m_lock);
+    if (!m_backend)
+        m_backend = GetMidiBackend();
+    return *m_backend;
 }
 
 LMidiComm::~LMidiComm()
@@ -140,7 +149,7 @@ QKRESULT LMidiComm::OpenCapturePort(const WString& name, RCPtr<LMidiCapturePort>
 {
     port = nullptr;
     MutexLock lock(m_lock);
-    const std::vector<std::string> productNames = m_backend->ListDevices(MidiDirection::Input);
+    const std::vector<std::string> productNames = GetBackend().ListDevices(MidiDirection::Input);
     const std::uint32_t containing = CountNamesContaining(NumberDuplicateDeviceNames(productNames), name);
     if (containing > 1)
         return QK_E_INVALIDARG;
@@ -186,7 +195,7 @@ QKRESULT LMidiComm::OpenRenderPort(const WString& name, RCPtr<LMidiRenderPort>& 
 {
     port = nullptr;
     MutexLock lock(m_lock);
-    const std::vector<std::string> productNames = m_backend->ListDevices(MidiDirection::Output);
+    const std::vector<std::string> productNames = GetBackend().ListDevices(MidiDirection::Output);
     const std::uint32_t containing = CountNamesContaining(NumberDuplicateDeviceNames(productNames), name);
     if (containing > 1)
         return QK_E_INVALIDARG;
@@ -245,9 +254,47 @@ void LMidiComm::Deliver(const ConstRCPtr<LRefCountedObject>& params,
     DistributeFrom(source, capture);
 }
 
+namespace
+{
+
+bool IsSysExCapture(const LMidiCaptureNotificationData& capture)
+{
+    return capture.GetCount() != 0 && static_cast<std::uint8_t>(capture.GetBytes()[0]) == 0xF0;
+}
+
+} // namespace
+
+bool LMidiComm::WouldQueue(bool sysEx, std::uint32_t count) const
+{
+    // Nobody would receive it: Distribute would drop it on the worker.
+    if (GetRegistrationCount() == 0 && !GetNotificationCenter())
+        return false;
+    if (sysEx)
+        return m_queuedCaptures.load() < kMaxQueuedCaptures &&
+               std::uint64_t{m_queuedSysExBytes.load()} + count <= kMaxQueuedSysExBytes;
+    return m_queuedCaptures.load() < kMaxQueuedShortMessages;
+}
+
 void LMidiComm::QueueCapture(const ConstRCPtr<LMidiCaptureNotificationData>& capture)
 {
+    const bool sysEx = IsSysExCapture(*capture);
+    const std::uint32_t count = capture->GetCount();
+    if (!WouldQueue(sysEx, count))
+        return;
+    m_queuedCaptures.fetch_add(1);
+    if (sysEx)
+        m_queuedSysExBytes.fetch_add(count);
     m_capturePool->QueueWork(m_delivery, capture, kCaptureWorkPriority);
+}
+
+void LMidiComm::OnCaptureDelivered(const ConstRCPtr<LRefCountedObject>& params)
+{
+    const auto capture = ConstRCPtr<LMidiCaptureNotificationData>::DynamicCast(params);
+    if (!capture)
+        return;
+    if (IsSysExCapture(*capture))
+        m_queuedSysExBytes.fetch_sub(capture->GetCount());
+    m_queuedCaptures.fetch_sub(1);
 }
 
 QKRESULT LMidiComm::ReleaseInternalReferences()

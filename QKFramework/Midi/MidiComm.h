@@ -7,6 +7,13 @@
 // queued do not keep the transport alive: when its last outside reference goes, they are
 // dropped and the subscribers detached, and it dies on the thread that let go of it.
 //
+// The capture backlog is bounded, so that a flood of input the worker cannot keep up with
+// costs neither memory nor the replies that matter: a message is not even made into a
+// capture while nobody would receive it (no subscriber, no notification centre); short
+// messages are dropped while kMaxQueuedShortMessages captures wait, so that a SysEx reply
+// finds room behind them; a SysEx is dropped only while kMaxQueuedCaptures captures or
+// kMaxQueuedSysExBytes of SysEx wait. What is queued is delivered in order.
+//
 // The open operations and the removal of a port from a list hold the transport's lock; the
 // MIDI system's calls made under it never wait for a capture delivery.
 #pragma once
@@ -18,6 +25,7 @@
 #include "QKFramework/Threads/Mutex.h"
 #include "QKFramework/Utilities/Storage/RCPtrArray.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -30,6 +38,13 @@ class LMidiRenderPort;
 class LMidiComm : public LMidiCommInterface, public LThreadWorker
 {
 public:
+    // While this many captures wait for the worker, a short message is dropped.
+    static constexpr std::uint32_t kMaxQueuedShortMessages = 1024;
+    // While this many captures, or this many bytes of SysEx, wait for the worker, a SysEx
+    // message is dropped too.
+    static constexpr std::uint32_t kMaxQueuedCaptures = 2048;
+    static constexpr std::uint32_t kMaxQueuedSysExBytes = 1024 * 1024;
+
     // A transport over the back end in use (GetMidiBackend).
     static RCPtr<LMidiComm> Create();
 
@@ -48,7 +63,13 @@ public:
     // progress, drops the captures still queued and detaches the subscribers.
     QKRESULT ReleaseInternalReferences() override;
 
-    IMidiBackend& GetBackend() const noexcept { return *m_backend; }
+    // The back end in use (GetMidiBackend) when the transport first needed one: making the
+    // transport does not reach the MIDI system yet. Under the transport's lock.
+    IMidiBackend& GetBackend();
+
+    // The captures queued and not yet delivered, and their SysEx bytes.
+    std::uint32_t GetQueuedCaptureCount() const noexcept { return m_queuedCaptures.load(); }
+    std::uint32_t GetQueuedSysExBytes() const noexcept { return m_queuedSysExBytes.load(); }
 
     ~LMidiComm() override;
 
@@ -63,19 +84,27 @@ private:
     // Run's work with the given source (this transport).
     void Deliver(const ConstRCPtr<LRefCountedObject>& params,
                  const ConstRCPtr<LNotificationDistributor>& source);
-    // From a capture port, on the MIDI system's thread.
+    // From a capture port, on the MIDI system's thread: whether a message of count bytes
+    // (a SysEx, or a short message) would be queued now, so that one that would not is
+    // never made into a capture.
+    bool WouldQueue(bool sysEx, std::uint32_t count) const;
+    // Queues the capture when WouldQueue still agrees; else drops it.
     void QueueCapture(const ConstRCPtr<LMidiCaptureNotificationData>& capture);
+    // From a delivery: the capture has left the backlog.
+    void OnCaptureDelivered(const ConstRCPtr<LRefCountedObject>& params);
     // From a port's ReleaseInternalReferences: takes the port out of its list unless a new
     // outside reference to it was taken meanwhile. 0 when removed, else 0x80004005.
     QKRESULT RemoveCapturePort(LMidiCapturePort* port);
     QKRESULT RemoveRenderPort(LMidiRenderPort* port);
 
-    const std::shared_ptr<IMidiBackend> m_backend;
+    std::shared_ptr<IMidiBackend> m_backend; // under m_lock
     RCPtrArray<LMidiCapturePort> m_capturePorts;
     RCPtrArray<LMidiRenderPort> m_renderPorts;
     RCPtr<LThreadPool> m_capturePool;
     RCPtr<CaptureDelivery> m_delivery;
     Mutex m_lock;
+    std::atomic<std::uint32_t> m_queuedCaptures{0};
+    std::atomic<std::uint32_t> m_queuedSysExBytes{0};
 };
 
 } // namespace QK

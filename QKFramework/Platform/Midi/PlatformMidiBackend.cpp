@@ -5,6 +5,7 @@
 #include <strings.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace QK
@@ -22,6 +23,10 @@ std::shared_ptr<IMidiBackend> CreatePlatformMidiBackend(const std::string& clien
     }
     if (auto backend = CreateRtMidiBackend(MidiSystem::Jack, clientName))
         return backend;
+    // The one word about it on the terminal: without it, a user would only see the
+    // controller never connect.
+    std::fprintf(stderr, "%s: no MIDI system (no ALSA sequencer, no JACK server); the controller cannot be reached\n",
+                 clientName.c_str());
     return std::make_shared<NullMidiBackend>();
 }
 

@@ -1,11 +1,13 @@
-// Sections: RtMidi errors; the enumerator; the input connection; the output connection;
-// the back end.
+// Sections: RtMidi errors; JACK; one RtMidi object; the enumerator; the input connection;
+// the output connection; the back end.
 #include "QKFramework/Platform/Midi/RtMidiBackend.h"
 
 #include "QKFramework/Platform/Midi/MidiSendWorker.h"
 #include "QKFramework/Platform/Midi/UnseenSyncScope.h"
+#include "QKFramework/Utilities/Debug/DebugLog.h"
 
 #include <RtMidi.h>
+#include <jack/jack.h>
 
 #include <algorithm>
 #include <atomic>
@@ -50,6 +52,46 @@ private:
     std::atomic<int> m_count{0};
 };
 
+// ---- JACK -----------------------------------------------------------------------------
+
+// libjack writes its own messages (a missing server, a port that went) to standard error;
+// they belong in the debug log.
+void WriteJackMessage(const char* text)
+{
+    DebugLog::Get().GetNarrowOutput() << "JACK: " << (text ? text : "") << std::endl;
+}
+
+void RouteJackMessages()
+{
+    static std::once_flag once;
+    std::call_once(once,
+                   []
+                   {
+                       jack_set_error_function(&WriteJackMessage);
+                       jack_set_info_function(&WriteJackMessage);
+                   });
+}
+
+struct JackClientCloser
+{
+    void operator()(jack_client_t* client) const { jack_client_close(client); }
+};
+using JackClientHandle = std::unique_ptr<jack_client_t, JackClientCloser>;
+
+// A client of libjack's own when a JACK server answers, else null. It asks before an RtMidi
+// object is made: one made without a server writes its complaint to standard error, where
+// no callback can catch it yet. Keep it until the back end's own clients are there: closing
+// a client cancels its threads at once (asynchronously), and one cancelled while still
+// starting can take the program loader's lock with it.
+JackClientHandle AskJackServer(const std::string& clientName)
+{
+    RouteJackMessages();
+    jack_status_t status{};
+    return JackClientHandle(jack_client_open(clientName.c_str(), JackNoStartServer, &status));
+}
+
+// ---- One RtMidi object ----------------------------------------------------------------
+
 // Makes an RtMidi object on system with its errors counted; null when RtMidi fails to.
 template <typename RtMidiObject>
 std::unique_ptr<RtMidiObject> MakeRtMidi(MidiSystem system, const std::string& clientName, ErrorCounter& errors)
@@ -81,6 +123,65 @@ long FindRtMidiPort(RtMidi& object, const std::string& port)
     return -1;
 }
 
+// An RtMidi input object (a client of the MIDI system) and the delivery to the sink of the
+// connection that has its port open. The callback stays set for the object's life; it
+// delivers only while a sink is attached and started.
+struct InputClient
+{
+    ErrorCounter errors;
+    std::recursive_mutex delivery; // held by every delivery; Stop takes it to wait for one
+    IMidiInputSink* sink = nullptr;
+    bool started = false;
+    std::chrono::steady_clock::time_point startTime;
+    std::unique_ptr<RtMidiIn> object; // last: it goes first
+
+    bool Make(MidiSystem system, const std::string& clientName)
+    {
+        object = MakeRtMidi<RtMidiIn>(system, clientName, errors);
+        if (!object)
+            return false;
+        object->ignoreTypes(false, false, false);
+        object->setCallback(&InputClient::OnMessage, this);
+        return true;
+    }
+
+    // RtMidi's thread.
+    static void OnMessage(double, std::vector<unsigned char>* message, void* user)
+    {
+        auto* self = static_cast<InputClient*>(user);
+        if (!message || message->empty())
+            return;
+        std::lock_guard lock(self->delivery);
+        if (!self->started || !self->sink)
+            return;
+        const auto elapsed = std::chrono::steady_clock::now() - self->startTime;
+        const auto timeMs =
+            static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
+        try
+        {
+            DeliverMidiMessage(*self->sink, message->data(), message->size(), timeMs);
+        }
+        catch (...)
+        {
+            // Nothing may leave a MIDI system thread.
+        }
+    }
+};
+
+// An RtMidi output object, shared with the send worker of the connection that has its port
+// open, so that it outlives a send that does not finish.
+struct OutputClient
+{
+    ErrorCounter errors;
+    std::unique_ptr<RtMidiOut> object;
+
+    bool Make(MidiSystem system, const std::string& clientName)
+    {
+        object = MakeRtMidi<RtMidiOut>(system, clientName, errors);
+        return object != nullptr;
+    }
+};
+
 // ---- The enumerator -------------------------------------------------------------------
 
 // What a connection was opened on; lost once a listing has not shown it.
@@ -93,6 +194,10 @@ struct PortWatch
     bool lost = false; // under the enumerator's mutex
 };
 
+// One input and one output client, made with the back end, serve every listing and
+// liveness query, and each also carries the first connection of its direction: a MIDI
+// system sees two clients of the program, not one per listing or connection. A further
+// connection of a direction while that one is open gets a client of its own.
 class Enumerator
 {
 public:
@@ -107,16 +212,19 @@ public:
     // False when the system cannot be reached.
     bool Connect()
     {
-        m_input = MakeRtMidi<RtMidiIn>(m_system, m_clientName, m_errors);
-        if (!m_input)
+        JackClientHandle server;
+        if (m_system == MidiSystem::Jack && !(server = AskJackServer(m_clientName)))
+            return false;
+        m_input = std::make_shared<InputClient>();
+        if (!m_input->Make(m_system, m_clientName))
             return false;
         // A JACK object without a server only warns, on every call; the count shows it.
-        const int before = m_errors.Count();
-        m_input->getPortCount();
-        if (m_errors.Count() != before)
+        const int before = m_input->errors.Count();
+        m_input->object->getPortCount();
+        if (m_input->errors.Count() != before)
             return false;
-        m_output = MakeRtMidi<RtMidiOut>(m_system, m_clientName, m_errors);
-        return m_output != nullptr;
+        m_output = std::make_shared<OutputClient>();
+        return m_output->Make(m_system, m_clientName);
     }
 
     MidiSystem System() const { return m_system; }
@@ -143,10 +251,72 @@ public:
         return !watch.lost;
     }
 
+    // Opens port on the shared client of its direction when that is free, else on a client
+    // of its own: the client with its port open, or null (result says why).
+    std::shared_ptr<InputClient> OpenInput(const std::string& port, QKRESULT& result)
+    {
+        return Open(m_input, m_inputInUse, port, kInputPortName, result);
+    }
+
+    std::shared_ptr<OutputClient> OpenOutput(const std::string& port, QKRESULT& result)
+    {
+        return Open(m_output, m_outputInUse, port, kOutputPortName, result);
+    }
+
+    // Closes the client's port; a shared client is free again, one of its own goes with its
+    // last holder.
+    void CloseInput(const std::shared_ptr<InputClient>& client) { Close(client, m_input, m_inputInUse); }
+    void CloseOutput(const std::shared_ptr<OutputClient>& client) { Close(client, m_output, m_outputInUse); }
+
 private:
+    template <class Client>
+    std::shared_ptr<Client> Open(const std::shared_ptr<Client>& shared, bool& sharedInUse, const std::string& port,
+                                 const char* ownName, QKRESULT& result)
+    {
+        std::lock_guard lock(m_mutex);
+        std::shared_ptr<Client> client = sharedInUse ? nullptr : shared;
+        if (!client)
+        {
+            client = std::make_shared<Client>();
+            if (!client->Make(m_system, m_clientName))
+            {
+                result = kMidiError;
+                return nullptr;
+            }
+        }
+        result = OpenPort(*client->object, client->errors, port, ownName);
+        if (result != kMidiOk)
+            return nullptr;
+        sharedInUse = sharedInUse || client == shared;
+        return client;
+    }
+
+    template <class Client>
+    void Close(const std::shared_ptr<Client>& client, const std::shared_ptr<Client>& shared, bool& sharedInUse)
+    {
+        std::lock_guard lock(m_mutex);
+        client->object->closePort();
+        if (client == shared)
+            sharedInUse = false;
+    }
+
+    static QKRESULT OpenPort(RtMidi& object, ErrorCounter& errors, const std::string& port, const char* ownName)
+    {
+        const long index = FindRtMidiPort(object, port);
+        if (index < 0)
+            return kMidiNotFound;
+        const int before = errors.Count();
+        object.openPort(static_cast<unsigned int>(index), ownName);
+        if (errors.Count() == before && object.isPortOpen())
+            return kMidiOk;
+        object.closePort();
+        return kMidiError;
+    }
+
     std::vector<Port> ListLocked(MidiDirection direction)
     {
-        RtMidi& object = direction == MidiDirection::Input ? static_cast<RtMidi&>(*m_input) : *m_output;
+        RtMidi& object =
+            direction == MidiDirection::Input ? static_cast<RtMidi&>(*m_input->object) : *m_output->object;
         std::vector<std::string> ports;
         const unsigned int count = object.getPortCount();
         for (unsigned int i = 0; i < count; ++i)
@@ -176,9 +346,10 @@ private:
     const MidiSystem m_system;
     const std::string m_clientName;
     std::mutex m_mutex;
-    ErrorCounter m_errors;
-    std::unique_ptr<RtMidiIn> m_input;
-    std::unique_ptr<RtMidiOut> m_output;
+    std::shared_ptr<InputClient> m_input;
+    std::shared_ptr<OutputClient> m_output;
+    bool m_inputInUse = false;  // under m_mutex
+    bool m_outputInUse = false; // under m_mutex
     std::vector<std::weak_ptr<PortWatch>> m_watches;
 };
 
@@ -187,41 +358,34 @@ private:
 class RtMidiInputConnection final : public IMidiInputConnection
 {
 public:
-    RtMidiInputConnection(std::shared_ptr<Enumerator> enumerator, IMidiInputSink& sink)
-        : m_enumerator(std::move(enumerator)), m_sink(sink)
+    RtMidiInputConnection(std::shared_ptr<Enumerator> enumerator, std::shared_ptr<InputClient> client,
+                          std::shared_ptr<PortWatch> watch, IMidiInputSink& sink)
+        : m_enumerator(std::move(enumerator)), m_client(std::move(client)), m_watch(std::move(watch))
     {
+        std::lock_guard lock(m_client->delivery);
+        m_client->sink = &sink;
+        m_client->started = false;
     }
 
     ~RtMidiInputConnection() override
     {
-        Stop();
-        // Closing ends RtMidi's thread, or takes the JACK client out of the process cycle.
-        m_input.reset();
-    }
-
-    QKRESULT Open(const std::string& port)
-    {
-        m_watch = m_enumerator->Watch(MidiDirection::Input, port);
-        m_input = MakeRtMidi<RtMidiIn>(m_enumerator->System(), m_enumerator->ClientName(), m_errors);
-        if (!m_input)
-            return kMidiError;
-        m_input->ignoreTypes(false, false, false);
-        m_input->setCallback(&RtMidiInputConnection::OnMessage, this);
-        const long index = FindRtMidiPort(*m_input, port);
-        if (index < 0)
-            return kMidiNotFound;
-        const int before = m_errors.Count();
-        m_input->openPort(static_cast<unsigned int>(index), kInputPortName);
-        return m_errors.Count() == before && m_input->isPortOpen() ? kMidiOk : kMidiError;
+        {
+            // Waits for a delivery in progress; none reaches the sink afterwards.
+            std::lock_guard lock(m_client->delivery);
+            m_client->started = false;
+            m_client->sink = nullptr;
+        }
+        // Ends RtMidi's input thread, or takes the port out of the JACK client.
+        m_enumerator->CloseInput(m_client);
     }
 
     QKRESULT Start() override
     {
-        std::lock_guard lock(m_deliveryMutex);
-        if (!m_started)
+        std::lock_guard lock(m_client->delivery);
+        if (!m_client->started)
         {
-            m_startTime = std::chrono::steady_clock::now();
-            m_started = true;
+            m_client->startTime = std::chrono::steady_clock::now();
+            m_client->started = true;
         }
         return kMidiOk;
     }
@@ -229,89 +393,46 @@ public:
     QKRESULT Stop() override
     {
         // Waits for a delivery in progress: it holds the same lock.
-        std::lock_guard lock(m_deliveryMutex);
-        m_started = false;
+        std::lock_guard lock(m_client->delivery);
+        m_client->started = false;
         return kMidiOk;
     }
 
     bool IsAlive() override { return m_enumerator->IsAlive(*m_watch); }
 
 private:
-    // RtMidi's thread.
-    static void OnMessage(double, std::vector<unsigned char>* message, void* user)
-    {
-        auto* self = static_cast<RtMidiInputConnection*>(user);
-        if (!message || message->empty())
-            return;
-        std::lock_guard lock(self->m_deliveryMutex);
-        if (!self->m_started)
-            return;
-        const auto elapsed = std::chrono::steady_clock::now() - self->m_startTime;
-        const auto timeMs = static_cast<std::uint32_t>(
-            std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
-        try
-        {
-            DeliverMidiMessage(self->m_sink, message->data(), message->size(), timeMs);
-        }
-        catch (...)
-        {
-            // Nothing may leave a MIDI system thread.
-        }
-    }
-
     const std::shared_ptr<Enumerator> m_enumerator;
-    IMidiInputSink& m_sink;
-    std::shared_ptr<PortWatch> m_watch;
-    std::recursive_mutex m_deliveryMutex;
-    bool m_started = false;
-    std::chrono::steady_clock::time_point m_startTime;
-    ErrorCounter m_errors;
-    std::unique_ptr<RtMidiIn> m_input; // last: it goes first
+    const std::shared_ptr<InputClient> m_client;
+    const std::shared_ptr<PortWatch> m_watch;
 };
 
 // ---- The output connection ------------------------------------------------------------
 
-// The RtMidi object of an open output, shared with its send worker so that it outlives
-// a send that does not finish.
-struct OutputPort
-{
-    ErrorCounter errors;
-    std::unique_ptr<RtMidiOut> output;
-};
-
 class RtMidiOutputConnection final : public IMidiOutputConnection
 {
 public:
-    explicit RtMidiOutputConnection(std::shared_ptr<Enumerator> enumerator) : m_enumerator(std::move(enumerator)) {}
-
-    ~RtMidiOutputConnection() override { m_worker.reset(); }
-
-    QKRESULT Open(const std::string& port)
+    RtMidiOutputConnection(std::shared_ptr<Enumerator> enumerator, std::shared_ptr<OutputClient> client,
+                           std::shared_ptr<PortWatch> watch)
+        : m_enumerator(std::move(enumerator)), m_client(std::move(client)), m_watch(std::move(watch))
     {
-        m_watch = m_enumerator->Watch(MidiDirection::Output, port);
-        auto output = std::make_shared<OutputPort>();
-        output->output = MakeRtMidi<RtMidiOut>(m_enumerator->System(), m_enumerator->ClientName(), output->errors);
-        if (!output->output)
-            return kMidiError;
-        const long index = FindRtMidiPort(*output->output, port);
-        if (index < 0)
-            return kMidiNotFound;
-        const int before = output->errors.Count();
-        output->output->openPort(static_cast<unsigned int>(index), kOutputPortName);
-        if (output->errors.Count() != before || !output->output->isPortOpen())
-            return kMidiError;
         // Only the worker's thread sends, so the count read around a send is its own.
         m_worker = std::make_unique<MidiSendWorker>(
-            [output](const std::vector<std::uint8_t>& bytes)
+            [client = m_client](const std::vector<std::uint8_t>& bytes)
             {
-                const int errorsBefore = output->errors.Count();
+                const int errorsBefore = client->errors.Count();
                 {
                     UnseenSyncScope unseen;
-                    output->output->sendMessage(bytes.data(), bytes.size());
+                    client->object->sendMessage(bytes.data(), bytes.size());
                 }
-                return output->errors.Count() == errorsBefore ? kMidiOk : kMidiError;
+                return client->errors.Count() == errorsBefore ? kMidiOk : kMidiError;
             });
-        return kMidiOk;
+    }
+
+    ~RtMidiOutputConnection() override
+    {
+        // A send in progress ends first (or is left to end on its own thread).
+        m_worker.reset();
+        m_enumerator->CloseOutput(m_client);
     }
 
     QKRESULT SendShort(std::uint32_t message) override
@@ -334,7 +455,8 @@ public:
 
 private:
     const std::shared_ptr<Enumerator> m_enumerator;
-    std::shared_ptr<PortWatch> m_watch;
+    const std::shared_ptr<OutputClient> m_client;
+    const std::shared_ptr<PortWatch> m_watch;
     std::unique_ptr<MidiSendWorker> m_worker;
 };
 
@@ -360,11 +482,13 @@ public:
         const std::vector<Enumerator::Port> ports = m_enumerator->List(MidiDirection::Input);
         if (index >= ports.size())
             return kMidiNotFound;
-        auto opened = std::make_unique<RtMidiInputConnection>(m_enumerator, sink);
-        const QKRESULT result = opened->Open(ports[index].port);
-        if (result == kMidiOk)
-            connection = std::move(opened);
-        return result;
+        std::shared_ptr<PortWatch> watch = m_enumerator->Watch(MidiDirection::Input, ports[index].port);
+        QKRESULT result = kMidiError;
+        std::shared_ptr<InputClient> client = m_enumerator->OpenInput(ports[index].port, result);
+        if (!client)
+            return result;
+        connection = std::make_unique<RtMidiInputConnection>(m_enumerator, std::move(client), std::move(watch), sink);
+        return kMidiOk;
     }
 
     QKRESULT OpenOutput(std::size_t index, std::unique_ptr<IMidiOutputConnection>& connection) override
@@ -373,11 +497,13 @@ public:
         const std::vector<Enumerator::Port> ports = m_enumerator->List(MidiDirection::Output);
         if (index >= ports.size())
             return kMidiNotFound;
-        auto opened = std::make_unique<RtMidiOutputConnection>(m_enumerator);
-        const QKRESULT result = opened->Open(ports[index].port);
-        if (result == kMidiOk)
-            connection = std::move(opened);
-        return result;
+        std::shared_ptr<PortWatch> watch = m_enumerator->Watch(MidiDirection::Output, ports[index].port);
+        QKRESULT result = kMidiError;
+        std::shared_ptr<OutputClient> client = m_enumerator->OpenOutput(ports[index].port, result);
+        if (!client)
+            return result;
+        connection = std::make_unique<RtMidiOutputConnection>(m_enumerator, std::move(client), std::move(watch));
+        return kMidiOk;
     }
 
 private:

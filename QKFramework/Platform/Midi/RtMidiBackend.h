@@ -1,9 +1,12 @@
 // RtMidiBackend: the MIDI back end over RtMidi on one MIDI system (ALSA sequencer or JACK).
 //
-// One enumerator (an RtMidi input and output object, each a client of the MIDI system) is
-// made with the back end and serves every listing and liveness query, so the presence
-// checker's frequent passes make no new clients. Each open connection is an RtMidi object
-// (a client) of its own, as RtMidi requires.
+// Two RtMidi objects, an input and an output (each a client of the MIDI system), are made
+// with the back end. They serve every listing and liveness query, so the presence checker's
+// frequent passes make no new clients, and each carries the first open connection of its
+// direction: with the controller's ports open, the program is two clients of the MIDI
+// system. A further connection of a direction, while that one is open, is an RtMidi object
+// of its own (RtMidi opens one port per object). libjack's own messages go to the debug
+// log, not to standard error.
 //
 // An input delivers on RtMidi's thread (the ALSA input thread or the JACK process
 // thread), whole messages cut for the sink as DeliverMidiMessage describes; SysEx,
@@ -24,8 +27,8 @@ namespace QK
 {
 
 // The back end on system, or null when that system cannot be reached (no ALSA sequencer
-// device, no JACK server). clientName names the program's clients; their ports are left
-// out of every listing.
+// device, no JACK server; nothing is written to standard error then). clientName names the
+// program's clients; their ports are left out of every listing.
 std::shared_ptr<IMidiBackend> CreateRtMidiBackend(MidiSystem system, const std::string& clientName);
 
 } // namespace QK

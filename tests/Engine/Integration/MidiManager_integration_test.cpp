@@ -2,20 +2,27 @@
 // that scripts/test.sh starts. Every wait is bounded.
 #include "Engine/PresetEditorCommon/MidiManager.h"
 
+#include "QKFramework/Midi/MidiComm.h"
+
 #include "DeviceControl/GeneratedCode/Engine/Inc/ParameterTable.h"
 #include "DeviceControl/GeneratedCode/Engine/Inc/PresetEditorAppEngine.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
+#include "tests/QKFramework/Midi/CaptureRecorder.h"
+#include "tests/support/Midi/JackClients.h"
 #include "tests/support/Midi/SimulatedController.h"
 #include "tests/support/Midi/SimulatorProcess.h"
 #include "tests/support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace QK
@@ -229,6 +236,9 @@ TEST_F(MidiManagerIntegrationTest, NoControllerMeansNoPorts)
     EXPECT_EQ(m_manager->SendPresetToDevice(0), -1);
 }
 
+// With the controller there, the program is two clients of the JACK server (its input and
+// its output, each with its port open), however many presence passes list and probe the
+// ports, before an unplug and after the replug.
 TEST_F(MidiManagerIntegrationTest, UnplugIsAnnouncedAndReplugReconnects)
 {
     ASSERT_TRUE(StartSimulator());
@@ -237,6 +247,14 @@ TEST_F(MidiManagerIntegrationTest, UnplugIsAnnouncedAndReplugReconnects)
     const RCPtr<InputStatusRecorder> recorder(new InputStatusRecorder());
     recorder->Subscribe(m_centre, kNidMidiInputDeviceConnectionStatusChanged);
     ASSERT_EQ(m_manager->ResumeDeviceStatusChecker(), QK_OK);
+    const auto expectTwoClientsAfterAFewPasses = [&]
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(3 * LMidiManager::kCheckIntervalMs));
+        const int clients = CountJackClients("Vedidu Editor");
+        ASSERT_GE(clients, 0) << "no JACK server answers";
+        EXPECT_LE(clients, 2);
+    };
+    expectTwoClientsAfterAFewPasses();
 
     ASSERT_EQ(m_simulator.Stop(), 0);
     ASSERT_TRUE(WaitUntil(
@@ -261,7 +279,50 @@ TEST_F(MidiManagerIntegrationTest, UnplugIsAnnouncedAndReplugReconnects)
     EXPECT_EQ(m_manager->GetPresetFromMidiDevice(3), QK_OK);
     const Preset expected = Pattern(3);
     EXPECT_EQ(Model(), Bytes(expected.begin(), expected.end()));
+    expectTwoClientsAfterAFewPasses();
     recorder->UnsubscribeAll();
+}
+
+// A flood of messages the editor has no use for (notes, controllers, clock, foreign SysEx,
+// some unterminated) through the JACK server: while the capture worker is held, the backlog
+// stays at its bound; once it goes again, a get in the middle of the flood and one after it
+// both bring their favorite whole.
+TEST_F(MidiManagerIntegrationTest, AFloodKeepsTheBacklogBoundedAndGetsStillWork)
+{
+    ASSERT_TRUE(StartSimulator({"--flood", "20000:3"}));
+    const auto floodEnds = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    m_manager = LMidiManager::Create();
+    ASSERT_TRUE(m_manager->AreMidiPortsOpen());
+    const RCPtr<LMidiCommInterface> comm = m_manager->GetMidiCommInterface();
+    const auto* transport = dynamic_cast<const LMidiComm*>(comm.Get());
+    ASSERT_NE(transport, nullptr);
+
+    const RCPtr<GatedCaptureRecorder> gated(new GatedCaptureRecorder());
+    ASSERT_NE(gated->Subscribe(comm, kNidMidiDataCaptured), 0u);
+    ASSERT_TRUE(gated->WaitUntilHeld()) << "no flood came";
+    ASSERT_TRUE(WaitUntil([&] { return transport->GetQueuedCaptureCount() >= LMidiComm::kMaxQueuedShortMessages; }))
+        << "the flood never filled the backlog";
+    std::uint32_t peak = 0;
+    for (int i = 0; i < 50; ++i)
+    {
+        peak = std::max(peak, transport->GetQueuedCaptureCount());
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    // Foreign SysEx messages may take the room above the short messages' bound, and
+    // several MIDI threads may slip in one more each at once.
+    EXPECT_LE(peak, LMidiComm::kMaxQueuedCaptures + 4);
+    gated->UnsubscribeAll();
+    gated->Open();
+
+    const Preset expected = Pattern(3);
+    EXPECT_LT(std::chrono::steady_clock::now(), floodEnds) << "the get below came after the flood";
+    EXPECT_EQ(m_manager->GetPresetFromMidiDevice(3), QK_OK) << "a get during the flood";
+    EXPECT_EQ(Model(), Bytes(expected.begin(), expected.end()));
+
+    std::this_thread::sleep_until(floodEnds + std::chrono::milliseconds(200));
+    const Preset& ram = SimulatedController::DefaultPreset();
+    EXPECT_EQ(m_manager->GetPresetFromMidiDevice(0), QK_OK) << "a get right after the flood";
+    EXPECT_EQ(Model(), Bytes(ram.begin(), ram.end()));
 }
 
 TEST_F(MidiManagerIntegrationTest, TheKeyCurveArrivesAsItWasGiven)

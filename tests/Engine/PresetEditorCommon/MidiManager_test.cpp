@@ -52,9 +52,10 @@ Preset Pattern(std::uint8_t seed)
     return preset;
 }
 
-Bytes Dump(const Preset& preset)
+// The controller's dump of preset number (0 RAM, 1 to 8 the favorites).
+Bytes Dump(const Preset& preset, std::uint8_t number = 0)
 {
-    Bytes dump = {0xF0, 0x47, 0x00, 0x50, 0x66, 0x00, 0x01, 0x00};
+    Bytes dump = {0xF0, 0x47, 0x00, 0x50, 0x66, 0x00, 0x01, number};
     dump.insert(dump.end(), preset.begin(), preset.end());
     dump.push_back(0xF7);
     return dump;
@@ -366,6 +367,44 @@ TEST_F(MidiManagerTest, OnlyTheFirstDumpOfAGetCounts)
     EXPECT_EQ(Model(), Bytes(first.begin(), first.end()));
 }
 
+// A dump of another preset (a late answer to an earlier get, or one the controller sends
+// of its own accord) never answers a get, whether it comes before the right one or alone.
+TEST_F(MidiManagerTest, OnlyADumpOfTheRequestedPresetAnswersAGet)
+{
+    const Preset favorite3 = Pattern(3);
+    SetControllerPreset(3, favorite3);
+    const Bytes before = Model();
+    Preset unchanged{};
+    std::copy(before.begin(), before.end(), unchanged.begin());
+    struct Case
+    {
+        const char* what;
+        Mode mode;
+        std::vector<Bytes> foreign; // delivered before whatever the controller answers
+        QKRESULT result;
+    };
+    const Case cases[] = {
+        {"favorite 5 first", Mode::Normal, {Dump(Pattern(5), 5)}, QK_OK},
+        {"RAM first", Mode::Normal, {Dump(Pattern(6), 0)}, QK_OK},
+        {"favorites 2 and 4 and RAM only", Mode::Silent,
+         {Dump(Pattern(2), 2), Dump(Pattern(4), 4), Dump(Pattern(6), 0)}, -3},
+    };
+    for (const Case& c : cases)
+    {
+        SetModel(unchanged);
+        SetController(c.mode);
+        SetControllerPreset(3, favorite3);
+        SetExtraAnswer(
+            [this, foreign = c.foreign](const Bytes&)
+            {
+                for (const Bytes& dump : foreign)
+                    m_backend->DeliverMessage(m_input, dump);
+            });
+        EXPECT_EQ(m_manager->GetPresetFromMidiDevice(3), c.result) << c.what;
+        EXPECT_EQ(Model(), c.result == QK_OK ? Bytes(favorite3.begin(), favorite3.end()) : before) << c.what;
+    }
+}
+
 TEST_F(MidiManagerTest, TheIdentityWaitLeavesTheModelAlone)
 {
     const Bytes before = Model();
@@ -404,6 +443,96 @@ TEST_F(MidiManagerTest, PausingAndResumingTheCheckerAnswerWhetherAnythingChanged
     EXPECT_EQ(m_manager->PauseDeviceStatusChecker(), QK_OK);
     EXPECT_FALSE(m_manager->IsDeviceStatusCheckerEnabled());
     EXPECT_EQ(m_manager->OpenMidiPorts(), QK_FALSE);
+}
+
+// Every get and send pauses the presence checker: a probe under way when the exchange
+// begins ends before anything is sent, and none starts while the exchange lasts, however
+// long that is (here longer than the checker's period). The exchanges start while a probe
+// is under way, and while the checker waits for its next pass.
+TEST_F(MidiManagerTest, NoPresenceProbeRunsWhileAGetOrASendIsUnderWay)
+{
+    // Shared with the hooks: a probe may still be under way when the test ends.
+    struct State
+    {
+        std::atomic<bool> exchanging{false};
+        std::atomic<bool> probing{false};
+        std::atomic<int> probes{0};
+        std::atomic<int> overlaps{0};
+    };
+    const auto state = std::make_shared<State>();
+    auto& [exchanging, probing, probes, overlaps] = *state;
+    m_backend->SetListHook(
+        [state](MidiDirection)
+        {
+            ++state->probes;
+            state->probing = true;
+            if (state->exchanging)
+                ++state->overlaps;
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            if (state->exchanging)
+                ++state->overlaps;
+            state->probing = false;
+        });
+    SetExtraAnswer(
+        [state](const Bytes&)
+        {
+            state->exchanging = true;
+            // Longer than the checker's period.
+            std::this_thread::sleep_for(std::chrono::milliseconds(LMidiManager::kCheckIntervalMs + 200));
+            state->exchanging = false;
+        });
+    ASSERT_EQ(m_manager->ResumeDeviceStatusChecker(), QK_OK);
+
+    for (const bool duringAProbe : {true, false})
+    {
+        SCOPED_TRACE(duringAProbe ? "during a probe" : "between probes");
+        const auto ready = [&]
+        {
+            // Between probes: once one has ended, the checker waits for its next pass.
+            return WaitUntil([&] { return probing.load(); }) &&
+                   (duringAProbe || WaitUntil([&] { return !probing.load(); }));
+        };
+        ASSERT_TRUE(ready()) << "the checker does not probe";
+        EXPECT_EQ(m_manager->GetPresetFromMidiDevice(3), QK_OK);
+        ASSERT_TRUE(ready()) << "the checker does not probe again";
+        EXPECT_EQ(m_manager->SendPresetToDevice(5), 224);
+    }
+    SetExtraAnswer(nullptr);
+    m_backend->SetListHook(nullptr);
+    EXPECT_EQ(overlaps.load(), 0) << "a probe ran during an exchange";
+    EXPECT_GE(probes.load(), 4);
+}
+
+// Made to connect in the background, the manager returns before it reaches the MIDI system
+// (here a slow one); a get or a send asked for at once waits for the ports and works.
+TEST_F(MidiManagerTest, ConnectingInTheBackgroundReturnsAtOnceAndAGetOrASendWaitsForIt)
+{
+    const Preset favorite = Pattern(7);
+    SetControllerPreset(3, favorite);
+    SetModel(favorite);
+    struct Case
+    {
+        const char* what;
+        std::function<QKRESULT(LMidiManager&)> call;
+        QKRESULT result;
+    };
+    const Case cases[] = {
+        {"get", [](LMidiManager& m) { return m.GetPresetFromMidiDevice(3); }, QK_OK},
+        {"send", [](LMidiManager& m) { return m.SendPresetToDevice(5); }, 224},
+    };
+    for (const Case& c : cases)
+    {
+        ReleaseManager();
+        m_backend->SetListHook([](MidiDirection) { std::this_thread::sleep_for(std::chrono::milliseconds(100)); });
+        const int opened = m_backend->GetOpenCount(m_input);
+        m_manager = LMidiManager::Create(LMidiManager::StartMode::ConnectInBackground);
+        EXPECT_EQ(m_backend->GetOpenCount(m_input), opened) << c.what << ": Create opened the ports itself";
+        EXPECT_EQ(c.call(*m_manager), c.result) << c.what;
+        m_backend->SetListHook(nullptr);
+        EXPECT_TRUE(m_manager->AreMidiPortsOpen()) << c.what;
+    }
+    EXPECT_EQ(Model(), Bytes(favorite.begin(), favorite.end()));
+    EXPECT_EQ(ControllerPreset(5), favorite);
 }
 
 TEST_F(MidiManagerTest, AGetThatThrowsStillResumesTheCheckerAndLeavesTheTransport)

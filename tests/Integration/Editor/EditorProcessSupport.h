@@ -117,12 +117,12 @@ inline ::testing::AssertionResult StartSimulator(SimulatorProcess& simulator, co
 struct EditorWindow
 {
     // Starts the editor and waits until its window is up and painted; pixels holds what it
-    // shows.
-    ::testing::AssertionResult Show()
+    // shows. unset: variables of this process the editor does not get.
+    ::testing::AssertionResult Show(const std::vector<std::string>& unset = {})
     {
         if (!display)
             return ::testing::AssertionFailure() << "no X server connection";
-        if (!process.Start({VEDIDU_EDITOR_PROGRAM}))
+        if (!process.Start({VEDIDU_EDITOR_PROGRAM}, unset))
             return ::testing::AssertionFailure() << "cannot start " << VEDIDU_EDITOR_PROGRAM;
         WaitUntil(
             [&]

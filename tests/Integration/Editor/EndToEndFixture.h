@@ -86,6 +86,9 @@ class EndToEndFixture : public ::testing::Test
 {
 protected:
     virtual Preset Favorite() const { return Favorite3(); }
+    // What the simulator starts with besides: further presets, its options.
+    virtual void SetUpController(SimulatedController&) const {}
+    virtual std::vector<std::string> SimulatorOptions() const { return {}; }
 
     void SetUp() override
     {
@@ -96,9 +99,12 @@ protected:
 
         SimulatedController controller;
         controller.SetPreset(3, Favorite());
+        SetUpController(controller);
         m_folder.WriteFile("simulator.state", controller.SaveState());
-        ASSERT_TRUE(m_simulator.Start({"--state", m_folder / "simulator.state", "--log", m_folder / "simulator.log"}))
-            << SimulatorProcess::ExecutablePath();
+        std::vector<std::string> arguments = {"--state", m_folder / "simulator.state", "--log", m_folder / "simulator.log"};
+        const std::vector<std::string> options = SimulatorOptions();
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        ASSERT_TRUE(m_simulator.Start(arguments)) << SimulatorProcess::ExecutablePath();
         const auto listed = [](MidiDirection direction)
         { return CountListedDevices(*GetMidiBackend(), direction, SimulatorProcess::kPortName); };
         ASSERT_TRUE(WaitUntil([&] { return listed(MidiDirection::Input) == 1 && listed(MidiDirection::Output) == 1; }))

@@ -1,14 +1,17 @@
 // CaptureRecorder: a subscriber of "NID_MIDI_DATA_CAPTURED" that keeps what it receives, on
 // whichever thread it comes, and notes its own tag in a shared log so that the order of
-// delivery between several recorders shows.
+// delivery between several recorders shows. GatedCaptureRecorder also holds the capture
+// worker until the test lets it go.
 #pragma once
 
 #include "QKFramework/Midi/MidiCaptureNotificationData.h"
 #include "QKFramework/Midi/MidiCommInterface.h"
 #include "QKFramework/Notification/Notification.h"
 #include "QKFramework/Notification/NotificationClient.h"
+#include "QKFramework/Threads/Event.h"
 #include "tests/support/WaitUntil.h"
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -85,6 +88,28 @@ private:
     const std::shared_ptr<Log> m_log;
     mutable std::mutex m_mutex;
     std::vector<Capture> m_captures;
+};
+
+// A CaptureRecorder that holds the capture worker in its first delivery until opened, so
+// that what comes in meanwhile stays in the transport's backlog.
+class GatedCaptureRecorder : public CaptureRecorder
+{
+public:
+    QKRESULT ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
+                                 const ConstRCPtr<LNotification>& notification) override
+    {
+        if (!m_entered.exchange(true))
+            m_gate.Wait(kInfinite);
+        return CaptureRecorder::ReceiveNotification(source, notification);
+    }
+
+    // Whether a delivery is held (or was).
+    bool WaitUntilHeld() const { return TestSupport::WaitUntil([&] { return m_entered.load(); }); }
+    void Open() { m_gate.Set(); }
+
+private:
+    std::atomic<bool> m_entered{false};
+    Event m_gate{false};
 };
 
 } // namespace QK

@@ -5,7 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include <numeric>
+#include <utility>
+
 
 namespace QK
 {
@@ -79,7 +80,8 @@ TEST(DeliverMidiMessageTest, SysExIsCutIntoChunksOfAtMost256BytesTheLastComplete
     for (const Case& c : cases)
     {
         std::vector<std::uint8_t> message(c.size);
-        std::iota(message.begin(), message.end(), std::uint8_t{0});
+        for (std::size_t i = 0; i < c.size; ++i)
+            message[i] = static_cast<std::uint8_t>(i & 0x7F);
         message.front() = 0xF0;
         if (c.size > 1)
             message.back() = 0xF7;
@@ -98,6 +100,62 @@ TEST(DeliverMidiMessageTest, SysExIsCutIntoChunksOfAtMost256BytesTheLastComplete
         }
         EXPECT_EQ(joined, message) << c.size;
         EXPECT_TRUE(sink.GetShortMessages().empty());
+    }
+}
+
+// What a MIDI system hands over as one message may hold several (RtMidi's JACK input joins
+// an unterminated SysEx with everything up to the next F7): each comes out on its own, a
+// status byte ends a SysEx, and real-time bytes inside one go out where they stand.
+TEST(DeliverMidiMessageTest, StatusBytesSplitWhatCameAsOneMessage)
+{
+    using Bytes = std::vector<std::uint8_t>;
+    const Bytes dump = {0xF0, 0x47, 0x00, 0x50, 0x66, 0x00, 0x01, 0x03, 0x11, 0x22, 0xF7};
+    struct Case
+    {
+        const char* what;
+        Bytes bytes;
+        std::vector<Bytes> out; // in order; a SysEx joined from its chunks
+    };
+    auto with = [](Bytes head, const Bytes& tail)
+    {
+        head.insert(head.end(), tail.begin(), tail.end());
+        return head;
+    };
+    const Case cases[] = {
+        {"a dump behind an unterminated SysEx, a note and a clock",
+         with({0xF0, 0x01, 0x02, 0x03, 0x90, 0x3C, 0x64, 0xF8}, dump),
+         {{0xF0, 0x01, 0x02, 0x03}, {0x90, 0x3C, 0x64}, {0xF8}, dump}},
+        {"two unterminated SysEx messages before a dump", with({0xF0, 0x01, 0xF0, 0x02}, dump),
+         {{0xF0, 0x01}, {0xF0, 0x02}, dump}},
+        {"a clock inside a SysEx", {0xF0, 0x47, 0xF8, 0x00, 0xF7}, {{0xF8}, {0xF0, 0x47, 0x00, 0xF7}}},
+        {"a clock at the end of a SysEx cut by a note", {0xF0, 0x47, 0xF8, 0x80, 0x3C, 0x00},
+         {{0xF0, 0x47}, {0xF8}, {0x80, 0x3C, 0x00}}},
+        {"two notes and stray data", {0x90, 0x3C, 0x64, 0x11, 0x80, 0x3C, 0x00}, {{0x90, 0x3C, 0x64}, {0x80, 0x3C, 0x00}}},
+    };
+    for (const Case& c : cases)
+    {
+        struct Sink final : IMidiInputSink
+        {
+            std::vector<Bytes> out;
+            Bytes joining;
+            void OnMidiShortMessage(std::uint32_t message, std::uint32_t) override
+            {
+                Bytes bytes;
+                const std::uint8_t status = static_cast<std::uint8_t>(message);
+                for (std::size_t i = 0; i < MidiShortMessageLength(status); ++i)
+                    bytes.push_back(static_cast<std::uint8_t>(message >> (8 * i)));
+                out.push_back(bytes);
+            }
+            void OnMidiSysExChunk(const std::uint8_t* bytes, std::size_t count, bool complete) override
+            {
+                joining.insert(joining.end(), bytes, bytes + count);
+                if (complete)
+                    out.push_back(std::exchange(joining, {}));
+            }
+        } sink;
+        DeliverMidiMessage(sink, c.bytes.data(), c.bytes.size(), 0);
+        EXPECT_EQ(sink.out, c.out) << c.what;
+        EXPECT_TRUE(sink.joining.empty()) << c.what;
     }
 }
 

@@ -1,15 +1,18 @@
 // The MIDI transport on the scripted back end: finding and holding ports, sending, and
 // delivering what comes in to the subscribers on the capture worker.
 #include "QKFramework/Midi/MidiCapturePort.h"
+#include "QKFramework/Midi/MidiComm.h"
 #include "QKFramework/Midi/MidiCommInterface.h"
 #include "QKFramework/Midi/MidiDeviceNames.h"
 #include "QKFramework/Midi/MidiRenderPort.h"
 #include "QKFramework/Notification/NotificationCenter.h"
 #include "tests/QKFramework/Midi/CaptureRecorder.h"
 #include "tests/support/Midi/FakeMidiBackend.h"
+#include "tests/support/WaitUntil.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -368,6 +371,61 @@ TEST_F(MidiCommTest, CapturesAreAlsoPostedToTheCentreWhenOneIsSet)
     EXPECT_EQ(recorder->GetCaptures()[0].thread, std::this_thread::get_id());
     m_comm->SetNotificationCenter(nullptr);
     recorder->UnsubscribeAll();
+}
+
+// A flood the worker cannot keep up with (here it keeps up with nothing) is held to the
+// backlog bound: short messages beyond it are dropped, SysEx messages are kept, an endless
+// SysEx is dropped whole, and a reply in the middle of it all comes out whole, in order.
+TEST_F(MidiCommTest, AFloodIsHeldToTheBacklogBoundAndRepliesComeThroughWhole)
+{
+    const auto device = m_backend->AddDevice(MidiDirection::Input, "Vedidu");
+    const RCPtr<GatedCaptureRecorder> recorder(new GatedCaptureRecorder());
+    ASSERT_NE(recorder->Subscribe(m_comm, kNidMidiDataCaptured), 0u);
+    RCPtr<LMidiCapturePort> port;
+    ASSERT_EQ(m_comm->OpenCapturePort(WString(u"Vedidu"), port), QK_OK);
+    const auto* comm = dynamic_cast<const LMidiComm*>(m_comm.Get());
+    ASSERT_NE(comm, nullptr);
+
+    ASSERT_TRUE(m_backend->DeliverShort(device, 0x7F3C90, 0));
+    ASSERT_TRUE(recorder->WaitUntilHeld());
+
+    Bytes dump = SysEx(224, 0x33);
+    dump[7] = 0x03;
+    // What RtMidi's JACK input hands over after an unterminated SysEx: all of it up to the
+    // next F7, here a dump's.
+    Bytes joined = SysEx(100000, 0x01);
+    joined.pop_back();
+    joined.insert(joined.end(), {0x90, 0x3C, 0x64, 0xF8});
+    joined.insert(joined.end(), dump.begin(), dump.end());
+    constexpr int kFlood = 20000;
+    std::uint32_t peak = 0;
+    for (int i = 0; i < kFlood; ++i)
+    {
+        const std::uint32_t messages[] = {0x7F3C90u, 0x003C80u, 0x4007B0u, 0xF8u};
+        m_backend->DeliverShort(device, messages[i % 4], static_cast<std::uint32_t>(i));
+        if (i == kFlood / 2)
+        {
+            ASSERT_TRUE(m_backend->DeliverMessage(device, joined));
+        }
+        peak = std::max(peak, comm->GetQueuedCaptureCount());
+    }
+    ASSERT_TRUE(m_backend->DeliverMessage(device, dump));
+    EXPECT_GE(peak, LMidiComm::kMaxQueuedShortMessages) << "the flood never filled the backlog";
+    // The held capture, the short messages up to the bound, and the two dumps.
+    EXPECT_LE(comm->GetQueuedCaptureCount(), LMidiComm::kMaxQueuedShortMessages + 2);
+
+    recorder->Open();
+    ASSERT_TRUE(WaitUntil([&] { return comm->GetQueuedCaptureCount() == 0; }));
+    const auto captures = recorder->GetCaptures();
+    std::vector<std::size_t> dumps;
+    for (std::size_t i = 0; i < captures.size(); ++i)
+    {
+        EXPECT_LE(captures[i].bytes.size(), 224u) << "the endless SysEx was not dropped whole";
+        if (captures[i].bytes == dump)
+            dumps.push_back(i);
+    }
+    EXPECT_EQ(dumps.size(), 2u);
+    EXPECT_EQ(dumps.empty() ? 0 : dumps.back(), captures.size() - 1) << "the last dump came out of order";
 }
 
 // Captures still queued keep the transport alive; whichever thread lets go of it last

@@ -45,6 +45,7 @@ struct FakeMidiBackend::Core
     std::vector<DeviceId> outputs; // one entry per open output connection
     std::vector<SentMessage> sent;
     Responder responder;
+    ListHook listHook;
     int listCount = 0;
 
     Device* Find(DeviceId id)
@@ -312,8 +313,21 @@ bool FakeMidiBackend::IsStarted(DeviceId id) const
                        });
 }
 
+void FakeMidiBackend::SetListHook(ListHook hook)
+{
+    std::lock_guard lock(m_core->mutex);
+    m_core->listHook = std::move(hook);
+}
+
 std::vector<std::string> FakeMidiBackend::ListDevices(MidiDirection direction)
 {
+    ListHook hook;
+    {
+        std::lock_guard lock(m_core->mutex);
+        hook = m_core->listHook;
+    }
+    if (hook)
+        hook(direction);
     std::lock_guard lock(m_core->mutex);
     ++m_core->listCount;
     std::vector<std::string> names;

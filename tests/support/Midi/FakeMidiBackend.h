@@ -37,6 +37,7 @@ public:
     };
 
     using Responder = std::function<void(const SentMessage&)>;
+    using ListHook = std::function<void(MidiDirection)>;
 
     FakeMidiBackend();
     ~FakeMidiBackend() override;
@@ -62,6 +63,9 @@ public:
     std::vector<SentMessage> GetSent() const;
     void ClearSent();
     void SetResponder(Responder responder);
+    // Called at the start of every ListDevices (every presence probe lists), on the listing
+    // thread with no lock held; it may block to make a listing take time.
+    void SetListHook(ListHook hook);
 
     // ---- What the layers above did
     int GetListCount() const;                   // ListDevices calls so far

@@ -106,6 +106,12 @@ SimulatedController::Message SimulatedController::MakeDump(int number) const
     return dump;
 }
 
+bool SimulatedController::IsGetPresetRequest(const std::uint8_t* bytes, std::size_t count)
+{
+    return bytes && count == kGetPresetSize && StartsWith(bytes, count, kGetPreset) && bytes[7] < kPresetCount &&
+           bytes[8] == 0xF7;
+}
+
 std::vector<SimulatedController::Message> SimulatedController::Receive(const std::uint8_t* bytes, std::size_t count)
 {
     if (!bytes || count == 0)
@@ -122,7 +128,7 @@ std::vector<SimulatedController::Message> SimulatedController::Receive(const std
     if (bytes[count - 1] != 0xF7)
         return {};
 
-    if (count == kGetPresetSize && StartsWith(bytes, count, kGetPreset) && bytes[7] < kPresetCount)
+    if (IsGetPresetRequest(bytes, count))
     {
         if (silent)
             return {};

@@ -49,6 +49,9 @@ public:
 
     explicit SimulatedController(ReplyMode mode = ReplyMode::Normal);
 
+    // Whether bytes are a get-preset request this controller answers.
+    static bool IsGetPresetRequest(const std::uint8_t* bytes, std::size_t count);
+
     // Takes one whole received message and answers the messages to send back, in order.
     std::vector<Message> Receive(const std::uint8_t* bytes, std::size_t count);
     std::vector<Message> Receive(const Message& message) { return Receive(message.data(), message.size()); }

@@ -1,8 +1,11 @@
 // SimulatorProcess: runs the simulated controller (vedidu_simulator) as a child process for
 // integration tests, on the MIDI system the environment chooses (the test script's JACK
 // server). Its options: --silent, --short or --garbage (see SimulatedController), --log
-// FILE (each received message as a hex line) and --state FILE (the stored presets, read at
-// start when the file exists and written after every change).
+// FILE (each received message as a hex line), --state FILE (the stored presets, read at
+// start when the file exists and written after every change), --late MS (the first get's
+// answer held back until right before the next get's, and at least MS) and --flood
+// RATE[:SECONDS] (messages the editor has no use for, RATE a second); see the program's
+// own description.
 #pragma once
 
 #include "QKFramework/Midi/MidiBackend.h"

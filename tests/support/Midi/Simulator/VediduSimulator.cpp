@@ -2,15 +2,21 @@
 // integration tests and for trying the editor by hand without the device.
 //
 //   vedidu_simulator [--silent | --short | --garbage] [--log FILE] [--state FILE]
+//                    [--late MS] [--flood RATE[:SECONDS]]
 //
 // It opens one input and one output port, both named "Vedidu", on clients named "Vedidu"
 // (RtMidi makes each port a client of its own; JACK calls the second "Vedidu-01"), on the
 // ALSA sequencer or, when VEDIDU_MIDI_API is "jack" or there is no sequencer, on JACK.
 // Every message received is written as one hex line to standard output or the log file.
 // With --state, the stored presets and key curve are read from FILE at start when it
-// exists, and written to it after every change. SIGTERM or SIGINT ends it, and so does the
-// end of the process that started it (a test that crashed must not leave it behind); its
-// ports go with it, as when the controller is unplugged.
+// exists, and written to it after every change. With --late, the answer to the first get
+// is held back: it goes out right before the answer to the next get, and no sooner than MS
+// milliseconds after the first (a controller that was busy once, and answers in order). With --flood, it sends RATE messages a second that the editor has no use for
+// (notes, controllers, clock, foreign SysEx, some of it unterminated) for SECONDS seconds,
+// or until it ends, answering as usual between them; a flood with an end ends in the middle
+// of a SysEx. SIGTERM or SIGINT ends it, and so does
+// the end of the process that started it (a test that crashed must not leave it behind);
+// its ports go with it, as when the controller is unplugged.
 #include "QKFramework/Platform/Midi/UnseenSyncScope.h"
 #include "tests/support/Midi/SimulatedController.h"
 
@@ -21,6 +27,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <csignal>
@@ -31,6 +38,7 @@
 #include <fstream>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -113,9 +121,96 @@ bool WriteFile(const std::string& path, const std::string& text)
 
 int Usage()
 {
-    std::fputs("usage: vedidu_simulator [--silent | --short | --garbage] [--log FILE] [--state FILE]\n", stderr);
+    std::fputs("usage: vedidu_simulator [--silent | --short | --garbage] [--log FILE] [--state FILE]\n"
+               "                        [--late MS] [--flood RATE[:SECONDS]]\n",
+               stderr);
     return 2;
 }
+
+// A whole number of at least min in text, else -1.
+long ParseCount(const std::string& text, long min)
+{
+    char* end = nullptr;
+    errno = 0;
+    const long value = std::strtol(text.c_str(), &end, 10);
+    return errno == 0 && end != text.c_str() && *end == '\0' && value >= min ? value : -1;
+}
+
+// An unterminated SysEx of a flood; the last message of every flood is one.
+std::vector<std::uint8_t> UnterminatedSysEx(std::uint8_t data)
+{
+    return {0xF0, 0x7D, 0x01, data};
+}
+
+// The n-th message of a flood: mostly notes, controllers and clock, and in every fifty an
+// unterminated foreign SysEx followed by a whole one.
+std::vector<std::uint8_t> FloodMessage(std::uint64_t n)
+{
+    const auto data = static_cast<std::uint8_t>(n & 0x7F);
+    switch (n % 50)
+    {
+    case 48:
+        return UnterminatedSysEx(data);
+    case 49:
+        return {0xF0, 0x7D, 0x02, data, 0xF7};
+    default:
+        break;
+    }
+    switch (n % 4)
+    {
+    case 0:
+        return {0x90, data, 0x64};
+    case 1:
+        return {0x80, data, 0x00};
+    case 2:
+        return {0xB0, 0x07, data};
+    default:
+        return {0xF8};
+    }
+}
+
+// Sends the flood's messages that are due by now.
+class Flood
+{
+public:
+    Flood(long rate, long seconds) : m_rate(rate), m_seconds(seconds), m_start(std::chrono::steady_clock::now()) {}
+
+    bool IsRunning() const { return m_rate > 0 && !m_ended; }
+
+    void SendDue(RtMidiOut& output)
+    {
+        if (!IsRunning())
+            return;
+        const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - m_start).count();
+        if (m_seconds > 0 && elapsed >= static_cast<double>(m_seconds))
+        {
+            // Ends in the middle of a SysEx, as a device unplugged mid-message leaves it.
+            std::vector<std::uint8_t> last = UnterminatedSysEx(0x7F);
+            {
+                QK::UnseenSyncScope unseen;
+                output.sendMessage(&last);
+            }
+            m_ended = true;
+            std::fprintf(stderr, "vedidu_simulator: flood of %llu messages done\n",
+                         static_cast<unsigned long long>(m_sent + 1));
+            return;
+        }
+        const auto due = static_cast<std::uint64_t>(elapsed * static_cast<double>(m_rate));
+        for (; m_sent < due; ++m_sent)
+        {
+            std::vector<std::uint8_t> message = FloodMessage(m_sent);
+            QK::UnseenSyncScope unseen;
+            output.sendMessage(&message);
+        }
+    }
+
+private:
+    const long m_rate;
+    const long m_seconds;
+    const std::chrono::steady_clock::time_point m_start;
+    std::uint64_t m_sent = 0;
+    bool m_ended = false;
+};
 
 } // namespace
 
@@ -132,6 +227,9 @@ int main(int argc, char** argv)
     SimulatedController::ReplyMode mode = SimulatedController::ReplyMode::Normal;
     std::string logPath;
     std::string statePath;
+    long lateMs = 0;
+    long floodRate = 0;
+    long floodSeconds = 0;
     for (int i = 1; i < argc; ++i)
     {
         const std::string option = argv[i];
@@ -143,6 +241,17 @@ int main(int argc, char** argv)
             mode = SimulatedController::ReplyMode::Garbage;
         else if ((option == "--log" || option == "--state") && i + 1 < argc)
             (option == "--log" ? logPath : statePath) = argv[++i];
+        else if (option == "--late" && i + 1 < argc && (lateMs = ParseCount(argv[++i], 1)) > 0)
+            continue;
+        else if (option == "--flood" && i + 1 < argc)
+        {
+            const std::string value = argv[++i];
+            const std::size_t colon = value.find(':');
+            floodRate = ParseCount(value.substr(0, colon), 1);
+            floodSeconds = colon == std::string::npos ? 0 : ParseCount(value.substr(colon + 1), 1);
+            if (floodRate < 0 || floodSeconds < 0)
+                return Usage();
+        }
         else
             return Usage();
     }
@@ -221,20 +330,49 @@ int main(int argc, char** argv)
     }
     std::fputs("vedidu_simulator: ready\n", stderr);
 
+    Flood flood(floodRate, floodSeconds);
+    // The first get's answer while --late holds it back.
+    struct LateAnswer
+    {
+        std::chrono::steady_clock::time_point due;
+        std::vector<SimulatedController::Message> replies;
+    };
+    std::optional<LateAnswer> late;
     while (!g_stop && getppid() == parent)
     {
         std::deque<std::vector<std::uint8_t>> received;
         {
             std::unique_lock lock(inbox.mutex);
-            // Bounded, so that a signal is seen soon.
-            inbox.arrived.wait_for(lock, std::chrono::milliseconds(20), [&] { return !inbox.messages.empty(); });
+            // Bounded, so that a signal is seen soon and a flood flows evenly.
+            inbox.arrived.wait_for(lock, std::chrono::milliseconds(flood.IsRunning() ? 2 : 20),
+                                   [&] { return !inbox.messages.empty(); });
             received.swap(inbox.messages);
         }
+        flood.SendDue(*output);
         for (const std::vector<std::uint8_t>& message : received)
         {
             std::fprintf(log, "%s\n", QK::TestSupport::FormatHexBytes(message).c_str());
             std::fflush(log);
-            for (std::vector<std::uint8_t>& reply : controller.Receive(message))
+            const bool isGet = SimulatedController::IsGetPresetRequest(message.data(), message.size());
+            if (isGet && late)
+            {
+                // The held answer goes out first, once it is due.
+                while (!g_stop && std::chrono::steady_clock::now() < late->due)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                for (std::vector<std::uint8_t>& reply : late->replies)
+                {
+                    QK::UnseenSyncScope unseen;
+                    output->sendMessage(&reply);
+                }
+                late.reset();
+            }
+            std::vector<SimulatedController::Message> replies = controller.Receive(message);
+            if (isGet && lateMs > 0)
+            {
+                late = LateAnswer{std::chrono::steady_clock::now() + std::chrono::milliseconds(lateMs), std::move(replies)};
+                lateMs = 0;
+            }
+            for (std::vector<std::uint8_t>& reply : replies)
             {
                 QK::UnseenSyncScope unseen;
                 output->sendMessage(&reply);
