@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
@@ -331,19 +332,32 @@ TEST_F(PresetManagerTest, UnreadablePathsAreCorrupt)
 TEST_F(PresetManagerTest, AFailedSaveKeepsWhatWasThereAndIsReported)
 {
     const Bytes old = {'o', 'l', 'd'};
+    const bool root = ::geteuid() == 0;
     struct SaveCase
     {
         const char* name;
         std::uint32_t withheld;
         std::string target;
+        bool rootOnly = false;
     } const cases[] = {
         {"an engine that gives 78 values", 1, Write("existing.vedidu", old)},
         {"a missing folder", 0, folder / "no such folder/preset.vedidu"},
         {"a folder as the target", 0, folder / "a folder"},
+        {"a read-only file", 0, Write("read-only.vedidu", old)},
+        // Root may write anywhere; the file's owner closed it to others all the same.
+        {"another user's file", 0, Write("others.vedidu", old), true},
     };
     std::filesystem::create_directory(folder / "a folder");
+    ASSERT_EQ(::chmod(cases[3].target.c_str(), 0444), 0);
+    ASSERT_EQ(::chmod(cases[4].target.c_str(), 0644), 0);
+    if (root)
+    {
+        ASSERT_EQ(::chown(cases[4].target.c_str(), 54321, 54321), 0);
+    }
     for (const SaveCase& c : cases)
     {
+        if (c.rootOnly && !root)
+            continue;
         SCOPED_TRACE(c.name);
         TestSupport::InstalledEngine engine;
         engine->withheldValues = c.withheld;
@@ -357,12 +371,27 @@ TEST_F(PresetManagerTest, AFailedSaveKeepsWhatWasThereAndIsReported)
         system.messages.clear();
     }
     EXPECT_EQ(Read(cases[0].target), old);
+    EXPECT_EQ(Read(cases[3].target), old);
+    EXPECT_EQ(Read(cases[4].target), old);
     EXPECT_FALSE(std::filesystem::exists(folder / "no such folder"));
     EXPECT_TRUE(std::filesystem::is_directory(folder / "a folder"));
     EXPECT_TRUE(std::filesystem::is_empty(folder / "a folder"));
 
     ReportPresetFileSaveResult(QK_OK);
     EXPECT_TRUE(system.messages.empty()) << "a save that worked says nothing";
+}
+
+TEST_F(PresetManagerTest, ASaveOntoALinkWritesTheFileItLeadsTo)
+{
+    TestSupport::InstalledEngine engine;
+    std::filesystem::create_directory(folder / "library");
+    const std::string real = Write("library/preset.vedidu", {'o', 'l', 'd'});
+    const std::string link = folder / "link.vedidu";
+    ASSERT_EQ(::symlink("library/preset.vedidu", link.c_str()), 0);
+    ASSERT_EQ(manager->SavePresetFile(WString(link.c_str())), QK_OK);
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(Read(real).size(), 2123u);
+    EXPECT_EQ(manager->ReadPresetFile(WString(link.c_str())), 0);
 }
 
 TEST(PresetFileTest, OnlyTheSeventyNineValuesAtTheirSizesMakeAFile)
