@@ -32,7 +32,7 @@ struct ModuleEditorSlot
     std::uint32_t relativeID;
 };
 
-template <class Interface> class LModuleEditPanel : public LPanel, public Interface
+template <class Interface> class LModuleEditPanel : public LPanel, public Interface, public IParamValueView
 {
 public:
     // Stores the binding, gives every editor its id, then runs the panel's own step.
@@ -68,6 +68,23 @@ public:
             OnValueShown(slot.relativeID, value);
         }
         return QK_OK;
+    }
+
+    // Asks the editor of descriptor's id, as SetParamValueLocal would hand it the value.
+    bool CanShowParamValue(const ParamDescriptor& descriptor, const Variant& value) override
+    {
+        const std::int64_t relative =
+            static_cast<std::int64_t>(descriptor.id) - static_cast<std::int64_t>(this->GetFirstParamID());
+        for (const ModuleEditorSlot& slot : m_slots)
+        {
+            if (relative != static_cast<std::int64_t>(slot.relativeID))
+                continue;
+            if (const RCPtr<LVariantBufferSetterParameterPanel> editor = GetEditor(slot.name))
+                return editor->CanShowValue(value);
+            if (FindChildAs<LNameEditPanel>(*this, slot.name))
+                return LNameEditPanel::CanShowValue(value);
+        }
+        return true;
     }
 
 protected:

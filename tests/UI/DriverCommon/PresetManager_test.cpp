@@ -236,6 +236,10 @@ TEST_F(PresetManagerTest, BrokenFilesAreRefusedAndLeaveTheModelAlone)
         {"tempo of one byte", withRecord(13, [](Record& r) { r.data = {0x78}; }), -3},
         {"name of fifteen bytes", withRecord(40, [](Record& r) { r.data.pop_back(); }), -3},
         {"unknown code space", withRecord(5, [](Record& r) { r.codeSpace = 2; }), -3},
+        // Bytes that SysEx cannot carry: the value could never be sent.
+        {"a value byte of 0x80", withRecord(71, [](Record& r) { r.data = {0x80}; }), -3},
+        {"a tempo byte of 0xFF", withRecord(13, [](Record& r) { r.data = {0xFF, 0x78}; }), -3},
+        {"a name byte of 0xE9", withRecord(40, [](Record& r) { r.data[3] = 0xE9; }), -3},
         {"a failure in the middle", withRecord(40, [](Record& r) { r.reserved = 7; }), -3},
         {"truncated last record",
          []
@@ -303,6 +307,38 @@ TEST_F(PresetManagerTest, ReadableVariantsLoadEveryParameter)
         EXPECT_EQ(manager->ReadPresetFile(WString(path.c_str())), c.result);
         EXPECT_EQ(Model(engine), FileValues());
     }
+}
+
+TEST_F(PresetManagerTest, TheViewsValueCheckRefusesTheWholeFileButNeverTheModelsDefaults)
+{
+    TestSupport::InstalledEngine engine(100);
+    std::vector<std::pair<std::int32_t, Bytes>> asked;
+    manager->SetValueCheck(
+        [&](std::int32_t id, const Variant& value)
+        {
+            asked.emplace_back(id, ValueBytes(value));
+            return id != 113; // the tempo
+        });
+    const std::vector<Bytes> before = Model(engine);
+    const std::string refused = Write("refused.vedidu", PresetFile());
+    EXPECT_EQ(manager->ReadPresetFile(WString(refused.c_str())), -3);
+    EXPECT_EQ(engine->setParamValueCalls, 0u);
+    EXPECT_EQ(Model(engine), before);
+    ASSERT_EQ(asked.size(), 14u) << "asked in file order up to the refused value";
+    EXPECT_EQ(asked[13], std::make_pair(113, FileValue(13)));
+
+    // The model's starting tempo passes without asking, whatever the view says.
+    const std::string defaults = Write("defaults.vedidu", PresetFile(
+                                                              [&](std::uint32_t i, Record& record)
+                                                              {
+                                                                  if (i == kArpeggiatorTempoIndex)
+                                                                      record.data = before[i];
+                                                              }));
+    EXPECT_EQ(manager->ReadPresetFile(WString(defaults.c_str())), 0);
+    EXPECT_EQ(engine->setParamValueCalls, kParameterCount);
+
+    manager->SetValueCheck({});
+    EXPECT_EQ(manager->ReadPresetFile(WString(refused.c_str())), 0) << "no view, no check";
 }
 
 TEST_F(PresetManagerTest, PositionsCountFromTheEnginesFirstId)
