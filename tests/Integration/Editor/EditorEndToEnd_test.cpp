@@ -114,7 +114,7 @@ TEST_F(EditorEndToEndTest, AFavoriteIsFetchedSentSavedChangedAndOpenedAgainByCli
             file[12 + 40 + 12 * 25 + 25] = 0x7F;
             std::ofstream(impossible, std::ios::binary)
                 .write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
-            for (const std::string& chosen : {impossible})
+            for (const std::string& chosen : {impossible, m_folder.Path()})
             {
                 SCOPED_TRACE(chosen);
                 ASSERT_TRUE(d.Settle());
