@@ -346,8 +346,7 @@ QKRESULT LDeviceView::OpenUserGuide()
     LApplication* application = GetEditorApplication();
     const WString folder = application ? application->GetFolder(kExecutableFolder) : WString(u".");
     const WString path = folder + WString(u"/") + WString(kUserGuideFileName);
-    // The desktop's opener reports a missing file only after it has started, too late to be
-    // told here, so the guide is looked for first.
+    // A missing guide is told at once, without starting the desktop's opener.
     if (FileExists(path) && Succeeded(OpenWithShell(path)))
         return QK_OK;
     const WString text = GetAppString(u"LABEL_OPEN_USERGUIDE_FILE_FAILED_MSGBOX_TEXT");
