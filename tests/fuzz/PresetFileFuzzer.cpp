@@ -7,23 +7,14 @@
 #include "DeviceControl/GeneratedCode/Engine/Inc/ParameterTable.h"
 #include "UI/DriverCommon/PresetManager.h"
 #include "tests/fuzz/FuzzCheck.h"
+#include "tests/fuzz/SameValue.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
 namespace
 {
-
-bool SameBytes(const QK::Variant& a, const QK::Variant& b)
-{
-    std::uint32_t sizeA = 0;
-    std::uint32_t sizeB = 0;
-    const void* dataA = a.GetData(sizeA);
-    const void* dataB = b.GetData(sizeB);
-    return sizeA == sizeB && (sizeA == 0 || std::memcmp(dataA, dataB, sizeA) == 0);
-}
 
 // A range for each position, as an editor has one: the first byte at most a limit that
 // differs from parameter to parameter.
@@ -68,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     {
         FUZZ_CHECK(result == LPresetManager::kLoadOk && checked.size() == records.size());
         for (std::size_t i = 0; i < checked.size(); ++i)
-            FUZZ_CHECK(InRange(checked[i].position, checked[i].value) && SameBytes(checked[i].value, records[i].value));
+            FUZZ_CHECK(InRange(checked[i].position, checked[i].value) && VediduFuzz::SameValue(checked[i].value, records[i].value));
     }
     else
     {
@@ -95,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(LPresetManager::ParsePresetFile(written.data(), written.size(), again) == LPresetManager::kLoadOk);
         FUZZ_CHECK(again.size() == kParameterCount);
         for (std::uint32_t i = 0; i < kParameterCount; ++i)
-            FUZZ_CHECK(again[i].position == i && SameBytes(again[i].value, records[i].value));
+            FUZZ_CHECK(again[i].position == i && VediduFuzz::SameValue(again[i].value, records[i].value));
     }
 
     for (const std::size_t offset : {std::size_t{0}, std::size_t{LPresetManager::kHeaderSize}})

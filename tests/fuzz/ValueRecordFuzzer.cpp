@@ -3,27 +3,11 @@
 // and by index) and shown.
 #include "QKFramework/Utilities/Storage/VariantEx.h"
 #include "tests/fuzz/FuzzCheck.h"
+#include "tests/fuzz/SameValue.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <limits>
-
-namespace
-{
-
-// The same kind and bytes: a not-a-number read twice is the same value, though it equals
-// nothing.
-bool SameValue(const QK::VariantEx& a, const QK::VariantEx& b)
-{
-    std::uint32_t sizeA = 0;
-    std::uint32_t sizeB = 0;
-    const void* dataA = a.GetData(sizeA);
-    const void* dataB = b.GetData(sizeB);
-    return a.GetKind() == b.GetKind() && sizeA == sizeB && (sizeA == 0 || std::memcmp(dataA, dataB, sizeA) == 0);
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -52,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(result == QK::QK_OK || result == -1);
         FUZZ_CHECK(i < count || result == -1);
         if (i < count)
-            FUZZ_CHECK(SameValue(item, *items.GetAt(i)));
+            FUZZ_CHECK(VediduFuzz::SameValue(item, *items.GetAt(i)));
     }
     list.ToString();
     return 0;
