@@ -204,8 +204,8 @@ bool EqualsNoCase(std::string_view a, std::string_view b)
     return a.size() == b.size() && StartsWithNoCase(a, b);
 }
 
-// Well-formed UTF-8 as UTF-16, or nothing.
-// Into wide, whose storage is reused from call to call; false when text is not well formed.
+// Well-formed UTF-8 as UTF-16 into wide, whose storage is reused from call to call; false
+// when text is not well formed.
 bool ToUtf16(std::string_view text, std::u16string& wide)
 {
     wide.resize(text.size());
@@ -217,6 +217,7 @@ bool ToUtf16(std::string_view text, std::u16string& wide)
     return true;
 }
 
+// Well-formed UTF-8 as UTF-16, or nothing.
 std::optional<std::u16string> ToUtf16(std::string_view text)
 {
     std::u16string wide;
