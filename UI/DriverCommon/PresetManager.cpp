@@ -275,12 +275,10 @@ std::int32_t LPresetManager::ReadPresetFile(WString path)
     if (!ReadWholeFile(path, bytes))
         return kLoadCorruptFile;
     const RCPtr<LRootModuleEngine> target = RCPtr<LRootModuleEngine>::DynamicCast(GetRootModuleEngine());
-    if (!target)
-        return kLoadCorruptFile;
-    const std::int32_t first = target->GetFirstParamID();
-    const RCPtr<LRootModule> model = target->GetRootModule();
+    const std::int32_t first = target ? target->GetFirstParamID() : 0;
+    const RCPtr<LRootModule> model = target ? target->GetRootModule() : nullptr;
     PositionCheck check;
-    if (m_valueCheck)
+    if (m_valueCheck && target)
         check = [&](std::uint32_t position, const Variant& value)
         {
             const std::int32_t id = first + static_cast<std::int32_t>(position);
@@ -296,6 +294,8 @@ std::int32_t LPresetManager::ReadPresetFile(WString path)
     const std::int32_t result = ParsePresetFile(bytes.data(), bytes.size(), records, check);
     if (result != kLoadOk)
         return result;
+    if (!target)
+        return kLoadCorruptFile;
 
     for (const PresetFileRecord& record : records)
         target->SetParamValue(ParamDescriptor(first + static_cast<std::int32_t>(record.position)), record.value);
