@@ -61,6 +61,10 @@ public:
     RCPtr<ISoundSettings> GetSoundSettings() override;
     RCPtr<LSoundSettings> GetSoundSettingsModule() override;
 
+    // Whether the panel that shows id could show value as it stands; true where no panel
+    // shows it. A preset file is checked with it before any of its values is applied.
+    bool CanShowParamValue(std::int32_t id, const Variant& value);
+
     // --- Own operations ----------------------------------------------------------------
 
     virtual RCPtr<LStatusView> GetStatusView();
@@ -76,8 +80,6 @@ public:
     // Asks for a file and saves the edited preset to it; a failed save is reported and
     // leaves the remembered folder alone. The dialog's negative result, else the save's.
     virtual QKRESULT SavePresetToFile();
-    // Whether the panel that shows id could show value; true where no panel shows it.
-    bool CanShowParamValue(std::int32_t id, const Variant& value);
     // A chosen name without the preset extension gets it.
     virtual QKRESULT ShowSavePresetDialog(WString& path);
     virtual QKRESULT ShowLoadPresetDialog(WString& path);
