@@ -65,10 +65,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::int32_t fontStyle = 0;
         factory->GetSkinFont(fontName, fontSize, fontStyle);
         const QK::RCPtr<QK::LControlDescriptor> root = factory->GetSkin(skin);
+        // Every class first: two controls of a skin may share a name, and the one a name
+        // finds need not be the one that comes first.
+        for (std::uint32_t i = 0; i < root->Children.GetCount(); ++i)
+            factory->RegisterControlClass(root->Children.GetAt(i)->Get()->Class, CreateAny);
         for (std::uint32_t i = 0; i < root->Children.GetCount(); ++i)
         {
             QK::LControlDescriptor* child = root->Children.GetAt(i)->Get();
-            factory->RegisterControlClass(child->Class, CreateAny);
             // Creating a look builds its parts, and the bitmaps refuse some parts with their
             // own errors (a gradient fill, a colour part smaller than a pixel, an image part
             // with a mask): those are the only exceptions creation may raise.
