@@ -5,6 +5,9 @@
 #include "QKFramework/Notification/NotificationCenterManager.h"
 #include "QKFramework/ObjectBase/Exception.h"
 
+#include <algorithm>
+#include <chrono>
+
 namespace QK
 {
 
@@ -183,7 +186,31 @@ bool LMidiManager::AwaitConnection()
     if (m_connection.load() != Connection::Connecting)
         return true;
     RequestConnection();
-    return m_connected.Wait(kConnectTimeoutMs) == kWaitSignalled;
+    return WaitForGreen(m_connected, kConnectTimeoutMs);
+}
+
+void LMidiManager::SetGiveUpCheck(std::function<bool()> shouldGiveUp)
+{
+    m_shouldGiveUp = std::move(shouldGiveUp);
+}
+
+bool LMidiManager::WaitForGreen(const TrafficLight& light, std::uint32_t timeoutMs) const
+{
+    if (!m_shouldGiveUp)
+        return light.Wait(timeoutMs) == kWaitSignalled;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;)
+    {
+        if (m_shouldGiveUp())
+            return light.IsGreen();
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0)
+            return light.IsGreen();
+        const auto slice = std::min<std::int64_t>(left.count(), kGiveUpCheckMs);
+        if (light.Wait(static_cast<std::uint32_t>(slice)) == kWaitSignalled)
+            return true;
+    }
 }
 
 QKRESULT LMidiManager::OnIdle(const ConstRCPtr<LNotificationDistributor>&, const ConstRCPtr<LNotification>&)
@@ -348,7 +375,7 @@ QKRESULT LMidiManager::GetPresetFromMidiDevice(std::int32_t preset)
     QKRESULT result = kNoReply;
     if (SendSysEx(request, m_outputPort.Get()) < 0)
         result = kPortsNotOpen;
-    else if (m_presetReplyLight.IsGreen() || m_presetReplyLight.Wait(kReplyTimeoutMs) == kWaitSignalled)
+    else if (m_presetReplyLight.IsGreen() || WaitForGreen(m_presetReplyLight, kReplyTimeoutMs))
         result = QK_OK;
     // A dump set into the model while the wait ran out is still a dump taken.
     if (wait.Finish())
@@ -426,7 +453,7 @@ bool LMidiManager::IsDeviceFirmwareVersionUseable()
     m_identityReplyLight.SetRed();
     if (SendIdentityRequest() < 0)
         return false;
-    return m_identityReplyLight.Wait(kReplyTimeoutMs) == kWaitSignalled;
+    return WaitForGreen(m_identityReplyLight, kReplyTimeoutMs);
 }
 
 bool LMidiManager::AreMidiPortsOpen()

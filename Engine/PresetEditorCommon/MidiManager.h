@@ -41,6 +41,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 
 namespace QK
 {
@@ -55,6 +56,8 @@ public:
 
     // How long an operation waits for a connection made in the background.
     static constexpr std::uint32_t kConnectTimeoutMs = 20000;
+    // While an operation waits, how often it asks whether anyone still wants the answer.
+    static constexpr std::uint32_t kGiveUpCheckMs = 50;
 
     enum class StartMode
     {
@@ -89,6 +92,11 @@ public:
     // Runs one output presence pass and, when the controller's output is there, sends bytes
     // unchanged through the output port (the key curve): the transport's send result, else -1.
     virtual QKRESULT SendMidiMessage(const Array<signed char>& bytes);
+    // Tells the manager how to learn that nobody wants an answer any more (the program is
+    // ending): a get, send or identity request that waits for the connection or a reply then
+    // gives up within kGiveUpCheckMs, as if the wait had run out. Called on the UI thread
+    // before the first operation; an empty check means every wait runs its full course.
+    void SetGiveUpCheck(std::function<bool()> shouldGiveUp);
     // Called by Create; connects as the start mode says.
     virtual QKRESULT Initialize();
     // Sends the identity request and waits up to 1000 ms for an identity reply; false
@@ -175,6 +183,9 @@ private:
     bool ArePortsHeld() const;
     // OpenMidiPorts without waiting for the connection or pausing the checker.
     QKRESULT OpenPorts();
+    // Waits up to timeoutMs for the light to turn green; false when it did not, or when the
+    // give-up check said to stop waiting first.
+    bool WaitForGreen(const TrafficLight& light, std::uint32_t timeoutMs) const;
 
     RCPtr<LNotificationHandler<LMidiManager>> m_handlers;
     RCPtr<LMidiCommInterface> m_comm;
@@ -202,6 +213,7 @@ private:
     std::atomic<bool> m_connectRequested{false};
     // Green once a connection made in the background is there.
     TrafficLight m_connected;
+    std::function<bool()> m_shouldGiveUp;
 
     // Guards the handler table and, with it, whether a dump is awaited and of which preset:
     // a dump is set into the model only while a get waits for it, and the get learns the

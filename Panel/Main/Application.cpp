@@ -6,6 +6,7 @@
 #include "QKFramework/Controls/Panel.h"
 #include "QKFramework/ObjectBase/Exception.h"
 #include "QKFramework/Platform/Core/Resources.h"
+#include "QKFramework/Platform/Window/SessionEnd.h"
 #include "QKFramework/Renderer/RenderApp.h"
 #include "QKFramework/Utilities/Debug/DebugLog.h"
 #include "UI/ArpeggiatorEditPanel.h"
@@ -208,8 +209,12 @@ RCPtr<LRootModuleEngine> LApplication::CreateEngine()
 RCPtr<LMidiManager> LApplication::CreateMidiManager()
 {
     // The MIDI system is reached off the UI thread, while the window comes up; a get or send
-    // asked for before it is there waits for it.
-    return LMidiManager::Create(LMidiManager::StartMode::ConnectInBackground);
+    // asked for before it is there waits for it. Once a signal has asked the program to end,
+    // nothing waits for the controller any more.
+    RCPtr<LMidiManager> manager = LMidiManager::Create(LMidiManager::StartMode::ConnectInBackground);
+    if (manager)
+        manager->SetGiveUpCheck(&IsSessionEndRequested);
+    return manager;
 }
 
 void LApplication::RegisterEditorControlClasses()

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -225,6 +226,25 @@ TEST_F(MidiManagerIntegrationTest, ASilentControllerEndsTheGetWithoutAReply)
     ASSERT_TRUE(m_manager->AreMidiPortsOpen());
     const Bytes before = Model();
     EXPECT_EQ(m_manager->GetPresetFromMidiDevice(3), -3);
+    EXPECT_EQ(Model(), before);
+}
+
+// A program that is ending does not sit out the reply time-out: the get stops waiting as soon
+// as the give-up check says so, and ends as an unanswered get does.
+TEST_F(MidiManagerIntegrationTest, AGetGivesUpWhenNobodyWaitsForTheAnswerAnyMore)
+{
+    ASSERT_TRUE(StartSimulator({"--silent"}));
+    m_manager = LMidiManager::Create();
+    ASSERT_TRUE(m_manager->AreMidiPortsOpen());
+    std::atomic<int> checks{0};
+    m_manager->SetGiveUpCheck([&checks] { return ++checks > 1; });
+    const Bytes before = Model();
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(m_manager->GetPresetFromMidiDevice(3), -3);
+    const auto waited = std::chrono::steady_clock::now() - started;
+    EXPECT_GE(checks.load(), 2);
+    // The whole time-out would be 1000 ms; giving up comes after one check interval.
+    EXPECT_LT(waited, std::chrono::milliseconds(LMidiManager::kReplyTimeoutMs));
     EXPECT_EQ(Model(), before);
 }
 
