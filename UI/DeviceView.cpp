@@ -359,6 +359,7 @@ QKRESULT LDeviceView::OpenUserGuide()
 
 void LDeviceView::SubscribeFavoriteBank(LControl& bank)
 {
+    // Fixed line numbers of the error texts, not __LINE__: see docs/CONTRACT.md.
     const auto subscribe = [this](const RCPtr<LControl>& button, QKRESULT (LDeviceView::*handler)(const SourcePtr&, const NotificationPtr&),
                                   int line) {
         CheckResult(m_deviceHandlers->AddHandler(handler, SourcePtr(button.Get()), u"NID_LEFT_CLICK", 0),
@@ -389,6 +390,7 @@ QKRESULT LDeviceView::Initialize()
         return result;
     if (!m_deviceHandlers)
         m_deviceHandlers = LNotificationHandler<LDeviceView>::Create(this);
+    // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
     if (!m_deviceHandlers)
         CheckResult(QK_E_OUTOFMEMORY, ThrowSite{kInitialize, kSource, 99});
 

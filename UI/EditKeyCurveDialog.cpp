@@ -24,6 +24,7 @@ namespace
 constexpr const char* kSource = "UI\\EditKeyCurveDialog";
 constexpr const char* kInitialize = "LEditKeyCurveDlg::Initialize";
 
+// Fixed line numbers of the error texts, not __LINE__: see docs/CONTRACT.md.
 constexpr ThrowSite kMissingGraphSite{kInitialize, kSource, 104};
 constexpr ThrowSite kMissingUpDownSite{kInitialize, kSource, 109};
 constexpr ThrowSite kMissingChildSite{kInitialize, kSource, 126};
@@ -33,6 +34,7 @@ constexpr const char16_t* kUpDownNames[] = {u"numericUpDownV1", u"numericUpDownV
 constexpr const char16_t* kGraphLabelNames[] = {u"labelGraphV1", u"labelGraphV2", u"labelGraphV3",
                                                 u"labelGraphV4"};
 // The subscription lines of the up-downs' value changes, V1 to V4 and the balance.
+// Fixed line numbers of the error texts, not __LINE__: see docs/CONTRACT.md.
 constexpr int kValueChangeLines[] = {133, 134, 135, 136, 137};
 
 // The gap between neighbouring times, and V4's tighter gap while the dialog opens.
@@ -169,6 +171,7 @@ QKRESULT LEditKeyCurveDlg::Initialize()
     m_buttonClose = FindRequiredChild<LButton>(*this, u"buttonClose", kMissingChildSite);
     m_buttonSetDefaults = FindRequiredChild<LButton>(*this, u"buttonSetDefaults", kMissingChildSite);
 
+    // Fixed line numbers of the error texts, not __LINE__: see docs/CONTRACT.md.
     const auto subscribe = [this](auto handler, LControl* source, const char16_t* nid, int line)
     {
         CheckResult(m_handlers->AddHandler(handler, ConstRCPtr<LNotificationDistributor>(source), nid),

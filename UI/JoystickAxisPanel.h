@@ -17,6 +17,7 @@ class LComboBox;
 class LJoystickAxisPanel : public LWithHandlerTable<LJoystickAxisPanel, LModuleEditPanel<IJoystick>>
 {
 public:
+    // Fixed line numbers of the error texts, not __LINE__: see docs/CONTRACT.md.
     static constexpr ThrowSite kTypeComboSite{"LJoystickAxisPanel::GetTypeComboBoxRCPtr",
                                               "UI\\JoystickAxisPanel", 81};
     static constexpr ThrowSite kInitializeSite{"LJoystickAxisPanel::Initialize", "UI\\JoystickAxisPanel", 31};

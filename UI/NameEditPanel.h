@@ -41,6 +41,7 @@ class LTextBox;
 class LNameEditPanel : public LWithHandlerTable<LNameEditPanel, LPanel>
 {
 public:
+    // Fixed line numbers of the error texts, not __LINE__: see docs/CONTRACT.md.
     static constexpr ThrowSite kTextBoxSite{"LNameEditPanel::Initialize", "UI\\NameEditPanel", 29};
     static constexpr ThrowSite kSubscriptionSite{"LNameEditPanel::Initialize", "UI\\NameEditPanel", 30};
     static constexpr std::uint32_t kNameLength = 16;

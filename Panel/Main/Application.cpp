@@ -36,6 +36,7 @@ namespace
 {
 
 constexpr const char* kSource = "Panel\\Main\\Application";
+// A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
 constexpr ThrowSite kReinitializeSite{"LApplication::ReinitalizeMidiManager", kSource, 119};
 
 std::atomic<std::int32_t> g_mainWindowRendererKind{1};

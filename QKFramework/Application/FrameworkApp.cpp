@@ -59,6 +59,7 @@ IStatusTextSink* g_statusBar = nullptr;
 // Names sharing a class differ only in what their skin description brings.
 const std::vector<FrameworkControlClass>& GetFrameworkControlClasses()
 {
+    // Fixed line numbers of the error texts, not __LINE__: see docs/CONTRACT.md.
     static const std::vector<FrameworkControlClass> classes = {
         {u"Framework.Button", &CreateFrameworkControl<LButton>, 94},
         {u"Framework.OverlayButton", &CreateFrameworkControl<LListBoxItem>, 97},
@@ -294,6 +295,7 @@ QKRESULT LFrameworkApp::SetSkin(std::int32_t index)
     WString name;
     float size = 0.0f;
     std::int32_t style = 0;
+    // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
     CheckResult(GetSystemFont(name, size, style), ThrowSite{"QK::LFrameworkApp::SetSkin", kSource, 234});
 
     m_factory->SetCurrentSkin(static_cast<std::uint32_t>(index));

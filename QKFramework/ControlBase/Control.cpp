@@ -60,6 +60,7 @@ LControl::ChildControlList::~ChildControlList() = default;
 
 const RCPtr<LControl>& LControl::ChildControlList::GetAt(std::uint32_t index, std::int32_t order) const
 {
+    // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
     if (index >= m_children.GetCount())
         Throw<std::runtime_error>(ThrowSite{"QK::LControl::ChildControlList::GetAt", kSource, 3356});
     switch (order)
@@ -73,12 +74,14 @@ const RCPtr<LControl>& LControl::ChildControlList::GetAt(std::uint32_t index, st
         SortIfNeeded();
         return *m_children.GetAt(m_tabOrder[index]);
     default:
+        // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
         Throw<std::runtime_error>(ThrowSite{"QK::LControl::ChildControlList::GetAt", kSource, 3376});
     }
 }
 
 RCPtr<LControl>& LControl::ChildControlList::GetAt(std::uint32_t index, std::int32_t order)
 {
+    // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
     if (index >= m_children.GetCount())
         Throw<std::runtime_error>(ThrowSite{"QK::LControl::ChildControlList::GetAt", kSource, 3384});
     switch (order)
@@ -92,6 +95,7 @@ RCPtr<LControl>& LControl::ChildControlList::GetAt(std::uint32_t index, std::int
         SortIfNeeded();
         return *m_children.GetAt(m_tabOrder[index]);
     default:
+        // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
         Throw<std::runtime_error>(ThrowSite{"QK::LControl::ChildControlList::GetAt", kSource, 3404});
     }
 }
@@ -524,6 +528,7 @@ bool LControl::HandleClipboardData(std::int32_t)
 
 QKRESULT LControl::PerformEdit(std::int32_t)
 {
+    // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
     Throw<std::logic_error>(ThrowSite{"QK::LControl::PerformEdit", "ControlBase/Control", 591},
                             "LControl::PerformEdit must be overridden");
 }

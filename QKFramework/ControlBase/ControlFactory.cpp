@@ -199,6 +199,7 @@ QKRESULT LControlFactory::RegisterControlClass(const WString& className, LContro
 QKRESULT LControlFactory::GetControlCreateFunction(const WString& className, LControlCreateFunction& function) const
 {
     const auto found = m_controlClasses.find(className);
+    // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
     if (found == m_controlClasses.end())
         Throw<std::runtime_error>(ThrowSite{"QK::LControlFactory::GetControlCreateFunction", kSource, 51});
     function = found->second;
@@ -886,6 +887,7 @@ void LControlFactory::StartSubControl(const StringMap& attributes)
 {
     const WString* className = FindAttribute(attributes, u"Class");
     const WString* name = FindAttribute(attributes, u"Name");
+    // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
     if (!className || !name)
         Throw<std::runtime_error>(ThrowSite{"QK::LControlFactory::XMLStartElement", kSource, 1089},
                                   "Bad Subcontrol Element");

@@ -256,6 +256,7 @@ QKRESULT LLook::DrawLabelText(LRenderer& renderer, const RectRegion& updateRegio
     if (!m_text)
         return QK_FALSE;
     const LVisualPart* foreground = m_textForeground.Get();
+    // Fixed line numbers of the error texts, not __LINE__: see docs/CONTRACT.md.
     if (foreground && foreground->GetBitmap())
         Throw<std::domain_error>(ThrowSite{"QK::LLook::DrawLabelText", kSource, 293},
                                  "Bitmap fill for text foreground part not yet implemented.");

@@ -96,6 +96,7 @@ QKRESULT LVisualPart::Draw(LRenderer& renderer, const DoublePair& size) const
         renderer.DrawBitmap(m_bitmap, RectL{0, 0, destination.first, destination.second}, m_resizeType);
         return QK_OK;
     }
+    // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
     if (!m_colorizer)
         Throw<std::runtime_error>(ThrowSite{"QK::LVisualPart::Draw", kSource, 218});
     ColorRGBA color = m_colorizer->Color;
@@ -115,6 +116,7 @@ std::uint32_t LVisualPart::GetColorAtPoint(const PointL& point) const
         return kOutside;
     if (m_bitmap)
         return m_bitmap->GetPixel(point.x, point.y).ToARGB();
+    // Fixed line numbers of the error texts, not __LINE__: see docs/CONTRACT.md.
     if (!m_colorizer)
         Throw<std::runtime_error>(ThrowSite{"QK::LVisualPart::GetColorAtPoint", kSource, 91});
     if (m_colorizer->ColorType == LColorizer::kLinearGradient)
@@ -179,6 +181,7 @@ std::uint32_t LVisualPart::GetColorAtPoint(const PointD& point, const DoublePair
         return last;
     }
     default:
+        // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
         Throw<std::runtime_error>(ThrowSite{"QK::LVisualPart::GetColorAtPoint", kSource, 165});
     }
 }

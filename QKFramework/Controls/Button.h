@@ -33,6 +33,7 @@ class LButton : public LControl
 {
 public:
     // Where a failed subscription of Initialize is reported.
+    // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
     static constexpr ThrowSite kInitializeSite{"QK::LButton::Initialize", "Controls\\Button", 50};
 
     LButton(LControl* parent, const WString& name) : LControl(parent, name) {}

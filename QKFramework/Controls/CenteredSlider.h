@@ -17,6 +17,7 @@ namespace QK
 class LCenteredSlider : public LSlider
 {
 public:
+    // Fixed line numbers of the error texts, not __LINE__: see docs/CONTRACT.md.
     static constexpr ThrowSite kSetBoundsSite{"QK::LCenteredSlider::SetBoundsPosFromThumbPos",
                                               "Controls\\CenteredSlider", 67};
     static constexpr ThrowSite kInitializeSite{"QK::LCenteredSlider::Initialize", "Controls\\CenteredSlider",

@@ -37,6 +37,7 @@ class LDialog : public LScrollView
 {
 public:
     // Where a failed subscription of Initialize is reported.
+    // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
     static constexpr ThrowSite kInitializeSite{"QK::LDialog::Initialize", "Controls\\Dialog", 60};
 
     LDialog(LControl* parent, const WString& name);

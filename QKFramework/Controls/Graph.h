@@ -24,6 +24,7 @@ class LControlDescriptor;
 class LGraph : public LControl
 {
 public:
+    // Fixed line numbers of the error texts, not __LINE__: see docs/CONTRACT.md.
     static constexpr ThrowSite kInitializeSite{"QK::LGraph::Initialize", "Controls\\Graph", 42};
     static constexpr ThrowSite kGetPointControlSite{"QK::LGraph::GetPointControl", "Controls\\Graph", 158};
     static constexpr ThrowSite kSetPointSite{"QK::LGraph::SetPoint", "Controls\\Graph", 212};

@@ -28,6 +28,7 @@ namespace QK
 class LMultiColumnListBox : public LPanel
 {
 public:
+    // Fixed line numbers of the error texts, not __LINE__: see docs/CONTRACT.md.
     static constexpr ThrowSite kUnsubscribeSite{"QK::LMultiColumnListBox::PerformSort", "Controls\\MultiColumnListBox",
                                                 725};
     static constexpr ThrowSite kResubscribeSite{"QK::LMultiColumnListBox::PerformSort", "Controls\\MultiColumnListBox",

@@ -35,6 +35,7 @@ class LNumericUpDown : public LPanel
 {
 public:
     // Where a failed subscription of Initialize is reported.
+    // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
     static constexpr ThrowSite kInitializeSite{"QK::LNumericUpDown::Initialize", "Controls\\NumericUpDown", 118};
 
     LNumericUpDown(LControl* parent, const WString& name);

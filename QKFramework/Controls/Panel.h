@@ -21,6 +21,7 @@ namespace QK
 class LPanel : public LScrollView
 {
 public:
+    // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
     static constexpr ThrowSite kInitializeSite{"QK::LPanel::Initialize", "Controls\\Panel", 37};
 
     LPanel(LControl* parent, const WString& name);

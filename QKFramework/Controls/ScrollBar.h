@@ -27,6 +27,7 @@ namespace QK
 class LScrollbar : public LControl
 {
 public:
+    // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
     static constexpr ThrowSite kInitializeSite{"QK::LScrollbar::Initialize", "Controls\\ScrollBar", 60};
 
     LScrollbar(LControl* parent, const WString& name);

@@ -32,6 +32,7 @@ namespace QK
 class LSlider : public LPanel
 {
 public:
+    // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
     static constexpr ThrowSite kInitializeSite{"QK::LSlider::Initialize", "Controls\\Slider", 101};
 
     LSlider(LControl* parent, const WString& name);

@@ -38,6 +38,7 @@ public:
 class LTabControl : public LPanel
 {
 public:
+    // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
     static constexpr ThrowSite kInitializeSite{"QK::LTabControl::Initialize", "Controls\\TabControl", 212};
 
     LTabControl(LControl* parent, const WString& name);

@@ -41,6 +41,7 @@ RCPtr<LRenderer> LRenderer::Create(std::int32_t kind, std::intptr_t option)
     case kRendererDirect3D9:
         return RCPtr<LRenderer>(new LD3D9Renderer);
     default:
+        // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
         Throw<std::domain_error>({"QK::LRenderer::Create", kSource, 129});
     }
 }
@@ -69,6 +70,7 @@ QKRESULT LRenderer::SetStencil(const RCPtr<LStencil>& stencil)
 
 QKRESULT LRenderer::RenderStart(const RCPtr<LRenderContextInfo>& context)
 {
+    // Fixed line numbers of the error texts, not __LINE__: see docs/CONTRACT.md.
     if (!context)
         Throw<std::runtime_error>({"QK::LRenderer::RenderStart", kSource, 232}, "Render context is NULL");
     if (std::find(m_contexts.begin(), m_contexts.end(), context) != m_contexts.end())
@@ -79,6 +81,7 @@ QKRESULT LRenderer::RenderStart(const RCPtr<LRenderContextInfo>& context)
 
 QKRESULT LRenderer::RenderFinish(const RCPtr<LRenderContextInfo>& context)
 {
+    // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
     if (GetCurrentContext() != context.Get())
         Throw<std::runtime_error>({"QK::LRenderer::RenderFinish", kSource, 251},
                                   "RenderFinish context does not match RenderStart context");
@@ -263,6 +266,7 @@ CAutoClip::CAutoClip(const RCPtr<LRenderer>& renderer, const ClipDescription& de
             m_renderer->PushTranslation(description.offset);
         break;
     default:
+        // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
         Throw<std::runtime_error>({"QK::CAutoClip::CAutoClip", kSource, 405}, "Unknown PushClip flavor");
     }
 }

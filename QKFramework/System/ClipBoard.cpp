@@ -45,6 +45,7 @@ QKRESULT LClipboard::Initialize()
     {
         m_handler = LNotificationHandler<LClipboard>::Create(this);
         const ConstRCPtr<LNotificationDistributor> centre(GetDefaultNotificationCenter().Get());
+        // Fixed line numbers of the error texts, not __LINE__: see docs/CONTRACT.md.
         CheckResult(m_handler->AddHandler(&LClipboard::OnCut, centre, u"NID_EDIT_CUT_REQ"),
                     ThrowSite{kInitializeFunction, kSource, 41});
         CheckResult(m_handler->AddHandler(&LClipboard::OnCopy, centre, u"NID_EDIT_COPY_REQ"),

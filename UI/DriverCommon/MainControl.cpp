@@ -100,11 +100,13 @@ QKRESULT LMainControl::Initialize()
     if (Succeeded(result))
     {
         m_deviceView = RCPtr<LDeviceView>(dynamic_cast<LDeviceView*>(FindChild(WString(u"viewDevice")).Get()));
+        // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
         if (!m_deviceView)
             ThrowNullPointer(ThrowSite{kInitialize, kSource, 39}, "LMainControl couldn't find viewDevice");
         m_statusView = RCPtr<LStatusView>(dynamic_cast<LStatusView*>(FindChild(WString(u"viewStatus")).Get()));
         m_deviceSelector = FindChild(WString(u"panelDeviceSelector"));
 
+        // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
         CheckResult(m_mainHandlers->AddHandler(&LMainControl::OnParamModuleStateChange,
                                                ConstRCPtr<LNotificationDistributor>(GetDefaultNotificationCenter()),
                                                u"NID_PARAM_MODULE_STATE_CHANGE", 0),

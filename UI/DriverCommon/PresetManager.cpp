@@ -101,6 +101,7 @@ RCPtr<LPresetManager> LPresetManager::Create()
     const QKRESULT result = manager->m_handlers->AddHandler(&LPresetManager::OnGlobalLoadPresetFile,
                                                             GetDefaultNotificationCenter(),
                                                             u"NID_GLOBAL_LOAD_CONTROL_PANEL_SETTINGS", 0);
+    // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
     CheckResult(result, ThrowSite{"QK::LPresetManager::Create", kSource, 29});
     manager->m_deliveryEnabled = true;
     return manager;

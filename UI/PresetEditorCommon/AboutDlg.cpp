@@ -15,6 +15,7 @@ namespace
 
 constexpr const char* kSource = "UI\\PresetEditorCommon\\AboutDlg";
 constexpr const char* kInitialize = "LAboutDlg::Initialize";
+// Fixed line numbers of the error texts, not __LINE__: see docs/CONTRACT.md.
 constexpr ThrowSite kMissingProductSite{kInitialize, kSource, 131};
 constexpr ThrowSite kMissingCopyrightSite{kInitialize, kSource, 132};
 constexpr ThrowSite kMissingButtonSite{kInitialize, kSource, 138};

@@ -28,6 +28,7 @@ class LStringTable;
 class LMidiNoteSelector : public LWithHandlerTable<LMidiNoteSelector, LPanel>
 {
 public:
+    // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
     static constexpr ThrowSite kInitializeSite{"LMidiNoteSelector::Initialize",
                                                "UI\\PresetEditorCommon\\MidiNoteSelector", 32};
     static constexpr double kHighestNote = 127.0;

@@ -33,6 +33,7 @@ class LVariantBufferSetterParameterPanel
     : public LWithHandlerTable<LVariantBufferSetterParameterPanel, LPanel>
 {
 public:
+    // Fixed line numbers of the error texts, not __LINE__: see docs/CONTRACT.md.
     static constexpr ThrowSite kComboSubscriptionSite{
         "LVariantBufferSetterParameterPanel::Initialize",
         "UI\\PresetEditorCommon\\VariantBufferSetterParameterPanel", 37};

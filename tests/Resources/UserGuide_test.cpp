@@ -178,6 +178,34 @@ TEST(UserGuideTest, PagesRenderAndNameTheMenusAndButtonsAsTheProgramDoes)
         EXPECT_NE(words.find(label), std::string::npos) << "the guide never mentions \"" << label << "\"";
 }
 
+// The main window's picture beside the source is set inside the guide, after the title page,
+// pixel for pixel as it was taken: not only named in the source.
+TEST(UserGuideTest, ThePictureOfTheMainWindowIsInsideTheGuide)
+{
+    const std::string guide = std::string(VEDIDU_BUILD_TOP) + "/" + kGuideName;
+    const auto decode = [](const std::filesystem::path& path, DecodedImage& image)
+    {
+        const std::string png = ReadAll(path);
+        return DecodePng(reinterpret_cast<const std::uint8_t*>(png.data()), png.size(), image);
+    };
+    DecodedImage picture;
+    ASSERT_TRUE(decode(std::string(VEDIDU_USER_GUIDE_SOURCE_DIR) + "/UserGuide-main-window.png", picture));
+
+    TempFolder work;
+    const auto extract = RunChildProcess({Tool("pdfimages"), "-f", "2", "-png", guide, work / "image"});
+    ASSERT_TRUE(extract.started && extract.finished) << "pdfimages (poppler-utils) did not run";
+    ASSERT_EQ(extract.exitStatus, 0) << extract.errorOutput;
+    int same = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(work.Path()))
+    {
+        DecodedImage image;
+        ASSERT_TRUE(decode(entry.path(), image)) << entry.path();
+        if (image.width == picture.width && image.height == picture.height && image.pixels == picture.pixels)
+            ++same;
+    }
+    EXPECT_EQ(same, 1) << "the guide's body pages do not hold the main window's picture once";
+}
+
 TEST(UserGuideTest, TwoRunsWriteTheSameBytesAsTheBuild)
 {
     TempFolder first;
@@ -199,6 +227,7 @@ TEST(UserGuideTest, AFailedRunKeepsTheEarlierGuide)
 {
     TempFolder folder;
     folder.WriteFile("picture.png", "not a picture");
+    folder.WriteFile("holed.md", "# Guide\n\n## Chapter\n\n![The window](missing.png)\n");
     const struct
     {
         const char* what;
@@ -207,6 +236,8 @@ TEST(UserGuideTest, AFailedRunKeepsTheEarlierGuide)
         {"unreadable picture",
          {VEDIDU_USER_GUIDE_TOOL, "--source", VEDIDU_USER_GUIDE_SOURCE, "--out", folder / kGuideName,
           "--picture", folder / "picture.png"}},
+        {"picture in the source that is not there",
+         {VEDIDU_USER_GUIDE_TOOL, "--source", folder / "holed.md", "--out", folder / kGuideName}},
         {"missing source",
          {VEDIDU_USER_GUIDE_TOOL, "--source", folder / "none.md", "--out", folder / kGuideName}},
         {"folder that does not exist",
@@ -224,7 +255,7 @@ TEST(UserGuideTest, AFailedRunKeepsTheEarlierGuide)
         std::size_t files = 0;
         for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.Path()))
             ++files;
-        EXPECT_EQ(files, 2u) << c.what << ": a partial file was left behind";
+        EXPECT_EQ(files, 3u) << c.what << ": a partial file was left behind";
     }
 }
 

@@ -4,7 +4,9 @@
 //
 // The source is a small subset of Markdown: "# " the title (with the paragraphs up to the
 // first chapter on the title page), "## " chapters, "### " sections, "- " bullets, blank
-// lines between paragraphs and "**" around bold words. Pages are A4, set in Liberation Sans
+// lines between paragraphs, "**" around bold words and "![caption](picture.png)" on a line
+// of its own for a PNG picture beside the source, set across the text's width with its
+// caption below. Pages are A4, set in Liberation Sans
 // through fontconfig. Nothing depends on the clock: two runs write identical bytes. The PDF
 // is written beside its final name and moved there only when complete, so a failed run
 // leaves the previous guide in place.
@@ -90,14 +92,28 @@ enum class BlockKind
     Chapter,
     Section,
     Paragraph,
-    Bullet
+    Bullet,
+    Picture
 };
 
 struct Block
 {
     BlockKind kind;
-    std::string text;
+    std::string text;          // a picture's caption
+    std::string picture = {};  // a picture's path, relative to the source's folder
 };
+
+// "![caption](path)" and nothing else on the line.
+bool ParsePicture(const std::string& text, Block& block)
+{
+    if (text.rfind("![", 0) != 0 || text.back() != ')')
+        return false;
+    const std::size_t middle = text.find("](");
+    if (middle == std::string::npos)
+        return false;
+    block = {BlockKind::Picture, text.substr(2, middle - 2), text.substr(middle + 2, text.size() - middle - 3)};
+    return !block.picture.empty();
+}
 
 // Straight quotes become typographic ones and menu paths get a proper arrow.
 std::string Typeset(const std::string& text)
@@ -150,6 +166,13 @@ std::vector<Block> ReadBlocks(std::istream& in)
         if (heading("### ", BlockKind::Section) || heading("## ", BlockKind::Chapter) ||
             heading("# ", BlockKind::Title))
             continue;
+        if (Block picture{}; ParsePicture(text, picture))
+        {
+            picture.text = Typeset(picture.text);
+            blocks.push_back(std::move(picture));
+            inParagraph = false;
+            continue;
+        }
         if (text.rfind("- ", 0) == 0)
         {
             blocks.push_back({BlockKind::Bullet, Typeset(text.substr(2))});
@@ -288,10 +311,18 @@ struct Rule
     double x, y, width;
 };
 
+// A picture on a page: its top left corner and the scale from pixels to points.
+struct PlacedPicture
+{
+    double x, y, scale;
+    cairo_surface_t* picture;
+};
+
 struct Page
 {
     std::vector<Placed> texts;
     std::vector<Rule> rules;
+    std::vector<PlacedPicture> pictures;
 };
 
 struct Chapter
@@ -332,7 +363,13 @@ BlockLook LookOf(BlockKind kind)
     }
 }
 
-Layout LayOut(cairo_t* cr, const std::vector<Block>& blocks)
+constexpr double kPictureSpace = 12.0;     // above the picture and below its caption
+constexpr double kPictureMaxHeight = 320.0;
+constexpr Style kCaptionStyle{9.0, false, kQuiet};
+constexpr double kCaptionLeading = 12.0;
+
+// pictures[i] is the image of blocks[i] when that block is a picture.
+Layout LayOut(cairo_t* cr, const std::vector<Block>& blocks, const std::vector<cairo_surface_t*>& pictures)
 {
     Layout layout;
     double y = kBodyTop;
@@ -359,6 +396,35 @@ Layout LayOut(cairo_t* cr, const std::vector<Block>& blocks)
         {
             bodyStarted = true;
             newPage();
+        }
+
+        if (block.kind == BlockKind::Picture)
+        {
+            cairo_surface_t* picture = pictures[i];
+            const double width = cairo_image_surface_get_width(picture);
+            const double height = cairo_image_surface_get_height(picture);
+            const double scale = std::min(kBodyWidth / width, kPictureMaxHeight / height);
+            const auto caption = BreakLines(cr, SplitWords(block.text), kCaptionStyle, kBodyWidth);
+            const double needed = kPictureSpace + height * scale + 4.0 +
+                                  kCaptionLeading * static_cast<double>(caption.size());
+            if (y != kBodyTop && y + needed > kBodyBottom)
+                newPage();
+            if (y != kBodyTop)
+                y += kPictureSpace;
+            Page& page = layout.pages.back();
+            page.pictures.push_back({kMarginLeft + (kBodyWidth - width * scale) / 2.0, y, scale, picture});
+            y += height * scale + 4.0;
+            for (const auto& line : caption)
+            {
+                y += kCaptionLeading;
+                const Placed& last = line.back();
+                const double lineWidth = last.x + Advance(cr, last.text, last.style.size, last.style.bold);
+                for (const Placed& run : line)
+                    page.texts.push_back(
+                        {kMarginLeft + (kBodyWidth - lineWidth) / 2.0 + run.x, y - 3.0, run.text, run.style});
+            }
+            y += kPictureSpace;
+            continue;
         }
 
         const BlockLook look = LookOf(block.kind);
@@ -502,7 +568,7 @@ void DrawTitlePage(cairo_t* cr, const Layout& layout, cairo_surface_t* picture)
 
     const Style small{9.0, false, kQuiet};
     DrawText(cr, {kMarginLeft, kPageHeight - 60.0, "Dozavod Professional", {9.0, true, kQuiet}});
-    DrawRightAligned(cr, "Version 1.0", kPageWidth - kMarginRight, kPageHeight - 60.0, small);
+    DrawRightAligned(cr, "Guide edition 1.0", kPageWidth - kMarginRight, kPageHeight - 60.0, small);
 }
 
 void DrawBodyPage(cairo_t* cr, const Page& page, int number, int count)
@@ -512,6 +578,21 @@ void DrawBodyPage(cairo_t* cr, const Page& page, int number, int count)
     DrawRule(cr, {kMarginLeft, 62.0, kBodyWidth}, kRule, 0.6);
     for (const Rule& rule : page.rules)
         DrawRule(cr, rule, kRule, 0.8);
+    for (const PlacedPicture& placed : page.pictures)
+    {
+        const double width = cairo_image_surface_get_width(placed.picture) * placed.scale;
+        const double height = cairo_image_surface_get_height(placed.picture) * placed.scale;
+        cairo_save(cr);
+        cairo_translate(cr, placed.x, placed.y);
+        cairo_scale(cr, placed.scale, placed.scale);
+        cairo_set_source_surface(cr, placed.picture, 0, 0);
+        cairo_paint(cr);
+        cairo_restore(cr);
+        SetColour(cr, kRule);
+        cairo_set_line_width(cr, 0.6);
+        cairo_rectangle(cr, placed.x, placed.y, width, height);
+        cairo_stroke(cr);
+    }
     for (const Placed& text : page.texts)
         DrawText(cr, text);
     DrawRule(cr, {kMarginLeft, kPageHeight - 62.0, kBodyWidth}, kRule, 0.6);
@@ -590,6 +671,34 @@ int Run(int argc, char** argv)
     }
     const std::vector<Block> blocks = ReadBlocks(in);
 
+    // The source's pictures, read before anything is laid out: a guide with a hole where a
+    // picture should be is not written.
+    const std::filesystem::path sourceFolder = std::filesystem::path(source).parent_path();
+    std::vector<Surface> loaded;
+    std::vector<cairo_surface_t*> pictures(blocks.size(), nullptr);
+    bool bodyStarted = false;
+    for (std::size_t i = 0; i < blocks.size(); ++i)
+    {
+        bodyStarted = bodyStarted || blocks[i].kind == BlockKind::Chapter;
+        if (blocks[i].kind != BlockKind::Picture)
+            continue;
+        const std::string path = (sourceFolder / blocks[i].picture).string();
+        if (!bodyStarted)
+        {
+            std::fprintf(stderr, "vedidu_user_guide: the picture %s stands before the first chapter\n", path.c_str());
+            return 1;
+        }
+        Surface image(cairo_image_surface_create_from_png(path.c_str()));
+        if (cairo_surface_status(image.Get()) != CAIRO_STATUS_SUCCESS || cairo_image_surface_get_width(image.Get()) <= 0 ||
+            cairo_image_surface_get_height(image.Get()) <= 0)
+        {
+            std::fprintf(stderr, "vedidu_user_guide: cannot read the picture %s\n", path.c_str());
+            return 1;
+        }
+        pictures[i] = image.Get();
+        loaded.push_back(std::move(image));
+    }
+
     Surface picture;
     if (!picturePath.empty())
     {
@@ -605,7 +714,7 @@ int Run(int argc, char** argv)
     Surface measureSurface(cairo_recording_surface_create(CAIRO_CONTENT_COLOR_ALPHA, nullptr));
     Context measure(cairo_create(measureSurface.Get()));
     UseOutlineMetrics(measure.Get());
-    const Layout layout = LayOut(measure.Get(), blocks);
+    const Layout layout = LayOut(measure.Get(), blocks, pictures);
     if (layout.title.empty() || layout.chapters.empty())
     {
         std::fprintf(stderr, "vedidu_user_guide: %s has no title or no chapter\n", source.c_str());

@@ -182,6 +182,7 @@ std::int32_t LFontFileInfo::GetFileID(const ConstRCPtr<LFont>& font)
             std::int32_t style = 0;
             LRenderApp::GetSystemFont(family, size, style);
             record = FindFamily(family);
+            // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
             if (!record)
                 Throw<std::runtime_error>({"QK::LFontFileInfo::GetFileID", kSource, 469});
         }

@@ -409,6 +409,7 @@ RCPtr<LGDIRenderer::LCachedBitmap> LGDIRenderer::RenderBitmap(const LBitmap& bit
     const float sh = ClampSource(static_cast<float>(rect.height));
     if (sw == static_cast<float>(width) && sh == static_cast<float>(height))
         resizeType = kResizeStretch;
+    // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
     if (resizeType != kResizeStretch && resizeType != kResizeTile && resizeType != kResizeCenter)
         Throw<std::invalid_argument>({"QK::LGDIRenderer::DrawBitmap", kSource, 559},
                                      "Invalid ResizeType passed to DrawBitmap.");
@@ -461,6 +462,7 @@ RCPtr<LGDIRenderer::LCachedBitmap> LGDIRenderer::RenderBitmap(const LBitmap& bit
 void LGDIRenderer::DrawBitmap(const ConstRCPtr<LBitmap>& bitmap, const RectL& destination, std::int32_t resizeType)
 {
     IDrawingSurface* front = Front();
+    // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
     if (!front)
         Throw<std::runtime_error>({"QK::LGDIRenderer::DrawBitmap", kSource, 568});
     if (!bitmap || destination.width <= 0 || destination.height <= 0)

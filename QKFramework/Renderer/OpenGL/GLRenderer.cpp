@@ -84,6 +84,7 @@ LGLRenderer::LGLRenderer(const RCPtr<LFontRenderer>& fontRenderer, std::uintptr_
     if (!m_context)
     {
         ShowError(u"GL_ERROR_MESSAGE_CREATE_CONTEXT");
+        // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
         Throw<std::runtime_error>({"QK::LGLRenderer::LGLRenderer", kSource, 173});
     }
     m_doubleBuffered = m_context->IsDoubleBuffered();
@@ -123,6 +124,7 @@ QKRESULT LGLRenderer::InitRenderContextInfo(const RectL& viewport, std::uintptr_
     if (!m_context->MakeCurrent(window))
     {
         ShowError(u"GL_ERROR_MESSAGE_SET_PIXEL_FORMAT");
+        // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
         Throw<std::runtime_error>({"QK::LGLRenderer::InitRenderContextInfo", kSource, 336});
     }
     GLint dims[2] = {0, 0};
@@ -631,11 +633,13 @@ void LGLRenderer::DrawColorRectList(ColorRectListT<float>& rects, const PointD& 
 
 void LGLRenderer::DrawBitmap(const ConstRCPtr<LBitmap>& bitmap, const RectL& destination, std::int32_t resizeType)
 {
+    // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
     if (!bitmap)
         Throw<FailedResultException>({"QK::LGLRenderer::DrawBitmap", kSource, 1104}, FormatResultCode(QK_E_INVALIDARG));
     const RectL& source = bitmap->GetRect();
     if (source.width == destination.width && source.height == destination.height)
         resizeType = kResizeStretch;
+    // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
     if (resizeType != kResizeStretch && resizeType != kResizeTile && resizeType != kResizeCenter)
         Throw<std::logic_error>({"QK::LGLRenderer::DrawBitmap", kSource, 1154}, "Invalid ResizeType passed to DrawBitmap!");
     if (!Target() || source.width <= 0 || source.height <= 0)

@@ -231,6 +231,7 @@ ConstRCPtr<LBitmapData> LBitmap::GetBitmapData() const
 void LBitmap::ApplyColorizer(const ConstRCPtr<LBitmap>& bitmap, const ConstRCPtr<LColorizer>& colorizer,
                              float strength)
 {
+    // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
     if (!bitmap || !colorizer)
         Throw<std::runtime_error>(ThrowSite{"QK::LBitmap::ApplyColorizer", kSource, 374});
     if (colorizer->IsGradient())
@@ -245,6 +246,7 @@ void LBitmap::ApplyColorizer(const ConstRCPtr<LBitmap>& bitmap, const ConstRCPtr
     BitmapImage* image = bitmap->GetGdiplusBitmap();
     std::uint32_t* first = image ? image->LockBits(bitmap->m_rect, BitmapImage::kLockRead | BitmapImage::kLockWrite)
                                  : nullptr;
+    // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
     if (!first)
         Throw<std::runtime_error>(ThrowSite{"QK::LBitmap::ApplyColorizer", kSource, 398});
     for (std::int32_t y = 0; y < bitmap->m_rect.height; ++y)
@@ -264,6 +266,7 @@ void LBitmap::ApplyColorizer(const ConstRCPtr<LBitmap>& bitmap, const ConstRCPtr
 ConstRCPtr<LBitmap> LBitmap::CreateColorizedBitmap(const ConstRCPtr<LColorizer>& colorizer, float strength,
                                                    std::int32_t width, std::int32_t height)
 {
+    // Fixed line numbers of the error texts, not __LINE__: see docs/CONTRACT.md.
     if (width < 1 || height < 1)
         Throw<std::runtime_error>(ThrowSite{"QK::LBitmap::CreateColorizedBitmap", kSource, 298});
     if (!colorizer)
@@ -277,6 +280,7 @@ ConstRCPtr<LBitmap> LBitmap::CreateColorizedBitmap(const ConstRCPtr<LColorizer>&
 
 ConstRCPtr<LBitmap> LBitmap::CreateFilledBitmap(std::int32_t width, std::int32_t height, const ColorRGBA& color)
 {
+    // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
     if (width <= 0 || height <= 0)
         Throw<std::runtime_error>(ThrowSite{"QK::LBitmap::CreateFilledBitmap", kSource, 327});
     const std::uint32_t argb = color.ToARGB();
@@ -288,6 +292,7 @@ ConstRCPtr<LBitmap> LBitmap::CreateFilledBitmap(std::int32_t width, std::int32_t
 ConstRCPtr<LBitmap> LBitmap::CreateGradientFilledBitmap(std::int32_t, std::int32_t, const ColorRGBA&,
                                                         const ColorRGBA&, bool)
 {
+    // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
     Throw<std::domain_error>(ThrowSite{"QK::LBitmap::CreateGradientFilledBitmap", kSource, 362});
 }
 
@@ -295,6 +300,7 @@ ConstRCPtr<LBitmap> LBitmap::LoadColorizedBitmap(const ConstRCPtr<LColorizer>& c
                                                  std::int32_t width, std::int32_t height,
                                                  const ConstRCPtr<LBitmap>& image, const ConstRCPtr<LBitmap>& mask)
 {
+    // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
     if (image && mask)
         Throw<std::domain_error>(ThrowSite{"QK::LBitmap::ApplyColorizer", kSource, 444});
     if (image || mask)
@@ -312,6 +318,7 @@ LBitmapData::LBitmapData(const ConstRCPtr<LBitmap>& bitmap, std::uint32_t lockMo
                          const IPixelBuffer<std::uint32_t>* secondSource, bool)
     : m_bitmap(bitmap)
 {
+    // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
     if (secondSource)
         Throw<std::domain_error>(ThrowSite{"QK::LBitmapData::LBitmapData", kSource, 489});
     BitmapImage* image = m_bitmap ? m_bitmap->GetGdiplusBitmap() : nullptr;

@@ -152,6 +152,7 @@ protected:
         const char* source;
         int line;
     };
+    // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
     static constexpr RemoveItemSite kConstSite{"QK::ConstRCPtrArray", "utilities\\Storage/ConstRCPtrArray",
                                                217};
 

@@ -50,6 +50,7 @@ QKRESULT File::Open(const WString& path, const WString& name, std::uint32_t mode
     }
     else if (path.IsEmpty())
     {
+        // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
         ThrowFileError("QK::File::Open", 318, "invalid pathname");
     }
     else
@@ -86,6 +87,7 @@ QKRESULT File::Close()
 std::uint32_t File::Read(void* buffer, std::uint32_t count, std::uint32_t position)
 {
     // A closed file has no descriptor to read from; descriptor 0 is someone else's input.
+    // Fixed line numbers of the error texts, not __LINE__: see docs/CONTRACT.md.
     if (!IsOpen())
         ThrowFileError("QK::File::Read", 500, "read");
     if (position != kCurrentPosition && SeekDescriptor(Descriptor(), position, 0) != position)
@@ -98,6 +100,7 @@ std::uint32_t File::Read(void* buffer, std::uint32_t count, std::uint32_t positi
 
 std::uint32_t File::Write(const void* buffer, std::uint32_t count, std::uint32_t position)
 {
+    // Fixed line numbers of the error texts, not __LINE__: see docs/CONTRACT.md.
     if ((m_mode & kModeWrite) == 0)
         ThrowFileError("QK::File::Write", 579, "file is read only");
     if (!IsOpen())
@@ -122,6 +125,7 @@ std::uint32_t File::GetLength() const
         return 0;
     const std::int64_t size = GetDescriptorSize(Descriptor());
     // The 32-bit status call fails for sizes it cannot hold; so does this one.
+    // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
     if (size < 0 || size > INT32_MAX)
         ThrowFileError("QK::File::GetLength", 126, "fstat");
     return static_cast<std::uint32_t>(size);

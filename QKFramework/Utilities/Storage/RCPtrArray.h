@@ -85,6 +85,7 @@ public:
     QKRESULT RemoveLast(RCPtr<T>& item) override { return Const::RemoveLast(item); }
 
 private:
+    // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
     static constexpr Site kSite{"QK::RCPtrArray", "utilities\\Storage/RCPtrArray", 175};
 };
 #pragma GCC diagnostic pop

@@ -124,6 +124,7 @@ private:
     {
         const std::string function = "QK::RCPtrQueue<" + TypeName<T>() + "," + std::to_string(N) + "," +
                                      TypeName<Lock>() + ">::Dequeue";
+        // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
         Throw<std::runtime_error>(ThrowSite{function, "utilities\\Storage/RCPtrQueue", 110});
     }
 

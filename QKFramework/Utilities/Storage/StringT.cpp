@@ -242,6 +242,7 @@ template <class C, class OtherC> C* StringT<C, OtherC>::Lock(std::uint32_t count
     {
         RCPtr<LIBuffer> copy;
         m_buffer->CreateSizedCopy(copy, BytesFor<C>(chars), 0);
+        // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
         if (!copy)
             Throw<std::runtime_error>(ThrowSite{StringNames<C>::lock, kStringSource, 764});
         m_buffer = std::move(copy);

@@ -303,6 +303,7 @@ void VariantEx::AppendListText(WString& out, std::int32_t level, std::uint32_t d
 
 ConstRCPtr<LIBuffer> VariantEx::GetBuffer() const
 {
+    // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
     if (GetKind() != kVariantBytes && GetKind() != kVariantText)
         Throw<std::runtime_error>(ThrowSite{"QK::VariantEx::GetBuffer", "Utilities\\Storage\\VariantEx", 464});
     return m_block;

@@ -143,6 +143,7 @@ RCPtr<LDevice> LDevice::Create()
 void LDevice::SetFirstParamID(LParameterizedModule* parent, std::int32_t firstParamID, std::uint32_t index)
 {
     IDevice::SetFirstParamID(parent, firstParamID, index);
+    // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
     if (m_firstParamID != GetRootModule()->GetFirstParamID())
         Throw<std::logic_error>(ThrowSite{"QK::LDevice::SetFirstParamID", "Device", 77}, "Invalid FirstParamID");
 }

@@ -5,6 +5,7 @@ namespace QK
 
 namespace
 {
+// Fixed line numbers of the error texts, not __LINE__: see docs/CONTRACT.md.
 constexpr ControllerModuleTraits kTraits{"QK::LMidiChannelsAndAftertouch", "MidiChannelsAndAftertouch", kMidiChannelsAndAftertouchOffset, 1, 77, 106, 247};
 } // namespace
 

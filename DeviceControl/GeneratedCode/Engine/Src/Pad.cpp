@@ -5,6 +5,7 @@ namespace QK
 
 namespace
 {
+// Fixed line numbers of the error texts, not __LINE__: see docs/CONTRACT.md.
 constexpr ControllerModuleTraits kTraits{"QK::LPad", "Pad", kPadOffset, kPadCount, 107, 126, 246};
 } // namespace
 

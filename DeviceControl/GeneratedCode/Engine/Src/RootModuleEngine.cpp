@@ -156,6 +156,7 @@ void LRootModuleEngine::PostRemoteDeviceCount(std::int32_t count)
 QKRESULT LRootModuleEngine::Initialize(std::int32_t context)
 {
     m_handlers = LNotificationHandler<LRootModuleEngine>::Create(this);
+    // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
     CheckResult(m_handlers->AddHandler(&LRootModuleEngine::OnParamModuleChangeRequest,
                                        ConstRCPtr<LNotificationDistributor>(GetDefaultNotificationCenter()),
                                        kParamModuleChangeReq),

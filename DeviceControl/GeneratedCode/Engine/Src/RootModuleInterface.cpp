@@ -38,6 +38,7 @@ RCPtr<LParameterizedModule> LParameterizedModule::GetModuleForParamID(std::int32
 QKRESULT LParameterizedModule::SetParamValueLocal(const ParamDescriptor& descriptor, const Variant& value,
                                                   bool fromDevice)
 {
+    // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
     CheckReservedOnly(m_paramCount, descriptor.id, "LParameterizedModule::SetParamValueLocal", 109);
     RCPtr<LParameterizedModule> parent = GetParent();
     return parent ? parent->SetParamValue(descriptor, value, fromDevice) : -1;
@@ -45,6 +46,7 @@ QKRESULT LParameterizedModule::SetParamValueLocal(const ParamDescriptor& descrip
 
 Variant LParameterizedModule::GetParamValueLocal(const ParamDescriptor& descriptor)
 {
+    // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
     CheckReservedOnly(m_paramCount, descriptor.id, "LParameterizedModule::GetParamValueLocal", 123);
     RCPtr<LParameterizedModule> parent = GetParent();
     return parent ? parent->GetParamValue(descriptor) : Variant();
