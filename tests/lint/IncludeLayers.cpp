@@ -1,11 +1,13 @@
-// Sections: reading the table; the libraries' reach; reading the tree.
+// Sections: reading the table; the libraries' reach; reading the tree; reading the build.
 #include "tests/lint/IncludeLayers.h"
 
 #include <algorithm>
 #include <fstream>
 #include <functional>
 #include <map>
+#include <iterator>
 #include <set>
+#include <utility>
 
 namespace QK::Lint
 {
@@ -191,6 +193,46 @@ std::optional<std::pair<std::string, bool>> IncludedPath(std::string_view line)
     return std::pair{std::string(line.substr(1, end - 1)), close == '"'};
 }
 
+// --- Reading the build ---------------------------------------------------------------------
+
+std::string ReadText(const std::filesystem::path& path)
+{
+    std::ifstream stream(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
+}
+
+// The words of a CMake text without its comments, each parenthesis a word of its own.
+std::vector<std::string> CMakeWords(std::string_view text)
+{
+    std::vector<std::string> words;
+    std::string word;
+    const auto flush = [&]
+    {
+        if (!word.empty())
+            words.push_back(std::exchange(word, {}));
+    };
+    bool comment = false;
+    for (const char c : text)
+    {
+        if (comment)
+        {
+            comment = c != '\n';
+            continue;
+        }
+        if (c == '#' || c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '(' || c == ')')
+        {
+            flush();
+            comment = c == '#';
+            if (c == '(' || c == ')')
+                words.emplace_back(1, c);
+        }
+        else
+            word += c;
+    }
+    flush();
+    return words;
+}
+
 } // namespace
 
 std::optional<LayerTable> ReadLayerTable(std::string_view markdown, std::string& error)
@@ -304,6 +346,58 @@ std::vector<std::string> FindUpwardIncludes(const std::filesystem::path& root, c
             else if (!reach.at(layer->name).contains(targetLayer->name))
                 findings.push_back(where + " of " + targetLayer->name + ", which " + layer->name +
                                    " does not use (it reaches " + Joined(reach.at(layer->name)) + ")");
+        }
+    }
+    return findings;
+}
+
+std::vector<std::string> FindLinkMismatches(const std::filesystem::path& root, const LayerTable& table)
+{
+    std::map<std::string, std::set<std::string>> uses;
+    std::set<std::string> tops;
+    for (const Layer& layer : table.layers)
+    {
+        uses[layer.name] = std::set<std::string>(layer.uses.begin(), layer.uses.end());
+        for (const std::string& folder : layer.folders)
+            tops.insert(TopFolder(folder));
+    }
+
+    std::vector<std::string> files{"CMakeLists.txt"};
+    for (const std::string& top : tops)
+    {
+        std::error_code failure;
+        if (!std::filesystem::is_directory(root / top, failure))
+            continue;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(root / top))
+            if (entry.is_regular_file() && entry.path().filename() == "CMakeLists.txt")
+                files.push_back(entry.path().lexically_relative(root).generic_string());
+    }
+    std::sort(files.begin() + 1, files.end());
+
+    std::vector<std::string> findings;
+    for (const std::string& file : files)
+    {
+        const std::vector<std::string> words = CMakeWords(ReadText(root / file));
+        for (std::size_t i = 0; i + 2 < words.size(); ++i)
+        {
+            if (words[i] != "vedidu_add_layer_library" || words[i + 1] != "(")
+                continue;
+            const std::string& name = words[i + 2];
+            std::set<std::string> linked;
+            bool inDeps = false;
+            for (std::size_t j = i + 3; j < words.size() && words[j] != ")"; ++j)
+            {
+                if (words[j] == "DIRS" || words[j] == "DEPS" || words[j] == "PRIVATE_DEPS")
+                    inDeps = words[j] != "DIRS";
+                else if (inDeps && uses.contains(words[j]))
+                    linked.insert(words[j]);
+            }
+            if (!uses.contains(name))
+                findings.push_back(file + ": the library " + name + " has no row in the layer table");
+            else if (linked != uses.at(name))
+                findings.push_back(file + ": " + name + " links " + (linked.empty() ? "none" : Joined(linked)) +
+                                   " of the table's libraries, and its row uses " +
+                                   (uses.at(name).empty() ? "none" : Joined(uses.at(name))));
         }
     }
     return findings;

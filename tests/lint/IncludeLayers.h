@@ -1,4 +1,5 @@
-// The include lint: every #include of the product points down the layer order.
+// The include lint: every #include of the product points down the layer order, and the
+// layer libraries link what the order says.
 //
 // The order is the layer table of docs/ARCHITECTURE.md, read as it stands, so the document
 // and the check are one. The table is the markdown table whose header row is
@@ -39,5 +40,11 @@ std::optional<LayerTable> ReadLayerTable(std::string_view markdown, std::string&
 // not use, or at a file of no library, and one per file that belongs to no library; each
 // names the file, the line and the reason. Empty for a clean tree.
 std::vector<std::string> FindUpwardIncludes(const std::filesystem::path& root, const LayerTable& table);
+
+// The build against the table: every vedidu_add_layer_library call in the root's
+// CMakeLists.txt and in those under the folders' top folders links (DEPS and PRIVATE_DEPS)
+// exactly the table's libraries that its row uses, and names a row. One finding per call
+// that differs, naming the file; empty when the build and the table agree.
+std::vector<std::string> FindLinkMismatches(const std::filesystem::path& root, const LayerTable& table);
 
 } // namespace QK::Lint

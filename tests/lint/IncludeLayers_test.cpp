@@ -63,6 +63,9 @@ TEST(ProductIncludes, PointDownTheLayerTableOfTheArchitectureDocument)
     const std::vector<std::string> findings = FindUpwardIncludes(root, *table);
     EXPECT_TRUE(findings.empty()) << "Includes against the layer table of docs/ARCHITECTURE.md:\n"
                                   << Listed(findings);
+    const std::vector<std::string> links = FindLinkMismatches(root, *table);
+    EXPECT_TRUE(links.empty()) << "Layer libraries against the layer table of docs/ARCHITECTURE.md:\n"
+                               << Listed(links);
 }
 
 // A small product: an app on a ui on a base, a side library beside the ui, and a program
@@ -162,6 +165,47 @@ INSTANTIATE_TEST_SUITE_P(
         BadInclude{"a file in no library", "Main/Loose.cpp", "#include \"Base/Core.h\"\n",
                    "Main/Loose.cpp: belongs to no library"}),
     [](const ::testing::TestParamInfo<BadInclude>& info) { return CaseName(info.param.what); });
+
+// The build's layer libraries against the same table: the fixture's CMake files, one case
+// at a time in the app's call.
+struct LinkCase
+{
+    const char* what;
+    const char* appCall;
+    const char* finding; // empty: the build agrees
+};
+
+class LinkCheckerTest : public IncludeCheckerTest, public ::testing::WithParamInterface<LinkCase>
+{
+};
+
+TEST_P(LinkCheckerTest, ComparesEachLayerLibrarysLinksWithItsRow)
+{
+    Write("CMakeLists.txt", "# vedidu_add_layer_library(app DEPS side) in a comment is no call\n"
+                            "add_subdirectory(Base)\n" +
+                                std::string(GetParam().appCall) +
+                                "\nvedidu_add_layer_library(ui\n    DIRS Ui\n    DEPS base Threads::Threads)\n");
+    Write("Base/CMakeLists.txt", "vedidu_add_layer_library(base DIRS Base Gen/Inc DEPS EXPAT::EXPAT)\n"
+                                 "vedidu_add_layer_library(side DIRS Base/Side DEPS base)\n");
+    const std::vector<std::string> findings = FindLinkMismatches(folder.Path(), table);
+    if (*GetParam().finding == '\0')
+        EXPECT_TRUE(findings.empty()) << Listed(findings);
+    else
+        EXPECT_EQ(findings, std::vector<std::string>{GetParam().finding});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Links, LinkCheckerTest,
+    ::testing::Values(
+        LinkCase{"the table's uses", "vedidu_add_layer_library(app DIRS Main/App DEPS ui PRIVATE_DEPS SDL2)", ""},
+        LinkCase{"a private link to a library the row does not use",
+                 "vedidu_add_layer_library(app DIRS Main/App DEPS ui PRIVATE_DEPS side)",
+                 "CMakeLists.txt: app links side, ui of the table's libraries, and its row uses ui"},
+        LinkCase{"a use the build lacks", "vedidu_add_layer_library(app DIRS Main/App DEPS Other::Thing)",
+                 "CMakeLists.txt: app links none of the table's libraries, and its row uses ui"},
+        LinkCase{"a library the table lacks", "vedidu_add_layer_library(extra DIRS Extra)",
+                 "CMakeLists.txt: the library extra has no row in the layer table"}),
+    [](const ::testing::TestParamInfo<LinkCase>& info) { return CaseName(info.param.what); });
 
 // A table the check could not trust is refused with its reason, never read as "all clear".
 struct BadTable
