@@ -3,7 +3,7 @@
 #include "UI/DeviceView.h"
 
 #include "DeviceControl/GeneratedCode/Engine/Inc/Device.h"
-#include "Panel/Main/Application.h"
+#include "QKFramework/Application/FrameworkApp.h"
 #include "QKFramework/Controls/Button.h"
 #include "QKFramework/Controls/Dialog.h"
 #include "QKFramework/Controls/MainMenu.h"
@@ -11,6 +11,7 @@
 #include "QKFramework/System/FileDialog.h"
 #include "QKFramework/Utilities/Storage/Paths.h"
 #include "QKFramework/Utilities/Storage/ShellOpener.h"
+#include "UI/DriverCommon/AppMidiManager.h"
 #include "UI/DriverCommon/AppText.h"
 #include "UI/DriverCommon/MainControl.h"
 #include "UI/DriverCommon/PresetManager.h"
@@ -244,7 +245,7 @@ void LDeviceView::GetPresetFileMask(WString& mask) const
 
 WString LDeviceView::GetInitialPresetFolder()
 {
-    LApplication* application = GetEditorApplication();
+    LFrameworkApp* application = LFrameworkApp::GetApplication();
     if (!application)
         return WString(u".");
     WString folder;
@@ -322,7 +323,7 @@ QKRESULT LDeviceView::SavePresetToFile()
 
 QKRESULT LDeviceView::ShowSkinDialog(const char16_t* name)
 {
-    LApplication* application = GetEditorApplication();
+    LFrameworkApp* application = LFrameworkApp::GetApplication();
     if (!application)
         return QK_E_FAIL;
     const RCPtr<LControl> control = application->CreateControl(WString(name));
@@ -343,7 +344,7 @@ QKRESULT LDeviceView::ShowKeyCurveDialog()
 
 QKRESULT LDeviceView::OpenUserGuide()
 {
-    LApplication* application = GetEditorApplication();
+    const LFrameworkApp* application = LFrameworkApp::GetApplication();
     const WString folder = application ? application->GetFolder(kExecutableFolder) : WString(u".");
     const WString path = folder + WString(u"/") + WString(kUserGuideFileName);
     // A missing guide is told at once, without starting the desktop's opener.
@@ -417,9 +418,8 @@ QKRESULT LDeviceView::Initialize()
     m_presetManager->SetValueCheck([this](std::int32_t id, const Variant& value)
                                    { return CanShowParamValue(id, value); });
 
-    if (LApplication* application = GetEditorApplication())
-        if (const RCPtr<LMidiManager> manager = application->GetMidiManager())
-            manager->ResumeDeviceStatusChecker();
+    if (const RCPtr<LMidiManager> manager = GetApplicationMidiManager())
+        manager->ResumeDeviceStatusChecker();
 
     SetAutoClientExtent(3, 0, 0);
     return result;

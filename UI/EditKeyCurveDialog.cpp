@@ -2,12 +2,13 @@
 // and their ranges; 5. settings, labels and sending.
 #include "UI/EditKeyCurveDialog.h"
 
-#include "Panel/Main/Application.h"
+#include "QKFramework/Application/FrameworkApp.h"
 #include "QKFramework/Controls/Button.h"
 #include "QKFramework/Controls/Graph.h"
 #include "QKFramework/Controls/Label.h"
 #include "QKFramework/Controls/NumericUpDown.h"
 #include "QKFramework/Controls/TextBox.h"
+#include "UI/DriverCommon/AppMidiManager.h"
 #include "UI/DriverCommon/AppText.h"
 
 #include <algorithm>
@@ -395,8 +396,7 @@ QKRESULT LEditKeyCurveDlg::UpdateGraphLabels()
 QKRESULT LEditKeyCurveDlg::SendCurveSettings()
 {
     const RCPtr<LControl> self(this);
-    LApplication* application = GetEditorApplication();
-    const RCPtr<LMidiManager> midi = application ? application->GetMidiManager() : RCPtr<LMidiManager>();
+    const RCPtr<LMidiManager> midi = GetApplicationMidiManager();
     std::array<double, kTimeCount> times{};
     for (std::size_t i = 0; i < kTimeCount; ++i)
         times[i] = GetShownValue(i);

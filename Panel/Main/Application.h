@@ -4,14 +4,15 @@
 // standard skin. It owns the engine, the MIDI manager and the two settings files, and answers
 // the editor's questions of the framework (main control, settings, folders, cursors).
 //
-// The rest of the editor reaches it through GetEditorApplication(); the engine through
-// GetRootModuleEngine(), which the start-up sets.
+// Tests and the program reach it through GetEditorApplication(); the panels below it see only
+// the framework's application and, for the MIDI manager, IMidiManagerProvider; the engine is
+// reached through GetRootModuleEngine(), which the start-up sets.
 //
 // UI thread only.
 #pragma once
 
 #include "DeviceControl/GeneratedCode/Engine/Inc/PresetEditorAppEngine.h"
-#include "Engine/PresetEditorCommon/MidiManager.h"
+#include "Engine/PresetEditorCommon/MidiManagerProvider.h"
 #include "QKFramework/Application/ApplicationBase.h"
 
 #include <cstdint>
@@ -19,7 +20,7 @@
 namespace QK
 {
 
-class LApplication : public LApplicationBase
+class LApplication : public LApplicationBase, public IMidiManagerProvider
 {
 public:
     static constexpr const char16_t* kVersionString = u"1_0_0";
@@ -55,7 +56,7 @@ public:
     bool CanExit() override { return true; }
 
     // Empty before start-up.
-    RCPtr<LMidiManager> GetMidiManager() const { return m_midiManager; }
+    RCPtr<LMidiManager> GetMidiManager() const override { return m_midiManager; }
     RCPtr<LRootModuleEngine> GetEngine() const { return m_engine; }
     // Replaces the MIDI manager (the old one is released first) and resumes its presence
     // checks. Throws the runtime error "Null Pointer : Cannot Create Midi Manager" when none

@@ -6,7 +6,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
 
+#include <ft2build.h>
+#include FT_FREETYPE_H
 #include FT_ADVANCES_H
 #include FT_TRUETYPE_TABLES_H
 
@@ -71,6 +74,19 @@ char32_t NextCodePoint(const char16_t*& text, const char16_t* end)
 }
 
 } // namespace
+
+static_assert(std::is_same_v<FT_Face, FT_FaceRec_*> && std::is_same_v<FT_Library, FT_LibraryRec_*> &&
+              std::is_same_v<FT_UInt, std::uint32_t>);
+
+void FontMeasure::LibraryTraits::Close(Handle library) noexcept
+{
+    FT_Done_FreeType(library);
+}
+
+void FontMeasure::FaceTraits::Close(Handle face) noexcept
+{
+    FT_Done_Face(face);
+}
 
 FontMeasure::FontMeasure(std::int32_t resolution) : m_resolution(resolution >= 1 ? resolution : 96)
 {

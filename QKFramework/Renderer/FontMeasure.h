@@ -21,8 +21,10 @@
 #include <utility>
 #include <vector>
 
-#include <ft2build.h>
-#include FT_FREETYPE_H
+// FreeType's handles, declared as FreeType declares them; only the implementation includes
+// FreeType itself.
+struct FT_LibraryRec_;
+struct FT_FaceRec_;
 
 namespace QK
 {
@@ -53,10 +55,10 @@ public:
     {
         struct Glyph
         {
-            FT_UInt index;
+            std::uint32_t index; // FT_UInt
             std::int64_t pen;
         };
-        FT_Face face = nullptr;
+        FT_FaceRec_* face = nullptr;
         float em = 0.0f;
         float cellAscent = 0.0f;
         std::vector<Glyph> glyphs;
@@ -68,19 +70,19 @@ public:
 private:
     struct LibraryTraits
     {
-        using Handle = FT_Library;
+        using Handle = FT_LibraryRec_*;
         static Handle Invalid() noexcept { return nullptr; }
-        static void Close(Handle library) noexcept { FT_Done_FreeType(library); }
+        static void Close(Handle library) noexcept;
     };
     struct FaceTraits
     {
-        using Handle = FT_Face;
+        using Handle = FT_FaceRec_*;
         static Handle Invalid() noexcept { return nullptr; }
-        static void Close(Handle face) noexcept { FT_Done_Face(face); }
+        static void Close(Handle face) noexcept;
     };
 
     // The face for the font's family and style, or null; failures are remembered too.
-    FT_Face FindFace(const LFont& font);
+    FT_FaceRec_* FindFace(const LFont& font);
 
     std::int32_t m_resolution;
     UniqueHandle<LibraryTraits> m_library;

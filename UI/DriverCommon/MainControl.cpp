@@ -2,10 +2,10 @@
 
 #include "DeviceControl/GeneratedCode/Engine/Inc/PresetEditorAppEngine.h"
 #include "DeviceControl/GeneratedCode/Engine/Inc/RootModuleEngine.h"
-#include "Panel/Main/Application.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
 #include "QKFramework/ObjectBase/Wrapper.h"
 #include "UI/DeviceView.h"
+#include "UI/DriverCommon/AppMidiManager.h"
 #include "UI/DriverCommon/AppText.h"
 #include "UI/StatusView.h"
 
@@ -60,12 +60,6 @@ void Report(QKRESULT result, const ReportKeys& keys)
 RCPtr<LRootModuleEngine> GetEngine()
 {
     return RCPtr<LRootModuleEngine>::DynamicCast(GetRootModuleEngine());
-}
-
-RCPtr<LMidiManager> GetApplicationMidiManager()
-{
-    LApplication* application = GetEditorApplication();
-    return application ? application->GetMidiManager() : nullptr;
 }
 } // namespace
 

@@ -12,6 +12,8 @@
 #include <cmath>
 #include <limits>
 
+#include <ft2build.h>
+#include FT_FREETYPE_H
 #include FT_OUTLINE_H
 
 namespace QK

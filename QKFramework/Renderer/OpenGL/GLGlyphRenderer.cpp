@@ -7,6 +7,8 @@
 #include <cmath>
 #include <cstring>
 
+#include <GL/gl.h>
+
 namespace QK
 {
 

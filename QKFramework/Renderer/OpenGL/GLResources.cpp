@@ -3,13 +3,17 @@
 
 #include "QKFramework/Utilities/Graphics/Bitmap.h"
 
+#include <GL/gl.h>
 #include <GL/glu.h>
 
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 
 namespace QK
 {
+
+static_assert(std::is_same_v<GLenum, std::uint32_t> && std::is_same_v<GLint, std::int32_t>);
 
 // --- Errors and sizes ------------------------------------------------------------------
 
@@ -154,6 +158,7 @@ std::int32_t LGLTexture::ProbeSize(GLint& internalFormat, GLenum format, GLenum 
 
 void LGLTexture::Create(const GLImage& source, GLint internalFormat, std::int32_t flags, float scale)
 {
+    static_assert(kTexture2D == GL_TEXTURE_2D);
     const bool mask = internalFormat == GL_ALPHA8 || internalFormat == GL_ALPHA4;
     if (!IsValid())
     {

@@ -3,14 +3,15 @@
 // tessellator, and the error drain they all share.
 //
 // Everything here runs on the UI thread with the owning renderer's context current.
+//
+// OpenGL's own header stays in the implementation: enumerations (GLenum) are std::uint32_t
+// here and signed parameters (GLint) std::int32_t, the types OpenGL defines them as.
 #pragma once
 
 #include "QKFramework/ObjectBase/RCPtr.h"
 #include "QKFramework/ObjectBase/Result.h"
 #include "QKFramework/Renderer/Polyline.h"
 #include "QKFramework/Utilities/Graphics/Bitmap.h"
-
-#include <GL/gl.h>
 
 #include <cstdint>
 #include <vector>
@@ -29,8 +30,8 @@ std::int32_t NextTextureSize(std::int32_t n);
 // Pixel rows handed to OpenGL: the rows themselves (owned or not) and their layout.
 struct GLImage
 {
-    GLenum format = 0;
-    GLenum type = 0;
+    std::uint32_t format = 0;
+    std::uint32_t type = 0;
     const std::uint8_t* data = nullptr;
     std::int32_t width = 0;
     std::int32_t height = 0;
@@ -42,7 +43,7 @@ struct GLImage
     void Reset() { *this = GLImage(); }
     // Points at rows owned by someone else.
     void Point(const void* rows, std::int32_t rowStride, std::int32_t pixelBytes, std::int32_t w, std::int32_t h,
-               GLenum pixelFormat, GLenum pixelType);
+               std::uint32_t pixelFormat, std::uint32_t pixelType);
     // Takes over the rows of other, which is left empty.
     void Take(GLImage& other);
 };
@@ -67,7 +68,7 @@ public:
     void SetBitmap(const ConstRCPtr<LBitmap>& bitmap);
     // Allocates the texture at the next power-of-two size the driver accepts and uploads the
     // image into its top-left corner; an image that does not fit is scaled down to it.
-    void Create(const GLImage& image, GLint internalFormat, std::int32_t flags, float scale);
+    void Create(const GLImage& image, std::int32_t internalFormat, std::int32_t flags, float scale);
     // One textured quad: source in image pixels, destination in the current coordinates;
     // both (left, top, right, bottom).
     void Draw(const float source[4], const float destination[4]) const;
@@ -86,9 +87,11 @@ protected:
 
 private:
     // Halves the texture size until the driver's proxy accepts it; the reduction factor.
-    std::int32_t ProbeSize(GLint& internalFormat, GLenum format, GLenum type);
+    std::int32_t ProbeSize(std::int32_t& internalFormat, std::uint32_t format, std::uint32_t type);
 
-    GLenum m_target = GL_TEXTURE_2D;
+    static constexpr std::uint32_t kTexture2D = 0x0DE1; // GL_TEXTURE_2D
+
+    std::uint32_t m_target = kTexture2D;
     std::uint32_t m_name = kNoName;
     float m_textureWidth = 0.0f;
     float m_textureHeight = 0.0f;
