@@ -10,6 +10,7 @@
 #include "QKFramework/Platform/Window/SdlNativeWindow.h"
 #include "QKFramework/Platform/Window/SessionEnd.h"
 #include "QKFramework/Renderer/Renderer.h"
+#include "QKFramework/Utilities/Debug/StartupPhases.h"
 #include "QKFramework/Utilities/Graphics/PngDecoder.h"
 #include "QKFramework/Utilities/Storage/Array.h"
 
@@ -744,6 +745,11 @@ bool SdlHostWindow::PaintIfNeeded()
     m_renderer->RenderStart(m_context);
     m_root->Paint(region);
     m_renderer->RenderFinish(m_context);
+    if (m_isMainClass && !m_framePresented && (SDL_GetWindowFlags(m_window.Get()) & SDL_WINDOW_SHOWN))
+    {
+        m_framePresented = true;
+        NoteStartupPhase("first-frame");
+    }
     return true;
 }
 
