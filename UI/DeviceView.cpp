@@ -14,6 +14,7 @@
 #include "UI/DriverCommon/AppText.h"
 #include "UI/DriverCommon/MainControl.h"
 #include "UI/DriverCommon/PresetManager.h"
+#include "UI/PresetEditorCommon/EditPanelSupport.h"
 #include "UI/StatusView.h"
 
 #include <string>
@@ -91,7 +92,19 @@ bool HasExtension(const WString& path)
 
 LDeviceView::LDeviceView(LControl* parent, const WString& name) : LScrollView(parent, name) {}
 
-LDeviceView::~LDeviceView() = default;
+LDeviceView::~LDeviceView()
+{
+    // The manager may outlive the view (a notification centre may hold it).
+    if (m_presetManager)
+        m_presetManager->SetValueCheck({});
+}
+
+bool LDeviceView::CanShowParamValue(std::int32_t id, const Variant& value)
+{
+    const RCPtr<LParameterizedModule> module = GetModuleForParamID(id);
+    auto* view = dynamic_cast<IParamValueView*>(module.Get());
+    return !view || view->CanShowParamValue(ParamDescriptor(id), value);
+}
 
 // --- Module accessors ------------------------------------------------------------------------
 
@@ -333,8 +346,7 @@ QKRESULT LDeviceView::OpenUserGuide()
     LApplication* application = GetEditorApplication();
     const WString folder = application ? application->GetFolder(kExecutableFolder) : WString(u".");
     const WString path = folder + WString(u"/") + WString(kUserGuideFileName);
-    // The desktop's opener reports a missing file only after it has started, too late to be
-    // told here, so the guide is looked for first.
+    // A missing guide is told at once, without starting the desktop's opener.
     if (FileExists(path) && Succeeded(OpenWithShell(path)))
         return QK_OK;
     const WString text = GetAppString(u"LABEL_OPEN_USERGUIDE_FILE_FAILED_MSGBOX_TEXT");
@@ -399,6 +411,9 @@ QKRESULT LDeviceView::Initialize()
 
     m_statusView = RCPtr<LStatusView>(new LStatusView());
     m_presetManager = LPresetManager::Create();
+    // A file is checked against the editors that would show it before any value is applied.
+    m_presetManager->SetValueCheck([this](std::int32_t id, const Variant& value)
+                                   { return CanShowParamValue(id, value); });
 
     if (LApplication* application = GetEditorApplication())
         if (const RCPtr<LMidiManager> manager = application->GetMidiManager())

@@ -61,6 +61,10 @@ public:
     RCPtr<ISoundSettings> GetSoundSettings() override;
     RCPtr<LSoundSettings> GetSoundSettingsModule() override;
 
+    // Whether the panel that shows id could show value as it stands; true where no panel
+    // shows it. A preset file is checked with it before any of its values is applied.
+    bool CanShowParamValue(std::int32_t id, const Variant& value);
+
     // --- Own operations ----------------------------------------------------------------
 
     virtual RCPtr<LStatusView> GetStatusView();

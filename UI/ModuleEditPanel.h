@@ -32,7 +32,7 @@ struct ModuleEditorSlot
     std::uint32_t relativeID;
 };
 
-template <class Interface> class LModuleEditPanel : public LPanel, public Interface
+template <class Interface> class LModuleEditPanel : public LPanel, public Interface, public IParamValueView
 {
 public:
     // Stores the binding, gives every editor its id, then runs the panel's own step.
@@ -55,19 +55,31 @@ public:
     // Always 0.
     QKRESULT SetParamValueLocal(const ParamDescriptor& descriptor, const Variant& value, bool) override
     {
-        const std::int64_t relative =
-            static_cast<std::int64_t>(descriptor.id) - static_cast<std::int64_t>(this->GetFirstParamID());
-        for (const ModuleEditorSlot& slot : m_slots)
-        {
-            if (relative != static_cast<std::int64_t>(slot.relativeID))
-                continue;
-            if (const RCPtr<LVariantBufferSetterParameterPanel> editor = GetEditor(slot.name))
-                editor->SetParamValue(value);
-            else if (const RCPtr<LNameEditPanel> name = FindChildAs<LNameEditPanel>(*this, slot.name))
-                name->SetParamValue(value);
-            OnValueShown(slot.relativeID, value);
-        }
+        ForEachSlotOf(descriptor,
+                      [&](const ModuleEditorSlot& slot)
+                      {
+                          if (const RCPtr<LVariantBufferSetterParameterPanel> editor = GetEditor(slot.name))
+                              editor->SetParamValue(value);
+                          else if (const RCPtr<LNameEditPanel> name = FindChildAs<LNameEditPanel>(*this, slot.name))
+                              name->SetParamValue(value);
+                          OnValueShown(slot.relativeID, value);
+                      });
         return QK_OK;
+    }
+
+    // Asks the editor of descriptor's id, as SetParamValueLocal would hand it the value.
+    bool CanShowParamValue(const ParamDescriptor& descriptor, const Variant& value) override
+    {
+        bool shown = true;
+        ForEachSlotOf(descriptor,
+                      [&](const ModuleEditorSlot& slot)
+                      {
+                          if (const RCPtr<LVariantBufferSetterParameterPanel> editor = GetEditor(slot.name))
+                              shown = shown && editor->CanShowValue(value);
+                          else if (FindChildAs<LNameEditPanel>(*this, slot.name))
+                              shown = shown && LNameEditPanel::CanShowValue(value);
+                      });
+        return shown;
     }
 
 protected:
@@ -98,6 +110,16 @@ protected:
     }
 
 private:
+    // Calls visit with each slot of descriptor's id (none for an id outside the module).
+    template <class Visit> void ForEachSlotOf(const ParamDescriptor& descriptor, Visit visit)
+    {
+        const std::int64_t relative =
+            static_cast<std::int64_t>(descriptor.id) - static_cast<std::int64_t>(this->GetFirstParamID());
+        for (const ModuleEditorSlot& slot : m_slots)
+            if (relative == static_cast<std::int64_t>(slot.relativeID))
+                visit(slot);
+    }
+
     std::span<const ModuleEditorSlot> m_slots;
 };
 

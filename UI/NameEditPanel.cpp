@@ -13,6 +13,11 @@ namespace
 constexpr char16_t kFirstAllowed = 32;
 constexpr char16_t kLastAllowed = 126;
 constexpr std::size_t kMaxUnconfirmedWrites = 64;
+
+bool IsControlByte(std::uint8_t byte)
+{
+    return (byte != 0 && byte < kFirstAllowed) || byte == 127;
+}
 } // namespace
 
 LNameEditPanel::LNameEditPanel(LControl* parent, const WString& name) : LWithHandlerTable(parent, name) {}
@@ -55,11 +60,18 @@ WString LNameEditPanel::NameFromBytes(const std::uint8_t* bytes, std::uint32_t s
         const std::uint8_t byte = bytes[i];
         if (byte == 0)
             continue;
-        if (byte < kFirstAllowed || byte == 127)
+        if (IsControlByte(byte))
             return WString(kInvalidName);
         text += static_cast<char16_t>(byte);
     }
     return WString(text.c_str());
+}
+
+bool LNameEditPanel::CanShowValue(const Variant& value)
+{
+    std::uint32_t size = 0;
+    const auto* bytes = static_cast<const std::uint8_t*>(value.GetData(size));
+    return bytes && size == kNameLength && std::none_of(bytes, bytes + size, IsControlByte);
 }
 
 void LNameEditPanel::NameToBytes(const WString& text, std::uint8_t (&block)[kNameLength])
@@ -134,6 +146,11 @@ void LProgramNamePanel::SetFirstParamID(LParameterizedModule* parent, std::int32
     LParameterizedModule::SetFirstParamID(parent, firstParamID, index);
     if (const RCPtr<LNameEditPanel> editor = GetEditPanel())
         editor->SetParam(ParamDescriptor(firstParamID));
+}
+
+bool LProgramNamePanel::CanShowParamValue(const ParamDescriptor& descriptor, const Variant& value)
+{
+    return descriptor.id != GetFirstParamID() || !GetEditPanel() || LNameEditPanel::CanShowValue(value);
 }
 
 QKRESULT LProgramNamePanel::SetParamValueLocal(const ParamDescriptor& descriptor, const Variant& value, bool)

@@ -53,6 +53,8 @@ public:
     // are the characters of those codes, and any other byte makes the whole text
     // kInvalidName.
     static WString NameFromBytes(const std::uint8_t* bytes, std::uint32_t size);
+    // Whether a value shows as a name: 16 bytes without a control byte (1 to 31, 127).
+    static bool CanShowValue(const Variant& value);
     // The stored form of a text: the low 8 bits of each of the first 16 characters, then
     // zero bytes.
     static void NameToBytes(const WString& text, std::uint8_t (&block)[kNameLength]);
@@ -82,7 +84,7 @@ private:
     std::deque<std::array<std::uint8_t, kNameLength>> m_unconfirmedWrites;
 };
 
-class LProgramNamePanel : public LPanel, public IProgramName
+class LProgramNamePanel : public LPanel, public IProgramName, public IParamValueView
 {
 public:
     LProgramNamePanel(LControl* parent, const WString& name);
@@ -98,6 +100,8 @@ public:
     // neither forwards nor throws.
     QKRESULT SetParamValueLocal(const ParamDescriptor& descriptor, const Variant& value,
                                 bool fromDevice) override;
+    // The name editor's answer for the module's id; true for any other id.
+    bool CanShowParamValue(const ParamDescriptor& descriptor, const Variant& value) override;
 };
 
 } // namespace QK

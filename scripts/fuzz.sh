@@ -8,6 +8,7 @@
 #
 # Builds go to build/fuzz. What the fuzzers learn is kept in build/fuzz/corpus/<target>
 # (the seeds in tests/fuzz/corpus/ are only read); findings go to build/fuzz/findings/.
+# A target with a dictionary (tests/fuzz/<target>.dict) is given it.
 # FUZZ_JOBS sets how many targets run at once (default: half the cores, at most 4).
 set -euo pipefail
 
@@ -55,7 +56,9 @@ run_target() {
     local work="$build/corpus/$name"
     mkdir -p "$work"
     [[ -d "$seeds" ]] || seeds=""
-    "$build/tests/fuzz/fuzz_$name" "$work" ${seeds:+"$seeds"} \
+    local dict="tests/fuzz/$name.dict"
+    [[ -f "$dict" ]] || dict=""
+    "$build/tests/fuzz/fuzz_$name" "$work" ${seeds:+"$seeds"} ${dict:+"-dict=$dict"} \
         -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=60 -print_final_stats=1 \
         -artifact_prefix="$build/findings/$name-" >"$build/logs/$name.log" 2>&1
 }

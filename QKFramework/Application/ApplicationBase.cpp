@@ -11,6 +11,7 @@
 #include "QKFramework/Platform/Core/Resources.h"
 #include "QKFramework/Platform/Window/SingleInstance.h"
 #include "QKFramework/System/FileDialog.h"
+#include "QKFramework/Utilities/Storage/ShellOpener.h"
 #include "QKFramework/Utilities/Storage/Paths.h"
 
 #include <algorithm>
@@ -51,6 +52,7 @@ LApplicationBase::~LApplicationBase()
 {
     SetSingleInstance(nullptr);
     LFileDialog::SetWaitPump(nullptr);
+    SetShellOpenWaitPump(nullptr);
 }
 
 // --- Identity ------------------------------------------------------------------------------
@@ -407,6 +409,7 @@ QKRESULT LApplicationBase::RunApplicationStartup()
     // While a file dialog is open the windows keep painting, and what is done to them
     // meanwhile is dropped, as it is for windows that a modal dialog disables.
     LFileDialog::SetWaitPump([this] { m_windowSystem->PaintWithoutInput(); });
+    SetShellOpenWaitPump([this] { m_windowSystem->PaintWithoutInput(); });
     return QK_OK;
 }
 
@@ -443,6 +446,7 @@ std::int32_t LApplicationBase::RunMainLoop()
 QKRESULT LApplicationBase::Shutdown()
 {
     LFileDialog::SetWaitPump(nullptr);
+    SetShellOpenWaitPump(nullptr);
     LFrameworkApp::Shutdown();
     return QK_OK;
 }

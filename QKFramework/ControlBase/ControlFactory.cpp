@@ -30,8 +30,12 @@ constexpr const char* kSource = "ControlBase\\ControlFactory";
 
 const WString* FindAttribute(const StringMap& attributes, const char16_t* name)
 {
-    const auto found = attributes.find(WString(name));
-    return found == attributes.end() ? nullptr : &found->second;
+    // An element has a handful of attributes, and each lookup is asked for by a literal: a
+    // walk that makes no string is faster than a search for a string made for it.
+    for (const auto& [key, value] : attributes)
+        if (key.IsEqual(name))
+            return &value;
+    return nullptr;
 }
 
 bool HasAttribute(const StringMap& attributes, const char16_t* name)

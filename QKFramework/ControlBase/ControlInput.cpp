@@ -53,6 +53,15 @@ ConstRCPtr<LRefCountedObject> Argument(const LRefCountedObject* object)
     return ConstRCPtr<LRefCountedObject>(const_cast<LRefCountedObject*>(object));
 }
 
+// The largest scroll offset of control on an axis. The client extent already answers the
+// scroll range (a scroll view's content less the part of it that shows), so the visible size
+// is not taken off again.
+double ScrollRange(const LControl& control, std::int32_t axis)
+{
+    const RectD range = control.GetClientExtent();
+    return std::max(0.0, axis == 0 ? range.width : range.height);
+}
+
 } // namespace
 
 // 1. Mouse --------------------------------------------------------------------------------------
@@ -179,14 +188,13 @@ QKRESULT LControl::MouseUp(const LMouseButtonParam* button)
             m_releaseTime = LControlApp::GetMilliseconds();
             if (m_releaseTime - m_moveTimes[1] < 100)
             {
-                const RectD extent = GetClientExtent();
                 for (std::int32_t axis = 0; axis < 2; ++axis)
                 {
                     const bool allowed = axis == 0 ? (m_dragAxes == 1 || m_dragAxes == 3)
                                                    : (m_dragAxes == 2 || m_dragAxes == 3);
                     if (!allowed || std::fabs(m_dragVelocity[axis]) < 1000.0)
                         continue;
-                    StartInertia(axis, m_dragVelocity[axis], axis == 0 ? extent.width : extent.height, 0.0, nullptr);
+                    StartInertia(axis, m_dragVelocity[axis], ScrollRange(*this, axis), 0.0, nullptr);
                     m_animation[axis].decelerating = true;
                 }
             }
@@ -892,7 +900,6 @@ void LControl::StartDropScrolling(LControl& container, const PointD& pointerInRo
     container.GetPositionInRoot(origin);
     RectD client;
     container.GetClientRect(client);
-    const RectD extent = container.GetClientExtent();
     bool any = false;
     for (std::int32_t axis = 0; axis < 2; ++axis)
     {
@@ -913,8 +920,7 @@ void LControl::StartDropScrolling(LControl& container, const PointD& pointerInRo
             continue;
         }
         any = true;
-        const double limit = std::max(0.0, (axis == 0 ? extent.width - client.width : extent.height - client.height));
-        container.StartInertia(axis, velocity, limit, 0.0, RCPtr<LControl>(this));
+        container.StartInertia(axis, velocity, ScrollRange(container, axis), 0.0, RCPtr<LControl>(this));
         container.m_animation[axis].velocity = velocity;
     }
     if (!any)
@@ -1015,9 +1021,6 @@ void LControl::DragMove(const PointD& point)
         const double dt = static_cast<std::uint32_t>(m_moveTimes[0] - m_moveTimes[1]) / 1000.0;
         if (dt > 0.0)
         {
-            const RectD extent = GetClientExtent();
-            RectD client;
-            GetClientRect(client);
             PointD offset = m_scrollOffset;
             for (std::int32_t axis = 0; axis < 2; ++axis)
             {
@@ -1028,9 +1031,8 @@ void LControl::DragMove(const PointD& point)
                 const bool allowed = axis == 0 ? (m_dragAxes & 1) != 0 : (m_dragAxes & 2) != 0;
                 if (!allowed || step == 0.0)
                     continue;
-                const double limit = std::max(0.0, axis == 0 ? extent.width - client.width : extent.height - client.height);
                 double& value = axis == 0 ? offset.x : offset.y;
-                value = std::clamp(value + step, 0.0, limit);
+                value = std::clamp(value + step, 0.0, ScrollRange(*this, axis));
             }
             m_dragVelocityRecorded = true;
             if (!(offset == m_scrollOffset))

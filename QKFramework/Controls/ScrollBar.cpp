@@ -193,6 +193,18 @@ void LScrollbar::SetVertical(bool vertical)
     if (IsVertical() == vertical)
         return;
     m_vertical = vertical ? 1 : 0;
+    // The thumb was sized and placed along the other axis, whose rules follow the bar
+    // across: they go back to what the skin gives, or the thumb stays wider (taller) than
+    // the bar.
+    const LControlDescriptor* described = m_thumb ? m_thumb->GetControlDescriptor().Get() : nullptr;
+    const LLayoutDescriptor* skin = described ? described->Layout.Get() : nullptr;
+    if (skin && m_thumb->GetLayoutDescriptor())
+    {
+        const std::int32_t across = vertical ? 0 : 1;
+        const AxisSpec& spec = AxisOf(*skin, across);
+        m_thumb->SetAxisLayout(across, spec.PlacementAnchor, across == 0 ? skin->XIsDocked : skin->YIsDocked,
+                               spec.Position, spec.Size);
+    }
     ReadChannel();
 }
 

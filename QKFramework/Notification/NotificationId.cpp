@@ -4,6 +4,9 @@
 #include "QKFramework/Utilities/Storage/StringArray.h"
 #include "QKFramework/Utilities/Storage/StringT.h"
 
+#include <string_view>
+#include <unordered_map>
+
 namespace QK
 {
 
@@ -18,14 +21,32 @@ StringArrayT<char16_t, char>& Table()
     return *table;
 }
 
-const char16_t* AsText(NID id) noexcept
+// Where each interned name stands in the table, by its id and by its text, so that finding
+// one does not walk a table that may hold any number of names (a string table's bindings
+// name notifications of their own). The views look at the interned copies, which never
+// change or go.
+struct TableIndex
 {
-    return reinterpret_cast<const char16_t*>(id);
+    std::unordered_map<NID, std::uint32_t> byId;
+    std::unordered_map<std::u16string_view, std::uint32_t> byName;
+};
+
+TableIndex& Index()
+{
+    static auto* const index = new TableIndex();
+    return *index;
 }
 
 NID AsId(const char16_t* text) noexcept
 {
     return reinterpret_cast<NID>(text);
+}
+
+// The index of the interned name with that id, or -1.
+std::int32_t FindId(NID id)
+{
+    const auto found = Index().byId.find(id);
+    return found == Index().byId.end() ? -1 : static_cast<std::int32_t>(found->second);
 }
 
 } // namespace
@@ -50,7 +71,7 @@ NID GetNotificationId(NotificationName name)
         if (name.GetIdValue() == 0)
             return 0;
         MutexLock lock(GetNidRegistryLock());
-        return Table().FindData(AsText(name.GetIdValue())) >= 0 ? name.GetIdValue() : 0;
+        return FindId(name.GetIdValue()) >= 0 ? name.GetIdValue() : 0;
     }
 
     const char16_t* text = name.GetText();
@@ -59,18 +80,18 @@ NID GetNotificationId(NotificationName name)
 
     MutexLock lock(GetNidRegistryLock());
     StringArrayT<char16_t, char>& table = Table();
-    std::int32_t index = table.FindData(text);
-    if (index < 0)
-    {
-        const WString copy(text);
-        index = table.Find(copy, true);
-        if (index < 0)
-        {
-            table.Add(copy);
-            index = static_cast<std::int32_t>(table.GetCount() - 1);
-        }
-    }
-    return AsId(table.GetAt(static_cast<std::uint32_t>(index))->GetString());
+    TableIndex& index = Index();
+    if (FindId(AsId(text)) >= 0)
+        return AsId(text);
+    const auto found = index.byName.find(std::u16string_view(text));
+    if (found != index.byName.end())
+        return AsId(table.GetAt(found->second)->GetString());
+    table.Add(WString(text));
+    const auto position = static_cast<std::uint32_t>(table.GetCount() - 1);
+    const WString& interned = *table.GetAt(position);
+    index.byId.emplace(AsId(interned.GetString()), position);
+    index.byName.emplace(std::u16string_view(interned.GetString(), interned.GetLength()), position);
+    return AsId(interned.GetString());
 }
 
 WString GetNotificationName(NID id)
@@ -78,9 +99,8 @@ WString GetNotificationName(NID id)
     if (id == 0)
         return WString();
     MutexLock lock(GetNidRegistryLock());
-    const StringArrayT<char16_t, char>& table = Table();
-    const std::int32_t index = table.FindData(AsText(id));
-    return index < 0 ? WString() : *table.GetAt(static_cast<std::uint32_t>(index));
+    const std::int32_t index = FindId(id);
+    return index < 0 ? WString() : *Table().GetAt(static_cast<std::uint32_t>(index));
 }
 
 } // namespace QK

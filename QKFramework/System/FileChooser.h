@@ -59,7 +59,8 @@ class IFileChooser
 {
 public:
     // Shows the dialog and waits for it, calling pump (when set) while it waits. An open
-    // answers only files that exist; a save has confirmed with the person any file it would
+    // answers only paths that exist (a folder too: the caller refuses it with its own
+    // message); a save has confirmed with the person any file it would
     // replace. Exceptions of the pump leave through this call, with the dialog closed.
     virtual FileChooserAnswer Run(const FileChooserRequest& request, const DialogWaitPump& pump) = 0;
 

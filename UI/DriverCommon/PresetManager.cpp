@@ -4,6 +4,7 @@
 
 #include "DeviceControl/GeneratedCode/Engine/Inc/ParameterTable.h"
 #include "DeviceControl/GeneratedCode/Engine/Inc/PresetEditorAppEngine.h"
+#include "DeviceControl/GeneratedCode/Engine/Inc/RootModule.h"
 #include "QKFramework/Application/FrameworkApp.h"
 #include "QKFramework/Notification/Notification.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
@@ -16,6 +17,7 @@
 #include "QKFramework/Utilities/Storage/VariantEx.h"
 #include "UI/DriverCommon/AppText.h"
 
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <system_error>
@@ -75,6 +77,16 @@ bool ReadWholeFile(const WString& path, std::vector<std::uint8_t>& bytes)
         bytes.clear();
         return false;
     }
+}
+
+// A byte block of the parameter's size that SysEx can carry: every byte below 0x80, as the
+// controller's messages need (a higher byte would end or break the message).
+bool IsParameterValue(std::uint32_t position, const Variant& value)
+{
+    std::uint32_t size = 0;
+    const auto* bytes = static_cast<const std::uint8_t*>(value.GetData(size));
+    return value.GetKind() == kVariantBytes && size == GetParameterByteSize(position) &&
+           (size == 0 || (bytes && std::all_of(bytes, bytes + size, [](std::uint8_t b) { return b < 0x80; })));
 }
 
 } // namespace
@@ -166,8 +178,7 @@ QKRESULT LPresetManager::ParsePresetRecord(const std::uint8_t* bytes, std::size_
         value.Clear();
         return QK_E_FAIL;
     }
-    if (position < kParameterCount &&
-        (value.GetKind() != kVariantBytes || value.GetLength() != GetParameterByteSize(position)))
+    if (position < kParameterCount && !IsParameterValue(position, value))
     {
         value.Clear();
         return QK_E_FAIL;
@@ -176,7 +187,7 @@ QKRESULT LPresetManager::ParsePresetRecord(const std::uint8_t* bytes, std::size_
 }
 
 std::int32_t LPresetManager::ParsePresetFile(const std::uint8_t* bytes, std::size_t size,
-                                             std::vector<PresetFileRecord>& records)
+                                             std::vector<PresetFileRecord>& records, const PositionCheck& check)
 {
     records.clear();
     if (!bytes || size < kHeaderSize)
@@ -205,8 +216,14 @@ std::int32_t LPresetManager::ParsePresetFile(const std::uint8_t* bytes, std::siz
             return kLoadCorruptFile;
         }
         offset += static_cast<std::uint32_t>(length);
-        if (record.position < kParameterCount)
-            records.push_back(std::move(record));
+        if (record.position >= kParameterCount)
+            continue;
+        if (check && !check(record.position, record.value))
+        {
+            records.clear();
+            return kLoadCorruptFile;
+        }
+        records.push_back(std::move(record));
     }
     return kLoadOk;
 }
@@ -257,15 +274,29 @@ std::int32_t LPresetManager::ReadPresetFile(WString path)
     std::vector<std::uint8_t> bytes;
     if (!ReadWholeFile(path, bytes))
         return kLoadCorruptFile;
+    const RCPtr<LRootModuleEngine> target = RCPtr<LRootModuleEngine>::DynamicCast(GetRootModuleEngine());
+    const std::int32_t first = target ? target->GetFirstParamID() : 0;
+    const RCPtr<LRootModule> model = target ? target->GetRootModule() : nullptr;
+    PositionCheck check;
+    if (m_valueCheck && target)
+        check = [&](std::uint32_t position, const Variant& value)
+        {
+            const std::int32_t id = first + static_cast<std::int32_t>(position);
+            // The model's own starting value passes even where an editor cannot show it (no
+            // tempo-taps item stands for its 0): a file saved before anything was set loads.
+            if (model)
+                if (const RCPtr<LParameterizedModule> module = model->GetModuleForParamID(id))
+                    if (value.IsEqual(module->GetParamValueDefault(id)))
+                        return true;
+            return m_valueCheck(id, value);
+        };
     std::vector<PresetFileRecord> records;
-    const std::int32_t result = ParsePresetFile(bytes.data(), bytes.size(), records);
+    const std::int32_t result = ParsePresetFile(bytes.data(), bytes.size(), records, check);
     if (result != kLoadOk)
         return result;
-
-    const RCPtr<LRootModuleEngine> target = RCPtr<LRootModuleEngine>::DynamicCast(GetRootModuleEngine());
     if (!target)
         return kLoadCorruptFile;
-    const std::int32_t first = target->GetFirstParamID();
+
     for (const PresetFileRecord& record : records)
         target->SetParamValue(ParamDescriptor(first + static_cast<std::int32_t>(record.position)), record.value);
     return kLoadOk;

@@ -12,7 +12,10 @@
 // A file of the 79 parameters is 2,123 bytes long.
 //
 // Reading checks the whole file before the engine sees any value, so a file that fails
-// leaves the model as it was. Saving checks the engine's values before it writes and
+// leaves the model as it was: its records, and every value in them, which must be one that
+// SysEx can carry (bytes 0 to 127) and that the parameter's editor on screen can show (the
+// value check that the view gives; a value equal to the model's default passes, as the
+// model holds it before anything is set). Saving checks the engine's values before it writes and
 // replaces the file in one step, so a failed save leaves a file already there as it was.
 //
 // Notifications sent through the manager's own distributor, on the loading thread:
@@ -34,6 +37,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace QK
@@ -62,6 +66,11 @@ struct PresetFileRecord
 class LPresetManager : public LNotificationClient, public LNotificationDistributor
 {
 public:
+    // Whether a value read from a file may be applied to the parameter at position (0 to 78).
+    using PositionCheck = std::function<bool(std::uint32_t position, const Variant& value)>;
+    // Whether the view can show a value of the parameter with that id.
+    using ValueCheck = std::function<bool(std::int32_t id, const Variant& value)>;
+
     static constexpr const char16_t* kFileExtension = u"vedidu";
     static constexpr const char16_t* kLastFolderKey = u"PresetLastFolderPath";
 
@@ -89,8 +98,12 @@ public:
     // 0 success, -1 older file, -2 newer file, -3 corrupt or unreadable, -4 another device's.
     std::int32_t LoadPresetFile(WString path);
     // The reader alone, same results. The values go to the engine only when every record of
-    // the file is sound; a record for a position no parameter has is skipped.
+    // the file is sound and every value passes the value check; a record for a position no
+    // parameter has is skipped.
     std::int32_t ReadPresetFile(WString path);
+    // The view's check of the values read (empty: none). The view that sets it clears it
+    // before it goes.
+    void SetValueCheck(ValueCheck check) { m_valueCheck = std::move(check); }
     // 0, or 0x80004005 when there is no engine, the engine does not deliver the 79 values
     // at their sizes, or the file cannot be written (a file already there is then kept).
     QKRESULT SavePresetFile(WString path);
@@ -99,8 +112,10 @@ public:
 
     // The file in bytes, without the engine: the load result, and in records the values
     // of the parameters' positions (0 to 78) in file order when it is 0 (empty otherwise).
+    // A value that check refuses makes the file corrupt (-3).
     static std::int32_t ParsePresetFile(const std::uint8_t* bytes, std::size_t size,
-                                        std::vector<PresetFileRecord>& records);
+                                        std::vector<PresetFileRecord>& records,
+                                        const PositionCheck& check = {});
     // The whole file for the 79 values of values (in parameter order, each a byte block of
     // its parameter's size). 0, or 0x80004005 for anything else (bytes is then empty).
     static QKRESULT BuildPresetFile(const Array<ParamValue>& values, std::vector<std::uint8_t>& bytes);
@@ -110,7 +125,7 @@ public:
     // Checks the record at offset of the size bytes and reads its value: the record must fit,
     // be at least 16 bytes, have a reserved word of 0, a value record of the record's size
     // less 12 that reads as a value, and, for a parameter's position, a byte block of that
-    // parameter's size. The record size, or 0x80004005.
+    // parameter's size whose bytes are all below 0x80. The record size, or 0x80004005.
     static QKRESULT ParsePresetRecord(const std::uint8_t* bytes, std::size_t size, std::size_t offset,
                                       std::uint32_t& position, Variant& value, std::uint32_t& reserved);
 
@@ -128,6 +143,7 @@ protected:
 private:
     RCPtr<LNotificationHandler<LPresetManager>> m_handlers;
     bool m_deliveryEnabled = false;
+    ValueCheck m_valueCheck;
 };
 
 // The message box for a load result: -1 to -5 show "Favorite File Load" (flags 0x10), even

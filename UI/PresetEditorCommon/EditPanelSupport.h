@@ -36,6 +36,20 @@ inline QKRESULT RequestParamValueChangeFrom(LControl& control, const ParamDescri
     return root ? root->RequestParamValueChange(descriptor, value, 0) : QK_E_FAIL;
 }
 
+// A module of the view-side tree that can tell, before a value reaches it, whether the editor
+// of the parameter could show that value as it is stored: a preset file is checked whole
+// against the editors before any of its values is applied.
+class IParamValueView
+{
+public:
+    // False when the editor of descriptor's parameter cannot show value (out of its range, not
+    // one of its items, of another size); true for a parameter the module has no editor for.
+    virtual bool CanShowParamValue(const ParamDescriptor& descriptor, const Variant& value) = 0;
+
+protected:
+    ~IParamValueView() = default;
+};
+
 // A control class with a handler table of its own (made by its Initialize): a notification
 // is offered to that table first and to the base class's receiving when the table has no
 // entry for it; detaching takes the entry out of the table, then detaches as the base does.

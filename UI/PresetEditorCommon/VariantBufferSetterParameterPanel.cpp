@@ -129,6 +129,35 @@ QKRESULT LVariantBufferSetterParameterPanel::SetParamValue(const Variant& value)
     return QK_E_FAIL;
 }
 
+bool LVariantBufferSetterParameterPanel::CanShowValue(const Variant& value)
+{
+    std::uint32_t size = 0;
+    const auto* bytes = static_cast<const std::uint8_t*>(value.GetData(size));
+    if (!bytes || size != (m_twoByte ? 2u : 1u))
+        return false;
+    // The shown value and the combo box item, as SetParamValue works them out.
+    double shown = 0.0;
+    std::int32_t item = 0;
+    if (m_twoByte)
+    {
+        item = JoinTwoByteValue(static_cast<std::int8_t>(bytes[0]), static_cast<std::int8_t>(bytes[1]));
+        shown = item;
+    }
+    else
+    {
+        const auto stored = static_cast<std::int8_t>(bytes[0]);
+        shown = stored - m_offset;
+        item = stored - static_cast<std::uint8_t>(static_cast<std::int32_t>(m_offset));
+    }
+    if (const RCPtr<LControl> control = FindChild(WString(u"parameterControl")))
+        if (!(shown >= control->GetRangeMinimum() && shown <= control->GetRangeMaximum()))
+            return false;
+    if (const RCPtr<LComboBox> combo = FindChildAs<LComboBox>(*this, u"comboBox"))
+        if (item < 0 || static_cast<std::uint32_t>(item) >= combo->GetItemCount())
+            return false;
+    return true;
+}
+
 QKRESULT
 LVariantBufferSetterParameterPanel::OnComboBoxSelectionChange(const ConstRCPtr<LNotificationDistributor>&,
                                                               const ConstRCPtr<LNotification>&)

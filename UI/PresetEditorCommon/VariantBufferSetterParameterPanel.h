@@ -52,6 +52,9 @@ public:
     // 0 when shown; 0x80004005, with nothing changed, for a value whose size is not the
     // mode's (1 byte, or 2 in two-byte mode).
     virtual QKRESULT SetParamValue(const Variant& value);
+    // Whether SetParamValue would show value as it is stored: of the mode's size, and inside
+    // the range of "parameterControl" and among the items of "comboBox" (those present).
+    bool CanShowValue(const Variant& value);
     virtual void SetValueOffset(double offset);
     virtual void SetTwoByteValue(bool twoByte);
     virtual void SplitTwoByteValue(const std::int16_t& value, std::uint8_t& hi, std::uint8_t& lo);

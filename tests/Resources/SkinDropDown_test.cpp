@@ -5,6 +5,7 @@
 #include "QKFramework/Controls/ComboBox.h"
 #include "QKFramework/Controls/ListBox.h"
 #include "QKFramework/Controls/Panel.h"
+#include "QKFramework/Controls/ScrollBar.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
 #include "QKFramework/Platform/Core/Resources.h"
 
@@ -179,6 +180,86 @@ TEST_F(SkinDropDownTest, AnOpenListIsPaintedOutsideItsPanel)
                 ++changed;
     EXPECT_GT(changed, 500u) << "the open list is not drawn below its panel";
     EXPECT_TRUE(TestSupport::SavePicture(open, "skin-open-list.png"));
+}
+
+// What a person sees of a bar: its arrows at its two ends and the channel filling all that
+// lies between them, with the thumb inside the channel and as thick as the bar.
+void ExpectChannelFromArrowToArrow(const LScrollbar& bar)
+{
+    const bool vertical = bar.IsVertical();
+    const auto start = [&](const RectD& r) { return vertical ? r.y : r.x; };
+    const auto end = [&](const RectD& r) { return vertical ? r.y + r.height : r.x + r.width; };
+    const RCPtr<LControl> up = bar.FindChild(WString(u"dec"));
+    const RCPtr<LControl> down = bar.FindChild(WString(u"inc"));
+    const RCPtr<LControl> channel = bar.FindChild(WString(u"channel"));
+    ASSERT_TRUE(up && down && channel && bar.GetThumb());
+    EXPECT_EQ(start(up->GetBounds()), 0.0);
+    EXPECT_EQ(start(channel->GetBounds()), end(up->GetBounds()));
+    EXPECT_EQ(end(channel->GetBounds()), start(down->GetBounds())) << "a gap between the channel and the far arrow";
+    EXPECT_EQ(end(down->GetBounds()), vertical ? bar.GetHeight() : bar.GetWidth());
+    const RectD& thumb = bar.GetThumb()->GetBounds();
+    EXPECT_GE(start(thumb), start(channel->GetBounds()));
+    EXPECT_LE(end(thumb), end(channel->GetBounds()));
+    EXPECT_EQ(vertical ? thumb.width : thumb.height, vertical ? bar.GetWidth() : bar.GetHeight());
+}
+
+// The window made smaller than its picture, so that the device view scrolls both ways, and a
+// long list open: every bar shows its channel from arrow to arrow, the list's bar inside the
+// list's frame (pictures/skin-scrolling-window.png: the standard skin).
+TEST_F(SkinDropDownTest, EveryBarShowsItsChannelFromArrowToArrow)
+{
+    ASSERT_EQ(factory.GetSkinCount(), 2u);
+    measuring.emplace();
+    for (std::uint32_t skin = 0; skin < 2; ++skin)
+    {
+        SCOPED_TRACE("skin " + std::to_string(skin));
+        const double scale = skin == 0 ? 2.0 : 1.0;
+        factory.SetCurrentSkin(skin);
+        renderer = LRenderer::Create(1, 0);
+        const RectL area{0, 0, static_cast<std::int32_t>(700 * scale), static_cast<std::int32_t>(450 * scale)};
+        host.clientRect = area;
+        window = LRootWindow::Create(renderer, &host);
+        ASSERT_EQ(window->SetRootControl(WString(u"mainControl")), QK_OK);
+        LControl& main = *window->GetRootControl();
+        const RCPtr<LLayoutDescriptor> layout = main.GetLayoutDescriptor();
+        main.SetAxisLayout(0, 0.0f, false, layout->X.Position, LayoutReference{2, WString(), 0.0f, 1.0 * area.width});
+        main.SetAxisLayout(1, 0.0f, false, layout->Y.Position, LayoutReference{2, WString(), 0.0f, 1.0 * area.height});
+        // The device view's content is the controller's picture, as the editor's view gives it.
+        auto& view = dynamic_cast<LScrollView&>(*main.FindChild(WString(u"viewDevice")));
+        view.SetClientExtent(1240.0 * scale, 760.0 * scale);
+        for (LScrollbar* bar : {view.GetHorizontalBar(), view.GetVerticalBar()})
+        {
+            ASSERT_TRUE(LScrollView::IsUsable(bar));
+            ExpectChannelFromArrowToArrow(*bar);
+        }
+
+        auto* combo = dynamic_cast<LComboBox*>(view.FindChild(WString(u"keysSoundParameters"))
+                                                    ->FindChild(WString(u"keybedSounds"))
+                                                    ->FindChild(WString(u"comboBox"))
+                                                    .Get());
+        ASSERT_TRUE(combo);
+        for (std::int32_t i = 0; i < 40; ++i)
+            combo->InsertItem(i, WString(("sound " + std::to_string(i)).c_str()));
+        ASSERT_EQ(combo->ShowDropDown(true), QK_OK);
+        LListBox& list = *combo->GetListBox();
+        const LScrollbar* bar = list.GetVerticalBar();
+        ASSERT_TRUE(LScrollView::IsUsable(bar));
+        ExpectChannelFromArrowToArrow(*bar);
+        const RectD inside = list.GetLookClientRect(-1);
+        const RectD& b = bar->GetBounds();
+        EXPECT_EQ(b.x - list.GetScrollOffset().x + b.width, inside.width) << "the bar is not at the frame's inner edge";
+        EXPECT_EQ(b.y - list.GetScrollOffset().y + b.height, inside.height);
+
+        RCPtr<LRenderContextInfo> context;
+        const IDrawingSurface& picture = TestSupport::PaintOffscreen(*window, *renderer, area, context);
+        if (skin == 1)
+        {
+            EXPECT_TRUE(TestSupport::SavePicture(picture, "skin-scrolling-window.png"));
+        }
+        window->SetHost(nullptr);
+        window->SetRootControl(RCPtr<LControl>());
+        window = nullptr;
+    }
 }
 
 // The panel that holds an open list is hidden: repainting what the window collected leaves

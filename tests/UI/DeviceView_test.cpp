@@ -10,6 +10,8 @@
 #include "QKFramework/Controls/MainMenu.h"
 #include "QKFramework/Controls/Panel.h"
 #include "DeviceControl/GeneratedCode/Engine/Inc/Keybed.h"
+#include "DeviceControl/GeneratedCode/Engine/Inc/ParameterTable.h"
+#include "DeviceControl/GeneratedCode/Engine/Inc/RootModuleEngine.h"
 #include "QKFramework/ControlBase/Input/GlobalHotKeyManager.h"
 #include "QKFramework/ControlBase/Input/KeyCode.h"
 #include "QKFramework/System/FileChooser.h"
@@ -281,6 +283,98 @@ TEST_F(DeviceViewTest, ASavedFileLoadsBackAndANewerOneIsReported)
     EXPECT_EQ(tree.system.messages[0].caption, u"Favorite File Load");
     EXPECT_EQ(tree.system.messages[0].text, u"Program file is not compatible with this vesion of the favorite editor");
     EXPECT_EQ(tree.system.messages[0].flags, 0x10u);
+}
+
+// The model's values, in parameter order.
+std::vector<std::string> ModelValues()
+{
+    const RCPtr<LRootModuleEngine> engine = RCPtr<LRootModuleEngine>::DynamicCast(GetRootModuleEngine());
+    std::vector<std::string> values;
+    for (std::uint32_t i = 0; engine && i < kParameterCount; ++i)
+    {
+        Variant value;
+        engine->GetParamValue(ParamDescriptor(engine->GetFirstParamID() + static_cast<std::int32_t>(i)), value);
+        std::uint32_t size = 0;
+        const auto* data = static_cast<const char*>(value.GetData(size));
+        values.emplace_back(data ? data : "", data ? size : 0);
+    }
+    return values;
+}
+
+// A saved file with the value bytes of the parameter at position replaced.
+std::string WithValue(std::string file, std::uint32_t position, const std::string& bytes)
+{
+    std::size_t offset = 12;
+    for (std::uint32_t i = 0; i < position; ++i)
+        offset += 24 + GetParameterByteSize(i);
+    EXPECT_EQ(bytes.size(), GetParameterByteSize(position));
+    file.replace(offset + 24, bytes.size(), bytes);
+    return file;
+}
+
+TEST_F(DeviceViewTest, AFileWithAValueNoEditorCanShowIsRefusedWholeAndTheScreenStays)
+{
+    const TestSupport::TempFolder folder;
+    ScriptedChooser chooser;
+    chooser.answer = {FileChooserOutcome::Chosen, {WString((folder / "saved.vedidu").c_str())}};
+    HotKey(u"Ctrl+VKEY_S");
+    const std::string saved = folder.ReadFile("saved.vedidu");
+    ASSERT_EQ(saved.size(), 2123u);
+
+    struct Case
+    {
+        const char* what;
+        std::uint32_t position;
+        std::string bytes;
+        bool loads;
+    } const cases[] = {
+        {"tempo 16383, sent as 7F 7F", kArpeggiatorTempoIndex, "\x7F\x7F", false},
+        {"tempo 29", kArpeggiatorTempoIndex, std::string("\x00\x1D", 2), false},
+        {"tempo 241", kArpeggiatorTempoIndex, "\x01\x71", false},
+        {"swing 76", 11, "\x1A", false},
+        {"tempo taps 5", 12, "\x05", false},
+        {"a third clock source", 9, "\x02", false},
+        {"a seventh arpeggiator mode", 7, "\x06", false},
+        {"arpeggiator on/off 2", 6, "\x02", false},
+        {"a control byte in the program name", 0, "PRE\aSET" + std::string(9, ' '), false},
+        {"a byte SysEx cannot carry", 71, "\x80", false},
+        {"tempo 30", kArpeggiatorTempoIndex, std::string("\x00\x1E", 2), true},
+        {"tempo 240", kArpeggiatorTempoIndex, "\x01\x70", true},
+        {"swing 75", 11, "\x19", true},
+        {"tempo taps 2", 12, "\x02", true},
+        {"tempo taps 4", 12, "\x04", true},
+        {"the sixth arpeggiator mode", 7, "\x05", true},
+        {"note 127", 21, "\x7F", true},
+        {"the last keyboard sound", 69, "\x7F", true},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        tree.system.messages.clear();
+        chooser.answer = {FileChooserOutcome::Chosen, {WString((folder / "saved.vedidu").c_str())}};
+        HotKey(u"Ctrl+VKEY_O");
+        EditorTree::Drain();
+        const std::vector<std::string> before = ModelValues();
+        const RCPtr<LControl> tempo = tree.Find("arpeggiator/tempo/parameterControl");
+        ASSERT_TRUE(tempo);
+        const double shownTempo = tempo->FractionToValue(tempo->GetValue());
+
+        folder.WriteFile("changed.vedidu", WithValue(saved, c.position, c.bytes));
+        chooser.answer = {FileChooserOutcome::Chosen, {WString((folder / "changed.vedidu").c_str())}};
+        HotKey(u"Ctrl+VKEY_O");
+        EditorTree::Drain();
+        if (c.loads)
+        {
+            EXPECT_TRUE(tree.system.messages.empty());
+            EXPECT_EQ(ModelValues()[c.position], c.bytes);
+            continue;
+        }
+        ASSERT_EQ(tree.system.messages.size(), 1u);
+        EXPECT_EQ(tree.system.messages[0].caption, u"Favorite File Load");
+        EXPECT_EQ(tree.system.messages[0].flags, 0x10u);
+        EXPECT_EQ(ModelValues(), before);
+        EXPECT_EQ(tempo->FractionToValue(tempo->GetValue()), shownTempo);
+    }
 }
 
 TEST_F(DeviceViewTest, AFailedSaveIsToldAndRemembersNoFolder)

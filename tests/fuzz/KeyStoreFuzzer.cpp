@@ -75,17 +75,21 @@ void Walk(const QK::ConstRCPtr<QK::LRegistryKey>& key, const std::vector<QK::WSt
     FUZZ_CHECK(key->Open() == QK::QK_OK);
     FUZZ_CHECK(key->Open() == 1);
 
-    // A failed read leaves the value as it was.
+    // A failed read leaves the value as it was (a number, which takes no block to make);
+    // a value read shows as text.
+    const std::int32_t marker = 0x5EED;
+    QK::VariantEx before;
+    before.SetData(QK::kVariantInt32, &marker, sizeof marker);
     for (const QK::WString& name : valueNames)
     {
         QK::VariantEx value;
-        value.SetString(QK::NString("unchanged"));
-        const QK::VariantEx before = value;
+        value.SetData(QK::kVariantInt32, &marker, sizeof marker);
         const QK::QKRESULT result = key->GetValue(name, value);
         FUZZ_CHECK(result == QK::QK_OK || result == QK::QK_E_FAIL);
         if (result != QK::QK_OK)
             FUZZ_CHECK(value.IsEqual(before));
-        value.ToString();
+        else
+            value.ToString();
     }
 
     // Sub-keys come sorted ignoring case, once each, and each one opens.

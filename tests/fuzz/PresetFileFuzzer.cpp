@@ -1,26 +1,28 @@
 // libFuzzer target for the preset file reader: the input is the file's bytes. A file is
 // refused whole or taken whole; what is taken holds only the parameters' positions at their
-// sizes, and a complete preset taken from it writes a file that reads back to the same values.
-// The record reader alone must stay inside the bytes at any offset.
+// sizes, in bytes SysEx can carry, and a complete preset taken from it writes a file that
+// reads back to the same values. A value check (standing in for the editors on screen) that
+// refuses one value refuses the whole file and changes no other answer. The record reader
+// alone must stay inside the bytes at any offset.
 #include "DeviceControl/GeneratedCode/Engine/Inc/ParameterTable.h"
 #include "UI/DriverCommon/PresetManager.h"
 #include "tests/fuzz/FuzzCheck.h"
+#include "tests/fuzz/SameValue.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
 namespace
 {
 
-bool SameBytes(const QK::Variant& a, const QK::Variant& b)
+// A range for each position, as an editor has one: the first byte at most a limit that
+// differs from parameter to parameter.
+bool InRange(std::uint32_t position, const QK::Variant& value)
 {
-    std::uint32_t sizeA = 0;
-    std::uint32_t sizeB = 0;
-    const void* dataA = a.GetData(sizeA);
-    const void* dataB = b.GetData(sizeB);
-    return sizeA == sizeB && (sizeA == 0 || std::memcmp(dataA, dataB, sizeA) == 0);
+    std::uint32_t size = 0;
+    const auto* bytes = static_cast<const std::uint8_t*>(value.GetData(size));
+    return size == 0 || bytes[0] <= (position * 37 + 11) % 128;
 }
 
 } // namespace
@@ -44,7 +46,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             FUZZ_CHECK(record.position < kParameterCount);
             FUZZ_CHECK(record.value.GetKind() == kVariantBytes);
             FUZZ_CHECK(record.value.GetLength() == GetParameterByteSize(record.position));
+            std::uint32_t length = 0;
+            const auto* bytes = static_cast<const std::uint8_t*>(record.value.GetData(length));
+            for (std::uint32_t i = 0; i < length; ++i)
+                FUZZ_CHECK(bytes[i] < 0x80);
         }
+    }
+
+    std::vector<PresetFileRecord> checked;
+    const std::int32_t checkedResult = LPresetManager::ParsePresetFile(data, size, checked, InRange);
+    if (checkedResult == LPresetManager::kLoadOk)
+    {
+        FUZZ_CHECK(result == LPresetManager::kLoadOk && checked.size() == records.size());
+        for (std::size_t i = 0; i < checked.size(); ++i)
+            FUZZ_CHECK(InRange(checked[i].position, checked[i].value) && VediduFuzz::SameValue(checked[i].value, records[i].value));
+    }
+    else
+    {
+        FUZZ_CHECK(checked.empty());
+        bool allInRange = true;
+        for (const PresetFileRecord& record : records)
+            allInRange = allInRange && InRange(record.position, record.value);
+        FUZZ_CHECK(result == LPresetManager::kLoadOk ? !allInRange && checkedResult == LPresetManager::kLoadCorruptFile
+                                                     : checkedResult == result);
     }
 
     bool complete = result == LPresetManager::kLoadOk && records.size() == kParameterCount;
@@ -62,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(LPresetManager::ParsePresetFile(written.data(), written.size(), again) == LPresetManager::kLoadOk);
         FUZZ_CHECK(again.size() == kParameterCount);
         for (std::uint32_t i = 0; i < kParameterCount; ++i)
-            FUZZ_CHECK(again[i].position == i && SameBytes(again[i].value, records[i].value));
+            FUZZ_CHECK(again[i].position == i && VediduFuzz::SameValue(again[i].value, records[i].value));
     }
 
     for (const std::size_t offset : {std::size_t{0}, std::size_t{LPresetManager::kHeaderSize}})

@@ -1,5 +1,5 @@
 // libFuzzer target for skin documents: the input is loaded as a skin file and parsed as a
-// skin resource would be; then every skin's controls are looked up and created.
+// skin resource would be; then every skin's controls of the file are looked up and created.
 #include "QKFramework/ControlBase/Control.h"
 #include "QKFramework/ControlBase/ControlFactory.h"
 #include "tests/fuzz/FuzzSourceFile.h"
@@ -41,10 +41,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckResult(factory->LoadSkinResource(WString(source.Write(data, size).c_str())));
 
     // A resource's bytes go straight to the parser; only the bad SubControl may come back.
+    // A factory of its own: added to the first one, the same skins would be built twice.
     try
     {
         if (size > 0)
-            CheckResult(factory->ParseXML(reinterpret_cast<const char*>(data), size));
+        {
+            const QK::RCPtr<QK::LControlFactory> resource(new QK::LControlFactory(WString(u"PresetEditor")));
+            CheckResult(resource->ParseXML(reinterpret_cast<const char*>(data), size));
+        }
     }
     catch (const std::runtime_error& error)
     {
@@ -61,10 +65,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::int32_t fontStyle = 0;
         factory->GetSkinFont(fontName, fontSize, fontStyle);
         const QK::RCPtr<QK::LControlDescriptor> root = factory->GetSkin(skin);
+        // Every class first: two controls of a skin may share a name, and the one a name
+        // finds need not be the one that comes first.
+        for (std::uint32_t i = 0; i < root->Children.GetCount(); ++i)
+            factory->RegisterControlClass(root->Children.GetAt(i)->Get()->Class, CreateAny);
         for (std::uint32_t i = 0; i < root->Children.GetCount(); ++i)
         {
             QK::LControlDescriptor* child = root->Children.GetAt(i)->Get();
-            factory->RegisterControlClass(child->Class, CreateAny);
             // Creating a look builds its parts, and the bitmaps refuse some parts with their
             // own errors (a gradient fill, a colour part smaller than a pixel, an image part
             // with a mask): those are the only exceptions creation may raise.

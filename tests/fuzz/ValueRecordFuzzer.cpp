@@ -1,7 +1,9 @@
 // libFuzzer target for the value-record reader: the input is read as one record and, from
-// its first byte on, as the block of a list that is walked, read item by item and shown.
+// its first byte on, as the block of a list that is walked, read item by item (all at once
+// and by index) and shown.
 #include "QKFramework/Utilities/Storage/VariantEx.h"
 #include "tests/fuzz/FuzzCheck.h"
+#include "tests/fuzz/SameValue.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -21,12 +23,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     QK::VariantEx list;
     list.SetData(QK::kVariantList, data, length);
     const std::uint32_t count = list.GetListCount();
-    for (std::uint32_t i = 0; i <= count; ++i)
+    // All items in one walk; reading each by its index walks the list from its start, so
+    // the first, middle and last ones and those past the end stand for the rest, and must
+    // be the items of the walk.
+    QK::Array<QK::VariantEx> items;
+    FUZZ_CHECK(list.GetListItems(items) == QK::QK_OK);
+    FUZZ_CHECK(items.GetCount() == count);
+    for (const std::uint32_t i : {0u, 1u, count / 2, count - 1, count, count + 1})
     {
         QK::VariantEx item;
         const QK::QKRESULT result = list.GetListItem(i, item);
         FUZZ_CHECK(result == QK::QK_OK || result == -1);
         FUZZ_CHECK(i < count || result == -1);
+        if (i < count)
+            FUZZ_CHECK(VediduFuzz::SameValue(item, *items.GetAt(i)));
     }
     list.ToString();
     return 0;

@@ -465,7 +465,7 @@ void DrawMenuTitle(cairo_t* cr, const ImageSpec& image, const std::string& state
         FocusRing(cr, 1.5, 2.5, w - 3, h - 5, 3);
 }
 
-// Nine-slice frames: a rounded panel whose corners stay and whose edges stretch.
+// Nine-slice frames: a panel whose corners stay and whose edges stretch.
 void DrawFrame(cairo_t* cr, const ImageSpec& image, const std::string&)
 {
     const double w = image.width, h = image.height;
@@ -479,9 +479,14 @@ void DrawFrame(cairo_t* cr, const ImageSpec& image, const std::string&)
         cairo_stroke(cr);
         return;
     }
-    const unsigned back = image.kind == "list_frame" ? 0xFF1D2126 : Palette::kMenu;
-    RoundRect(cr, 0.5, 0.5, w - 1, h - 1, 4);
-    SetColor(cr, back);
+    const bool list = image.kind == "list_frame";
+    // A drop-down list is a square box, opaque to its edges: rounded corners would let
+    // whatever lies under the open list show through them.
+    if (list)
+        cairo_rectangle(cr, 0.5, 0.5, w - 1, h - 1);
+    else
+        RoundRect(cr, 0.5, 0.5, w - 1, h - 1, 4);
+    SetColor(cr, list ? 0xFF1D2126 : Palette::kMenu);
     cairo_fill_preserve(cr);
     SetColor(cr, 0xFF555C66);
     cairo_set_line_width(cr, 1);

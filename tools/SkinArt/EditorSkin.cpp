@@ -37,14 +37,15 @@ Control Make(const std::string& cls, const std::string& name, const Device::Box&
     return Make(cls, name, box.x, box.y, box.w, box.h, lookList);
 }
 
-// Placed at the far edge of the parent: the position is relative 1, anchored at the far side.
-Control& AtRight(Control& control)
+// Placed at the far edge of the parent ("Parent": its outer edge; "Client": the edge of its
+// client area, inside its frame): the position is relative 1, anchored at the far side.
+Control& AtRight(Control& control, const char* frame = "Parent")
 {
-    return control.Attr("XPositionToControl", "Parent").Attr("XPositionRel", "1").Attr("XPlacementAnchor", "1");
+    return control.Attr("XPositionToControl", frame).Attr("XPositionRel", "1").Attr("XPlacementAnchor", "1");
 }
-Control& AtBottom(Control& control)
+Control& AtBottom(Control& control, const char* frame = "Parent")
 {
-    return control.Attr("YPositionToControl", "Parent").Attr("YPositionRel", "1").Attr("YPlacementAnchor", "1");
+    return control.Attr("YPositionToControl", frame).Attr("YPositionRel", "1").Attr("YPlacementAnchor", "1");
 }
 
 class EditorSkin
@@ -349,11 +350,13 @@ private:
     // control's own place to an edge: the reference's near edge, plus its size times the
     // factor, plus the pixels. A bar is as thick as the corner and ends where the corner
     // begins; its channel lies between the two arrows. The bar places the thumb itself, in
-    // its own coordinates, inside the channel.
-    Control VerticalBar(int thickness = 13)
+    // its own coordinates, inside the channel. A list's bar and corner stand at the edge of
+    // the list's client area, inside its frame.
+    Control VerticalBar(int thickness = 13, bool inList = false)
     {
+        const char* frame = inList ? "Client" : "Parent";
         Control bar = Make("Framework.ScrollBar", "vBar", 0, 0, 0, 0);
-        AtRight(bar).Attr("XIsDocked", "True").Attr("YIsDocked", "True");
+        AtRight(bar, frame).Attr("XIsDocked", "True").Attr("YIsDocked", "True");
         bar.Attr("XSizeToControl", "corner").Attr("XSizeRel", "0");
         bar.Attr("YSizeToControl", "corner").Attr("YSizeRel", "0");
         Control& dec = bar.Add(Make("Framework.Button", "dec", 0, 0, thickness, thickness, Arrow("sb_up", 13, 13)));
@@ -391,13 +394,16 @@ private:
         return bar;
     }
 
-    // The square between two bars; its width and height are the bars' thicknesses (a list's
-    // corner has no height: it only carries the vertical bar's).
-    Control Corner(int thickness = 13, int height = 13)
+    // The square between two bars; its width and height are the bars' thicknesses. A list's
+    // corner has no height (it only carries the vertical bar's) and stands inside the list's
+    // frame with the bar.
+    Control Corner(int thickness = 13, bool inList = false)
     {
-        Control corner = Make("Framework.Label", "corner", 0, 0, thickness, height, Picture("corner", 13, 13));
-        AtRight(corner);
-        AtBottom(corner).Attr("XIsDocked", "True").Attr("YIsDocked", "True");
+        const char* frame = inList ? "Client" : "Parent";
+        Control corner =
+            Make("Framework.Label", "corner", 0, 0, thickness, inList ? 0 : thickness, Picture("corner", 13, 13));
+        AtRight(corner, frame);
+        AtBottom(corner, frame).Attr("XIsDocked", "True").Attr("YIsDocked", "True");
         return corner;
     }
 
@@ -510,8 +516,8 @@ private:
         Control item = Make("Framework.ListBoxItem", "templateItem", 0, 0, 0, 18, Rows(false));
         item.Attr("XSizeToControl", "Client").Attr("XSizeRel", "1");
         list.Add(item);
-        list.Add(Corner(13, 0));
-        list.Add(VerticalBar());
+        list.Add(Corner(13, true));
+        list.Add(VerticalBar(13, true));
         combo.Add(list);
         return combo;
     }

@@ -36,9 +36,18 @@ int ListFolderFiles(const char* folder, const char* pattern, std::vector<std::st
 
 bool DeletePath(const char* path) noexcept;
 
+// The path that the symbolic links at path lead to, link by link (a relative link counts
+// from the folder it lies in); path itself when it is no link. The end of the chain need not
+// exist. 0, or ELOOP for a chain of more than 40 links.
+int FollowLinks(const char* path, std::string& target);
+
 // Makes the file at path hold exactly size bytes of data: they are written to a new file in
-// the same folder, forced to the disk and renamed over path, so that a failure at any step
-// leaves the old file as it was. 0, or the errno of the failed step (5 when there is none).
+// the file's own folder, forced to the disk and renamed over it, so that a failure at any
+// step leaves the old file as it was. A link is followed: the file it leads to is replaced
+// and the link stays. A file this user may not write is not replaced (EACCES), nor is a
+// folder (EISDIR) or anything else that is not a plain file (EINVAL). A replaced file keeps
+// its permissions, and its owner where the system allows. 0, or the errno of the failed
+// step (5 when there is none).
 int ReplaceFileContents(const char* path, const void* data, std::size_t size);
 
 } // namespace QK

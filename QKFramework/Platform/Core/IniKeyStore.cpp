@@ -1,4 +1,4 @@
-// Contents: the key tree; line parsing; the open key; the store.
+// Contents: the key asked for; line parsing; the open key; the store.
 #include "QKFramework/Platform/Core/IniKeyStore.h"
 
 #include "QKFramework/Utilities/Storage/CharUtil.h"
@@ -7,8 +7,9 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
-#include <map>
 #include <optional>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace QK
 {
@@ -18,7 +19,7 @@ namespace
 
 constexpr std::size_t kMaxFileSize = 16u * 1024 * 1024;
 
-// --- The key tree -------------------------------------------------------------------------
+// --- The key asked for ----------------------------------------------------------------------
 
 struct StoredValue
 {
@@ -30,77 +31,139 @@ struct StoredValue
 struct StoredKey
 {
     std::vector<StoredValue> values;
-    // Sub-key names as first spelled.
+    // Sub-key names as first spelled, sorted ignoring case.
     std::vector<std::u16string> subKeys;
 };
+
+// ToLowerChar, with the ASCII letters that nearly every name is made of folded in line: a large
+// file compares and hashes names millions of times.
+inline char16_t Fold(char16_t c)
+{
+    if (c < 0x80)
+        return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
+    return ToLowerChar(c);
+}
 
 std::u16string Folded(std::u16string_view text)
 {
     std::u16string folded(text);
     for (char16_t& c : folded)
-        c = ToLowerChar(c);
+        c = Fold(c);
     return folded;
 }
 
 bool EqualNoCase(std::u16string_view a, std::u16string_view b)
 {
-    return a.size() == b.size() && Folded(a) == Folded(b);
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (Fold(a[i]) != Fold(b[i]))
+            return false;
+    return true;
 }
 
-// The keys of one root, by their path folded to lower case.
-class KeyTree
+bool LessNoCase(std::u16string_view a, std::u16string_view b)
+{
+    const std::size_t common = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < common; ++i)
+        if (const char16_t x = Fold(a[i]), y = Fold(b[i]); x != y)
+            return x < y;
+    return a.size() < b.size();
+}
+
+// Hashing and equality of names ignoring case, for sets that keep a name as first spelled.
+struct HashNoCase
+{
+    std::size_t operator()(std::u16string_view text) const noexcept
+    {
+        std::size_t hash = 14695981039346656037ull;
+        for (const char16_t c : text)
+            hash = (hash ^ Fold(c)) * 1099511628211ull;
+        return hash;
+    }
+};
+
+struct EqualToNoCase
+{
+    bool operator()(std::u16string_view a, std::u16string_view b) const noexcept { return EqualNoCase(a, b); }
+};
+
+// One key of one root, gathered while the files are read: its values and the names of its
+// sub-keys. Only the key asked for is kept, so reading stays linear in the length of the
+// files however deep their key paths go: each section is compared once with the wanted path,
+// component by component.
+class KeyCollector
 {
 public:
-    KeyTree() { m_keys.emplace(std::u16string(), StoredKey()); }
-
-    // The key at the path, made with its parents when missing.
-    StoredKey& Touch(const std::vector<std::u16string>& components)
+    // folded: the wanted path's components, folded to lower case.
+    explicit KeyCollector(std::vector<std::u16string> folded)
+        : m_wanted(std::move(folded)), m_found(m_wanted.empty())
     {
-        std::u16string path;
-        StoredKey* key = &m_keys[path];
-        for (const std::u16string& component : components)
-        {
-            const bool known = std::any_of(key->subKeys.begin(), key->subKeys.end(),
-                                           [&](const std::u16string& name) { return EqualNoCase(name, component); });
-            if (!known)
-                key->subKeys.push_back(component);
-            if (!path.empty())
-                path += u'\\';
-            path += Folded(component);
-            key = &m_keys[path];
-        }
-        return *key;
     }
 
-    const StoredKey* Find(const std::vector<std::u16string>& components) const
+    // A section of the root with a well-formed path (components joined by backslashes, none
+    // empty); answers whether it is the wanted key, whose values then follow. A section below
+    // the wanted key names one of its sub-keys; both make the key exist.
+    bool Section(std::u16string_view path)
     {
-        std::u16string path;
-        for (const std::u16string& component : components)
+        std::size_t start = 0;
+        for (const std::u16string& wanted : m_wanted)
         {
-            if (!path.empty())
-                path += u'\\';
-            path += Folded(component);
+            if (start > path.size())
+                return false;
+            const std::size_t end = std::min(path.find(u'\\', start), path.size());
+            if (!EqualFolded(path.substr(start, end - start), wanted))
+                return false;
+            start = end + 1;
         }
-        const auto found = m_keys.find(path);
-        return found == m_keys.end() ? nullptr : &found->second;
+        m_found = true;
+        if (start > path.size() || (m_wanted.empty() && path.empty()))
+            return true;
+        const std::u16string_view child = path.substr(start, std::min(path.find(u'\\', start), path.size()) - start);
+        m_subKeyNames.emplace(child);
+        return false;
+    }
+
+    // A value of the wanted key; a later one of the same name replaces an earlier one.
+    void Value(StoredValue value)
+    {
+        const auto [slot, added] = m_valueIndex.emplace(value.name, m_key.values.size());
+        if (added)
+            m_key.values.push_back(std::move(value));
+        else
+            m_key.values[slot->second] = std::move(value);
+    }
+
+    bool Found() const { return m_found; }
+
+    // The key, its sub-keys sorted by name ignoring case.
+    StoredKey Take()
+    {
+        m_key.subKeys.reserve(m_subKeyNames.size());
+        while (!m_subKeyNames.empty())
+            m_key.subKeys.push_back(std::move(m_subKeyNames.extract(m_subKeyNames.begin()).value()));
+        std::sort(m_key.subKeys.begin(), m_key.subKeys.end(), LessNoCase);
+        return std::move(m_key);
     }
 
 private:
-    std::map<std::u16string, StoredKey> m_keys;
-};
-
-void SetValue(StoredKey& key, StoredValue value)
-{
-    for (StoredValue& existing : key.values)
+    static bool EqualFolded(std::u16string_view text, std::u16string_view folded)
     {
-        if (EqualNoCase(existing.name, value.name))
-        {
-            existing = std::move(value);
-            return;
-        }
+        if (text.size() != folded.size())
+            return false;
+        for (std::size_t i = 0; i < text.size(); ++i)
+            if (Fold(text[i]) != folded[i])
+                return false;
+        return true;
     }
-    key.values.push_back(std::move(value));
-}
+
+    std::vector<std::u16string> m_wanted;
+    bool m_found;
+    StoredKey m_key;
+    // Sub-key names as first spelled, and where each value name is, both matched ignoring case.
+    std::unordered_set<std::u16string, HashNoCase, EqualToNoCase> m_subKeyNames;
+    std::unordered_map<std::u16string, std::size_t, HashNoCase, EqualToNoCase> m_valueIndex;
+};
 
 // --- Line parsing -------------------------------------------------------------------------
 
@@ -141,15 +204,25 @@ bool EqualsNoCase(std::string_view a, std::string_view b)
     return a.size() == b.size() && StartsWithNoCase(a, b);
 }
 
-// Well-formed UTF-8 as UTF-16, or nothing.
-std::optional<std::u16string> ToUtf16(std::string_view text)
+// Well-formed UTF-8 as UTF-16 into wide, whose storage is reused from call to call; false
+// when text is not well formed.
+bool ToUtf16(std::string_view text, std::u16string& wide)
 {
-    std::u16string wide(text.size(), u'\0');
+    wide.resize(text.size());
     const char* source = text.data();
     char16_t* target = wide.data();
     if (Utf8ToUtf16(&source, text.data() + text.size(), &target, wide.data() + wide.size(), UtfMode::Strict) != UtfOk)
-        return std::nullopt;
+        return false;
     wide.resize(static_cast<std::size_t>(target - wide.data()));
+    return true;
+}
+
+// Well-formed UTF-8 as UTF-16, or nothing.
+std::optional<std::u16string> ToUtf16(std::string_view text)
+{
+    std::u16string wide;
+    if (!ToUtf16(text, wide))
+        return std::nullopt;
     return wide;
 }
 
@@ -174,47 +247,27 @@ std::optional<RegistryRoot> ParseRoot(std::string_view name)
     return std::nullopt;
 }
 
-// The components of a key path; nothing when one is empty or holds a NUL (a name that no
-// caller could ask for). An empty path has none.
-std::optional<std::vector<std::u16string>> SplitPath(std::u16string_view path)
+// A well-formed key path: components joined by backslashes, none empty and none holding a
+// NUL (a name that no caller could ask for). The empty path is the root key.
+bool IsWellFormedPath(std::u16string_view path)
 {
-    std::vector<std::u16string> components;
     if (path.empty())
-        return components;
-    while (true)
-    {
-        const std::size_t end = path.find(u'\\');
-        const std::u16string_view component = path.substr(0, end);
-        if (component.empty() || component.find(u'\0') != std::u16string_view::npos)
-            return std::nullopt;
-        components.emplace_back(component);
-        if (end == std::u16string_view::npos)
-            return components;
-        path.remove_prefix(end + 1);
-    }
+        return true;
+    if (path.front() == u'\\' || path.back() == u'\\' || path.find(u'\0') != std::u16string_view::npos)
+        return false;
+    return path.find(u"\\\\") == std::u16string_view::npos;
 }
 
-struct Section
-{
-    RegistryRoot root;
-    std::vector<std::u16string> components;
-};
-
-// "[ROOT\path]" without its brackets.
-std::optional<Section> ParseSection(std::string_view inner)
+// "[ROOT\path]" without its brackets: the root and the path (into path); nothing when it
+// does not parse.
+std::optional<RegistryRoot> ParseSection(std::string_view inner, std::u16string& path)
 {
     const std::size_t slash = inner.find('\\');
     const std::optional<RegistryRoot> root = ParseRoot(inner.substr(0, slash));
-    if (!root)
+    if (!root || !ToUtf16(slash == std::string_view::npos ? std::string_view() : inner.substr(slash + 1), path) ||
+        (slash != std::string_view::npos && path.empty()) || !IsWellFormedPath(path))
         return std::nullopt;
-    const std::optional<std::u16string> path =
-        ToUtf16(slash == std::string_view::npos ? std::string_view() : inner.substr(slash + 1));
-    if (!path || (slash != std::string_view::npos && path->empty()))
-        return std::nullopt;
-    std::optional<std::vector<std::u16string>> components = SplitPath(*path);
-    if (!components)
-        return std::nullopt;
-    return Section{*root, std::move(*components)};
+    return root;
 }
 
 // 1 to maxDigits hexadecimal digits.
@@ -344,12 +397,14 @@ std::optional<StoredValue> ParseValue(std::string_view line)
     return value;
 }
 
-// Adds the keys and values for root that text defines.
-void ParseInto(std::string_view text, RegistryRoot root, KeyTree& tree)
+// Hands the sections of root that text defines, and the values of the wanted key, to the
+// collector.
+void ParseInto(std::string_view text, RegistryRoot root, KeyCollector& collector)
 {
     if (text.substr(0, 3) == "\xEF\xBB\xBF")
         text.remove_prefix(3);
-    StoredKey* current = nullptr;
+    bool inWantedKey = false;
+    std::u16string path;
     while (!text.empty())
     {
         const std::size_t end = text.find('\n');
@@ -364,18 +419,17 @@ void ParseInto(std::string_view text, RegistryRoot root, KeyTree& tree)
         if (line.front() == '[')
         {
             const std::string_view header = Trim(line);
-            current = nullptr;
+            inWantedKey = false;
             if (header.size() < 2 || header.back() != ']')
                 continue;
-            const std::optional<Section> section = ParseSection(header.substr(1, header.size() - 2));
-            if (section && section->root == root)
-                current = &tree.Touch(section->components);
+            if (ParseSection(header.substr(1, header.size() - 2), path) == root)
+                inWantedKey = collector.Section(path);
             continue;
         }
-        if (!current)
+        if (!inWantedKey)
             continue;
         if (std::optional<StoredValue> value = ParseValue(line))
-            SetValue(*current, std::move(*value));
+            collector.Value(std::move(*value));
     }
 }
 
@@ -401,11 +455,8 @@ std::optional<std::string> ReadFile(const std::string& path)
 class IniKeyHandle final : public IRegistryKeyHandle
 {
 public:
-    explicit IniKeyHandle(StoredKey key) : m_key(std::move(key))
-    {
-        std::sort(m_key.subKeys.begin(), m_key.subKeys.end(), [](const std::u16string& a, const std::u16string& b)
-                  { return CompareNoCase(a.c_str(), b.c_str()) < 0; });
-    }
+    // key: its sub-keys sorted by name ignoring case.
+    explicit IniKeyHandle(StoredKey key) : m_key(std::move(key)) {}
 
     bool QueryValue(const WString& name, std::uint32_t& type, std::vector<std::uint8_t>& data) const override
     {
@@ -440,16 +491,27 @@ private:
     StoredKey m_key;
 };
 
-std::unique_ptr<IRegistryKeyHandle> OpenInTree(const KeyTree& tree, const WString& path)
+// A collector for the key at path; nothing when the path is not well formed.
+std::optional<KeyCollector> CollectorFor(const WString& path)
 {
-    const std::optional<std::vector<std::u16string>> components =
-        SplitPath(std::u16string_view(path.GetString(), path.GetLength()));
-    if (!components)
+    const std::u16string_view wanted(path.GetString(), path.GetLength());
+    if (!IsWellFormedPath(wanted))
+        return std::nullopt;
+    std::vector<std::u16string> components;
+    for (std::size_t start = 0; start < wanted.size();)
+    {
+        const std::size_t end = std::min(wanted.find(u'\\', start), wanted.size());
+        components.push_back(Folded(wanted.substr(start, end - start)));
+        start = end + 1;
+    }
+    return KeyCollector(std::move(components));
+}
+
+std::unique_ptr<IRegistryKeyHandle> OpenCollected(KeyCollector& collector)
+{
+    if (!collector.Found())
         return nullptr;
-    const StoredKey* key = tree.Find(*components);
-    if (!key)
-        return nullptr;
-    return std::make_unique<IniKeyHandle>(*key);
+    return std::make_unique<IniKeyHandle>(collector.Take());
 }
 
 bool IsKnownRoot(RegistryRoot root)
@@ -468,13 +530,15 @@ std::unique_ptr<IRegistryKeyHandle> IniKeyStore::OpenKey(RegistryRoot root, cons
 {
     if (!IsKnownRoot(root))
         return nullptr;
-    KeyTree tree;
+    std::optional<KeyCollector> collector = CollectorFor(path);
+    if (!collector)
+        return nullptr;
     for (const std::string& file : m_files(root))
     {
         if (const std::optional<std::string> contents = ReadFile(file))
-            ParseInto(*contents, root, tree);
+            ParseInto(*contents, root, *collector);
     }
-    return OpenInTree(tree, path);
+    return OpenCollected(*collector);
 }
 
 std::unique_ptr<IRegistryKeyHandle> IniKeyStore::OpenKeyInText(std::string_view text, RegistryRoot root,
@@ -482,9 +546,11 @@ std::unique_ptr<IRegistryKeyHandle> IniKeyStore::OpenKeyInText(std::string_view 
 {
     if (!IsKnownRoot(root))
         return nullptr;
-    KeyTree tree;
-    ParseInto(text, root, tree);
-    return OpenInTree(tree, path);
+    std::optional<KeyCollector> collector = CollectorFor(path);
+    if (!collector)
+        return nullptr;
+    ParseInto(text, root, *collector);
+    return OpenCollected(*collector);
 }
 
 } // namespace QK

@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <vector>
 
 namespace QK
 {
@@ -100,12 +101,103 @@ bool DeletePath(const char* path) noexcept
     return ::unlink(path) == 0;
 }
 
+int FollowLinks(const char* path, std::string& target)
+{
+    constexpr int kMaxLinks = 40;
+    target = path;
+    for (int hops = 0;; ++hops)
+    {
+        struct stat status;
+        if (::lstat(target.c_str(), &status) != 0 || !S_ISLNK(status.st_mode))
+            return 0;
+        if (hops == kMaxLinks)
+            return ELOOP;
+        // The size the link reports may be 0 or outdated: a text that fills the buffer may
+        // have been cut, and is read again into a larger one.
+        std::string link(std::max<std::size_t>(static_cast<std::size_t>(status.st_size), 255) + 1, '\0');
+        ssize_t length = 0;
+        while ((length = ::readlink(target.c_str(), link.data(), link.size())) >= 0 &&
+               static_cast<std::size_t>(length) == link.size())
+            link.resize(link.size() * 2);
+        if (length < 0)
+            return 0;
+        link.resize(static_cast<std::size_t>(length));
+        if (link.empty() || link.front() == '/')
+        {
+            target = link;
+            continue;
+        }
+        const std::size_t slash = target.rfind('/');
+        target = slash == std::string::npos ? link : target.substr(0, slash + 1) + link;
+    }
+}
+
+namespace
+{
+
+bool InGroup(gid_t group)
+{
+    if (group == ::getegid())
+        return true;
+    const int count = ::getgroups(0, nullptr);
+    if (count <= 0)
+        return false;
+    std::vector<gid_t> groups(static_cast<std::size_t>(count));
+    const int filled = ::getgroups(count, groups.data());
+    return filled > 0 && std::find(groups.begin(), groups.begin() + filled, group) != groups.begin() + filled;
+}
+
+// Whether this user may change the file. For an ordinary user the system answers. Root
+// passes every permission check, so for root the file's own permission bits decide, read
+// for the class root falls in: a file that its owner made read-only, or another user's file
+// that is closed to others, is not replaced behind its owner's back.
+bool MayWrite(const char* path, const struct stat& status)
+{
+    const uid_t user = ::geteuid();
+    if (user != 0)
+        return ::faccessat(AT_FDCWD, path, W_OK, AT_EACCESS) == 0;
+    if (status.st_uid == user)
+        return (status.st_mode & S_IWUSR) != 0;
+    if (InGroup(status.st_gid))
+        return (status.st_mode & S_IWGRP) != 0;
+    return (status.st_mode & S_IWOTH) != 0;
+}
+
+// Gives the new file the old one's owner and group. Only root may give a file away; anyone
+// may keep a group of their own. Where neither is allowed the file is this user's, as any
+// file this user writes.
+void KeepOwner(int descriptor, const struct stat& old)
+{
+    if (::fchown(descriptor, old.st_uid, old.st_gid) != 0)
+    {
+        const int groupKept = ::fchown(descriptor, static_cast<uid_t>(-1), old.st_gid);
+        static_cast<void>(groupKept);
+    }
+}
+
+} // namespace
+
 int ReplaceFileContents(const char* path, const void* data, std::size_t size)
 {
+    std::string target;
+    if (const int error = FollowLinks(path, target); error != 0)
+        return error;
+
+    struct stat old;
+    const bool replacing = ::stat(target.c_str(), &old) == 0;
+    if (replacing)
+    {
+        if (S_ISDIR(old.st_mode))
+            return EISDIR;
+        if (!S_ISREG(old.st_mode))
+            return EINVAL;
+        if (!MayWrite(target.c_str(), old))
+            return EACCES;
+    }
+
     // The new text goes to a file beside the old one, so the final rename stays within one
     // file system and replaces the old file in one step.
     static std::atomic<unsigned> counter{0};
-    const std::string target(path);
     std::string temporary;
     UniqueDescriptor descriptor;
     for (int attempt = 0; attempt < 100 && !descriptor; ++attempt)
@@ -119,10 +211,11 @@ int ReplaceFileContents(const char* path, const void* data, std::size_t size)
     if (!descriptor)
         return EEXIST;
 
-    // A replaced file keeps the permissions it had.
-    struct stat old;
-    if (::stat(path, &old) == 0)
+    if (replacing)
+    {
         ::fchmod(descriptor.Get(), old.st_mode & 07777);
+        KeepOwner(descriptor.Get(), old);
+    }
 
     int error = 0;
     if (WriteDescriptor(descriptor.Get(), data, size) != static_cast<std::int64_t>(size))
@@ -131,7 +224,7 @@ int ReplaceFileContents(const char* path, const void* data, std::size_t size)
         error = ErrorOr(errno, 5);
     else if (!CloseDescriptor(descriptor.Release()))
         error = ErrorOr(errno, 5);
-    else if (std::rename(temporary.c_str(), path) != 0)
+    else if (std::rename(temporary.c_str(), target.c_str()) != 0)
         error = ErrorOr(errno, 5);
 
     if (error != 0)

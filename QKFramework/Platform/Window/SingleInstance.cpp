@@ -29,6 +29,36 @@ bool IsSafeFolder(const std::string& path)
     return S_ISDIR(status.st_mode) && status.st_uid == ::getuid() && (status.st_mode & 077) == 0;
 }
 
+bool IsAbsolute(const char* path)
+{
+    return path && path[0] == '/';
+}
+
+// "vedidu-runtime" in $XDG_CACHE_HOME (by default ~/.cache), which is made (mode 0700) when
+// missing; empty without a home.
+std::string PrivateFallbackFolder()
+{
+    const char* cache = std::getenv("XDG_CACHE_HOME");
+    const char* home = std::getenv("HOME");
+    std::string base;
+    if (IsAbsolute(cache))
+        base = cache;
+    else if (IsAbsolute(home))
+        base = std::string(home) + "/.cache";
+    else
+        return {};
+    if (::mkdir(base.c_str(), 0700) != 0 && errno != EEXIST)
+        return {};
+    return base + "/vedidu-runtime";
+}
+
+// "vedidu-<uid>" in the temporary folder ($TMPDIR or /tmp).
+std::string TemporaryFallbackFolder()
+{
+    const char* temporary = std::getenv("TMPDIR");
+    return std::string(IsAbsolute(temporary) ? temporary : "/tmp") + "/vedidu-" + std::to_string(::getuid());
+}
+
 bool MakeAddress(const std::string& path, sockaddr_un& address)
 {
     std::memset(&address, 0, sizeof address);
@@ -100,14 +130,21 @@ SingleInstance::~SingleInstance()
 std::string SingleInstance::GetRuntimeFolder()
 {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime && runtime[0] == '/' && IsSafeFolder(runtime))
+    if (IsAbsolute(runtime) && IsSafeFolder(runtime))
         return runtime;
-    const char* temporary = std::getenv("TMPDIR");
-    const std::string base = temporary && temporary[0] == '/' ? temporary : "/tmp";
-    const std::string folder = base + "/vedidu-" + std::to_string(::getuid());
-    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
-        return {};
-    return IsSafeFolder(folder) ? folder : std::string();
+    // Without a runtime folder of its own, the user's cache folder serves: only the user can
+    // make a folder there, so nobody else can take its name first and keep every later start
+    // from finding the first instance. A folder in the temporary folder is the last resort.
+    for (const std::string& folder : {PrivateFallbackFolder(), TemporaryFallbackFolder()})
+    {
+        if (folder.empty())
+            continue;
+        if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+            continue;
+        if (IsSafeFolder(folder))
+            return folder;
+    }
+    return {};
 }
 
 std::string SingleInstance::GetSocketPath() const

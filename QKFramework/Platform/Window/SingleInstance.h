@@ -10,9 +10,11 @@
 //  - Alone: no safe folder, or the holder of the lock cannot be reached (it may still be
 //    starting): the process runs as a full instance without the lock.
 //
-// The runtime folder is $XDG_RUNTIME_DIR, else "vedidu-<uid>" in the temporary folder
-// ($TMPDIR or /tmp), created with mode 0700; a folder that is not the user's own or that
-// others may enter is not used. What arrives on the socket is read as outside input: at most
+// The runtime folder is $XDG_RUNTIME_DIR; without one, "vedidu-runtime" in the user's cache
+// folder ($XDG_CACHE_HOME, by default ~/.cache), where nobody else can make it first; without
+// a home, "vedidu-<uid>" in the temporary folder ($TMPDIR or /tmp). A fallback is created with
+// mode 0700, and a folder that is not the user's own, is a link or that others may enter is
+// passed over. What arrives on the socket is read as outside input: at most
 // 64 KiB, valid UTF-8 ended by one NUL (so a hand-over cut short is never taken for a whole
 // one), from a process of the same user; a connection that breaks any of that is dropped, and no connection can stall the
 // idle pass. At most kMaxPending connections are read at a time; the oldest goes first.

@@ -157,8 +157,9 @@ FileChooserAnswer ZenityFileChooser::Run(const FileChooserRequest& request, cons
 
     if (!request.save)
     {
+        // A folder is handed on: opening it fails where the person is told why.
         for (const WString& path : answer.paths)
-            if (!FileExists(path))
+            if (!FileExists(path) && !FolderExists(path))
             {
                 answer.outcome = FileChooserOutcome::Failed;
                 answer.paths.clear();

@@ -2,16 +2,44 @@
 
 #include <png.h>
 
+#include <cstring>
 #include <new>
 #include <utility>
 
 namespace QK
 {
 
+namespace
+{
+
+// Whether every chunk up to the image's end lies inside the bytes. The PNG library allocates
+// the length that a chunk claims before it reads the chunk, so a file of a few bytes could
+// make it ask for gigabytes; a chunk that runs past the end of the file belongs to a file cut
+// short or damaged, which would fail to decode all the same.
+bool ChunksFit(const std::uint8_t* data, std::size_t size)
+{
+    constexpr std::size_t kSignatureSize = 8;
+    constexpr std::size_t kChunkFrame = 12; // length, type and checksum
+    std::size_t offset = kSignatureSize;
+    while (offset <= size && size - offset >= kChunkFrame)
+    {
+        const std::uint32_t length = std::uint32_t{data[offset]} << 24 | std::uint32_t{data[offset + 1]} << 16 |
+                                     std::uint32_t{data[offset + 2]} << 8 | data[offset + 3];
+        if (length > size - offset - kChunkFrame)
+            return false;
+        if (std::memcmp(data + offset + 4, "IEND", 4) == 0)
+            return true;
+        offset += kChunkFrame + length;
+    }
+    return true;
+}
+
+} // namespace
+
 bool DecodePng(const std::uint8_t* data, std::size_t size, DecodedImage& image)
 {
     image = DecodedImage{};
-    if (!data || size == 0)
+    if (!data || size == 0 || !ChunksFit(data, size))
         return false;
 
     // The simplified API keeps libpng's error jumps inside libpng: failures come back as a

@@ -21,7 +21,8 @@ struct DecodedImage
 inline constexpr std::uint64_t kMaxDecodedPixels = 32u * 1024u * 1024u;
 
 // Decodes a PNG; false (image emptied) for anything that is not a whole, valid PNG of at
-// most kMaxDecodedPixels pixels. Safe on any bytes.
+// most kMaxDecodedPixels pixels. Safe on any bytes: a chunk that claims more bytes than the
+// data holds is refused before anything is allocated for it.
 bool DecodePng(const std::uint8_t* data, std::size_t size, DecodedImage& image);
 
 } // namespace QK

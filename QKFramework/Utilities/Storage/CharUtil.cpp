@@ -3,9 +3,11 @@
 #include "QKFramework/Platform/Core/CLocaleScope.h"
 #include "QKFramework/Utilities/Storage/ConvertUtf.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <memory>
 #include <type_traits>
 #include <string>
 #include <vector>
@@ -240,13 +242,27 @@ std::size_t FormatTextV(char16_t* buffer, std::size_t count, const char16_t* for
     *to = 0;
 
     // Every UTF-16 unit takes at most three bytes, so this much narrow text fills the buffer.
-    std::vector<char> narrow((count - 1) * 3 + 1);
-    const std::size_t narrowLength = FormatTextV(narrow.data(), narrow.size(), narrowFormat.data(), args);
+    // Most texts are short: they are made in a small buffer first, and only a text that may
+    // have been cut there is made again at the full size (a buffer that is not cleared first).
+    const std::size_t limit = (count - 1) * 3 + 1;
+    char small[256];
+    va_list again;
+    va_copy(again, args);
+    std::size_t narrowLength = FormatTextV(small, std::min(sizeof small, limit), narrowFormat.data(), args);
+    const char* narrow = small;
+    std::unique_ptr<char[]> large;
+    if (limit > sizeof small && narrowLength + 4 >= sizeof small)
+    {
+        large.reset(new char[limit]);
+        narrowLength = FormatTextV(large.get(), limit, narrowFormat.data(), again);
+        narrow = large.get();
+    }
+    va_end(again);
 
-    const char* source = narrow.data();
+    const char* source = narrow;
     char16_t* target = buffer;
     // The converter never splits a surrogate pair at the target end.
-    Utf8ToUtf16(&source, narrow.data() + narrowLength, &target, buffer + count - 1, UtfMode::Lenient);
+    Utf8ToUtf16(&source, narrow + narrowLength, &target, buffer + count - 1, UtfMode::Lenient);
     *target = 0;
     return static_cast<std::size_t>(target - buffer);
 }

@@ -35,11 +35,16 @@ public:
     // Closes every file, saving the changed ones; 0, or -1 when a save failed.
     virtual QKRESULT CloseAllFiles() = 0;
     // Opens the file at path, or a new document holding only the "Application" entry with
-    // applicationName when it cannot be read. The application key, with "." turned into
-    // "_", names the dictionary of the keys. 0, 1 (already open: the first handle), or -1.
+    // applicationName when it cannot be read. A file that is there but cannot be read is
+    // moved aside before the new document is first saved in its place: to the same name with
+    // ".unreadable" added (one is kept), as the debug log tells. The application key, with
+    // "." turned into "_", names the dictionary of the keys. 0, 1 (already open: the first
+    // handle), or -1.
     virtual QKRESULT OpenFile(const WString& path, const WString& applicationKey,
                               const WString& applicationName, IniFileHandle& handle) = 0;
-    // Writes a changed file; 0 when nothing changed or the save succeeded, else -1.
+    // Writes a changed file, through a symbolic link to the file it leads to; 0 when nothing
+    // changed or the save succeeded, else -1 (also when an unreadable file could not be
+    // moved aside).
     virtual QKRESULT SaveFile(IniFileHandle handle) = 0;
     virtual bool KeyExists(IniFileHandle handle, const WString& key) = 0;
     // Closes the file, after saving it when save is set (it is closed also when that fails).

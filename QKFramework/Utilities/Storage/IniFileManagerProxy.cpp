@@ -1,6 +1,13 @@
 #include "QKFramework/Utilities/Storage/IniFileManagerProxy.h"
 
+#include "QKFramework/Platform/Core/FileSystem.h"
+#include "QKFramework/Utilities/Debug/DebugLog.h"
+#include "QKFramework/Utilities/Storage/Paths.h"
+
 #include <climits>
+#include <cstdio>
+#include <ostream>
+#include <string>
 #include <cmath>
 #include <exception>
 
@@ -32,6 +39,27 @@ WString TextOf(const XNode* node)
     return IsTextNode(node) ? WString(node->GetText().c_str()) : WString();
 }
 
+// Renames the file that could not be read (the one its links lead to) to the same name with
+// ".unreadable" added, replacing one kept before, so the fresh document written next does
+// not destroy what the person may still want from it. False when it could not be moved.
+bool KeepUnreadableFile(const NString& path)
+{
+    std::string target;
+    if (FollowLinks(ToSystemPath(path.GetString()).c_str(), target) != 0)
+        return false;
+    const std::string aside = target + ".unreadable";
+    std::ostream& log = DebugLog::Get().GetNarrowOutput();
+    if (std::rename(target.c_str(), aside.c_str()) != 0)
+    {
+        log << "Settings file \"" << target << "\" could not be read, nor moved aside to \"" << aside
+            << "\"; it is not replaced" << std::endl;
+        return false;
+    }
+    log << "Settings file \"" << target << "\" could not be read; it is kept as \"" << aside
+        << "\" and a new one is written" << std::endl;
+    return true;
+}
+
 } // namespace
 
 CIniFileManagerProxy::~CIniFileManagerProxy() = default;
@@ -57,6 +85,14 @@ QKRESULT CIniFileManagerProxy::Save(IniFileInfo& file)
 {
     if (!file.modified)
         return QK_OK;
+    if (file.keepUnreadable)
+    {
+        // One that has gone since needs no keeping.
+        if (GetPathKind(ToSystemPath(file.path.GetString()).c_str()) != PathKind::Missing &&
+            !KeepUnreadableFile(file.path))
+            return kResultFailed;
+        file.keepUnreadable = false;
+    }
     try
     {
         if (XNode::SaveFile(file.root.Get(), file.path.GetString(), 0) != 0)
@@ -110,6 +146,7 @@ QKRESULT CIniFileManagerProxy::OpenFile(const WString& path, const WString& appl
     file->root.Reset(XNode::LoadFile(narrowPath.GetString(), nullptr));
     if (!file->root)
     {
+        file->keepUnreadable = GetPathKind(ToSystemPath(narrowPath.GetString()).c_str()) != PathKind::Missing;
         // A new document: the application's name, unchanged whatever characters it holds.
         file->root.Reset(XNode::Create(nullptr, XNode::kTypeDict));
         XNode* name = XNode::Create(file->root.Get(), XNode::kTypeString);

@@ -21,6 +21,8 @@ struct IniFileInfo
     NString keyPrefix; // the application key with "." turned into "_", and a "."
     XNodeTree root;
     bool modified = false;
+    // A file was there but could not be read: it is moved aside before the first save.
+    bool keepUnreadable = false;
 };
 
 class CIniFileManagerProxy : public IIniFileManager

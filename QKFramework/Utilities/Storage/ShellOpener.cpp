@@ -3,6 +3,7 @@
 #include "QKFramework/Utilities/Storage/StringT.h"
 
 #include <atomic>
+#include <utility>
 
 namespace QK
 {
@@ -12,7 +13,23 @@ namespace
 
 std::atomic<IShellOpener*> g_opener{nullptr};
 
+ShellOpenWaitPump& WaitPump()
+{
+    static ShellOpenWaitPump pump;
+    return pump;
+}
+
 } // namespace
+
+void SetShellOpenWaitPump(ShellOpenWaitPump pump)
+{
+    WaitPump() = std::move(pump);
+}
+
+const ShellOpenWaitPump& GetShellOpenWaitPump()
+{
+    return WaitPump();
+}
 
 IShellOpener* SetShellOpener(IShellOpener* opener)
 {

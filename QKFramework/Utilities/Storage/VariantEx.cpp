@@ -8,6 +8,7 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <string_view>
 
 namespace QK
 {
@@ -28,6 +29,55 @@ WString Indent(std::int32_t level)
     for (std::int32_t i = 0; i < level; ++i)
         indent.Append(WString(u"  "));
     return indent;
+}
+
+// Adds a framework string's text up to its end (or a NUL in it, where it would end too).
+void AppendText(std::u16string& text, const WString& piece)
+{
+    text += std::u16string_view(piece.GetString());
+}
+
+void AppendNumber(std::u16string& text, std::uint32_t number)
+{
+    for (const char digit : std::to_string(number))
+        text += static_cast<char16_t>(digit);
+}
+
+void AppendListTextTo(const VariantEx& value, std::u16string& text, std::int32_t level, std::uint32_t depth)
+{
+    if (value.GetKind() != kVariantList)
+    {
+        WString single;
+        value.ToString(single, -1);
+        AppendText(text, single);
+        return;
+    }
+    Array<VariantEx> items;
+    value.GetListItems(items);
+    const std::uint32_t count = items.GetCount();
+    if (count == 0)
+    {
+        text += u"<empty array>";
+        return;
+    }
+    text += u"array(";
+    AppendNumber(text, count);
+    text += u"):";
+    if (depth >= kMaxListTextDepth)
+    {
+        text += u" ...";
+        return;
+    }
+    const WString indent = Indent(level) + WString(u"  ");
+    for (std::uint32_t i = 0; i < count; ++i)
+    {
+        text += u"\n";
+        AppendText(text, indent);
+        text += u'[';
+        AppendNumber(text, i);
+        text += u"] ";
+        AppendListTextTo(*items.GetAt(i), text, level + 1, depth + 1);
+    }
 }
 
 } // namespace
@@ -241,35 +291,12 @@ void VariantEx::ListToString(WString& out, std::int32_t level) const
 
 void VariantEx::AppendListText(WString& out, std::int32_t level, std::uint32_t depth) const
 {
-    if (GetKind() != kVariantList)
-    {
-        ToString(out, -1);
-        return;
-    }
-    Array<VariantEx> items;
-    GetListItems(items);
-    const std::uint32_t count = items.GetCount();
-    if (count == 0)
-    {
-        out = WString(u"<empty array>");
-        return;
-    }
-    out = WString::Format(u"array(%u):", count);
-    if (depth >= kMaxListTextDepth)
-    {
-        out.Append(WString(u" ..."));
-        return;
-    }
-    const WString indent = Indent(level) + WString(u"  ");
-    WString item;
-    for (std::uint32_t i = 0; i < count; ++i)
-    {
-        out.Append(WString(u"\n"));
-        out.Append(indent);
-        out.Append(WString::Format(u"[%u] ", i));
-        items.GetAt(i)->AppendListText(item, level + 1, depth + 1);
-        out.Append(item);
-    }
+    // The text grows in one standard string and becomes the framework string once: appending
+    // to a framework string measures and grows it every time, which made a long list's text
+    // take time in the square of its length.
+    std::u16string text;
+    AppendListTextTo(*this, text, level, depth);
+    out.Assign(text.c_str());
 }
 
 // --- Buffers, texts and lists -----------------------------------------------------------

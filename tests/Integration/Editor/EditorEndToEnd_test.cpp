@@ -2,7 +2,7 @@
 // of the test script's X server, the simulated controller on the script's JACK server, and
 // nothing but pushed clicks and keys. Favorite 3 is fetched into the model, sent on to
 // favorite 5, saved to a file, changed, and opened again from the file; a file of a newer
-// version is refused with its box. The window's picture is saved for a person to look at.
+// version, one with an impossible value and a folder are refused with the load box. The window's picture is saved for a person to look at.
 #include "tests/Integration/Editor/EndToEndFixture.h"
 
 #include <filesystem>
@@ -30,6 +30,7 @@ TEST_F(EditorEndToEndTest, AFavoriteIsFetchedSentSavedChangedAndOpenedAgainByCli
     const Bytes expected(favorite3.begin(), favorite3.end());
     const std::string saved = m_folder / "Favorite Three.vedidu";
     const std::string newer = m_folder / "Newer.vedidu";
+    const std::string impossible = m_folder / "Impossible.vedidu";
     Bytes modelAfterGet;
     Bytes modelAfterChange;
     Bytes modelAfterOpen;
@@ -105,6 +106,27 @@ TEST_F(EditorEndToEndTest, AFavoriteIsFetchedSentSavedChangedAndOpenedAgainByCli
                                u"Program file is not compatible with this vesion of the favorite editor", 0x10))
                 << DescribeBoxes(d);
             EXPECT_EQ(ModelImage(*engine), expected);
+
+            // So is a file with a value no editor can show (a tempo of 16383, which would go
+            // out as 7F 7F), and a folder chosen in place of a file.
+            file = ReadBytes(saved);
+            file[12 + 40 + 12 * 25 + 24] = 0x7F;
+            file[12 + 40 + 12 * 25 + 25] = 0x7F;
+            std::ofstream(impossible, std::ios::binary)
+                .write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
+            for (const std::string& chosen : {impossible, m_folder.Path()})
+            {
+                SCOPED_TRACE(chosen);
+                ASSERT_TRUE(d.Settle());
+                d.ClearBoxes();
+                d.FileDialogs().Answer(chosen);
+                ASSERT_TRUE(d.PressKeys("Ctrl+O"));
+                EXPECT_TRUE(d.WaitUntil([&] { return !d.Boxes().empty(); })) << "no box";
+                EXPECT_TRUE(HasBox(d, u"Favorite File Load",
+                                   u"Program file is not compatible with this vesion of the favorite editor", 0x10))
+                    << DescribeBoxes(d);
+                EXPECT_EQ(ModelImage(*engine), expected);
+            }
 
             ASSERT_TRUE(d.Settle());
             const Picture window = d.ReadPicture();

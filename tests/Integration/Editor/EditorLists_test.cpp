@@ -1,8 +1,9 @@
 // The drop-down lists in the real program, at both scales, used with the mouse alone: a list
 // whose items do not fit shows its bar, the wheel scrolls it to its end and the last item can
 // be picked there (KEYBOARD SOUND's 128 sounds, every TRANSPOSE value). No square is left
-// where a hidden bar meets its corner. The KEYBOARD SOUND list scrolled to its end is
-// pictured in pictures/.
+// where a hidden bar meets its corner. Every open list is a framed box with its bar inside
+// the frame. The KEYBOARD SOUND list scrolled to its end and every list open are pictured in
+// pictures/.
 #include "tests/support/Editor/EditorDriver.h"
 
 #include "QKFramework/Application/RootWindow.h"
@@ -90,11 +91,20 @@ TEST_P(EditorListsTest, ALongListScrollsToItsEndUnderTheWheelAndItsLastItemCanBe
                 ASSERT_TRUE(d.Settle());
                 ASSERT_TRUE(Shows(list, last)) << "the wheel does not bring the last item into view";
                 const std::int32_t row = list.GetRowOfItem(last);
-                const LControl& thumb = *list.GetVerticalBar()->GetThumb();
-                const RCPtr<LControl> channel = list.GetVerticalBar()->FindChild(WString(u"channel"));
-                ASSERT_TRUE(channel);
-                EXPECT_EQ(thumb.GetBounds().y + thumb.GetBounds().height, channel->GetBounds().y + channel->GetBounds().height)
-                    << "the thumb stands at the channel's end";
+                // What shows of the bar: the channel from one arrow to the other, the thumb
+                // at its end, as wide as the bar.
+                LScrollbar& bar = *list.GetVerticalBar();
+                const RectD& thumb = bar.GetThumb()->GetBounds();
+                const RCPtr<LControl> channel = bar.FindChild(WString(u"channel"));
+                const RCPtr<LControl> up = bar.FindChild(WString(u"dec"));
+                const RCPtr<LControl> down = bar.FindChild(WString(u"inc"));
+                ASSERT_TRUE(channel && up && down);
+                EXPECT_EQ(channel->GetBounds().y, up->GetBounds().y + up->GetBounds().height);
+                EXPECT_EQ(channel->GetBounds().y + channel->GetBounds().height, down->GetBounds().y)
+                    << "the channel stops short of the down arrow";
+                EXPECT_EQ(down->GetBounds().y + down->GetBounds().height, bar.GetHeight());
+                EXPECT_EQ(thumb.y + thumb.height, down->GetBounds().y) << "the thumb stands at the channel's end";
+                EXPECT_EQ(thumb.width, bar.GetWidth());
                 if (soundsAtTheEnd.IsEmpty())
                     soundsAtTheEnd = d.ReadPicture();
 
@@ -114,6 +124,17 @@ TEST_P(EditorListsTest, ALongListScrollsToItsEndUnderTheWheelAndItsLastItemCanBe
     EXPECT_FALSE(
         EditorDriver::SavePicture(std::string("editor-keyboard-sound-list-end-") + GetParam() + "dpi.png", soundsAtTheEnd)
             .empty());
+}
+
+// How many pixels of the picture's outermost ring differ from colour.
+std::size_t FrameRingPixelsOtherThan(const Picture& picture, std::uint32_t colour)
+{
+    std::size_t other = 0;
+    for (std::int32_t y = 0; y < picture.height; ++y)
+        for (std::int32_t x = 0; x < picture.width; ++x)
+            if ((x == 0 || y == 0 || x == picture.width - 1 || y == picture.height - 1) && picture.At(x, y) != colour)
+                ++other;
+    return other;
 }
 
 // Every combo box of the window whose list has items.
@@ -193,7 +214,23 @@ TEST_P(EditorListsTest, EveryDropDownListOpensWideEnoughForItsWidestItem)
                 list.GetWindowRect(shown);
                 EXPECT_GE(shown.x, 0);
                 EXPECT_LE(shown.x + shown.width, window.first) << "past the window's right edge";
-                lists.push_back(d.ReadPicture(list));
+                // A framed box with its bar inside the frame: the bar lies in the frame's
+                // client part, and the list's outermost pixels are all the frame's line.
+                const RectD inside = list.GetLookClientRect(-1);
+                if (const LScrollbar* bar = list.GetVerticalBar(); LScrollView::IsUsable(bar))
+                {
+                    const RectD& b = bar->GetBounds();
+                    const double x = b.x - list.GetScrollOffset().x;
+                    const double y = b.y - list.GetScrollOffset().y;
+                    EXPECT_GE(x, 0.0);
+                    EXPECT_GE(y, 0.0);
+                    EXPECT_LE(x + b.width, inside.width) << "the bar covers the frame's right side";
+                    EXPECT_LE(y + b.height, inside.height) << "the bar covers the frame's bottom";
+                }
+                const Picture picture = d.ReadPicture(list);
+                EXPECT_EQ(FrameRingPixelsOtherThan(picture, picture.At(picture.width / 2, 0)), 0u)
+                    << "the frame is broken or something under the list shows through it";
+                lists.push_back(picture);
                 ASSERT_TRUE(d.PressKeys("Escape"));
                 ASSERT_TRUE(d.WaitUntil([&] { return !combo->IsDroppedDown(); })) << "Escape left the list open";
             }

@@ -29,19 +29,56 @@ namespace QK::TestSupport
 using ByteBlock = std::vector<std::uint8_t>;
 using Preset = SimulatedController::Preset;
 
-// Favorite 3 as the simulator keeps it by default: every byte differs from the factory
-// preset's, and the program name reads "FAVORITE THREE".
+inline ByteBlock NameBytes(const std::string& name)
+{
+    ByteBlock bytes(kNameByteSize, 0);
+    std::copy(name.begin(), name.end(), bytes.begin());
+    return bytes;
+}
+
+inline void Put(Preset& preset, std::uint32_t index, const ByteBlock& bytes)
+{
+    std::copy(bytes.begin(), bytes.end(), preset.begin() + GetParameterByteOffset(index));
+}
+
+// Favorite 3 as the simulator keeps it in these tests: every value one that the editors can
+// show (each combo has the item, each number is in its field's range), as a controller's
+// are, and many of them differ from the factory preset's; the program name reads
+// "FAVORITE THREE".
 inline Preset Favorite3()
 {
-    Preset preset{};
-    for (std::size_t k = 0; k < preset.size(); ++k)
-        preset[k] = static_cast<std::uint8_t>((k * 5 + 3) % 128);
-    const std::string name = "FAVORITE THREE  ";
-    std::copy(name.begin(), name.end(), preset.begin());
+    Preset preset = SimulatedController::DefaultPreset();
+    Put(preset, kProgramNameOffset, NameBytes("FAVORITE THREE"));
+    const std::uint8_t channels[] = {2, 1, 9};
+    for (std::uint32_t i = 0; i < 3; ++i)
+        Put(preset, kMidiChannelsAndAftertouchOffset + i, {channels[i]});
+    Put(preset, kKeybedOffset, {5});
+    Put(preset, kKeybedOffset + 1, {14});
+    // On, mode, time division, clock, latch, swing 60, taps item 1, tempo 142, octave.
+    const ByteBlock arpeggiator[] = {{1}, {1}, {2}, {1}, {1}, {10}, {3}, {0x01, 0x0E}, {1}};
+    for (std::uint32_t i = 0; i < kArpeggiatorParamCount; ++i)
+        Put(preset, kArpeggiatorOffset + i, arpeggiator[i]);
+    // The x axis shows both controller numbers, the y axis one.
+    const std::uint8_t joystick[] = {2, 20, 21, 1, 30, 31};
+    for (std::uint32_t i = 0; i < 6; ++i)
+        Put(preset, kJoystickOffset + i, {joystick[i]});
+    for (std::uint32_t pad = 0; pad < kPadCount; ++pad)
+        Put(preset, kPadOffset + pad, {static_cast<std::uint8_t>(40 + pad * 5)});
+    for (std::uint32_t knob = 0; knob < kHardwareKnobCount; ++knob)
+    {
+        const std::uint32_t first = kHardwareKnobOffset + knob * kHardwareKnobParamCount;
+        Put(preset, first, {static_cast<std::uint8_t>(70 + knob)});
+        Put(preset, first + 1, {static_cast<std::uint8_t>(3 + knob)});
+        Put(preset, first + 2, {static_cast<std::uint8_t>(120 - knob)});
+        Put(preset, first + 3, NameBytes("FAV3 KNOB " + std::to_string(knob + 1)));
+    }
+    Put(preset, kSoundSettingsOffset, {1});
+    Put(preset, kSoundSettingsOffset + 1, {2});
+    for (std::uint32_t i = 2; i < kSoundSettingsParamCount; ++i)
+        Put(preset, kSoundSettingsOffset + i, {static_cast<std::uint8_t>(10 * i + 5)});
     return preset;
 }
 
-// The model's values, one after another in id order: the preset image.
 inline ByteBlock ModelImage(LRootModuleEngine& engine)
 {
     Array<ParamValue> values;

@@ -84,54 +84,6 @@ private:
     std::vector<Write> m_writes;
 };
 
-ByteBlock NameBytes(const std::string& name)
-{
-    ByteBlock bytes(kNameByteSize, 0);
-    std::copy(name.begin(), name.end(), bytes.begin());
-    return bytes;
-}
-
-void Put(Preset& preset, std::uint32_t index, const ByteBlock& bytes)
-{
-    std::copy(bytes.begin(), bytes.end(), preset.begin() + GetParameterByteOffset(index));
-}
-
-// A favorite 3 whose every value the editors can show (each combo has the item, each number
-// is in its field's range) and many of which differ from the factory preset's.
-Preset EditableFavorite3()
-{
-    Preset preset = SimulatedController::DefaultPreset();
-    Put(preset, kProgramNameOffset, NameBytes("FAVORITE THREE"));
-    const std::uint8_t channels[] = {2, 1, 9};
-    for (std::uint32_t i = 0; i < 3; ++i)
-        Put(preset, kMidiChannelsAndAftertouchOffset + i, {channels[i]});
-    Put(preset, kKeybedOffset, {5});
-    Put(preset, kKeybedOffset + 1, {14});
-    // On, mode, time division, clock, latch, swing 60, taps item 1, tempo 142, octave.
-    const ByteBlock arpeggiator[] = {{1}, {1}, {2}, {1}, {1}, {10}, {3}, {0x01, 0x0E}, {1}};
-    for (std::uint32_t i = 0; i < kArpeggiatorParamCount; ++i)
-        Put(preset, kArpeggiatorOffset + i, arpeggiator[i]);
-    // The x axis shows both controller numbers, the y axis one.
-    const std::uint8_t joystick[] = {2, 20, 21, 1, 30, 31};
-    for (std::uint32_t i = 0; i < 6; ++i)
-        Put(preset, kJoystickOffset + i, {joystick[i]});
-    for (std::uint32_t pad = 0; pad < kPadCount; ++pad)
-        Put(preset, kPadOffset + pad, {static_cast<std::uint8_t>(40 + pad * 5)});
-    for (std::uint32_t knob = 0; knob < kHardwareKnobCount; ++knob)
-    {
-        const std::uint32_t first = kHardwareKnobOffset + knob * kHardwareKnobParamCount;
-        Put(preset, first, {static_cast<std::uint8_t>(70 + knob)});
-        Put(preset, first + 1, {static_cast<std::uint8_t>(3 + knob)});
-        Put(preset, first + 2, {static_cast<std::uint8_t>(120 - knob)});
-        Put(preset, first + 3, NameBytes("FAV3 KNOB " + std::to_string(knob + 1)));
-    }
-    Put(preset, kSoundSettingsOffset, {1});
-    Put(preset, kSoundSettingsOffset + 1, {2});
-    for (std::uint32_t i = 2; i < kSoundSettingsParamCount; ++i)
-        Put(preset, kSoundSettingsOffset + i, {static_cast<std::uint8_t>(10 * i + 5)});
-    return preset;
-}
-
 ByteBlock ValueIn(const Preset& preset, std::uint32_t index)
 {
     const auto first = preset.begin() + GetParameterByteOffset(index);
@@ -209,7 +161,6 @@ std::int32_t Row(EditorDriver& d, std::int32_t n)
 class ParameterEditingEndToEndTest : public EndToEndFixture, public ::testing::WithParamInterface<const char*>
 {
 protected:
-    Preset Favorite() const override { return EditableFavorite3(); }
     // A picture's name with the resolution it was taken at.
     std::string PictureName(const std::string& stem) const
     {
@@ -227,7 +178,7 @@ INSTANTIATE_TEST_SUITE_P(BothSkins, ParameterEditingEndToEndTest, ::testing::Val
 
 TEST_P(ParameterEditingEndToEndTest, EveryEditorShowsTheFetchedFavoriteAndTypedValuesTravelOnce)
 {
-    const Preset favorite = EditableFavorite3();
+    const Preset favorite = Favorite3();
     const std::vector<std::string> paths = EditorsInIdOrder();
     ASSERT_EQ(paths.size(), kParameterCount);
     const std::string saved = m_folder / "Typed.vedidu";

@@ -1,5 +1,6 @@
 // Mouse, focus and keys of controls, driven through a real root window with event scripts.
 #include "QKFramework/ControlBase/Control.h"
+#include "QKFramework/ControlBase/ScrollView.h"
 
 #include "QKFramework/Notification/Notification.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
@@ -445,6 +446,54 @@ TEST_F(ControlInput, ADropTargetNamingItsRightEdgeScrollsAt315PixelsASecondTenPi
     script.Move({150, 170});
     EXPECT_FALSE(other.IsInertiaActive(0));
     script.Release(1, {150, 170});
+}
+
+// A scroll view 80 high showing content 150 high can scroll 70 pixels, and a drag reaches all
+// of them: a child dragged to the view's bottom edge scrolls it there (mode 3), and the
+// content dragged upwards follows the pointer up to its end (mode 6).
+TEST(ScrollingDrag, ReachesTheEndOfTheContent)
+{
+    const char* const tree = R"(<Skin Name="s">
+  <SubControl Class="Test.Probe" Name="top" XSizeAbs="400" YSizeAbs="300" TabStop="-1"><Skin Name="k" LookList="grey"/>
+    <SubControl Class="Framework.ScrollView" Name="view" XPositionAbs="10" YPositionAbs="10" XSizeAbs="100" YSizeAbs="80"><Skin Name="v" LookList="grey"/>
+      <SubControl Class="Test.Probe" Name="content" XPositionAbs="0" YPositionAbs="0" XSizeAbs="20" YSizeAbs="20"><Skin Name="c" LookList="grey"/></SubControl>
+    </SubControl>
+  </SubControl>
+</Skin>)";
+    struct Case
+    {
+        const char* what;
+        const char* dragged;
+        std::int32_t mode;
+        // The press, then the pointer's moves, in the window.
+        std::vector<PointL> path;
+    };
+    const Case cases[] = {
+        {"a child held at the bottom edge", "view/content", 3, {{15, 15}, {15, 20}, {15, 85}}},
+        {"the content dragged upwards", "view", 6, {{60, 85}, {60, 84}, {60, 40}, {60, 0}}},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        WindowHarness harness(tree, std::string(), kLooks);
+        harness.Factory().RegisterControlClass(WString(u"Framework.ScrollView"), &LScrollView::Create);
+        ASSERT_TRUE(harness.SetRoot(u"top"));
+        auto& view = dynamic_cast<LScrollView&>(*harness.Find("view"));
+        view.SetClientExtent(100.0, 150.0);
+        ASSERT_EQ(view.GetClientExtent().height, 70.0) << "the scroll range";
+        LControl& dragged = *harness.Find(c.dragged);
+        const RCPtr<DragModeSetter> setter(new DragModeSetter(dragged, c.mode, 3));
+        setter->Start();
+        EventScript script(harness);
+        script.Move(c.path.front()).Press(1, c.path.front());
+        for (std::size_t i = 1; i < c.path.size(); ++i)
+            script.Tick(10).Move(c.path[i]);
+        for (int i = 0; i < 20; ++i)
+            script.Tick(100);
+        EXPECT_EQ(view.GetScrollOffset().y, 70.0);
+        script.Tick(200).Release(1, c.path.back());
+        LNotificationCenterManager::ReleaseInstance();
+    }
 }
 
 TEST_F(ControlInput, ResizingByTheLeftEdgeStopsAtOnePixel)

@@ -393,6 +393,7 @@ TEST(ScrollViewBarParts, ABarMadeBeforeItsViewHasALengthIsVerticalAndItsThumbTra
     const RectD& channel = bar.FindChild(WString(u"channel"))->GetBounds();
     const RectD& thumb = bar.GetThumb()->GetBounds();
     EXPECT_EQ(thumb.height, 10.0) << "the shortest thumb: a tenth of the list shows";
+    EXPECT_EQ(thumb.width, 13.0) << "as wide as the bar";
     struct Case
     {
         double value;

@@ -262,6 +262,16 @@ TEST_F(FileDialogTest, OpenNeedsAnExistingFileAndFailuresAreNotChoices)
     }
 }
 
+TEST_F(FileDialogTest, AFolderChosenToOpenIsHandedOnForTheCallerToRefuse)
+{
+    RCPtr<LFileDialog> dialog(new LFileDialog(WString((folder / "start").c_str())));
+    Answer(Presets());
+    ASSERT_EQ(dialog->ShowOpenDialog(kFilter, WString(), WString(), false), QK_OK);
+    WString name;
+    dialog->GetFileName(name);
+    EXPECT_EQ(Narrow(name), Presets());
+}
+
 TEST_F(FileDialogTest, MultipleSelectionCollectsEveryPath)
 {
     RCPtr<LFileDialog> dialog(new LFileDialog(WString()));

@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
@@ -235,6 +236,10 @@ TEST_F(PresetManagerTest, BrokenFilesAreRefusedAndLeaveTheModelAlone)
         {"tempo of one byte", withRecord(13, [](Record& r) { r.data = {0x78}; }), -3},
         {"name of fifteen bytes", withRecord(40, [](Record& r) { r.data.pop_back(); }), -3},
         {"unknown code space", withRecord(5, [](Record& r) { r.codeSpace = 2; }), -3},
+        // Bytes that SysEx cannot carry: the value could never be sent.
+        {"a value byte of 0x80", withRecord(71, [](Record& r) { r.data = {0x80}; }), -3},
+        {"a tempo byte of 0xFF", withRecord(13, [](Record& r) { r.data = {0xFF, 0x78}; }), -3},
+        {"a name byte of 0xE9", withRecord(40, [](Record& r) { r.data[3] = 0xE9; }), -3},
         {"a failure in the middle", withRecord(40, [](Record& r) { r.reserved = 7; }), -3},
         {"truncated last record",
          []
@@ -304,6 +309,38 @@ TEST_F(PresetManagerTest, ReadableVariantsLoadEveryParameter)
     }
 }
 
+TEST_F(PresetManagerTest, TheViewsValueCheckRefusesTheWholeFileButNeverTheModelsDefaults)
+{
+    TestSupport::InstalledEngine engine(100);
+    std::vector<std::pair<std::int32_t, Bytes>> asked;
+    manager->SetValueCheck(
+        [&](std::int32_t id, const Variant& value)
+        {
+            asked.emplace_back(id, ValueBytes(value));
+            return id != 113; // the tempo
+        });
+    const std::vector<Bytes> before = Model(engine);
+    const std::string refused = Write("refused.vedidu", PresetFile());
+    EXPECT_EQ(manager->ReadPresetFile(WString(refused.c_str())), -3);
+    EXPECT_EQ(engine->setParamValueCalls, 0u);
+    EXPECT_EQ(Model(engine), before);
+    ASSERT_EQ(asked.size(), 14u) << "asked in file order up to the refused value";
+    EXPECT_EQ(asked[13], std::make_pair(113, FileValue(13)));
+
+    // The model's starting tempo passes without asking, whatever the view says.
+    const std::string defaults = Write("defaults.vedidu", PresetFile(
+                                                              [&](std::uint32_t i, Record& record)
+                                                              {
+                                                                  if (i == kArpeggiatorTempoIndex)
+                                                                      record.data = before[i];
+                                                              }));
+    EXPECT_EQ(manager->ReadPresetFile(WString(defaults.c_str())), 0);
+    EXPECT_EQ(engine->setParamValueCalls, kParameterCount);
+
+    manager->SetValueCheck({});
+    EXPECT_EQ(manager->ReadPresetFile(WString(refused.c_str())), 0) << "no view, no check";
+}
+
 TEST_F(PresetManagerTest, PositionsCountFromTheEnginesFirstId)
 {
     TestSupport::InstalledEngine engine(100);
@@ -331,19 +368,32 @@ TEST_F(PresetManagerTest, UnreadablePathsAreCorrupt)
 TEST_F(PresetManagerTest, AFailedSaveKeepsWhatWasThereAndIsReported)
 {
     const Bytes old = {'o', 'l', 'd'};
+    const bool root = ::geteuid() == 0;
     struct SaveCase
     {
         const char* name;
         std::uint32_t withheld;
         std::string target;
+        bool rootOnly = false;
     } const cases[] = {
         {"an engine that gives 78 values", 1, Write("existing.vedidu", old)},
         {"a missing folder", 0, folder / "no such folder/preset.vedidu"},
         {"a folder as the target", 0, folder / "a folder"},
+        {"a read-only file", 0, Write("read-only.vedidu", old)},
+        // Root may write anywhere; the file's owner closed it to others all the same.
+        {"another user's file", 0, Write("others.vedidu", old), true},
     };
     std::filesystem::create_directory(folder / "a folder");
+    ASSERT_EQ(::chmod(cases[3].target.c_str(), 0444), 0);
+    ASSERT_EQ(::chmod(cases[4].target.c_str(), 0644), 0);
+    if (root)
+    {
+        ASSERT_EQ(::chown(cases[4].target.c_str(), 54321, 54321), 0);
+    }
     for (const SaveCase& c : cases)
     {
+        if (c.rootOnly && !root)
+            continue;
         SCOPED_TRACE(c.name);
         TestSupport::InstalledEngine engine;
         engine->withheldValues = c.withheld;
@@ -357,12 +407,27 @@ TEST_F(PresetManagerTest, AFailedSaveKeepsWhatWasThereAndIsReported)
         system.messages.clear();
     }
     EXPECT_EQ(Read(cases[0].target), old);
+    EXPECT_EQ(Read(cases[3].target), old);
+    EXPECT_EQ(Read(cases[4].target), old);
     EXPECT_FALSE(std::filesystem::exists(folder / "no such folder"));
     EXPECT_TRUE(std::filesystem::is_directory(folder / "a folder"));
     EXPECT_TRUE(std::filesystem::is_empty(folder / "a folder"));
 
     ReportPresetFileSaveResult(QK_OK);
     EXPECT_TRUE(system.messages.empty()) << "a save that worked says nothing";
+}
+
+TEST_F(PresetManagerTest, ASaveOntoALinkWritesTheFileItLeadsTo)
+{
+    TestSupport::InstalledEngine engine;
+    std::filesystem::create_directory(folder / "library");
+    const std::string real = Write("library/preset.vedidu", {'o', 'l', 'd'});
+    const std::string link = folder / "link.vedidu";
+    ASSERT_EQ(::symlink("library/preset.vedidu", link.c_str()), 0);
+    ASSERT_EQ(manager->SavePresetFile(WString(link.c_str())), QK_OK);
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(Read(real).size(), 2123u);
+    EXPECT_EQ(manager->ReadPresetFile(WString(link.c_str())), 0);
 }
 
 TEST(PresetFileTest, OnlyTheSeventyNineValuesAtTheirSizesMakeAFile)

@@ -221,7 +221,10 @@ void CairoDrawingSurface::DrawImage(const IDrawingSurface& image, const RectF& s
     cairo_t* cr = m_context.Get();
     UniqueHandle<CairoPatternTraits> pattern(cairo_pattern_create_for_surface(cairoImage->GetCairoSurface()));
     cairo_pattern_set_filter(pattern.Get(), CAIRO_FILTER_NEAREST);
-    cairo_pattern_set_extend(pattern.Get(), CAIRO_EXTEND_NONE);
+    // The clip keeps the drawing inside the destination, whose every pixel maps into the
+    // source; at a large stretch the fixed-point sampling can still land a hair outside it
+    // on the first or last row, where the edge pixel belongs, not a transparent one.
+    cairo_pattern_set_extend(pattern.Get(), CAIRO_EXTEND_PAD);
     cairo_matrix_t matrix;
     const double sx = static_cast<double>(from.width) / to.width;
     const double sy = static_cast<double>(from.height) / to.height;

@@ -225,6 +225,59 @@ TEST(IniKeyStoreTest, RandomTextNeverBreaksTheParser)
     }
 }
 
+// Files far larger than any installer writes, shaped to make a reader that keeps every key
+// it passes (each prefix of a deep path, each sibling searched by name, each value searched
+// by name) take hours: read in one pass, they open in a moment.
+TEST(IniKeyStoreTest, DeepWideAndLongSectionsReadInOnePass)
+{
+    constexpr std::size_t kCount = 100000;
+    std::string deep = "[HKLM";
+    for (std::size_t i = 0; i < 2 * kCount; ++i)
+        deep += i == kCount ? "\\Middle" : "\\k";
+    deep += "]\n\"Bottom\"=dword:2a\n";
+    const std::u16string half = [&]
+    {
+        std::u16string path = u"k";
+        for (std::size_t i = 1; i < kCount; ++i)
+            path += u"\\k";
+        return path;
+    }();
+    EXPECT_EQ(SubKeysIn(deep, half.c_str()), std::vector<std::string>{"Middle"});
+    std::u16string bottom = half + u"\\MIDDLE";
+    for (std::size_t i = kCount + 1; i < 2 * kCount; ++i)
+        bottom += u"\\k";
+    const auto value = ValueIn(deep, bottom.c_str(), u"bottom");
+    ASSERT_TRUE(value.has_value());
+    EXPECT_EQ(value->second, (Bytes{0x2a, 0, 0, 0}));
+    EXPECT_EQ(SubKeysIn(deep, bottom.c_str()), std::vector<std::string>{});
+    EXPECT_EQ(IniKeyStore::OpenKeyInText(deep, RegistryRoot::LocalMachine, WString((bottom + u"\\k").c_str())),
+              nullptr);
+
+    // A key with many sub-keys, each named in a section of its own and again in upper case.
+    std::string wide;
+    for (std::size_t i = 0; i < kCount; ++i)
+        wide += "[HKLM\\Wide\\Sub" + std::to_string(i) + "]\n[HKLM\\WIDE\\SUB" + std::to_string(i) + "\\x]\n";
+    const std::unique_ptr<IRegistryKeyHandle> key =
+        IniKeyStore::OpenKeyInText(wide, RegistryRoot::LocalMachine, WString(u"wide"));
+    ASSERT_NE(key, nullptr);
+    std::uint32_t count = 0;
+    ASSERT_TRUE(key->QuerySubKeyCount(count));
+    EXPECT_EQ(count, kCount);
+    WString first;
+    ASSERT_TRUE(key->EnumSubKey(0, first));
+    EXPECT_EQ(Utf8(first), "Sub0") << "the first spelling";
+
+    // A key with many values, each set twice: the later line wins.
+    std::string values = "[HKLM\\Values]\n";
+    for (std::size_t i = 0; i < kCount; ++i)
+        values += "\"V" + std::to_string(i) + "\"=dword:1\n";
+    for (std::size_t i = 0; i < kCount; ++i)
+        values += "\"v" + std::to_string(i) + "\"=dword:2\n";
+    const auto last = ValueIn(values, u"Values", u"V99999");
+    ASSERT_TRUE(last.has_value());
+    EXPECT_EQ(last->second, (Bytes{2, 0, 0, 0}));
+}
+
 // --- Files ------------------------------------------------------------------------------------
 
 class TempFolder

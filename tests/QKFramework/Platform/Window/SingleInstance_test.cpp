@@ -274,30 +274,74 @@ TEST_F(SingleInstanceTest, AHolderThatCannotBeReachedLeavesAFullInstance)
     EXPECT_EQ(probe.Claim("x"), SingleInstance::Role::First);
 }
 
-TEST_F(SingleInstanceTest, TheRuntimeFolderIsTheUsersOwnAndClosedToOthers)
+// Without a runtime folder: the user's cache folder, where nobody else can make the folder
+// first. A folder that another user made in the temporary folder changes nothing, and two
+// processes still find each other.
+TEST_F(SingleInstanceTest, WithoutARuntimeFolderAnotherUserCannotSwitchTheLockOff)
 {
-    const std::string own = folder / ("vedidu-" + std::to_string(::getuid()));
+    TempFolder home;
+    ScopedEnvironment homeVariable("HOME", home.Path().c_str());
+    ScopedEnvironment cache("XDG_CACHE_HOME", nullptr);
     ScopedEnvironment temporary("TMPDIR", folder.Path().c_str());
+    ScopedEnvironment unset("XDG_RUNTIME_DIR", nullptr);
+    const std::string taken = folder / ("vedidu-" + std::to_string(::getuid()));
+    ASSERT_EQ(::mkdir(taken.c_str(), 0777), 0);
+    if (::geteuid() == 0)
     {
-        ScopedEnvironment unset("XDG_RUNTIME_DIR", nullptr);
-        EXPECT_EQ(SingleInstance::GetRuntimeFolder(), own);
-        struct stat status;
-        ASSERT_EQ(::lstat(own.c_str(), &status), 0);
-        EXPECT_EQ(status.st_mode & 0777, 0700u);
+        ASSERT_EQ(::chown(taken.c_str(), 54321, 54321), 0);
     }
-    // A runtime folder that others may enter is passed over.
+    else
+        ::chmod(taken.c_str(), 0777);
+
+    const std::string own = home / ".cache/vedidu-runtime";
+    EXPECT_EQ(SingleInstance::GetRuntimeFolder(), own);
+    struct stat status;
+    ASSERT_EQ(::lstat(own.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0700u);
+
+    Probe first({});
+    ASSERT_EQ(first.ReadLine(), "first");
+    Probe second({"--open", "a.vedidu"});
+    EXPECT_EQ(second.ReadLine(), "second");
+    EXPECT_EQ(second.Finish(), 0);
+    EXPECT_EQ(first.ReadLine(), "received:--open a.vedidu");
+    EXPECT_EQ(first.Finish(), 0);
+}
+
+TEST_F(SingleInstanceTest, FoldersThatOthersMayEnterOrThatAreLinksArePassedOver)
+{
+    TempFolder home;
+    ScopedEnvironment homeVariable("HOME", home.Path().c_str());
+    ScopedEnvironment cache("XDG_CACHE_HOME", (home / "cache").c_str());
+    ScopedEnvironment temporary("TMPDIR", folder.Path().c_str());
+    const std::string own = home / "cache/vedidu-runtime";
+    const std::string last = folder / ("vedidu-" + std::to_string(::getuid()));
+
+    // A runtime folder that others may enter.
     ::chmod(folder.Path().c_str(), 0755);
     EXPECT_EQ(SingleInstance::GetRuntimeFolder(), own);
 
-    // Our folder in the temporary folder opened up (or put there by someone else): no lock,
-    // and the process runs in full.
+    // The cache's folder opened up, or a link: the temporary folder's, made closed.
     ::chmod(own.c_str(), 0755);
+    EXPECT_EQ(SingleInstance::GetRuntimeFolder(), last);
+    struct stat status;
+    ASSERT_EQ(::lstat(last.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0700u);
+    ::rmdir(own.c_str());
+    ASSERT_EQ(::symlink(home.Path().c_str(), own.c_str()), 0);
+    EXPECT_EQ(SingleInstance::GetRuntimeFolder(), last);
+
+    // Every folder open to others: no lock, and the process runs in full.
+    ::chmod(last.c_str(), 0755);
     EXPECT_EQ(SingleInstance::GetRuntimeFolder(), "");
     SingleInstance probe("OpenPrevent");
     EXPECT_EQ(probe.Claim("x"), SingleInstance::Role::Alone);
-    ::rmdir(own.c_str());
-    ASSERT_EQ(::symlink(folder.Path().c_str(), own.c_str()), 0);
-    EXPECT_EQ(SingleInstance::GetRuntimeFolder(), "");
+
+    // Without a home, the temporary folder's is the only fallback.
+    ::chmod(last.c_str(), 0700);
+    ScopedEnvironment noHome("HOME", nullptr);
+    ScopedEnvironment noCache("XDG_CACHE_HOME", nullptr);
+    EXPECT_EQ(SingleInstance::GetRuntimeFolder(), last);
 }
 
 } // namespace

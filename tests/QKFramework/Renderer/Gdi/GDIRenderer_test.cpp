@@ -241,6 +241,27 @@ TEST_F(GDIRendererTest, SubBitmapsOfOneSheetDrawTheirOwnPixels)
     Finish();
 }
 
+// A frame's edge: four rows of a sheet stretched along a long side, as a tall list's border
+// is. Every row of it, the first and the last too, shows the part's own pixels.
+TEST_F(GDIRendererTest, APartStretchedFarKeepsItsFirstAndLastRows)
+{
+    const ConstRCPtr<LBitmap> sheet =
+        PatternBitmap(24, 24, [](std::int32_t, std::int32_t y) { return y >= 10 && y < 14 ? kRed : kBlue; });
+    const ConstRCPtr<LBitmap> edge = sheet->CreateSubBitmap(0, 10, 10, 4);
+    m_context = NewContext(true, 0, {0, 0, 40, 1100});
+    Start();
+    const std::int32_t lengths[] = {576, 828, 1000};
+    for (std::size_t i = 0; i < std::size(lengths); ++i)
+    {
+        const std::int32_t x = static_cast<std::int32_t>(i) * 12;
+        m_renderer->DrawBitmap(edge, {x, 0, 10, lengths[i]}, kResizeStretch);
+        for (const std::int32_t y : {0, 1, lengths[i] / 2, lengths[i] - 2, lengths[i] - 1})
+            EXPECT_EQ(Pixel(x, y), kRed) << lengths[i] << " long, row " << y;
+        EXPECT_EQ(Pixel(x, lengths[i]), 0u) << lengths[i] << " long: nothing past its end";
+    }
+    Finish();
+}
+
 TEST_F(GDIRendererTest, LinesTakeThePointsInPairsAndPathsFollowTheirPolyline)
 {
     PolylineT<float> points;

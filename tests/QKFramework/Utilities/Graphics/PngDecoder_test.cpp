@@ -7,7 +7,14 @@
 
 #include <zlib.h>
 
+#include <atomic>
 #include <random>
+
+#if defined(__SANITIZE_ADDRESS__)
+// The address sanitizer's own interface (its header comes with clang only).
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*malloc_hook)(const volatile void*, std::size_t),
+                                                         void (*free_hook)(const volatile void*));
+#endif
 
 namespace QK
 {
@@ -79,6 +86,53 @@ TEST(PngDecoderTest, RefusesWhatIsNotAWholePng)
             mangled[random() % mangled.size()] = static_cast<char>(random());
         Decode(mangled, image);
     }
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+// The largest block asked of the allocator while recording is on.
+std::atomic<bool> g_recording{false};
+std::atomic<std::size_t> g_largest{0};
+
+void RecordAllocation(const volatile void*, std::size_t size)
+{
+    if (!g_recording.load())
+        return;
+    std::size_t largest = g_largest.load();
+    while (size > largest && !g_largest.compare_exchange_weak(largest, size))
+    {
+    }
+}
+
+void IgnoreFree(const volatile void*) {}
+#endif
+
+// A chunk may claim up to 2 GiB: the decoder must not allocate what a few bytes claim.
+TEST(PngDecoderTest, AChunkThatClaimsMoreThanTheFileHoldsAllocatesNothingForIt)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    static const bool installed = __sanitizer_install_malloc_and_free_hooks(RecordAllocation, IgnoreFree) != 0;
+    ASSERT_TRUE(installed);
+    // A sound 1 x 1 image with an ancillary chunk between header and data that claims
+    // 1.9 GB and holds a few bytes, its checksum set.
+    const std::string image = TestSupport::EncodePng(1, 1, {1, 2, 3, 4});
+    std::string chunk("\x73\x00\x00\x1b" "sPLT" "palette\0\x08", 18);
+    const std::uint32_t crc =
+        static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(chunk.data() + 4), chunk.size() - 4));
+    for (int i = 0; i < 4; ++i)
+        chunk.push_back(static_cast<char>(crc >> (24 - 8 * i)));
+    const std::string claiming = image.substr(0, 33) + chunk + image.substr(33);
+
+    DecodedImage decoded;
+    g_largest = 0;
+    g_recording = true;
+    const bool decodedOk = Decode(claiming, decoded);
+    g_recording = false;
+    EXPECT_FALSE(decodedOk);
+    EXPECT_LT(g_largest.load(), std::size_t{1} << 20);
+    EXPECT_TRUE(Decode(image, decoded)) << "the same image without the chunk";
+#else
+    GTEST_SKIP() << "the allocation is watched through the address sanitizer's hooks";
+#endif
 }
 
 } // namespace

@@ -1,11 +1,13 @@
 #include "QKFramework/Utilities/Storage/IniFileManager.h"
 
+#include "tests/support/DebugCapture.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <signal.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <functional>
@@ -269,6 +271,71 @@ TEST_F(IniFileManagerTest, DamagedFilesOpenAsNewDocuments)
         EXPECT_EQ(Integer(file, u"CurrentSkinIndex", 4), 4) << c.name;
         EXPECT_EQ(folder.ReadFile(c.name), c.contents) << "nothing is written until a save";
     }
+}
+
+TEST_F(IniFileManagerTest, AnUnreadableFileIsMovedAsideBeforeANewOneIsSaved)
+{
+    // Twice: the second time an earlier copy is there already, and only the newest is kept.
+    for (const std::string damaged : {"<plist><dict><key>App</key><di", "\x89PNG garbage"})
+    {
+        SCOPED_TRACE(damaged);
+        folder.WriteFile("UserSettings.ini", damaged);
+        TestSupport::DebugCapture log;
+        const IniFileHandle file = Open("UserSettings.ini");
+        EXPECT_EQ(manager->SaveFile(file), QK_OK);
+        EXPECT_EQ(folder.ReadFile("UserSettings.ini"), damaged) << "unchanged: nothing written, nothing moved";
+
+        manager->SetInteger(file, u"CurrentSkinIndex", 1);
+        ASSERT_EQ(manager->CloseFile(file, true), QK_OK);
+        EXPECT_EQ(folder.ReadFile("UserSettings.ini.unreadable"), damaged);
+        EXPECT_NE(folder.ReadFile("UserSettings.ini").find("<integer>1</integer>"), std::string::npos);
+        const std::string aside = folder / "UserSettings.ini.unreadable";
+        EXPECT_NE(log.Text().find(aside), std::string::npos) << log.Text();
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 2);
+    }
+
+    // A readable file is saved over as ever.
+    TestSupport::DebugCapture log;
+    IniFileHandle file = Open("UserSettings.ini");
+    manager->SetInteger(file, u"CurrentSkinIndex", 0);
+    ASSERT_EQ(manager->CloseFile(file, true), QK_OK);
+    EXPECT_EQ(folder.ReadFile("UserSettings.ini.unreadable"), "\x89PNG garbage");
+    EXPECT_EQ(log.Text().find("unreadable"), std::string::npos);
+}
+
+TEST_F(IniFileManagerTest, AnUnreadableFileThatCannotBeMovedAsideIsNotReplaced)
+{
+    // A folder in the way of the copy: the damaged file stays, and so does the failed save.
+    folder.WriteFile("AppSettings.ini", "<plist");
+    std::filesystem::create_directories(folder / "AppSettings.ini.unreadable/inside");
+    const IniFileHandle file = Open("AppSettings.ini");
+    manager->SetInteger(file, u"A", 1);
+    EXPECT_EQ(manager->SaveFile(file), -1);
+    EXPECT_EQ(folder.ReadFile("AppSettings.ini"), "<plist");
+    std::filesystem::remove_all(folder / "AppSettings.ini.unreadable");
+    EXPECT_EQ(manager->SaveFile(file), QK_OK) << "kept modified for a later save";
+    EXPECT_EQ(folder.ReadFile("AppSettings.ini.unreadable"), "<plist");
+}
+
+TEST_F(IniFileManagerTest, ASettingsFileThatIsALinkIsWrittenThroughIt)
+{
+    std::filesystem::create_directory(folder / "dotfiles");
+    folder.WriteFile("dotfiles/settings.plist", "<plist><dict/></plist>");
+    ASSERT_EQ(::symlink("dotfiles/settings.plist", (folder / "UserSettings.ini").c_str()), 0);
+    IniFileHandle file = Open("UserSettings.ini");
+    manager->SetInteger(file, u"CurrentSkinIndex", 1);
+    ASSERT_EQ(manager->CloseFile(file, true), QK_OK);
+    EXPECT_TRUE(std::filesystem::is_symlink(folder / "UserSettings.ini"));
+    EXPECT_NE(folder.ReadFile("dotfiles/settings.plist").find("<integer>1</integer>"), std::string::npos);
+
+    // A damaged file behind the link is kept beside itself, and the link stays.
+    folder.WriteFile("dotfiles/settings.plist", "damaged");
+    file = Open("UserSettings.ini");
+    manager->SetInteger(file, u"CurrentSkinIndex", 0);
+    ASSERT_EQ(manager->CloseFile(file, true), QK_OK);
+    EXPECT_TRUE(std::filesystem::is_symlink(folder / "UserSettings.ini"));
+    EXPECT_EQ(folder.ReadFile("dotfiles/settings.plist.unreadable"), "damaged");
+    EXPECT_NE(folder.ReadFile("dotfiles/settings.plist").find("<integer>0</integer>"), std::string::npos);
 }
 
 TEST_F(IniFileManagerTest, AVeryLongStringLoadsWhole)

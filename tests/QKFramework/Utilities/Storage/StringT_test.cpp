@@ -521,6 +521,24 @@ TEST(StringTest, FormattedTextLongerThanTheBufferIsCut)
     EXPECT_EQ(wide.GetString()[16381], 0xDD1E);
 }
 
+TEST(StringTest, WideFormattedTextComesWholeAtEveryLength)
+{
+    // Short texts are made in a small buffer first; around its size a text of one-, two- and
+    // four-byte characters must come whole, however the small buffer would cut it.
+    for (const std::string piece : {"a", "\xC3\xA9", "\xF0\x9D\x84\x9E"})
+    {
+        for (std::size_t bytes = 240; bytes <= 270; ++bytes)
+        {
+            std::string text;
+            while (text.size() + piece.size() <= bytes)
+                text += piece;
+            SCOPED_TRACE(text.size());
+            EXPECT_TRUE(WString::Format(u"%s", text.c_str()).IsEqual(WString(text.c_str())));
+            EXPECT_TRUE(WString::Format(u"<%s>", text.c_str()).IsEqual(WString(("<" + text + ">").c_str())));
+        }
+    }
+}
+
 // --- Split ------------------------------------------------------------------------------
 
 struct SplitCase
