@@ -910,9 +910,14 @@ void SdlWindowSystem::WaitAndDispatch(std::uint32_t timeoutMs)
     SDL_Event event;
     if (m_videoStarted && SDL_WaitEventTimeout(&event, static_cast<int>(timeoutMs)) != 0)
     {
-        Dispatch(event);
-        while (SDL_PollEvent(&event) != 0)
+        do
+        {
             Dispatch(event);
+            // A press is on screen before the events after it are handled: a release that
+            // starts a long exchange finds the pressed look already shown.
+            if (event.type == SDL_MOUSEBUTTONDOWN)
+                PaintAll();
+        } while (SDL_PollEvent(&event) != 0);
     }
     PaintAll();
     DeleteDestroyed();
