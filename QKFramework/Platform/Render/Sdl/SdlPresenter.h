@@ -10,10 +10,16 @@
 namespace QK
 {
 
-// pixels: width x height 32-bit pixels (0xAARRGGBB, premultiplied), stride in bytes. The
-// rectangles are copied from the last to the first, each cut to the picture and the window.
+// pixels: width x height 32-bit pixels (0xAARRGGBB, premultiplied), stride in bytes: the
+// whole picture, since the rectangles shown are those ChoosePresentRects picks. They are
+// copied from the last to the first, each cut to the picture and the window.
 // window is an SDL window id; nothing happens when no such window exists (or no video
 // subsystem runs). UI thread only.
+// What a present hands to the window system for rects: the rectangles themselves, or, when
+// many of them would cost more than copying the area between them, their bounding box. Every
+// rectangle is one request to the display server on top of the pixels it copies.
+std::vector<RectL> ChoosePresentRects(const std::vector<RectL>& rects);
+
 void PresentToSdlWindow(std::uintptr_t window, const unsigned char* pixels, std::int32_t width, std::int32_t height,
                         std::int32_t stride, const std::vector<RectL>& rects);
 
