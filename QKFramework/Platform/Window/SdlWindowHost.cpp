@@ -70,6 +70,7 @@ QKRESULT SdlHostWindow::Create(std::int32_t rendererKind)
 {
     if (!m_window)
         return QK_E_FAIL;
+    m_surfaceWhole = false;
     // The OpenGL renderer makes its context on the window it is given.
     const bool openGL = rendererKind == kRendererOpenGL;
     if (openGL && !(SDL_GetWindowFlags(m_window.Get()) & SDL_WINDOW_OPENGL) && !RemakeForOpenGL())
@@ -230,6 +231,7 @@ void SdlHostWindow::SetIcon(std::span<const std::uint8_t> png)
 QKRESULT SdlHostWindow::InvalidateAll()
 {
     m_update.AddRect(0, 0, m_width, m_height);
+    m_wholeUpdatePending = true;
     return QK_OK;
 }
 
@@ -545,6 +547,12 @@ void SdlHostWindow::OnWindowEvent(const SDL_WindowEvent& event)
         m_pointerInside = false;
         break;
     case SDL_WINDOWEVENT_EXPOSED:
+        // The window's surface still holds the last picture whole once one has been painted
+        // at this size: showing it again costs a copy, not a paint of every control (the
+        // first frame after the window maps is exposed at once).
+        if (m_surfaceWhole && m_renderer && m_renderer->GetRendererType() != kRendererOpenGL &&
+            SDL_UpdateWindowSurface(m_window.Get()) == 0)
+            break;
         if (m_root)
             m_root->MarkFullRepaint();
         InvalidateAll();
@@ -576,6 +584,7 @@ void SdlHostWindow::SetClientSize(std::int32_t width, std::int32_t height)
     SDL_SetWindowSize(m_window.Get(), width, height);
     m_width = width;
     m_height = height;
+    m_surfaceWhole = false;
     if (m_root)
     {
         m_root->OnHostSized({width, height});
@@ -590,6 +599,7 @@ void SdlHostWindow::OnSized(std::int32_t width, std::int32_t height)
 {
     m_width = width;
     m_height = height;
+    m_surfaceWhole = false;
     if (m_root)
     {
         m_root->OnHostSized({width, height});
@@ -741,10 +751,14 @@ bool SdlHostWindow::PaintIfNeeded()
     AddRegion(region, pending);
     AddRegion(region, m_update);
     m_update.Clear();
+    const bool whole = m_wholeUpdatePending;
+    m_wholeUpdatePending = false;
     AddRegion(pending, region);
     m_renderer->RenderStart(m_context);
     m_root->Paint(region);
     m_renderer->RenderFinish(m_context);
+    if (whole && (SDL_GetWindowFlags(m_window.Get()) & SDL_WINDOW_SHOWN))
+        m_surfaceWhole = true;
     if (m_isMainClass && !m_framePresented && (SDL_GetWindowFlags(m_window.Get()) & SDL_WINDOW_SHOWN))
     {
         m_framePresented = true;

@@ -3,8 +3,9 @@
 // inside its window, also near the window's right edge; Tab walks the favorites in order and
 // then RAM; a focused button shows it and Space presses it; a selection's highlight lies on
 // its text; a button whose click starts a MIDI exchange shows its pressed look before the
-// request leaves. The pictures of a tip near the edge, of a focused button and of the pressed
-// REC button go to the build folder's pictures/.
+// request leaves; an exposed window shows its picture again without a paint. The pictures of
+// a tip near the edge, of a focused button and of the pressed REC button go to the build
+// folder's pictures/.
 #include "tests/support/Editor/EditorDriver.h"
 #include "tests/support/Editor/EditorScales.h"
 #include "tests/support/Editor/ScriptedMidiManager.h"
@@ -305,6 +306,32 @@ TEST_P(EditorLooksTest, ThePressedLookOfRecIsOnScreenBeforeTheRequestLeaves)
     EXPECT_FALSE(EditorDriver::SavePicture(std::string("editor-rec-pressed-at-request") + scale.suffix + ".png",
                                            atRequest)
                      .empty());
+}
+
+// The window system asks for the picture again (the window mapped, or uncovered): the
+// window's surface still holds it whole, so it is shown again as it was and no control is
+// painted for it.
+TEST_P(EditorLooksTest, AnExposedWindowShowsItsPictureAgainWithoutPaintingItsControls)
+{
+    const Scale scale = GetParam();
+    ScopedEnvironment dpi("VEDIDU_DPI", scale.dpi);
+    EditorDriver driver;
+    const int status = driver.Run([&](EditorDriver& d) {
+        ASSERT_TRUE(d.Settle());
+        SdlHostWindow& window = d.MainWindow();
+        const Picture before = d.ReadPicture();
+        SDL_Event exposed{};
+        exposed.type = SDL_WINDOWEVENT;
+        exposed.window.event = SDL_WINDOWEVENT_EXPOSED;
+        exposed.window.windowID = window.GetId();
+        window.HandleEvent(exposed);
+        EXPECT_FALSE(window.PaintIfNeeded()) << "the expose painted the controls again";
+        Picture after;
+        ASSERT_TRUE(window.ReadSurface(after.pixels, after.width, after.height));
+        EXPECT_EQ(after.CountDifferences(before), 0u);
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_FALSE(driver.WatchdogFired());
 }
 
 INSTANTIATE_TEST_SUITE_P(BothScales, EditorLooksTest,
