@@ -6,6 +6,7 @@
 #include "QKFramework/Notification/NotificationCenter.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
 #include "QKFramework/Platform/Render/MessageService.h"
+#include "QKFramework/Platform/Render/Sdl/SdlPresenter.h"
 #include "QKFramework/Platform/Window/DesktopMessageBox.h"
 #include "QKFramework/Platform/Window/SdlNativeWindow.h"
 #include "QKFramework/Platform/Window/SessionEnd.h"
@@ -769,28 +770,7 @@ bool SdlHostWindow::PaintIfNeeded()
 
 bool SdlHostWindow::ReadSurface(std::vector<std::uint32_t>& pixels, std::int32_t& width, std::int32_t& height) const
 {
-    if (!m_window)
-        return false;
-    SDL_Surface* shown = SDL_GetWindowSurface(m_window.Get());
-    if (!shown)
-        return false;
-    UniqueHandle<SdlSurfaceTraits> copy(SDL_ConvertSurfaceFormat(shown, SDL_PIXELFORMAT_ARGB8888, 0));
-    if (!copy)
-        return false;
-    width = copy.Get()->w;
-    height = copy.Get()->h;
-    pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-    SDL_LockSurface(copy.Get());
-    for (std::int32_t y = 0; y < height; ++y)
-    {
-        const auto* row = static_cast<const std::uint8_t*>(copy.Get()->pixels) + y * copy.Get()->pitch;
-        std::memcpy(&pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width)], row,
-                    static_cast<std::size_t>(width) * 4);
-    }
-    SDL_UnlockSurface(copy.Get());
-    for (std::uint32_t& pixel : pixels)
-        pixel |= 0xFF000000u;
-    return true;
+    return ReadSdlWindowSurface(m_window.Get(), pixels, width, height);
 }
 
 std::uintptr_t SdlHostWindow::GetXWindow() const

@@ -3,6 +3,7 @@
 #include "QKFramework/Platform/Render/Sdl/SdlHandles.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 
 namespace QK
@@ -78,6 +79,32 @@ void PresentToSdlWindow(std::uintptr_t window, const unsigned char* pixels, std:
     }
     if (!shown.empty())
         SDL_UpdateWindowSurfaceRects(sdlWindow, shown.data(), static_cast<int>(shown.size()));
+}
+
+bool ReadSdlWindowSurface(SDL_Window* window, std::vector<std::uint32_t>& pixels, std::int32_t& width,
+                          std::int32_t& height)
+{
+    if (!window)
+        return false;
+    SDL_Surface* shown = SDL_GetWindowSurface(window);
+    if (!shown)
+        return false;
+    UniqueHandle<SdlSurfaceTraits> copy(SDL_ConvertSurfaceFormat(shown, SDL_PIXELFORMAT_ARGB8888, 0));
+    if (!copy || SDL_LockSurface(copy.Get()) != 0)
+        return false;
+    width = copy.Get()->w;
+    height = copy.Get()->h;
+    pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    for (std::int32_t y = 0; y < height; ++y)
+    {
+        const auto* row = reinterpret_cast<const std::uint32_t*>(static_cast<const unsigned char*>(copy.Get()->pixels) +
+                                                                 static_cast<std::ptrdiff_t>(y) * copy.Get()->pitch);
+        for (std::int32_t x = 0; x < width; ++x)
+            pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)] =
+                row[x] | 0xFF000000u;
+    }
+    SDL_UnlockSurface(copy.Get());
+    return true;
 }
 
 } // namespace QK

@@ -1,11 +1,13 @@
-// Showing a software-drawn picture in an SDL window: only the given rectangles are copied to
-// the window's surface and updated on the screen.
+// Showing a software-drawn picture in an SDL window (only the given rectangles are copied to
+// the window's surface and updated on the screen), and reading back what a window shows.
 #pragma once
 
 #include "QKFramework/Utilities/Geometry/Rect.h"
 
 #include <cstdint>
 #include <vector>
+
+struct SDL_Window;
 
 namespace QK
 {
@@ -22,5 +24,10 @@ std::vector<RectL> ChoosePresentRects(const std::vector<RectL>& rects);
 
 void PresentToSdlWindow(std::uintptr_t window, const unsigned char* pixels, std::int32_t width, std::int32_t height,
                         std::int32_t stride, const std::vector<RectL>& rects);
+
+// What window's surface holds, as opaque 0xAARRGGBB pixels row by row; false when it has no
+// surface (none yet, or a window drawn with OpenGL) or it cannot be converted.
+bool ReadSdlWindowSurface(SDL_Window* window, std::vector<std::uint32_t>& pixels, std::int32_t& width,
+                          std::int32_t& height);
 
 } // namespace QK
