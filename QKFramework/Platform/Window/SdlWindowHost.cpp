@@ -2,7 +2,7 @@
 // the window system.
 #include "QKFramework/Platform/Window/SdlWindowHost.h"
 
-#include "QKFramework/Application/ApplicationBase.h"
+#include "QKFramework/Application/HostAppServices.h"
 #include "QKFramework/Notification/NotificationCenter.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
 #include "QKFramework/Platform/Render/MessageService.h"
@@ -28,11 +28,6 @@ namespace QK
 namespace
 {
 
-LApplicationBase* Application()
-{
-    return dynamic_cast<LApplicationBase*>(LFrameworkApp::GetApplication());
-}
-
 void AddRegion(RectRegion& target, const RectRegion& source)
 {
     Array<RectL> rects;
@@ -57,7 +52,7 @@ bool HasDisplay()
 
 SdlHostWindow::SdlHostWindow(SdlWindowSystem& system, const HostWindowRequest& request, SDL_Window* window)
     : m_system(system), m_window(window), m_madeTitle(request.title), m_id(SDL_GetWindowID(window)),
-      m_owner(request.owner), m_isMainClass(request.className.IsEqual(LApplicationBase::kMainWindowClassName))
+      m_owner(request.owner), m_isMainClass(request.className.IsEqual(kMainHostWindowClassName))
 {
     SDL_GetWindowSize(window, &m_width, &m_height);
 }
@@ -94,7 +89,7 @@ QKRESULT SdlHostWindow::Attach(const RCPtr<LRenderer>& renderer)
     if (Failed(m_renderer->InitRenderContextInfo({0, 0, m_width, m_height}, m_id, false, m_context)) || !m_context)
         return QK_E_FAIL;
     m_root = LRootWindow::Create(m_renderer, this);
-    if (LFrameworkApp* app = LFrameworkApp::GetApplication())
+    if (IHostAppServices* app = GetHostAppServices())
         app->RegisterRootWindow(m_root.Get());
     m_root->OnHostSized({m_width, m_height});
     return QK_OK;
@@ -123,15 +118,15 @@ void SdlHostWindow::Destroy()
         return;
     m_destroyed = true;
     ReleaseCapture();
-    LApplicationBase* app = Application();
-    if (app && m_root && m_isMainClass && app->GetFirstRootWindow().Get() == m_root.Get())
+    IHostAppServices* app = GetHostAppServices();
+    if (app && m_root && m_isMainClass && app->IsFirstRootWindow(m_root.Get()))
         app->SaveMainWindowPlacement(GetPlacement());
     if (m_root)
     {
         const RCPtr<LRootWindow> root = m_root;
         m_root = nullptr;
-        if (LFrameworkApp* framework = LFrameworkApp::GetApplication())
-            framework->UnregisterRootWindow(root.Get());
+        if (app)
+            app->UnregisterRootWindow(root.Get());
         root->SetHost(nullptr);
         root->ReleaseInternalReferences();
     }
@@ -153,8 +148,8 @@ void SdlHostWindow::RequestSystemClose()
 {
     if (!m_root)
         return;
-    LFrameworkApp* app = LFrameworkApp::GetApplication();
-    if (app && app->GetFirstRootWindow().Get() == m_root.Get())
+    IHostAppServices* app = GetHostAppServices();
+    if (app && app->IsFirstRootWindow(m_root.Get()))
     {
         if (const RCPtr<LNotificationCenter> centre = GetDefaultNotificationCenter())
             centre->PostNotification(LNotification::Create(u"NID_APP_EXIT_REQ"));
@@ -358,7 +353,7 @@ std::int32_t SdlHostWindow::RunModalLoop()
     if (m_window && !(SDL_GetWindowFlags(m_window.Get()) & SDL_WINDOW_SHOWN))
         Show(5);
 
-    LFrameworkApp* app = LFrameworkApp::GetApplication();
+    IHostAppServices* app = GetHostAppServices();
     std::int32_t result = -1;
     while (!m_modalDone && !m_destroyed && !m_system.IsQuitPosted())
     {
