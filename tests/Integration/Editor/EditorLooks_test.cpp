@@ -253,17 +253,6 @@ TEST_P(EditorLooksTest, ThePressedLookOfRecIsOnScreenBeforeTheRequestLeaves)
         SdlHostWindow& window = d.MainWindow();
         const RectL rect = WindowRect(*button);
         const PointL centre{rect.x + rect.width / 2, rect.y + rect.height / 2};
-        const auto push = [&](Uint32 type, PointL at) {
-            SDL_Event event{};
-            event.button.type = type;
-            event.button.windowID = window.GetId();
-            event.button.button = SDL_BUTTON_LEFT;
-            event.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
-            event.button.clicks = 1;
-            event.button.x = at.x;
-            event.button.y = at.y;
-            SDL_PushEvent(&event);
-        };
 
         // What the window holds, read without painting first.
         const auto shownNow = [&] {
@@ -282,12 +271,12 @@ TEST_P(EditorLooksTest, ThePressedLookOfRecIsOnScreenBeforeTheRequestLeaves)
         focusElsewhere();
         before = d.ReadPicture(*button);
         ASSERT_TRUE(d.MoveTo("fav3/recButton"));
-        push(SDL_MOUSEBUTTONDOWN, centre);
+        d.ButtonAt(window, centre, true);
         d.Pump();
         pressed = shownNow();
         const RectL body = WindowRect(*d.Find("controllerBody"));
         d.MoveAt(window, PointL{body.x + 2, body.y + 2});
-        push(SDL_MOUSEBUTTONUP, PointL{body.x + 2, body.y + 2});
+        d.ButtonAt(window, PointL{body.x + 2, body.y + 2}, false);
         ASSERT_TRUE(d.Settle());
         focusElsewhere();
         ASSERT_TRUE(midi->gets.empty());
