@@ -4,6 +4,7 @@
 #include "Engine/PresetEditorCommon/PresetSysEx.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
 #include "QKFramework/ObjectBase/Exception.h"
+#include "QKFramework/Utilities/Debug/StartupPhases.h"
 
 #include <algorithm>
 #include <chrono>
@@ -263,6 +264,7 @@ std::uint32_t LMidiManager::Run(const ConstRCPtr<LRefCountedObject>&)
         Connect();
         m_connection = Connection::Connected;
         m_connected.SetGreen();
+        NoteStartupPhase("midi-ready");
         // The idle passes have nothing more to start.
         const RCPtr<LNotificationCenter> centre = GetDefaultNotificationCenter();
         MutexLock lock(m_handlerLock);

@@ -9,6 +9,7 @@
 #include "QKFramework/Platform/Window/SessionEnd.h"
 #include "QKFramework/Renderer/RenderApp.h"
 #include "QKFramework/Utilities/Debug/DebugLog.h"
+#include "QKFramework/Utilities/Debug/StartupPhases.h"
 #include "UI/ArpeggiatorEditPanel.h"
 #include "UI/DeviceView.h"
 #include "UI/DriverCommon/MainControl.h"
@@ -262,6 +263,8 @@ QKRESULT LApplication::RunApplicationStartup()
         m_highDpi = LRenderApp::GetScreenResolution() >= kHighDpiThreshold;
         SetSkin(m_highDpi ? 0 : 1);
     }
+    // The skin is chosen and its font made.
+    NoteStartupPhase("fonts");
     return result;
 }
 

@@ -27,7 +27,7 @@ struct AxisSpec;
 class LApplicationBase : public LFrameworkApp
 {
 public:
-    static constexpr const char16_t* kMainWindowClassName = u"VediduPresetEditorMainWindowClass";
+    static constexpr const char16_t* kMainWindowClassName = kMainHostWindowClassName;
     static constexpr const char16_t* kFrameworkWindowClassName = u"QKFrameworkWindow";
 
     // windowSystem: null for the desktop's.
@@ -104,7 +104,7 @@ public:
     std::int32_t RunMainLoop() override;
     QKRESULT Shutdown() override;
     // A host window that goes away; the main window's end clears the reference.
-    void OnHostWindowDestroyed(IHostWindow* window);
+    void OnHostWindowDestroyed(IHostWindow* window) override;
     // Reads what later instances hand over on the first of the idle passes, then the
     // framework's passes.
     bool ProcessIdle(bool firstPass) override;
@@ -125,7 +125,7 @@ public:
     // otherwise placement keeps the size it came with.
     bool ReadMainWindowPlacement(WindowPlacement& placement);
     // Notes the current skin with the placement ("WP.Skin").
-    void SaveMainWindowPlacement(const WindowPlacement& placement);
+    void SaveMainWindowPlacement(const WindowPlacement& placement) override;
     // A placement cut to the desktop: too large is cut, an edge before the desktop's moves to
     // it, an edge beyond the desktop moves the window back.
     static RectL ClampToDesktop(const RectL& rect, const RectL& desktop);

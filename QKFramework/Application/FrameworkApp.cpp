@@ -125,6 +125,7 @@ LFrameworkApp::LFrameworkApp(const RCPtr<LControlFactory>& factory, const RCPtr<
     m_previousRenderServices = LRenderApp::GetServices();
     LControlApp::SetServices(&m_services);
     LRenderApp::SetServices(&m_services);
+    m_previousHostServices = SetHostAppServices(&m_services);
 
     const RCPtr<LNotificationCenter> centre =
         LNotificationCenterManager::GetInstance()->GetNotificationCenter(WString(u"application"));
@@ -141,6 +142,7 @@ LFrameworkApp::~LFrameworkApp()
     LNotification::SetRecycling(false);
     if (g_application == this)
         g_application = nullptr;
+    SetHostAppServices(m_previousHostServices);
     LRenderApp::SetServices(m_previousRenderServices);
     LControlApp::SetServices(m_previousControlServices);
     WithdrawClipboard();

@@ -14,6 +14,7 @@
 // Contents: construction; hooks and identity; skins; root windows; idle and exit; start-up.
 #pragma once
 
+#include "QKFramework/Application/HostAppServices.h"
 #include "QKFramework/Application/RootWindow.h"
 #include "QKFramework/Application/WindowSystem.h"
 #include "QKFramework/ControlBase/ControlApp.h"
@@ -157,6 +158,10 @@ public:
     const std::vector<RCPtr<LRootWindow>>& GetRootWindows() const noexcept { return m_rootWindows; }
     RCPtr<LRootWindow> GetActiveRootWindow() const;
     RCPtr<LRootWindow> GetFirstRootWindow() const;
+    // What a main window leaves behind as it closes, and word that a host window is gone:
+    // kept by the application base, not by the framework alone.
+    virtual void SaveMainWindowPlacement(const WindowPlacement&) {}
+    virtual void OnHostWindowDestroyed(IHostWindow*) {}
     // Screen coordinates.
     void GetCursorPosition(PointL& point) const;
     // 1 left, 2 middle, 4 right.
@@ -190,8 +195,8 @@ private:
     // Takes this application's clipboard back from the controls, if it is the one installed.
     void WithdrawClipboard();
 
-    // What the controls and the drawing layer ask of the application.
-    class Services final : public IControlAppServices, public IRenderAppServices
+    // What the controls, the drawing layer and the window hosts ask of the application.
+    class Services final : public IControlAppServices, public IRenderAppServices, public IHostAppServices
     {
     public:
         explicit Services(LFrameworkApp& app) : m_app(app) {}
@@ -227,6 +232,19 @@ private:
         std::int32_t GetScreenResolution() const override { return m_app.GetScreenResolution(); }
         bool GetApplicationString(const char16_t* key, WString& text) const override;
 
+        void RegisterRootWindow(LRootWindow* root) override { m_app.RegisterRootWindow(root); }
+        void UnregisterRootWindow(LRootWindow* root) override { m_app.UnregisterRootWindow(root); }
+        bool IsFirstRootWindow(const LRootWindow* root) const override
+        {
+            return root && m_app.GetFirstRootWindow().Get() == root;
+        }
+        void SaveMainWindowPlacement(const WindowPlacement& placement) override
+        {
+            m_app.SaveMainWindowPlacement(placement);
+        }
+        void OnHostWindowDestroyed(IHostWindow* window) override { m_app.OnHostWindowDestroyed(window); }
+        bool OnIdle(std::int32_t idleCount) override { return m_app.OnIdle(idleCount); }
+
     private:
         LFrameworkApp& m_app;
     };
@@ -243,6 +261,7 @@ private:
     Services m_services{*this};
     const IControlAppServices* m_previousControlServices = nullptr;
     const IRenderAppServices* m_previousRenderServices = nullptr;
+    IHostAppServices* m_previousHostServices = nullptr;
 };
 
 // The create function of a control class (construction, the skin description, the children,

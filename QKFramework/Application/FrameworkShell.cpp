@@ -8,6 +8,7 @@
 #include "QKFramework/Platform/Window/SessionEnd.h"
 #include "QKFramework/Platform/Window/SingleInstance.h"
 #include "QKFramework/Utilities/Debug/DebugLog.h"
+#include "QKFramework/Utilities/Debug/StartupPhases.h"
 #include "QKFramework/Utilities/Graphics/Bitmap.h"
 #include "QKFramework/Utilities/Storage/Paths.h"
 #include "QKFramework/Utilities/Storage/StringArray.h"
@@ -92,6 +93,7 @@ WString LFrameworkShell::GetProductName() const
 int LFrameworkShell::FrameworkWinMain(int argc, const char* const* argv, std::int32_t languageId,
                                       const WString& splashImageName)
 {
+    NoteStartupPhase("libraries");
     // SIGTERM, SIGINT and SIGHUP end the run as the window's close button does.
     const SessionEndSignals sessionEnd;
     GetWindowSystem().Open();
@@ -141,6 +143,7 @@ bool LFrameworkShell::InitApplication()
         m_factory = RCPtr<LControlFactory>(new LControlFactory(GetProductName()));
         const QKRESULT loaded = m_factory->LoadSkinSources(GetSkinFolder(), m_languageId);
         CheckResult(loaded, QK_SITE("QK::MFCFrameworkApp<class LApplication>::InitApplication", kSource));
+        NoteStartupPhase("skins");
 
         m_stringTable = m_factory->GetMergedStringTable();
         m_firstInstance = CheckSingleInstance();
@@ -174,6 +177,7 @@ bool LFrameworkShell::CheckSingleInstance()
 bool LFrameworkShell::InitInstance()
 {
     DebugLog::Get().ApplyCommandLine(m_commandLine);
+    ReleaseStartupPhases();
     return true;
 }
 
@@ -202,7 +206,9 @@ int LFrameworkShell::Run()
             if (!rootWindow)
                 ThrowNullPointer(QK_SITE(kPlace, kSource), "Main Window");
             CheckResult(rootWindow->SetRootControl(m_application->GetMainControlName()), QK_SITE(kPlace, kSource));
+            NoteStartupPhase("control-tree");
             mainWindow->Show(5);
+            NoteStartupPhase("window-mapped");
             CloseSplashScreen();
             m_application->Run();
         }

@@ -2,14 +2,16 @@
 // the window system.
 #include "QKFramework/Platform/Window/SdlWindowHost.h"
 
-#include "QKFramework/Application/ApplicationBase.h"
+#include "QKFramework/Application/HostAppServices.h"
 #include "QKFramework/Notification/NotificationCenter.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
 #include "QKFramework/Platform/Render/MessageService.h"
+#include "QKFramework/Platform/Render/Sdl/SdlPresenter.h"
 #include "QKFramework/Platform/Window/DesktopMessageBox.h"
 #include "QKFramework/Platform/Window/SdlNativeWindow.h"
 #include "QKFramework/Platform/Window/SessionEnd.h"
 #include "QKFramework/Renderer/Renderer.h"
+#include "QKFramework/Utilities/Debug/StartupPhases.h"
 #include "QKFramework/Utilities/Graphics/PngDecoder.h"
 #include "QKFramework/Utilities/Storage/Array.h"
 
@@ -25,11 +27,6 @@ namespace QK
 
 namespace
 {
-
-LApplicationBase* Application()
-{
-    return dynamic_cast<LApplicationBase*>(LFrameworkApp::GetApplication());
-}
 
 void AddRegion(RectRegion& target, const RectRegion& source)
 {
@@ -55,7 +52,7 @@ bool HasDisplay()
 
 SdlHostWindow::SdlHostWindow(SdlWindowSystem& system, const HostWindowRequest& request, SDL_Window* window)
     : m_system(system), m_window(window), m_madeTitle(request.title), m_id(SDL_GetWindowID(window)),
-      m_owner(request.owner), m_isMainClass(request.className.IsEqual(LApplicationBase::kMainWindowClassName))
+      m_owner(request.owner), m_isMainClass(request.className.IsEqual(kMainHostWindowClassName))
 {
     SDL_GetWindowSize(window, &m_width, &m_height);
 }
@@ -69,6 +66,7 @@ QKRESULT SdlHostWindow::Create(std::int32_t rendererKind)
 {
     if (!m_window)
         return QK_E_FAIL;
+    m_surfaceWhole = false;
     // The OpenGL renderer makes its context on the window it is given.
     const bool openGL = rendererKind == kRendererOpenGL;
     if (openGL && !(SDL_GetWindowFlags(m_window.Get()) & SDL_WINDOW_OPENGL) && !RemakeForOpenGL())
@@ -91,7 +89,7 @@ QKRESULT SdlHostWindow::Attach(const RCPtr<LRenderer>& renderer)
     if (Failed(m_renderer->InitRenderContextInfo({0, 0, m_width, m_height}, m_id, false, m_context)) || !m_context)
         return QK_E_FAIL;
     m_root = LRootWindow::Create(m_renderer, this);
-    if (LFrameworkApp* app = LFrameworkApp::GetApplication())
+    if (IHostAppServices* app = GetHostAppServices())
         app->RegisterRootWindow(m_root.Get());
     m_root->OnHostSized({m_width, m_height});
     return QK_OK;
@@ -120,15 +118,15 @@ void SdlHostWindow::Destroy()
         return;
     m_destroyed = true;
     ReleaseCapture();
-    LApplicationBase* app = Application();
-    if (app && m_root && m_isMainClass && app->GetFirstRootWindow().Get() == m_root.Get())
+    IHostAppServices* app = GetHostAppServices();
+    if (app && m_root && m_isMainClass && app->IsFirstRootWindow(m_root.Get()))
         app->SaveMainWindowPlacement(GetPlacement());
     if (m_root)
     {
         const RCPtr<LRootWindow> root = m_root;
         m_root = nullptr;
-        if (LFrameworkApp* framework = LFrameworkApp::GetApplication())
-            framework->UnregisterRootWindow(root.Get());
+        if (app)
+            app->UnregisterRootWindow(root.Get());
         root->SetHost(nullptr);
         root->ReleaseInternalReferences();
     }
@@ -150,8 +148,8 @@ void SdlHostWindow::RequestSystemClose()
 {
     if (!m_root)
         return;
-    LFrameworkApp* app = LFrameworkApp::GetApplication();
-    if (app && app->GetFirstRootWindow().Get() == m_root.Get())
+    IHostAppServices* app = GetHostAppServices();
+    if (app && app->IsFirstRootWindow(m_root.Get()))
     {
         if (const RCPtr<LNotificationCenter> centre = GetDefaultNotificationCenter())
             centre->PostNotification(LNotification::Create(u"NID_APP_EXIT_REQ"));
@@ -229,6 +227,7 @@ void SdlHostWindow::SetIcon(std::span<const std::uint8_t> png)
 QKRESULT SdlHostWindow::InvalidateAll()
 {
     m_update.AddRect(0, 0, m_width, m_height);
+    m_wholeUpdatePending = true;
     return QK_OK;
 }
 
@@ -354,7 +353,7 @@ std::int32_t SdlHostWindow::RunModalLoop()
     if (m_window && !(SDL_GetWindowFlags(m_window.Get()) & SDL_WINDOW_SHOWN))
         Show(5);
 
-    LFrameworkApp* app = LFrameworkApp::GetApplication();
+    IHostAppServices* app = GetHostAppServices();
     std::int32_t result = -1;
     while (!m_modalDone && !m_destroyed && !m_system.IsQuitPosted())
     {
@@ -544,6 +543,12 @@ void SdlHostWindow::OnWindowEvent(const SDL_WindowEvent& event)
         m_pointerInside = false;
         break;
     case SDL_WINDOWEVENT_EXPOSED:
+        // The window's surface still holds the last picture whole once one has been painted
+        // at this size: showing it again costs a copy, not a paint of every control (the
+        // first frame after the window maps is exposed at once).
+        if (m_surfaceWhole && m_renderer && m_renderer->GetRendererType() != kRendererOpenGL &&
+            SDL_UpdateWindowSurface(m_window.Get()) == 0)
+            break;
         if (m_root)
             m_root->MarkFullRepaint();
         InvalidateAll();
@@ -575,6 +580,7 @@ void SdlHostWindow::SetClientSize(std::int32_t width, std::int32_t height)
     SDL_SetWindowSize(m_window.Get(), width, height);
     m_width = width;
     m_height = height;
+    m_surfaceWhole = false;
     if (m_root)
     {
         m_root->OnHostSized({width, height});
@@ -589,6 +595,7 @@ void SdlHostWindow::OnSized(std::int32_t width, std::int32_t height)
 {
     m_width = width;
     m_height = height;
+    m_surfaceWhole = false;
     if (m_root)
     {
         m_root->OnHostSized({width, height});
@@ -740,37 +747,25 @@ bool SdlHostWindow::PaintIfNeeded()
     AddRegion(region, pending);
     AddRegion(region, m_update);
     m_update.Clear();
+    const bool whole = m_wholeUpdatePending;
+    m_wholeUpdatePending = false;
     AddRegion(pending, region);
     m_renderer->RenderStart(m_context);
     m_root->Paint(region);
     m_renderer->RenderFinish(m_context);
+    if (whole && (SDL_GetWindowFlags(m_window.Get()) & SDL_WINDOW_SHOWN))
+        m_surfaceWhole = true;
+    if (m_isMainClass && !m_framePresented && (SDL_GetWindowFlags(m_window.Get()) & SDL_WINDOW_SHOWN))
+    {
+        m_framePresented = true;
+        NoteStartupPhase("first-frame");
+    }
     return true;
 }
 
 bool SdlHostWindow::ReadSurface(std::vector<std::uint32_t>& pixels, std::int32_t& width, std::int32_t& height) const
 {
-    if (!m_window)
-        return false;
-    SDL_Surface* shown = SDL_GetWindowSurface(m_window.Get());
-    if (!shown)
-        return false;
-    UniqueHandle<SdlSurfaceTraits> copy(SDL_ConvertSurfaceFormat(shown, SDL_PIXELFORMAT_ARGB8888, 0));
-    if (!copy)
-        return false;
-    width = copy.Get()->w;
-    height = copy.Get()->h;
-    pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-    SDL_LockSurface(copy.Get());
-    for (std::int32_t y = 0; y < height; ++y)
-    {
-        const auto* row = static_cast<const std::uint8_t*>(copy.Get()->pixels) + y * copy.Get()->pitch;
-        std::memcpy(&pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width)], row,
-                    static_cast<std::size_t>(width) * 4);
-    }
-    SDL_UnlockSurface(copy.Get());
-    for (std::uint32_t& pixel : pixels)
-        pixel |= 0xFF000000u;
-    return true;
+    return ReadSdlWindowSurface(m_window.Get(), pixels, width, height);
 }
 
 std::uintptr_t SdlHostWindow::GetXWindow() const
@@ -904,9 +899,14 @@ void SdlWindowSystem::WaitAndDispatch(std::uint32_t timeoutMs)
     SDL_Event event;
     if (m_videoStarted && SDL_WaitEventTimeout(&event, static_cast<int>(timeoutMs)) != 0)
     {
-        Dispatch(event);
-        while (SDL_PollEvent(&event) != 0)
+        do
+        {
             Dispatch(event);
+            // A press is on screen before the events after it are handled: a release that
+            // starts a long exchange finds the pressed look already shown.
+            if (event.type == SDL_MOUSEBUTTONDOWN)
+                PaintAll();
+        } while (SDL_PollEvent(&event) != 0);
     }
     PaintAll();
     DeleteDestroyed();

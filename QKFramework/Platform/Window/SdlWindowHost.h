@@ -135,6 +135,12 @@ private:
     std::int32_t m_modalResult = 0;
     bool m_enabled = true;
     bool m_destroyed = false;
+    // The main window has presented a frame while shown.
+    bool m_framePresented = false;
+    // The whole window waits to be painted (InvalidateAll since the last paint).
+    bool m_wholeUpdatePending = false;
+    // The window's surface holds a whole picture at the current size, painted while shown.
+    bool m_surfaceWhole = false;
     // The size this host asked for last; its echo from the window system is not a resize.
     std::int32_t m_echoWidth = -1;
     std::int32_t m_echoHeight = -1;

@@ -3,6 +3,8 @@
 #include "QKFramework/Utilities/Storage/ConvertUtf.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -10,8 +12,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <system_error>
 #include <vector>
 
 namespace QK
@@ -123,6 +127,7 @@ SingleInstance::SingleInstance(std::string name) : m_name(std::move(name)) {}
 
 SingleInstance::~SingleInstance()
 {
+    StopWatching();
     if (m_listener)
         ::unlink(GetSocketPath().c_str());
 }
@@ -189,7 +194,84 @@ bool SingleInstance::Listen(const std::string& socketPath)
         ::listen(listener.Get(), SOMAXCONN) != 0)
         return false;
     m_listener = std::move(listener);
+    // Without the waiting thread the idle pass looks at the socket every time.
+    m_stopEvent = UniqueDescriptor(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+    if (m_stopEvent)
+    {
+        try
+        {
+            m_watcher = std::thread([this] { Watch(); });
+        }
+        catch (const std::system_error&)
+        {
+            m_stopEvent = UniqueDescriptor();
+        }
+    }
     return true;
+}
+
+void SingleInstance::Watch()
+{
+    for (;;)
+    {
+        pollfd entries[2] = {{m_listener.Get(), POLLIN, 0}, {m_stopEvent.Get(), POLLIN, 0}};
+        if (::poll(entries, 2, -1) < 0)
+        {
+            if (errno == EINTR)
+                continue;
+            break;
+        }
+        if (entries[1].revents != 0)
+            break;
+        if (entries[0].revents == 0)
+            continue;
+        std::unique_lock lock(m_watchLock);
+        m_connectionWaiting = true;
+        // The socket stays readable until the idle pass has accepted: wait for it rather than
+        // poll again at once.
+        m_watchTaken.wait(lock, [this] { return !m_connectionWaiting || m_stopWatching; });
+        if (m_stopWatching)
+            break;
+    }
+    // From now on (a failed poll) the idle pass looks at the socket every time.
+    const std::lock_guard lock(m_watchLock);
+    m_stopWatching = true;
+    m_connectionWaiting = true;
+}
+
+void SingleInstance::StopWatching()
+{
+    if (!m_watcher.joinable())
+        return;
+    {
+        const std::lock_guard lock(m_watchLock);
+        m_stopWatching = true;
+    }
+    m_watchTaken.notify_all();
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t written = ::write(m_stopEvent.Get(), &one, sizeof one);
+    m_watcher.join();
+}
+
+bool SingleInstance::IsConnectionWaiting()
+{
+    if (!m_watcher.joinable())
+        return true;
+    const std::lock_guard lock(m_watchLock);
+    return m_connectionWaiting;
+}
+
+void SingleInstance::ConnectionsTaken()
+{
+    if (!m_watcher.joinable())
+        return;
+    {
+        const std::lock_guard lock(m_watchLock);
+        if (m_stopWatching)
+            return;
+        m_connectionWaiting = false;
+    }
+    m_watchTaken.notify_all();
 }
 
 void SingleInstance::Accept()
@@ -241,7 +323,13 @@ bool SingleInstance::ProcessIdle()
 {
     if (!m_listener)
         return false;
-    Accept();
+    if (IsConnectionWaiting())
+    {
+        Accept();
+        ConnectionsTaken();
+    }
+    else if (m_pending.empty())
+        return false;
     std::vector<WString> texts;
     for (auto pending = m_pending.begin(); pending != m_pending.end();)
     {

@@ -4,7 +4,8 @@
 // Claim decides the role of this process:
 //  - First: it holds the lock (flock, so a killed holder leaves no lock behind) and listens
 //    on the socket; ProcessIdle, called from the idle pass, reads the command lines that
-//    later instances hand over and gives each to the handler.
+//    later instances hand over and gives each to the handler. A thread of its own waits on
+//    the socket, so an idle pass with no connection waiting makes no system call.
 //  - Second: another instance holds the lock and took this process's command line; the
 //    caller ends with status 0.
 //  - Alone: no safe folder, or the holder of the lock cannot be reached (it may still be
@@ -19,16 +20,19 @@
 // one), from a process of the same user; a connection that breaks any of that is dropped, and no connection can stall the
 // idle pass. At most kMaxPending connections are read at a time; the oldest goes first.
 //
-// UI thread only.
+// UI thread only (the waiting thread only watches the socket and is ended by the destructor).
 #pragma once
 
 #include "QKFramework/Platform/Core/FileDescriptor.h"
 #include "QKFramework/Utilities/Storage/StringT.h"
 
+#include <condition_variable>
 #include <cstddef>
 #include <deque>
 #include <functional>
+#include <mutex>
 #include <string>
+#include <thread>
 
 namespace QK
 {
@@ -77,6 +81,13 @@ private:
     };
 
     bool Listen(const std::string& socketPath);
+    // The waiting thread: marks a connection waiting, then waits for the idle pass to take it.
+    void Watch();
+    void StopWatching();
+    // True when a connection may be waiting (always, without the waiting thread).
+    bool IsConnectionWaiting();
+    // Clears the mark once the waiting connections are accepted; the thread waits again.
+    void ConnectionsTaken();
     void Accept();
     // False when the connection is finished (delivered or dropped).
     bool Read(Pending& pending, bool& delivered);
@@ -87,6 +98,14 @@ private:
     UniqueDescriptor m_listener;
     std::deque<Pending> m_pending;
     std::function<void(const WString&)> m_handler;
+
+    std::mutex m_watchLock;
+    std::condition_variable m_watchTaken;
+    bool m_connectionWaiting = false;
+    bool m_stopWatching = false;
+    // Written to end the waiting thread's poll.
+    UniqueDescriptor m_stopEvent;
+    std::thread m_watcher;
 };
 
 } // namespace QK

@@ -2,15 +2,19 @@
 // standard and the high-DPI scale: every tip the string tables give shows whole, on top and
 // inside its window, also near the window's right edge; Tab walks the favorites in order and
 // then RAM; a focused button shows it and Space presses it; a selection's highlight lies on
-// its text. The pictures of a tip near the edge and of
-// a focused button go to the build folder's pictures/.
+// its text; a button whose click starts a MIDI exchange shows its pressed look before the
+// request leaves; an exposed window shows its picture again without a paint. The pictures of
+// a tip near the edge, of a focused button and of the pressed REC button go to the build
+// folder's pictures/.
 #include "tests/support/Editor/EditorDriver.h"
 #include "tests/support/Editor/EditorScales.h"
+#include "tests/support/Editor/ScriptedMidiManager.h"
 
 #include "QKFramework/Controls/TextBox.h"
 #include "QKFramework/Platform/Window/SdlWindowHost.h"
 #include "tests/support/ScopedEnvironment.h"
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -223,6 +227,97 @@ TEST_P(EditorLooksTest, ASelectionsHighlightLiesOnItsText)
             EXPECT_LE(ink[0] - highlight[0], 4 * scale.factor);
             EXPECT_LE(highlight[1] - ink[1], 4 * scale.factor);
         }
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_FALSE(driver.WatchdogFired());
+}
+
+// A button pressed and released at once (both waiting in one turn of the loop) whose click
+// starts a MIDI exchange: its pressed look is on screen before the request leaves, and stays
+// there while the exchange runs.
+TEST_P(EditorLooksTest, ThePressedLookOfRecIsOnScreenBeforeTheRequestLeaves)
+{
+    const Scale scale = GetParam();
+    ScopedEnvironment dpi("VEDIDU_DPI", scale.dpi);
+    const RCPtr<ScriptedMidiManager> midi = ScriptedMidiManager::Create();
+    EditorDriverOptions options;
+    options.makeMidiManager = [&] { return RCPtr<LMidiManager>(midi.Get()); };
+    Picture before;
+    Picture pressed;
+    Picture atRequest;
+    EditorDriver driver(options);
+    const int status = driver.Run([&](EditorDriver& d) {
+        ASSERT_TRUE(d.Settle());
+        const RCPtr<LControl> button = d.Find("fav3/recButton");
+        ASSERT_TRUE(button);
+        SdlHostWindow& window = d.MainWindow();
+        const RectL rect = WindowRect(*button);
+        const PointL centre{rect.x + rect.width / 2, rect.y + rect.height / 2};
+
+        // What the window holds, read without painting first.
+        const auto shownNow = [&] {
+            Picture shown;
+            window.ReadSurface(shown.pixels, shown.width, shown.height);
+            return shown.Crop(rect);
+        };
+        // The focus elsewhere, so that the look shown before a press is neither pressed nor
+        // focused.
+        const auto focusElsewhere = [&] {
+            ASSERT_EQ(d.Find("fav1/sendButton")->SetFocus(true), QK_OK);
+            ASSERT_TRUE(d.Settle());
+        };
+        // The look of a press as first shown (one turn of the loop), released away from the
+        // button (no click).
+        focusElsewhere();
+        before = d.ReadPicture(*button);
+        ASSERT_TRUE(d.MoveTo("fav3/recButton"));
+        d.ButtonAt(window, centre, true);
+        d.Pump();
+        pressed = shownNow();
+        const RectL body = WindowRect(*d.Find("controllerBody"));
+        d.MoveAt(window, PointL{body.x + 2, body.y + 2});
+        d.ButtonAt(window, PointL{body.x + 2, body.y + 2}, false);
+        ASSERT_TRUE(d.Settle());
+        focusElsewhere();
+        ASSERT_TRUE(midi->gets.empty());
+
+        // What the window holds as the get starts.
+        midi->beforeGet = [&](std::int32_t) { atRequest = shownNow(); };
+        ASSERT_TRUE(d.Click("fav3/recButton"));
+        ASSERT_TRUE(d.WaitUntil([&] { return !d.Boxes().empty(); })) << "no box after REC";
+        EXPECT_EQ(midi->gets, std::vector<std::int32_t>{3});
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_FALSE(driver.WatchdogFired());
+    ASSERT_FALSE(atRequest.IsEmpty()) << "no get started";
+    EXPECT_GT(pressed.CountDifferences(before), 0u) << "the pressed look is the one shown before";
+    EXPECT_EQ(atRequest.CountDifferences(pressed), 0u) << "the window did not show the pressed look";
+    EXPECT_FALSE(EditorDriver::SavePicture(std::string("editor-rec-pressed-at-request") + scale.suffix + ".png",
+                                           atRequest)
+                     .empty());
+}
+
+// The window system asks for the picture again (the window mapped, or uncovered): the
+// window's surface still holds it whole, so it is shown again as it was and no control is
+// painted for it.
+TEST_P(EditorLooksTest, AnExposedWindowShowsItsPictureAgainWithoutPaintingItsControls)
+{
+    const Scale scale = GetParam();
+    ScopedEnvironment dpi("VEDIDU_DPI", scale.dpi);
+    EditorDriver driver;
+    const int status = driver.Run([&](EditorDriver& d) {
+        ASSERT_TRUE(d.Settle());
+        SdlHostWindow& window = d.MainWindow();
+        const Picture before = d.ReadPicture();
+        SDL_Event exposed{};
+        exposed.type = SDL_WINDOWEVENT;
+        exposed.window.event = SDL_WINDOWEVENT_EXPOSED;
+        exposed.window.windowID = window.GetId();
+        window.HandleEvent(exposed);
+        EXPECT_FALSE(window.PaintIfNeeded()) << "the expose painted the controls again";
+        Picture after;
+        ASSERT_TRUE(window.ReadSurface(after.pixels, after.width, after.height));
+        EXPECT_EQ(after.CountDifferences(before), 0u);
     });
     EXPECT_EQ(status, 0);
     EXPECT_FALSE(driver.WatchdogFired());

@@ -490,18 +490,21 @@ void EditorDriver::MoveAt(SdlHostWindow& window, PointL point)
 void EditorDriver::ClickAt(SdlHostWindow& window, PointL point)
 {
     MoveAt(window, point);
-    for (const Uint32 type : {Uint32(SDL_MOUSEBUTTONDOWN), Uint32(SDL_MOUSEBUTTONUP)})
-    {
-        SDL_Event button{};
-        button.button.type = type;
-        button.button.windowID = window.GetId();
-        button.button.button = SDL_BUTTON_LEFT;
-        button.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
-        button.button.clicks = 1;
-        button.button.x = point.x;
-        button.button.y = point.y;
-        SDL_PushEvent(&button);
-    }
+    ButtonAt(window, point, true);
+    ButtonAt(window, point, false);
+}
+
+void EditorDriver::ButtonAt(SdlHostWindow& window, PointL point, bool down)
+{
+    SDL_Event button{};
+    button.button.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+    button.button.windowID = window.GetId();
+    button.button.button = SDL_BUTTON_LEFT;
+    button.button.state = down ? SDL_PRESSED : SDL_RELEASED;
+    button.button.clicks = 1;
+    button.button.x = point.x;
+    button.button.y = point.y;
+    SDL_PushEvent(&button);
 }
 
 void EditorDriver::WheelAt(SdlHostWindow& window, PointL point, std::int32_t notches)

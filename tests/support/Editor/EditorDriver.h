@@ -154,6 +154,8 @@ public:
     // control.
     ::testing::AssertionResult Click(const std::string& path);
     void ClickAt(SdlHostWindow& window, PointL point);
+    // The left button alone pressed (down) or released at point, without moving the pointer.
+    void ButtonAt(SdlHostWindow& window, PointL point, bool down);
     // Moves the pointer to the centre of the control at path without pressing a button (a
     // menu item opens its submenu under it); fails as Click does.
     ::testing::AssertionResult MoveTo(const std::string& path);

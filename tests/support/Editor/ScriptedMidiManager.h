@@ -11,6 +11,7 @@
 #include "Engine/PresetEditorCommon/MidiManager.h"
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace QK::TestSupport
@@ -23,6 +24,8 @@ public:
 
     QKRESULT GetPresetFromMidiDevice(std::int32_t preset) override
     {
+        if (beforeGet)
+            beforeGet(preset);
         gets.push_back(preset);
         return getResult;
     }
@@ -46,6 +49,8 @@ public:
     // test sets a failure (-1: the controller is absent).
     QKRESULT sendAnswer = 16;
     bool askManager = false;
+    // Runs as a get starts, before anything is sent (the moment the request would leave).
+    std::function<void(std::int32_t)> beforeGet;
     std::vector<std::int32_t> gets;
     std::vector<std::int32_t> sends;
     std::vector<std::vector<std::uint8_t>> sent;

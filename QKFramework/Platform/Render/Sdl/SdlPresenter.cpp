@@ -3,9 +3,45 @@
 #include "QKFramework/Platform/Render/Sdl/SdlHandles.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <cstdint>
 
 namespace QK
 {
+
+namespace
+{
+
+// What one more rectangle costs the display server, in pixels copied.
+constexpr std::int64_t kPixelsPerRectangle = 8192;
+
+} // namespace
+
+std::vector<RectL> ChoosePresentRects(const std::vector<RectL>& rects)
+{
+    if (rects.size() < 2)
+        return rects;
+    std::int64_t x0 = INT64_MAX, y0 = INT64_MAX, x1 = INT64_MIN, y1 = INT64_MIN;
+    std::int64_t area = 0;
+    for (const RectL& rect : rects)
+    {
+        if (rect.width <= 0 || rect.height <= 0)
+            continue;
+        x0 = std::min<std::int64_t>(x0, rect.x);
+        y0 = std::min<std::int64_t>(y0, rect.y);
+        x1 = std::max<std::int64_t>(x1, static_cast<std::int64_t>(rect.x) + rect.width);
+        y1 = std::max<std::int64_t>(y1, static_cast<std::int64_t>(rect.y) + rect.height);
+        area += static_cast<std::int64_t>(rect.width) * rect.height;
+    }
+    if (x1 <= x0 || y1 <= y0)
+        return rects;
+    const std::int64_t bounds = (x1 - x0) * (y1 - y0);
+    const std::int64_t separately = area + kPixelsPerRectangle * static_cast<std::int64_t>(rects.size());
+    if (bounds + kPixelsPerRectangle >= separately || x1 - x0 > INT32_MAX || y1 - y0 > INT32_MAX)
+        return rects;
+    return {RectL{static_cast<std::int32_t>(x0), static_cast<std::int32_t>(y0), static_cast<std::int32_t>(x1 - x0),
+                  static_cast<std::int32_t>(y1 - y0)}};
+}
 
 void PresentToSdlWindow(std::uintptr_t window, const unsigned char* pixels, std::int32_t width, std::int32_t height,
                         std::int32_t stride, const std::vector<RectL>& rects)
@@ -25,9 +61,10 @@ void PresentToSdlWindow(std::uintptr_t window, const unsigned char* pixels, std:
         return;
     SDL_SetSurfaceBlendMode(source.Get(), SDL_BLENDMODE_NONE);
 
+    const std::vector<RectL> chosen = ChoosePresentRects(rects);
     std::vector<SDL_Rect> shown;
-    shown.reserve(rects.size());
-    for (auto rect = rects.rbegin(); rect != rects.rend(); ++rect)
+    shown.reserve(chosen.size());
+    for (auto rect = chosen.rbegin(); rect != chosen.rend(); ++rect)
     {
         const std::int64_t x0 = std::max<std::int64_t>(rect->x, 0);
         const std::int64_t y0 = std::max<std::int64_t>(rect->y, 0);
@@ -42,6 +79,32 @@ void PresentToSdlWindow(std::uintptr_t window, const unsigned char* pixels, std:
     }
     if (!shown.empty())
         SDL_UpdateWindowSurfaceRects(sdlWindow, shown.data(), static_cast<int>(shown.size()));
+}
+
+bool ReadSdlWindowSurface(SDL_Window* window, std::vector<std::uint32_t>& pixels, std::int32_t& width,
+                          std::int32_t& height)
+{
+    if (!window)
+        return false;
+    SDL_Surface* shown = SDL_GetWindowSurface(window);
+    if (!shown)
+        return false;
+    UniqueHandle<SdlSurfaceTraits> copy(SDL_ConvertSurfaceFormat(shown, SDL_PIXELFORMAT_ARGB8888, 0));
+    if (!copy || SDL_LockSurface(copy.Get()) != 0)
+        return false;
+    width = copy.Get()->w;
+    height = copy.Get()->h;
+    pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    for (std::int32_t y = 0; y < height; ++y)
+    {
+        const auto* row = reinterpret_cast<const std::uint32_t*>(static_cast<const unsigned char*>(copy.Get()->pixels) +
+                                                                 static_cast<std::ptrdiff_t>(y) * copy.Get()->pitch);
+        for (std::int32_t x = 0; x < width; ++x)
+            pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)] =
+                row[x] | 0xFF000000u;
+    }
+    SDL_UnlockSurface(copy.Get());
+    return true;
 }
 
 } // namespace QK

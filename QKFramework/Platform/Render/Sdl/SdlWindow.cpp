@@ -1,6 +1,7 @@
 #include "QKFramework/Platform/Render/Sdl/SdlWindow.h"
 
 #include "QKFramework/Platform/Render/Sdl/SdlGLContext.h"
+#include "QKFramework/Platform/Render/Sdl/SdlPresenter.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -74,26 +75,7 @@ bool SdlWindow::PumpEvents()
 
 bool SdlWindow::ReadPixels(std::vector<std::uint32_t>& pixels, std::int32_t& width, std::int32_t& height) const
 {
-    if (!m_window)
-        return false;
-    SDL_Surface* shown = SDL_GetWindowSurface(m_window.Get());
-    if (!shown)
-        return false;
-    UniqueHandle<SdlSurfaceTraits> copy(SDL_ConvertSurfaceFormat(shown, SDL_PIXELFORMAT_ARGB8888, 0));
-    if (!copy || SDL_LockSurface(copy.Get()) != 0)
-        return false;
-    width = copy.Get()->w;
-    height = copy.Get()->h;
-    pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-    for (std::int32_t y = 0; y < height; ++y)
-    {
-        const auto* row = reinterpret_cast<const std::uint32_t*>(static_cast<const unsigned char*>(copy.Get()->pixels) +
-                                                                 static_cast<std::ptrdiff_t>(y) * copy.Get()->pitch);
-        for (std::int32_t x = 0; x < width; ++x)
-            pixels[static_cast<std::size_t>(y) * width + x] = row[x] | 0xFF000000u;
-    }
-    SDL_UnlockSurface(copy.Get());
-    return true;
+    return ReadSdlWindowSurface(m_window.Get(), pixels, width, height);
 }
 
 } // namespace QK

@@ -261,6 +261,46 @@ TEST_F(HandOverTest, StalledConnectionsDoNotBlockALaterHandOver)
         ::close(client);
 }
 
+// The first instance waits on its socket on a thread of its own: one that ends while a
+// connection waits, never taken, or after one was taken, ends at once and leaves the next
+// start a socket it can claim.
+TEST_F(HandOverTest, EndsAtOnceWhateverTheSocketHolds)
+{
+    std::vector<int> clients;
+    for (const bool taken : {true, false})
+    {
+        {
+            SingleInstance first{"VediduTestWindowClassEnding"};
+            ASSERT_EQ(first.Claim("unused"), SingleInstance::Role::First);
+            const int client = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+            sockaddr_un address{};
+            address.sun_family = AF_UNIX;
+            const std::string path = first.GetSocketPath();
+            std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+            ASSERT_EQ(::connect(client, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+            clients.push_back(client);
+            if (taken)
+            {
+                const std::string payload = std::string("late") + '\0';
+                ASSERT_EQ(::send(client, payload.data(), payload.size(), MSG_NOSIGNAL), static_cast<ssize_t>(payload.size()));
+                ::shutdown(client, SHUT_WR);
+                std::vector<std::string> got;
+                first.SetHandler([&got](const WString& text) { got.push_back(NString(text.GetString()).GetString()); });
+                for (int pass = 0; pass < 100000 && got.empty(); ++pass)
+                {
+                    first.ProcessIdle();
+                    ::poll(nullptr, 0, 1);
+                }
+                EXPECT_EQ(got, std::vector<std::string>{"late"});
+            }
+        }
+        SingleInstance next{"VediduTestWindowClassEnding"};
+        EXPECT_EQ(next.Claim("unused"), SingleInstance::Role::First) << (taken ? "taken" : "never taken");
+    }
+    for (int client : clients)
+        ::close(client);
+}
+
 // The lock is held, but nobody listens (the first instance is still starting): this process
 // runs in full instead of waiting or giving up.
 TEST_F(SingleInstanceTest, AHolderThatCannotBeReachedLeavesAFullInstance)
