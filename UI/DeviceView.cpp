@@ -462,21 +462,12 @@ std::int32_t LDeviceView::IsCommandEnabled(const LMenuDescriptor*, std::uint32_t
 QKRESULT LDeviceView::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                           const ConstRCPtr<LNotification>& notification)
 {
-    if (m_deviceHandlers)
-    {
-        QKRESULT result = QK_OK;
-        const RCPtr<LNotificationHandler<LDeviceView>> handlers = m_deviceHandlers;
-        if (handlers->DispatchEntry(source, notification, result))
-            return result;
-    }
-    return LScrollView::ReceiveNotification(source, notification);
+    return ReceiveThroughTable<LScrollView>(*this, m_deviceHandlers, source, notification);
 }
 
 QKRESULT LDeviceView::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_deviceHandlers)
-        m_deviceHandlers->RemoveHandler(source, id);
-    return LScrollView::DetachFromDistributor(source, id);
+    return DetachThroughTable<LScrollView>(*this, m_deviceHandlers, source, id);
 }
 
 // --- Handlers --------------------------------------------------------------------------------

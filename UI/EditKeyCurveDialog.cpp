@@ -190,21 +190,12 @@ QKRESULT LEditKeyCurveDlg::Initialize()
 QKRESULT LEditKeyCurveDlg::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                                const ConstRCPtr<LNotification>& notification)
 {
-    if (m_handlers)
-    {
-        const RCPtr<LNotificationHandler<LEditKeyCurveDlg>> handlers = m_handlers;
-        QKRESULT result = QK_OK;
-        if (handlers->DispatchEntry(source, notification, result))
-            return result;
-    }
-    return LDialog::ReceiveNotification(source, notification);
+    return ReceiveThroughTable<LDialog>(*this, m_handlers, source, notification);
 }
 
 QKRESULT LEditKeyCurveDlg::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_handlers)
-        m_handlers->RemoveHandler(source, id);
-    return LDialog::DetachFromDistributor(source, id);
+    return DetachThroughTable<LDialog>(*this, m_handlers, source, id);
 }
 
 QKRESULT LEditKeyCurveDlg::OnButtonClick(const ConstRCPtr<LNotificationDistributor>& source,

@@ -58,42 +58,35 @@ bool SameFont(const ConstRCPtr<LFont>& a, const ConstRCPtr<LFont>& b)
 
 LControl::ChildControlList::~ChildControlList() = default;
 
-const RCPtr<LControl>& LControl::ChildControlList::GetAt(std::uint32_t index, std::int32_t order) const
+// The const and the modifiable GetAt are one lookup; each names its own lines in its errors.
+std::uint32_t LControl::ChildControlList::StoredIndex(std::uint32_t index, std::int32_t order, int pastEndLine,
+                                                      int unknownOrderLine) const
 {
     if (index >= m_children.GetCount())
-        Throw<std::runtime_error>(ThrowSite{"QK::LControl::ChildControlList::GetAt", kSource, 3356});
+        Throw<std::runtime_error>(ThrowSite{"QK::LControl::ChildControlList::GetAt", kSource, pastEndLine});
     switch (order)
     {
     case kInsertionOrder:
-        return *m_children.GetAt(index);
+        return index;
     case kZOrder:
         SortIfNeeded();
-        return *m_children.GetAt(m_zOrder[index]);
+        return m_zOrder[index];
     case kTabOrder:
         SortIfNeeded();
-        return *m_children.GetAt(m_tabOrder[index]);
+        return m_tabOrder[index];
     default:
-        Throw<std::runtime_error>(ThrowSite{"QK::LControl::ChildControlList::GetAt", kSource, 3376});
+        Throw<std::runtime_error>(ThrowSite{"QK::LControl::ChildControlList::GetAt", kSource, unknownOrderLine});
     }
+}
+
+const RCPtr<LControl>& LControl::ChildControlList::GetAt(std::uint32_t index, std::int32_t order) const
+{
+    return *m_children.GetAt(StoredIndex(index, order, 3356, 3376));
 }
 
 RCPtr<LControl>& LControl::ChildControlList::GetAt(std::uint32_t index, std::int32_t order)
 {
-    if (index >= m_children.GetCount())
-        Throw<std::runtime_error>(ThrowSite{"QK::LControl::ChildControlList::GetAt", kSource, 3384});
-    switch (order)
-    {
-    case kInsertionOrder:
-        return *m_children.GetAt(index);
-    case kZOrder:
-        SortIfNeeded();
-        return *m_children.GetAt(m_zOrder[index]);
-    case kTabOrder:
-        SortIfNeeded();
-        return *m_children.GetAt(m_tabOrder[index]);
-    default:
-        Throw<std::runtime_error>(ThrowSite{"QK::LControl::ChildControlList::GetAt", kSource, 3404});
-    }
+    return *m_children.GetAt(StoredIndex(index, order, 3384, 3404));
 }
 
 std::int32_t LControl::ChildControlList::FindByName(const WString& name) const
@@ -266,17 +259,14 @@ QKRESULT LControl::ReleaseInternalReferences()
 QKRESULT LControl::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                        const ConstRCPtr<LNotification>& notification)
 {
-    if (!m_handlers || !m_alive)
+    if (!m_alive)
         return QK_OK;
-    const RCPtr<LNotificationHandler<LControl>> handlers = m_handlers;
-    return handlers->Dispatch(source, notification);
+    return ReceiveThroughTable<LNotificationClient>(*this, m_handlers, source, notification);
 }
 
 QKRESULT LControl::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_handlers)
-        m_handlers->RemoveHandler(source, id);
-    return LNotificationClient::DetachFromDistributor(source, id);
+    return DetachThroughTable<LNotificationClient>(*this, m_handlers, source, id);
 }
 
 QKRESULT LControl::SetParent(LControl* child, LControl* parent)

@@ -151,6 +151,9 @@ public:
 
     private:
         void SortIfNeeded() const;
+        // Where the child at index in order is kept; runtime errors at the given lines.
+        std::uint32_t StoredIndex(std::uint32_t index, std::int32_t order, int pastEndLine,
+                                  int unknownOrderLine) const;
         std::int32_t FindByName(const WString& name) const;
 
         RCPtrArray<LControl> m_children;

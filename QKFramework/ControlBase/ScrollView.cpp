@@ -504,29 +504,17 @@ void LScrollView::GetClientInsets(RectD& insets)
 
 // 7. Receiving ------------------------------------------------------------------------------------
 
-bool LScrollView::DispatchScrollViewEntry(const ConstRCPtr<LNotificationDistributor>& source,
-                                          const ConstRCPtr<LNotification>& notification, QKRESULT& result)
-{
-    if (!m_viewHandlers)
-        return false;
-    const RCPtr<LNotificationHandler<LScrollView>> handlers = m_viewHandlers;
-    return handlers->DispatchEntry(source, notification, result);
-}
-
 QKRESULT LScrollView::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                           const ConstRCPtr<LNotification>& notification)
 {
-    QKRESULT result = QK_OK;
-    if (IsAlive() && DispatchScrollViewEntry(source, notification, result))
-        return result;
-    return LControl::ReceiveNotification(source, notification);
+    if (!IsAlive())
+        return LControl::ReceiveNotification(source, notification);
+    return ReceiveThroughTable<LControl>(*this, m_viewHandlers, source, notification);
 }
 
 QKRESULT LScrollView::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_viewHandlers)
-        m_viewHandlers->RemoveHandler(source, id);
-    return LControl::DetachFromDistributor(source, id);
+    return DetachThroughTable<LControl>(*this, m_viewHandlers, source, id);
 }
 
 } // namespace QK

@@ -254,21 +254,12 @@ WString LButton::GetToolTipText() const
 QKRESULT LButton::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                       const ConstRCPtr<LNotification>& notification)
 {
-    if (m_buttonHandlers)
-    {
-        const RCPtr<LNotificationHandler<LButton>> handlers = m_buttonHandlers;
-        QKRESULT result = QK_OK;
-        if (handlers->DispatchEntry(source, notification, result))
-            return result;
-    }
-    return LControl::ReceiveNotification(source, notification);
+    return ReceiveThroughTable<LControl>(*this, m_buttonHandlers, source, notification);
 }
 
 QKRESULT LButton::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_buttonHandlers)
-        m_buttonHandlers->RemoveHandler(source, id);
-    return LControl::DetachFromDistributor(source, id);
+    return DetachThroughTable<LControl>(*this, m_buttonHandlers, source, id);
 }
 
 } // namespace QK

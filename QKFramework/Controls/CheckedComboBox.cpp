@@ -109,21 +109,12 @@ QKRESULT LCheckedComboBox::OnItemCheckChange(const ConstRCPtr<LNotificationDistr
 QKRESULT LCheckedComboBox::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                                const ConstRCPtr<LNotification>& notification)
 {
-    QKRESULT result = QK_OK;
-    if (m_checkedHandlers)
-    {
-        const RCPtr<LNotificationHandler<LCheckedComboBox>> handlers = m_checkedHandlers;
-        if (handlers->DispatchEntry(source, notification, result))
-            return result;
-    }
-    return LComboBox::ReceiveNotification(source, notification);
+    return ReceiveThroughTable<LComboBox>(*this, m_checkedHandlers, source, notification);
 }
 
 QKRESULT LCheckedComboBox::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_checkedHandlers)
-        m_checkedHandlers->RemoveHandler(source, id);
-    return LComboBox::DetachFromDistributor(source, id);
+    return DetachThroughTable<LComboBox>(*this, m_checkedHandlers, source, id);
 }
 
 } // namespace QK

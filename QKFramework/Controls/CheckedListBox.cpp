@@ -320,21 +320,12 @@ QKRESULT LCheckedListBox::OnCheckBoxClick(const ConstRCPtr<LNotificationDistribu
 QKRESULT LCheckedListBox::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                               const ConstRCPtr<LNotification>& notification)
 {
-    QKRESULT result = QK_OK;
-    if (m_checkHandlers)
-    {
-        const RCPtr<Handlers> handlers = m_checkHandlers;
-        if (handlers->DispatchEntry(source, notification, result))
-            return result;
-    }
-    return LListBox::ReceiveNotification(source, notification);
+    return ReceiveThroughTable<LListBox>(*this, m_checkHandlers, source, notification);
 }
 
 QKRESULT LCheckedListBox::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_checkHandlers)
-        m_checkHandlers->RemoveHandler(source, id);
-    return LListBox::DetachFromDistributor(source, id);
+    return DetachThroughTable<LListBox>(*this, m_checkHandlers, source, id);
 }
 
 } // namespace QK

@@ -71,21 +71,12 @@ QKRESULT LCheckedListBoxItem::ReceiveNotification(const ConstRCPtr<LNotification
 {
     if (!IsCreated())
         return QK_OK;
-    QKRESULT result = QK_OK;
-    if (m_itemHandlers)
-    {
-        const RCPtr<LNotificationHandler<LCheckedListBoxItem>> handlers = m_itemHandlers;
-        if (handlers->DispatchEntry(source, notification, result))
-            return result;
-    }
-    return LListBoxItem::ReceiveNotification(source, notification);
+    return ReceiveThroughTable<LListBoxItem>(*this, m_itemHandlers, source, notification);
 }
 
 QKRESULT LCheckedListBoxItem::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_itemHandlers)
-        m_itemHandlers->RemoveHandler(source, id);
-    return LListBoxItem::DetachFromDistributor(source, id);
+    return DetachThroughTable<LListBoxItem>(*this, m_itemHandlers, source, id);
 }
 
 } // namespace QK

@@ -402,21 +402,12 @@ QKRESULT LComboBox::OnTextBoxFocus(const ConstRCPtr<LNotificationDistributor>&,
 QKRESULT LComboBox::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                         const ConstRCPtr<LNotification>& notification)
 {
-    if (m_comboHandlers)
-    {
-        QKRESULT result = QK_OK;
-        const RCPtr<LNotificationHandler<LComboBox>> handlers = m_comboHandlers;
-        if (handlers->DispatchEntry(source, notification, result))
-            return result;
-    }
-    return LDropDownControl::ReceiveNotification(source, notification);
+    return ReceiveThroughTable<LDropDownControl>(*this, m_comboHandlers, source, notification);
 }
 
 QKRESULT LComboBox::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_comboHandlers)
-        m_comboHandlers->RemoveHandler(source, id);
-    return LDropDownControl::DetachFromDistributor(source, id);
+    return DetachThroughTable<LDropDownControl>(*this, m_comboHandlers, source, id);
 }
 
 } // namespace QK

@@ -161,21 +161,12 @@ QKRESULT LComboMenu::OnPopupVisibilityChanged(const ConstRCPtr<LNotificationDist
 QKRESULT LComboMenu::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                          const ConstRCPtr<LNotification>& notification)
 {
-    if (m_menuHandlers)
-    {
-        QKRESULT result = QK_OK;
-        const RCPtr<LNotificationHandler<LComboMenu>> handlers = m_menuHandlers;
-        if (handlers->DispatchEntry(source, notification, result))
-            return result;
-    }
-    return LDropDownControl::ReceiveNotification(source, notification);
+    return ReceiveThroughTable<LDropDownControl>(*this, m_menuHandlers, source, notification);
 }
 
 QKRESULT LComboMenu::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_menuHandlers)
-        m_menuHandlers->RemoveHandler(source, id);
-    return LDropDownControl::DetachFromDistributor(source, id);
+    return DetachThroughTable<LDropDownControl>(*this, m_menuHandlers, source, id);
 }
 
 } // namespace QK

@@ -170,21 +170,12 @@ QKRESULT LComboSlider::DispatchKey(LKeyParam* key)
 QKRESULT LComboSlider::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                            const ConstRCPtr<LNotification>& notification)
 {
-    if (m_comboHandlers)
-    {
-        QKRESULT result = QK_OK;
-        const RCPtr<LNotificationHandler<LComboSlider>> handlers = m_comboHandlers;
-        if (handlers->DispatchEntry(source, notification, result))
-            return result;
-    }
-    return LDropDownControl::ReceiveNotification(source, notification);
+    return ReceiveThroughTable<LDropDownControl>(*this, m_comboHandlers, source, notification);
 }
 
 QKRESULT LComboSlider::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_comboHandlers)
-        m_comboHandlers->RemoveHandler(source, id);
-    return LDropDownControl::DetachFromDistributor(source, id);
+    return DetachThroughTable<LDropDownControl>(*this, m_comboHandlers, source, id);
 }
 
 } // namespace QK

@@ -200,19 +200,12 @@ QKRESULT LLevelMeter::InitializeParts()
 QKRESULT LLevelMeter::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                           const ConstRCPtr<LNotification>& notification)
 {
-    if (m_meterHandlers && notification && m_meterHandlers->HasHandler(source.Get(), notification->GetId()))
-    {
-        const RCPtr<LNotificationHandler<LLevelMeter>> handlers = m_meterHandlers;
-        return handlers->Dispatch(source, notification);
-    }
-    return LControl::ReceiveNotification(source, notification);
+    return ReceiveThroughTable<LControl>(*this, m_meterHandlers, source, notification);
 }
 
 QKRESULT LLevelMeter::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_meterHandlers)
-        m_meterHandlers->RemoveHandler(source, id);
-    return LControl::DetachFromDistributor(source, id);
+    return DetachThroughTable<LControl>(*this, m_meterHandlers, source, id);
 }
 
 } // namespace QK

@@ -1574,29 +1574,15 @@ void LListBox::SelectItemLook(std::uint32_t index, std::int32_t look)
         control->SelectLook(look, true);
 }
 
-bool LListBox::DispatchListEntry(const ConstRCPtr<LNotificationDistributor>& source,
-                                 const ConstRCPtr<LNotification>& notification, QKRESULT& result)
-{
-    if (!m_listHandlers)
-        return false;
-    const RCPtr<LNotificationHandler<LListBox>> handlers = m_listHandlers;
-    return handlers->DispatchEntry(source, notification, result);
-}
-
 QKRESULT LListBox::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                        const ConstRCPtr<LNotification>& notification)
 {
-    QKRESULT result = QK_OK;
-    if (DispatchListEntry(source, notification, result))
-        return result;
-    return LScrollView::ReceiveNotification(source, notification);
+    return ReceiveThroughTable<LScrollView>(*this, m_listHandlers, source, notification);
 }
 
 QKRESULT LListBox::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_listHandlers)
-        m_listHandlers->RemoveHandler(source, id);
-    return LScrollView::DetachFromDistributor(source, id);
+    return DetachThroughTable<LScrollView>(*this, m_listHandlers, source, id);
 }
 
 } // namespace QK

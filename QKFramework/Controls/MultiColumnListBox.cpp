@@ -400,21 +400,14 @@ void LMultiColumnListBox::PerformSort(std::int32_t column)
 QKRESULT LMultiColumnListBox::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                                   const ConstRCPtr<LNotification>& notification)
 {
-    if (IsCreated() && m_handlers)
-    {
-        const RCPtr<Handlers> handlers = m_handlers;
-        QKRESULT result = QK_OK;
-        if (handlers->DispatchEntry(source, notification, result))
-            return result;
-    }
-    return LPanel::ReceiveNotification(source, notification);
+    if (!IsCreated())
+        return LPanel::ReceiveNotification(source, notification);
+    return ReceiveThroughTable<LPanel>(*this, m_handlers, source, notification);
 }
 
 QKRESULT LMultiColumnListBox::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_handlers)
-        m_handlers->RemoveHandler(source, id);
-    return LPanel::DetachFromDistributor(source, id);
+    return DetachThroughTable<LPanel>(*this, m_handlers, source, id);
 }
 
 } // namespace QK

@@ -269,21 +269,12 @@ QKRESULT LNumericUpDown::OnSliderValueChange(const ConstRCPtr<LNotificationDistr
 QKRESULT LNumericUpDown::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                              const ConstRCPtr<LNotification>& notification)
 {
-    if (m_upDownHandlers)
-    {
-        const RCPtr<LNotificationHandler<LNumericUpDown>> handlers = m_upDownHandlers;
-        QKRESULT result = QK_OK;
-        if (handlers->DispatchEntry(source, notification, result))
-            return result;
-    }
-    return LPanel::ReceiveNotification(source, notification);
+    return ReceiveThroughTable<LPanel>(*this, m_upDownHandlers, source, notification);
 }
 
 QKRESULT LNumericUpDown::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_upDownHandlers)
-        m_upDownHandlers->RemoveHandler(source, id);
-    return LPanel::DetachFromDistributor(source, id);
+    return DetachThroughTable<LPanel>(*this, m_upDownHandlers, source, id);
 }
 
 } // namespace QK

@@ -120,21 +120,12 @@ QKRESULT LPopupMenu::ReceiveNotification(const ConstRCPtr<LNotificationDistribut
     static const NID hover = GetNotificationId(u"NID_HOVER_CONDITION_CHANGE");
     if (notification && notification->GetId() == hover && dynamic_cast<const LListBoxItem*>(source.Get()))
         OnItemHoverChanged(source, notification);
-    if (m_menuHandlers)
-    {
-        QKRESULT result = QK_OK;
-        const RCPtr<LNotificationHandler<LPopupMenu>> handlers = m_menuHandlers;
-        if (handlers->DispatchEntry(source, notification, result))
-            return result;
-    }
-    return LCheckedListBox::ReceiveNotification(source, notification);
+    return ReceiveThroughTable<LCheckedListBox>(*this, m_menuHandlers, source, notification);
 }
 
 QKRESULT LPopupMenu::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_menuHandlers)
-        m_menuHandlers->RemoveHandler(source, id);
-    return LCheckedListBox::DetachFromDistributor(source, id);
+    return DetachThroughTable<LCheckedListBox>(*this, m_menuHandlers, source, id);
 }
 
 // 3. Items, hot keys and states ---------------------------------------------------------------------

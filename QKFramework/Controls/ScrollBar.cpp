@@ -169,21 +169,12 @@ QKRESULT LScrollbar::SetSiblingKeyMask(std::uint32_t mask)
 QKRESULT LScrollbar::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                          const ConstRCPtr<LNotification>& notification)
 {
-    if (m_barHandlers)
-    {
-        const RCPtr<LNotificationHandler<LScrollbar>> handlers = m_barHandlers;
-        QKRESULT result = QK_OK;
-        if (handlers->DispatchEntry(source, notification, result))
-            return result;
-    }
-    return LControl::ReceiveNotification(source, notification);
+    return ReceiveThroughTable<LControl>(*this, m_barHandlers, source, notification);
 }
 
 QKRESULT LScrollbar::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_barHandlers)
-        m_barHandlers->RemoveHandler(source, id);
-    return LControl::DetachFromDistributor(source, id);
+    return DetachThroughTable<LControl>(*this, m_barHandlers, source, id);
 }
 
 // 3. Geometry ----------------------------------------------------------------------------------

@@ -189,26 +189,12 @@ QKRESULT LSlider::CreateFromDescriptor(const LControlDescriptor* descriptor)
 QKRESULT LSlider::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                       const ConstRCPtr<LNotification>& notification)
 {
-    QKRESULT result = QK_OK;
-    if (DispatchSliderEntry(source, notification, result))
-        return result;
-    return LPanel::ReceiveNotification(source, notification);
-}
-
-bool LSlider::DispatchSliderEntry(const ConstRCPtr<LNotificationDistributor>& source,
-                                  const ConstRCPtr<LNotification>& notification, QKRESULT& result)
-{
-    if (!m_sliderHandlers)
-        return false;
-    const RCPtr<LNotificationHandler<LSlider>> handlers = m_sliderHandlers;
-    return handlers->DispatchEntry(source, notification, result);
+    return ReceiveThroughTable<LPanel>(*this, m_sliderHandlers, source, notification);
 }
 
 QKRESULT LSlider::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_sliderHandlers)
-        m_sliderHandlers->RemoveHandler(source, id);
-    return LPanel::DetachFromDistributor(source, id);
+    return DetachThroughTable<LPanel>(*this, m_sliderHandlers, source, id);
 }
 
 // 2. Value and placing ----------------------------------------------------------------------------

@@ -123,19 +123,12 @@ QKRESULT LStatusBar::ReleaseInternalReferences()
 QKRESULT LStatusBar::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                          const ConstRCPtr<LNotification>& notification)
 {
-    if (m_statusHandlers && notification && m_statusHandlers->HasHandler(source.Get(), notification->GetId()))
-    {
-        const RCPtr<LNotificationHandler<LStatusBar>> handlers = m_statusHandlers;
-        return handlers->Dispatch(source, notification);
-    }
-    return LControl::ReceiveNotification(source, notification);
+    return ReceiveThroughTable<LControl>(*this, m_statusHandlers, source, notification);
 }
 
 QKRESULT LStatusBar::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_statusHandlers)
-        m_statusHandlers->RemoveHandler(source, id);
-    return LControl::DetachFromDistributor(source, id);
+    return DetachThroughTable<LControl>(*this, m_statusHandlers, source, id);
 }
 
 } // namespace QK

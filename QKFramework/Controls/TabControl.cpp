@@ -206,21 +206,12 @@ void LTabControl::OnConditionsChanged(LConditionsParam* conditions)
 QKRESULT LTabControl::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                           const ConstRCPtr<LNotification>& notification)
 {
-    if (m_tabHandlers)
-    {
-        const RCPtr<LNotificationHandler<LTabControl>> handlers = m_tabHandlers;
-        QKRESULT result = QK_OK;
-        if (handlers->DispatchEntry(source, notification, result))
-            return result;
-    }
-    return LPanel::ReceiveNotification(source, notification);
+    return ReceiveThroughTable<LPanel>(*this, m_tabHandlers, source, notification);
 }
 
 QKRESULT LTabControl::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_tabHandlers)
-        m_tabHandlers->RemoveHandler(source, id);
-    return LPanel::DetachFromDistributor(source, id);
+    return DetachThroughTable<LPanel>(*this, m_tabHandlers, source, id);
 }
 
 } // namespace QK

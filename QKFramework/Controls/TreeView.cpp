@@ -347,21 +347,12 @@ QKRESULT LTreeView::OnCheckBoxClick(const ConstRCPtr<LNotificationDistributor>& 
 QKRESULT LTreeView::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                         const ConstRCPtr<LNotification>& notification)
 {
-    QKRESULT result = QK_OK;
-    if (m_treeHandlers)
-    {
-        const RCPtr<TreeHandlers> handlers = m_treeHandlers;
-        if (handlers->DispatchEntry(source, notification, result))
-            return result;
-    }
-    return LCheckedListBox::ReceiveNotification(source, notification);
+    return ReceiveThroughTable<LCheckedListBox>(*this, m_treeHandlers, source, notification);
 }
 
 QKRESULT LTreeView::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_treeHandlers)
-        m_treeHandlers->RemoveHandler(source, id);
-    return LCheckedListBox::DetachFromDistributor(source, id);
+    return DetachThroughTable<LCheckedListBox>(*this, m_treeHandlers, source, id);
 }
 
 } // namespace QK

@@ -159,19 +159,12 @@ QKRESULT LClipboard::OnDelete(const SourcePtr&, const NotificationPtr&)
 QKRESULT LClipboard::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                          const ConstRCPtr<LNotification>& notification)
 {
-    if (m_handler && notification && m_handler->HasHandler(source.Get(), notification->GetId()))
-    {
-        const RCPtr<LNotificationHandler<LClipboard>> handler = m_handler;
-        return handler->Dispatch(source, notification);
-    }
-    return LNotificationClient::ReceiveNotification(source, notification);
+    return ReceiveThroughTable<LNotificationClient>(*this, m_handler, source, notification);
 }
 
 QKRESULT LClipboard::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_handler)
-        m_handler->RemoveHandler(source, id);
-    return LNotificationClient::DetachFromDistributor(source, id);
+    return DetachThroughTable<LNotificationClient>(*this, m_handler, source, id);
 }
 
 } // namespace QK

@@ -65,21 +65,12 @@ QKRESULT LAboutDlg::Initialize()
 QKRESULT LAboutDlg::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                         const ConstRCPtr<LNotification>& notification)
 {
-    if (m_handlers)
-    {
-        const RCPtr<LNotificationHandler<LAboutDlg>> handlers = m_handlers;
-        QKRESULT result = QK_OK;
-        if (handlers->DispatchEntry(source, notification, result))
-            return result;
-    }
-    return LDialog::ReceiveNotification(source, notification);
+    return ReceiveThroughTable<LDialog>(*this, m_handlers, source, notification);
 }
 
 QKRESULT LAboutDlg::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_handlers)
-        m_handlers->RemoveHandler(source, id);
-    return LDialog::DetachFromDistributor(source, id);
+    return DetachThroughTable<LDialog>(*this, m_handlers, source, id);
 }
 
 QKRESULT LAboutDlg::OnSupportClicked(const ConstRCPtr<LNotificationDistributor>&,
