@@ -1019,7 +1019,7 @@ std::uint32_t LControl::UpdateConditions()
                 root->SetCursor(m_previousCursor);
         }
     }
-    if (m_dragMode != 0 && turnedOff(kLeftDrag))
+    if (m_dragMode != kDragNone && turnedOff(kLeftDrag))
         EndDrag();
     OnConditionsChanged(record.Get());
     const ConstRCPtr<LRefCountedObject> argument(record.Get());
@@ -1049,7 +1049,7 @@ std::uint32_t LControl::UpdateConditions()
         Send(u"NID_VISIBLITY_CONDITION_CHANGE", argument);
         updateChildren = true;
     }
-    if (m_dragMode != 0 && turnedOn(kLeftDrag))
+    if (m_dragMode != kDragNone && turnedOn(kLeftDrag))
         BeginDrag();
     const bool hiddenUnderPointer =
         (current & kPointerOver) && (changed & kVisible) && !(current & kVisible) && !(current & kCaptured);
