@@ -4,6 +4,8 @@
 
 #include "DeviceControl/GeneratedCode/Engine/Inc/Device.h"
 #include "Panel/Main/Application.h"
+#include "QKFramework/Application/AppNotifications.h"
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/Controls/Button.h"
 #include "QKFramework/Controls/Dialog.h"
 #include "QKFramework/Controls/MainMenu.h"
@@ -361,7 +363,7 @@ void LDeviceView::SubscribeFavoriteBank(LControl& bank)
 {
     const auto subscribe = [this](const RCPtr<LControl>& button, QKRESULT (LDeviceView::*handler)(const SourcePtr&, const NotificationPtr&),
                                   int line) {
-        CheckResult(m_deviceHandlers->AddHandler(handler, SourcePtr(button.Get()), u"NID_LEFT_CLICK", 0),
+        CheckResult(m_deviceHandlers->AddHandler(handler, SourcePtr(button.Get()), kNidLeftClick, 0),
                     ThrowSite{kInitialize, kSource, line});
     };
     for (std::uint32_t i = 1; i <= 8; ++i)
@@ -407,7 +409,7 @@ QKRESULT LDeviceView::Initialize()
         if (auto* keybedPanel = dynamic_cast<LControl*>(keybed.Get()))
             if (const RCPtr<LControl> button = keybedPanel->FindChild(WString(u"buttonOpenKeyEditDialog")))
                 m_deviceHandlers->AddHandler(&LDeviceView::OnKeyCurveClicked, SourcePtr(button.Get()),
-                                             u"NID_LEFT_CLICK", 0);
+                                             kNidLeftClick, 0);
 
     m_statusView = RCPtr<LStatusView>(new LStatusView());
     m_presetManager = LPresetManager::Create();
@@ -515,7 +517,7 @@ QKRESULT LDeviceView::OnSavePresetCommand(const SourcePtr&, const NotificationPt
 QKRESULT LDeviceView::OnExitCommand(const SourcePtr&, const NotificationPtr&)
 {
     if (const RCPtr<LNotificationCenter> centre = GetDefaultNotificationCenter())
-        centre->PostNotification(LNotification::Create(u"NID_APP_EXIT_REQ"));
+        centre->PostNotification(LNotification::Create(kNidAppExitReq));
     return 1;
 }
 

@@ -14,6 +14,7 @@
 #include "QKFramework/ControlBase/ControlDetail.h"
 #include "QKFramework/ControlBase/ControlDescriptor.h"
 #include "QKFramework/ControlBase/ControlFactory.h"
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/ControlBase/ControlPopups.h"
 #include "QKFramework/ControlBase/Input/GlobalHotKeyManager.h"
 #include "QKFramework/ControlBase/MenuItemUpdater.h"
@@ -22,6 +23,7 @@
 #include "QKFramework/Notification/Notification.h"
 #include "QKFramework/Notification/NotificationCenter.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
+#include "QKFramework/Notification/NotificationQueue.h"
 #include "QKFramework/ObjectBase/Exception.h"
 #include "QKFramework/Renderer/Font.h"
 #include "QKFramework/Renderer/Renderer.h"
@@ -429,7 +431,7 @@ double LControl::SetValue(double value)
         return m_value;
     m_value = clamped;
     OnValueChanged();
-    Send(u"NID_VALUE_CHANGE", LValueParam::Create(m_value, FractionToValue(m_value)));
+    Send(kNidValueChange, LValueParam::Create(m_value, FractionToValue(m_value)));
     return m_value;
 }
 
@@ -848,8 +850,8 @@ QKRESULT LControl::Initialize()
     if (m_parent && !m_keyBindings.empty())
     {
         m_handlers->AddHandler(&LControl::HandleSiblingKey, ConstRCPtr<LNotificationDistributor>(m_parent.Get()),
-                               u"NID_SIBLING_KEY");
-        m_handlers->AddDirectHandler(&LControl::HandleSiblingKey, u"NID_SIBLING_KEY");
+                               kNidSiblingKey);
+        m_handlers->AddDirectHandler(&LControl::HandleSiblingKey, kNidSiblingKey);
     }
     return QK_OK;
 }
@@ -1026,15 +1028,15 @@ std::uint32_t LControl::UpdateConditions()
     Send(u"NID_CONDITION_CHANGE", argument);
     bool updateChildren = false;
     if (changed & kHasFocus)
-        Send(u"NID_HAS_FOCUS_CONDITION_CHANGE", argument);
+        Send(kNidHasFocusConditionChange, argument);
     if (changed & kContainsFocus)
         Send(u"NID_CONTAINS_FOCUS_CONDITION_CHANGE", argument);
     if (changed & kHover)
-        Send(u"NID_HOVER_CONDITION_CHANGE", argument);
+        Send(kNidHoverConditionChange, argument);
     if (changed & kCaptured)
         Send(u"NID_CAPTURE_CONDITION_CHANGE", argument);
     if (changed & (kLeftButtonDown | kLeftDrag))
-        Send(u"NID_LEFT_DRAG_CONDITION_CHANGE", argument);
+        Send(kNidLeftDragConditionChange, argument);
     if (changed & (kMiddleButtonDown | kMiddleDrag))
         Send(u"NID_MIDDLE_DRAG_CONDITION_CHANGE", argument);
     if (changed & (kRightButtonDown | kRightDrag))
@@ -1046,7 +1048,7 @@ std::uint32_t LControl::UpdateConditions()
     }
     if (changed & kVisible)
     {
-        Send(u"NID_VISIBLITY_CONDITION_CHANGE", argument);
+        Send(kNidVisibilityConditionChange, argument);
         updateChildren = true;
     }
     if (m_dragMode != kDragNone && turnedOn(kLeftDrag))
@@ -1315,7 +1317,7 @@ QKRESULT LControl::RegisterNotifications()
             if (!m_handlers)
                 m_handlers = LNotificationHandler<LControl>::Create(this);
             if (Failed(m_handlers->AddHandler(&LControl::OnIdle, ConstRCPtr<LNotificationDistributor>(root),
-                                              u"NID_IDLE")))
+                                              kNidIdle)))
                 m_idleUsers = 0;
         }
     for (std::uint32_t i = m_children.GetCount(); i-- > 0;)

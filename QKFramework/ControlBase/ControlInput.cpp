@@ -11,10 +11,12 @@
 
 #include "QKFramework/ControlBase/ControlApp.h"
 #include "QKFramework/ControlBase/ControlDetail.h"
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/ControlBase/Input/InputEvents.h"
 #include "QKFramework/ControlBase/MenuItemUpdater.h"
 #include "QKFramework/ControlBase/RootWindowInterface.h"
 #include "QKFramework/Notification/Notification.h"
+#include "QKFramework/Notification/NotificationQueue.h"
 
 #include <algorithm>
 #include <cmath>
@@ -110,7 +112,7 @@ QKRESULT LControl::MouseDown(const LMouseButtonParam* button)
         OnRightButtonDown(button);
         break;
     }
-    Send(u"NID_MOUSE_DOWN", Argument(button));
+    Send(kNidMouseDown, Argument(button));
     if (!wasCaptured)
         CaptureMouse(button->Button, PointL{button->X, button->Y});
     return QK_OK;
@@ -163,7 +165,7 @@ QKRESULT LControl::MouseMove(const LPointWithModifiersParam* point)
         }
     }
     OnMouseMove(point);
-    Send(u"NID_MOUSE_MOVE", Argument(point));
+    Send(kNidMouseMove, Argument(point));
     if (m_flags.leftDrag && m_dragMode != kDragNone)
         DragMove(PointD{static_cast<double>(point->X), static_cast<double>(point->Y)});
     m_moveTimes[1] = m_moveTimes[0];
@@ -209,7 +211,7 @@ QKRESULT LControl::MouseUp(const LMouseButtonParam* button)
         click = (m_flags.rightDown || (m_flags.rightDrag && m_dragMode == kDragNone)) && m_flags.pointerOver;
         break;
     }
-    Send(u"NID_MOUSE_UP", Argument(button));
+    Send(kNidMouseUp, Argument(button));
     if (m_flags.captured && button->ButtonState == 0)
         ReleaseCapture();
     if (click && IsEnabled(true))
@@ -240,7 +242,7 @@ QKRESULT LControl::LeftClick(const LMouseButtonParam* button)
         return QK_E_INVALIDARG;
     const RCPtr<LControl> self(this);
     OnLeftClick(button);
-    Send(u"NID_LEFT_CLICK", Argument(button));
+    Send(kNidLeftClick, Argument(button));
     return QK_OK;
 }
 
@@ -540,7 +542,7 @@ QKRESULT LControl::KeyInput(LKeyParam* key)
     const RCPtr<LControl> self(this);
     const RCPtr<LKeyParam> heldKey(key);
     const RCPtr<LSiblingKeyParam> sibling = LSiblingKeyParam::Create(key->Key, self);
-    Send(u"NID_SIBLING_KEY", Argument(sibling.Get()));
+    Send(kNidSiblingKey, Argument(sibling.Get()));
     if (sibling->Result == 0)
         return QK_OK;
     if (WantsKey(key) != QK_FALSE)
@@ -581,7 +583,7 @@ QKRESULT LControl::SendSiblingKey(LKeyParam* key)
 {
     if (!key)
         return QK_E_INVALIDARG;
-    const NID id = GetNotificationId(u"NID_SIBLING_KEY");
+    const NID id = GetNotificationId(kNidSiblingKey);
     const RCPtr<LNotificationClientPool> pool = id ? FindClientPool(id) : nullptr;
     if (!pool || pool->GetCount() == 0)
         return QK_FALSE;
@@ -599,7 +601,7 @@ QKRESULT LControl::SendSiblingKey(LKeyParam* key)
     const RCPtr<LControl> source = pathCount > 0 ? *key->Path.GetAt(pathCount - 1) : nullptr;
     const RCPtr<LSiblingKeyParam> sibling = LSiblingKeyParam::Create(key->Key, source);
     const ConstRCPtr<LNotification> notification =
-        LNotification::Create(u"NID_SIBLING_KEY", Argument(sibling.Get()));
+        LNotification::Create(kNidSiblingKey, Argument(sibling.Get()));
     if (!notification)
         return QK_FALSE;
     const ConstRCPtr<LNotificationDistributor> from(this);
@@ -1278,7 +1280,7 @@ QKRESULT LControl::BeginIdleAnimation()
     if (!m_handlers)
         m_handlers = LNotificationHandler<LControl>::Create(this);
     const QKRESULT result =
-        m_handlers->AddHandler(&LControl::OnIdle, ConstRCPtr<LNotificationDistributor>(root), u"NID_IDLE");
+        m_handlers->AddHandler(&LControl::OnIdle, ConstRCPtr<LNotificationDistributor>(root), kNidIdle);
     if (Failed(result))
         m_idleUsers = 0;
     return result;
@@ -1293,9 +1295,9 @@ QKRESULT LControl::EndIdleAnimation()
     IRootWindow* root = GetRootWindowLink();
     if (!root)
         return QK_OK;
-    if (!m_handlers || !m_handlers->RemoveHandler(root, u"NID_IDLE"))
+    if (!m_handlers || !m_handlers->RemoveHandler(root, kNidIdle))
         return QK_E_FAIL;
-    return Unsubscribe(ConstRCPtr<LNotificationDistributor>(root), u"NID_IDLE");
+    return Unsubscribe(ConstRCPtr<LNotificationDistributor>(root), kNidIdle);
 }
 
 void LControl::RunIdleAnimation()

@@ -1,6 +1,7 @@
 #include "QKFramework/Controls/CenteredSlider.h"
 
 #include "QKFramework/ControlBase/ControlDetail.h"
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/Notification/Notification.h"
 #include "QKFramework/Notification/NotificationId.h"
 
@@ -37,7 +38,7 @@ QKRESULT LCenteredSlider::Initialize()
     }
     if (LControl* thumb = GetThumb())
         CheckResult(m_centeredHandlers->AddHandler(&LCenteredSlider::OnThumbMove, RCPtr<LControl>(thumb),
-                                                   u"NID_MOUSE_MOVE"),
+                                                   kNidMouseMove),
                     kInitializeSite);
     SetBoundsPosFromThumbPos();
     return QK_OK;
@@ -90,7 +91,7 @@ QKRESULT LCenteredSlider::ReceiveNotification(const ConstRCPtr<LNotificationDist
     QKRESULT result = QK_OK;
     // The thumb's move is the slider's too: it drags the thumb.
     if (OfferToTable(m_centeredHandlers, source, notification, result) &&
-        !(source.Get() == GetThumb() && notification->GetId() == GetNotificationId(u"NID_MOUSE_MOVE")))
+        !(source.Get() == GetThumb() && notification->GetId() == GetNotificationId(kNidMouseMove)))
         return result;
     return LSlider::ReceiveNotification(source, notification);
 }

@@ -1,6 +1,7 @@
 #include "QKFramework/Controls/CheckedComboBox.h"
 
 #include "QKFramework/ControlBase/ControlDescriptor.h"
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/Notification/Notification.h"
 
 namespace QK
@@ -46,7 +47,7 @@ QKRESULT LCheckedComboBox::Initialize()
     if (!m_checkedHandlers)
         m_checkedHandlers = LNotificationHandler<LCheckedComboBox>::Create(this);
     m_checkedHandlers->AddHandler(&LCheckedComboBox::OnItemCheckChange,
-                                  ConstRCPtr<LNotificationDistributor>(m_checkedList.Get()), u"NID_ITEM_CHECK_CHANGE");
+                                  ConstRCPtr<LNotificationDistributor>(m_checkedList.Get()), kNidItemCheckChange);
     return QK_OK;
 }
 
@@ -102,7 +103,7 @@ QKRESULT LCheckedComboBox::OnItemCheckChange(const ConstRCPtr<LNotificationDistr
     const std::int32_t checked = m_checkedList ? m_checkedList->GetCheckedCount() : 0;
     if (checked == 0 || checked == 1)
         UpdateLook();
-    Send(u"NID_ITEM_CHECK_CHANGE", notification->GetArgument());
+    Send(kNidItemCheckChange, notification->GetArgument());
     return QK_OK;
 }
 

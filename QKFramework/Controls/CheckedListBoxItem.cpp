@@ -1,6 +1,7 @@
 #include "QKFramework/Controls/CheckedListBoxItem.h"
 
 #include "QKFramework/ControlBase/ControlDescriptor.h"
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/ControlBase/ControlParams.h"
 #include "QKFramework/Notification/Notification.h"
 
@@ -49,7 +50,7 @@ QKRESULT LCheckedListBoxItem::Initialize()
     if (const RCPtr<LButton> box = GetCheckBox())
     {
         m_itemHandlers->AddHandler(&LCheckedListBoxItem::OnCheckBoxHover, ConstRCPtr<LNotificationDistributor>(box.Get()),
-                                   u"NID_HOVER_CONDITION_CHANGE");
+                                   kNidHoverConditionChange);
         box->SetNotFocusable(true);
         box->SetUseParentToolTip(true);
     }

@@ -1,6 +1,7 @@
 #include "QKFramework/Controls/ComboMenu.h"
 
 #include "QKFramework/ControlBase/ControlDescriptor.h"
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/ControlBase/Input/InputEvents.h"
 
 #include <algorithm>
@@ -39,8 +40,8 @@ QKRESULT LComboMenu::Initialize()
     if (!m_menuHandlers)
         m_menuHandlers = LNotificationHandler<LComboMenu>::Create(this);
     const ConstRCPtr<LNotificationDistributor> source(popup.Get());
-    m_menuHandlers->AddHandler(&LComboMenu::OnPopupVisibilityChanged, source, u"NID_VISIBLITY_CONDITION_CHANGE");
-    m_menuHandlers->AddHandler(&LComboMenu::OnPopupItemActivated, source, u"NID_ITEM_ACTIVATED");
+    m_menuHandlers->AddHandler(&LComboMenu::OnPopupVisibilityChanged, source, kNidVisibilityConditionChange);
+    m_menuHandlers->AddHandler(&LComboMenu::OnPopupItemActivated, source, kNidItemActivated);
     popup->SetAutoClose(false);
     return QK_OK;
 }

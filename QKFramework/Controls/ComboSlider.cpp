@@ -1,6 +1,7 @@
 #include "QKFramework/Controls/ComboSlider.h"
 
 #include "QKFramework/ControlBase/ControlDetail.h"
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/ControlBase/Input/InputEvents.h"
 #include "QKFramework/ControlBase/LayoutDescriptor.h"
 #include "QKFramework/Controls/Panel.h"
@@ -57,7 +58,7 @@ QKRESULT LComboSlider::Initialize()
     if (slider->GetValue() != GetValue())
         slider->SetValue(GetValue());
     m_comboHandlers->AddHandler(&LComboSlider::OnSliderValueChange, ConstRCPtr<LNotificationDistributor>(slider.Get()),
-                                u"NID_VALUE_CHANGE");
+                                kNidValueChange);
     slider->SetResendAtDragEnd(true);
     return QK_OK;
 }
@@ -89,7 +90,7 @@ QKRESULT LComboSlider::OnSliderValueChange(const ConstRCPtr<LNotificationDistrib
     if (GetValue() != slider->GetValue())
         LDropDownControl::SetValue(slider->GetValue());
     else
-        Send(u"NID_VALUE_CHANGE", LValueParam::Create(GetValue(), FractionToValue(GetValue())));
+        Send(kNidValueChange, LValueParam::Create(GetValue(), FractionToValue(GetValue())));
     return QK_FALSE;
 }
 

@@ -1,6 +1,7 @@
 #include "QKFramework/Controls/Dialog.h"
 
 #include "QKFramework/ControlBase/ControlApp.h"
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/ControlBase/RootWindowInterface.h"
 #include "QKFramework/Notification/Notification.h"
 
@@ -36,7 +37,7 @@ QKRESULT LDialog::Initialize()
         if (const RCPtr<LControl> child = FindChild(WString(button.name)))
             CheckResult(m_dialogHandlers->AddHandler(&LDialog::OnStandardButton,
                                                      ConstRCPtr<LNotificationDistributor>(child.Get()),
-                                                     u"NID_LEFT_CLICK"),
+                                                     kNidLeftClick),
                         kInitializeSite);
     return result;
 }

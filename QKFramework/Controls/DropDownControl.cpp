@@ -1,5 +1,6 @@
 #include "QKFramework/Controls/DropDownControl.h"
 
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/ControlBase/Input/InputEvents.h"
 #include "QKFramework/Notification/Notification.h"
 
@@ -23,7 +24,7 @@ QKRESULT LDropDownControl::Initialize()
     if (!m_dropDownHandlers)
         m_dropDownHandlers = LNotificationHandler<LDropDownControl>::Create(this);
     m_dropDownHandlers->AddHandler(&LDropDownControl::OnPress, ConstRCPtr<LNotificationDistributor>(this),
-                                   u"NID_MOUSE_DOWN");
+                                   kNidMouseDown);
     return result;
 }
 

@@ -1,6 +1,7 @@
 #include "QKFramework/Controls/LevelMeter.h"
 
 #include "QKFramework/ControlBase/ControlDetail.h"
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/Notification/Notification.h"
 
 namespace QK
@@ -114,9 +115,9 @@ QKRESULT LLevelMeter::SetClipButton(bool latching)
         return QK_OK;
     const ConstRCPtr<LNotificationDistributor> button(m_clipButton.Get());
     if (latching)
-        m_meterHandlers->AddHandler(&LLevelMeter::OnClipButtonClick, button, u"NID_LEFT_CLICK");
+        m_meterHandlers->AddHandler(&LLevelMeter::OnClipButtonClick, button, kNidLeftClick);
     else
-        m_meterHandlers->RemoveHandler(button, u"NID_LEFT_CLICK");
+        m_meterHandlers->RemoveHandler(button, kNidLeftClick);
     return QK_OK;
 }
 

@@ -3,6 +3,7 @@
 #include "QKFramework/ControlBase/ControlApp.h"
 #include "QKFramework/ControlBase/ControlDescriptor.h"
 #include "QKFramework/ControlBase/ControlDetail.h"
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/ControlBase/Input/InputEvents.h"
 #include "QKFramework/Notification/Notification.h"
 
@@ -25,7 +26,7 @@ QKRESULT LPanel::Initialize()
         return result;
     m_panelHandlers = LNotificationHandler<LPanel>::Create(this);
     CheckResult(m_panelHandlers->AddHandler(&LPanel::OnSiblingKey, ConstRCPtr<LNotificationDistributor>(GetParent()),
-                                            u"NID_SIBLING_KEY"),
+                                            kNidSiblingKey),
                 kInitializeSite);
     return result;
 }

@@ -1,6 +1,7 @@
 #include "QKFramework/Controls/StatusBar.h"
 
 #include "QKFramework/ControlBase/ControlDescriptor.h"
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/ControlBase/RootWindowInterface.h"
 #include "QKFramework/Notification/Notification.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
@@ -80,8 +81,8 @@ QKRESULT LStatusBar::Initialize()
     if (const RCPtr<LNotificationCenter> centre = GetDefaultNotificationCenter(); centre && m_statusHandlers)
     {
         const ConstRCPtr<LNotificationDistributor> source(centre.Get());
-        m_statusHandlers->AddHandler(&LStatusBar::OnMenuStatusText, source, u"NID_MENU_STATUS_TEXT");
-        m_statusHandlers->AddHandler(&LStatusBar::OnMenuStatusText, source, u"NID_MENU_STATUS_TEXT_RESTORE");
+        m_statusHandlers->AddHandler(&LStatusBar::OnMenuStatusText, source, kNidMenuStatusText);
+        m_statusHandlers->AddHandler(&LStatusBar::OnMenuStatusText, source, kNidMenuStatusTextRestore);
     }
     if (!m_selfTarget && Attach(self) == QK_OK)
     {

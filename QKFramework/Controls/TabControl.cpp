@@ -1,6 +1,7 @@
 #include "QKFramework/Controls/TabControl.h"
 
 #include "QKFramework/ControlBase/ControlDetail.h"
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/Notification/Notification.h"
 
 namespace QK
@@ -171,7 +172,7 @@ QKRESULT LTabControl::Initialize()
     const LControl::ChildControlList& buttons = m_buttonHolder->GetChildren();
     for (std::uint32_t i = 0; i < buttons.GetCount(); ++i)
         if (const RCPtr<LControl> button = buttons.GetAt(i))
-            CheckResult(m_tabHandlers->AddHandler(&LTabControl::OnTabButtonClick, button, u"NID_LEFT_CLICK"),
+            CheckResult(m_tabHandlers->AddHandler(&LTabControl::OnTabButtonClick, button, kNidLeftClick),
                         kInitializeSite);
     return selected;
 }

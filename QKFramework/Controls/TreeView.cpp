@@ -3,6 +3,7 @@
 #include "QKFramework/Controls/TreeView.h"
 
 #include "QKFramework/ControlBase/ControlDescriptor.h"
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/ControlBase/LayoutDescriptor.h"
 #include "QKFramework/Notification/Notification.h"
 #include "QKFramework/ObjectBase/Exception.h"
@@ -312,9 +313,9 @@ void LTreeView::SubscribeCheckBox(LButton& box)
 {
     const ConstRCPtr<LNotificationDistributor> source(&box);
     if (IsAutoCheck())
-        GetTreeHandlers().AddHandler(&LTreeView::OnCheckBoxValueChange, source, u"NID_VALUE_CHANGE");
+        GetTreeHandlers().AddHandler(&LTreeView::OnCheckBoxValueChange, source, kNidValueChange);
     else
-        GetTreeHandlers().AddHandler(&LTreeView::OnCheckBoxClick, source, u"NID_LEFT_CLICK");
+        GetTreeHandlers().AddHandler(&LTreeView::OnCheckBoxClick, source, kNidLeftClick);
 }
 
 void LTreeView::UnsubscribeCheckBox(LButton& box, const char16_t* nid)

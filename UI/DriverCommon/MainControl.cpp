@@ -107,7 +107,7 @@ QKRESULT LMainControl::Initialize()
 
         CheckResult(m_mainHandlers->AddHandler(&LMainControl::OnParamModuleStateChange,
                                                ConstRCPtr<LNotificationDistributor>(GetDefaultNotificationCenter()),
-                                               u"NID_PARAM_MODULE_STATE_CHANGE", 0),
+                                               kNidParamModuleStateChange, 0),
                     ThrowSite{kInitialize, kSource, 44});
 
         const RCPtr<LRootModuleEngine> engine = GetEngine();

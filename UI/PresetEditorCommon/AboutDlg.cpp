@@ -2,6 +2,7 @@
 
 #include "QKFramework/Application/FrameworkApp.h"
 #include "QKFramework/Application/ProductVersion.h"
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/Controls/Button.h"
 #include "QKFramework/Controls/Label.h"
 #include "QKFramework/Utilities/Storage/ShellOpener.h"
@@ -54,7 +55,7 @@ QKRESULT LAboutDlg::Initialize()
             ThrowNullPointer(kMissingButtonSite, "LSupportPanel couldn't find buttonSupport");
         CheckResult(m_handlers->AddHandler(&LAboutDlg::OnSupportClicked,
                                            ConstRCPtr<LNotificationDistributor>(support.Get()),
-                                           u"NID_LEFT_CLICK"),
+                                           kNidLeftClick),
                     kSubscribeSite);
         if (const LFrameworkApp* application = LFrameworkApp::GetApplication())
             support->SetCursor(application->GetCursor(WString(u"UI_CURSOR_HAND")));
