@@ -17,6 +17,7 @@
 #include "UI/DriverCommon/MainControl.h"
 #include "UI/DriverCommon/PresetManager.h"
 #include "UI/PresetEditorCommon/EditPanelSupport.h"
+#include "UI/SkinNames.h"
 #include "UI/StatusView.h"
 
 #include <string>
@@ -63,8 +64,8 @@ std::int32_t FavoriteNumber(const LControl* panel)
     if (!panel)
         return 0;
     const WString& name = panel->GetName();
-    for (std::int32_t n = 1; n <= 8; ++n)
-        if (name.IsEqual(Numbered(u"fav", static_cast<std::uint32_t>(n))))
+    for (std::int32_t n = 1; n <= static_cast<std::int32_t>(SkinNames::kFavoriteCount); ++n)
+        if (name.IsEqual(Numbered(SkinNames::kFavoritePanelStem, static_cast<std::uint32_t>(n))))
             return n;
     return 0;
 }
@@ -366,19 +367,19 @@ void LDeviceView::SubscribeFavoriteBank(LControl& bank)
         CheckResult(m_deviceHandlers->AddHandler(handler, SourcePtr(button.Get()), kNidLeftClick, 0),
                     ThrowSite{kInitialize, kSource, line});
     };
-    for (std::uint32_t i = 1; i <= 8; ++i)
+    for (std::uint32_t i = 1; i <= SkinNames::kFavoriteCount; ++i)
     {
-        const RCPtr<LControl> panel = bank.FindChild(Numbered(u"fav", i));
-        const RCPtr<LControl> send = panel ? panel->FindChild(WString(u"sendButton")) : nullptr;
+        const RCPtr<LControl> panel = bank.FindChild(Numbered(SkinNames::kFavoritePanelStem, i));
+        const RCPtr<LControl> send = panel ? panel->FindChild(WString(SkinNames::kSendButton)) : nullptr;
         if (!send)
             ThrowNullPointer(ThrowSite{kInitialize, kSource, 114}, "cannot find child sendButton");
         subscribe(send, &LDeviceView::OnSendPresetClicked, 115);
-        const RCPtr<LControl> receive = panel->FindChild(WString(u"recButton"));
+        const RCPtr<LControl> receive = panel->FindChild(WString(SkinNames::kReceiveButton));
         if (!receive)
             ThrowNullPointer(ThrowSite{kInitialize, kSource, 118}, "cannot find child recButton");
         subscribe(receive, &LDeviceView::OnReceivePresetClicked, 119);
     }
-    const RCPtr<LControl> ram = bank.FindChild(WString(u"sendToRamButton"));
+    const RCPtr<LControl> ram = bank.FindChild(WString(SkinNames::kSendToRamButton));
     if (!ram)
         ThrowNullPointer(ThrowSite{kInitialize, kSource, 123}, "cannot find child sendToRamButton");
     subscribe(ram, &LDeviceView::OnSendPresetClicked, 124);
@@ -396,7 +397,7 @@ QKRESULT LDeviceView::Initialize()
 
     m_fileDialog = RCPtr<LFileDialog>(new LFileDialog(GetInitialPresetFolder()));
 
-    if (const RCPtr<LControl> bank = FindChild(WString(u"favoriteBankPanel")))
+    if (const RCPtr<LControl> bank = FindChild(WString(SkinNames::kFavoriteBankPanel)))
         SubscribeFavoriteBank(*bank);
 
     LControl* parent = LControl::GetParent();
@@ -479,7 +480,7 @@ QKRESULT LDeviceView::OnSendPresetClicked(const SourcePtr& source, const Notific
     const auto* button = dynamic_cast<const LButton*>(source.Get());
     if (!button)
         return 1;
-    if (button->GetName().IsEqual(u"sendToRamButton"))
+    if (button->GetName().IsEqual(SkinNames::kSendToRamButton))
         SendPresetToDeviceAndReport(0);
     else if (const std::int32_t favorite = FavoriteNumber(button->GetParent()))
         SendPresetToDeviceAndReport(favorite);
