@@ -3,7 +3,9 @@
 #include "UI/DeviceView.h"
 
 #include "DeviceControl/GeneratedCode/Engine/Inc/Device.h"
+#include "QKFramework/Application/AppNotifications.h"
 #include "QKFramework/Application/FrameworkApp.h"
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/Controls/Button.h"
 #include "QKFramework/Controls/Dialog.h"
 #include "QKFramework/Controls/MainMenu.h"
@@ -16,6 +18,7 @@
 #include "UI/DriverCommon/MainControl.h"
 #include "UI/DriverCommon/PresetManager.h"
 #include "UI/PresetEditorCommon/EditPanelSupport.h"
+#include "UI/SkinNames.h"
 #include "UI/StatusView.h"
 
 #include <string>
@@ -62,8 +65,8 @@ std::int32_t FavoriteNumber(const LControl* panel)
     if (!panel)
         return 0;
     const WString& name = panel->GetName();
-    for (std::int32_t n = 1; n <= 8; ++n)
-        if (name.IsEqual(Numbered(u"fav", static_cast<std::uint32_t>(n))))
+    for (std::int32_t n = 1; n <= static_cast<std::int32_t>(SkinNames::kFavoriteCount); ++n)
+        if (name.IsEqual(Numbered(SkinNames::kFavoritePanelStem, static_cast<std::uint32_t>(n))))
             return n;
     return 0;
 }
@@ -363,22 +366,22 @@ void LDeviceView::SubscribeFavoriteBank(LControl& bank)
     // Fixed line numbers of the error texts, not __LINE__: see docs/CONTRACT.md.
     const auto subscribe = [this](const RCPtr<LControl>& button, QKRESULT (LDeviceView::*handler)(const SourcePtr&, const NotificationPtr&),
                                   int line) {
-        CheckResult(m_deviceHandlers->AddHandler(handler, SourcePtr(button.Get()), u"NID_LEFT_CLICK", 0),
+        CheckResult(m_deviceHandlers->AddHandler(handler, SourcePtr(button.Get()), kNidLeftClick, 0),
                     ThrowSite{kInitialize, kSource, line});
     };
-    for (std::uint32_t i = 1; i <= 8; ++i)
+    for (std::uint32_t i = 1; i <= SkinNames::kFavoriteCount; ++i)
     {
-        const RCPtr<LControl> panel = bank.FindChild(Numbered(u"fav", i));
-        const RCPtr<LControl> send = panel ? panel->FindChild(WString(u"sendButton")) : nullptr;
+        const RCPtr<LControl> panel = bank.FindChild(Numbered(SkinNames::kFavoritePanelStem, i));
+        const RCPtr<LControl> send = panel ? panel->FindChild(WString(SkinNames::kSendButton)) : nullptr;
         if (!send)
             ThrowNullPointer(ThrowSite{kInitialize, kSource, 114}, "cannot find child sendButton");
         subscribe(send, &LDeviceView::OnSendPresetClicked, 115);
-        const RCPtr<LControl> receive = panel->FindChild(WString(u"recButton"));
+        const RCPtr<LControl> receive = panel->FindChild(WString(SkinNames::kReceiveButton));
         if (!receive)
             ThrowNullPointer(ThrowSite{kInitialize, kSource, 118}, "cannot find child recButton");
         subscribe(receive, &LDeviceView::OnReceivePresetClicked, 119);
     }
-    const RCPtr<LControl> ram = bank.FindChild(WString(u"sendToRamButton"));
+    const RCPtr<LControl> ram = bank.FindChild(WString(SkinNames::kSendToRamButton));
     if (!ram)
         ThrowNullPointer(ThrowSite{kInitialize, kSource, 123}, "cannot find child sendToRamButton");
     subscribe(ram, &LDeviceView::OnSendPresetClicked, 124);
@@ -397,7 +400,7 @@ QKRESULT LDeviceView::Initialize()
 
     m_fileDialog = RCPtr<LFileDialog>(new LFileDialog(GetInitialPresetFolder()));
 
-    if (const RCPtr<LControl> bank = FindChild(WString(u"favoriteBankPanel")))
+    if (const RCPtr<LControl> bank = FindChild(WString(SkinNames::kFavoriteBankPanel)))
         SubscribeFavoriteBank(*bank);
 
     LControl* parent = LControl::GetParent();
@@ -410,7 +413,7 @@ QKRESULT LDeviceView::Initialize()
         if (auto* keybedPanel = dynamic_cast<LControl*>(keybed.Get()))
             if (const RCPtr<LControl> button = keybedPanel->FindChild(WString(u"buttonOpenKeyEditDialog")))
                 m_deviceHandlers->AddHandler(&LDeviceView::OnKeyCurveClicked, SourcePtr(button.Get()),
-                                             u"NID_LEFT_CLICK", 0);
+                                             kNidLeftClick, 0);
 
     m_statusView = RCPtr<LStatusView>(new LStatusView());
     m_presetManager = LPresetManager::Create();
@@ -464,21 +467,12 @@ std::int32_t LDeviceView::IsCommandEnabled(const LMenuDescriptor*, std::uint32_t
 QKRESULT LDeviceView::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                           const ConstRCPtr<LNotification>& notification)
 {
-    if (m_deviceHandlers)
-    {
-        QKRESULT result = QK_OK;
-        const RCPtr<LNotificationHandler<LDeviceView>> handlers = m_deviceHandlers;
-        if (handlers->DispatchEntry(source, notification, result))
-            return result;
-    }
-    return LScrollView::ReceiveNotification(source, notification);
+    return ReceiveThroughTable<LScrollView>(*this, m_deviceHandlers, source, notification);
 }
 
 QKRESULT LDeviceView::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_deviceHandlers)
-        m_deviceHandlers->RemoveHandler(source, id);
-    return LScrollView::DetachFromDistributor(source, id);
+    return DetachThroughTable<LScrollView>(*this, m_deviceHandlers, source, id);
 }
 
 // --- Handlers --------------------------------------------------------------------------------
@@ -488,7 +482,7 @@ QKRESULT LDeviceView::OnSendPresetClicked(const SourcePtr& source, const Notific
     const auto* button = dynamic_cast<const LButton*>(source.Get());
     if (!button)
         return 1;
-    if (button->GetName().IsEqual(u"sendToRamButton"))
+    if (button->GetName().IsEqual(SkinNames::kSendToRamButton))
         SendPresetToDeviceAndReport(0);
     else if (const std::int32_t favorite = FavoriteNumber(button->GetParent()))
         SendPresetToDeviceAndReport(favorite);
@@ -526,7 +520,7 @@ QKRESULT LDeviceView::OnSavePresetCommand(const SourcePtr&, const NotificationPt
 QKRESULT LDeviceView::OnExitCommand(const SourcePtr&, const NotificationPtr&)
 {
     if (const RCPtr<LNotificationCenter> centre = GetDefaultNotificationCenter())
-        centre->PostNotification(LNotification::Create(u"NID_APP_EXIT_REQ"));
+        centre->PostNotification(LNotification::Create(kNidAppExitReq));
     return 1;
 }
 

@@ -3,6 +3,7 @@
 #include "UI/EditKeyCurveDialog.h"
 
 #include "QKFramework/Application/FrameworkApp.h"
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/Controls/Button.h"
 #include "QKFramework/Controls/Graph.h"
 #include "QKFramework/Controls/Label.h"
@@ -178,11 +179,11 @@ QKRESULT LEditKeyCurveDlg::Initialize()
         CheckResult(m_handlers->AddHandler(handler, ConstRCPtr<LNotificationDistributor>(source), nid),
                     ThrowSite{kInitialize, kSource, line});
     };
-    subscribe(&LEditKeyCurveDlg::OnButtonClick, m_buttonSend.Get(), u"NID_LEFT_CLICK", 129);
-    subscribe(&LEditKeyCurveDlg::OnButtonClick, m_buttonClose.Get(), u"NID_LEFT_CLICK", 130);
-    subscribe(&LEditKeyCurveDlg::OnButtonClick, m_buttonSetDefaults.Get(), u"NID_LEFT_CLICK", 131);
+    subscribe(&LEditKeyCurveDlg::OnButtonClick, m_buttonSend.Get(), kNidLeftClick, 129);
+    subscribe(&LEditKeyCurveDlg::OnButtonClick, m_buttonClose.Get(), kNidLeftClick, 130);
+    subscribe(&LEditKeyCurveDlg::OnButtonClick, m_buttonSetDefaults.Get(), kNidLeftClick, 131);
     for (std::size_t i = 0; i < kValueCount; ++i)
-        subscribe(&LEditKeyCurveDlg::OnValueChange, m_upDowns[i].Get(), u"NID_VALUE_CHANGE",
+        subscribe(&LEditKeyCurveDlg::OnValueChange, m_upDowns[i].Get(), kNidValueChange,
                   kValueChangeLines[i]);
 
     UpdateGraphLabels();
@@ -194,21 +195,12 @@ QKRESULT LEditKeyCurveDlg::Initialize()
 QKRESULT LEditKeyCurveDlg::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                                const ConstRCPtr<LNotification>& notification)
 {
-    if (m_handlers)
-    {
-        const RCPtr<LNotificationHandler<LEditKeyCurveDlg>> handlers = m_handlers;
-        QKRESULT result = QK_OK;
-        if (handlers->DispatchEntry(source, notification, result))
-            return result;
-    }
-    return LDialog::ReceiveNotification(source, notification);
+    return ReceiveThroughTable<LDialog>(*this, m_handlers, source, notification);
 }
 
 QKRESULT LEditKeyCurveDlg::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_handlers)
-        m_handlers->RemoveHandler(source, id);
-    return LDialog::DetachFromDistributor(source, id);
+    return DetachThroughTable<LDialog>(*this, m_handlers, source, id);
 }
 
 QKRESULT LEditKeyCurveDlg::OnButtonClick(const ConstRCPtr<LNotificationDistributor>& source,
@@ -233,13 +225,13 @@ QKRESULT LEditKeyCurveDlg::OnValueChange(const ConstRCPtr<LNotificationDistribut
     using Disabler = CAutoNotificationDisabler<LEditKeyCurveDlg>;
     // Declared in the order V1 to V4, so they are undone from V4 back to V1.
     const Disabler v1(*m_handlers, ConstRCPtr<LNotificationDistributor>(m_upDowns[0].Get()),
-                      u"NID_VALUE_CHANGE");
+                      kNidValueChange);
     const Disabler v2(*m_handlers, ConstRCPtr<LNotificationDistributor>(m_upDowns[1].Get()),
-                      u"NID_VALUE_CHANGE");
+                      kNidValueChange);
     const Disabler v3(*m_handlers, ConstRCPtr<LNotificationDistributor>(m_upDowns[2].Get()),
-                      u"NID_VALUE_CHANGE");
+                      kNidValueChange);
     const Disabler v4(*m_handlers, ConstRCPtr<LNotificationDistributor>(m_upDowns[3].Get()),
-                      u"NID_VALUE_CHANGE");
+                      kNidValueChange);
 
     for (std::size_t i = 0; i < kTimeCount; ++i)
         if (source.Get() == m_upDowns[i].Get())
@@ -293,11 +285,11 @@ void LEditKeyCurveDlg::SetDefaultsAndSend()
         using Disabler = CAutoNotificationDisabler<LEditKeyCurveDlg>;
         const auto suspend = [this](std::size_t i)
         { return ConstRCPtr<LNotificationDistributor>(m_upDowns[i].Get()); };
-        const Disabler v1(*m_handlers, suspend(0), u"NID_VALUE_CHANGE");
-        const Disabler v2(*m_handlers, suspend(1), u"NID_VALUE_CHANGE");
-        const Disabler v3(*m_handlers, suspend(2), u"NID_VALUE_CHANGE");
-        const Disabler v4(*m_handlers, suspend(3), u"NID_VALUE_CHANGE");
-        const Disabler balance(*m_handlers, suspend(kBalanceIndex), u"NID_VALUE_CHANGE");
+        const Disabler v1(*m_handlers, suspend(0), kNidValueChange);
+        const Disabler v2(*m_handlers, suspend(1), kNidValueChange);
+        const Disabler v3(*m_handlers, suspend(2), kNidValueChange);
+        const Disabler v4(*m_handlers, suspend(3), kNidValueChange);
+        const Disabler balance(*m_handlers, suspend(kBalanceIndex), kNidValueChange);
 
         // Setting the defaults one by one inside the current ranges would clamp them to
         // the values they replace. The ranges the defaults call for are set at once, and

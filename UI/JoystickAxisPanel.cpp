@@ -1,5 +1,6 @@
 #include "UI/JoystickAxisPanel.h"
 
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/Controls/ComboBox.h"
 #include "QKFramework/Controls/Label.h"
 
@@ -39,7 +40,7 @@ QKRESULT LJoystickAxisPanel::Initialize()
     if (const RCPtr<LComboBox> combo = GetTypeComboBoxRCPtr())
         CheckResult(m_handler->AddHandler(&LJoystickAxisPanel::OnTypeSelectionChange,
                                           ConstRCPtr<LNotificationDistributor>(combo.Get()),
-                                          u"NID_SELECTION_CHANGE"),
+                                          kNidSelectionChange),
                     kInitializeSite);
     ShowControllerNumbers(false, false);
     return result;

@@ -1,5 +1,6 @@
 #include "UI/NameEditPanel.h"
 
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/Controls/TextBox.h"
 #include "UI/PresetEditorCommon/EditPanelSupport.h"
 
@@ -35,7 +36,7 @@ QKRESULT LNameEditPanel::Initialize()
         ThrowNullPointer(kTextBoxSite, "Cannot find child textBox");
     CheckResult(m_handler->AddHandler(&LNameEditPanel::OnTextChange,
                                       ConstRCPtr<LNotificationDistributor>(m_textBox.Get()),
-                                      u"NID_TEXTBOX_TEXT_CHANGE"),
+                                      kNidTextboxTextChange),
                 kSubscriptionSite);
     m_textBox->SetMaxLength(kNameLength);
     m_textBox->SetAutoScroll(0, true);
@@ -103,7 +104,7 @@ QKRESULT LNameEditPanel::SetParamValue(const Variant& value)
     }
     m_unconfirmedWrites.clear();
     CAutoNotificationDisabler<LNameEditPanel> quiet(
-        *m_handler, ConstRCPtr<LNotificationDistributor>(m_textBox.Get()), u"NID_TEXTBOX_TEXT_CHANGE");
+        *m_handler, ConstRCPtr<LNotificationDistributor>(m_textBox.Get()), kNidTextboxTextChange);
     m_textBox->SetText(text);
     return QK_OK;
 }

@@ -3,6 +3,7 @@
 #include "DeviceControl/GeneratedCode/Engine/Inc/PresetEditorAppEngine.h"
 #include "Engine/PresetEditorCommon/PresetSysEx.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
+#include "QKFramework/Notification/NotificationQueue.h"
 #include "QKFramework/ObjectBase/Exception.h"
 #include "QKFramework/Utilities/Debug/StartupPhases.h"
 
@@ -18,7 +19,6 @@ namespace
 constexpr const char* kSource = "Engine\\PresetEditorCommon\\MidiManager";
 constexpr QKRESULT kPortsNotOpen = -1;
 constexpr QKRESULT kNoReply = -3;
-constexpr const char16_t* kNidIdle = u"NID_IDLE";
 
 RCPtr<LRootModuleEngine> GetEngine()
 {

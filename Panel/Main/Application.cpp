@@ -56,8 +56,7 @@ struct EditorControlClass
     LControlCreateFunction create;
 };
 
-// The editor's skin class names in registration order. "TempoTaps" stands twice; the second
-// registration has no effect.
+// The editor's skin class names in registration order.
 const EditorControlClass kEditorControlClasses[] = {
     {u"PresetEditor.MainControl", &CreateFrameworkControl<LMainControl>},
     {u"PresetEditor.DialogAbout", &CreateFrameworkControl<LAboutDlg>},
@@ -96,7 +95,6 @@ const EditorControlClass kEditorControlClasses[] = {
     {u"PresetEditor.ParameterControl.KeyboardTranspose", &CreateFrameworkControl<LVariantBufferSetterParameterPanel>},
     {u"PresetEditor.ParameterControl.KeyboardOctave", &CreateFrameworkControl<LVariantBufferSetterParameterPanel>},
     {u"PresetEditor.ParameterControl.OnOff.Swing", &CreateFrameworkControl<LVariantBufferSetterParameterPanel>},
-    {u"PresetEditor.ParameterControl.TempoTaps", &CreateFrameworkControl<LVariantBufferSetterParameterPanel>},
     {u"PresetEditor.ParameterControl.MidiChannel", &CreateFrameworkControl<LVariantBufferSetterParameterPanel>},
     {u"PresetEditor.ParameterControl.MidiNote", &CreateFrameworkControl<LVariantBufferSetterParameterPanel>},
     {u"PresetEditor.ParameterControl.Filter", &CreateFrameworkControl<LVariantBufferSetterParameterPanel>},

@@ -2,6 +2,7 @@
 // placement.
 #include "QKFramework/Application/ApplicationBase.h"
 
+#include "QKFramework/Application/AppNotifications.h"
 #include "QKFramework/Application/ProductVersion.h"
 #include "QKFramework/ControlBase/ControlDescriptor.h"
 #include "QKFramework/ControlBase/Input/KeyCode.h"
@@ -399,12 +400,12 @@ QKRESULT LApplicationBase::RunApplicationStartup()
 {
     if (Failed(LFrameworkApp::RunApplicationStartup()))
         return QK_E_FAIL;
-    Subscribe(GetDefaultNotificationCenter(), u"NID_APP_EXIT_REQ");
+    Subscribe(GetDefaultNotificationCenter(), kNidAppExitReq);
     if (const RCPtr<LGlobalHotKeyManager>& hotKeys = GetHotKeyManager())
     {
         const KeyCode altF4 = KeyCode::Parse(WString(u"Alt+VKEY_F4"));
         if (KeyCode::FindBinding(hotKeys->GetBindingMap(), altF4).IsEmpty())
-            hotKeys->AddBinding(altF4, WString(u"NID_APP_EXIT_REQ"));
+            hotKeys->AddBinding(altF4, WString(kNidAppExitReq));
     }
     // While a file dialog is open the windows keep painting, and what is done to them
     // meanwhile is dropped, as it is for windows that a modal dialog disables.
@@ -416,7 +417,7 @@ QKRESULT LApplicationBase::RunApplicationStartup()
 void LApplicationBase::HandleNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                           const ConstRCPtr<LNotification>& notification)
 {
-    if (!notification || !GetNotificationName(notification->GetId()).IsEqual(u"NID_APP_EXIT_REQ"))
+    if (!notification || !GetNotificationName(notification->GetId()).IsEqual(kNidAppExitReq))
     {
         LFrameworkApp::HandleNotification(source, notification);
         return;

@@ -2,6 +2,7 @@
 // status text; skins; root windows; idle and exit; start-up and shutdown.
 #include "QKFramework/Application/FrameworkApp.h"
 
+#include "QKFramework/Application/AppNotifications.h"
 #include "QKFramework/Controls/Button.h"
 #include "QKFramework/Controls/CenteredSlider.h"
 #include "QKFramework/Controls/CheckedComboBox.h"
@@ -430,7 +431,7 @@ QKRESULT LFrameworkApp::ReceiveNotification(const ConstRCPtr<LNotificationDistri
 void LFrameworkApp::HandleNotification(const ConstRCPtr<LNotificationDistributor>&,
                                        const ConstRCPtr<LNotification>& notification)
 {
-    if (!notification || !GetNotificationName(notification->GetId()).IsEqual(u"NID_APP_EXIT_REQ"))
+    if (!notification || !GetNotificationName(notification->GetId()).IsEqual(kNidAppExitReq))
         return;
     m_exitRequested = true;
     const std::vector<RCPtr<LRootWindow>> windows = m_rootWindows;
@@ -452,7 +453,7 @@ std::int32_t LFrameworkApp::Run()
     {
         ShowMessage(GetApplicationString(u"STARTUP_ERROR"), GetApplicationString(u"STARTUP_ERROR_CAPTION"), 0x10);
         if (const RCPtr<LNotificationCenter> centre = GetDefaultNotificationCenter())
-            centre->PostNotification(LNotification::Create(u"NID_APP_EXIT_REQ"));
+            centre->PostNotification(LNotification::Create(kNidAppExitReq));
     }
     return ProcessIdle(true) ? 1 : 0;
 }

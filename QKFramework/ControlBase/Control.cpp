@@ -14,6 +14,7 @@
 #include "QKFramework/ControlBase/ControlDetail.h"
 #include "QKFramework/ControlBase/ControlDescriptor.h"
 #include "QKFramework/ControlBase/ControlFactory.h"
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/ControlBase/ControlPopups.h"
 #include "QKFramework/ControlBase/Input/GlobalHotKeyManager.h"
 #include "QKFramework/ControlBase/MenuItemUpdater.h"
@@ -22,6 +23,7 @@
 #include "QKFramework/Notification/Notification.h"
 #include "QKFramework/Notification/NotificationCenter.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
+#include "QKFramework/Notification/NotificationQueue.h"
 #include "QKFramework/ObjectBase/Exception.h"
 #include "QKFramework/Renderer/Font.h"
 #include "QKFramework/Renderer/Renderer.h"
@@ -58,46 +60,37 @@ bool SameFont(const ConstRCPtr<LFont>& a, const ConstRCPtr<LFont>& b)
 
 LControl::ChildControlList::~ChildControlList() = default;
 
-const RCPtr<LControl>& LControl::ChildControlList::GetAt(std::uint32_t index, std::int32_t order) const
+// The const and the modifiable GetAt are one lookup; each names its own lines in its errors.
+std::uint32_t LControl::ChildControlList::StoredIndex(std::uint32_t index, std::int32_t order, int pastEndLine,
+                                                      int unknownOrderLine) const
 {
-    // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
     if (index >= m_children.GetCount())
-        Throw<std::runtime_error>(ThrowSite{"QK::LControl::ChildControlList::GetAt", kSource, 3356});
+        Throw<std::runtime_error>(ThrowSite{"QK::LControl::ChildControlList::GetAt", kSource, pastEndLine});
     switch (order)
     {
     case kInsertionOrder:
-        return *m_children.GetAt(index);
+        return index;
     case kZOrder:
         SortIfNeeded();
-        return *m_children.GetAt(m_zOrder[index]);
+        return m_zOrder[index];
     case kTabOrder:
         SortIfNeeded();
-        return *m_children.GetAt(m_tabOrder[index]);
+        return m_tabOrder[index];
     default:
-        // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
-        Throw<std::runtime_error>(ThrowSite{"QK::LControl::ChildControlList::GetAt", kSource, 3376});
+        Throw<std::runtime_error>(ThrowSite{"QK::LControl::ChildControlList::GetAt", kSource, unknownOrderLine});
     }
+}
+
+const RCPtr<LControl>& LControl::ChildControlList::GetAt(std::uint32_t index, std::int32_t order) const
+{
+    // Fixed line numbers of the error texts, not __LINE__: see docs/CONTRACT.md.
+    return *m_children.GetAt(StoredIndex(index, order, 3356, 3376));
 }
 
 RCPtr<LControl>& LControl::ChildControlList::GetAt(std::uint32_t index, std::int32_t order)
 {
-    // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
-    if (index >= m_children.GetCount())
-        Throw<std::runtime_error>(ThrowSite{"QK::LControl::ChildControlList::GetAt", kSource, 3384});
-    switch (order)
-    {
-    case kInsertionOrder:
-        return *m_children.GetAt(index);
-    case kZOrder:
-        SortIfNeeded();
-        return *m_children.GetAt(m_zOrder[index]);
-    case kTabOrder:
-        SortIfNeeded();
-        return *m_children.GetAt(m_tabOrder[index]);
-    default:
-        // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
-        Throw<std::runtime_error>(ThrowSite{"QK::LControl::ChildControlList::GetAt", kSource, 3404});
-    }
+    // Fixed line numbers of the error texts, not __LINE__: see docs/CONTRACT.md.
+    return *m_children.GetAt(StoredIndex(index, order, 3384, 3404));
 }
 
 std::int32_t LControl::ChildControlList::FindByName(const WString& name) const
@@ -270,17 +263,14 @@ QKRESULT LControl::ReleaseInternalReferences()
 QKRESULT LControl::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                        const ConstRCPtr<LNotification>& notification)
 {
-    if (!m_handlers || !m_alive)
+    if (!m_alive)
         return QK_OK;
-    const RCPtr<LNotificationHandler<LControl>> handlers = m_handlers;
-    return handlers->Dispatch(source, notification);
+    return ReceiveThroughTable<LNotificationClient>(*this, m_handlers, source, notification);
 }
 
 QKRESULT LControl::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_handlers)
-        m_handlers->RemoveHandler(source, id);
-    return LNotificationClient::DetachFromDistributor(source, id);
+    return DetachThroughTable<LNotificationClient>(*this, m_handlers, source, id);
 }
 
 QKRESULT LControl::SetParent(LControl* child, LControl* parent)
@@ -443,7 +433,7 @@ double LControl::SetValue(double value)
         return m_value;
     m_value = clamped;
     OnValueChanged();
-    Send(u"NID_VALUE_CHANGE", LValueParam::Create(m_value, FractionToValue(m_value)));
+    Send(kNidValueChange, LValueParam::Create(m_value, FractionToValue(m_value)));
     return m_value;
 }
 
@@ -863,8 +853,8 @@ QKRESULT LControl::Initialize()
     if (m_parent && !m_keyBindings.empty())
     {
         m_handlers->AddHandler(&LControl::HandleSiblingKey, ConstRCPtr<LNotificationDistributor>(m_parent.Get()),
-                               u"NID_SIBLING_KEY");
-        m_handlers->AddDirectHandler(&LControl::HandleSiblingKey, u"NID_SIBLING_KEY");
+                               kNidSiblingKey);
+        m_handlers->AddDirectHandler(&LControl::HandleSiblingKey, kNidSiblingKey);
     }
     return QK_OK;
 }
@@ -1034,22 +1024,22 @@ std::uint32_t LControl::UpdateConditions()
                 root->SetCursor(m_previousCursor);
         }
     }
-    if (m_dragMode != 0 && turnedOff(kLeftDrag))
+    if (m_dragMode != kDragNone && turnedOff(kLeftDrag))
         EndDrag();
     OnConditionsChanged(record.Get());
     const ConstRCPtr<LRefCountedObject> argument(record.Get());
     Send(u"NID_CONDITION_CHANGE", argument);
     bool updateChildren = false;
     if (changed & kHasFocus)
-        Send(u"NID_HAS_FOCUS_CONDITION_CHANGE", argument);
+        Send(kNidHasFocusConditionChange, argument);
     if (changed & kContainsFocus)
         Send(u"NID_CONTAINS_FOCUS_CONDITION_CHANGE", argument);
     if (changed & kHover)
-        Send(u"NID_HOVER_CONDITION_CHANGE", argument);
+        Send(kNidHoverConditionChange, argument);
     if (changed & kCaptured)
         Send(u"NID_CAPTURE_CONDITION_CHANGE", argument);
     if (changed & (kLeftButtonDown | kLeftDrag))
-        Send(u"NID_LEFT_DRAG_CONDITION_CHANGE", argument);
+        Send(kNidLeftDragConditionChange, argument);
     if (changed & (kMiddleButtonDown | kMiddleDrag))
         Send(u"NID_MIDDLE_DRAG_CONDITION_CHANGE", argument);
     if (changed & (kRightButtonDown | kRightDrag))
@@ -1061,10 +1051,10 @@ std::uint32_t LControl::UpdateConditions()
     }
     if (changed & kVisible)
     {
-        Send(u"NID_VISIBLITY_CONDITION_CHANGE", argument);
+        Send(kNidVisibilityConditionChange, argument);
         updateChildren = true;
     }
-    if (m_dragMode != 0 && turnedOn(kLeftDrag))
+    if (m_dragMode != kDragNone && turnedOn(kLeftDrag))
         BeginDrag();
     const bool hiddenUnderPointer =
         (current & kPointerOver) && (changed & kVisible) && !(current & kVisible) && !(current & kCaptured);
@@ -1330,7 +1320,7 @@ QKRESULT LControl::RegisterNotifications()
             if (!m_handlers)
                 m_handlers = LNotificationHandler<LControl>::Create(this);
             if (Failed(m_handlers->AddHandler(&LControl::OnIdle, ConstRCPtr<LNotificationDistributor>(root),
-                                              u"NID_IDLE")))
+                                              kNidIdle)))
                 m_idleUsers = 0;
         }
     for (std::uint32_t i = m_children.GetCount(); i-- > 0;)

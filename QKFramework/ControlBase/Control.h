@@ -151,6 +151,9 @@ public:
 
     private:
         void SortIfNeeded() const;
+        // Where the child at index in order is kept; runtime errors at the given lines.
+        std::uint32_t StoredIndex(std::uint32_t index, std::int32_t order, int pastEndLine,
+                                  int unknownOrderLine) const;
         std::int32_t FindByName(const WString& name) const;
 
         RCPtrArray<LControl> m_children;
@@ -188,6 +191,29 @@ public:
     virtual bool HandleClipboardData(std::int32_t kind);
     // The controls that edit text override it; the base raises a logic error.
     virtual QKRESULT PerformEdit(std::int32_t kind);
+    // Drag modes of SetDragMode.
+    static constexpr std::int32_t kDragNone = 0;
+    // Moves the control with the pointer, unclipped, and drops it on a target control.
+    static constexpr std::int32_t kDragDrop = 1;
+    // Moves the control inside its parent's client area.
+    static constexpr std::int32_t kDragMove = 2;
+    // As kDragMove, scrolling the parent while the pointer is near its edge.
+    static constexpr std::int32_t kDragMoveScroll = 3;
+    // Resizes the control by the edges named in the axes, inside the parent's client area.
+    static constexpr std::int32_t kDragResize = 4;
+    // As kDragResize, scrolling the parent while the pointer is near its edge.
+    static constexpr std::int32_t kDragResizeScroll = 5;
+    // Scrolls the control's own content with the pointer, with inertia on release.
+    static constexpr std::int32_t kDragScroll = 6;
+    // Drag axes, a bit set: the directions a move or a content scroll follows, and the edges
+    // a resize moves. Every bit also names the direction in which the parent edge-scrolls.
+    static constexpr std::int32_t kAxisHorizontal = 0x1;
+    static constexpr std::int32_t kAxisVertical = 0x2;
+    static constexpr std::int32_t kEdgeRight = 0x4;
+    static constexpr std::int32_t kEdgeLeft = 0x8;
+    static constexpr std::int32_t kEdgeBottom = 0x10;
+    static constexpr std::int32_t kEdgeTop = 0x20;
+
     virtual void SetDragMode(std::int32_t mode, std::int32_t axes);
     virtual void BeginDrag();
     virtual void UpdateDragOrigin();
@@ -197,7 +223,7 @@ public:
     virtual void EndDrag();
     virtual RCPtr<LControl> FindDropTarget(LControl* dragged, const PointD& point);
     virtual bool AcceptsDrop(LControl* dragged);
-    // Bits 0x4 right, 0x8 left, 0x10 bottom, 0x20 top.
+    // kEdgeRight, kEdgeLeft, kEdgeBottom and kEdgeTop bits.
     virtual std::uint32_t GetDropScrollEdges(LControl* dragged);
     virtual RectD GetClientExtent() const;
     // A spare slot with one argument for a control that needs an extra operation; the base
@@ -595,6 +621,16 @@ private:
     bool AnyButtonDown() const { return m_flags.leftDown || m_flags.middleDown || m_flags.rightDown; }
     bool ClippingOffInChain() const;
     void StartDropScrolling(LControl& container, const PointD& pointerInRoot, std::uint32_t edges, bool fullZone);
+    // The pieces of DragMove (ControlInput.cpp), one per drag mode.
+    struct DragStep;
+    void ConfineDrag(DragStep& step);
+    void DragForDrop(const DragStep& step);
+    void DragPosition(const DragStep& step);
+    void DragEdges(const DragStep& step);
+    void DragContent(const DragStep& step);
+    void TrackDropTarget(const PointD& pointerInRoot);
+    void WriteDragPosition(const DragStep& step, std::int32_t axis, double start, double move);
+    void WriteDragSize(std::int32_t axis, double size);
     void StopScrollAnimations();
     void RunIdleAnimation();
     void RunSizeAnimation(std::int32_t axis, std::uint32_t now);

@@ -11,10 +11,12 @@
 
 #include "QKFramework/ControlBase/ControlApp.h"
 #include "QKFramework/ControlBase/ControlDetail.h"
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/ControlBase/Input/InputEvents.h"
 #include "QKFramework/ControlBase/MenuItemUpdater.h"
 #include "QKFramework/ControlBase/RootWindowInterface.h"
 #include "QKFramework/Notification/Notification.h"
+#include "QKFramework/Notification/NotificationQueue.h"
 
 #include <algorithm>
 #include <cmath>
@@ -110,7 +112,7 @@ QKRESULT LControl::MouseDown(const LMouseButtonParam* button)
         OnRightButtonDown(button);
         break;
     }
-    Send(u"NID_MOUSE_DOWN", Argument(button));
+    Send(kNidMouseDown, Argument(button));
     if (!wasCaptured)
         CaptureMouse(button->Button, PointL{button->X, button->Y});
     return QK_OK;
@@ -153,7 +155,7 @@ QKRESULT LControl::MouseMove(const LPointWithModifiersParam* point)
     // goes, so the holder tracks for itself whether the pointer is still over it: a release
     // outside must not click, and looks show the pressed state only while over. A control
     // that a drag moves is left alone: the point here predates its move.
-    if (m_flags.captured && !(m_flags.leftDrag && m_dragMode != 0))
+    if (m_flags.captured && !(m_flags.leftDrag && m_dragMode != kDragNone))
     {
         const bool over = ContainsPoint(PointD{static_cast<double>(point->X), static_cast<double>(point->Y)});
         if (over != static_cast<bool>(m_flags.pointerOver))
@@ -163,8 +165,8 @@ QKRESULT LControl::MouseMove(const LPointWithModifiersParam* point)
         }
     }
     OnMouseMove(point);
-    Send(u"NID_MOUSE_MOVE", Argument(point));
-    if (m_flags.leftDrag && m_dragMode != 0)
+    Send(kNidMouseMove, Argument(point));
+    if (m_flags.leftDrag && m_dragMode != kDragNone)
         DragMove(PointD{static_cast<double>(point->X), static_cast<double>(point->Y)});
     m_moveTimes[1] = m_moveTimes[0];
     return QK_OK;
@@ -182,8 +184,8 @@ QKRESULT LControl::MouseUp(const LMouseButtonParam* button)
     {
     case LMouseButtonParam::kLeft:
         OnLeftButtonUp(button);
-        click = (m_flags.leftDown || (m_flags.leftDrag && m_dragMode == 0)) && m_flags.pointerOver;
-        if (m_flags.leftDrag && m_dragMode == 6)
+        click = (m_flags.leftDown || (m_flags.leftDrag && m_dragMode == kDragNone)) && m_flags.pointerOver;
+        if (m_flags.leftDrag && m_dragMode == kDragScroll)
         {
             m_releaseTime = LControlApp::GetMilliseconds();
             if (m_releaseTime - m_moveTimes[1] < 100)
@@ -202,14 +204,14 @@ QKRESULT LControl::MouseUp(const LMouseButtonParam* button)
         break;
     case LMouseButtonParam::kMiddle:
         OnMiddleButtonUp(button);
-        click = (m_flags.middleDown || (m_flags.middleDrag && m_dragMode == 0)) && m_flags.pointerOver;
+        click = (m_flags.middleDown || (m_flags.middleDrag && m_dragMode == kDragNone)) && m_flags.pointerOver;
         break;
     default:
         OnRightButtonUp(button);
-        click = (m_flags.rightDown || (m_flags.rightDrag && m_dragMode == 0)) && m_flags.pointerOver;
+        click = (m_flags.rightDown || (m_flags.rightDrag && m_dragMode == kDragNone)) && m_flags.pointerOver;
         break;
     }
-    Send(u"NID_MOUSE_UP", Argument(button));
+    Send(kNidMouseUp, Argument(button));
     if (m_flags.captured && button->ButtonState == 0)
         ReleaseCapture();
     if (click && IsEnabled(true))
@@ -240,7 +242,7 @@ QKRESULT LControl::LeftClick(const LMouseButtonParam* button)
         return QK_E_INVALIDARG;
     const RCPtr<LControl> self(this);
     OnLeftClick(button);
-    Send(u"NID_LEFT_CLICK", Argument(button));
+    Send(kNidLeftClick, Argument(button));
     return QK_OK;
 }
 
@@ -540,7 +542,7 @@ QKRESULT LControl::KeyInput(LKeyParam* key)
     const RCPtr<LControl> self(this);
     const RCPtr<LKeyParam> heldKey(key);
     const RCPtr<LSiblingKeyParam> sibling = LSiblingKeyParam::Create(key->Key, self);
-    Send(u"NID_SIBLING_KEY", Argument(sibling.Get()));
+    Send(kNidSiblingKey, Argument(sibling.Get()));
     if (sibling->Result == 0)
         return QK_OK;
     if (WantsKey(key) != QK_FALSE)
@@ -581,7 +583,7 @@ QKRESULT LControl::SendSiblingKey(LKeyParam* key)
 {
     if (!key)
         return QK_E_INVALIDARG;
-    const NID id = GetNotificationId(u"NID_SIBLING_KEY");
+    const NID id = GetNotificationId(kNidSiblingKey);
     const RCPtr<LNotificationClientPool> pool = id ? FindClientPool(id) : nullptr;
     if (!pool || pool->GetCount() == 0)
         return QK_FALSE;
@@ -599,7 +601,7 @@ QKRESULT LControl::SendSiblingKey(LKeyParam* key)
     const RCPtr<LControl> source = pathCount > 0 ? *key->Path.GetAt(pathCount - 1) : nullptr;
     const RCPtr<LSiblingKeyParam> sibling = LSiblingKeyParam::Create(key->Key, source);
     const ConstRCPtr<LNotification> notification =
-        LNotification::Create(u"NID_SIBLING_KEY", Argument(sibling.Get()));
+        LNotification::Create(kNidSiblingKey, Argument(sibling.Get()));
     if (!notification)
         return QK_FALSE;
     const ConstRCPtr<LNotificationDistributor> from(this);
@@ -803,7 +805,7 @@ QKRESULT LControl::CaptureMouse(std::uint32_t button, const PointL& point)
     if (button == LMouseButtonParam::kLeft)
     {
         m_flags.leftDown = true;
-        m_dragMode = 0;
+        m_dragMode = kDragNone;
         if (m_pressHandOver)
             BeginIdleAnimation();
     }
@@ -819,7 +821,7 @@ QKRESULT LControl::CaptureMouse(std::uint32_t button, const PointL& point)
     if (m_dragThreshold != 0 || button == 0)
         return QK_OK;
     TurnPressIntoDrag();
-    if (m_flags.leftDrag && m_dragMode != 0)
+    if (m_flags.leftDrag && m_dragMode != kDragNone)
         DragMove(PointD{static_cast<double>(point.x), static_cast<double>(point.y)});
     return QK_OK;
 }
@@ -853,7 +855,7 @@ void LControl::BeginDrag()
 {
     m_dragStartSize = {m_bounds.width, m_bounds.height};
     m_dragParentScrollOffset = m_parent ? m_parent->m_scrollOffset : PointD{};
-    if (m_dragMode == 1 && m_layout)
+    if (m_dragMode == kDragDrop && m_layout)
     {
         m_dropTarget = nullptr;
         m_clipWasOff = !m_layout->ClipToParent;
@@ -903,8 +905,8 @@ void LControl::StartDropScrolling(LControl& container, const PointD& pointerInRo
     bool any = false;
     for (std::int32_t axis = 0; axis < 2; ++axis)
     {
-        const std::uint32_t farBit = axis == 0 ? 0x4u : 0x10u;
-        const std::uint32_t nearBit = axis == 0 ? 0x8u : 0x20u;
+        const auto farBit = static_cast<std::uint32_t>(axis == 0 ? kEdgeRight : kEdgeBottom);
+        const auto nearBit = static_cast<std::uint32_t>(axis == 0 ? kEdgeLeft : kEdgeTop);
         const double start = (axis == 0 ? origin.x + client.x : origin.y + client.y);
         const double length = axis == 0 ? client.width : client.height;
         const double pointer = axis == 0 ? pointerInRoot.x : pointerInRoot.y;
@@ -927,186 +929,240 @@ void LControl::StartDropScrolling(LControl& container, const PointD& pointerInRo
         container.StopScrollAnimations();
 }
 
+// What one pointer move means to a drag: the pointer's displacement from the press (confined
+// in every mode but kDragDrop), the pointer in the root window, and how far the parent has
+// scrolled since the drag began.
+struct LControl::DragStep
+{
+    PointD displacement;
+    PointD pointerInRoot;
+    PointD parentScrollChange;
+};
+
 void LControl::DragMove(const PointD& point)
 {
     if (m_insideDragMove)
         return;
     const RCPtr<LControl> self(this);
     m_insideDragMove = true;
-    PointD displacement{ClampPoint(point.x) + m_bounds.x - m_downPoint.x,
-                        ClampPoint(point.y) + m_bounds.y - m_downPoint.y};
     PointD inRoot;
     GetPositionInRoot(inRoot);
-    const PointD pointerInRoot{point.x + inRoot.x, point.y + inRoot.y};
-    const PointD parentScrollChange =
-        m_parent ? PointD{m_parent->m_scrollOffset.x - m_dragParentScrollOffset.x,
-                          m_parent->m_scrollOffset.y - m_dragParentScrollOffset.y}
-                 : PointD{};
-
-    if (m_dragMode != 1)
+    DragStep step{PointD{ClampPoint(point.x) + m_bounds.x - m_downPoint.x, ClampPoint(point.y) + m_bounds.y - m_downPoint.y},
+                  PointD{point.x + inRoot.x, point.y + inRoot.y},
+                  m_parent ? PointD{m_parent->m_scrollOffset.x - m_dragParentScrollOffset.x,
+                                    m_parent->m_scrollOffset.y - m_dragParentScrollOffset.y}
+                           : PointD{}};
+    if (m_dragMode != kDragDrop)
+        ConfineDrag(step);
+    switch (m_dragMode)
     {
-        RectD bounds = m_parent ? m_parent->GetChildClientRect(this) : RectD{-kPointLimit, -kPointLimit,
-                                                                               2 * kPointLimit, 2 * kPointLimit};
-        LimitDragBounds(bounds);
-        const PointD down{m_downPoint.x, m_downPoint.y};
-        displacement.x = std::clamp(displacement.x, bounds.x - down.x, bounds.x + bounds.width - down.x);
-        displacement.y = std::clamp(displacement.y, bounds.y - down.y, bounds.y + bounds.height - down.y);
-        if (m_dragMode == 4 || m_dragMode == 5)
-        {
-            if (m_dragAxes & 0x4)
-                displacement.x = std::max(displacement.x, 1.0 - m_dragStartSize.first);
-            if (m_dragAxes & 0x8)
-                displacement.x = std::min(displacement.x, m_dragStartSize.first - 1.0);
-            if (m_dragAxes & 0x10)
-                displacement.y = std::max(displacement.y, 1.0 - m_dragStartSize.second);
-            if (m_dragAxes & 0x20)
-                displacement.y = std::min(displacement.y, m_dragStartSize.second - 1.0);
-        }
-        if ((m_dragMode == 3 || m_dragMode == 5) && m_parent)
-        {
-            std::uint32_t edges = 0;
-            if (m_dragAxes & (0x1 | 0x4 | 0x8))
-                edges |= 0x4 | 0x8;
-            if (m_dragAxes & (0x2 | 0x10 | 0x20))
-                edges |= 0x10 | 0x20;
-            StartDropScrolling(*m_parent, pointerInRoot, edges, false);
-        }
-        if (m_dragMode < 6)
-            m_dragOffset = displacement;
-    }
-
-    const auto writePosition = [&](std::int32_t axis, double start, double move)
-    {
-        const AxisSpec spec = axis == 0 ? m_layout->X : m_layout->Y;
-        LayoutReference position = spec.Position;
-        position.Abs = start + move - (IsDocked(*this, axis) ? (axis == 0 ? parentScrollChange.x : parentScrollChange.y) : 0.0);
-        SetAxisLayout(axis, spec.PlacementAnchor, IsDocked(*this, axis), position, spec.Size);
-    };
-    const auto writeSize = [&](std::int32_t axis, double size)
-    {
-        const AxisSpec spec = axis == 0 ? m_layout->X : m_layout->Y;
-        LayoutReference sizeRule = spec.Size;
-        sizeRule.Kind = 2;
-        sizeRule.Rel = 0.0f;
-        sizeRule.Abs = size;
-        SetAxisLayout(axis, spec.PlacementAnchor, IsDocked(*this, axis), spec.Position, sizeRule);
-    };
-
-    if (m_layout && m_dragMode >= 1 && m_dragMode <= 3)
-    {
-        if (m_dragAxes & 0x1)
-            writePosition(0, m_dragStartLayout[0], displacement.x);
-        if (m_dragAxes & 0x2)
-            writePosition(1, m_dragStartLayout[2], displacement.y);
-    }
-    else if (m_layout && (m_dragMode == 4 || m_dragMode == 5))
-    {
-        if (m_dragAxes & 0x4)
-            writeSize(0, m_dragStartSize.first + displacement.x);
-        if (m_dragAxes & 0x8)
-        {
-            writePosition(0, m_dragStartLayout[0], displacement.x);
-            writeSize(0, m_dragStartSize.first - displacement.x);
-        }
-        if (m_dragAxes & 0x10)
-            writeSize(1, m_dragStartSize.second + displacement.y);
-        if (m_dragAxes & 0x20)
-        {
-            writePosition(1, m_dragStartLayout[2], displacement.y);
-            writeSize(1, m_dragStartSize.second - displacement.y);
-        }
-    }
-    else if (m_dragMode == 6)
-    {
-        const double dt = static_cast<std::uint32_t>(m_moveTimes[0] - m_moveTimes[1]) / 1000.0;
-        if (dt > 0.0)
-        {
-            PointD offset = m_scrollOffset;
-            for (std::int32_t axis = 0; axis < 2; ++axis)
-            {
-                const double step = (axis == 0 ? m_dragOffset.x - displacement.x : m_dragOffset.y - displacement.y);
-                const double velocity = step / dt;
-                m_dragVelocity[axis] =
-                    (m_dragVelocityRecorded && dt < 0.2) ? (velocity + m_dragVelocity[axis]) / 2.0 : velocity;
-                const bool allowed = axis == 0 ? (m_dragAxes & 1) != 0 : (m_dragAxes & 2) != 0;
-                if (!allowed || step == 0.0)
-                    continue;
-                double& value = axis == 0 ? offset.x : offset.y;
-                value = std::clamp(value + step, 0.0, ScrollRange(*this, axis));
-            }
-            m_dragVelocityRecorded = true;
-            if (!(offset == m_scrollOffset))
-                SetScrollOffset(offset);
-            m_dragOffset = displacement;
-        }
-    }
-    // The moved control then looks for its drop target under the pointer.
-    if (m_dragMode == 1)
-    {
-        RCPtr<LControl> target;
-        if (IRootWindow* root = GetRootWindowLink())
-        {
-            std::vector<LControl*> marked;
-            const auto mark = [&](LControl& control, auto& self) -> void
-            {
-                control.SetExcludedFromHitTest(true);
-                marked.push_back(&control);
-                for (std::uint32_t i = 0; i < control.m_children.GetCount(); ++i)
-                    self(*control.m_children.GetAt(i), self);
-            };
-            mark(*this, mark);
-            const PointL at{static_cast<std::int32_t>(RoundHalfAway(pointerInRoot.x)),
-                            static_cast<std::int32_t>(RoundHalfAway(pointerInRoot.y))};
-            const RCPtr<LControl> under(root->FindControlAt(at));
-            for (LControl* control : marked)
-                control->SetExcludedFromHitTest(false);
-            if (under)
-                target = under->FindDropTarget(this, pointerInRoot);
-        }
-        const auto localPoint = [&](LControl& control)
-        {
-            PointD origin;
-            control.GetPositionInRoot(origin);
-            return PointD{pointerInRoot.x - origin.x, pointerInRoot.y - origin.y};
-        };
-        if (target == m_dropTarget)
-        {
-            if (target)
-                target->OnDragOver(this, localPoint(*target));
-        }
-        else
-        {
-            if (const RCPtr<LControl> old = m_dropTarget)
-            {
-                old->StopScrollAnimations();
-                old->OnDragLeave(this);
-            }
-            m_dropTarget = target;
-            IRootWindow* root = GetRootWindowLink();
-            if (target)
-            {
-                if (root)
-                    root->SetCursor(LControlApp::GetCursor(WString(u"UI_CURSOR_DROP_MOVE")));
-                target->OnDragEnter(this);
-                target->OnDragOver(this, localPoint(*target));
-            }
-            else if (root)
-            {
-                root->SetCursor(LControlApp::GetCursor(WString(u"UI_CURSOR_NO_DROP")));
-            }
-        }
-        if (const RCPtr<LControl> current = m_dropTarget)
-            if (const std::uint32_t edges = current->GetDropScrollEdges(this))
-                StartDropScrolling(*current, pointerInRoot, edges, true);
+    case kDragDrop:
+        DragForDrop(step);
+        break;
+    case kDragMove:
+    case kDragMoveScroll:
+        DragPosition(step);
+        break;
+    case kDragResize:
+    case kDragResizeScroll:
+        DragEdges(step);
+        break;
+    case kDragScroll:
+        DragContent(step);
+        break;
+    default:
+        break;
     }
     OnDragMoved();
     m_insideDragMove = false;
 }
 
+// Keeps the pointer inside the parent's client area (as LimitDragBounds narrows it) and a
+// resized control at least a pixel wide and high, starts the parent's edge scrolling in the
+// scrolling modes, and records the displacement as the drag offset; content scrolling
+// records its own.
+void LControl::ConfineDrag(DragStep& step)
+{
+    PointD& displacement = step.displacement;
+    RectD bounds = m_parent ? m_parent->GetChildClientRect(this)
+                            : RectD{-kPointLimit, -kPointLimit, 2 * kPointLimit, 2 * kPointLimit};
+    LimitDragBounds(bounds);
+    const PointD down{m_downPoint.x, m_downPoint.y};
+    displacement.x = std::clamp(displacement.x, bounds.x - down.x, bounds.x + bounds.width - down.x);
+    displacement.y = std::clamp(displacement.y, bounds.y - down.y, bounds.y + bounds.height - down.y);
+    if (m_dragMode == kDragResize || m_dragMode == kDragResizeScroll)
+    {
+        if (m_dragAxes & kEdgeRight)
+            displacement.x = std::max(displacement.x, 1.0 - m_dragStartSize.first);
+        if (m_dragAxes & kEdgeLeft)
+            displacement.x = std::min(displacement.x, m_dragStartSize.first - 1.0);
+        if (m_dragAxes & kEdgeBottom)
+            displacement.y = std::max(displacement.y, 1.0 - m_dragStartSize.second);
+        if (m_dragAxes & kEdgeTop)
+            displacement.y = std::min(displacement.y, m_dragStartSize.second - 1.0);
+    }
+    if ((m_dragMode == kDragMoveScroll || m_dragMode == kDragResizeScroll) && m_parent)
+    {
+        std::uint32_t edges = 0;
+        if (m_dragAxes & (kAxisHorizontal | kEdgeRight | kEdgeLeft))
+            edges |= kEdgeRight | kEdgeLeft;
+        if (m_dragAxes & (kAxisVertical | kEdgeBottom | kEdgeTop))
+            edges |= kEdgeBottom | kEdgeTop;
+        StartDropScrolling(*m_parent, step.pointerInRoot, edges, false);
+    }
+    if (m_dragMode < kDragScroll)
+        m_dragOffset = displacement;
+}
+
+void LControl::DragForDrop(const DragStep& step)
+{
+    DragPosition(step);
+    TrackDropTarget(step.pointerInRoot);
+}
+
+void LControl::DragPosition(const DragStep& step)
+{
+    if (!m_layout)
+        return;
+    if (m_dragAxes & kAxisHorizontal)
+        WriteDragPosition(step, 0, m_dragStartLayout[0], step.displacement.x);
+    if (m_dragAxes & kAxisVertical)
+        WriteDragPosition(step, 1, m_dragStartLayout[2], step.displacement.y);
+}
+
+void LControl::DragEdges(const DragStep& step)
+{
+    if (!m_layout)
+        return;
+    const PointD& displacement = step.displacement;
+    if (m_dragAxes & kEdgeRight)
+        WriteDragSize(0, m_dragStartSize.first + displacement.x);
+    if (m_dragAxes & kEdgeLeft)
+    {
+        WriteDragPosition(step, 0, m_dragStartLayout[0], displacement.x);
+        WriteDragSize(0, m_dragStartSize.first - displacement.x);
+    }
+    if (m_dragAxes & kEdgeBottom)
+        WriteDragSize(1, m_dragStartSize.second + displacement.y);
+    if (m_dragAxes & kEdgeTop)
+    {
+        WriteDragPosition(step, 1, m_dragStartLayout[2], displacement.y);
+        WriteDragSize(1, m_dragStartSize.second - displacement.y);
+    }
+}
+
+// Scrolls by the pointer's travel since the last move, and keeps the drag velocity (averaged
+// with the last one within 0.2 s) for the inertia that a release may start.
+void LControl::DragContent(const DragStep& step)
+{
+    const double dt = static_cast<std::uint32_t>(m_moveTimes[0] - m_moveTimes[1]) / 1000.0;
+    if (dt <= 0.0)
+        return;
+    const PointD& displacement = step.displacement;
+    PointD offset = m_scrollOffset;
+    for (std::int32_t axis = 0; axis < 2; ++axis)
+    {
+        const double travel = (axis == 0 ? m_dragOffset.x - displacement.x : m_dragOffset.y - displacement.y);
+        const double velocity = travel / dt;
+        m_dragVelocity[axis] = (m_dragVelocityRecorded && dt < 0.2) ? (velocity + m_dragVelocity[axis]) / 2.0 : velocity;
+        const bool allowed = (m_dragAxes & (axis == 0 ? kAxisHorizontal : kAxisVertical)) != 0;
+        if (!allowed || travel == 0.0)
+            continue;
+        double& value = axis == 0 ? offset.x : offset.y;
+        value = std::clamp(value + travel, 0.0, ScrollRange(*this, axis));
+    }
+    m_dragVelocityRecorded = true;
+    if (!(offset == m_scrollOffset))
+        SetScrollOffset(offset);
+    m_dragOffset = displacement;
+}
+
+// The dragged control looks for its drop target under the pointer, itself and its
+// descendants left out of the hit test, and tells the targets it enters, crosses and leaves.
+void LControl::TrackDropTarget(const PointD& pointerInRoot)
+{
+    RCPtr<LControl> target;
+    if (IRootWindow* root = GetRootWindowLink())
+    {
+        std::vector<LControl*> marked;
+        const auto mark = [&](LControl& control, auto& self) -> void
+        {
+            control.SetExcludedFromHitTest(true);
+            marked.push_back(&control);
+            for (std::uint32_t i = 0; i < control.m_children.GetCount(); ++i)
+                self(*control.m_children.GetAt(i), self);
+        };
+        mark(*this, mark);
+        const PointL at{static_cast<std::int32_t>(RoundHalfAway(pointerInRoot.x)),
+                        static_cast<std::int32_t>(RoundHalfAway(pointerInRoot.y))};
+        const RCPtr<LControl> under(root->FindControlAt(at));
+        for (LControl* control : marked)
+            control->SetExcludedFromHitTest(false);
+        if (under)
+            target = under->FindDropTarget(this, pointerInRoot);
+    }
+    const auto localPoint = [&](LControl& control)
+    {
+        PointD origin;
+        control.GetPositionInRoot(origin);
+        return PointD{pointerInRoot.x - origin.x, pointerInRoot.y - origin.y};
+    };
+    if (target == m_dropTarget)
+    {
+        if (target)
+            target->OnDragOver(this, localPoint(*target));
+    }
+    else
+    {
+        if (const RCPtr<LControl> old = m_dropTarget)
+        {
+            old->StopScrollAnimations();
+            old->OnDragLeave(this);
+        }
+        m_dropTarget = target;
+        IRootWindow* root = GetRootWindowLink();
+        if (target)
+        {
+            if (root)
+                root->SetCursor(LControlApp::GetCursor(WString(u"UI_CURSOR_DROP_MOVE")));
+            target->OnDragEnter(this);
+            target->OnDragOver(this, localPoint(*target));
+        }
+        else if (root)
+        {
+            root->SetCursor(LControlApp::GetCursor(WString(u"UI_CURSOR_NO_DROP")));
+        }
+    }
+    if (const RCPtr<LControl> current = m_dropTarget)
+        if (const std::uint32_t edges = current->GetDropScrollEdges(this))
+            StartDropScrolling(*current, pointerInRoot, edges, true);
+}
+
+// A docked axis keeps its place in the scrolled parent: the parent's scrolling since the
+// drag began is taken off.
+void LControl::WriteDragPosition(const DragStep& step, std::int32_t axis, double start, double move)
+{
+    const AxisSpec spec = axis == 0 ? m_layout->X : m_layout->Y;
+    const bool docked = IsDocked(*this, axis);
+    LayoutReference position = spec.Position;
+    position.Abs = start + move - (docked ? (axis == 0 ? step.parentScrollChange.x : step.parentScrollChange.y) : 0.0);
+    SetAxisLayout(axis, spec.PlacementAnchor, docked, position, spec.Size);
+}
+
+void LControl::WriteDragSize(std::int32_t axis, double size)
+{
+    const AxisSpec spec = axis == 0 ? m_layout->X : m_layout->Y;
+    LayoutReference sizeRule = spec.Size;
+    sizeRule.Kind = 2;
+    sizeRule.Rel = 0.0f;
+    sizeRule.Abs = size;
+    SetAxisLayout(axis, spec.PlacementAnchor, IsDocked(*this, axis), spec.Position, sizeRule);
+}
+
 void LControl::EndDrag()
 {
     const RCPtr<LControl> self(this);
-    if (m_dragMode != 1)
+    if (m_dragMode != kDragDrop)
     {
         if (m_parent)
             m_parent->StopScrollAnimations();
@@ -1224,7 +1280,7 @@ QKRESULT LControl::BeginIdleAnimation()
     if (!m_handlers)
         m_handlers = LNotificationHandler<LControl>::Create(this);
     const QKRESULT result =
-        m_handlers->AddHandler(&LControl::OnIdle, ConstRCPtr<LNotificationDistributor>(root), u"NID_IDLE");
+        m_handlers->AddHandler(&LControl::OnIdle, ConstRCPtr<LNotificationDistributor>(root), kNidIdle);
     if (Failed(result))
         m_idleUsers = 0;
     return result;
@@ -1239,9 +1295,9 @@ QKRESULT LControl::EndIdleAnimation()
     IRootWindow* root = GetRootWindowLink();
     if (!root)
         return QK_OK;
-    if (!m_handlers || !m_handlers->RemoveHandler(root, u"NID_IDLE"))
+    if (!m_handlers || !m_handlers->RemoveHandler(root, kNidIdle))
         return QK_E_FAIL;
-    return Unsubscribe(ConstRCPtr<LNotificationDistributor>(root), u"NID_IDLE");
+    return Unsubscribe(ConstRCPtr<LNotificationDistributor>(root), kNidIdle);
 }
 
 void LControl::RunIdleAnimation()

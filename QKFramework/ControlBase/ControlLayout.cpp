@@ -15,6 +15,7 @@
 
 #include "QKFramework/ControlBase/ControlApp.h"
 #include "QKFramework/ControlBase/ControlDetail.h"
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/ControlBase/RootWindowInterface.h"
 #include "QKFramework/ControlBase/SkinDescriptors.h"
 #include "QKFramework/Renderer/FontText.h"
@@ -458,7 +459,7 @@ QKRESULT LControl::SetScrollOffset(const PointD& offset)
     }
     InvalidateWhole();
     OnClientInsetsChanged(old, m_scrollOffset);
-    Send(u"NID_SCROLL_OFFSET_CHANGE", nullptr);
+    Send(kNidScrollOffsetChange, nullptr);
     if (IRootWindow* root = GetRootWindowLink())
         if (root->GetHoverControl())
         {

@@ -4,6 +4,7 @@
 
 #include "QKFramework/ControlBase/ControlDescriptor.h"
 #include "QKFramework/ControlBase/ControlDetail.h"
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/ControlBase/Input/InputEvents.h"
 #include "QKFramework/ControlBase/LayoutDescriptor.h"
 #include "QKFramework/Controls/ScrollBar.h"
@@ -88,7 +89,7 @@ QKRESULT LScrollView::InitializeScrollBars()
             continue;
         if (!m_initializedOnce && m_viewHandlers)
             m_viewHandlers->AddHandler(&LScrollView::OnScrollBarValueChanged,
-                                       ConstRCPtr<LNotificationDistributor>(bar), u"NID_VALUE_CHANGE");
+                                       ConstRCPtr<LNotificationDistributor>(bar), kNidValueChange);
         bar->SetVertical(bar == m_vBar.Get());
         double& thickness = bar == m_hBar.Get() ? m_hBarThickness : m_vBarThickness;
         if (thickness == 0.0)
@@ -142,7 +143,7 @@ QKRESULT LScrollView::SetClientExtent(double width, double height)
     const RCPtr<LControl> self = GetRefCount() > 0 ? RCPtr<LControl>(this) : nullptr;
     m_extent = {width, height};
     OnClientExtentChanged();
-    Send(u"NID_CLIENT_EXTENT_CHANGE", nullptr);
+    Send(kNidClientExtentChange, nullptr);
     return QK_OK;
 }
 
@@ -337,7 +338,7 @@ void LScrollView::OnClientInsetsChanged(const PointD& oldOffset, const PointD& n
             continue;
         const bool horizontal = bar == m_hBar.Get();
         CAutoNotificationDisabler<LScrollView> suspended(*m_viewHandlers, ConstRCPtr<LNotificationDistributor>(bar),
-                                                         u"NID_VALUE_CHANGE");
+                                                         kNidValueChange);
         const double range =
             std::max(0.0, horizontal ? m_extent.first - visible.width : m_extent.second - visible.height);
         const double offset = horizontal ? newOffset.x : newOffset.y;
@@ -504,29 +505,17 @@ void LScrollView::GetClientInsets(RectD& insets)
 
 // 7. Receiving ------------------------------------------------------------------------------------
 
-bool LScrollView::DispatchScrollViewEntry(const ConstRCPtr<LNotificationDistributor>& source,
-                                          const ConstRCPtr<LNotification>& notification, QKRESULT& result)
-{
-    if (!m_viewHandlers)
-        return false;
-    const RCPtr<LNotificationHandler<LScrollView>> handlers = m_viewHandlers;
-    return handlers->DispatchEntry(source, notification, result);
-}
-
 QKRESULT LScrollView::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                           const ConstRCPtr<LNotification>& notification)
 {
-    QKRESULT result = QK_OK;
-    if (IsAlive() && DispatchScrollViewEntry(source, notification, result))
-        return result;
-    return LControl::ReceiveNotification(source, notification);
+    if (!IsAlive())
+        return LControl::ReceiveNotification(source, notification);
+    return ReceiveThroughTable<LControl>(*this, m_viewHandlers, source, notification);
 }
 
 QKRESULT LScrollView::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_viewHandlers)
-        m_viewHandlers->RemoveHandler(source, id);
-    return LControl::DetachFromDistributor(source, id);
+    return DetachThroughTable<LControl>(*this, m_viewHandlers, source, id);
 }
 
 } // namespace QK

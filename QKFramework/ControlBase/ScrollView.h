@@ -94,10 +94,6 @@ public:
     QKRESULT DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id) override;
 
 protected:
-    // The scroll view's part of a class chain of handler tables: true when its table held
-    // an entry for the notification, with the handler's answer in result.
-    bool DispatchScrollViewEntry(const ConstRCPtr<LNotificationDistributor>& source,
-                                 const ConstRCPtr<LNotification>& notification, QKRESULT& result);
     QKRESULT OnScrollBarValueChanged(const ConstRCPtr<LNotificationDistributor>& source,
                                      const ConstRCPtr<LNotification>& notification);
 

@@ -3,6 +3,7 @@
 #include "QKFramework/ControlBase/ControlApp.h"
 #include "QKFramework/ControlBase/ControlDescriptor.h"
 #include "QKFramework/ControlBase/ControlDetail.h"
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/ControlBase/Input/InputEvents.h"
 #include "QKFramework/ControlBase/RootWindowInterface.h"
 #include "QKFramework/Notification/Notification.h"
@@ -98,7 +99,7 @@ QKRESULT LButton::PerformClick()
 void LButton::CompleteClick()
 {
     if (m_autoRepeat)
-        Send(u"NID_BUTTON_AUTOREPEAT", nullptr);
+        Send(kNidButtonAutorepeat, nullptr);
     const IRootWindow* root = GetRootWindowLink();
     const RCPtr<LMouseButtonParam> button =
         LMouseButtonParam::Create(LMouseButtonParam::kLeft, {0, 0}, 0, false, root ? root->GetMouseButtonState() : 0);
@@ -154,7 +155,7 @@ void LButton::OnConditionsChanged(LConditionsParam* conditions)
         SetIdleProcessing(true);
         m_lastRepeatCheck = LControlApp::GetTime();
         m_timeToNextRepeat = m_initialRepeatDelay;
-        Send(u"NID_BUTTON_AUTOREPEAT", nullptr);
+        Send(kNidButtonAutorepeat, nullptr);
     }
     else if ((lost & kCaptured) != 0 && m_autoRepeat && m_repeating)
     {
@@ -213,7 +214,7 @@ void LButton::OnTimer()
         if (m_timeToNextRepeat <= kDueTolerance)
         {
             m_timeToNextRepeat = m_repeatInterval;
-            Send(u"NID_BUTTON_AUTOREPEAT", nullptr);
+            Send(kNidButtonAutorepeat, nullptr);
         }
     }
 }
@@ -225,7 +226,7 @@ QKRESULT LButton::Initialize()
         return result;
     m_buttonHandlers = LNotificationHandler<LButton>::Create(this);
     CheckResult(m_buttonHandlers->AddHandler(&LButton::OnSimulateClick, ConstRCPtr<LNotificationDistributor>(this),
-                                             u"NID_SIMULATE_CLICK"),
+                                             kNidSimulateClick),
                 kInitializeSite);
     const LControlDescriptor* descriptor = GetControlDescriptor().Get();
     WString text;
@@ -254,21 +255,12 @@ WString LButton::GetToolTipText() const
 QKRESULT LButton::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                       const ConstRCPtr<LNotification>& notification)
 {
-    if (m_buttonHandlers)
-    {
-        const RCPtr<LNotificationHandler<LButton>> handlers = m_buttonHandlers;
-        QKRESULT result = QK_OK;
-        if (handlers->DispatchEntry(source, notification, result))
-            return result;
-    }
-    return LControl::ReceiveNotification(source, notification);
+    return ReceiveThroughTable<LControl>(*this, m_buttonHandlers, source, notification);
 }
 
 QKRESULT LButton::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_buttonHandlers)
-        m_buttonHandlers->RemoveHandler(source, id);
-    return LControl::DetachFromDistributor(source, id);
+    return DetachThroughTable<LControl>(*this, m_buttonHandlers, source, id);
 }
 
 } // namespace QK

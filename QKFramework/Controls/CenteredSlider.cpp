@@ -1,6 +1,7 @@
 #include "QKFramework/Controls/CenteredSlider.h"
 
 #include "QKFramework/ControlBase/ControlDetail.h"
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/Notification/Notification.h"
 #include "QKFramework/Notification/NotificationId.h"
 
@@ -37,7 +38,7 @@ QKRESULT LCenteredSlider::Initialize()
     }
     if (LControl* thumb = GetThumb())
         CheckResult(m_centeredHandlers->AddHandler(&LCenteredSlider::OnThumbMove, RCPtr<LControl>(thumb),
-                                                   u"NID_MOUSE_MOVE"),
+                                                   kNidMouseMove),
                     kInitializeSite);
     SetBoundsPosFromThumbPos();
     return QK_OK;
@@ -87,24 +88,17 @@ QKRESULT LCenteredSlider::OnThumbMove(const ConstRCPtr<LNotificationDistributor>
 QKRESULT LCenteredSlider::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                               const ConstRCPtr<LNotification>& notification)
 {
-    if (m_centeredHandlers && notification)
-    {
-        const RCPtr<LNotificationHandler<LCenteredSlider>> handlers = m_centeredHandlers;
-        QKRESULT result = QK_OK;
-        const bool taken = handlers->DispatchEntry(source, notification, result);
-        // The thumb's move is the slider's too: it drags the thumb.
-        if (taken &&
-            !(source.Get() == GetThumb() && notification->GetId() == GetNotificationId(u"NID_MOUSE_MOVE")))
-            return result;
-    }
+    QKRESULT result = QK_OK;
+    // The thumb's move is the slider's too: it drags the thumb.
+    if (OfferToTable(m_centeredHandlers, source, notification, result) &&
+        !(source.Get() == GetThumb() && notification->GetId() == GetNotificationId(kNidMouseMove)))
+        return result;
     return LSlider::ReceiveNotification(source, notification);
 }
 
 QKRESULT LCenteredSlider::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_centeredHandlers)
-        m_centeredHandlers->RemoveHandler(source, id);
-    return LSlider::DetachFromDistributor(source, id);
+    return DetachThroughTable<LSlider>(*this, m_centeredHandlers, source, id);
 }
 
 } // namespace QK

@@ -1,6 +1,7 @@
 #include "QKFramework/Controls/CheckedComboBox.h"
 
 #include "QKFramework/ControlBase/ControlDescriptor.h"
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/Notification/Notification.h"
 
 namespace QK
@@ -46,7 +47,7 @@ QKRESULT LCheckedComboBox::Initialize()
     if (!m_checkedHandlers)
         m_checkedHandlers = LNotificationHandler<LCheckedComboBox>::Create(this);
     m_checkedHandlers->AddHandler(&LCheckedComboBox::OnItemCheckChange,
-                                  ConstRCPtr<LNotificationDistributor>(m_checkedList.Get()), u"NID_ITEM_CHECK_CHANGE");
+                                  ConstRCPtr<LNotificationDistributor>(m_checkedList.Get()), kNidItemCheckChange);
     return QK_OK;
 }
 
@@ -102,28 +103,19 @@ QKRESULT LCheckedComboBox::OnItemCheckChange(const ConstRCPtr<LNotificationDistr
     const std::int32_t checked = m_checkedList ? m_checkedList->GetCheckedCount() : 0;
     if (checked == 0 || checked == 1)
         UpdateLook();
-    Send(u"NID_ITEM_CHECK_CHANGE", notification->GetArgument());
+    Send(kNidItemCheckChange, notification->GetArgument());
     return QK_OK;
 }
 
 QKRESULT LCheckedComboBox::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                                const ConstRCPtr<LNotification>& notification)
 {
-    QKRESULT result = QK_OK;
-    if (m_checkedHandlers)
-    {
-        const RCPtr<LNotificationHandler<LCheckedComboBox>> handlers = m_checkedHandlers;
-        if (handlers->DispatchEntry(source, notification, result))
-            return result;
-    }
-    return LComboBox::ReceiveNotification(source, notification);
+    return ReceiveThroughTable<LComboBox>(*this, m_checkedHandlers, source, notification);
 }
 
 QKRESULT LCheckedComboBox::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_checkedHandlers)
-        m_checkedHandlers->RemoveHandler(source, id);
-    return LComboBox::DetachFromDistributor(source, id);
+    return DetachThroughTable<LComboBox>(*this, m_checkedHandlers, source, id);
 }
 
 } // namespace QK

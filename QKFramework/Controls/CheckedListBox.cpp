@@ -3,6 +3,7 @@
 #include "QKFramework/Controls/CheckedListBox.h"
 
 #include "QKFramework/ControlBase/ControlDescriptor.h"
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/ControlBase/Look.h"
 #include "QKFramework/ControlBase/SkinDescriptors.h"
 #include "QKFramework/ControlBase/VisualPart.h"
@@ -195,7 +196,7 @@ void LCheckedListBox::SetAutoCheck(bool on)
         if (!box)
             continue;
         box->SetAutoValueSet(on);
-        UnsubscribeCheckBox(*box, on ? u"NID_LEFT_CLICK" : u"NID_VALUE_CHANGE");
+        UnsubscribeCheckBox(*box, on ? kNidLeftClick : kNidValueChange);
         SubscribeCheckBox(*box);
     }
 }
@@ -211,9 +212,9 @@ void LCheckedListBox::SubscribeCheckBox(LButton& box)
 {
     const ConstRCPtr<LNotificationDistributor> source(&box);
     if (m_autoCheck)
-        GetCheckHandlers().AddHandler(&LCheckedListBox::OnCheckBoxValueChange, source, u"NID_VALUE_CHANGE");
+        GetCheckHandlers().AddHandler(&LCheckedListBox::OnCheckBoxValueChange, source, kNidValueChange);
     else
-        GetCheckHandlers().AddHandler(&LCheckedListBox::OnCheckBoxClick, source, u"NID_LEFT_CLICK");
+        GetCheckHandlers().AddHandler(&LCheckedListBox::OnCheckBoxClick, source, kNidLeftClick);
 }
 
 void LCheckedListBox::UnsubscribeCheckBox(LButton& box, const char16_t* nid)
@@ -244,9 +245,9 @@ void LCheckedListBox::SetCheckBoxValue(LButton& box, double value)
     if (box.GetValue() == value)
         return;
     const ConstRCPtr<LNotificationDistributor> source(&box);
-    if (m_autoCheck && m_checkHandlers && m_checkHandlers->HasHandler(&box, GetNotificationId(u"NID_VALUE_CHANGE")))
+    if (m_autoCheck && m_checkHandlers && m_checkHandlers->HasHandler(&box, GetNotificationId(kNidValueChange)))
     {
-        CAutoNotificationDisabler<LCheckedListBox> suspended(*m_checkHandlers, source, u"NID_VALUE_CHANGE");
+        CAutoNotificationDisabler<LCheckedListBox> suspended(*m_checkHandlers, source, kNidValueChange);
         box.SetValue(value);
         return;
     }
@@ -299,7 +300,7 @@ QKRESULT LCheckedListBox::HandleCheckBox(const ConstRCPtr<LNotificationDistribut
         m_checkedCount += checked ? 1 : -1;
     OnItemCheckStored(static_cast<std::uint32_t>(index));
     SelectItemRange(index, index, !IsMultipleSelection());
-    Send(valueChange ? u"NID_ITEM_CHECK_CHANGE" : u"NID_ITEM_CHECKBOX_CLICKED", param);
+    Send(valueChange ? kNidItemCheckChange : u"NID_ITEM_CHECKBOX_CLICKED", param);
     return QK_OK;
 }
 
@@ -320,21 +321,12 @@ QKRESULT LCheckedListBox::OnCheckBoxClick(const ConstRCPtr<LNotificationDistribu
 QKRESULT LCheckedListBox::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                               const ConstRCPtr<LNotification>& notification)
 {
-    QKRESULT result = QK_OK;
-    if (m_checkHandlers)
-    {
-        const RCPtr<Handlers> handlers = m_checkHandlers;
-        if (handlers->DispatchEntry(source, notification, result))
-            return result;
-    }
-    return LListBox::ReceiveNotification(source, notification);
+    return ReceiveThroughTable<LListBox>(*this, m_checkHandlers, source, notification);
 }
 
 QKRESULT LCheckedListBox::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_checkHandlers)
-        m_checkHandlers->RemoveHandler(source, id);
-    return LListBox::DetachFromDistributor(source, id);
+    return DetachThroughTable<LListBox>(*this, m_checkHandlers, source, id);
 }
 
 } // namespace QK

@@ -1,6 +1,7 @@
 #include "QKFramework/Controls/CheckedListBoxItem.h"
 
 #include "QKFramework/ControlBase/ControlDescriptor.h"
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/ControlBase/ControlParams.h"
 #include "QKFramework/Notification/Notification.h"
 
@@ -49,7 +50,7 @@ QKRESULT LCheckedListBoxItem::Initialize()
     if (const RCPtr<LButton> box = GetCheckBox())
     {
         m_itemHandlers->AddHandler(&LCheckedListBoxItem::OnCheckBoxHover, ConstRCPtr<LNotificationDistributor>(box.Get()),
-                                   u"NID_HOVER_CONDITION_CHANGE");
+                                   kNidHoverConditionChange);
         box->SetNotFocusable(true);
         box->SetUseParentToolTip(true);
     }
@@ -71,21 +72,12 @@ QKRESULT LCheckedListBoxItem::ReceiveNotification(const ConstRCPtr<LNotification
 {
     if (!IsCreated())
         return QK_OK;
-    QKRESULT result = QK_OK;
-    if (m_itemHandlers)
-    {
-        const RCPtr<LNotificationHandler<LCheckedListBoxItem>> handlers = m_itemHandlers;
-        if (handlers->DispatchEntry(source, notification, result))
-            return result;
-    }
-    return LListBoxItem::ReceiveNotification(source, notification);
+    return ReceiveThroughTable<LListBoxItem>(*this, m_itemHandlers, source, notification);
 }
 
 QKRESULT LCheckedListBoxItem::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_itemHandlers)
-        m_itemHandlers->RemoveHandler(source, id);
-    return LListBoxItem::DetachFromDistributor(source, id);
+    return DetachThroughTable<LListBoxItem>(*this, m_itemHandlers, source, id);
 }
 
 } // namespace QK

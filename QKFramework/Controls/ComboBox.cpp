@@ -4,6 +4,7 @@
 
 #include "QKFramework/ControlBase/ControlDescriptor.h"
 #include "QKFramework/ControlBase/ControlDetail.h"
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/ControlBase/Input/InputEvents.h"
 #include "QKFramework/ControlBase/LayoutDescriptor.h"
 #include "QKFramework/ControlBase/RootWindowInterface.h"
@@ -65,16 +66,16 @@ QKRESULT LComboBox::Initialize()
     if (!m_comboHandlers)
         m_comboHandlers = LNotificationHandler<LComboBox>::Create(this);
     const ConstRCPtr<LNotificationDistributor> list(m_listBox.Get());
-    m_comboHandlers->AddHandler(&LComboBox::OnListVisibility, list, u"NID_VISIBLITY_CONDITION_CHANGE");
-    m_comboHandlers->AddHandler(&LComboBox::OnListItemActivated, list, u"NID_ITEM_ACTIVATED");
+    m_comboHandlers->AddHandler(&LComboBox::OnListVisibility, list, kNidVisibilityConditionChange);
+    m_comboHandlers->AddHandler(&LComboBox::OnListItemActivated, list, kNidItemActivated);
     m_textBox = RCPtr<LTextBox>(dynamic_cast<LTextBox*>(FindChild(WString(u"textBox")).Get()));
     if (m_textBox)
     {
         const ConstRCPtr<LNotificationDistributor> box(m_textBox.Get());
-        m_comboHandlers->AddHandler(&LComboBox::OnTextBoxValidating, box, u"NID_TEXTBOX_VALIDATING");
-        m_comboHandlers->AddHandler(&LComboBox::OnTextBoxValidated, box, u"NID_TEXTBOX_VALIDATED");
-        m_comboHandlers->AddHandler(&LComboBox::OnTextBoxTextChange, box, u"NID_TEXTBOX_TEXT_CHANGE");
-        m_comboHandlers->AddHandler(&LComboBox::OnTextBoxFocus, box, u"NID_HAS_FOCUS_CONDITION_CHANGE");
+        m_comboHandlers->AddHandler(&LComboBox::OnTextBoxValidating, box, kNidTextboxValidating);
+        m_comboHandlers->AddHandler(&LComboBox::OnTextBoxValidated, box, kNidTextboxValidated);
+        m_comboHandlers->AddHandler(&LComboBox::OnTextBoxTextChange, box, kNidTextboxTextChange);
+        m_comboHandlers->AddHandler(&LComboBox::OnTextBoxFocus, box, kNidHasFocusConditionChange);
     }
     m_listBox->SetPopupMode(true);
     m_listBox->SetVisible(false);
@@ -171,7 +172,7 @@ std::int32_t LComboBox::SelectItem(std::int32_t index)
     if (m_textBox)
         m_textBox->SetText(text, true);
     if (changed)
-        Send(u"NID_SELECTION_CHANGE", nullptr);
+        Send(kNidSelectionChange, nullptr);
     return m_selectedIndex;
 }
 
@@ -366,14 +367,14 @@ QKRESULT LComboBox::OnListItemActivated(const ConstRCPtr<LNotificationDistributo
 QKRESULT LComboBox::OnTextBoxTextChange(const ConstRCPtr<LNotificationDistributor>&,
                                         const ConstRCPtr<LNotification>& notification)
 {
-    Send(u"NID_TEXTBOX_TEXT_CHANGE", notification->GetArgument());
+    Send(kNidTextboxTextChange, notification->GetArgument());
     return QK_FALSE;
 }
 
 QKRESULT LComboBox::OnTextBoxValidating(const ConstRCPtr<LNotificationDistributor>&,
                                         const ConstRCPtr<LNotification>& notification)
 {
-    Send(u"NID_TEXTBOX_VALIDATING", notification->GetArgument());
+    Send(kNidTextboxValidating, notification->GetArgument());
     return QK_FALSE;
 }
 
@@ -384,7 +385,7 @@ QKRESULT LComboBox::OnTextBoxValidated(const ConstRCPtr<LNotificationDistributor
     const auto* validation = dynamic_cast<const LTextValidationParams*>(notification->GetArgument().Get());
     if (validation && m_listBox)
         SelectItem(m_listBox->SelectItemByText(validation->Text, -1, false));
-    Send(u"NID_TEXTBOX_VALIDATED", notification->GetArgument());
+    Send(kNidTextboxValidated, notification->GetArgument());
     return QK_FALSE;
 }
 
@@ -402,21 +403,12 @@ QKRESULT LComboBox::OnTextBoxFocus(const ConstRCPtr<LNotificationDistributor>&,
 QKRESULT LComboBox::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                         const ConstRCPtr<LNotification>& notification)
 {
-    if (m_comboHandlers)
-    {
-        QKRESULT result = QK_OK;
-        const RCPtr<LNotificationHandler<LComboBox>> handlers = m_comboHandlers;
-        if (handlers->DispatchEntry(source, notification, result))
-            return result;
-    }
-    return LDropDownControl::ReceiveNotification(source, notification);
+    return ReceiveThroughTable<LDropDownControl>(*this, m_comboHandlers, source, notification);
 }
 
 QKRESULT LComboBox::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_comboHandlers)
-        m_comboHandlers->RemoveHandler(source, id);
-    return LDropDownControl::DetachFromDistributor(source, id);
+    return DetachThroughTable<LDropDownControl>(*this, m_comboHandlers, source, id);
 }
 
 } // namespace QK

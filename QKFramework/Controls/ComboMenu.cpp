@@ -1,6 +1,7 @@
 #include "QKFramework/Controls/ComboMenu.h"
 
 #include "QKFramework/ControlBase/ControlDescriptor.h"
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/ControlBase/Input/InputEvents.h"
 
 #include <algorithm>
@@ -39,8 +40,8 @@ QKRESULT LComboMenu::Initialize()
     if (!m_menuHandlers)
         m_menuHandlers = LNotificationHandler<LComboMenu>::Create(this);
     const ConstRCPtr<LNotificationDistributor> source(popup.Get());
-    m_menuHandlers->AddHandler(&LComboMenu::OnPopupVisibilityChanged, source, u"NID_VISIBLITY_CONDITION_CHANGE");
-    m_menuHandlers->AddHandler(&LComboMenu::OnPopupItemActivated, source, u"NID_ITEM_ACTIVATED");
+    m_menuHandlers->AddHandler(&LComboMenu::OnPopupVisibilityChanged, source, kNidVisibilityConditionChange);
+    m_menuHandlers->AddHandler(&LComboMenu::OnPopupItemActivated, source, kNidItemActivated);
     popup->SetAutoClose(false);
     return QK_OK;
 }
@@ -161,21 +162,12 @@ QKRESULT LComboMenu::OnPopupVisibilityChanged(const ConstRCPtr<LNotificationDist
 QKRESULT LComboMenu::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                          const ConstRCPtr<LNotification>& notification)
 {
-    if (m_menuHandlers)
-    {
-        QKRESULT result = QK_OK;
-        const RCPtr<LNotificationHandler<LComboMenu>> handlers = m_menuHandlers;
-        if (handlers->DispatchEntry(source, notification, result))
-            return result;
-    }
-    return LDropDownControl::ReceiveNotification(source, notification);
+    return ReceiveThroughTable<LDropDownControl>(*this, m_menuHandlers, source, notification);
 }
 
 QKRESULT LComboMenu::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_menuHandlers)
-        m_menuHandlers->RemoveHandler(source, id);
-    return LDropDownControl::DetachFromDistributor(source, id);
+    return DetachThroughTable<LDropDownControl>(*this, m_menuHandlers, source, id);
 }
 
 } // namespace QK

@@ -1,6 +1,7 @@
 #include "QKFramework/Controls/ComboSlider.h"
 
 #include "QKFramework/ControlBase/ControlDetail.h"
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/ControlBase/Input/InputEvents.h"
 #include "QKFramework/ControlBase/LayoutDescriptor.h"
 #include "QKFramework/Controls/Panel.h"
@@ -57,7 +58,7 @@ QKRESULT LComboSlider::Initialize()
     if (slider->GetValue() != GetValue())
         slider->SetValue(GetValue());
     m_comboHandlers->AddHandler(&LComboSlider::OnSliderValueChange, ConstRCPtr<LNotificationDistributor>(slider.Get()),
-                                u"NID_VALUE_CHANGE");
+                                kNidValueChange);
     slider->SetResendAtDragEnd(true);
     return QK_OK;
 }
@@ -89,7 +90,7 @@ QKRESULT LComboSlider::OnSliderValueChange(const ConstRCPtr<LNotificationDistrib
     if (GetValue() != slider->GetValue())
         LDropDownControl::SetValue(slider->GetValue());
     else
-        Send(u"NID_VALUE_CHANGE", LValueParam::Create(GetValue(), FractionToValue(GetValue())));
+        Send(kNidValueChange, LValueParam::Create(GetValue(), FractionToValue(GetValue())));
     return QK_FALSE;
 }
 
@@ -170,21 +171,12 @@ QKRESULT LComboSlider::DispatchKey(LKeyParam* key)
 QKRESULT LComboSlider::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                            const ConstRCPtr<LNotification>& notification)
 {
-    if (m_comboHandlers)
-    {
-        QKRESULT result = QK_OK;
-        const RCPtr<LNotificationHandler<LComboSlider>> handlers = m_comboHandlers;
-        if (handlers->DispatchEntry(source, notification, result))
-            return result;
-    }
-    return LDropDownControl::ReceiveNotification(source, notification);
+    return ReceiveThroughTable<LDropDownControl>(*this, m_comboHandlers, source, notification);
 }
 
 QKRESULT LComboSlider::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_comboHandlers)
-        m_comboHandlers->RemoveHandler(source, id);
-    return LDropDownControl::DetachFromDistributor(source, id);
+    return DetachThroughTable<LDropDownControl>(*this, m_comboHandlers, source, id);
 }
 
 } // namespace QK

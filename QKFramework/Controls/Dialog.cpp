@@ -1,6 +1,7 @@
 #include "QKFramework/Controls/Dialog.h"
 
 #include "QKFramework/ControlBase/ControlApp.h"
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/ControlBase/RootWindowInterface.h"
 #include "QKFramework/Notification/Notification.h"
 
@@ -36,7 +37,7 @@ QKRESULT LDialog::Initialize()
         if (const RCPtr<LControl> child = FindChild(WString(button.name)))
             CheckResult(m_dialogHandlers->AddHandler(&LDialog::OnStandardButton,
                                                      ConstRCPtr<LNotificationDistributor>(child.Get()),
-                                                     u"NID_LEFT_CLICK"),
+                                                     kNidLeftClick),
                         kInitializeSite);
     return result;
 }
@@ -85,29 +86,15 @@ void LDialog::Close(std::uint32_t result)
     OnDialogClosed();
 }
 
-bool LDialog::DispatchDialogEntry(const ConstRCPtr<LNotificationDistributor>& source,
-                                  const ConstRCPtr<LNotification>& notification, QKRESULT& result)
-{
-    if (!m_dialogHandlers)
-        return false;
-    const RCPtr<LNotificationHandler<LDialog>> handlers = m_dialogHandlers;
-    return handlers->DispatchEntry(source, notification, result);
-}
-
 QKRESULT LDialog::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                       const ConstRCPtr<LNotification>& notification)
 {
-    QKRESULT result = QK_OK;
-    if (DispatchDialogEntry(source, notification, result))
-        return result;
-    return LScrollView::ReceiveNotification(source, notification);
+    return ReceiveThroughTable<LScrollView>(*this, m_dialogHandlers, source, notification);
 }
 
 QKRESULT LDialog::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_dialogHandlers)
-        m_dialogHandlers->RemoveHandler(source, id);
-    return LScrollView::DetachFromDistributor(source, id);
+    return DetachThroughTable<LScrollView>(*this, m_dialogHandlers, source, id);
 }
 
 } // namespace QK

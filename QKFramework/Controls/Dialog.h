@@ -64,11 +64,6 @@ public:
                                  const ConstRCPtr<LNotification>& notification) override;
     QKRESULT DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id) override;
 
-protected:
-    // The dialog's part of a class chain of handler tables.
-    bool DispatchDialogEntry(const ConstRCPtr<LNotificationDistributor>& source,
-                             const ConstRCPtr<LNotification>& notification, QKRESULT& result);
-
 private:
     QKRESULT OnStandardButton(const ConstRCPtr<LNotificationDistributor>& source,
                               const ConstRCPtr<LNotification>& notification);

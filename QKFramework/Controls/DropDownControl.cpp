@@ -1,5 +1,6 @@
 #include "QKFramework/Controls/DropDownControl.h"
 
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/ControlBase/Input/InputEvents.h"
 #include "QKFramework/Notification/Notification.h"
 
@@ -23,7 +24,7 @@ QKRESULT LDropDownControl::Initialize()
     if (!m_dropDownHandlers)
         m_dropDownHandlers = LNotificationHandler<LDropDownControl>::Create(this);
     m_dropDownHandlers->AddHandler(&LDropDownControl::OnPress, ConstRCPtr<LNotificationDistributor>(this),
-                                   u"NID_MOUSE_DOWN");
+                                   kNidMouseDown);
     return result;
 }
 
@@ -109,29 +110,15 @@ QKRESULT LDropDownControl::OpenOrCloseByKey(LKeyParam* key)
     return QK_OK;
 }
 
-bool LDropDownControl::DispatchDropDownEntry(const ConstRCPtr<LNotificationDistributor>& source,
-                                             const ConstRCPtr<LNotification>& notification, QKRESULT& result)
-{
-    if (!m_dropDownHandlers)
-        return false;
-    const RCPtr<LNotificationHandler<LDropDownControl>> handlers = m_dropDownHandlers;
-    return handlers->DispatchEntry(source, notification, result);
-}
-
 QKRESULT LDropDownControl::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                                const ConstRCPtr<LNotification>& notification)
 {
-    QKRESULT result = QK_OK;
-    if (DispatchDropDownEntry(source, notification, result))
-        return result;
-    return LControl::ReceiveNotification(source, notification);
+    return ReceiveThroughTable<LControl>(*this, m_dropDownHandlers, source, notification);
 }
 
 QKRESULT LDropDownControl::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_dropDownHandlers)
-        m_dropDownHandlers->RemoveHandler(source, id);
-    return LControl::DetachFromDistributor(source, id);
+    return DetachThroughTable<LControl>(*this, m_dropDownHandlers, source, id);
 }
 
 } // namespace QK

@@ -51,8 +51,6 @@ protected:
     // Down or Enter opens a closed drop-down, Escape closes an open one (all without
     // modifiers): QK_OK for these, QK_FALSE for other keys.
     QKRESULT OpenOrCloseByKey(LKeyParam* key);
-    bool DispatchDropDownEntry(const ConstRCPtr<LNotificationDistributor>& source,
-                               const ConstRCPtr<LNotification>& notification, QKRESULT& result);
 
 private:
     // The control's own "NID_MOUSE_DOWN": a press that found the drop-down open is swallowed.

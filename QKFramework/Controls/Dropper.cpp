@@ -23,7 +23,7 @@ template <class Payload> void LDropperT<Payload>::OnConditionsChanged(LCondition
 {
     if (conditions && (conditions->NewConditions & kLeftButtonDown) && !(conditions->OldConditions & kLeftButtonDown))
     {
-        SetDragMode(1, 3);
+        SetDragMode(kDragDrop, kAxisHorizontal | kAxisVertical);
         SetDragThreshold(0);
     }
 }

@@ -93,19 +93,12 @@ QKRESULT LGraph::AttachChild(const RCPtr<LControl>& child, const LControlDescrip
 QKRESULT LGraph::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                      const ConstRCPtr<LNotification>& notification)
 {
-    if (m_graphHandlers && notification && m_graphHandlers->HasHandler(source.Get(), notification->GetId()))
-    {
-        const RCPtr<LNotificationHandler<LGraph>> handlers = m_graphHandlers;
-        return handlers->Dispatch(source, notification);
-    }
-    return LControl::ReceiveNotification(source, notification);
+    return ReceiveThroughTable<LControl>(*this, m_graphHandlers, source, notification);
 }
 
 QKRESULT LGraph::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_graphHandlers)
-        m_graphHandlers->RemoveHandler(source, id);
-    return LControl::DetachFromDistributor(source, id);
+    return DetachThroughTable<LControl>(*this, m_graphHandlers, source, id);
 }
 
 QKRESULT LGraph::SetCurveStyle(bool drawCurve, std::uint32_t color, float lineWidth)

@@ -2,6 +2,7 @@
 
 #include "QKFramework/ControlBase/ControlApp.h"
 #include "QKFramework/ControlBase/ControlDetail.h"
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/ControlBase/Input/InputEvents.h"
 #include "QKFramework/ObjectBase/Wrapper.h"
 #include "QKFramework/Utilities/Graphics/Bitmap.h"
@@ -77,7 +78,7 @@ void LKnob::SendCapture(bool captured)
 {
     const RCPtr<LHolder<bool>> holder(new LHolder<bool>());
     holder->SetValue(captured);
-    Send(u"NID_VALUE_CHANGE_CAPTURE", ConstRCPtr<LRefCountedObject>(holder.Get()));
+    Send(kNidValueChangeCapture, ConstRCPtr<LRefCountedObject>(holder.Get()));
 }
 
 void LKnob::OnConditionsChanged(LConditionsParam* conditions)
@@ -104,12 +105,12 @@ void LKnob::OnConditionsChanged(LConditionsParam* conditions)
         m_pendingValue = -1.0;
         SendCapture(false);
         if (m_resend)
-            Send(u"NID_VALUE_CHANGE", LValueParam::Create(GetValue(), FractionToValue(GetValue())));
+            Send(kNidValueChange, LValueParam::Create(GetValue(), FractionToValue(GetValue())));
     }
     else if ((before & kHasFocus) && !(now & kHasFocus) && m_keyHeld)
     {
         m_keyHeld = false;
-        Send(u"NID_VALUE_CHANGE_KEY_UP", nullptr);
+        Send(kNidValueChangeKeyUp, nullptr);
     }
     if (((before ^ now) & (kHasFocus | kEnabled)) != 0)
         UpdateMarks();
@@ -215,7 +216,7 @@ QKRESULT LKnob::WantsKey(LKeyParam* key)
     if (code >= 0 && !(code & kKeyPressBit) && virtualKey >= 0x25 && virtualKey <= 0x28)
     {
         m_keyHeld = false;
-        Send(u"NID_VALUE_CHANGE_KEY_UP", ConstRCPtr<LRefCountedObject>(key));
+        Send(kNidValueChangeKeyUp, ConstRCPtr<LRefCountedObject>(key));
         return QK_OK;
     }
     const bool raise = code == kRightPress || code == kUpPress;
@@ -225,7 +226,7 @@ QKRESULT LKnob::WantsKey(LKeyParam* key)
     if (!m_keyHeld)
     {
         m_keyHeld = true;
-        Send(u"NID_VALUE_CHANGE_KEY_DOWN", ConstRCPtr<LRefCountedObject>(key));
+        Send(kNidValueChangeKeyDown, ConstRCPtr<LRefCountedObject>(key));
     }
     StepScaled(raise ? 1.0 : -1.0);
     return QK_OK;

@@ -1,6 +1,7 @@
 #include "QKFramework/Controls/LevelMeter.h"
 
 #include "QKFramework/ControlBase/ControlDetail.h"
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/Notification/Notification.h"
 
 namespace QK
@@ -114,9 +115,9 @@ QKRESULT LLevelMeter::SetClipButton(bool latching)
         return QK_OK;
     const ConstRCPtr<LNotificationDistributor> button(m_clipButton.Get());
     if (latching)
-        m_meterHandlers->AddHandler(&LLevelMeter::OnClipButtonClick, button, u"NID_LEFT_CLICK");
+        m_meterHandlers->AddHandler(&LLevelMeter::OnClipButtonClick, button, kNidLeftClick);
     else
-        m_meterHandlers->RemoveHandler(button, u"NID_LEFT_CLICK");
+        m_meterHandlers->RemoveHandler(button, kNidLeftClick);
     return QK_OK;
 }
 
@@ -200,19 +201,12 @@ QKRESULT LLevelMeter::InitializeParts()
 QKRESULT LLevelMeter::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                           const ConstRCPtr<LNotification>& notification)
 {
-    if (m_meterHandlers && notification && m_meterHandlers->HasHandler(source.Get(), notification->GetId()))
-    {
-        const RCPtr<LNotificationHandler<LLevelMeter>> handlers = m_meterHandlers;
-        return handlers->Dispatch(source, notification);
-    }
-    return LControl::ReceiveNotification(source, notification);
+    return ReceiveThroughTable<LControl>(*this, m_meterHandlers, source, notification);
 }
 
 QKRESULT LLevelMeter::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_meterHandlers)
-        m_meterHandlers->RemoveHandler(source, id);
-    return LControl::DetachFromDistributor(source, id);
+    return DetachThroughTable<LControl>(*this, m_meterHandlers, source, id);
 }
 
 } // namespace QK

@@ -7,6 +7,7 @@
 #include "QKFramework/ControlBase/ControlDescriptor.h"
 #include "QKFramework/ControlBase/ControlDetail.h"
 #include "QKFramework/ControlBase/ControlFactory.h"
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/ControlBase/Input/InputEvents.h"
 #include "QKFramework/ControlBase/RootWindowInterface.h"
 #include "QKFramework/ControlBase/SkinDescriptors.h"
@@ -360,10 +361,10 @@ void LListBox::SubscribeRow(LListBoxItem& row)
     if (!m_listHandlers)
         return;
     const ConstRCPtr<LNotificationDistributor> source(&row);
-    m_listHandlers->AddHandler(&LListBox::OnRowMouseDown, source, u"NID_MOUSE_DOWN");
-    m_listHandlers->AddHandler(&LListBox::OnRowMouseUp, source, u"NID_MOUSE_UP");
-    m_listHandlers->AddHandler(&LListBox::OnRowLeftDragChange, source, u"NID_LEFT_DRAG_CONDITION_CHANGE");
-    m_listHandlers->AddHandler(&LListBox::OnRowHoverChange, source, u"NID_HOVER_CONDITION_CHANGE");
+    m_listHandlers->AddHandler(&LListBox::OnRowMouseDown, source, kNidMouseDown);
+    m_listHandlers->AddHandler(&LListBox::OnRowMouseUp, source, kNidMouseUp);
+    m_listHandlers->AddHandler(&LListBox::OnRowLeftDragChange, source, kNidLeftDragConditionChange);
+    m_listHandlers->AddHandler(&LListBox::OnRowHoverChange, source, kNidHoverConditionChange);
 }
 
 // 3. Binding and extent ----------------------------------------------------------------------------
@@ -1027,7 +1028,7 @@ void LListBox::SendSelectionChange()
 {
     BeforeSelectionNotify();
     if (!m_popupMode)
-        Send(u"NID_SELECTION_CHANGE", nullptr);
+        Send(kNidSelectionChange, nullptr);
 }
 
 std::int32_t LListBox::SelectItemRange(std::int32_t first, std::int32_t last, bool exclusive)
@@ -1162,7 +1163,7 @@ void LListBox::ActivateItem(std::uint32_t index)
     if (m_popupMode)
         SetVisible(false);
     if (GetParent())
-        Send(u"NID_ITEM_ACTIVATED", nullptr);
+        Send(kNidItemActivated, nullptr);
 }
 
 // 6. Scrolling into view ---------------------------------------------------------------------------
@@ -1338,7 +1339,7 @@ QKRESULT LListBox::OnRowMouseDown(const ConstRCPtr<LNotificationDistributor>& so
         {
             const RCPtr<LHolder<int>> holder(new LHolder<int>());
             holder->SetValue(index);
-            Send(u"NID_ITEM_RIGHT_CLICK", ConstRCPtr<LRefCountedObject>(holder.Get()));
+            Send(kNidItemRightClick, ConstRCPtr<LRefCountedObject>(holder.Get()));
         }
     }
     return QK_FALSE;
@@ -1348,7 +1349,7 @@ void LListBox::HandleLeftClick(std::int32_t index, const LMouseButtonParam& butt
 {
     SelectItemRange(index, index, true);
     if (button.DoubleClick)
-        Send(u"NID_ITEM_DOUBLE_CLICKED", nullptr);
+        Send(kNidItemDoubleClicked, nullptr);
 }
 
 void LListBox::KeepPointerOnItem(std::int32_t index, LControl* clicked, const PointL& point)
@@ -1393,7 +1394,7 @@ QKRESULT LListBox::OnRowHoverChange(const ConstRCPtr<LNotificationDistributor>& 
         if (index >= 0)
             SelectItemRange(index, -1, true);
     }
-    SendItemConditions(u"NID_ITEM_HOVER_CONDITION_CHANGE", *row, *conditions);
+    SendItemConditions(kNidItemHoverConditionChange, *row, *conditions);
     return QK_FALSE;
 }
 
@@ -1574,29 +1575,15 @@ void LListBox::SelectItemLook(std::uint32_t index, std::int32_t look)
         control->SelectLook(look, true);
 }
 
-bool LListBox::DispatchListEntry(const ConstRCPtr<LNotificationDistributor>& source,
-                                 const ConstRCPtr<LNotification>& notification, QKRESULT& result)
-{
-    if (!m_listHandlers)
-        return false;
-    const RCPtr<LNotificationHandler<LListBox>> handlers = m_listHandlers;
-    return handlers->DispatchEntry(source, notification, result);
-}
-
 QKRESULT LListBox::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                        const ConstRCPtr<LNotification>& notification)
 {
-    QKRESULT result = QK_OK;
-    if (DispatchListEntry(source, notification, result))
-        return result;
-    return LScrollView::ReceiveNotification(source, notification);
+    return ReceiveThroughTable<LScrollView>(*this, m_listHandlers, source, notification);
 }
 
 QKRESULT LListBox::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_listHandlers)
-        m_listHandlers->RemoveHandler(source, id);
-    return LScrollView::DetachFromDistributor(source, id);
+    return DetachThroughTable<LScrollView>(*this, m_listHandlers, source, id);
 }
 
 } // namespace QK

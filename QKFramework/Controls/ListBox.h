@@ -163,9 +163,6 @@ public:
     QKRESULT DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id) override;
 
 protected:
-    // The list's part of a class chain of handler tables.
-    bool DispatchListEntry(const ConstRCPtr<LNotificationDistributor>& source,
-                           const ConstRCPtr<LNotification>& notification, QKRESULT& result);
     void SendSelectionChange();
     void FillRows();
     void RebindFrom(std::uint32_t index);

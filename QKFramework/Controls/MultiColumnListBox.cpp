@@ -4,6 +4,7 @@
 
 #include "QKFramework/ControlBase/ControlDescriptor.h"
 #include "QKFramework/ControlBase/ControlDetail.h"
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/ControlBase/LayoutDescriptor.h"
 #include "QKFramework/Notification/Notification.h"
 #include "QKFramework/Utilities/Storage/CharUtil.h"
@@ -74,15 +75,15 @@ QKRESULT LMultiColumnListBox::Initialize()
             break;
         m_columns.push_back(column);
         const ConstRCPtr<LNotificationDistributor> source(column.Get());
-        m_handlers->AddHandler(&LMultiColumnListBox::OnColumnHover, source, u"NID_ITEM_HOVER_CONDITION_CHANGE");
-        m_handlers->AddHandler(&LMultiColumnListBox::OnColumnSelection, source, u"NID_SELECTION_CHANGE");
-        m_handlers->AddHandler(&LMultiColumnListBox::OnColumnItemNotification, source, u"NID_ITEM_ACTIVATED");
-        m_handlers->AddHandler(&LMultiColumnListBox::OnColumnItemNotification, source, u"NID_ITEM_DOUBLE_CLICKED");
-        m_handlers->AddHandler(&LMultiColumnListBox::OnColumnItemNotification, source, u"NID_ITEM_RIGHT_CLICK");
+        m_handlers->AddHandler(&LMultiColumnListBox::OnColumnHover, source, kNidItemHoverConditionChange);
+        m_handlers->AddHandler(&LMultiColumnListBox::OnColumnSelection, source, kNidSelectionChange);
+        m_handlers->AddHandler(&LMultiColumnListBox::OnColumnItemNotification, source, kNidItemActivated);
+        m_handlers->AddHandler(&LMultiColumnListBox::OnColumnItemNotification, source, kNidItemDoubleClicked);
+        m_handlers->AddHandler(&LMultiColumnListBox::OnColumnItemNotification, source, kNidItemRightClick);
         if (n == 1)
         {
-            m_handlers->AddHandler(&LMultiColumnListBox::OnFirstColumnScrolled, source, u"NID_SCROLL_OFFSET_CHANGE");
-            m_handlers->AddHandler(&LMultiColumnListBox::OnFirstColumnExtent, source, u"NID_CLIENT_EXTENT_CHANGE");
+            m_handlers->AddHandler(&LMultiColumnListBox::OnFirstColumnScrolled, source, kNidScrollOffsetChange);
+            m_handlers->AddHandler(&LMultiColumnListBox::OnFirstColumnExtent, source, kNidClientExtentChange);
         }
         DockVertically(*column);
     }
@@ -94,7 +95,7 @@ QKRESULT LMultiColumnListBox::Initialize()
             break;
         m_headers.push_back(header);
         m_handlers->AddHandler(&LMultiColumnListBox::OnHeaderClick, ConstRCPtr<LNotificationDistributor>(header.Get()),
-                               u"NID_LEFT_CLICK");
+                               kNidLeftClick);
         DockVertically(*header);
     }
     if (!m_headers.empty())
@@ -176,7 +177,7 @@ void LMultiColumnListBox::OnClientInsetsChanged(const PointD& oldOffset, const P
     {
         const RCPtr<LControl> self(this);
         const std::vector<RCPtr<LListBox>> columns = m_columns;
-        Suspended(*columns.front(), u"NID_SCROLL_OFFSET_CHANGE",
+        Suspended(*columns.front(), kNidScrollOffsetChange,
                   [&]
                   {
                       for (const RCPtr<LListBox>& column : columns)
@@ -245,7 +246,7 @@ QKRESULT LMultiColumnListBox::OnColumnSelection(const ConstRCPtr<LNotificationDi
                 LListBox& other = *columns[c];
                 if (&other == sender || (other.GetItemValue(r) >= 0.5) == selected)
                     continue;
-                Suspended(other, u"NID_SELECTION_CHANGE",
+                Suspended(other, kNidSelectionChange,
                           [&]
                           {
                               if (selected)
@@ -256,7 +257,7 @@ QKRESULT LMultiColumnListBox::OnColumnSelection(const ConstRCPtr<LNotificationDi
             }
         }
     }
-    Send(u"NID_SELECTION_CHANGE", nullptr);
+    Send(kNidSelectionChange, nullptr);
     return QK_FALSE;
 }
 
@@ -346,10 +347,10 @@ void LMultiColumnListBox::PerformSort(std::int32_t column)
     for (std::size_t c = columns.size(); c-- > 0;)
     {
         const ConstRCPtr<LNotificationDistributor> source(columns[c].Get());
-        QKRESULT result = Unsubscribe(source, u"NID_SELECTION_CHANGE");
+        QKRESULT result = Unsubscribe(source, kNidSelectionChange);
         if (result != QK_OK && !Failed(result))
             result = QK_E_FAIL;
-        if (!m_handlers->RemoveHandler(source, u"NID_SELECTION_CHANGE") && !Failed(result))
+        if (!m_handlers->RemoveHandler(source, kNidSelectionChange) && !Failed(result))
             result = QK_E_FAIL;
         CheckResult(result, kUnsubscribeSite);
     }
@@ -391,7 +392,7 @@ void LMultiColumnListBox::PerformSort(std::int32_t column)
     for (std::size_t k = columns.size(); k-- > 0;)
         CheckResult(m_handlers->AddHandler(&LMultiColumnListBox::OnColumnSelection,
                                            ConstRCPtr<LNotificationDistributor>(columns[k].Get()),
-                                           u"NID_SELECTION_CHANGE"),
+                                           kNidSelectionChange),
                     kResubscribeSite);
 }
 
@@ -400,21 +401,14 @@ void LMultiColumnListBox::PerformSort(std::int32_t column)
 QKRESULT LMultiColumnListBox::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                                   const ConstRCPtr<LNotification>& notification)
 {
-    if (IsCreated() && m_handlers)
-    {
-        const RCPtr<Handlers> handlers = m_handlers;
-        QKRESULT result = QK_OK;
-        if (handlers->DispatchEntry(source, notification, result))
-            return result;
-    }
-    return LPanel::ReceiveNotification(source, notification);
+    if (!IsCreated())
+        return LPanel::ReceiveNotification(source, notification);
+    return ReceiveThroughTable<LPanel>(*this, m_handlers, source, notification);
 }
 
 QKRESULT LMultiColumnListBox::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_handlers)
-        m_handlers->RemoveHandler(source, id);
-    return LPanel::DetachFromDistributor(source, id);
+    return DetachThroughTable<LPanel>(*this, m_handlers, source, id);
 }
 
 } // namespace QK

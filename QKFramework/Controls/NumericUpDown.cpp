@@ -3,6 +3,7 @@
 #include "QKFramework/Controls/NumericUpDown.h"
 
 #include "QKFramework/ControlBase/ControlDetail.h"
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/ControlBase/Input/InputEvents.h"
 #include "QKFramework/Controls/Button.h"
 #include "QKFramework/Controls/TextBox.h"
@@ -56,22 +57,22 @@ QKRESULT LNumericUpDown::Initialize()
     if (m_textBox)
     {
         const ConstRCPtr<LNotificationDistributor> textBox(m_textBox.Get());
-        CheckResult(m_upDownHandlers->AddHandler(&LNumericUpDown::OnTextValidating, textBox, u"NID_TEXTBOX_VALIDATING"),
+        CheckResult(m_upDownHandlers->AddHandler(&LNumericUpDown::OnTextValidating, textBox, kNidTextboxValidating),
                     kInitializeSite);
-        CheckResult(m_upDownHandlers->AddHandler(&LNumericUpDown::OnTextValidated, textBox, u"NID_TEXTBOX_VALIDATED"),
+        CheckResult(m_upDownHandlers->AddHandler(&LNumericUpDown::OnTextValidated, textBox, kNidTextboxValidated),
                     kInitializeSite);
     }
     for (LButton* button : {m_upButton.Get(), m_downButton.Get()})
         if (button)
             CheckResult(m_upDownHandlers->AddHandler(&LNumericUpDown::OnButtonRepeat,
                                                      ConstRCPtr<LNotificationDistributor>(button),
-                                                     u"NID_BUTTON_AUTOREPEAT"),
+                                                     kNidButtonAutorepeat),
                         kInitializeSite);
     if (m_slider)
     {
         CheckResult(m_upDownHandlers->AddHandler(&LNumericUpDown::OnSliderValueChange,
                                                  ConstRCPtr<LNotificationDistributor>(m_slider.Get()),
-                                                 u"NID_VALUE_CHANGE"),
+                                                 kNidValueChange),
                     kInitializeSite);
         ShowValueOnSlider();
     }
@@ -141,10 +142,10 @@ void LNumericUpDown::ShowValueOnSlider()
     const ConstRCPtr<LNotificationDistributor> slider(m_slider.Get());
     // Before Initialize has subscribed there is nothing to suspend, and nothing to show.
     if (!m_slider || !m_upDownHandlers ||
-        !m_upDownHandlers->HasHandler(slider.Get(), GetNotificationId(u"NID_VALUE_CHANGE")))
+        !m_upDownHandlers->HasHandler(slider.Get(), GetNotificationId(kNidValueChange)))
         return;
     const RCPtr<LControl> held = m_slider;
-    CAutoNotificationDisabler<LNumericUpDown> suspended(*m_upDownHandlers, slider, u"NID_VALUE_CHANGE");
+    CAutoNotificationDisabler<LNumericUpDown> suspended(*m_upDownHandlers, slider, kNidValueChange);
     held->SetValue(GetValue());
 }
 
@@ -169,7 +170,7 @@ QKRESULT LNumericUpDown::SetText(const WString& text)
 void LNumericUpDown::SimulateClick(LButton* button)
 {
     const RCPtr<LButton> held(button);
-    const ConstRCPtr<LNotification> click = LNotification::Create(u"NID_SIMULATE_CLICK", nullptr);
+    const ConstRCPtr<LNotification> click = LNotification::Create(kNidSimulateClick, nullptr);
     held->ReceiveNotification(ConstRCPtr<LNotificationDistributor>(button), click);
 }
 
@@ -198,7 +199,7 @@ QKRESULT LNumericUpDown::OnTextValidating(const ConstRCPtr<LNotificationDistribu
     if (!params)
         return QK_OK;
     const RCPtr<LControl> self(this);
-    Send(u"NID_TEXTBOX_VALIDATING", argument);
+    Send(kNidTextboxValidating, argument);
     if (!params->Valid)
         return QK_OK;
 
@@ -237,7 +238,7 @@ QKRESULT LNumericUpDown::OnTextValidated(const ConstRCPtr<LNotificationDistribut
                                          const ConstRCPtr<LNotification>& notification)
 {
     const RCPtr<LControl> self(this);
-    Send(u"NID_TEXTBOX_VALIDATED", notification->GetArgument());
+    Send(kNidTextboxValidated, notification->GetArgument());
     return QK_OK;
 }
 
@@ -269,21 +270,12 @@ QKRESULT LNumericUpDown::OnSliderValueChange(const ConstRCPtr<LNotificationDistr
 QKRESULT LNumericUpDown::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                              const ConstRCPtr<LNotification>& notification)
 {
-    if (m_upDownHandlers)
-    {
-        const RCPtr<LNotificationHandler<LNumericUpDown>> handlers = m_upDownHandlers;
-        QKRESULT result = QK_OK;
-        if (handlers->DispatchEntry(source, notification, result))
-            return result;
-    }
-    return LPanel::ReceiveNotification(source, notification);
+    return ReceiveThroughTable<LPanel>(*this, m_upDownHandlers, source, notification);
 }
 
 QKRESULT LNumericUpDown::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_upDownHandlers)
-        m_upDownHandlers->RemoveHandler(source, id);
-    return LPanel::DetachFromDistributor(source, id);
+    return DetachThroughTable<LPanel>(*this, m_upDownHandlers, source, id);
 }
 
 } // namespace QK

@@ -3,6 +3,7 @@
 #include "QKFramework/ControlBase/ControlApp.h"
 #include "QKFramework/ControlBase/ControlDescriptor.h"
 #include "QKFramework/ControlBase/ControlDetail.h"
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/ControlBase/Input/InputEvents.h"
 #include "QKFramework/Notification/Notification.h"
 
@@ -25,7 +26,7 @@ QKRESULT LPanel::Initialize()
         return result;
     m_panelHandlers = LNotificationHandler<LPanel>::Create(this);
     CheckResult(m_panelHandlers->AddHandler(&LPanel::OnSiblingKey, ConstRCPtr<LNotificationDistributor>(GetParent()),
-                                            u"NID_SIBLING_KEY"),
+                                            kNidSiblingKey),
                 kInitializeSite);
     return result;
 }
@@ -111,26 +112,14 @@ QKRESULT LPanel::FocusNextTabStop(LKeyParam* key)
 QKRESULT LPanel::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                      const ConstRCPtr<LNotification>& notification)
 {
-    QKRESULT result = QK_OK;
-    if (IsAlive() && DispatchPanelEntry(source, notification, result))
-        return result;
-    return LScrollView::ReceiveNotification(source, notification);
-}
-
-bool LPanel::DispatchPanelEntry(const ConstRCPtr<LNotificationDistributor>& source,
-                                const ConstRCPtr<LNotification>& notification, QKRESULT& result)
-{
-    if (!m_panelHandlers)
-        return false;
-    const RCPtr<LNotificationHandler<LPanel>> handlers = m_panelHandlers;
-    return handlers->DispatchEntry(source, notification, result);
+    if (!IsAlive())
+        return LScrollView::ReceiveNotification(source, notification);
+    return ReceiveThroughTable<LScrollView>(*this, m_panelHandlers, source, notification);
 }
 
 QKRESULT LPanel::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_panelHandlers)
-        m_panelHandlers->RemoveHandler(source, id);
-    return LScrollView::DetachFromDistributor(source, id);
+    return DetachThroughTable<LScrollView>(*this, m_panelHandlers, source, id);
 }
 
 } // namespace QK

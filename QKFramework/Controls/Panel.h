@@ -49,9 +49,6 @@ public:
 
 protected:
     using LControl::HandleSiblingKey;
-    // The panel's part of a class chain of handler tables.
-    bool DispatchPanelEntry(const ConstRCPtr<LNotificationDistributor>& source,
-                            const ConstRCPtr<LNotification>& notification, QKRESULT& result);
 
 private:
     // The parent's sibling key, offered to this panel's own key-bound children.

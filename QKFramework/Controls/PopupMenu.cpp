@@ -5,6 +5,7 @@
 #include "QKFramework/ControlBase/ControlApp.h"
 #include "QKFramework/ControlBase/ControlDescriptor.h"
 #include "QKFramework/ControlBase/ControlFactory.h"
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/ControlBase/Input/GlobalHotKeyManager.h"
 #include "QKFramework/ControlBase/Input/InputEvents.h"
 #include "QKFramework/ControlBase/Input/KeyCode.h"
@@ -117,24 +118,15 @@ QKRESULT LPopupMenu::ReceiveNotification(const ConstRCPtr<LNotificationDistribut
 {
     // A row's hover change is the list's too (it selects the hovered row): the menu looks at
     // it and passes it on.
-    static const NID hover = GetNotificationId(u"NID_HOVER_CONDITION_CHANGE");
+    static const NID hover = GetNotificationId(kNidHoverConditionChange);
     if (notification && notification->GetId() == hover && dynamic_cast<const LListBoxItem*>(source.Get()))
         OnItemHoverChanged(source, notification);
-    if (m_menuHandlers)
-    {
-        QKRESULT result = QK_OK;
-        const RCPtr<LNotificationHandler<LPopupMenu>> handlers = m_menuHandlers;
-        if (handlers->DispatchEntry(source, notification, result))
-            return result;
-    }
-    return LCheckedListBox::ReceiveNotification(source, notification);
+    return ReceiveThroughTable<LCheckedListBox>(*this, m_menuHandlers, source, notification);
 }
 
 QKRESULT LPopupMenu::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_menuHandlers)
-        m_menuHandlers->RemoveHandler(source, id);
-    return LCheckedListBox::DetachFromDistributor(source, id);
+    return DetachThroughTable<LCheckedListBox>(*this, m_menuHandlers, source, id);
 }
 
 // 3. Items, hot keys and states ---------------------------------------------------------------------
@@ -530,10 +522,10 @@ QKRESULT LPopupMenu::OnItemHoverChanged(const ConstRCPtr<LNotificationDistributo
         const LMenuItemDescriptor* item = ItemAt(index);
         if (item && !item->ToolTip.IsEmpty() && centre)
             centre->SendNotification(LNotification::Create(
-                u"NID_MENU_STATUS_TEXT", ConstRCPtr<LRefCountedObject>(LWrapperStringable<>::Create(item->ToolTip))));
+                kNidMenuStatusText, ConstRCPtr<LRefCountedObject>(LWrapperStringable<>::Create(item->ToolTip))));
     }
     else if (hoverOff && centre)
-        centre->SendNotification(LNotification::Create(u"NID_MENU_STATUS_TEXT_RESTORE", nullptr));
+        centre->SendNotification(LNotification::Create(kNidMenuStatusTextRestore, nullptr));
     return QK_FALSE;
 }
 
@@ -761,7 +753,7 @@ void LPopupMenu::ActivateItem()
         // Both notifications carry the menu and the chosen item's index.
         const RCPtr<LMenuActivationParam> param =
             LMenuActivationParam::Create(ConstRCPtr<LMenuDescriptor>(m_menu.Get()), index < 0 ? UINT32_MAX : static_cast<std::uint32_t>(index));
-        Send(u"NID_ITEM_ACTIVATED", ConstRCPtr<LRefCountedObject>(param.Get()));
+        Send(kNidItemActivated, ConstRCPtr<LRefCountedObject>(param.Get()));
         const ConstRCPtr<LNotification> command =
             item ? LNotification::Create(NotificationName(item->NotificationId), ConstRCPtr<LRefCountedObject>(param.Get()))
                  : nullptr;

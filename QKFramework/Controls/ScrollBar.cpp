@@ -3,6 +3,7 @@
 #include "QKFramework/ControlBase/ControlApp.h"
 #include "QKFramework/ControlBase/ControlDescriptor.h"
 #include "QKFramework/ControlBase/ControlDetail.h"
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/ControlBase/Input/InputEvents.h"
 #include "QKFramework/ControlBase/RootWindowInterface.h"
 #include "QKFramework/Controls/Button.h"
@@ -110,15 +111,15 @@ QKRESULT LScrollbar::Initialize()
     {
         // A press pages at once: it becomes the channel's drag without waiting for a move.
         m_channel->SetDragThreshold(0);
-        subscribe(&LScrollbar::OnChannelDrag, m_channel, u"NID_LEFT_DRAG_CONDITION_CHANGE");
-        subscribe(&LScrollbar::OnChannelHover, m_channel, u"NID_HOVER_CONDITION_CHANGE");
+        subscribe(&LScrollbar::OnChannelDrag, m_channel, kNidLeftDragConditionChange);
+        subscribe(&LScrollbar::OnChannelHover, m_channel, kNidHoverConditionChange);
     }
     m_thumb = FindChild(WString(u"thumb"));
     if (m_thumb)
     {
         m_thumb->SetDragThreshold(0);
-        subscribe(&LScrollbar::OnThumbMove, m_thumb, u"NID_MOUSE_MOVE");
-        subscribe(&LScrollbar::OnThumbDrag, m_thumb, u"NID_LEFT_DRAG_CONDITION_CHANGE");
+        subscribe(&LScrollbar::OnThumbMove, m_thumb, kNidMouseMove);
+        subscribe(&LScrollbar::OnThumbDrag, m_thumb, kNidLeftDragConditionChange);
         if (auto* button = dynamic_cast<LButton*>(m_thumb.Get()))
             button->SetStayPressed(true);
     }
@@ -127,7 +128,7 @@ QKRESULT LScrollbar::Initialize()
         const RCPtr<LControl> part = FindChild(WString(name));
         if (!part)
             continue;
-        subscribe(&LScrollbar::OnButtonRepeat, part, u"NID_BUTTON_AUTOREPEAT");
+        subscribe(&LScrollbar::OnButtonRepeat, part, kNidButtonAutorepeat);
         if (auto* button = dynamic_cast<LButton*>(part.Get()))
             button->SetAutoRepeat(true);
     }
@@ -160,30 +161,21 @@ QKRESULT LScrollbar::SetSiblingKeyMask(std::uint32_t mask)
         return QK_OK;
     const ConstRCPtr<LNotificationDistributor> source(parent);
     if (mask != 0)
-        return m_barHandlers->AddHandler(&LScrollbar::OnSiblingKey, source, u"NID_SIBLING_KEY");
-    m_barHandlers->RemoveHandler(source, u"NID_SIBLING_KEY");
-    Unsubscribe(source, u"NID_SIBLING_KEY");
+        return m_barHandlers->AddHandler(&LScrollbar::OnSiblingKey, source, kNidSiblingKey);
+    m_barHandlers->RemoveHandler(source, kNidSiblingKey);
+    Unsubscribe(source, kNidSiblingKey);
     return QK_OK;
 }
 
 QKRESULT LScrollbar::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                          const ConstRCPtr<LNotification>& notification)
 {
-    if (m_barHandlers)
-    {
-        const RCPtr<LNotificationHandler<LScrollbar>> handlers = m_barHandlers;
-        QKRESULT result = QK_OK;
-        if (handlers->DispatchEntry(source, notification, result))
-            return result;
-    }
-    return LControl::ReceiveNotification(source, notification);
+    return ReceiveThroughTable<LControl>(*this, m_barHandlers, source, notification);
 }
 
 QKRESULT LScrollbar::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_barHandlers)
-        m_barHandlers->RemoveHandler(source, id);
-    return LControl::DetachFromDistributor(source, id);
+    return DetachThroughTable<LControl>(*this, m_barHandlers, source, id);
 }
 
 // 3. Geometry ----------------------------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include "QKFramework/ControlBase/ControlDescriptor.h"
 #include "QKFramework/ControlBase/ControlDetail.h"
 #include "QKFramework/ControlBase/ControlFactory.h"
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/ControlBase/Input/InputEvents.h"
 #include "QKFramework/ControlBase/RootWindowInterface.h"
 #include "QKFramework/Controls/Button.h"
@@ -115,10 +116,10 @@ QKRESULT LSlider::Initialize()
         if (m_thumb)
         {
             m_thumb->SetVisible(true);
-            CheckResult(m_sliderHandlers->AddHandler(&LSlider::OnThumbMove, m_thumb, u"NID_MOUSE_MOVE"),
+            CheckResult(m_sliderHandlers->AddHandler(&LSlider::OnThumbMove, m_thumb, kNidMouseMove),
                         kInitializeSite);
             CheckResult(m_sliderHandlers->AddHandler(&LSlider::OnThumbDrag, m_thumb,
-                                                     u"NID_LEFT_DRAG_CONDITION_CHANGE"),
+                                                     kNidLeftDragConditionChange),
                         kInitializeSite);
             if (auto* button = dynamic_cast<LButton*>(m_thumb.Get()))
                 button->SetStayPressed(true);
@@ -189,26 +190,12 @@ QKRESULT LSlider::CreateFromDescriptor(const LControlDescriptor* descriptor)
 QKRESULT LSlider::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                       const ConstRCPtr<LNotification>& notification)
 {
-    QKRESULT result = QK_OK;
-    if (DispatchSliderEntry(source, notification, result))
-        return result;
-    return LPanel::ReceiveNotification(source, notification);
-}
-
-bool LSlider::DispatchSliderEntry(const ConstRCPtr<LNotificationDistributor>& source,
-                                  const ConstRCPtr<LNotification>& notification, QKRESULT& result)
-{
-    if (!m_sliderHandlers)
-        return false;
-    const RCPtr<LNotificationHandler<LSlider>> handlers = m_sliderHandlers;
-    return handlers->DispatchEntry(source, notification, result);
+    return ReceiveThroughTable<LPanel>(*this, m_sliderHandlers, source, notification);
 }
 
 QKRESULT LSlider::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_sliderHandlers)
-        m_sliderHandlers->RemoveHandler(source, id);
-    return LPanel::DetachFromDistributor(source, id);
+    return DetachThroughTable<LPanel>(*this, m_sliderHandlers, source, id);
 }
 
 // 2. Value and placing ----------------------------------------------------------------------------
@@ -356,7 +343,7 @@ QKRESULT LSlider::OnThumbDrag(const ConstRCPtr<LNotificationDistributor>&,
         m_grabOffset[0] = ToInt(conditions->X - bounds.x);
         m_grabOffset[1] = ToInt(conditions->Y - bounds.y);
         m_pendingValue = -1.0;
-        Send(u"NID_VALUE_CHANGE_CAPTURE", CaptureArgument(true));
+        Send(kNidValueChangeCapture, CaptureArgument(true));
     }
     else if (!now && before)
     {
@@ -364,9 +351,9 @@ QKRESULT LSlider::OnThumbDrag(const ConstRCPtr<LNotificationDistributor>&,
         if (m_applyPending && m_pendingValue >= 0.0 && m_pendingValue <= 1.0)
             SetSliderValue(m_pendingValue);
         m_pendingValue = -1.0;
-        Send(u"NID_VALUE_CHANGE_CAPTURE", CaptureArgument(false));
+        Send(kNidValueChangeCapture, CaptureArgument(false));
         if (m_resend)
-            Send(u"NID_VALUE_CHANGE", LValueParam::Create(GetValue(), FractionToValue(GetValue())));
+            Send(kNidValueChange, LValueParam::Create(GetValue(), FractionToValue(GetValue())));
     }
     return QK_FALSE;
 }
@@ -451,7 +438,7 @@ void LSlider::OnConditionsChanged(LConditionsParam* conditions)
         if (m_keyHeld)
         {
             m_keyHeld = false;
-            Send(u"NID_VALUE_CHANGE_KEY_UP", nullptr);
+            Send(kNidValueChangeKeyUp, nullptr);
         }
         SelectLook(IsEnabled(true) ? 0 : 2);
         return;
@@ -493,7 +480,7 @@ QKRESULT LSlider::HandleArrowKey(LKeyParam* key)
     if (arrow && !(code & kKeyPressBit) && code >= 0)
     {
         m_keyHeld = false;
-        Send(u"NID_VALUE_CHANGE_KEY_UP", ConstRCPtr<LRefCountedObject>(key));
+        Send(kNidValueChangeKeyUp, ConstRCPtr<LRefCountedObject>(key));
         return QK_OK;
     }
     double step = 0.0;
@@ -508,7 +495,7 @@ QKRESULT LSlider::HandleArrowKey(LKeyParam* key)
     if (!m_keyHeld)
     {
         m_keyHeld = true;
-        Send(u"NID_VALUE_CHANGE_KEY_DOWN", ConstRCPtr<LRefCountedObject>(key));
+        Send(kNidValueChangeKeyDown, ConstRCPtr<LRefCountedObject>(key));
     }
     SetValue(ValueToFraction(FractionToValue(GetValue()) + step));
     return QK_OK;

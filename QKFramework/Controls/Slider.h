@@ -94,9 +94,6 @@ public:
     PointL GetThumbAnchor() const { return PointL{m_thumbAnchor[0], m_thumbAnchor[1]}; }
 
 protected:
-    // The slider's part of a class chain of handler tables.
-    bool DispatchSliderEntry(const ConstRCPtr<LNotificationDistributor>& source,
-                             const ConstRCPtr<LNotification>& notification, QKRESULT& result);
     // Writes the absolute part of control's layout position on axis (0 X, 1 Y), the rest of
     // its layout as it was, and lays it out again.
     static void SetAbsolutePosition(LControl& control, std::int32_t axis, double position);

@@ -294,7 +294,7 @@ void LSplitterBase::OnConditionsChanged(LConditionsParam* conditions)
         const std::uint32_t lost = conditions->OldConditions & ~conditions->NewConditions;
         if (gained & kLeftDrag)
         {
-            SetDragMode(3, m_vertical ? 1 : 2);
+            SetDragMode(kDragMoveScroll, m_vertical ? kAxisHorizontal : kAxisVertical);
             // The change carries the press in the parent's coordinates.
             m_grab = (m_vertical ? conditions->X : conditions->Y) - Position(*this, GetAxis());
         }

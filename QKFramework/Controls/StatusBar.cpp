@@ -1,6 +1,7 @@
 #include "QKFramework/Controls/StatusBar.h"
 
 #include "QKFramework/ControlBase/ControlDescriptor.h"
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/ControlBase/RootWindowInterface.h"
 #include "QKFramework/Notification/Notification.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
@@ -80,8 +81,8 @@ QKRESULT LStatusBar::Initialize()
     if (const RCPtr<LNotificationCenter> centre = GetDefaultNotificationCenter(); centre && m_statusHandlers)
     {
         const ConstRCPtr<LNotificationDistributor> source(centre.Get());
-        m_statusHandlers->AddHandler(&LStatusBar::OnMenuStatusText, source, u"NID_MENU_STATUS_TEXT");
-        m_statusHandlers->AddHandler(&LStatusBar::OnMenuStatusText, source, u"NID_MENU_STATUS_TEXT_RESTORE");
+        m_statusHandlers->AddHandler(&LStatusBar::OnMenuStatusText, source, kNidMenuStatusText);
+        m_statusHandlers->AddHandler(&LStatusBar::OnMenuStatusText, source, kNidMenuStatusTextRestore);
     }
     if (!m_selfTarget && Attach(self) == QK_OK)
     {
@@ -123,19 +124,12 @@ QKRESULT LStatusBar::ReleaseInternalReferences()
 QKRESULT LStatusBar::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                          const ConstRCPtr<LNotification>& notification)
 {
-    if (m_statusHandlers && notification && m_statusHandlers->HasHandler(source.Get(), notification->GetId()))
-    {
-        const RCPtr<LNotificationHandler<LStatusBar>> handlers = m_statusHandlers;
-        return handlers->Dispatch(source, notification);
-    }
-    return LControl::ReceiveNotification(source, notification);
+    return ReceiveThroughTable<LControl>(*this, m_statusHandlers, source, notification);
 }
 
 QKRESULT LStatusBar::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_statusHandlers)
-        m_statusHandlers->RemoveHandler(source, id);
-    return LControl::DetachFromDistributor(source, id);
+    return DetachThroughTable<LControl>(*this, m_statusHandlers, source, id);
 }
 
 } // namespace QK

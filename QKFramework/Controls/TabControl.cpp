@@ -1,6 +1,7 @@
 #include "QKFramework/Controls/TabControl.h"
 
 #include "QKFramework/ControlBase/ControlDetail.h"
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/Notification/Notification.h"
 
 namespace QK
@@ -171,7 +172,7 @@ QKRESULT LTabControl::Initialize()
     const LControl::ChildControlList& buttons = m_buttonHolder->GetChildren();
     for (std::uint32_t i = 0; i < buttons.GetCount(); ++i)
         if (const RCPtr<LControl> button = buttons.GetAt(i))
-            CheckResult(m_tabHandlers->AddHandler(&LTabControl::OnTabButtonClick, button, u"NID_LEFT_CLICK"),
+            CheckResult(m_tabHandlers->AddHandler(&LTabControl::OnTabButtonClick, button, kNidLeftClick),
                         kInitializeSite);
     return selected;
 }
@@ -206,21 +207,12 @@ void LTabControl::OnConditionsChanged(LConditionsParam* conditions)
 QKRESULT LTabControl::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                           const ConstRCPtr<LNotification>& notification)
 {
-    if (m_tabHandlers)
-    {
-        const RCPtr<LNotificationHandler<LTabControl>> handlers = m_tabHandlers;
-        QKRESULT result = QK_OK;
-        if (handlers->DispatchEntry(source, notification, result))
-            return result;
-    }
-    return LPanel::ReceiveNotification(source, notification);
+    return ReceiveThroughTable<LPanel>(*this, m_tabHandlers, source, notification);
 }
 
 QKRESULT LTabControl::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_tabHandlers)
-        m_tabHandlers->RemoveHandler(source, id);
-    return LPanel::DetachFromDistributor(source, id);
+    return DetachThroughTable<LPanel>(*this, m_tabHandlers, source, id);
 }
 
 } // namespace QK

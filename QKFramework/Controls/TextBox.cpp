@@ -8,6 +8,7 @@
 #include "QKFramework/ControlBase/ControlDescriptor.h"
 #include "QKFramework/ControlBase/ControlDetail.h"
 #include "QKFramework/ControlBase/ControlFactory.h"
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/ControlBase/Input/InputEvents.h"
 #include "QKFramework/ControlBase/MenuDescriptor.h"
 #include "QKFramework/ControlBase/RootWindowInterface.h"
@@ -157,7 +158,7 @@ QKRESULT LTextBox::SetText(const WString& text, bool resetCaret)
             cue->SetText(m_cueText);
         UpdateLooks();
     }
-    Send(u"NID_TEXTBOX_TEXT_CHANGE", ConstRCPtr<LRefCountedObject>(this));
+    Send(kNidTextboxTextChange, ConstRCPtr<LRefCountedObject>(this));
     return QK_OK;
 }
 
@@ -443,10 +444,10 @@ std::int32_t LTextBox::IsCommandEnabled(const LMenuDescriptor*, std::uint32_t, c
     {
         const char16_t* nid;
         std::int32_t kind;
-    } kEdits[] = {{u"NID_EDIT_COPY_REQ", IClipboard::kCopy},
-                  {u"NID_EDIT_CUT_REQ", IClipboard::kCut},
-                  {u"NID_EDIT_DELETE_REQ", IClipboard::kDelete},
-                  {u"NID_EDIT_PASTE_REQ", IClipboard::kPaste}};
+    } kEdits[] = {{kNidEditCopyReq, IClipboard::kCopy},
+                  {kNidEditCutReq, IClipboard::kCut},
+                  {kNidEditDeleteReq, IClipboard::kDelete},
+                  {kNidEditPasteReq, IClipboard::kPaste}};
     for (const auto& edit : kEdits)
         if (nid.IsEqual(edit.nid))
         {
@@ -467,10 +468,10 @@ QKRESULT LTextBox::RegisterNotifications()
     {
         const char16_t* label;
         const char16_t* nid;
-    } kItems[] = {{u"EDIT_CUT", u"NID_EDIT_CUT_REQ"},
-                  {u"EDIT_COPY", u"NID_EDIT_COPY_REQ"},
-                  {u"EDIT_PASTE", u"NID_EDIT_PASTE_REQ"},
-                  {u"EDIT_DELETE", u"NID_EDIT_DELETE_REQ"}};
+    } kItems[] = {{u"EDIT_CUT", kNidEditCutReq},
+                  {u"EDIT_COPY", kNidEditCopyReq},
+                  {u"EDIT_PASTE", kNidEditPasteReq},
+                  {u"EDIT_DELETE", kNidEditDeleteReq}};
     const RCPtr<LMenuDescriptor> menu = LMenuDescriptor::Create();
     std::uint32_t index = 0;
     for (const auto& item : kItems)
@@ -975,11 +976,11 @@ RCPtr<LTextValidationParams> LTextBox::Validate()
 {
     const RCPtr<LControl> self(this);
     RCPtr<LTextValidationParams> params(new LTextValidationParams(GetText(), GetText()));
-    Send(u"NID_TEXTBOX_VALIDATING", ConstRCPtr<LRefCountedObject>(params.Get()));
+    Send(kNidTextboxValidating, ConstRCPtr<LRefCountedObject>(params.Get()));
     if (params->Valid && !params->Text.IsEqual(GetText()))
         SetText(params->Text, false);
     if (params->Valid)
-        Send(u"NID_TEXTBOX_VALIDATED", ConstRCPtr<LRefCountedObject>(params.Get()));
+        Send(kNidTextboxValidated, ConstRCPtr<LRefCountedObject>(params.Get()));
     return params;
 }
 

@@ -3,6 +3,7 @@
 #include "QKFramework/Controls/TreeView.h"
 
 #include "QKFramework/ControlBase/ControlDescriptor.h"
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/ControlBase/LayoutDescriptor.h"
 #include "QKFramework/Notification/Notification.h"
 #include "QKFramework/ObjectBase/Exception.h"
@@ -312,9 +313,9 @@ void LTreeView::SubscribeCheckBox(LButton& box)
 {
     const ConstRCPtr<LNotificationDistributor> source(&box);
     if (IsAutoCheck())
-        GetTreeHandlers().AddHandler(&LTreeView::OnCheckBoxValueChange, source, u"NID_VALUE_CHANGE");
+        GetTreeHandlers().AddHandler(&LTreeView::OnCheckBoxValueChange, source, kNidValueChange);
     else
-        GetTreeHandlers().AddHandler(&LTreeView::OnCheckBoxClick, source, u"NID_LEFT_CLICK");
+        GetTreeHandlers().AddHandler(&LTreeView::OnCheckBoxClick, source, kNidLeftClick);
 }
 
 void LTreeView::UnsubscribeCheckBox(LButton& box, const char16_t* nid)
@@ -347,21 +348,12 @@ QKRESULT LTreeView::OnCheckBoxClick(const ConstRCPtr<LNotificationDistributor>& 
 QKRESULT LTreeView::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                         const ConstRCPtr<LNotification>& notification)
 {
-    QKRESULT result = QK_OK;
-    if (m_treeHandlers)
-    {
-        const RCPtr<TreeHandlers> handlers = m_treeHandlers;
-        if (handlers->DispatchEntry(source, notification, result))
-            return result;
-    }
-    return LCheckedListBox::ReceiveNotification(source, notification);
+    return ReceiveThroughTable<LCheckedListBox>(*this, m_treeHandlers, source, notification);
 }
 
 QKRESULT LTreeView::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_treeHandlers)
-        m_treeHandlers->RemoveHandler(source, id);
-    return LCheckedListBox::DetachFromDistributor(source, id);
+    return DetachThroughTable<LCheckedListBox>(*this, m_treeHandlers, source, id);
 }
 
 } // namespace QK

@@ -6,6 +6,8 @@
 //    handler subscribes the owner (an LNotificationClient) to the source; the owner's
 //    ReceiveNotification hands each notification to Dispatch, which calls the member.
 //  - CAutoNotificationDisabler<T>: suspends one subscription and its handler for a scope.
+//  - OfferToTable, ReceiveThroughTable, DetachThroughTable: the ReceiveNotification and
+//    DetachFromDistributor of a class that keeps its own table in a class chain of tables.
 //
 // A table has no lock: one owner uses it from one thread at a time. Handlers run on the
 // thread that delivers the notification, inside the distributor's delivery.
@@ -245,5 +247,42 @@ private:
     const int m_uncaughtOnEntry = std::uncaught_exceptions();
     std::string m_function;
 };
+
+// Offers the notification to an owner's table, if it has one; true when the table held an
+// entry, whose answer is then in result. The table is held for the call, so that a handler
+// may replace or drop the owner's table.
+template <class T>
+bool OfferToTable(const RCPtr<LNotificationHandler<T>>& table, const ConstRCPtr<LNotificationDistributor>& source,
+                  const ConstRCPtr<LNotification>& notification, QKRESULT& result)
+{
+    if (!table)
+        return false;
+    const RCPtr<LNotificationHandler<T>> held = table;
+    return held->DispatchEntry(source, notification, result);
+}
+
+// A class's ReceiveNotification in a class chain of tables: its own table answers when it
+// holds an entry, else Base receives the notification.
+template <class Base, class Owner, class T>
+QKRESULT ReceiveThroughTable(Owner& owner, const RCPtr<LNotificationHandler<T>>& table,
+                             const ConstRCPtr<LNotificationDistributor>& source,
+                             const ConstRCPtr<LNotification>& notification)
+{
+    QKRESULT result = QK_OK;
+    if (OfferToTable(table, source, notification, result))
+        return result;
+    return static_cast<Base&>(owner).Base::ReceiveNotification(source, notification);
+}
+
+// A class's DetachFromDistributor in a class chain of tables: its own table forgets the
+// entry, then Base detaches.
+template <class Base, class Owner, class T>
+QKRESULT DetachThroughTable(Owner& owner, const RCPtr<LNotificationHandler<T>>& table,
+                            const ConstRCPtr<LNotificationDistributor>& source, NID id)
+{
+    if (table)
+        table->RemoveHandler(source, id);
+    return static_cast<Base&>(owner).Base::DetachFromDistributor(source, id);
+}
 
 } // namespace QK

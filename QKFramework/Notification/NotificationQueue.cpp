@@ -66,7 +66,7 @@ Mutex& LNotificationQueue::GetNotificationQueueLock()
 
 LNotificationQueue::LNotificationQueue() : m_ring(&GetNotificationQueueLock())
 {
-    m_idleNotification = LNotification::Create(u"NID_IDLE");
+    m_idleNotification = LNotification::Create(kNidIdle);
     // Last, as nothing may fail once the receiver holds a reference to this queue.
     m_postingReceiver = RCPtr<LPostingReceiver>(new LPostingReceiver(this));
     AddInternalReferences(1);

@@ -28,6 +28,10 @@
 namespace QK
 {
 
+// The notification a queue sends when a drain asks for it (the first pass of every idle
+// period).
+inline constexpr const char16_t* kNidIdle = u"NID_IDLE";
+
 class LNotificationQueue : public virtual LRefCountedObject
 {
 public:

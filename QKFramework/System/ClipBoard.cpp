@@ -2,6 +2,7 @@
 
 #include "QKFramework/ControlBase/Control.h"
 #include "QKFramework/ControlBase/ControlApp.h"
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/ControlBase/RootWindowInterface.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
 #include "QKFramework/ObjectBase/Exception.h"
@@ -46,13 +47,13 @@ QKRESULT LClipboard::Initialize()
         m_handler = LNotificationHandler<LClipboard>::Create(this);
         const ConstRCPtr<LNotificationDistributor> centre(GetDefaultNotificationCenter().Get());
         // Fixed line numbers of the error texts, not __LINE__: see docs/CONTRACT.md.
-        CheckResult(m_handler->AddHandler(&LClipboard::OnCut, centre, u"NID_EDIT_CUT_REQ"),
+        CheckResult(m_handler->AddHandler(&LClipboard::OnCut, centre, kNidEditCutReq),
                     ThrowSite{kInitializeFunction, kSource, 41});
-        CheckResult(m_handler->AddHandler(&LClipboard::OnCopy, centre, u"NID_EDIT_COPY_REQ"),
+        CheckResult(m_handler->AddHandler(&LClipboard::OnCopy, centre, kNidEditCopyReq),
                     ThrowSite{kInitializeFunction, kSource, 42});
-        CheckResult(m_handler->AddHandler(&LClipboard::OnPaste, centre, u"NID_EDIT_PASTE_REQ"),
+        CheckResult(m_handler->AddHandler(&LClipboard::OnPaste, centre, kNidEditPasteReq),
                     ThrowSite{kInitializeFunction, kSource, 43});
-        CheckResult(m_handler->AddHandler(&LClipboard::OnDelete, centre, u"NID_EDIT_DELETE_REQ"),
+        CheckResult(m_handler->AddHandler(&LClipboard::OnDelete, centre, kNidEditDeleteReq),
                     ThrowSite{kInitializeFunction, kSource, 44});
         m_initialized = true;
         return QK_OK;
@@ -160,19 +161,12 @@ QKRESULT LClipboard::OnDelete(const SourcePtr&, const NotificationPtr&)
 QKRESULT LClipboard::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                          const ConstRCPtr<LNotification>& notification)
 {
-    if (m_handler && notification && m_handler->HasHandler(source.Get(), notification->GetId()))
-    {
-        const RCPtr<LNotificationHandler<LClipboard>> handler = m_handler;
-        return handler->Dispatch(source, notification);
-    }
-    return LNotificationClient::ReceiveNotification(source, notification);
+    return ReceiveThroughTable<LNotificationClient>(*this, m_handler, source, notification);
 }
 
 QKRESULT LClipboard::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_handler)
-        m_handler->RemoveHandler(source, id);
-    return LNotificationClient::DetachFromDistributor(source, id);
+    return DetachThroughTable<LNotificationClient>(*this, m_handler, source, id);
 }
 
 } // namespace QK

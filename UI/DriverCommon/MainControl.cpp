@@ -103,7 +103,7 @@ QKRESULT LMainControl::Initialize()
         // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
         CheckResult(m_mainHandlers->AddHandler(&LMainControl::OnParamModuleStateChange,
                                                ConstRCPtr<LNotificationDistributor>(GetDefaultNotificationCenter()),
-                                               u"NID_PARAM_MODULE_STATE_CHANGE", 0),
+                                               kNidParamModuleStateChange, 0),
                     ThrowSite{kInitialize, kSource, 44});
 
         const RCPtr<LRootModuleEngine> engine = GetEngine();
@@ -116,21 +116,12 @@ QKRESULT LMainControl::Initialize()
 QKRESULT LMainControl::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                            const ConstRCPtr<LNotification>& notification)
 {
-    if (m_mainHandlers)
-    {
-        QKRESULT result = QK_OK;
-        const RCPtr<LNotificationHandler<LMainControl>> handlers = m_mainHandlers;
-        if (handlers->DispatchEntry(source, notification, result))
-            return result;
-    }
-    return LControl::ReceiveNotification(source, notification);
+    return ReceiveThroughTable<LControl>(*this, m_mainHandlers, source, notification);
 }
 
 QKRESULT LMainControl::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_mainHandlers)
-        m_mainHandlers->RemoveHandler(source, id);
-    return LControl::DetachFromDistributor(source, id);
+    return DetachThroughTable<LControl>(*this, m_mainHandlers, source, id);
 }
 
 // --- The view-side root module ---------------------------------------------------------------

@@ -119,9 +119,7 @@ QKRESULT LPresetManager::ReceiveNotification(const ConstRCPtr<LNotificationDistr
 
 QKRESULT LPresetManager::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_handlers)
-        m_handlers->RemoveHandler(source, id);
-    return LNotificationClient::DetachFromDistributor(source, id);
+    return DetachThroughTable<LNotificationClient>(*this, m_handlers, source, id);
 }
 
 QKRESULT LPresetManager::OnGlobalLoadPresetFile(const ConstRCPtr<LNotificationDistributor>&,

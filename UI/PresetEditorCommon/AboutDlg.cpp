@@ -2,6 +2,7 @@
 
 #include "QKFramework/Application/FrameworkApp.h"
 #include "QKFramework/Application/ProductVersion.h"
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/Controls/Button.h"
 #include "QKFramework/Controls/Label.h"
 #include "QKFramework/Utilities/Storage/ShellOpener.h"
@@ -55,7 +56,7 @@ QKRESULT LAboutDlg::Initialize()
             ThrowNullPointer(kMissingButtonSite, "LSupportPanel couldn't find buttonSupport");
         CheckResult(m_handlers->AddHandler(&LAboutDlg::OnSupportClicked,
                                            ConstRCPtr<LNotificationDistributor>(support.Get()),
-                                           u"NID_LEFT_CLICK"),
+                                           kNidLeftClick),
                     kSubscribeSite);
         if (const LFrameworkApp* application = LFrameworkApp::GetApplication())
             support->SetCursor(application->GetCursor(WString(u"UI_CURSOR_HAND")));
@@ -66,21 +67,12 @@ QKRESULT LAboutDlg::Initialize()
 QKRESULT LAboutDlg::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                         const ConstRCPtr<LNotification>& notification)
 {
-    if (m_handlers)
-    {
-        const RCPtr<LNotificationHandler<LAboutDlg>> handlers = m_handlers;
-        QKRESULT result = QK_OK;
-        if (handlers->DispatchEntry(source, notification, result))
-            return result;
-    }
-    return LDialog::ReceiveNotification(source, notification);
+    return ReceiveThroughTable<LDialog>(*this, m_handlers, source, notification);
 }
 
 QKRESULT LAboutDlg::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
-    if (m_handlers)
-        m_handlers->RemoveHandler(source, id);
-    return LDialog::DetachFromDistributor(source, id);
+    return DetachThroughTable<LDialog>(*this, m_handlers, source, id);
 }
 
 QKRESULT LAboutDlg::OnSupportClicked(const ConstRCPtr<LNotificationDistributor>&,

@@ -61,18 +61,11 @@ public:
     QKRESULT ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                  const ConstRCPtr<LNotification>& notification) override
     {
-        // Held for the call, so that a handler may drop the table.
-        const RCPtr<LNotificationHandler<Owner>> table = m_handler;
-        QKRESULT result = QK_OK;
-        if (table && table->DispatchEntry(source, notification, result))
-            return result;
-        return Base::ReceiveNotification(source, notification);
+        return ReceiveThroughTable<Base>(*this, m_handler, source, notification);
     }
     QKRESULT DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id) override
     {
-        if (m_handler)
-            m_handler->RemoveHandler(source, id);
-        return Base::DetachFromDistributor(source, id);
+        return DetachThroughTable<Base>(*this, m_handler, source, id);
     }
 
 protected:

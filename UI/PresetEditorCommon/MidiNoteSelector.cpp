@@ -1,5 +1,6 @@
 #include "UI/PresetEditorCommon/MidiNoteSelector.h"
 
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/ControlBase/ControlParams.h"
 #include "QKFramework/ControlBase/SkinDescriptors.h"
 #include "QKFramework/Utilities/Storage/Array.h"
@@ -36,7 +37,7 @@ QKRESULT LMidiNoteSelector::Initialize()
     if (m_upDown)
         CheckResult(m_handler->AddHandler(&LMidiNoteSelector::OnNumericUpDownValueChange,
                                           ConstRCPtr<LNotificationDistributor>(m_upDown.Get()),
-                                          u"NID_VALUE_CHANGE"),
+                                          kNidValueChange),
                     kInitializeSite);
     return result;
 }

@@ -1,5 +1,6 @@
 #include "UI/PresetEditorCommon/VariantBufferSetterParameterPanel.h"
 
+#include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/Controls/ComboBox.h"
 #include "QKFramework/Controls/TextBox.h"
 #include "UI/PresetEditorCommon/EditPanelSupport.h"
@@ -49,14 +50,14 @@ QKRESULT LVariantBufferSetterParameterPanel::Initialize()
         SetValueRange(m_offset, m_offset + combo->GetItemCount(), 0);
         CheckResult(m_handler->AddHandler(&LVariantBufferSetterParameterPanel::OnComboBoxSelectionChange,
                                           ConstRCPtr<LNotificationDistributor>(combo.Get()),
-                                          u"NID_SELECTION_CHANGE"),
+                                          kNidSelectionChange),
                     kComboSubscriptionSite);
     }
     if (const RCPtr<LControl> control = FindChild(WString(u"parameterControl")))
     {
         CheckResult(m_handler->AddHandler(&LVariantBufferSetterParameterPanel::OnParameterControlValueChange,
                                           ConstRCPtr<LNotificationDistributor>(control.Get()),
-                                          u"NID_VALUE_CHANGE"),
+                                          kNidValueChange),
                     kControlSubscriptionSite);
         control->SetValueRange(0.0, kControlMaximum, 0);
         if (const RCPtr<LTextBox> textBox = FindChildAs<LTextBox>(*control, u"textBox"))

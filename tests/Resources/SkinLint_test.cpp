@@ -12,6 +12,7 @@
 #include "QKFramework/Platform/Core/Resources.h"
 #include "QKFramework/Utilities/Graphics/PngDecoder.h"
 #include "QKFramework/Utilities/Storage/StringArray.h"
+#include "UI/SkinNames.h"
 
 #include <gtest/gtest.h>
 
@@ -28,6 +29,7 @@ namespace
 // ---- Loading and walking helpers ------------------------------------------------------------
 
 std::string Narrow(const WString& text) { return NString(text.GetString()).GetString(); }
+std::string Narrow(const char16_t* text) { return Narrow(WString(text)); }
 
 // The factory as the application fills it at start-up: English texts, then the skins.
 RCPtr<LControlFactory> LoadShipped()
@@ -253,15 +255,15 @@ std::vector<Required> RequiredControls()
     for (const auto& [name, cls] : knobs)
         AddUpDownEditor(t, sounds + name, kP + cls);
 
-    const std::string favorites = view + "favoriteBankPanel";
+    const std::string favorites = view + Narrow(SkinNames::kFavoriteBankPanel);
     t.push_back({favorites, "PresetEditor.FavoriteBankPanel"});
-    t.push_back({favorites + "/sendToRamButton", "Framework.Button"});
-    for (int i = 1; i <= 8; ++i)
+    t.push_back({favorites + "/" + Narrow(SkinNames::kSendToRamButton), "Framework.Button"});
+    for (std::uint32_t i = 1; i <= SkinNames::kFavoriteCount; ++i)
     {
-        const std::string fav = favorites + "/fav" + std::to_string(i);
+        const std::string fav = favorites + "/" + Narrow(SkinNames::kFavoritePanelStem) + std::to_string(i);
         t.push_back({fav, "PresetEditor.FavoriteBankPanel.FavoritePanel"});
-        t.push_back({fav + "/sendButton", "Framework.Button"});
-        t.push_back({fav + "/recButton", "Framework.Button"});
+        t.push_back({fav + "/" + Narrow(SkinNames::kSendButton), "Framework.Button"});
+        t.push_back({fav + "/" + Narrow(SkinNames::kReceiveButton), "Framework.Button"});
     }
     return t;
 }

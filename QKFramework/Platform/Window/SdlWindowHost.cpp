@@ -2,6 +2,7 @@
 // the window system.
 #include "QKFramework/Platform/Window/SdlWindowHost.h"
 
+#include "QKFramework/Application/AppNotifications.h"
 #include "QKFramework/Application/HostAppServices.h"
 #include "QKFramework/Notification/NotificationCenter.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
@@ -152,7 +153,7 @@ void SdlHostWindow::RequestSystemClose()
     if (app && app->IsFirstRootWindow(m_root.Get()))
     {
         if (const RCPtr<LNotificationCenter> centre = GetDefaultNotificationCenter())
-            centre->PostNotification(LNotification::Create(u"NID_APP_EXIT_REQ"));
+            centre->PostNotification(LNotification::Create(kNidAppExitReq));
         return;
     }
     m_root->OnCloseRequest();
@@ -850,7 +851,7 @@ void SdlWindowSystem::Dispatch(const SDL_Event& event)
     {
     case SDL_QUIT:
         if (const RCPtr<LNotificationCenter> centre = GetDefaultNotificationCenter())
-            centre->PostNotification(LNotification::Create(u"NID_APP_EXIT_REQ"));
+            centre->PostNotification(LNotification::Create(kNidAppExitReq));
         return;
     case SDL_WINDOWEVENT:
         id = event.window.windowID;
@@ -894,7 +895,7 @@ void SdlWindowSystem::WaitAndDispatch(std::uint32_t timeoutMs)
     // A signal that asks the program to end is answered as the window's close button is.
     if (ClaimSessionEndRequest())
         if (const RCPtr<LNotificationCenter> centre = GetDefaultNotificationCenter())
-            centre->PostNotification(LNotification::Create(u"NID_APP_EXIT_REQ"));
+            centre->PostNotification(LNotification::Create(kNidAppExitReq));
     PaintAll();
     SDL_Event event;
     if (m_videoStarted && SDL_WaitEventTimeout(&event, static_cast<int>(timeoutMs)) != 0)

@@ -42,6 +42,12 @@
 namespace QK
 {
 
+// The notifications of the header comment, by name.
+inline constexpr const char16_t* kNidParamModuleStateChange = u"NID_PARAM_MODULE_STATE_CHANGE";
+inline constexpr const char16_t* kNidDeviceConnectionStateChange = u"NID_DEVICE_CONNECTION_STATE_CHANGE";
+inline constexpr const char16_t* kNidRemoteDeviceListChange = u"NID_REMOTE_DEVICE_LIST_CHANGE";
+inline constexpr const char16_t* kNidParamModuleChangeReq = u"NID_PARAM_MODULE_CHANGE_REQ";
+
 // The text form of a parameter and its value: "<id>: <value>".
 struct ParamValuePairToString
 {

@@ -18,11 +18,6 @@ namespace QK
 
 namespace
 {
-constexpr const char16_t* kParamModuleChangeReq = u"NID_PARAM_MODULE_CHANGE_REQ";
-constexpr const char16_t* kParamModuleStateChange = u"NID_PARAM_MODULE_STATE_CHANGE";
-constexpr const char16_t* kDeviceConnectionStateChange = u"NID_DEVICE_CONNECTION_STATE_CHANGE";
-constexpr const char16_t* kRemoteDeviceListChange = u"NID_REMOTE_DEVICE_LIST_CHANGE";
-
 constexpr std::uint32_t kWorkerPauseMs = 1500;
 constexpr std::uint32_t kRemoteSearchLimitMs = 1500;
 // Waiting searches between two one-shot searches of the remote list.
@@ -112,14 +107,14 @@ void LRootModuleEngine::NotifyParamModuleStateChange(const Array<ParamValue>& va
         {
             const ParamValue& value = *values.GetAt(i);
             const ParamDescriptor descriptor = value;
-            Post(kParamModuleStateChange, ConstRCPtr<LRefCountedObject>(new LParamValuePair(descriptor, value.value)));
+            Post(kNidParamModuleStateChange, ConstRCPtr<LRefCountedObject>(new LParamValuePair(descriptor, value.value)));
         }
         return;
     }
     const RCPtr<LWrapper<ParamValues>> list(new LWrapper<ParamValues>());
     if (Failed(MakeParamValues(values.GetBuffer(), count, *list)))
         return;
-    Post(kParamModuleStateChange, ConstRCPtr<LRefCountedObject>(list.Get()));
+    Post(kNidParamModuleStateChange, ConstRCPtr<LRefCountedObject>(list.Get()));
 }
 
 QKRESULT LRootModuleEngine::OnRootModuleChange(void* context, const Array<ParamValue>& changes, std::int32_t)
@@ -135,7 +130,7 @@ void LRootModuleEngine::ChangeStateLocked(DeviceConnectionState state)
     m_state = state;
     const RCPtr<LHolder<DeviceConnectionState>> holder(new LHolder<DeviceConnectionState>());
     holder->SetValue(state);
-    Post(kDeviceConnectionStateChange, ConstRCPtr<LRefCountedObject>(holder.Get()));
+    Post(kNidDeviceConnectionStateChange, ConstRCPtr<LRefCountedObject>(holder.Get()));
 }
 
 void LRootModuleEngine::SetDeviceConnectionState(DeviceConnectionState state)
@@ -148,7 +143,7 @@ void LRootModuleEngine::PostRemoteDeviceCount(std::int32_t count)
 {
     const RCPtr<LHolder<int>> holder(new LHolder<int>());
     holder->SetValue(count);
-    Post(kRemoteDeviceListChange, ConstRCPtr<LRefCountedObject>(holder.Get()));
+    Post(kNidRemoteDeviceListChange, ConstRCPtr<LRefCountedObject>(holder.Get()));
 }
 
 // ---- Start-up and parts -------------------------------------------------------------------
@@ -159,7 +154,7 @@ QKRESULT LRootModuleEngine::Initialize(std::int32_t context)
     // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
     CheckResult(m_handlers->AddHandler(&LRootModuleEngine::OnParamModuleChangeRequest,
                                        ConstRCPtr<LNotificationDistributor>(GetDefaultNotificationCenter()),
-                                       kParamModuleChangeReq),
+                                       kNidParamModuleChangeReq),
                 ThrowSite{"LRootModuleEngine::Initialize", "..\\DeviceControl\\GeneratedCode\\Engine\\Src\\RootModuleEngine",
                           312});
     m_parts.communication = CreateDeviceCommunication();
