@@ -10,16 +10,6 @@ namespace QK
 namespace
 {
 
-constexpr ModuleEditorSlot kArpeggiatorEditors[] = {{u"arpOnOff", LArpeggiatorEditPanel::kOnOff},
-                                                    {u"latchOnOff", LArpeggiatorEditPanel::kLatch},
-                                                    {u"arpOctave", LArpeggiatorEditPanel::kOctave},
-                                                    {u"arpMode", LArpeggiatorEditPanel::kMode},
-                                                    {u"timeDivision", LArpeggiatorEditPanel::kTimeDivision},
-                                                    {u"clockSource", LArpeggiatorEditPanel::kClockSource},
-                                                    {u"swing", LArpeggiatorEditPanel::kSwing},
-                                                    {u"tempo", LArpeggiatorEditPanel::kTempo},
-                                                    {u"tempoTaps", LArpeggiatorEditPanel::kTempoTaps}};
-
 void SetUpDown(LNumericUpDown* upDown, double minimum, double maximum, std::int32_t digits)
 {
     if (!upDown)
@@ -32,7 +22,7 @@ void SetUpDown(LNumericUpDown* upDown, double minimum, double maximum, std::int3
 } // namespace
 
 LArpeggiatorEditPanel::LArpeggiatorEditPanel(LControl* parent, const WString& name)
-    : LModuleEditPanel(parent, name, kArpeggiatorEditors)
+    : LModuleEditPanel(parent, name, kEditors)
 {
 }
 
@@ -41,15 +31,15 @@ QKRESULT LArpeggiatorEditPanel::Initialize()
     const QKRESULT result = LPanel::Initialize();
     if (Failed(result))
         return result;
-    if (const RCPtr<LVariantBufferSetterParameterPanel> tempo = GetEditor(u"tempo"))
+    if (const RCPtr<LVariantBufferSetterParameterPanel> tempo = GetEditor(kTempo))
         tempo->SetTwoByteValue(true);
-    SetUpDown(GetEditorControl<LNumericUpDown>(u"tempo", u"parameterControl").Get(), 30.0, 240.0, 3);
-    SetUpDown(GetEditorControl<LNumericUpDown>(u"swing", u"parameterControl").Get(), 50.0, 75.0, 2);
-    if (const RCPtr<LVariantBufferSetterParameterPanel> swing = GetEditor(u"swing"))
+    SetUpDown(GetEditorControl<LNumericUpDown>(kTempo, u"parameterControl").Get(), 30.0, 240.0, 3);
+    SetUpDown(GetEditorControl<LNumericUpDown>(kSwing, u"parameterControl").Get(), 50.0, 75.0, 2);
+    if (const RCPtr<LVariantBufferSetterParameterPanel> swing = GetEditor(kSwing))
         swing->SetValueOffset(-50.0);
-    if (const RCPtr<LVariantBufferSetterParameterPanel> taps = GetEditor(u"tempoTaps"))
+    if (const RCPtr<LVariantBufferSetterParameterPanel> taps = GetEditor(kTempoTaps))
         taps->SetValueOffset(2.0);
-    if (const RCPtr<LButton> onOff = GetEditorControl<LButton>(u"arpOnOff", u"parameterControl"))
+    if (const RCPtr<LButton> onOff = GetEditorControl<LButton>(kOnOff, u"parameterControl"))
         onOff->SetValueRange(0.0, 1.0, 0);
     return result;
 }
@@ -60,7 +50,7 @@ void LArpeggiatorEditPanel::OnValueShown(std::uint32_t relativeID, const Variant
         return;
     std::uint32_t size = 0;
     const auto* bytes = static_cast<const std::uint8_t*>(value.GetData(size));
-    const RCPtr<LControl> button = GetEditorControl<LControl>(u"arpOnOff", u"parameterControl");
+    const RCPtr<LControl> button = GetEditorControl<LControl>(kOnOff, u"parameterControl");
     if (!button || !bytes || size == 0)
         return;
     button->SetText(WString(bytes[0] != 0 ? u"ON" : u"OFF"));

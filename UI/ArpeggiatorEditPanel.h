@@ -27,6 +27,18 @@ public:
         kOctave = 8
     };
 
+    // The child editors, by skin name, with the skin class of each.
+    static constexpr ModuleEditorSlot kEditors[] = {
+        {u"arpOnOff", kOnOff, u"PresetEditor.ParameterControl.ArpOnOff"},
+        {u"latchOnOff", kLatch, u"PresetEditor.ParameterControl.ArpLatch"},
+        {u"arpOctave", kOctave, u"PresetEditor.ParameterControl.Octave"},
+        {u"arpMode", kMode, u"PresetEditor.ParameterControl.ArpMode"},
+        {u"timeDivision", kTimeDivision, u"PresetEditor.ParameterControl.TimeDivision"},
+        {u"clockSource", kClockSource, u"PresetEditor.ParameterControl.ClockSource"},
+        {u"swing", kSwing, u"PresetEditor.ParameterControl.OnOff.Swing"},
+        {u"tempo", kTempo, u"PresetEditor.ParameterControl.Tempo"},
+        {u"tempoTaps", kTempoTaps, u"PresetEditor.ParameterControl.TempoTaps"}};
+
     LArpeggiatorEditPanel(LControl* parent, const WString& name);
 
     QKRESULT Initialize() override;

@@ -7,15 +7,8 @@
 namespace QK
 {
 
-namespace
-{
-constexpr ModuleEditorSlot kAxisEditors[] = {{u"type", LJoystickAxisPanel::kType},
-                                             {u"cc1", LJoystickAxisPanel::kFirstCC},
-                                             {u"cc2", LJoystickAxisPanel::kSecondCC}};
-} // namespace
-
 LJoystickAxisPanel::LJoystickAxisPanel(LControl* parent, const WString& name)
-    : LWithHandlerTable(parent, name, kAxisEditors)
+    : LWithHandlerTable(parent, name, kEditors)
 {
 }
 
@@ -23,7 +16,7 @@ LJoystickAxisPanel::~LJoystickAxisPanel() = default;
 
 RCPtr<LComboBox> LJoystickAxisPanel::GetTypeComboBoxRCPtr() const
 {
-    const RCPtr<LVariantBufferSetterParameterPanel> type = GetEditor(u"type");
+    const RCPtr<LVariantBufferSetterParameterPanel> type = GetEditor(kType);
     if (!type)
         ThrowNullPointer(kTypeComboSite, "Cannot find child type");
     return FindChildAs<LComboBox>(*type, u"comboBox");
@@ -48,8 +41,10 @@ QKRESULT LJoystickAxisPanel::Initialize()
 
 void LJoystickAxisPanel::ShowControllerNumbers(bool first, bool second)
 {
-    const std::pair<const char16_t*, bool> children[] = {
-        {u"cc1", first}, {u"labelCC1", first}, {u"cc2", second}, {u"labelCC2", second}};
+    const std::pair<const char16_t*, bool> children[] = {{GetEditorName(kFirstCC), first},
+                                                         {u"labelCC1", first},
+                                                         {GetEditorName(kSecondCC), second},
+                                                         {u"labelCC2", second}};
     for (const auto& [name, show] : children)
         if (const RCPtr<LControl> child = FindChild(WString(name)))
             child->SetVisible(show);

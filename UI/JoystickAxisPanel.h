@@ -29,6 +29,12 @@ public:
         kSecondCC = 2
     };
 
+    // The child editors, by skin name, with the skin class of each.
+    static constexpr ModuleEditorSlot kEditors[] = {
+        {u"type", kType, u"PresetEditor.ParameterControl.JoystickType"},
+        {u"cc1", kFirstCC, u"PresetEditor.ParameterControl.CCValuePanel"},
+        {u"cc2", kSecondCC, u"PresetEditor.ParameterControl.CCValuePanel"}};
+
     LJoystickAxisPanel(LControl* parent, const WString& name);
     ~LJoystickAxisPanel() override;
 

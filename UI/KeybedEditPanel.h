@@ -16,6 +16,11 @@ public:
         kTranspose = 1
     };
 
+    // The child editors, by skin name, with the skin class of each.
+    static constexpr ModuleEditorSlot kEditors[] = {
+        {u"transpose", kTranspose, u"PresetEditor.ParameterControl.KeyboardTranspose"},
+        {u"octave", kOctave, u"PresetEditor.ParameterControl.KeyboardOctave"}};
+
     LKeybedEditPanel(LControl* parent, const WString& name);
 };
 

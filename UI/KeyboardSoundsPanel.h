@@ -25,6 +25,19 @@ public:
         kEqHigh = 9
     };
 
+    // The child editors, by skin name, with the skin class of each.
+    static constexpr ModuleEditorSlot kEditors[] = {
+        {u"keybedSounds", kKeyboardSound, u"PresetEditor.InternalSounds.KeybedSound"},
+        {u"padSound", kPadSound, u"PresetEditor.ParameterControl.PadSound"},
+        {u"resonance", kResonance, u"PresetEditor.ParameterControl.Resonance"},
+        {u"reverb", kReverb, u"PresetEditor.ParameterControl.Reverb"},
+        {u"chorus", kChorus, u"PresetEditor.ParameterControl.Chorus"},
+        {u"attack", kAttack, u"PresetEditor.ParameterControl.Attack"},
+        {u"release", kRelease, u"PresetEditor.ParameterControl.Release"},
+        {u"eqHigh", kEqHigh, u"PresetEditor.ParameterControl.EQHigh"},
+        {u"eqLow", kEqLow, u"PresetEditor.ParameterControl.EQLow"},
+        {u"filter", kFilter, u"PresetEditor.ParameterControl.Filter"}};
+
     LKeyboardSoundsPanel(LControl* parent, const WString& name);
 };
 

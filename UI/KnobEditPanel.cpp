@@ -5,16 +5,8 @@
 namespace QK
 {
 
-namespace
-{
-constexpr ModuleEditorSlot kKnobEditors[] = {{u"ccValuePanel", LKnobEditPanel::kControllerNumber},
-                                             {u"minValuePanel", LKnobEditPanel::kMinimum},
-                                             {u"maxValuePanel", LKnobEditPanel::kMaximum},
-                                             {u"knobName", LKnobEditPanel::kName}};
-} // namespace
-
 LKnobEditPanel::LKnobEditPanel(LControl* parent, const WString& name)
-    : LModuleEditPanel(parent, name, kKnobEditors)
+    : LModuleEditPanel(parent, name, kEditors)
 {
 }
 

@@ -19,6 +19,13 @@ public:
         kName = 3
     };
 
+    // The child editors, by skin name, with the skin class of each.
+    static constexpr ModuleEditorSlot kEditors[] = {
+        {u"ccValuePanel", kControllerNumber, u"PresetEditor.ParameterControl.CCValuePanel"},
+        {u"minValuePanel", kMinimum, u"PresetEditor.ParameterControl.MinValuePanel"},
+        {u"maxValuePanel", kMaximum, u"PresetEditor.ParameterControl.MaxValuePanel"},
+        {u"knobName", kName, u"PresetEditor.NameEditPanel"}};
+
     LKnobEditPanel(LControl* parent, const WString& name);
 
 protected:

@@ -19,6 +19,13 @@ public:
         kKeybedAndControlsChannel = 2
     };
 
+    // The child editors, by skin name, with the skin class of each.
+    static constexpr ModuleEditorSlot kEditors[] = {
+        {u"padMidiChannel", kPadChannel, u"PresetEditor.ParameterControl.MidiChannel"},
+        {u"joystickKnobKeybedSustainMidiChannel", kKeybedAndControlsChannel,
+         u"PresetEditor.ParameterControl.MidiChannel"},
+        {u"padAftertouchType", kPadAftertouchType, u"PresetEditor.ParameterControl.GlobalPadAftertouchType"}};
+
     LMidiChannelsAndAftertouchPanel(LControl* parent, const WString& name);
 
     QKRESULT Initialize() override;

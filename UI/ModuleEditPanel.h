@@ -25,11 +25,14 @@
 namespace QK
 {
 
-// One child editor of a module panel: its skin name and its id relative to the module's.
+// One child editor of a module panel: its skin name, its id relative to the module's, and
+// the skin class the skins give it. Each panel declares its editors once, as its kEditors;
+// the skin lint checks the shipped skins against the same tables.
 struct ModuleEditorSlot
 {
     const char16_t* name;
     std::uint32_t relativeID;
+    const char16_t* skinClass;
 };
 
 template <class Interface> class LModuleEditPanel : public LPanel, public Interface, public IParamValueView
@@ -44,7 +47,7 @@ public:
         {
             const ParamDescriptor descriptor(
                 static_cast<std::int32_t>(static_cast<std::uint32_t>(firstParamID) + slot.relativeID));
-            if (const RCPtr<LVariantBufferSetterParameterPanel> editor = GetEditor(slot.name))
+            if (const RCPtr<LVariantBufferSetterParameterPanel> editor = FindEditor(slot.name))
                 editor->SetParam(descriptor);
             else if (const RCPtr<LNameEditPanel> name = FindChildAs<LNameEditPanel>(*this, slot.name))
                 name->SetParam(descriptor);
@@ -58,7 +61,7 @@ public:
         ForEachSlotOf(descriptor,
                       [&](const ModuleEditorSlot& slot)
                       {
-                          if (const RCPtr<LVariantBufferSetterParameterPanel> editor = GetEditor(slot.name))
+                          if (const RCPtr<LVariantBufferSetterParameterPanel> editor = FindEditor(slot.name))
                               editor->SetParamValue(value);
                           else if (const RCPtr<LNameEditPanel> name = FindChildAs<LNameEditPanel>(*this, slot.name))
                               name->SetParamValue(value);
@@ -74,7 +77,7 @@ public:
         ForEachSlotOf(descriptor,
                       [&](const ModuleEditorSlot& slot)
                       {
-                          if (const RCPtr<LVariantBufferSetterParameterPanel> editor = GetEditor(slot.name))
+                          if (const RCPtr<LVariantBufferSetterParameterPanel> editor = FindEditor(slot.name))
                               shown = shown && editor->CanShowValue(value);
                           else if (FindChildAs<LNameEditPanel>(*this, slot.name))
                               shown = shown && LNameEditPanel::CanShowValue(value);
@@ -88,15 +91,23 @@ protected:
     {
     }
 
-    // The child editor of that skin name; null when the skin has none.
-    RCPtr<LVariantBufferSetterParameterPanel> GetEditor(const char16_t* name) const
+    // The skin name of the editor of relativeID; null when the panel has no such editor.
+    const char16_t* GetEditorName(std::uint32_t relativeID) const
     {
-        return FindChildAs<LVariantBufferSetterParameterPanel>(*this, name);
+        for (const ModuleEditorSlot& slot : m_slots)
+            if (slot.relativeID == relativeID)
+                return slot.name;
+        return nullptr;
     }
-    // The editing child of an editor, as a T; null when either is missing.
-    template <class T> RCPtr<T> GetEditorControl(const char16_t* editor, const char16_t* child) const
+    // The child editor of relativeID; null when the skin has none.
+    RCPtr<LVariantBufferSetterParameterPanel> GetEditor(std::uint32_t relativeID) const
     {
-        const RCPtr<LVariantBufferSetterParameterPanel> panel = GetEditor(editor);
+        return FindEditor(GetEditorName(relativeID));
+    }
+    // The editing child of the editor of relativeID, as a T; null when either is missing.
+    template <class T> RCPtr<T> GetEditorControl(std::uint32_t relativeID, const char16_t* child) const
+    {
+        const RCPtr<LVariantBufferSetterParameterPanel> panel = GetEditor(relativeID);
         return panel ? FindChildAs<T>(*panel, child) : RCPtr<T>();
     }
 
@@ -110,6 +121,12 @@ protected:
     }
 
 private:
+    RCPtr<LVariantBufferSetterParameterPanel> FindEditor(const char16_t* name) const
+    {
+        return name ? FindChildAs<LVariantBufferSetterParameterPanel>(*this, name)
+                    : RCPtr<LVariantBufferSetterParameterPanel>();
+    }
+
     // Calls visit with each slot of descriptor's id (none for an id outside the module).
     template <class Visit> void ForEachSlotOf(const ParamDescriptor& descriptor, Visit visit)
     {

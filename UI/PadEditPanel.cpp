@@ -7,13 +7,7 @@
 namespace QK
 {
 
-namespace
-{
-constexpr ModuleEditorSlot kPadEditors[] = {{u"midiNote", LPadEditPanel::kNote}};
-} // namespace
-
-LPadEditPanel::LPadEditPanel(LControl* parent, const WString& name)
-    : LModuleEditPanel(parent, name, kPadEditors)
+LPadEditPanel::LPadEditPanel(LControl* parent, const WString& name) : LModuleEditPanel(parent, name, kEditors)
 {
 }
 

@@ -17,6 +17,10 @@ public:
         kNote = 0
     };
 
+    // The child editors, by skin name, with the skin class of each.
+    static constexpr ModuleEditorSlot kEditors[] = {
+        {u"midiNote", kNote, u"PresetEditor.ParameterControl.MidiNote"}};
+
     LPadEditPanel(LControl* parent, const WString& name);
 
 protected:

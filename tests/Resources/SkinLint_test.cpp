@@ -12,12 +12,20 @@
 #include "QKFramework/Platform/Core/Resources.h"
 #include "QKFramework/Utilities/Graphics/PngDecoder.h"
 #include "QKFramework/Utilities/Storage/StringArray.h"
+#include "UI/ArpeggiatorEditPanel.h"
+#include "UI/JoystickAxisPanel.h"
+#include "UI/KeybedEditPanel.h"
+#include "UI/KeyboardSoundsPanel.h"
+#include "UI/KnobEditPanel.h"
+#include "UI/MidiChannelsAndAftertouchPanel.h"
+#include "UI/PadEditPanel.h"
 #include "UI/SkinNames.h"
 
 #include <gtest/gtest.h>
 
 #include <map>
 #include <set>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -80,6 +88,9 @@ template <class Visit> void Walk(const LControlDescriptor& control, const std::s
 
 // ---- The table of required controls --------------------------------------------------------
 
+// The module panels' editors come from the panels' own tables (kEditors), the favorite bank's
+// names from SkinNames.h, so the lint checks the names the code looks up, not a copy of them.
+
 struct Required
 {
     std::string path;
@@ -114,11 +125,8 @@ void AddPopup(std::vector<Required>& table, const std::string& path)
     table.push_back({path + "/templateItem/hotKeyLabel", "Framework.Label"});
 }
 
-const std::string kP = "PresetEditor.ParameterControl.";
-
-void AddComboEditor(std::vector<Required>& table, const std::string& path, const std::string& cls, bool caption = true)
+void AddComboChildren(std::vector<Required>& table, const std::string& path, bool caption)
 {
-    table.push_back({path, cls});
     if (caption)
         table.push_back({path + "/label", "Framework.Label"});
     table.push_back({path + "/comboBox", "Framework.ComboBox"});
@@ -126,11 +134,98 @@ void AddComboEditor(std::vector<Required>& table, const std::string& path, const
     table.push_back({path + "/comboBox/listBox/templateItem", "Framework.ListBoxItem"});
 }
 
-void AddUpDownEditor(std::vector<Required>& table, const std::string& path, const std::string& cls)
+void AddCaptionedComboChildren(std::vector<Required>& table, const std::string& path)
 {
-    table.push_back({path, cls});
+    AddComboChildren(table, path, true);
+}
+
+void AddUpDownEditorChildren(std::vector<Required>& table, const std::string& path)
+{
     table.push_back({path + "/label", "Framework.Label"});
     AddUpDown(table, path + "/parameterControl");
+}
+
+void AddNameEditorChildren(std::vector<Required>& table, const std::string& path)
+{
+    table.push_back({path + "/textBox", "Framework.TextBox"});
+}
+
+using AddChildren = void (*)(std::vector<Required>&, const std::string&);
+
+// What the skins hold below a module panel's editor, by the editor's skin class. A class
+// that a panel declares and this map lacks fails the lint, so a new editor is checked too.
+const std::map<std::string, AddChildren>& EditorChildren()
+{
+    const std::string p = "PresetEditor.ParameterControl.";
+    static const std::map<std::string, AddChildren> children = {
+        {p + "MidiChannel", &AddCaptionedComboChildren},
+        {p + "GlobalPadAftertouchType", &AddCaptionedComboChildren},
+        {p + "KeyboardOctave", &AddCaptionedComboChildren},
+        {p + "KeyboardTranspose", &AddCaptionedComboChildren},
+        {p + "ArpLatch", &AddCaptionedComboChildren},
+        {p + "Octave", &AddCaptionedComboChildren},
+        {p + "ArpMode", &AddCaptionedComboChildren},
+        {p + "TimeDivision", &AddCaptionedComboChildren},
+        {p + "ClockSource", &AddCaptionedComboChildren},
+        {p + "TempoTaps", &AddCaptionedComboChildren},
+        {p + "PadSound", &AddCaptionedComboChildren},
+        {p + "JoystickType",
+         [](std::vector<Required>& t, const std::string& path) { AddComboChildren(t, path, false); }},
+        {"PresetEditor.InternalSounds.KeybedSound",
+         [](std::vector<Required>& t, const std::string& path)
+         {
+             AddComboChildren(t, path, true);
+             AddScrollBar(t, path + "/comboBox/listBox/vBar");
+         }},
+        {p + "OnOff.Swing", &AddUpDownEditorChildren},
+        {p + "Tempo", &AddUpDownEditorChildren},
+        {p + "CCValuePanel", &AddUpDownEditorChildren},
+        {p + "MinValuePanel", &AddUpDownEditorChildren},
+        {p + "MaxValuePanel", &AddUpDownEditorChildren},
+        {p + "Filter", &AddUpDownEditorChildren},
+        {p + "Resonance", &AddUpDownEditorChildren},
+        {p + "Reverb", &AddUpDownEditorChildren},
+        {p + "Chorus", &AddUpDownEditorChildren},
+        {p + "Attack", &AddUpDownEditorChildren},
+        {p + "Release", &AddUpDownEditorChildren},
+        {p + "EQLow", &AddUpDownEditorChildren},
+        {p + "EQHigh", &AddUpDownEditorChildren},
+        {p + "ArpOnOff",
+         [](std::vector<Required>& t, const std::string& path)
+         {
+             t.push_back({path + "/label", "Framework.Label"});
+             t.push_back({path + "/parameterControl", "Framework.Button"});
+         }},
+        {p + "MidiNote",
+         [](std::vector<Required>& t, const std::string& path)
+         {
+             t.push_back({path + "/label", "Framework.Label"});
+             t.push_back({path + "/parameterControl", "PresetEditor.MidiNoteSelector"});
+             t.push_back({path + "/parameterControl/noteNameLabel", "Framework.Label"});
+             t.push_back({path + "/parameterControl/octaveNameLabel", "Framework.Label"});
+             AddUpDown(t, path + "/parameterControl/numericUpDown");
+         }},
+        {"PresetEditor.NameEditPanel", &AddNameEditorChildren},
+    };
+    return children;
+}
+
+// A module panel and the editors it declares, each with what its skin class holds.
+void AddModulePanel(std::vector<Required>& table, const std::string& path, const std::string& cls,
+                    std::span<const ModuleEditorSlot> editors)
+{
+    table.push_back({path, cls});
+    for (const ModuleEditorSlot& editor : editors)
+    {
+        const std::string editorPath = path + "/" + Narrow(editor.name);
+        const std::string editorClass = Narrow(editor.skinClass);
+        table.push_back({editorPath, editorClass});
+        const auto children = EditorChildren().find(editorClass);
+        if (children == EditorChildren().end())
+            ADD_FAILURE() << editorPath << ": the lint knows no children of " << editorClass;
+        else
+            children->second(table, editorPath);
+    }
 }
 
 std::vector<Required> RequiredControls()
@@ -174,41 +269,22 @@ std::vector<Required> RequiredControls()
     t.push_back({view + "presetName", "PresetEditor.PresetName"});
     t.push_back({view + "presetName/label", "Framework.Label"});
     t.push_back({view + "presetName/editPanel", "PresetEditor.NameEditPanel"});
-    t.push_back({view + "presetName/editPanel/textBox", "Framework.TextBox"});
+    AddNameEditorChildren(t, view + "presetName/editPanel");
 
-    t.push_back({view + "midiChannels", "PresetEditor.MidiChannels"});
-    AddComboEditor(t, view + "midiChannels/padMidiChannel", kP + "MidiChannel");
-    AddComboEditor(t, view + "midiChannels/joystickKnobKeybedSustainMidiChannel", kP + "MidiChannel");
-    AddComboEditor(t, view + "midiChannels/padAftertouchType", kP + "GlobalPadAftertouchType");
+    AddModulePanel(t, view + "midiChannels", "PresetEditor.MidiChannels",
+                   LMidiChannelsAndAftertouchPanel::kEditors);
 
-    t.push_back({view + "keyboard", "PresetEditor.Keyboard"});
-    AddComboEditor(t, view + "keyboard/octave", kP + "KeyboardOctave");
-    AddComboEditor(t, view + "keyboard/transpose", kP + "KeyboardTranspose");
+    AddModulePanel(t, view + "keyboard", "PresetEditor.Keyboard", LKeybedEditPanel::kEditors);
     t.push_back({view + "keyboard/buttonOpenKeyEditDialog", "Framework.Button"});
 
-    const std::string arp = view + "arpeggiator/";
-    t.push_back({view + "arpeggiator", "PresetEditor.Arpeggiator"});
-    t.push_back({arp + "arpOnOff", kP + "ArpOnOff"});
-    t.push_back({arp + "arpOnOff/label", "Framework.Label"});
-    t.push_back({arp + "arpOnOff/parameterControl", "Framework.Button"});
-    AddComboEditor(t, arp + "latchOnOff", kP + "ArpLatch");
-    AddComboEditor(t, arp + "arpOctave", kP + "Octave");
-    AddComboEditor(t, arp + "arpMode", kP + "ArpMode");
-    AddComboEditor(t, arp + "timeDivision", kP + "TimeDivision");
-    AddComboEditor(t, arp + "clockSource", kP + "ClockSource");
-    AddComboEditor(t, arp + "tempoTaps", kP + "TempoTaps");
-    AddUpDownEditor(t, arp + "swing", kP + "OnOff.Swing");
-    AddUpDownEditor(t, arp + "tempo", kP + "Tempo");
+    AddModulePanel(t, view + "arpeggiator", "PresetEditor.Arpeggiator", LArpeggiatorEditPanel::kEditors);
 
     t.push_back({view + "joystick", "PresetEditor.Joystick"});
     for (const std::string axis : {"xAxis", "yAxis"})
     {
         const std::string path = view + "joystick/" + axis;
-        t.push_back({path, "PresetEditor.Joystick.Axis"});
+        AddModulePanel(t, path, "PresetEditor.Joystick.Axis", LJoystickAxisPanel::kEditors);
         t.push_back({path + "/label", "Framework.Label"});
-        AddComboEditor(t, path + "/type", kP + "JoystickType", false);
-        AddUpDownEditor(t, path + "/cc1", kP + "CCValuePanel");
-        AddUpDownEditor(t, path + "/cc2", kP + "CCValuePanel");
         t.push_back({path + "/labelCC1", "Framework.Label"});
         t.push_back({path + "/labelCC2", "Framework.Label"});
     }
@@ -220,40 +296,21 @@ std::vector<Required> RequiredControls()
         for (int i = 1; i <= 4; ++i)
         {
             const std::string knob = knobs + "/knob" + std::to_string(i);
-            t.push_back({knob, "PresetEditor.Knob"});
+            AddModulePanel(t, knob, "PresetEditor.Knob", LKnobEditPanel::kEditors);
             t.push_back({knob + "/knobNameLabel", "Framework.Label"});
-            t.push_back({knob + "/knobName", "PresetEditor.NameEditPanel"});
-            t.push_back({knob + "/knobName/textBox", "Framework.TextBox"});
-            AddUpDownEditor(t, knob + "/ccValuePanel", kP + "CCValuePanel");
-            AddUpDownEditor(t, knob + "/minValuePanel", kP + "MinValuePanel");
-            AddUpDownEditor(t, knob + "/maxValuePanel", kP + "MaxValuePanel");
         }
         const std::string pads = view + "padBank" + std::to_string(bank);
         t.push_back({pads, "PresetEditor.PadBank"});
         for (int i = 1; i <= 8; ++i)
         {
             const std::string pad = pads + "/pad" + std::to_string(i);
-            t.push_back({pad, "PresetEditor.Pad"});
+            AddModulePanel(t, pad, "PresetEditor.Pad", LPadEditPanel::kEditors);
             t.push_back({pad + "/label", "Framework.Label"});
-            t.push_back({pad + "/midiNote", kP + "MidiNote"});
-            t.push_back({pad + "/midiNote/label", "Framework.Label"});
-            t.push_back({pad + "/midiNote/parameterControl", "PresetEditor.MidiNoteSelector"});
-            t.push_back({pad + "/midiNote/parameterControl/noteNameLabel", "Framework.Label"});
-            t.push_back({pad + "/midiNote/parameterControl/octaveNameLabel", "Framework.Label"});
-            AddUpDown(t, pad + "/midiNote/parameterControl/numericUpDown");
         }
     }
 
-    const std::string sounds = view + "keysSoundParameters/";
-    t.push_back({view + "keysSoundParameters", "PresetEditor.KeySoundParameters"});
-    AddComboEditor(t, sounds + "keybedSounds", "PresetEditor.InternalSounds.KeybedSound");
-    AddScrollBar(t, sounds + "keybedSounds/comboBox/listBox/vBar");
-    AddComboEditor(t, sounds + "padSound", kP + "PadSound");
-    const std::pair<const char*, const char*> knobs[] = {
-        {"filter", "Filter"}, {"resonance", "Resonance"}, {"reverb", "Reverb"}, {"chorus", "Chorus"},
-        {"attack", "Attack"}, {"release", "Release"},     {"eqLow", "EQLow"},   {"eqHigh", "EQHigh"}};
-    for (const auto& [name, cls] : knobs)
-        AddUpDownEditor(t, sounds + name, kP + cls);
+    AddModulePanel(t, view + "keysSoundParameters", "PresetEditor.KeySoundParameters",
+                   LKeyboardSoundsPanel::kEditors);
 
     const std::string favorites = view + Narrow(SkinNames::kFavoriteBankPanel);
     t.push_back({favorites, "PresetEditor.FavoriteBankPanel"});
