@@ -54,9 +54,45 @@ LVisualPart::LVisualPart(const WString& name, const ConstRCPtr<LBitmap>& bitmap,
       m_alphaModifier(alphaModifier), m_mask(mask)
 {
     // Only a solid colour without image or mask stays a plain fill; everything else becomes
-    // the colorized bitmap of the part's size.
-    if (m_colorizer && (m_bitmap || m_mask || m_colorizer->ColorType != LColorizer::kSolid))
+    // the colorized bitmap of the part's size. A tinted copy of an image waits until the part
+    // is drawn or read, so that looks never shown never decode their images; whatever would
+    // be refused is refused here, as before.
+    if (!m_colorizer || (!m_bitmap && !m_mask && m_colorizer->ColorType == LColorizer::kSolid))
+        return;
+    if (CanColorizeLater())
+        m_colorizePending = true;
+    else
         m_bitmap = LBitmap::LoadColorizedBitmap(m_colorizer, m_alphaModifier, m_width, m_height, m_bitmap, m_mask);
+}
+
+bool LVisualPart::CanColorizeLater() const
+{
+    if (m_colorizer->IsGradient() || (m_bitmap && m_mask))
+        return false;
+    const LBitmap* source = m_bitmap ? m_bitmap.Get() : m_mask.Get();
+    if (!source)
+        return false;
+    // The owner's rectangle is its image's size, known before decoding.
+    const LBitmap* owner = source->GetParent() ? source->GetParent().Get() : source;
+    const RectL& rect = source->GetRect();
+    const RectL& bounds = owner->GetRect();
+    return rect.width > 0 && rect.height > 0 && rect.x >= 0 && rect.y >= 0 &&
+           std::int64_t{rect.x} + rect.width <= bounds.width && std::int64_t{rect.y} + rect.height <= bounds.height;
+}
+
+const ConstRCPtr<LBitmap>& LVisualPart::GetBitmap() const
+{
+    if (m_colorizePending)
+    {
+        m_colorizePending = false;
+        const ConstRCPtr<LBitmap>& source = m_bitmap ? m_bitmap : m_mask;
+        // An image that did not decode is left as it is: it draws nothing, and a mask that did
+        // not decode leaves the plain colour, as a mask that did not load does.
+        if (source->GetGdiplusBitmap())
+            m_bitmap = LBitmap::LoadColorizedBitmap(m_colorizer, m_alphaModifier, m_width, m_height,
+                                                    m_bitmap, m_bitmap ? nullptr : m_mask);
+    }
+    return m_bitmap;
 }
 
 LVisualPart::~LVisualPart() = default;
@@ -91,9 +127,9 @@ QKRESULT LVisualPart::ReleaseInternalReferences()
 QKRESULT LVisualPart::Draw(LRenderer& renderer, const DoublePair& size) const
 {
     const LongPair destination = ToLongPair(size);
-    if (m_bitmap)
+    if (const ConstRCPtr<LBitmap>& bitmap = GetBitmap())
     {
-        renderer.DrawBitmap(m_bitmap, RectL{0, 0, destination.first, destination.second}, m_resizeType);
+        renderer.DrawBitmap(bitmap, RectL{0, 0, destination.first, destination.second}, m_resizeType);
         return QK_OK;
     }
     // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
@@ -114,8 +150,8 @@ std::uint32_t LVisualPart::GetColorAtPoint(const PointL& point) const
 {
     if (point.x < 0 || point.y < 0 || point.x >= m_width || point.y >= m_height)
         return kOutside;
-    if (m_bitmap)
-        return m_bitmap->GetPixel(point.x, point.y).ToARGB();
+    if (const ConstRCPtr<LBitmap>& bitmap = GetBitmap())
+        return bitmap->GetPixel(point.x, point.y).ToARGB();
     // Fixed line numbers of the error texts, not __LINE__: see docs/CONTRACT.md.
     if (!m_colorizer)
         Throw<std::runtime_error>(ThrowSite{"QK::LVisualPart::GetColorAtPoint", kSource, 91});

@@ -61,7 +61,8 @@ public:
 
     WString ToString() const override { return m_name; }
     const WString& GetName() const { return m_name; }
-    const ConstRCPtr<LBitmap>& GetBitmap() const { return m_bitmap; }
+    // The bitmap drawn: the image, or its colorized copy (made here when first asked for).
+    const ConstRCPtr<LBitmap>& GetBitmap() const;
     std::int32_t GetWidth() const { return m_width; }
     std::int32_t GetHeight() const { return m_height; }
     std::int32_t GetResizeType() const { return m_resizeType; }
@@ -70,8 +71,12 @@ public:
     const ConstRCPtr<LBitmap>& GetMask() const { return m_mask; }
 
 private:
+    bool CanColorizeLater() const;
+
     WString m_name;
-    ConstRCPtr<LBitmap> m_bitmap;
+    mutable ConstRCPtr<LBitmap> m_bitmap;
+    // m_bitmap (or the mask) still waits for its colorizer.
+    mutable bool m_colorizePending = false;
     std::int32_t m_width;
     std::int32_t m_height;
     std::int32_t m_resizeType;

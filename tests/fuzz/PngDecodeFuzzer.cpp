@@ -4,6 +4,8 @@
 // The input is 16 bytes of settings and then a PNG file. Before decoding, every chunk of the
 // file gets its right checksum, so that changed header fields and chunk data reach the
 // decoder's checks (and the size limits here) instead of all failing at the first checksum.
+// The size read from the header alone must be the decoded size, and a file whose header
+// reads but whose pixels do not decode must load as a bitmap of that size without pixels.
 // A decoded image must agree with the same file loaded as a bitmap through the bitmap cache;
 // the settings then pick a sub-bitmap (any rectangle, inside the image or not), which is read
 // at its corners, cloned, locked and colorized with a solid colour or a gradient, as an image
@@ -177,12 +179,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             return 0;
     }
 
+    // The header is read first, and decoding refuses nothing it accepts but for the pixels.
+    std::uint32_t headerWidth = 0;
+    std::uint32_t headerHeight = 0;
+    const bool header = QK::ReadPngSize(png.data(), png.size(), headerWidth, headerHeight);
     QK::DecodedImage decoded;
     if (!QK::DecodePng(png.data(), png.size(), decoded))
     {
         FUZZ_CHECK(decoded.width == 0 && decoded.height == 0 && decoded.pixels.empty());
+        if (header)
+        {
+            // A good header over pixels that do not decode: the bitmap has the size and no pixels.
+            const QK::ConstRCPtr<QK::LBitmap> bitmap =
+                QK::LBitmap::LoadBitmap(QK::WString(source.Write(png.data(), png.size()).c_str()));
+            FUZZ_CHECK(bitmap && bitmap->GetWidth() == static_cast<std::int32_t>(headerWidth));
+            FUZZ_CHECK(!bitmap->GetGdiplusBitmap() && bitmap->GetPixel(0, 0).ToARGB() == 0);
+        }
         return 0;
     }
+    FUZZ_CHECK(header && headerWidth == decoded.width && headerHeight == decoded.height);
     FUZZ_CHECK(decoded.width != 0 && decoded.height != 0 &&
                std::uint64_t{decoded.width} * decoded.height <= QK::kMaxDecodedPixels &&
                decoded.pixels.size() == std::size_t{decoded.width} * decoded.height * 4);

@@ -13,6 +13,7 @@
 #include <atomic>
 #include <exception>
 #include <map>
+#include <span>
 #include <vector>
 
 namespace QK
@@ -43,40 +44,63 @@ std::map<WString, ConstRCPtr<LBitmap>>& GetCache()
 
 // ---- Loading -------------------------------------------------------------------------------
 
-std::unique_ptr<BitmapImage> Decode(const std::uint8_t* data, std::size_t size)
+// The bytes of an image: a resource's, in place, or a file's, read whole.
+struct ImageBytes
 {
-    DecodedImage decoded;
-    if (!DecodePng(data, size, decoded))
-        return nullptr;
-    return std::make_unique<BitmapImage>(std::move(decoded));
-}
+    std::span<const std::uint8_t> data;
+    std::vector<std::uint8_t> owned;
+};
 
-std::unique_ptr<BitmapImage> LoadImage(const WString& name)
+bool ReadImageBytes(const WString& name, ImageBytes& bytes)
 {
     try
     {
         if (IsResourceSourceName(name))
         {
             const NString resource(GetResourceName(name).GetString());
-            const auto bytes = FindResourceData(GetApplicationInstance(), "GDIPLUS", resource.GetString());
-            return bytes.empty() ? nullptr : Decode(bytes.data(), bytes.size());
+            bytes.data = FindResourceData(GetApplicationInstance(), "GDIPLUS", resource.GetString());
+            return !bytes.data.empty();
         }
         if (name.IsEmpty())
-            return nullptr;
+            return false;
         File file(name, WString(), File::kModeRead);
         if (!file.IsOpen())
-            return nullptr;
+            return false;
         const std::uint32_t length = file.GetLength();
         if (length == 0 || length > kMaxImageFileBytes)
-            return nullptr;
-        std::vector<std::uint8_t> bytes(length);
-        if (file.Read(bytes.data(), length, 0) != length)
-            return nullptr;
-        return Decode(bytes.data(), bytes.size());
+            return false;
+        bytes.owned.resize(length);
+        if (file.Read(bytes.owned.data(), length, 0) != length)
+            return false;
+        bytes.data = bytes.owned;
+        return true;
     }
     catch (const std::exception&)
     {
-        // A file that fails to read, or an image too large to hold, leaves the bitmap empty.
+        // A file that fails to read, or one too large to hold, gives no image.
+        return false;
+    }
+}
+
+// The size of the image that name gives, from its header; false when there is none to load.
+bool ReadImageSize(const WString& name, std::uint32_t& width, std::uint32_t& height)
+{
+    ImageBytes bytes;
+    return ReadImageBytes(name, bytes) && ReadPngSize(bytes.data.data(), bytes.data.size(), width, height);
+}
+
+std::unique_ptr<BitmapImage> DecodeImage(const WString& name, std::uint32_t width, std::uint32_t height)
+{
+    ImageBytes bytes;
+    if (!ReadImageBytes(name, bytes))
+        return nullptr;
+    try
+    {
+        return BitmapImage::FromPng(bytes.data.data(), bytes.data.size(), width, height);
+    }
+    catch (const std::exception&)
+    {
+        // No memory for the pixels: the bitmap draws nothing, as one that failed to decode.
         return nullptr;
     }
 }
@@ -96,10 +120,15 @@ std::uint8_t Colorize(std::uint32_t channel, float colour, float alpha)
 } // namespace
 
 LBitmap::LBitmap(const WString& name, const WString& cacheKey)
-    : m_name(name), m_cacheKey(cacheKey), m_image(LoadImage(name)), m_serial(NextBitmapSerial())
+    : m_name(name), m_cacheKey(cacheKey), m_serial(NextBitmapSerial())
 {
-    if (m_image)
-        m_rect = {0, 0, static_cast<std::int32_t>(m_image->GetWidth()), static_cast<std::int32_t>(m_image->GetHeight())};
+    // Only the header is read here; the pixels wait until something needs them.
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    if (!ReadImageSize(name, width, height))
+        return;
+    m_rect = {0, 0, static_cast<std::int32_t>(width), static_cast<std::int32_t>(height)};
+    m_decodePending = true;
 }
 
 LBitmap::LBitmap(std::unique_ptr<BitmapImage> image) : m_image(std::move(image)), m_serial(NextBitmapSerial())
@@ -123,7 +152,7 @@ ConstRCPtr<LBitmap> LBitmap::LoadBitmap(const WString& name)
         return found->second;
 
     ConstRCPtr<LBitmap> bitmap(new LBitmap(name, key));
-    if (!bitmap->m_image && !bitmap->m_parent)
+    if (!bitmap->m_image && !bitmap->m_decodePending && !bitmap->m_parent)
         return nullptr;
     cache.emplace(key, bitmap);
     const_cast<LBitmap*>(bitmap.Get())->AddInternalReferences(1);
@@ -177,10 +206,28 @@ BitmapImage* LBitmap::GetGdiplusBitmap() const
 {
     for (const LBitmap* bitmap = this; bitmap; bitmap = bitmap->m_parent.Get())
     {
+        if (bitmap->m_decodePending)
+            bitmap->Decode();
         if (bitmap->m_image)
             return bitmap->m_image.get();
     }
     return nullptr;
+}
+
+bool LBitmap::IsDecoded() const
+{
+    for (const LBitmap* bitmap = this; bitmap; bitmap = bitmap->m_parent.Get())
+        if (bitmap->m_image)
+            return true;
+    return false;
+}
+
+void LBitmap::Decode() const
+{
+    m_decodePending = false;
+    // An image whose header read well but whose pixels do not decode stays without pixels:
+    // it draws nothing and reads as transparent.
+    m_image = DecodeImage(m_name, static_cast<std::uint32_t>(m_rect.width), static_cast<std::uint32_t>(m_rect.height));
 }
 
 std::uint64_t LBitmap::GetHandle() const

@@ -4,6 +4,10 @@
 // cache by name (LoadBitmap); the renderers draw them. LBitmapData gives raw access to the
 // pixels of a locked bitmap.
 //
+// A bitmap loaded by name reads only its image's header at first (its size, and whether it
+// is an image at all); the pixels are decoded the first time anything needs them (drawing,
+// reading a pixel, cloning, locking), so looks that are never shown cost nothing.
+//
 // The cache holds each bitmap as an internal reference: when the last outside holder lets
 // go, ReleaseInternalReferences takes the entry out and the bitmap dies. Bitmaps, the cache
 // and bitmap data are used on the UI thread only.
@@ -49,8 +53,11 @@ public:
     // is always the bitmap that owns the image.
     ConstRCPtr<LBitmap> CreateSubBitmap(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height) const;
 
-    // The image behind the bitmap: its own, or its parent's.
+    // The image behind the bitmap: its own, or its parent's; decoded here when that has not
+    // happened yet. Null when there is none, or it did not decode.
     BitmapImage* GetGdiplusBitmap() const;
+    // Whether the pixels behind the bitmap are in memory already.
+    bool IsDecoded() const;
     // The pixel at (x, y) of the bitmap; four zero channels (and the status recorded) when
     // that is outside the image or there is none.
     ColorRGBA GetPixel(std::int32_t x, std::int32_t y) const;
@@ -106,11 +113,15 @@ private:
     // A sub-bitmap.
     LBitmap(const ConstRCPtr<LBitmap>& parent, const RectL& rect);
 
+    void Decode() const;
+
     RectL m_rect{};
     ConstRCPtr<LBitmap> m_parent;
     WString m_name;
     WString m_cacheKey;
-    std::unique_ptr<BitmapImage> m_image;
+    mutable std::unique_ptr<BitmapImage> m_image;
+    // The image named m_name has a good header and is decoded when first needed.
+    mutable bool m_decodePending = false;
     std::uint64_t m_serial;
 };
 

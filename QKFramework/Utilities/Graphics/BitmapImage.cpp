@@ -2,6 +2,7 @@
 
 #include "QKFramework/ObjectBase/Exception.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <new>
@@ -18,13 +19,14 @@ std::uint64_t NextSerial() noexcept
     return serial.fetch_add(1, std::memory_order_relaxed) + 1;
 }
 
-std::vector<std::uint32_t> MakePixels(std::uint64_t count)
+// Left as they come from the allocator: the caller clears them or writes every one.
+std::shared_ptr<std::uint32_t[]> MakePixels(std::uint64_t count)
 {
     if (count == 0 || count > kMaxDecodedPixels)
         ThrowBadAlloc();
     try
     {
-        return std::vector<std::uint32_t>(static_cast<std::size_t>(count), 0u);
+        return std::shared_ptr<std::uint32_t[]>(new std::uint32_t[static_cast<std::size_t>(count)]);
     }
     catch (const std::bad_alloc&)
     {
@@ -34,19 +36,45 @@ std::vector<std::uint32_t> MakePixels(std::uint64_t count)
 
 } // namespace
 
-BitmapImage::BitmapImage(std::uint32_t width, std::uint32_t height)
+BitmapImage::BitmapImage(std::uint32_t width, std::uint32_t height, Uncleared)
     : m_width(width), m_height(height), m_pixels(MakePixels(std::uint64_t{width} * height)), m_serial(NextSerial())
 {
 }
 
-BitmapImage::BitmapImage(DecodedImage&& decoded)
-    : m_width(decoded.width), m_height(decoded.height),
-      m_pixels(MakePixels(std::uint64_t{decoded.width} * decoded.height)), m_serial(NextSerial())
+BitmapImage::BitmapImage(std::uint32_t width, std::uint32_t height) : BitmapImage(width, height, Uncleared{})
 {
-    if (decoded.pixels.size() != m_pixels.size() * 4)
+    std::fill_n(m_pixels.get(), std::size_t{m_width} * m_height, 0u);
+}
+
+BitmapImage::BitmapImage(DecodedImage&& decoded) : BitmapImage(decoded.width, decoded.height, Uncleared{})
+{
+    if (decoded.pixels.size() != std::size_t{m_width} * m_height * 4)
         ThrowBadAlloc();
-    std::memcpy(m_pixels.data(), decoded.pixels.data(), decoded.pixels.size());
+    std::memcpy(m_pixels.get(), decoded.pixels.data(), decoded.pixels.size());
     decoded = DecodedImage{};
+}
+
+std::unique_ptr<BitmapImage> BitmapImage::FromPng(const std::uint8_t* data, std::size_t size, std::uint32_t width,
+                                                  std::uint32_t height)
+{
+    std::unique_ptr<BitmapImage> image(new BitmapImage(width, height, Uncleared{}));
+    if (!DecodePngInto(data, size, width, height, image->GetPixels()))
+        return nullptr;
+    return image;
+}
+
+bool BitmapImage::IsOpaque(const RectL& rect) const noexcept
+{
+    if (!Contains(rect))
+        return false;
+    for (std::int32_t y = 0; y < rect.height; ++y)
+    {
+        const std::uint32_t* row = GetPixels() + (static_cast<std::size_t>(rect.y) + y) * m_width + rect.x;
+        for (std::int32_t x = 0; x < rect.width; ++x)
+            if ((row[x] >> 24) != 0xFF)
+                return false;
+    }
+    return true;
 }
 
 bool BitmapImage::Contains(const RectL& rect) const noexcept
@@ -68,7 +96,7 @@ std::uint32_t* BitmapImage::LockBits(const RectL& rect, std::uint32_t)
         return nullptr;
     }
     m_locked = true;
-    return m_pixels.data() + static_cast<std::size_t>(rect.y) * m_width + static_cast<std::size_t>(rect.x);
+    return m_pixels.get() + static_cast<std::size_t>(rect.y) * m_width + static_cast<std::size_t>(rect.x);
 }
 
 bool BitmapImage::GetPixel(std::int64_t x, std::int64_t y, std::uint32_t& argb)

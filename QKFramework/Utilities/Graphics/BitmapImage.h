@@ -5,11 +5,15 @@
 //
 // Like the image objects of the design it stands for, an operation that fails records a
 // status (kStatus*) and the caller goes on; at most one lock is held at a time.
+//
+// The pixels are shared with whoever asks for them (GetSharedPixels): a drawing surface that
+// shows them as they are keeps them alive after the image itself is gone.
 #pragma once
 
 #include "QKFramework/Utilities/Geometry/Rect.h"
 #include "QKFramework/Utilities/Graphics/PngDecoder.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -33,6 +37,10 @@ public:
     BitmapImage(std::uint32_t width, std::uint32_t height);
     // Takes the pixels of a decoded image.
     explicit BitmapImage(DecodedImage&& decoded);
+    // The image of a PNG of width x height, decoded straight into its own pixels; null when
+    // the data is not such a PNG. Throws like the constructor when the pixels cannot be had.
+    static std::unique_ptr<BitmapImage> FromPng(const std::uint8_t* data, std::size_t size, std::uint32_t width,
+                                                std::uint32_t height);
     BitmapImage(const BitmapImage&) = delete;
     BitmapImage& operator=(const BitmapImage&) = delete;
 
@@ -41,8 +49,11 @@ public:
     std::int32_t GetStride() const noexcept { return static_cast<std::int32_t>(m_width * 4); }
     // Never reused within the process, so caches can key by it where an address could come back.
     std::uint64_t GetSerial() const noexcept { return m_serial; }
-    const std::uint32_t* GetPixels() const noexcept { return m_pixels.data(); }
-    std::uint32_t* GetPixels() noexcept { return m_pixels.data(); }
+    const std::uint32_t* GetPixels() const noexcept { return m_pixels.get(); }
+    std::uint32_t* GetPixels() noexcept { return m_pixels.get(); }
+    std::shared_ptr<const std::uint32_t[]> GetSharedPixels() const noexcept { return m_pixels; }
+    // Whether every pixel of rect (which must lie inside the image) is opaque.
+    bool IsOpaque(const RectL& rect) const noexcept;
 
     int GetLastStatus() const noexcept { return m_lastStatus; }
     void SetLastStatus(int status) noexcept { m_lastStatus = status; }
@@ -60,9 +71,14 @@ public:
     bool GetPixel(std::int64_t x, std::int64_t y, std::uint32_t& argb);
 
 private:
+    struct Uncleared
+    {
+    };
+    BitmapImage(std::uint32_t width, std::uint32_t height, Uncleared);
+
     std::uint32_t m_width;
     std::uint32_t m_height;
-    std::vector<std::uint32_t> m_pixels;
+    std::shared_ptr<std::uint32_t[]> m_pixels;
     std::uint64_t m_serial;
     int m_lastStatus = kStatusOk;
     bool m_locked = false;

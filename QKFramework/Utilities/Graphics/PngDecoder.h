@@ -25,4 +25,17 @@ inline constexpr std::uint64_t kMaxDecodedPixels = 32u * 1024u * 1024u;
 // data holds is refused before anything is allocated for it.
 bool DecodePng(const std::uint8_t* data, std::size_t size, DecodedImage& image);
 
+// The size of a PNG, read from its header without inflating any pixels. It checks what can
+// be checked that cheaply: the chunks' layout and the checksums of the chunks a decoder must
+// not skip, and the header itself, so a file that is cut short, altered or not a PNG at all
+// is refused here. Only a damaged compressed stream is left for the decoding to find. false
+// (width and height 0) for what DecodePng would refuse on these grounds.
+bool ReadPngSize(const std::uint8_t* data, std::size_t size, std::uint32_t& width, std::uint32_t& height);
+
+// Decodes a PNG whose size is width x height into pixels (width x height words, blue,
+// green, red, alpha in memory); false when the data is not such a PNG. The pixels may be
+// partly written then.
+bool DecodePngInto(const std::uint8_t* data, std::size_t size, std::uint32_t width, std::uint32_t height,
+                   std::uint32_t* pixels);
+
 } // namespace QK

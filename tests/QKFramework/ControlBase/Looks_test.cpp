@@ -8,6 +8,8 @@
 
 #include "tests/support/Render/RecordingRenderer.h"
 #include "tests/support/UI/ControlHarness.h"
+#include "tests/support/TempFolder.h"
+#include "tests/QKFramework/Utilities/Graphics/PngTestImages.h"
 #include "QKFramework/Renderer/RenderContextInfo.h"
 
 #include <gtest/gtest.h>
@@ -127,6 +129,50 @@ TEST(VisualPart, ColourAtAPointOfADestination)
     const std::string at = "Runtime Error : QK::LVisualPart::GetColorAtPoint : ControlBase\\VisualPart : Line ";
     EXPECT_EQ(ErrorText([&] { weird.GetColorAtPoint(PointD{1.0, 1.0}, {9.0, 9.0}); }), at + "165");
     EXPECT_EQ(ErrorText([&] { bare.GetColorAtPoint(PointL{1, 1}); }), at + "91");
+}
+
+// A tinted image is made when the part is first drawn or read, not when the look is built, so
+// a look that is never shown never decodes its image; the tint is the one made at once.
+TEST(VisualPart, ColorizedImagesAreTintedWhenFirstNeeded)
+{
+    TempFolder folder;
+    std::vector<std::uint8_t> bgra;
+    for (std::uint32_t i = 0; i < 6 * 4; ++i)
+        for (const std::uint32_t channel : {i * 9, 255 - i * 5, i * 3, 100 + i * 6})
+            bgra.push_back(static_cast<std::uint8_t>(channel));
+    folder.WriteFile("sheet.png", EncodePng(6, 4, bgra));
+    const ConstRCPtr<LColorizer> tint(new LColorizer(WString(u"t"), LColorizer::kSolid, ColorRGBA{0.2f, 0.9f, 0.4f, 0.7f}));
+    for (const bool asMask : {false, true})
+    {
+        SCOPED_TRACE(asMask ? "mask" : "image");
+        const ConstRCPtr<LBitmap> sheet = LBitmap::LoadBitmap(WString((folder / "sheet.png").c_str()));
+        ASSERT_TRUE(sheet);
+        const ConstRCPtr<LBitmap> source = sheet->CreateSubBitmap(1, 1, 4, 3);
+        const ConstRCPtr<LVisualPart> part(new LVisualPart(WString(u"p"), asMask ? nullptr : source, 0, tint, {4, 3},
+                                                           0.8f, asMask ? source : nullptr));
+        EXPECT_EQ(part->GetWidth(), 4);
+        EXPECT_FALSE(sheet->IsDecoded());
+
+        const ConstRCPtr<LBitmap> expected = LBitmap::LoadColorizedBitmap(tint, 0.8f, 4, 3, asMask ? nullptr : source,
+                                                                          asMask ? source : nullptr);
+        const RCPtr<RecordingRenderer> renderer(new RecordingRenderer());
+        part->Draw(*renderer, {4.0, 3.0});
+        ASSERT_TRUE(part->GetBitmap());
+        EXPECT_NE(part->GetBitmap().Get(), source.Get());
+        for (std::int32_t y = 0; y < 3; ++y)
+            for (std::int32_t x = 0; x < 4; ++x)
+                EXPECT_EQ(part->GetColorAtPoint(PointL{x, y}), expected->GetPixel(x, y).ToARGB()) << x << "," << y;
+        EXPECT_EQ(part->GetBitmap().Get(), part->GetBitmap().Get()) << "tinted once";
+    }
+
+    // What would be refused still is, when the part is made.
+    const ConstRCPtr<LBitmap> sheet = LBitmap::LoadBitmap(WString((folder / "sheet.png").c_str()));
+    EXPECT_EQ(ErrorText([&] { LVisualPart(WString(u"g"), sheet, 0, Solid(1.0f, LColorizer::kLinearGradient), {6, 4},
+                                          1.0f, nullptr); }),
+              "Domain Error : QK::LBitmap::CreateGradientFilledBitmap : Utilities\\Graphics\\Bitmap : Line 362");
+    EXPECT_EQ(ErrorText([&] { LVisualPart(WString(u"o"), sheet->CreateSubBitmap(4, 0, 4, 4), 0, Solid(1.0f), {4, 4},
+                                          1.0f, nullptr); }),
+              "Runtime Error : QK::LBitmap::ApplyColorizer : Utilities\\Graphics\\Bitmap : Line 398");
 }
 
 TEST(Look, DockedPartsAndTheClientArea)

@@ -2,9 +2,12 @@
 
 #include "PngTestImages.h"
 #include "QKFramework/Utilities/Graphics/Colorizer.h"
+#include "QKFramework/Utilities/Graphics/PngDecoder.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
+
+#include <zlib.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -117,6 +120,100 @@ TEST(BitmapTest, FilesLoadByPathAndCorruptOnesGiveNull)
     for (const char* name : {"truncated.png", "corrupt.png", "text.png", "empty.png", "missing.png", ""})
         EXPECT_FALSE(LBitmap::LoadBitmap(WString((folder / name).c_str()))) << name;
     EXPECT_EQ(LBitmap::GetCacheCount(), cached + 2);
+}
+
+// The PNG with its compressed pixels cut to half, every chunk's checksum right: the header
+// reads well, the pixels do not decode.
+std::string WithPixelsCutShort(const std::string& png)
+{
+    const auto bigEndian = [&](std::size_t at) {
+        return std::uint32_t{static_cast<std::uint8_t>(png[at])} << 24 |
+               std::uint32_t{static_cast<std::uint8_t>(png[at + 1])} << 16 |
+               std::uint32_t{static_cast<std::uint8_t>(png[at + 2])} << 8 | static_cast<std::uint8_t>(png[at + 3]);
+    };
+    const auto chunk = [](const std::string& type, const std::string& data) {
+        std::string bytes;
+        for (const std::uint32_t word : {static_cast<std::uint32_t>(data.size())})
+            for (int shift : {24, 16, 8, 0})
+                bytes += static_cast<char>(word >> shift);
+        bytes += type + data;
+        const uLong crc = crc32(crc32(0, nullptr, 0), reinterpret_cast<const Bytef*>(bytes.data() + 4),
+                                static_cast<uInt>(bytes.size() - 4));
+        for (int shift : {24, 16, 8, 0})
+            bytes += static_cast<char>(crc >> shift);
+        return bytes;
+    };
+    std::string result = png.substr(0, 8);
+    for (std::size_t at = 8; at + 12 <= png.size();)
+    {
+        const std::uint32_t length = bigEndian(at);
+        const std::string type = png.substr(at + 4, 4);
+        const std::string data = png.substr(at + 8, length);
+        result += type == "IDAT" ? chunk(type, data.substr(0, data.size() / 2)) : png.substr(at, length + 12);
+        at += length + 12;
+    }
+    return result;
+}
+
+TEST(BitmapTest, ImagesAreDecodedWhenFirstNeededAndOnlyOnce)
+{
+    TempFolder folder;
+    std::vector<std::uint8_t> pixels(40 * 30 * 4);
+    for (std::size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = static_cast<std::uint8_t>(i * 7 + i / 160);
+    const std::string png = TestSupport::EncodePng(40, 30, pixels);
+    folder.WriteFile("sheet.png", png);
+    const auto pixelOf = [&](std::int32_t x, std::int32_t y) {
+        const std::uint8_t* p = &pixels[(static_cast<std::size_t>(y) * 40 + static_cast<std::size_t>(x)) * 4];
+        return std::uint32_t{p[3]} << 24 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[1]} << 8 | p[0];
+    };
+
+    // Each way of needing the pixels decodes them; sizes and sub-bitmaps need only the header.
+    const std::pair<const char*, std::function<void(const ConstRCPtr<LBitmap>&)>> firstUses[] = {
+        {"GetPixel", [&](const ConstRCPtr<LBitmap>& b) { EXPECT_EQ(Argb(b->GetPixel(3, 2)), pixelOf(8, 7)); }},
+        {"Clone", [&](const ConstRCPtr<LBitmap>& b) { EXPECT_EQ(Argb(b->Clone()->GetPixel(3, 2)), pixelOf(8, 7)); }},
+        {"GetBitmapData",
+         [&](const ConstRCPtr<LBitmap>& b) { EXPECT_EQ(*b->GetBitmapData()->GetPixelAddress(8, 7), pixelOf(8, 7)); }},
+        {"colorizing", [&](const ConstRCPtr<LBitmap>& b) {
+             const ConstRCPtr<LBitmap> tinted = LBitmap::LoadColorizedBitmap(Solid({1, 0, 0, 1}), 0.0f, 0, 0, b, nullptr);
+             EXPECT_EQ(Argb(tinted->GetPixel(3, 2)), pixelOf(8, 7));
+         }},
+    };
+    for (const auto& [use, call] : firstUses)
+    {
+        SCOPED_TRACE(use);
+        const ConstRCPtr<LBitmap> sheet = LBitmap::LoadBitmap(WString((folder / "sheet.png").c_str()));
+        ASSERT_TRUE(sheet);
+        EXPECT_EQ(sheet->GetRect(), (RectL{0, 0, 40, 30}));
+        const ConstRCPtr<LBitmap> part = sheet->CreateSubBitmap(5, 5, 10, 10);
+        EXPECT_EQ(sheet->CreateSubBitmap(0, 0, 0, 0)->GetRect(), (RectL{0, 0, 40, 30}));
+        EXPECT_FALSE(sheet->IsDecoded());
+        EXPECT_FALSE(part->IsDecoded());
+
+        call(part);
+        EXPECT_TRUE(sheet->IsDecoded());
+        EXPECT_TRUE(part->IsDecoded());
+        const BitmapImage* image = sheet->GetGdiplusBitmap();
+        ASSERT_NE(image, nullptr);
+        EXPECT_EQ(image->GetWidth(), 40u);
+        call(part);
+        EXPECT_EQ(sheet->GetGdiplusBitmap(), image) << "decoded once";
+    }
+
+    // A file whose header reads well but whose pixels do not decode: it loads with its size,
+    // as it cannot be known to be damaged without decoding it, and then holds no pixels: it
+    // draws nothing and reads as transparent, as a part that failed to load shows nothing.
+    folder.WriteFile("cut.png", WithPixelsCutShort(png));
+    std::vector<std::uint8_t> unused(40 * 30 * 4);
+    ASSERT_FALSE(DecodePngInto(reinterpret_cast<const std::uint8_t*>(WithPixelsCutShort(png).data()),
+                               WithPixelsCutShort(png).size(), 40, 30, reinterpret_cast<std::uint32_t*>(unused.data())));
+    const ConstRCPtr<LBitmap> cut = LBitmap::LoadBitmap(WString((folder / "cut.png").c_str()));
+    ASSERT_TRUE(cut);
+    EXPECT_EQ(cut->GetRect(), (RectL{0, 0, 40, 30}));
+    EXPECT_EQ(cut->GetGdiplusBitmap(), nullptr);
+    EXPECT_EQ(Argb(cut->GetPixel(1, 1)), 0u);
+    EXPECT_FALSE(cut->GetBitmapData()->IsLocked());
+    EXPECT_EQ(cut->Clone()->GetGdiplusBitmap(), nullptr);
 }
 
 TEST(BitmapTest, SubBitmapsNameTheImageOwnerAndReadOnlyInsideTheImage)

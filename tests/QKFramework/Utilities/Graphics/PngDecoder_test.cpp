@@ -74,7 +74,23 @@ TEST(PngDecoderTest, RefusesWhatIsNotAWholePng)
         EXPECT_FALSE(Decode(bytes, image)) << bytes.size();
         EXPECT_EQ(image.width, 0u);
         EXPECT_TRUE(image.pixels.empty());
+        // The header alone already tells each of these apart from a PNG.
+        std::uint32_t width = 9;
+        std::uint32_t height = 9;
+        EXPECT_FALSE(ReadPngSize(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), width, height))
+            << bytes.size();
+        EXPECT_EQ(width + height, 0u);
     }
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    ASSERT_TRUE(ReadPngSize(reinterpret_cast<const std::uint8_t*>(knob.data()), knob.size(), width, height));
+    EXPECT_EQ(width, 3u);
+    EXPECT_EQ(height, 2u);
+    // Decoding into pixels of another size than the file's is refused.
+    std::vector<std::uint32_t> pixels(6);
+    EXPECT_TRUE(DecodePngInto(reinterpret_cast<const std::uint8_t*>(knob.data()), knob.size(), 3, 2, pixels.data()));
+    EXPECT_EQ(pixels[1], 0x8000FF00u);
+    EXPECT_FALSE(DecodePngInto(reinterpret_cast<const std::uint8_t*>(knob.data()), knob.size(), 2, 3, pixels.data()));
     DecodedImage image;
     EXPECT_FALSE(DecodePng(nullptr, 10, image));
 
