@@ -87,6 +87,12 @@ public:
     // height is not above 0.
     virtual std::unique_ptr<IDrawingSurface> CreateImage(const std::uint32_t* pixels, std::int32_t width,
                                                          std::int32_t height, std::int32_t stride) = 0;
+    // An image shown straight from pixels (stride in bytes) that are all opaque, where straight
+    // and premultiplied agree, without a copy; owner keeps them alive as long as the image is.
+    // Only to be drawn from. Null when width or height is not above 0.
+    virtual std::unique_ptr<IDrawingSurface> CreateOpaqueImageView(std::shared_ptr<const void> owner,
+                                                                   const std::uint32_t* pixels, std::int32_t width,
+                                                                   std::int32_t height, std::int32_t stride) = 0;
     // Copies rects of surface to the same places of window, from the last rectangle to the
     // first, and shows them. A window handle of 0, or one that is not a window, shows nothing.
     virtual void Present(std::uintptr_t window, const IDrawingSurface& surface, const std::vector<RectL>& rects) = 0;

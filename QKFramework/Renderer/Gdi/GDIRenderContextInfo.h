@@ -1,6 +1,7 @@
 // The software renderer's target: a window's (or an offscreen picture's) context with two
 // drawing surfaces of the viewport's size. Everything is drawn into the front surface; the
-// back surface takes the old picture when CopyBitmap moves it.
+// back surface takes the old picture when CopyBitmap moves it. Most contexts never move a
+// picture, so the back surface is made when first asked for.
 //
 // UI thread only.
 #pragma once
@@ -42,10 +43,15 @@ public:
     void GetMaxSurfaceSize(std::int32_t& width, std::int32_t& height) const override;
 
     LGDIRendererOffscreenSurface& GetFrontSurface() const { return *m_front; }
-    LGDIRendererOffscreenSurface& GetBackSurface() const { return *m_back; }
-    void SwapSurfaces() { std::swap(m_front, m_back); }
+    // A fresh transparent one of the front surface's size, when there is none yet.
+    LGDIRendererOffscreenSurface& GetBackSurface();
+    bool HasBackSurface() const { return m_back.Get() != nullptr; }
+    // Both surfaces fresh and transparent at width x height.
+    void ResizeSurfaces(std::int32_t width, std::int32_t height);
+    void SwapSurfaces();
 
 private:
+    IDrawingBackend& m_backend;
     RCPtr<LGDIRendererOffscreenSurface> m_front;
     RCPtr<LGDIRendererOffscreenSurface> m_back;
 };

@@ -78,10 +78,30 @@ void LGDIRendererOffscreenSurface::SetSize(std::int32_t width, std::int32_t heig
 
 LGDIRenderContextInfo::LGDIRenderContextInfo(IDrawingBackend& backend, const RectL& viewport, std::uintptr_t window,
                                              bool offscreen)
-    : LRenderContextInfo(viewport, window, offscreen),
-      m_front(new LGDIRendererOffscreenSurface(backend, window, viewport.width, viewport.height)),
-      m_back(new LGDIRendererOffscreenSurface(backend, window, viewport.width, viewport.height))
+    : LRenderContextInfo(viewport, window, offscreen), m_backend(backend),
+      m_front(new LGDIRendererOffscreenSurface(backend, window, viewport.width, viewport.height))
 {
+}
+
+LGDIRendererOffscreenSurface& LGDIRenderContextInfo::GetBackSurface()
+{
+    if (!m_back)
+        m_back = RCPtr<LGDIRendererOffscreenSurface>(
+            new LGDIRendererOffscreenSurface(m_backend, m_front->GetWindow(), m_front->GetWidth(), m_front->GetHeight()));
+    return *m_back;
+}
+
+void LGDIRenderContextInfo::ResizeSurfaces(std::int32_t width, std::int32_t height)
+{
+    m_front->SetSize(width, height);
+    // A back surface comes back fresh, at the front's size, when next needed.
+    m_back = nullptr;
+}
+
+void LGDIRenderContextInfo::SwapSurfaces()
+{
+    GetBackSurface();
+    std::swap(m_front, m_back);
 }
 
 void LGDIRenderContextInfo::GetMaxSurfaceSize(std::int32_t& width, std::int32_t& height) const
@@ -170,10 +190,7 @@ QKRESULT LGDIRenderer::RenderStart(const RCPtr<LRenderContextInfo>& context)
     const std::int32_t width = std::clamp(viewport.width, 1, kMaxSurfaceSize);
     const std::int32_t height = std::clamp(viewport.height, 1, kMaxSurfaceSize);
     if (front.GetWidth() != width || front.GetHeight() != height || fullRepaint)
-    {
-        front.SetSize(width, height);
-        m_target->GetBackSurface().SetSize(width, height);
-    }
+        m_target->ResizeSurfaces(width, height);
 
     m_textScale = 96.0f / static_cast<float>(m_resolution);
     // A surface kept from the last paint still has that paint's transform and clip; the
@@ -401,6 +418,21 @@ void LGDIRenderer::DrawPath(PathKind kind, PolylineT<float>& points, const Color
 
 // --- Bitmaps ---------------------------------------------------------------------------
 
+std::unique_ptr<IDrawingSurface> LGDIRenderer::ShowAsItIs(const BitmapImage* image, const RectL& rect,
+                                                          std::int32_t width, std::int32_t height)
+{
+    // Drawn at its own size and wholly inside its image, a bitmap needs no picture of its
+    // own: opaque pixels are shown where they lie, others as one premultiplied copy. Either
+    // way the pixels drawn are those a rendering onto a clear surface would hold.
+    if (!image || rect.width != width || rect.height != height || !image->Contains(rect))
+        return nullptr;
+    const std::uint32_t* first = image->GetPixels() + static_cast<std::size_t>(rect.y) * image->GetWidth() +
+                                 static_cast<std::size_t>(rect.x);
+    if (image->IsOpaque(rect))
+        return m_backend.CreateOpaqueImageView(image->GetSharedPixels(), first, width, height, image->GetStride());
+    return m_backend.CreateImage(first, width, height, image->GetStride());
+}
+
 RCPtr<LGDIRenderer::LCachedBitmap> LGDIRenderer::RenderBitmap(const LBitmap& bitmap, std::int32_t width,
                                                               std::int32_t height, std::int32_t resizeType)
 {
@@ -416,8 +448,11 @@ RCPtr<LGDIRenderer::LCachedBitmap> LGDIRenderer::RenderBitmap(const LBitmap& bit
         Throw<std::invalid_argument>({"QK::LGDIRenderer::DrawBitmap", kSource, 559},
                                      "Invalid ResizeType passed to DrawBitmap.");
 
-    std::unique_ptr<IDrawingSurface> rendered = m_backend.CreateSurface(width, height);
     const BitmapImage* image = bitmap.GetGdiplusBitmap();
+    if (std::unique_ptr<IDrawingSurface> asItIs = ShowAsItIs(image, rect, width, height))
+        return RCPtr<LCachedBitmap>(new LCachedBitmap(std::move(asItIs)));
+
+    std::unique_ptr<IDrawingSurface> rendered = m_backend.CreateSurface(width, height);
     if (image && sw > 0.0f && sh > 0.0f)
     {
         // Only the part of the rectangle that lies in the image is read.

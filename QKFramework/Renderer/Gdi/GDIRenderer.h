@@ -29,6 +29,8 @@
 namespace QK
 {
 
+class BitmapImage;
+
 class LGDIRenderer : public LRenderer
 {
 public:
@@ -141,6 +143,10 @@ private:
     // The scaled rendering of bitmap at width x height; null when there is nothing to draw.
     RCPtr<LCachedBitmap> RenderBitmap(const LBitmap& bitmap, std::int32_t width, std::int32_t height,
                                       std::int32_t resizeType);
+    // The cached form of rect of image drawn 1:1 without a rendering of its own; null when
+    // it must be rendered.
+    std::unique_ptr<IDrawingSurface> ShowAsItIs(const BitmapImage* image, const RectL& rect, std::int32_t width,
+                                                std::int32_t height);
     // Puts the state's translation and clip on the front surface.
     void ApplyState();
 

@@ -88,6 +88,17 @@ CairoDrawingSurface::CairoDrawingSurface(std::int32_t width, std::int32_t height
     cairo_set_line_join(m_context.Get(), CAIRO_LINE_JOIN_MITER);
 }
 
+CairoDrawingSurface::CairoDrawingSurface(std::shared_ptr<const void> owner, const std::uint32_t* pixels,
+                                         std::int32_t width, std::int32_t height, std::int32_t stride)
+    : m_width(width), m_height(height), m_pixelOwner(std::move(owner)),
+      // Cairo takes writable data; a view is only ever drawn from.
+      m_surface(cairo_image_surface_create_for_data(
+          reinterpret_cast<unsigned char*>(const_cast<std::uint32_t*>(pixels)), CAIRO_FORMAT_ARGB32, width, height,
+          stride)),
+      m_context(cairo_create(m_surface.Get()))
+{
+}
+
 void CairoDrawingSurface::SetTranslation(double x, double y)
 {
     cairo_identity_matrix(m_context.Get());
@@ -327,6 +338,16 @@ std::unique_ptr<IDrawingSurface> CairoDrawingBackend::CreateImage(const std::uin
     auto image = std::make_unique<CairoDrawingSurface>(width, height);
     image->LoadStraightPixels(pixels, stride);
     return image;
+}
+
+std::unique_ptr<IDrawingSurface> CairoDrawingBackend::CreateOpaqueImageView(std::shared_ptr<const void> owner,
+                                                                           const std::uint32_t* pixels,
+                                                                           std::int32_t width, std::int32_t height,
+                                                                           std::int32_t stride)
+{
+    if (!pixels || width <= 0 || height <= 0 || stride < width * 4 || stride % 4 != 0)
+        return nullptr;
+    return std::make_unique<CairoDrawingSurface>(std::move(owner), pixels, width, height, stride);
 }
 
 void CairoDrawingBackend::Present(std::uintptr_t window, const IDrawingSurface& surface,

@@ -39,6 +39,9 @@ class CairoDrawingSurface final : public IDrawingSurface
 public:
     // width and height of at least 1 each.
     CairoDrawingSurface(std::int32_t width, std::int32_t height);
+    // A surface over opaque pixels owned elsewhere (see CreateOpaqueImageView).
+    CairoDrawingSurface(std::shared_ptr<const void> owner, const std::uint32_t* pixels, std::int32_t width,
+                        std::int32_t height, std::int32_t stride);
 
     std::int32_t GetWidth() const override { return m_width; }
     std::int32_t GetHeight() const override { return m_height; }
@@ -76,6 +79,8 @@ private:
 
     std::int32_t m_width;
     std::int32_t m_height;
+    // Declared before the surface, so the pixels it shows outlive it.
+    std::shared_ptr<const void> m_pixelOwner;
     UniqueHandle<CairoSurfaceTraits> m_surface;
     UniqueHandle<CairoContextTraits> m_context;
 };
@@ -87,6 +92,9 @@ public:
     std::unique_ptr<IDrawingSurface> CreateSurface(std::int32_t width, std::int32_t height) override;
     std::unique_ptr<IDrawingSurface> CreateImage(const std::uint32_t* pixels, std::int32_t width, std::int32_t height,
                                                  std::int32_t stride) override;
+    std::unique_ptr<IDrawingSurface> CreateOpaqueImageView(std::shared_ptr<const void> owner,
+                                                           const std::uint32_t* pixels, std::int32_t width,
+                                                           std::int32_t height, std::int32_t stride) override;
     void Present(std::uintptr_t window, const IDrawingSurface& surface, const std::vector<RectL>& rects) override;
 };
 

@@ -10,6 +10,8 @@
 #include "tests/support/Render/RecordingDrawingBackend.h"
 #include "tests/support/Render/ScopedRenderApp.h"
 #include "tests/support/Render/RenderTestValues.h"
+#include "tests/support/TempFolder.h"
+#include "tests/QKFramework/Utilities/Graphics/PngTestImages.h"
 
 #include <gtest/gtest.h>
 
@@ -23,6 +25,7 @@ namespace
 {
 
 using TestSupport::Argb;
+using TestSupport::TempFolder;
 using TestSupport::ThrownText;
 
 using TestSupport::RecordingDrawingBackend;
@@ -241,6 +244,80 @@ TEST_F(GDIRendererTest, SubBitmapsOfOneSheetDrawTheirOwnPixels)
     Finish();
 }
 
+// Drawn at its own size, a sub-bitmap needs no rendering of its own: an opaque one is shown
+// from its image's pixels, a translucent one from one premultiplied copy. The pixels are those
+// the rendering gives (a centred drawing at a larger size still takes that path).
+TEST_F(GDIRendererTest, BitmapsAtTheirOwnSizeNeedNoRenderingAndDrawTheSamePixels)
+{
+    const struct
+    {
+        const char* name;
+        std::function<std::uint32_t(std::int32_t, std::int32_t)> colorOf;
+        const char* path;
+    } cases[] = {
+        {"opaque", Gradient, "CreateOpaqueImageView(6x5)"},
+        {"translucent",
+         [](std::int32_t x, std::int32_t y) { return (Gradient(x, y) & 0x00FFFFFFu) | (static_cast<std::uint32_t>(x * 40 + y) << 24); },
+         "CreateImage(6x5)"},
+    };
+    for (const auto& item : cases)
+    {
+        SCOPED_TRACE(item.name);
+        ConstRCPtr<LBitmap> part = PatternBitmap(12, 10, item.colorOf)->CreateSubBitmap(3, 4, 6, 5);
+        Start();
+        m_renderer->FillRect({0, 0, 64, 64}, Argb(0), false);
+        m_backend.ClearCalls();
+        m_renderer->DrawBitmap(part, {1, 2, 6, 5}, kResizeStretch);
+        EXPECT_EQ(m_backend.Count(item.path), 1u);
+        EXPECT_EQ(m_backend.Count("CreateSurface("), 0u);
+        m_renderer->DrawBitmap(part, {40, 40, 6, 5}, kResizeStretch);
+        EXPECT_EQ(m_backend.Count("Create"), 1u) << "cached";
+        m_renderer->DrawBitmap(part, {20, 20, 10, 9}, kResizeCenter);
+        EXPECT_EQ(m_backend.Count("CreateSurface(10x9)"), 1u);
+        for (std::int32_t y = 0; y < 5; ++y)
+            for (std::int32_t x = 0; x < 6; ++x)
+            {
+                ASSERT_EQ(Pixel(1 + x, 2 + y), Pixel(22 + x, 22 + y)) << x << "," << y;
+                ASSERT_EQ(Pixel(40 + x, 40 + y), Pixel(22 + x, 22 + y)) << x << "," << y;
+            }
+        EXPECT_EQ(Pixel(6, 6) >> 24, item.colorOf(8, 8) >> 24);
+        Finish();
+
+        // The image's pixels outlive the bitmap while the cache shows them.
+        part = nullptr;
+        Start();
+        Finish();
+    }
+}
+
+TEST_F(GDIRendererTest, AnImageIsDecodedWhenFirstDrawn)
+{
+    TempFolder folder;
+    std::vector<std::uint8_t> bgra;
+    for (std::int32_t y = 0; y < 8; ++y)
+        for (std::int32_t x = 0; x < 8; ++x)
+            for (const std::uint32_t shift : {0u, 8u, 16u, 24u})
+                bgra.push_back(static_cast<std::uint8_t>(Gradient(x, y) >> shift));
+    folder.WriteFile("sheet.png", TestSupport::EncodePng(8, 8, bgra));
+    const ConstRCPtr<LBitmap> sheet = LBitmap::LoadBitmap(WString((folder / "sheet.png").c_str()));
+    ASSERT_TRUE(sheet);
+    const ConstRCPtr<LBitmap> normal = sheet->CreateSubBitmap(0, 0, 8, 4);
+    const ConstRCPtr<LBitmap> pressed = sheet->CreateSubBitmap(0, 4, 8, 4);
+    EXPECT_EQ(pressed->GetRect(), (RectL{0, 4, 8, 4}));
+    EXPECT_FALSE(sheet->IsDecoded());
+
+    Start();
+    m_renderer->DrawBitmap(normal, {0, 0, 8, 4}, kResizeStretch);
+    EXPECT_TRUE(sheet->IsDecoded());
+    const BitmapImage* image = sheet->GetGdiplusBitmap();
+    m_renderer->DrawBitmap(pressed, {10, 0, 16, 8}, kResizeStretch);
+    EXPECT_EQ(sheet->GetGdiplusBitmap(), image) << "one decoding serves every part";
+    EXPECT_EQ(Pixel(7, 3), Gradient(7, 3));
+    EXPECT_EQ(Pixel(10, 0), Gradient(0, 4));
+    EXPECT_EQ(Pixel(25, 7), Gradient(7, 7));
+    Finish();
+}
+
 // A frame's edge: four rows of a sheet stretched along a long side, as a tall list's border
 // is. Every row of it, the first and the last too, shows the part's own pixels.
 TEST_F(GDIRendererTest, APartStretchedFarKeepsItsFirstAndLastRows)
@@ -441,12 +518,18 @@ TEST_F(GDIRendererTest, SurfacesAreRemadeForANewSizeOrAFullRepaint)
     m_context->GetRegion().AddRect(0, 0, 64, 64);
     Start();
     Finish();
-    EXPECT_EQ(m_backend.Count("CreateSurface(64x64)"), 2u);
+    // The back surface only takes a picture that CopyBitmap moves: until then there is none.
+    EXPECT_EQ(m_backend.Count("CreateSurface(64x64)"), 1u);
 
     m_backend.ClearCalls();
     m_context->SetViewport({0, 0, 30, 20});
     Start();
     Finish();
+    EXPECT_EQ(m_backend.Count("CreateSurface(30x20)"), 1u);
+    auto& context = static_cast<LGDIRenderContextInfo&>(*m_context);
+    EXPECT_FALSE(context.HasBackSurface());
+    EXPECT_EQ(context.GetBackSurface().GetWidth(), 30);
+    EXPECT_EQ(context.GetBackSurface().GetHeight(), 20);
     EXPECT_EQ(m_backend.Count("CreateSurface(30x20)"), 2u);
     std::int32_t width = 0;
     std::int32_t height = 0;
