@@ -16,7 +16,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <string>
+#include <string_view>
 
 namespace QK
 {
@@ -27,33 +29,25 @@ namespace
 constexpr const char* kSource = "ControlBase\\ControlFactory";
 
 // 1. Attribute values -------------------------------------------------------------------
+//
+// Values are read from the UTF-8 text Expat hands over. Numbers, colours, booleans and the
+// keywords compared here are ASCII, so reading them there gives what reading the UTF-16 form
+// would; only a value that is kept as text becomes a WString.
 
-const WString* FindAttribute(const StringMap& attributes, const char16_t* name)
+bool IsText(const char* value, const char* text)
 {
-    // An element has a handful of attributes, and each lookup is asked for by a literal: a
-    // walk that makes no string is faster than a search for a string made for it.
-    for (const auto& [key, value] : attributes)
-        if (key.IsEqual(name))
-            return &value;
-    return nullptr;
-}
-
-bool HasAttribute(const StringMap& attributes, const char16_t* name)
-{
-    return FindAttribute(attributes, name) != nullptr;
+    return std::strcmp(value, text) == 0;
 }
 
 // The exact "True" is true; any other text is false.
-bool ToBoolean(const WString& text)
+bool ToBoolean(const char* text)
 {
-    return text.IsEqual(u"True");
+    return IsText(text, "True");
 }
 
 // "0x" and at most four hexadecimal digits; otherwise the decimal integer at the start.
-std::int32_t ToNumber(const WString& text)
+std::int32_t ToNumber(const char* chars)
 {
-    const NString narrow(text.GetString());
-    const char* chars = narrow.GetString();
     if (chars[0] == '0' && chars[1] == 'x')
     {
         std::int32_t value = 0;
@@ -69,117 +63,202 @@ std::int32_t ToNumber(const WString& text)
     return ParseInt(chars);
 }
 
-std::int32_t ToInteger(const WString& text)
+std::int32_t ToInteger(const char* text)
 {
-    return ParseInt(text.GetString());
+    return ParseInt(text);
 }
 
-double ToReal(const WString& text)
-{
-    return ParseDouble(text.GetString());
-}
-
-ColorRGBA ToColour(const WString& text)
+ColorRGBA ToColour(const char* text)
 {
     ColorRGBA colour;
-    colour.FromHexString(NString(text.GetString()).GetString());
+    colour.FromHexString(text);
     return colour;
 }
 
+float ToFloat(const char* text)
+{
+    return static_cast<float>(ParseDouble(text));
+}
+
+WString ToText(const char* text)
+{
+    return WString(text);
+}
+
 // Readers that leave the target alone when the attribute is missing.
-void Read(const StringMap& attributes, const char16_t* name, bool& target)
+void ReadNumber(const ExpatAttributes& attributes, const char* name, std::int32_t& target)
 {
-    if (const WString* value = FindAttribute(attributes, name))
-        target = ToBoolean(*value);
+    if (const char* value = attributes.Find(name))
+        target = ToNumber(value);
 }
 
-void ReadNumber(const StringMap& attributes, const char16_t* name, std::int32_t& target)
+void ReadReal(const ExpatAttributes& attributes, const char* name, float& target)
 {
-    if (const WString* value = FindAttribute(attributes, name))
-        target = ToNumber(*value);
+    if (const char* value = attributes.Find(name))
+        target = ToFloat(value);
 }
 
-void ReadInteger(const StringMap& attributes, const char16_t* name, std::int32_t& target)
+void ReadText(const ExpatAttributes& attributes, const char* name, WString& target)
 {
-    if (const WString* value = FindAttribute(attributes, name))
-        target = ToInteger(*value);
+    if (const char* value = attributes.Find(name))
+        target = ToText(value);
 }
 
-void ReadIntegerAsDouble(const StringMap& attributes, const char16_t* name, double& target)
+bool IsParentReference(const char* text)
 {
-    if (const WString* value = FindAttribute(attributes, name))
-        target = ToInteger(*value);
+    return IsText(text, "Parent") || IsText(text, "Screen");
 }
 
-void ReadReal(const StringMap& attributes, const char16_t* name, float& target)
+bool IsClientReference(const char* text)
 {
-    if (const WString* value = FindAttribute(attributes, name))
-        target = static_cast<float>(ToReal(*value));
+    return IsText(text, "Client") || IsText(text, "Active Window");
 }
 
-void ReadText(const StringMap& attributes, const char16_t* name, WString& target)
+void ReadPositionReference(LayoutReference& position, const char* value)
 {
-    if (const WString* value = FindAttribute(attributes, name))
-        target = *value;
+    position.Kind = IsParentReference(value) ? 0 : IsClientReference(value) ? 1 : 2;
+    if (position.Kind == 2)
+        position.Name = ToText(value);
 }
 
-std::u16string AxisName(const char16_t* axis, const char16_t* name)
+void ReadSizeReference(LayoutReference& size, const char* value)
 {
-    return std::u16string(axis) + name;
+    size.Kind = IsParentReference(value) ? 0 : IsClientReference(value) ? 1 : IsText(value, "Self") ? 2 : 3;
+    if (size.Kind == 3)
+        size.Name = ToText(value);
 }
 
-bool IsParentReference(const WString& text)
+void ReadLimitReference(LayoutLimit& limit, const char* value)
 {
-    return text.IsEqual(u"Parent") || text.IsEqual(u"Screen");
+    limit.HasReference = !IsText(value, "Self");
+    if (limit.HasReference)
+        limit.Name = ToText(value);
 }
 
-bool IsClientReference(const WString& text)
+// What the attributes of one "SubControl" fill: its layout, and the pending font that the
+// "Skin" nested in it takes over.
+struct SubControlFields
 {
-    return text.IsEqual(u"Client") || text.IsEqual(u"Active Window");
-}
+    LLayoutDescriptor& layout;
+    // Not for a control directly under a skin's root.
+    bool readsTabStopAndVisibility;
+    bool& fontInheritsFromParent;
+    bool& fontSizeIsRelative;
+    WString& fontName;
+    float& fontSize;
+    std::int32_t& fontStyle;
+};
 
-void ReadLimit(const StringMap& attributes, const char16_t* axis, const char16_t* which, LayoutLimit& limit)
+using SubControlReader = void (*)(SubControlFields& fields, const char* value);
+
+struct SubControlAttribute
 {
-    const auto key = [&](const char16_t* suffix) { return std::u16string(axis) + which + suffix; };
-    if (const WString* reference = FindAttribute(attributes, key(u"ToControl").c_str()))
-    {
-        limit.HasReference = !reference->IsEqual(u"Self");
-        if (limit.HasReference)
-            limit.Name = *reference;
-    }
-    ReadReal(attributes, key(u"Rel").c_str(), limit.Rel);
-    ReadIntegerAsDouble(attributes, key(u"Abs").c_str(), limit.Abs);
-}
+    std::string_view name;
+    SubControlReader read;
+};
 
-// One axis of a "SubControl": axis is "X" or "Y".
-void ReadAxis(const StringMap& attributes, const char16_t* axis, AxisSpec& spec, bool& docked)
+// The readers of one axis's attributes; Axis is LLayoutDescriptor::X or Y.
+template <AxisSpec LLayoutDescriptor::*Axis> struct AxisReaders
 {
-    ReadReal(attributes, AxisName(axis, u"PlacementAnchor").c_str(), spec.PlacementAnchor);
-    Read(attributes, AxisName(axis, u"IsDocked").c_str(), docked);
+    static AxisSpec& Of(SubControlFields& fields) { return fields.layout.*Axis; }
 
-    if (const WString* reference = FindAttribute(attributes, AxisName(axis, u"PositionToControl").c_str()))
-    {
-        spec.Position.Kind = IsParentReference(*reference) ? 0 : IsClientReference(*reference) ? 1 : 2;
-        if (spec.Position.Kind == 2)
-            spec.Position.Name = *reference;
-    }
-    ReadReal(attributes, AxisName(axis, u"PositionRel").c_str(), spec.Position.Rel);
-    ReadIntegerAsDouble(attributes, AxisName(axis, u"PositionAbs").c_str(), spec.Position.Abs);
+    static void PlacementAnchor(SubControlFields& f, const char* v) { Of(f).PlacementAnchor = ToFloat(v); }
+    static void PositionToControl(SubControlFields& f, const char* v) { ReadPositionReference(Of(f).Position, v); }
+    static void PositionRel(SubControlFields& f, const char* v) { Of(f).Position.Rel = ToFloat(v); }
+    static void PositionAbs(SubControlFields& f, const char* v) { Of(f).Position.Abs = ToInteger(v); }
+    static void SizeToControl(SubControlFields& f, const char* v) { ReadSizeReference(Of(f).Size, v); }
+    static void SizeRel(SubControlFields& f, const char* v) { Of(f).Size.Rel = ToFloat(v); }
+    static void SizeAbs(SubControlFields& f, const char* v) { Of(f).Size.Abs = ToInteger(v); }
+    static void MinSizeToControl(SubControlFields& f, const char* v) { ReadLimitReference(Of(f).MinSize, v); }
+    static void MinSizeRel(SubControlFields& f, const char* v) { Of(f).MinSize.Rel = ToFloat(v); }
+    static void MinSizeAbs(SubControlFields& f, const char* v) { Of(f).MinSize.Abs = ToInteger(v); }
+    static void MaxSizeToControl(SubControlFields& f, const char* v) { ReadLimitReference(Of(f).MaxSize, v); }
+    static void MaxSizeRel(SubControlFields& f, const char* v) { Of(f).MaxSize.Rel = ToFloat(v); }
+    static void MaxSizeAbs(SubControlFields& f, const char* v) { Of(f).MaxSize.Abs = ToInteger(v); }
+};
 
-    if (const WString* reference = FindAttribute(attributes, AxisName(axis, u"SizeToControl").c_str()))
-    {
-        spec.Size.Kind = IsParentReference(*reference)   ? 0
-                         : IsClientReference(*reference) ? 1
-                         : reference->IsEqual(u"Self")   ? 2
-                                                         : 3;
-        if (spec.Size.Kind == 3)
-            spec.Size.Name = *reference;
-    }
-    ReadReal(attributes, AxisName(axis, u"SizeRel").c_str(), spec.Size.Rel);
-    ReadIntegerAsDouble(attributes, AxisName(axis, u"SizeAbs").c_str(), spec.Size.Abs);
+using X = AxisReaders<&LLayoutDescriptor::X>;
+using Y = AxisReaders<&LLayoutDescriptor::Y>;
 
-    ReadLimit(attributes, axis, u"MinSize", spec.MinSize);
-    ReadLimit(attributes, axis, u"MaxSize", spec.MaxSize);
+// Every attribute a "SubControl" reads besides "Class" and "Name", in byte order of the
+// names. A control has a handful of the fifty, so each of its attributes is looked up here
+// once, rather than each of the fifty among its attributes.
+constexpr SubControlAttribute kSubControlAttributes[] = {
+    {"ClipToParent", [](SubControlFields& f, const char* v) { f.layout.ClipToParent = ToBoolean(v); }},
+    {"FontInheritsFromParent", [](SubControlFields& f, const char* v) { f.fontInheritsFromParent = ToBoolean(v); }},
+    {"FontName", [](SubControlFields& f, const char* v) { f.fontName = ToText(v); }},
+    {"FontSize", [](SubControlFields& f, const char* v) { f.fontSize = ToFloat(v); }},
+    {"FontSizeIsRelative", [](SubControlFields& f, const char* v) { f.fontSizeIsRelative = ToBoolean(v); }},
+    {"FontStyle", [](SubControlFields& f, const char* v) { f.fontStyle = ToNumber(v); }},
+    {"IsVisible",
+     [](SubControlFields& f, const char* v) {
+         if (f.readsTabStopAndVisibility)
+             f.layout.IsVisible = ToBoolean(v);
+     }},
+    {"LayoutOrder", [](SubControlFields& f, const char* v) { f.layout.LayoutOrder = ToNumber(v); }},
+    {"TabStop",
+     [](SubControlFields& f, const char* v) {
+         if (f.readsTabStopAndVisibility)
+             f.layout.TabStop = ToInteger(v);
+     }},
+    {"TextDecoration", [](SubControlFields& f, const char* v) { f.layout.TextDecoration = ToText(v); }},
+    {"TextOverflowXType",
+     [](SubControlFields& f, const char* v) {
+         if (IsText(v, "Clip"))
+             f.layout.TextOverflowX = 0;
+         else if (IsText(v, "Expand"))
+             f.layout.TextOverflowX = 1;
+         else if (IsText(v, "Wrap"))
+             f.layout.TextOverflowX = 2;
+     }},
+    {"TextOverflowYType",
+     [](SubControlFields& f, const char* v) {
+         if (IsText(v, "Clip"))
+             f.layout.TextOverflowY = 0;
+         else if (IsText(v, "Expand"))
+             f.layout.TextOverflowY = 1;
+     }},
+    {"XIsDocked", [](SubControlFields& f, const char* v) { f.layout.XIsDocked = ToBoolean(v); }},
+    {"XMaxSizeAbs", X::MaxSizeAbs},
+    {"XMaxSizeRel", X::MaxSizeRel},
+    {"XMaxSizeToControl", X::MaxSizeToControl},
+    {"XMinSizeAbs", X::MinSizeAbs},
+    {"XMinSizeRel", X::MinSizeRel},
+    {"XMinSizeToControl", X::MinSizeToControl},
+    {"XPlacementAnchor", X::PlacementAnchor},
+    {"XPositionAbs", X::PositionAbs},
+    {"XPositionRel", X::PositionRel},
+    {"XPositionToControl", X::PositionToControl},
+    {"XSizeAbs", X::SizeAbs},
+    {"XSizeRel", X::SizeRel},
+    {"XSizeToControl", X::SizeToControl},
+    {"YIsDocked", [](SubControlFields& f, const char* v) { f.layout.YIsDocked = ToBoolean(v); }},
+    {"YMaxSizeAbs", Y::MaxSizeAbs},
+    {"YMaxSizeRel", Y::MaxSizeRel},
+    {"YMaxSizeToControl", Y::MaxSizeToControl},
+    {"YMinSizeAbs", Y::MinSizeAbs},
+    {"YMinSizeRel", Y::MinSizeRel},
+    {"YMinSizeToControl", Y::MinSizeToControl},
+    {"YPlacementAnchor", Y::PlacementAnchor},
+    {"YPositionAbs", Y::PositionAbs},
+    {"YPositionRel", Y::PositionRel},
+    {"YPositionToControl", Y::PositionToControl},
+    {"YSizeAbs", Y::SizeAbs},
+    {"YSizeRel", Y::SizeRel},
+    {"YSizeToControl", Y::SizeToControl},
+    {"Z_Order", [](SubControlFields& f, const char* v) { f.layout.ZOrder = ToInteger(v); }},
+};
+
+static_assert(std::ranges::is_sorted(kSubControlAttributes, {}, &SubControlAttribute::name));
+
+void ReadSubControlAttributes(const ExpatAttributes& attributes, SubControlFields& fields)
+{
+    attributes.ForEach([&](const char* name, const char* value) {
+        const auto found =
+            std::ranges::lower_bound(kSubControlAttributes, std::string_view(name), {}, &SubControlAttribute::name);
+        if (found != std::end(kSubControlAttributes) && found->name == name)
+            found->read(fields, value);
+    });
 }
 
 } // namespace
@@ -388,30 +467,19 @@ struct ParseContext
 void XMLCALL OnStartElement(void* user, const XML_Char* name, const XML_Char** attributes)
 {
     auto* context = static_cast<ParseContext*>(user);
-    context->frame.Run([&] {
-        StringMap map;
-        for (const XML_Char** pair = attributes; pair && pair[0] && pair[1]; pair += 2)
-            map[WString(pair[0])] = WString(pair[1]);
-        context->factory->XMLStartElement(WString(name), map);
-    });
+    context->frame.Run([&] { context->factory->XMLStartElement(name, ExpatAttributes(attributes)); });
 }
 
 void XMLCALL OnEndElement(void* user, const XML_Char* name)
 {
     auto* context = static_cast<ParseContext*>(user);
-    context->frame.Run([&] { context->factory->XMLEndElement(WString(name)); });
+    context->frame.Run([&] { context->factory->XMLEndElement(name); });
 }
 
 void XMLCALL OnCharacterData(void* user, const XML_Char* text, int length)
 {
     auto* context = static_cast<ParseContext*>(user);
-    if (length <= 0)
-        return;
-    context->frame.Run([&] {
-        WString piece;
-        piece.Convert(text, length);
-        context->factory->XMLCharacterData(piece);
-    });
+    context->frame.Run([&] { context->factory->XMLCharacterData(text, length); });
 }
 
 } // namespace
@@ -446,7 +514,7 @@ QKRESULT LControlFactory::ParseXML(const char* buffer, std::size_t length)
     return result;
 }
 
-void LControlFactory::XMLStartElement(const WString& name, const StringMap& attributes)
+void LControlFactory::XMLStartElement(const char* name, const ExpatAttributes& attributes)
 {
     if (m_skipRoot)
     {
@@ -459,7 +527,7 @@ void LControlFactory::XMLStartElement(const WString& name, const StringMap& attr
         SkinStartElement(name, attributes);
 }
 
-void LControlFactory::XMLEndElement(const WString& name)
+void LControlFactory::XMLEndElement(const char* name)
 {
     if (m_stringTableMode)
     {
@@ -467,22 +535,22 @@ void LControlFactory::XMLEndElement(const WString& name)
         m_currentEntry = nullptr;
         return;
     }
-    if (name.IsEqual(u"CreateParam"))
+    if (IsText(name, "CreateParam"))
     {
         m_collectingParam = false;
     }
-    else if (name.IsEqual(u"Looks"))
+    else if (IsText(name, "Looks"))
     {
         m_inLooks = false;
     }
-    else if (name.IsEqual(u"CreateParamList"))
+    else if (IsText(name, "CreateParamList"))
     {
         if (m_openControl && m_currentParamList)
             m_openControl->SetCreateParams(m_currentParamList);
         m_currentParamList = nullptr;
         m_collectingParam = false;
     }
-    else if (name.IsEqual(u"SubControl"))
+    else if (IsText(name, "SubControl"))
     {
         if (!m_openControl)
             return;
@@ -499,52 +567,55 @@ void LControlFactory::XMLEndElement(const WString& name)
         }
         m_openControl = m_openControl->Parent;
     }
-    else if (name.IsEqual(u"Skin"))
+    else if (IsText(name, "Skin"))
     {
         if (m_openControl && m_openControl == m_currentSkinRoot)
             m_openControl = nullptr;
     }
 }
 
-void LControlFactory::XMLCharacterData(const WString& text)
+void LControlFactory::XMLCharacterData(const char* text, int length)
 {
-    if (m_stringTableMode)
-    {
-        if (m_collecting && m_currentEntry)
-            m_currentEntry->Append(text);
+    // Text is kept only inside a matching "Locale" or a "CreateParam" (a parameter without
+    // an ID takes nothing); the rest, mostly the document's indentation, is never converted.
+    const bool kept = m_stringTableMode ? m_collecting && m_currentEntry
+                                        : m_collectingParam && m_currentParamList && !m_currentParamID.IsEmpty();
+    if (!kept || length <= 0)
         return;
-    }
-    // Each piece replaces the text before it; a parameter without an ID takes nothing.
-    if (m_collectingParam && m_currentParamList && !m_currentParamID.IsEmpty())
-        (*m_currentParamList)[m_currentParamID] = text;
+    WString piece;
+    piece.Convert(text, length);
+    if (m_stringTableMode)
+        m_currentEntry->Append(piece);
+    else
+        // Each piece replaces the text before it.
+        (*m_currentParamList)[m_currentParamID] = piece;
 }
 
 // 5. String-table mode -----------------------------------------------------------------------
 
-void LControlFactory::StringTableStartElement(const WString& name, const StringMap& attributes)
+void LControlFactory::StringTableStartElement(const char* name, const ExpatAttributes& attributes)
 {
-    if (name.IsEqual(u"Application"))
+    if (IsText(name, "Application"))
     {
-        const WString* applicationName = FindAttribute(attributes, u"Name");
-        if (applicationName && !applicationName->IsEqual(m_applicationName))
-            m_applicationName = *applicationName;
+        if (const char* applicationName = attributes.Find("Name"))
+            m_applicationName = ToText(applicationName);
     }
-    else if (name.IsEqual(u"StringTable"))
+    else if (IsText(name, "StringTable"))
     {
         // A table without an ID takes nothing: its strings have nowhere to go.
-        const WString* id = FindAttribute(attributes, u"ID");
-        m_currentTable = id ? &m_stringTables[*id] : nullptr;
+        const char* id = attributes.Find("ID");
+        m_currentTable = id ? &m_stringTables[ToText(id)] : nullptr;
     }
-    else if (name.IsEqual(u"String"))
+    else if (IsText(name, "String"))
     {
-        const WString* id = FindAttribute(attributes, u"ID");
-        m_currentID = id ? *id : WString();
+        const char* id = attributes.Find("ID");
+        m_currentID = id ? ToText(id) : WString();
     }
-    else if (name.IsEqual(u"Locale"))
+    else if (IsText(name, "Locale"))
     {
         // A "Locale" without its language names none.
-        const WString* lcid = FindAttribute(attributes, u"LCID");
-        if (!lcid || static_cast<std::uint32_t>(ToNumber(*lcid)) != m_language)
+        const char* lcid = attributes.Find("LCID");
+        if (!lcid || static_cast<std::uint32_t>(ToNumber(lcid)) != m_language)
             return;
         ++m_matchCount;
         if (!m_currentTable || m_currentID.IsEmpty())
@@ -556,285 +627,291 @@ void LControlFactory::StringTableStartElement(const WString& name, const StringM
 
 // 6. Skin mode -------------------------------------------------------------------------------
 
-void LControlFactory::SkinStartElement(const WString& name, const StringMap& attributes)
+void LControlFactory::SkinStartElement(const char* name, const ExpatAttributes& attributes)
 {
-    if (name.IsEqual(u"Application"))
+    if (IsText(name, "Application"))
     {
-        ReadText(attributes, u"Name", m_applicationName);
+        ReadText(attributes, "Name", m_applicationName);
     }
-    else if (name.IsEqual(u"Colorizer"))
+    else if (IsText(name, "Colorizer"))
     {
         StartColorizer(attributes);
     }
-    else if (name.IsEqual(u"Part"))
+    else if (IsText(name, "Part"))
     {
         StartPart(attributes);
     }
-    else if (name.IsEqual(u"Looks"))
+    else if (IsText(name, "Looks"))
     {
         m_inLooks = true;
     }
-    else if (name.IsEqual(u"Look"))
+    else if (IsText(name, "Look"))
     {
         if (m_inLooks)
             StartLook(attributes);
         else
             StartLookListEntry(attributes);
     }
-    else if (name.IsEqual(u"ClientPart"))
+    else if (IsText(name, "ClientPart"))
     {
         StartClientPart(attributes);
     }
-    else if (name.IsEqual(u"NonClientPart"))
+    else if (IsText(name, "NonClientPart"))
     {
         StartNonClientPart(attributes);
     }
-    else if (name.IsEqual(u"TextProperties"))
+    else if (IsText(name, "TextProperties"))
     {
         StartTextProperties(attributes);
     }
-    else if (name.IsEqual(u"LookLists"))
+    else if (IsText(name, "LookLists"))
     {
         m_openControl = nullptr;
     }
-    else if (name.IsEqual(u"LookList"))
+    else if (IsText(name, "LookList"))
     {
         StartLookList(attributes);
     }
-    else if (name.IsEqual(u"Skin"))
+    else if (IsText(name, "Skin"))
     {
         StartSkin(attributes);
     }
-    else if (name.IsEqual(u"FontLocale"))
+    else if (IsText(name, "FontLocale"))
     {
-        if (const WString* lcid = FindAttribute(attributes, u"LCID"))
-            m_fontLocale = static_cast<std::uint32_t>(ToNumber(*lcid));
+        if (const char* lcid = attributes.Find("LCID"))
+            m_fontLocale = static_cast<std::uint32_t>(ToNumber(lcid));
     }
-    else if (name.IsEqual(u"FontXLat"))
+    else if (IsText(name, "FontXLat"))
     {
         StartFontTranslation(attributes);
     }
-    else if (name.IsEqual(u"SubControl"))
+    else if (IsText(name, "SubControl"))
     {
         StartSubControl(attributes);
     }
-    else if (name.IsEqual(u"CreateParamList"))
+    else if (IsText(name, "CreateParamList"))
     {
         m_currentParamList = RCPtr<LStringTable>(new LStringTable());
     }
-    else if (name.IsEqual(u"CreateParam"))
+    else if (IsText(name, "CreateParam"))
     {
-        ReadText(attributes, u"ID", m_currentParamID = WString());
+        ReadText(attributes, "ID", m_currentParamID = WString());
         m_collectingParam = true;
     }
 }
 
-void LControlFactory::StartColorizer(const StringMap& attributes)
+void LControlFactory::StartColorizer(const ExpatAttributes& attributes)
 {
-    const WString* name = FindAttribute(attributes, u"Name");
-    const WString* type = FindAttribute(attributes, u"ColorType");
-    const WString* colour = FindAttribute(attributes, u"Color");
+    const char* name = attributes.Find("Name");
+    const char* type = attributes.Find("ColorType");
+    const char* colour = attributes.Find("Color");
     if (!name || !type || !colour)
         return;
     std::int32_t colorType = 0;
-    if (type->IsEqual(u"LinearGradient"))
+    if (IsText(type, "LinearGradient"))
         colorType = 1;
-    else if (type->IsEqual(u"RadialGradient"))
+    else if (IsText(type, "RadialGradient"))
         colorType = 2;
-    const bool gradientComplete = HasAttribute(attributes, u"GradientEndColor") &&
-                                  HasAttribute(attributes, u"GradientStartX") &&
-                                  HasAttribute(attributes, u"GradientStartY") &&
-                                  HasAttribute(attributes, u"GradientEndX") && HasAttribute(attributes, u"GradientEndY");
+    const bool gradientComplete = attributes.Has("GradientEndColor") &&
+                                  attributes.Has("GradientStartX") &&
+                                  attributes.Has("GradientStartY") &&
+                                  attributes.Has("GradientEndX") && attributes.Has("GradientEndY");
     if (!gradientComplete)
         colorType = 0;
 
     ColorRGBA endColour;
     if (colorType != 0)
-        endColour = ToColour(*FindAttribute(attributes, u"GradientEndColor"));
+        endColour = ToColour(attributes.Find("GradientEndColor"));
     float startX = 0.0f, startY = 0.0f, endX = 0.0f, endY = 0.0f;
-    ReadReal(attributes, u"GradientStartX", startX);
-    ReadReal(attributes, u"GradientStartY", startY);
-    ReadReal(attributes, u"GradientEndX", endX);
-    ReadReal(attributes, u"GradientEndY", endY);
-    if (m_colorizers.count(*name))
+    ReadReal(attributes, "GradientStartX", startX);
+    ReadReal(attributes, "GradientStartY", startY);
+    ReadReal(attributes, "GradientEndX", endX);
+    ReadReal(attributes, "GradientEndY", endY);
+    WString colorizerName = ToText(name);
+    if (m_colorizers.count(colorizerName))
         return;
-    m_colorizers.emplace(*name, RCPtr<LColorizer>(new LColorizer(*name, colorType, ToColour(*colour), endColour,
-                                                                  startX, startY, endX, endY)));
+    RCPtr<LColorizer> colorizer(
+        new LColorizer(colorizerName, colorType, ToColour(colour), endColour, startX, startY, endX, endY));
+    m_colorizers.emplace(std::move(colorizerName), std::move(colorizer));
 }
 
-void LControlFactory::StartPart(const StringMap& attributes)
+void LControlFactory::StartPart(const ExpatAttributes& attributes)
 {
-    const WString* name = FindAttribute(attributes, u"Name");
-    const WString* width = FindAttribute(attributes, u"Width");
-    const WString* height = FindAttribute(attributes, u"Height");
-    const WString* resize = FindAttribute(attributes, u"ResizeType");
-    if (!name || !width || !height || !resize || m_parts.count(*name))
+    const char* name = attributes.Find("Name");
+    const char* width = attributes.Find("Width");
+    const char* height = attributes.Find("Height");
+    const char* resize = attributes.Find("ResizeType");
+    if (!name || !width || !height || !resize)
         return;
-    const std::int32_t partWidth = ToNumber(*width);
-    const std::int32_t partHeight = ToNumber(*height);
+    WString partName = ToText(name);
+    if (m_parts.count(partName))
+        return;
+    const std::int32_t partWidth = ToNumber(width);
+    const std::int32_t partHeight = ToNumber(height);
     std::int32_t resizeType = 0;
-    if (resize->IsEqual(u"Tile"))
+    if (IsText(resize, "Tile"))
         resizeType = 1;
-    else if (resize->IsEqual(u"Center"))
+    else if (IsText(resize, "Center"))
         resizeType = 2;
 
     WString imageFile;
     std::int32_t imageX = 0, imageY = 0;
-    const WString* image = FindAttribute(attributes, u"ImageFile");
-    if (image && !image->IsEmpty() && HasAttribute(attributes, u"ImageLocX") &&
-        HasAttribute(attributes, u"ImageLocY"))
+    const char* image = attributes.Find("ImageFile");
+    if (image && image[0] != 0 && attributes.Has("ImageLocX") && attributes.Has("ImageLocY"))
     {
-        imageFile = m_sourceFolder + image->ToLower();
-        ReadNumber(attributes, u"ImageLocX", imageX);
-        ReadNumber(attributes, u"ImageLocY", imageY);
+        imageFile = m_sourceFolder + ToText(image).ToLower();
+        ReadNumber(attributes, "ImageLocX", imageX);
+        ReadNumber(attributes, "ImageLocY", imageY);
     }
     RCPtr<LColorizer> colorizer;
-    if (const WString* colorizerName = FindAttribute(attributes, u"ColorizerName"))
-        colorizer = FindColorizer(*colorizerName);
+    if (const char* colorizerName = attributes.Find("ColorizerName"))
+        colorizer = FindColorizer(ToText(colorizerName));
     if (imageFile.IsEmpty() && !colorizer)
         return;
 
     float alphaMod = 1.0f;
-    ReadReal(attributes, u"ColorizerAlphaMod", alphaMod);
+    ReadReal(attributes, "ColorizerAlphaMod", alphaMod);
     WString maskFile;
     std::int32_t maskX = 0, maskY = 0;
-    const WString* mask = FindAttribute(attributes, u"ColorizerMaskFile");
-    if (mask && HasAttribute(attributes, u"MaskLocX") && HasAttribute(attributes, u"MaskLocY"))
+    const char* mask = attributes.Find("ColorizerMaskFile");
+    if (mask && attributes.Has("MaskLocX") && attributes.Has("MaskLocY"))
     {
-        maskFile = m_sourceFolder + *mask;
-        ReadNumber(attributes, u"MaskLocX", maskX);
-        ReadNumber(attributes, u"MaskLocY", maskY);
+        maskFile = m_sourceFolder + ToText(mask);
+        ReadNumber(attributes, "MaskLocX", maskX);
+        ReadNumber(attributes, "MaskLocY", maskY);
     }
     RCPtr<LVisualPartDescriptor> part(new LVisualPartDescriptor(
-        *name, imageFile, RectL{imageX, imageY, partWidth, partHeight}, LongPair(partWidth, partHeight), resizeType,
+        partName, imageFile, RectL{imageX, imageY, partWidth, partHeight}, LongPair(partWidth, partHeight), resizeType,
         colorizer, alphaMod, maskFile, RectL{maskX, maskY, partWidth, partHeight}));
-    m_parts.emplace(*name, part);
+    m_parts.emplace(std::move(partName), std::move(part));
 }
 
-void LControlFactory::StartLook(const StringMap& attributes)
+void LControlFactory::StartLook(const ExpatAttributes& attributes)
 {
-    const WString* name = FindAttribute(attributes, u"Name");
+    const char* name = attributes.Find("Name");
     if (!name)
         return;
-    m_currentLook = RCPtr<LLookDescriptor>(new LLookDescriptor(*name));
-    m_looks.emplace(*name, m_currentLook);
+    WString lookName = ToText(name);
+    m_currentLook = RCPtr<LLookDescriptor>(new LLookDescriptor(lookName));
+    m_looks.emplace(std::move(lookName), m_currentLook);
 }
 
-void LControlFactory::StartClientPart(const StringMap& attributes)
+void LControlFactory::StartClientPart(const ExpatAttributes& attributes)
 {
-    const WString* name = FindAttribute(attributes, u"Name");
-    if (!m_currentLook || !name || !HasAttribute(attributes, u"OffsetLeft") || !HasAttribute(attributes, u"OffsetTop") ||
-        !HasAttribute(attributes, u"OffsetRight") || !HasAttribute(attributes, u"OffsetBottom"))
+    const char* name = attributes.Find("Name");
+    if (!m_currentLook || !name || !attributes.Has("OffsetLeft") || !attributes.Has("OffsetTop") ||
+        !attributes.Has("OffsetRight") || !attributes.Has("OffsetBottom"))
         return;
-    const RCPtr<LVisualPartDescriptor> part = FindVisualPart(*name);
+    const RCPtr<LVisualPartDescriptor> part = FindVisualPart(ToText(name));
     if (!part)
         return;
     std::int32_t left = 0, top = 0, right = 0, bottom = 0;
-    ReadNumber(attributes, u"OffsetLeft", left);
-    ReadNumber(attributes, u"OffsetTop", top);
-    ReadNumber(attributes, u"OffsetRight", right);
-    ReadNumber(attributes, u"OffsetBottom", bottom);
+    ReadNumber(attributes, "OffsetLeft", left);
+    ReadNumber(attributes, "OffsetTop", top);
+    ReadNumber(attributes, "OffsetRight", right);
+    ReadNumber(attributes, "OffsetBottom", bottom);
     m_currentLook->SetClientPart(
         RCPtr<LDockedPart>(new LDockedPart(part, 15, left, top, right, bottom, false, 0, false, 0)));
 }
 
-void LControlFactory::StartNonClientPart(const StringMap& attributes)
+void LControlFactory::StartNonClientPart(const ExpatAttributes& attributes)
 {
-    const WString* name = FindAttribute(attributes, u"Name");
+    const char* name = attributes.Find("Name");
     if (!m_currentLook || !name)
         return;
-    const RCPtr<LVisualPartDescriptor> part = FindVisualPart(*name);
+    const RCPtr<LVisualPartDescriptor> part = FindVisualPart(ToText(name));
     if (!part)
         return;
-    static constexpr const char16_t* kOffsets[4] = {u"OffsetLeft", u"OffsetTop", u"OffsetRight", u"OffsetBottom"};
+    static constexpr const char* kOffsets[4] = {"OffsetLeft", "OffsetTop", "OffsetRight", "OffsetBottom"};
     std::int32_t offsets[4] = {0, 0, 0, 0};
     std::uint32_t mask = 0;
     for (int edge = 0; edge < 4; ++edge)
     {
-        if (HasAttribute(attributes, kOffsets[edge]))
+        if (const char* offset = attributes.Find(kOffsets[edge]))
         {
             mask |= 1u << edge;
-            ReadNumber(attributes, kOffsets[edge], offsets[edge]);
+            offsets[edge] = ToNumber(offset);
         }
     }
     std::int32_t width = 0, height = 0;
-    ReadNumber(attributes, u"Width", width);
-    ReadNumber(attributes, u"Height", height);
+    ReadNumber(attributes, "Width", width);
+    ReadNumber(attributes, "Height", height);
     m_currentLook->AddNonClientPart(RCPtr<LDockedPart>(new LDockedPart(
         part, mask, offsets[0], offsets[1], offsets[2], offsets[3], width > 0, width, height > 0, height)));
 }
 
-void LControlFactory::StartTextProperties(const StringMap& attributes)
+void LControlFactory::StartTextProperties(const ExpatAttributes& attributes)
 {
-    static constexpr const char16_t* kRequired[] = {
-        u"TextLeftRel",   u"TextLeftAbs",    u"TextRightRel",      u"TextRightAbs", u"TextHAlign", u"TextTopRel",
-        u"TextTopAbs",    u"TextBottomRel",  u"TextBottomAbs",     u"TextVAlign",   u"TextForegroundPart"};
+    static constexpr const char* kRequired[] = {
+        "TextLeftRel", "TextLeftAbs",   "TextRightRel",  "TextRightAbs", "TextHAlign",        "TextTopRel",
+        "TextTopAbs",  "TextBottomRel", "TextBottomAbs", "TextVAlign",   "TextForegroundPart"};
     if (!m_currentLook)
         return;
-    for (const char16_t* required : kRequired)
-        if (!HasAttribute(attributes, required))
+    for (const char* required : kRequired)
+        if (!attributes.Has(required))
             return;
-    const RCPtr<LVisualPartDescriptor> foreground = FindVisualPart(*FindAttribute(attributes, u"TextForegroundPart"));
+    const RCPtr<LVisualPartDescriptor> foreground = FindVisualPart(ToText(attributes.Find("TextForegroundPart")));
     if (!foreground)
         return;
     LookTextProperties text;
-    ReadReal(attributes, u"TextLeftRel", text.TextLeftRel);
-    ReadNumber(attributes, u"TextLeftAbs", text.TextLeftAbs);
-    ReadReal(attributes, u"TextRightRel", text.TextRightRel);
-    ReadNumber(attributes, u"TextRightAbs", text.TextRightAbs);
-    ReadReal(attributes, u"TextHAlign", text.TextHAlign);
-    ReadReal(attributes, u"TextTopRel", text.TextTopRel);
-    ReadNumber(attributes, u"TextTopAbs", text.TextTopAbs);
-    ReadReal(attributes, u"TextBottomRel", text.TextBottomRel);
-    ReadNumber(attributes, u"TextBottomAbs", text.TextBottomAbs);
-    ReadReal(attributes, u"TextVAlign", text.TextVAlign);
+    ReadReal(attributes, "TextLeftRel", text.TextLeftRel);
+    ReadNumber(attributes, "TextLeftAbs", text.TextLeftAbs);
+    ReadReal(attributes, "TextRightRel", text.TextRightRel);
+    ReadNumber(attributes, "TextRightAbs", text.TextRightAbs);
+    ReadReal(attributes, "TextHAlign", text.TextHAlign);
+    ReadReal(attributes, "TextTopRel", text.TextTopRel);
+    ReadNumber(attributes, "TextTopAbs", text.TextTopAbs);
+    ReadReal(attributes, "TextBottomRel", text.TextBottomRel);
+    ReadNumber(attributes, "TextBottomAbs", text.TextBottomAbs);
+    ReadReal(attributes, "TextVAlign", text.TextVAlign);
     m_currentLook->SetTextProperties(text, foreground);
 }
 
-void LControlFactory::StartLookList(const StringMap& attributes)
+void LControlFactory::StartLookList(const ExpatAttributes& attributes)
 {
     // The skins use a few dozen slots at most; a count past this is a broken document, not
     // a reason for a huge or negative allocation.
     constexpr std::int32_t kMaxLooks = 65535;
-    const WString* name = FindAttribute(attributes, u"Name");
-    const WString* count = FindAttribute(attributes, u"NumLooks");
+    const char* name = attributes.Find("Name");
+    const char* count = attributes.Find("NumLooks");
     if (!name || !count)
         return;
-    RCPtr<LLookList> list = FindLookList(*name);
+    WString listName = ToText(name);
+    RCPtr<LLookList> list = FindLookList(listName);
     if (list)
     {
         m_currentLookList = nullptr;
     }
     else
     {
-        const std::int32_t slots = ToNumber(*count);
+        const std::int32_t slots = ToNumber(count);
         if (slots < 0 || slots > kMaxLooks)
             return;
         list = RCPtr<LLookList>(new LLookList(static_cast<std::uint32_t>(slots)));
-        m_lookLists.emplace(*name, list);
+        m_lookLists.emplace(std::move(listName), list);
         m_currentLookList = list;
     }
     if (m_openControl && m_openControl->Skin)
         m_openControl->Skin->SetLookList(list);
 }
 
-void LControlFactory::StartLookListEntry(const StringMap& attributes)
+void LControlFactory::StartLookListEntry(const ExpatAttributes& attributes)
 {
-    const WString* name = FindAttribute(attributes, u"Name");
-    const WString* index = FindAttribute(attributes, u"Index");
+    const char* name = attributes.Find("Name");
+    const char* index = attributes.Find("Index");
     if (!m_currentLookList || !name || !index)
         return;
-    const RCPtr<LLookDescriptor> look = FindLook(*name);
-    const std::int32_t slot = ToInteger(*index);
+    const RCPtr<LLookDescriptor> look = FindLook(ToText(name));
+    const std::int32_t slot = ToInteger(index);
     if (!look || slot < 0 || static_cast<std::uint32_t>(slot) >= m_currentLookList->GetCount())
         return;
     *m_currentLookList->GetAt(static_cast<std::uint32_t>(slot)) = look;
 }
 
-void LControlFactory::StartSkin(const StringMap& attributes)
+void LControlFactory::StartSkin(const ExpatAttributes& attributes)
 {
     // A skin without a name is ignored, with everything that would have hung on it.
-    const WString* name = FindAttribute(attributes, u"Name");
+    const char* name = attributes.Find("Name");
     if (!name)
         return;
     if (!m_openControl)
@@ -843,20 +920,20 @@ void LControlFactory::StartSkin(const StringMap& attributes)
         m_skins.Add(root);
         m_openControl = root;
         m_currentSkinRoot = root;
-        RCPtr<LSkinDescriptor> skin(new LSkinDescriptor(*name));
+        RCPtr<LSkinDescriptor> skin(new LSkinDescriptor(ToText(name)));
         WString fontName;
         float fontSize = 0.0f;
         std::int32_t fontStyle = -1;
-        ReadText(attributes, u"FontName", fontName);
-        ReadReal(attributes, u"FontSize", fontSize);
-        ReadNumber(attributes, u"FontStyle", fontStyle);
+        ReadText(attributes, "FontName", fontName);
+        ReadReal(attributes, "FontSize", fontSize);
+        ReadNumber(attributes, "FontStyle", fontStyle);
         skin->FontName = fontName;
         skin->FontSize = fontSize;
         skin->FontStyle = fontStyle;
         root->SetSkin(skin);
         return;
     }
-    RCPtr<LSkinDescriptor> skin(new LSkinDescriptor(*name));
+    RCPtr<LSkinDescriptor> skin(new LSkinDescriptor(ToText(name)));
     WString fontName = m_pendingFont.name;
     FindFontTranslation(m_pendingFont.name, fontName);
     skin->FontName = fontName;
@@ -864,78 +941,54 @@ void LControlFactory::StartSkin(const StringMap& attributes)
     skin->FontStyle = m_pendingFont.style;
     skin->FontInheritsFromParent = m_pendingFont.inheritsFromParent;
     skin->FontSizeIsRelative = m_pendingFont.sizeIsRelative;
-    if (const WString* lookList = FindAttribute(attributes, u"LookList"))
+    if (const char* lookList = attributes.Find("LookList"))
     {
-        if (RCPtr<LLookList> list = FindLookList(*lookList))
+        if (RCPtr<LLookList> list = FindLookList(ToText(lookList)))
             skin->SetLookList(list);
     }
     m_openControl->SetSkin(skin);
 }
 
-void LControlFactory::StartFontTranslation(const StringMap& attributes)
+void LControlFactory::StartFontTranslation(const ExpatAttributes& attributes)
 {
-    const WString* name = FindAttribute(attributes, u"Name");
-    const WString* translation = FindAttribute(attributes, u"XLat");
+    const char* name = attributes.Find("Name");
+    const char* translation = attributes.Find("XLat");
     if (!name || !translation || m_fontLocale != static_cast<std::int64_t>(m_language))
         return;
-    m_fontTranslations.emplace(*name, *translation);
-    if (m_openControl && m_openControl->Skin && m_openControl->Skin->FontName.IsEqual(*name))
-        m_openControl->Skin->FontName = *translation;
+    const WString fontName = ToText(name);
+    const WString fontTranslation = ToText(translation);
+    m_fontTranslations.emplace(fontName, fontTranslation);
+    if (m_openControl && m_openControl->Skin && m_openControl->Skin->FontName.IsEqual(fontName))
+        m_openControl->Skin->FontName = fontTranslation;
 }
 
-void LControlFactory::StartSubControl(const StringMap& attributes)
+void LControlFactory::StartSubControl(const ExpatAttributes& attributes)
 {
-    const WString* className = FindAttribute(attributes, u"Class");
-    const WString* name = FindAttribute(attributes, u"Name");
+    const char* className = attributes.Find("Class");
+    const char* name = attributes.Find("Name");
     // A fixed line number of the error text, not __LINE__: see docs/CONTRACT.md.
     if (!className || !name)
         Throw<std::runtime_error>(ThrowSite{"QK::LControlFactory::XMLStartElement", kSource, 1089},
                                   "Bad Subcontrol Element");
 
     RCPtr<LControlDescriptor> parent = m_openControl;
-    RCPtr<LControlDescriptor> control(new LControlDescriptor(*className, *name, parent.Get()));
+    RCPtr<LControlDescriptor> control(new LControlDescriptor(ToText(className), ToText(name), parent.Get()));
     if (parent)
         parent->Children.Add(control);
     else
         m_detachedControls.Add(control);
     m_openControl = control;
 
-    LLayoutDescriptor& layout = *control->Layout;
-    Read(attributes, u"ClipToParent", layout.ClipToParent);
-    ReadInteger(attributes, u"Z_Order", layout.ZOrder);
-    ReadNumber(attributes, u"LayoutOrder", layout.LayoutOrder);
-    if (!parent || !parent->Class.IsEqual(u"Application"))
-    {
-        ReadInteger(attributes, u"TabStop", layout.TabStop);
-        Read(attributes, u"IsVisible", layout.IsVisible);
-    }
-    ReadAxis(attributes, u"X", layout.X, layout.XIsDocked);
-    ReadAxis(attributes, u"Y", layout.Y, layout.YIsDocked);
-    ReadText(attributes, u"TextDecoration", layout.TextDecoration);
-    if (const WString* overflow = FindAttribute(attributes, u"TextOverflowXType"))
-    {
-        if (overflow->IsEqual(u"Clip"))
-            layout.TextOverflowX = 0;
-        else if (overflow->IsEqual(u"Expand"))
-            layout.TextOverflowX = 1;
-        else if (overflow->IsEqual(u"Wrap"))
-            layout.TextOverflowX = 2;
-    }
-    if (const WString* overflow = FindAttribute(attributes, u"TextOverflowYType"))
-    {
-        if (overflow->IsEqual(u"Clip"))
-            layout.TextOverflowY = 0;
-        else if (overflow->IsEqual(u"Expand"))
-            layout.TextOverflowY = 1;
-    }
-
     m_pendingFont = PendingFont();
-    Read(attributes, u"FontInheritsFromParent", m_pendingFont.inheritsFromParent);
-    Read(attributes, u"FontSizeIsRelative", m_pendingFont.sizeIsRelative);
-    ReadText(attributes, u"FontName", m_pendingFont.name);
-    ReadReal(attributes, u"FontSize", m_pendingFont.size);
-    ReadNumber(attributes, u"FontStyle", m_pendingFont.style);
-    if (!HasAttribute(attributes, u"FontSize"))
+    SubControlFields fields{*control->Layout,
+                            !parent || !parent->Class.IsEqual(u"Application"),
+                            m_pendingFont.inheritsFromParent,
+                            m_pendingFont.sizeIsRelative,
+                            m_pendingFont.name,
+                            m_pendingFont.size,
+                            m_pendingFont.style};
+    ReadSubControlAttributes(attributes, fields);
+    if (!attributes.Has("FontSize"))
         m_pendingFont.sizeIsRelative = false;
 }
 

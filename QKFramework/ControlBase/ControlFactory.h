@@ -32,6 +32,7 @@
 namespace QK
 {
 
+class ExpatAttributes;
 class IRootWindow;
 class LControl;
 
@@ -127,10 +128,10 @@ public:
     const WString& GetErrorText() const { return m_errorText; }
     std::uint32_t GetErrorLine() const { return m_errorLine; }
 
-    // Events of the parse (called by the Expat handlers).
-    void XMLStartElement(const WString& name, const StringMap& attributes);
-    void XMLEndElement(const WString& name);
-    void XMLCharacterData(const WString& text);
+    // Events of the parse, called by the Expat handlers with the document's UTF-8 text.
+    void XMLStartElement(const char* name, const ExpatAttributes& attributes);
+    void XMLEndElement(const char* name);
+    void XMLCharacterData(const char* text, int length);
 
 private:
     struct PendingFont
@@ -146,19 +147,19 @@ private:
     std::uint32_t ParseStringTablePass(const char* data, std::size_t size, std::uint32_t language);
     RCPtr<LStringTable> CopyStringTable(const WString& tableID) const;
 
-    void StringTableStartElement(const WString& name, const StringMap& attributes);
-    void SkinStartElement(const WString& name, const StringMap& attributes);
-    void StartColorizer(const StringMap& attributes);
-    void StartPart(const StringMap& attributes);
-    void StartLook(const StringMap& attributes);
-    void StartClientPart(const StringMap& attributes);
-    void StartNonClientPart(const StringMap& attributes);
-    void StartTextProperties(const StringMap& attributes);
-    void StartLookList(const StringMap& attributes);
-    void StartLookListEntry(const StringMap& attributes);
-    void StartSkin(const StringMap& attributes);
-    void StartFontTranslation(const StringMap& attributes);
-    void StartSubControl(const StringMap& attributes);
+    void StringTableStartElement(const char* name, const ExpatAttributes& attributes);
+    void SkinStartElement(const char* name, const ExpatAttributes& attributes);
+    void StartColorizer(const ExpatAttributes& attributes);
+    void StartPart(const ExpatAttributes& attributes);
+    void StartLook(const ExpatAttributes& attributes);
+    void StartClientPart(const ExpatAttributes& attributes);
+    void StartNonClientPart(const ExpatAttributes& attributes);
+    void StartTextProperties(const ExpatAttributes& attributes);
+    void StartLookList(const ExpatAttributes& attributes);
+    void StartLookListEntry(const ExpatAttributes& attributes);
+    void StartSkin(const ExpatAttributes& attributes);
+    void StartFontTranslation(const ExpatAttributes& attributes);
+    void StartSubControl(const ExpatAttributes& attributes);
 
     WString m_applicationName;
     WString m_sourceFolder;

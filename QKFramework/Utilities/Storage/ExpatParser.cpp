@@ -1,6 +1,7 @@
 #include "QKFramework/Utilities/Storage/ExpatParser.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace QK
 {
@@ -19,6 +20,14 @@ bool FeedExpatParser(XML_Parser parser, const char* data, std::size_t length)
         offset += count;
     } while (ok && offset < length);
     return ok;
+}
+
+const char* ExpatAttributes::Find(const char* name) const noexcept
+{
+    for (const XML_Char** pair = m_pairs; pair && pair[0] && pair[1]; pair += 2)
+        if (std::strcmp(pair[0], name) == 0)
+            return pair[1];
+    return nullptr;
 }
 
 } // namespace QK

@@ -1,5 +1,6 @@
 // The pieces every Expat reader of the framework shares: the parser holder, feeding a whole
-// buffer, and the frame that keeps C++ exceptions out of Expat's C frames.
+// buffer, the attributes of a start tag, and the frame that keeps C++ exceptions out of
+// Expat's C frames.
 //
 // Expat calls its handlers on the thread that calls XML_Parse, from inside its own C code.
 // An exception must never unwind through those frames, so each handler body runs inside
@@ -33,6 +34,30 @@ using ExpatParser = UniqueHandle<ExpatParserTraits>;
 // buffer goes in several pieces, the last marked final. An empty buffer is one final, empty
 // piece. True when Expat accepted every piece.
 bool FeedExpatParser(XML_Parser parser, const char* data, std::size_t length);
+
+// The attributes of one start tag as Expat hands them to the start handler: name and value
+// pairs of UTF-8 text, ended by a null name, valid for the handler's call only. A document
+// names each attribute of an element once (Expat refuses it otherwise), so the first match
+// is the only one. Looking a name up makes no string.
+class ExpatAttributes
+{
+public:
+    explicit ExpatAttributes(const XML_Char** pairs) noexcept : m_pairs(pairs) {}
+
+    // The value of the attribute name, or null when the tag does not have it.
+    const char* Find(const char* name) const noexcept;
+    bool Has(const char* name) const noexcept { return Find(name) != nullptr; }
+
+    // Calls visit(name, value) for each attribute, in the document's order.
+    template <class Visit> void ForEach(Visit&& visit) const
+    {
+        for (const XML_Char** pair = m_pairs; pair && pair[0] && pair[1]; pair += 2)
+            visit(pair[0], pair[1]);
+    }
+
+private:
+    const XML_Char** m_pairs;
+};
 
 class ExpatHandlerFrame
 {

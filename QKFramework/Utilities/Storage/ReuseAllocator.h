@@ -23,6 +23,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <new>
+#include <type_traits>
 
 namespace QK
 {
@@ -64,11 +65,9 @@ public:
         if (size != sizeof(T))
             return std::malloc(size);
         Hold hold(m_lock);
-        const std::uint32_t freeCount = m_free.GetCount();
-        if (freeCount != 0)
+        if (m_freeCount != 0)
         {
-            const std::uint32_t number = m_free.GetBuffer()[freeCount - 1];
-            m_free.SetCount(freeCount - 1);
+            const std::uint32_t number = m_free.GetBuffer()[--m_freeCount];
             return m_blocks.GetBuffer()[number]->storage;
         }
         return NewBlock()->storage;
@@ -84,15 +83,11 @@ public:
             const std::int32_t number = FindBlock(pointer);
             if (number >= 0)
             {
-                // NewBlock makes room on the stack for every block, so this rarely needs
-                // memory; without it the block stays out of use rather than failing here.
-                try
-                {
-                    m_free.InsertAt(m_free.GetCount(), static_cast<std::uint32_t>(number));
-                }
-                catch (const std::bad_alloc&)
-                {
-                }
+                // NewBlock gives the stack a slot for every block, so this needs no memory.
+                // A stack that is full all the same (the block was given back twice) leaves
+                // the block out of use rather than writing past the stack.
+                if (m_freeCount < m_free.GetCount())
+                    m_free.GetBuffer()[m_freeCount++] = static_cast<std::uint32_t>(number);
                 return;
             }
         }
@@ -108,7 +103,7 @@ public:
     std::uint32_t GetFreeCount() const
     {
         Hold hold(m_lock);
-        return m_free.GetCount();
+        return m_freeCount;
     }
 
 private:
@@ -162,10 +157,10 @@ private:
                                        index);
         try
         {
-            // Room on the free stack for every block first, so that Free never needs memory.
-            const std::uint32_t freeCount = m_free.GetCount();
-            if (Failed(m_free.SetCount(number + 1)) || Failed(m_free.SetCount(freeCount)) ||
-                Failed(m_index.InsertAt(position, IndexEntry{address, number})))
+            // Room in every table first, so that the insertions below need no memory; the
+            // free stack gets a slot for every block, so that Free never needs memory.
+            if (!Reserve(m_blocks, number + 1) || !Reserve(m_index, number + 1) || !Reserve(m_free, number + 1) ||
+                Failed(m_free.SetCount(number + 1)) || Failed(m_index.InsertAt(position, IndexEntry{address, number})))
                 ThrowBadAlloc();
             if (Failed(m_blocks.InsertAt(number, block)))
             {
@@ -179,6 +174,23 @@ private:
             throw;
         }
         return block;
+    }
+
+    // Tables grow by half their count at a time, up to this many spare elements (within the
+    // slack of 1600 that they keep), rather than by their granule: a window's controls each
+    // take a block while the window is built, and a table grown a few elements at a time
+    // would be copied to a new place every few blocks.
+    static constexpr std::uint32_t kMostSpare = 1024;
+
+    // Room in table for count elements; its count stays. False when memory ran out.
+    template <class Table> static bool Reserve(Table& table, std::uint32_t count)
+    {
+        using Element = std::remove_pointer_t<decltype(table.GetBuffer())>;
+        const std::uint32_t had = table.GetCount();
+        if (table.GetCapacity() / sizeof(Element) >= count)
+            return true;
+        const std::uint32_t room = std::max(count, had + std::min(had / 2, kMostSpare));
+        return Succeeded(table.SetCount(room)) && Succeeded(table.SetCount(had));
     }
 
     // Under the lock: the number of the block whose storage is at pointer, or -1.
@@ -197,6 +209,8 @@ private:
     ArrayBuffer<Buf*, N, 1600> m_blocks;
     ArrayBuffer<std::uint32_t, N, 1600> m_free;
     ArrayBuffer<IndexEntry, N, 1600> m_index;
+    // The free blocks are the first m_freeCount entries of m_free, the last freed on top.
+    std::uint32_t m_freeCount = 0;
     LockWord* m_lock = nullptr;
 };
 

@@ -353,6 +353,34 @@ TEST(SkinXml, CreateParametersAndChildOrder)
     EXPECT_FALSE((*children.GetAt(0))->CreateParams);
 }
 
+// Names, references and parameter texts outside ASCII arrive as written, numbers end at
+// the first character that is not part of them, and the text between elements (here with a
+// non-ASCII character of its own) reaches no parameter.
+TEST(SkinXml, TextOutsideAsciiIsKeptAsWritten)
+{
+    const RCPtr<LControlFactory> factory = ParseSkin(
+        "<Skin Name=\"s\"><SubControl Class=\"Klasse.\u00c4\" Name=\"top\">\n  \u00e9  \n"
+        "<SubControl Class=\"c\" Name=\"Gr\u00f6\u00dfe \U0001F3B9\" LayoutOrder=\"12\u00b2\" Z_Order=\"7\u00e9\"\n"
+        "  XPlacementAnchor=\"0.25\u00e9\" XPositionToControl=\"Nachbar\u00e9\" XSizeToControl=\"Self\"/>"
+        "\u00e9<CreateParamList>\u00e9<CreateParam ID=\"T\u00eftel\">Ol\u00e9 \U0001F3B9</CreateParam>\u00e9</CreateParamList>"
+        "</SubControl></Skin>");
+    const RCPtr<LControlDescriptor> top = factory->FindSubControlDescriptor(WString(u"top"));
+    ASSERT_TRUE(top);
+    EXPECT_TRUE(top->Class.IsEqual(u"Klasse.\u00c4"));
+    ASSERT_EQ(top->Children.GetCount(), 1u);
+    const LControlDescriptor& child = **top->Children.GetAt(0);
+    EXPECT_TRUE(child.Name.IsEqual(u"Gr\u00f6\u00dfe \U0001F3B9"));
+    EXPECT_EQ(child.Layout->LayoutOrder, 12);
+    EXPECT_EQ(child.Layout->ZOrder, 7);
+    EXPECT_FLOAT_EQ(child.Layout->X.PlacementAnchor, 0.25f);
+    EXPECT_EQ(child.Layout->X.Position.Kind, 2);
+    EXPECT_TRUE(child.Layout->X.Position.Name.IsEqual(u"Nachbar\u00e9"));
+    EXPECT_EQ(child.Layout->X.Size.Kind, 2);
+    ASSERT_TRUE(top->CreateParams);
+    EXPECT_EQ(top->CreateParams->size(), 1u);
+    EXPECT_EQ(TestSupport::Entry(top->CreateParams, u"T\u00eftel"), u"Ol\u00e9 \U0001F3B9");
+}
+
 TEST(SkinXml, ChildrenOfEqualLayoutOrderKeepTheDocumentsOrder)
 {
     // Enough children for a sort to move equal ones about; two carry an order of their own.

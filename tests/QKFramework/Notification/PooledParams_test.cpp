@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdlib>
@@ -88,6 +89,38 @@ TEST(ReuseAllocator, PoolGrowsToThePeakAndKeepsEveryBlock)
     alive.clear();
     EXPECT_EQ(Pool().GetBlockCount(), peak);
     EXPECT_EQ(Pool().GetFreeCount(), peak);
+}
+
+// As many blocks alive as a window's controls take, past the point where the pool's tables
+// stop growing by half and grow by their slack: every block stays its own, keeps its object,
+// is handed back once, and is handed out again before any new block is made.
+TEST(ReuseAllocator, ThousandsOfBlocksStayDistinctAndAreReused)
+{
+    const std::uint32_t peak = Pool().GetBlockCount() + 5000;
+    std::vector<ConstRCPtr<LPointParam>> alive;
+    for (std::uint32_t i = 0; i < peak; ++i)
+        alive.push_back(Make(static_cast<int>(i)));
+    ASSERT_EQ(Pool().GetBlockCount(), peak);
+    std::vector<const void*> storage;
+    for (std::uint32_t i = 0; i < peak; ++i)
+    {
+        EXPECT_EQ(alive[i]->x, static_cast<int>(i));
+        storage.push_back(alive[i].Get());
+    }
+    std::sort(storage.begin(), storage.end());
+    EXPECT_EQ(std::adjacent_find(storage.begin(), storage.end()), storage.end());
+
+    alive.clear();
+    EXPECT_EQ(Pool().GetFreeCount(), peak);
+    for (std::uint32_t i = 0; i < peak; ++i)
+        alive.push_back(Make(static_cast<int>(i)));
+    EXPECT_EQ(Pool().GetBlockCount(), peak);
+    EXPECT_EQ(Pool().GetFreeCount(), 0u);
+    std::vector<const void*> reused;
+    for (const ConstRCPtr<LPointParam>& param : alive)
+        reused.push_back(param.Get());
+    std::sort(reused.begin(), reused.end());
+    EXPECT_EQ(reused, storage);
 }
 
 TEST(ReuseAllocator, OtherSizesUseTheHeapAndLeaveThePoolAlone)
