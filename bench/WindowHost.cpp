@@ -62,7 +62,7 @@ struct Application
         app->RunApplicationStartup();
         if (std::getenv("DISPLAY") && !Failed(app->CreateMainWindow(1)) && app->GetMainWindow())
         {
-            app->GetMainWindow()->GetRootWindow()->SetRootControl(WString(u"mainControl"));
+            app->GetRootWindowOf(app->GetMainWindow())->SetRootControl(WString(u"mainControl"));
             app->GetMainWindow()->Show(5);
             window = dynamic_cast<SdlHostWindow*>(app->GetMainWindow());
         }

@@ -356,12 +356,12 @@ std::int32_t LApplicationBase::CreateRootWindow(const RCPtr<LControl>& control, 
         window->Create(GetMainWindowRendererKind());
     else
         window->Attach(owner->GetRenderer());
-    if (GetRootWindows().size() != before + 1 || !window->GetRootWindow())
+    const RCPtr<LRootWindow> rootWindow = GetRootWindowOf(window);
+    if (GetRootWindows().size() != before + 1 || !rootWindow)
     {
         window->PostClose();
         return QK_E_FAIL;
     }
-    LRootWindow* rootWindow = window->GetRootWindow();
     if (parentWindow)
     {
         m_mainWindow = window;

@@ -11,7 +11,7 @@
 #pragma once
 
 #include "QKFramework/Application/FrameworkApp.h"
-#include "QKFramework/Application/WindowSystem.h"
+#include "QKFramework/Platform/Window/WindowSystem.h"
 #include "QKFramework/Utilities/Storage/IniFileManager.h"
 
 #include <cstdint>

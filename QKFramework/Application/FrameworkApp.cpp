@@ -206,6 +206,20 @@ std::vector<IRootWindow*> LFrameworkApp::Services::GetRootWindows() const
     return windows;
 }
 
+RCPtr<IHostedRootWindow> LFrameworkApp::Services::CreateRootWindow(const RCPtr<LRenderer>& renderer,
+                                                                  IWindowOSServices* host)
+{
+    const RCPtr<LRootWindow> root = LRootWindow::Create(renderer, host);
+    m_app.RegisterRootWindow(root.Get());
+    return root;
+}
+
+void LFrameworkApp::Services::RequestExit()
+{
+    if (const RCPtr<LNotificationCenter> centre = GetDefaultNotificationCenter())
+        centre->PostNotification(LNotification::Create(kNidAppExitReq));
+}
+
 QKRESULT LFrameworkApp::Services::HandleHotKey(const KeyCode& key) const
 {
     return m_app.m_hotKeys ? m_app.m_hotKeys->HandleKey(key) : QK_FALSE;
@@ -342,7 +356,7 @@ std::int32_t LFrameworkApp::RegisterRootWindow(LRootWindow* rootWindow)
     return static_cast<std::int32_t>(m_rootWindows.size() - 1);
 }
 
-std::int32_t LFrameworkApp::UnregisterRootWindow(LRootWindow* rootWindow)
+std::int32_t LFrameworkApp::UnregisterRootWindow(const IHostedRootWindow* rootWindow)
 {
     for (std::size_t i = 0; i < m_rootWindows.size(); ++i)
         if (m_rootWindows[i].Get() == rootWindow)
@@ -366,6 +380,14 @@ RCPtr<LRootWindow> LFrameworkApp::GetActiveRootWindow() const
 RCPtr<LRootWindow> LFrameworkApp::GetFirstRootWindow() const
 {
     return m_rootWindows.empty() ? nullptr : m_rootWindows.front();
+}
+
+RCPtr<LRootWindow> LFrameworkApp::GetRootWindowOf(const IWindowOSServices* host) const
+{
+    for (const RCPtr<LRootWindow>& window : m_rootWindows)
+        if (host && window->GetHost() == host)
+            return window;
+    return nullptr;
 }
 
 void LFrameworkApp::GetCursorPosition(PointL& point) const

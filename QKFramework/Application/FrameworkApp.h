@@ -14,15 +14,15 @@
 // Contents: construction; hooks and identity; skins; root windows; idle and exit; start-up.
 #pragma once
 
-#include "QKFramework/Application/HostAppServices.h"
 #include "QKFramework/Application/RootWindow.h"
-#include "QKFramework/Application/WindowSystem.h"
 #include "QKFramework/ControlBase/ControlApp.h"
 #include "QKFramework/ControlBase/ControlDetail.h"
 #include "QKFramework/ControlBase/ControlFactory.h"
 #include "QKFramework/ControlBase/Input/GlobalHotKeyManager.h"
 #include "QKFramework/ControlBase/SkinDescriptors.h"
 #include "QKFramework/Notification/NotificationClient.h"
+#include "QKFramework/Platform/Window/HostAppServices.h"
+#include "QKFramework/Platform/Window/WindowSystem.h"
 #include "QKFramework/Renderer/Font.h"
 #include "QKFramework/Renderer/RenderApp.h"
 #include "QKFramework/Utilities/Storage/IIniFileManager.h"
@@ -154,10 +154,12 @@ public:
     // --- Root windows ----------------------------------------------------------------------
 
     std::int32_t RegisterRootWindow(LRootWindow* rootWindow);
-    std::int32_t UnregisterRootWindow(LRootWindow* rootWindow);
+    std::int32_t UnregisterRootWindow(const IHostedRootWindow* rootWindow);
     const std::vector<RCPtr<LRootWindow>>& GetRootWindows() const noexcept { return m_rootWindows; }
     RCPtr<LRootWindow> GetActiveRootWindow() const;
     RCPtr<LRootWindow> GetFirstRootWindow() const;
+    // The registered root window that host hosts; null when none.
+    RCPtr<LRootWindow> GetRootWindowOf(const IWindowOSServices* host) const;
     // What a main window leaves behind as it closes, and word that a host window is gone:
     // kept by the application base, not by the framework alone.
     virtual void SaveMainWindowPlacement(const WindowPlacement&) {}
@@ -232,17 +234,19 @@ private:
         std::int32_t GetScreenResolution() const override { return m_app.GetScreenResolution(); }
         bool GetApplicationString(const char16_t* key, WString& text) const override;
 
-        void RegisterRootWindow(LRootWindow* root) override { m_app.RegisterRootWindow(root); }
-        void UnregisterRootWindow(LRootWindow* root) override { m_app.UnregisterRootWindow(root); }
-        bool IsFirstRootWindow(const LRootWindow* root) const override
+        RCPtr<IHostedRootWindow> CreateRootWindow(const RCPtr<LRenderer>& renderer, IWindowOSServices* host) override;
+        void UnregisterRootWindow(IHostedRootWindow* root) override { m_app.UnregisterRootWindow(root); }
+        bool IsFirstRootWindow(const IHostedRootWindow* root) const override
         {
-            return root && m_app.GetFirstRootWindow().Get() == root;
+            const RCPtr<LRootWindow> first = m_app.GetFirstRootWindow();
+            return root && first && first.Get() == root;
         }
         void SaveMainWindowPlacement(const WindowPlacement& placement) override
         {
             m_app.SaveMainWindowPlacement(placement);
         }
         void OnHostWindowDestroyed(IHostWindow* window) override { m_app.OnHostWindowDestroyed(window); }
+        void RequestExit() override;
         bool OnIdle(std::int32_t idleCount) override { return m_app.OnIdle(idleCount); }
 
     private:

@@ -202,7 +202,7 @@ int LFrameworkShell::Run()
             CheckResult(m_application->CreateMainWindow(m_application->GetMainWindowRendererKind()),
                         QK_SITE(kPlace, kSource));
             IHostWindow* mainWindow = m_application->GetMainWindow();
-            LRootWindow* rootWindow = mainWindow ? mainWindow->GetRootWindow() : nullptr;
+            const RCPtr<LRootWindow> rootWindow = m_application->GetRootWindowOf(mainWindow);
             if (!rootWindow)
                 ThrowNullPointer(QK_SITE(kPlace, kSource), "Main Window");
             CheckResult(rootWindow->SetRootControl(m_application->GetMainControlName()), QK_SITE(kPlace, kSource));

@@ -10,7 +10,8 @@
 // posted to it (its hot keys among them) are sent from it by its idle step, which also sends
 // "NID_IDLE" on the first pass of an idle period. The host is reached only through
 // IWindowOSServices; a root window without host answers every host query with its neutral
-// value.
+// value. The host drives it through IHostedRootWindow and never sees this class: the
+// application makes it for the host (IHostAppServices::CreateRootWindow).
 //
 // Threads: everything runs on the UI thread, except that keys may be queued (QueueKey) and
 // areas invalidated from any thread; the key queue and the pending region have a lock each,
@@ -20,12 +21,13 @@
 // mouse; dropped files; painting; fields.
 #pragma once
 
-#include "QKFramework/Application/WindowOSServices.h"
 #include "QKFramework/ControlBase/Control.h"
 #include "QKFramework/ControlBase/Input/GlobalHotKeyManager.h"
 #include "QKFramework/ControlBase/Input/InputEvents.h"
 #include "QKFramework/ControlBase/RootWindowInterface.h"
 #include "QKFramework/Notification/NotificationQueue.h"
+#include "QKFramework/Platform/Window/HostedRootWindow.h"
+#include "QKFramework/Platform/Window/WindowOSServices.h"
 #include "QKFramework/Renderer/Renderer.h"
 #include "QKFramework/Threads/Mutex.h"
 #include "QKFramework/Utilities/Graphics/RectRegion.h"
@@ -37,13 +39,9 @@
 namespace QK
 {
 
-class LRootWindow : public IRootWindow, public LNotificationQueue
+class LRootWindow : public IHostedRootWindow, public LNotificationQueue
 {
 public:
-    // Mouse-button event kinds.
-    static constexpr std::int32_t kButtonDown = 0;
-    static constexpr std::int32_t kButtonUp = 1;
-    static constexpr std::int32_t kButtonDoubleClick = 2;
     // Input sources whose buttons are tracked; the host window is source 0.
     static constexpr std::int32_t kSourceCount = 10;
 
@@ -68,7 +66,7 @@ public:
     std::uint32_t GetMouseButtonState() const override;
     PointL GetCursorPosition() const override;
     IWindowOSServices* GetHost() const noexcept { return m_host; }
-    void SetHost(IWindowOSServices* host) noexcept { m_host = host; }
+    void SetHost(IWindowOSServices* host) override { m_host = host; }
     const RCPtr<LRenderer>& GetRenderer() const noexcept { return m_renderer; }
 
     // --- Tree and window -------------------------------------------------------------------
@@ -84,8 +82,8 @@ public:
     void SetWindowRect(const RectL& rect) override;
     // Lays the root control out for the proposed client size within the work area and the
     // control's own limits; 1 when the size changed, else 0.
-    QKRESULT Resize(LongPair& size);
-    void OnHostSized(const LongPair& size);
+    QKRESULT Resize(LongPair& size) override;
+    void OnHostSized(const LongPair& size) override;
     // Null: the application's "UI_CURSOR_ARROW". Answers the cursor replaced (0 without host).
     std::intptr_t SetCursor(std::intptr_t cursor) override;
     // Passes a caret request to the host when control has the focus.
@@ -94,7 +92,7 @@ public:
     QKRESULT RequestClose(std::int32_t result) override;
     // The system close of a window other than the main window: a dialog closes itself as
     // Cancel (and may refuse), any other root control closes with 0.
-    QKRESULT OnCloseRequest();
+    QKRESULT OnCloseRequest() override;
     bool IsClosePending() const noexcept { return m_closePending; }
     std::int32_t GetCloseResult() const noexcept { return m_closeResult; }
 
@@ -111,8 +109,8 @@ public:
     const RCPtr<LControl>& GetPreviousFocusControl() const noexcept { return m_previousFocusControl; }
     LControl* GetPreviousFocusedControl() const override { return m_previousFocusControl.Get(); }
     // The host got the focus (or a click on its frame).
-    void OnActivate();
-    void OnKillFocus();
+    void OnActivate() override;
+    void OnKillFocus() override;
     // Tab past the last control: the focus goes round this tree, or on to the next (Shift:
     // previous) root window of the application.
     void FocusNextWindow(const KeyCode& key);
@@ -133,7 +131,7 @@ public:
     // --- Keys ------------------------------------------------------------------------------
 
     // Hands key at once to the focus control, its tooltip hidden first.
-    void DeliverKey(LKeyParam* key);
+    void DeliverKey(LKeyParam* key) override;
     // Queues key for the idle step (any thread).
     void QueueKey(const RCPtr<LKeyParam>& key);
     // The idle step: queued keys, then this window's notifications (with "NID_IDLE" when
@@ -148,16 +146,16 @@ public:
     // hover follows.
     virtual RCPtr<LControl> HitTest(const PointL& point, PointL& local, bool setHover);
     void OnMouseButton(std::int32_t kind, std::uint32_t button, std::uint32_t modifiers, const PointL& point,
-                       std::int32_t source = 0);
-    void OnMouseMove(const PointL& point, std::uint32_t modifiers, std::int32_t source = 0);
-    void OnMouseWheel(const PointL& point, std::uint32_t modifiers, std::int32_t direction);
+                       std::int32_t source = 0) override;
+    void OnMouseMove(const PointL& point, std::uint32_t modifiers, std::int32_t source = 0) override;
+    void OnMouseWheel(const PointL& point, std::uint32_t modifiers, std::int32_t direction) override;
 
     // --- Dropped files ---------------------------------------------------------------------
 
-    void OnFilesDropped(const StringArray& paths);
-    bool CanAcceptDropAt(const PointL& point);
-    void DropFiles();
-    void CancelDrop();
+    void OnFilesDropped(const StringArray& paths) override;
+    bool CanAcceptDropAt(const PointL& point) override;
+    void DropFiles() override;
+    void CancelDrop() override;
 
     // --- Painting --------------------------------------------------------------------------
 
@@ -165,11 +163,11 @@ public:
     void InvalidateRect(const RectL& rect);
     void InvalidateRect(const RectD& rect) override;
     void InvalidateAll();
-    void MarkFullRepaint() { m_fullRepaintMarked = true; }
+    void MarkFullRepaint() override { m_fullRepaintMarked = true; }
     // Moves the pending region into region (a marked full repaint invalidates all first).
-    void TakeUpdateRegion(RectRegion& region);
+    void TakeUpdateRegion(RectRegion& region) override;
     // Paints the tree where region asks, inside the renderer's current paint.
-    void Paint(const RectRegion& region);
+    void Paint(const RectRegion& region) override;
 
 protected:
     // A subclass makes itself with new and then calls CompleteCreation, as Create does.

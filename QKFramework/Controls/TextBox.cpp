@@ -944,7 +944,12 @@ void LTextBox::OnTimer()
         return;
     m_caretVisible = !m_caretVisible;
     m_nextBlink = now + (m_caretVisible ? kCaretShown : kCaretHidden);
-    InvalidateWhole();
+    // A blink changes nothing but the caret's line: repainting the whole box (its looks, its
+    // text, what lies behind it) several times a second is what keeps an idle window busy.
+    const PointD offset = GetScrollOffset();
+    Invalidate(RectD{m_caretRect.x - offset.x - 1.0, m_caretRect.y - offset.y - 1.0, m_caretRect.width + 2.0,
+                     m_caretRect.height + 2.0},
+               true);
 }
 
 QKRESULT LTextBox::DrawOverlay(LRenderer& renderer)

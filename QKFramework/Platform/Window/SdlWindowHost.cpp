@@ -2,13 +2,11 @@
 // the window system.
 #include "QKFramework/Platform/Window/SdlWindowHost.h"
 
-#include "QKFramework/Application/AppNotifications.h"
-#include "QKFramework/Application/HostAppServices.h"
-#include "QKFramework/Notification/NotificationCenter.h"
-#include "QKFramework/Notification/NotificationCenterManager.h"
+#include "QKFramework/ControlBase/Input/InputEvents.h"
 #include "QKFramework/Platform/Render/MessageService.h"
 #include "QKFramework/Platform/Render/Sdl/SdlPresenter.h"
 #include "QKFramework/Platform/Window/DesktopMessageBox.h"
+#include "QKFramework/Platform/Window/HostAppServices.h"
 #include "QKFramework/Platform/Window/SdlNativeWindow.h"
 #include "QKFramework/Platform/Window/SessionEnd.h"
 #include "QKFramework/Renderer/Renderer.h"
@@ -89,9 +87,10 @@ QKRESULT SdlHostWindow::Attach(const RCPtr<LRenderer>& renderer)
         m_renderer = renderer;
     if (Failed(m_renderer->InitRenderContextInfo({0, 0, m_width, m_height}, m_id, false, m_context)) || !m_context)
         return QK_E_FAIL;
-    m_root = LRootWindow::Create(m_renderer, this);
-    if (IHostAppServices* app = GetHostAppServices())
-        app->RegisterRootWindow(m_root.Get());
+    IHostAppServices* app = GetHostAppServices();
+    m_root = app ? app->CreateRootWindow(m_renderer, this) : nullptr;
+    if (!m_root)
+        return QK_E_FAIL;
     m_root->OnHostSized({m_width, m_height});
     return QK_OK;
 }
@@ -124,7 +123,7 @@ void SdlHostWindow::Destroy()
         app->SaveMainWindowPlacement(GetPlacement());
     if (m_root)
     {
-        const RCPtr<LRootWindow> root = m_root;
+        const RCPtr<IHostedRootWindow> root = m_root;
         m_root = nullptr;
         if (app)
             app->UnregisterRootWindow(root.Get());
@@ -152,8 +151,7 @@ void SdlHostWindow::RequestSystemClose()
     IHostAppServices* app = GetHostAppServices();
     if (app && app->IsFirstRootWindow(m_root.Get()))
     {
-        if (const RCPtr<LNotificationCenter> centre = GetDefaultNotificationCenter())
-            centre->PostNotification(LNotification::Create(kNidAppExitReq));
+        app->RequestExit();
         return;
     }
     m_root->OnCloseRequest();
@@ -658,7 +656,7 @@ void SdlHostWindow::OnButton(const SDL_MouseButtonEvent& event)
             Activate();
         m_lastPoint = point;
         m_pointerInside = true;
-        if (m_root && !m_root->GetFocusControl())
+        if (m_root && !m_root->GetFocusedControl())
             SetFocus();
         m_buttonBits |= bit;
         if (!m_root)
@@ -669,7 +667,7 @@ void SdlHostWindow::OnButton(const SDL_MouseButtonEvent& event)
             m_captured = true;
         }
         const bool doubleClick = event.clicks >= 2 && event.clicks % 2 == 0;
-        m_root->OnMouseButton(doubleClick ? LRootWindow::kButtonDoubleClick : LRootWindow::kButtonDown, bit,
+        m_root->OnMouseButton(doubleClick ? IHostedRootWindow::kButtonDoubleClick : IHostedRootWindow::kButtonDown, bit,
                               modifiers, m_lastPoint);
         return;
     }
@@ -683,7 +681,7 @@ void SdlHostWindow::OnButton(const SDL_MouseButtonEvent& event)
     {
         m_pressCount = 0;
         m_captured = false;
-        m_root->OnMouseButton(LRootWindow::kButtonUp, bit, modifiers, point);
+        m_root->OnMouseButton(IHostedRootWindow::kButtonUp, bit, modifiers, point);
         SDL_CaptureMouse(SDL_FALSE);
         return;
     }
@@ -692,7 +690,7 @@ void SdlHostWindow::OnButton(const SDL_MouseButtonEvent& event)
         m_pressCount = 0;
         ReleaseCapture();
     }
-    m_root->OnMouseButton(LRootWindow::kButtonUp, bit, modifiers, point);
+    m_root->OnMouseButton(IHostedRootWindow::kButtonUp, bit, modifiers, point);
 }
 
 void SdlHostWindow::OnMove(const SDL_MouseMotionEvent& event)
@@ -850,8 +848,8 @@ void SdlWindowSystem::Dispatch(const SDL_Event& event)
     switch (event.type)
     {
     case SDL_QUIT:
-        if (const RCPtr<LNotificationCenter> centre = GetDefaultNotificationCenter())
-            centre->PostNotification(LNotification::Create(kNidAppExitReq));
+        if (IHostAppServices* app = GetHostAppServices())
+            app->RequestExit();
         return;
     case SDL_WINDOWEVENT:
         id = event.window.windowID;
@@ -894,8 +892,8 @@ void SdlWindowSystem::WaitAndDispatch(std::uint32_t timeoutMs)
 {
     // A signal that asks the program to end is answered as the window's close button is.
     if (ClaimSessionEndRequest())
-        if (const RCPtr<LNotificationCenter> centre = GetDefaultNotificationCenter())
-            centre->PostNotification(LNotification::Create(kNidAppExitReq));
+        if (IHostAppServices* app = GetHostAppServices())
+            app->RequestExit();
     PaintAll();
     SDL_Event event;
     if (m_videoStarted && SDL_WaitEventTimeout(&event, static_cast<int>(timeoutMs)) != 0)

@@ -8,17 +8,21 @@
 // activates it before it is delivered. A size the host set itself comes back from the X
 // server as an event; that echo is ignored.
 //
+// A window's root window comes from the application (IHostAppServices::CreateRootWindow) and
+// is driven through IHostedRootWindow; the host knows nothing above it.
+//
 // Everything runs on the UI thread; the window system deletes destroyed windows after the
 // event that destroyed them has been handled.
 #pragma once
 
-#include "QKFramework/Application/RootWindow.h"
-#include "QKFramework/Application/WindowSystem.h"
 #include "QKFramework/Platform/Render/MessageService.h"
 #include "QKFramework/Platform/Render/Sdl/SdlHandles.h"
+#include "QKFramework/Platform/Window/HostedRootWindow.h"
 #include "QKFramework/Platform/Window/SdlInputTranslation.h"
+#include "QKFramework/Platform/Window/WindowSystem.h"
 #include "QKFramework/Renderer/RenderContextInfo.h"
 #include "QKFramework/Utilities/Graphics/RectRegion.h"
+#include "QKFramework/Utilities/Storage/StringArray.h"
 
 #include <SDL.h>
 
@@ -42,7 +46,7 @@ public:
     // --- IHostWindow -----------------------------------------------------------------------
     QKRESULT Create(std::int32_t rendererKind) override;
     QKRESULT Attach(const RCPtr<LRenderer>& renderer) override;
-    LRootWindow* GetRootWindow() const override { return m_root.Get(); }
+    IHostedRootWindow* GetRootWindow() const override { return m_root.Get(); }
     RectL GetFrameRect() override;
     QKRESULT MoveWindow(const RectL& rect) override;
     WindowPlacement GetPlacement() override;
@@ -119,7 +123,7 @@ private:
     std::uint32_t m_id;
     IWindowOSServices* m_owner;
     bool m_isMainClass;
-    RCPtr<LRootWindow> m_root;
+    RCPtr<IHostedRootWindow> m_root;
     RCPtr<LRenderer> m_renderer;
     RCPtr<LRenderContextInfo> m_context;
     RectRegion m_update;

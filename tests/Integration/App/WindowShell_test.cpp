@@ -376,7 +376,7 @@ public:
     Uint32 MainWindowId() { return static_cast<Uint32>(GetMainWindow()->GetHWND()); }
     LTextBox& Entry()
     {
-        const RCPtr<LControl>& root = GetMainWindow()->GetRootWindow()->GetRootControl();
+        const RCPtr<LControl>& root = GetRootWindowOf(GetMainWindow())->GetRootControl();
         const RCPtr<LControl> entry = root->GetChildren().GetAt(WString(u"entry"));
         if (!entry)
             throw std::logic_error("the test skin has no text box");
@@ -385,7 +385,7 @@ public:
     // The menu bar's title at index; throws when the bar did not make it.
     LComboMenu& MenuTitle(std::uint32_t index)
     {
-        const RCPtr<LControl>& root = GetMainWindow()->GetRootWindow()->GetRootControl();
+        const RCPtr<LControl>& root = GetRootWindowOf(GetMainWindow())->GetRootControl();
         auto* bar = dynamic_cast<LMainMenu*>(root->GetChildren().GetAt(WString(u"mainMenu")).Get());
         const RCPtr<LComboMenu> title = bar ? bar->GetMenuButton(index) : RCPtr<LComboMenu>();
         if (!title)
@@ -410,7 +410,7 @@ public:
         IHostWindow* window = GetMainWindow();
         ASSERT_NE(window, nullptr);
         g_script.restoredRect = window->GetFrameRect();
-        const RCPtr<LControl>& root = window->GetRootWindow()->GetRootControl();
+        const RCPtr<LControl>& root = GetRootWindowOf(window)->GetRootControl();
         ASSERT_TRUE(root);
         m_button = root->GetChildren().GetAt(WString(u"push"));
         ASSERT_TRUE(m_button);
@@ -419,7 +419,7 @@ public:
         Subscribe(ConstRCPtr<LNotificationDistributor>(m_button.Get()), u"NID_MOUSE_DOWN");
         // The menu bar sends its commands to the root window.
         for (const char16_t* command : kMenuCommands)
-            Subscribe(ConstRCPtr<LNotificationDistributor>(window->GetRootWindow()), command);
+            Subscribe(ConstRCPtr<LNotificationDistributor>(GetRootWindowOf(window).Get()), command);
         if (g_script.onShown)
             g_script.onShown(*this);
     }
@@ -454,7 +454,7 @@ public:
             return;
         }
         if (notification && GetNotificationName(notification->GetId()).IsEqual(u"NID_APP_EXIT_REQ") && GetMainWindow())
-            g_script.capturedAtExit = static_cast<bool>(GetMainWindow()->GetRootWindow()->GetCaptureControl());
+            g_script.capturedAtExit = static_cast<bool>(GetRootWindowOf(GetMainWindow())->GetCaptureControl());
         LApplicationBase::HandleNotification(source, notification);
     }
 
@@ -599,7 +599,7 @@ TEST_F(WindowShellTest, WheelStepsAddUpToWholeNotchesPerEvent)
     {
         ProbeLog::Clear();
         // The panel takes every wheel event, so none goes on to the focus control as well.
-        auto* panel = dynamic_cast<ProbeControl*>(app.GetMainWindow()->GetRootWindow()->GetRootControl().Get());
+        auto* panel = dynamic_cast<ProbeControl*>(app.GetRootWindowOf(app.GetMainWindow())->GetRootControl().Get());
         ASSERT_NE(panel, nullptr);
         panel->wheelAnswer = QK_OK;
         // Half a notch twice, three notches at once, and just short of a notch back.
@@ -706,7 +706,7 @@ TEST_F(WindowShellTest, WhileAFileDialogWaitsTheWindowsPaintButTakeNoInput)
     {
         auto* window = dynamic_cast<SdlHostWindow*>(app.GetMainWindow());
         ASSERT_NE(window, nullptr);
-        window->GetRootWindow()->InvalidateRect(RectL{0, 0, 320, 200});
+        app.GetRootWindowOf(window)->InvalidateRect(RectL{0, 0, 320, 200});
         PushClick(app.MainWindowId(), kButtonMiddle);
         const RCPtr<LFileDialog> dialog(new LFileDialog(WString()));
         dialog->ShowOpenDialog(WString(u"Presets|*.vedidu"), WString(u"vedidu"), WString(u"Open"), false);
@@ -819,7 +819,7 @@ TEST_F(WindowShellTest, TextTypedIntoTheTextBoxIsCopiedToAndPastedFromTheDesktop
         [&](WindowTestApp& app)
         {
             typed = text(app);
-            focused = app.GetMainWindow()->GetRootWindow()->GetFocusControl().Get() == &app.Entry();
+            focused = app.GetRootWindowOf(app.GetMainWindow())->GetFocusControl().Get() == &app.Entry();
             PushKey(app.MainWindowId(), SDLK_HOME, SDL_SCANCODE_HOME, KMOD_LSHIFT);
             PushKey(app.MainWindowId(), SDLK_c, SDL_SCANCODE_C, KMOD_LCTRL);
         });

@@ -187,9 +187,9 @@ TEST_P(EditorListsTest, EveryDropDownListOpensWideEnoughForItsWidestItem)
         {
             ASSERT_TRUE(d.Settle());
             std::vector<RCPtr<LComboBox>> combos;
-            CollectCombos(*d.MainWindow().GetRootWindow()->GetRootControl(), combos);
+            CollectCombos(*d.MainRoot().GetRootControl(), combos);
             ASSERT_GE(combos.size(), 15u);
-            const LongPair window = d.MainWindow().GetRootWindow()->GetClientSize();
+            const LongPair window = d.MainRoot().GetClientSize();
             for (const RCPtr<LComboBox>& combo : combos)
             {
                 const std::string name = Narrow(combo->GetParent()->GetName());

@@ -143,7 +143,7 @@ TEST_P(EditorLooksTest, TabWalksTheFavoritesThenRamAndSpacePressesTheFocusedButt
     EditorDriver driver;
     const int status = driver.Run([&](EditorDriver& d) {
         ASSERT_TRUE(d.Settle());
-        LRootWindow& root = *d.MainWindow().GetRootWindow();
+        LRootWindow& root = d.MainRoot();
         const auto focus = [&]() -> std::string {
             const LControl* control = root.GetFocusedControl();
             if (!control)

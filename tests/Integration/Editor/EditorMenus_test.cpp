@@ -66,7 +66,7 @@ LPopupMenu* FileMenu(const EditorDriver& d)
 std::size_t StalePixels(EditorDriver& d, Picture& shown)
 {
     shown = d.ReadPicture();
-    d.MainWindow().GetRootWindow()->InvalidateAll();
+    d.MainRoot().InvalidateAll();
     const Picture repainted = d.ReadPicture();
     return shown.CountDifferences(repainted);
 }
@@ -177,7 +177,7 @@ TEST_P(EditorMenusTest, EscapeGivesTheKeyboardBackToWhereItWas)
         [&](EditorDriver& d)
         {
             ASSERT_TRUE(d.Settle());
-            LRootWindow& root = *d.MainWindow().GetRootWindow();
+            LRootWindow& root = d.MainRoot();
             const RCPtr<LControl> box = d.Find(nameBox);
             ASSERT_TRUE(box);
             for (const Case& c : cases)

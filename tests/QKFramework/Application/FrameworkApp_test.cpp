@@ -202,6 +202,43 @@ TEST_F(FrameworkAppTest, RootWindowsAreListedOnceAndIdlePassesServeEachOfThem)
     stranger->ReleaseInternalReferences();
 }
 
+// What a window host gets from the application: a root window made and registered for it,
+// which the application finds again by host; the first one is the main window; the host's
+// end and its close box reach the application without the host knowing its classes.
+TEST_F(FrameworkAppTest, HostServicesMakeAndRegisterTheRootWindowTheApplicationFindsByHost)
+{
+    const RCPtr<TestApp> app(new TestApp(LoadTwoSkins(m_folder), m_system, ""));
+    ASSERT_EQ(app->RunApplicationStartup(), QK_OK);
+    IHostAppServices* services = GetHostAppServices();
+    ASSERT_NE(services, nullptr);
+
+    Windows::Host mainHost;
+    Windows::Host dialogHost;
+    const RCPtr<IHostedRootWindow> main = services->CreateRootWindow(nullptr, &mainHost);
+    const RCPtr<IHostedRootWindow> dialog = services->CreateRootWindow(nullptr, &dialogHost);
+    ASSERT_TRUE(main && dialog);
+    ASSERT_EQ(app->GetRootWindows().size(), 2u);
+    EXPECT_EQ(app->GetRootWindowOf(&mainHost).Get(), main.Get());
+    EXPECT_EQ(app->GetRootWindowOf(&dialogHost).Get(), dialog.Get());
+    EXPECT_FALSE(app->GetRootWindowOf(nullptr));
+    EXPECT_TRUE(services->IsFirstRootWindow(main.Get()));
+    EXPECT_FALSE(services->IsFirstRootWindow(dialog.Get()));
+
+    services->UnregisterRootWindow(dialog.Get());
+    EXPECT_FALSE(app->GetRootWindowOf(&dialogHost));
+    EXPECT_EQ(app->GetRootWindows().size(), 1u);
+
+    services->RequestExit();
+    EXPECT_FALSE(app->IsExitRequested()) << "decided in the next idle pass";
+    app->ProcessIdle(true);
+    EXPECT_TRUE(app->IsExitRequested());
+
+    services->UnregisterRootWindow(main.Get());
+    main->ReleaseInternalReferences();
+    dialog->ReleaseInternalReferences();
+    app->Shutdown();
+}
+
 TEST_F(FrameworkAppTest, MouseButtonsWithoutAnActiveWindowComeFromTheKeyStates)
 {
     const RCPtr<TestApp> app(new TestApp(LoadTwoSkins(m_folder), m_system, ""));

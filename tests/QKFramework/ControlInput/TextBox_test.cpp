@@ -448,8 +448,15 @@ TEST_F(TextBoxTest, TheCaretBlinksHalfASecondOnAndThreeTenthsOff)
     const Step steps[] = {{499, true}, {1, false}, {299, false}, {1, true}, {500, false}};
     for (const Step& step : steps)
     {
+        harness.Window()->dirty.clear();
+        const bool before = box.IsCaretVisible();
         script.Tick(step.ms);
         EXPECT_EQ(box.IsCaretVisible(), step.visible) << "after +" << step.ms << " ms";
+        // A blink repaints the caret's strip (the box is at 10, 10; the caret at the text
+        // area's left, 4 in, one to the left), nothing else; no blink repaints nothing.
+        const std::vector<RectD> blinked{RectD{12.0, 13.0, 3.0, box.GetCaretRect().height + 2.0}};
+        EXPECT_EQ(harness.Window()->dirty, before == step.visible ? std::vector<RectD>{} : blinked)
+            << "after +" << step.ms << " ms";
     }
     // A caret move shows it again at once.
     box.SetText(WString(u"ab"));

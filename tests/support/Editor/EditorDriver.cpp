@@ -325,6 +325,19 @@ SdlHostWindow& EditorDriver::MainWindow() const
     return *window;
 }
 
+LRootWindow& EditorDriver::RootOf(const IHostWindow& window) const
+{
+    LRootWindow* root = Application().GetRootWindowOf(&window).Get();
+    if (!root)
+        throw std::logic_error("EditorDriver: the window has no root window");
+    return *root;
+}
+
+LRootWindow& EditorDriver::MainRoot() const
+{
+    return RootOf(MainWindow());
+}
+
 RCPtr<LRootModuleEngine> EditorDriver::Engine() const
 {
     return Application().GetEngine();
@@ -389,7 +402,8 @@ SdlHostWindow* EditorDriver::WindowOf(const LControl& control) const
     if (!control->IsEnabled(true))
         return ::testing::AssertionFailure() << name << " is disabled";
     SdlHostWindow* window = WindowOf(*control);
-    if (!window || !window->GetRootWindow())
+    LRootWindow* root = window ? Application().GetRootWindowOf(window).Get() : nullptr;
+    if (!root)
         return ::testing::AssertionFailure() << name << " is in no window";
 
     RectL rect;
@@ -403,7 +417,7 @@ SdlHostWindow* EditorDriver::WindowOf(const LControl& control) const
                                              << ") is outside its window (" << client.width << " x " << client.height
                                              << ")";
     PointL local;
-    const RCPtr<LControl> hit = window->GetRootWindow()->HitTest(centre, local, false);
+    const RCPtr<LControl> hit = root->HitTest(centre, local, false);
     if (!IsWithin(hit.Get(), *control))
         return ::testing::AssertionFailure() << name << " is covered at its centre by "
                                              << (hit ? Describe(*hit) : std::string("nothing")) << "; on its way "

@@ -135,6 +135,9 @@ public:
 
     LApplication& Application() const;
     SdlHostWindow& MainWindow() const;
+    // The root window the application made for window (the main window's by default).
+    LRootWindow& RootOf(const IHostWindow& window) const;
+    LRootWindow& MainRoot() const;
     // The engine the start-up made.
     RCPtr<LRootModuleEngine> Engine() const;
 

@@ -3,7 +3,7 @@
 // boxes answer from fields (the boxes are written down).
 #pragma once
 
-#include "QKFramework/Application/WindowSystem.h"
+#include "QKFramework/Platform/Window/WindowSystem.h"
 
 #include <string>
 #include <vector>

@@ -10,7 +10,7 @@
 #pragma once
 
 #include "QKFramework/Application/RootWindow.h"
-#include "QKFramework/Application/WindowOSServices.h"
+#include "QKFramework/Platform/Window/WindowOSServices.h"
 
 #include <cstdint>
 #include <string>

@@ -12,8 +12,8 @@
 #pragma once
 
 #include "QKFramework/Application/RootWindow.h"
-#include "QKFramework/Application/WindowOSServices.h"
 #include "QKFramework/Platform/Render/DrawingSurface.h"
+#include "QKFramework/Platform/Window/WindowOSServices.h"
 #include "QKFramework/Renderer/RenderContextInfo.h"
 
 #include "tests/support/UI/ControlHarness.h"

@@ -1,4 +1,4 @@
-#include "QKFramework/Application/HostAppServices.h"
+#include "QKFramework/Platform/Window/HostAppServices.h"
 
 namespace QK
 {

@@ -11,7 +11,7 @@
 // UI thread only.
 #pragma once
 
-#include "QKFramework/Application/WindowOSServices.h"
+#include "QKFramework/Platform/Window/WindowOSServices.h"
 #include "QKFramework/ObjectBase/RCPtr.h"
 #include "QKFramework/Utilities/Storage/StringT.h"
 
@@ -21,8 +21,8 @@
 namespace QK
 {
 
+class IHostedRootWindow;
 class LRenderer;
-class LRootWindow;
 
 // Window styles, as the application base decides them.
 inline constexpr std::uint32_t kStyleMaximizeBox = 0x00010000;
@@ -60,9 +60,11 @@ class IHostWindow : public IWindowOSServices
 public:
     // Makes a renderer of kind (0 OpenGL, 1 software) for the window, then attaches it.
     virtual QKRESULT Create(std::int32_t rendererKind) = 0;
-    // Makes the root window over renderer and registers it with the application.
+    // Has the application make and register the root window over renderer (IHostAppServices).
     virtual QKRESULT Attach(const RCPtr<LRenderer>& renderer) = 0;
-    virtual LRootWindow* GetRootWindow() const = 0;
+    // The root window as this host drives it; null before Attach and once destroyed. The
+    // application finds its own class among its root windows (by host).
+    virtual IHostedRootWindow* GetRootWindow() const = 0;
     // The client area on the screen, {x, y, width, height}.
     virtual RectL GetFrameRect() = 0;
     virtual QKRESULT MoveWindow(const RectL& rect) = 0;
