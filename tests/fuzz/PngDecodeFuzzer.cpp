@@ -9,8 +9,9 @@
 // A decoded image must agree with the same file loaded as a bitmap through the bitmap cache;
 // the settings then pick a sub-bitmap (any rectangle, inside the image or not), which is read
 // at its corners, cloned, locked and colorized with a solid colour or a gradient, as an image
-// or as a mask. The decoding library itself is not instrumented; these paths are the
-// editor's own.
+// or as a mask; first, when the settings say so, the image is turned into the premultiplied
+// form drawing gives it, which must not change a single colour read from it. The decoding
+// library itself is not instrumented; these paths are the editor's own.
 #include "QKFramework/Utilities/Graphics/Bitmap.h"
 #include "QKFramework/Utilities/Graphics/BitmapImage.h"
 #include "QKFramework/Utilities/Graphics/Colorizer.h"
@@ -79,6 +80,7 @@ struct Settings
     std::int32_t colorType;
     float strength;
     bool asMask;
+    bool drawnFirst;
 };
 
 Settings ReadSettings(const std::uint8_t* bytes)
@@ -93,6 +95,7 @@ Settings ReadSettings(const std::uint8_t* bytes)
     settings.colorType = bytes[8] % 3;
     settings.strength = static_cast<float>(bytes[9]) / 128.0f;
     settings.asMask = (bytes[10] & 1) != 0;
+    settings.drawnFirst = (bytes[10] & 2) != 0;
     return settings;
 }
 
@@ -209,6 +212,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(bitmap);
         FUZZ_CHECK(bitmap->GetWidth() == static_cast<std::int32_t>(decoded.width) &&
                    bitmap->GetHeight() == static_cast<std::int32_t>(decoded.height));
+        if (settings.drawnFirst)
+            FUZZ_CHECK(bitmap->GetGdiplusBitmap()->Premultiply());
         const std::int32_t right = bitmap->GetWidth() - 1;
         const std::int32_t bottom = bitmap->GetHeight() - 1;
         FUZZ_CHECK(bitmap->GetPixel(right, bottom).ToARGB() ==
@@ -218,11 +223,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The last holder let go: the cache keeps nothing.
     FUZZ_CHECK(QK::LBitmap::GetCacheCount() == 0);
 
+    std::vector<std::uint32_t> straight(std::size_t{decoded.width} * decoded.height);
+    std::memcpy(straight.data(), decoded.pixels.data(), decoded.pixels.size());
     QK::BitmapImage image(std::move(decoded));
     std::uint32_t argb = 0;
     const std::int64_t right = image.GetWidth() - 1;
     const std::int64_t bottom = image.GetHeight() - 1;
     FUZZ_CHECK(image.GetPixel(0, 0, argb) && image.GetPixel(right, bottom, argb) &&
                !image.GetPixel(right + 1, 0, argb));
+
+    // Premultiplied for drawing, every pixel still reads as it was, and so do raw pixels
+    // handed out afterwards.
+    FUZZ_CHECK(image.Premultiply() && image.IsPremultiplied());
+    for (std::size_t index = 0; index < straight.size(); ++index)
+        FUZZ_CHECK(image.GetStraightPixel(index) == straight[index]);
+    const std::uint32_t* locked =
+        image.LockBits({0, 0, static_cast<std::int32_t>(image.GetWidth()), static_cast<std::int32_t>(image.GetHeight())},
+                       QK::BitmapImage::kLockRead);
+    FUZZ_CHECK(locked && !image.IsPremultiplied() &&
+               std::memcmp(locked, straight.data(), straight.size() * sizeof(std::uint32_t)) == 0);
+    image.UnlockBits();
     return 0;
 }

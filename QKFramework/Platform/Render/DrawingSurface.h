@@ -87,10 +87,10 @@ public:
     // height is not above 0.
     virtual std::unique_ptr<IDrawingSurface> CreateImage(const std::uint32_t* pixels, std::int32_t width,
                                                          std::int32_t height, std::int32_t stride) = 0;
-    // An image shown straight from pixels (stride in bytes) that are all opaque, where straight
-    // and premultiplied agree, without a copy; owner keeps them alive as long as the image is.
-    // Only to be drawn from. Null when width or height is not above 0.
-    virtual std::unique_ptr<IDrawingSurface> CreateOpaqueImageView(std::shared_ptr<const void> owner,
+    // An image shown straight from premultiplied pixels (stride in bytes; opaque straight
+    // pixels are premultiplied as they stand), without a copy; owner keeps them alive as long
+    // as the image is. Only to be drawn from. Null when width or height is not above 0.
+    virtual std::unique_ptr<IDrawingSurface> CreatePremultipliedImageView(std::shared_ptr<const void> owner,
                                                                    const std::uint32_t* pixels, std::int32_t width,
                                                                    std::int32_t height, std::int32_t stride) = 0;
     // Copies rects of surface to the same places of window, from the last rectangle to the

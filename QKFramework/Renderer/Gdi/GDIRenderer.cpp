@@ -418,19 +418,27 @@ void LGDIRenderer::DrawPath(PathKind kind, PolylineT<float>& points, const Color
 
 // --- Bitmaps ---------------------------------------------------------------------------
 
-std::unique_ptr<IDrawingSurface> LGDIRenderer::ShowAsItIs(const BitmapImage* image, const RectL& rect,
-                                                          std::int32_t width, std::int32_t height)
+std::unique_ptr<IDrawingSurface> LGDIRenderer::ShowPart(BitmapImage& image, const RectL& part)
+{
+    // The image itself is shown, premultiplied once in place, rather than a copy of it; only
+    // when that cannot be done (its pixels are locked) is the part copied.
+    const std::uint32_t* first = image.GetHeldPixels() + static_cast<std::size_t>(part.y) * image.GetWidth() +
+                                 static_cast<std::size_t>(part.x);
+    if (image.Premultiply() || image.IsOpaque(part))
+        return m_backend.CreatePremultipliedImageView(image.GetSharedPixels(), first, part.width, part.height,
+                                                      image.GetStride());
+    return m_backend.CreateImage(first, part.width, part.height, image.GetStride());
+}
+
+std::unique_ptr<IDrawingSurface> LGDIRenderer::ShowAsItIs(BitmapImage* image, const RectL& rect, std::int32_t width,
+                                                          std::int32_t height)
 {
     // Drawn at its own size and wholly inside its image, a bitmap needs no picture of its
-    // own: opaque pixels are shown where they lie, others as one premultiplied copy. Either
-    // way the pixels drawn are those a rendering onto a clear surface would hold.
+    // own: its pixels are shown where they lie, and they are those a rendering onto a clear
+    // surface would hold.
     if (!image || rect.width != width || rect.height != height || !image->Contains(rect))
         return nullptr;
-    const std::uint32_t* first = image->GetPixels() + static_cast<std::size_t>(rect.y) * image->GetWidth() +
-                                 static_cast<std::size_t>(rect.x);
-    if (image->IsOpaque(rect))
-        return m_backend.CreateOpaqueImageView(image->GetSharedPixels(), first, width, height, image->GetStride());
-    return m_backend.CreateImage(first, width, height, image->GetStride());
+    return ShowPart(*image, rect);
 }
 
 RCPtr<LGDIRenderer::LCachedBitmap> LGDIRenderer::RenderBitmap(const LBitmap& bitmap, std::int32_t width,
@@ -448,7 +456,7 @@ RCPtr<LGDIRenderer::LCachedBitmap> LGDIRenderer::RenderBitmap(const LBitmap& bit
         Throw<std::invalid_argument>({"QK::LGDIRenderer::DrawBitmap", kSource, 559},
                                      "Invalid ResizeType passed to DrawBitmap.");
 
-    const BitmapImage* image = bitmap.GetGdiplusBitmap();
+    BitmapImage* image = bitmap.GetGdiplusBitmap();
     if (std::unique_ptr<IDrawingSurface> asItIs = ShowAsItIs(image, rect, width, height))
         return RCPtr<LCachedBitmap>(new LCachedBitmap(std::move(asItIs)));
 
@@ -462,9 +470,8 @@ RCPtr<LGDIRenderer::LCachedBitmap> LGDIRenderer::RenderBitmap(const LBitmap& bit
         const std::int64_t y1 = std::min<std::int64_t>(static_cast<std::int64_t>(rect.y) + rect.height, image->GetHeight());
         std::unique_ptr<IDrawingSurface> source;
         if (x1 > x0 && y1 > y0)
-            source = m_backend.CreateImage(image->GetPixels() + y0 * image->GetWidth() + x0,
-                                           static_cast<std::int32_t>(x1 - x0), static_cast<std::int32_t>(y1 - y0),
-                                           image->GetStride());
+            source = ShowPart(*image, {static_cast<std::int32_t>(x0), static_cast<std::int32_t>(y0),
+                                       static_cast<std::int32_t>(x1 - x0), static_cast<std::int32_t>(y1 - y0)});
         if (source)
         {
             // The source rectangle in the copied part's pixels; what lies outside stays empty.

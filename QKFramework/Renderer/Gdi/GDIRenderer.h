@@ -145,8 +145,10 @@ private:
                                       std::int32_t resizeType);
     // The cached form of rect of image drawn 1:1 without a rendering of its own; null when
     // it must be rendered.
-    std::unique_ptr<IDrawingSurface> ShowAsItIs(const BitmapImage* image, const RectL& rect, std::int32_t width,
+    std::unique_ptr<IDrawingSurface> ShowAsItIs(BitmapImage* image, const RectL& rect, std::int32_t width,
                                                 std::int32_t height);
+    // part (inside image) as an image to draw from.
+    std::unique_ptr<IDrawingSurface> ShowPart(BitmapImage& image, const RectL& part);
     // Puts the state's translation and clip on the front surface.
     void ApplyState();
 

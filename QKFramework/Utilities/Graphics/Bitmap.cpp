@@ -257,11 +257,15 @@ ConstRCPtr<LBitmap> LBitmap::Clone() const
     }
     auto copy = std::make_unique<BitmapImage>(static_cast<std::uint32_t>(m_rect.width),
                                               static_cast<std::uint32_t>(m_rect.height));
-    const std::uint32_t* source = image->GetPixels() + static_cast<std::size_t>(m_rect.y) * image->GetWidth() +
-                                  static_cast<std::size_t>(m_rect.x);
+    // Read through the image's straight colours: a drawn image holds its pixels premultiplied.
+    std::uint32_t* to = copy->GetPixels();
     for (std::int32_t row = 0; row < m_rect.height; ++row)
-        std::copy_n(source + static_cast<std::size_t>(row) * image->GetWidth(), m_rect.width,
-                    copy->GetPixels() + static_cast<std::size_t>(row) * static_cast<std::size_t>(m_rect.width));
+    {
+        const std::size_t from = (static_cast<std::size_t>(m_rect.y) + static_cast<std::size_t>(row)) * image->GetWidth() +
+                                 static_cast<std::size_t>(m_rect.x);
+        for (std::int32_t column = 0; column < m_rect.width; ++column)
+            *to++ = image->GetStraightPixel(from + static_cast<std::size_t>(column));
+    }
     return ConstRCPtr<LBitmap>(new LBitmap(std::move(copy)));
 }
 

@@ -1,6 +1,7 @@
 #include "QKFramework/Utilities/Graphics/BitmapImage.h"
 
 #include "QKFramework/ObjectBase/Exception.h"
+#include "QKFramework/Utilities/Graphics/PremultipliedAlpha.h"
 
 #include <algorithm>
 #include <atomic>
@@ -63,13 +64,75 @@ std::unique_ptr<BitmapImage> BitmapImage::FromPng(const std::uint8_t* data, std:
     return image;
 }
 
+std::uint32_t* BitmapImage::GetPixels()
+{
+    MakeStraight();
+    return m_pixels.get();
+}
+
+std::uint32_t BitmapImage::GetStraightPixel(std::size_t index) const noexcept
+{
+    const std::uint32_t held = m_pixels[index];
+    if (!m_premultiplied || (held >> 24) == 0xFF)
+        return held;
+    const auto inexact = std::lower_bound(m_inexact.begin(), m_inexact.end(), index,
+                                          [](const auto& entry, std::size_t at) { return entry.first < at; });
+    if (inexact != m_inexact.end() && inexact->first == index)
+        return inexact->second;
+    return UnpremultiplyArgb(held);
+}
+
+bool BitmapImage::Premultiply() noexcept
+{
+    if (m_premultiplied)
+        return true;
+    if (m_locked)
+        return false;
+    const std::size_t count = std::size_t{m_width} * m_height;
+    std::uint32_t* pixels = m_pixels.get();
+    try
+    {
+        // Everything that can fail happens before the first pixel changes.
+        for (std::size_t index = 0; index < count; ++index)
+        {
+            const std::uint32_t straight = pixels[index];
+            if ((straight >> 24) != 0xFF && UnpremultiplyArgb(PremultiplyArgb(straight)) != straight)
+                m_inexact.emplace_back(static_cast<std::uint32_t>(index), straight);
+        }
+    }
+    catch (const std::bad_alloc&)
+    {
+        m_inexact.clear();
+        m_inexact.shrink_to_fit();
+        return false;
+    }
+    m_inexact.shrink_to_fit();
+    std::transform(pixels, pixels + count, pixels, PremultiplyArgb);
+    m_premultiplied = true;
+    return true;
+}
+
+void BitmapImage::MakeStraight()
+{
+    if (!m_premultiplied)
+        return;
+    const std::size_t count = std::size_t{m_width} * m_height;
+    std::shared_ptr<std::uint32_t[]> straight = MakePixels(count);
+    for (std::size_t index = 0; index < count; ++index)
+        straight[index] = GetStraightPixel(index);
+    m_pixels = std::move(straight);
+    m_inexact.clear();
+    m_inexact.shrink_to_fit();
+    m_premultiplied = false;
+}
+
 bool BitmapImage::IsOpaque(const RectL& rect) const noexcept
 {
     if (!Contains(rect))
         return false;
     for (std::int32_t y = 0; y < rect.height; ++y)
     {
-        const std::uint32_t* row = GetPixels() + (static_cast<std::size_t>(rect.y) + y) * m_width + rect.x;
+        const std::uint32_t* row = GetHeldPixels() + (static_cast<std::size_t>(rect.y) + y) * m_width + rect.x;
         for (std::int32_t x = 0; x < rect.width; ++x)
             if ((row[x] >> 24) != 0xFF)
                 return false;
@@ -95,6 +158,15 @@ std::uint32_t* BitmapImage::LockBits(const RectL& rect, std::uint32_t)
         m_lastStatus = kStatusInvalidParameter;
         return nullptr;
     }
+    try
+    {
+        MakeStraight();
+    }
+    catch (const std::exception&)
+    {
+        m_lastStatus = kStatusOutOfMemory;
+        return nullptr;
+    }
     m_locked = true;
     return m_pixels.get() + static_cast<std::size_t>(rect.y) * m_width + static_cast<std::size_t>(rect.x);
 }
@@ -107,7 +179,7 @@ bool BitmapImage::GetPixel(std::int64_t x, std::int64_t y, std::uint32_t& argb)
         argb = 0;
         return false;
     }
-    argb = m_pixels[static_cast<std::size_t>(y) * m_width + static_cast<std::size_t>(x)];
+    argb = GetStraightPixel(static_cast<std::size_t>(y) * m_width + static_cast<std::size_t>(x));
     return true;
 }
 

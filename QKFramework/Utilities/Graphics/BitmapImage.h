@@ -1,7 +1,12 @@
 // BitmapImage: the pixels behind one or more LBitmap objects (the loaded or made image and
-// the sub-bitmaps that show parts of it). Pixels are 32-bit, straight (not premultiplied)
-// alpha, B, G, R, A in memory, so a pixel read as a 32-bit word is 0xAARRGGBB; rows follow
-// each other without padding.
+// the sub-bitmaps that show parts of it). Pixels are 32-bit, B, G, R, A in memory, so a pixel
+// read as a 32-bit word is 0xAARRGGBB; rows follow each other without padding.
+//
+// The pixels are straight (not premultiplied) alpha, until the image is first drawn: then
+// Premultiply turns them, in place, into the form drawing surfaces show as they are, so the
+// image is held once. Reads still answer the straight colours exactly: those premultiplying
+// would round away are kept aside. Whatever asks for raw pixels (GetPixels, LockBits) gets
+// straight ones again, in a buffer of their own.
 //
 // Like the image objects of the design it stands for, an operation that fails records a
 // status (kStatus*) and the caller goes on; at most one lock is held at a time.
@@ -16,6 +21,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace QK
@@ -26,6 +32,7 @@ class BitmapImage
 public:
     static constexpr int kStatusOk = 0;
     static constexpr int kStatusInvalidParameter = 2;
+    static constexpr int kStatusOutOfMemory = 3;
     static constexpr int kStatusWrongState = 8;
 
     // Lock modes.
@@ -49,11 +56,21 @@ public:
     std::int32_t GetStride() const noexcept { return static_cast<std::int32_t>(m_width * 4); }
     // Never reused within the process, so caches can key by it where an address could come back.
     std::uint64_t GetSerial() const noexcept { return m_serial; }
-    const std::uint32_t* GetPixels() const noexcept { return m_pixels.get(); }
-    std::uint32_t* GetPixels() noexcept { return m_pixels.get(); }
+    // The pixels as they are held: premultiplied when IsPremultiplied, else straight.
+    const std::uint32_t* GetHeldPixels() const noexcept { return m_pixels.get(); }
     std::shared_ptr<const std::uint32_t[]> GetSharedPixels() const noexcept { return m_pixels; }
+    // Straight pixels, to read or write; a premultiplied image becomes straight again first
+    // (throws Exception<std::bad_alloc> without memory for that).
+    std::uint32_t* GetPixels();
+    // The straight colour of the pixel at index y x width + x, whichever form is held.
+    std::uint32_t GetStraightPixel(std::size_t index) const noexcept;
     // Whether every pixel of rect (which must lie inside the image) is opaque.
     bool IsOpaque(const RectL& rect) const noexcept;
+
+    bool IsPremultiplied() const noexcept { return m_premultiplied; }
+    // Turns the pixels premultiplied in place (nothing to do when they are). False, and
+    // nothing changed, while a lock is held or without memory to keep the inexact colours.
+    bool Premultiply() noexcept;
 
     int GetLastStatus() const noexcept { return m_lastStatus; }
     void SetLastStatus(int status) noexcept { m_lastStatus = status; }
@@ -75,13 +92,19 @@ private:
     {
     };
     BitmapImage(std::uint32_t width, std::uint32_t height, Uncleared);
+    // Straight pixels in a buffer of their own; whoever shows the premultiplied ones keeps them.
+    void MakeStraight();
 
     std::uint32_t m_width;
     std::uint32_t m_height;
     std::shared_ptr<std::uint32_t[]> m_pixels;
     std::uint64_t m_serial;
+    // While premultiplied: (index, straight colour) of every pixel whose straight colour its
+    // premultiplied form does not give back, by index.
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> m_inexact;
     int m_lastStatus = kStatusOk;
     bool m_locked = false;
+    bool m_premultiplied = false;
 };
 
 } // namespace QK

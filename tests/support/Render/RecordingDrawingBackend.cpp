@@ -146,15 +146,15 @@ std::unique_ptr<IDrawingSurface> RecordingDrawingBackend::CreateImage(const std:
     return inner ? std::make_unique<RecordingSurface>(*this, std::move(inner)) : nullptr;
 }
 
-std::unique_ptr<IDrawingSurface> RecordingDrawingBackend::CreateOpaqueImageView(std::shared_ptr<const void> owner,
+std::unique_ptr<IDrawingSurface> RecordingDrawingBackend::CreatePremultipliedImageView(std::shared_ptr<const void> owner,
                                                                                const std::uint32_t* pixels,
                                                                                std::int32_t width,
                                                                                std::int32_t height,
                                                                                std::int32_t stride)
 {
-    Record("CreateOpaqueImageView(" + std::to_string(width) + "x" + std::to_string(height) + ")");
+    Record("CreatePremultipliedImageView(" + std::to_string(width) + "x" + std::to_string(height) + ")");
     std::unique_ptr<IDrawingSurface> inner =
-        GetDrawingBackend().CreateOpaqueImageView(std::move(owner), pixels, width, height, stride);
+        GetDrawingBackend().CreatePremultipliedImageView(std::move(owner), pixels, width, height, stride);
     return inner ? std::make_unique<RecordingSurface>(*this, std::move(inner)) : nullptr;
 }
 

@@ -2,7 +2,7 @@
 // down every surface call, one line per call, so a test sees both the pixels and which path
 // the renderer took. Lines read, for example:
 //   CreateSurface(25x25)
-//   CreateOpaqueImageView(10x10)
+//   CreatePremultipliedImageView(10x10)
 //   DrawImage(0,0,10,10->20,10,10,10)
 //   FillWithImage(0,0,10,10->0,0,40,40)
 //   WritePixels(1,2,3,4,00000000)
@@ -23,7 +23,7 @@ public:
     std::unique_ptr<IDrawingSurface> CreateSurface(std::int32_t width, std::int32_t height) override;
     std::unique_ptr<IDrawingSurface> CreateImage(const std::uint32_t* pixels, std::int32_t width, std::int32_t height,
                                                  std::int32_t stride) override;
-    std::unique_ptr<IDrawingSurface> CreateOpaqueImageView(std::shared_ptr<const void> owner,
+    std::unique_ptr<IDrawingSurface> CreatePremultipliedImageView(std::shared_ptr<const void> owner,
                                                            const std::uint32_t* pixels, std::int32_t width,
                                                            std::int32_t height, std::int32_t stride) override;
     void Present(std::uintptr_t window, const IDrawingSurface& surface, const std::vector<RectL>& rects) override;

@@ -1,6 +1,7 @@
 #include "QKFramework/Platform/Render/Cairo/CairoDrawingSurface.h"
 
 #include "QKFramework/Platform/Render/Sdl/SdlPresenter.h"
+#include "QKFramework/Utilities/Graphics/PremultipliedAlpha.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,26 +12,6 @@ namespace QK
 
 namespace
 {
-
-std::uint32_t Premultiply(std::uint32_t argb)
-{
-    const std::uint32_t a = argb >> 24;
-    if (a == 255)
-        return argb;
-    if (a == 0)
-        return 0;
-    const auto scale = [a](std::uint32_t channel) { return (channel * a + 127) / 255; };
-    return (a << 24) | (scale((argb >> 16) & 255) << 16) | (scale((argb >> 8) & 255) << 8) | scale(argb & 255);
-}
-
-std::uint32_t Unpremultiply(std::uint32_t argb)
-{
-    const std::uint32_t a = argb >> 24;
-    if (a == 255 || a == 0)
-        return a == 0 ? 0 : argb;
-    const auto scale = [a](std::uint32_t channel) { return std::min<std::uint32_t>(255, (channel * 255 + a / 2) / a); };
-    return (a << 24) | (scale((argb >> 16) & 255) << 16) | (scale((argb >> 8) & 255) << 8) | scale(argb & 255);
-}
 
 // Cairo's centres sit on half coordinates, the skins' on whole ones.
 constexpr double kCentre = 0.5;
@@ -140,7 +121,7 @@ void CairoDrawingSurface::WritePixels(const RectL& rect, std::uint32_t argb)
     if (!data)
         return;
     const std::int32_t stride = cairo_image_surface_get_stride(m_surface.Get());
-    const std::uint32_t pixel = Premultiply(argb);
+    const std::uint32_t pixel = PremultiplyArgb(argb);
     for (std::int64_t y = y0; y < y1; ++y)
     {
         auto* row = reinterpret_cast<std::uint32_t*>(data + y * stride);
@@ -305,7 +286,7 @@ std::uint32_t CairoDrawingSurface::GetPixel(std::int32_t x, std::int32_t y) cons
     if (!data)
         return 0;
     const std::int32_t stride = cairo_image_surface_get_stride(m_surface.Get());
-    return Unpremultiply(reinterpret_cast<const std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride)[x]);
+    return UnpremultiplyArgb(reinterpret_cast<const std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride)[x]);
 }
 
 void CairoDrawingSurface::LoadStraightPixels(const std::uint32_t* pixels, std::int32_t stride)
@@ -320,7 +301,7 @@ void CairoDrawingSurface::LoadStraightPixels(const std::uint32_t* pixels, std::i
         const auto* from = reinterpret_cast<const std::uint32_t*>(reinterpret_cast<const unsigned char*>(pixels) +
                                                                   static_cast<std::ptrdiff_t>(y) * stride);
         auto* to = reinterpret_cast<std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * ownStride);
-        std::transform(from, from + m_width, to, Premultiply);
+        std::transform(from, from + m_width, to, PremultiplyArgb);
     }
     cairo_surface_mark_dirty(m_surface.Get());
 }
@@ -340,7 +321,7 @@ std::unique_ptr<IDrawingSurface> CairoDrawingBackend::CreateImage(const std::uin
     return image;
 }
 
-std::unique_ptr<IDrawingSurface> CairoDrawingBackend::CreateOpaqueImageView(std::shared_ptr<const void> owner,
+std::unique_ptr<IDrawingSurface> CairoDrawingBackend::CreatePremultipliedImageView(std::shared_ptr<const void> owner,
                                                                            const std::uint32_t* pixels,
                                                                            std::int32_t width, std::int32_t height,
                                                                            std::int32_t stride)

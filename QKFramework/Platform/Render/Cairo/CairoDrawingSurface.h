@@ -39,7 +39,7 @@ class CairoDrawingSurface final : public IDrawingSurface
 public:
     // width and height of at least 1 each.
     CairoDrawingSurface(std::int32_t width, std::int32_t height);
-    // A surface over opaque pixels owned elsewhere (see CreateOpaqueImageView).
+    // A surface over premultiplied pixels owned elsewhere (see CreatePremultipliedImageView).
     CairoDrawingSurface(std::shared_ptr<const void> owner, const std::uint32_t* pixels, std::int32_t width,
                         std::int32_t height, std::int32_t stride);
 
@@ -92,7 +92,7 @@ public:
     std::unique_ptr<IDrawingSurface> CreateSurface(std::int32_t width, std::int32_t height) override;
     std::unique_ptr<IDrawingSurface> CreateImage(const std::uint32_t* pixels, std::int32_t width, std::int32_t height,
                                                  std::int32_t stride) override;
-    std::unique_ptr<IDrawingSurface> CreateOpaqueImageView(std::shared_ptr<const void> owner,
+    std::unique_ptr<IDrawingSurface> CreatePremultipliedImageView(std::shared_ptr<const void> owner,
                                                            const std::uint32_t* pixels, std::int32_t width,
                                                            std::int32_t height, std::int32_t stride) override;
     void Present(std::uintptr_t window, const IDrawingSurface& surface, const std::vector<RectL>& rects) override;

@@ -7,6 +7,7 @@
 #include "QKFramework/Renderer/Font.h"
 #include "QKFramework/Renderer/RenderApp.h"
 #include "QKFramework/Utilities/Graphics/Bitmap.h"
+#include "QKFramework/Utilities/Graphics/PremultipliedAlpha.h"
 #include "tests/support/Render/RecordingDrawingBackend.h"
 #include "tests/support/Render/ScopedRenderApp.h"
 #include "tests/support/Render/RenderTestValues.h"
@@ -244,9 +245,9 @@ TEST_F(GDIRendererTest, SubBitmapsOfOneSheetDrawTheirOwnPixels)
     Finish();
 }
 
-// Drawn at its own size, a sub-bitmap needs no rendering of its own: an opaque one is shown
-// from its image's pixels, a translucent one from one premultiplied copy. The pixels are those
-// the rendering gives (a centred drawing at a larger size still takes that path).
+// Drawn at its own size, a sub-bitmap needs no rendering of its own: it is shown from its
+// image's pixels, opaque or translucent. The pixels are those the rendering gives (a centred
+// drawing at a larger size still takes that path).
 TEST_F(GDIRendererTest, BitmapsAtTheirOwnSizeNeedNoRenderingAndDrawTheSamePixels)
 {
     const struct
@@ -255,10 +256,10 @@ TEST_F(GDIRendererTest, BitmapsAtTheirOwnSizeNeedNoRenderingAndDrawTheSamePixels
         std::function<std::uint32_t(std::int32_t, std::int32_t)> colorOf;
         const char* path;
     } cases[] = {
-        {"opaque", Gradient, "CreateOpaqueImageView(6x5)"},
+        {"opaque", Gradient, "CreatePremultipliedImageView(6x5)"},
         {"translucent",
          [](std::int32_t x, std::int32_t y) { return (Gradient(x, y) & 0x00FFFFFFu) | (static_cast<std::uint32_t>(x * 40 + y) << 24); },
-         "CreateImage(6x5)"},
+         "CreatePremultipliedImageView(6x5)"},
     };
     for (const auto& item : cases)
     {
@@ -288,6 +289,63 @@ TEST_F(GDIRendererTest, BitmapsAtTheirOwnSizeNeedNoRenderingAndDrawTheSamePixels
         Start();
         Finish();
     }
+}
+
+// Drawing holds an image once, premultiplied in place, yet every read gives the straight
+// colours it gave before, exactly: also those that premultiplying rounds away (faint colours,
+// colour under full transparency). Raw pixels handed out later are straight again, in a
+// buffer of their own, while what the cache shows keeps the pixels it was made from.
+TEST_F(GDIRendererTest, ADrawnImageIsHeldOnceAndStillReadsItsExactColours)
+{
+    const auto colorOf = [](std::int32_t x, std::int32_t y) {
+        const std::uint32_t alphas[] = {0, 1, 2, 3, 17, 128, 254, 255};
+        return (alphas[x % 8] << 24) | (static_cast<std::uint32_t>(200 + y) << 16) |
+               (static_cast<std::uint32_t>(x * 31) << 8) | static_cast<std::uint32_t>(y * 7 + 1);
+    };
+    const ConstRCPtr<LBitmap> sheet = PatternBitmap(8, 6, colorOf);
+    const ConstRCPtr<LBitmap> part = sheet->CreateSubBitmap(1, 1, 6, 4);
+    BitmapImage* image = sheet->GetGdiplusBitmap();
+    const std::shared_ptr<const std::uint32_t[]> straight = image->GetSharedPixels();
+
+    Start();
+    m_backend.ClearCalls();
+    m_renderer->DrawBitmap(sheet, {0, 0, 8, 6}, kResizeStretch);
+    m_renderer->DrawBitmap(part, {20, 0, 12, 8}, kResizeStretch);
+    EXPECT_EQ(m_backend.Count("CreateImage("), 0u) << "no copy of the image";
+    EXPECT_TRUE(image->IsPremultiplied());
+    EXPECT_EQ(image->GetSharedPixels(), straight) << "premultiplied where they lie";
+    for (std::int32_t y = 0; y < 6; ++y)
+        for (std::int32_t x = 0; x < 8; ++x)
+        {
+            ASSERT_EQ(sheet->GetPixel(x, y).ToARGB(), colorOf(x, y)) << x << "," << y;
+            // What lands on a clear surface is the straight colour through its premultiplied form.
+            ASSERT_EQ(Pixel(x, y), UnpremultiplyArgb(PremultiplyArgb(colorOf(x, y)))) << x << "," << y;
+        }
+    Finish();
+
+    const ConstRCPtr<LBitmap> clone = part->Clone();
+    for (std::int32_t y = 0; y < 4; ++y)
+        for (std::int32_t x = 0; x < 6; ++x)
+            ASSERT_EQ(clone->GetPixel(x, y).ToARGB(), colorOf(x + 1, y + 1)) << x << "," << y;
+
+    {
+        LBitmapData data(sheet, BitmapImage::kLockRead | BitmapImage::kLockWrite);
+        ASSERT_TRUE(data.IsLocked());
+        EXPECT_FALSE(image->IsPremultiplied());
+        for (std::int32_t y = 0; y < 6; ++y)
+            for (std::int32_t x = 0; x < 8; ++x)
+                ASSERT_EQ(*data.GetPixelAddress(x, y), colorOf(x, y)) << x << "," << y;
+        *data.GetPixelAddress(3, 2) = kGreen;
+    }
+    Start();
+    m_renderer->FillRect({0, 0, 64, 64}, Argb(0), false);
+    m_renderer->DrawBitmap(sheet, {0, 0, 8, 6}, kResizeStretch);
+    EXPECT_EQ(Pixel(3, 2), UnpremultiplyArgb(PremultiplyArgb(colorOf(3, 2)))) << "the cached picture";
+    m_renderer->DrawBitmap(sheet, {0, 10, 16, 12}, kResizeStretch);
+    EXPECT_EQ(Pixel(6, 14), kGreen) << "a new rendering reads the new pixels";
+    Finish();
+    EXPECT_EQ(sheet->GetPixel(3, 2).ToARGB(), kGreen);
+    EXPECT_EQ(sheet->GetPixel(1, 2).ToARGB(), colorOf(1, 2));
 }
 
 TEST_F(GDIRendererTest, AnImageIsDecodedWhenFirstDrawn)
