@@ -19,11 +19,13 @@
 #include "QKFramework/Utilities/Storage/Buffer.h"
 #include "QKFramework/Utilities/Storage/IIterable.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 namespace QK
 {
@@ -134,13 +136,26 @@ public:
         return static_cast<QKRESULT>(current + count);
     }
 
-    // Removes element by element from index, releasing each one. There is no range check of
-    // its own: past the end, RemoveItem throws once the elements that exist are gone.
+    // Removes the elements from index that exist and releases them in index order, each once
+    // the array no longer holds it; the slots close in one move, so removing n elements costs
+    // n, not n squared. Past the end it then throws as RemoveItem does.
     QKRESULT RemoveRange(std::uint32_t index, std::uint32_t count) override
     {
-        ConstRCPtr<T> removed;
-        for (std::uint32_t i = 0; i < count; ++i)
-            ConstRCPtrArray::RemoveItem(index, removed);
+        const std::uint32_t current = GetCount();
+        const std::uint32_t present = index < current ? std::min(count, current - index) : 0;
+        if (present != 0)
+        {
+            std::vector<ConstRCPtr<T>> removed(present);
+            for (std::uint32_t i = 0; i < present; ++i)
+                removed[i].Adopt(GetBuffer()[index + i].Detach());
+            std::memmove(this->m_data + index, this->m_data + index + present,
+                         Bytes(current - index - present));
+            Buffer::SetSize(Bytes(current - present));
+            for (ConstRCPtr<T>& item : removed)
+                item = nullptr;
+        }
+        if (present != count)
+            ThrowOutOfRange(kConstSite);
         return static_cast<QKRESULT>(GetCount());
     }
 

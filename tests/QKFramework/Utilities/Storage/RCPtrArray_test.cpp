@@ -236,6 +236,35 @@ TEST_F(PointerArrayTest, RemoveRangePastTheEndRemovesWhatExistsThenThrows)
     EXPECT_EQ(Ids(list), std::vector<int>{1});
 }
 
+// A destructor that looks at the list it was removed from: removing a long range releases
+// the elements in index order, each after the list already holds only what stays.
+TEST_F(PointerArrayTest, RemoveRangeReleasesInOrderFromAListThatHoldsOnlyWhatStays)
+{
+    static List* s_list = nullptr;
+    static std::vector<std::pair<int, std::uint32_t>> s_seen;
+    class Watching : public Tracked
+    {
+    public:
+        using Tracked::Tracked;
+        ~Watching() override { s_seen.emplace_back(Id(), s_list->GetCount()); }
+    };
+    constexpr int kCount = 2000;
+    List list;
+    s_list = &list;
+    s_seen.clear();
+    for (int id = 0; id < kCount; ++id)
+        list.Add(ConstRCPtr<Tracked>(new Watching(id)));
+
+    EXPECT_EQ(list.RemoveRange(1, kCount - 2), 2);
+
+    ASSERT_EQ(s_seen.size(), static_cast<std::size_t>(kCount - 2));
+    for (std::size_t i = 0; i < s_seen.size(); ++i)
+        ASSERT_EQ(s_seen[i], std::make_pair(static_cast<int>(i) + 1, 2u)) << i;
+    EXPECT_EQ(Ids(list), (std::vector<int>{0, kCount - 1}));
+    list.SetCount(0);
+    s_list = nullptr;
+}
+
 // --- Counts and slots ----------------------------------------------------------------------
 
 TEST_F(PointerArrayTest, SetCountOpensNullSlotsAndReleasesWhatItCuts)
