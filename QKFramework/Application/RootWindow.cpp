@@ -678,11 +678,16 @@ void LRootWindow::Paint(const RectRegion& region)
             m_host->InvalidateAll();
         return;
     }
+    // Invalidations pile up as many small pieces (a start-up paint has hundreds, covering the
+    // window); every look draws once per piece it meets, so the pieces are merged first. The
+    // pixels covered stay the same.
+    RectRegion merged(region);
+    merged.Normalize();
     std::int32_t left = 0;
     std::int32_t top = 0;
     std::int32_t right = 0;
     std::int32_t bottom = 0;
-    region.GetBounds(left, top, right, bottom);
+    merged.GetBounds(left, top, right, bottom);
     const RectD& bounds = root->GetBounds();
     RectD paintRect;
     RectD::Intersect(paintRect, bounds, RectD{double(left), double(top), double(right - left), double(bottom - top)});
@@ -691,7 +696,7 @@ void LRootWindow::Paint(const RectRegion& region)
     {
         const CAutoStencilClip clip(m_renderer, RectD{0.0, 0.0, double(size.first), double(size.second)}, paintRect,
                                     nullptr, true);
-        PaintControlTree(*root, region);
+        PaintControlTree(*root, merged);
     }
     catch (const std::exception& error)
     {
