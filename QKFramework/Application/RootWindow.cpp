@@ -631,7 +631,10 @@ void LRootWindow::InvalidateRect(const RectL& rect)
         return;
     {
         const MutexLock lock(m_regionLock);
-        m_pendingRegion.AddRect(clipped.x, clipped.y, clipped.x + clipped.width, clipped.y + clipped.height);
+        const std::int32_t right = clipped.x + clipped.width;
+        const std::int32_t bottom = clipped.y + clipped.height;
+        if (!m_pendingRegion.Covers(clipped.x, clipped.y, right, bottom))
+            m_pendingRegion.AddRect(clipped.x, clipped.y, right, bottom);
     }
     if (m_host)
         m_host->InvalidateRect(clipped);

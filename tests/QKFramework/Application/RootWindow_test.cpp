@@ -366,6 +366,21 @@ TEST_F(RootWindowTest, InvalidationsAreClippedToTheClientArea)
     EXPECT_EQ(host.calls, Lines{"InvalidateRect(0,0,400,300)"});
 }
 
+TEST_F(RootWindowTest, InvalidationsInsideThePendingAreaLeaveItInOnePiece)
+{
+    RectRegion region;
+    root.TakeUpdateRegion(region);
+    root.InvalidateAll();
+    host.calls.clear();
+    for (std::int32_t x = 0; x < 400; x += 50)
+        root.InvalidateRect(RectL{x + 5, 20, 30, 40});
+    // The host still hears of each one.
+    EXPECT_EQ(host.calls.size(), 8u);
+    root.TakeUpdateRegion(region);
+    ASSERT_EQ(region.GetCount(), 1u);
+    EXPECT_TRUE(region.Covers(0, 0, 400, 300));
+}
+
 class RootWindowPaint : public RootWindowTest
 {
 protected:
