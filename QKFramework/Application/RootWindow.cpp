@@ -631,7 +631,10 @@ void LRootWindow::InvalidateRect(const RectL& rect)
         return;
     {
         const MutexLock lock(m_regionLock);
-        m_pendingRegion.AddRect(clipped.x, clipped.y, clipped.x + clipped.width, clipped.y + clipped.height);
+        const std::int32_t right = clipped.x + clipped.width;
+        const std::int32_t bottom = clipped.y + clipped.height;
+        if (!m_pendingRegion.Covers(clipped.x, clipped.y, right, bottom))
+            m_pendingRegion.AddRect(clipped.x, clipped.y, right, bottom);
     }
     if (m_host)
         m_host->InvalidateRect(clipped);
@@ -678,11 +681,16 @@ void LRootWindow::Paint(const RectRegion& region)
             m_host->InvalidateAll();
         return;
     }
+    // Invalidations pile up as many small pieces (a start-up paint has hundreds, covering the
+    // window); every look draws once per piece it meets, so the pieces are merged first. The
+    // pixels covered stay the same.
+    RectRegion merged(region);
+    merged.Normalize();
     std::int32_t left = 0;
     std::int32_t top = 0;
     std::int32_t right = 0;
     std::int32_t bottom = 0;
-    region.GetBounds(left, top, right, bottom);
+    merged.GetBounds(left, top, right, bottom);
     const RectD& bounds = root->GetBounds();
     RectD paintRect;
     RectD::Intersect(paintRect, bounds, RectD{double(left), double(top), double(right - left), double(bottom - top)});
@@ -691,7 +699,7 @@ void LRootWindow::Paint(const RectRegion& region)
     {
         const CAutoStencilClip clip(m_renderer, RectD{0.0, 0.0, double(size.first), double(size.second)}, paintRect,
                                     nullptr, true);
-        PaintControlTree(*root, region);
+        PaintControlTree(*root, merged);
     }
     catch (const std::exception& error)
     {

@@ -101,11 +101,19 @@ FT_Face FontMeasure::FindFace(const LFont& font)
 {
     if (!m_library)
         return nullptr;
+    // The id is read through a counted reference; the caller holds the font, so this one
+    // never ends it.
+    const std::int32_t id = LFont::GetUniqueID(ConstRCPtr<LFont>(const_cast<LFont*>(&font)));
+    if (const auto known = m_fontFaces.find(id); known != m_fontFaces.end())
+        return known->second;
     const std::int32_t style = font.GetStyle() & (kFontStyleBold | kFontStyleItalic);
     std::pair<std::u16string, std::int32_t> key{font.GetName().ToLower().GetString(), style};
     const auto found = m_faces.find(key);
     if (found != m_faces.end())
+    {
+        m_fontFaces.emplace(id, found->second.Get());
         return found->second.Get();
+    }
 
     FT_Face face = nullptr;
     FontFaceMatch match;
@@ -117,6 +125,7 @@ FT_Face FontMeasure::FindFace(const LFont& font)
         face = nullptr;
     }
     m_faces.emplace(std::move(key), UniqueHandle<FaceTraits>(face));
+    m_fontFaces.emplace(id, face);
     return face;
 }
 

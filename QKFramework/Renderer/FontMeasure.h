@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -88,6 +89,9 @@ private:
     UniqueHandle<LibraryTraits> m_library;
     // Declared after the library: faces close before it.
     std::map<std::pair<std::u16string, std::int32_t>, UniqueHandle<FaceTraits>> m_faces;
+    // The face each font (by its unique id) was given, so that a text's font is found
+    // without building its name again.
+    std::unordered_map<std::int32_t, FT_FaceRec_*> m_fontFaces;
 };
 
 } // namespace QK

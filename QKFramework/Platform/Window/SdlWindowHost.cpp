@@ -225,14 +225,16 @@ void SdlHostWindow::SetIcon(std::span<const std::uint8_t> png)
 
 QKRESULT SdlHostWindow::InvalidateAll()
 {
-    m_update.AddRect(0, 0, m_width, m_height);
+    if (!m_update.Covers(0, 0, m_width, m_height))
+        m_update.AddRect(0, 0, m_width, m_height);
     m_wholeUpdatePending = true;
     return QK_OK;
 }
 
 QKRESULT SdlHostWindow::InvalidateRect(const RectL& rect)
 {
-    m_update.AddRect(rect.x, rect.y, rect.x + rect.width, rect.y + rect.height);
+    if (!m_update.Covers(rect.x, rect.y, rect.x + rect.width, rect.y + rect.height))
+        m_update.AddRect(rect.x, rect.y, rect.x + rect.width, rect.y + rect.height);
     return QK_OK;
 }
 

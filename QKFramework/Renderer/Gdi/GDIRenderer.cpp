@@ -116,7 +116,7 @@ LGDIRenderer::LGDIRenderer() : LGDIRenderer(GetDrawingBackend()) {}
 
 LGDIRenderer::LGDIRenderer(IDrawingBackend& backend)
     : m_backend(backend), m_resolution(LRenderApp::GetScreenResolution()), m_bitmapCache(kCacheCapacity),
-      m_pathCache(kCacheCapacity), m_lastPurgeMs(LRenderApp::GetTimeMs()), m_measure(m_resolution)
+      m_pathCache(kCacheCapacity), m_glyphCache(kGlyphCacheCapacity), m_lastPurgeMs(LRenderApp::GetTimeMs()), m_measure(m_resolution)
 {
 }
 
@@ -284,6 +284,32 @@ void LGDIRenderer::DrawLine(const PointF& from, const PointF& to, const ColorRGB
         front->DrawLine(from, to, Blended(color), lineWidth);
 }
 
+RCPtr<LGDIRenderer::LGlyphMask> LGDIRenderer::RenderGlyphMask(FT_Face face, const GlyphMaskDescriptor& key)
+{
+    RCPtr<LGlyphMask> mask(new LGlyphMask);
+    ++m_glyphRenders;
+    if (FT_Load_Glyph(face, key.glyph, FT_LOAD_NO_BITMAP | FT_LOAD_TARGET_LIGHT) == 0 &&
+        face->glyph->format == FT_GLYPH_FORMAT_OUTLINE)
+    {
+        // The pen's fraction moves the outline, so glyphs sit where the measurement put them.
+        FT_Outline_Translate(&face->glyph->outline, key.shift, 0);
+        const FT_Bitmap& bitmap = face->glyph->bitmap;
+        if (FT_Render_Glyph(face->glyph, FT_RENDER_MODE_NORMAL) == 0 && bitmap.pixel_mode == FT_PIXEL_MODE_GRAY &&
+            bitmap.pitch > 0 && bitmap.width > 0 && bitmap.rows > 0)
+        {
+            mask->width = static_cast<std::int32_t>(bitmap.width);
+            mask->height = static_cast<std::int32_t>(bitmap.rows);
+            mask->left = face->glyph->bitmap_left;
+            mask->top = face->glyph->bitmap_top;
+            mask->coverage.resize(static_cast<std::size_t>(bitmap.width) * bitmap.rows);
+            for (unsigned int row = 0; row < bitmap.rows; ++row)
+                std::copy_n(bitmap.buffer + static_cast<std::ptrdiff_t>(row) * bitmap.pitch, bitmap.width,
+                            mask->coverage.begin() + static_cast<std::ptrdiff_t>(row) * bitmap.width);
+        }
+    }
+    return mask;
+}
+
 void LGDIRenderer::DrawText(const WString& text, const ConstRCPtr<LFont>& font, const PointL& origin,
                             const ColorRGBA& color)
 {
@@ -301,31 +327,37 @@ void LGDIRenderer::DrawText(const WString& text, const ConstRCPtr<LFont>& font, 
     if (!(pixelsPerEm > 0.0) || pixelsPerEm > 4096.0)
         return;
     FT_Face face = run.face;
-    if (FT_Set_Char_Size(face, 0, static_cast<FT_F26Dot6>(std::lround(pixelsPerEm * 64.0)), 72, 72) != 0)
-        return;
+    const auto charSize = static_cast<FT_F26Dot6>(std::lround(pixelsPerEm * 64.0));
+    // The face is sized when a glyph has to be rendered; a text of cached glyphs needs no
+    // FreeType at all.
+    bool sized = false;
     const double unitsToPixels = pixelsPerEm / run.em;
     // The text's cell starts a pixel above the origin; the baseline lies its ascent below.
     const double baseline = std::round(origin.y - 1.0 + run.cellAscent * unitsToPixels);
     const std::uint32_t argb = Blended(color);
 
+    GlyphMaskDescriptor key;
+    key.font = LFont::GetUniqueID(font);
+    key.size = static_cast<std::int32_t>(charSize);
     for (const FontMeasure::GlyphRun::Glyph& glyph : run.glyphs)
     {
-        if (FT_Load_Glyph(face, glyph.index, FT_LOAD_NO_BITMAP | FT_LOAD_TARGET_LIGHT) != 0 ||
-            face->glyph->format != FT_GLYPH_FORMAT_OUTLINE)
-            continue;
         const double penX = origin.x + static_cast<double>(glyph.pen) * unitsToPixels;
         const double whole = std::floor(penX);
-        // The pen's fraction moves the outline, so glyphs sit where the measurement put them.
-        FT_Outline_Translate(&face->glyph->outline, static_cast<FT_Pos>(std::lround((penX - whole) * 64.0)), 0);
-        if (FT_Render_Glyph(face->glyph, FT_RENDER_MODE_NORMAL) != 0)
+        key.glyph = glyph.index;
+        key.shift = static_cast<std::int32_t>(std::lround((penX - whole) * 64.0));
+        RCPtr<LGlyphMask>& slot = m_glyphCache.GetEntry(key);
+        if (!slot)
+        {
+            if (!sized && FT_Set_Char_Size(face, 0, charSize, 72, 72) != 0)
+                return;
+            sized = true;
+            slot = RenderGlyphMask(face, key);
+        }
+        const LGlyphMask& mask = *slot;
+        if (mask.coverage.empty())
             continue;
-        const FT_Bitmap& bitmap = face->glyph->bitmap;
-        if (bitmap.pixel_mode != FT_PIXEL_MODE_GRAY || bitmap.pitch <= 0)
-            continue;
-        front->DrawMask(bitmap.buffer, static_cast<std::int32_t>(bitmap.width), static_cast<std::int32_t>(bitmap.rows),
-                        bitmap.pitch,
-                        {static_cast<std::int32_t>(whole) + face->glyph->bitmap_left,
-                         static_cast<std::int32_t>(baseline) - face->glyph->bitmap_top},
+        front->DrawMask(mask.coverage.data(), mask.width, mask.height, mask.width,
+                        {static_cast<std::int32_t>(whole) + mask.left, static_cast<std::int32_t>(baseline) - mask.top},
                         argb);
     }
 

@@ -8,7 +8,9 @@
 // paths stay until evicted or their polyline changes.
 //
 // Text is measured by the same FreeType code as the application's measurement renderer and
-// drawn from the glyphs of that measurement, so a drawn text is as wide as it measures.
+// drawn from the glyphs of that measurement, so a drawn text is as wide as it measures. Each
+// glyph is rasterised once per font, size and position within a pixel (in 64ths), and kept
+// in a third cache of 2048 entries: labels repeat the same few characters.
 //
 // Drawing state: the render state's opacity multiplies the alpha of every blended drawing;
 // stencils have no effect on drawing here. Every drawing operation does nothing outside a
@@ -25,6 +27,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace QK
 {
@@ -52,6 +55,39 @@ public:
         DrawingPath path;
     };
 
+    // A glyph's coverage as FreeType rendered it: width x height bytes, placed at (left,
+    // top) from the pen's whole pixel on the baseline. Empty for a glyph without ink (a
+    // blank) or one that could not be rendered.
+    class LGlyphMask : public virtual LRefCountedObject
+    {
+    public:
+        std::int32_t width = 0;
+        std::int32_t height = 0;
+        std::int32_t left = 0;
+        std::int32_t top = 0;
+        std::vector<std::uint8_t> coverage;
+    };
+
+    // What a rendered glyph is cached under: the font's unique id (never reused), the size
+    // it was rendered at (26.6 pixels per em), the glyph and the pen's fraction of a pixel
+    // (0 to 64, in 64ths).
+    struct GlyphMaskDescriptor
+    {
+        std::int32_t font = 0;
+        std::int32_t size = 0;
+        std::uint32_t glyph = 0;
+        std::int32_t shift = 0;
+
+        friend bool operator==(const GlyphMaskDescriptor&, const GlyphMaskDescriptor&) = default;
+        // The bits the cache's index hashes: the glyph and its shift vary the most.
+        explicit operator std::uintptr_t() const
+        {
+            return static_cast<std::uintptr_t>(glyph * 67u + static_cast<std::uint32_t>(shift) * 5u +
+                                               static_cast<std::uint32_t>(font) * 131u +
+                                               static_cast<std::uint32_t>(size >> 6));
+        }
+    };
+
     // What a scaled bitmap is cached under: the bitmap's identity (never reused) and the size.
     struct CashableBitmapDescriptor
     {
@@ -70,6 +106,7 @@ public:
     };
 
     static constexpr std::uint32_t kCacheCapacity = 256;
+    static constexpr std::uint32_t kGlyphCacheCapacity = 2048;
     static constexpr std::uint32_t kPurgeIntervalMs = 300001;
     static constexpr std::int32_t kMaxSurfaceSize = 4096;
 
@@ -116,6 +153,8 @@ public:
     std::int32_t GetScreenResolution() const { return m_resolution; }
     // Scaled bitmaps held in the cache.
     std::uint32_t GetCachedBitmapCount() const;
+    // Glyphs rasterised by this renderer so far (each cached glyph counts once).
+    std::uint64_t GetGlyphRenderCount() const { return m_glyphRenders; }
 
 private:
     struct BitmapKeyOf
@@ -125,6 +164,10 @@ private:
     struct PathKeyOf
     {
         std::uint64_t operator()(const PolylineT<float>& points) const { return points.GetHandle(); }
+    };
+    struct GlyphKeyOf
+    {
+        GlyphMaskDescriptor operator()(const GlyphMaskDescriptor& key) const { return key; }
     };
     enum class PathKind
     {
@@ -151,6 +194,8 @@ private:
     std::unique_ptr<IDrawingSurface> ShowPart(BitmapImage& image, const RectL& part);
     // Puts the state's translation and clip on the front surface.
     void ApplyState();
+    // The glyph's coverage for key, rasterised from face (already sized to key.size).
+    RCPtr<LGlyphMask> RenderGlyphMask(FT_FaceRec_* face, const GlyphMaskDescriptor& key);
 
     IDrawingBackend& m_backend;
     float m_textScale = 1.0f;
@@ -158,6 +203,8 @@ private:
     std::int32_t m_resolution = 96;
     PurgableObjectCache<LCachedBitmap, CashableBitmapDescriptor, CashableBitmapDescriptor, BitmapKeyOf> m_bitmapCache;
     PurgableObjectCache<LGraphicsPath, PolylineT<float>, std::uint64_t, PathKeyOf> m_pathCache;
+    PurgableObjectCache<LGlyphMask, GlyphMaskDescriptor, GlyphMaskDescriptor, GlyphKeyOf, HashBits0To7> m_glyphCache;
+    std::uint64_t m_glyphRenders = 0;
     std::uint32_t m_lastPurgeMs = 0;
     mutable FontMeasure m_measure;
 };

@@ -340,6 +340,18 @@ std::uint32_t RectRegion::GetCount() const noexcept
     return count;
 }
 
+bool RectRegion::Covers(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom) const noexcept
+{
+    if (right <= left || bottom <= top)
+        return false;
+    for (const RectRegionNode* node = m_first; node; node = node->next)
+    {
+        if (node->left <= left && node->top <= top && node->right >= right && node->bottom >= bottom)
+            return true;
+    }
+    return false;
+}
+
 bool RectRegion::Intersects(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom) const noexcept
 {
     for (const RectRegionNode* node = m_first; node; node = node->next)

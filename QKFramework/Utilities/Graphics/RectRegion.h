@@ -120,6 +120,10 @@ public:
                       RectRegion* out = nullptr);
     // SubtractRect with each node of other, in list order, sharing out.
     void Subtract(const RectRegion& other, RectRegion* out = nullptr);
+    // Whether one node holds the whole rectangle (an empty rectangle is never covered).
+    // Collectors of invalidations ask this before AddRect: a piece already inside the region
+    // would only cut it into more nodes.
+    bool Covers(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom) const noexcept;
     // Whether some node overlaps the rectangle.
     bool Intersects(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom) const noexcept;
     // Whether some node overlaps rect moved by offset, clipped to the non-negative 32-bit

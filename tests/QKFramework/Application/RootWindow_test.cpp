@@ -366,6 +366,21 @@ TEST_F(RootWindowTest, InvalidationsAreClippedToTheClientArea)
     EXPECT_EQ(host.calls, Lines{"InvalidateRect(0,0,400,300)"});
 }
 
+TEST_F(RootWindowTest, InvalidationsInsideThePendingAreaLeaveItInOnePiece)
+{
+    RectRegion region;
+    root.TakeUpdateRegion(region);
+    root.InvalidateAll();
+    host.calls.clear();
+    for (std::int32_t x = 0; x < 400; x += 50)
+        root.InvalidateRect(RectL{x + 5, 20, 30, 40});
+    // The host still hears of each one.
+    EXPECT_EQ(host.calls.size(), 8u);
+    root.TakeUpdateRegion(region);
+    ASSERT_EQ(region.GetCount(), 1u);
+    EXPECT_TRUE(region.Covers(0, 0, 400, 300));
+}
+
 class RootWindowPaint : public RootWindowTest
 {
 protected:
@@ -404,6 +419,25 @@ TEST_F(RootWindowPaint, ParentsPaintBeforeChildrenInsideOnePushedState)
     left.AddRect(0, 0, 60, 60);
     root.Paint(left);
     EXPECT_EQ(Log({"DrawOverlay"}), (Lines{"top:DrawOverlay", "a:DrawOverlay", "inner:DrawOverlay"}));
+}
+
+TEST_F(RootWindowPaint, ARegionInManyPiecesPaintsEachControlOnce)
+{
+    // The whole window, then every control's own invalidation on top: the pieces cover the
+    // window as one rectangle would.
+    RectRegion region;
+    region.AddRect(0, 0, 400, 300);
+    for (std::int32_t y = 0; y < 300; y += 30)
+        for (std::int32_t x = 0; x < 400; x += 40)
+            region.AddRect(x + 5, y + 5, x + 25, y + 20);
+    ASSERT_GT(region.GetCount(), 100u);
+    root.Paint(region);
+    EXPECT_EQ(Log({"DrawCustom"}), (Lines{"inner:DrawCustom", "a:DrawCustom", "b:DrawCustom", "top:DrawCustom"}));
+    const auto& calls = harness.Renderer().Calls();
+    EXPECT_EQ(std::count_if(calls.begin(), calls.end(), [](const std::string& call)
+                            { return call.rfind("FillRect", 0) == 0 || call.rfind("DrawBitmap", 0) == 0; }),
+              4);
+    EXPECT_GT(region.GetCount(), 100u) << "the caller's region is left as it was";
 }
 
 TEST_F(RootWindowPaint, AControlThatThrowsEndsThePaintWithTheStateStackBalanced)

@@ -84,14 +84,23 @@ void CairoDrawingSurface::SetTranslation(double x, double y)
 {
     cairo_identity_matrix(m_context.Get());
     cairo_translate(m_context.Get(), x, y);
+    m_translationX = x;
+    m_translationY = y;
 }
 
 void CairoDrawingSurface::SetClipRect(float x, float y, float width, float height)
 {
+    // An unbounded clip is no clip at all; cairo would not hold its extent exactly.
+    SurfaceClip clip;
+    clip.bounded = std::fabs(x) < 1e9f && std::fabs(y) < 1e9f && width < 1e9f && height < 1e9f;
+    if (clip.bounded)
+        clip = {true, x + m_translationX, y + m_translationY, std::max(width, 0.0f), std::max(height, 0.0f)};
+    if (clip == m_clip)
+        return;
+    m_clip = clip;
     cairo_t* cr = m_context.Get();
     cairo_reset_clip(cr);
-    // An unbounded clip is no clip at all; cairo would not hold its extent exactly.
-    if (!(std::fabs(x) < 1e9f && std::fabs(y) < 1e9f && width < 1e9f && height < 1e9f))
+    if (!clip.bounded)
         return;
     cairo_rectangle(cr, x, y, std::max(width, 0.0f), std::max(height, 0.0f));
     cairo_clip(cr);

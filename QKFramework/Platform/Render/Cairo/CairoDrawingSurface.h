@@ -77,12 +77,29 @@ private:
     // Adds the path's figures, scaled and moved to cairo's pixel centres.
     void AddPath(const DrawingPath& path, const PointF& scale);
 
+    // The clip as it lies on the surface (the rectangle moved by the translation it was set
+    // under); a control's paint sets the same one again and again, and cairo rebuilds it
+    // each time.
+    struct SurfaceClip
+    {
+        bool bounded = false;
+        double x = 0.0;
+        double y = 0.0;
+        double width = 0.0;
+        double height = 0.0;
+
+        friend bool operator==(const SurfaceClip&, const SurfaceClip&) = default;
+    };
+
     std::int32_t m_width;
     std::int32_t m_height;
     // Declared before the surface, so the pixels it shows outlive it.
     std::shared_ptr<const void> m_pixelOwner;
     UniqueHandle<CairoSurfaceTraits> m_surface;
     UniqueHandle<CairoContextTraits> m_context;
+    double m_translationX = 0.0;
+    double m_translationY = 0.0;
+    SurfaceClip m_clip;
 };
 
 // Cairo surfaces, presented to SDL windows (the window handle is the SDL window's id).

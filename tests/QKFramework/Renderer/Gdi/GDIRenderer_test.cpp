@@ -16,9 +16,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace QK
 {
@@ -628,6 +630,63 @@ TEST_F(GDIRendererTest, TextInkStaysInsideItsMeasuredBox)
         EXPECT_GT(right, static_cast<std::int32_t>(box.width) - 6) << style;
         EXPECT_GE(top, 9) << style;
         EXPECT_LT(bottom, 9 + static_cast<std::int32_t>(box.height)) << style;
+    }
+}
+
+// The pixels of the w x h block at (x, y), row by row.
+std::vector<std::uint32_t> Block(const LRenderContextInfo& context, std::int32_t x, std::int32_t y, std::int32_t w,
+                                 std::int32_t h)
+{
+    const IDrawingSurface& surface = static_cast<const LGDIRenderContextInfo&>(context).GetFrontSurface().GetSurface();
+    std::vector<std::uint32_t> pixels;
+    for (std::int32_t row = y; row < y + h; ++row)
+        for (std::int32_t column = x; column < x + w; ++column)
+            pixels.push_back(surface.GetPixel(column, row));
+    return pixels;
+}
+
+TEST_F(GDIRendererTest, AGlyphIsRasterisedOnceAndDrawnFromTheCacheWithTheSamePixels)
+{
+    const ConstRCPtr<LFont> font = LFont::FindOrCreate(u"Arial", 7.0f, 0);
+    const WString label(u"Knob 12");
+    Start();
+    m_renderer->DrawText(label, font, {1, 2}, Argb(kWhite));
+    const std::uint64_t rendered = m_renderer->GetGlyphRenderCount();
+    EXPECT_GT(rendered, 0u);
+    EXPECT_LE(rendered, 7u);
+    const std::vector<std::uint32_t> first = Block(*m_context, 0, 0, 64, 20);
+    ASSERT_NE(std::count(first.begin(), first.end(), 0u), static_cast<std::ptrdiff_t>(first.size()));
+
+    // The same label elsewhere on whole pixels, and its glyphs in another text: no glyph is
+    // rendered again, and the label's pixels are the first one's.
+    m_renderer->DrawText(label, font, {1, 32}, Argb(kWhite));
+    m_renderer->DrawText(u"Knob", font, {40, 50}, Argb(kWhite));
+    EXPECT_EQ(m_renderer->GetGlyphRenderCount(), rendered);
+    EXPECT_EQ(Block(*m_context, 0, 30, 64, 20), first);
+    Finish();
+}
+
+TEST_F(GDIRendererTest, CachedGlyphsOfOtherSizesAndStylesDoNotStandInForEachOther)
+{
+    const ConstRCPtr<LFont> fonts[] = {LFont::FindOrCreate(u"Arial", 7.0f, 0), LFont::FindOrCreate(u"Arial", 8.0f, 0),
+                                       LFont::FindOrCreate(u"Arial", 7.0f, 1)};
+    const WString text(u"Ab8");
+    // Every font into one cache, each on its own rows.
+    Start();
+    for (std::int32_t i = 0; i < 3; ++i)
+        m_renderer->DrawText(text, fonts[i], {2, 2 + 20 * i}, Argb(kWhite));
+    Finish();
+    EXPECT_GE(m_renderer->GetGlyphRenderCount(), 9u);
+    for (std::int32_t i = 0; i < 3; ++i)
+    {
+        // A renderer of its own that never saw the other fonts.
+        const RCPtr<LGDIRenderer> alone(new LGDIRenderer(m_backend));
+        RCPtr<LRenderContextInfo> context;
+        alone->InitRenderContextInfo({0, 0, 64, 64}, 0, true, context);
+        alone->RenderStart(context);
+        alone->DrawText(text, fonts[i], {2, 2 + 20 * i}, Argb(kWhite));
+        alone->RenderFinish(context);
+        EXPECT_EQ(Block(*context, 0, 20 * i, 64, 20), Block(*m_context, 0, 20 * i, 64, 20)) << "font " << i;
     }
 }
 

@@ -75,6 +75,31 @@ TEST(RectRegionTest, AddRectKeepsTheNodesDisjoint)
     EXPECT_EQ((std::array{left, top, right, bottom}), (std::array{0, 0, 0, 0}));
 }
 
+TEST(RectRegionTest, CoversOnlyWhatOneNodeHoldsWhole)
+{
+    RectRegion region;
+    region.AddRect(0, 0, 10, 10);
+    region.AddRect(10, 0, 20, 10);
+    const struct
+    {
+        std::array<std::int32_t, 4> rect;
+        bool covered;
+    } cases[] = {
+        {{2, 2, 8, 8}, true},
+        {{0, 0, 10, 10}, true},
+        {{12, 1, 20, 10}, true},
+        {{5, 0, 15, 10}, false}, // inside the region, but across two nodes
+        {{-1, 0, 5, 5}, false},
+        {{15, 5, 21, 6}, false},
+        {{3, 3, 3, 8}, false}, // empty
+        {{30, 30, 31, 31}, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(region.Covers(c.rect[0], c.rect[1], c.rect[2], c.rect[3]), c.covered)
+            << c.rect[0] << "," << c.rect[1] << "," << c.rect[2] << "," << c.rect[3];
+    EXPECT_FALSE(RectRegion().Covers(0, 0, 1, 1));
+}
+
 TEST(RectRegionTest, SubtractRectMakesBandsThenSidesAndMovesTheOverlapOut)
 {
     RectRegion region;
