@@ -13,7 +13,9 @@
 #include <atomic>
 #include <exception>
 #include <map>
+#include <memory>
 #include <span>
+#include <system_error>
 #include <vector>
 
 namespace QK
@@ -83,17 +85,13 @@ bool ReadImageBytes(const WString& name, ImageBytes& bytes)
 }
 
 // The size of the image that name gives, from its header; false when there is none to load.
-bool ReadImageSize(const WString& name, std::uint32_t& width, std::uint32_t& height)
+bool ReadImageSize(const ImageBytes& bytes, std::uint32_t& width, std::uint32_t& height)
 {
-    ImageBytes bytes;
-    return ReadImageBytes(name, bytes) && ReadPngSize(bytes.data.data(), bytes.data.size(), width, height);
+    return ReadPngSize(bytes.data.data(), bytes.data.size(), width, height);
 }
 
-std::unique_ptr<BitmapImage> DecodeImage(const WString& name, std::uint32_t width, std::uint32_t height)
+std::unique_ptr<BitmapImage> DecodeImageBytes(const ImageBytes& bytes, std::uint32_t width, std::uint32_t height)
 {
-    ImageBytes bytes;
-    if (!ReadImageBytes(name, bytes))
-        return nullptr;
     try
     {
         return BitmapImage::FromPng(bytes.data.data(), bytes.data.size(), width, height);
@@ -104,6 +102,19 @@ std::unique_ptr<BitmapImage> DecodeImage(const WString& name, std::uint32_t widt
         return nullptr;
     }
 }
+
+std::unique_ptr<BitmapImage> DecodeImage(const WString& name, std::uint32_t width, std::uint32_t height)
+{
+    ImageBytes bytes;
+    if (!ReadImageBytes(name, bytes))
+        return nullptr;
+    return DecodeImageBytes(bytes, width, height);
+}
+
+// Images of at least this many pixels (the device picture) start decoding on a worker when
+// they are loaded: their decode is the longest single step of a first paint. Small ones
+// (looks of buttons and knobs, most never drawn) wait until they are needed.
+constexpr std::uint64_t kDecodeAheadPixels = 512u * 1024u;
 
 std::uint8_t Colorize(std::uint32_t channel, float colour, float alpha)
 {
@@ -123,12 +134,25 @@ LBitmap::LBitmap(const WString& name, const WString& cacheKey)
     : m_name(name), m_cacheKey(cacheKey), m_serial(NextBitmapSerial())
 {
     // Only the header is read here; the pixels wait until something needs them.
+    auto bytes = std::make_shared<ImageBytes>();
     std::uint32_t width = 0;
     std::uint32_t height = 0;
-    if (!ReadImageSize(name, width, height))
+    if (!ReadImageBytes(name, *bytes) || !ReadImageSize(*bytes, width, height))
         return;
     m_rect = {0, 0, static_cast<std::int32_t>(width), static_cast<std::int32_t>(height)};
     m_decodePending = true;
+    if (std::uint64_t{width} * height < kDecodeAheadPixels)
+        return;
+    try
+    {
+        m_decodingAhead = std::async(std::launch::async, [bytes = std::move(bytes), width, height] {
+            return DecodeImageBytes(*bytes, width, height);
+        });
+    }
+    catch (const std::system_error&)
+    {
+        // No thread to spare: the image decodes when first needed, as a small one does.
+    }
 }
 
 LBitmap::LBitmap(std::unique_ptr<BitmapImage> image) : m_image(std::move(image)), m_serial(NextBitmapSerial())
@@ -227,7 +251,10 @@ void LBitmap::Decode() const
     m_decodePending = false;
     // An image whose header read well but whose pixels do not decode stays without pixels:
     // it draws nothing and reads as transparent.
-    m_image = DecodeImage(m_name, static_cast<std::uint32_t>(m_rect.width), static_cast<std::uint32_t>(m_rect.height));
+    if (m_decodingAhead.valid())
+        m_image = m_decodingAhead.get();
+    else
+        m_image = DecodeImage(m_name, static_cast<std::uint32_t>(m_rect.width), static_cast<std::uint32_t>(m_rect.height));
 }
 
 std::uint64_t LBitmap::GetHandle() const

@@ -6,7 +6,10 @@
 //
 // A bitmap loaded by name reads only its image's header at first (its size, and whether it
 // is an image at all); the pixels are decoded the first time anything needs them (drawing,
-// reading a pixel, cloning, locking), so looks that are never shown cost nothing.
+// reading a pixel, cloning, locking), so looks that are never shown cost nothing. A large
+// image (the device picture) is decoded on a worker thread from the moment it is loaded, and
+// its first need takes the result, waiting for it if the worker is not done: the worker
+// touches only its own copy of the file's bytes and the image it makes.
 //
 // The cache holds each bitmap as an internal reference: when the last outside holder lets
 // go, ReleaseInternalReferences takes the entry out and the bitmap dies. Bitmaps, the cache
@@ -25,6 +28,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <future>
 #include <memory>
 
 namespace QK
@@ -122,6 +126,9 @@ private:
     mutable std::unique_ptr<BitmapImage> m_image;
     // The image named m_name has a good header and is decoded when first needed.
     mutable bool m_decodePending = false;
+    // A large image is decoded on a worker from the moment it is loaded, so that its first
+    // draw finds it ready or nearly so; the first need takes the result from here.
+    mutable std::future<std::unique_ptr<BitmapImage>> m_decodingAhead;
     std::uint64_t m_serial;
 };
 

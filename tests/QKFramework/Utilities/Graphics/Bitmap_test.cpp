@@ -14,6 +14,8 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace QK
 {
@@ -214,6 +216,54 @@ TEST(BitmapTest, ImagesAreDecodedWhenFirstNeededAndOnlyOnce)
     EXPECT_EQ(Argb(cut->GetPixel(1, 1)), 0u);
     EXPECT_FALSE(cut->GetBitmapData()->IsLocked());
     EXPECT_EQ(cut->Clone()->GetGdiplusBitmap(), nullptr);
+}
+
+// The device picture is large enough to be decoded on a worker from the moment it is loaded;
+// it must look exactly like an image decoded when first needed: not decoded before a use,
+// the right pixels after it, nothing for damaged pixels, and a bitmap dropped while its
+// worker still runs goes cleanly.
+TEST(BitmapTest, LargeImagesDecodedAheadReadAsImagesDecodedOnDemand)
+{
+    TempFolder folder;
+    for (const auto& [width, height] : {std::pair{40u, 30u}, std::pair{1024u, 640u}})
+    {
+        SCOPED_TRACE(std::to_string(width) + "x" + std::to_string(height));
+        std::vector<std::uint8_t> pixels(std::size_t{width} * height * 4);
+        for (std::size_t i = 0; i < pixels.size(); ++i)
+            pixels[i] = static_cast<std::uint8_t>(i * 13 + i / 4096);
+        const std::string png = TestSupport::EncodePng(width, height, pixels);
+        const std::string name = "picture" + std::to_string(width) + ".png";
+        folder.WriteFile(name, png);
+        folder.WriteFile("cut" + name, WithPixelsCutShort(png));
+        const WString path((folder / name).c_str());
+        const WString cutPath((folder / ("cut" + name)).c_str());
+
+        const ConstRCPtr<LBitmap> picture = LBitmap::LoadBitmap(path);
+        ASSERT_TRUE(picture);
+        EXPECT_EQ(picture->GetRect(), (RectL{0, 0, static_cast<std::int32_t>(width), static_cast<std::int32_t>(height)}));
+        EXPECT_FALSE(picture->IsDecoded());
+        for (const auto& [x, y] : {std::pair{0u, 0u}, std::pair{width - 1, height - 1}, std::pair{width / 2, height / 3}})
+        {
+            const std::uint8_t* p = &pixels[(std::size_t{y} * width + x) * 4];
+            EXPECT_EQ(Argb(picture->GetPixel(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y))),
+                      std::uint32_t{p[3]} << 24 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[1]} << 8 | p[0]);
+        }
+        EXPECT_TRUE(picture->IsDecoded());
+
+        const ConstRCPtr<LBitmap> cut = LBitmap::LoadBitmap(cutPath);
+        ASSERT_TRUE(cut);
+        EXPECT_EQ(cut->GetGdiplusBitmap(), nullptr);
+
+        // Loaded and let go at once, its decode perhaps still under way.
+        folder.WriteFile("again" + name, png);
+        {
+            const ConstRCPtr<LBitmap> dropped = LBitmap::LoadBitmap(WString((folder / ("again" + name)).c_str()));
+            ASSERT_TRUE(dropped);
+            const_cast<LBitmap*>(dropped.Get())->ReleaseInternalReferences();
+        }
+        const_cast<LBitmap*>(picture.Get())->ReleaseInternalReferences();
+        const_cast<LBitmap*>(cut.Get())->ReleaseInternalReferences();
+    }
 }
 
 TEST(BitmapTest, SubBitmapsNameTheImageOwnerAndReadOnlyInsideTheImage)
