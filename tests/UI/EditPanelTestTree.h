@@ -26,6 +26,7 @@
 
 #include "tests/support/Editor/CountingEngine.h"
 #include "tests/support/Editor/EditorTestApp.h"
+#include "tests/support/Editor/ScriptedMidiManager.h"
 #include "tests/support/Recorder.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/UI/FakeWindowSystem.h"
@@ -179,6 +180,9 @@ public:
             engine = CountingEngine::Create();
             return RCPtr<LRootModuleEngine>(engine);
         };
+        // The panels reach no controller: a manager that opens no MIDI system keeps these
+        // tests off the JACK server the MIDI suites have to themselves.
+        app->makeMidiManager = [] { return RCPtr<LMidiManager>(ScriptedMidiManager::Create().Get()); };
         if (Failed(app->RunApplicationStartup()))
             return;
         root = RCPtr<TestViewRoot>(new TestViewRoot());
