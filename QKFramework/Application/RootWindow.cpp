@@ -697,6 +697,10 @@ void LRootWindow::Paint(const RectRegion& region)
     const LongPair size = GetClientSize();
     try
     {
+        // A paint of most of the window (the first one above all) meets many images not yet
+        // decoded: they decode side by side on the workers while the tree draws.
+        if (paintRect.width * paintRect.height * 2.0 >= double(size.first) * double(size.second))
+            root->StartDecodingShownImages();
         const CAutoStencilClip clip(m_renderer, RectD{0.0, 0.0, double(size.first), double(size.second)}, paintRect,
                                     nullptr, true);
         PaintControlTree(*root, merged);

@@ -266,6 +266,10 @@ public:
     // tree, in a second pass. 0x80070057 for a control that has no part in this pass.
     virtual QKRESULT Paint(LRenderer& renderer, const RectRegion& dirty, RCPtrArray<LControl>& unclipped,
                            bool unclippedPass);
+    // Sends the images that the shown looks of the control and of its shown descendants
+    // within their parents' bounds draw to the decoding workers, so that a large paint finds
+    // them decoded side by side rather than one after another as it reaches them.
+    void StartDecodingShownImages() const;
     // Carries an invalid area up to the root window: rootRect in root coordinates, localRect
     // the same area in this control's coordinates.
     virtual void PropagateInvalidate(const RectD& rootRect, bool clip, const RectD& localRect);

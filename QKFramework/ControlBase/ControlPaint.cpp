@@ -135,6 +135,25 @@ QKRESULT LControl::Paint(LRenderer& renderer, const RectRegion& dirty, RCPtrArra
     return QK_OK;
 }
 
+void LControl::StartDecodingShownImages() const
+{
+    if (!Shown(*this))
+        return;
+    for (std::uint32_t i = 0; i < m_looks.GetCount() && i < m_lookOpacities.size(); ++i)
+        if (m_lookOpacities[i] > 0.0f)
+            if (const LLook* look = m_looks.GetAt(i)->Get())
+                look->StartDecoding();
+    // Children scrolled out of sight (rows of a long list) are left for when they show.
+    const RectD own{m_scrollOffset.x, m_scrollOffset.y, m_bounds.width, m_bounds.height};
+    for (std::uint32_t i = 0; i < m_children.GetCount(); ++i)
+    {
+        const LControl& child = *m_children.GetAt(i, ChildControlList::kZOrder);
+        RectD overlap;
+        if (RectD::Intersect(overlap, child.m_bounds, own))
+            child.StartDecodingShownImages();
+    }
+}
+
 void LControl::PaintChildren(LRenderer& renderer, const RectRegion& dirty, std::int32_t lookIndex,
                              RCPtrArray<LControl>& unclipped)
 {

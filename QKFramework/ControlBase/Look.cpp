@@ -251,6 +251,17 @@ QKRESULT LLook::DrawClientPart(LRenderer& renderer, const RectRegion& updateRegi
     return QK_OK;
 }
 
+void LLook::StartDecoding() const
+{
+    if (m_clientPart && !(m_overlayPart && m_overlayReplaces))
+        m_clientPart->StartDecoding();
+    if (m_overlayPart)
+        m_overlayPart->StartDecoding();
+    for (std::uint32_t i = 0; i < m_nonClientParts.GetCount(); ++i)
+        if (const LVisualPart* part = m_nonClientParts.GetAt(i)->Get())
+            part->StartDecoding();
+}
+
 QKRESULT LLook::DrawLabelText(LRenderer& renderer, const RectRegion& updateRegion, const PointL& textOffset)
 {
     if (!m_text)

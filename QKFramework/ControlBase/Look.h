@@ -50,6 +50,8 @@ public:
 
     virtual QKRESULT DrawNonClientParts(LRenderer& renderer, const RectRegion& updateRegion);
     virtual QKRESULT DrawClientPart(LRenderer& renderer, const RectRegion& updateRegion);
+    // Sends the images of the parts this look draws to the decoding workers ahead of a paint.
+    void StartDecoding() const;
     virtual QKRESULT DrawLabelText(LRenderer& renderer, const RectRegion& updateRegion, const PointL& textOffset);
 
     // 0xAARRGGBB of the first non-client part that is not transparent at point, else the

@@ -95,6 +95,14 @@ const ConstRCPtr<LBitmap>& LVisualPart::GetBitmap() const
     return m_bitmap;
 }
 
+void LVisualPart::StartDecoding() const
+{
+    if (m_bitmap)
+        m_bitmap->StartDecoding();
+    if (m_mask)
+        m_mask->StartDecoding();
+}
+
 LVisualPart::~LVisualPart() = default;
 
 void LVisualPart::LinkDescriptor(LVisualPartDescriptor* descriptor)

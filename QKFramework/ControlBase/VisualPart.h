@@ -63,6 +63,9 @@ public:
     const WString& GetName() const { return m_name; }
     // The bitmap drawn: the image, or its colorized copy (made here when first asked for).
     const ConstRCPtr<LBitmap>& GetBitmap() const;
+    // Sends the images this part draws from (its image or mask) to the decoding workers
+    // when they are still to be decoded; nothing is colorized here.
+    void StartDecoding() const;
     std::int32_t GetWidth() const { return m_width; }
     std::int32_t GetHeight() const { return m_height; }
     std::int32_t GetResizeType() const { return m_resizeType; }

@@ -5,6 +5,7 @@
 #include "QKFramework/ObjectBase/Exception.h"
 #include "QKFramework/Platform/Core/Resources.h"
 #include "QKFramework/Utilities/Graphics/Colorizer.h"
+#include "QKFramework/Utilities/Graphics/ImageDecodeQueue.h"
 #include "QKFramework/Utilities/Graphics/PngDecoder.h"
 #include "QKFramework/Utilities/Storage/Paths.h"
 #include "QKFramework/Utilities/Storage/QKFile.h"
@@ -15,7 +16,6 @@
 #include <map>
 #include <memory>
 #include <span>
-#include <system_error>
 #include <vector>
 
 namespace QK
@@ -111,6 +111,19 @@ std::unique_ptr<BitmapImage> DecodeImage(const WString& name, std::uint32_t widt
     return DecodeImageBytes(bytes, width, height);
 }
 
+// Images sent to the workers are on their way to a drawing surface: they are made ready to
+// draw there too (premultiplied; reads still answer their exact straight colours).
+std::shared_ptr<ImageDecodeJob> SubmitDecode(std::shared_ptr<const ImageBytes> bytes, std::uint32_t width,
+                                             std::uint32_t height)
+{
+    return ImageDecodeQueue::Get().Submit([bytes = std::move(bytes), width, height] {
+        std::unique_ptr<BitmapImage> image = DecodeImageBytes(*bytes, width, height);
+        if (image)
+            image->Premultiply();
+        return image;
+    });
+}
+
 // Images of at least this many pixels (the device picture) start decoding on a worker when
 // they are loaded: their decode is the longest single step of a first paint. Small ones
 // (looks of buttons and knobs, most never drawn) wait until they are needed.
@@ -141,18 +154,8 @@ LBitmap::LBitmap(const WString& name, const WString& cacheKey)
         return;
     m_rect = {0, 0, static_cast<std::int32_t>(width), static_cast<std::int32_t>(height)};
     m_decodePending = true;
-    if (std::uint64_t{width} * height < kDecodeAheadPixels)
-        return;
-    try
-    {
-        m_decodingAhead = std::async(std::launch::async, [bytes = std::move(bytes), width, height] {
-            return DecodeImageBytes(*bytes, width, height);
-        });
-    }
-    catch (const std::system_error&)
-    {
-        // No thread to spare: the image decodes when first needed, as a small one does.
-    }
+    if (std::uint64_t{width} * height >= kDecodeAheadPixels)
+        m_decodeJob = SubmitDecode(std::move(bytes), width, height);
 }
 
 LBitmap::LBitmap(std::unique_ptr<BitmapImage> image) : m_image(std::move(image)), m_serial(NextBitmapSerial())
@@ -246,13 +249,25 @@ bool LBitmap::IsDecoded() const
     return false;
 }
 
+void LBitmap::StartDecoding() const
+{
+    const LBitmap* owner = m_parent ? m_parent.Get() : this;
+    if (!owner->m_decodePending || owner->m_decodeJob)
+        return;
+    auto bytes = std::make_shared<ImageBytes>();
+    if (!ReadImageBytes(owner->m_name, *bytes))
+        return;
+    owner->m_decodeJob = SubmitDecode(std::move(bytes), static_cast<std::uint32_t>(owner->m_rect.width),
+                                      static_cast<std::uint32_t>(owner->m_rect.height));
+}
+
 void LBitmap::Decode() const
 {
     m_decodePending = false;
     // An image whose header read well but whose pixels do not decode stays without pixels:
     // it draws nothing and reads as transparent.
-    if (m_decodingAhead.valid())
-        m_image = m_decodingAhead.get();
+    if (const std::shared_ptr<ImageDecodeJob> job = std::move(m_decodeJob))
+        m_image = job->Take();
     else
         m_image = DecodeImage(m_name, static_cast<std::uint32_t>(m_rect.width), static_cast<std::uint32_t>(m_rect.height));
 }

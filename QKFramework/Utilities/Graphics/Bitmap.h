@@ -8,8 +8,8 @@
 // is an image at all); the pixels are decoded the first time anything needs them (drawing,
 // reading a pixel, cloning, locking), so looks that are never shown cost nothing. A large
 // image (the device picture) is decoded on a worker thread from the moment it is loaded, and
-// its first need takes the result, waiting for it if the worker is not done: the worker
-// touches only its own copy of the file's bytes and the image it makes.
+// any other can be sent to the workers ahead of its first draw (StartDecoding); the first need
+// takes the result, waiting for it if a worker has it in hand (ImageDecodeQueue).
 //
 // The cache holds each bitmap as an internal reference: when the last outside holder lets
 // go, ReleaseInternalReferences takes the entry out and the bitmap dies. Bitmaps, the cache
@@ -28,7 +28,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <future>
 #include <memory>
 
 namespace QK
@@ -36,6 +35,7 @@ namespace QK
 
 class LColorizer;
 class LBitmapData;
+class ImageDecodeJob;
 
 class LBitmap : public virtual LRefCountedObject
 {
@@ -62,6 +62,9 @@ public:
     BitmapImage* GetGdiplusBitmap() const;
     // Whether the pixels behind the bitmap are in memory already.
     bool IsDecoded() const;
+    // Sends the image behind the bitmap to the decoding workers when its pixels are still to
+    // be decoded and no worker has it yet; its first need takes the result.
+    void StartDecoding() const;
     // The pixel at (x, y) of the bitmap; four zero channels (and the status recorded) when
     // that is outside the image or there is none.
     ColorRGBA GetPixel(std::int32_t x, std::int32_t y) const;
@@ -126,9 +129,9 @@ private:
     mutable std::unique_ptr<BitmapImage> m_image;
     // The image named m_name has a good header and is decoded when first needed.
     mutable bool m_decodePending = false;
-    // A large image is decoded on a worker from the moment it is loaded, so that its first
-    // draw finds it ready or nearly so; the first need takes the result from here.
-    mutable std::future<std::unique_ptr<BitmapImage>> m_decodingAhead;
+    // The image's decode handed to the workers (at load for a large image, or by
+    // StartDecoding); the first need takes the result from here.
+    mutable std::shared_ptr<ImageDecodeJob> m_decodeJob;
     std::uint64_t m_serial;
 };
 

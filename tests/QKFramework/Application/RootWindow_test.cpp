@@ -6,6 +6,7 @@
 #include "QKFramework/Notification/NotificationCenterManager.h"
 #include "QKFramework/Platform/Render/Cairo/PngWriter.h"
 #include "QKFramework/Renderer/Gdi/GDIRenderContextInfo.h"
+#include "QKFramework/Utilities/Graphics/Bitmap.h"
 
 #include "tests/support/DebugCapture.h"
 #include "tests/support/Recorder.h"
@@ -15,6 +16,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -503,6 +505,69 @@ TEST_F(RootWindowTest, PaintsItsTreeThroughTheSoftwareRenderer)
     }
     window->SetHost(nullptr);
     window->SetRootControl(RCPtr<LControl>());
+}
+
+
+// A paint of most of the window sends the images that the shown controls draw to the decoding
+// workers before it draws, so that they decode side by side; such an image comes back ready
+// to draw (premultiplied), one decoded when first needed does not. A hidden control's image
+// and a small paint send nothing.
+TEST(RootWindowImages, ALargePaintSendsTheImagesOfWhatShowsToTheWorkers)
+{
+    const char* const looks = R"(
+  <Parts>
+    <Part Name="shown" Width="8" Height="8" ResizeType="Stretch" ImageFile="shown.png" ImageLocX="0" ImageLocY="0"/>
+    <Part Name="frame" Width="8" Height="8" ResizeType="Stretch" ImageFile="frame.png" ImageLocX="0" ImageLocY="0"/>
+    <Part Name="hidden" Width="8" Height="8" ResizeType="Stretch" ImageFile="hidden.png" ImageLocX="0" ImageLocY="0"/>
+  </Parts>
+  <Looks>
+    <Look Name="shown"><ClientPart Name="shown" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/>
+      <NonClientParts><NonClientPart Name="frame" OffsetLeft="0" OffsetTop="0" Height="2"/></NonClientParts></Look>
+    <Look Name="hidden"><ClientPart Name="hidden" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look>
+  </Looks>
+  <LookLists>
+    <LookList Name="shown" NumLooks="1"><Look Name="shown" Index="0"/></LookList>
+    <LookList Name="hidden" NumLooks="1"><Look Name="hidden" Index="0"/></LookList>
+  </LookLists>
+)";
+    const char* const tree = R"(<Skin Name="s">
+  <SubControl Class="Test.Input" Name="top" XSizeAbs="400" YSizeAbs="300"><Skin Name="t" LookList="shown"/>
+    <SubControl Class="Test.Input" Name="gone" IsVisible="False" XSizeAbs="50" YSizeAbs="50"><Skin Name="g" LookList="hidden"/></SubControl>
+  </SubControl>
+</Skin>)";
+    const std::vector<std::uint32_t> pixels(64, 0x80FF4020);
+    // Paints area of a fresh window, then needs each image: whether it came back ready to draw.
+    const auto paintAndDecode = [&](const RectL& area) {
+        WindowHarness harness(tree, std::string(), looks);
+        std::map<std::string, bool> premultiplied;
+        for (const char* name : {"shown.png", "frame.png", "hidden.png"})
+            EXPECT_TRUE(WritePngFile(harness.Folder().Path() + "/" + name, pixels, 8, 8));
+        if (!harness.SetRoot(u"top"))
+            return premultiplied;
+        RCPtr<LRenderContextInfo> context;
+        harness.Renderer().InitRenderContextInfo({0, 0, 400, 300}, 0, true, context);
+        harness.Renderer().RenderStart(context);
+        RectRegion region;
+        region.AddRect(area.x, area.y, area.x + area.width, area.y + area.height);
+        harness.Root()->Paint(region);
+        harness.Renderer().RenderFinish(context);
+        for (const char* name : {"shown.png", "frame.png", "hidden.png"})
+        {
+            const ConstRCPtr<LBitmap> bitmap = LBitmap::LoadBitmap(WString((harness.Folder().Path() + "/" + name).c_str()));
+            const BitmapImage* image = bitmap ? bitmap->GetGdiplusBitmap() : nullptr;
+            EXPECT_NE(image, nullptr) << name;
+            if (!image)
+                continue;
+            EXPECT_EQ(image->GetStraightPixel(9), 0x80FF4020u) << name;
+            premultiplied[name] = image->IsPremultiplied();
+        }
+        return premultiplied;
+    };
+
+    const auto most = paintAndDecode({0, 0, 400, 200});
+    EXPECT_EQ(most, (std::map<std::string, bool>{{"shown.png", true}, {"frame.png", true}, {"hidden.png", false}}));
+    const auto small = paintAndDecode({0, 0, 40, 30});
+    EXPECT_EQ(small, (std::map<std::string, bool>{{"shown.png", false}, {"frame.png", false}, {"hidden.png", false}}));
 }
 
 } // namespace

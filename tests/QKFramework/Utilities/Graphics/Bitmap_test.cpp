@@ -266,6 +266,43 @@ TEST(BitmapTest, LargeImagesDecodedAheadReadAsImagesDecodedOnDemand)
     }
 }
 
+// A paint about to draw many images sends them to the decoding workers first. Such an image
+// reads exactly as one decoded on demand, through any of its sub-bitmaps, and comes back ready
+// to draw (premultiplied); an image in memory or decoded already has nothing to send.
+TEST(BitmapTest, ImagesSentAheadToTheWorkersReadAsImagesDecodedOnDemand)
+{
+    TempFolder folder;
+    std::vector<std::uint8_t> pixels(40 * 30 * 4);
+    for (std::size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = static_cast<std::uint8_t>(i * 7 + i / 160);
+    folder.WriteFile("ahead.png", TestSupport::EncodePng(40, 30, pixels));
+    folder.WriteFile("ondemand.png", TestSupport::EncodePng(40, 30, pixels));
+
+    const ConstRCPtr<LBitmap> ahead = LBitmap::LoadBitmap(WString((folder / "ahead.png").c_str()));
+    const ConstRCPtr<LBitmap> onDemand = LBitmap::LoadBitmap(WString((folder / "ondemand.png").c_str()));
+    ASSERT_TRUE(ahead && onDemand);
+    const ConstRCPtr<LBitmap> part = ahead->CreateSubBitmap(5, 5, 10, 10);
+    part->StartDecoding();
+    part->StartDecoding();
+    EXPECT_FALSE(ahead->IsDecoded()) << "the result is taken when first needed";
+    for (std::int32_t y = 0; y < 30; ++y)
+        for (std::int32_t x = 0; x < 40; ++x)
+            ASSERT_EQ(Argb(ahead->GetPixel(x, y)), Argb(onDemand->GetPixel(x, y))) << x << "," << y;
+    EXPECT_EQ(Argb(part->GetPixel(0, 0)), Argb(onDemand->GetPixel(5, 5)));
+    EXPECT_TRUE(ahead->GetGdiplusBitmap()->IsPremultiplied());
+    EXPECT_FALSE(onDemand->GetGdiplusBitmap()->IsPremultiplied());
+
+    const BitmapImage* decoded = ahead->GetGdiplusBitmap();
+    ahead->StartDecoding();
+    EXPECT_EQ(ahead->GetGdiplusBitmap(), decoded) << "decoded once";
+    const ConstRCPtr<LBitmap> filled = LBitmap::CreateFilledBitmap(4, 4, ColorRGBA{0.5f, 0.25f, 1.0f, 0.5f});
+    filled->StartDecoding();
+    EXPECT_FALSE(filled->GetGdiplusBitmap()->IsPremultiplied());
+
+    const_cast<LBitmap*>(ahead.Get())->ReleaseInternalReferences();
+    const_cast<LBitmap*>(onDemand.Get())->ReleaseInternalReferences();
+}
+
 TEST(BitmapTest, SubBitmapsNameTheImageOwnerAndReadOnlyInsideTheImage)
 {
     const ConstRCPtr<LBitmap> knob = LBitmap::LoadBitmap(u"::knob.png");
