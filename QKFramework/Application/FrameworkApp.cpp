@@ -41,6 +41,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace QK
 {
@@ -426,11 +427,14 @@ std::uint32_t LFrameworkApp::GetMouseButtonState() const
 bool LFrameworkApp::ProcessIdle(bool firstPass)
 {
     bool work = LNotificationCenterManager::GetInstance()->DispatchNotifications(firstPass);
-    // A step may close its window and so shorten the list.
-    const std::vector<RCPtr<LRootWindow>> windows = m_rootWindows;
+    // A step may close its window and so shorten the list: the pass walks a copy.
+    std::vector<RCPtr<LRootWindow>> windows = std::move(m_idleWindows);
+    windows.assign(m_rootWindows.begin(), m_rootWindows.end());
     for (auto it = windows.rbegin(); it != windows.rend(); ++it)
         if ((*it)->DeliverQueuedKeys(firstPass))
             work = true;
+    windows.clear();
+    m_idleWindows = std::move(windows);
     return work;
 }
 

@@ -256,6 +256,9 @@ private:
     RCPtr<LControlFactory> m_factory;
     WString m_commandLine;
     std::vector<RCPtr<LRootWindow>> m_rootWindows;
+    // The idle pass's copy of the window list, kept between passes so that a pass does not
+    // allocate; empty while a pass uses it (a nested pass makes its own).
+    std::vector<RCPtr<LRootWindow>> m_idleWindows;
     RCPtr<LStringTable> m_applicationStrings;
     RCPtr<LStringTable> m_frameworkStrings;
     bool m_exitRequested = false;

@@ -1302,6 +1302,11 @@ QKRESULT LControl::EndIdleAnimation()
 
 void LControl::RunIdleAnimation()
 {
+    // Most idle subscribers animate nothing most of the time: they need not read the clock.
+    const bool animating = m_animation[0].active || m_animation[1].active || m_sizeGrow[0] || m_sizeShrink[0] ||
+                           m_sizeGrow[1] || m_sizeShrink[1] || m_moveAnimation;
+    if (!animating && !(m_flags.leftDown && m_pressHandOver && m_pressHandOverTarget))
+        return;
     const double now = LControlApp::GetTime();
     const std::uint32_t nowMs = LControlApp::GetMilliseconds();
     for (std::int32_t axis = 0; axis < 2; ++axis)

@@ -89,7 +89,9 @@ public:
     // runs Stop itself excepted). 0 (also when stopped).
     virtual QKRESULT Stop() = 0;
     // False once the device has gone since the connection was opened, even when a device
-    // of the same name has come back (the connection does not follow it).
+    // of the same name has come back (the connection does not follow it). A back end may
+    // answer from its latest listing of the direction (ListDevices or an open) instead of
+    // looking afresh: ask right after a listing for an answer as current as that listing.
     virtual bool IsAlive() = 0;
 };
 

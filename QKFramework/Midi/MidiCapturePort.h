@@ -60,7 +60,7 @@ private:
     // Stops delivery, drops a message half joined and closes the device.
     void Close();
     bool IsOpen() const noexcept { return m_connection != nullptr; }
-    // Open, and its device has not gone since.
+    // Open, and its device has not gone since (as the latest listing of inputs shows).
     bool IsAlive() const;
 
     // IMidiInputSink, on the MIDI system's thread.

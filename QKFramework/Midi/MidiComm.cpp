@@ -159,6 +159,8 @@ QKRESULT LMidiComm::OpenCapturePort(const WString& name, RCPtr<LMidiCapturePort>
         const RCPtr<LMidiCapturePort> held = FindPort(m_capturePorts, name);
         if (held)
         {
+            // The listing above is the one the held port's liveness is judged by: the
+            // back end need not list again for it.
             if (held->IsAlive())
             {
                 port = held;

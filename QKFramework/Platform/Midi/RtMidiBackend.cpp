@@ -244,10 +244,10 @@ public:
         return watch;
     }
 
-    bool IsAlive(PortWatch& watch)
+    // As the latest listing of the watch's direction shows it.
+    bool IsAlive(const PortWatch& watch)
     {
         std::lock_guard lock(m_mutex);
-        ListLocked(watch.direction);
         return !watch.lost;
     }
 

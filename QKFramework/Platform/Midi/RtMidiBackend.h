@@ -13,8 +13,9 @@
 // timing and active-sensing messages are all let through, as WinMM does. An output sends
 // through a MidiSendWorker, which bounds every send by kMidiSendTimeoutMs.
 //
-// Liveness: a connection is alive until a listing of its direction (ListDevices, an open,
-// or its own IsAlive, which lists) no longer shows the port it was opened on.
+// Liveness: a connection is alive until a listing of its direction (ListDevices or an open)
+// no longer shows the port it was opened on. IsAlive does not list: on JACK a listing is a
+// server round trip per port, and the transport asks right after listing anyway.
 #pragma once
 
 #include "QKFramework/Midi/MidiBackend.h"

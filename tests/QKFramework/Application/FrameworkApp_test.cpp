@@ -6,6 +6,8 @@
 #include "QKFramework/ControlBase/Input/KeyCode.h"
 #include "QKFramework/Notification/NotificationCenter.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
+#include "QKFramework/Notification/NotificationClient.h"
+#include "QKFramework/Notification/NotificationQueue.h"
 #include "QKFramework/ObjectBase/Exception.h"
 #include "QKFramework/System/ClipBoard.h"
 #include "QKFramework/System/FileDialog.h"
@@ -22,6 +24,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <functional>
 #include <limits>
 #include <string>
 
@@ -200,6 +203,51 @@ TEST_F(FrameworkAppTest, RootWindowsAreListedOnceAndIdlePassesServeEachOfThem)
     EXPECT_EQ(app->UnregisterRootWindow(windows.roots[0].Get()), 0);
     EXPECT_EQ(app->GetRootWindows().size(), 1u);
     stranger->ReleaseInternalReferences();
+}
+
+// Each pass serves every window in turn, last registered first, also when a window's idle
+// step runs a pass of its own (as a modal loop does) and unregisters a window meanwhile.
+TEST_F(FrameworkAppTest, AnIdlePassInsideAnotherServesEveryWindowAndLeavesTheOuterOneWhole)
+{
+    const RCPtr<TestApp> app(new TestApp(LoadTwoSkins(m_folder), m_system, ""));
+    Windows windows(*app, 3);
+    std::vector<int> served;
+    struct IdleProbe final : LNotificationClient
+    {
+        std::function<void()> onIdle;
+        QKRESULT ReceiveNotification(const ConstRCPtr<LNotificationDistributor>&,
+                                     const ConstRCPtr<LNotification>&) override
+        {
+            onIdle();
+            return QK_OK;
+        }
+    };
+    std::vector<RCPtr<IdleProbe>> probes;
+    bool nested = false;
+    for (int i = 0; i < 3; ++i)
+    {
+        probes.emplace_back(new IdleProbe());
+        probes.back()->onIdle = [&, i]
+        {
+            served.push_back(i);
+            if (i == 1 && !nested)
+            {
+                nested = true;
+                app->ProcessIdle(true);
+                app->UnregisterRootWindow(windows.roots[2].Get());
+            }
+        };
+        probes.back()->Subscribe(ConstRCPtr<LNotificationDistributor>(windows.roots[static_cast<std::size_t>(i)].Get()),
+                                 kNidIdle);
+    }
+
+    app->ProcessIdle(true);
+    EXPECT_EQ(served, (std::vector<int>{2, 1, 2, 1, 0, 0}));
+    served.clear();
+    app->ProcessIdle(true);
+    EXPECT_EQ(served, (std::vector<int>{1, 0}));
+    for (const RCPtr<IdleProbe>& probe : probes)
+        probe->UnsubscribeAll();
 }
 
 // What a window host gets from the application: a root window made and registered for it,

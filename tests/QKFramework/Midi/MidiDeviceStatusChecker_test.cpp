@@ -1,6 +1,9 @@
 // The presence checker on the scripted back end: what a pass announces and when.
 #include "QKFramework/Midi/MidiDeviceStatusChecker.h"
 
+#include "QKFramework/Midi/MidiCapturePort.h"
+#include "QKFramework/Midi/MidiRenderPort.h"
+
 #include "QKFramework/Notification/NotificationCenterManager.h"
 #include "QKFramework/Notification/NotificationClient.h"
 #include "tests/support/Midi/FakeMidiBackend.h"
@@ -111,6 +114,46 @@ TEST_F(MidiDeviceStatusCheckerTest, OnlyChangesOfPresenceAreAnnounced)
     out = m_backend->AddDevice(MidiDirection::Output, "Vedidu");
     EXPECT_TRUE(checker->CheckOutputDevices());
     EXPECT_EQ(Drain(), (std::vector<std::string>{"in Vedidu 0", "out Vedidu 0"}));
+}
+
+// With the controller's ports held elsewhere (as the MIDI manager holds them), a pass
+// lists each direction once, and a held port whose device went and came back between
+// two passes is found dead by that one listing and opened again on the new device.
+TEST_F(MidiDeviceStatusCheckerTest, APassListsEachDirectionOnceAlsoForHeldPorts)
+{
+    auto in = m_backend->AddDevice(MidiDirection::Input, "Vedidu");
+    auto out = m_backend->AddDevice(MidiDirection::Output, "Vedidu");
+    RCPtr<LMidiCapturePort> heldInput;
+    RCPtr<LMidiRenderPort> heldOutput;
+    ASSERT_EQ(m_comm->OpenCapturePort(WString(u"Vedidu"), heldInput), QK_OK);
+    ASSERT_EQ(m_comm->OpenRenderPort(WString(u"Vedidu"), heldOutput), QK_OK);
+    const RCPtr<LMidiDeviceStatusChecker> checker = LMidiDeviceStatusChecker::Create(m_comm);
+    checker->SetInputDevices(Names(u"Vedidu"));
+    checker->SetOutputDevices(Names(u"Vedidu"));
+
+    const auto listingsOfOnePass = [&]
+    {
+        const int before = m_backend->GetListCount();
+        checker->CheckInputDevices();
+        checker->CheckOutputDevices();
+        return m_backend->GetListCount() - before;
+    };
+    EXPECT_EQ(listingsOfOnePass(), 2);
+    EXPECT_EQ(listingsOfOnePass(), 2);
+
+    m_backend->RemoveDevice(in);
+    m_backend->RemoveDevice(out);
+    in = m_backend->AddDevice(MidiDirection::Input, "Vedidu");
+    out = m_backend->AddDevice(MidiDirection::Output, "Vedidu");
+    EXPECT_EQ(listingsOfOnePass(), 2);
+    EXPECT_EQ(m_backend->GetOpenConnectionCount(in), 1);
+    EXPECT_EQ(m_backend->GetOpenConnectionCount(out), 1);
+    EXPECT_TRUE(m_backend->IsStarted(in));
+    EXPECT_TRUE(Drain().empty());
+
+    m_backend->RemoveDevice(in);
+    EXPECT_EQ(listingsOfOnePass(), 2);
+    EXPECT_EQ(Drain(), (std::vector<std::string>{"in Vedidu 1"}));
 }
 
 TEST_F(MidiDeviceStatusCheckerTest, AbsentAtStartAndEmptyListsBehave)
