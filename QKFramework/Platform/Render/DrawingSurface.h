@@ -47,7 +47,12 @@ public:
     // is on the surface when the translation changes later.
     virtual void SetClipRect(float x, float y, float width, float height) = 0;
 
-    // Every pixel transparent black, whatever the clip.
+    // Confines every drawing from now on, WritePixels included, to rects (in surface pixels:
+    // neither translation nor clip applies to them) on top of the clip, until Unconfine.
+    virtual void ConfineTo(const std::vector<RectL>& rects) = 0;
+    virtual void Unconfine() = 0;
+
+    // Every pixel transparent black, whatever the clip and the confinement.
     virtual void Clear() = 0;
     // Writes argb as it is (alpha included) into the pixels of rect, in surface pixels:
     // neither translation nor clip applies; stops at the surface's edges.
@@ -93,8 +98,19 @@ public:
     virtual std::unique_ptr<IDrawingSurface> CreatePremultipliedImageView(std::shared_ptr<const void> owner,
                                                                    const std::uint32_t* pixels, std::int32_t width,
                                                                    std::int32_t height, std::int32_t stride) = 0;
+    // A transparent surface of width x height that draws straight into the picture window
+    // keeps in memory, when the window keeps one of that size in the surfaces' own pixel
+    // layout: presenting it then copies nothing. Null otherwise (no such window, another size
+    // or layout); the caller then draws into a surface of its own.
+    // The window system replaces its picture when the window changes size: from then on
+    // DrawsIntoWindow is false and the surface must not be drawn into any more.
+    virtual std::unique_ptr<IDrawingSurface> CreateWindowSurface(std::uintptr_t window, std::int32_t width,
+                                                                 std::int32_t height) = 0;
+    // Whether surface still draws into the picture window keeps (see CreateWindowSurface).
+    virtual bool DrawsIntoWindow(std::uintptr_t window, const IDrawingSurface& surface) = 0;
     // Copies rects of surface to the same places of window, from the last rectangle to the
-    // first, and shows them. A window handle of 0, or one that is not a window, shows nothing.
+    // first, and shows them; a surface that draws into the window is only shown. A window
+    // handle of 0, or one that is not a window, shows nothing.
     virtual void Present(std::uintptr_t window, const IDrawingSurface& surface, const std::vector<RectL>& rects) = 0;
 };
 

@@ -1,7 +1,9 @@
 // The software renderer's target: a window's (or an offscreen picture's) context with two
 // drawing surfaces of the viewport's size. Everything is drawn into the front surface; the
 // back surface takes the old picture when CopyBitmap moves it. Most contexts never move a
-// picture, so the back surface is made when first asked for.
+// picture, so the back surface is made when first asked for. A window's front surface is
+// the picture the window itself keeps, where the window system lets the renderer draw into
+// it (nothing is copied to present it), else a surface of its own.
 //
 // UI thread only.
 #pragma once
@@ -18,8 +20,10 @@ namespace QK
 class LGDIRendererOffscreenSurface : public virtual LRefCountedObject
 {
 public:
+    // With intoWindow, the surface is the window's own picture whenever the back end can
+    // draw into it at the size asked for.
     LGDIRendererOffscreenSurface(IDrawingBackend& backend, std::uintptr_t window, std::int32_t width,
-                                 std::int32_t height);
+                                 std::int32_t height, bool intoWindow = false);
 
     // A fresh transparent surface of width x height (at least 1 x 1 each).
     void SetSize(std::int32_t width, std::int32_t height);
@@ -27,10 +31,16 @@ public:
     std::int32_t GetHeight() const { return m_surface->GetHeight(); }
     IDrawingSurface& GetSurface() const { return *m_surface; }
     std::uintptr_t GetWindow() const { return m_window; }
+    bool DrawsIntoWindow() const { return m_drawsIntoWindow; }
+    // The window's picture this surface drew into was replaced (the window changed size):
+    // the surface must be made again before anything is drawn.
+    bool LostWindowPicture() const;
 
 private:
     IDrawingBackend& m_backend;
     std::uintptr_t m_window;
+    bool m_intoWindow;
+    bool m_drawsIntoWindow = false;
     std::unique_ptr<IDrawingSurface> m_surface;
 };
 
@@ -48,6 +58,8 @@ public:
     bool HasBackSurface() const { return m_back.Get() != nullptr; }
     // Both surfaces fresh and transparent at width x height.
     void ResizeSurfaces(std::int32_t width, std::int32_t height);
+    // The front surface can be drawn into as it stands (see LostWindowPicture).
+    bool FrontSurfaceUsable() const { return !m_front->LostWindowPicture(); }
     void SwapSurfaces();
 
 private:

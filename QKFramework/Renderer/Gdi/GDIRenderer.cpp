@@ -58,28 +58,48 @@ float ClampSource(float value)
     return std::clamp(value, -8388608.0f, 8388608.0f);
 }
 
+std::vector<RectL> RegionRects(const RectRegion& region)
+{
+    Array<RectL> held;
+    region.GetRects(held);
+    std::vector<RectL> rects;
+    rects.reserve(held.GetCount());
+    for (std::uint32_t i = 0; i < held.GetCount(); ++i)
+        rects.push_back(*held.GetAt(i));
+    return rects;
+}
+
 } // namespace
 
 // --- Contexts and surfaces -------------------------------------------------------------
 
 LGDIRendererOffscreenSurface::LGDIRendererOffscreenSurface(IDrawingBackend& backend, std::uintptr_t window,
-                                                           std::int32_t width, std::int32_t height)
-    : m_backend(backend), m_window(window)
+                                                           std::int32_t width, std::int32_t height, bool intoWindow)
+    : m_backend(backend), m_window(window), m_intoWindow(intoWindow && window != 0)
 {
     SetSize(width, height);
 }
 
 void LGDIRendererOffscreenSurface::SetSize(std::int32_t width, std::int32_t height)
 {
+    width = std::clamp(width, 1, LGDIRenderer::kMaxSurfaceSize);
+    height = std::clamp(height, 1, LGDIRenderer::kMaxSurfaceSize);
     m_surface.reset();
-    m_surface = m_backend.CreateSurface(std::clamp(width, 1, LGDIRenderer::kMaxSurfaceSize),
-                                        std::clamp(height, 1, LGDIRenderer::kMaxSurfaceSize));
+    m_surface = m_intoWindow ? m_backend.CreateWindowSurface(m_window, width, height) : nullptr;
+    m_drawsIntoWindow = m_surface != nullptr;
+    if (!m_surface)
+        m_surface = m_backend.CreateSurface(width, height);
+}
+
+bool LGDIRendererOffscreenSurface::LostWindowPicture() const
+{
+    return m_drawsIntoWindow && !m_backend.DrawsIntoWindow(m_window, *m_surface);
 }
 
 LGDIRenderContextInfo::LGDIRenderContextInfo(IDrawingBackend& backend, const RectL& viewport, std::uintptr_t window,
                                              bool offscreen)
     : LRenderContextInfo(viewport, window, offscreen), m_backend(backend),
-      m_front(new LGDIRendererOffscreenSurface(backend, window, viewport.width, viewport.height))
+      m_front(new LGDIRendererOffscreenSurface(backend, window, viewport.width, viewport.height, !offscreen))
 {
 }
 
@@ -189,8 +209,14 @@ QKRESULT LGDIRenderer::RenderStart(const RCPtr<LRenderContextInfo>& context)
     }
     const std::int32_t width = std::clamp(viewport.width, 1, kMaxSurfaceSize);
     const std::int32_t height = std::clamp(viewport.height, 1, kMaxSurfaceSize);
-    if (front.GetWidth() != width || front.GetHeight() != height || fullRepaint)
+    if (front.GetWidth() != width || front.GetHeight() != height || fullRepaint || !m_target->FrontSurfaceUsable())
         m_target->ResizeSurfaces(width, height);
+    // What is drawn into the window's own picture shows at its next present or exposure,
+    // whatever that names: a paint is kept to its region, as a window system keeps it.
+    if (front.DrawsIntoWindow() && !fullRepaint)
+    {
+        front.GetSurface().ConfineTo(RegionRects(m_target->GetRegion()));
+    }
 
     m_textScale = 96.0f / static_cast<float>(m_resolution);
     // A surface kept from the last paint still has that paint's transform and clip; the
@@ -209,14 +235,10 @@ QKRESULT LGDIRenderer::RenderFinish(const RCPtr<LRenderContextInfo>& context)
         front->Flush();
         if (!m_target->IsOffscreen())
         {
-            Array<RectL> region;
-            m_target->GetRegion().GetRects(region);
-            std::vector<RectL> rects;
-            rects.reserve(region.GetCount());
-            for (std::uint32_t i = 0; i < region.GetCount(); ++i)
-                rects.push_back(*region.GetAt(i));
-            m_backend.Present(m_target->GetWindow(), *front, rects);
+            m_backend.Present(m_target->GetWindow(), *front, RegionRects(m_target->GetRegion()));
         }
+        if (m_target->GetFrontSurface().DrawsIntoWindow())
+            front->Unconfine();
     }
 
     m_target = nullptr;

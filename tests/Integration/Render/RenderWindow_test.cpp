@@ -1,13 +1,17 @@
 // The software renderer in a real window on the test script's X server: what reaches the
-// window after a repaint is the dirty rectangle and nothing else.
+// window after a repaint is the dirty rectangle and nothing else; the renderer draws into
+// the window's own picture, and into the new one once the window has changed size.
 #include "QKFramework/Platform/Render/Cairo/PngWriter.h"
 #include "QKFramework/Platform/Render/Sdl/SdlWindow.h"
+#include "QKFramework/Renderer/Gdi/GDIRenderContextInfo.h"
 #include "tests/support/TempFolder.h"
 #include "tools/RenderDemo/DemoScene.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 #include <vector>
 
 namespace QK
@@ -129,6 +133,38 @@ TEST_F(RenderWindowTest, OnlyTheRegionIsPresentedWhateverWasDrawn)
     m_renderer->FillRect({0, 0, 100, 100}, ColorRGBA{0.0f, 0.0f, 1.0f, 1.0f}, false);
     m_renderer->RenderFinish(offscreen);
     EXPECT_EQ(Read().pixels, after.pixels);
+}
+
+TEST_F(RenderWindowTest, AfterTheWindowChangesSizeThePaintDrawsIntoItsNewPicture)
+{
+    DemoScene scene;
+    Demo::PaintScene(*m_renderer, m_context, scene, nullptr);
+    const auto& context = static_cast<const LGDIRenderContextInfo&>(*m_context);
+    ASSERT_TRUE(context.GetFrontSurface().DrawsIntoWindow()) << "no picture of the renderer's own";
+
+    const std::int32_t width = DemoScene::kWidth + 40;
+    const std::int32_t height = DemoScene::kHeight + 24;
+    ASSERT_TRUE(m_window->SetClientSize(width, height));
+    std::int32_t shownWidth = 0;
+    std::int32_t shownHeight = 0;
+    for (int i = 0; i < 200 && (shownWidth != width || shownHeight != height); ++i)
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        m_window->PumpEvents();
+        m_window->GetClientSize(shownWidth, shownHeight);
+    }
+    ASSERT_EQ(shownWidth, width);
+    ASSERT_EQ(shownHeight, height);
+
+    m_context->SetViewport({0, 0, width, height});
+    Demo::PaintScene(*m_renderer, m_context, scene, nullptr);
+    EXPECT_TRUE(context.GetFrontSurface().DrawsIntoWindow());
+    EXPECT_EQ(context.GetFrontSurface().GetWidth(), width);
+    const Shown after = Read();
+    ASSERT_EQ(after.width, width);
+    ASSERT_EQ(after.height, height);
+    EXPECT_EQ(after.At(2, 300), 0xFF30343Cu);
+    EXPECT_EQ(after.At(width - 1, height - 1), 0xFF000000u) << "past the scene the new picture is transparent";
 }
 
 } // namespace

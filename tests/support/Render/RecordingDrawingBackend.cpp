@@ -30,8 +30,10 @@ std::string Hex(std::uint32_t argb)
 class RecordingSurface final : public IDrawingSurface
 {
 public:
-    RecordingSurface(RecordingDrawingBackend& log, std::unique_ptr<IDrawingSurface> inner)
-        : m_log(log), m_inner(std::move(inner))
+    // windowPicture: the generation of the test's window pictures this surface stands for;
+    // -1 for any other surface.
+    RecordingSurface(RecordingDrawingBackend& log, std::unique_ptr<IDrawingSurface> inner, int windowPicture = -1)
+        : m_log(log), m_inner(std::move(inner)), m_windowPicture(windowPicture)
     {
     }
 
@@ -39,6 +41,11 @@ public:
     {
         const auto* recording = dynamic_cast<const RecordingSurface*>(&surface);
         return recording ? *recording->m_inner : surface;
+    }
+    static int WindowPicture(const IDrawingSurface& surface)
+    {
+        const auto* recording = dynamic_cast<const RecordingSurface*>(&surface);
+        return recording ? recording->m_windowPicture : -1;
     }
 
     std::int32_t GetWidth() const override { return m_inner->GetWidth(); }
@@ -53,6 +60,12 @@ public:
         m_log.Record("SetClipRect(" + RectText(RectF{x, y, width, height}) + ")");
         m_inner->SetClipRect(x, y, width, height);
     }
+    void ConfineTo(const std::vector<RectL>& rects) override
+    {
+        m_log.Record("ConfineTo(" + std::to_string(rects.size()) + " rects)");
+        m_inner->ConfineTo(rects);
+    }
+    void Unconfine() override { m_inner->Unconfine(); }
     void Clear() override
     {
         m_log.Record("Clear");
@@ -128,6 +141,7 @@ private:
 
     RecordingDrawingBackend& m_log;
     std::unique_ptr<IDrawingSurface> m_inner;
+    int m_windowPicture;
 };
 
 } // namespace
@@ -156,6 +170,26 @@ std::unique_ptr<IDrawingSurface> RecordingDrawingBackend::CreatePremultipliedIma
     std::unique_ptr<IDrawingSurface> inner =
         GetDrawingBackend().CreatePremultipliedImageView(std::move(owner), pixels, width, height, stride);
     return inner ? std::make_unique<RecordingSurface>(*this, std::move(inner)) : nullptr;
+}
+
+std::unique_ptr<IDrawingSurface> RecordingDrawingBackend::CreateWindowSurface(std::uintptr_t window,
+                                                                              std::int32_t width,
+                                                                              std::int32_t height)
+{
+    Record("CreateWindowSurface(" + std::to_string(width) + "x" + std::to_string(height) + ")");
+    if (m_offerWindowPictures)
+        return std::make_unique<RecordingSurface>(*this, GetDrawingBackend().CreateSurface(width, height),
+                                                  m_windowPictureGeneration);
+    std::unique_ptr<IDrawingSurface> inner = GetDrawingBackend().CreateWindowSurface(window, width, height);
+    return inner ? std::make_unique<RecordingSurface>(*this, std::move(inner)) : nullptr;
+}
+
+bool RecordingDrawingBackend::DrawsIntoWindow(std::uintptr_t window, const IDrawingSurface& surface)
+{
+    const int picture = RecordingSurface::WindowPicture(surface);
+    if (picture >= 0)
+        return picture == m_windowPictureGeneration;
+    return GetDrawingBackend().DrawsIntoWindow(window, RecordingSurface::Inner(surface));
 }
 
 void RecordingDrawingBackend::Present(std::uintptr_t window, const IDrawingSurface& surface,

@@ -6,7 +6,11 @@
 //   DrawImage(0,0,10,10->20,10,10,10)
 //   FillWithImage(0,0,10,10->0,0,40,40)
 //   WritePixels(1,2,3,4,00000000)
+//   CreateWindowSurface(64x64)
 //   Present(7:2 rects)
+// Window surfaces come from the platform's back end (none without a real window) unless the
+// test offers window pictures of its own, which stand for a window's picture until the test
+// replaces them as a window system does on a resize.
 #pragma once
 
 #include "QKFramework/Platform/Render/DrawingSurface.h"
@@ -26,7 +30,16 @@ public:
     std::unique_ptr<IDrawingSurface> CreatePremultipliedImageView(std::shared_ptr<const void> owner,
                                                            const std::uint32_t* pixels, std::int32_t width,
                                                            std::int32_t height, std::int32_t stride) override;
+    std::unique_ptr<IDrawingSurface> CreateWindowSurface(std::uintptr_t window, std::int32_t width,
+                                                         std::int32_t height) override;
+    bool DrawsIntoWindow(std::uintptr_t window, const IDrawingSurface& surface) override;
     void Present(std::uintptr_t window, const IDrawingSurface& surface, const std::vector<RectL>& rects) override;
+
+    // From now on CreateWindowSurface gives a surface of its own as the window's picture
+    // (offer), or asks the platform's back end again.
+    void OfferWindowPictures(bool offer) { m_offerWindowPictures = offer; }
+    // The window pictures given so far are replaced: DrawsIntoWindow is false for them.
+    void ReplaceWindowPictures() { ++m_windowPictureGeneration; }
 
     const std::vector<std::string>& Calls() const { return m_calls; }
     void ClearCalls() { m_calls.clear(); }
@@ -43,6 +56,8 @@ public:
     const std::vector<Presented>& PresentedRects() const { return m_presented; }
 
 private:
+    bool m_offerWindowPictures = false;
+    int m_windowPictureGeneration = 0;
     std::vector<std::string> m_calls;
     std::vector<Presented> m_presented;
 };

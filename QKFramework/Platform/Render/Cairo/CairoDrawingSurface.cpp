@@ -62,6 +62,21 @@ CairoDrawingSurface::CairoDrawingSurface(std::int32_t width, std::int32_t height
       m_surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, m_width, m_height)),
       m_context(cairo_create(m_surface.Get()))
 {
+    SetDefaults();
+}
+
+CairoDrawingSurface::CairoDrawingSurface(std::uint32_t* pixels, std::int32_t width, std::int32_t height,
+                                         std::int32_t stride)
+    : m_width(width), m_height(height),
+      m_surface(cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(pixels), CAIRO_FORMAT_ARGB32,
+                                                    width, height, stride)),
+      m_context(cairo_create(m_surface.Get()))
+{
+    SetDefaults();
+}
+
+void CairoDrawingSurface::SetDefaults()
+{
     cairo_set_antialias(m_context.Get(), CAIRO_ANTIALIAS_NONE);
     cairo_set_operator(m_context.Get(), CAIRO_OPERATOR_OVER);
     cairo_set_fill_rule(m_context.Get(), CAIRO_FILL_RULE_EVEN_ODD);
@@ -98,12 +113,57 @@ void CairoDrawingSurface::SetClipRect(float x, float y, float width, float heigh
     if (clip == m_clip)
         return;
     m_clip = clip;
+    ApplyClip();
+}
+
+void CairoDrawingSurface::ApplyClip()
+{
     cairo_t* cr = m_context.Get();
-    cairo_reset_clip(cr);
-    if (!clip.bounded)
+    if (m_confined)
+    {
+        // Back to the confinement alone.
+        cairo_restore(cr);
+        cairo_save(cr);
+    }
+    else
+        cairo_reset_clip(cr);
+    cairo_identity_matrix(cr);
+    cairo_translate(cr, m_translationX, m_translationY);
+    if (!m_clip.bounded)
         return;
-    cairo_rectangle(cr, x, y, std::max(width, 0.0f), std::max(height, 0.0f));
+    cairo_rectangle(cr, m_clip.x - m_translationX, m_clip.y - m_translationY, m_clip.width, m_clip.height);
     cairo_clip(cr);
+}
+
+void CairoDrawingSurface::ConfineTo(const std::vector<RectL>& rects)
+{
+    cairo_t* cr = m_context.Get();
+    if (m_confined)
+        cairo_restore(cr);
+    m_confined = true;
+    m_confinement = rects;
+    cairo_reset_clip(cr);
+    cairo_identity_matrix(cr);
+    cairo_new_path(cr);
+    for (const RectL& rect : rects)
+        if (rect.width > 0 && rect.height > 0)
+            cairo_rectangle(cr, rect.x, rect.y, rect.width, rect.height);
+    // Rectangles that overlap still cover their union.
+    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
+    cairo_clip(cr);
+    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
+    cairo_save(cr);
+    ApplyClip();
+}
+
+void CairoDrawingSurface::Unconfine()
+{
+    if (!m_confined)
+        return;
+    cairo_restore(m_context.Get());
+    m_confined = false;
+    m_confinement.clear();
+    ApplyClip();
 }
 
 void CairoDrawingSurface::Clear()
@@ -131,11 +191,23 @@ void CairoDrawingSurface::WritePixels(const RectL& rect, std::uint32_t argb)
         return;
     const std::int32_t stride = cairo_image_surface_get_stride(m_surface.Get());
     const std::uint32_t pixel = PremultiplyArgb(argb);
-    for (std::int64_t y = y0; y < y1; ++y)
+    const auto fill = [&](std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom)
     {
-        auto* row = reinterpret_cast<std::uint32_t*>(data + y * stride);
-        std::fill(row + x0, row + x1, pixel);
-    }
+        if (right <= left || bottom <= top)
+            return;
+        for (std::int64_t y = top; y < bottom; ++y)
+        {
+            auto* row = reinterpret_cast<std::uint32_t*>(data + y * stride);
+            std::fill(row + left, row + right, pixel);
+        }
+    };
+    if (!m_confined)
+        fill(x0, y0, x1, y1);
+    // Overlapping rectangles of the confinement write their shared pixels twice, alike.
+    for (const RectL& area : m_confinement)
+        fill(std::max<std::int64_t>(x0, area.x), std::max<std::int64_t>(y0, area.y),
+             std::min<std::int64_t>(x1, static_cast<std::int64_t>(area.x) + area.width),
+             std::min<std::int64_t>(y1, static_cast<std::int64_t>(area.y) + area.height));
     cairo_surface_mark_dirty_rectangle(m_surface.Get(), static_cast<int>(x0), static_cast<int>(y0),
                                        static_cast<int>(x1 - x0), static_cast<int>(y1 - y0));
 }
@@ -338,6 +410,29 @@ std::unique_ptr<IDrawingSurface> CairoDrawingBackend::CreatePremultipliedImageVi
     if (!pixels || width <= 0 || height <= 0 || stride < width * 4 || stride % 4 != 0)
         return nullptr;
     return std::make_unique<CairoDrawingSurface>(std::move(owner), pixels, width, height, stride);
+}
+
+std::unique_ptr<IDrawingSurface> CairoDrawingBackend::CreateWindowSurface(std::uintptr_t window, std::int32_t width,
+                                                                          std::int32_t height)
+{
+    const SdlWindowPixels picture = GetSdlWindowPixels(window);
+    if (!picture.pixels || picture.width != width || picture.height != height || width <= 0 || height <= 0)
+        return nullptr;
+    auto surface = std::make_unique<CairoDrawingSurface>(picture.pixels, width, height, picture.stride);
+    surface->Clear();
+    return surface;
+}
+
+bool CairoDrawingBackend::DrawsIntoWindow(std::uintptr_t window, const IDrawingSurface& surface)
+{
+    const auto* cairoSurface = dynamic_cast<const CairoDrawingSurface*>(&surface);
+    if (!cairoSurface)
+        return false;
+    cairo_surface_t* image = cairoSurface->GetCairoSurface();
+    const SdlWindowPixels picture = GetSdlWindowPixels(window);
+    return picture.pixels && reinterpret_cast<unsigned char*>(picture.pixels) == cairo_image_surface_get_data(image) &&
+           picture.width == surface.GetWidth() && picture.height == surface.GetHeight() &&
+           picture.stride == cairo_image_surface_get_stride(image);
 }
 
 void CairoDrawingBackend::Present(std::uintptr_t window, const IDrawingSurface& surface,

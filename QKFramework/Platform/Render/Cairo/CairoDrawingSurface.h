@@ -42,12 +42,18 @@ public:
     // A surface over premultiplied pixels owned elsewhere (see CreatePremultipliedImageView).
     CairoDrawingSurface(std::shared_ptr<const void> owner, const std::uint32_t* pixels, std::int32_t width,
                         std::int32_t height, std::int32_t stride);
+    // A surface drawing into width x height pixels owned elsewhere (stride in bytes, a
+    // multiple of 4), which must outlive it: a window's own picture (see CreateWindowSurface).
+    CairoDrawingSurface(std::uint32_t* pixels, std::int32_t width, std::int32_t height, std::int32_t stride);
 
     std::int32_t GetWidth() const override { return m_width; }
     std::int32_t GetHeight() const override { return m_height; }
 
     void SetTranslation(double x, double y) override;
     void SetClipRect(float x, float y, float width, float height) override;
+
+    void ConfineTo(const std::vector<RectL>& rects) override;
+    void Unconfine() override;
 
     void Clear() override;
     void WritePixels(const RectL& rect, std::uint32_t argb) override;
@@ -73,6 +79,10 @@ public:
     cairo_surface_t* GetCairoSurface() const { return m_surface.Get(); }
 
 private:
+    // The drawing state every surface starts with.
+    void SetDefaults();
+    // Sets the clip (m_clip) again on top of the confinement.
+    void ApplyClip();
     void SetColor(std::uint32_t argb);
     // Adds the path's figures, scaled and moved to cairo's pixel centres.
     void AddPath(const DrawingPath& path, const PointF& scale);
@@ -100,6 +110,10 @@ private:
     double m_translationX = 0.0;
     double m_translationY = 0.0;
     SurfaceClip m_clip;
+    // While confined, the context's saved state holds the confinement as its clip; each clip
+    // is set by going back to that state.
+    bool m_confined = false;
+    std::vector<RectL> m_confinement;
 };
 
 // Cairo surfaces, presented to SDL windows (the window handle is the SDL window's id).
@@ -112,6 +126,9 @@ public:
     std::unique_ptr<IDrawingSurface> CreatePremultipliedImageView(std::shared_ptr<const void> owner,
                                                            const std::uint32_t* pixels, std::int32_t width,
                                                            std::int32_t height, std::int32_t stride) override;
+    std::unique_ptr<IDrawingSurface> CreateWindowSurface(std::uintptr_t window, std::int32_t width,
+                                                         std::int32_t height) override;
+    bool DrawsIntoWindow(std::uintptr_t window, const IDrawingSurface& surface) override;
     void Present(std::uintptr_t window, const IDrawingSurface& surface, const std::vector<RectL>& rects) override;
 };
 

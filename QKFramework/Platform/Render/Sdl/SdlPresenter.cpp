@@ -15,6 +15,13 @@ namespace
 // What one more rectangle costs the display server, in pixels copied.
 constexpr std::int64_t kPixelsPerRectangle = 8192;
 
+SDL_Window* FindSdlWindow(std::uintptr_t window)
+{
+    if (window == 0 || window > 0xFFFFFFFFu || SDL_WasInit(SDL_INIT_VIDEO) == 0)
+        return nullptr;
+    return SDL_GetWindowFromID(static_cast<Uint32>(window));
+}
+
 } // namespace
 
 std::vector<RectL> ChoosePresentRects(const std::vector<RectL>& rects)
@@ -43,23 +50,37 @@ std::vector<RectL> ChoosePresentRects(const std::vector<RectL>& rects)
                   static_cast<std::int32_t>(y1 - y0)}};
 }
 
+SdlWindowPixels GetSdlWindowPixels(std::uintptr_t window)
+{
+    SDL_Window* sdlWindow = FindSdlWindow(window);
+    SDL_Surface* shown = sdlWindow ? SDL_GetWindowSurface(sdlWindow) : nullptr;
+    if (!shown || !shown->pixels || SDL_MUSTLOCK(shown) || shown->pitch % 4 != 0 ||
+        (shown->format->format != SDL_PIXELFORMAT_RGB888 && shown->format->format != SDL_PIXELFORMAT_ARGB8888))
+        return {};
+    return {static_cast<std::uint32_t*>(shown->pixels), shown->w, shown->h, shown->pitch};
+}
+
 void PresentToSdlWindow(std::uintptr_t window, const unsigned char* pixels, std::int32_t width, std::int32_t height,
                         std::int32_t stride, const std::vector<RectL>& rects)
 {
-    if (!pixels || rects.empty() || window > 0xFFFFFFFFu || SDL_WasInit(SDL_INIT_VIDEO) == 0)
+    if (!pixels || rects.empty())
         return;
-    SDL_Window* sdlWindow = SDL_GetWindowFromID(static_cast<Uint32>(window));
+    SDL_Window* sdlWindow = FindSdlWindow(window);
     if (!sdlWindow)
         return;
     SDL_Surface* target = SDL_GetWindowSurface(sdlWindow);
     if (!target)
         return;
+    const bool inPlace = target->pixels == pixels && target->pitch == stride;
     // SDL only reads through the pointer for a blit; the picture is not changed.
-    UniqueHandle<SdlSurfaceTraits> source(SDL_CreateRGBSurfaceWithFormatFrom(
-        const_cast<unsigned char*>(pixels), width, height, 32, stride, SDL_PIXELFORMAT_ARGB8888));
-    if (!source)
+    UniqueHandle<SdlSurfaceTraits> source(
+        inPlace ? nullptr
+                : SDL_CreateRGBSurfaceWithFormatFrom(const_cast<unsigned char*>(pixels), width, height, 32, stride,
+                                                     SDL_PIXELFORMAT_ARGB8888));
+    if (!inPlace && !source)
         return;
-    SDL_SetSurfaceBlendMode(source.Get(), SDL_BLENDMODE_NONE);
+    if (source)
+        SDL_SetSurfaceBlendMode(source.Get(), SDL_BLENDMODE_NONE);
 
     const std::vector<RectL> chosen = ChoosePresentRects(rects);
     std::vector<SDL_Rect> shown;
@@ -74,7 +95,7 @@ void PresentToSdlWindow(std::uintptr_t window, const unsigned char* pixels, std:
             continue;
         SDL_Rect area{static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1 - x0), static_cast<int>(y1 - y0)};
         SDL_Rect destination = area;
-        if (SDL_BlitSurface(source.Get(), &area, target, &destination) == 0)
+        if (inPlace || SDL_BlitSurface(source.Get(), &area, target, &destination) == 0)
             shown.push_back(area);
     }
     if (!shown.empty())

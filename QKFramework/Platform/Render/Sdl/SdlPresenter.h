@@ -14,7 +14,8 @@ namespace QK
 
 // pixels: width x height 32-bit pixels (0xAARRGGBB, premultiplied), stride in bytes: the
 // whole picture, since the rectangles shown are those ChoosePresentRects picks. They are
-// copied from the last to the first, each cut to the picture and the window.
+// copied from the last to the first, each cut to the picture and the window; when pixels are
+// the window's own picture (GetSdlWindowPixels), nothing is copied and they are only shown.
 // window is an SDL window id; nothing happens when no such window exists (or no video
 // subsystem runs). UI thread only.
 // What a present hands to the window system for rects: the rectangles themselves, or, when
@@ -24,6 +25,19 @@ std::vector<RectL> ChoosePresentRects(const std::vector<RectL>& rects);
 
 void PresentToSdlWindow(std::uintptr_t window, const unsigned char* pixels, std::int32_t width, std::int32_t height,
                         std::int32_t stride, const std::vector<RectL>& rects);
+
+// The picture an SDL window keeps in memory for software drawing, when it holds 32-bit
+// pixels laid out as the drawing surfaces' own (0x..RRGGBB words; the top byte is not shown)
+// and can be written directly: pixels is null otherwise, or when window (an SDL window id) is
+// no window. SDL replaces the picture when the window changes size. UI thread only.
+struct SdlWindowPixels
+{
+    std::uint32_t* pixels = nullptr;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    std::int32_t stride = 0; // in bytes
+};
+SdlWindowPixels GetSdlWindowPixels(std::uintptr_t window);
 
 // What window's surface holds, as opaque 0xAARRGGBB pixels row by row; false when it has no
 // surface (none yet, or a window drawn with OpenGL) or it cannot be converted.

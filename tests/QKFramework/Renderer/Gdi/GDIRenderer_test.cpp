@@ -20,6 +20,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace QK
@@ -562,6 +563,74 @@ TEST_F(GDIRendererTest, OnlyWindowContextsArePresentedTheirRegionFromTheLastRect
     m_renderer->FillRect({0, 0, 4, 4}, Argb(kRed), false);
     m_renderer->FrameRect({0, 0, 4, 4}, Argb(kRed), 1.0f);
     EXPECT_TRUE(m_backend.Calls().empty());
+}
+
+TEST_F(GDIRendererTest, AWindowIsDrawnInTheWindowsOwnPictureUntilTheWindowReplacesIt)
+{
+    m_backend.OfferWindowPictures(true);
+    m_backend.ClearCalls();
+    const RCPtr<LRenderContextInfo> window = NewContext(false, 7);
+    auto& context = static_cast<LGDIRenderContextInfo&>(*window);
+    // Fills one rectangle raw and one blended.
+    const auto paint = [&](RectL region, RectL raw, RectL blended)
+    {
+        window->GetRegion().Clear();
+        window->GetRegion().AddRect(region.x, region.y, region.x + region.width, region.y + region.height);
+        m_renderer->RenderStart(window);
+        m_renderer->FillRect(raw, Argb(kRed), false);
+        m_renderer->FillRect(blended, Argb(kRed), true);
+        m_renderer->RenderFinish(window);
+    };
+    const auto pixel = [&](std::int32_t x, std::int32_t y) { return context.GetFrontSurface().GetSurface().GetPixel(x, y); };
+
+    paint({0, 0, 64, 64}, {1, 1, 2, 2}, {40, 40, 2, 2});
+    EXPECT_TRUE(context.GetFrontSurface().DrawsIntoWindow());
+    EXPECT_EQ(m_backend.Count("CreateSurface("), 0u) << "no picture of the renderer's own beside the window's";
+    EXPECT_EQ(m_backend.Count("ConfineTo("), 0u) << "a full repaint may draw anywhere";
+    EXPECT_EQ(m_backend.Count("Present(7:1 rects)"), 1u);
+    EXPECT_EQ(pixel(1, 1), kRed);
+    EXPECT_EQ(pixel(40, 40), kRed);
+
+    // A partial repaint draws over the picture as the window keeps it, and only inside its
+    // region: the window shows the rest of the picture again when it is exposed.
+    m_backend.ClearCalls();
+    paint({10, 10, 5, 5}, {8, 8, 4, 4}, {12, 12, 6, 6});
+    EXPECT_EQ(m_backend.Count("CreateWindowSurface("), 0u);
+    EXPECT_EQ(m_backend.Count("ConfineTo(1 rects)"), 1u);
+    EXPECT_EQ(pixel(1, 1), kRed);
+    for (const auto& [x, y, red] : {std::tuple{10, 10, true}, {11, 11, true}, {14, 14, true}, {9, 9, false},
+                                    {8, 8, false}, {15, 15, false}, {17, 17, false}})
+        EXPECT_EQ(pixel(x, y), red ? kRed : 0u) << x << "," << y;
+
+    // The window system made a new picture: the old one is never drawn into again.
+    m_backend.ReplaceWindowPictures();
+    m_backend.ClearCalls();
+    paint({10, 10, 5, 5}, {10, 10, 1, 1}, {11, 11, 1, 1});
+    EXPECT_EQ(m_backend.Count("CreateWindowSurface(64x64)"), 1u);
+    EXPECT_TRUE(context.GetFrontSurface().DrawsIntoWindow());
+    EXPECT_FALSE(context.GetFrontSurface().LostWindowPicture());
+    EXPECT_EQ(pixel(1, 1), 0u) << "a new picture starts transparent";
+    EXPECT_EQ(pixel(10, 10), kRed);
+    EXPECT_EQ(pixel(11, 11), kRed);
+
+    // Without a picture of the window's to draw into, the renderer draws into its own.
+    m_backend.OfferWindowPictures(false);
+    m_backend.ClearCalls();
+    window->SetViewport({0, 0, 30, 20});
+    paint({0, 0, 30, 20}, {0, 0, 1, 1}, {2, 2, 1, 1});
+    EXPECT_EQ(m_backend.Count("CreateWindowSurface(30x20)"), 1u);
+    EXPECT_EQ(m_backend.Count("CreateSurface(30x20)"), 1u);
+    EXPECT_FALSE(context.GetFrontSurface().DrawsIntoWindow());
+    EXPECT_EQ(pixel(0, 0), kRed);
+
+    // Offscreen pictures are never the window's, whatever window they name.
+    m_backend.OfferWindowPictures(true);
+    m_backend.ClearCalls();
+    const RCPtr<LRenderContextInfo> offscreen = NewContext(true, 7);
+    offscreen->GetRegion().AddRect(0, 0, 64, 64);
+    m_renderer->RenderStart(offscreen);
+    m_renderer->RenderFinish(offscreen);
+    EXPECT_EQ(m_backend.Count("CreateWindowSurface("), 0u);
 }
 
 TEST_F(GDIRendererTest, SurfacesAreRemadeForANewSizeOrAFullRepaint)
