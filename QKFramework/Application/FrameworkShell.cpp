@@ -198,6 +198,9 @@ int LFrameworkShell::Run()
         else
         {
             CheckResult(started, QK_SITE(kPlace, kSource));
+            // The skin is chosen: its largest images decode while the window and its controls
+            // are made.
+            m_factory->StartDecodingLargeImages();
             m_application->PostInitialize(m_commandLine);
             CheckResult(m_application->CreateMainWindow(m_application->GetMainWindowRendererKind()),
                         QK_SITE(kPlace, kSource));

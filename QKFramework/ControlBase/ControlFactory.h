@@ -20,6 +20,7 @@
 #include "QKFramework/ObjectBase/RCPtr.h"
 #include "QKFramework/ObjectBase/RefCountedObject.h"
 #include "QKFramework/ObjectBase/Result.h"
+#include "QKFramework/Utilities/Graphics/Bitmap.h"
 #include "QKFramework/Utilities/Graphics/Colorizer.h"
 #include "QKFramework/Utilities/Storage/RCPtrArray.h"
 #include "QKFramework/Utilities/Storage/StringArray.h"
@@ -28,6 +29,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <vector>
 
 namespace QK
 {
@@ -69,7 +71,17 @@ public:
     std::uint32_t GetSkinCount() const { return m_skins.GetCount(); }
     RCPtr<LControlDescriptor> GetSkin(std::uint32_t index) const;
     std::uint32_t GetCurrentSkin() const { return m_currentSkin; }
-    void SetCurrentSkin(std::uint32_t index) { m_currentSkin = index; }
+    // Lets the images StartDecodingLargeImages holds go.
+    void SetCurrentSkin(std::uint32_t index)
+    {
+        m_currentSkin = index;
+        m_imagesDecodingAhead.clear();
+    }
+    // Loads the images of the current skin's parts of at least LBitmap::kDecodeAheadPixels
+    // (the device picture), which sends them to the decoding workers, and holds them until
+    // the skin changes: the largest images take longest to decode and start while the
+    // controls that show them are still to be made.
+    void StartDecodingLargeImages() const;
     // The current skin's font: 0 when it gives any of name, size or style (each only when
     // given), 1 when it gives none.
     QKRESULT GetSkinFont(WString& fontName, float& fontSize, std::int32_t& fontStyle) const;
@@ -175,6 +187,8 @@ private:
     std::map<WString, RCPtr<LLookDescriptor>> m_looks;
     std::map<WString, RCPtr<LLookList>> m_lookLists;
     std::map<WString, WString> m_fontTranslations;
+    // The large images StartDecodingLargeImages loaded for the current skin.
+    mutable std::vector<ConstRCPtr<LBitmap>> m_imagesDecodingAhead;
 
     // Parse state.
     bool m_skipRoot = false;

@@ -1,12 +1,16 @@
 // The factory's loads: where the bytes of a skin or string-table source come from, the
-// string-table passes with their language fallback, and the start-up's three sources.
+// string-table passes with their language fallback, the start-up's three sources, and the
+// current skin's large images sent ahead to the decoding workers.
 #include "QKFramework/ControlBase/ControlFactory.h"
 
 #include "QKFramework/Platform/Core/Resources.h"
 #include "QKFramework/Utilities/Storage/QKFile.h"
 
+#include <algorithm>
 #include <memory>
 #include <new>
+#include <unordered_set>
+#include <vector>
 
 namespace QK
 {
@@ -161,6 +165,47 @@ QKRESULT LControlFactory::LoadSkinSources(const WString& sourceFolder, std::uint
     if (Failed(strings))
         return strings;
     return LoadSkinResource(source(u"::APP_SKINS", u"Skins.xml"));
+}
+
+void LControlFactory::StartDecodingLargeImages() const
+{
+    std::vector<ConstRCPtr<LBitmap>> loaded;
+    // Many controls share a look list: each list is looked through once.
+    std::unordered_set<const LLookList*> lists;
+    std::vector<const LControlDescriptor*> pending;
+    if (const RCPtr<LControlDescriptor> skin = GetSkin(m_currentSkin))
+        pending.push_back(skin.Get());
+    while (!pending.empty())
+    {
+        const LControlDescriptor* descriptor = pending.back();
+        pending.pop_back();
+        if (descriptor->Skin && descriptor->Skin->LookList)
+            lists.insert(descriptor->Skin->LookList.Get());
+        for (std::uint32_t i = 0; i < descriptor->Children.GetCount(); ++i)
+            if (const LControlDescriptor* child = descriptor->Children.GetAt(i)->Get())
+                pending.push_back(child);
+    }
+    const auto load = [&loaded](const LDockedPart* docked)
+    {
+        const LVisualPartDescriptor* part = docked ? docked->Part.Get() : nullptr;
+        if (!part || part->ImageFile.IsEmpty() ||
+            std::uint64_t(std::max(part->Size.first, 0)) * std::uint64_t(std::max(part->Size.second, 0)) <
+                LBitmap::kDecodeAheadPixels)
+            return;
+        if (ConstRCPtr<LBitmap> image = LBitmap::LoadBitmap(part->ImageFile))
+            loaded.push_back(std::move(image));
+    };
+    for (const LLookList* list : lists)
+        for (std::uint32_t i = 0; i < list->GetCount(); ++i)
+        {
+            const LLookDescriptor* look = list->GetAt(i)->Get();
+            if (!look)
+                continue;
+            load(look->ClientPart.Get());
+            for (std::uint32_t j = 0; j < look->NonClientParts.GetCount(); ++j)
+                load(look->NonClientParts.GetAt(j)->Get());
+        }
+    m_imagesDecodingAhead = std::move(loaded);
 }
 
 } // namespace QK

@@ -124,11 +124,6 @@ std::shared_ptr<ImageDecodeJob> SubmitDecode(std::shared_ptr<const ImageBytes> b
     });
 }
 
-// Images of at least this many pixels (the device picture) start decoding on a worker when
-// they are loaded: their decode is the longest single step of a first paint. Small ones
-// (looks of buttons and knobs, most never drawn) wait until they are needed.
-constexpr std::uint64_t kDecodeAheadPixels = 512u * 1024u;
-
 std::uint8_t Colorize(std::uint32_t channel, float colour, float alpha)
 {
     const float value = (static_cast<float>(channel) / 255.0f * (1.0f - alpha) + colour * alpha) * 255.0f + 0.5f;

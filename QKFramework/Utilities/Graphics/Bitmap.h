@@ -40,6 +40,11 @@ class ImageDecodeJob;
 class LBitmap : public virtual LRefCountedObject
 {
 public:
+    // Images of at least this many pixels (the device picture) start decoding on a worker
+    // when they are loaded: their decode is the longest single step of a first paint. Small
+    // ones (looks of buttons and knobs, most never drawn) wait until they are needed.
+    static constexpr std::uint64_t kDecodeAheadPixels = 512u * 1024u;
+
     // Loads the image that name gives (a "::" resource name or a file path); on any failure
     // the bitmap is empty: no image, rectangle all zero. cacheKey is what LoadBitmap filed
     // it under.

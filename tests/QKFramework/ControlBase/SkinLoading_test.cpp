@@ -1,6 +1,7 @@
-// The fixture skin loaded from the embedded resources and from a folder, and the load's
-// results for sources that fail.
+// The fixture skin loaded from the embedded resources and from a folder, the load's results
+// for sources that fail, and the current skin's large images sent ahead to be decoded.
 #include "QKFramework/ControlBase/ControlFactory.h"
+#include "QKFramework/Utilities/Graphics/Bitmap.h"
 
 #include "tests/QKFramework/ControlBase/SkinTestSupport.h"
 
@@ -225,6 +226,67 @@ TEST(SkinLoading, StartUpStopsAtAFailedStringLoad)
     const RCPtr<LControlFactory> factory = NewFactory();
     EXPECT_THROW(factory->LoadSkinSources(WString((folder.Path() + "/").c_str()), 9), std::runtime_error);
     EXPECT_EQ(factory->GetSkinCount(), 0u);
+}
+
+TEST(SkinLoading, OnlyTheCurrentSkinsLargeImagesAreLoadedAheadOfItsControls)
+{
+    // Each skin shows one large picture (by the size its part declares) beside small parts;
+    // skin 1 reaches its picture through a nested control and a frame part.
+    TestSupport::TempFolder folder;
+    const std::string image = TestSupport::FixtureBytes("GDIPLUS", "KNOB_PNG");
+    for (const char* name : {"large0.png", "large1.png", "small.png"})
+        folder.WriteFile(name, image);
+    const std::string document = R"(<Zelvo_Skin_Definitions>
+  <Parts>
+    <Part Name="large0" Width="1024" Height="512" ResizeType="Stretch"
+          ImageFile="large0.png" ImageLocX="0" ImageLocY="0"/>
+    <Part Name="large1" Width="2048" Height="1024" ResizeType="Stretch"
+          ImageFile="large1.png" ImageLocX="0" ImageLocY="0"/>
+    <Part Name="small" Width="1024" Height="511" ResizeType="Stretch"
+          ImageFile="small.png" ImageLocX="0" ImageLocY="0"/>
+  </Parts>
+  <Looks>
+    <Look Name="picture0">
+      <ClientPart Name="large0" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look>
+    <Look Name="picture1">
+      <ClientPart Name="small" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/>
+      <NonClientParts><NonClientPart Name="large1"/></NonClientParts></Look>
+  </Looks>
+  <LookLists>
+    <LookList Name="list0" NumLooks="2"><Look Name="picture0" Index="1"/></LookList>
+    <LookList Name="list1" NumLooks="1"><Look Name="picture1" Index="0"/></LookList>
+  </LookLists>
+  <Skins>
+    <Skin Name="zero"><SubControl Class="C" Name="main"><Skin Name="s" LookList="list0"/></SubControl></Skin>
+    <Skin Name="one"><SubControl Class="C" Name="main"><SubControl Class="C" Name="inner">
+      <Skin Name="s" LookList="list1"/></SubControl></SubControl></Skin>
+  </Skins>
+</Zelvo_Skin_Definitions>)";
+    folder.WriteFile("Skins.xml", document);
+    const WString prefix((folder.Path() + "/").c_str());
+    const RCPtr<LControlFactory> factory = NewFactory();
+    factory->SetSourceFolder(prefix);
+    ASSERT_EQ(factory->LoadSkinResource(prefix + WString(u"Skins.xml")), QK_OK);
+    ASSERT_EQ(factory->GetSkinCount(), 2u);
+
+    const std::size_t before = LBitmap::GetCacheCount();
+    factory->SetCurrentSkin(1);
+    factory->StartDecodingLargeImages();
+    EXPECT_EQ(LBitmap::GetCacheCount(), before + 1) << "skin 1's large picture alone";
+    {
+        // Loaded already (the count stays), while the small image is not.
+        const ConstRCPtr<LBitmap> large1 = LBitmap::LoadBitmap(prefix + WString(u"large1.png"));
+        EXPECT_EQ(LBitmap::GetCacheCount(), before + 1);
+        const ConstRCPtr<LBitmap> small = LBitmap::LoadBitmap(prefix + WString(u"small.png"));
+        EXPECT_EQ(LBitmap::GetCacheCount(), before + 2);
+    }
+
+    // Another skin's turn lets the images of the last one go.
+    factory->SetCurrentSkin(0);
+    factory->StartDecodingLargeImages();
+    EXPECT_EQ(LBitmap::GetCacheCount(), before + 1);
+    const ConstRCPtr<LBitmap> large0 = LBitmap::LoadBitmap(prefix + WString(u"large0.png"));
+    EXPECT_EQ(LBitmap::GetCacheCount(), before + 1);
 }
 
 } // namespace
