@@ -10,13 +10,17 @@
 #include "tools/SkinArt/SkinModel.h"
 
 #include <cairo.h>
+#include <png.h>
 
 #include <algorithm>
+#include <csetjmp>
+#include <cstdint>
 #include <cstdio>
 #include <exception>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -50,6 +54,73 @@ Surface DrawImage(const SkinArt::ImageSpec& image, int scale)
 bool WritePng(cairo_surface_t* surface, const std::string& path)
 {
     if (cairo_surface_write_to_png(surface, path.c_str()) != CAIRO_STATUS_SUCCESS)
+    {
+        std::fprintf(stderr, "vedidu_skin_art: cannot write %s\n", path.c_str());
+        return false;
+    }
+    return true;
+}
+
+// A skin image: 8-bit RGBA with straight alpha, each colour rounded back from premultiplied
+// as cairo's own PNG writer rounds it, every row stored unfiltered. The editor decodes its
+// largest images while it starts, and unfiltered rows decode in about a third of the time
+// of filtered ones, for files about a quarter larger.
+bool WriteSkinImage(cairo_surface_t* surface, const std::string& path)
+{
+    cairo_surface_flush(surface);
+    const int width = cairo_image_surface_get_width(surface);
+    const int height = cairo_image_surface_get_height(surface);
+    const int stride = cairo_image_surface_get_stride(surface);
+    const unsigned char* data = cairo_image_surface_get_data(surface);
+    if (!data || width <= 0 || height <= 0)
+        return false;
+    std::vector<png_byte> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
+    std::vector<png_bytep> rows(static_cast<std::size_t>(height));
+    for (int y = 0; y < height; ++y)
+    {
+        const auto* source = reinterpret_cast<const std::uint32_t*>(data + static_cast<std::ptrdiff_t>(y) * stride);
+        png_bytep row = pixels.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width) * 4;
+        rows[static_cast<std::size_t>(y)] = row;
+        for (int x = 0; x < width; ++x)
+        {
+            const std::uint32_t pixel = source[x];
+            const std::uint32_t alpha = pixel >> 24;
+            png_bytep out = row + static_cast<std::ptrdiff_t>(x) * 4;
+            for (int channel = 0; channel < 3; ++channel)
+            {
+                const std::uint32_t value = (pixel >> (16 - 8 * channel)) & 0xFFu;
+                out[channel] = alpha == 0 ? 0 : static_cast<png_byte>((value * 255 + alpha / 2) / alpha);
+            }
+            out[3] = static_cast<png_byte>(alpha);
+        }
+    }
+
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file)
+    {
+        std::fprintf(stderr, "vedidu_skin_art: cannot write %s\n", path.c_str());
+        return false;
+    }
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    volatile bool written = false;
+    // libpng reports its errors by a long jump back here; nothing above owns anything that
+    // the jump would skip.
+    if (info && setjmp(png_jmpbuf(png)) == 0)
+    {
+        png_init_io(png, file);
+        png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
+                     PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                     PNG_FILTER_TYPE_DEFAULT);
+        png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
+        png_write_info(png, info);
+        png_write_image(png, rows.data());
+        png_write_end(png, info);
+        written = true;
+    }
+    png_destroy_write_struct(&png, &info);
+    const bool closed = std::fclose(file) == 0;
+    if (!written || !closed)
     {
         std::fprintf(stderr, "vedidu_skin_art: cannot write %s\n", path.c_str());
         return false;
@@ -134,7 +205,7 @@ int main(int argc, char** argv)
             for (int scale = 1; scale <= 2; ++scale)
             {
                 Surface surface = DrawImage(image, scale);
-                if (!WritePng(surface.Get(), folder + "/" + SkinArt::ImageFileName(image.stem, scale)))
+                if (!WriteSkinImage(surface.Get(), folder + "/" + SkinArt::ImageFileName(image.stem, scale)))
                     return 1;
             }
         std::ostringstream document;
