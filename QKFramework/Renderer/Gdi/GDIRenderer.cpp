@@ -214,9 +214,7 @@ QKRESULT LGDIRenderer::RenderStart(const RCPtr<LRenderContextInfo>& context)
     // What is drawn into the window's own picture shows at its next present or exposure,
     // whatever that names: a paint is kept to its region, as a window system keeps it.
     if (front.DrawsIntoWindow() && !fullRepaint)
-    {
         front.GetSurface().ConfineTo(RegionRects(m_target->GetRegion()));
-    }
 
     m_textScale = 96.0f / static_cast<float>(m_resolution);
     // A surface kept from the last paint still has that paint's transform and clip; the
@@ -234,9 +232,7 @@ QKRESULT LGDIRenderer::RenderFinish(const RCPtr<LRenderContextInfo>& context)
     {
         front->Flush();
         if (!m_target->IsOffscreen())
-        {
             m_backend.Present(m_target->GetWindow(), *front, RegionRects(m_target->GetRegion()));
-        }
         if (m_target->GetFrontSurface().DrawsIntoWindow())
             front->Unconfine();
     }
