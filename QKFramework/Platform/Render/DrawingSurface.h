@@ -106,6 +106,9 @@ public:
     // DrawsIntoWindow is false and the surface must not be drawn into any more.
     virtual std::unique_ptr<IDrawingSurface> CreateWindowSurface(std::uintptr_t window, std::int32_t width,
                                                                  std::int32_t height) = 0;
+    // A window surface of window will be asked for before long: the back end may get the
+    // window's picture ready meanwhile, off the calling thread.
+    virtual void PrepareWindowSurface(std::uintptr_t window) = 0;
     // Whether surface still draws into the picture window keeps (see CreateWindowSurface).
     virtual bool DrawsIntoWindow(std::uintptr_t window, const IDrawingSurface& surface) = 0;
     // Copies rects of surface to the same places of window, from the last rectangle to the

@@ -21,27 +21,38 @@ class LGDIRendererOffscreenSurface : public virtual LRefCountedObject
 {
 public:
     // With intoWindow, the surface is the window's own picture whenever the back end can
-    // draw into it at the size asked for.
+    // draw into it at the size asked for. That surface is made when first asked for (a
+    // window's first paint makes a fresh one anyway); the back end gets the window's picture
+    // ready meanwhile.
     LGDIRendererOffscreenSurface(IDrawingBackend& backend, std::uintptr_t window, std::int32_t width,
                                  std::int32_t height, bool intoWindow = false);
 
     // A fresh transparent surface of width x height (at least 1 x 1 each).
     void SetSize(std::int32_t width, std::int32_t height);
-    std::int32_t GetWidth() const { return m_surface->GetWidth(); }
-    std::int32_t GetHeight() const { return m_surface->GetHeight(); }
-    IDrawingSurface& GetSurface() const { return *m_surface; }
+    std::int32_t GetWidth() const { return m_width; }
+    std::int32_t GetHeight() const { return m_height; }
+    IDrawingSurface& GetSurface() const { return MadeSurface(); }
     std::uintptr_t GetWindow() const { return m_window; }
-    bool DrawsIntoWindow() const { return m_drawsIntoWindow; }
+    bool DrawsIntoWindow() const
+    {
+        MadeSurface();
+        return m_drawsIntoWindow;
+    }
     // The window's picture this surface drew into was replaced (the window changed size):
     // the surface must be made again before anything is drawn.
     bool LostWindowPicture() const;
 
 private:
+    IDrawingSurface& MadeSurface() const;
+
     IDrawingBackend& m_backend;
     std::uintptr_t m_window;
     bool m_intoWindow;
-    bool m_drawsIntoWindow = false;
-    std::unique_ptr<IDrawingSurface> m_surface;
+    std::int32_t m_width = 1;
+    std::int32_t m_height = 1;
+    // Made by MadeSurface, which the const accessors share.
+    mutable bool m_drawsIntoWindow = false;
+    mutable std::unique_ptr<IDrawingSurface> m_surface;
 };
 
 class LGDIRenderContextInfo : public LRenderContextInfo

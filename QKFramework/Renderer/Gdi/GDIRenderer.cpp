@@ -77,23 +77,39 @@ LGDIRendererOffscreenSurface::LGDIRendererOffscreenSurface(IDrawingBackend& back
                                                            std::int32_t width, std::int32_t height, bool intoWindow)
     : m_backend(backend), m_window(window), m_intoWindow(intoWindow && window != 0)
 {
-    SetSize(width, height);
+    if (!m_intoWindow)
+    {
+        SetSize(width, height);
+        return;
+    }
+    m_width = std::clamp(width, 1, LGDIRenderer::kMaxSurfaceSize);
+    m_height = std::clamp(height, 1, LGDIRenderer::kMaxSurfaceSize);
+    m_backend.PrepareWindowSurface(m_window);
 }
 
 void LGDIRendererOffscreenSurface::SetSize(std::int32_t width, std::int32_t height)
 {
-    width = std::clamp(width, 1, LGDIRenderer::kMaxSurfaceSize);
-    height = std::clamp(height, 1, LGDIRenderer::kMaxSurfaceSize);
+    m_width = std::clamp(width, 1, LGDIRenderer::kMaxSurfaceSize);
+    m_height = std::clamp(height, 1, LGDIRenderer::kMaxSurfaceSize);
     m_surface.reset();
-    m_surface = m_intoWindow ? m_backend.CreateWindowSurface(m_window, width, height) : nullptr;
+    MadeSurface();
+}
+
+IDrawingSurface& LGDIRendererOffscreenSurface::MadeSurface() const
+{
+    if (m_surface)
+        return *m_surface;
+    m_surface = m_intoWindow ? m_backend.CreateWindowSurface(m_window, m_width, m_height) : nullptr;
     m_drawsIntoWindow = m_surface != nullptr;
     if (!m_surface)
-        m_surface = m_backend.CreateSurface(width, height);
+        m_surface = m_backend.CreateSurface(m_width, m_height);
+    return *m_surface;
 }
 
 bool LGDIRendererOffscreenSurface::LostWindowPicture() const
 {
-    return m_drawsIntoWindow && !m_backend.DrawsIntoWindow(m_window, *m_surface);
+    // A surface not made yet has lost nothing: it is made from the window's current picture.
+    return m_surface && m_drawsIntoWindow && !m_backend.DrawsIntoWindow(m_window, *m_surface);
 }
 
 LGDIRenderContextInfo::LGDIRenderContextInfo(IDrawingBackend& backend, const RectL& viewport, std::uintptr_t window,

@@ -1,13 +1,18 @@
 // The software renderer in a real window on the test script's X server: what reaches the
 // window after a repaint is the dirty rectangle and nothing else; the renderer draws into
-// the window's own picture, and into the new one once the window has changed size.
+// the window's own picture, which is ready in memory before the first paint, and into the
+// new one once the window has changed size.
 #include "QKFramework/Platform/Render/Cairo/PngWriter.h"
+#include "QKFramework/Platform/Render/Sdl/SdlPresenter.h"
 #include "QKFramework/Platform/Render/Sdl/SdlWindow.h"
 #include "QKFramework/Renderer/Gdi/GDIRenderContextInfo.h"
 #include "tests/support/TempFolder.h"
 #include "tools/RenderDemo/DemoScene.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/mman.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -29,6 +34,38 @@ struct Shown
 
     std::uint32_t At(std::int32_t x, std::int32_t y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
 };
+
+// The share of the picture's pages that are in memory.
+double ResidentShare(const SdlWindowPixels& picture)
+{
+    const auto pageSize = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    const auto start = reinterpret_cast<std::uintptr_t>(picture.pixels);
+    const std::uintptr_t first = start - start % pageSize;
+    const std::uintptr_t end = start + static_cast<std::uintptr_t>(picture.stride) * picture.height;
+    std::vector<unsigned char> resident((end - first + pageSize - 1) / pageSize);
+    if (::mincore(reinterpret_cast<void*>(first), end - first, resident.data()) != 0)
+        return -1.0;
+    std::size_t count = 0;
+    for (const unsigned char page : resident)
+        count += page & 1u;
+    return static_cast<double>(count) / static_cast<double>(resident.size());
+}
+
+// Whether this kernel faults pages in on request (Linux 5.14 and later).
+bool KernelPrefaultsPages()
+{
+#ifdef MADV_POPULATE_WRITE
+    const auto pageSize = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    void* page = ::mmap(nullptr, pageSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (page == MAP_FAILED)
+        return false;
+    const bool done = ::madvise(page, pageSize, MADV_POPULATE_WRITE) == 0;
+    ::munmap(page, pageSize);
+    return done;
+#else
+    return false;
+#endif
+}
 
 class RenderWindowTest : public ::testing::Test
 {
@@ -133,6 +170,24 @@ TEST_F(RenderWindowTest, OnlyTheRegionIsPresentedWhateverWasDrawn)
     m_renderer->FillRect({0, 0, 100, 100}, ColorRGBA{0.0f, 0.0f, 1.0f, 1.0f}, false);
     m_renderer->RenderFinish(offscreen);
     EXPECT_EQ(Read().pixels, after.pixels);
+}
+
+TEST_F(RenderWindowTest, TheWindowsPictureIsInMemoryBeforeTheFirstPaint)
+{
+    if (!KernelPrefaultsPages())
+        GTEST_SKIP() << "this kernel does not fault pages in on request";
+    // The context was made in SetUp; nothing has been drawn yet.
+    const SdlWindowPixels picture = GetSdlWindowPixels(m_window->GetHandle());
+    ASSERT_NE(picture.pixels, nullptr);
+    EXPECT_EQ(ResidentShare(picture), 1.0);
+
+    // A window made and destroyed at once waits for its picture's preparation first.
+    for (int i = 0; i < 3; ++i)
+    {
+        SdlWindow other("prepared", 1600, 1200);
+        ASSERT_TRUE(other.IsOpen()) << other.GetError();
+        PrepareSdlWindowPixels(other.GetHandle());
+    }
 }
 
 TEST_F(RenderWindowTest, AfterTheWindowChangesSizeThePaintDrawsIntoItsNewPicture)

@@ -184,6 +184,13 @@ std::unique_ptr<IDrawingSurface> RecordingDrawingBackend::CreateWindowSurface(st
     return inner ? std::make_unique<RecordingSurface>(*this, std::move(inner)) : nullptr;
 }
 
+void RecordingDrawingBackend::PrepareWindowSurface(std::uintptr_t window)
+{
+    Record("PrepareWindowSurface(" + std::to_string(window) + ")");
+    if (!m_offerWindowPictures)
+        GetDrawingBackend().PrepareWindowSurface(window);
+}
+
 bool RecordingDrawingBackend::DrawsIntoWindow(std::uintptr_t window, const IDrawingSurface& surface)
 {
     const int picture = RecordingSurface::WindowPicture(surface);

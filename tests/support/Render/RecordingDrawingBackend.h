@@ -6,6 +6,7 @@
 //   DrawImage(0,0,10,10->20,10,10,10)
 //   FillWithImage(0,0,10,10->0,0,40,40)
 //   WritePixels(1,2,3,4,00000000)
+//   PrepareWindowSurface(7)
 //   CreateWindowSurface(64x64)
 //   Present(7:2 rects)
 // Window surfaces come from the platform's back end (none without a real window) unless the
@@ -32,6 +33,7 @@ public:
                                                            std::int32_t height, std::int32_t stride) override;
     std::unique_ptr<IDrawingSurface> CreateWindowSurface(std::uintptr_t window, std::int32_t width,
                                                          std::int32_t height) override;
+    void PrepareWindowSurface(std::uintptr_t window) override;
     bool DrawsIntoWindow(std::uintptr_t window, const IDrawingSurface& surface) override;
     void Present(std::uintptr_t window, const IDrawingSurface& surface, const std::vector<RectL>& rects) override;
 

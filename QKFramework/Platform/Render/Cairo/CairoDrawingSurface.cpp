@@ -423,6 +423,11 @@ std::unique_ptr<IDrawingSurface> CairoDrawingBackend::CreateWindowSurface(std::u
     return surface;
 }
 
+void CairoDrawingBackend::PrepareWindowSurface(std::uintptr_t window)
+{
+    PrepareSdlWindowPixels(window);
+}
+
 bool CairoDrawingBackend::DrawsIntoWindow(std::uintptr_t window, const IDrawingSurface& surface)
 {
     const auto* cairoSurface = dynamic_cast<const CairoDrawingSurface*>(&surface);

@@ -128,6 +128,7 @@ public:
                                                            std::int32_t height, std::int32_t stride) override;
     std::unique_ptr<IDrawingSurface> CreateWindowSurface(std::uintptr_t window, std::int32_t width,
                                                          std::int32_t height) override;
+    void PrepareWindowSurface(std::uintptr_t window) override;
     bool DrawsIntoWindow(std::uintptr_t window, const IDrawingSurface& surface) override;
     void Present(std::uintptr_t window, const IDrawingSurface& surface, const std::vector<RectL>& rects) override;
 };

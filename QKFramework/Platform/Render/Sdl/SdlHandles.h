@@ -2,6 +2,7 @@
 #pragma once
 
 #include "QKFramework/Platform/Core/UniqueHandle.h"
+#include "QKFramework/Platform/Render/Sdl/SdlPresenter.h"
 
 #include <SDL.h>
 
@@ -12,7 +13,11 @@ struct SdlWindowTraits
 {
     using Handle = SDL_Window*;
     static Handle Invalid() noexcept { return nullptr; }
-    static void Close(Handle window) noexcept { SDL_DestroyWindow(window); }
+    static void Close(Handle window) noexcept
+    {
+        SettleSdlWindowPixels(window);
+        SDL_DestroyWindow(window);
+    }
 };
 
 struct SdlSurfaceTraits

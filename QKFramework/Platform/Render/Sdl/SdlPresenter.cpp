@@ -2,9 +2,15 @@
 
 #include "QKFramework/Platform/Render/Sdl/SdlHandles.h"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <future>
+#include <map>
+#include <system_error>
 
 namespace QK
 {
@@ -20,6 +26,21 @@ SDL_Window* FindSdlWindow(std::uintptr_t window)
     if (window == 0 || window > 0xFFFFFFFFu || SDL_WasInit(SDL_INIT_VIDEO) == 0)
         return nullptr;
     return SDL_GetWindowFromID(static_cast<Uint32>(window));
+}
+
+// The preparations of window pictures under way, by window id (UI thread only). Each is a
+// worker faulting the picture's pages in; it reads and writes none of them.
+std::map<Uint32, std::future<void>>& PicturePreparations()
+{
+    static std::map<Uint32, std::future<void>> preparations;
+    return preparations;
+}
+
+// SDL may replace a window's picture whenever it is asked for it.
+SDL_Surface* GetSettledWindowSurface(SDL_Window* window)
+{
+    SettleSdlWindowPixels(window);
+    return SDL_GetWindowSurface(window);
 }
 
 } // namespace
@@ -53,11 +74,53 @@ std::vector<RectL> ChoosePresentRects(const std::vector<RectL>& rects)
 SdlWindowPixels GetSdlWindowPixels(std::uintptr_t window)
 {
     SDL_Window* sdlWindow = FindSdlWindow(window);
-    SDL_Surface* shown = sdlWindow ? SDL_GetWindowSurface(sdlWindow) : nullptr;
+    SDL_Surface* shown = sdlWindow ? GetSettledWindowSurface(sdlWindow) : nullptr;
     if (!shown || !shown->pixels || SDL_MUSTLOCK(shown) || shown->pitch % 4 != 0 ||
         (shown->format->format != SDL_PIXELFORMAT_RGB888 && shown->format->format != SDL_PIXELFORMAT_ARGB8888))
         return {};
     return {static_cast<std::uint32_t*>(shown->pixels), shown->w, shown->h, shown->pitch};
+}
+
+void PrepareSdlWindowPixels(std::uintptr_t window)
+{
+#ifdef MADV_POPULATE_WRITE
+    SDL_Window* sdlWindow = FindSdlWindow(window);
+    const SdlWindowPixels picture = GetSdlWindowPixels(window);
+    if (!sdlWindow || !picture.pixels)
+        return;
+    // Whole pages: the picture starts on one when the window system shares it; else the
+    // page it starts in is faulted in with it, which changes nothing in it.
+    const auto pageSize = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    const auto start = reinterpret_cast<std::uintptr_t>(picture.pixels);
+    const std::uintptr_t first = pageSize > 0 ? start - start % pageSize : start;
+    const std::size_t length =
+        static_cast<std::size_t>(start - first) + static_cast<std::size_t>(picture.stride) * picture.height;
+    try
+    {
+        PicturePreparations()[SDL_GetWindowID(sdlWindow)] = std::async(std::launch::async, [first, length] {
+            // An older kernel refuses; the first drawing then faults the pages in.
+            ::madvise(reinterpret_cast<void*>(first), length, MADV_POPULATE_WRITE);
+        });
+    }
+    catch (const std::system_error&)
+    {
+        // No worker to spare: the first drawing faults the pages in.
+    }
+#else
+    static_cast<void>(window);
+#endif
+}
+
+void SettleSdlWindowPixels(SDL_Window* window) noexcept
+{
+    if (!window)
+        return;
+    std::map<Uint32, std::future<void>>& preparations = PicturePreparations();
+    const auto preparation = preparations.find(SDL_GetWindowID(window));
+    if (preparation == preparations.end())
+        return;
+    preparation->second.wait();
+    preparations.erase(preparation);
 }
 
 void PresentToSdlWindow(std::uintptr_t window, const unsigned char* pixels, std::int32_t width, std::int32_t height,
@@ -68,7 +131,7 @@ void PresentToSdlWindow(std::uintptr_t window, const unsigned char* pixels, std:
     SDL_Window* sdlWindow = FindSdlWindow(window);
     if (!sdlWindow)
         return;
-    SDL_Surface* target = SDL_GetWindowSurface(sdlWindow);
+    SDL_Surface* target = GetSettledWindowSurface(sdlWindow);
     if (!target)
         return;
     const bool inPlace = target->pixels == pixels && target->pitch == stride;
@@ -107,7 +170,7 @@ bool ReadSdlWindowSurface(SDL_Window* window, std::vector<std::uint32_t>& pixels
 {
     if (!window)
         return false;
-    SDL_Surface* shown = SDL_GetWindowSurface(window);
+    SDL_Surface* shown = GetSettledWindowSurface(window);
     if (!shown)
         return false;
     UniqueHandle<SdlSurfaceTraits> copy(SDL_ConvertSurfaceFormat(shown, SDL_PIXELFORMAT_ARGB8888, 0));

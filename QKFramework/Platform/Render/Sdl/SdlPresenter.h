@@ -39,6 +39,16 @@ struct SdlWindowPixels
 };
 SdlWindowPixels GetSdlWindowPixels(std::uintptr_t window);
 
+// Has SDL make window's picture (see GetSdlWindowPixels) now and its memory made ready for
+// writing on a worker thread meanwhile: otherwise the first drawing into a fresh picture
+// takes its page faults on the UI thread, milliseconds for a large window. Nothing happens
+// for a window without such a picture. UI thread only.
+void PrepareSdlWindowPixels(std::uintptr_t window);
+// Waits until the preparation of window's picture, if one is under way, has ended: before
+// the picture is handed out or replaced, and before the window is destroyed. A null window
+// is none. UI thread only.
+void SettleSdlWindowPixels(SDL_Window* window) noexcept;
+
 // What window's surface holds, as opaque 0xAARRGGBB pixels row by row; false when it has no
 // surface (none yet, or a window drawn with OpenGL) or it cannot be converted.
 bool ReadSdlWindowSurface(SDL_Window* window, std::vector<std::uint32_t>& pixels, std::int32_t& width,

@@ -571,6 +571,9 @@ TEST_F(GDIRendererTest, AWindowIsDrawnInTheWindowsOwnPictureUntilTheWindowReplac
     m_backend.ClearCalls();
     const RCPtr<LRenderContextInfo> window = NewContext(false, 7);
     auto& context = static_cast<LGDIRenderContextInfo&>(*window);
+    // The window's picture is got ready while the window is made, and only drawn into (and
+    // cleared) by the first paint, which makes a fresh one anyway.
+    EXPECT_EQ(m_backend.Calls(), std::vector<std::string>{"PrepareWindowSurface(7)"});
     // Fills one rectangle raw and one blended.
     const auto paint = [&](RectL region, RectL raw, RectL blended)
     {
@@ -584,6 +587,7 @@ TEST_F(GDIRendererTest, AWindowIsDrawnInTheWindowsOwnPictureUntilTheWindowReplac
     const auto pixel = [&](std::int32_t x, std::int32_t y) { return context.GetFrontSurface().GetSurface().GetPixel(x, y); };
 
     paint({0, 0, 64, 64}, {1, 1, 2, 2}, {40, 40, 2, 2});
+    EXPECT_EQ(m_backend.Count("CreateWindowSurface(64x64)"), 1u) << "one fresh picture for the first paint";
     EXPECT_TRUE(context.GetFrontSurface().DrawsIntoWindow());
     EXPECT_EQ(m_backend.Count("CreateSurface("), 0u) << "no picture of the renderer's own beside the window's";
     EXPECT_EQ(m_backend.Count("ConfineTo("), 0u) << "a full repaint may draw anywhere";
