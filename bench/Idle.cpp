@@ -148,7 +148,7 @@ int main(int argc, char** argv)
         editorWakeUps.push_back(e.wakeUpsPerSecond);
         editorThreads.push_back(e.threads);
         editorClients.push_back(e.jackClients);
-        std::fprintf(stderr, "run %d: bare %.2f%% CPU, editor %.2f%% CPU\n", run + 1, b.cpuPercent, e.cpuPercent);
+        std::fprintf(stderr, "run %d: bare %.3f%% CPU, editor %.3f%% CPU\n", run + 1, b.cpuPercent, e.cpuPercent);
     }
     std::printf("Idle at %d dpi over %d s, median of %d runs\n", options.dpi, options.seconds, options.runs);
     std::printf("%-24s %10s %10s   %s\n", "", "bare", "editor", "ratio");

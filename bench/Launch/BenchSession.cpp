@@ -324,6 +324,9 @@ bool ReadProcessCounters(pid_t pid, ProcessCounters& counters)
     counters.peakKiB = StatusValue(ReadText(folder + "/status"), "VmHWM:");
     counters.wakeUps = 0;
     counters.threads = 0;
+    // The scheduler's own count of each thread's time on a CPU, in nanoseconds.
+    double runNanoseconds = 0.0;
+    bool everyThreadCounted = true;
     std::error_code ignored;
     for (const auto& task : std::filesystem::directory_iterator(folder + "/task", ignored))
     {
@@ -331,7 +334,15 @@ bool ReadProcessCounters(pid_t pid, ProcessCounters& counters)
         counters.wakeUps +=
             StatusValue(status, "voluntary_ctxt_switches:") + StatusValue(status, "nonvoluntary_ctxt_switches:");
         ++counters.threads;
+        std::istringstream schedstat(ReadText(task.path().string() + "/schedstat"));
+        double nanoseconds = 0.0;
+        if (schedstat >> nanoseconds)
+            runNanoseconds += nanoseconds;
+        else
+            everyThreadCounted = false;
     }
+    if (everyThreadCounted && counters.threads > 0)
+        counters.cpuSeconds = runNanoseconds / 1e9;
 
     counters.jackShmKiB = 0;
     std::istringstream maps(ReadText(folder + "/smaps"));
