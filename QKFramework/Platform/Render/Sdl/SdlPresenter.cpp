@@ -29,11 +29,12 @@ SDL_Window* FindSdlWindow(std::uintptr_t window)
 }
 
 // The preparations of window pictures under way, by window id (UI thread only). Each is a
-// worker faulting the picture's pages in; it reads and writes none of them.
+// worker faulting the picture's pages in; it reads and writes none of them. Never destroyed:
+// a window that outlives the statics still settles its preparation when it goes.
 std::map<Uint32, std::future<void>>& PicturePreparations()
 {
-    static std::map<Uint32, std::future<void>> preparations;
-    return preparations;
+    static auto* const preparations = new std::map<Uint32, std::future<void>>();
+    return *preparations;
 }
 
 // SDL may replace a window's picture whenever it is asked for it.
