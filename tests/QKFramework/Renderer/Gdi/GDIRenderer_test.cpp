@@ -571,8 +571,8 @@ TEST_F(GDIRendererTest, AWindowIsDrawnInTheWindowsOwnPictureUntilTheWindowReplac
     m_backend.ClearCalls();
     const RCPtr<LRenderContextInfo> window = NewContext(false, 7);
     auto& context = static_cast<LGDIRenderContextInfo&>(*window);
-    // The window's picture is got ready while the window is made, and only drawn into (and
-    // cleared) by the first paint, which makes a fresh one anyway.
+    // Making the window's context only gets its picture ready; the first paint, which needs
+    // a fresh surface anyway, makes the one surface it draws into.
     EXPECT_EQ(m_backend.Calls(), std::vector<std::string>{"PrepareWindowSurface(7)"});
     // Fills one rectangle raw and one blended.
     const auto paint = [&](RectL region, RectL raw, RectL blended)
