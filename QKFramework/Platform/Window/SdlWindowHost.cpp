@@ -753,10 +753,16 @@ bool SdlHostWindow::PaintIfNeeded()
     AddRegion(pending, region);
     m_renderer->RenderStart(m_context);
     m_root->Paint(region);
+    const bool shown = (SDL_GetWindowFlags(m_window.Get()) & SDL_WINDOW_SHOWN) != 0;
+    const bool firstFrame = m_isMainClass && !m_framePresented && shown;
+    // Drawn but not yet shown: what the first frame takes after this is the display
+    // server's copy of the picture.
+    if (firstFrame)
+        NoteStartupPhase("frame-drawn");
     m_renderer->RenderFinish(m_context);
-    if (whole && (SDL_GetWindowFlags(m_window.Get()) & SDL_WINDOW_SHOWN))
+    if (whole && shown)
         m_surfaceWhole = true;
-    if (m_isMainClass && !m_framePresented && (SDL_GetWindowFlags(m_window.Get()) & SDL_WINDOW_SHOWN))
+    if (firstFrame)
     {
         m_framePresented = true;
         NoteStartupPhase("first-frame");
