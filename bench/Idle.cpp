@@ -1,8 +1,9 @@
 // The editor at rest against a bare window, each launched in turn into the same private
 // set-up (Xvfb, a JACK server with the dummy driver, the simulated controller on it): once
 // the window has shown its first complete frame and a few seconds have passed, the CPU time
-// it takes over the measured span, its wake-ups a second (context switches of every
-// thread), its threads and the JACK clients it keeps alive. Medians over the runs.
+// it takes over the measured span (in all, and split into the main thread's and the other
+// threads'), its wake-ups a second (context switches of every thread), its threads and the
+// JACK clients it keeps alive. Medians over the runs.
 //
 //   build/release/bench/bench_Idle [--runs 3] [--seconds 20] [--dpi 96|160]
 //       [--editor PATH] [--bare PATH] [--simulator PATH]
@@ -31,6 +32,7 @@ struct IdleResult
 {
     bool ok = false;
     double cpuPercent = 0.0;
+    double mainThreadCpuPercent = 0.0;
     double wakeUpsPerSecond = 0.0;
     double threads = 0.0;
     double jackClients = 0.0;
@@ -69,6 +71,7 @@ IdleResult MeasureOnce(const BenchServers& servers, const std::vector<std::strin
     ReadProcessCounters(program.Pid(), after);
     const double span = MillisecondsBetween(from, Clock::now()) / 1000.0;
     result.cpuPercent = 100.0 * (after.cpuSeconds - before.cpuSeconds) / span;
+    result.mainThreadCpuPercent = 100.0 * (after.mainThreadCpuSeconds - before.mainThreadCpuSeconds) / span;
     result.wakeUpsPerSecond = static_cast<double>(after.wakeUps - before.wakeUps) / span;
     result.threads = after.threads;
     result.jackClients = servers.CountJackClients();
@@ -132,8 +135,8 @@ int main(int argc, char** argv)
     setenv("VEDIDU_DPI", std::to_string(options.dpi).c_str(), 1);
     const std::string size = options.dpi == 160 ? "2480x1560" : "1240x780";
 
-    std::vector<double> bareCpu, bareWakeUps, bareThreads, bareClients;
-    std::vector<double> editorCpu, editorWakeUps, editorThreads, editorClients;
+    std::vector<double> bareCpu, bareMainCpu, bareOtherCpu, bareWakeUps, bareThreads, bareClients;
+    std::vector<double> editorCpu, editorMainCpu, editorOtherCpu, editorWakeUps, editorThreads, editorClients;
     for (int run = 0; run < options.runs; ++run)
     {
         const IdleResult b = MeasureOnce(servers, {options.bare, "--size", size}, options.seconds);
@@ -141,10 +144,14 @@ int main(int argc, char** argv)
         if (!b.ok || !e.ok)
             return 1;
         bareCpu.push_back(b.cpuPercent);
+        bareMainCpu.push_back(b.mainThreadCpuPercent);
+        bareOtherCpu.push_back(b.cpuPercent - b.mainThreadCpuPercent);
         bareWakeUps.push_back(b.wakeUpsPerSecond);
         bareThreads.push_back(b.threads);
         bareClients.push_back(b.jackClients);
         editorCpu.push_back(e.cpuPercent);
+        editorMainCpu.push_back(e.mainThreadCpuPercent);
+        editorOtherCpu.push_back(e.cpuPercent - e.mainThreadCpuPercent);
         editorWakeUps.push_back(e.wakeUpsPerSecond);
         editorThreads.push_back(e.threads);
         editorClients.push_back(e.jackClients);
@@ -153,6 +160,8 @@ int main(int argc, char** argv)
     std::printf("Idle at %d dpi over %d s, median of %d runs\n", options.dpi, options.seconds, options.runs);
     std::printf("%-24s %10s %10s   %s\n", "", "bare", "editor", "ratio");
     PrintRow("CPU (% of one core)", bareCpu, editorCpu, "%10.3f");
+    PrintRow("  main thread", bareMainCpu, editorMainCpu, "%10.3f");
+    PrintRow("  other threads", bareOtherCpu, editorOtherCpu, "%10.3f");
     PrintRow("wake-ups a second", bareWakeUps, editorWakeUps, "%10.1f");
     PrintRow("threads", bareThreads, editorThreads, "%10.0f");
     PrintRow("JACK clients alive", bareClients, editorClients, "%10.0f");

@@ -326,7 +326,9 @@ bool ReadProcessCounters(pid_t pid, ProcessCounters& counters)
     counters.threads = 0;
     // The scheduler's own count of each thread's time on a CPU, in nanoseconds.
     double runNanoseconds = 0.0;
+    double mainThreadNanoseconds = 0.0;
     bool everyThreadCounted = true;
+    const std::string mainThread = std::to_string(pid);
     std::error_code ignored;
     for (const auto& task : std::filesystem::directory_iterator(folder + "/task", ignored))
     {
@@ -337,12 +339,20 @@ bool ReadProcessCounters(pid_t pid, ProcessCounters& counters)
         std::istringstream schedstat(ReadText(task.path().string() + "/schedstat"));
         double nanoseconds = 0.0;
         if (schedstat >> nanoseconds)
+        {
             runNanoseconds += nanoseconds;
+            if (task.path().filename() == mainThread)
+                mainThreadNanoseconds = nanoseconds;
+        }
         else
             everyThreadCounted = false;
     }
+    counters.mainThreadCpuSeconds = 0.0;
     if (everyThreadCounted && counters.threads > 0)
+    {
         counters.cpuSeconds = runNanoseconds / 1e9;
+        counters.mainThreadCpuSeconds = mainThreadNanoseconds / 1e9;
+    }
 
     counters.jackShmKiB = 0;
     std::istringstream maps(ReadText(folder + "/smaps"));

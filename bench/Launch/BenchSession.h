@@ -84,6 +84,9 @@ struct ProcessCounters
     // (the clock-tick counts move in 10 ms steps, too coarse for a program at rest); where
     // the kernel keeps none, the tick counts of every thread, ended ones included.
     double cpuSeconds = 0.0;
+    // The same for the main thread alone (the editor's UI thread); 0 where the kernel keeps
+    // no nanosecond counts.
+    double mainThreadCpuSeconds = 0.0;
     std::uint64_t wakeUps = 0;      // voluntary + involuntary context switches, every thread
     std::uint64_t peakKiB = 0;      // VmHWM
     std::uint64_t jackShmKiB = 0;   // resident pages of JACK's shared segments (/dev/shm/jack*)
