@@ -810,6 +810,9 @@ bool SdlWindowSystem::StartVideo(std::string* error)
     // SIGTERM and SIGINT are the shell's to handle (SessionEnd.h), with SIGHUP.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    // An editor left open must not keep the screen awake: SDL's default, made for games,
+    // holds off the screen saver for as long as video runs.
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
     // The software renderer's pictures go straight to the window's own surface. SDL would
     // otherwise put an OpenGL texture behind the surface, and to get one it destroys and
     // remakes the X window on the first present, losing whatever input was on its way.

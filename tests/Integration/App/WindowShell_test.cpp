@@ -3,9 +3,10 @@
 // typed text reaches the text box and is copied to and pasted from the desktop's clipboard
 // through the hot keys, a click on a menu title opens its menu and a click on an item sends
 // its command to the root window, Alt+F4 ends the loop with status 0, and the placement the
-// window had comes back, clamped, on the next start; a click the X server itself makes
-// (XTest) in the inactive main window activates it and is delivered. What the host presented
-// is saved as a picture under the build folder.
+// window had comes back, clamped, on the next start; the screen saver stays free to start
+// while the window is open; a click the X server itself makes (XTest) in the inactive main
+// window activates it and is delivered. What the host presented is saved as a picture under
+// the build folder.
 //
 // Every run has a watchdog: should the events never reach their end, it asks the loop to
 // quit, so a fault fails the test instead of hanging it.
@@ -334,6 +335,7 @@ struct Script
     std::vector<bool> presses;
     bool mainActiveAtClick = false;
     bool capturedAtExit = true;
+    bool screenSaverAllowed = false;
     bool savePicture = false;
     std::int32_t rendererKind = 1;
     std::vector<std::string> handedOver;
@@ -528,11 +530,16 @@ protected:
 TEST_F(WindowShellTest, APushedClickReachesTheButtonAltF4EndsTheRunAndThePlacementComesBackClamped)
 {
     g_script.savePicture = true;
-    g_script.onShown = [](WindowTestApp& app) { PushClick(app.MainWindowId(), kButtonMiddle); };
+    g_script.onShown = [](WindowTestApp& app)
+    {
+        g_script.screenSaverAllowed = SDL_IsScreenSaverEnabled() == SDL_TRUE;
+        PushClick(app.MainWindowId(), kButtonMiddle);
+    };
     int status = -1;
     ASSERT_TRUE(RunShell(status)) << "the click or Alt+F4 never arrived";
     EXPECT_EQ(status, 0);
     EXPECT_EQ(g_script.clicks, 1) << "NID_LEFT_CLICK from the button";
+    EXPECT_TRUE(g_script.screenSaverAllowed) << "an open window held off the screen saver";
     const std::string settings = m_config.ReadFile("UserSettings.ini");
     EXPECT_NE(settings.find("WP"), std::string::npos) << settings;
 

@@ -20,8 +20,10 @@ SdlWindow::SdlWindow(const std::string& title, std::int32_t width, std::int32_t 
     }
     // Started once and kept for the life of the process: stopping it unloads the window
     // system's libraries, and starting it again for every window costs a connection. The
-    // software picture is shown as the host windows show theirs, without an OpenGL texture.
+    // software picture is shown as the host windows show theirs, without an OpenGL texture,
+    // and the screen saver is left alone as theirs leave it.
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
     static const bool videoStarted = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
     if (!videoStarted)
     {
