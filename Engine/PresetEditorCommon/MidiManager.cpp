@@ -289,10 +289,11 @@ QKRESULT LMidiManager::PauseDeviceStatusChecker()
         return QK_FALSE;
     m_worker->SetTimeout(kInfinite);
     m_pauseRequested = true;
-    {
-        // The checker's acknowledgement: the pass under way, if any, has ended.
-        MutexLock pass(m_passLock);
-    }
+    // Taking the pass lock is the checker's acknowledgement: the pass under way, if any, has
+    // ended. Both flags change while it is held, so a pass that starts next sees them
+    // either before the pause (pause requested) or after it (checking disabled), never
+    // "enabled" from before and "not paused" from after.
+    MutexLock pass(m_passLock);
     m_checkingEnabled = false;
     m_pauseRequested = false;
     return QK_OK;

@@ -579,6 +579,55 @@ TEST_F(MidiManagerTest, UnplugAndReplugCloseAndReopenThePorts)
     EXPECT_EQ(Model(), Bytes(favorite.begin(), favorite.end()));
 }
 
+// However a pause falls against the checker's passes, once PauseDeviceStatusChecker has
+// returned no presence probe starts until the checker is resumed. Many pauses and resumes in
+// a row, while besides the worker two threads run passes back to back, so that some pass is
+// always about to start as a pause ends.
+TEST_F(MidiManagerTest, NoProbeStartsBetweenAPauseAndTheNextResume)
+{
+    struct State
+    {
+        std::atomic<bool> paused{false};
+        std::atomic<bool> stop{false};
+        std::atomic<int> probes{0};
+        std::atomic<int> probesWhilePaused{0};
+    };
+    const auto state = std::make_shared<State>();
+    m_backend->SetListHook(
+        [state](MidiDirection)
+        {
+            ++state->probes;
+            if (state->paused)
+                ++state->probesWhilePaused;
+        });
+    std::vector<std::thread> passes;
+    for (int i = 0; i < 2; ++i)
+        passes.emplace_back(
+            [this, state]
+            {
+                while (!state->stop)
+                    m_manager->Run(nullptr);
+            });
+    constexpr int kRounds = 10000;
+    for (int round = 0; round < kRounds && state->probesWhilePaused == 0; ++round)
+    {
+        ASSERT_EQ(m_manager->ResumeDeviceStatusChecker(), QK_OK);
+        ASSERT_EQ(m_manager->PauseDeviceStatusChecker(), QK_OK);
+        state->paused = true;
+        // Room for a pass that slipped through to reach its probe.
+        for (int spin = 0; spin < 200; ++spin)
+            std::atomic_signal_fence(std::memory_order_seq_cst);
+        std::this_thread::yield();
+        state->paused = false;
+    }
+    state->stop = true;
+    for (std::thread& pass : passes)
+        pass.join();
+    m_backend->SetListHook(nullptr);
+    EXPECT_EQ(state->probesWhilePaused.load(), 0) << "of " << state->probes.load() << " probes";
+    EXPECT_GT(state->probes.load(), 0) << "the checker never probed";
+}
+
 TEST_F(MidiManagerTest, ADumpStillBeingSetWhenTheWaitEndsIsTaken)
 {
     ReleaseManager();
