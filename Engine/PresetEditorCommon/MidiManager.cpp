@@ -509,6 +509,9 @@ QKRESULT LMidiManager::OpenPorts()
 
 QKRESULT LMidiManager::CloseMidiPorts()
 {
+    // Nothing was opened before a connection was asked for, and closing is no reason to ask.
+    if (m_connection.load() == Connection::Connecting && !m_connectRequested.load())
+        return QK_OK;
     if (!AwaitConnection())
         return QK_OK;
     CheckerPause pause(*this);

@@ -54,8 +54,10 @@ public:
     // The presence checker's period while checking is enabled.
     static constexpr std::uint32_t kCheckIntervalMs = 500;
 
-    // How long an operation waits for a connection made in the background.
-    static constexpr std::uint32_t kConnectTimeoutMs = 20000;
+    // How long an operation waits for a connection made in the background: on the UI
+    // thread, so briefly. Past it the operation answers as without the controller, and the
+    // connection goes on being made.
+    static constexpr std::uint32_t kConnectTimeoutMs = 2000;
     // While an operation waits, how often it asks whether anyone still wants the answer.
     static constexpr std::uint32_t kGiveUpCheckMs = 50;
 

@@ -628,6 +628,42 @@ TEST_F(MidiManagerTest, NoProbeStartsBetweenAPauseAndTheNextResume)
     EXPECT_GT(state->probes.load(), 0) << "the checker never probed";
 }
 
+// A MIDI system that does not finish answering keeps no get or send waiting on the UI
+// thread for long: past the connection's time-out they answer as without the controller,
+// having sent nothing, and once the connection comes they work.
+TEST_F(MidiManagerTest, AConnectionThatDoesNotComeEndsAGetOrASendAsWithoutTheController)
+{
+    ReleaseManager();
+    const auto answered = std::make_shared<Event>(false);
+    m_backend->SetListHook([answered](MidiDirection) { answered->Wait(kInfinite); });
+    m_manager = LMidiManager::Create(LMidiManager::StartMode::ConnectInBackground);
+    // The MIDI system answers at last, long after the connection's time-out (a get that
+    // waited this long for the connection would see the ports open and succeed).
+    static constexpr std::uint32_t kAnswerAfterMs = 8000;
+    static_assert(3 * LMidiManager::kConnectTimeoutMs <= kAnswerAfterMs);
+    std::thread system(
+        [answered]
+        {
+            std::this_thread::sleep_for(std::chrono::milliseconds(kAnswerAfterMs));
+            answered->Set();
+        });
+    const QKRESULT got = m_manager->GetPresetFromMidiDevice(3);
+    const QKRESULT sent = m_manager->SendPresetToDevice(3);
+    const bool sentNothing = m_backend->GetSent().empty();
+    answered->Set();
+    system.join();
+    m_backend->SetListHook(nullptr);
+
+    EXPECT_EQ(got, -1);
+    EXPECT_EQ(sent, -1);
+    EXPECT_TRUE(sentNothing);
+    ASSERT_TRUE(WaitUntil([&] { return m_manager->AreMidiPortsOpen(); }));
+    const Preset favorite = Pattern(9);
+    SetControllerPreset(3, favorite);
+    EXPECT_EQ(m_manager->GetPresetFromMidiDevice(3), QK_OK);
+    EXPECT_EQ(Model(), Bytes(favorite.begin(), favorite.end()));
+}
+
 TEST_F(MidiManagerTest, ADumpStillBeingSetWhenTheWaitEndsIsTaken)
 {
     ReleaseManager();

@@ -13,6 +13,7 @@
 #include "QKFramework/System/FileDialog.h"
 #include "UI/DriverCommon/AppText.h"
 
+#include "tests/support/Midi/FakeMidiBackend.h"
 #include "tests/support/Recorder.h"
 #include "tests/support/TempFolder.h"
 
@@ -20,6 +21,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -284,9 +286,16 @@ TEST_F(EditorDriverTest, AStartThatFailsShowsTheStartUpErrorAndNeverRunsTheBody)
     m_skins.WriteFile("Skins.xml", skins);
     m_options.mustStart = false;
     EditorDriver driver(m_options);
+    // A start that fails has no use for the MIDI system: it never reaches it.
+    const auto midi = std::make_shared<FakeMidiBackend>();
+    midi->AddDevice(MidiDirection::Input, "Vedidu");
+    midi->AddDevice(MidiDirection::Output, "Vedidu");
+    const std::shared_ptr<IMidiBackend> previous = SetMidiBackend(midi);
 
     const int status = driver.Run([](EditorDriver&) { ADD_FAILURE() << "the body ran"; });
 
+    SetMidiBackend(previous);
+    EXPECT_EQ(midi->GetListCount(), 0) << "the MIDI system was asked for its devices";
     EXPECT_EQ(status, 1);
     EXPECT_FALSE(driver.BodyRan());
     ASSERT_EQ(driver.Boxes().size(), 1u);

@@ -35,9 +35,13 @@ namespace
 
 using namespace TestSupport;
 
+// A start that fails this early never reaches the MIDI system (which would say on stderr
+// that there is none: the JACK server named here does not run).
 TEST(EditorProcessTest, WithoutADisplayTheStartUpErrorIsShownAndTheStatusIs1)
 {
     ProcessHome home;
+    ScopedEnvironment api("VEDIDU_MIDI_API", "jack");
+    ScopedEnvironment server("JACK_DEFAULT_SERVER", "vedidu-no-such-server");
     const ChildProcessResult result =
         RunChildProcess({VEDIDU_EDITOR_PROGRAM}, {"DISPLAY", "WAYLAND_DISPLAY"});
     ASSERT_TRUE(result.started);
@@ -47,6 +51,7 @@ TEST(EditorProcessTest, WithoutADisplayTheStartUpErrorIsShownAndTheStatusIs1)
                   "Error: The application encountered problems during startup and will now close."),
               std::string::npos)
         << result.errorOutput;
+    EXPECT_EQ(result.errorOutput.find("MIDI"), std::string::npos) << result.errorOutput;
     EXPECT_TRUE(NoSanitizerReport(result.errorOutput)) << result.errorOutput;
 }
 
