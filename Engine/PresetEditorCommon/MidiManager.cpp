@@ -65,7 +65,7 @@ public:
                     QK_SITE("QK::LMidiManager::GetPresetFromMidiDevice", kSource));
         m_registered = true;
         m_manager.m_presetReplyLight.SetRed();
-        m_manager.m_awaitedPreset = preset;
+        m_manager.m_lateDumps.BeginWait(preset);
         m_manager.m_awaitingDump = true;
     }
     DumpWait(const DumpWait&) = delete;
@@ -81,12 +81,18 @@ public:
     }
 
     // Under the handler lock no handler run is in progress, and none that starts later sets
-    // anything: what the light says now is final.
+    // anything: what the light says now is final, but for a dump held back in case it was the
+    // late answer to an earlier get, which is this get's own when nothing followed it.
     bool Finish()
     {
         MutexLock lock(m_manager.m_handlerLock);
         m_manager.m_awaitingDump = false;
-        const bool taken = m_manager.m_presetReplyLight.IsGreen();
+        bool taken = m_manager.m_presetReplyLight.IsGreen();
+        if (!taken)
+        {
+            if (const auto held = m_manager.m_lateDumps.EndWait(LateDumpGuard::Clock::now()))
+                taken = m_manager.SetDumpValues(*held);
+        }
         m_registered = false;
         CheckResult(Remove(), QK_SITE("QK::LMidiManager::GetPresetFromMidiDevice", kSource));
         return taken;
@@ -398,22 +404,28 @@ QKRESULT LMidiManager::OnPresetDumpCaptured(const ConstRCPtr<LNotificationDistri
     MutexLock lock(m_handlerLock);
     if (!m_awaitingDump || m_presetReplyLight.IsGreen())
         return QK_FALSE;
-    // Only the dump of the preset asked for answers the get: a late answer to an earlier
-    // get, or another preset's dump, would put the wrong values under this preset's number.
-    if (PresetSysEx::DumpPresetNumber(capture->GetBytes(), capture->GetCount()) != m_awaitedPreset)
-        return QK_FALSE;
     Array<Variant> values;
     if (PresetSysEx::CutPresetDump(capture->GetBytes(), capture->GetCount(), values) != QK_OK ||
         values.GetCount() != m_paramCount)
         return QK_FALSE;
+    // A late answer to an earlier get would put the wrong values under this preset's number.
+    const std::optional<Array<Variant>> taken =
+        m_lateDumps.Offer(std::move(values), PresetSysEx::DumpPresetNumber(capture->GetBytes(), capture->GetCount()),
+                          LateDumpGuard::Clock::now());
+    if (taken && SetDumpValues(*taken))
+        m_presetReplyLight.SetGreen();
+    return QK_FALSE;
+}
+
+bool LMidiManager::SetDumpValues(const Array<Variant>& values)
+{
     const RCPtr<LRootModuleEngine> engine = GetEngine();
     if (!engine)
-        return QK_FALSE;
+        return false;
     const std::int32_t first = m_firstParamId;
     for (std::uint32_t i = 0; i < values.GetCount(); ++i)
         engine->SetParamValue(ParamDescriptor(first + static_cast<std::int32_t>(i)), *values.GetAt(i));
-    m_presetReplyLight.SetGreen();
-    return QK_FALSE;
+    return true;
 }
 
 QKRESULT LMidiManager::OnInputDeviceStatusChanged(const ConstRCPtr<LNotificationDistributor>&,

@@ -22,6 +22,7 @@
 //    centre is drained, and closes and reopens the ports.
 #pragma once
 
+#include "Engine/PresetEditorCommon/LateDumpGuard.h"
 #include "QKFramework/Midi/MidiCapturePort.h"
 #include "QKFramework/Midi/MidiCommInterface.h"
 #include "QKFramework/Midi/MidiDeviceStatusChecker.h"
@@ -81,11 +82,12 @@ public:
     // that do not fit the parameter table (nothing is sent then); 0x80004001 or 0x80004005
     // for a value that is not a byte block; 0x80004005 when the send fails.
     virtual QKRESULT SendPresetToDevice(std::int32_t preset);
-    // Asks the controller for preset 0 to 8 and sets its 79 values into the model. Only a
-    // dump that names that preset (byte 7) answers; any other is ignored while the get
-    // waits. 0 when a dump was taken; -1 when the ports are not open or the request could
-    // not be sent; -3 when no usable dump of the preset came within 1000 ms (the model is
-    // then unchanged); 0x80070057 for a preset outside 0 to 8. Asks once, never again.
+    // Asks the controller for preset 0 to 8 and sets its 79 values into the model. The first
+    // usable dump answers, whatever its bytes 4 to 7 hold, unless an earlier get timed out:
+    // then its late answer is kept from answering this one (LateDumpGuard). 0 when a dump
+    // was taken; -1 when the ports are not open or the request could not be sent; -3 when no
+    // usable dump came within 1000 ms (the model is then unchanged); 0x80070057 for a preset
+    // outside 0 to 8. Asks once, never again.
     virtual QKRESULT GetPresetFromMidiDevice(std::int32_t preset);
     // What these should send is not settled: -1 (0x80004005 for the request) when the ports
     // are not open, else 0x80004001 (not implemented); nothing is sent.
@@ -185,6 +187,8 @@ private:
     bool ArePortsHeld() const;
     // OpenMidiPorts without waiting for the connection or pausing the checker.
     QKRESULT OpenPorts();
+    // Sets a dump's values into the model; false without an engine. Under the handler lock.
+    bool SetDumpValues(const Array<Variant>& values);
     // Waits up to timeoutMs for the light to turn green; false when it did not, or when the
     // give-up check said to stop waiting first.
     bool WaitForGreen(const TrafficLight& light, std::uint32_t timeoutMs) const;
@@ -217,12 +221,12 @@ private:
     TrafficLight m_connected;
     std::function<bool()> m_shouldGiveUp;
 
-    // Guards the handler table and, with it, whether a dump is awaited and of which preset:
-    // a dump is set into the model only while a get waits for it, and the get learns the
-    // outcome under it.
+    // Guards the handler table and, with it, whether a dump is awaited and which dumps may
+    // answer: a dump is set into the model only while a get waits for it, and the get learns
+    // the outcome under it.
     Mutex m_handlerLock;
     bool m_awaitingDump = false;
-    std::int32_t m_awaitedPreset = -1;
+    LateDumpGuard m_lateDumps;
 };
 
 } // namespace QK

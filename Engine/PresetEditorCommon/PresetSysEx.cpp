@@ -55,7 +55,8 @@ std::int32_t DumpPresetNumber(const signed char* bytes, std::uint32_t count)
 {
     if (!IsDeviceReply(bytes, count) || count <= kDumpPresetOffset)
         return -1;
-    return static_cast<std::uint8_t>(bytes[kDumpPresetOffset]);
+    const std::int32_t named = static_cast<std::uint8_t>(bytes[kDumpPresetOffset]);
+    return named <= kLastPreset ? named : -1;
 }
 
 QKRESULT FrameSysEx(const Array<signed char>& bytes, Array<signed char>& message)

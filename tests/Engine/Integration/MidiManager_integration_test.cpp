@@ -22,6 +22,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -108,13 +109,14 @@ protected:
         std::filesystem::remove_all(m_folder, ignored);
     }
 
-    // Starts the simulator with favorite 3 set to Pattern(3) and waits for its ports.
+    // Starts the simulator with each favorite n set to Pattern(n) and waits for its ports.
     ::testing::AssertionResult StartSimulator(const std::vector<std::string>& options = {})
     {
         if (!std::filesystem::exists(m_state))
         {
             SimulatedController controller;
-            controller.SetPreset(3, Pattern(3));
+            for (int favorite = 1; favorite <= 8; ++favorite)
+                controller.SetPreset(favorite, Pattern(static_cast<std::uint8_t>(favorite)));
             std::ofstream(m_state) << controller.SaveState();
         }
         std::vector<std::string> arguments = {"--log", m_log.string(), "--state", m_state.string()};
@@ -343,6 +345,70 @@ TEST_F(MidiManagerIntegrationTest, AFloodKeepsTheBacklogBoundedAndGetsStillWork)
     const Preset& ram = SimulatedController::DefaultPreset();
     EXPECT_EQ(m_manager->GetPresetFromMidiDevice(0), QK_OK) << "a get right after the flood";
     EXPECT_EQ(Model(), Bytes(ram.begin(), ram.end()));
+}
+
+// What a controller puts in a dump's byte 7: the preset the dump holds, or a constant.
+struct DumpByte7
+{
+    const char* name;
+    std::vector<std::string> options;
+};
+
+void PrintTo(const DumpByte7& kind, std::ostream* out)
+{
+    *out << kind.name;
+}
+
+class MidiManagerDumpByte7Test : public MidiManagerIntegrationTest, public ::testing::WithParamInterface<DumpByte7>
+{
+protected:
+    ::testing::AssertionResult StartController(std::vector<std::string> options = {})
+    {
+        options.insert(options.end(), GetParam().options.begin(), GetParam().options.end());
+        return StartSimulator(options);
+    }
+
+    Bytes Expected(int preset)
+    {
+        const Preset values =
+            preset == 0 ? SimulatedController::DefaultPreset() : Pattern(static_cast<std::uint8_t>(preset));
+        return Bytes(values.begin(), values.end());
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Controllers, MidiManagerDumpByte7Test,
+                         ::testing::Values(DumpByte7{"ThePresetNumber", {}},
+                                           DumpByte7{"Always7F", {"--dump-byte7", "7F"}},
+                                           DumpByte7{"AlwaysFavorite2", {"--dump-byte7", "02"}}),
+                         [](const ::testing::TestParamInfo<DumpByte7>& info) { return info.param.name; });
+
+TEST_P(MidiManagerDumpByte7Test, EveryPresetComesWhateverTheControllerPutsInByte7)
+{
+    ASSERT_TRUE(StartController());
+    m_manager = LMidiManager::Create();
+    ASSERT_EQ(m_manager->ResumeDeviceStatusChecker(), QK_OK);
+    for (const int preset : {1, 2, 3, 4, 5, 6, 7, 8, 0})
+    {
+        EXPECT_EQ(m_manager->GetPresetFromMidiDevice(preset), QK_OK) << preset;
+        EXPECT_EQ(Model(), Expected(preset)) << preset;
+    }
+}
+
+// The controller answers the first get after the manager has stopped waiting, right before
+// its answer to the next get: that late favorite 1 never answers the get of favorite 2, and
+// the gets after it are answered at once again.
+TEST_P(MidiManagerDumpByte7Test, ALateAnswerToFavorite1IsNeverTakenAsFavorite2)
+{
+    ASSERT_TRUE(StartController({"--late", "1200"}));
+    m_manager = LMidiManager::Create();
+    ASSERT_EQ(m_manager->ResumeDeviceStatusChecker(), QK_OK);
+    const Bytes before = Model();
+    EXPECT_EQ(m_manager->GetPresetFromMidiDevice(1), -3);
+    EXPECT_EQ(Model(), before);
+    EXPECT_EQ(m_manager->GetPresetFromMidiDevice(2), QK_OK);
+    EXPECT_EQ(Model(), Expected(2));
+    EXPECT_EQ(m_manager->GetPresetFromMidiDevice(3), QK_OK);
+    EXPECT_EQ(Model(), Expected(3));
 }
 
 TEST_F(MidiManagerIntegrationTest, TheKeyCurveArrivesAsItWasGiven)

@@ -17,8 +17,10 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace QK
@@ -148,11 +150,32 @@ protected:
             std::lock_guard lock(m_controllerLock);
             replies = m_controller.Receive(sent.bytes);
             extra = m_extra;
+            if (SimulatedController::IsGetPresetRequest(sent.bytes.data(), sent.bytes.size()))
+            {
+                // A controller busy once answers that get late, right before the next one.
+                if (m_holdBackNextAnswer)
+                {
+                    m_heldBack = std::exchange(replies, {});
+                    m_holdBackNextAnswer = false;
+                }
+                else
+                {
+                    replies.insert(replies.begin(), m_heldBack.begin(), m_heldBack.end());
+                    m_heldBack.clear();
+                }
+            }
         }
         if (extra)
             extra(sent.bytes);
         for (const auto& reply : replies)
             m_backend->DeliverMessage(m_input, reply);
+    }
+
+    // The controller answers the next get only together with the get after it, first.
+    void HoldBackTheNextAnswer()
+    {
+        std::lock_guard lock(m_controllerLock);
+        m_holdBackNextAnswer = true;
     }
 
     void SetController(Mode mode)
@@ -221,6 +244,8 @@ protected:
     std::mutex m_controllerLock;
     SimulatedController m_controller;
     std::function<void(const Bytes&)> m_extra;
+    bool m_holdBackNextAnswer = false;
+    std::vector<SimulatedController::Message> m_heldBack;
     RCPtr<LPresetEditorAppEngine> m_engine;
     RCPtr<LMidiManager> m_manager;
 };
@@ -367,41 +392,68 @@ TEST_F(MidiManagerTest, OnlyTheFirstDumpOfAGetCounts)
     EXPECT_EQ(Model(), Bytes(first.begin(), first.end()));
 }
 
-// A dump of another preset (a late answer to an earlier get, or one the controller sends
-// of its own accord) never answers a get, whether it comes before the right one or alone.
-TEST_F(MidiManagerTest, OnlyADumpOfTheRequestedPresetAnswersAGet)
+// Without a get that timed out, the first dump answers whatever its bytes 4 to 7 hold: the
+// controller fills them as it likes.
+TEST_F(MidiManagerTest, WithoutAnEarlierTimeOutTheFirstDumpAnswersWhateverItsHeaderHolds)
 {
-    const Preset favorite3 = Pattern(3);
-    SetControllerPreset(3, favorite3);
-    const Bytes before = Model();
-    Preset unchanged{};
-    std::copy(before.begin(), before.end(), unchanged.begin());
+    Bytes otherHeader = Dump(Pattern(7), 0x7F);
+    otherHeader[4] = 0x01;
+    otherHeader[5] = 0x7F;
+    otherHeader[6] = 0x00;
     struct Case
     {
         const char* what;
-        Mode mode;
-        std::vector<Bytes> foreign; // delivered before whatever the controller answers
-        QKRESULT result;
+        std::vector<Bytes> dumps; // delivered, and nothing else, when the request goes out
+        Preset taken;
     };
     const Case cases[] = {
-        {"favorite 5 first", Mode::Normal, {Dump(Pattern(5), 5)}, QK_OK},
-        {"RAM first", Mode::Normal, {Dump(Pattern(6), 0)}, QK_OK},
-        {"favorites 2 and 4 and RAM only", Mode::Silent,
-         {Dump(Pattern(2), 2), Dump(Pattern(4), 4), Dump(Pattern(6), 0)}, -3},
+        {"favorite 5's number in byte 7", {Dump(Pattern(5), 5)}, Pattern(5)},
+        {"7F in byte 7", {Dump(Pattern(6), 0x7F)}, Pattern(6)},
+        {"RAM's number in byte 7", {Dump(Pattern(2), 0)}, Pattern(2)},
+        {"other bytes 4 to 7", {otherHeader}, Pattern(7)},
     };
+    SetController(Mode::Silent);
     for (const Case& c : cases)
     {
-        SetModel(unchanged);
-        SetController(c.mode);
-        SetControllerPreset(3, favorite3);
         SetExtraAnswer(
-            [this, foreign = c.foreign](const Bytes&)
+            [this, dumps = c.dumps](const Bytes&)
             {
-                for (const Bytes& dump : foreign)
+                for (const Bytes& dump : dumps)
                     m_backend->DeliverMessage(m_input, dump);
             });
-        EXPECT_EQ(m_manager->GetPresetFromMidiDevice(3), c.result) << c.what;
-        EXPECT_EQ(Model(), c.result == QK_OK ? Bytes(favorite3.begin(), favorite3.end()) : before) << c.what;
+        EXPECT_EQ(m_manager->GetPresetFromMidiDevice(3), QK_OK) << c.what;
+        EXPECT_EQ(Model(), Bytes(c.taken.begin(), c.taken.end())) << c.what;
+    }
+}
+
+// The answer to a get that timed out can still come, and then comes first while the next
+// get waits: it never answers that get, whether the controller echoes the preset in byte 7
+// or puts a constant there; the next get takes its own answer, and the one after that is
+// answered at once again.
+TEST_F(MidiManagerTest, TheLateAnswerToAGetThatTimedOutNeverAnswersTheNext)
+{
+    for (const std::optional<std::uint8_t> byte7 : {std::optional<std::uint8_t>(), std::optional<std::uint8_t>(0x7F)})
+    {
+        SCOPED_TRACE(byte7 ? "byte 7 is always 7F" : "byte 7 echoes the preset");
+        SetController(Mode::Normal);
+        {
+            std::lock_guard lock(m_controllerLock);
+            m_controller.SetDumpByte7(byte7);
+        }
+        for (int favorite = 1; favorite <= 3; ++favorite)
+            SetControllerPreset(favorite, Pattern(static_cast<std::uint8_t>(favorite)));
+        const Bytes before = Model();
+
+        HoldBackTheNextAnswer();
+        EXPECT_EQ(m_manager->GetPresetFromMidiDevice(1), -3);
+        EXPECT_EQ(Model(), before);
+        EXPECT_EQ(m_manager->GetPresetFromMidiDevice(2), QK_OK);
+        const Preset favorite2 = Pattern(2);
+        EXPECT_EQ(Model(), Bytes(favorite2.begin(), favorite2.end()));
+        EXPECT_EQ(m_manager->GetPresetFromMidiDevice(3), QK_OK);
+        const Preset favorite3 = Pattern(3);
+        EXPECT_EQ(Model(), Bytes(favorite3.begin(), favorite3.end()));
+        SetModel(SimulatedController::DefaultPreset());
     }
 }
 

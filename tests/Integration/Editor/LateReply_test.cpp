@@ -2,9 +2,11 @@
 // test script's JACK server holds its answer to the first get longer than the editor waits.
 // REC of favorite 2 fails; REC of favorite 3 clicked right after brings favorite 3 itself,
 // though favorite 2's dump comes first while it waits; and SEND of favorite 3 then stores
-// favorite 3's own values, leaving favorite 2 as it was.
+// favorite 3's own values, leaving favorite 2 as it was. The same with a controller that
+// echoes the preset in a dump's byte 7 and with one that always puts 7F there.
 #include "tests/Integration/Editor/EndToEndFixture.h"
 
+#include <ostream>
 #include <string>
 
 namespace QK
@@ -30,14 +32,36 @@ Preset Favorite2()
     return preset;
 }
 
-class LateReplyTest : public EndToEndFixture
+// What the controller puts in a dump's byte 7.
+struct DumpByte7
+{
+    const char* name;
+    std::vector<std::string> options;
+};
+
+void PrintTo(const DumpByte7& kind, std::ostream* out)
+{
+    *out << kind.name;
+}
+
+class LateReplyTest : public EndToEndFixture, public ::testing::WithParamInterface<DumpByte7>
 {
 protected:
     void SetUpController(SimulatedController& controller) const override { controller.SetPreset(2, Favorite2()); }
-    std::vector<std::string> SimulatorOptions() const override { return {"--late", kLateMs}; }
+    std::vector<std::string> SimulatorOptions() const override
+    {
+        std::vector<std::string> options = {"--late", kLateMs};
+        options.insert(options.end(), GetParam().options.begin(), GetParam().options.end());
+        return options;
+    }
 };
 
-TEST_F(LateReplyTest, ALateDumpAnswersNoOtherGetAndASendAfterwardsStoresTheRightFavorite)
+INSTANTIATE_TEST_SUITE_P(Controllers, LateReplyTest,
+                         ::testing::Values(DumpByte7{"ThePresetNumber", {}},
+                                           DumpByte7{"Always7F", {"--dump-byte7", "7F"}}),
+                         [](const ::testing::TestParamInfo<DumpByte7>& info) { return info.param.name; });
+
+TEST_P(LateReplyTest, ALateDumpAnswersNoOtherGetAndASendAfterwardsStoresTheRightFavorite)
 {
     const Preset favorite3 = Favorite3();
     const Bytes expected(favorite3.begin(), favorite3.end());

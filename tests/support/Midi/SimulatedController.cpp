@@ -99,7 +99,7 @@ void SimulatedController::SetPreset(int number, const Preset& values)
 SimulatedController::Message SimulatedController::MakeDump(int number) const
 {
     Message dump(std::begin(kDumpHeader), std::end(kDumpHeader));
-    dump.push_back(static_cast<std::uint8_t>(number));
+    dump.push_back(m_dumpByte7.value_or(static_cast<std::uint8_t>(number)));
     const Preset& values = GetPreset(number);
     dump.insert(dump.end(), values.begin(), values.end());
     dump.push_back(0xF7);

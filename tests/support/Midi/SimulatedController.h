@@ -3,7 +3,8 @@
 // It holds the RAM preset (number 0), favorites 1 to 8 and the last key-curve message, and
 // answers what it receives as the controller does:
 // - get preset   F0 47 7F 50 66 00 01 pp F7: the dump F0 47 00 50 66 00 01 pp, the 215
-//   value bytes of preset pp, F7 (224 bytes);
+//   value bytes of preset pp, F7 (224 bytes); pp in the dump can be made a constant
+//   instead (SetDumpByte7), as a controller may fill that byte otherwise;
 // - send preset  F0 47 7F 50 64 01 0E pp, 215 value bytes, F7: stores preset pp, no answer;
 // - key curve    F0 47 7F 50 13 09, 9 bytes, F7: kept whole, no answer;
 // - identity request F0 7E 7F 06 01 F7: an identity reply;
@@ -20,6 +21,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -59,6 +61,9 @@ public:
     // number 0 to 8; others are ignored (Get answers the RAM preset).
     const Preset& GetPreset(int number) const;
     void SetPreset(int number, const Preset& values);
+    // What every dump carries in byte 7: the preset's number (nullopt, the default) or the
+    // byte given.
+    void SetDumpByte7(std::optional<std::uint8_t> byte) { m_dumpByte7 = byte; }
     // The last key-curve message, whole; empty until one came.
     const Message& GetKeyCurve() const { return m_keyCurve; }
 
@@ -73,6 +78,7 @@ private:
     Message MakeDump(int number) const;
 
     ReplyMode m_mode;
+    std::optional<std::uint8_t> m_dumpByte7;
     std::array<Preset, kPresetCount> m_presets;
     Message m_keyCurve;
 };

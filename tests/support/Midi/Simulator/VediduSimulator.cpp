@@ -2,7 +2,7 @@
 // integration tests and for trying the editor by hand without the device.
 //
 //   vedidu_simulator [--silent | --short | --garbage] [--log FILE] [--state FILE]
-//                    [--late MS] [--flood RATE[:SECONDS]]
+//                    [--late MS] [--flood RATE[:SECONDS]] [--dump-byte7 HEX]
 //
 // It opens one input and one output port, both named "Vedidu", on clients named "Vedidu"
 // (RtMidi makes each port a client of its own; JACK calls the second "Vedidu-01"), on the
@@ -11,7 +11,9 @@
 // With --state, the stored presets and key curve are read from FILE at start when it
 // exists, and written to it after every change. With --late, the answer to the first get
 // is held back: it goes out right before the answer to the next get, and no sooner than MS
-// milliseconds after the first (a controller that was busy once, and answers in order). With --flood, it sends RATE messages a second that the editor has no use for
+// milliseconds after the first (a controller that was busy once, and answers in order).
+// With --dump-byte7, every dump carries that byte (00 to 7F, in hex) at offset 7 instead of
+// the preset's number. With --flood, it sends RATE messages a second that the editor has no use for
 // (notes, controllers, clock, foreign SysEx, some of it unterminated) for SECONDS seconds,
 // or until it ends, answering as usual between them; a flood with an end ends in the middle
 // of a SysEx. SIGTERM or SIGINT ends it, and so does
@@ -122,7 +124,7 @@ bool WriteFile(const std::string& path, const std::string& text)
 int Usage()
 {
     std::fputs("usage: vedidu_simulator [--silent | --short | --garbage] [--log FILE] [--state FILE]\n"
-               "                        [--late MS] [--flood RATE[:SECONDS]]\n",
+               "                        [--late MS] [--flood RATE[:SECONDS]] [--dump-byte7 HEX]\n",
                stderr);
     return 2;
 }
@@ -230,6 +232,7 @@ int main(int argc, char** argv)
     long lateMs = 0;
     long floodRate = 0;
     long floodSeconds = 0;
+    std::optional<std::uint8_t> dumpByte7;
     for (int i = 1; i < argc; ++i)
     {
         const std::string option = argv[i];
@@ -243,6 +246,13 @@ int main(int argc, char** argv)
             (option == "--log" ? logPath : statePath) = argv[++i];
         else if (option == "--late" && i + 1 < argc && (lateMs = ParseCount(argv[++i], 1)) > 0)
             continue;
+        else if (option == "--dump-byte7" && i + 1 < argc)
+        {
+            std::vector<std::uint8_t> byte;
+            if (!QK::TestSupport::ParseHexBytes(argv[++i], byte) || byte.size() != 1 || byte[0] > 0x7F)
+                return Usage();
+            dumpByte7 = byte[0];
+        }
         else if (option == "--flood" && i + 1 < argc)
         {
             const std::string value = argv[++i];
@@ -257,6 +267,7 @@ int main(int argc, char** argv)
     }
 
     SimulatedController controller(mode);
+    controller.SetDumpByte7(dumpByte7);
     std::string savedState;
     if (!statePath.empty())
     {
