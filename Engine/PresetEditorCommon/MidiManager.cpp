@@ -353,7 +353,7 @@ QKRESULT LMidiManager::SendSysEx(const Array<signed char>& bytes, LMidiRenderPor
 
 QKRESULT LMidiManager::SendPresetToDevice(std::int32_t preset)
 {
-    if (!AwaitConnection() || !m_outputPort)
+    if (!AwaitConnection() || !m_outputPort || !ArePortsAlive())
         return kPortsNotOpen;
     const RCPtr<LRootModuleEngine> engine = GetEngine();
     if (!engine)
@@ -373,7 +373,7 @@ QKRESULT LMidiManager::SendPresetToDevice(std::int32_t preset)
 
 QKRESULT LMidiManager::GetPresetFromMidiDevice(std::int32_t preset)
 {
-    if (!AreMidiPortsOpen())
+    if (!AreMidiPortsOpen() || !ArePortsAlive())
         return kPortsNotOpen;
     if (preset < 0 || preset > PresetSysEx::kLastPreset)
         return QK_E_INVALIDARG;
@@ -479,6 +479,18 @@ bool LMidiManager::AreMidiPortsOpen()
 bool LMidiManager::ArePortsHeld() const
 {
     return m_inputPort && m_outputPort;
+}
+
+bool LMidiManager::ArePortsAlive()
+{
+    if (!ArePortsHeld())
+        return false;
+    if (m_inputPort->IsAlive() && m_outputPort->IsAlive())
+        return true;
+    // Their device or the MIDI system went: nothing sent through them would arrive. The
+    // presence checker opens them again once the controller is back.
+    CloseMidiPorts();
+    return false;
 }
 
 QKRESULT LMidiManager::OpenMidiPorts()

@@ -78,16 +78,17 @@ public:
     static RCPtr<LMidiManager> Create(StartMode mode = StartMode::ConnectNow);
 
     // Sends the model's 79 values to preset 0 (RAM) to 8 (favorites). 224 (the bytes sent);
-    // -1 when the output port is not open; 0x80070057 for a preset outside 0 to 8 or values
-    // that do not fit the parameter table (nothing is sent then); 0x80004001 or 0x80004005
-    // for a value that is not a byte block; 0x80004005 when the send fails.
+    // -1 when the ports are not open or have gone with their device or MIDI system (they are
+    // closed then); 0x80070057 for a preset outside 0 to 8 or values that do not fit the
+    // parameter table (nothing is sent then); 0x80004001 or 0x80004005 for a value that is
+    // not a byte block; 0x80004005 when the send fails.
     virtual QKRESULT SendPresetToDevice(std::int32_t preset);
     // Asks the controller for preset 0 to 8 and sets its 79 values into the model. The first
     // usable dump answers, whatever its bytes 4 to 7 hold, unless an earlier get timed out:
     // then its late answer is kept from answering this one (LateDumpGuard). 0 when a dump
-    // was taken; -1 when the ports are not open or the request could not be sent; -3 when no
-    // usable dump came within 1000 ms (the model is then unchanged); 0x80070057 for a preset
-    // outside 0 to 8. Asks once, never again.
+    // was taken; -1 when the ports are not open (or have gone, as for a send) or the request
+    // could not be sent; -3 when no usable dump came within 1000 ms (the model is then
+    // unchanged); 0x80070057 for a preset outside 0 to 8. Asks once, never again.
     virtual QKRESULT GetPresetFromMidiDevice(std::int32_t preset);
     // What these should send is not settled: -1 (0x80004005 for the request) when the ports
     // are not open, else 0x80004001 (not implemented); nothing is sent.
@@ -185,6 +186,8 @@ private:
     QKRESULT OnIdle(const ConstRCPtr<LNotificationDistributor>& source,
                     const ConstRCPtr<LNotification>& notification);
     bool ArePortsHeld() const;
+    // Both ports held and alive; ports held whose device or MIDI system has gone are closed.
+    bool ArePortsAlive();
     // OpenMidiPorts without waiting for the connection or pausing the checker.
     QKRESULT OpenPorts();
     // Sets a dump's values into the model; false without an engine. Under the handler lock.

@@ -138,6 +138,11 @@ public:
 
     // The same for an output device.
     virtual QKRESULT OpenOutput(std::size_t index, std::unique_ptr<IMidiOutputConnection>& connection) = 0;
+
+    // True once the MIDI system this back end reached has gone (a JACK server that ended):
+    // its connections are dead, and nothing it lists or opens any more is real. A system that
+    // comes back is reached by a new back end only.
+    virtual bool IsSystemLost() { return false; }
 };
 
 // ---- Helpers shared by the back ends --------------------------------------------------
@@ -246,10 +251,12 @@ inline void DeliverMidiMessage(IMidiInputSink& sink, const std::uint8_t* bytes, 
 
 // ---- The process-wide service ---------------------------------------------------------
 
-// The back end over the system's MIDI: the ALSA sequencer by default; JACK when the
-// environment variable VEDIDU_MIDI_API is "jack" or the ALSA sequencer cannot be opened;
-// when neither can be reached, a back end without devices, and one line on standard error
-// that says so. clientName names the program's own MIDI clients. Never null.
+// The back end over the system's MIDI, as it comes and goes (ReconnectingMidiBackend): the
+// ALSA sequencer by default; JACK when the environment variable VEDIDU_MIDI_API is "jack" or
+// the ALSA sequencer cannot be opened. While neither can be reached it has no devices, says
+// so once in one line on standard error, and keeps looking every few seconds; a JACK server
+// that ends is left and looked for again. clientName names the program's own MIDI clients.
+// Never null.
 std::shared_ptr<IMidiBackend> CreatePlatformMidiBackend(const std::string& clientName);
 
 // The back end in use: the one set last, else the platform's own, made on first use under

@@ -54,6 +54,8 @@ void LMidiCapturePort::Close()
 
 bool LMidiCapturePort::IsAlive() const
 {
+    // The connection changes under the transport's lock only.
+    MutexLock lock(m_owner->m_lock);
     return m_connection && m_connection->IsAlive();
 }
 

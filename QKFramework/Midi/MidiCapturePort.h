@@ -41,6 +41,10 @@ public:
     // on the thread that opened the port.
     const WString& GetDeviceName() const noexcept { return m_deviceName; }
 
+    // Open, and neither its device nor its MIDI system has gone since (as the latest listing
+    // of inputs shows, and the back end knows). Any thread.
+    bool IsAlive() const;
+
     // Takes the port out of its transport's list when only that list holds it besides the
     // caller.
     QKRESULT ReleaseInternalReferences() override;
@@ -60,8 +64,6 @@ private:
     // Stops delivery, drops a message half joined and closes the device.
     void Close();
     bool IsOpen() const noexcept { return m_connection != nullptr; }
-    // Open, and its device has not gone since (as the latest listing of inputs shows).
-    bool IsAlive() const;
 
     // IMidiInputSink, on the MIDI system's thread.
     void OnMidiShortMessage(std::uint32_t message, std::uint32_t timeMs) override;

@@ -32,6 +32,8 @@ public:
     const WString& GetPortName() const noexcept { return m_portName; }
     // Read it on the thread that opened the port.
     const WString& GetDeviceName() const noexcept { return m_deviceName; }
+    // As LMidiCapturePort::IsAlive. Any thread.
+    bool IsAlive() const;
 
     QKRESULT ReleaseInternalReferences() override;
 
@@ -45,7 +47,6 @@ private:
     // As LMidiCapturePort::SearchAndOpen.
     QKRESULT SearchAndOpen(const std::vector<std::string>& productNames);
     void Close();
-    bool IsAlive() const;
     // The sending routine behind both send operations; count is at least 1.
     QKRESULT Send(const std::uint8_t* bytes, std::uint32_t count);
 

@@ -1,17 +1,22 @@
 #include "QKFramework/Midi/MidiBackend.h"
-#include "QKFramework/Midi/NullMidiBackend.h"
+#include "QKFramework/Midi/ReconnectingMidiBackend.h"
 #include "QKFramework/Platform/Midi/RtMidiBackend.h"
 
 #include <strings.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 
 namespace QK
 {
 
-std::shared_ptr<IMidiBackend> CreatePlatformMidiBackend(const std::string& clientName)
+namespace
+{
+
+// One try at reaching a MIDI system: the ALSA sequencer unless JACK is asked for, else JACK.
+std::shared_ptr<IMidiBackend> ReachMidiSystem(const std::string& clientName)
 {
     const char* api = std::getenv("VEDIDU_MIDI_API");
     const bool jackAsked = api && strcasecmp(api, "jack") == 0;
@@ -21,13 +26,26 @@ std::shared_ptr<IMidiBackend> CreatePlatformMidiBackend(const std::string& clien
         if (auto backend = CreateRtMidiBackend(MidiSystem::AlsaSequencer, clientName))
             return backend;
     }
-    if (auto backend = CreateRtMidiBackend(MidiSystem::Jack, clientName))
-        return backend;
-    // The one word about it on the terminal: without it, a user would only see the
-    // controller never connect.
-    std::fprintf(stderr, "%s: no MIDI system (no ALSA sequencer, no JACK server); the controller cannot be reached\n",
-                 clientName.c_str());
-    return std::make_shared<NullMidiBackend>();
+    return CreateRtMidiBackend(MidiSystem::Jack, clientName);
+}
+
+} // namespace
+
+std::shared_ptr<IMidiBackend> CreatePlatformMidiBackend(const std::string& clientName)
+{
+    auto told = std::make_shared<std::atomic<bool>>(false);
+    return std::make_shared<ReconnectingMidiBackend>(
+        [clientName, told]
+        {
+            std::shared_ptr<IMidiBackend> backend = ReachMidiSystem(clientName);
+            // The one word about it on the terminal: without it, a user would only see the
+            // controller never connect. The tries every few seconds after it stay quiet.
+            if (!backend && !told->exchange(true))
+                std::fprintf(stderr,
+                             "%s: no MIDI system (no ALSA sequencer, no JACK server); the controller cannot be reached\n",
+                             clientName.c_str());
+            return backend;
+        });
 }
 
 } // namespace QK

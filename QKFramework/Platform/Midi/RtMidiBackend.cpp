@@ -80,15 +80,43 @@ using JackClientHandle = std::unique_ptr<jack_client_t, JackClientCloser>;
 
 // A client of libjack's own when a JACK server answers, else null. It asks before an RtMidi
 // object is made: one made without a server writes its complaint to standard error, where
-// no callback can catch it yet. Keep it until the back end's own clients are there: closing
-// a client cancels its threads at once (asynchronously), and one cancelled while still
-// starting can take the program loader's lock with it.
+// no callback can catch it yet. Keep it at least until the back end's own clients are there:
+// closing a client cancels its threads at once (asynchronously), and one cancelled while
+// still starting can take the program loader's lock with it.
 JackClientHandle AskJackServer(const std::string& clientName)
 {
     RouteJackMessages();
     jack_status_t status{};
     return JackClientHandle(jack_client_open(clientName.c_str(), JackNoStartServer, &status));
 }
+
+// Hears the JACK server end. RtMidi keeps its clients to itself and they go on listing the
+// ports the server had when it went, so the back end keeps the client that asked for the
+// server: never activated and without ports, it costs the server nothing per period, and
+// libjack tells it when the server has gone (on libjack's own thread).
+class JackServerWatch
+{
+public:
+    explicit JackServerWatch(JackClientHandle client) : m_client(std::move(client))
+    {
+        jack_on_info_shutdown(m_client.get(), &JackServerWatch::OnShutdown, this);
+    }
+    JackServerWatch(const JackServerWatch&) = delete;
+    JackServerWatch& operator=(const JackServerWatch&) = delete;
+
+    bool HasServerGone() const { return m_gone.load(); }
+
+private:
+    static void OnShutdown(jack_status_t, const char* reason, void* self)
+    {
+        static_cast<JackServerWatch*>(self)->m_gone = true;
+        DebugLog::Get().GetNarrowOutput() << "JACK: the server has gone (" << (reason ? reason : "") << ")"
+                                          << std::endl;
+    }
+
+    std::atomic<bool> m_gone{false};
+    JackClientHandle m_client; // last: closed first, so no callback outlives the flag
+};
 
 // ---- One RtMidi object ----------------------------------------------------------------
 
@@ -182,6 +210,18 @@ struct OutputClient
     }
 };
 
+// The RtMidi objects of a JACK server that has ended are never destroyed: once the server
+// has gone, libjack cannot end their process threads in step with the program, and RtMidi's
+// destructors free what those threads read. They are kept, a few kilobytes for each server
+// that ended, until the process ends.
+void KeepForever(std::shared_ptr<void> client)
+{
+    static std::mutex lock;
+    static auto* const kept = new std::vector<std::shared_ptr<void>>();
+    std::lock_guard guard(lock);
+    kept->push_back(std::move(client));
+}
+
 // ---- The enumerator -------------------------------------------------------------------
 
 // What a connection was opened on; lost once a listing has not shown it.
@@ -208,6 +248,17 @@ public:
     };
 
     Enumerator(MidiSystem system, std::string clientName) : m_system(system), m_clientName(std::move(clientName)) {}
+    Enumerator(const Enumerator&) = delete;
+    Enumerator& operator=(const Enumerator&) = delete;
+
+    ~Enumerator()
+    {
+        if (IsSystemLost())
+        {
+            KeepForever(std::move(m_input));
+            KeepForever(std::move(m_output));
+        }
+    }
 
     // False when the system cannot be reached.
     bool Connect()
@@ -215,6 +266,8 @@ public:
         JackClientHandle server;
         if (m_system == MidiSystem::Jack && !(server = AskJackServer(m_clientName)))
             return false;
+        if (server)
+            m_serverWatch = std::make_unique<JackServerWatch>(std::move(server));
         m_input = std::make_shared<InputClient>();
         if (!m_input->Make(m_system, m_clientName))
             return false;
@@ -229,6 +282,8 @@ public:
 
     MidiSystem System() const { return m_system; }
     const std::string& ClientName() const { return m_clientName; }
+    // The JACK server that the clients were made on has ended.
+    bool IsSystemLost() const { return m_serverWatch && m_serverWatch->HasServerGone(); }
 
     std::vector<Port> List(MidiDirection direction)
     {
@@ -244,11 +299,11 @@ public:
         return watch;
     }
 
-    // As the latest listing of the watch's direction shows it.
+    // As the latest listing of the watch's direction shows it, while the system lasts.
     bool IsAlive(const PortWatch& watch)
     {
         std::lock_guard lock(m_mutex);
-        return !watch.lost;
+        return !watch.lost && !IsSystemLost();
     }
 
     // Opens port on the shared client of its direction when that is free, else on a client
@@ -264,7 +319,7 @@ public:
     }
 
     // Closes the client's port; a shared client is free again, one of its own goes with its
-    // last holder.
+    // last holder (but for one of a server that ended, see KeepForever).
     void CloseInput(const std::shared_ptr<InputClient>& client) { Close(client, m_input, m_inputInUse); }
     void CloseOutput(const std::shared_ptr<OutputClient>& client) { Close(client, m_output, m_outputInUse); }
 
@@ -295,7 +350,10 @@ private:
     void Close(const std::shared_ptr<Client>& client, const std::shared_ptr<Client>& shared, bool& sharedInUse)
     {
         std::lock_guard lock(m_mutex);
-        client->object->closePort();
+        if (IsSystemLost())
+            KeepForever(client);
+        else
+            client->object->closePort();
         if (client == shared)
             sharedInUse = false;
     }
@@ -351,6 +409,7 @@ private:
     bool m_inputInUse = false;  // under m_mutex
     bool m_outputInUse = false; // under m_mutex
     std::vector<std::weak_ptr<PortWatch>> m_watches;
+    std::unique_ptr<JackServerWatch> m_serverWatch; // JACK only; last: closed first
 };
 
 // ---- The input connection -------------------------------------------------------------
@@ -441,6 +500,9 @@ public:
                                        static_cast<std::uint8_t>(message >> 16)};
         if (bytes[0] < 0x80 || bytes[0] == 0xF0 || bytes[0] == 0xF7)
             return kMidiInvalidParameter;
+        // RtMidi would take it, and it would go nowhere.
+        if (m_enumerator->IsSystemLost())
+            return kMidiError;
         return m_worker->Send(bytes, MidiShortMessageLength(bytes[0]), kMidiSendTimeoutMs);
     }
 
@@ -448,6 +510,8 @@ public:
     {
         if (!bytes || count == 0)
             return kMidiInvalidParameter;
+        if (m_enumerator->IsSystemLost())
+            return kMidiError;
         return m_worker->Send(bytes, count, kMidiSendTimeoutMs);
     }
 
@@ -466,6 +530,8 @@ class RtMidiBackend final : public IMidiBackend
 {
 public:
     explicit RtMidiBackend(std::shared_ptr<Enumerator> enumerator) : m_enumerator(std::move(enumerator)) {}
+
+    bool IsSystemLost() override { return m_enumerator->IsSystemLost(); }
 
     std::vector<std::string> ListDevices(MidiDirection direction) override
     {

@@ -4,9 +4,9 @@
 // with the back end. They serve every listing and liveness query, so the presence checker's
 // frequent passes make no new clients, and each carries the first open connection of its
 // direction: with the controller's ports open, the program is two clients of the MIDI
-// system. A further connection of a direction, while that one is open, is an RtMidi object
-// of its own (RtMidi opens one port per object). libjack's own messages go to the debug
-// log, not to standard error.
+// system (on JACK, three: see below). A further connection of a direction, while that one
+// is open, is an RtMidi object of its own (RtMidi opens one port per object). libjack's own
+// messages go to the debug log, not to standard error.
 //
 // An input delivers on RtMidi's thread (the ALSA input thread or the JACK process
 // thread), whole messages cut for the sink as DeliverMidiMessage describes; SysEx,
@@ -16,6 +16,12 @@
 // Liveness: a connection is alive until a listing of its direction (ListDevices or an open)
 // no longer shows the port it was opened on. IsAlive does not list: on JACK a listing is a
 // server round trip per port, and the transport asks right after listing anyway.
+//
+// On JACK the back end also keeps the client that asked whether a server runs, under the
+// program's client name: never activated and without ports, it only hears the server end.
+// From then on the back end's system is lost (IsSystemLost): its connections are dead and
+// their sends fail, since RtMidi's clients would go on listing the ports the server had and
+// take sends that go nowhere.
 #pragma once
 
 #include "QKFramework/Midi/MidiBackend.h"

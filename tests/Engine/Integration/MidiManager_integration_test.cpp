@@ -3,17 +3,21 @@
 #include "Engine/PresetEditorCommon/MidiManager.h"
 
 #include "QKFramework/Midi/MidiComm.h"
+#include "QKFramework/Midi/ReconnectingMidiBackend.h"
 
 #include "DeviceControl/GeneratedCode/Engine/Inc/ParameterTable.h"
 #include "DeviceControl/GeneratedCode/Engine/Inc/PresetEditorAppEngine.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
 #include "tests/QKFramework/Midi/CaptureRecorder.h"
 #include "tests/support/Midi/JackClients.h"
+#include "tests/support/Midi/PrivateJackServer.h"
 #include "tests/support/Midi/SimulatedController.h"
 #include "tests/support/Midi/SimulatorProcess.h"
 #include "tests/support/WaitUntil.h"
 
 #include <gtest/gtest.h>
+
+#include <signal.h>
 
 #include <algorithm>
 #include <atomic>
@@ -90,14 +94,7 @@ protected:
 
     void TearDown() override
     {
-        if (m_manager)
-        {
-            // A delivery may still hold the manager: the transport goes last, on this thread,
-            // once nobody else holds it.
-            const RCPtr<LMidiCommInterface> comm = m_manager->GetMidiCommInterface();
-            m_manager = nullptr;
-            EXPECT_TRUE(WaitUntil([&] { return comm->GetRefCount() - comm->GetInternalRefCount() == 1; }));
-        }
+        ReleaseManager();
         if (m_simulator.IsRunning())
         {
             EXPECT_EQ(m_simulator.Stop(), 0) << "the simulator did not end cleanly";
@@ -107,6 +104,27 @@ protected:
         m_centre->Flush();
         std::error_code ignored;
         std::filesystem::remove_all(m_folder, ignored);
+    }
+
+    void ReleaseManager()
+    {
+        if (!m_manager)
+            return;
+        // A delivery may still hold the manager: the transport goes last, on this thread, once
+        // nobody else holds it.
+        const RCPtr<LMidiCommInterface> comm = m_manager->GetMidiCommInterface();
+        m_manager = nullptr;
+        EXPECT_TRUE(WaitUntil([&] { return comm->GetRefCount() - comm->GetInternalRefCount() == 1; }));
+    }
+
+    void SetModelTo(const Preset& preset)
+    {
+        for (std::uint32_t i = 0; i < kParameterCount; ++i)
+        {
+            Variant value;
+            value.SetBytes(preset.data() + GetParameterByteOffset(i), GetParameterByteSize(i));
+            m_engine->SetParamValue(ParamDescriptor(static_cast<std::int32_t>(i)), value);
+        }
     }
 
     // Starts the simulator with each favorite n set to Pattern(n) and waits for its ports.
@@ -258,9 +276,10 @@ TEST_F(MidiManagerIntegrationTest, NoControllerMeansNoPorts)
     EXPECT_EQ(m_manager->SendPresetToDevice(0), -1);
 }
 
-// With the controller there, the program is two clients of the JACK server (its input and
-// its output, each with its port open), however many presence passes list and probe the
-// ports, before an unplug and after the replug.
+// With the controller there, the program is three clients of the JACK server (its input and
+// its output, each with its port open, and the client that only hears the server end),
+// however many presence passes list and probe the ports, before an unplug and after the
+// replug.
 TEST_F(MidiManagerIntegrationTest, UnplugIsAnnouncedAndReplugReconnects)
 {
     ASSERT_TRUE(StartSimulator());
@@ -269,14 +288,14 @@ TEST_F(MidiManagerIntegrationTest, UnplugIsAnnouncedAndReplugReconnects)
     const RCPtr<InputStatusRecorder> recorder(new InputStatusRecorder());
     recorder->Subscribe(m_centre, kNidMidiInputDeviceConnectionStatusChanged);
     ASSERT_EQ(m_manager->ResumeDeviceStatusChecker(), QK_OK);
-    const auto expectTwoClientsAfterAFewPasses = [&]
+    const auto expectThreeClientsAfterAFewPasses = [&]
     {
         std::this_thread::sleep_for(std::chrono::milliseconds(3 * LMidiManager::kCheckIntervalMs));
         const int clients = CountJackClients("Vedidu Editor");
         ASSERT_GE(clients, 0) << "no JACK server answers";
-        EXPECT_LE(clients, 2);
+        EXPECT_LE(clients, 3);
     };
-    expectTwoClientsAfterAFewPasses();
+    expectThreeClientsAfterAFewPasses();
 
     ASSERT_EQ(m_simulator.Stop(), 0);
     ASSERT_TRUE(WaitUntil(
@@ -301,7 +320,7 @@ TEST_F(MidiManagerIntegrationTest, UnplugIsAnnouncedAndReplugReconnects)
     EXPECT_EQ(m_manager->GetPresetFromMidiDevice(3), QK_OK);
     const Preset expected = Pattern(3);
     EXPECT_EQ(Model(), Bytes(expected.begin(), expected.end()));
-    expectTwoClientsAfterAFewPasses();
+    expectThreeClientsAfterAFewPasses();
     recorder->UnsubscribeAll();
 }
 
@@ -409,6 +428,109 @@ TEST_P(MidiManagerDumpByte7Test, ALateAnswerToFavorite1IsNeverTakenAsFavorite2)
     EXPECT_EQ(Model(), Expected(2));
     EXPECT_EQ(m_manager->GetPresetFromMidiDevice(3), QK_OK);
     EXPECT_EQ(Model(), Expected(3));
+}
+
+// The MIDI server ending and starting, on a JACK server of the test's own with the program's
+// back end made on it as the program makes its own.
+class MidiManagerServerTest : public MidiManagerIntegrationTest
+{
+protected:
+    // The back end goes while its server still runs: the clients of one that ended are
+    // never closed.
+    void TearDown() override
+    {
+        MidiManagerIntegrationTest::TearDown();
+        SetMidiBackend(nullptr);
+        m_backend = nullptr;
+        m_server.Stop();
+    }
+
+    // The program's back end, on the private server (JACK_DEFAULT_SERVER names it now).
+    void MakeBackend()
+    {
+        m_backend = std::dynamic_pointer_cast<ReconnectingMidiBackend>(CreatePlatformMidiBackend("Vedidu Editor"));
+        ASSERT_TRUE(m_backend);
+        SetMidiBackend(m_backend);
+    }
+
+    // Waits, delivering the presence checker's news as the UI thread does, until the manager
+    // holds ports or lets them go.
+    bool WaitForPorts(bool open)
+    {
+        return WaitUntil(
+            [&]
+            {
+                m_centre->DispatchNotifications(false);
+                return m_manager->AreMidiPortsOpen() == open;
+            },
+            20000);
+    }
+
+    bool WaitUntilTheBackEndHasLostItsServer()
+    {
+        return WaitUntil(
+            [&]
+            {
+                const std::shared_ptr<IMidiBackend> current = m_backend->GetCurrent();
+                return !current || current->IsSystemLost();
+            });
+    }
+
+    PrivateJackServer m_server;
+    std::shared_ptr<ReconnectingMidiBackend> m_backend;
+};
+
+class MidiManagerServerEndTest : public MidiManagerServerTest, public ::testing::WithParamInterface<int>
+{
+};
+
+INSTANTIATE_TEST_SUITE_P(Signals, MidiManagerServerEndTest, ::testing::Values(SIGTERM, SIGKILL),
+                         [](const ::testing::TestParamInfo<int>& info)
+                         { return std::string(info.param == SIGKILL ? "Killed" : "Terminated"); });
+
+// The server ends under open ports: a send fails as without the controller, and sends nothing
+// anywhere; when the server is back with the controller's ports, the presence checker finds
+// it and a get works again.
+TEST_P(MidiManagerServerEndTest, ASendWhileTheServerIsGoneFailsAndAGetWorksOnceItIsBack)
+{
+    ASSERT_TRUE(m_server.Start()) << m_server.Log();
+    MakeBackend();
+    ASSERT_TRUE(StartSimulator());
+    m_manager = LMidiManager::Create();
+    ASSERT_TRUE(m_manager->AreMidiPortsOpen());
+    ASSERT_EQ(m_manager->ResumeDeviceStatusChecker(), QK_OK);
+    ASSERT_EQ(m_manager->GetPresetFromMidiDevice(3), QK_OK);
+
+    ASSERT_TRUE(m_server.Stop(GetParam()));
+    m_simulator.Stop();
+    ASSERT_TRUE(WaitUntilTheBackEndHasLostItsServer());
+    EXPECT_EQ(m_manager->SendPresetToDevice(5), -1);
+    EXPECT_EQ(m_manager->GetPresetFromMidiDevice(3), -1);
+
+    ASSERT_TRUE(m_server.Start()) << m_server.Log();
+    ASSERT_TRUE(StartSimulator());
+    ASSERT_TRUE(WaitForPorts(true)) << "the server that came back was not found";
+    SetModelTo(SimulatedController::DefaultPreset());
+    EXPECT_EQ(m_manager->GetPresetFromMidiDevice(3), QK_OK);
+    const Preset expected = Pattern(3);
+    EXPECT_EQ(Model(), Bytes(expected.begin(), expected.end()));
+}
+
+// The program starts while no MIDI system runs; a server started later, with the controller,
+// is found and used.
+TEST_F(MidiManagerServerTest, AServerStartedAfterTheProgramIsFound)
+{
+    MakeBackend();
+    m_manager = LMidiManager::Create();
+    EXPECT_FALSE(m_manager->AreMidiPortsOpen());
+    ASSERT_EQ(m_manager->ResumeDeviceStatusChecker(), QK_OK);
+
+    ASSERT_TRUE(m_server.Start()) << m_server.Log();
+    ASSERT_TRUE(StartSimulator());
+    ASSERT_TRUE(WaitForPorts(true)) << "the server started later was not found";
+    EXPECT_EQ(m_manager->GetPresetFromMidiDevice(3), QK_OK);
+    const Preset expected = Pattern(3);
+    EXPECT_EQ(Model(), Bytes(expected.begin(), expected.end()));
 }
 
 TEST_F(MidiManagerIntegrationTest, TheKeyCurveArrivesAsItWasGiven)

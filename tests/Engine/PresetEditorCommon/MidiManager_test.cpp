@@ -716,6 +716,19 @@ TEST_F(MidiManagerTest, AConnectionThatDoesNotComeEndsAGetOrASendAsWithoutTheCon
     EXPECT_EQ(Model(), Bytes(favorite.begin(), favorite.end()));
 }
 
+// When the MIDI system ends under open ports (a JACK server that stops), a send through them
+// would go nowhere: it fails as without the controller, having sent nothing, and so does a
+// get; the ports are closed.
+TEST_F(MidiManagerTest, SendsAndGetsThroughPortsWhoseSystemHasEndedFailAndCloseThem)
+{
+    ASSERT_TRUE(m_manager->AreMidiPortsOpen());
+    m_backend->LoseSystem();
+    EXPECT_EQ(m_manager->SendPresetToDevice(4), -1);
+    EXPECT_FALSE(m_manager->AreMidiPortsOpen());
+    EXPECT_EQ(m_manager->GetPresetFromMidiDevice(4), -1);
+    EXPECT_TRUE(m_backend->GetSent().empty());
+}
+
 TEST_F(MidiManagerTest, ADumpStillBeingSetWhenTheWaitEndsIsTaken)
 {
     ReleaseManager();

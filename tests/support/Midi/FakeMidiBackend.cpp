@@ -47,6 +47,7 @@ struct FakeMidiBackend::Core
     Responder responder;
     ListHook listHook;
     int listCount = 0;
+    bool systemLost = false;
 
     Device* Find(DeviceId id)
     {
@@ -58,7 +59,7 @@ struct FakeMidiBackend::Core
     {
         std::lock_guard lock(mutex);
         const Device* device = Find(id);
-        return device && device->present;
+        return device && device->present && !systemLost;
     }
 
     // The device at index of the present ones of a direction.
@@ -79,7 +80,7 @@ struct FakeMidiBackend::Core
         {
             std::lock_guard lock(mutex);
             const Device* device = Find(id);
-            if (!device || !device->present)
+            if (!device || !device->present || systemLost)
                 return kMidiError;
             if (device->sendResult != kMidiOk)
                 return device->sendResult;
@@ -239,6 +240,18 @@ void FakeMidiBackend::SetSendResult(DeviceId id, QKRESULT result)
     std::lock_guard lock(m_core->mutex);
     if (Device* device = m_core->Find(id))
         device->sendResult = result;
+}
+
+void FakeMidiBackend::LoseSystem()
+{
+    std::lock_guard lock(m_core->mutex);
+    m_core->systemLost = true;
+}
+
+bool FakeMidiBackend::IsSystemLost()
+{
+    std::lock_guard lock(m_core->mutex);
+    return m_core->systemLost;
 }
 
 bool FakeMidiBackend::DeliverShort(DeviceId device, std::uint32_t message, std::uint32_t timeMs)

@@ -51,6 +51,10 @@ public:
     void SetOpenResult(DeviceId device, QKRESULT result);
     // Later sends to the device answer result without being recorded (kMidiOk: send again).
     void SetSendResult(DeviceId device, QKRESULT result);
+    // The MIDI system ends, as a JACK server does: from now on every connection is dead and
+    // its sends fail, while listings go on showing the devices it had; IsSystemLost answers
+    // true.
+    void LoseSystem();
 
     // ---- Input, delivered to every started connection of the device
     // True when at least one connection took it.
@@ -78,6 +82,7 @@ public:
     QKRESULT OpenInput(std::size_t index, IMidiInputSink& sink,
                        std::unique_ptr<IMidiInputConnection>& connection) override;
     QKRESULT OpenOutput(std::size_t index, std::unique_ptr<IMidiOutputConnection>& connection) override;
+    bool IsSystemLost() override;
 
     struct Core; // shared with the connections, which may outlive the back end
 

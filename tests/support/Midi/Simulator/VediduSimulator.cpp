@@ -23,6 +23,7 @@
 #include "tests/support/Midi/SimulatedController.h"
 
 #include <RtMidi.h>
+#include <jack/jack.h>
 
 #include <signal.h>
 #include <strings.h>
@@ -88,6 +89,29 @@ void OnError(RtMidiError::Type type, const std::string& text, void*)
         return;
     ++g_errors;
     std::fprintf(stderr, "vedidu_simulator: %s\n", text.c_str());
+}
+
+// Hears the JACK server end (libjack's thread). RtMidi's clients cannot be torn down cleanly
+// after that (libjack cannot end their threads), so the simulator then leaves without.
+std::atomic<bool> g_serverGone{false};
+
+void OnServerShutdown(jack_status_t, const char*, void*)
+{
+    g_serverGone = true;
+}
+
+struct JackWatchCloser
+{
+    void operator()(jack_client_t* client) const { jack_client_close(client); }
+};
+
+std::unique_ptr<jack_client_t, JackWatchCloser> WatchJackServer()
+{
+    jack_status_t status{};
+    jack_client_t* client = jack_client_open("vedidu_simulator watch", JackNoStartServer, &status);
+    if (client)
+        jack_on_info_shutdown(client, &OnServerShutdown, nullptr);
+    return std::unique_ptr<jack_client_t, JackWatchCloser>(client);
 }
 
 RtMidi::Api ChooseApi()
@@ -339,6 +363,9 @@ int main(int argc, char** argv)
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
+    std::unique_ptr<jack_client_t, JackWatchCloser> serverWatch;
+    if (input->getCurrentApi() == RtMidi::UNIX_JACK)
+        serverWatch = WatchJackServer();
     std::fputs("vedidu_simulator: ready\n", stderr);
 
     Flood flood(floodRate, floodSeconds);
@@ -397,6 +424,11 @@ int main(int argc, char** argv)
         }
     }
 
+    if (g_serverGone)
+    {
+        std::fflush(nullptr);
+        std::_Exit(0);
+    }
     input->cancelCallback();
     input.reset();
     output.reset();
