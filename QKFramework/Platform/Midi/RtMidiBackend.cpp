@@ -210,10 +210,11 @@ struct OutputClient
     }
 };
 
-// The RtMidi objects of a JACK server that has ended are never destroyed: once the server
-// has gone, libjack cannot end their process threads in step with the program, and RtMidi's
-// destructors free what those threads read. They are kept, a few kilobytes for each server
-// that ended, until the process ends.
+// The JACK clients of a server that has ended are never closed, nor the RtMidi objects around
+// them destroyed: once the server has gone, libjack can no longer end their threads in step
+// with the program (RtMidi's destructors free what those threads read), and closing one
+// after libjack has let go of the server's shared memory crashes inside libjack. They are
+// kept, a few kilobytes for each server that ended, until the process ends.
 void KeepForever(std::shared_ptr<void> client)
 {
     static std::mutex lock;
@@ -247,17 +248,20 @@ public:
         std::string product; // the name the port classes see
     };
 
-    Enumerator(MidiSystem system, std::string clientName) : m_system(system), m_clientName(std::move(clientName)) {}
     Enumerator(const Enumerator&) = delete;
     Enumerator& operator=(const Enumerator&) = delete;
 
-    ~Enumerator()
+    // The back end's own: kept whole when its server has ended (see KeepForever).
+    static std::shared_ptr<Enumerator> Make(MidiSystem system, std::string clientName)
     {
-        if (IsSystemLost())
-        {
-            KeepForever(std::move(m_input));
-            KeepForever(std::move(m_output));
-        }
+        return std::shared_ptr<Enumerator>(new Enumerator(system, std::move(clientName)),
+                                           [](Enumerator* enumerator)
+                                           {
+                                               if (enumerator->IsSystemLost())
+                                                   KeepForever(std::shared_ptr<Enumerator>(enumerator));
+                                               else
+                                                   delete enumerator;
+                                           });
     }
 
     // False when the system cannot be reached.
@@ -400,6 +404,8 @@ private:
             listed.push_back({std::move(ports[i]), products[i]});
         return listed;
     }
+
+    Enumerator(MidiSystem system, std::string clientName) : m_system(system), m_clientName(std::move(clientName)) {}
 
     const MidiSystem m_system;
     const std::string m_clientName;
@@ -580,7 +586,7 @@ private:
 
 std::shared_ptr<IMidiBackend> CreateRtMidiBackend(MidiSystem system, const std::string& clientName)
 {
-    auto enumerator = std::make_shared<Enumerator>(system, clientName);
+    std::shared_ptr<Enumerator> enumerator = Enumerator::Make(system, clientName);
     if (!enumerator->Connect())
         return nullptr;
     return std::make_shared<RtMidiBackend>(std::move(enumerator));
