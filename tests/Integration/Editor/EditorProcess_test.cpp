@@ -23,6 +23,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <thread>
 #include <utility>
@@ -35,19 +36,45 @@ namespace
 
 using namespace TestSupport;
 
+// Without DISPLAY, and with a DISPLAY whose server has ended: a line says which display could
+// not be opened and why, then the start-up error follows.
 TEST(EditorProcessTest, WithoutADisplayTheStartUpErrorIsShownAndTheStatusIs1)
 {
     ProcessHome home;
-    const ChildProcessResult result =
-        RunChildProcess({VEDIDU_EDITOR_PROGRAM}, {"DISPLAY", "WAYLAND_DISPLAY"});
-    ASSERT_TRUE(result.started);
-    ASSERT_TRUE(result.finished) << result.errorOutput;
-    EXPECT_EQ(result.exitStatus, 1) << result.errorOutput;
-    EXPECT_NE(result.errorOutput.find(
-                  "Error: The application encountered problems during startup and will now close."),
-              std::string::npos)
-        << result.errorOutput;
-    EXPECT_TRUE(NoSanitizerReport(result.errorOutput)) << result.errorOutput;
+    std::string gone;
+    {
+        PrivateXServer server("640x480x24");
+        ASSERT_FALSE(server.Display().empty()) << "Xvfb did not start";
+        gone = server.Display();
+    }
+    const struct
+    {
+        std::string display;
+        std::string line;
+    } cases[] = {
+        {"", "Vedidu Editor: no display to open: DISPLAY is not set\n"},
+        {gone, "Vedidu Editor: the display \"" + gone + "\" could not be opened: "},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.display);
+        std::optional<ScopedEnvironment> display;
+        if (!c.display.empty())
+            display.emplace("DISPLAY", c.display.c_str());
+        const ChildProcessResult result = RunChildProcess(
+            {VEDIDU_EDITOR_PROGRAM}, c.display.empty() ? std::vector<std::string>{"DISPLAY", "WAYLAND_DISPLAY"}
+                                                       : std::vector<std::string>{"WAYLAND_DISPLAY", "SDL_VIDEODRIVER"});
+        ASSERT_TRUE(result.started);
+        ASSERT_TRUE(result.finished) << result.errorOutput;
+        EXPECT_EQ(result.exitStatus, 1) << result.errorOutput;
+        const std::size_t said = result.errorOutput.find(c.line);
+        const std::size_t error =
+            result.errorOutput.find("Error: The application encountered problems during startup and will now close.");
+        EXPECT_NE(said, std::string::npos) << result.errorOutput;
+        EXPECT_NE(error, std::string::npos) << result.errorOutput;
+        EXPECT_LT(said, error) << result.errorOutput;
+        EXPECT_TRUE(NoSanitizerReport(result.errorOutput)) << result.errorOutput;
+    }
 }
 
 // The simulated controller attached (silent: it takes requests and never answers), the
