@@ -15,7 +15,8 @@
 namespace
 {
 
-// Answers every key from the text in hand, as the file store answers from its files.
+// Answers every key from the text in hand, parsed once, as the file store answers from its
+// files.
 class TextStore final : public QK::IRegistryStore
 {
 public:
@@ -24,11 +25,11 @@ public:
     std::unique_ptr<QK::IRegistryKeyHandle> OpenKey(QK::RegistryRoot root, const QK::WString& path,
                                                     bool) const override
     {
-        return QK::IniKeyStore::OpenKeyInText(m_text, root, path);
+        return m_text.OpenKey(root, path);
     }
 
 private:
-    std::string_view m_text;
+    QK::IniKeyStore::ParsedText m_text;
 };
 
 // Sets the store for one input and puts the platform's back.
