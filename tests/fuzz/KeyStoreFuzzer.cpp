@@ -93,7 +93,10 @@ void Walk(const QK::ConstRCPtr<QK::LRegistryKey>& key, const std::vector<QK::WSt
             value.ToString();
     }
 
-    // Sub-keys come sorted ignoring case, once each, and each one opens.
+    // Sub-keys come sorted ignoring case, once each, and the first ones and the last open.
+    // (Opening one lists all its brothers: opening every one of thousands would make the
+    // walk quadratic.)
+    constexpr std::uint32_t kOpened = 16;
     QK::StringArray names;
     FUZZ_CHECK(key->GetSubKeyNames(names) == QK::QK_OK);
     for (std::uint32_t i = 0; i < names.GetCount(); ++i)
@@ -102,6 +105,8 @@ void Walk(const QK::ConstRCPtr<QK::LRegistryKey>& key, const std::vector<QK::WSt
         FUZZ_CHECK(!name.IsEmpty());
         if (i > 0)
             FUZZ_CHECK(QK::CompareNoCase(names.GetAt(i - 1)->GetString(), name.GetString()) < 0);
+        if (i >= kOpened && i + 1 != names.GetCount())
+            continue;
         const QK::ConstRCPtr<QK::LRegistryKey> sub = key->GetSubKey(name);
         FUZZ_CHECK(sub);
         FUZZ_CHECK(sub->GetRoot() == key->GetRoot());
