@@ -47,11 +47,11 @@ CIniFileManagerProxy::~CIniFileManagerProxy() = default;
 // ".unreadable" added, or ".unreadable.2", ".unreadable.3" and so on when that is taken, so
 // the fresh document written next destroys nothing the person may still want from it, and
 // no earlier copy is lost either.
-bool CIniFileManagerProxy::KeepUnreadableFile(const NString& path)
+bool CIniFileManagerProxy::KeepUnreadableFile(IniFileInfo& file)
 {
     constexpr int kMostCopies = 1000;
     std::string target;
-    if (FollowLinks(ToSystemPath(path.GetString()).c_str(), target) != 0)
+    if (FollowLinks(ToSystemPath(file.path.GetString()).c_str(), target) != 0)
         return false;
     std::ostream& log = DebugLog::Get().GetNarrowOutput();
     std::string aside;
@@ -68,8 +68,9 @@ bool CIniFileManagerProxy::KeepUnreadableFile(const NString& path)
     {
         notice = "the settings file \"" + target + "\" could not be read, nor moved aside; it is not replaced";
         log << notice << std::endl;
-        if (m_noticeSink)
+        if (m_noticeSink && !file.toldNotMoved)
             m_noticeSink(notice);
+        file.toldNotMoved = true;
         return false;
     }
     notice = "the settings file \"" + target + "\" could not be read; it is kept as \"" + aside +
@@ -120,7 +121,7 @@ QKRESULT CIniFileManagerProxy::Save(IniFileInfo& file)
     {
         // One that has gone since needs no keeping.
         if (GetPathKind(ToSystemPath(file.path.GetString()).c_str()) != PathKind::Missing &&
-            !KeepUnreadableFile(file.path))
+            !KeepUnreadableFile(file))
             return kResultFailed;
         file.keepUnreadable = false;
     }

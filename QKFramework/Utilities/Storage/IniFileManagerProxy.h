@@ -25,6 +25,8 @@ struct IniFileInfo
     bool modified = false;
     // A file was there but could not be read: it is moved aside before the first save.
     bool keepUnreadable = false;
+    // The person has been told that it could not be moved aside (told once).
+    bool toldNotMoved = false;
 };
 
 class CIniFileManagerProxy : public IIniFileManager
@@ -78,7 +80,7 @@ private:
     QKRESULT Save(IniFileInfo& file);
     // Moves the unreadable file aside under the first free numbered name; false when it
     // could not be moved.
-    bool KeepUnreadableFile(const NString& path);
+    bool KeepUnreadableFile(IniFileInfo& file);
 
     std::vector<std::unique_ptr<IniFileInfo>> m_files;
     NoticeSink m_noticeSink;

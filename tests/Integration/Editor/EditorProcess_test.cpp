@@ -77,6 +77,34 @@ TEST(EditorProcessTest, WithoutADisplayTheStartUpErrorIsShownAndTheStatusIs1)
     }
 }
 
+// Settings that can be neither read nor written (here a link to a file of the kernel's): the
+// person is told on stderr, once that the file could not be read nor moved aside, and at the
+// exit that the settings could not be written; the run itself ends as usual.
+TEST(EditorProcessTest, SettingsThatCannotBeWrittenAreToldOnStderr)
+{
+    if (!HasDisplay())
+        GTEST_SKIP() << "no X server (scripts/test.sh starts one)";
+    ProcessHome home;
+    const std::string folder = home.Folder() / ".config/Dozavod Professional/Vedidu Editor";
+    std::filesystem::create_directories(folder);
+    const std::string settings = folder + "/UserSettings.ini";
+    ASSERT_EQ(::symlink("/proc/version", settings.c_str()), 0);
+    EditorWindow editor;
+    ASSERT_TRUE(editor.Show());
+    RequestClose(editor.display.get(), editor.window);
+    const ChildProcessResult result = editor.process.Wait(60000);
+    ASSERT_TRUE(result.finished) << result.errorOutput;
+    EXPECT_EQ(result.exitStatus, 0) << result.errorOutput;
+    EXPECT_NE(result.errorOutput.find("Vedidu Editor: the settings file \"/proc/version\" could not be read, nor "
+                                      "moved aside; it is not replaced\n"),
+              std::string::npos)
+        << result.errorOutput;
+    EXPECT_NE(result.errorOutput.find("Vedidu Editor: the settings could not be written to \"" + settings + "\"\n"),
+              std::string::npos)
+        << result.errorOutput;
+    EXPECT_TRUE(NoSanitizerReport(result.errorOutput)) << result.errorOutput;
+}
+
 // The simulated controller attached (silent: it takes requests and never answers), the
 // editor's window up and painted, then closed as a window manager closes it.
 TEST(EditorProcessTest, TheWindowShowsTheControllerAndClosingItEndsTheProcessWith0)

@@ -329,8 +329,9 @@ TEST_F(IniFileManagerTest, AnUnreadableFileThatCannotBeMovedAsideIsNotReplaced)
     const IniFileHandle file = Open(name);
     manager->SetInteger(file, u"A", 1);
     EXPECT_EQ(manager->SaveFile(file), -1);
+    EXPECT_EQ(manager->SaveFile(file), -1);
     EXPECT_EQ(folder.ReadFile(name), "<plist");
-    ASSERT_EQ(notices.size(), 1u);
+    ASSERT_EQ(notices.size(), 1u) << "told once";
     EXPECT_NE(notices[0].find("it is not replaced"), std::string::npos) << notices[0];
     manager->SetNoticeSink(nullptr);
 }
