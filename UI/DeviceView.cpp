@@ -296,6 +296,7 @@ QKRESULT LDeviceView::ShowSavePresetDialog(WString& path)
 QKRESULT LDeviceView::LoadPresetFromFile()
 {
     WString path;
+    const WString folderBefore = m_fileDialog ? m_fileDialog->GetFolder() : WString();
     QKRESULT result = ShowLoadPresetDialog(path);
     if (Failed(result))
         return result;
@@ -304,21 +305,29 @@ QKRESULT LDeviceView::LoadPresetFromFile()
         result = m_presetManager->LoadPresetFile(path);
         ReportPresetFileLoadResult(result);
     }
+    // The next dialog starts where a file was really read.
+    if (result != LPresetManager::kLoadOk)
+        m_fileDialog->SetFolder(folderBefore);
     return result;
 }
 
 QKRESULT LDeviceView::SavePresetToFile()
 {
     WString path;
+    const WString folderBefore = m_fileDialog ? m_fileDialog->GetFolder() : WString();
     QKRESULT result = ShowSavePresetDialog(path);
     if (Failed(result))
         return result;
     if (!m_presetManager)
         return QK_E_FAIL;
     result = m_presetManager->SavePresetFile(path);
-    // A folder is remembered only when a file really went there.
+    // A folder is remembered, for this run's next dialog as for the next run, only when a
+    // file really went there.
     if (Failed(result))
+    {
+        m_fileDialog->SetFolder(folderBefore);
         ReportPresetFileSaveResult(result);
+    }
     else
         LPresetManager::RememberPresetFolder(*m_fileDialog);
     return result;

@@ -49,6 +49,7 @@ constexpr PointL kDropCursorHotSpot{0, 0};
 // How long the exit waits for MIDI deliveries still under way before it lets go of the
 // transport regardless.
 constexpr std::chrono::milliseconds kTransportReleaseWait{5000};
+constexpr std::chrono::milliseconds kDisplayLostReleaseWait{250};
 
 struct EditorControlClass
 {
@@ -268,6 +269,16 @@ QKRESULT LApplication::RunApplicationStartup()
 
 bool LApplication::ReleaseMidiManager()
 {
+    return ReleaseMidiManager(kTransportReleaseWait);
+}
+
+void LApplication::CloseConnectionsWithoutDisplay()
+{
+    ReleaseMidiManager(kDisplayLostReleaseWait);
+}
+
+bool LApplication::ReleaseMidiManager(std::chrono::milliseconds wait)
+{
     if (!m_midiManager)
         return true;
     // The transport is held here so that its end comes on this thread: a capture worker
@@ -283,7 +294,7 @@ bool LApplication::ReleaseMidiManager()
     const auto othersHold = [&transport] {
         return transport->GetRefCount() - transport->GetInternalRefCount() > 1;
     };
-    const auto deadline = std::chrono::steady_clock::now() + kTransportReleaseWait;
+    const auto deadline = std::chrono::steady_clock::now() + wait;
     while (othersHold() && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     const bool alone = !othersHold();

@@ -15,6 +15,7 @@
 #include "Engine/PresetEditorCommon/MidiManagerProvider.h"
 #include "QKFramework/Application/ApplicationBase.h"
 
+#include <chrono>
 #include <cstdint>
 
 namespace QK
@@ -53,6 +54,10 @@ public:
     QKRESULT RunApplicationStartup() override;
     // Lets go of the MIDI manager, then the engine, then the framework's parts.
     QKRESULT Shutdown() override;
+    // The MIDI manager goes as at the orderly end, so the MIDI system's clients close rather
+    // than vanish with the process; the wait for deliveries is short: the call that held the
+    // manager when the display went may be below this one on the stack, and will not return.
+    void CloseConnectionsWithoutDisplay() override;
     bool CanExit() override { return true; }
 
     // Empty before start-up.
@@ -66,6 +71,7 @@ public:
     // transport ends on this thread once deliveries still under way let go of it (waited
     // for a few seconds at most). False when something else still held the transport.
     bool ReleaseMidiManager();
+    bool ReleaseMidiManager(std::chrono::milliseconds wait);
     bool IsHighDpi() const noexcept { return m_highDpi; }
 
     // The renderer kind of the main window (1, the software renderer, unless changed).

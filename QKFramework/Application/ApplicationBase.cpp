@@ -17,6 +17,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <vector>
 
 namespace QK
 {
@@ -47,10 +49,12 @@ LApplicationBase::LApplicationBase(const RCPtr<LControlFactory>& factory, const 
       m_windowSystem(windowSystem ? windowSystem : &GetPlatformWindowSystem()), m_settings(LIniFileManager::Create()),
       m_languageId(languageId), m_lastTimeMs(SteadyMilliseconds())
 {
+    m_settings->SetNoticeSink([this](const std::string& line) { TellUser(line); });
 }
 
 LApplicationBase::~LApplicationBase()
 {
+    m_settings->SetNoticeSink(nullptr);
     SetSingleInstance(nullptr);
     LFileDialog::SetWaitPump(nullptr);
     SetShellOpenWaitPump(nullptr);
@@ -446,6 +450,11 @@ std::int32_t LApplicationBase::RunMainLoop()
 
 QKRESULT LApplicationBase::Shutdown()
 {
+    // A run that ended by an error leaves the main window open; it closes here, on the
+    // orderly way, and never from a destructor at the process's exit.
+    if (m_mainWindow && !m_mainWindow->IsDestroyed())
+        m_mainWindow->PostClose();
+    WriteSettings();
     LFileDialog::SetWaitPump(nullptr);
     SetShellOpenWaitPump(nullptr);
     LFrameworkApp::Shutdown();
@@ -456,6 +465,30 @@ bool LApplicationBase::ProcessIdle(bool firstPass)
 {
     const bool handedOver = firstPass && m_singleInstance && m_singleInstance->ProcessIdle();
     return LFrameworkApp::ProcessIdle(firstPass) || handedOver;
+}
+
+bool LApplicationBase::WriteSettings()
+{
+    std::vector<NString> failed;
+    if (!Failed(m_settings->SaveAllFiles(&failed)))
+        return true;
+    for (const NString& path : failed)
+        TellUser(std::string("the settings could not be written to \"") + path.GetString() + "\"");
+    return false;
+}
+
+void LApplicationBase::WriteSettingsWithoutDisplay()
+{
+    // The window system answers the placement from what it last heard of the window.
+    if (m_mainWindow && !m_mainWindow->IsDestroyed())
+        SaveMainWindowPlacement(m_mainWindow->GetPlacement());
+    WriteSettings();
+}
+
+void LApplicationBase::TellUser(const std::string& line) const
+{
+    std::fprintf(stderr, "%s: %s\n", NString(GetProductName().GetString()).GetString(), line.c_str());
+    std::fflush(stderr);
 }
 
 // --- Later instances -----------------------------------------------------------------------

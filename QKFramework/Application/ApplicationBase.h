@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 
 namespace QK
 {
@@ -102,7 +103,21 @@ public:
     // Waits for events (33 ms at most), hands them out, then runs the idle passes; until the
     // quit is posted.
     std::int32_t RunMainLoop() override;
+    // Closes the main window when it is still open (its placement is kept), then writes the
+    // settings.
     QKRESULT Shutdown() override;
+    // Writes every settings file that changed; each one that cannot be written is named on
+    // stderr. False when one could not be.
+    bool WriteSettings();
+    // The display is gone and the process ends next: the main window's last known placement
+    // and the settings are written, with no call that needs the display.
+    void WriteSettingsWithoutDisplay();
+    // Then, before the process ends for the lost display: what it holds open to others (an
+    // application's MIDI clients) is closed, with no call that needs the display. Nothing by
+    // default.
+    virtual void CloseConnectionsWithoutDisplay() {}
+    // One line on stderr for the person, after the program's name.
+    void TellUser(const std::string& line) const;
     // A host window that goes away; the main window's end clears the reference.
     void OnHostWindowDestroyed(IHostWindow* window) override;
     // Reads what later instances hand over on the first of the idle passes, then the

@@ -5,6 +5,7 @@
 #include "QKFramework/Application/SplashScreen.h"
 #include "QKFramework/ObjectBase/Exception.h"
 #include "QKFramework/Platform/Core/Resources.h"
+#include "QKFramework/Platform/Window/DisplayConnection.h"
 #include "QKFramework/Platform/Window/SessionEnd.h"
 #include "QKFramework/Platform/Window/SingleInstance.h"
 #include "QKFramework/Utilities/Debug/DebugLog.h"
@@ -13,6 +14,7 @@
 #include "QKFramework/Utilities/Storage/Paths.h"
 #include "QKFramework/Utilities/Storage/StringArray.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
@@ -96,6 +98,8 @@ int LFrameworkShell::FrameworkWinMain(int argc, const char* const* argv, std::in
     NoteStartupPhase("libraries");
     // SIGTERM, SIGINT and SIGHUP end the run as the window's close button does.
     const SessionEndSignals sessionEnd;
+    // The display's loss ends it as well, with what it holds written, and the status 1.
+    const DisplayLossExit displayLoss([this] { OnDisplayLost(); });
     GetWindowSystem().Open();
     m_commandLine = BuildCommandLine(argc, argv);
     m_languageId = languageId == -1 ? GetUserLanguageId() : static_cast<std::uint32_t>(languageId) & 0xFFFF;
@@ -119,9 +123,29 @@ int LFrameworkShell::FrameworkWinMain(int argc, const char* const* argv, std::in
     return status;
 }
 
+std::string LFrameworkShell::GetProgramName() const
+{
+    return NString((m_application ? m_application->GetProductName() : GetProductName()).GetString()).GetString();
+}
+
+void LFrameworkShell::OnDisplayLost()
+{
+    if (m_application)
+        m_application->WriteSettingsWithoutDisplay();
+    std::fprintf(stderr, "%s: the display connection was lost\n", GetProgramName().c_str());
+    std::fflush(stderr);
+    if (m_application)
+        m_application->CloseConnectionsWithoutDisplay();
+}
+
 void LFrameworkShell::ShowStartupError()
 {
     CloseSplashScreen();
+    // Without a display the box's text goes to stderr; this line says first which display
+    // it was and why it could not be had.
+    const std::string displayFailure = GetWindowSystem().GetDisplayFailure();
+    if (!displayFailure.empty())
+        std::fprintf(stderr, "%s: %s\n", GetProgramName().c_str(), displayFailure.c_str());
     WString text(kDefaultStartupError);
     WString caption(kDefaultStartupCaption);
     if (m_stringTable)

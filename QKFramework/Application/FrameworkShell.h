@@ -76,8 +76,15 @@ protected:
     virtual bool CheckSingleInstance();
     // The window system the start-up error box goes through.
     virtual IWindowSystem& GetWindowSystem() { return GetPlatformWindowSystem(); }
-    // The "STARTUP_ERROR" box: the string table's texts where it has them.
+    // The "STARTUP_ERROR" box: the string table's texts where it has them. When the display
+    // could not be opened, a line on stderr says which and why.
     void ShowStartupError();
+    // The name the program's lines on stderr begin with: the application's product name.
+    std::string GetProgramName() const;
+    // The display connection is gone (on the thread that found it; the process ends with
+    // status 1 right after): the application writes its settings, a line says why, and the
+    // application closes what it holds open to others.
+    void OnDisplayLost();
 
 private:
     RCPtr<LControlFactory> m_factory;

@@ -40,6 +40,8 @@ public:
     // The chosen path; after several files were chosen, their folder.
     void GetFileName(WString& name) const { name = m_fileName; }
     const WString& GetFolder() const { return m_folder; }
+    // Where the next dialog starts (a caller takes back the folder of a choice that failed).
+    void SetFolder(const WString& folder) { m_folder = folder; }
     // Every path chosen by the multiple-selection opens of this object, in order.
     const std::vector<WString>& GetSelection() const { return m_selection; }
 

@@ -28,6 +28,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <set>
 #include <string>
 #include <vector>
@@ -390,6 +393,39 @@ TEST_F(DeviceViewTest, AFailedSaveIsToldAndRemembersNoFolder)
     tree.app->GetSettingsManager()->GetString(tree.app->GetSettings(1), WString(LPresetManager::kLastFolderKey),
                                               WString(), stored);
     EXPECT_TRUE(stored.IsEmpty()) << Narrow(stored);
+
+    // Nor does the next dialog of the run start there.
+    chooser.answer = {FileChooserOutcome::Cancelled, {}};
+    tree.View()->SavePresetToFile();
+    ASSERT_EQ(chooser.requests.size(), 2u);
+    EXPECT_EQ(Narrow(chooser.requests[1].folder), Narrow(chooser.requests[0].folder));
+}
+
+// A file that cannot be read, whatever the reason, shows the load box; the next dialog starts
+// where it started before.
+TEST_F(DeviceViewTest, AnUnreadablePathShowsTheLoadBoxAndRemembersNoFolder)
+{
+    const TestSupport::TempFolder folder;
+    ::mkdir((folder / "elsewhere").c_str(), 0700);
+    ASSERT_EQ(::symlink("nowhere.vedidu", (folder / "elsewhere/dangling.vedidu").c_str()), 0);
+    ASSERT_EQ(::symlink("loop-b.vedidu", (folder / "elsewhere/loop-a.vedidu").c_str()), 0);
+    ASSERT_EQ(::symlink("loop-a.vedidu", (folder / "elsewhere/loop-b.vedidu").c_str()), 0);
+    ScriptedChooser chooser;
+    for (const char* name : {"missing.vedidu", "dangling.vedidu", "loop-a.vedidu"})
+    {
+        SCOPED_TRACE(name);
+        tree.system.messages.clear();
+        chooser.requests.clear();
+        chooser.answer = {FileChooserOutcome::Chosen, {WString((folder / "elsewhere/" + name).c_str())}};
+        EXPECT_LT(tree.View()->LoadPresetFromFile(), 0);
+        ASSERT_EQ(tree.system.messages.size(), 1u);
+        EXPECT_EQ(tree.system.messages[0].caption, u"Favorite File Load");
+        EXPECT_EQ(tree.system.messages[0].flags, 0x10u);
+        chooser.answer = {FileChooserOutcome::Cancelled, {}};
+        tree.View()->LoadPresetFromFile();
+        ASSERT_EQ(chooser.requests.size(), 2u);
+        EXPECT_EQ(Narrow(chooser.requests[1].folder), Narrow(chooser.requests[0].folder));
+    }
 }
 
 TEST_F(DeviceViewTest, AMissingUserGuideIsToldAndAPresentOneIsOpened)

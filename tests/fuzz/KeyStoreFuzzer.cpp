@@ -15,7 +15,8 @@
 namespace
 {
 
-// Answers every key from the text in hand, as the file store answers from its files.
+// Answers every key from the text in hand, parsed once, as the file store answers from its
+// files.
 class TextStore final : public QK::IRegistryStore
 {
 public:
@@ -24,11 +25,11 @@ public:
     std::unique_ptr<QK::IRegistryKeyHandle> OpenKey(QK::RegistryRoot root, const QK::WString& path,
                                                     bool) const override
     {
-        return QK::IniKeyStore::OpenKeyInText(m_text, root, path);
+        return m_text.OpenKey(root, path);
     }
 
 private:
-    std::string_view m_text;
+    QK::IniKeyStore::ParsedText m_text;
 };
 
 // Sets the store for one input and puts the platform's back.
@@ -92,7 +93,10 @@ void Walk(const QK::ConstRCPtr<QK::LRegistryKey>& key, const std::vector<QK::WSt
             value.ToString();
     }
 
-    // Sub-keys come sorted ignoring case, once each, and each one opens.
+    // Sub-keys come sorted ignoring case, once each, and the first ones and the last open.
+    // (Opening one lists all its brothers: opening every one of thousands would make the
+    // walk quadratic.)
+    constexpr std::uint32_t kOpened = 16;
     QK::StringArray names;
     FUZZ_CHECK(key->GetSubKeyNames(names) == QK::QK_OK);
     for (std::uint32_t i = 0; i < names.GetCount(); ++i)
@@ -101,6 +105,8 @@ void Walk(const QK::ConstRCPtr<QK::LRegistryKey>& key, const std::vector<QK::WSt
         FUZZ_CHECK(!name.IsEmpty());
         if (i > 0)
             FUZZ_CHECK(QK::CompareNoCase(names.GetAt(i - 1)->GetString(), name.GetString()) < 0);
+        if (i >= kOpened && i + 1 != names.GetCount())
+            continue;
         const QK::ConstRCPtr<QK::LRegistryKey> sub = key->GetSubKey(name);
         FUZZ_CHECK(sub);
         FUZZ_CHECK(sub->GetRoot() == key->GetRoot());

@@ -1,10 +1,13 @@
-// Contents: the key asked for; line parsing; the open key; the store.
+// Contents: the keys of a text; line parsing; the open key; the store.
 #include "QKFramework/Platform/Core/IniKeyStore.h"
 
 #include "QKFramework/Utilities/Storage/CharUtil.h"
 #include "QKFramework/Utilities/Storage/ConvertUtf.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <array>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -19,7 +22,7 @@ namespace
 
 constexpr std::size_t kMaxFileSize = 16u * 1024 * 1024;
 
-// --- The key asked for ----------------------------------------------------------------------
+// --- The keys of a text ----------------------------------------------------------------------
 
 struct StoredValue
 {
@@ -88,10 +91,107 @@ struct EqualToNoCase
     bool operator()(std::u16string_view a, std::u16string_view b) const noexcept { return EqualNoCase(a, b); }
 };
 
-// One key of one root, gathered while the files are read: its values and the names of its
-// sub-keys. Only the key asked for is kept, so reading stays linear in the length of the
-// files however deep their key paths go: each section is compared once with the wanted path,
-// component by component.
+// The keys of one text, parsed once: for each root a tree whose node 0 is the root key. A
+// section makes its key and every key above it; its values belong to its own key. Nodes and
+// values are found by their names folded to lower case through one hash table each, so that
+// parsing stays linear in the length of the text however many sections, values or levels it
+// holds, and opening a key costs a walk down its path.
+struct ParsedKeys
+{
+    struct Node
+    {
+        // As first spelled.
+        std::u16string name;
+        // Sub-keys, in the order the text first names them.
+        std::vector<std::uint32_t> children;
+        std::vector<StoredValue> values;
+    };
+
+    // A name under a parent: a child key, or a value of the parent.
+    struct NameKey
+    {
+        std::uint32_t root;
+        std::uint32_t parent;
+        std::u16string folded;
+        bool operator==(const NameKey&) const = default;
+    };
+    struct NameKeyHash
+    {
+        std::size_t operator()(const NameKey& key) const noexcept
+        {
+            std::size_t hash = std::hash<std::u16string>()(key.folded);
+            hash ^= (static_cast<std::size_t>(key.root) << 32 | key.parent) + 0x9E3779B97F4A7C15ull + (hash << 6) +
+                    (hash >> 2);
+            return hash;
+        }
+    };
+
+    static constexpr std::size_t kRoots = 4;
+
+    ParsedKeys()
+    {
+        for (std::vector<Node>& tree : trees)
+            tree.emplace_back();
+    }
+
+    // The key at path (components joined by backslashes, well formed) under root, made with
+    // every key above it when missing.
+    std::uint32_t MakeKey(std::uint32_t root, std::u16string_view path, std::u16string& folded)
+    {
+        std::uint32_t node = 0;
+        for (std::size_t start = 0; start < path.size();)
+        {
+            const std::size_t end = std::min(path.find(u'\\', start), path.size());
+            const std::u16string_view component = path.substr(start, end - start);
+            folded.assign(component);
+            for (char16_t& c : folded)
+                c = Fold(c);
+            const auto [slot, added] =
+                children.try_emplace(NameKey{root, node, folded}, static_cast<std::uint32_t>(trees[root].size()));
+            if (added)
+            {
+                trees[root][node].children.push_back(slot->second);
+                trees[root].emplace_back().name.assign(component);
+            }
+            node = slot->second;
+            start = end + 1;
+        }
+        return node;
+    }
+
+    // A value of the key; a later one of the same name replaces an earlier one.
+    void AddValue(std::uint32_t root, std::uint32_t node, StoredValue value)
+    {
+        std::vector<StoredValue>& stored = trees[root][node].values;
+        const auto [slot, added] =
+            values.try_emplace(NameKey{root, node, Folded(value.name)}, static_cast<std::uint32_t>(stored.size()));
+        if (added)
+            stored.push_back(std::move(value));
+        else
+            stored[slot->second] = std::move(value);
+    }
+
+    // The key whose folded path components are wanted; null when the text does not make it.
+    const Node* Find(std::uint32_t root, const std::vector<std::u16string>& wanted) const
+    {
+        std::uint32_t node = 0;
+        for (const std::u16string& component : wanted)
+        {
+            const auto found = children.find(NameKey{root, node, component});
+            if (found == children.end())
+                return nullptr;
+            node = found->second;
+        }
+        return &trees[root][node];
+    }
+
+    std::array<std::vector<Node>, kRoots> trees;
+    std::unordered_map<NameKey, std::uint32_t, NameKeyHash> children;
+    std::unordered_map<NameKey, std::uint32_t, NameKeyHash> values;
+};
+
+// One key gathered from the parsed files, least important first: a later file's value
+// replaces an earlier one's of the same name; the sub-keys are those of every file.
 class KeyCollector
 {
 public:
@@ -101,37 +201,23 @@ public:
     {
     }
 
-    // A section of the root with a well-formed path (components joined by backslashes, none
-    // empty); answers whether it is the wanted key, whose values then follow. A section below
-    // the wanted key names one of its sub-keys; both make the key exist.
-    bool Section(std::u16string_view path)
+    void Add(const ParsedKeys& keys, RegistryRoot root)
     {
-        std::size_t start = 0;
-        for (const std::u16string& wanted : m_wanted)
-        {
-            if (start > path.size())
-                return false;
-            const std::size_t end = std::min(path.find(u'\\', start), path.size());
-            if (!EqualFolded(path.substr(start, end - start), wanted))
-                return false;
-            start = end + 1;
-        }
+        const ParsedKeys::Node* node = keys.Find(static_cast<std::uint32_t>(root), m_wanted);
+        if (!node)
+            return;
         m_found = true;
-        if (start > path.size() || (m_wanted.empty() && path.empty()))
-            return true;
-        const std::u16string_view child = path.substr(start, std::min(path.find(u'\\', start), path.size()) - start);
-        m_subKeyNames.emplace(child);
-        return false;
-    }
-
-    // A value of the wanted key; a later one of the same name replaces an earlier one.
-    void Value(StoredValue value)
-    {
-        const auto [slot, added] = m_valueIndex.emplace(value.name, m_key.values.size());
-        if (added)
-            m_key.values.push_back(std::move(value));
-        else
-            m_key.values[slot->second] = std::move(value);
+        const std::vector<ParsedKeys::Node>& tree = keys.trees[static_cast<std::uint32_t>(root)];
+        for (const std::uint32_t child : node->children)
+            m_subKeyNames.emplace(tree[child].name);
+        for (const StoredValue& value : node->values)
+        {
+            const auto [slot, added] = m_valueIndex.emplace(value.name, m_key.values.size());
+            if (added)
+                m_key.values.push_back(value);
+            else
+                m_key.values[slot->second] = value;
+        }
     }
 
     bool Found() const { return m_found; }
@@ -147,16 +233,6 @@ public:
     }
 
 private:
-    static bool EqualFolded(std::u16string_view text, std::u16string_view folded)
-    {
-        if (text.size() != folded.size())
-            return false;
-        for (std::size_t i = 0; i < text.size(); ++i)
-            if (Fold(text[i]) != folded[i])
-                return false;
-        return true;
-    }
-
     std::vector<std::u16string> m_wanted;
     bool m_found;
     StoredKey m_key;
@@ -397,14 +473,16 @@ std::optional<StoredValue> ParseValue(std::string_view line)
     return value;
 }
 
-// Hands the sections of root that text defines, and the values of the wanted key, to the
-// collector.
-void ParseInto(std::string_view text, RegistryRoot root, KeyCollector& collector)
+// Every key and value that text defines, for every root.
+std::shared_ptr<const ParsedKeys> Parse(std::string_view text)
 {
+    auto keys = std::make_shared<ParsedKeys>();
     if (text.substr(0, 3) == "\xEF\xBB\xBF")
         text.remove_prefix(3);
-    bool inWantedKey = false;
+    // The key the values that follow belong to, when its section parsed.
+    std::optional<std::pair<std::uint32_t, std::uint32_t>> key;
     std::u16string path;
+    std::u16string folded;
     while (!text.empty())
     {
         const std::size_t end = text.find('\n');
@@ -419,18 +497,23 @@ void ParseInto(std::string_view text, RegistryRoot root, KeyCollector& collector
         if (line.front() == '[')
         {
             const std::string_view header = Trim(line);
-            inWantedKey = false;
+            key.reset();
             if (header.size() < 2 || header.back() != ']')
                 continue;
-            if (ParseSection(header.substr(1, header.size() - 2), path) == root)
-                inWantedKey = collector.Section(path);
+            if (const std::optional<RegistryRoot> root = ParseSection(header.substr(1, header.size() - 2), path))
+            {
+                const auto index = static_cast<std::uint32_t>(*root);
+                if (index < ParsedKeys::kRoots)
+                    key.emplace(index, keys->MakeKey(index, path, folded));
+            }
             continue;
         }
-        if (!inWantedKey)
+        if (!key)
             continue;
         if (std::optional<StoredValue> value = ParseValue(line))
-            collector.Value(std::move(*value));
+            keys->AddValue(key->first, key->second, std::move(*value));
     }
+    return keys;
 }
 
 // The file's contents; nothing when it cannot be read or is too large.
@@ -520,37 +603,78 @@ bool IsKnownRoot(RegistryRoot root)
            root == RegistryRoot::LocalMachine || root == RegistryRoot::Users;
 }
 
+std::unique_ptr<IRegistryKeyHandle> OpenKeyIn(const std::vector<std::shared_ptr<const ParsedKeys>>& files,
+                                              RegistryRoot root, const WString& path)
+{
+    if (!IsKnownRoot(root))
+        return nullptr;
+    std::optional<KeyCollector> collector = CollectorFor(path);
+    if (!collector)
+        return nullptr;
+    for (const std::shared_ptr<const ParsedKeys>& file : files)
+        collector->Add(*file, root);
+    return OpenCollected(*collector);
+}
+
 } // namespace
 
 // --- The store ----------------------------------------------------------------------------
 
 IniKeyStore::IniKeyStore(FileList files) : m_files(std::move(files)) {}
 
+IniKeyStore::~IniKeyStore() = default;
+
 std::unique_ptr<IRegistryKeyHandle> IniKeyStore::OpenKey(RegistryRoot root, const WString& path, bool) const
 {
     if (!IsKnownRoot(root))
         return nullptr;
-    std::optional<KeyCollector> collector = CollectorFor(path);
-    if (!collector)
-        return nullptr;
+    std::vector<std::shared_ptr<const ParsedKeys>> parsed;
+    const std::lock_guard<std::mutex> lock(m_cacheLock);
     for (const std::string& file : m_files(root))
     {
-        if (const std::optional<std::string> contents = ReadFile(file))
-            ParseInto(*contents, root, *collector);
+        struct stat status;
+        if (::stat(file.c_str(), &status) != 0)
+        {
+            m_cache.erase(file);
+            continue;
+        }
+        ParsedFile now;
+        now.device = status.st_dev;
+        now.inode = status.st_ino;
+        now.size = status.st_size;
+        now.modifiedSeconds = status.st_mtim.tv_sec;
+        now.modifiedNanoseconds = status.st_mtim.tv_nsec;
+        ParsedFile& cached = m_cache[file];
+        if (!cached.keys || cached.device != now.device || cached.inode != now.inode || cached.size != now.size ||
+            cached.modifiedSeconds != now.modifiedSeconds || cached.modifiedNanoseconds != now.modifiedNanoseconds)
+        {
+            const std::optional<std::string> contents = ReadFile(file);
+            if (!contents)
+            {
+                m_cache.erase(file);
+                continue;
+            }
+            now.keys = Parse(*contents);
+            cached = std::move(now);
+        }
+        parsed.push_back(std::static_pointer_cast<const ParsedKeys>(cached.keys));
     }
-    return OpenCollected(*collector);
+    return OpenKeyIn(parsed, root, path);
 }
 
 std::unique_ptr<IRegistryKeyHandle> IniKeyStore::OpenKeyInText(std::string_view text, RegistryRoot root,
                                                                const WString& path)
 {
-    if (!IsKnownRoot(root))
-        return nullptr;
-    std::optional<KeyCollector> collector = CollectorFor(path);
-    if (!collector)
-        return nullptr;
-    ParseInto(text, root, *collector);
-    return OpenCollected(*collector);
+    return ParsedText(text).OpenKey(root, path);
+}
+
+IniKeyStore::ParsedText::ParsedText(std::string_view text) : m_keys(Parse(text)) {}
+
+IniKeyStore::ParsedText::~ParsedText() = default;
+
+std::unique_ptr<IRegistryKeyHandle> IniKeyStore::ParsedText::OpenKey(RegistryRoot root, const WString& path) const
+{
+    return OpenKeyIn({std::static_pointer_cast<const ParsedKeys>(m_keys)}, root, path);
 }
 
 } // namespace QK

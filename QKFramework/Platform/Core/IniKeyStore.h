@@ -26,14 +26,20 @@
 //  - A line that does not parse is skipped, and so are the values of a section that does
 //    not parse or whose root the file does not serve. A file larger than 16 MiB is not read.
 //
-// A store reads its files every time a key is opened, so an edit shows at the next open.
+// A store parses each file once and opens its keys from what it parsed; a file that changed
+// since (another size, time of change or file) is parsed again, so an edit shows at the next
+// open. Keys may be opened from any thread.
 #pragma once
 
 #include "QKFramework/Utilities/Storage/RegistryStore.h"
 
+#include <cstdint>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace QK
@@ -46,15 +52,42 @@ public:
     using FileList = std::function<std::vector<std::string>(RegistryRoot)>;
 
     explicit IniKeyStore(FileList files);
+    ~IniKeyStore();
 
     std::unique_ptr<IRegistryKeyHandle> OpenKey(RegistryRoot root, const WString& path, bool view64) const override;
 
-    // Opens a key as one text (a file's contents) defines it; for tests of the format.
+    // The keys of one text (a file's contents), parsed once and opened as many times as
+    // wanted; for tests of the format.
+    class ParsedText
+    {
+    public:
+        explicit ParsedText(std::string_view text);
+        ~ParsedText();
+        std::unique_ptr<IRegistryKeyHandle> OpenKey(RegistryRoot root, const WString& path) const;
+
+    private:
+        std::shared_ptr<const void> m_keys;
+    };
+
+    // Opens a key as one text defines it (parsed for this call).
     static std::unique_ptr<IRegistryKeyHandle> OpenKeyInText(std::string_view text, RegistryRoot root,
                                                              const WString& path);
 
 private:
+    // A file as it was when parsed, and what it held.
+    struct ParsedFile
+    {
+        std::uint64_t device = 0;
+        std::uint64_t inode = 0;
+        std::int64_t size = -1;
+        std::int64_t modifiedSeconds = 0;
+        std::int64_t modifiedNanoseconds = 0;
+        std::shared_ptr<const void> keys;
+    };
+
     FileList m_files;
+    mutable std::mutex m_cacheLock;
+    mutable std::unordered_map<std::string, ParsedFile> m_cache;
 };
 
 // The key-store files of this desktop for a root, least important first:

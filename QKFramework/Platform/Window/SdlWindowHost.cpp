@@ -6,6 +6,7 @@
 #include "QKFramework/Platform/Render/MessageService.h"
 #include "QKFramework/Platform/Render/Sdl/SdlPresenter.h"
 #include "QKFramework/Platform/Window/DesktopMessageBox.h"
+#include "QKFramework/Platform/Window/DisplayConnection.h"
 #include "QKFramework/Platform/Window/HostAppServices.h"
 #include "QKFramework/Platform/Window/SdlNativeWindow.h"
 #include "QKFramework/Platform/Window/SessionEnd.h"
@@ -803,8 +804,15 @@ bool SdlWindowSystem::StartVideo(std::string* error)
     {
         if (error)
             *error = "no display: neither DISPLAY nor WAYLAND_DISPLAY is set";
+        if (m_displayFailure.empty())
+            m_displayFailure = DescribeDisplayFailure("");
         return false;
     }
+    // A desktop's display or none: SDL would otherwise fall back on a driver that shows
+    // nothing to anybody (a display that does not answer would leave an editor running that
+    // nobody can see). A driver the person names is theirs.
+    if (!std::getenv("SDL_VIDEODRIVER"))
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11,wayland");
     // The window manager's close of the last window is a window event like any other.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     // SIGTERM and SIGINT are the shell's to handle (SessionEnd.h), with SIGHUP.
@@ -819,10 +827,17 @@ bool SdlWindowSystem::StartVideo(std::string* error)
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
     {
+        const std::string reason = SDL_GetError();
         if (error)
-            *error = std::string("SDL video could not start: ") + SDL_GetError();
+            *error = "SDL video could not start: " + reason;
+        if (m_displayFailure.empty())
+            m_displayFailure = DescribeDisplayFailure("SDL: " + reason);
         return false;
     }
+    // Once connected, the display's loss ends the program as a session end does.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver && std::strcmp(driver, "x11") == 0)
+        WatchDisplayConnection();
     SDL_EventState(SDL_DROPFILE, SDL_ENABLE);
     m_videoStarted = true;
     return true;
@@ -1205,8 +1220,9 @@ void SdlWindowSystem::DesktopBox::ShowMessage(const WString& caption, const WStr
 void SdlWindowSystem::ShowDesktopBox(SdlHostWindow* owner, const WString& caption, const WString& text,
                                      std::uint32_t icon)
 {
-    // Without a display, and once the program is asked to end, nobody is there to click OK.
-    if (!HasDisplay() || IsSessionEndRequested())
+    // Without a display (none named, or one that cannot be opened), and once the program is
+    // asked to end, nobody is there to click OK.
+    if (!HasDisplay() || IsSessionEndRequested() || !StartVideo())
     {
         WriteMessageToConsole(caption, text);
         return;
@@ -1229,8 +1245,10 @@ void SdlWindowSystem::ShowDesktopBox(SdlHostWindow* owner, const WString& captio
 
 SdlWindowSystem& GetSdlWindowSystem()
 {
-    static SdlWindowSystem system;
-    return system;
+    // Never destroyed: the windows end with the run that made them (the application's
+    // shutdown), never from a static destructor at the process's exit.
+    static SdlWindowSystem* const system = new SdlWindowSystem();
+    return *system;
 }
 
 IWindowSystem& GetPlatformWindowSystem()

@@ -162,6 +162,7 @@ public:
     // False (with the reason) when there is no display or SDL's video cannot start.
     bool StartVideo(std::string* error = nullptr);
     void Open() override;
+    std::string GetDisplayFailure() const override { return m_displayFailure; }
 
     IHostWindow* CreateHostWindow(const HostWindowRequest& request) override;
     void WaitAndDispatch(std::uint32_t timeoutMs) override;
@@ -227,6 +228,8 @@ private:
     std::int32_t m_cursorCount = 0;
     bool m_quit = false;
     bool m_videoStarted = false;
+    // Why video could not start, for the person (the first failure's).
+    std::string m_displayFailure;
     DesktopBox m_desktopBox{*this};
 };
 

@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 
 namespace QK
 {
@@ -102,6 +103,9 @@ public:
     // own: connecting may start a helper process (the desktop bus's autolaunch), and a copy of
     // a many-threaded process may hang on a lock another thread held.
     virtual void Open() {}
+    // Which display could not be opened and why, as one line (without the program's name);
+    // empty while none failed.
+    virtual std::string GetDisplayFailure() const { return {}; }
     // A new, hidden window; null when the desktop refuses one.
     virtual IHostWindow* CreateHostWindow(const HostWindowRequest& request) = 0;
     // Waits up to timeoutMs for events and hands every waiting one to its window.

@@ -155,18 +155,11 @@ FileChooserAnswer ZenityFileChooser::Run(const FileChooserRequest& request, cons
         return answer;
     }
 
+    // A path chosen to open is handed on as it is, whatever is there: a folder, a link that
+    // leads nowhere or round in a loop, a file gone meanwhile. Opening it fails where the
+    // person is told why.
     if (!request.save)
-    {
-        // A folder is handed on: opening it fails where the person is told why.
-        for (const WString& path : answer.paths)
-            if (!FileExists(path) && !FolderExists(path))
-            {
-                answer.outcome = FileChooserOutcome::Failed;
-                answer.paths.clear();
-                return answer;
-            }
         return answer;
-    }
 
     WString& path = answer.paths.front();
     if (!request.defaultExtension.IsEmpty() && GetFileNameFromPath(path).ReverseFind(u'.') < 0)

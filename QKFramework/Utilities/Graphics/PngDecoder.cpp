@@ -18,12 +18,15 @@ std::uint32_t BigEndian(const std::uint8_t* bytes)
     return std::uint32_t{bytes[0]} << 24 | std::uint32_t{bytes[1]} << 16 | std::uint32_t{bytes[2]} << 8 | bytes[3];
 }
 
-// Whether every chunk up to the image's end lies inside the bytes, and every critical chunk
-// (a type beginning with a capital) carries its right checksum. The PNG library allocates
-// the length that a chunk claims before it reads the chunk, so a file of a few bytes could
-// make it ask for gigabytes; a chunk that runs past the end of the file belongs to a file cut
-// short or damaged, which would fail to decode all the same, and so would a critical chunk
-// with a wrong checksum (the library refuses those; it only warns about ancillary ones).
+// Whether the file is whole: every chunk, from the first to the image's end chunk (IEND),
+// lies inside the bytes, and every critical chunk (a type beginning with a capital) carries
+// its right checksum. The PNG library allocates the length that a chunk claims before it
+// reads the chunk (a text chunk, whatever its limits say), so a file of a few bytes could
+// make it ask for gigabytes; that holds for a last chunk of which only the length and type
+// are there too. A chunk that runs past the end of the file, or a file that ends before its
+// end chunk, is cut short or damaged and would fail to decode all the same, and so would a
+// critical chunk with a wrong checksum (the library refuses those; it only warns about
+// ancillary ones).
 bool ChunksFit(const std::uint8_t* data, std::size_t size)
 {
     constexpr std::size_t kSignatureSize = 8;
@@ -45,7 +48,7 @@ bool ChunksFit(const std::uint8_t* data, std::size_t size)
             return true;
         offset += kChunkFrame + length;
     }
-    return true;
+    return false;
 }
 
 // The simplified API keeps libpng's error jumps inside libpng: failures come back as a zero

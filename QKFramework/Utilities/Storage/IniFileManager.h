@@ -79,6 +79,9 @@ public:
         return m_proxy->RemoveArrayItem(handle, key, index);
     }
 
+    QKRESULT SaveAllFiles(std::vector<NString>* failedPaths = nullptr) { return m_proxy->SaveAllFiles(failedPaths); }
+    void SetNoticeSink(CIniFileManagerProxy::NoticeSink sink) { m_proxy->SetNoticeSink(std::move(sink)); }
+
 private:
     LIniFileManager() = default;
 

@@ -39,30 +39,62 @@ WString TextOf(const XNode* node)
     return IsTextNode(node) ? WString(node->GetText().c_str()) : WString();
 }
 
-// Renames the file that could not be read (the one its links lead to) to the same name with
-// ".unreadable" added, replacing one kept before, so the fresh document written next does
-// not destroy what the person may still want from it. False when it could not be moved.
-bool KeepUnreadableFile(const NString& path)
-{
-    std::string target;
-    if (FollowLinks(ToSystemPath(path.GetString()).c_str(), target) != 0)
-        return false;
-    const std::string aside = target + ".unreadable";
-    std::ostream& log = DebugLog::Get().GetNarrowOutput();
-    if (std::rename(target.c_str(), aside.c_str()) != 0)
-    {
-        log << "Settings file \"" << target << "\" could not be read, nor moved aside to \"" << aside
-            << "\"; it is not replaced" << std::endl;
-        return false;
-    }
-    log << "Settings file \"" << target << "\" could not be read; it is kept as \"" << aside
-        << "\" and a new one is written" << std::endl;
-    return true;
-}
-
 } // namespace
 
 CIniFileManagerProxy::~CIniFileManagerProxy() = default;
+
+// The file that could not be read (the one its links lead to) goes to the same name with
+// ".unreadable" added, or ".unreadable.2", ".unreadable.3" and so on when that is taken, so
+// the fresh document written next destroys nothing the person may still want from it, and
+// no earlier copy is lost either.
+bool CIniFileManagerProxy::KeepUnreadableFile(IniFileInfo& file)
+{
+    constexpr int kMostCopies = 1000;
+    std::string target;
+    if (FollowLinks(ToSystemPath(file.path.GetString()).c_str(), target) != 0)
+        return false;
+    std::ostream& log = DebugLog::Get().GetNarrowOutput();
+    std::string aside;
+    for (int copy = 1; copy <= kMostCopies && aside.empty(); ++copy)
+    {
+        std::string name = target + ".unreadable";
+        if (copy > 1)
+            name += "." + std::to_string(copy);
+        if (GetPathKind(name.c_str()) == PathKind::Missing)
+            aside = name;
+    }
+    std::string notice;
+    if (aside.empty() || std::rename(target.c_str(), aside.c_str()) != 0)
+    {
+        notice = "the settings file \"" + target + "\" could not be read, nor moved aside; it is not replaced";
+        log << notice << std::endl;
+        if (m_noticeSink && !file.toldNotMoved)
+            m_noticeSink(notice);
+        file.toldNotMoved = true;
+        return false;
+    }
+    notice = "the settings file \"" + target + "\" could not be read; it is kept as \"" + aside +
+             "\" and a new one is written";
+    log << notice << std::endl;
+    if (m_noticeSink)
+        m_noticeSink(notice);
+    return true;
+}
+
+QKRESULT CIniFileManagerProxy::SaveAllFiles(std::vector<NString>* failedPaths)
+{
+    QKRESULT result = QK_OK;
+    for (const std::unique_ptr<IniFileInfo>& file : m_files)
+    {
+        if (Failed(Save(*file)))
+        {
+            result = kResultFailed;
+            if (failedPaths)
+                failedPaths->push_back(file->path);
+        }
+    }
+    return result;
+}
 
 IniFileInfo* CIniFileManagerProxy::Find(IniFileHandle handle) const
 {
@@ -89,7 +121,7 @@ QKRESULT CIniFileManagerProxy::Save(IniFileInfo& file)
     {
         // One that has gone since needs no keeping.
         if (GetPathKind(ToSystemPath(file.path.GetString()).c_str()) != PathKind::Missing &&
-            !KeepUnreadableFile(file.path))
+            !KeepUnreadableFile(file))
             return kResultFailed;
         file.keepUnreadable = false;
     }

@@ -8,7 +8,9 @@
 #include "QKFramework/Utilities/Storage/IIniFileManager.h"
 #include "QKFramework/Utilities/Storage/PropertyList.h"
 
+#include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace QK
@@ -23,6 +25,8 @@ struct IniFileInfo
     bool modified = false;
     // A file was there but could not be read: it is moved aside before the first save.
     bool keepUnreadable = false;
+    // The person has been told that it could not be moved aside (told once).
+    bool toldNotMoved = false;
 };
 
 class CIniFileManagerProxy : public IIniFileManager
@@ -56,6 +60,16 @@ public:
                             WString value) override;
     QKRESULT RemoveArrayItem(IniFileHandle handle, const WString& key, std::int32_t index) override;
 
+    // Writes every open file that changed, keeping them open; 0, or -1 when one could not be
+    // written (its path goes into failedPaths when given).
+    QKRESULT SaveAllFiles(std::vector<NString>* failedPaths = nullptr);
+
+    // Where the manager tells the person what happened to their settings (a file that could
+    // not be read and where it was kept): one line each, without the program's name. None by
+    // default; the debug log hears it all the same.
+    using NoticeSink = std::function<void(const std::string&)>;
+    void SetNoticeSink(NoticeSink sink) { m_noticeSink = std::move(sink); }
+
     // Frees the documents still open without saving them; the owner closes them first.
     virtual ~CIniFileManagerProxy();
 
@@ -63,9 +77,13 @@ private:
     IniFileInfo* Find(IniFileHandle handle) const;
     // The node of key in the file's document, created when create is set; null when missing.
     static XNode* Lookup(IniFileInfo& file, const WString& key, bool create);
-    static QKRESULT Save(IniFileInfo& file);
+    QKRESULT Save(IniFileInfo& file);
+    // Moves the unreadable file aside under the first free numbered name; false when it
+    // could not be moved.
+    bool KeepUnreadableFile(IniFileInfo& file);
 
     std::vector<std::unique_ptr<IniFileInfo>> m_files;
+    NoticeSink m_noticeSink;
 };
 
 } // namespace QK

@@ -346,8 +346,10 @@ TEST_F(EditorDriverTest, FileDialogsTakeTheQueuedAnswersAsTheDesktopsDialogsWoul
     EXPECT_EQ(outcomes[1].path, files / "Preset.old");
     EXPECT_EQ(outcomes[2].result, QK_OK);
     EXPECT_EQ(outcomes[2].path, files / "There.vedidu");
-    for (std::size_t i = 3; i < outcomes.size(); ++i)
-        EXPECT_LT(outcomes[i].result, 0) << "dialog " << i << ": a missing file, a cancel, no answer queued";
+    EXPECT_EQ(outcomes[3].result, QK_OK) << "a missing file is handed on, for the caller to tell why it cannot be read";
+    EXPECT_EQ(outcomes[3].path, files / "Missing.vedidu");
+    for (std::size_t i = 4; i < outcomes.size(); ++i)
+        EXPECT_LT(outcomes[i].result, 0) << "dialog " << i << ": a cancel, no answer queued";
     const std::vector<FileChooserRequest>& requests = driver.FileDialogs().requests;
     ASSERT_EQ(requests.size(), 6u);
     EXPECT_TRUE(requests[0].save);

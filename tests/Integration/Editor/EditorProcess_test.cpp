@@ -23,6 +23,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <thread>
 #include <utility>
@@ -35,20 +36,75 @@ namespace
 
 using namespace TestSupport;
 
-// A start that fails this early never reaches the MIDI system (which would say on stderr
-// that there is none: the JACK server named here does not run).
+// Without DISPLAY, and with a DISPLAY whose server has ended: a line says which display could
+// not be opened and why, then the start-up error follows. A start that fails this early never
+// reaches the MIDI system (which would say on stderr that there is none: the JACK server named
+// here does not run).
 TEST(EditorProcessTest, WithoutADisplayTheStartUpErrorIsShownAndTheStatusIs1)
 {
     ProcessHome home;
     ScopedEnvironment api("VEDIDU_MIDI_API", "jack");
-    ScopedEnvironment server("JACK_DEFAULT_SERVER", "vedidu-no-such-server");
-    const ChildProcessResult result =
-        RunChildProcess({VEDIDU_EDITOR_PROGRAM}, {"DISPLAY", "WAYLAND_DISPLAY"});
-    ASSERT_TRUE(result.started);
+    ScopedEnvironment jack("JACK_DEFAULT_SERVER", "vedidu-no-such-server");
+    std::string gone;
+    {
+        PrivateXServer server("640x480x24");
+        ASSERT_FALSE(server.Display().empty()) << "Xvfb did not start";
+        gone = server.Display();
+    }
+    const struct
+    {
+        std::string display;
+        std::string line;
+    } cases[] = {
+        {"", "Vedidu Editor: no display to open: DISPLAY is not set\n"},
+        {gone, "Vedidu Editor: the display \"" + gone + "\" could not be opened: "},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.display);
+        std::optional<ScopedEnvironment> display;
+        if (!c.display.empty())
+            display.emplace("DISPLAY", c.display.c_str());
+        const ChildProcessResult result = RunChildProcess(
+            {VEDIDU_EDITOR_PROGRAM}, c.display.empty() ? std::vector<std::string>{"DISPLAY", "WAYLAND_DISPLAY"}
+                                                       : std::vector<std::string>{"WAYLAND_DISPLAY", "SDL_VIDEODRIVER"});
+        ASSERT_TRUE(result.started);
+        ASSERT_TRUE(result.finished) << result.errorOutput;
+        EXPECT_EQ(result.exitStatus, 1) << result.errorOutput;
+        const std::size_t said = result.errorOutput.find(c.line);
+        const std::size_t error =
+            result.errorOutput.find("Error: The application encountered problems during startup and will now close.");
+        EXPECT_NE(said, std::string::npos) << result.errorOutput;
+        EXPECT_NE(error, std::string::npos) << result.errorOutput;
+        EXPECT_LT(said, error) << result.errorOutput;
+        EXPECT_EQ(result.errorOutput.find("MIDI"), std::string::npos) << result.errorOutput;
+        EXPECT_TRUE(NoSanitizerReport(result.errorOutput)) << result.errorOutput;
+    }
+}
+
+// Settings that can be neither read nor written (here a link to a file of the kernel's): the
+// person is told on stderr, once that the file could not be read nor moved aside, and at the
+// exit that the settings could not be written; the run itself ends as usual.
+TEST(EditorProcessTest, SettingsThatCannotBeWrittenAreToldOnStderr)
+{
+    if (!HasDisplay())
+        GTEST_SKIP() << "no X server (scripts/test.sh starts one)";
+    ProcessHome home;
+    const std::string folder = home.Folder() / ".config/Dozavod Professional/Vedidu Editor";
+    std::filesystem::create_directories(folder);
+    const std::string settings = folder + "/UserSettings.ini";
+    ASSERT_EQ(::symlink("/proc/version", settings.c_str()), 0);
+    EditorWindow editor;
+    ASSERT_TRUE(editor.Show());
+    RequestClose(editor.display.get(), editor.window);
+    const ChildProcessResult result = editor.process.Wait(60000);
     ASSERT_TRUE(result.finished) << result.errorOutput;
-    EXPECT_EQ(result.exitStatus, 1) << result.errorOutput;
-    EXPECT_NE(result.errorOutput.find(
-                  "Error: The application encountered problems during startup and will now close."),
+    EXPECT_EQ(result.exitStatus, 0) << result.errorOutput;
+    EXPECT_NE(result.errorOutput.find("Vedidu Editor: the settings file \"/proc/version\" could not be read, nor "
+                                      "moved aside; it is not replaced\n"),
+              std::string::npos)
+        << result.errorOutput;
+    EXPECT_NE(result.errorOutput.find("Vedidu Editor: the settings could not be written to \"" + settings + "\"\n"),
               std::string::npos)
         << result.errorOutput;
     EXPECT_EQ(result.errorOutput.find("MIDI"), std::string::npos) << result.errorOutput;

@@ -12,10 +12,6 @@
 #include <gtest/gtest.h>
 
 #include <SDL.h>
-#include <fcntl.h>
-#include <poll.h>
-#include <spawn.h>
-#include <unistd.h>
 
 // Last: the X headers define names (DestroyAll, None) that the ones above use.
 #include "tests/Integration/Editor/EditorProcessSupport.h"
@@ -24,8 +20,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-
-extern char** environ;
 
 namespace QK
 {
@@ -181,52 +175,6 @@ TEST_P(EditorWindowFitTest, ASizeSavedUnderTheOtherSkinDoesNotCutTheWindow)
     EXPECT_EQ(next.width, frame.width);
     EXPECT_EQ(next.height, frame.height);
 }
-
-// An X server of the test's own with a screen of the given size (Xvfb); its display name is
-// empty when it could not be started.
-class PrivateXServer
-{
-public:
-    explicit PrivateXServer(const std::string& screen)
-    {
-        int ends[2] = {-1, -1};
-        if (::pipe2(ends, O_CLOEXEC) != 0)
-            return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, ends[1], 3);
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-        std::vector<std::string> arguments{"Xvfb", "-displayfd", "3", "-screen", "0", screen, "-nolisten", "tcp"};
-        std::vector<char*> argv;
-        for (std::string& argument : arguments)
-            argv.push_back(argument.data());
-        argv.push_back(nullptr);
-        const bool spawned = posix_spawnp(&m_pid, "Xvfb", &actions, nullptr, argv.data(), environ) == 0;
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(ends[1]);
-        std::string number;
-        pollfd entry{ends[0], POLLIN, 0};
-        char c = 0;
-        while (spawned && ::poll(&entry, 1, 20000) > 0 && ::read(ends[0], &c, 1) == 1 && c != '\n')
-            number += c;
-        ::close(ends[0]);
-        if (spawned && !number.empty())
-            m_display = ":" + number;
-    }
-    ~PrivateXServer()
-    {
-        if (m_pid > 0)
-        {
-            ::kill(m_pid, SIGTERM);
-            ::waitpid(m_pid, nullptr, 0);
-        }
-    }
-    const std::string& Display() const { return m_display; }
-
-private:
-    pid_t m_pid = 0;
-    std::string m_display;
-};
 
 // The real program on a 1366 x 768 screen: the window fits it under either skin; the picture
 // of the screen is kept for a person to look at.

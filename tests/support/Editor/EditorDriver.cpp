@@ -167,12 +167,10 @@ FileChooserAnswer ScriptedFileChooser::Run(const FileChooserRequest& request, co
     m_answers.pop_front();
     if (answer.outcome != FileChooserOutcome::Chosen || answer.paths.empty())
         return answer;
-    // What the desktop's dialogs see to themselves: an opened path exists (a file, or a
-    // folder that the caller refuses), and a saved name without an extension takes the
-    // default one.
+    // What the desktop's dialogs do themselves: a path chosen to open is handed on whatever
+    // is there (the caller tells why it cannot be read), and a saved name without an
+    // extension takes the default one.
     WString& path = answer.paths.front();
-    if (!request.save && !FileExists(path) && !FolderExists(path))
-        return {FileChooserOutcome::Failed, {}};
     if (request.save && !request.defaultExtension.IsEmpty() && GetFileNameFromPath(path).ReverseFind(u'.') < 0)
         path.Append(WString(u".") + request.defaultExtension);
     return answer;

@@ -90,8 +90,8 @@ struct Picture
 
 // Answers the desktop's Open and Save dialogs from a queue while installed: each dialog takes
 // the next answer, or is cancelled when none is queued. As the desktop's dialogs do, an open
-// fails for a file that does not exist and a save adds the default extension to a name
-// without one. The wait pump runs twice per dialog, as it does while a person looks at a
+// hands on whatever path it is given (a file that does not exist too, for the caller to
+// refuse) and a save adds the default extension to a name without one. The wait pump runs twice per dialog, as it does while a person looks at a
 // real one.
 class ScriptedFileChooser final : public IFileChooser
 {

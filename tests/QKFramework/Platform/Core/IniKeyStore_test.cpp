@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -324,10 +325,52 @@ TEST(IniKeyStoreTest, LaterFilesWinAndUnreadableFilesAreSkipped)
     EXPECT_TRUE(key->QuerySubKeyCount(count));
     EXPECT_EQ(count, 1u);
 
-    // Files are read at every open: an edit shows at the next one.
+    // A file is parsed once, and again when it changed: an edit shows at the next open, also
+    // one that keeps the file's size, and so does a file put in another's place.
     folder.Write("high.ini", "[HKLM\\Key]\n\"Shared\"=dword:3\n");
     ASSERT_TRUE(store.OpenKey(RegistryRoot::LocalMachine, WString(u"Key"), true)->QueryValue(WString(u"Shared"), type, data));
     EXPECT_EQ(data, (Bytes{3, 0, 0, 0}));
+    const auto edited = std::filesystem::last_write_time(high);
+    folder.Write("high.ini", "[HKLM\\Key]\n\"Shared\"=dword:4\n");
+    std::filesystem::last_write_time(high, edited + std::chrono::seconds(1));
+    ASSERT_TRUE(store.OpenKey(RegistryRoot::LocalMachine, WString(u"Key"), true)->QueryValue(WString(u"Shared"), type, data));
+    EXPECT_EQ(data, (Bytes{4, 0, 0, 0}));
+    const std::string replacement = folder.Write("new.ini", "[HKLM\\Key]\n\"Shared\"=dword:5\n");
+    std::filesystem::last_write_time(replacement, edited + std::chrono::seconds(1));
+    std::filesystem::rename(replacement, high);
+    ASSERT_TRUE(store.OpenKey(RegistryRoot::LocalMachine, WString(u"Key"), true)->QueryValue(WString(u"Shared"), type, data));
+    EXPECT_EQ(data, (Bytes{5, 0, 0, 0}));
+    std::filesystem::remove(high);
+    ASSERT_TRUE(store.OpenKey(RegistryRoot::LocalMachine, WString(u"Key"), true)->QueryValue(WString(u"Shared"), type, data));
+    EXPECT_EQ(data, (Bytes{1, 0, 0, 0}));
+}
+
+// Every key of a text with many sections opens from one parse: the file store's way, and the
+// way the key-store fuzz target walks its input.
+TEST(IniKeyStoreTest, AParsedTextOpensEveryKey)
+{
+    constexpr int kSections = 5000;
+    std::string text;
+    for (int i = 0; i < kSections; ++i)
+        text += "[HKCU\\Software\\S" + std::to_string(i) + "]\n\"V\"=dword:" + std::to_string(i % 10) + "\n";
+    const IniKeyStore::ParsedText parsed(text);
+    const std::unique_ptr<IRegistryKeyHandle> software = parsed.OpenKey(RegistryRoot::CurrentUser, WString(u"software"));
+    ASSERT_NE(software, nullptr);
+    std::uint32_t count = 0;
+    ASSERT_TRUE(software->QuerySubKeyCount(count));
+    EXPECT_EQ(count, static_cast<std::uint32_t>(kSections));
+    for (int i = 0; i < kSections; ++i)
+    {
+        const std::string path = "Software\\s" + std::to_string(i);
+        const std::unique_ptr<IRegistryKeyHandle> key =
+            parsed.OpenKey(RegistryRoot::CurrentUser, WString(path.c_str()));
+        ASSERT_NE(key, nullptr) << path;
+        std::uint32_t type = 0;
+        Bytes data;
+        ASSERT_TRUE(key->QueryValue(WString(u"v"), type, data));
+        EXPECT_EQ(data[0], i % 10);
+    }
+    EXPECT_EQ(parsed.OpenKey(RegistryRoot::LocalMachine, WString(u"Software")), nullptr);
 }
 
 using TestSupport::ScopedEnvironment;

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace QK
 {
@@ -275,46 +276,64 @@ TEST_F(IniFileManagerTest, DamagedFilesOpenAsNewDocuments)
 
 TEST_F(IniFileManagerTest, AnUnreadableFileIsMovedAsideBeforeANewOneIsSaved)
 {
-    // Twice: the second time an earlier copy is there already, and only the newest is kept.
-    for (const std::string damaged : {"<plist><dict><key>App</key><di", "\x89PNG garbage"})
+    std::vector<std::string> notices;
+    manager->SetNoticeSink([&](const std::string& line) { notices.push_back(line); });
+    // Three times: each copy gets a name of its own, and none is lost.
+    const std::string damaged[] = {"<plist><dict><key>App</key><di", "\x89PNG garbage", "<plist"};
+    const std::string kept[] = {"UserSettings.ini.unreadable", "UserSettings.ini.unreadable.2",
+                                "UserSettings.ini.unreadable.3"};
+    for (int i = 0; i < 3; ++i)
     {
-        SCOPED_TRACE(damaged);
-        folder.WriteFile("UserSettings.ini", damaged);
+        SCOPED_TRACE(damaged[i]);
+        notices.clear();
+        folder.WriteFile("UserSettings.ini", damaged[i]);
         TestSupport::DebugCapture log;
         const IniFileHandle file = Open("UserSettings.ini");
         EXPECT_EQ(manager->SaveFile(file), QK_OK);
-        EXPECT_EQ(folder.ReadFile("UserSettings.ini"), damaged) << "unchanged: nothing written, nothing moved";
+        EXPECT_EQ(folder.ReadFile("UserSettings.ini"), damaged[i]) << "unchanged: nothing written, nothing moved";
+        EXPECT_TRUE(notices.empty());
 
         manager->SetInteger(file, u"CurrentSkinIndex", 1);
         ASSERT_EQ(manager->CloseFile(file, true), QK_OK);
-        EXPECT_EQ(folder.ReadFile("UserSettings.ini.unreadable"), damaged);
+        for (int j = 0; j <= i; ++j)
+            EXPECT_EQ(folder.ReadFile(kept[j]), damaged[j]);
         EXPECT_NE(folder.ReadFile("UserSettings.ini").find("<integer>1</integer>"), std::string::npos);
-        const std::string aside = folder / "UserSettings.ini.unreadable";
+        const std::string aside = folder / kept[i];
         EXPECT_NE(log.Text().find(aside), std::string::npos) << log.Text();
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 2);
+        ASSERT_EQ(notices.size(), 1u) << "one line for the person";
+        EXPECT_NE(notices[0].find("could not be read"), std::string::npos) << notices[0];
+        EXPECT_NE(notices[0].find("\"" + aside + "\""), std::string::npos) << notices[0];
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), i + 2);
     }
 
     // A readable file is saved over as ever.
+    notices.clear();
     TestSupport::DebugCapture log;
     IniFileHandle file = Open("UserSettings.ini");
     manager->SetInteger(file, u"CurrentSkinIndex", 0);
     ASSERT_EQ(manager->CloseFile(file, true), QK_OK);
-    EXPECT_EQ(folder.ReadFile("UserSettings.ini.unreadable"), "\x89PNG garbage");
+    EXPECT_EQ(folder.ReadFile("UserSettings.ini.unreadable.2"), "\x89PNG garbage");
     EXPECT_EQ(log.Text().find("unreadable"), std::string::npos);
+    EXPECT_TRUE(notices.empty());
+    manager->SetNoticeSink(nullptr);
 }
 
 TEST_F(IniFileManagerTest, AnUnreadableFileThatCannotBeMovedAsideIsNotReplaced)
 {
-    // A folder in the way of the copy: the damaged file stays, and so does the failed save.
-    folder.WriteFile("AppSettings.ini", "<plist");
-    std::filesystem::create_directories(folder / "AppSettings.ini.unreadable/inside");
-    const IniFileHandle file = Open("AppSettings.ini");
+    // A name so long that no longer one can be made beside it: the damaged file stays, and so
+    // does the failed save.
+    const std::string name(250, 's');
+    folder.WriteFile(name, "<plist");
+    std::vector<std::string> notices;
+    manager->SetNoticeSink([&](const std::string& line) { notices.push_back(line); });
+    const IniFileHandle file = Open(name);
     manager->SetInteger(file, u"A", 1);
     EXPECT_EQ(manager->SaveFile(file), -1);
-    EXPECT_EQ(folder.ReadFile("AppSettings.ini"), "<plist");
-    std::filesystem::remove_all(folder / "AppSettings.ini.unreadable");
-    EXPECT_EQ(manager->SaveFile(file), QK_OK) << "kept modified for a later save";
-    EXPECT_EQ(folder.ReadFile("AppSettings.ini.unreadable"), "<plist");
+    EXPECT_EQ(manager->SaveFile(file), -1);
+    EXPECT_EQ(folder.ReadFile(name), "<plist");
+    ASSERT_EQ(notices.size(), 1u) << "told once";
+    EXPECT_NE(notices[0].find("it is not replaced"), std::string::npos) << notices[0];
+    manager->SetNoticeSink(nullptr);
 }
 
 TEST_F(IniFileManagerTest, ASettingsFileThatIsALinkIsWrittenThroughIt)
@@ -400,6 +419,28 @@ TEST_F(IniFileManagerTest, CloseAllFilesSavesEveryChangedFileAndReportsAFailure)
     EXPECT_FALSE(std::filesystem::exists(folder / "Unchanged.ini"));
     for (const IniFileHandle file : {good, bad, unchanged})
         EXPECT_EQ(manager->SaveFile(file), IIniFileManager::kResultUnknownFile);
+    EXPECT_EQ(manager->CloseAllFiles(), QK_OK);
+}
+
+TEST_F(IniFileManagerTest, SaveAllFilesKeepsThemOpenAndNamesTheOnesThatFailed)
+{
+    folder.WriteFile("plain", "x");
+    const IniFileHandle good = Open("UserSettings.ini");
+    const IniFileHandle bad = Open("plain/AppSettings.ini");
+    manager->SetInteger(good, u"A", 1);
+    manager->SetInteger(bad, u"A", 1);
+    std::vector<NString> failed;
+    EXPECT_EQ(manager->SaveAllFiles(&failed), -1);
+    ASSERT_EQ(failed.size(), 1u);
+    EXPECT_EQ(std::string(failed[0].GetString()), folder / "plain/AppSettings.ini");
+    EXPECT_TRUE(std::filesystem::exists(folder / "UserSettings.ini"));
+    EXPECT_EQ(Integer(good, u"A"), 1) << "still open";
+    std::filesystem::remove(folder / "plain");
+    std::filesystem::create_directories(folder / "plain");
+    failed.clear();
+    EXPECT_EQ(manager->SaveAllFiles(&failed), QK_OK) << "the failed one kept its changes for a later save";
+    EXPECT_TRUE(failed.empty());
+    EXPECT_TRUE(std::filesystem::exists(folder / "plain/AppSettings.ini"));
     EXPECT_EQ(manager->CloseAllFiles(), QK_OK);
 }
 
