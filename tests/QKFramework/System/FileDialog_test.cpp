@@ -269,7 +269,7 @@ TEST_F(FileDialogTest, APathChosenToOpenIsHandedOnForTheCallerToRefuse)
     ASSERT_EQ(::symlink("nowhere.vedidu", (folder / "presets/dangling.vedidu").c_str()), 0);
     ASSERT_EQ(::symlink("loop-b.vedidu", (folder / "presets/loop-a.vedidu").c_str()), 0);
     ASSERT_EQ(::symlink("loop-a.vedidu", (folder / "presets/loop-b.vedidu").c_str()), 0);
-    for (const std::string path : {Presets(), Presets() + "/missing.vedidu", Presets() + "/dangling.vedidu",
+    for (const std::string& path : {Presets(), Presets() + "/missing.vedidu", Presets() + "/dangling.vedidu",
                                    Presets() + "/loop-a.vedidu"})
     {
         RCPtr<LFileDialog> dialog(new LFileDialog(WString((folder / "start").c_str())));
