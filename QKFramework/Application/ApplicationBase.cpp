@@ -3,7 +3,7 @@
 #include "QKFramework/Application/ApplicationBase.h"
 
 #include "QKFramework/Application/AppNotifications.h"
-#include "QKFramework/Application/ProductVersion.h"
+#include "QKFramework/Application/Version.h"
 #include "QKFramework/ControlBase/ControlDescriptor.h"
 #include "QKFramework/ControlBase/Input/KeyCode.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
@@ -60,17 +60,17 @@ LApplicationBase::~LApplicationBase()
 
 WString LApplicationBase::GetCompanyName() const
 {
-    return WString(ProductVersion::kCompanyName);
+    return Version(GetApplicationInstance()).GetValue(u"CompanyName");
 }
 
 WString LApplicationBase::GetProductName() const
 {
-    return WString(ProductVersion::kProductName);
+    return Version(GetApplicationInstance()).GetValue(u"ProductName");
 }
 
 WString LApplicationBase::GetProductVersion() const
 {
-    return WString(ProductVersion::kProductVersion);
+    return Version(GetApplicationInstance()).GetValue(u"ProductVersion");
 }
 
 // --- Services ------------------------------------------------------------------------------

@@ -37,6 +37,8 @@ public:
 
     // --- Identity --------------------------------------------------------------------------
 
+    // "CompanyName", "ProductName" and "ProductVersion" of the program's version block
+    // (Version, which throws when the program has none).
     WString GetCompanyName() const override;
     WString GetProductName() const override;
     WString GetProductVersion() const override;

@@ -69,6 +69,7 @@ protected:
                                                       std::uint32_t languageId) = 0;
     // Where the skins and string tables come from: "::" for the program's own resources.
     virtual WString GetSkinFolder() const { return WString(u"::"); }
+    // "ProductName" of the program's version block (Version, which throws when there is none).
     virtual WString GetProductName() const;
     // Decides whether this process is the first instance; a second one hands its command
     // line over. True to go on as a full instance: the first, or one that could not reach
@@ -102,8 +103,5 @@ protected:
         return RCPtr<LApplicationBase>(new TApp(factory, strings, commandLine, languageId));
     }
 };
-
-// The user's language (LCID) from LC_ALL, LC_MESSAGES or LANG; English otherwise.
-std::uint32_t GetUserLanguageId();
 
 } // namespace QK

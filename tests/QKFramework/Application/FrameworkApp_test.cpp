@@ -340,8 +340,9 @@ TEST_F(FrameworkAppTest, FoldersByPathId)
 
     EXPECT_FALSE(app->GetFolder(0).IsEmpty());
     EXPECT_EQ(Narrow(app->GetFolder(1)), "::");
-    EXPECT_EQ(Narrow(app->GetFolder(2)), home / "data/Dozavod Professional/Vedidu Editor");
-    EXPECT_EQ(Narrow(app->GetFolder(3)), home / "config/Dozavod Professional/Vedidu Editor");
+    // The company and product of the test program's version block.
+    EXPECT_EQ(Narrow(app->GetFolder(2)), home / "data/QK Test Works/QK Test Program");
+    EXPECT_EQ(Narrow(app->GetFolder(3)), home / "config/QK Test Works/QK Test Program");
     EXPECT_TRUE(FolderExists(app->GetFolder(3))) << "made when missing";
     EXPECT_FALSE(app->GetFolder(4).IsEmpty());
     try
@@ -356,6 +357,22 @@ TEST_F(FrameworkAppTest, FoldersByPathId)
                   std::string::npos)
             << error.what();
     }
+}
+
+// The identity is the program's version block (this program's names its test program).
+TEST_F(FrameworkAppTest, TheIdentityIsTheVersionBlocks)
+{
+    const RCPtr<TestApp> app(new TestApp(LoadTwoSkins(m_folder), m_system, ""));
+    EXPECT_EQ(Narrow(app->GetCompanyName()), "QK Test Works");
+    EXPECT_EQ(Narrow(app->GetProductName()), "QK Test Program");
+    EXPECT_EQ(Narrow(app->GetApplicationName()), "QK Test Program");
+    EXPECT_EQ(Narrow(app->GetProductVersion()), "7.8.9");
+
+    ASSERT_EQ(app->RunApplicationStartup(), QK_OK);
+    EXPECT_EQ(app->CreateMainWindow(1), QK_E_FAIL) << "the fake window system makes no window";
+    ASSERT_EQ(m_system.requests.size(), 1u);
+    EXPECT_EQ(Narrow(m_system.requests[0].title), "QK Test Works") << "the main window is titled with the company";
+    app->Shutdown();
 }
 
 TEST_F(FrameworkAppTest, CursorsByNameWithTheArrowForAnyOther)
