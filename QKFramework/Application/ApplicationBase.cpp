@@ -256,7 +256,7 @@ QKRESULT LApplicationBase::CreateMainWindow(std::int32_t rendererKind)
                          "Invalid Control Name");
 
     HostWindowRequest request;
-    request.className = WString(kMainWindowClassName);
+    request.className = GetMainWindowClassName();
     request.title = GetCompanyName();
     const std::uint32_t resize = GetResizeStyle(*description);
     request.style = resize ? (kStyleCaption | kStyleSysMenu | kStyleMinimizeBox | resize)
@@ -398,6 +398,7 @@ void LApplicationBase::OnHostWindowDestroyed(IHostWindow* window)
 
 QKRESULT LApplicationBase::RunApplicationStartup()
 {
+    SetHostMainWindowClassName(GetMainWindowClassName());
     if (Failed(LFrameworkApp::RunApplicationStartup()))
         return QK_E_FAIL;
     Subscribe(GetDefaultNotificationCenter(), kNidAppExitReq);

@@ -123,6 +123,7 @@ bool LFrameworkShell::InitApplication()
         NoteStartupPhase("skins");
 
         m_stringTable = m_factory->GetMergedStringTable();
+        SetHostMainWindowClassName(GetMainWindowClassName());
         m_firstInstance = CheckSingleInstance();
         return m_firstInstance;
     }
@@ -136,8 +137,8 @@ bool LFrameworkShell::InitApplication()
 
 bool LFrameworkShell::CheckSingleInstance()
 {
-    auto instance = std::make_unique<SingleInstance>(
-        std::string(NString(LApplicationBase::kMainWindowClassName).GetString()) + "Prevent");
+    const std::string windowClass = NString(GetMainWindowClassName().GetString()).GetString();
+    auto instance = std::make_unique<SingleInstance>(windowClass + "Prevent");
     switch (instance->Claim(NString(m_commandLine.GetString()).GetString()))
     {
     case SingleInstance::Role::Second:

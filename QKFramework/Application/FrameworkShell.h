@@ -71,6 +71,9 @@ protected:
     virtual WString GetSkinFolder() const { return WString(u"::"); }
     // "ProductName" of the program's version block (Version, which throws when there is none).
     virtual WString GetProductName() const;
+    // The application class's main window class, named before the application exists: the
+    // single-instance files are named after it.
+    virtual WString GetMainWindowClassName() const = 0;
     // Decides whether this process is the first instance; a second one hands its command
     // line over. True to go on as a full instance: the first, or one that could not reach
     // the first (which may still be starting).
@@ -102,6 +105,7 @@ protected:
     {
         return RCPtr<LApplicationBase>(new TApp(factory, strings, commandLine, languageId));
     }
+    WString GetMainWindowClassName() const override { return WString(TApp::kMainWindowClassName); }
 };
 
 } // namespace QK

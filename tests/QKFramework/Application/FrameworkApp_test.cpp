@@ -72,6 +72,7 @@ public:
 
     WString GetVersionString() const override { return WString(u"1.0"); }
     WString GetMainControlName() const override { return WString(u"mainControl"); }
+    WString GetMainWindowClassName() const override { return WString(u"QKTestMainWindowClass"); }
     IniFileHandle GetSettings(std::int32_t file) override { return file == 1 ? m_userSettings : 0; }
     bool CanExit() override { return canExit; }
     std::int32_t GetMainWindowRendererKind() const override { return 1; }
@@ -359,8 +360,9 @@ TEST_F(FrameworkAppTest, FoldersByPathId)
     }
 }
 
-// The identity is the program's version block (this program's names its test program).
-TEST_F(FrameworkAppTest, TheIdentityIsTheVersionBlocks)
+// The identity is the program's version block (this program's names its test program), the
+// main window's class the application's; the framework adds no name of its own.
+TEST_F(FrameworkAppTest, TheIdentityIsTheVersionBlocksAndTheMainWindowClassTheApplications)
 {
     const RCPtr<TestApp> app(new TestApp(LoadTwoSkins(m_folder), m_system, ""));
     EXPECT_EQ(Narrow(app->GetCompanyName()), "QK Test Works");
@@ -368,9 +370,12 @@ TEST_F(FrameworkAppTest, TheIdentityIsTheVersionBlocks)
     EXPECT_EQ(Narrow(app->GetApplicationName()), "QK Test Program");
     EXPECT_EQ(Narrow(app->GetProductVersion()), "7.8.9");
 
+    SetHostMainWindowClassName(WString());
     ASSERT_EQ(app->RunApplicationStartup(), QK_OK);
+    EXPECT_EQ(Narrow(GetHostMainWindowClassName()), "QKTestMainWindowClass") << "named by the start-up";
     EXPECT_EQ(app->CreateMainWindow(1), QK_E_FAIL) << "the fake window system makes no window";
     ASSERT_EQ(m_system.requests.size(), 1u);
+    EXPECT_EQ(Narrow(m_system.requests[0].className), "QKTestMainWindowClass");
     EXPECT_EQ(Narrow(m_system.requests[0].title), "QK Test Works") << "the main window is titled with the company";
     app->Shutdown();
 }
