@@ -4,6 +4,7 @@
 #include "QKFramework/Controls/Graph.h"
 #include "QKFramework/Controls/Label.h"
 #include "QKFramework/Controls/Panel.h"
+#include "QKFramework/Midi/MidiBackend.h"
 #include "QKFramework/ObjectBase/Exception.h"
 #include "QKFramework/Platform/Core/IniKeyStore.h"
 #include "QKFramework/Platform/Core/Resources.h"
@@ -129,6 +130,7 @@ void LApplication::NameFrameworkServices() const
     const NString company(SanitizeFileName(GetCompanyName()).GetString());
     SetKeyStoreNames({company.GetString(), kKeyStoreFolderVariable});
     LRenderApp::SetScreenResolutionVariable(kScreenResolutionVariable);
+    SetMidiBackendSettings({NString(GetProductName().GetString()).GetString(), kMidiApiVariable});
 }
 
 LApplication::~LApplication()

@@ -27,8 +27,9 @@ public:
     static constexpr const char16_t* kMainControlName = u"mainControl";
     // The main window's class; a second start finds the first by it.
     static constexpr const char16_t* kMainWindowClassName = u"VediduPresetEditorMainWindowClass";
-    // The environment variables the editor answers to: the screen's dots per inch, and one
-    // folder for the key store's file (tests).
+    // The environment variables the editor answers to: "jack" for the JACK MIDI system, the
+    // screen's dots per inch, and one folder for the key store's file (tests).
+    static constexpr const char* kMidiApiVariable = "VEDIDU_MIDI_API";
     static constexpr const char* kScreenResolutionVariable = "VEDIDU_DPI";
     static constexpr const char* kKeyStoreFolderVariable = "VEDIDU_REGISTRY_DIR";
     // Screens of at least this many dots per inch get the high-DPI skin.
@@ -79,8 +80,8 @@ public:
     // The renderer kind of the main window (1, the software renderer, unless changed).
     static void SetMainWindowRendererKind(std::int32_t kind);
     // The names the framework's services go by in this program: the key store's company
-    // folder (from the version block) and folder variable, and the screen resolution's
-    // variable.
+    // folder (from the version block) and folder variable, the screen resolution's variable,
+    // and the MIDI clients' name (the product's) and system variable.
     void NameFrameworkServices() const;
 
 protected:

@@ -11,9 +11,10 @@
 namespace QK
 {
 
-std::shared_ptr<IMidiBackend> CreatePlatformMidiBackend(const std::string& clientName)
+std::shared_ptr<IMidiBackend> CreatePlatformMidiBackend(const MidiBackendSettings& settings)
 {
-    const char* api = std::getenv("VEDIDU_MIDI_API");
+    const std::string& clientName = settings.clientName;
+    const char* api = settings.apiVariable.empty() ? nullptr : std::getenv(settings.apiVariable.c_str());
     const bool jackAsked = api && strcasecmp(api, "jack") == 0;
     // Without the sequencer device RtMidi would only fail, and ALSA would say so on stderr.
     if (!jackAsked && access("/dev/snd/seq", R_OK | W_OK) == 0)

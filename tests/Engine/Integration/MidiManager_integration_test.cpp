@@ -9,6 +9,7 @@
 #include "QKFramework/Notification/NotificationCenterManager.h"
 #include "tests/QKFramework/Midi/CaptureRecorder.h"
 #include "tests/support/Midi/JackClients.h"
+#include "tests/support/Midi/EditorMidiNames.h"
 #include "tests/support/Midi/SimulatedController.h"
 #include "tests/support/Midi/SimulatorProcess.h"
 #include "tests/support/WaitUntil.h"
@@ -80,6 +81,7 @@ protected:
         m_state = m_folder / "simulator.state";
 
         SetMidiBackend(nullptr);
+        UseEditorMidiNames();
         m_centre = GetDefaultNotificationCenter();
         m_centre->Flush();
         m_engine = LPresetEditorAppEngine::Create();
@@ -270,7 +272,7 @@ TEST_F(MidiManagerIntegrationTest, UnplugIsAnnouncedAndReplugReconnects)
     const auto expectTwoClientsAfterAFewPasses = [&]
     {
         std::this_thread::sleep_for(std::chrono::milliseconds(3 * LMidiManager::kCheckIntervalMs));
-        const int clients = CountJackClients("Vedidu Editor");
+        const int clients = CountJackClients(kEditorMidiClientName);
         ASSERT_GE(clients, 0) << "no JACK server answers";
         EXPECT_LE(clients, 2);
     };

@@ -3,6 +3,7 @@
 // letting go of the MIDI manager.
 #include "Panel/Main/Application.h"
 
+#include "QKFramework/Midi/MidiBackend.h"
 #include "QKFramework/ObjectBase/Exception.h"
 #include "QKFramework/Platform/Core/IniKeyStore.h"
 #include "QKFramework/Platform/Core/Resources.h"
@@ -93,6 +94,9 @@ TEST(ApplicationTest, TheEditorsNamesComeFromItsVersionBlockAndReachTheFramework
     const KeyStoreNames keyStore = GetKeyStoreNames();
     EXPECT_EQ(keyStore.companyFolder, "Dozavod Professional");
     EXPECT_EQ(keyStore.folderVariable, "VEDIDU_REGISTRY_DIR");
+    const MidiBackendSettings midi = GetMidiBackendSettings();
+    EXPECT_EQ(midi.clientName, "Vedidu Editor");
+    EXPECT_EQ(midi.apiVariable, "VEDIDU_MIDI_API");
     const ScopedEnvironment dpi("VEDIDU_DPI", "123");
     EXPECT_EQ(LRenderApp::GetScreenResolution(), 123);
 }
