@@ -3,7 +3,9 @@
 // and shows the main window, runs the message loop and ends the process.
 //
 // LFrameworkShell holds the sequence; MFCFrameworkApp<TApp> only says which application
-// class it makes. Every start-up failure that the user must hear of shows the "STARTUP_ERROR"
+// class it makes, and that class's main window class (TApp::kMainWindowClassName), which the
+// single instance needs before the application exists. The product's name is the program's
+// version block. Every start-up failure that the user must hear of shows the "STARTUP_ERROR"
 // box and ends with status 1; a normal end, one of the quiet start-up codes and a second
 // instance end with 0.
 //
