@@ -11,6 +11,7 @@
 #include "DeviceControl/GeneratedCode/Engine/Inc/PresetEditorAppEngine.h"
 #include "Engine/PresetEditorCommon/MidiManager.h"
 #include "QKFramework/Platform/Midi/MidiPortNames.h"
+#include "tests/support/Midi/EditorMidiNames.h"
 #include "tests/support/Midi/SimulatorProcess.h"
 #include "tests/support/WaitUntil.h"
 
@@ -40,6 +41,7 @@ struct Setup
 
     Setup()
     {
+        UseEditorMidiNames();
         if (!simulator.Start({"--log", "/dev/null"}))
         {
             error = "cannot start " + SimulatorProcess::ExecutablePath();

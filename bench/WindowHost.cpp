@@ -42,6 +42,7 @@ public:
     using LApplicationBase::LApplicationBase;
     WString GetVersionString() const override { return WString(u"bench"); }
     WString GetMainControlName() const override { return WString(u"mainControl"); }
+    WString GetMainWindowClassName() const override { return WString(u"QKBenchMainWindowClass"); }
     IniFileHandle GetSettings(std::int32_t) override { return 0; }
     bool CanExit() override { return true; }
     std::int32_t GetMainWindowRendererKind() const override { return 1; }

@@ -4,12 +4,15 @@
 #include "QKFramework/Controls/Graph.h"
 #include "QKFramework/Controls/Label.h"
 #include "QKFramework/Controls/Panel.h"
+#include "QKFramework/Midi/MidiBackend.h"
 #include "QKFramework/ObjectBase/Exception.h"
+#include "QKFramework/Platform/Core/IniKeyStore.h"
 #include "QKFramework/Platform/Core/Resources.h"
 #include "QKFramework/Platform/Window/SessionEnd.h"
 #include "QKFramework/Renderer/RenderApp.h"
 #include "QKFramework/Utilities/Debug/DebugLog.h"
 #include "QKFramework/Utilities/Debug/StartupPhases.h"
+#include "QKFramework/Utilities/Storage/Paths.h"
 #include "UI/ArpeggiatorEditPanel.h"
 #include "UI/DeviceView.h"
 #include "UI/DriverCommon/MainControl.h"
@@ -120,6 +123,15 @@ LApplication::LApplication(const RCPtr<LControlFactory>& factory, const RCPtr<LS
                            const WString& commandLine, std::uint32_t languageId, IWindowSystem* windowSystem)
     : LApplicationBase(factory, applicationStrings, commandLine, languageId, windowSystem)
 {
+    NameFrameworkServices();
+}
+
+void LApplication::NameFrameworkServices() const
+{
+    const NString company(SanitizeFileName(GetCompanyName()).GetString());
+    SetKeyStoreNames({company.GetString(), kKeyStoreFolderVariable});
+    LRenderApp::SetScreenResolutionVariable(kScreenResolutionVariable);
+    SetMidiBackendSettings({NString(GetProductName().GetString()).GetString(), kMidiApiVariable});
 }
 
 LApplication::~LApplication()

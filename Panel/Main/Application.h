@@ -26,19 +26,28 @@ class LApplication : public LApplicationBase, public IMidiManagerProvider
 public:
     static constexpr const char16_t* kVersionString = u"1_0_0";
     static constexpr const char16_t* kMainControlName = u"mainControl";
+    // The main window's class; a second start finds the first by it.
+    static constexpr const char16_t* kMainWindowClassName = u"VediduPresetEditorMainWindowClass";
+    // The environment variables the editor answers to: "jack" for the JACK MIDI system, the
+    // screen's dots per inch, and one folder for the key store's file (tests).
+    static constexpr const char* kMidiApiVariable = "VEDIDU_MIDI_API";
+    static constexpr const char* kScreenResolutionVariable = "VEDIDU_DPI";
+    static constexpr const char* kKeyStoreFolderVariable = "VEDIDU_REGISTRY_DIR";
     // Screens of at least this many dots per inch get the high-DPI skin.
     static constexpr std::int32_t kHighDpiThreshold = 160;
     // The program's cursor resources ("CURSOR" 102 and 103).
     static constexpr std::uint32_t kDropMoveCursor = 102;
     static constexpr std::uint32_t kDropCopyCursor = 103;
 
-    // windowSystem: null for the desktop's.
+    // windowSystem: null for the desktop's. Hands the framework the editor's names (see
+    // NameFrameworkServices) before anything of it runs.
     LApplication(const RCPtr<LControlFactory>& factory, const RCPtr<LStringTable>& applicationStrings,
                  const WString& commandLine, std::uint32_t languageId, IWindowSystem* windowSystem = nullptr);
     ~LApplication() override;
 
     WString GetVersionString() const override { return WString(kVersionString); }
     WString GetMainControlName() const override { return WString(kMainControlName); }
+    WString GetMainWindowClassName() const override { return WString(kMainWindowClassName); }
     // "UI_CURSOR_DROP_MOVE" and "UI_CURSOR_DROP_COPY" are the program's own cursors; the
     // split, rotate and magnifier cursors are none (0); the rest as the base.
     std::intptr_t GetCursor(const WString& name) const override;
@@ -76,6 +85,10 @@ public:
 
     // The renderer kind of the main window (1, the software renderer, unless changed).
     static void SetMainWindowRendererKind(std::int32_t kind);
+    // The names the framework's services go by in this program: the key store's company
+    // folder (from the version block) and folder variable, the screen resolution's variable,
+    // and the MIDI clients' name (the product's) and system variable.
+    void NameFrameworkServices() const;
 
 protected:
     // Seams for tests: the engine and MIDI manager the start-up makes.

@@ -3,7 +3,7 @@
 #include "QKFramework/Application/ApplicationBase.h"
 
 #include "QKFramework/Application/AppNotifications.h"
-#include "QKFramework/Application/ProductVersion.h"
+#include "QKFramework/Application/Version.h"
 #include "QKFramework/ControlBase/ControlDescriptor.h"
 #include "QKFramework/ControlBase/Input/KeyCode.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
@@ -64,17 +64,17 @@ LApplicationBase::~LApplicationBase()
 
 WString LApplicationBase::GetCompanyName() const
 {
-    return WString(ProductVersion::kCompanyName);
+    return Version(GetApplicationInstance()).GetValue(u"CompanyName");
 }
 
 WString LApplicationBase::GetProductName() const
 {
-    return WString(ProductVersion::kProductName);
+    return Version(GetApplicationInstance()).GetValue(u"ProductName");
 }
 
 WString LApplicationBase::GetProductVersion() const
 {
-    return WString(ProductVersion::kProductVersion);
+    return Version(GetApplicationInstance()).GetValue(u"ProductVersion");
 }
 
 // --- Services ------------------------------------------------------------------------------
@@ -260,7 +260,7 @@ QKRESULT LApplicationBase::CreateMainWindow(std::int32_t rendererKind)
                          "Invalid Control Name");
 
     HostWindowRequest request;
-    request.className = WString(kMainWindowClassName);
+    request.className = GetMainWindowClassName();
     request.title = GetCompanyName();
     const std::uint32_t resize = GetResizeStyle(*description);
     request.style = resize ? (kStyleCaption | kStyleSysMenu | kStyleMinimizeBox | resize)
@@ -402,6 +402,7 @@ void LApplicationBase::OnHostWindowDestroyed(IHostWindow* window)
 
 QKRESULT LApplicationBase::RunApplicationStartup()
 {
+    SetHostMainWindowClassName(GetMainWindowClassName());
     if (Failed(LFrameworkApp::RunApplicationStartup()))
         return QK_E_FAIL;
     Subscribe(GetDefaultNotificationCenter(), kNidAppExitReq);

@@ -5,7 +5,7 @@
 //
 // Windows come from an IWindowSystem (the desktop's, unless a test gives its own). The
 // application class supplies its identity texts, its settings files and whether it may
-// exit. UI thread only.
+// exit, and names its main window's class. UI thread only.
 //
 // Contents: identity; services; windows; loop and exit; placement.
 #pragma once
@@ -28,7 +28,6 @@ struct AxisSpec;
 class LApplicationBase : public LFrameworkApp
 {
 public:
-    static constexpr const char16_t* kMainWindowClassName = kMainHostWindowClassName;
     static constexpr const char16_t* kFrameworkWindowClassName = u"QKFrameworkWindow";
 
     // windowSystem: null for the desktop's.
@@ -38,10 +37,15 @@ public:
 
     // --- Identity --------------------------------------------------------------------------
 
+    // "CompanyName", "ProductName" and "ProductVersion" of the program's version block
+    // (Version, which throws when the program has none).
     WString GetCompanyName() const override;
     WString GetProductName() const override;
     WString GetProductVersion() const override;
     WString GetApplicationName() const override { return GetProductName(); }
+    // The window class of the main window, which the application names; the start-up makes
+    // it the window host's main window class (SetHostMainWindowClassName).
+    virtual WString GetMainWindowClassName() const = 0;
     std::uint32_t GetLanguageId() const override { return m_languageId; }
 
     // --- Services --------------------------------------------------------------------------

@@ -1,9 +1,10 @@
-// LFrameworkShell. Sections: language; command line; the sequence; start-up; run; splash.
+// LFrameworkShell. Sections: command line; the sequence; start-up; run; splash.
 #include "QKFramework/Application/FrameworkShell.h"
 
-#include "QKFramework/Application/ProductVersion.h"
 #include "QKFramework/Application/SplashScreen.h"
+#include "QKFramework/Application/Version.h"
 #include "QKFramework/ObjectBase/Exception.h"
+#include "QKFramework/Platform/Core/LanguageIds.h"
 #include "QKFramework/Platform/Core/Resources.h"
 #include "QKFramework/Platform/Window/DisplayConnection.h"
 #include "QKFramework/Platform/Window/SessionEnd.h"
@@ -28,28 +29,6 @@ namespace
 constexpr const char* kSource = "Application\\FrameworkShell";
 
 } // namespace
-
-// --- Language ------------------------------------------------------------------------------
-
-std::uint32_t GetUserLanguageId()
-{
-    static constexpr struct
-    {
-        const char* prefix;
-        std::uint32_t lcid;
-    } kLanguages[] = {{"en", 0x0409}, {"de", 0x0407}, {"es", 0x0C0A}, {"fr", 0x040C}, {"it", 0x0410}, {"ja", 0x0411}};
-    for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"})
-    {
-        const char* value = std::getenv(variable);
-        if (!value || !*value)
-            continue;
-        for (const auto& language : kLanguages)
-            if (std::strncmp(value, language.prefix, 2) == 0)
-                return language.lcid;
-        return 0x0409;
-    }
-    return 0x0409;
-}
 
 // --- Command line --------------------------------------------------------------------------
 
@@ -89,7 +68,7 @@ LFrameworkShell::~LFrameworkShell()
 
 WString LFrameworkShell::GetProductName() const
 {
-    return WString(ProductVersion::kProductName);
+    return Version(GetApplicationInstance()).GetValue(u"ProductName");
 }
 
 int LFrameworkShell::FrameworkWinMain(int argc, const char* const* argv, std::int32_t languageId,
@@ -170,6 +149,7 @@ bool LFrameworkShell::InitApplication()
         NoteStartupPhase("skins");
 
         m_stringTable = m_factory->GetMergedStringTable();
+        SetHostMainWindowClassName(GetMainWindowClassName());
         m_firstInstance = CheckSingleInstance();
         return m_firstInstance;
     }
@@ -183,8 +163,8 @@ bool LFrameworkShell::InitApplication()
 
 bool LFrameworkShell::CheckSingleInstance()
 {
-    auto instance = std::make_unique<SingleInstance>(
-        std::string(NString(LApplicationBase::kMainWindowClassName).GetString()) + "Prevent");
+    const std::string windowClass = NString(GetMainWindowClassName().GetString()).GetString();
+    auto instance = std::make_unique<SingleInstance>(windowClass + "Prevent");
     switch (instance->Claim(NString(m_commandLine.GetString()).GetString()))
     {
     case SingleInstance::Role::Second:

@@ -3,7 +3,9 @@
 // and shows the main window, runs the message loop and ends the process.
 //
 // LFrameworkShell holds the sequence; MFCFrameworkApp<TApp> only says which application
-// class it makes. Every start-up failure that the user must hear of shows the "STARTUP_ERROR"
+// class it makes, and that class's main window class (TApp::kMainWindowClassName), which the
+// single instance needs before the application exists. The product's name is the program's
+// version block. Every start-up failure that the user must hear of shows the "STARTUP_ERROR"
 // box and ends with status 1; a normal end, one of the quiet start-up codes and a second
 // instance end with 0.
 //
@@ -69,7 +71,11 @@ protected:
                                                       std::uint32_t languageId) = 0;
     // Where the skins and string tables come from: "::" for the program's own resources.
     virtual WString GetSkinFolder() const { return WString(u"::"); }
+    // "ProductName" of the program's version block (Version, which throws when there is none).
     virtual WString GetProductName() const;
+    // The application class's main window class, named before the application exists: the
+    // single-instance files are named after it.
+    virtual WString GetMainWindowClassName() const = 0;
     // Decides whether this process is the first instance; a second one hands its command
     // line over. True to go on as a full instance: the first, or one that could not reach
     // the first (which may still be starting).
@@ -108,9 +114,7 @@ protected:
     {
         return RCPtr<LApplicationBase>(new TApp(factory, strings, commandLine, languageId));
     }
+    WString GetMainWindowClassName() const override { return WString(TApp::kMainWindowClassName); }
 };
-
-// The user's language (LCID) from LC_ALL, LC_MESSAGES or LANG; English otherwise.
-std::uint32_t GetUserLanguageId();
 
 } // namespace QK

@@ -21,7 +21,7 @@ std::shared_ptr<IMidiBackend> GetMidiBackend()
         return g_backend;
     // Made once: the presence checker asks every 500 ms, and each back end is a client of
     // the MIDI system.
-    static const std::shared_ptr<IMidiBackend> platform = CreatePlatformMidiBackend("Vedidu Editor");
+    static const std::shared_ptr<IMidiBackend> platform = CreatePlatformMidiBackend(GetMidiBackendSettings());
     return platform;
 }
 

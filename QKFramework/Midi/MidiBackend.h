@@ -251,16 +251,29 @@ inline void DeliverMidiMessage(IMidiInputSink& sink, const std::uint8_t* bytes, 
 
 // ---- The process-wide service ---------------------------------------------------------
 
-// The back end over the system's MIDI, as it comes and goes (ReconnectingMidiBackend): the
-// ALSA sequencer by default; JACK when the environment variable VEDIDU_MIDI_API is "jack" or
-// the ALSA sequencer cannot be opened. While neither can be reached it has no devices, says
-// so once in one line on standard error, and keeps looking every few seconds; a JACK server
-// that ends is left and looked for again. clientName names the program's own MIDI clients.
-// Never null.
-std::shared_ptr<IMidiBackend> CreatePlatformMidiBackend(const std::string& clientName);
+// The names the platform's back end takes from the application: the name of the program's
+// own MIDI clients (also the first word of its line on standard error) and the environment
+// variable that asks for JACK with the value "jack" (empty: none is read).
+struct MidiBackendSettings
+{
+    std::string clientName = "QK MIDI";
+    std::string apiVariable;
+};
 
-// The back end in use: the one set last, else the platform's own, made on first use under
-// the client name "Vedidu Editor" and kept until the process ends. Never null.
+// The application hands its names in before the first MIDI use: the platform's back end is
+// made once, with the settings of that moment. Any thread.
+void SetMidiBackendSettings(const MidiBackendSettings& settings);
+MidiBackendSettings GetMidiBackendSettings();
+
+// The back end over the system's MIDI, as it comes and goes (ReconnectingMidiBackend): the
+// ALSA sequencer by default; JACK when the settings' variable is "jack" or the ALSA sequencer
+// cannot be opened. While neither can be reached it has no devices, says so once in one line
+// on standard error, and keeps looking every few seconds; a JACK server that ends is left and
+// looked for again. Never null.
+std::shared_ptr<IMidiBackend> CreatePlatformMidiBackend(const MidiBackendSettings& settings);
+
+// The back end in use: the one set last, else the platform's own, made on first use with
+// the settings then handed in and kept until the process ends. Never null.
 std::shared_ptr<IMidiBackend> GetMidiBackend();
 
 // Puts backend in place of the current one (null: the platform's own again) and returns

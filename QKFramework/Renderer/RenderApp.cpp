@@ -8,6 +8,8 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <mutex>
+#include <string>
 
 namespace QK
 {
@@ -26,6 +28,15 @@ const IRenderAppServices& Services()
 {
     const IRenderAppServices* services = g_services.load(std::memory_order_acquire);
     return services ? *services : g_defaults;
+}
+
+std::mutex g_resolutionVariableMutex;
+
+// Never destroyed: a renderer may be made while static objects go.
+std::string& ResolutionVariable()
+{
+    static auto* const name = new std::string();
+    return *name;
 }
 
 } // namespace
@@ -80,10 +91,21 @@ WString LRenderApp::GetApplicationString(const char16_t* key)
     return text;
 }
 
+void LRenderApp::SetScreenResolutionVariable(const std::string& name)
+{
+    std::lock_guard lock(g_resolutionVariableMutex);
+    ResolutionVariable() = name;
+}
+
 std::int32_t LRenderApp::GetScreenResolution()
 {
     constexpr std::int32_t kLargest = 10000;
-    if (const char* text = std::getenv("VEDIDU_DPI"))
+    std::string variable;
+    {
+        std::lock_guard lock(g_resolutionVariableMutex);
+        variable = ResolutionVariable();
+    }
+    if (const char* text = variable.empty() ? nullptr : std::getenv(variable.c_str()))
     {
         const std::int32_t dpi = ParseInt(text);
         if (dpi >= 1 && dpi <= kLargest)

@@ -12,6 +12,7 @@
 #include "QKFramework/Utilities/Storage/StringFwd.h"
 
 #include <cstdint>
+#include <string>
 
 namespace QK
 {
@@ -63,8 +64,12 @@ public:
     static ConstRCPtr<LMeasurementRenderer> GetMeasurementRenderer();
     static std::uint32_t GetTimeMs();
     static QKRESULT GetSystemFont(WString& family, float& size, std::int32_t& style);
-    // VEDIDU_DPI when it holds a usable number, else the services' resolution when known,
-    // else 96.
+    // The environment variable that may set the screen's resolution in dots per inch, which
+    // the application names (the window system may report none, or a wrong one); empty for
+    // none, as before the application names one.
+    static void SetScreenResolutionVariable(const std::string& name);
+    // The variable's value when it holds a usable number, else the services' resolution when
+    // known, else 96.
     static std::int32_t GetScreenResolution();
     // The text of key in the application's string table; empty when it has none.
     static WString GetApplicationString(const char16_t* key);

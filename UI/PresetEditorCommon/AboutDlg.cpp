@@ -1,7 +1,7 @@
 #include "UI/PresetEditorCommon/AboutDlg.h"
 
 #include "QKFramework/Application/FrameworkApp.h"
-#include "QKFramework/Application/ProductVersion.h"
+#include "QKFramework/Application/Version.h"
 #include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/Controls/Button.h"
 #include "QKFramework/Controls/Label.h"
@@ -45,8 +45,9 @@ QKRESULT LAboutDlg::Initialize()
     const RCPtr<LLabel> copyright = FindChildAs<LLabel>(*this, u"labelCopyright");
     if (!copyright)
         ThrowNullPointer(kMissingCopyrightSite, "LAboutDlg couldn't find labelCopyright");
-    product->SetText(WString(ProductVersion::kProductVersion));
-    copyright->SetText(WString(ProductVersion::kLegalCopyright));
+    const Version version(GetApplicationInstance());
+    if (!Failed(product->SetText(version.GetValue(u"ProductVersion"))))
+        copyright->SetText(version.GetValue(u"LegalCopyright"));
 
     m_handlers = LNotificationHandler<LAboutDlg>::Create(this);
     if (m_handlers)

@@ -98,9 +98,9 @@ DriversKeyStore::DriversKeyStore(std::optional<std::string> softwarePath, std::o
     if (deviceInterfaceLib)
         text += "\"DeviceInterfaceLib\"=string:" + *deviceInterfaceLib + "\n";
     m_folder.WriteFile("registry.ini", text);
-    if (const char* previous = std::getenv("VEDIDU_REGISTRY_DIR"))
+    if (const char* previous = std::getenv(kFolderVariable))
         m_previous = previous;
-    ::setenv("VEDIDU_REGISTRY_DIR", m_folder.Path().c_str(), 1);
+    ::setenv(kFolderVariable, m_folder.Path().c_str(), 1);
 }
 
 DriversKeyStore DriversKeyStore::ForLibrary(const std::string& path)
@@ -112,9 +112,9 @@ DriversKeyStore DriversKeyStore::ForLibrary(const std::string& path)
 DriversKeyStore::~DriversKeyStore()
 {
     if (m_previous)
-        ::setenv("VEDIDU_REGISTRY_DIR", m_previous->c_str(), 1);
+        ::setenv(kFolderVariable, m_previous->c_str(), 1);
     else
-        ::unsetenv("VEDIDU_REGISTRY_DIR");
+        ::unsetenv(kFolderVariable);
 }
 
 } // namespace QK::TestSupport

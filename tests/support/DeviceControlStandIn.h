@@ -6,6 +6,7 @@
 #pragma once
 
 #include "tests/support/DeviceControlClient/StandInControls.h"
+#include "tests/support/ScopedKeyStoreNames.h"
 #include "tests/support/TempFolder.h"
 
 #include <cstdint>
@@ -54,12 +55,15 @@ private:
     StandIn_SetReleaseObserverFn m_setReleaseObserver = nullptr;
 };
 
-// A key store in a temporary folder, named by VEDIDU_REGISTRY_DIR while the object lives,
-// whose HKEY_LOCAL_MACHINE key Software\Quenmar\Audio\Drivers holds the given values
-// (an empty optional leaves the value out).
+// A key store in a temporary folder, named by VEDIDU_REGISTRY_DIR (the editor's key-store
+// variable, handed to the key store as the editor does) while the object lives, whose
+// HKEY_LOCAL_MACHINE key Software\Quenmar\Audio\Drivers holds the given values (an empty
+// optional leaves the value out).
 class DriversKeyStore
 {
 public:
+    static constexpr const char* kFolderVariable = "VEDIDU_REGISTRY_DIR";
+
     DriversKeyStore(std::optional<std::string> softwarePath, std::optional<std::string> deviceInterfaceLib);
     // Names the library at path: its folder and its file name.
     static DriversKeyStore ForLibrary(const std::string& path);
@@ -67,6 +71,7 @@ public:
     ~DriversKeyStore();
 
 private:
+    ScopedKeyStoreNames m_names{KeyStoreNames{{}, kFolderVariable}};
     TempFolder m_folder;
     std::optional<std::string> m_previous;
 };

@@ -90,13 +90,24 @@ private:
     mutable std::unordered_map<std::string, ParsedFile> m_cache;
 };
 
+// The names the application gives the key store: the folder of its company, where the files
+// lie, and an environment variable that may name one folder for every root instead (for
+// tests). Until the application names them, there is no company folder and no variable.
+struct KeyStoreNames
+{
+    std::string companyFolder;
+    std::string folderVariable;
+};
+void SetKeyStoreNames(const KeyStoreNames& names);
+KeyStoreNames GetKeyStoreNames();
+
 // The key-store files of this desktop for a root, least important first:
-//  - VEDIDU_REGISTRY_DIR set: <that folder>/registry.ini alone, for every root (tests).
-//  - HKEY_CURRENT_USER: $XDG_CONFIG_HOME/Dozavod Professional/registry.ini (by default
-//    ~/.config/...).
-//  - The other roots: <dir>/Dozavod Professional/registry.ini for every folder of
-//    $XDG_CONFIG_DIRS (by default /etc/xdg), the first folder being the most important.
-// Relative folders are ignored, as the XDG base-directory rules ask.
+//  - the folder variable set: <that folder>/registry.ini alone, for every root.
+//  - HKEY_CURRENT_USER: $XDG_CONFIG_HOME/<company>/registry.ini (by default ~/.config/...).
+//  - The other roots: <dir>/<company>/registry.ini for every folder of $XDG_CONFIG_DIRS (by
+//    default /etc/xdg), the first folder being the most important.
+// Relative folders are ignored, as the XDG base-directory rules ask; without a company folder
+// there are no files but the variable's.
 std::vector<std::string> XdgKeyStoreFiles(RegistryRoot root);
 
 } // namespace QK

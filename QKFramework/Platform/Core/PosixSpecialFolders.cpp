@@ -115,7 +115,7 @@ std::string FirstOutputLine(const char* program, const char* argument)
 
 } // namespace
 
-std::string GetExecutableFolder()
+std::string GetExecutablePath()
 {
     std::vector<char> buffer(4096);
     for (;;)
@@ -124,15 +124,18 @@ std::string GetExecutableFolder()
         if (length < 0)
             return {};
         if (static_cast<std::size_t>(length) < buffer.size())
-        {
-            const std::string path(buffer.data(), static_cast<std::size_t>(length));
-            const std::size_t slash = path.rfind('/');
-            if (slash == std::string::npos)
-                return {};
-            return slash == 0 ? std::string("/") : path.substr(0, slash);
-        }
+            return std::string(buffer.data(), static_cast<std::size_t>(length));
         buffer.resize(buffer.size() * 2);
     }
+}
+
+std::string GetExecutableFolder()
+{
+    const std::string path = GetExecutablePath();
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return {};
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
 }
 
 std::string GetUserDataFolder()

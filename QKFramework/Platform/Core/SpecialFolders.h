@@ -10,7 +10,10 @@
 namespace QK
 {
 
-// The folder of the running executable (/proc/self/exe).
+// The running executable's file (/proc/self/exe), the module file name of the Windows build.
+std::string GetExecutablePath();
+
+// The folder of the running executable.
 std::string GetExecutableFolder();
 
 // $XDG_DATA_HOME, or ~/.local/share when it is unset or not absolute.

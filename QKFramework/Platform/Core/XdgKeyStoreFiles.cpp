@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -12,8 +13,16 @@ namespace QK
 namespace
 {
 
-constexpr const char* kCompanyFolder = "Dozavod Professional";
 constexpr const char* kFileName = "registry.ini";
+
+std::mutex g_namesMutex;
+
+// Never destroyed: the store may be read while static objects go.
+KeyStoreNames& Names()
+{
+    static auto* const names = new KeyStoreNames();
+    return *names;
+}
 
 // The variable's value, or empty when it is unset.
 std::string Environment(const char* name)
@@ -27,18 +36,34 @@ bool IsAbsolute(const std::string& path)
     return !path.empty() && path.front() == '/';
 }
 
-std::string StoreFileIn(const std::string& configFolder)
+std::string StoreFileIn(const std::string& configFolder, const std::string& companyFolder)
 {
-    return configFolder + "/" + kCompanyFolder + "/" + kFileName;
+    return configFolder + "/" + companyFolder + "/" + kFileName;
 }
 
 } // namespace
 
+void SetKeyStoreNames(const KeyStoreNames& names)
+{
+    std::lock_guard lock(g_namesMutex);
+    Names() = names;
+}
+
+KeyStoreNames GetKeyStoreNames()
+{
+    std::lock_guard lock(g_namesMutex);
+    return Names();
+}
+
 std::vector<std::string> XdgKeyStoreFiles(RegistryRoot root)
 {
-    const std::string overridden = Environment("VEDIDU_REGISTRY_DIR");
+    const KeyStoreNames names = GetKeyStoreNames();
+    const std::string overridden =
+        names.folderVariable.empty() ? std::string() : Environment(names.folderVariable.c_str());
     if (!overridden.empty())
         return {overridden + "/" + kFileName};
+    if (names.companyFolder.empty())
+        return {};
 
     if (root == RegistryRoot::CurrentUser)
     {
@@ -50,7 +75,7 @@ std::vector<std::string> XdgKeyStoreFiles(RegistryRoot root)
                 return {};
             home = userHome + "/.config";
         }
-        return {StoreFileIn(home)};
+        return {StoreFileIn(home, names.companyFolder)};
     }
 
     std::string dirs = Environment("XDG_CONFIG_DIRS");
@@ -64,7 +89,7 @@ std::vector<std::string> XdgKeyStoreFiles(RegistryRoot root)
         const std::string dir = dirs.substr(start, end - start);
         // The first folder is the most important one, so it goes last.
         if (IsAbsolute(dir))
-            files.insert(files.begin(), StoreFileIn(dir));
+            files.insert(files.begin(), StoreFileIn(dir, names.companyFolder));
         start = end + 1;
     }
     return files;

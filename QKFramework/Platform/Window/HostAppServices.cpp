@@ -8,6 +8,13 @@ namespace
 
 IHostAppServices* g_services = nullptr;
 
+// Never destroyed: windows may still be asked about while static objects go.
+WString& MainWindowClassName()
+{
+    static auto* const name = new WString();
+    return *name;
+}
+
 } // namespace
 
 IHostAppServices* SetHostAppServices(IHostAppServices* services)
@@ -20,6 +27,16 @@ IHostAppServices* SetHostAppServices(IHostAppServices* services)
 IHostAppServices* GetHostAppServices()
 {
     return g_services;
+}
+
+void SetHostMainWindowClassName(const WString& name)
+{
+    MainWindowClassName() = name;
+}
+
+const WString& GetHostMainWindowClassName()
+{
+    return MainWindowClassName();
 }
 
 } // namespace QK

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "QKFramework/ObjectBase/RCPtr.h"
+#include "QKFramework/Utilities/Storage/StringT.h"
 
 #include <cstdint>
 
@@ -21,8 +22,6 @@ class IWindowOSServices;
 class LRenderer;
 struct WindowPlacement;
 
-// The window class of the editor's main window: its placement is saved as it closes.
-inline constexpr const char16_t* kMainHostWindowClassName = u"VediduPresetEditorMainWindowClass";
 
 class IHostAppServices
 {
@@ -49,5 +48,11 @@ protected:
 // Installs services (null: none) and answers those installed before.
 IHostAppServices* SetHostAppServices(IHostAppServices* services);
 IHostAppServices* GetHostAppServices();
+
+// The window class of the application's main window, which the application names before it
+// makes its windows: a window of that class saves its placement as it closes. Empty until
+// then.
+void SetHostMainWindowClassName(const WString& name);
+const WString& GetHostMainWindowClassName();
 
 } // namespace QK

@@ -39,6 +39,13 @@ void AddRegion(RectRegion& target, const RectRegion& source)
     }
 }
 
+// A window of the class the application named for its main window; none is before it names one.
+bool IsMainWindowClass(const WString& className)
+{
+    const WString& mainClass = GetHostMainWindowClassName();
+    return !mainClass.IsEmpty() && className.IsEqual(mainClass);
+}
+
 bool HasDisplay()
 {
     const char* display = std::getenv("DISPLAY");
@@ -52,7 +59,7 @@ bool HasDisplay()
 
 SdlHostWindow::SdlHostWindow(SdlWindowSystem& system, const HostWindowRequest& request, SDL_Window* window)
     : m_system(system), m_window(window), m_madeTitle(request.title), m_id(SDL_GetWindowID(window)),
-      m_owner(request.owner), m_isMainClass(request.className.IsEqual(kMainHostWindowClassName))
+      m_owner(request.owner), m_isMainClass(IsMainWindowClass(request.className))
 {
     SDL_GetWindowSize(window, &m_width, &m_height);
 }

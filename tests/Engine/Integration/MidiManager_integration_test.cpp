@@ -10,6 +10,7 @@
 #include "QKFramework/Notification/NotificationCenterManager.h"
 #include "tests/QKFramework/Midi/CaptureRecorder.h"
 #include "tests/support/Midi/JackClients.h"
+#include "tests/support/Midi/EditorMidiNames.h"
 #include "tests/support/Midi/PrivateJackServer.h"
 #include "tests/support/Midi/SimulatedController.h"
 #include "tests/support/Midi/SimulatorProcess.h"
@@ -85,6 +86,7 @@ protected:
         m_state = m_folder / "simulator.state";
 
         SetMidiBackend(nullptr);
+        UseEditorMidiNames();
         m_centre = GetDefaultNotificationCenter();
         m_centre->Flush();
         m_engine = LPresetEditorAppEngine::Create();
@@ -291,7 +293,7 @@ TEST_F(MidiManagerIntegrationTest, UnplugIsAnnouncedAndReplugReconnects)
     const auto expectThreeClientsAfterAFewPasses = [&]
     {
         std::this_thread::sleep_for(std::chrono::milliseconds(3 * LMidiManager::kCheckIntervalMs));
-        const int clients = CountJackClients("Vedidu Editor");
+        const int clients = CountJackClients(kEditorMidiClientName);
         ASSERT_GE(clients, 0) << "no JACK server answers";
         EXPECT_LE(clients, 3);
     };
@@ -448,7 +450,8 @@ protected:
     // The program's back end, on the private server (JACK_DEFAULT_SERVER names it now).
     void MakeBackend()
     {
-        m_backend = std::dynamic_pointer_cast<ReconnectingMidiBackend>(CreatePlatformMidiBackend("Vedidu Editor"));
+        m_backend = std::dynamic_pointer_cast<ReconnectingMidiBackend>(
+            CreatePlatformMidiBackend({kEditorMidiClientName, "VEDIDU_MIDI_API"}));
         ASSERT_TRUE(m_backend);
         SetMidiBackend(m_backend);
     }

@@ -369,8 +369,11 @@ public:
             GetIniFileManager()->CloseFile(m_settings, true);
     }
 
+    static constexpr const char16_t* kMainWindowClassName = kTestMainWindowClassName;
+
     WString GetVersionString() const override { return WString(u"test"); }
     WString GetMainControlName() const override { return WString(u"mainControl"); }
+    WString GetMainWindowClassName() const override { return WString(kMainWindowClassName); }
     IniFileHandle GetSettings(std::int32_t file) override { return file == 1 ? m_settings : 0; }
     bool CanExit() override { return true; }
     std::int32_t GetMainWindowRendererKind() const override { return g_script.rendererKind; }

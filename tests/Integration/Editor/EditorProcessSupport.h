@@ -9,6 +9,7 @@
 
 #include "tests/support/ChildProcess.h"
 #include "tests/support/Editor/EditorTree.h"
+#include "tests/support/Midi/EditorMidiNames.h"
 #include "tests/support/Midi/SimulatedController.h"
 #include "tests/support/Midi/SimulatorProcess.h"
 #include "tests/support/ScopedEnvironment.h"
@@ -49,8 +50,10 @@ inline bool HasDisplay()
     return display && *display;
 }
 
+// Lists the devices as the editor does (its MIDI names).
 inline bool SimulatorPortsListed()
 {
+    UseEditorMidiNames();
     return CountListedDevices(*GetMidiBackend(), MidiDirection::Input, SimulatorProcess::kPortName) == 1 &&
            CountListedDevices(*GetMidiBackend(), MidiDirection::Output, SimulatorProcess::kPortName) == 1;
 }

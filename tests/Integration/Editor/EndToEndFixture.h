@@ -9,6 +9,7 @@
 
 #include "DeviceControl/GeneratedCode/Engine/Inc/ParameterTable.h"
 #include "QKFramework/Midi/MidiBackend.h"
+#include "tests/support/Midi/EditorMidiNames.h"
 #include "tests/support/Midi/SimulatedController.h"
 #include "tests/support/Midi/SimulatorProcess.h"
 #include "tests/support/TempFolder.h"
@@ -134,6 +135,7 @@ protected:
         if (!std::getenv("JACK_DEFAULT_SERVER"))
             GTEST_SKIP() << "needs the JACK server that scripts/test.sh starts";
 
+        UseEditorMidiNames();
         SimulatedController controller;
         controller.SetPreset(3, Favorite());
         SetUpController(controller);

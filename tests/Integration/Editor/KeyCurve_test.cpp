@@ -8,6 +8,7 @@
 
 #include "tests/support/Editor/DialogWindow.h"
 #include "tests/support/Editor/EditorTestApp.h"
+#include "tests/support/Midi/EditorMidiNames.h"
 #include "tests/support/Midi/SimulatedController.h"
 #include "tests/support/Midi/SimulatorProcess.h"
 #include "tests/support/Recorder.h"
@@ -36,6 +37,7 @@ protected:
     void SetUp() override
     {
         SetMidiBackend(nullptr);
+        UseEditorMidiNames();
         ASSERT_TRUE(simulator.Start({"--state", statePath}));
         ASSERT_TRUE(WaitUntil(
             [&]

@@ -7,6 +7,7 @@
 
 #include "Engine/PresetEditorCommon/MidiManager.h"
 #include "QKFramework/Midi/ReconnectingMidiBackend.h"
+#include "tests/support/Midi/EditorMidiNames.h"
 #include "tests/support/Midi/PrivateJackServer.h"
 
 #include <signal.h>
@@ -37,7 +38,8 @@ protected:
         if (!std::getenv("DISPLAY"))
             GTEST_SKIP() << "needs an X server (scripts/test.sh starts Xvfb)";
         ASSERT_TRUE(m_server.Start()) << m_server.Log();
-        m_backend = std::dynamic_pointer_cast<ReconnectingMidiBackend>(CreatePlatformMidiBackend("Vedidu Editor"));
+        m_backend = std::dynamic_pointer_cast<ReconnectingMidiBackend>(
+            CreatePlatformMidiBackend({kEditorMidiClientName, "VEDIDU_MIDI_API"}));
         ASSERT_TRUE(m_backend);
         SetMidiBackend(m_backend);
     }

@@ -3,12 +3,16 @@
 // letting go of the MIDI manager.
 #include "Panel/Main/Application.h"
 
+#include "QKFramework/Midi/MidiBackend.h"
 #include "QKFramework/ObjectBase/Exception.h"
+#include "QKFramework/Platform/Core/IniKeyStore.h"
 #include "QKFramework/Platform/Core/Resources.h"
+#include "QKFramework/Renderer/RenderApp.h"
 #include "QKFramework/Renderer/Renderer.h"
 #include "QKFramework/Utilities/Graphics/PngDecoder.h"
 
 #include "tests/support/Editor/EditorTestApp.h"
+#include "tests/support/Recorder.h"
 #include "tests/support/Render/RecordingMessageService.h"
 #include "tests/support/ScopedEnvironment.h"
 #include "tests/support/TempFolder.h"
@@ -29,6 +33,7 @@ namespace
 using TestSupport::EditorTestApp;
 using TestSupport::FakeWindowSystem;
 using TestSupport::LoadEditorResources;
+using TestSupport::Narrow;
 using TestSupport::ScopedEnvironment;
 using TestSupport::TempFolder;
 using TestSupport::TemporaryHome;
@@ -74,6 +79,26 @@ TEST(ApplicationTest, FoldersFiveAndSixAreTheDocumentsAndOnlyTwoSettingsFilesExi
     EXPECT_EQ(app->GetSettings(2), 0u);
     EXPECT_EQ(app->GetSettings(-1), 0u);
     EXPECT_FALSE(app->GetMidiManager()) << "no MIDI manager before start-up";
+}
+
+// The names users and other programs know the editor by: its version block's, its main
+// window class, and the ones it hands the framework as it is made.
+TEST(ApplicationTest, TheEditorsNamesComeFromItsVersionBlockAndReachTheFramework)
+{
+    FakeWindowSystem system;
+    const RCPtr<LApplication> app(new LApplication(nullptr, nullptr, WString(u""), 0x0409, &system));
+    EXPECT_EQ(Narrow(app->GetCompanyName()), "Dozavod Professional");
+    EXPECT_EQ(Narrow(app->GetProductName()), "Vedidu Editor");
+    EXPECT_EQ(Narrow(app->GetMainWindowClassName()), "VediduPresetEditorMainWindowClass");
+
+    const KeyStoreNames keyStore = GetKeyStoreNames();
+    EXPECT_EQ(keyStore.companyFolder, "Dozavod Professional");
+    EXPECT_EQ(keyStore.folderVariable, "VEDIDU_REGISTRY_DIR");
+    const MidiBackendSettings midi = GetMidiBackendSettings();
+    EXPECT_EQ(midi.clientName, "Vedidu Editor");
+    EXPECT_EQ(midi.apiVariable, "VEDIDU_MIDI_API");
+    const ScopedEnvironment dpi("VEDIDU_DPI", "123");
+    EXPECT_EQ(LRenderApp::GetScreenResolution(), 123);
 }
 
 TEST(ApplicationTest, SettingsFilesOpenOnFirstUseInTheirOwnFoldersAndAreTriedAgainWhileClosed)

@@ -72,6 +72,7 @@ public:
 
     WString GetVersionString() const override { return WString(u"1.0"); }
     WString GetMainControlName() const override { return WString(u"mainControl"); }
+    WString GetMainWindowClassName() const override { return WString(u"QKTestMainWindowClass"); }
     IniFileHandle GetSettings(std::int32_t file) override { return file == 1 ? m_userSettings : 0; }
     bool CanExit() override { return canExit; }
     std::int32_t GetMainWindowRendererKind() const override { return 1; }
@@ -340,8 +341,9 @@ TEST_F(FrameworkAppTest, FoldersByPathId)
 
     EXPECT_FALSE(app->GetFolder(0).IsEmpty());
     EXPECT_EQ(Narrow(app->GetFolder(1)), "::");
-    EXPECT_EQ(Narrow(app->GetFolder(2)), home / "data/Dozavod Professional/Vedidu Editor");
-    EXPECT_EQ(Narrow(app->GetFolder(3)), home / "config/Dozavod Professional/Vedidu Editor");
+    // The company and product of the test program's version block.
+    EXPECT_EQ(Narrow(app->GetFolder(2)), home / "data/QK Test Works/QK Test Program");
+    EXPECT_EQ(Narrow(app->GetFolder(3)), home / "config/QK Test Works/QK Test Program");
     EXPECT_TRUE(FolderExists(app->GetFolder(3))) << "made when missing";
     EXPECT_FALSE(app->GetFolder(4).IsEmpty());
     try
@@ -356,6 +358,26 @@ TEST_F(FrameworkAppTest, FoldersByPathId)
                   std::string::npos)
             << error.what();
     }
+}
+
+// The identity is the program's version block (this program's names its test program), the
+// main window's class the application's; the framework adds no name of its own.
+TEST_F(FrameworkAppTest, TheIdentityIsTheVersionBlocksAndTheMainWindowClassTheApplications)
+{
+    const RCPtr<TestApp> app(new TestApp(LoadTwoSkins(m_folder), m_system, ""));
+    EXPECT_EQ(Narrow(app->GetCompanyName()), "QK Test Works");
+    EXPECT_EQ(Narrow(app->GetProductName()), "QK Test Program");
+    EXPECT_EQ(Narrow(app->GetApplicationName()), "QK Test Program");
+    EXPECT_EQ(Narrow(app->GetProductVersion()), "7.8.9");
+
+    SetHostMainWindowClassName(WString());
+    ASSERT_EQ(app->RunApplicationStartup(), QK_OK);
+    EXPECT_EQ(Narrow(GetHostMainWindowClassName()), "QKTestMainWindowClass") << "named by the start-up";
+    EXPECT_EQ(app->CreateMainWindow(1), QK_E_FAIL) << "the fake window system makes no window";
+    ASSERT_EQ(m_system.requests.size(), 1u);
+    EXPECT_EQ(Narrow(m_system.requests[0].className), "QKTestMainWindowClass");
+    EXPECT_EQ(Narrow(m_system.requests[0].title), "QK Test Works") << "the main window is titled with the company";
+    app->Shutdown();
 }
 
 TEST_F(FrameworkAppTest, CursorsByNameWithTheArrowForAnyOther)

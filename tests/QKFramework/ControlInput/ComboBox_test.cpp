@@ -8,7 +8,6 @@
 #include "QKFramework/Notification/NotificationCenterManager.h"
 #include "QKFramework/Renderer/Gdi/GDIRenderContextInfo.h"
 
-#include "tests/support/ScopedEnvironment.h"
 #include "tests/support/Recorder.h"
 #include "tests/support/UI/ControlTestTools.h"
 #include "tests/support/UI/EventScript.h"
@@ -405,7 +404,6 @@ std::string PictureLooks()
 
 TEST(ComboBoxPicture, ListsOpenBelowAndAbove)
 {
-    const ScopedEnvironment dpi("VEDIDU_DPI", "96");
     WindowHarness harness(PictureTree(), PictureStrings(), PictureLooks());
     const ScopedRenderApp measuring;
     harness.Factory().RegisterControlClass(WString(u"Framework.ComboBox"), &LComboBox::Create);

@@ -12,7 +12,6 @@
 #include "QKFramework/Notification/NotificationCenterManager.h"
 
 #include "tests/support/Controls/FakeClipboard.h"
-#include "tests/support/ScopedEnvironment.h"
 #include "tests/support/UI/ControlTestTools.h"
 #include "tests/support/UI/EventScript.h"
 #include "tests/support/UI/WindowTestSupport.h"
@@ -322,7 +321,6 @@ bool HasInk(const IDrawingSurface& surface, const RectL& rect)
 
 TEST(DialogPicture, ANumericUpDownWithOkAndCancel)
 {
-    const ScopedEnvironment dpi("VEDIDU_DPI", "96");
     WindowHarness harness(kPictureTree, kPictureStrings, PictureLooks());
     const ScopedRenderApp measuring;
     harness.Factory().RegisterControlClass(WString(u"Framework.Button"), &LButton::Create);

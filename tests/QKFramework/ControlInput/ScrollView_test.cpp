@@ -10,7 +10,6 @@
 #include "QKFramework/Notification/Notification.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
 
-#include "tests/support/ScopedEnvironment.h"
 #include "tests/support/UI/ControlTestTools.h"
 #include "tests/support/UI/WindowTestSupport.h"
 
@@ -412,7 +411,6 @@ TEST(ScrollViewBarParts, ABarMadeBeforeItsViewHasALengthIsVerticalAndItsThumbTra
 
 TEST(ScrollViewPicture, BothBarsAndTheCornerDraw)
 {
-    const ScopedEnvironment dpi("VEDIDU_DPI", "96");
     WindowHarness harness(Tree(true), std::string(), Looks(true));
     // Real measurements, so that the caret and the highlight sit where the glyphs are drawn.
     const ScopedRenderApp measuring;

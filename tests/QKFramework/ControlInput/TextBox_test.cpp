@@ -12,7 +12,6 @@
 #include "QKFramework/Renderer/Gdi/GDIRenderContextInfo.h"
 
 #include "tests/support/Controls/FakeClipboard.h"
-#include "tests/support/ScopedEnvironment.h"
 #include "tests/support/UI/ControlTestTools.h"
 #include "tests/support/UI/EventScript.h"
 #include "tests/support/UI/WindowTestSupport.h"
@@ -837,7 +836,6 @@ std::string PictureLooks()
 
 TEST(TextBoxPicture, AFocusedBoxWithASelection)
 {
-    const ScopedEnvironment dpi("VEDIDU_DPI", "96");
     WindowHarness harness(kPictureTree, std::string(), PictureLooks());
     // Real measurements, so that the caret and the highlight sit where the glyphs are drawn.
     const ScopedRenderApp measuring;

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 
 namespace QK
 {
@@ -19,6 +20,18 @@ namespace
 using TestSupport::ScopedEnvironment;
 using TestSupport::ScopedRenderApp;
 
+// The resolution variable as a test application names it, for one scope (none after it, as
+// before any application names one).
+class ScopedResolutionVariable
+{
+public:
+    static constexpr const char* kName = "QK_TEST_DPI";
+    ScopedResolutionVariable() { LRenderApp::SetScreenResolutionVariable(kName); }
+    ScopedResolutionVariable(const ScopedResolutionVariable&) = delete;
+    ScopedResolutionVariable& operator=(const ScopedResolutionVariable&) = delete;
+    ~ScopedResolutionVariable() { LRenderApp::SetScreenResolutionVariable(std::string()); }
+};
+
 ConstRCPtr<LFont> Font(const char16_t* family, float size, std::int32_t style = 0)
 {
     return LFont::FindOrCreate(WString(family), size, style);
@@ -26,7 +39,6 @@ ConstRCPtr<LFont> Font(const char16_t* family, float size, std::int32_t style = 
 
 TEST(SystemMeasurementRendererTest, MetricsOfASansSerifFontAtNinePoints)
 {
-    const ScopedEnvironment dpi("VEDIDU_DPI", nullptr);
     const RCPtr<LSystemMeasurementRenderer> renderer(new LSystemMeasurementRenderer());
     std::int32_t lineHeight = -1, ascent = 0, descent = 0;
     ASSERT_EQ(renderer->GetFontMetrics(Font(u"sans-serif", 9.0f), lineHeight, ascent, descent), QK_OK);
@@ -47,7 +59,6 @@ TEST(SystemMeasurementRendererTest, MetricsOfASansSerifFontAtNinePoints)
 
 TEST(SystemMeasurementRendererTest, TextWidthIsTheRoundedUpAdvancePlusThree)
 {
-    const ScopedEnvironment dpi("VEDIDU_DPI", nullptr);
     const RCPtr<LSystemMeasurementRenderer> renderer(new LSystemMeasurementRenderer());
     const ConstRCPtr<LFont> font = Font(u"sans-serif", 9.0f);
 
@@ -83,10 +94,10 @@ TEST(SystemMeasurementRendererTest, WidthsAtAnotherResolutionAreBroughtBackTo96D
     const WString text(u"The quick brown fox jumps over the lazy dog");
     float at96 = 0.0f;
     {
-        const ScopedEnvironment dpi("VEDIDU_DPI", nullptr);
-        at96 = RCPtr<LSystemMeasurementRenderer>(new LSystemMeasurementRenderer())->MeasureText(text, font).width;
+            at96 = RCPtr<LSystemMeasurementRenderer>(new LSystemMeasurementRenderer())->MeasureText(text, font).width;
     }
-    const ScopedEnvironment dpi("VEDIDU_DPI", "144");
+    const ScopedResolutionVariable variable;
+    const ScopedEnvironment dpi(ScopedResolutionVariable::kName, "144");
     ASSERT_EQ(LRenderApp::GetScreenResolution(), 144);
     const float at144 =
         RCPtr<LSystemMeasurementRenderer>(new LSystemMeasurementRenderer())->MeasureText(text, font).width;
@@ -96,7 +107,6 @@ TEST(SystemMeasurementRendererTest, WidthsAtAnotherResolutionAreBroughtBackTo96D
 
 TEST(SystemMeasurementRendererTest, BoldTextIsWiderAndUnknownFamiliesFallBack)
 {
-    const ScopedEnvironment dpi("VEDIDU_DPI", nullptr);
     const RCPtr<LSystemMeasurementRenderer> renderer(new LSystemMeasurementRenderer());
     const WString text(u"Velocity curve");
     const float regular = renderer->MeasureText(text, Font(u"Liberation Sans", 12.0f)).width;
@@ -119,6 +129,7 @@ TEST(SystemMeasurementRendererTest, UnusableSizesMeasureNothing)
 TEST(RenderAppTest, ResolutionFromTheEnvironmentThenTheServicesThen96)
 {
     ScopedRenderApp app;
+    const ScopedResolutionVariable variable;
     const struct
     {
         const char* environment;
@@ -130,10 +141,24 @@ TEST(RenderAppTest, ResolutionFromTheEnvironmentThenTheServicesThen96)
     };
     for (const auto& c : cases)
     {
-        const ScopedEnvironment dpi("VEDIDU_DPI", c.environment);
+        const ScopedEnvironment dpi(ScopedResolutionVariable::kName, c.environment);
         app.SetScreenResolution(c.services);
         EXPECT_EQ(LRenderApp::GetScreenResolution(), c.resolution) << (c.environment ? c.environment : "unset");
     }
+}
+
+// Before the application names its variable, no variable sets the resolution.
+TEST(RenderAppTest, NoVariableIsReadUntilTheApplicationNamesOne)
+{
+    ScopedRenderApp app;
+    const ScopedEnvironment dpi(ScopedResolutionVariable::kName, "144");
+    app.SetScreenResolution(120);
+    EXPECT_EQ(LRenderApp::GetScreenResolution(), 120);
+    {
+        const ScopedResolutionVariable variable;
+        EXPECT_EQ(LRenderApp::GetScreenResolution(), 144);
+    }
+    EXPECT_EQ(LRenderApp::GetScreenResolution(), 120);
 }
 
 TEST(RenderAppTest, InstalledServicesAnswerUntilTheyAreRemoved)

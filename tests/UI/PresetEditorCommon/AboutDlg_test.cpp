@@ -2,7 +2,7 @@
 // address, cursor and failure, the standard buttons and the children it cannot do without.
 #include "UI/PresetEditorCommon/AboutDlg.h"
 
-#include "QKFramework/Application/ProductVersion.h"
+#include "QKFramework/Application/Version.h"
 #include "QKFramework/ControlBase/ControlDescriptor.h"
 
 #include "tests/support/Editor/DialogWindow.h"
@@ -58,9 +58,13 @@ TEST_F(AboutDialogTest, ShowsTheVersionAndTheNoticeAndOpensTheSupportAddress)
 {
     const RCPtr<LAboutDlg> dialog = Open();
     ASSERT_TRUE(dialog);
-    EXPECT_EQ(Text(*dialog, u"labelProduct"), Narrow(WString(ProductVersion::kProductVersion)));
-    EXPECT_EQ(Text(*dialog, u"labelCopyright"), Narrow(WString(ProductVersion::kLegalCopyright)));
-    EXPECT_FALSE(Text(*dialog, u"labelProduct").empty());
+    // The program's version block: the version alone, without the product's name, and the
+    // notice.
+    const Version version(GetApplicationInstance());
+    EXPECT_EQ(Text(*dialog, u"labelProduct"), Narrow(version.GetValue(u"ProductVersion")));
+    const std::string shown = Text(*dialog, u"labelProduct");
+    EXPECT_TRUE(!shown.empty() && shown.find_first_not_of("0123456789.") == std::string::npos) << shown;
+    EXPECT_EQ(Text(*dialog, u"labelCopyright"), "Copyright (C) Dozavod Professional. All rights reserved.");
 
     // The support button, with its text, is the link: the pointer over it is the hand, and a
     // click there hands the support address to the desktop; elsewhere (over the company logo,

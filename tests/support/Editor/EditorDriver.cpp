@@ -226,6 +226,7 @@ protected:
         m_driver.m_app = app;
         return RCPtr<LApplicationBase>(app);
     }
+    WString GetMainWindowClassName() const override { return WString(LApplication::kMainWindowClassName); }
 
 private:
     EditorDriver& m_driver;

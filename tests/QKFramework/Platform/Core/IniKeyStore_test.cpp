@@ -1,6 +1,7 @@
 // The key-store file format, the files that serve each root, and where they are found.
 #include "QKFramework/Platform/Core/IniKeyStore.h"
 #include "tests/support/ScopedEnvironment.h"
+#include "tests/support/ScopedKeyStoreNames.h"
 
 #include <gtest/gtest.h>
 
@@ -374,6 +375,10 @@ TEST(IniKeyStoreTest, AParsedTextOpensEveryKey)
 }
 
 using TestSupport::ScopedEnvironment;
+using TestSupport::ScopedKeyStoreNames;
+
+// The names a test application hands the key store.
+const KeyStoreNames kTestNames{"QK Test Works", "QK_TEST_REGISTRY_DIR"};
 
 struct LocationCase
 {
@@ -388,7 +393,8 @@ struct LocationCase
 
 TEST(XdgKeyStoreFilesTest, FilesByRootAndEnvironment)
 {
-    const std::string company = "/Dozavod Professional/registry.ini";
+    const ScopedKeyStoreNames names(kTestNames);
+    const std::string company = "/QK Test Works/registry.ini";
     const LocationCase cases[] = {
         {"test folder for machine", "/t/reg", "/c", "/d", "/h", RegistryRoot::LocalMachine, {"/t/reg/registry.ini"}},
         {"test folder for user", "/t/reg", "/c", "/d", "/h", RegistryRoot::CurrentUser, {"/t/reg/registry.ini"}},
@@ -406,7 +412,7 @@ TEST(XdgKeyStoreFilesTest, FilesByRootAndEnvironment)
     for (const LocationCase& c : cases)
     {
         SCOPED_TRACE(c.name);
-        const ScopedEnvironment registryDir("VEDIDU_REGISTRY_DIR", c.registryDir);
+        const ScopedEnvironment registryDir("QK_TEST_REGISTRY_DIR", c.registryDir);
         const ScopedEnvironment configHome("XDG_CONFIG_HOME", c.configHome);
         const ScopedEnvironment configDirs("XDG_CONFIG_DIRS", c.configDirs);
         const ScopedEnvironment home("HOME", c.home);
@@ -414,14 +420,27 @@ TEST(XdgKeyStoreFilesTest, FilesByRootAndEnvironment)
     }
 }
 
+// Until the application names them, the store has no company folder to look in and reads no
+// variable: no files at all.
+TEST(XdgKeyStoreFilesTest, WithoutNamesThereAreNoFiles)
+{
+    const ScopedKeyStoreNames names(KeyStoreNames{});
+    const ScopedEnvironment registryDir("QK_TEST_REGISTRY_DIR", "/t/reg");
+    const ScopedEnvironment configHome("XDG_CONFIG_HOME", "/c");
+    const ScopedEnvironment configDirs("XDG_CONFIG_DIRS", "/d");
+    for (const RegistryRoot root : {RegistryRoot::CurrentUser, RegistryRoot::LocalMachine})
+        EXPECT_TRUE(XdgKeyStoreFiles(root).empty());
+}
+
 TEST(XdgKeyStoreFilesTest, ThePlatformStoreReadsTheUsersFile)
 {
+    const ScopedKeyStoreNames names(kTestNames);
     TempFolder folder;
-    folder.Write("config/Dozavod Professional/registry.ini", "[HKEY_CURRENT_USER\\Software\\Vedidu]\n\"Last\"=dword:5\n");
-    const ScopedEnvironment registryDir("VEDIDU_REGISTRY_DIR", nullptr);
+    folder.Write("config/QK Test Works/registry.ini", "[HKEY_CURRENT_USER\\Software\\QK Test]\n\"Last\"=dword:5\n");
+    const ScopedEnvironment registryDir("QK_TEST_REGISTRY_DIR", nullptr);
     const ScopedEnvironment configHome("XDG_CONFIG_HOME", (folder.Path() + "/config").c_str());
     const std::unique_ptr<IRegistryKeyHandle> key =
-        GetPlatformRegistryStore().OpenKey(RegistryRoot::CurrentUser, WString(u"Software\\Vedidu"), false);
+        GetPlatformRegistryStore().OpenKey(RegistryRoot::CurrentUser, WString(u"Software\\QK Test"), false);
     ASSERT_NE(key, nullptr);
     std::uint32_t type = 0;
     Bytes data;

@@ -59,19 +59,19 @@ TEST(MidiPortNamesTest, RecognisesTheProgramsOwnClients)
         bool own;
     };
     const Case cases[] = {
-        {"Vedidu Editor:MIDI In", true},
-        {"Vedidu Editor-01:MIDI Out", true},
-        {"Vedidu Editor-123:MIDI In", true},
-        {"Vedidu Editor:MIDI In 130:0", true},
-        {"Vedidu Editor-:MIDI In", false},
-        {"Vedidu Editor-x1:MIDI In", false},
-        {"Vedidu Editor2:MIDI In", false},
+        {"QK Test:MIDI In", true},
+        {"QK Test-01:MIDI Out", true},
+        {"QK Test-123:MIDI In", true},
+        {"QK Test:MIDI In 130:0", true},
+        {"QK Test-:MIDI In", false},
+        {"QK Test-x1:MIDI In", false},
+        {"QK Test2:MIDI In", false},
         {"Vedidu:Vedidu", false},
         {"Vedidu-01:Vedidu", false},
         {"", false},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(IsOwnMidiPort(c.port, "Vedidu Editor"), c.own) << c.port;
+        EXPECT_EQ(IsOwnMidiPort(c.port, "QK Test"), c.own) << c.port;
 }
 
 } // namespace

@@ -20,9 +20,9 @@ TEST(PlatformMidiBackendTest, WithoutAnyMidiSystemThereAreNoDevices)
 {
     // JACK asked for, and a server name that nobody serves: there is no ALSA sequencer on
     // this path either.
-    ScopedEnvironment api("VEDIDU_MIDI_API", "jack");
-    ScopedEnvironment server("JACK_DEFAULT_SERVER", "vedidu-nobody-serves-this");
-    const std::shared_ptr<IMidiBackend> backend = CreatePlatformMidiBackend("Vedidu Editor");
+    ScopedEnvironment api("QK_TEST_MIDI_API", "jack");
+    ScopedEnvironment server("JACK_DEFAULT_SERVER", "qk-nobody-serves-this");
+    const std::shared_ptr<IMidiBackend> backend = CreatePlatformMidiBackend({"QK MIDI Test", "QK_TEST_MIDI_API"});
     ASSERT_TRUE(backend);
     EXPECT_TRUE(backend->ListDevices(MidiDirection::Input).empty());
     EXPECT_TRUE(backend->ListDevices(MidiDirection::Output).empty());

@@ -1,6 +1,8 @@
 // Registry keys over a fixture key store in a temporary folder, and over a scripted store
 // for the failures a file cannot produce.
 #include "QKFramework/Utilities/Storage/RegistryKey.h"
+#include "tests/support/ScopedEnvironment.h"
+#include "tests/support/ScopedKeyStoreNames.h"
 
 #include <gtest/gtest.h>
 
@@ -48,28 +50,27 @@ const char* const kFixture =
 
 constexpr const char16_t* kDrivers = u"Software\\Quenmar\\Audio\\Drivers";
 
-// A key store folder named by VEDIDU_REGISTRY_DIR for the test's length.
+// A key store folder named by a variable of the test's own for the test's length.
 class RegistryKeyTest : public ::testing::Test
 {
 protected:
+    static constexpr const char* kFolderVariable = "QK_TEST_REGISTRY_DIR";
+
     void SetUp() override
     {
-        char pattern[] = "/tmp/vedidu-registry-XXXXXX";
+        char pattern[] = "/tmp/qk-registry-XXXXXX";
         const char* made = mkdtemp(pattern);
         ASSERT_NE(made, nullptr);
         m_folder = made;
         std::ofstream(m_folder / "registry.ini", std::ios::binary) << kFixture;
-        if (const char* old = std::getenv("VEDIDU_REGISTRY_DIR"))
-            m_oldDir = old;
-        setenv("VEDIDU_REGISTRY_DIR", m_folder.c_str(), 1);
+        m_names.emplace(KeyStoreNames{"QK Test Works", kFolderVariable});
+        m_folderVariable.emplace(kFolderVariable, m_folder.c_str());
     }
 
     void TearDown() override
     {
-        if (m_oldDir)
-            setenv("VEDIDU_REGISTRY_DIR", m_oldDir->c_str(), 1);
-        else
-            unsetenv("VEDIDU_REGISTRY_DIR");
+        m_folderVariable.reset();
+        m_names.reset();
         std::filesystem::remove_all(m_folder);
     }
 
@@ -77,7 +78,8 @@ protected:
 
 private:
     std::filesystem::path m_folder;
-    std::optional<std::string> m_oldDir;
+    std::optional<TestSupport::ScopedKeyStoreNames> m_names;
+    std::optional<TestSupport::ScopedEnvironment> m_folderVariable;
 };
 
 TEST_F(RegistryKeyTest, ReadsTheDeviceControlLibrarysValues)

@@ -39,7 +39,10 @@ public:
     {
     }
 
+    static constexpr const char16_t* kMainWindowClassName = TestSupport::kTestMainWindowClassName;
+
     WString GetVersionString() const override { return WString(u"probe"); }
+    WString GetMainWindowClassName() const override { return WString(kMainWindowClassName); }
     WString GetMainControlName() const override
     {
         return WString(g_mode == "missing-main" ? u"noSuchControl" : u"mainControl");
