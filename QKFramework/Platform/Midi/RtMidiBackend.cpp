@@ -8,6 +8,7 @@
 
 #include <RtMidi.h>
 #include <jack/jack.h>
+#include <pthread.h>
 
 #include <algorithm>
 #include <atomic>
@@ -55,10 +56,15 @@ private:
 // ---- JACK -----------------------------------------------------------------------------
 
 // libjack writes its own messages (a missing server, a port that went) to standard error;
-// they belong in the debug log.
+// they belong in the debug log. libjack also calls this on its own threads, which it cancels
+// when a client closes: a cancel taken inside the log's write would unwind through the log's
+// lock, so the thread cannot be cancelled while it writes.
 void WriteJackMessage(const char* text)
 {
+    int cancelState = PTHREAD_CANCEL_ENABLE;
+    pthread_setcancelstate(PTHREAD_CANCEL_DISABLE, &cancelState);
     DebugLog::Get().GetNarrowOutput() << "JACK: " << (text ? text : "") << std::endl;
+    pthread_setcancelstate(cancelState, nullptr);
 }
 
 void RouteJackMessages()
