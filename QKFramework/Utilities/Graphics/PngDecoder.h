@@ -19,10 +19,17 @@ struct DecodedImage
 // The most pixels an image may have (128 MiB of pixels); larger ones are refused rather
 // than allocated on the word of a file's header.
 inline constexpr std::uint64_t kMaxDecodedPixels = 32u * 1024u * 1024u;
+// The widest and tallest image, the most the PNG library allocates for one chunk other than
+// pixel data (a colour profile that unpacks to more is ignored; chunks the pixels do not need
+// are skipped unread) and the most ancillary chunks it keeps: what a file may make the
+// decoder allocate besides its pixels.
+inline constexpr std::uint32_t kMaxPngSide = 65536;
+inline constexpr std::uint32_t kMaxPngChunkBytes = 1024 * 1024;
+inline constexpr std::uint32_t kMaxKeptChunks = 32;
 
 // Decodes a PNG; false (image emptied) for anything that is not a whole, valid PNG of at
-// most kMaxDecodedPixels pixels. Safe on any bytes: a chunk that claims more bytes than the
-// data holds is refused before anything is allocated for it.
+// most kMaxDecodedPixels pixels within the limits above. Safe on any bytes: a chunk that
+// claims more bytes than the data holds is refused before anything is allocated for it.
 bool DecodePng(const std::uint8_t* data, std::size_t size, DecodedImage& image);
 
 // The size of a PNG, read from its header without inflating any pixels. It checks what can
