@@ -409,7 +409,8 @@ public:
     bool SetAxisLayout(std::int32_t axis, float anchor, bool docked, const LayoutReference& position,
                        const LayoutReference& size);
     // Writes the minimum and maximum size of axis (0 X, 1 Y) and lays the control out again:
-    // 0, or 1 without a layout description.
+    // 1 when the limits differ from the stored ones (and without a layout description), 0
+    // when they are the same.
     QKRESULT SetAxisSizeLimits(std::int32_t axis, const LayoutLimit& minimum, const LayoutLimit& maximum);
 
     // --- Looks -----------------------------------------------------------------------------
