@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <thread>
 
 namespace QK
@@ -25,7 +26,8 @@ using ThreadFunction = std::uint32_t (*)(void* argument);
 
 inline constexpr std::uint32_t kThreadJoinTimeoutMs = 60000;
 
-// Thread priorities as callers give them: 0 normal, 2 highest.
+// Thread priorities as callers give them, Win32 levels: 0 normal, 2 highest (also -15 idle,
+// -2 lowest, -1 below normal, 1 above normal, 15 time critical).
 inline constexpr std::int32_t kThreadPriorityNormal = 0;
 inline constexpr std::int32_t kThreadPriorityHighest = 2;
 
@@ -49,9 +51,11 @@ public:
     // True when the thread has finished within timeoutMs (kInfinite waits for good).
     bool Join(std::uint32_t timeoutMs);
 
-    // Priorities are advisory here: ordinary Linux threads share one scheduling level, and
-    // raising a thread above it needs privileges a desktop program does not have. The
-    // calls succeed and change nothing.
+    // The thread's priority as a Win32 level (kThreadPriorityNormal, kThreadPriorityHighest,
+    // ...), and whether it gets the scheduler's boost when it wakes (on at creation). True
+    // when the system did it; false when it refused (raising a priority takes a privilege a
+    // desktop user often lacks), for an unknown level, and for a thread that was not created
+    // or has ended. A refused change leaves the thread as it was. See ThreadScheduling.h.
     bool SetPriority(std::int32_t priority);
     bool SetPriorityBoost(bool enable);
 
@@ -59,6 +63,8 @@ private:
     struct State;
 
     void Launch();
+    // Either change (or both) with the other kept as it is.
+    bool ApplyScheduling(std::optional<std::int32_t> priority, std::optional<bool> boost);
 
     std::shared_ptr<State> m_state;
     std::thread m_thread;
