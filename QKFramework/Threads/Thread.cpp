@@ -29,9 +29,9 @@ using DoneLight = LWrapper<TrafficLight, LRefCountedObject>;
 
 } // namespace
 
-struct Thread::State
+struct ThreadState
 {
-    explicit State(std::function<std::uint32_t()> body) : body(std::move(body)) {}
+    explicit ThreadState(std::function<std::uint32_t()> body) : body(std::move(body)) {}
 
     std::function<std::uint32_t()> body;
     LockWord lock;
@@ -60,7 +60,7 @@ Thread::Thread(ThreadFunction function, void* argument, std::uint32_t joinLimitM
 }
 
 Thread::Thread(std::function<std::uint32_t()> body, std::uint32_t joinLimitMs)
-    : m_state(std::make_shared<State>(std::move(body))), m_joinLimitMs(joinLimitMs)
+    : m_state(std::make_shared<ThreadState>(std::move(body))), m_joinLimitMs(joinLimitMs)
 {
     m_state->doneLight = RCPtr<DoneLight>(new DoneLight());
     m_state->doneLight->SetGreen();
@@ -165,7 +165,7 @@ bool Thread::SetPriorityBoost(bool enable)
 
 bool Thread::ApplyScheduling(std::optional<std::int32_t> priority, std::optional<bool> boost)
 {
-    State& state = *m_state;
+    ThreadState& state = *m_state;
     if (state.status.load(std::memory_order_acquire) == kCreationFailed)
         return false;
     // A created thread names itself before it waits at its gate: this wait is short.

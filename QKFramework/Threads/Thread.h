@@ -21,6 +21,10 @@
 namespace QK
 {
 
+// What a thread shares with its Thread object: the body, the start and join state, the done
+// light. Private to Thread.cpp.
+struct ThreadState;
+
 // A thread routine: one untyped argument, a 32-bit exit code.
 using ThreadFunction = std::uint32_t (*)(void* argument);
 
@@ -60,13 +64,11 @@ public:
     bool SetPriorityBoost(bool enable);
 
 private:
-    struct State;
-
     void Launch();
     // Either change (or both) with the other kept as it is.
     bool ApplyScheduling(std::optional<std::int32_t> priority, std::optional<bool> boost);
 
-    std::shared_ptr<State> m_state;
+    std::shared_ptr<ThreadState> m_state;
     std::thread m_thread;
     const std::uint32_t m_joinLimitMs;
 };
