@@ -108,10 +108,10 @@ public:
     static StringT Format(const C* format, ...);
     // value / 10^decimals as text: 1234 with 2 gives "12.34", 5 with 2 ".05", -5 with 2
     // "-.05". Decimals below 1 give the plain number.
-    static StringT FormatFixedPoint(std::int32_t value, std::int32_t decimals);
-    static StringT FormatFixedPointUnsigned(std::uint32_t value, std::int32_t decimals);
+    static StringT FixedPointToString(std::int32_t value, std::int32_t decimals);
+    static StringT FixedPointToStringUnsigned(std::uint32_t value, std::int32_t decimals);
     // "%.<decimals>lf", or "%lf" for negative decimals.
-    static StringT FormatDouble(double value, std::int32_t decimals);
+    static StringT DoubleToString(double value, std::int32_t decimals);
 
 private:
     C* Data() const;
