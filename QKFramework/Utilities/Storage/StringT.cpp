@@ -505,7 +505,7 @@ template <class C, class OtherC> double StringT<C, OtherC>::ToDouble() const
 template <class C, class OtherC> StringArrayT<C, OtherC> StringT<C, OtherC>::Split(const C* separators) const
 {
     StringArrayT<C, OtherC> parts;
-    SplitString(*this, separators, parts);
+    SplitInto(separators, parts);
     return parts;
 }
 

@@ -605,11 +605,11 @@ TEST(TrimWhitespaceTest, RightTwinDropsOnlyTrailingBlanksTabsAndLineEnds)
     EXPECT_TRUE(TrimWhitespace(TrimWhitespaceRight(NString(" TRUE \n"))).IsEqual("TRUE"));
 }
 
-TEST(SplitStringTest, ReplacesWhatTheListHeld)
+TEST(SplitIntoTest, ReplacesWhatTheListHeld)
 {
     StringArray parts;
     parts.Add(WString(u"old"));
-    SplitString(WString(u"x y"), u" ", parts);
+    WString(u"x y").SplitInto(u" ", parts);
     EXPECT_EQ(Parts(parts), (std::vector<std::u16string>{u"x", u"y"}));
 }
 
