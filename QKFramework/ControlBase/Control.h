@@ -552,7 +552,7 @@ public:
     void GetWindowRect(RectL& rect) const;
     LControl* GetRootControl();
     // Whether the text does not fit the current look's text area.
-    bool GetTextExtent();
+    bool IsTextOverflowing();
     bool IsLayingOutChildren() const { return m_layingOutChildren; }
 
     // --- Painting and hit testing ----------------------------------------------------------

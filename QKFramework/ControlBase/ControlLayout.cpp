@@ -724,7 +724,7 @@ LControl* LControl::GetRootControl()
     return top;
 }
 
-bool LControl::GetTextExtent()
+bool LControl::IsTextOverflowing()
 {
     const RCPtr<LLook> look = GetLook(-1);
     if (!look)
