@@ -20,7 +20,7 @@ const std::string kFooter = "</plist>\n";
 
 std::string Written(const XNode* node, std::uint32_t options = XNode::kWriteDocument)
 {
-    XNode::OutputString output;
+    XNode::OutputFile output;
     EXPECT_EQ(XNode::Write(node, output, options), 0);
     return output.text;
 }
@@ -165,7 +165,7 @@ TEST(PropertyListWriterTest, ATreeTooDeepToReadBackIsRefused)
     ASSERT_NE(XNode::GetNode(root.Get(), (path + ".leaf").c_str(), XNode::kPathCreate), nullptr);
     XNode* deepest = XNode::GetNode(root.Get(), path.c_str(), 0);
     XNode::SetType(deepest, XNode::kTypeDict);
-    XNode::OutputString output;
+    XNode::OutputFile output;
     EXPECT_EQ(XNode::Write(root.Get(), output, XNode::kWriteDocument), XNode::kWriteErrorTooDeep);
 }
 
