@@ -418,6 +418,10 @@ public:
     std::uint32_t GetLookCount() const { return m_looks.GetCount(); }
     // The look at index, or null (also past the end).
     RCPtr<LLook> GetLook(std::int32_t index) const;
+    // The look at exactly index, with no stand-in for an index without one: 0 and the look; 1
+    // and null for an empty slot (the gap that ends a run of looks); 0x80070057 and null for
+    // an index outside the looks.
+    QKRESULT QueryLookAt(std::int32_t index, RCPtr<LLook>& look) const;
     float GetLookOpacity(std::int32_t index) const;
     // 0x80070057 for an index past the looks; an opacity outside 0..1 is not stored.
     QKRESULT SetLookOpacity(std::int32_t index, float opacity, bool exclusive);
