@@ -50,8 +50,6 @@ struct ThreadState
     // change never reaches an id the system may already have given to another thread.
     std::mutex schedulingLock;
     bool ended = false;
-    std::int32_t priority = kThreadPriorityNormal;
-    bool boost = true;
 };
 
 Thread::Thread(ThreadFunction function, void* argument, std::uint32_t joinLimitMs)
@@ -155,31 +153,18 @@ bool Thread::Join(std::uint32_t timeoutMs)
 
 bool Thread::SetPriority(std::int32_t priority)
 {
-    return ApplyScheduling(priority, std::nullopt);
-}
-
-bool Thread::SetPriorityBoost(bool enable)
-{
-    return ApplyScheduling(std::nullopt, enable);
-}
-
-bool Thread::ApplyScheduling(std::optional<std::int32_t> priority, std::optional<bool> boost)
-{
     ThreadState& state = *m_state;
     if (state.status.load(std::memory_order_acquire) == kCreationFailed)
         return false;
     // A created thread names itself before it waits at its gate: this wait is short.
     state.systemIdKnown.Wait(kInfinite);
     std::lock_guard lock(state.schedulingLock);
-    if (state.ended)
-        return false;
-    const std::int32_t newPriority = priority.value_or(state.priority);
-    const bool newBoost = boost.value_or(state.boost);
-    if (!SetSystemThreadScheduling(state.systemId.load(std::memory_order_acquire), newPriority, newBoost))
-        return false;
-    state.priority = newPriority;
-    state.boost = newBoost;
-    return true;
+    return !state.ended && SetSystemThreadPriority(state.systemId.load(std::memory_order_acquire), priority);
+}
+
+bool Thread::SetPriorityBoost(bool enable)
+{
+    return !enable;
 }
 
 } // namespace QK

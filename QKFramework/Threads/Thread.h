@@ -15,7 +15,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <thread>
 
 namespace QK
@@ -56,17 +55,16 @@ public:
     bool Join(std::uint32_t timeoutMs);
 
     // The thread's priority as a Win32 level (kThreadPriorityNormal, kThreadPriorityHighest,
-    // ...), and whether it gets the scheduler's boost when it wakes (on at creation). True
-    // when the system did it; false when it refused (raising a priority takes a privilege a
-    // desktop user often lacks), for an unknown level, and for a thread that was not created
-    // or has ended. A refused change leaves the thread as it was. See ThreadScheduling.h.
+    // ...): true when the system did it; false when it refused (raising a priority takes a
+    // privilege a desktop user often lacks), for an unknown level, and for a thread that was
+    // not created or has ended. A refused change leaves the thread as it was.
     bool SetPriority(std::int32_t priority);
+    // Linux gives threads no dynamic priority boost: switching it off is true (that is how
+    // the thread runs already), switching it on false. See ThreadScheduling.h.
     bool SetPriorityBoost(bool enable);
 
 private:
     void Launch();
-    // Either change (or both) with the other kept as it is.
-    bool ApplyScheduling(std::optional<std::int32_t> priority, std::optional<bool> boost);
 
     std::shared_ptr<ThreadState> m_state;
     std::thread m_thread;

@@ -62,15 +62,15 @@ SystemThreadId GetCurrentSystemThreadId()
     return static_cast<SystemThreadId>(::gettid());
 }
 
-bool SetSystemThreadScheduling(SystemThreadId thread, std::int32_t priority, bool boost)
+bool SetSystemThreadPriority(SystemThreadId thread, std::int32_t priority)
 {
     const std::optional<int> nice = NiceOf(priority);
     if (!nice || thread <= 0)
         return false;
     SchedAttr attributes{};
     attributes.size = sizeof attributes;
-    attributes.policy = boost ? SCHED_OTHER : SCHED_BATCH;
-    // Threads this one starts (a MIDI library's reader, say) must not inherit what it was given.
+    attributes.policy = SCHED_OTHER;
+    // Threads this one starts must not inherit a raised priority.
     attributes.flags = kResetOnFork;
     attributes.nice = *nice;
     return ::syscall(SYS_sched_setattr, static_cast<pid_t>(thread), &attributes, 0u) == 0;

@@ -1,5 +1,5 @@
-// Thread priorities and boost against what the system reports of the thread (its nice value
-// and policy). Whether raising a priority is allowed depends on who runs the tests (root, a
+// Thread priorities against what the system reports of the thread (its nice value and
+// policy). Whether raising a priority is allowed depends on who runs the tests (root, a
 // member of the audio group, a plain user); each test asks the system itself, on a scratch
 // thread, and expects the answer that fits, so the tests hold for every one of them.
 #include "QKFramework/Threads/Event.h"
@@ -29,6 +29,11 @@ int NiceOf(pid_t thread)
     const int nice = ::getpriority(PRIO_PROCESS, static_cast<id_t>(thread));
     EXPECT_EQ(errno, 0);
     return nice;
+}
+
+int PolicyOf(pid_t thread)
+{
+    return ::sched_getscheduler(thread) & ~SCHED_RESET_ON_FORK;
 }
 
 int MainNice()
@@ -94,7 +99,7 @@ TEST(ThreadPriority, EachLevelGivesItsNiceValueWhereTheSystemAllowsIt)
         const bool allowed = expected >= base || MayRaise(expected);
         EXPECT_EQ(held.thread.SetPriority(c.priority), allowed);
         EXPECT_EQ(NiceOf(held.id), allowed ? expected : base);
-        EXPECT_EQ(::sched_getscheduler(held.id), SCHED_OTHER) << "the boost is left as it was";
+        EXPECT_EQ(PolicyOf(held.id), SCHED_OTHER);
     }
 }
 
@@ -111,13 +116,11 @@ TEST(ThreadPriority, UnknownLevelsAndEndedThreadsAreRefused)
     ASSERT_TRUE(ended.Join(kInfinite));
     // Its system id may belong to another thread by now.
     EXPECT_FALSE(ended.SetPriority(kThreadPriorityNormal));
-    EXPECT_FALSE(ended.SetPriorityBoost(false));
 }
 
 TEST(ThreadPriority, APriorityAboveTheProcessIsRefusedWithoutThePrivilegeAndChangesNothing)
 {
     HeldThread held;
-    ASSERT_TRUE(held.thread.SetPriorityBoost(false));
     const int base = MainNice();
     if (base <= -20)
         GTEST_SKIP() << "the process runs at the highest priority already";
@@ -145,37 +148,38 @@ TEST(ThreadPriority, APriorityAboveTheProcessIsRefusedWithoutThePrivilegeAndChan
 
     EXPECT_FALSE(answer);
     EXPECT_EQ(NiceOf(held.id), base);
-    EXPECT_EQ(::sched_getscheduler(held.id), SCHED_BATCH) << "the policy stays as it was";
 }
 
-TEST(ThreadPriority, WithoutBoostAThreadRunsAsABatchThreadAndItsOwnThreadsDoNot)
+TEST(ThreadPriority, ThreadsThatARaisedThreadCreatesStartAtTheOrdinaryPriority)
 {
-    std::atomic<int> childPolicy{-2};
+    const int base = MainNice();
+    if (base - 10 >= 0 || !MayRaise(base - 10))
+        GTEST_SKIP() << "this process may not raise a thread to a negative nice value";
+    std::atomic<int> childNice{100};
     Event go(false);
     Thread thread(
         [&]
         {
             go.Wait(kInfinite);
-            std::thread child([&] { childPolicy.store(::sched_getscheduler(0)); });
+            std::thread child([&] { childNice.store(NiceOf(::gettid())); });
             child.join();
             return 0u;
         });
-    EXPECT_TRUE(thread.SetPriorityBoost(false));
+    ASSERT_TRUE(thread.SetPriority(kThreadPriorityHighest));
     ASSERT_TRUE(thread.Start());
     go.Set();
     ASSERT_TRUE(thread.Join(kInfinite));
-    EXPECT_EQ(childPolicy.load(), SCHED_OTHER);
+    EXPECT_EQ(childNice.load(), 0);
+}
 
+TEST(ThreadPriority, TheBoostIsOffAlreadyAndCannotBeTurnedOn)
+{
     HeldThread held;
     const int nice = NiceOf(held.id);
     EXPECT_TRUE(held.thread.SetPriorityBoost(false));
-    EXPECT_EQ(::sched_getscheduler(held.id), SCHED_BATCH);
+    EXPECT_FALSE(held.thread.SetPriorityBoost(true));
+    EXPECT_EQ(PolicyOf(held.id), SCHED_OTHER);
     EXPECT_EQ(NiceOf(held.id), nice);
-    EXPECT_TRUE(held.thread.SetPriorityBoost(true));
-    EXPECT_EQ(::sched_getscheduler(held.id), SCHED_OTHER);
-    EXPECT_TRUE(held.thread.SetPriority(-1)) << "lowering is always allowed";
-    EXPECT_EQ(::sched_getscheduler(held.id), SCHED_OTHER) << "the priority keeps the boost";
-    EXPECT_EQ(NiceOf(held.id), std::min(nice + 5, 19));
 }
 
 } // namespace
