@@ -43,7 +43,8 @@ QKRESULT LNameEditPanel::Initialize()
     m_allowedCharacters = WString();
     for (char16_t c = kFirstAllowed; c <= kLastAllowed; ++c)
         m_allowedCharacters.AppendChar(c);
-    m_textBox->SetFilter(m_allowedCharacters, true);
+    m_textBox->AllowedCharacters(m_allowedCharacters);
+    m_textBox->AllowedCharactersMode(true);
     return result;
 }
 

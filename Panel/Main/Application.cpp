@@ -214,7 +214,7 @@ std::span<const std::uint8_t> LApplication::GetAppIcon() const
     return LApplicationBase::GetAppIcon();
 }
 
-RCPtr<LRootModuleEngine> LApplication::CreateEngine()
+RCPtr<LRootModuleEngine> LApplication::CreateAppEngine()
 {
     return LPresetEditorAppEngine::Create();
 }
@@ -260,7 +260,7 @@ QKRESULT LApplication::RunApplicationStartup()
         return result;
     RegisterEditorControlClasses();
 
-    m_engine = CreateEngine();
+    m_engine = CreateAppEngine();
     if (m_engine)
     {
         m_engine->Initialize(0);

@@ -92,7 +92,7 @@ public:
 
 protected:
     // Seams for tests: the engine and MIDI manager the start-up makes.
-    virtual RCPtr<LRootModuleEngine> CreateEngine();
+    virtual RCPtr<LRootModuleEngine> CreateAppEngine();
     virtual RCPtr<LMidiManager> CreateMidiManager();
     // The editor's skin class names, in registration order (the first registration of a
     // name wins).

@@ -134,7 +134,7 @@ LFrameworkApp::LFrameworkApp(const RCPtr<LControlFactory>& factory, const RCPtr<
     m_hotKeys = LGlobalHotKeyManager::Create(centre ? centre->GetPostingReceiver() : nullptr);
     m_clipboard = RCPtr<LClipboard>(new LClipboard());
     if (m_factory)
-        m_frameworkStrings = m_factory->GetFrameworkStringTable();
+        m_factory->FindStringTable(m_frameworkStrings);
 }
 
 LFrameworkApp::~LFrameworkApp()

@@ -1163,6 +1163,15 @@ RCPtr<LLook> LControl::GetLook(std::int32_t index) const
     return *m_looks.GetAt(static_cast<std::uint32_t>(index));
 }
 
+QKRESULT LControl::QueryLookAt(std::int32_t index, RCPtr<LLook>& look) const
+{
+    look = nullptr;
+    if (index < 0 || static_cast<std::uint32_t>(index) >= m_looks.GetCount())
+        return QK_E_INVALIDARG;
+    look = *m_looks.GetAt(static_cast<std::uint32_t>(index));
+    return look ? QK_OK : QK_FALSE;
+}
+
 std::int32_t LControl::GetCurrentLookIndex() const
 {
     for (std::uint32_t i = 0; i < m_looks.GetCount(); ++i)

@@ -409,7 +409,8 @@ public:
     bool SetAxisLayout(std::int32_t axis, float anchor, bool docked, const LayoutReference& position,
                        const LayoutReference& size);
     // Writes the minimum and maximum size of axis (0 X, 1 Y) and lays the control out again:
-    // 0, or 1 without a layout description.
+    // 1 when the limits differ from the stored ones (and without a layout description), 0
+    // when they are the same.
     QKRESULT SetAxisSizeLimits(std::int32_t axis, const LayoutLimit& minimum, const LayoutLimit& maximum);
 
     // --- Looks -----------------------------------------------------------------------------
@@ -417,6 +418,10 @@ public:
     std::uint32_t GetLookCount() const { return m_looks.GetCount(); }
     // The look at index, or null (also past the end).
     RCPtr<LLook> GetLook(std::int32_t index) const;
+    // The look at exactly index, with no stand-in for an index without one: 0 and the look; 1
+    // and null for an empty slot (the gap that ends a run of looks); 0x80070057 and null for
+    // an index outside the looks.
+    QKRESULT QueryLookAt(std::int32_t index, RCPtr<LLook>& look) const;
     float GetLookOpacity(std::int32_t index) const;
     // 0x80070057 for an index past the looks; an opacity outside 0..1 is not stored.
     QKRESULT SetLookOpacity(std::int32_t index, float opacity, bool exclusive);
@@ -551,7 +556,7 @@ public:
     void GetWindowRect(RectL& rect) const;
     LControl* GetRootControl();
     // Whether the text does not fit the current look's text area.
-    bool GetTextExtent();
+    bool IsTextOverflowing();
     bool IsLayingOutChildren() const { return m_layingOutChildren; }
 
     // --- Painting and hit testing ----------------------------------------------------------

@@ -98,6 +98,9 @@ public:
 
     // New tables holding copies of the registered ones; null when there is none.
     RCPtr<LStringTable> GetFrameworkStringTable() const;
+    // The factory's top-level string table (the framework's) into table; null when there is
+    // none. The application looks it up so when it is made.
+    void FindStringTable(RCPtr<LStringTable>& table) const { table = GetFrameworkStringTable(); }
     RCPtr<LStringTable> GetApplicationStringTable() const;
     // The framework's table with the application's entries over it (the application's text
     // wins for an ID both hold): where the application looks its texts up, the framework's

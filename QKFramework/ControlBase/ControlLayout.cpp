@@ -44,6 +44,11 @@ bool SameReference(const LayoutReference& a, const LayoutReference& b)
     return a.Kind == b.Kind && a.Name.IsEqual(b.Name) && a.Rel == b.Rel && a.Abs == b.Abs;
 }
 
+bool SameLimit(const LayoutLimit& a, const LayoutLimit& b)
+{
+    return a.HasReference == b.HasReference && a.Name.IsEqual(b.Name) && a.Rel == b.Rel && a.Abs == b.Abs;
+}
+
 } // namespace
 
 // 1. The reference frame --------------------------------------------------------------------------
@@ -533,10 +538,11 @@ QKRESULT LControl::SetAxisSizeLimits(std::int32_t axis, const LayoutLimit& minim
     if (!m_layout)
         return QK_FALSE;
     AxisSpec& spec = axis == 0 ? m_layout->X : m_layout->Y;
+    const bool changed = !SameLimit(spec.MinSize, minimum) || !SameLimit(spec.MaxSize, maximum);
     spec.MinSize = minimum;
     spec.MaxSize = maximum;
     Relayout();
-    return QK_OK;
+    return changed ? QK_FALSE : QK_OK;
 }
 
 void LControl::GetLayoutPosition(DoublePair& size)
@@ -718,7 +724,7 @@ LControl* LControl::GetRootControl()
     return top;
 }
 
-bool LControl::GetTextExtent()
+bool LControl::IsTextOverflowing()
 {
     const RCPtr<LLook> look = GetLook(-1);
     if (!look)

@@ -107,7 +107,7 @@ ConstRCPtr<LMenuDescriptor> LMenuDescriptor::CreateFromStringTable(const IArray<
         if (path.Find(WString(u".")) < 0)
             continue;
         StringArray parts;
-        SplitString(path, u".", parts);
+        path.SplitInto(u".", parts);
         if (parts.GetCount() == 0 || parts.GetAt(0)->IsEmpty())
             continue;
         const WString& first = *parts.GetAt(0);

@@ -119,21 +119,22 @@ public:
     bool Separator;
 };
 
-// The argument of "NID_ITEM_ACTIVATED" and of a chosen item's own notification.
+// The argument of "NID_ITEM_ACTIVATED" and of a chosen item's own notification: the menu and
+// the index of the chosen item in it, -1 for none.
 class LMenuActivationParam : public ReusePooled<LMenuActivationParam, 4, false>, public virtual LRefCountedObject
 {
 public:
-    LMenuActivationParam(const ConstRCPtr<LMenuDescriptor>& menu, std::uint32_t index) : Menu(menu), ItemIndex(index)
+    LMenuActivationParam(const ConstRCPtr<LMenuDescriptor>& menu, std::int32_t index) : Menu(menu), ItemIndex(index)
     {
     }
 
-    static RCPtr<LMenuActivationParam> Create(const ConstRCPtr<LMenuDescriptor>& menu, std::uint32_t index)
+    static RCPtr<LMenuActivationParam> Create(const ConstRCPtr<LMenuDescriptor>& menu, std::int32_t index)
     {
         return RCPtr<LMenuActivationParam>(new LMenuActivationParam(menu, index));
     }
 
     ConstRCPtr<LMenuDescriptor> Menu;
-    std::uint32_t ItemIndex;
+    std::int32_t ItemIndex;
 };
 
 } // namespace QK

@@ -247,7 +247,7 @@ QKRESULT LButton::OnSimulateClick(const ConstRCPtr<LNotificationDistributor>&, c
 WString LButton::GetToolTipText() const
 {
     // The text area test lays the text out; it changes no state the caller can see.
-    if (const_cast<LButton*>(this)->GetTextExtent())
+    if (const_cast<LButton*>(this)->IsTextOverflowing())
         return GetText();
     return LControl::GetToolTipText();
 }

@@ -342,7 +342,7 @@ QKRESULT LComboBox::DispatchKey(LKeyParam* key)
 WString LComboBox::GetToolTipText() const
 {
     // The text area test lays the text out; it changes no state the caller can see.
-    if (const_cast<LComboBox*>(this)->GetTextExtent())
+    if (const_cast<LComboBox*>(this)->IsTextOverflowing())
         return GetText();
     return LDropDownControl::GetToolTipText();
 }

@@ -77,7 +77,7 @@ void LComboSlider::OnValueChanged()
 {
     if (const RCPtr<LSlider> slider{GetSlider()})
         slider->SetValue(GetValue());
-    LDropDownControl::SetText(WString::FormatDouble(FractionToValue(GetValue()), 0));
+    LDropDownControl::SetText(WString::DoubleToString(FractionToValue(GetValue()), 0));
 }
 
 QKRESULT LComboSlider::OnSliderValueChange(const ConstRCPtr<LNotificationDistributor>&,

@@ -271,12 +271,16 @@ QKRESULT LKnob::Initialize()
 
 QKRESULT LKnob::InitializeParts()
 {
-    const std::int32_t looks = static_cast<std::int32_t>(GetLookCount());
+    const auto present = [this](std::int32_t index)
+    {
+        RCPtr<LLook> look;
+        return QueryLookAt(index, look) == QK_OK;
+    };
     m_frameCount = 0;
-    while (m_frameCount < looks && GetLook(m_frameCount))
+    while (present(m_frameCount))
         ++m_frameCount;
-    m_focusLook = (m_frameCount + 1 < looks && GetLook(m_frameCount + 1)) ? m_frameCount + 1 : -1;
-    m_disabledLook = (m_frameCount + 2 < looks && GetLook(m_frameCount + 2)) ? m_frameCount + 2 : -1;
+    m_focusLook = present(m_frameCount + 1) ? m_frameCount + 1 : -1;
+    m_disabledLook = present(m_frameCount + 2) ? m_frameCount + 2 : -1;
     UpdateMarks();
     if (!m_radial && m_linearFullRange == 0 && m_frameCount > 0)
         m_linearFullRange = static_cast<std::int32_t>(RoundHalfAway(128.0 / m_frameCount)) * m_frameCount;

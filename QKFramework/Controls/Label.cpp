@@ -28,7 +28,7 @@ WString LLabel::GetToolTipText() const
 {
     // The overflow test lays the look's text out on first use, which changes nothing the
     // caller can see.
-    if (const_cast<LLabel*>(this)->GetTextExtent())
+    if (const_cast<LLabel*>(this)->IsTextOverflowing())
         return GetText();
     return LControl::GetToolTipText();
 }

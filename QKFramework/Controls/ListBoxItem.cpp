@@ -64,7 +64,7 @@ QKRESULT LListBoxItem::InitializeParts()
 WString LListBoxItem::GetToolTipText() const
 {
     // The text area test lays the text out; it changes no state the caller can see.
-    if (const_cast<LListBoxItem*>(this)->GetTextExtent())
+    if (const_cast<LListBoxItem*>(this)->IsTextOverflowing())
         return GetText();
     return LControl::GetToolTipText();
 }

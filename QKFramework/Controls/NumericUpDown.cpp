@@ -109,7 +109,8 @@ void LNumericUpDown::UpdateAllowedCharacters()
         allowed = allowed + WString(u".");
     if (GetRangeMinimum() < 0.0)
         allowed = allowed + WString(u"-");
-    m_textBox->SetFilter(allowed, true);
+    m_textBox->AllowedCharacters(allowed);
+    m_textBox->AllowedCharactersMode(true);
 }
 
 void LNumericUpDown::ShowValue()

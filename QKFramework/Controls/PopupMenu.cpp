@@ -752,7 +752,7 @@ void LPopupMenu::ActivateItem()
         const LMenuItemDescriptor* item = ItemAt(index);
         // Both notifications carry the menu and the chosen item's index.
         const RCPtr<LMenuActivationParam> param =
-            LMenuActivationParam::Create(ConstRCPtr<LMenuDescriptor>(m_menu.Get()), index < 0 ? UINT32_MAX : static_cast<std::uint32_t>(index));
+            LMenuActivationParam::Create(ConstRCPtr<LMenuDescriptor>(m_menu.Get()), index);
         Send(kNidItemActivated, ConstRCPtr<LRefCountedObject>(param.Get()));
         const ConstRCPtr<LNotification> command =
             item ? LNotification::Create(NotificationName(item->NotificationId), ConstRCPtr<LRefCountedObject>(param.Get()))

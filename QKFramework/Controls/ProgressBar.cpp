@@ -91,7 +91,7 @@ void LProgressBar::OnValueChanged()
         }
     }
     if (m_percentLabel)
-        m_percentLabel->SetText(WString::FormatDouble(percent, 0));
+        m_percentLabel->SetText(WString::DoubleToString(percent, 0));
     if (!m_active)
         return;
     const double now = LControlApp::GetTime();

@@ -970,7 +970,7 @@ QKRESULT LTextBox::DrawOverlay(LRenderer& renderer)
 
 WString LTextBox::GetToolTipText() const
 {
-    if (!m_multiLine && const_cast<LTextBox*>(this)->GetTextExtent())
+    if (!m_multiLine && const_cast<LTextBox*>(this)->IsTextOverflowing())
         return GetText();
     return LControl::GetToolTipText();
 }

@@ -117,11 +117,12 @@ public:
     // The character position (0..length) under point, in the control's coordinates.
     std::int32_t CharacterAt(const PointD& point);
 
-    void SetFilter(const WString& filter, bool allowed)
-    {
-        m_filter = filter;
-        m_filterAllows = allowed;
-    }
+    // The characters typing and pasting test against, empty for none; with the mode true a
+    // character must be among them, with it false it must not.
+    void AllowedCharacters(const WString& characters) { m_filter = characters; }
+    const WString& AllowedCharacters() const { return m_filter; }
+    void AllowedCharactersMode(bool allowed) { m_filterAllows = allowed; }
+    bool AllowedCharactersMode() const { return m_filterAllows; }
     void SetReadOnly(bool readOnly) { m_readOnly = readOnly; }
     void SetMultiLine(bool multiLine) { m_multiLine = multiLine; }
     std::int32_t GetCaret() const { return m_caret; }

@@ -60,7 +60,7 @@ std::int32_t LFontText::KnownLineHeight() const
 
 void LFontText::SplitLines(StringArray& out) const
 {
-    SplitString(m_text, u"\n", out);
+    m_text.SplitInto(u"\n", out);
 }
 
 std::int32_t LFontText::GetFittingLength(const LMeasurementRenderer& renderer, std::int32_t width,

@@ -1,6 +1,7 @@
 #include "QKFramework/Threads/Thread.h"
 
 #include "QKFramework/ObjectBase/RCPtr.h"
+#include "QKFramework/Platform/Core/ThreadScheduling.h"
 #include "QKFramework/ObjectBase/Wrapper.h"
 #include "QKFramework/Threads/Event.h"
 #include "QKFramework/Threads/LockWord.h"
@@ -9,6 +10,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <mutex>
 #include <system_error>
 #include <utility>
 
@@ -27,9 +29,9 @@ using DoneLight = LWrapper<TrafficLight, LRefCountedObject>;
 
 } // namespace
 
-struct Thread::State
+struct ThreadState
 {
-    explicit State(std::function<std::uint32_t()> body) : body(std::move(body)) {}
+    explicit ThreadState(std::function<std::uint32_t()> body) : body(std::move(body)) {}
 
     std::function<std::uint32_t()> body;
     LockWord lock;
@@ -40,6 +42,14 @@ struct Thread::State
     // The gate a created thread waits at until it is started or joined.
     Event resume{false};
     std::thread::id id;
+
+    // The thread's system id, set (and the event with it) first thing when it runs.
+    std::atomic<SystemThreadId> systemId{0};
+    Event systemIdKnown{false};
+    // Held while the thread's scheduling changes, and by the thread as it ends, so that a
+    // change never reaches an id the system may already have given to another thread.
+    std::mutex schedulingLock;
+    bool ended = false;
 };
 
 Thread::Thread(ThreadFunction function, void* argument, std::uint32_t joinLimitMs)
@@ -48,7 +58,7 @@ Thread::Thread(ThreadFunction function, void* argument, std::uint32_t joinLimitM
 }
 
 Thread::Thread(std::function<std::uint32_t()> body, std::uint32_t joinLimitMs)
-    : m_state(std::make_shared<State>(std::move(body))), m_joinLimitMs(joinLimitMs)
+    : m_state(std::make_shared<ThreadState>(std::move(body))), m_joinLimitMs(joinLimitMs)
 {
     m_state->doneLight = RCPtr<DoneLight>(new DoneLight());
     m_state->doneLight->SetGreen();
@@ -62,6 +72,8 @@ void Thread::Launch()
         m_thread = std::thread(
             [state = m_state]
             {
+                state->systemId.store(GetCurrentSystemThreadId(), std::memory_order_release);
+                state->systemIdKnown.Set();
                 state->resume.Wait(kInfinite);
                 // The light is held here too, so it outlives an owner destroyed while the body runs.
                 RCPtr<DoneLight> light = state->doneLight;
@@ -70,6 +82,10 @@ void Thread::Launch()
                 // A thread that a join let go without a start has nothing asked of it.
                 if (state->status.load(std::memory_order_acquire) == kStarted)
                     state->body();
+                {
+                    std::lock_guard lock(state->schedulingLock);
+                    state->ended = true;
+                }
                 light->SetGreen();
             });
         m_state->id = m_thread.get_id();
@@ -135,14 +151,20 @@ bool Thread::Join(std::uint32_t timeoutMs)
     return m_state->doneLight->Wait(timeoutMs) == kWaitSignalled;
 }
 
-bool Thread::SetPriority(std::int32_t)
+bool Thread::SetPriority(std::int32_t priority)
 {
-    return true;
+    ThreadState& state = *m_state;
+    if (state.status.load(std::memory_order_acquire) == kCreationFailed)
+        return false;
+    // A created thread names itself before it waits at its gate: this wait is short.
+    state.systemIdKnown.Wait(kInfinite);
+    std::lock_guard lock(state.schedulingLock);
+    return !state.ended && SetSystemThreadPriority(state.systemId.load(std::memory_order_acquire), priority);
 }
 
-bool Thread::SetPriorityBoost(bool)
+bool Thread::SetPriorityBoost(bool enable)
 {
-    return true;
+    return !enable;
 }
 
 } // namespace QK

@@ -20,12 +20,17 @@
 namespace QK
 {
 
+// What a thread shares with its Thread object: the body, the start and join state, the done
+// light. Private to Thread.cpp.
+struct ThreadState;
+
 // A thread routine: one untyped argument, a 32-bit exit code.
 using ThreadFunction = std::uint32_t (*)(void* argument);
 
 inline constexpr std::uint32_t kThreadJoinTimeoutMs = 60000;
 
-// Thread priorities as callers give them: 0 normal, 2 highest.
+// Thread priorities as callers give them, Win32 levels: 0 normal, 2 highest (also -15 idle,
+// -2 lowest, -1 below normal, 1 above normal, 15 time critical).
 inline constexpr std::int32_t kThreadPriorityNormal = 0;
 inline constexpr std::int32_t kThreadPriorityHighest = 2;
 
@@ -49,18 +54,19 @@ public:
     // True when the thread has finished within timeoutMs (kInfinite waits for good).
     bool Join(std::uint32_t timeoutMs);
 
-    // Priorities are advisory here: ordinary Linux threads share one scheduling level, and
-    // raising a thread above it needs privileges a desktop program does not have. The
-    // calls succeed and change nothing.
+    // The thread's priority as a Win32 level (kThreadPriorityNormal, kThreadPriorityHighest,
+    // ...): true when the system did it; false when it refused (raising a priority takes a
+    // privilege a desktop user often lacks), for an unknown level, and for a thread that was
+    // not created or has ended. A refused change leaves the thread as it was.
     bool SetPriority(std::int32_t priority);
+    // Linux gives threads no dynamic priority boost: switching it off is true (that is how
+    // the thread runs already), switching it on false. See ThreadScheduling.h.
     bool SetPriorityBoost(bool enable);
 
 private:
-    struct State;
-
     void Launch();
 
-    std::shared_ptr<State> m_state;
+    std::shared_ptr<ThreadState> m_state;
     std::thread m_thread;
     const std::uint32_t m_joinLimitMs;
 };

@@ -135,7 +135,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool untyped = Walk(first.Get(), 0);
 
     // Every tree the reader builds can be written and read back.
-    XNode::OutputString written;
+    XNode::OutputFile written;
     FUZZ_CHECK(XNode::Write(first.Get(), written, XNode::kWriteDocument) == 0);
     const QK::XNodeTree second(XNode::Parse(written.text.data(), written.text.size(), "written", nullptr));
     FUZZ_CHECK(second);
@@ -145,7 +145,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // leaves its indent behind, but is not read back).
     if (untyped)
         return 0;
-    XNode::OutputString again;
+    XNode::OutputFile again;
     FUZZ_CHECK(XNode::Write(second.Get(), again, XNode::kWriteDocument) == 0);
     FUZZ_CHECK(again.text == written.text);
     return 0;

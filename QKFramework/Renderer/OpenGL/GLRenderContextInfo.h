@@ -4,6 +4,7 @@
 // UI thread only.
 #pragma once
 
+#include "QKFramework/Platform/Render/GLContext.h"
 #include "QKFramework/Renderer/RenderContextInfo.h"
 
 #include <cstdint>
@@ -25,6 +26,13 @@ public:
     {
         width = m_maxWidth;
         height = m_maxHeight;
+    }
+
+    // Shows the window's back buffer through context; an offscreen target has none to show.
+    void SwapBuffers(IGLContext& context) const
+    {
+        if (!IsOffscreen())
+            context.Swap(GetWindow());
     }
 
     // The texture holding an offscreen target's picture: none (0) is kept, so copies from an

@@ -214,7 +214,7 @@ QKRESULT LGLRenderer::RenderFinish(const RCPtr<LRenderContextInfo>& context)
         else
         {
             if (m_doubleBuffered && m_swapCopies)
-                m_context->Swap(target->GetWindow());
+                target->SwapBuffers(*m_context);
             else if (m_doubleBuffered)
             {
                 glFlush();

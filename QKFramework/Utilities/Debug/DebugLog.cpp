@@ -89,7 +89,7 @@ void DebugLog::OpenDebugConsole()
     m_console = true;
 }
 
-void DebugLog::SetUdpTarget(const char* host, std::int32_t port)
+void DebugLog::SetDebugLogTarget(const char* host, std::int32_t port)
 {
     MutexLock lock(m_mutex);
     const std::string newHost = host ? std::string(host) : m_udpHost;
@@ -129,9 +129,9 @@ bool DebugLog::ApplyCommandLine(const WString& commandLine)
         return false;
     const std::int32_t port = std::atoi(upper.substr(start, colon - start).c_str());
     if (colon + 1 < end)
-        SetUdpTarget(original.substr(colon + 1, end - colon - 1).c_str(), port);
+        SetDebugLogTarget(original.substr(colon + 1, end - colon - 1).c_str(), port);
     else
-        SetUdpTarget(nullptr, port);
+        SetDebugLogTarget(nullptr, port);
     return true;
 }
 

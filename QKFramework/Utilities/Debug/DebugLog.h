@@ -2,7 +2,7 @@
 //
 // The log offers a narrow (UTF-8) and a wide output stream; whatever is written to them is
 // handed on, one chunk per flush, to one channel:
-//  - a UDP log listener, once SetUdpTarget has given a port from 1 to 65535 ("-DEBUG_CONSOLE:
+//  - a UDP log listener, once SetDebugLogTarget has given a port from 1 to 65535 ("-DEBUG_CONSOLE:
 //    <port>[:<host>]"). The first flush makes the socket and announces this program to the
 //    listener in three datagrams ("*** APPLICATION Launched on ", the address, "***\n"); then
 //    every non-empty chunk is one datagram.
@@ -59,7 +59,7 @@ public:
     void OpenDebugConsole();
     // Sends debug text to the UDP listener at host (null: keep the host set before) and port;
     // a port outside 1 to 65535 turns UDP off. A changed target is announced again.
-    void SetUdpTarget(const char* host, std::int32_t port);
+    void SetDebugLogTarget(const char* host, std::int32_t port);
     // Looks for "-DEBUG_CONSOLE" anywhere in the whole command line, in any case: alone it
     // opens the console; "-DEBUG_CONSOLE:<port>[:<host>]" with a port of at least two
     // characters sets the UDP target instead. False when nothing was applied (no option, or

@@ -72,8 +72,9 @@ public:
         const XNode* node = nullptr;
     };
 
-    // A sink that collects the text in memory.
-    class OutputString final : public Output
+    // The sink of a file's text: it collects the text in memory, so that SaveFile replaces
+    // the file only with a whole document. Also the sink for text kept in memory.
+    class OutputFile final : public Output
     {
     public:
         void Write(const char* bytes, std::size_t count) override { text.append(bytes, count); }

@@ -7,7 +7,6 @@
 #include "QKFramework/Utilities/Storage/PropertyList.h"
 
 #include "QKFramework/Platform/Core/FileDescriptor.h"
-#include "QKFramework/Utilities/Debug/DebugLog.h"
 #include "QKFramework/Utilities/Storage/CharUtil.h"
 #include "QKFramework/Utilities/Storage/ExpatParser.h"
 #include "QKFramework/Utilities/Storage/Paths.h"
@@ -185,8 +184,9 @@ void ReportError(XML_Parser parser, const char* name, XNode* errorNode)
             "XML Load Error \"" + std::string(message) + "\" line " + std::to_string(line);
         XNode::SetString(errorNode, text.c_str());
     }
-    DebugLog::Get().GetNarrowOutput() << (name ? name : "XML Load Error") << ':' << line << ": " << message
-                                      << std::endl;
+    // Standard error, not the debug log: a settings file that no longer reads is news to
+    // whoever started the program, also when no debug output is on.
+    std::fprintf(stderr, "%s:%lu: %s\n", name ? name : "XML Load Error", line, message);
 }
 
 } // namespace

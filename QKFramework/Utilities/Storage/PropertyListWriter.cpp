@@ -238,7 +238,7 @@ std::int32_t XNode::Write(const XNode* node, Output& output, std::uint32_t optio
 int XNode::SaveFile(const XNode* node, const char* path, std::uint32_t options)
 {
     // The whole text is made first, so that nothing on disk changes unless it is complete.
-    OutputString output;
+    OutputFile output;
     const std::int32_t error = Write(node, output, options | kWriteDocument);
     if (error != 0)
         return error;

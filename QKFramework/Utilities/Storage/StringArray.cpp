@@ -32,8 +32,9 @@ template <class C, class OtherC> std::int32_t StringArrayT<C, OtherC>::FindData(
 }
 
 template <class C, class OtherC>
-void SplitString(const StringT<C, OtherC>& text, const C* separators, StringArrayT<C, OtherC>& parts)
+void StringT<C, OtherC>::SplitInto(const C* separators, StringArrayT<C, OtherC>& parts) const
 {
+    const StringT& text = *this;
     parts.RemoveAll();
     const C* chars = text.GetString();
     const std::uint32_t length = text.GetLength();
@@ -75,7 +76,7 @@ void CopyStringMapToArray(const StringMap& map, IArray<StringPair>& out)
 
 template class StringArrayT<char16_t, char>;
 template class StringArrayT<char, char16_t>;
-template void SplitString(const StringT<char16_t, char>&, const char16_t*, StringArrayT<char16_t, char>&);
-template void SplitString(const StringT<char, char16_t>&, const char*, StringArrayT<char, char16_t>&);
+template void StringT<char16_t, char>::SplitInto(const char16_t*, StringArrayT<char16_t, char>&) const;
+template void StringT<char, char16_t>::SplitInto(const char*, StringArrayT<char, char16_t>&) const;
 
 } // namespace QK

@@ -29,13 +29,6 @@ public:
 
 using StringArray = StringArrayT<char16_t, char>;
 
-// Cuts text at every character of separators into parts. Text without a separator gives
-// one part, the whole text (also when it is empty). Otherwise each separator ends a part,
-// so consecutive separators give empty parts and a leading one an empty first part, while a
-// trailing separator adds no empty last part. Never fails.
-template <class C, class OtherC>
-void SplitString(const StringT<C, OtherC>& text, const C* separators, StringArrayT<C, OtherC>& parts);
-
 // A key and its value; the value is destroyed first.
 template <class Key, class Value> struct Pair
 {

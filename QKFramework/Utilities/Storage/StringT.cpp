@@ -505,7 +505,7 @@ template <class C, class OtherC> double StringT<C, OtherC>::ToDouble() const
 template <class C, class OtherC> StringArrayT<C, OtherC> StringT<C, OtherC>::Split(const C* separators) const
 {
     StringArrayT<C, OtherC> parts;
-    SplitString(*this, separators, parts);
+    SplitInto(separators, parts);
     return parts;
 }
 
@@ -526,7 +526,7 @@ template <class C, class OtherC> StringT<C, OtherC> StringT<C, OtherC>::Format(c
 }
 
 template <class C, class OtherC>
-StringT<C, OtherC> StringT<C, OtherC>::FormatFixedPoint(std::int32_t value, std::int32_t decimals)
+StringT<C, OtherC> StringT<C, OtherC>::FixedPointToString(std::int32_t value, std::int32_t decimals)
 {
     const std::uint32_t magnitude =
         value < 0 ? static_cast<std::uint32_t>(-std::int64_t(value)) : static_cast<std::uint32_t>(value);
@@ -534,7 +534,7 @@ StringT<C, OtherC> StringT<C, OtherC>::FormatFixedPoint(std::int32_t value, std:
 }
 
 template <class C, class OtherC>
-StringT<C, OtherC> StringT<C, OtherC>::FormatFixedPointUnsigned(std::uint32_t value, std::int32_t decimals)
+StringT<C, OtherC> StringT<C, OtherC>::FixedPointToStringUnsigned(std::uint32_t value, std::int32_t decimals)
 {
     return FixedPoint(value, false, decimals);
 }
@@ -563,7 +563,7 @@ StringT<C, OtherC> StringT<C, OtherC>::FixedPoint(std::uint32_t magnitude, bool 
 }
 
 template <class C, class OtherC>
-StringT<C, OtherC> StringT<C, OtherC>::FormatDouble(double value, std::int32_t decimals)
+StringT<C, OtherC> StringT<C, OtherC>::DoubleToString(double value, std::int32_t decimals)
 {
     char text[kFormatBufferLength];
     if (decimals >= 0)

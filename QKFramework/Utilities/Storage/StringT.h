@@ -102,16 +102,22 @@ public:
     std::int32_t ToInt() const;
     double ToDouble() const;
 
-    // The parts between separator characters: see SplitString.
+    // The parts between separator characters: see SplitInto.
     StringArrayT<C, OtherC> Split(const C* separators) const;
+    // Cuts the text at every character of separators into parts (what parts held is gone).
+    // Text without a separator gives one part, the whole text (also when it is empty).
+    // Otherwise each separator ends a part, so consecutive separators give empty parts and a
+    // leading one an empty first part, while a trailing separator adds no empty last part.
+    // Never fails. Defined with StringArrayT.
+    void SplitInto(const C* separators, StringArrayT<C, OtherC>& parts) const;
 
     static StringT Format(const C* format, ...);
     // value / 10^decimals as text: 1234 with 2 gives "12.34", 5 with 2 ".05", -5 with 2
     // "-.05". Decimals below 1 give the plain number.
-    static StringT FormatFixedPoint(std::int32_t value, std::int32_t decimals);
-    static StringT FormatFixedPointUnsigned(std::uint32_t value, std::int32_t decimals);
+    static StringT FixedPointToString(std::int32_t value, std::int32_t decimals);
+    static StringT FixedPointToStringUnsigned(std::uint32_t value, std::int32_t decimals);
     // "%.<decimals>lf", or "%lf" for negative decimals.
-    static StringT FormatDouble(double value, std::int32_t decimals);
+    static StringT DoubleToString(double value, std::int32_t decimals);
 
 private:
     C* Data() const;

@@ -207,7 +207,7 @@ TEST_P(EditorListsTest, EveryDropDownListOpensWideEnoughForItsWidestItem)
                 ASSERT_TRUE(d.Settle());
                 const std::int32_t row = list.GetRowOfItem(widest);
                 ASSERT_GE(row, 0);
-                EXPECT_FALSE(list.GetRowControl(static_cast<std::uint32_t>(row))->GetTextExtent())
+                EXPECT_FALSE(list.GetRowControl(static_cast<std::uint32_t>(row))->IsTextOverflowing())
                     << "\"" << Narrow(list.GetItemText(static_cast<std::int32_t>(widest))) << "\" is cut";
                 EXPECT_GE(list.GetWidth(), combo->GetWidth()) << "narrower than its combo";
                 RectL shown;

@@ -135,6 +135,26 @@ TEST_F(ControlCreation, LooksKeepTheSkinsIndicesAndLookZeroIsShown)
     EXPECT_EQ(window->GetLookOpacity(0), 1.0f);
     EXPECT_EQ(window->GetLookOpacity(2), 0.0f);
 
+    // The query answers for exactly the index asked, where GetLook falls back to the current look.
+    const struct
+    {
+        std::int32_t index;
+        QKRESULT result;
+        const char* name;
+    } queries[] = {{0, QK_OK, "normal"}, {1, QK_FALSE, nullptr}, {2, QK_OK, "hot"},
+                   {3, QK_E_INVALIDARG, nullptr}, {-1, QK_E_INVALIDARG, nullptr}};
+    for (const auto& q : queries)
+    {
+        SCOPED_TRACE(q.index);
+        RCPtr<LLook> look = window->GetLook(0);
+        EXPECT_EQ(window->QueryLookAt(q.index, look), q.result);
+        ASSERT_EQ(static_cast<bool>(look), q.name != nullptr);
+        if (look)
+        {
+            EXPECT_EQ(Narrow(look->GetDescriptor()->Name), q.name);
+        }
+    }
+
     SetBounds(*window, 0, 0, 20, 10);
     const RectD client = window->GetLookClientRect(-1);
     EXPECT_EQ(client.x, 2.0);

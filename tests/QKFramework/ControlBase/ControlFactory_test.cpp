@@ -180,6 +180,12 @@ TEST(ControlFactory, StringTableKeys)
 
     using TestSupport::Entry;
     EXPECT_EQ(Entry(factory->GetFrameworkStringTable(), u"K"), u"framework");
+    RCPtr<LStringTable> found;
+    factory->FindStringTable(found);
+    EXPECT_EQ(Entry(found, u"K"), u"framework");
+    RCPtr<LControlFactory> empty(new LControlFactory(WString(u"PresetEditor")));
+    empty->FindStringTable(found);
+    EXPECT_FALSE(found) << "a factory without tables finds none";
     EXPECT_EQ(Entry(factory->GetApplicationStringTable(), u"K"), u"app");
     EXPECT_EQ(Entry(factory->GetControlStringTable(pad.Get(), WString(u"label")), u"K"), u"pad label");
     EXPECT_EQ(Entry(factory->GetControlStringTable(nullptr, WString(u"dialogAbout")), u"K"), u"top");

@@ -237,6 +237,39 @@ TEST_F(LayoutTree, TheSameRectangleAnswers1AndInvalidatesNothing)
                                                            RectD{202, 0, 30, 30}, RectD{12, 20, 190, 100}}));
 }
 
+TEST_F(LayoutTree, SizeLimitsAnswerWhetherTheyChangedAndLayTheControlOutAgain)
+{
+    const auto limit = [](double abs)
+    {
+        LayoutLimit result;
+        result.Abs = abs;
+        return result;
+    };
+    struct Step
+    {
+        const char* what;
+        LayoutLimit minimum;
+        LayoutLimit maximum;
+        QKRESULT result;
+        double width;
+    };
+    // The pane asks for 190 wide.
+    const Step steps[] = {
+        {"a maximum below its size", limit(0), limit(120), QK_FALSE, 120},
+        {"the same limits again", limit(0), limit(120), QK_OK, 120},
+        {"a minimum above its size", limit(250), limit(0), QK_FALSE, 250},
+        {"another minimum", limit(260), limit(0), QK_FALSE, 260},
+        {"no limits", limit(0), limit(0), QK_FALSE, 190},
+        {"no limits again", limit(0), limit(0), QK_OK, 190},
+    };
+    for (const Step& step : steps)
+    {
+        SCOPED_TRACE(step.what);
+        EXPECT_EQ(pane->SetAxisSizeLimits(0, step.minimum, step.maximum), step.result);
+        EXPECT_EQ(pane->GetBounds().width, step.width);
+    }
+}
+
 TEST_F(LayoutTree, ADockedChildKeepsItsPlaceWhenItsParentScrolls)
 {
     const RCPtr<LControl> docked = pane->FindChild(WString(u"docked"));
@@ -366,7 +399,7 @@ TEST_F(LayoutAnimation, ASizeGrowsOrShrinksWithTheTimeUntilALimitOrNothingHoldsI
         SetBounds(*box, 10, 10, 20, 20);
         LayoutLimit maximum;
         maximum.Abs = c.maximum;
-        ASSERT_EQ(box->SetAxisSizeLimits(c.axis, LayoutLimit(), maximum), QK_OK);
+        box->SetAxisSizeLimits(c.axis, LayoutLimit(), maximum);
         const auto extent = [&] { return c.axis == 0 ? box->GetWidth() : box->GetHeight(); };
         box->StartSizeAnimation(c.axis, c.grow);
         EXPECT_EQ(box->GetIdleUsers(), 1);

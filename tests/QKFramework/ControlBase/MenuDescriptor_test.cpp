@@ -187,7 +187,7 @@ TEST(MenuDescriptor, ActivationParametersComeBackToTheirPool)
     const RCPtr<LMenuDescriptor> menu = LMenuDescriptor::Create();
     const std::int32_t before = menu->GetRefCount();
     RCPtr<LMenuActivationParam> param = LMenuActivationParam::Create(menu, 3);
-    EXPECT_EQ(param->ItemIndex, 3u);
+    EXPECT_EQ(param->ItemIndex, 3);
     EXPECT_EQ(menu->GetRefCount(), before + 1);
     const void* block = param.Get();
     param = nullptr;

@@ -624,7 +624,7 @@ TEST(ListBoxWidth, AListWhoseSkinLeavesItsWidthOpenTakesItsWidestTextAndNoTextIs
     EXPECT_EQ(open.GetWidth(), 10.0 + open.GetWidestText()) << "the bar beside the widest text";
     EXPECT_EQ(placed.GetWidth(), 100.0) << "a list placed by its skin keeps its width";
     for (std::uint32_t r = 0; r < open.GetRowCount(); ++r)
-        EXPECT_FALSE(open.GetRowControl(r)->GetTextExtent()) << TestSupport::Narrow(open.GetRowControl(r)->GetText());
+        EXPECT_FALSE(open.GetRowControl(r)->IsTextOverflowing()) << TestSupport::Narrow(open.GetRowControl(r)->GetText());
 
     open.RemoveItem(2);
     EXPECT_FALSE(LScrollView::IsUsable(open.GetVerticalBar())) << "four rows in four";

@@ -298,7 +298,7 @@ TEST(MainMenuPicture, TheFileMenuWithSendFavoriteOpen)
     // Each menu is as wide as its widest row needs: no label is cut.
     for (const LPopupMenu* menu : {popup.Get(), send.Get()})
         for (std::uint32_t r = 0; r < menu->GetItemCount(); ++r)
-            EXPECT_FALSE(menu->GetRowControl(r)->GetTextExtent()) << Narrow(menu->GetRowControl(r)->GetText());
+            EXPECT_FALSE(menu->GetRowControl(r)->IsTextOverflowing()) << Narrow(menu->GetRowControl(r)->GetText());
 
     RCPtr<LRenderContextInfo> context;
     ASSERT_EQ(renderer->InitRenderContextInfo({0, 0, 400, 200}, 0, true, context), QK_OK);

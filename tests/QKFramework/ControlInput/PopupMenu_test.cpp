@@ -252,6 +252,22 @@ TEST_F(PopupMenuTest, OneActivationSendsOneOfEachAndClosesTheChain)
     EXPECT_FALSE(menu.IsVisible(false)) << "the chain closed";
 }
 
+TEST_F(PopupMenuTest, AnActivationWithoutACurrentItemSaysNoneAndSendsNoCommand)
+{
+    LPopupMenu& menu = Show(10, 10);
+    const RCPtr<LControl> held(&menu);
+    std::vector<std::int32_t> indices;
+    Listen(menu, u"NID_ITEM_ACTIVATED")->action = [&](Recorder&, const ConstRCPtr<LNotificationDistributor>&,
+                                                      const ConstRCPtr<LNotification>& notification)
+    {
+        if (const auto* param = dynamic_cast<const LMenuActivationParam*>(notification->GetArgument().Get()))
+            indices.push_back(param->ItemIndex);
+    };
+    menu.ActivateItem();
+    EXPECT_EQ(indices, std::vector<std::int32_t>{-1});
+    EXPECT_EQ(log, std::vector<std::string>{"menu:NID_ITEM_ACTIVATED"});
+}
+
 TEST_F(PopupMenuTest, TheFocusGivenAgainToAnOpenMenuEndsItsChainButMovesWithinItDoNot)
 {
     LPopupMenu& menu = Show(10, 10);

@@ -262,7 +262,8 @@ TEST_F(TextBoxTest, MaximumLengthAndFilter)
     const Case cases[] = {{true, u'5', u"5"}, {true, u'a', u""}, {false, u'5', u""}, {false, u'a', u"a"}};
     for (const Case& c : cases)
     {
-        box.SetFilter(WString(u"0123456789"), c.allowed);
+        box.AllowedCharacters(WString(u"0123456789"));
+        box.AllowedCharactersMode(c.allowed);
         box.SetText(WString(u""));
         EXPECT_EQ(Press(c.typed), 0) << "dropped or typed, the character is used";
         EXPECT_TRUE(box.GetText().IsEqual(c.expected)) << c.allowed << " " << char(c.typed);
@@ -376,7 +377,8 @@ TEST_F(TextBoxTest, APasteDropsWhatTypingWouldDrop)
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.what);
-        box.SetFilter(WString(c.filter), c.allowed);
+        box.AllowedCharacters(WString(c.filter));
+        box.AllowedCharactersMode(c.allowed);
         box.SetText(WString(u""));
         clipboard.text = WString(c.clipboard);
         EXPECT_EQ(box.HandleClipboardData(3), c.result == QK_OK);

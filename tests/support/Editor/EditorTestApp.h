@@ -49,9 +49,9 @@ public:
     std::function<RCPtr<LMidiManager>()> makeMidiManager;
 
 protected:
-    RCPtr<LRootModuleEngine> CreateEngine() override
+    RCPtr<LRootModuleEngine> CreateAppEngine() override
     {
-        return makeEngine ? makeEngine() : LApplication::CreateEngine();
+        return makeEngine ? makeEngine() : LApplication::CreateAppEngine();
     }
     RCPtr<LMidiManager> CreateMidiManager() override
     {

@@ -197,7 +197,7 @@ TEST(DebugLogLifetimeTest, TextLeftAtExitStillReachesTheUdpListener)
     UdpListener listener;
     {
         DebugLog log;
-        log.SetUdpTarget("127.0.0.1", listener.Port());
+        log.SetDebugLogTarget("127.0.0.1", listener.Port());
         log.GetNarrowOutput() << "last words";
         log.GetWideOutput() << L"wide last";
     }
@@ -274,7 +274,7 @@ TEST_F(DebugLogTest, TheConsoleIsStandardError)
 TEST_F(DebugLogTest, UdpAnnouncesOnceThenSendsOneDatagramPerChunk)
 {
     UdpListener listener;
-    log.SetUdpTarget("127.0.0.1", listener.Port());
+    log.SetDebugLogTarget("127.0.0.1", listener.Port());
     const std::string text = Sample(2500);
     log.GetNarrowOutput() << text << std::flush;
 
@@ -298,7 +298,7 @@ TEST_F(DebugLogTest, UdpAnnouncesOnceThenSendsOneDatagramPerChunk)
 TEST_F(DebugLogTest, TheFirstFlushAnnouncesEvenWhenEmpty)
 {
     UdpListener listener;
-    log.SetUdpTarget("localhost", listener.Port());
+    log.SetDebugLogTarget("localhost", listener.Port());
     log.GetNarrowOutput() << std::flush;
     log.GetNarrowOutput() << "after" << std::flush;
     EXPECT_EQ(listener.Receive(4),
@@ -309,10 +309,10 @@ TEST_F(DebugLogTest, ANewTargetIsAnnouncedAgain)
 {
     UdpListener first;
     UdpListener second;
-    log.SetUdpTarget("127.0.0.1", first.Port());
+    log.SetDebugLogTarget("127.0.0.1", first.Port());
     log.GetNarrowOutput() << "one" << std::flush;
     EXPECT_EQ(first.Receive(4).back(), "one");
-    log.SetUdpTarget(nullptr, second.Port());
+    log.SetDebugLogTarget(nullptr, second.Port());
     EXPECT_EQ(log.GetUdpHost(), "127.0.0.1") << "no host keeps the one before";
     log.GetNarrowOutput() << "two" << std::flush;
     EXPECT_EQ(second.Receive(4),
@@ -324,7 +324,7 @@ TEST_F(DebugLogTest, PortsOutsideTheUdpRangeLeaveTextWithTheDebugger)
     for (const std::int32_t port : {0, -5, 65536})
     {
         sink.chunks.clear();
-        log.SetUdpTarget("127.0.0.1", port);
+        log.SetDebugLogTarget("127.0.0.1", port);
         log.GetNarrowOutput() << "text" << std::flush;
         EXPECT_EQ(sink.chunks, (std::vector<std::string>{"text"})) << port;
     }
@@ -367,7 +367,7 @@ TEST_F(DebugLogTest, EveryThreadMayWriteAndFlush)
 TEST_F(DebugLogTest, ThreadsFlushingAtOnceMakeOneSocket)
 {
     UdpListener listener;
-    log.SetUdpTarget("127.0.0.1", listener.Port());
+    log.SetDebugLogTarget("127.0.0.1", listener.Port());
     constexpr int kThreads = 4;
     std::vector<std::thread> threads;
     for (int t = 0; t < kThreads; ++t)

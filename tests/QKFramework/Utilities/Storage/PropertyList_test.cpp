@@ -20,7 +20,7 @@ const std::string kFooter = "</plist>\n";
 
 std::string Written(const XNode* node, std::uint32_t options = XNode::kWriteDocument)
 {
-    XNode::OutputString output;
+    XNode::OutputFile output;
     EXPECT_EQ(XNode::Write(node, output, options), 0);
     return output.text;
 }
@@ -165,7 +165,7 @@ TEST(PropertyListWriterTest, ATreeTooDeepToReadBackIsRefused)
     ASSERT_NE(XNode::GetNode(root.Get(), (path + ".leaf").c_str(), XNode::kPathCreate), nullptr);
     XNode* deepest = XNode::GetNode(root.Get(), path.c_str(), 0);
     XNode::SetType(deepest, XNode::kTypeDict);
-    XNode::OutputString output;
+    XNode::OutputFile output;
     EXPECT_EQ(XNode::Write(root.Get(), output, XNode::kWriteDocument), XNode::kWriteErrorTooDeep);
 }
 
@@ -352,10 +352,15 @@ TEST(PropertyListReaderTest, WrittenTreesReadBackUnchanged)
         << "long strings are not cut";
 }
 
-TEST(PropertyListReaderTest, ErrorsGiveTheMessageAndLine)
+TEST(PropertyListReaderTest, ErrorsGiveTheMessageAndLineInTheErrorNodeAndOnStandardError)
 {
     XNodeTree error(XNode::Create(nullptr, XNode::kTypeNone));
-    EXPECT_FALSE(ParseText("<plist>\n<dict>\n<key>A</key>\n</plist>\n", error.Get()));
+    const std::string text = "<plist>\n<dict>\n<key>A</key>\n</plist>\n";
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(ParseText(text, error.Get()));
+    EXPECT_FALSE(XNodeTree(XNode::Parse(text.data(), text.size(), nullptr, nullptr)));
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "test:4: mismatched tag\nXML Load Error:4: mismatched tag\n");
     EXPECT_EQ(error.Get()->GetType(), XNode::kTypeString);
     EXPECT_EQ(error.Get()->GetText(), "XML Load Error \"mismatched tag\" line 4");
 }
@@ -418,10 +423,13 @@ TEST(PropertyListFileTest, UnreadableFilesLoadAsNothing)
 {
     TestSupport::TempFolder folder;
     folder.WriteFile("empty.plist", "");
+    ::testing::internal::CaptureStderr();
     EXPECT_FALSE(XNodeTree(XNode::LoadFile((folder / "missing.plist").c_str(), nullptr)));
     EXPECT_FALSE(XNodeTree(XNode::LoadFile(folder.Path().c_str(), nullptr))) << "a folder";
     XNodeTree error(XNode::Create(nullptr, XNode::kTypeNone));
     EXPECT_FALSE(XNodeTree(XNode::LoadFile((folder / "empty.plist").c_str(), error.Get())));
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), folder / "empty.plist" + ":1: no element found\n")
+        << "only the file that does not parse is told";
     EXPECT_EQ(error.Get()->GetText(), "XML Load Error \"no element found\" line 1");
 }
 

@@ -438,28 +438,28 @@ void PrintTo(const FixedPointCase& c, std::ostream* os)
     *os << c.value << " with " << c.decimals;
 }
 
-class FormatFixedPointTest : public ::testing::TestWithParam<FixedPointCase>
+class FixedPointToStringTest : public ::testing::TestWithParam<FixedPointCase>
 {
 };
 
-TEST_P(FormatFixedPointTest, PutsThePointBeforeTheLastDecimals)
+TEST_P(FixedPointToStringTest, PutsThePointBeforeTheLastDecimals)
 {
-    EXPECT_EQ(Text(WString::FormatFixedPoint(GetParam().value, GetParam().decimals)), GetParam().expected);
-    EXPECT_EQ(Text(NString::FormatFixedPoint(GetParam().value, GetParam().decimals)),
+    EXPECT_EQ(Text(WString::FixedPointToString(GetParam().value, GetParam().decimals)), GetParam().expected);
+    EXPECT_EQ(Text(NString::FixedPointToString(GetParam().value, GetParam().decimals)),
               Text(NString(GetParam().expected)));
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, FormatFixedPointTest,
+INSTANTIATE_TEST_SUITE_P(Cases, FixedPointToStringTest,
                          ::testing::Values(FixedPointCase{1234, 2, u"12.34"}, FixedPointCase{5, 2, u".05"},
                                            FixedPointCase{0, 2, u".00"}, FixedPointCase{1234, 0, u"1234"},
                                            FixedPointCase{12, -1, u"12"}, FixedPointCase{-5, 2, u"-.05"},
                                            FixedPointCase{-1234, 2, u"-12.34"}, FixedPointCase{-7, 0, u"-7"},
                                            FixedPointCase{INT32_MIN, 3, u"-2147483.648"}));
 
-TEST(StringTest, FormatFixedPointUnsignedTakesTheWholeRange)
+TEST(StringTest, FixedPointToStringUnsignedTakesTheWholeRange)
 {
-    EXPECT_EQ(Text(WString::FormatFixedPointUnsigned(4294967295u, 4)), u"429496.7295");
-    EXPECT_EQ(Text(WString::FormatFixedPointUnsigned(7, 3)), u".007");
+    EXPECT_EQ(Text(WString::FixedPointToStringUnsigned(4294967295u, 4)), u"429496.7295");
+    EXPECT_EQ(Text(WString::FixedPointToStringUnsigned(7, 3)), u".007");
 }
 
 struct DoubleCase
@@ -474,17 +474,17 @@ void PrintTo(const DoubleCase& c, std::ostream* os)
     *os << c.value << " with " << c.decimals;
 }
 
-class FormatDoubleTest : public ::testing::TestWithParam<DoubleCase>
+class DoubleToStringTest : public ::testing::TestWithParam<DoubleCase>
 {
 };
 
-TEST_P(FormatDoubleTest, FormatsWithAPointWhateverTheLocale)
+TEST_P(DoubleToStringTest, FormatsWithAPointWhateverTheLocale)
 {
     CommaLocale comma;
-    EXPECT_EQ(Text(WString::FormatDouble(GetParam().value, GetParam().decimals)), GetParam().expected);
+    EXPECT_EQ(Text(WString::DoubleToString(GetParam().value, GetParam().decimals)), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, FormatDoubleTest,
+INSTANTIATE_TEST_SUITE_P(Cases, DoubleToStringTest,
                          ::testing::Values(DoubleCase{3.14159, 2, u"3.14"},
                                            DoubleCase{3.14159, -1, u"3.141590"},
                                            DoubleCase{-0.25, 1, u"-0.2"}, DoubleCase{1e6, 0, u"1000000"},
@@ -605,11 +605,11 @@ TEST(TrimWhitespaceTest, RightTwinDropsOnlyTrailingBlanksTabsAndLineEnds)
     EXPECT_TRUE(TrimWhitespace(TrimWhitespaceRight(NString(" TRUE \n"))).IsEqual("TRUE"));
 }
 
-TEST(SplitStringTest, ReplacesWhatTheListHeld)
+TEST(SplitIntoTest, ReplacesWhatTheListHeld)
 {
     StringArray parts;
     parts.Add(WString(u"old"));
-    SplitString(WString(u"x y"), u" ", parts);
+    WString(u"x y").SplitInto(u" ", parts);
     EXPECT_EQ(Parts(parts), (std::vector<std::u16string>{u"x", u"y"}));
 }
 
