@@ -701,8 +701,10 @@ private:
     ConstRCPtr<LFont> m_font;
     WString m_text;
     ConstRCPtr<LMenuDescriptor> m_contextMenu;
-    // The (key, NID) bindings the context menu gave the application's hot keys.
+    // The (key, NID) bindings the context menu gave the application's hot keys, and the
+    // handler that hears them.
     std::vector<std::pair<KeyCode, WString>> m_contextMenuHotKeys;
+    RCPtr<LNotificationReceiver> m_contextMenuRoute;
     WString m_toolTipText;
     bool m_useParentToolTip = false;
     bool m_created = false;
