@@ -263,8 +263,6 @@ QKRESULT LControl::ReleaseInternalReferences()
 QKRESULT LControl::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                        const ConstRCPtr<LNotification>& notification)
 {
-    if (!m_alive)
-        return QK_OK;
     return ReceiveThroughTable<LNotificationClient>(*this, m_handlers, source, notification);
 }
 

@@ -596,6 +596,7 @@ protected:
     // Cleared once the control is coming apart (ReleaseInternalReferences): from then on its
     // handler tables hear nothing.
     bool IsAlive() const { return m_alive; }
+    bool IsHandlingNotifications() const override { return m_alive; }
     // "NID_IDLE" of the root window.
     QKRESULT OnIdle(const ConstRCPtr<LNotificationDistributor>& source, const ConstRCPtr<LNotification>& notification);
     // "NID_SIBLING_KEY" from the parent, or sent to this control; 1 when not handled.
