@@ -263,8 +263,6 @@ QKRESULT LControl::ReleaseInternalReferences()
 QKRESULT LControl::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                        const ConstRCPtr<LNotification>& notification)
 {
-    if (!m_alive)
-        return QK_OK;
     return ReceiveThroughTable<LNotificationClient>(*this, m_handlers, source, notification);
 }
 
@@ -548,6 +546,44 @@ void CollectItemNotifications(const LMenuDescriptor& menu, std::vector<WString>&
     }
 }
 
+// Hears the context menu's hot keys for its control: an item's notification is sent through
+// the control's root window when the window knows it (binds a key of its own to it), and
+// posted to the application's notification centre otherwise. The control forgets it before
+// it goes, and nothing of the control is touched once the notification is on its way.
+class ContextMenuHotKeyRoute final : public LNotificationReceiver
+{
+public:
+    explicit ContextMenuHotKeyRoute(LControl* control) : m_control(control) {}
+
+    void Forget() noexcept { m_control = nullptr; }
+
+    QKRESULT ReceiveNotification(const ConstRCPtr<LNotificationDistributor>&,
+                                 const ConstRCPtr<LNotification>& notification) override
+    {
+        if (!m_control || !notification)
+            return QK_FALSE;
+        const WString name = GetNotificationName(notification->GetId());
+        IRootWindow* root = m_control->GetRootWindowLink();
+        const LGlobalHotKeyManager* windowKeys = root ? root->GetWindowHotKeys() : nullptr;
+        if (windowKeys && KeyCode::LookupBinding(windowKeys->GetBindingMap(), name))
+        {
+            const ConstRCPtr<LNotificationDistributor> window(root);
+            window->SendNotification(notification);
+        }
+        else if (const LGlobalHotKeyManager* application = LControlApp::GetHotKeyManager())
+        {
+            if (const RCPtr<LNotificationReceiver> centre = application->GetTarget())
+                centre->ReceiveNotification(nullptr, notification);
+        }
+        return QK_FALSE;
+    }
+
+    QKRESULT DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>&, NID) override { return QK_OK; }
+
+private:
+    LControl* m_control;
+};
+
 } // namespace
 
 void LControl::SetContextMenu(const ConstRCPtr<LMenuDescriptor>& menu)
@@ -559,6 +595,7 @@ void LControl::SetContextMenu(const ConstRCPtr<LMenuDescriptor>& menu)
         return;
     std::vector<WString> names;
     CollectItemNotifications(*menu, names);
+    const RCPtr<LNotificationReceiver> route(new ContextMenuHotKeyRoute(this));
     for (const WString& name : names)
     {
         const Array<KeyCode> keys = KeyCode::GetBindings(m_keyBindings, name);
@@ -566,14 +603,18 @@ void LControl::SetContextMenu(const ConstRCPtr<LMenuDescriptor>& menu)
         {
             // Only what this menu added is withdrawn later: a binding the application
             // already had stays its own.
-            if (manager->AddBinding(*keys.GetAt(i), name) == QK_OK)
+            if (manager->AddBinding(*keys.GetAt(i), name, route) == QK_OK)
                 m_contextMenuHotKeys.emplace_back(*keys.GetAt(i), name);
         }
     }
+    if (!m_contextMenuHotKeys.empty())
+        m_contextMenuRoute = route;
 }
 
 void LControl::WithdrawContextMenuHotKeys()
 {
+    if (const RCPtr<LNotificationReceiver> route = std::move(m_contextMenuRoute))
+        static_cast<ContextMenuHotKeyRoute*>(route.Get())->Forget();
     if (m_contextMenuHotKeys.empty())
         return;
     if (LGlobalHotKeyManager* manager = LControlApp::GetHotKeyManager())

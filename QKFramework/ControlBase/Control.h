@@ -601,6 +601,7 @@ protected:
     // Cleared once the control is coming apart (ReleaseInternalReferences): from then on its
     // handler tables hear nothing.
     bool IsAlive() const { return m_alive; }
+    bool IsHandlingNotifications() const override { return m_alive; }
     // "NID_IDLE" of the root window.
     QKRESULT OnIdle(const ConstRCPtr<LNotificationDistributor>& source, const ConstRCPtr<LNotification>& notification);
     // "NID_SIBLING_KEY" from the parent, or sent to this control; 1 when not handled.
@@ -706,8 +707,10 @@ private:
     ConstRCPtr<LFont> m_font;
     WString m_text;
     ConstRCPtr<LMenuDescriptor> m_contextMenu;
-    // The (key, NID) bindings the context menu gave the application's hot keys.
+    // The (key, NID) bindings the context menu gave the application's hot keys, and the
+    // handler that hears them.
     std::vector<std::pair<KeyCode, WString>> m_contextMenuHotKeys;
+    RCPtr<LNotificationReceiver> m_contextMenuRoute;
     WString m_toolTipText;
     bool m_useParentToolTip = false;
     bool m_created = false;

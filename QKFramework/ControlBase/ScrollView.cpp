@@ -508,8 +508,6 @@ void LScrollView::GetClientInsets(RectD& insets)
 QKRESULT LScrollView::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                           const ConstRCPtr<LNotification>& notification)
 {
-    if (!IsAlive())
-        return LControl::ReceiveNotification(source, notification);
     return ReceiveThroughTable<LControl>(*this, m_viewHandlers, source, notification);
 }
 

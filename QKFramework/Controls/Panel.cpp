@@ -112,8 +112,6 @@ QKRESULT LPanel::FocusNextTabStop(LKeyParam* key)
 QKRESULT LPanel::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                      const ConstRCPtr<LNotification>& notification)
 {
-    if (!IsAlive())
-        return LScrollView::ReceiveNotification(source, notification);
     return ReceiveThroughTable<LScrollView>(*this, m_panelHandlers, source, notification);
 }
 

@@ -42,6 +42,10 @@ public:
 
     QKRESULT ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                  const ConstRCPtr<LNotification>& notification) override;
+    // Whether the owner's handler tables may still answer. An owner that comes apart in
+    // stages (a control's release) answers false from its first step, so that what the
+    // teardown sets off reaches none of its handlers.
+    virtual bool IsHandlingNotifications() const { return true; }
     // Unsubscribes from source for id.
     QKRESULT DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id) override;
     // Unsubscribes everywhere; 0 when only the releasing caller's reference is left.

@@ -262,14 +262,16 @@ bool OfferToTable(const RCPtr<LNotificationHandler<T>>& table, const ConstRCPtr<
 }
 
 // A class's ReceiveNotification in a class chain of tables: its own table answers when it
-// holds an entry, else Base receives the notification.
+// holds an entry and the owner still handles notifications, else Base receives the
+// notification. Checked here, so that no class of a chain can forget it.
 template <class Base, class Owner, class T>
 QKRESULT ReceiveThroughTable(Owner& owner, const RCPtr<LNotificationHandler<T>>& table,
                              const ConstRCPtr<LNotificationDistributor>& source,
                              const ConstRCPtr<LNotification>& notification)
 {
     QKRESULT result = QK_OK;
-    if (OfferToTable(table, source, notification, result))
+    if (static_cast<const LNotificationClient&>(owner).IsHandlingNotifications() &&
+        OfferToTable(table, source, notification, result))
         return result;
     return static_cast<Base&>(owner).Base::ReceiveNotification(source, notification);
 }

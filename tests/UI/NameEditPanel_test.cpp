@@ -30,7 +30,7 @@ QKRESULT Type(LTextBox& box, char16_t c)
 {
     KeyCode key;
     key.Code = static_cast<std::int32_t>(c);
-    const RCPtr<LKeyParam> param = LKeyParam::Create(key, true);
+    const RCPtr<LKeyParam> param = LKeyParam::Create(key);
     return box.WantsKey(param.Get());
 }
 

@@ -23,11 +23,31 @@ QKRESULT LGlobalHotKeyManager::HandleKey(const KeyCode& key)
         return QK_FALSE;
     const ConstRCPtr<LNotification> notification =
         LNotification::Create(NotificationName(nidName), ConstRCPtr<LRefCountedObject>(LKeyParam::Create(key)));
-    // The target may drop this manager while it runs.
-    const RCPtr<LNotificationReceiver> target = m_target;
-    if (target && notification)
-        target->ReceiveNotification(nullptr, notification);
+    // Held: the receiver may drop this manager, or the binding, while it runs.
+    RCPtr<LNotificationReceiver> receiver = m_target;
+    const NID id = GetNotificationId(NotificationName(nidName));
+    for (const Handled& handled : m_handlers)
+        if (handled.id == id && handled.key.Matches(key))
+            receiver = handled.handler;
+    if (receiver && notification)
+        receiver->ReceiveNotification(nullptr, notification);
     return QK_OK;
+}
+
+QKRESULT LGlobalHotKeyManager::AddBinding(const KeyCode& key, const WString& nidName,
+                                          const RCPtr<LNotificationReceiver>& handler)
+{
+    const QKRESULT result = KeyCode::AddBinding(m_bindings, key, nidName);
+    if (result == QK_OK && handler)
+        m_handlers.push_back({key, GetNotificationId(NotificationName(nidName)), handler});
+    return result;
+}
+
+QKRESULT LGlobalHotKeyManager::RemoveBinding(const KeyCode& key, const WString& nidName)
+{
+    const NID id = nidName.IsEmpty() ? 0 : GetNotificationId(NotificationName(nidName));
+    std::erase_if(m_handlers, [&](const Handled& handled) { return handled.id == id && handled.key.Code == key.Code; });
+    return KeyCode::RemoveBinding(m_bindings, key, nidName);
 }
 
 } // namespace QK

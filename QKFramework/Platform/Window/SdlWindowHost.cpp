@@ -620,6 +620,10 @@ void SdlHostWindow::OnSized(std::int32_t width, std::int32_t height)
     InvalidateAll();
 }
 
+// Keys from the window leave the stay-inside flag of LKeyParam clear, so Tab and Shift+Tab
+// walk every tab stop of the window in reading order and leave a container at its ends. Set,
+// the flag would trap Tab inside the first container it met: a number field with its slider,
+// a favorite's SEND and REC. The flag stays for callers that want a walk kept inside.
 void SdlHostWindow::OnKey(const SDL_KeyboardEvent& event)
 {
     if (!m_root)

@@ -342,6 +342,51 @@ TEST_F(ContextMenuHotKeys, CloseAndTeardownWithdrawTheKeysButLeaveTheApplication
     EXPECT_FALSE(KeyCode::LookupBinding(AppKeys(), WString(u"NID_OTHER")));
 }
 
+// A fired menu hot key goes through the control's root window when the window knows the
+// item's notification (its own hot keys name it), and to the application's notification
+// centre otherwise: for a control in a window that does not know it, and for a control in no
+// window at all.
+TEST_F(ContextMenuHotKeys, AFiredKeyGoesThroughTheControlsWindowWhenItKnowsTheItemElseToTheApplication)
+{
+    std::vector<std::string> log;
+    const RCPtr<Recorder> centre = Recorder::Create("centre", log);
+    const RCPtr<Recorder> listener = Recorder::Create("window", log);
+    harness.App().hotKeys = LGlobalHotKeyManager::Create(RCPtr<LNotificationReceiver>(centre));
+    LRootWindow& root = *harness.Window();
+    ASSERT_EQ(root.GetHotKeyManager()->AddBinding(KeyCode::Parse(WString(u"VKEY_F5")), WString(u"NID_CUT")), QK_OK);
+    for (const char16_t* nid : {u"NID_CUT", u"NID_DEEP"})
+        ASSERT_EQ(root.RegisterClient(ConstRCPtr<LNotificationReceiver>(listener), nid, 0), QK_OK);
+
+    struct Case
+    {
+        const char* what;
+        bool inWindow;
+        const char16_t* key;
+        std::vector<std::string> heard;
+    };
+    const Case cases[] = {
+        {"a window that knows the item", true, u"Ctrl+VKEY_X", {"window:NID_CUT"}},
+        {"a window that does not know it", true, u"Ctrl+VKEY_D", {"centre:NID_DEEP"}},
+        {"no window", false, u"Ctrl+VKEY_X", {"centre:NID_CUT"}},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        const RCPtr<LControl> window = harness.CreateRoot(u"window");
+        if (!c.inWindow)
+            window->SetRootWindow(nullptr);
+        window->SetContextMenu(editMenu);
+        log.clear();
+        EXPECT_EQ(harness.App().hotKeys->HandleKey(KeyCode::Parse(WString(c.key))), QK_OK);
+        EXPECT_EQ(log, c.heard);
+        // Withdrawn with the menu: the key is nobody's any more.
+        window->SetContextMenu(nullptr);
+        EXPECT_EQ(harness.App().hotKeys->HandleKey(KeyCode::Parse(WString(c.key))), QK_FALSE);
+        window->Close();
+    }
+    root.UnregisterClientFromAll(ConstRCPtr<LNotificationReceiver>(listener));
+}
+
 TEST(MenuItemUpdater, ForwardsTheItemStateQuestionToItsControl)
 {
     ControlHarness harness(SkinFor("window"));

@@ -230,28 +230,49 @@ TEST_F(ControlInput, NoClickAfterAReleaseOutsideOrWhenDisabledMidPress)
     }
 }
 
-TEST_F(ControlInput, TabAndShiftTabCycleInTabStopOrderInsideTheContainer)
+// The Tab walk itself, asked for with the stay-inside flag: Tab and Shift+Tab go round the
+// container in TabStop order and never leave it.
+TEST_F(ControlInput, TheStayInsideFlagKeepsTheTabWalkInsideTheContainer)
 {
+    LControl& panel = Get("panel");
+    const auto walk = [&](int steps, std::uint32_t modifiers)
+    {
+        std::string order;
+        for (int i = 0; i < steps; ++i)
+        {
+            const RCPtr<LKeyParam> tab = LKeyParam::Create(KeyCode::FromKeyMessage(9, true, false, modifiers), true);
+            tab->Path.Add(harness.Root()->GetFocusControl());
+            panel.FocusNextTabStop(tab.Get());
+            order += Narrow(harness.Root()->GetFocusControl()->GetName()) + " ";
+        }
+        return order;
+    };
     Get("panel/b1").SetFocus(true);
-    std::string order;
-    for (int i = 0; i < 4; ++i)
-    {
-        script.Key(9);
-        order += Narrow(harness.Root()->GetFocusControl()->GetName()) + " ";
-    }
-    EXPECT_EQ(order, "b2 b3 b1 b2 ");
-    order.clear();
-    for (int i = 0; i < 3; ++i)
-    {
-        script.Key(9, KeyCode::kFlagShift);
-        order += Narrow(harness.Root()->GetFocusControl()->GetName()) + " ";
-    }
-    EXPECT_EQ(order, "b1 b3 b2 ");
+    EXPECT_EQ(walk(4, 0), "b2 b3 b1 b2 ");
+    EXPECT_EQ(walk(3, KeyCode::kFlagShift), "b1 b3 b2 ");
+}
 
+// Keys from the window carry no stay-inside flag: Tab leaves a container at its ends for the
+// next one in the parent's tab order, and Shift+Tab from the first control goes round the
+// window to its last tab stop.
+TEST_F(ControlInput, TabFromTheWindowLeavesTheContainerAtItsEnds)
+{
+    const auto walk = [&](int steps, std::uint32_t modifiers)
+    {
+        std::string order;
+        for (int i = 0; i < steps; ++i)
+        {
+            script.Key(9, modifiers);
+            order += Narrow(harness.Root()->GetFocusControl()->GetName()) + " ";
+        }
+        return order;
+    };
+    Get("panel/b1").SetFocus(true);
+    EXPECT_EQ(walk(3, 0), "b2 b3 c1 ");
     // WANTS_TAB keeps the Tab key where it is.
-    Get("other/c1").SetFocus(true);
-    script.Key(9);
-    EXPECT_EQ(harness.Root()->GetFocusControl().Get(), &Get("other/c1"));
+    EXPECT_EQ(walk(1, 0), "c1 ");
+    Get("panel/b1").SetFocus(true);
+    EXPECT_EQ(walk(1, KeyCode::kFlagShift), "c1 ");
 }
 
 TEST_F(ControlInput, AFocusHolderCanVetoTheMove)

@@ -304,7 +304,7 @@ TEST_F(NumericUpDownTest, MissingChildrenAreSkipped)
         }
 
         // Up and Down without buttons go on like other keys.
-        const RCPtr<LKeyParam> up = LKeyParam::Create(KeyCode::FromKeyMessage(kVkUp, true, false, 0), true);
+        const RCPtr<LKeyParam> up = LKeyParam::Create(KeyCode::FromKeyMessage(kVkUp, true, false, 0));
         const QKRESULT answer = upDown.DispatchKey(up.Get());
         harness.Tick(200);
         if (upDown.GetUpButton())

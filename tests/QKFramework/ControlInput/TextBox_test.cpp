@@ -107,7 +107,7 @@ protected:
     {
         KeyCode key;
         key.Code = static_cast<std::int32_t>(code);
-        const RCPtr<LKeyParam> param = LKeyParam::Create(key, true);
+        const RCPtr<LKeyParam> param = LKeyParam::Create(key);
         return Box().WantsKey(param.Get());
     }
     RCPtr<Recorder> Listen(LControl& control, const char16_t* nid)

@@ -35,7 +35,7 @@ EventScript& EventScript::Key(std::uint32_t virtualKey, std::uint32_t modifiers)
 
 EventScript& EventScript::Character(char16_t character, std::uint32_t modifiers)
 {
-    const RCPtr<LKeyParam> key = LKeyParam::Create(KeyCode(character, modifiers), true);
+    const RCPtr<LKeyParam> key = LKeyParam::Create(KeyCode(character, modifiers));
     m_harness.Root()->DeliverKey(key.Get());
     return *this;
 }

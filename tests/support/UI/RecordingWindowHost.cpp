@@ -185,7 +185,8 @@ void RecordingWindowHost::Key(std::uint32_t virtualKey, bool down, std::uint32_t
 {
     if (!root)
         return;
-    const RCPtr<LKeyParam> key = LKeyParam::Create(KeyCode::FromKeyMessage(virtualKey, down, !down, modifiers), true);
+    // Built as the program's window builds keys: the stay-inside flag clear.
+    const RCPtr<LKeyParam> key = LKeyParam::Create(KeyCode::FromKeyMessage(virtualKey, down, !down, modifiers));
     root->DeliverKey(key.Get());
 }
 
