@@ -4,6 +4,7 @@
 
 #include "QKFramework/ControlBase/ControlApp.h"
 #include "QKFramework/ControlBase/ControlFactory.h"
+#include "QKFramework/ControlBase/ScrollView.h"
 #include "QKFramework/ControlBase/SkinDescriptors.h"
 #include "QKFramework/Controls/Dialog.h"
 #include "QKFramework/Utilities/Debug/DebugLog.h"
@@ -454,7 +455,13 @@ void LRootWindow::DeliverKey(LKeyParam* key)
     const RCPtr<LKeyParam> held(key);
     HideToolTip();
     if (const RCPtr<LControl> focus = m_focusControl)
+    {
         focus->KeyInput(key);
+        // Focus the keyboard moved (Tab, Shift+Tab) is brought into view: in a window cut to
+        // a small screen it may have gone where the scroll views do not show it.
+        if (const RCPtr<LControl> now = m_focusControl; now && now != focus)
+            LScrollView::ScrollIntoView(*now);
+    }
 }
 
 void LRootWindow::QueueKey(const RCPtr<LKeyParam>& key)

@@ -321,6 +321,50 @@ void LScrollView::UpdateScrollBars()
     }
 }
 
+namespace
+{
+
+// The offset on one axis that shows [start, start + size) of the content inside the shown
+// [shownStart, shownStart + shownSize), moving as little as it can; both in window pixels.
+double OffsetShowing(double offset, double start, double size, double shownStart, double shownSize)
+{
+    if (start < shownStart || size > shownSize)
+        return offset - (shownStart - start);
+    if (start + size > shownStart + shownSize)
+        return offset + (start + size) - (shownStart + shownSize);
+    return offset;
+}
+
+} // namespace
+
+bool LScrollView::ScrollIntoView(const LControl& control)
+{
+    bool moved = false;
+    for (LControl* at = control.GetParent(); at; at = at->GetParent())
+    {
+        auto* view = dynamic_cast<LScrollView*>(at);
+        if (!view || (!IsUsable(view->m_hBar.Get()) && !IsUsable(view->m_vBar.Get())))
+            continue;
+        // Measured again at each level: scrolling an inner view moves nothing outside it,
+        // scrolling an outer one moves the inner view and the control alike.
+        RectL target;
+        control.GetWindowRect(target);
+        RectL shown;
+        view->GetWindowRect(shown);
+        const RectD client = view->GetChildClientRect(nullptr);
+        const RectD range = view->GetClientExtent();
+        const PointD& offset = view->GetScrollOffset();
+        const PointD wanted{
+            std::clamp(OffsetShowing(offset.x, target.x, target.width, shown.x + client.x, client.width), 0.0,
+                       std::max(0.0, range.width)),
+            std::clamp(OffsetShowing(offset.y, target.y, target.height, shown.y + client.y, client.height), 0.0,
+                       std::max(0.0, range.height))};
+        if (wanted.x != offset.x || wanted.y != offset.y)
+            moved = view->SetScrollOffset(wanted) == QK_OK || moved;
+    }
+    return moved;
+}
+
 void LScrollView::SetSmallScrollStep(double pixels)
 {
     m_smallStepPixels = pixels > 0.0 ? pixels : 0.0;
@@ -352,10 +396,16 @@ QKRESULT LScrollView::OnScrollBarValueChanged(const ConstRCPtr<LNotificationDist
                                               const ConstRCPtr<LNotification>&)
 {
     const PointD current = GetScrollOffset();
+    // Whatever moved the bar, the offset stays within the content: a bar whose view the
+    // content fits has a range that ends below 0, and its far end must not open a band
+    // before the content.
+    const RectD range = GetClientExtent();
     if (source.Get() == static_cast<const LNotificationDistributor*>(m_hBar.Get()) && m_hBar)
-        SetScrollOffset(PointD{RoundHalfAway(m_hBar->FractionToValue(m_hBar->GetValue())), current.y});
+        SetScrollOffset(PointD{std::clamp(RoundHalfAway(m_hBar->FractionToValue(m_hBar->GetValue())), 0.0, range.width),
+                               current.y});
     else if (source.Get() == static_cast<const LNotificationDistributor*>(m_vBar.Get()) && m_vBar)
-        SetScrollOffset(PointD{current.x, RoundHalfAway(m_vBar->FractionToValue(m_vBar->GetValue()))});
+        SetScrollOffset(PointD{current.x, std::clamp(RoundHalfAway(m_vBar->FractionToValue(m_vBar->GetValue())), 0.0,
+                                                     range.height)});
     return QK_FALSE;
 }
 

@@ -64,6 +64,10 @@ public:
     LScrollbar* GetVerticalBar() const { return m_vBar.Get(); }
     // The bar exists, its layout is visible and it has a size.
     static bool IsUsable(const LControl* bar);
+    // Scrolls each scroll view around control that shows a bar, the nearest first, by as
+    // little as brings the control into what the view shows (its leading edges, when it is
+    // larger than that). True when one moved. The keyboard's focus uses it.
+    static bool ScrollIntoView(const LControl& control);
 
     // --- Operations added to LControl's, in slot order --------------------------------------
 

@@ -6,6 +6,7 @@
 #include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/ControlBase/Input/InputEvents.h"
 #include "QKFramework/ControlBase/RootWindowInterface.h"
+#include "QKFramework/ControlBase/ScrollView.h"
 #include "QKFramework/Controls/Button.h"
 #include "QKFramework/Notification/Notification.h"
 
@@ -459,7 +460,9 @@ QKRESULT LScrollbar::OnButtonRepeat(const ConstRCPtr<LNotificationDistributor>& 
 QKRESULT LScrollbar::OnSiblingKey(const ConstRCPtr<LNotificationDistributor>&, const ConstRCPtr<LNotification>& notification)
 {
     auto* key = dynamic_cast<LSiblingKeyParam*>(const_cast<LRefCountedObject*>(notification->GetArgument().Get()));
-    if (!key)
+    // A bar its view hides (the content fits) has nothing to scroll: the key goes on to
+    // whoever else takes it, and the view stays where it is.
+    if (!key || !LScrollView::IsUsable(this))
         return QK_FALSE;
     for (const SiblingKeyRow& row : kSiblingKeys)
     {

@@ -5,6 +5,7 @@
 // the frame. The KEYBOARD SOUND list scrolled to its end and every list open are pictured in
 // pictures/.
 #include "tests/support/Editor/EditorDriver.h"
+#include "tests/support/Editor/ScreenOfSize.h"
 
 #include "QKFramework/Application/RootWindow.h"
 #include "QKFramework/Controls/ComboBox.h"
@@ -48,6 +49,8 @@ protected:
     {
         if (!std::getenv("DISPLAY"))
             GTEST_SKIP() << "needs an X server (scripts/test.sh starts Xvfb)";
+        // The lists are opened and looked at in the whole window, unscrolled.
+        ASSERT_TRUE(UseScreenOfSize(kWholeWindowScreenWidth, kWholeWindowScreenHeight));
     }
 };
 

@@ -4,10 +4,10 @@
 #include "QKFramework/ControlBase/ScrollView.h"
 #include "QKFramework/Controls/ScrollBar.h"
 #include "QKFramework/Platform/Window/SdlWindowHost.h"
-#include "QKFramework/Utilities/Storage/IniFileManager.h"
 
 #include "QKFramework/Platform/Render/Cairo/PngWriter.h"
 #include "tests/support/Editor/EditorDriver.h"
+#include "tests/support/Editor/StoredPlacement.h"
 
 #include <gtest/gtest.h>
 
@@ -39,27 +39,6 @@ struct SkinCase
 
 const SkinCase kStandard{"96", 1, 1240, 780};
 const SkinCase kHighDpi{"160", 0, 2480, 1560};
-
-// Stores a main-window placement into the user settings of the driver's home, as a run under
-// skin left it (skin -1: without noting one, as older settings are).
-void StorePlacement(const EditorDriver& driver, const RectL& rect, std::int32_t skin)
-{
-    const std::string folder = driver.Home().Path() + "/.config/Dozavod Professional/Vedidu Editor";
-    std::filesystem::create_directories(folder);
-    const RCPtr<LIniFileManager> manager = LIniFileManager::Create();
-    IniFileHandle file = 0;
-    ASSERT_EQ(manager->OpenFile(WString((folder + "/UserSettings.ini").c_str()), WString(u"1_0_0"),
-                                WString(u"Vedidu Editor"), file),
-              QK_OK);
-    manager->SetInteger(file, WString(u"WP.Left"), rect.x);
-    manager->SetInteger(file, WString(u"WP.Top"), rect.y);
-    manager->SetInteger(file, WString(u"WP.Width"), rect.width);
-    manager->SetInteger(file, WString(u"WP.Height"), rect.height);
-    manager->SetInteger(file, WString(u"WP.Maximized"), 0);
-    if (skin >= 0)
-        manager->SetInteger(file, WString(u"WP.Skin"), skin);
-    manager->CloseFile(file, true);
-}
 
 // Wheel notches over point of window: vertical ones (positive away from the user), then
 // horizontal ones (positive to the right).

@@ -17,6 +17,7 @@
 #include "UI/PresetEditorCommon/VariantBufferSetterParameterPanel.h"
 
 #include "tests/support/Editor/ParameterEditorPaths.h"
+#include "tests/support/Editor/ScreenOfSize.h"
 #include "tests/support/Recorder.h"
 
 #include <filesystem>
@@ -161,6 +162,15 @@ std::int32_t Row(EditorDriver& d, std::int32_t n)
 class ParameterEditingEndToEndTest : public EndToEndFixture, public ::testing::WithParamInterface<const char*>
 {
 protected:
+    void SetUp() override
+    {
+        EndToEndFixture::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        // Every editor is looked at in the whole window, unscrolled.
+        ASSERT_TRUE(UseScreenOfSize(kWholeWindowScreenWidth, kWholeWindowScreenHeight));
+    }
+
     // A picture's name with the resolution it was taken at.
     std::string PictureName(const std::string& stem) const
     {

@@ -267,6 +267,107 @@ TEST_F(ScrollViewTest, BarsAndOffsetFollowEachOther)
     EXPECT_EQ(counter->Count(), 3) << "moving the bars scrolls no second time";
 }
 
+// A view with two focusable children far apart, "first" at its top and "second" 150 px down,
+// and the keys as the window delivers them to the focused one, which takes none of them.
+class ScrollViewKeysTest : public ::testing::Test
+{
+protected:
+    static std::string KeysTree()
+    {
+        return R"(<Skin Name="s">
+  <SubControl Class="Test.Probe" Name="top" XSizeAbs="400" YSizeAbs="300" TabStop="-1"><Skin Name="k" LookList="page"/>
+    <SubControl Class="Framework.ScrollView" Name="view" XPositionAbs="10" YPositionAbs="10" XSizeAbs="100" YSizeAbs="80"><Skin Name="v" LookList="page"/>
+      <SubControl Class="Test.Probe" Name="first" XSizeAbs="10" YSizeAbs="10" TabStop="1"><Skin Name="x" LookList="content"/></SubControl>
+      <SubControl Class="Test.Probe" Name="second" YPositionAbs="150" XSizeAbs="10" YSizeAbs="10" TabStop="2"><Skin Name="y" LookList="content"/></SubControl>
+      <SubControl Class="Test.Probe" Name="corner" XIsDocked="True" YIsDocked="True" XPositionToControl="Parent" XPositionRel="1" XPlacementAnchor="1" XSizeAbs="13" YPositionToControl="Parent" YPositionRel="1" YPlacementAnchor="1" YSizeAbs="13"><Skin Name="k2" LookList="corner"/></SubControl>
+      )" + Bar(true) + "\n      " + Bar(false) + R"(
+    </SubControl>
+  </SubControl>
+</Skin>)";
+    }
+    void SetUp() override
+    {
+        harness.Factory().RegisterControlClass(WString(u"Framework.Button"), &LButton::Create);
+        harness.Factory().RegisterControlClass(WString(u"Framework.ScrollBar"), &LScrollbar::Create);
+        harness.Factory().RegisterControlClass(WString(u"Framework.ScrollView"), &LScrollView::Create);
+        ASSERT_TRUE(harness.SetRoot(u"top"));
+        view = dynamic_cast<LScrollView*>(harness.Find("view").Get());
+        ASSERT_NE(view, nullptr);
+        ASSERT_NE(view->GetVerticalBar(), nullptr);
+    }
+    void TearDown() override { LNotificationCenterManager::ReleaseInstance(); }
+    void Press(std::uint32_t virtualKey, std::uint32_t modifiers = 0)
+    {
+        harness.Host().Key(virtualKey, true, modifiers);
+        harness.Host().Key(virtualKey, false, modifiers);
+    }
+
+    static constexpr std::uint32_t kPageUp = 0x21, kPageDown = 0x22, kEnd = 0x23, kHome = 0x24, kTab = 0x09;
+    WindowHarness harness{KeysTree(), std::string(), Looks()};
+    LScrollView* view = nullptr;
+};
+
+TEST_F(ScrollViewKeysTest, KeysScrollOnlyAViewThatShowsABarAndNeverPastTheContent)
+{
+    const RCPtr<LControl> first = harness.Find("view/first");
+    ASSERT_EQ(first->SetFocus(true), QK_OK);
+    ASSERT_TRUE(first->HasFocus());
+    LScrollbar& bar = *view->GetVerticalBar();
+    struct Step
+    {
+        std::uint32_t key;
+        double y;
+    };
+    // The content fits (40 of 80 tall): nothing scrolls, whatever the key or the bar's value;
+    // the hidden bar's range ends below 0, where its far end must not take the view.
+    view->SetClientExtent(50, 40);
+    ASSERT_FALSE(LScrollView::IsUsable(&bar));
+    for (const std::uint32_t key : {kEnd, kPageDown, kHome, kPageUp, kEnd})
+    {
+        Press(key);
+        EXPECT_EQ(view->GetScrollOffset().y, 0.0) << "key " << key;
+    }
+    bar.SetValue(1.0);
+    EXPECT_EQ(view->GetScrollOffset().y, 0.0) << "a hidden bar at its end";
+    bar.SetValue(0.0);
+
+    // 200 tall: the bar shows, End and Home go to the ends and back, pages stop at them.
+    view->SetClientExtent(50, 200);
+    ASSERT_TRUE(LScrollView::IsUsable(&bar));
+    const Step steps[] = {{kEnd, 120.0},      {kHome, 0.0},       {kPageDown, 80.0}, {kPageDown, 120.0},
+                          {kPageDown, 120.0}, {kPageUp, 40.0},    {kPageUp, 0.0},    {kPageUp, 0.0}};
+    for (const Step& step : steps)
+    {
+        Press(step.key);
+        EXPECT_EQ(view->GetScrollOffset().y, step.y) << "key " << step.key;
+    }
+    EXPECT_TRUE(first->HasFocus()) << "the keys left the focus where it was";
+}
+
+TEST_F(ScrollViewKeysTest, TheFocusTheKeyboardMovesIsScrolledIntoView)
+{
+    view->SetClientExtent(50, 200);
+    const RCPtr<LControl> first = harness.Find("view/first");
+    const RCPtr<LControl> second = harness.Find("view/second");
+    ASSERT_EQ(first->SetFocus(true), QK_OK);
+    Press(kTab);
+    ASSERT_TRUE(second->HasFocus());
+    EXPECT_EQ(view->GetScrollOffset().y, 80.0) << "as little as shows all of it: its bottom at the view's";
+    Press(kTab, KeyCode::kFlagShift);
+    ASSERT_TRUE(first->HasFocus());
+    EXPECT_EQ(view->GetScrollOffset().y, 0.0);
+
+    // Focus given by the program (or a click) leaves the view where the user put it.
+    second->SetFocus(true);
+    EXPECT_EQ(view->GetScrollOffset().y, 0.0);
+    // Without a bar nothing scrolls.
+    first->SetFocus(true);
+    view->SetClientExtent(50, 40);
+    Press(kTab);
+    ASSERT_TRUE(second->HasFocus());
+    EXPECT_EQ(view->GetScrollOffset().y, 0.0);
+}
+
 // The bar's value turns into whole pixels of offset, and the offset back into the value.
 TEST(ScrollViewArea, TheVisibleAreaIsRecomputedWhenTheExtentTheOffsetOrTheSizeChanges)
 {
