@@ -461,6 +461,12 @@ QKRESULT LApplicationBase::Shutdown()
     return QK_OK;
 }
 
+void LApplicationBase::UpdateWindowsNow()
+{
+    LFrameworkApp::UpdateWindowsNow();
+    m_windowSystem->PaintWithoutInput();
+}
+
 bool LApplicationBase::ProcessIdle(bool firstPass)
 {
     const bool handedOver = firstPass && m_singleInstance && m_singleInstance->ProcessIdle();

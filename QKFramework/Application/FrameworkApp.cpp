@@ -442,6 +442,16 @@ bool LFrameworkApp::ProcessIdle(bool firstPass)
     return work;
 }
 
+void LFrameworkApp::UpdateWindowsNow()
+{
+    // Bounded: a view that posts again for every value it is shown must not hold the command.
+    constexpr int kRounds = 8;
+    const RCPtr<LNotificationCenterManager> centres = LNotificationCenterManager::GetInstance();
+    for (int round = 0; round < kRounds && centres->DispatchNotifications(false); ++round)
+    {
+    }
+}
+
 bool LFrameworkApp::OnIdle(std::int32_t idleCount)
 {
     if (m_exitRequested)
