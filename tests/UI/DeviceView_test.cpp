@@ -22,6 +22,7 @@
 #include "UI/StatusView.h"
 
 #include "tests/support/Editor/EditorTree.h"
+#include "tests/support/GuideBesideTheTests.h"
 #include "tests/support/Recorder.h"
 #include "tests/support/RecordingShellOpener.h"
 #include "tests/support/UI/ControlTestTools.h"
@@ -412,6 +413,7 @@ TEST_F(DeviceViewTest, AnUnreadablePathShowsTheLoadBoxAndRemembersNoFolder)
 TEST_F(DeviceViewTest, AMissingUserGuideIsToldAndAPresentOneIsOpened)
 {
     TestSupport::RecordingShellOpener opener;
+    const TestSupport::GuideFolderLock noGuideMeanwhile(Narrow(tree.app->GetFolder(0)));
     const std::string guide =
         Narrow(tree.app->GetFolder(0)) + "/" + Narrow(WString(LDeviceView::kUserGuideFileName));
     ASSERT_FALSE(FileExists(WString(guide.c_str()))) << "the test build ships no guide";
@@ -427,18 +429,9 @@ TEST_F(DeviceViewTest, AMissingUserGuideIsToldAndAPresentOneIsOpened)
 // only once it has ended, from an idle pass.
 TEST_F(DeviceViewTest, TheUserGuidesOpenerIsNotWaitedForAndItsFailureIsToldWhenItEnds)
 {
-    const std::string guide =
-        Narrow(tree.app->GetFolder(0)) + "/" + Narrow(WString(LDeviceView::kUserGuideFileName));
-    {
-        std::FILE* file = std::fopen(guide.c_str(), "w");
-        ASSERT_TRUE(file) << guide;
-        std::fclose(file);
-    }
-    struct Remove
-    {
-        std::string path;
-        ~Remove() { std::remove(path.c_str()); }
-    } remove{guide};
+    const TestSupport::GuideBesideTheTests present(Narrow(tree.app->GetFolder(0)),
+                                                   Narrow(WString(LDeviceView::kUserGuideFileName)));
+    const std::string& guide = present.path;
     const struct
     {
         const char* what;
@@ -470,7 +463,9 @@ TEST_F(DeviceViewTest, TheUserGuidesOpenerIsNotWaitedForAndItsFailureIsToldWhenI
         tree.app->ProcessIdle(true);
         ASSERT_EQ(tree.system.messages.size(), c.boxesAtTheEnd) << "told once";
         if (c.boxesAtTheEnd)
+        {
             EXPECT_EQ(tree.system.messages[0].caption, u"Open User Guide Failed");
+        }
     }
 }
 

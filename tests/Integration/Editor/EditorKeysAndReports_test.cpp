@@ -14,6 +14,7 @@
 #include "QKFramework/Controls/TextBox.h"
 #include "QKFramework/Platform/Window/SdlWindowHost.h"
 #include "UI/DeviceView.h"
+#include "tests/support/GuideBesideTheTests.h"
 #include "tests/support/Recorder.h"
 #include "tests/support/RecordingShellOpener.h"
 #include "tests/support/ScopedEnvironment.h"
@@ -72,19 +73,6 @@ protected:
     }
 };
 
-// The guide beside the program for the scope's length (the build ships none).
-struct GuideBesideTheProgram
-{
-    explicit GuideBesideTheProgram(const std::string& folder)
-        : path(folder + "/" + Narrow(WString(LDeviceView::kUserGuideFileName)))
-    {
-        if (std::FILE* file = std::fopen(path.c_str(), "w"))
-            std::fclose(file);
-    }
-    ~GuideBesideTheProgram() { std::remove(path.c_str()); }
-    std::string path;
-};
-
 // An opener that stays until the test lets it go, then fails (as one that finds no viewer), and
 // one that is not there at all. The window answers while the first runs; each failure is told
 // once, when it is known.
@@ -101,7 +89,8 @@ TEST_F(EditorUserGuideTest, TheWindowWorksWhileTheOpenerRunsAndItsFailureIsToldW
         [&](EditorDriver& d)
         {
             ASSERT_TRUE(d.Settle());
-            const GuideBesideTheProgram guide(Narrow(d.Application().GetFolder(0)));
+            const GuideBesideTheTests guide(Narrow(d.Application().GetFolder(0)),
+                                            Narrow(WString(LDeviceView::kUserGuideFileName)));
             const auto openGuide = [&]
             {
                 ASSERT_TRUE(d.Click("mainMenu/Help"));
