@@ -359,12 +359,22 @@ QKRESULT LDeviceView::OpenUserGuide()
     const LFrameworkApp* application = LFrameworkApp::GetApplication();
     const WString folder = application ? application->GetFolder(kExecutableFolder) : WString(u".");
     const WString path = folder + WString(u"/") + WString(kUserGuideFileName);
-    // A missing guide is told at once, without starting the desktop's opener.
-    if (FileExists(path) && Succeeded(OpenWithShell(path)))
+    // The desktop's opener can take seconds to give up, or stay as long as its viewer: its
+    // failure is told when it ends, and the window goes on working meanwhile. A missing
+    // guide is told at once, without starting it.
+    const auto tellFailure = []
+    {
+        const WString text = GetAppString(u"LABEL_OPEN_USERGUIDE_FILE_FAILED_MSGBOX_TEXT");
+        if (!text.IsEmpty())
+            ShowMessageBox(text, GetAppString(u"LABEL_OPEN_USERGUIDE_FILE_FAILED_MSGBOX_CAPTION"), 0);
+    };
+    if (FileExists(path) && Succeeded(OpenWithShell(path, [tellFailure](bool opened)
+                                                    {
+                                                        if (!opened)
+                                                            tellFailure();
+                                                    })))
         return QK_OK;
-    const WString text = GetAppString(u"LABEL_OPEN_USERGUIDE_FILE_FAILED_MSGBOX_TEXT");
-    if (!text.IsEmpty())
-        ShowMessageBox(text, GetAppString(u"LABEL_OPEN_USERGUIDE_FILE_FAILED_MSGBOX_CAPTION"), 0);
+    tellFailure();
     return QK_E_FAIL;
 }
 

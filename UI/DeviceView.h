@@ -9,7 +9,8 @@
 // about dialogs, the user guide and exit.
 //
 // UI thread only. Getting and sending block the UI thread while the MIDI manager works; the
-// file and the modal dialogs block it until the person closes them.
+// file and the modal dialogs block it until the person closes them. The user guide's viewer
+// is started and never waited for.
 #pragma once
 
 #include "DeviceControl/GeneratedCode/Engine/Inc/RootModuleInterface.h"
@@ -86,8 +87,9 @@ public:
 
     QKRESULT ShowAboutDialog();
     QKRESULT ShowKeyCurveDialog();
-    // Opens the user guide with the desktop's viewer; a missing guide or a failed start is
-    // told in a message box. 0, or 0x80004005 when it could not be opened.
+    // Starts the desktop's viewer on the user guide without waiting for it. A missing guide
+    // or an opener that cannot be started is told in a message box at once (0x80004005); an
+    // opener that ends in failure is told when it ends, from an idle pass (0 until then).
     QKRESULT OpenUserGuide();
 
     // --- LControl --------------------------------------------------------------------------

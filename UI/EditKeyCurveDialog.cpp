@@ -11,6 +11,7 @@
 #include "QKFramework/Controls/TextBox.h"
 #include "UI/DriverCommon/AppMidiManager.h"
 #include "UI/DriverCommon/AppText.h"
+#include "UI/PresetEditorCommon/DialogKeys.h"
 
 #include <algorithm>
 #include <cmath>
@@ -201,6 +202,16 @@ QKRESULT LEditKeyCurveDlg::ReceiveNotification(const ConstRCPtr<LNotificationDis
 QKRESULT LEditKeyCurveDlg::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
     return DetachThroughTable<LDialog>(*this, m_handlers, source, id);
+}
+
+QKRESULT LEditKeyCurveDlg::WantsKey(LKeyParam* key)
+{
+    return PressCloseOnEscape(*this, key) ? QK_OK : LDialog::WantsKey(key);
+}
+
+QKRESULT LEditKeyCurveDlg::DispatchKey(LKeyParam* key)
+{
+    return PressCloseOnEscape(*this, key) ? QK_OK : LDialog::DispatchKey(key);
 }
 
 QKRESULT LEditKeyCurveDlg::OnButtonClick(const ConstRCPtr<LNotificationDistributor>& source,

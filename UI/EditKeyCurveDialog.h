@@ -82,6 +82,9 @@ public:
     QKRESULT ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                  const ConstRCPtr<LNotification>& notification) override;
     QKRESULT DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id) override;
+    // Escape presses "buttonClose".
+    QKRESULT WantsKey(LKeyParam* key) override;
+    QKRESULT DispatchKey(LKeyParam* key) override;
 
     // The value shown by up-down index (0 to 3 the times, 4 the balance).
     double GetShownValue(std::size_t index) const;

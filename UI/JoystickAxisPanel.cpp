@@ -41,8 +41,10 @@ QKRESULT LJoystickAxisPanel::Initialize()
 
 void LJoystickAxisPanel::ShowControllerNumbers(bool first, bool second)
 {
+    // The labels number the two controller fields; beside a single field a "1" tells nothing
+    // and reads as a stray digit, so the labels show only with both fields.
     const std::pair<const char16_t*, bool> children[] = {{GetEditorName(kFirstCC), first},
-                                                         {u"labelCC1", first},
+                                                         {u"labelCC1", first && second},
                                                          {GetEditorName(kSecondCC), second},
                                                          {u"labelCC2", second}};
     for (const auto& [name, show] : children)

@@ -1,7 +1,7 @@
 // LJoystickAxisPanel ("PresetEditor.Joystick.Axis"): one axis of the joystick: its type
 // ("PITCHBEND", "SINGLE CC", "DUAL CC") and two controller numbers. The controller numbers
-// and their labels show only as far as the type uses them, for a type chosen by the user
-// or shown from the model alike. Its "label" names the axis by the index it is bound with.
+// show only as far as the type uses them, for a type chosen by the user or shown from the
+// model alike; their labels ("1", "2") only when both show. Its "label" names the axis by the index it is bound with.
 // UI thread only.
 #pragma once
 

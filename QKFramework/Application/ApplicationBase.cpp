@@ -57,7 +57,6 @@ LApplicationBase::~LApplicationBase()
     m_settings->SetNoticeSink(nullptr);
     SetSingleInstance(nullptr);
     LFileDialog::SetWaitPump(nullptr);
-    SetShellOpenWaitPump(nullptr);
 }
 
 // --- Identity ------------------------------------------------------------------------------
@@ -415,7 +414,6 @@ QKRESULT LApplicationBase::RunApplicationStartup()
     // While a file dialog is open the windows keep painting, and what is done to them
     // meanwhile is dropped, as it is for windows that a modal dialog disables.
     LFileDialog::SetWaitPump([this] { m_windowSystem->PaintWithoutInput(); });
-    SetShellOpenWaitPump([this] { m_windowSystem->PaintWithoutInput(); });
     return QK_OK;
 }
 
@@ -457,9 +455,16 @@ QKRESULT LApplicationBase::Shutdown()
         m_mainWindow->PostClose();
     WriteSettings();
     LFileDialog::SetWaitPump(nullptr);
-    SetShellOpenWaitPump(nullptr);
+    // An opener still running tells nobody about its end any more.
+    AbandonShellOpenings();
     LFrameworkApp::Shutdown();
     return QK_OK;
+}
+
+void LApplicationBase::UpdateWindowsNow()
+{
+    LFrameworkApp::UpdateWindowsNow();
+    m_windowSystem->PaintWithoutInput();
 }
 
 bool LApplicationBase::ProcessIdle(bool firstPass)

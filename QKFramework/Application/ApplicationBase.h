@@ -127,6 +127,8 @@ public:
     // Reads what later instances hand over on the first of the idle passes, then the
     // framework's passes.
     bool ProcessIdle(bool firstPass) override;
+    // Also paints every window (their input meanwhile is dropped, as a box would drop it).
+    void UpdateWindowsNow() override;
 
     // --- Later instances -------------------------------------------------------------------
 

@@ -31,6 +31,7 @@
 #include "QKFramework/Controls/TextBox.h"
 #include "QKFramework/Controls/ToolTip.h"
 #include "QKFramework/Controls/TreeView.h"
+#include "QKFramework/Utilities/Storage/ShellOpener.h"
 #include "QKFramework/Notification/NotificationCenter.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
 #include "QKFramework/Notification/NotificationId.h"
@@ -427,6 +428,9 @@ std::uint32_t LFrameworkApp::GetMouseButtonState() const
 bool LFrameworkApp::ProcessIdle(bool firstPass)
 {
     bool work = LNotificationCenterManager::GetInstance()->DispatchNotifications(firstPass);
+    // The desktop's openers are polled here, never waited for.
+    if (PollShellOpenings())
+        work = true;
     // A step may close its window and so shorten the list: the pass walks a copy.
     std::vector<RCPtr<LRootWindow>> windows = std::move(m_idleWindows);
     windows.assign(m_rootWindows.begin(), m_rootWindows.end());
@@ -436,6 +440,16 @@ bool LFrameworkApp::ProcessIdle(bool firstPass)
     windows.clear();
     m_idleWindows = std::move(windows);
     return work;
+}
+
+void LFrameworkApp::UpdateWindowsNow()
+{
+    // Bounded: a view that posts again for every value it is shown must not hold the command.
+    constexpr int kRounds = 8;
+    const RCPtr<LNotificationCenterManager> centres = LNotificationCenterManager::GetInstance();
+    for (int round = 0; round < kRounds && centres->DispatchNotifications(false); ++round)
+    {
+    }
 }
 
 bool LFrameworkApp::OnIdle(std::int32_t idleCount)

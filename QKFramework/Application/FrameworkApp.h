@@ -174,6 +174,10 @@ public:
     // The centres' queues, then each root window's idle step from the last to the first;
     // true when any work was done.
     virtual bool ProcessIdle(bool firstPass);
+    // Delivers what the notification centres hold (values a command has just posted to the
+    // views, and what applying them posts in turn) and shows the windows as they are now, so
+    // that a box shown next lies over what it reports. Called by a command, not by the loop.
+    virtual void UpdateWindowsNow();
     // The idle handler of a message loop: no pass once exit is requested; another call is
     // wanted only while work remains and idleCount is below 2.
     bool OnIdle(std::int32_t idleCount);

@@ -301,6 +301,8 @@ void LTextBox::ApplyEdit(const std::u16string& text, std::int32_t caret)
 {
     if (SetText(WString(text.c_str()), false) == QK_OK)
         MoveCaret(std::clamp(caret, 0, Length()), true);
+    // Typing over a selection clears it before the text is set: the highlight must go with it.
+    UpdateLooks();
 }
 
 void LTextBox::TypeCharacter(char16_t c)

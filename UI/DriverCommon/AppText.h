@@ -14,7 +14,8 @@ namespace QK
 WString GetAppString(const char16_t* key);
 
 // The application's message box (text, caption, flags in that order); the pressed button,
-// or 0 without an application.
+// or 0 without an application. What was posted to the views before is delivered and painted
+// first, so the box shows over the editor as it now is.
 std::int32_t ShowMessageBox(WString text, WString caption, std::uint32_t flags);
 
 } // namespace QK

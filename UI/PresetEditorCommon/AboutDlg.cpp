@@ -7,6 +7,7 @@
 #include "QKFramework/Controls/Label.h"
 #include "QKFramework/Utilities/Storage/ShellOpener.h"
 #include "UI/DriverCommon/AppText.h"
+#include "UI/PresetEditorCommon/DialogKeys.h"
 
 namespace QK
 {
@@ -74,6 +75,25 @@ QKRESULT LAboutDlg::ReceiveNotification(const ConstRCPtr<LNotificationDistributo
 QKRESULT LAboutDlg::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)
 {
     return DetachThroughTable<LDialog>(*this, m_handlers, source, id);
+}
+
+QKRESULT LAboutDlg::SetFocus(bool forward)
+{
+    if (!HasFocus() && !ContainsFocus())
+        if (const RCPtr<LButton> close = FindChildAs<LButton>(*this, u"buttonClose"))
+            if (close->IsVisible(true) && close->IsEnabled(true))
+                return close->SetFocus(forward);
+    return LDialog::SetFocus(forward);
+}
+
+QKRESULT LAboutDlg::WantsKey(LKeyParam* key)
+{
+    return PressCloseOnEscape(*this, key) ? QK_OK : LDialog::WantsKey(key);
+}
+
+QKRESULT LAboutDlg::DispatchKey(LKeyParam* key)
+{
+    return PressCloseOnEscape(*this, key) ? QK_OK : LDialog::DispatchKey(key);
 }
 
 QKRESULT LAboutDlg::OnSupportClicked(const ConstRCPtr<LNotificationDistributor>&,

@@ -22,7 +22,9 @@
 #include "UI/StatusView.h"
 
 #include "tests/support/Editor/EditorTree.h"
+#include "tests/support/GuideBesideTheTests.h"
 #include "tests/support/Recorder.h"
+#include "tests/support/RecordingShellOpener.h"
 #include "tests/support/UI/ControlTestTools.h"
 #include "tests/support/UI/WindowTestSupport.h"
 
@@ -31,6 +33,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <set>
 #include <string>
 #include <vector>
@@ -63,27 +66,6 @@ public:
 
 private:
     IFileChooser* m_previous;
-};
-
-// Writes down what the desktop was asked to open.
-class RecordingOpener final : public IShellOpener
-{
-public:
-    RecordingOpener() : m_previous(SetShellOpener(this)) {}
-    RecordingOpener(const RecordingOpener&) = delete;
-    RecordingOpener& operator=(const RecordingOpener&) = delete;
-    ~RecordingOpener() { SetShellOpener(m_previous); }
-
-    bool Open(const char* target) override
-    {
-        opened.emplace_back(target);
-        return true;
-    }
-
-    std::vector<std::string> opened;
-
-private:
-    IShellOpener* m_previous;
 };
 
 // A keybed panel that is nothing but the module, so that the view finds its key-curve button.
@@ -430,16 +412,61 @@ TEST_F(DeviceViewTest, AnUnreadablePathShowsTheLoadBoxAndRemembersNoFolder)
 
 TEST_F(DeviceViewTest, AMissingUserGuideIsToldAndAPresentOneIsOpened)
 {
-    RecordingOpener opener;
+    TestSupport::RecordingShellOpener opener;
+    const TestSupport::GuideFolderLock noGuideMeanwhile(Narrow(tree.app->GetFolder(0)));
     const std::string guide =
         Narrow(tree.app->GetFolder(0)) + "/" + Narrow(WString(LDeviceView::kUserGuideFileName));
     ASSERT_FALSE(FileExists(WString(guide.c_str()))) << "the test build ships no guide";
     Command(u"NID_MENU_HELP_OPEN_USERGUIDE_REQ");
-    EXPECT_TRUE(opener.opened.empty()) << "the desktop would only fail later, where nobody sees it";
+    EXPECT_TRUE(opener.targets.empty()) << "the desktop would only fail later, where nobody sees it";
     ASSERT_EQ(tree.system.messages.size(), 1u);
     EXPECT_EQ(tree.system.messages[0].caption, u"Open User Guide Failed");
     EXPECT_EQ(tree.system.messages[0].text, u"The user guide failed to open.");
     EXPECT_EQ(tree.system.messages[0].flags, 0u);
+}
+
+// The opener is started and left running: the command returns at once, and its failure is told
+// only once it has ended, from an idle pass.
+TEST_F(DeviceViewTest, TheUserGuidesOpenerIsNotWaitedForAndItsFailureIsToldWhenItEnds)
+{
+    const TestSupport::GuideBesideTheTests present(Narrow(tree.app->GetFolder(0)),
+                                                   Narrow(WString(LDeviceView::kUserGuideFileName)));
+    const std::string& guide = present.path;
+    const struct
+    {
+        const char* what;
+        bool starts;
+        bool succeed;
+        std::size_t boxesAtOnce;
+        std::size_t boxesAtTheEnd;
+    } cases[] = {
+        {"no opener", false, false, 1, 1},
+        {"the opener fails", true, false, 0, 1},
+        {"the opener opens it", true, true, 0, 0},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        tree.system.messages.clear();
+        TestSupport::RecordingShellOpener opener;
+        opener.starts = c.starts;
+        opener.succeed = c.succeed;
+        opener.finished = false;
+        Command(u"NID_MENU_HELP_OPEN_USERGUIDE_REQ");
+        EXPECT_EQ(opener.targets, std::vector<std::string>{guide});
+        EXPECT_EQ(tree.system.messages.size(), c.boxesAtOnce);
+        tree.app->ProcessIdle(true);
+        EXPECT_EQ(tree.system.messages.size(), c.boxesAtOnce) << "told while the opener still runs";
+        opener.finished = true;
+        tree.app->ProcessIdle(true);
+        EXPECT_EQ(tree.system.messages.size(), c.boxesAtTheEnd);
+        tree.app->ProcessIdle(true);
+        ASSERT_EQ(tree.system.messages.size(), c.boxesAtTheEnd) << "told once";
+        if (c.boxesAtTheEnd)
+        {
+            EXPECT_EQ(tree.system.messages[0].caption, u"Open User Guide Failed");
+        }
+    }
 }
 
 TEST_F(DeviceViewTest, AboutAndKeyCurveDialogsComeFromTheSkinInAModalWindow)

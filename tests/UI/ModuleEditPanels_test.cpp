@@ -149,6 +149,7 @@ TEST(ModuleEditPanelsTest, APadLabelIsNeverUsedAsAFormat)
     }
 }
 
+// A single controller number shows without its "1": a lone digit beside it tells nothing.
 TEST(ModuleEditPanelsTest, TheAxisTypeShowsTheControllerNumbersItUses)
 {
     EditPanelTestTree tree;
@@ -171,8 +172,8 @@ TEST(ModuleEditPanelsTest, TheAxisTypeShowsTheControllerNumbersItUses)
         bool fromModel;
         std::int32_t type;
         const char* shown;
-    } cases[] = {{false, 1, "11--"}, {false, 2, "1122"}, {false, 0, "----"},
-                 {true, 2, "1122"},  {true, 1, "11--"},  {true, 0, "----"}};
+    } cases[] = {{false, 1, "1---"}, {false, 2, "1122"}, {false, 0, "----"},
+                 {true, 2, "1122"},  {true, 1, "1---"},  {true, 0, "----"}};
     for (const auto& c : cases)
     {
         if (c.fromModel)

@@ -1,7 +1,6 @@
 #include "QKFramework/Platform/Core/PosixShellOpener.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
 
@@ -18,9 +17,7 @@ namespace QK
 namespace
 {
 
-constexpr int kPollIntervalMs = 15;
-
-// The opener must not stay a zombie once nobody waits for it.
+// The opener must not stay a zombie once nobody polls it.
 void ReapLater(pid_t child)
 {
     std::thread(
@@ -51,46 +48,51 @@ pid_t Start(std::string program, std::string target)
     return error == 0 ? child : 0;
 }
 
+class PosixShellOpening final : public IShellOpening
+{
+public:
+    explicit PosixShellOpening(pid_t child) : m_child(child) {}
+    PosixShellOpening(const PosixShellOpening&) = delete;
+    PosixShellOpening& operator=(const PosixShellOpening&) = delete;
+
+    ~PosixShellOpening() override
+    {
+        if (!m_result)
+            ReapLater(m_child);
+    }
+
+    std::optional<bool> Poll() override
+    {
+        if (m_result)
+            return m_result;
+        int status = 0;
+        pid_t done = 0;
+        while ((done = ::waitpid(m_child, &status, WNOHANG)) < 0 && errno == EINTR)
+        {
+        }
+        if (done == m_child)
+            m_result = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        // Reaped elsewhere (children ignored): started, and nothing more can be known.
+        else if (done < 0)
+            m_result = true;
+        return m_result;
+    }
+
+private:
+    pid_t m_child;
+    std::optional<bool> m_result;
+};
+
 } // namespace
 
-PosixShellOpener::PosixShellOpener(std::string program, std::chrono::milliseconds answerLimit)
-    : m_program(std::move(program)), m_answerLimit(answerLimit)
-{
-}
+PosixShellOpener::PosixShellOpener(std::string program) : m_program(std::move(program)) {}
 
-bool PosixShellOpener::Open(const char* target)
+std::unique_ptr<IShellOpening> PosixShellOpener::Open(const char* target)
 {
     const pid_t child = Start(m_program, target ? target : "");
     if (child == 0)
-        return false;
-    const ShellOpenWaitPump pump = GetShellOpenWaitPump();
-    const auto deadline = std::chrono::steady_clock::now() + m_answerLimit;
-    for (;;)
-    {
-        int status = 0;
-        const pid_t done = ::waitpid(child, &status, WNOHANG);
-        if (done == child)
-            return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-        // Reaped elsewhere (children ignored): started, and nothing more can be known.
-        if (done < 0 && errno != EINTR)
-            return true;
-        if (std::chrono::steady_clock::now() >= deadline)
-        {
-            ReapLater(child);
-            return true;
-        }
-        try
-        {
-            if (pump)
-                pump();
-        }
-        catch (...)
-        {
-            ReapLater(child);
-            throw;
-        }
-        ::poll(nullptr, 0, kPollIntervalMs);
-    }
+        return nullptr;
+    return std::make_unique<PosixShellOpening>(child);
 }
 
 IShellOpener& GetPlatformShellOpener()

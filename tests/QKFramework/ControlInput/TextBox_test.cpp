@@ -681,6 +681,47 @@ TEST_F(TextBoxTest, ASelectionScrolledOutOfViewHighlightsNothing)
     EXPECT_EQ(box.GetLookOpacity(10), 1.0f);
 }
 
+// Every edit that takes the selection away takes its highlight away too: typing over it (the
+// first character and the ones after), deleting it, and pasting over it.
+TEST_F(TextBoxTest, AnEditThatEndsTheSelectionTakesItsHighlightAway)
+{
+    LTextBox& box = Box();
+    box.SetFocus(true);
+    const struct
+    {
+        const char* what;
+        std::vector<std::uint32_t> keys;
+        const char16_t* text;
+    } cases[] = {
+        {"typed over", {u'5'}, u"5"},
+        {"typed over, then typed on", {u'5', u'7'}, u"57"},
+        {"typed over, then emptied", {u'5', u'7', Vk(0x08), Vk(0x08)}, u""},
+        {"deleted", {Vk(0x2E)}, u""},
+        {"backspaced", {Vk(0x08)}, u""},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        box.SetText(WString(u"120"), false);
+        Press(Vk('A', kC));
+        ASSERT_EQ(box.GetSelectionLength(), 3);
+        ASSERT_EQ(box.GetLookOpacity(10) + box.GetLookOpacity(11), 1.0f);
+        for (const std::uint32_t key : c.keys)
+            Press(key);
+        EXPECT_TRUE(box.GetText().IsEqual(c.text));
+        EXPECT_EQ(box.GetSelectionLength(), 0);
+        EXPECT_EQ(box.GetLookOpacity(10), 0.0f);
+        EXPECT_EQ(box.GetLookOpacity(11), 0.0f);
+    }
+    box.SetText(WString(u"120"), false);
+    clipboard.text = WString(u"64");
+    Press(Vk('A', kC));
+    ASSERT_EQ(box.PerformEdit(3), QK_OK);
+    EXPECT_TRUE(box.GetText().IsEqual(u"64"));
+    EXPECT_EQ(box.GetLookOpacity(10), 0.0f);
+    EXPECT_EQ(box.GetLookOpacity(11), 0.0f);
+}
+
 TEST_F(TextBoxTest, DraggingPastAnEdgeScrollsUntilTheEndAndExtendsTheSelection)
 {
     LTextBox& box = Box();

@@ -197,6 +197,11 @@ public:
 
     const std::vector<RecordingMessageService::Message>& Boxes() const noexcept { return m_boxes.messages; }
     void ClearBoxes() { m_boxes.messages.clear(); }
+    // Runs look as each box is asked for, before it is written down as answered.
+    void WhenABoxShows(std::function<void(const RecordingMessageService::Message&)> look)
+    {
+        m_boxes.onShow = std::move(look);
+    }
     ScriptedFileChooser& FileDialogs() noexcept { return m_chooser; }
 
     // What window (the main window by default) presented last, after painting what waits.
