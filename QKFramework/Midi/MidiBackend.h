@@ -273,7 +273,7 @@ MidiBackendSettings GetMidiBackendSettings();
 std::shared_ptr<IMidiBackend> CreatePlatformMidiBackend(const MidiBackendSettings& settings);
 
 // The back end in use: the one set last, else the platform's own, made on first use with
-// the settings then handed in and never destroyed. Never null.
+// the settings then handed in and kept until the process ends. Never null.
 std::shared_ptr<IMidiBackend> GetMidiBackend();
 
 // Puts backend in place of the current one (null: the platform's own again) and returns
