@@ -12,6 +12,7 @@
 #include "UI/DriverCommon/AppMidiManager.h"
 #include "UI/DriverCommon/AppText.h"
 #include "UI/PresetEditorCommon/DialogKeys.h"
+#include "UI/SkinScale.h"
 
 #include <algorithm>
 #include <cmath>
@@ -126,7 +127,8 @@ QKRESULT LEditKeyCurveDlg::Initialize()
         return result;
 
     m_graph = FindRequiredChild<LGraph>(*this, u"graph", kMissingGraphSite);
-    m_graph->SetCurveStyle(true, 0xFFFFFFFF, 2.0f);
+    // The curve's width is in the skins' units, as the graph's own size is.
+    m_graph->SetCurveStyle(true, 0xFFFFFFFF, static_cast<float>(kCurveLineWidth * GetCurrentSkinScale()));
     m_graph->SetAxisRanges(kLongestTime, 127.0, kShortestTime, 0.0);
 
     for (std::size_t i = 0; i < kValueCount; ++i)

@@ -51,6 +51,8 @@ public:
     static constexpr double kBalanceMinimum = 0.5;
     static constexpr double kBalanceMaximum = 2.0;
     static constexpr std::size_t kMessageSize = 16;
+    // The curve's line, in skin units: twice as many pixels in the high-DPI skin.
+    static constexpr double kCurveLineWidth = 2.0;
 
     LEditKeyCurveDlg(LControl* parent, const WString& name);
     ~LEditKeyCurveDlg() override;

@@ -16,4 +16,11 @@ inline constexpr const char16_t* kSendButton = u"sendButton";
 inline constexpr const char16_t* kReceiveButton = u"recButton";
 inline constexpr const char16_t* kSendToRamButton = u"sendToRamButton";
 
+// The program's two skins, in their order in its skin file: the high-DPI skin, every size of
+// which is twice the standard skin's, then the standard skin.
+inline constexpr std::uint32_t kSkinCount = 2;
+inline constexpr std::uint32_t kHighDpiSkin = 0;
+inline constexpr std::uint32_t kStandardSkin = 1;
+inline constexpr double kHighDpiSkinScale = 2.0;
+
 } // namespace QK::SkinNames

@@ -27,6 +27,7 @@
 #include "UI/PresetEditorCommon/AboutDlg.h"
 #include "UI/PresetEditorCommon/MidiNoteSelector.h"
 #include "UI/PresetEditorCommon/VariantBufferSetterParameterPanel.h"
+#include "UI/SkinNames.h"
 
 #include <atomic>
 #include <chrono>
@@ -269,10 +270,10 @@ QKRESULT LApplication::RunApplicationStartup()
     ReinitalizeMidiManager();
 
     const RCPtr<LControlFactory>& factory = GetControlFactory();
-    if (factory && factory->GetSkinCount() == 2)
+    if (factory && factory->GetSkinCount() == SkinNames::kSkinCount)
     {
         m_highDpi = LRenderApp::GetScreenResolution() >= kHighDpiThreshold;
-        SetSkin(m_highDpi ? 0 : 1);
+        SetSkin(static_cast<std::int32_t>(m_highDpi ? SkinNames::kHighDpiSkin : SkinNames::kStandardSkin));
     }
     // The skin is chosen and its font made.
     NoteStartupPhase("fonts");

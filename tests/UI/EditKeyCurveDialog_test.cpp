@@ -8,6 +8,7 @@
 #include "QKFramework/Controls/NumericUpDown.h"
 #include "QKFramework/Controls/TextBox.h"
 #include "QKFramework/Utilities/Storage/IniFileManager.h"
+#include "UI/SkinNames.h"
 
 #include "tests/support/Editor/DialogWindow.h"
 #include "tests/support/Editor/EditorTestApp.h"
@@ -438,22 +439,27 @@ TEST_F(KeyCurveDialogTest, AChildTheDialogCannotDoWithoutIsNamedWhenItIsMissing)
     EXPECT_TRUE(midi->sent.empty());
 }
 
+// The curve's width is in the skins' units, as the dialog's size is: twice the pixels in
+// the high-DPI skin.
 TEST_F(KeyCurveDialogTest, BothSkinsDrawTheDialogWithItsCurveAndLabels)
 {
     const struct
     {
-        std::int32_t skin;
+        std::uint32_t skin;
         const char* picture;
         double width;
-    } skins[] = {{1, "key-curve-dialog.png", 500.0}, {0, "key-curve-dialog-high-dpi.png", 1000.0}};
+        float curveWidth;
+    } skins[] = {{SkinNames::kStandardSkin, "key-curve-dialog.png", 500.0, 2.0f},
+                 {SkinNames::kHighDpiSkin, "key-curve-dialog-high-dpi.png", 1000.0, 4.0f}};
     Store({1200, 400, 150, 40, 12});
     for (const auto& skin : skins)
     {
-        ASSERT_EQ(app->SetSkin(skin.skin), QK_OK);
+        ASSERT_EQ(app->SetSkin(static_cast<std::int32_t>(skin.skin)), QK_OK);
         const RCPtr<LEditKeyCurveDlg> dialog = Open();
         ASSERT_TRUE(dialog);
         DialogWindow window(RCPtr<LControl>(dialog.Get()));
         EXPECT_EQ(dialog->GetWidth(), skin.width);
+        EXPECT_FLOAT_EQ(Graph(*dialog).GetLineWidth(), skin.curveWidth) << skin.picture;
         EXPECT_TRUE(window.SavePicture(skin.picture)) << skin.picture;
     }
 }
