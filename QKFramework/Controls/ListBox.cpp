@@ -337,6 +337,8 @@ void LListBox::CreateItemControl()
         layout->Y.PlacementAnchor = 0.0f;
         layout->Y.Position = LayoutReference{2, previous->GetName(), 1.0f, 0.0};
     }
+    if (TemplateWidthFollowsList())
+        layout->X.Size = RowWidthRule();
     const RCPtr<LControlDescriptor> described = LControlDescriptor::CreateCopy(*m_template, layout, WString(name));
     const RCPtr<LControl> control = factory->CreateControl(described.Get(), this);
     auto* item = dynamic_cast<LListBoxItem*>(control.Get());
@@ -525,6 +527,25 @@ void LListBox::SetWidestText(std::int32_t widest)
 bool LListBox::TemplateWidthFollowsList() const
 {
     return m_template && m_template->Layout && m_template->Layout->X.Size.Kind == 1;
+}
+
+LayoutReference LListBox::RowWidthRule() const
+{
+    LayoutReference size = m_template->Layout->X.Size;
+    if (IsUsable(GetVerticalBar()))
+        size.Abs -= GetScrollBarSizes().first;
+    return size;
+}
+
+void LListBox::FitRowsBesideTheBar()
+{
+    if (!TemplateWidthFollowsList())
+        return;
+    const LayoutReference width = RowWidthRule();
+    for (std::uint32_t r = 0; r < m_rows.size(); ++r)
+        if (LListBoxItem* row = GetRowControl(r))
+            if (const RCPtr<LLayoutDescriptor>& layout = row->GetLayoutDescriptor())
+                row->SetAxisLayout(0, layout->X.PlacementAnchor, layout->XIsDocked, layout->X.Position, width);
 }
 
 void LListBox::FitWidthToContent()
@@ -1545,9 +1566,12 @@ void LListBox::OnScrollBarShownChanged(std::int32_t axis)
 {
     LScrollView::OnScrollBarShownChanged(axis);
     FillRows();
-    // The rows keep the widest text's width beside the bar.
+    // The rows end where the bar begins, and keep the widest text's width beside it.
     if (axis == 1)
+    {
+        FitRowsBesideTheBar();
         FitWidthToContent();
+    }
 }
 
 // 9. Receiving --------------------------------------------------------------------------------------

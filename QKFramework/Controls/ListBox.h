@@ -174,6 +174,11 @@ protected:
     void SetWidestText(std::int32_t widest);
     void FitWidthToContent();
     bool TemplateWidthFollowsList() const;
+    // Rows that follow the list's width are measured in its whole client area, which holds
+    // the bar too: while the bar shows, their width rule keeps its width free, so that they
+    // end where the bar begins instead of running on under it.
+    LayoutReference RowWidthRule() const;
+    void FitRowsBesideTheBar();
     // What a row needs beside its text (the text margin), measured on a row without text.
     double RowMargin(LListBoxItem& row) const;
     void UpdatePopupHeight();

@@ -10,6 +10,7 @@
 #include "QKFramework/Application/RootWindow.h"
 #include "QKFramework/Controls/ComboBox.h"
 #include "QKFramework/Controls/ListBox.h"
+#include "QKFramework/Controls/ListBoxItem.h"
 #include "QKFramework/Controls/ScrollBar.h"
 #include "QKFramework/Platform/Window/SdlWindowHost.h"
 #include "tests/support/Recorder.h"
@@ -229,6 +230,14 @@ TEST_P(EditorListsTest, EveryDropDownListOpensWideEnoughForItsWidestItem)
                     EXPECT_GE(y, 0.0);
                     EXPECT_LE(x + b.width, inside.width) << "the bar covers the frame's right side";
                     EXPECT_LE(y + b.height, inside.height) << "the bar covers the frame's bottom";
+                    // The rows end where the bar begins: none runs on under its arrows.
+                    for (std::uint32_t r = 0; r < list.GetRowCount(); ++r)
+                    {
+                        const LListBoxItem* rowControl = list.GetRowControl(r);
+                        ASSERT_TRUE(rowControl);
+                        EXPECT_LE(rowControl->GetBounds().x + rowControl->GetWidth(), b.x)
+                            << "row " << r << " runs under the bar";
+                    }
                 }
                 const Picture picture = d.ReadPicture(list);
                 EXPECT_EQ(FrameRingPixelsOtherThan(picture, picture.At(picture.width / 2, 0)), 0u)
