@@ -271,6 +271,14 @@ void DrawField(cairo_t* cr, const ImageSpec& image, const std::string& state)
         top = Lighter(top, 0.05);
         bottom = Lighter(bottom, 0.05);
     }
+    // The accent hardly shows on the LCD's green: a focused LCD lights up instead, and an
+    // inner ring in its ink tells the focus while the caret blinks off.
+    const bool lcdFocused = lcd && Has(state, "focused");
+    if (lcdFocused)
+    {
+        top = Lighter(top, 0.35);
+        bottom = Lighter(bottom, 0.35);
+    }
     if (Has(state, "disabled"))
     {
         top = Mix(top, Palette::kPlate, 0.6);
@@ -278,10 +286,17 @@ void DrawField(cairo_t* cr, const ImageSpec& image, const std::string& state)
     }
     Well(cr, 0.5, 0.5, w - 1, h - 1, 3, top, bottom);
     cairo_new_path(cr);
-    if (Has(state, "focused"))
+    if (lcdFocused)
+    {
+        RoundRect(cr, 2.0, 2.0, w - 4.0, h - 4.0, 2);
+        SetColor(cr, Palette::kTextDark, 0.7);
+        cairo_set_line_width(cr, 1.0);
+        cairo_stroke(cr);
+    }
+    else if (Has(state, "focused"))
     {
         RoundRect(cr, 0.75, 0.75, w - 1.5, h - 1.5, 3);
-        SetColor(cr, lcd ? Darker(Palette::kLcd, 0.5) : Palette::kAccent);
+        SetColor(cr, Palette::kAccent);
         cairo_set_line_width(cr, 1.2);
         cairo_stroke(cr);
     }

@@ -183,6 +183,48 @@ TEST_P(EditorLooksTest, TabWalksTheFavoritesThenRamAndSpacePressesTheFocusedButt
         EditorDriver::SavePicture(std::string("editor-focused-button") + scale.suffix + ".png", focused).empty());
 }
 
+// The preset's name box tells that it has the focus by more than its caret, which is off
+// half the time: its LCD lights up. Pictured unfocused and focused.
+TEST_P(EditorLooksTest, TheFocusedNameBoxShowsItBesideItsCaret)
+{
+    const Scale scale = GetParam();
+    ScopedEnvironment dpi("VEDIDU_DPI", scale.dpi);
+    Picture unfocused;
+    Picture focused;
+    EditorDriver driver;
+    const int status = driver.Run([&](EditorDriver& d) {
+        ASSERT_TRUE(d.Settle());
+        auto* box = dynamic_cast<LTextBox*>(d.Find("presetName/editPanel/textBox").Get());
+        ASSERT_TRUE(box);
+        // The window opens with the focus in the box: it is taken away first.
+        ASSERT_EQ(d.Find("fav1/sendButton")->SetFocus(true), QK_OK);
+        ASSERT_TRUE(d.Settle());
+        unfocused = d.ReadPicture(*box);
+        ASSERT_EQ(box->SetFocus(true), QK_OK);
+        ASSERT_TRUE(d.Settle());
+        focused = d.ReadPicture(*box);
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_FALSE(driver.WatchdogFired());
+    ASSERT_FALSE(unfocused.IsEmpty());
+    ASSERT_EQ(focused.pixels.size(), unfocused.pixels.size());
+    // Pixels that changed plainly, not by a shade: most of the box.
+    std::size_t changed = 0;
+    for (std::size_t i = 0; i < focused.pixels.size(); ++i)
+        for (const int shift : {0, 8, 16})
+            if (std::abs(static_cast<int>((focused.pixels[i] >> shift) & 0xFF) -
+                         static_cast<int>((unfocused.pixels[i] >> shift) & 0xFF)) > 24)
+            {
+                ++changed;
+                break;
+            }
+    EXPECT_GT(changed, focused.pixels.size() / 2) << "the focus shows only in the caret";
+    EXPECT_FALSE(
+        EditorDriver::SavePicture(std::string("editor-name-box-unfocused") + scale.suffix + ".png", unfocused).empty());
+    EXPECT_FALSE(
+        EditorDriver::SavePicture(std::string("editor-name-box-focused") + scale.suffix + ".png", focused).empty());
+}
+
 TEST_P(EditorLooksTest, ASelectionsHighlightLiesOnItsText)
 {
     const Scale scale = GetParam();
