@@ -1,8 +1,8 @@
 #include "QKFramework/Threads/Thread.h"
 
 #include "QKFramework/ObjectBase/RCPtr.h"
-#include "QKFramework/Platform/Core/ThreadScheduling.h"
 #include "QKFramework/ObjectBase/Wrapper.h"
+#include "QKFramework/Platform/Core/ThreadScheduling.h"
 #include "QKFramework/Threads/Event.h"
 #include "QKFramework/Threads/LockWord.h"
 #include "QKFramework/Threads/ThreadReport.h"
