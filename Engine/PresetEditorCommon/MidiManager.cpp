@@ -5,10 +5,12 @@
 #include "QKFramework/Notification/NotificationCenterManager.h"
 #include "QKFramework/Notification/NotificationQueue.h"
 #include "QKFramework/ObjectBase/Exception.h"
+#include "QKFramework/Utilities/Debug/DebugLog.h"
 #include "QKFramework/Utilities/Debug/StartupPhases.h"
 
 #include <algorithm>
 #include <chrono>
+#include <ostream>
 
 namespace QK
 {
@@ -23,6 +25,13 @@ constexpr QKRESULT kNoReply = -3;
 RCPtr<LRootModuleEngine> GetEngine()
 {
     return RCPtr<LRootModuleEngine>::DynamicCast(GetRootModuleEngine());
+}
+
+void LogLateAnswerSetAside(bool getWaiting)
+{
+    DebugLog::Get().GetNarrowOutput()
+        << "MIDI: a preset dump was set aside as the late answer to an earlier get that timed out"
+        << (getWaiting ? ", while the next get waits for its own" : "") << std::endl;
 }
 
 } // namespace
@@ -51,63 +60,59 @@ private:
     const bool m_wasEnabled;
 };
 
-// The dump handler's registration for one get: made with the preset-reply light red and a
-// dump of preset awaited; Finish ends the wait and answers whether a dump was set into the
-// model. A scope left by an exception still removes the handler.
+// One get's wait for its answer: the dump handler registered, the preset-reply light red and
+// the answer awaited; Finish ends the wait and answers whether a dump was set into the model.
+// A get whose answer did not come leaves the handler registered while that answer is owed,
+// so that it is counted off when it comes, whether another get waits then or not. A scope
+// left by an exception still ends the wait.
 class LMidiManager::DumpWait
 {
 public:
-    DumpWait(LMidiManager& manager, std::int32_t preset) : m_manager(manager)
+    explicit DumpWait(LMidiManager& manager) : m_manager(manager)
     {
         MutexLock lock(m_manager.m_handlerLock);
-        CheckResult(m_manager.m_handlers->AddHandler(&LMidiManager::OnPresetDumpCaptured, m_manager.m_comm,
-                                                     kNidMidiDataCaptured),
-                    QK_SITE("QK::LMidiManager::GetPresetFromMidiDevice", kSource));
-        m_registered = true;
+        if (!m_manager.m_dumpHandlerRegistered)
+        {
+            CheckResult(m_manager.m_handlers->AddHandler(&LMidiManager::OnPresetDumpCaptured, m_manager.m_comm,
+                                                         kNidMidiDataCaptured),
+                        QK_SITE("QK::LMidiManager::GetPresetFromMidiDevice", kSource));
+            m_manager.m_dumpHandlerRegistered = true;
+        }
         m_manager.m_presetReplyLight.SetRed();
-        m_manager.m_lateDumps.BeginWait(preset);
+        m_manager.m_answerArrived = false;
         m_manager.m_awaitingDump = true;
+        m_waiting = true;
     }
     DumpWait(const DumpWait&) = delete;
     DumpWait& operator=(const DumpWait&) = delete;
 
     ~DumpWait()
     {
-        if (!m_registered)
+        if (!m_waiting)
             return;
         MutexLock lock(m_manager.m_handlerLock);
         m_manager.m_awaitingDump = false;
-        Remove();
+        m_manager.RemoveDumpHandlerUnlessOwed();
     }
 
-    // Under the handler lock no handler run is in progress, and none that starts later sets
-    // anything: what the light says now is final, but for a dump held back in case it was the
-    // late answer to an earlier get, which is this get's own when nothing followed it.
-    bool Finish()
+    // Under the handler lock no handler run is in progress, and none that starts later takes
+    // anything for this get: what the light says now is final. Without an answer, one is
+    // owed, unless the request never went out.
+    bool Finish(bool requestSent)
     {
         MutexLock lock(m_manager.m_handlerLock);
         m_manager.m_awaitingDump = false;
-        bool taken = m_manager.m_presetReplyLight.IsGreen();
-        if (!taken)
-        {
-            if (const auto held = m_manager.m_lateDumps.EndWait(LateDumpGuard::Clock::now()))
-                taken = m_manager.SetDumpValues(*held);
-        }
-        m_registered = false;
-        CheckResult(Remove(), QK_SITE("QK::LMidiManager::GetPresetFromMidiDevice", kSource));
-        return taken;
+        m_waiting = false;
+        if (requestSent && !m_manager.m_answerArrived)
+            m_manager.m_lateAnswers.Owe(LateAnswers::Clock::now());
+        CheckResult(m_manager.RemoveDumpHandlerUnlessOwed(),
+                    QK_SITE("QK::LMidiManager::GetPresetFromMidiDevice", kSource));
+        return m_manager.m_presetReplyLight.IsGreen();
     }
 
 private:
-    QKRESULT Remove()
-    {
-        const bool removed = m_manager.m_handlers->RemoveHandler(m_manager.m_comm, kNidMidiDataCaptured);
-        const QKRESULT unsubscribed = m_manager.Unsubscribe(m_manager.m_comm, kNidMidiDataCaptured);
-        return removed && !Failed(unsubscribed) ? QK_OK : QK_E_FAIL;
-    }
-
     LMidiManager& m_manager;
-    bool m_registered = false;
+    bool m_waiting = false;
 };
 
 RCPtr<LMidiManager> LMidiManager::Create(StartMode mode)
@@ -258,6 +263,9 @@ QKRESULT LMidiManager::DetachFromDistributor(const ConstRCPtr<LNotificationDistr
         MutexLock lock(m_handlerLock);
         if (m_handlers)
             m_handlers->RemoveHandler(source, id);
+        if (source.Get() == static_cast<const LNotificationDistributor*>(m_comm.Get()) &&
+            id == GetNotificationId(kNidMidiDataCaptured))
+            m_dumpHandlerRegistered = false;
     }
     return LNotificationClient::DetachFromDistributor(source, id);
 }
@@ -380,16 +388,14 @@ QKRESULT LMidiManager::GetPresetFromMidiDevice(std::int32_t preset)
 
     CheckerPause pause(*this);
     const Array<signed char> request = BuildGetPresetRequest(preset);
-    DumpWait wait(*this, preset);
-    QKRESULT result = kNoReply;
-    if (SendSysEx(request, m_outputPort.Get()) < 0)
-        result = kPortsNotOpen;
-    else if (m_presetReplyLight.IsGreen() || WaitForGreen(m_presetReplyLight, kReplyTimeoutMs))
-        result = QK_OK;
+    DumpWait wait(*this);
+    const bool sent = SendSysEx(request, m_outputPort.Get()) >= 0;
+    if (sent && !m_presetReplyLight.IsGreen())
+        WaitForGreen(m_presetReplyLight, kReplyTimeoutMs);
     // A dump set into the model while the wait ran out is still a dump taken.
-    if (wait.Finish())
-        result = QK_OK;
-    return result;
+    if (wait.Finish(sent))
+        return QK_OK;
+    return sent ? kNoReply : kPortsNotOpen;
 }
 
 QKRESULT LMidiManager::OnPresetDumpCaptured(const ConstRCPtr<LNotificationDistributor>& source,
@@ -402,19 +408,32 @@ QKRESULT LMidiManager::OnPresetDumpCaptured(const ConstRCPtr<LNotificationDistri
         return QK_FALSE;
 
     MutexLock lock(m_handlerLock);
-    if (!m_awaitingDump || m_presetReplyLight.IsGreen())
+    if (!PresetSysEx::IsDeviceReply(capture->GetBytes(), capture->GetCount()))
         return QK_FALSE;
+    // The controller answers in order: while an earlier get's answer is owed, this is it.
+    if (m_lateAnswers.Arrived(LateAnswers::Clock::now()))
+    {
+        LogLateAnswerSetAside(m_awaitingDump);
+        return QK_FALSE;
+    }
+    if (!m_awaitingDump || m_answerArrived)
+        return QK_FALSE;
+    m_answerArrived = true;
     Array<Variant> values;
-    if (PresetSysEx::CutPresetDump(capture->GetBytes(), capture->GetCount(), values) != QK_OK ||
-        values.GetCount() != m_paramCount)
-        return QK_FALSE;
-    // A late answer to an earlier get would put the wrong values under this preset's number.
-    const std::optional<Array<Variant>> taken =
-        m_lateDumps.Offer(std::move(values), PresetSysEx::DumpPresetNumber(capture->GetBytes(), capture->GetCount()),
-                          LateDumpGuard::Clock::now());
-    if (taken && SetDumpValues(*taken))
+    if (PresetSysEx::CutPresetDump(capture->GetBytes(), capture->GetCount(), values) == QK_OK &&
+        values.GetCount() == m_paramCount && SetDumpValues(values))
         m_presetReplyLight.SetGreen();
     return QK_FALSE;
+}
+
+QKRESULT LMidiManager::RemoveDumpHandlerUnlessOwed()
+{
+    if (!m_dumpHandlerRegistered || m_lateAnswers.Owed(LateAnswers::Clock::now()) > 0)
+        return QK_OK;
+    m_dumpHandlerRegistered = false;
+    const bool removed = m_handlers->RemoveHandler(m_comm, kNidMidiDataCaptured);
+    const QKRESULT unsubscribed = Unsubscribe(m_comm, kNidMidiDataCaptured);
+    return removed && !Failed(unsubscribed) ? QK_OK : QK_E_FAIL;
 }
 
 bool LMidiManager::SetDumpValues(const Array<Variant>& values)

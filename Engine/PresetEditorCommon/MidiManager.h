@@ -17,12 +17,13 @@
 //    pauses it first and resumes it afterwards, so that no presence test opens a port
 //    while a message is in flight; the pause waits only for a pass under way to end.
 //  - OnPresetDumpCaptured runs on the transport's capture worker while a get waits for
-//    its reply; the preset-reply light is the hand-over to the waiting get.
+//    its reply, or while an earlier get's late answer is owed; the preset-reply light is
+//    the hand-over to the waiting get.
 //  - OnInputDeviceStatusChanged runs on the UI thread when the default notification
 //    centre is drained, and closes and reopens the ports.
 #pragma once
 
-#include "Engine/PresetEditorCommon/LateDumpGuard.h"
+#include "Engine/PresetEditorCommon/LateAnswers.h"
 #include "QKFramework/Midi/MidiCapturePort.h"
 #include "QKFramework/Midi/MidiCommInterface.h"
 #include "QKFramework/Midi/MidiDeviceStatusChecker.h"
@@ -83,12 +84,12 @@ public:
     // parameter table (nothing is sent then); 0x80004001 or 0x80004005 for a value that is
     // not a byte block; 0x80004005 when the send fails.
     virtual QKRESULT SendPresetToDevice(std::int32_t preset);
-    // Asks the controller for preset 0 to 8 and sets its 79 values into the model. The first
-    // usable dump answers, whatever its bytes 4 to 7 hold, unless an earlier get timed out:
-    // then its late answer is kept from answering this one (LateDumpGuard). 0 when a dump
-    // was taken; -1 when the ports are not open (or have gone, as for a send) or the request
-    // could not be sent; -3 when no usable dump came within 1000 ms (the model is then
-    // unchanged); 0x80070057 for a preset outside 0 to 8. Asks once, never again.
+    // Asks the controller for preset 0 to 8 and sets its 79 values into the model. Its answer
+    // is told by order, whatever the dump's bytes 4 to 7 hold: the first dump to arrive once
+    // the late answers to earlier gets that timed out have come (LateAnswers). 0 when that
+    // dump was taken; -1 when the ports are not open (or have gone, as for a send) or the
+    // request could not be sent; -3 when no usable answer came within 1000 ms (the model is
+    // then unchanged); 0x80070057 for a preset outside 0 to 8. Asks once, never again.
     virtual QKRESULT GetPresetFromMidiDevice(std::int32_t preset);
     // What these should send is not settled: -1 (0x80004005 for the request) when the ports
     // are not open, else 0x80004001 (not implemented); nothing is sent.
@@ -141,8 +142,8 @@ public:
     static Array<signed char> BuildSendPresetHeader(std::int32_t preset);
     static bool IsDeviceReply(const Array<signed char>& bytes);
 
-    // Sets a preset dump captured while a get waits for it into the model. On the capture
-    // worker. 1.
+    // Counts a dump off against an earlier get's late answer, or sets it into the model when
+    // it is the answer a get waits for. On the capture worker. 1.
     QKRESULT OnPresetDumpCaptured(const ConstRCPtr<LNotificationDistributor>& source,
                                   const ConstRCPtr<LNotification>& notification);
     // The controller's input came or went: the ports are closed and opened again. 1.
@@ -192,6 +193,9 @@ private:
     QKRESULT OpenPorts();
     // Sets a dump's values into the model; false without an engine. Under the handler lock.
     bool SetDumpValues(const Array<Variant>& values);
+    // Removes the dump handler when it is registered and no answer is owed. Under the
+    // handler lock.
+    QKRESULT RemoveDumpHandlerUnlessOwed();
     // Waits up to timeoutMs for the light to turn green; false when it did not, or when the
     // give-up check said to stop waiting first.
     bool WaitForGreen(const TrafficLight& light, std::uint32_t timeoutMs) const;
@@ -224,12 +228,15 @@ private:
     TrafficLight m_connected;
     std::function<bool()> m_shouldGiveUp;
 
-    // Guards the handler table and, with it, whether a dump is awaited and which dumps may
-    // answer: a dump is set into the model only while a get waits for it, and the get learns
-    // the outcome under it.
+    // Guards the handler table and, with it, whether a dump is awaited and which dump
+    // answers: a dump is set into the model only while a get waits for it and no earlier
+    // answer is owed, and the get learns the outcome under it.
     Mutex m_handlerLock;
+    bool m_dumpHandlerRegistered = false;
     bool m_awaitingDump = false;
-    LateDumpGuard m_lateDumps;
+    // The waiting get's answer has come (usable or not): any dump after it is not its own.
+    bool m_answerArrived = false;
+    LateAnswers m_lateAnswers;
 };
 
 } // namespace QK

@@ -51,14 +51,6 @@ bool IsDeviceReply(const signed char* bytes, std::uint32_t count)
     return b[0] == kSysExStart && b[1] == kManufacturer && b[2] == 0x00 && b[3] == 0x50;
 }
 
-std::int32_t DumpPresetNumber(const signed char* bytes, std::uint32_t count)
-{
-    if (!IsDeviceReply(bytes, count) || count <= kDumpPresetOffset)
-        return -1;
-    const std::int32_t named = static_cast<std::uint8_t>(bytes[kDumpPresetOffset]);
-    return named <= kLastPreset ? named : -1;
-}
-
 QKRESULT FrameSysEx(const Array<signed char>& bytes, Array<signed char>& message)
 {
     message.RemoveAll();

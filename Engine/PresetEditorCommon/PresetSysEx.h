@@ -6,11 +6,10 @@
 //   identity       F0 7E 7F 06 01 F7
 //
 // pp is the preset: 0 the controller's RAM preset, 1 to 8 its favorites. A dump's bytes 4 to
-// 7 are the controller's to fill: they do not decide whether it is a dump, and what byte 7
-// holds is at best a hint of the preset it answers (DumpPresetNumber). The 215 value
-// bytes are the 79 parameters in id order, each taking the size the parameter table gives
-// it (16 for the names, 2 for the tempo, 1 for the rest). The two builders of a request
-// body leave out F0 and F7; FrameSysEx adds them.
+// 7 are the controller's to fill: they neither decide whether it is a dump nor tell which
+// request it answers. The 215 value bytes are the 79 parameters in id order, each taking the
+// size the parameter table gives it (16 for the names, 2 for the tempo, 1 for the rest). The
+// two builders of a request body leave out F0 and F7; FrameSysEx adds them.
 #pragma once
 
 #include "QKFramework/ObjectBase/Result.h"
@@ -27,9 +26,7 @@ inline constexpr std::uint8_t kManufacturer = 0x47;
 // The send-preset body: everything between F0 and F7.
 inline constexpr std::uint32_t kSendPresetBodySize = 222;
 inline constexpr std::uint32_t kSendPresetHeaderSize = 7;
-// Where a dump may name the preset it holds, where its values begin, and the shortest dump
-// that holds all of them.
-inline constexpr std::uint32_t kDumpPresetOffset = 7;
+// Where a dump's values begin, and the shortest dump that holds all of them.
 inline constexpr std::uint32_t kDumpValueOffset = 8;
 inline constexpr std::uint32_t kMinDumpSize = 223;
 
@@ -42,11 +39,6 @@ Array<signed char> BuildIdentityRequest();
 
 // Whether bytes begin F0 47 00 50, as every message of the controller to us does.
 bool IsDeviceReply(const signed char* bytes, std::uint32_t count);
-
-// The preset a dump's byte 7 names, 0 to 8, as a controller that echoes the pp of the get it
-// answers puts it there; -1 when byte 7 holds anything else, or for bytes that are no device
-// reply or too short to have a byte 7.
-std::int32_t DumpPresetNumber(const signed char* bytes, std::uint32_t count);
 
 // message = bytes with F0 put in front when the first byte is not F0 and F7 put behind
 // when the last is not F7; a lone byte other than F0 and F7 becomes F0 b F7. 0;

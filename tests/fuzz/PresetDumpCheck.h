@@ -1,6 +1,5 @@
 // The invariants of reading a preset dump, shared by the targets that see SysEx messages:
-// a device reply long enough names a preset in byte 7 when that byte is 0 to 8; a dump is
-// taken exactly when it is one (the controller's header, long enough, no byte above 7F
+// a dump is taken exactly when it is one (the controller's header, long enough, no byte above 7F
 // among the values); a refused one leaves no values behind; a taken one gives the 79
 // parameters at their sizes, holding the dump's value bytes, which build a send-preset body
 // that carries the same bytes back.
@@ -21,9 +20,7 @@ inline void CheckPresetDump(const signed char* bytes, std::uint32_t count)
     using namespace QK;
     const auto* raw = reinterpret_cast<const std::uint8_t*>(bytes);
     const bool isReply = count >= 4 && raw[0] == 0xF0 && raw[1] == 0x47 && raw[2] == 0x00 && raw[3] == 0x50;
-    const bool namesPreset = isReply && count > PresetSysEx::kDumpPresetOffset &&
-                             raw[PresetSysEx::kDumpPresetOffset] <= PresetSysEx::kLastPreset;
-    FUZZ_CHECK(PresetSysEx::DumpPresetNumber(bytes, count) == (namesPreset ? raw[PresetSysEx::kDumpPresetOffset] : -1));
+    FUZZ_CHECK(PresetSysEx::IsDeviceReply(bytes, count) == isReply);
 
     bool isDump = isReply && count >= PresetSysEx::kMinDumpSize;
     for (std::uint32_t k = 0; isDump && k < kParameterImageSize; ++k)

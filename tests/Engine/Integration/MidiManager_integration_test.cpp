@@ -30,6 +30,7 @@
 #include <ostream>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 namespace QK
@@ -428,6 +429,71 @@ TEST_P(MidiManagerDumpByte7Test, ALateAnswerToFavorite1IsNeverTakenAsFavorite2)
     EXPECT_EQ(Model(), before);
     EXPECT_EQ(m_manager->GetPresetFromMidiDevice(2), QK_OK);
     EXPECT_EQ(Model(), Expected(2));
+    EXPECT_EQ(m_manager->GetPresetFromMidiDevice(3), QK_OK);
+    EXPECT_EQ(Model(), Expected(3));
+}
+
+// How late a slow controller answers: every answer 1.6 s after its request (longer than a
+// get waits), in order, for the first two requests or the first one only.
+struct SlowAnswers
+{
+    const char* name;
+    const char* option;
+    bool secondGetAnswered; // whether the second get's own answer comes while it waits
+};
+
+void PrintTo(const SlowAnswers& timing, std::ostream* out)
+{
+    *out << timing.name;
+}
+
+class MidiManagerSlowControllerTableTest
+    : public MidiManagerIntegrationTest,
+      public ::testing::WithParamInterface<std::tuple<DumpByte7, SlowAnswers>>
+{
+protected:
+    Bytes Expected(int preset)
+    {
+        const Preset values = Pattern(static_cast<std::uint8_t>(preset));
+        return Bytes(values.begin(), values.end());
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(
+    Controllers, MidiManagerSlowControllerTableTest,
+    ::testing::Combine(::testing::Values(DumpByte7{"ThePresetNumber", {}}, DumpByte7{"Always7F", {"--dump-byte7", "7F"}},
+                                         DumpByte7{"AlwaysFavorite2", {"--dump-byte7", "02"}}),
+                       ::testing::Values(SlowAnswers{"TwoAnswersLate", "1600:2", false},
+                                         SlowAnswers{"OnlyTheFirstLate", "1600:1", true})),
+    [](const ::testing::TestParamInfo<std::tuple<DumpByte7, SlowAnswers>>& info)
+    { return std::string(std::get<0>(info.param).name) + "_" + std::get<1>(info.param).name; });
+
+// The controller answers slowly, in order, and what it puts in byte 7 tells nothing (the
+// preset, 7F, or always 2, the very favorite the second get asks for). A get that timed out
+// changes nothing; its late answer never becomes the next favorite: the next get takes its
+// own answer when it comes in time and fails otherwise, and the get after that takes its own.
+TEST_P(MidiManagerSlowControllerTableTest, ALateAnswerIsToldByOrderWhateverByte7Holds)
+{
+    const auto& [byte7, timing] = GetParam();
+    std::vector<std::string> options = {"--slow", timing.option};
+    options.insert(options.end(), byte7.options.begin(), byte7.options.end());
+    ASSERT_TRUE(StartSimulator(options));
+    m_manager = LMidiManager::Create();
+    ASSERT_EQ(m_manager->ResumeDeviceStatusChecker(), QK_OK);
+    const Bytes before = Model();
+
+    EXPECT_EQ(m_manager->GetPresetFromMidiDevice(1), -3);
+    EXPECT_EQ(Model(), before);
+    if (timing.secondGetAnswered)
+    {
+        EXPECT_EQ(m_manager->GetPresetFromMidiDevice(2), QK_OK);
+        EXPECT_EQ(Model(), Expected(2));
+    }
+    else
+    {
+        EXPECT_EQ(m_manager->GetPresetFromMidiDevice(2), -3);
+        EXPECT_EQ(Model(), before);
+    }
     EXPECT_EQ(m_manager->GetPresetFromMidiDevice(3), QK_OK);
     EXPECT_EQ(Model(), Expected(3));
 }

@@ -19,6 +19,7 @@
 #include <mutex>
 #include <optional>
 #include <stdexcept>
+#include <string>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -176,6 +177,18 @@ protected:
     {
         std::lock_guard lock(m_controllerLock);
         m_holdBackNextAnswer = true;
+    }
+
+    // The answer held back goes out now, while no get waits.
+    void SendTheHeldBackAnswer()
+    {
+        std::vector<SimulatedController::Message> held;
+        {
+            std::lock_guard lock(m_controllerLock);
+            held = std::exchange(m_heldBack, {});
+        }
+        for (const auto& reply : held)
+            m_backend->DeliverMessage(m_input, reply);
     }
 
     void SetController(Mode mode)
@@ -453,6 +466,51 @@ TEST_F(MidiManagerTest, TheLateAnswerToAGetThatTimedOutNeverAnswersTheNext)
         EXPECT_EQ(m_manager->GetPresetFromMidiDevice(3), QK_OK);
         const Preset favorite3 = Pattern(3);
         EXPECT_EQ(Model(), Bytes(favorite3.begin(), favorite3.end()));
+        SetModel(SimulatedController::DefaultPreset());
+    }
+}
+
+// The late answer comes between two gets, while none waits: it is counted off then, so the
+// first dump to come while the next get waits is that get's own, whatever the controller puts
+// in byte 7 (the preset, 7F, or the very number the next get asks for); a stray dump right
+// behind it changes nothing.
+TEST_F(MidiManagerTest, ALateAnswerThatComesBetweenGetsIsCountedOffThen)
+{
+    const std::optional<std::uint8_t> byte7s[] = {std::nullopt, 0x7F, 0x02};
+    for (const std::optional<std::uint8_t> byte7 : byte7s)
+    {
+        SCOPED_TRACE(byte7 ? "byte 7 is always " + std::to_string(*byte7) : std::string("byte 7 echoes the preset"));
+        SetController(Mode::Normal);
+        {
+            std::lock_guard lock(m_controllerLock);
+            m_controller.SetDumpByte7(byte7);
+        }
+        SetControllerPreset(1, Pattern(1));
+        SetControllerPreset(2, Pattern(2));
+        const Bytes before = Model();
+        // Subscribed before the manager's handler, so it hears each dump after the manager.
+        const RCPtr<CaptureRecorder> recorder(new CaptureRecorder());
+        recorder->Subscribe(m_manager->GetMidiCommInterface(), kNidMidiDataCaptured);
+
+        HoldBackTheNextAnswer();
+        EXPECT_EQ(m_manager->GetPresetFromMidiDevice(1), -3);
+        SendTheHeldBackAnswer();
+        ASSERT_TRUE(recorder->WaitForCount(1));
+        EXPECT_EQ(Model(), before) << "a dump that came while no get waited was taken";
+
+        const Preset favorite2 = Pattern(2);
+        SetController(Mode::Silent);
+        SetExtraAnswer(
+            [this, byte7, favorite2](const Bytes&)
+            {
+                m_backend->DeliverMessage(m_input, Dump(favorite2, byte7.value_or(2)));
+                m_backend->DeliverMessage(m_input, Dump(Pattern(9), 0x7F));
+            });
+        EXPECT_EQ(m_manager->GetPresetFromMidiDevice(2), QK_OK);
+        ASSERT_TRUE(recorder->WaitForCount(3));
+        EXPECT_EQ(Model(), Bytes(favorite2.begin(), favorite2.end()));
+        SetExtraAnswer(nullptr);
+        recorder->UnsubscribeAll();
         SetModel(SimulatedController::DefaultPreset());
     }
 }

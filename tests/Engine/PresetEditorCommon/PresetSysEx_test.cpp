@@ -121,31 +121,6 @@ TEST(PresetSysExTest, OnlyTheFirstFourBytesMakeADeviceReply)
     }
 }
 
-TEST(PresetSysExTest, ADumpMayNameItsPresetInByte7)
-{
-    struct Case
-    {
-        Bytes bytes;
-        std::int32_t preset;
-    };
-    const Case cases[] = {
-        {{0xF0, 0x47, 0x00, 0x50, 0x66, 0x00, 0x01, 0x03, 0xF7}, 3},
-        {{0xF0, 0x47, 0x00, 0x50, 0x66, 0x00, 0x01, 0x00}, 0},
-        {{0xF0, 0x47, 0x00, 0x50, 0x66, 0x00, 0x01, 0x08, 0xF7}, 8},
-        {{0xF0, 0x47, 0x00, 0x50, 0x66, 0x00, 0x01, 0x09, 0xF7}, -1},
-        {{0xF0, 0x47, 0x00, 0x50, 0x66, 0x00, 0x01, 0x7F, 0xF7}, -1},
-        {{0xF0, 0x47, 0x00, 0x50, 0x66, 0x00, 0x01}, -1},
-        {{0xF0, 0x47, 0x7F, 0x50, 0x66, 0x00, 0x01, 0x03, 0xF7}, -1},
-    };
-    for (const Case& c : cases)
-    {
-        // Exactly as long as the message, so that a read past its end is caught.
-        const std::vector<signed char> bytes(c.bytes.begin(), c.bytes.end());
-        EXPECT_EQ(PresetSysEx::DumpPresetNumber(bytes.data(), static_cast<std::uint32_t>(bytes.size())), c.preset)
-            << c.bytes.size();
-    }
-}
-
 TEST(PresetSysExTest, SendBodyHoldsTheHeaderAndTheImageInTableOrder)
 {
     const Bytes image = PatternImage();

@@ -3,7 +3,8 @@
 // server). Its options: --silent, --short or --garbage (see SimulatedController), --log
 // FILE (each received message as a hex line), --state FILE (the stored presets, read at
 // start when the file exists and written after every change), --late MS (the first get's
-// answer held back until right before the next get's, and at least MS), --flood
+// answer held back until right before the next get's, and at least MS), --slow MS[:N]
+// (every answer, or those to the first N messages, MS after its message, in order), --flood
 // RATE[:SECONDS] (messages the editor has no use for, RATE a second) and --dump-byte7 HEX
 // (what every dump carries in byte 7 instead of the preset's number); see the program's own
 // description.

@@ -2,7 +2,7 @@
 // integration tests and for trying the editor by hand without the device.
 //
 //   vedidu_simulator [--silent | --short | --garbage] [--log FILE] [--state FILE]
-//                    [--late MS] [--flood RATE[:SECONDS]] [--dump-byte7 HEX]
+//                    [--late MS | --slow MS[:N]] [--flood RATE[:SECONDS]] [--dump-byte7 HEX]
 //
 // It opens one input and one output port, both named "Vedidu", on clients named "Vedidu"
 // (RtMidi makes each port a client of its own; JACK calls the second "Vedidu-01"), on the
@@ -11,7 +11,11 @@
 // With --state, the stored presets and key curve are read from FILE at start when it
 // exists, and written to it after every change. With --late, the answer to the first get
 // is held back: it goes out right before the answer to the next get, and no sooner than MS
-// milliseconds after the first (a controller that was busy once, and answers in order).
+// milliseconds after the first (a controller that was busy once, and answers in order). With
+// --slow, every answer goes out MS milliseconds after the message it answers, or only the
+// answers to the first N messages that have one; answers keep their order, so one that is
+// not slowed still waits for a slowed one before it (a controller that works through its
+// requests one by one, slowly).
 // With --dump-byte7, every dump carries that byte (00 to 7F, in hex) at offset 7 instead of
 // the preset's number. With --flood, it sends RATE messages a second that the editor has no use for
 // (notes, controllers, clock, foreign SysEx, some of it unterminated) for SECONDS seconds,
@@ -29,6 +33,7 @@
 #include <strings.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -148,7 +153,7 @@ bool WriteFile(const std::string& path, const std::string& text)
 int Usage()
 {
     std::fputs("usage: vedidu_simulator [--silent | --short | --garbage] [--log FILE] [--state FILE]\n"
-               "                        [--late MS] [--flood RATE[:SECONDS]] [--dump-byte7 HEX]\n",
+               "                        [--late MS | --slow MS[:N]] [--flood RATE[:SECONDS]] [--dump-byte7 HEX]\n",
                stderr);
     return 2;
 }
@@ -194,6 +199,68 @@ std::vector<std::uint8_t> FloodMessage(std::uint64_t n)
         return {0xF8};
     }
 }
+
+// Answers that go out in order, each once it is due: a --slow controller's.
+class AnswerQueue
+{
+public:
+    // Answers to the first count messages that have one (every one for a count of 0) are
+    // due delayMs after their message.
+    AnswerQueue(long delayMs, long count) : m_delay(delayMs), m_slowLeft(count), m_slowAll(count == 0) {}
+
+    void Add(std::vector<SimulatedController::Message> replies)
+    {
+        if (replies.empty())
+            return;
+        auto due = std::chrono::steady_clock::now();
+        if (m_delay.count() > 0 && (m_slowAll || m_slowLeft > 0))
+        {
+            due += m_delay;
+            if (!m_slowAll)
+                --m_slowLeft;
+        }
+        // Never before an answer to an earlier message.
+        if (!m_pending.empty())
+            due = std::max(due, m_pending.back().due);
+        m_pending.push_back({due, std::move(replies)});
+    }
+
+    void SendDue(RtMidiOut& output)
+    {
+        const auto now = std::chrono::steady_clock::now();
+        while (!m_pending.empty() && m_pending.front().due <= now)
+        {
+            for (std::vector<std::uint8_t>& reply : m_pending.front().replies)
+            {
+                QK::UnseenSyncScope unseen;
+                output.sendMessage(&reply);
+            }
+            m_pending.pop_front();
+        }
+    }
+
+    // How long the main loop may sleep before the next answer is due.
+    std::chrono::milliseconds TimeToNext(std::chrono::milliseconds longest) const
+    {
+        if (m_pending.empty())
+            return longest;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(m_pending.front().due -
+                                                                                std::chrono::steady_clock::now());
+        return std::clamp(left, std::chrono::milliseconds(0), longest);
+    }
+
+private:
+    struct Pending
+    {
+        std::chrono::steady_clock::time_point due;
+        std::vector<SimulatedController::Message> replies;
+    };
+
+    const std::chrono::milliseconds m_delay;
+    long m_slowLeft;
+    const bool m_slowAll;
+    std::deque<Pending> m_pending;
+};
 
 // Sends the flood's messages that are due by now.
 class Flood
@@ -254,6 +321,8 @@ int main(int argc, char** argv)
     std::string logPath;
     std::string statePath;
     long lateMs = 0;
+    long slowMs = 0;
+    long slowCount = 0;
     long floodRate = 0;
     long floodSeconds = 0;
     std::optional<std::uint8_t> dumpByte7;
@@ -270,6 +339,15 @@ int main(int argc, char** argv)
             (option == "--log" ? logPath : statePath) = argv[++i];
         else if (option == "--late" && i + 1 < argc && (lateMs = ParseCount(argv[++i], 1)) > 0)
             continue;
+        else if (option == "--slow" && i + 1 < argc)
+        {
+            const std::string value = argv[++i];
+            const std::size_t colon = value.find(':');
+            slowMs = ParseCount(value.substr(0, colon), 1);
+            slowCount = colon == std::string::npos ? 0 : ParseCount(value.substr(colon + 1), 1);
+            if (slowMs < 0 || slowCount < 0)
+                return Usage();
+        }
         else if (option == "--dump-byte7" && i + 1 < argc)
         {
             std::vector<std::uint8_t> byte;
@@ -290,6 +368,9 @@ int main(int argc, char** argv)
             return Usage();
     }
 
+    // Both hold answers back, each in its own way.
+    if (lateMs > 0 && slowMs > 0)
+        return Usage();
     SimulatedController controller(mode);
     controller.SetDumpByte7(dumpByte7);
     std::string savedState;
@@ -369,6 +450,7 @@ int main(int argc, char** argv)
     std::fputs("vedidu_simulator: ready\n", stderr);
 
     Flood flood(floodRate, floodSeconds);
+    AnswerQueue answers(slowMs, slowCount);
     // The first get's answer while --late holds it back.
     struct LateAnswer
     {
@@ -382,7 +464,7 @@ int main(int argc, char** argv)
         {
             std::unique_lock lock(inbox.mutex);
             // Bounded, so that a signal is seen soon and a flood flows evenly.
-            inbox.arrived.wait_for(lock, std::chrono::milliseconds(flood.IsRunning() ? 2 : 20),
+            inbox.arrived.wait_for(lock, answers.TimeToNext(std::chrono::milliseconds(flood.IsRunning() ? 2 : 20)),
                                    [&] { return !inbox.messages.empty(); });
             received.swap(inbox.messages);
         }
@@ -410,11 +492,8 @@ int main(int argc, char** argv)
                 late = LateAnswer{std::chrono::steady_clock::now() + std::chrono::milliseconds(lateMs), std::move(replies)};
                 lateMs = 0;
             }
-            for (std::vector<std::uint8_t>& reply : replies)
-            {
-                QK::UnseenSyncScope unseen;
-                output->sendMessage(&reply);
-            }
+            answers.Add(std::move(replies));
+            answers.SendDue(*output);
             if (!statePath.empty() && message.front() == 0xF0)
             {
                 const std::string state = controller.SaveState();
@@ -422,6 +501,7 @@ int main(int argc, char** argv)
                     savedState = state;
             }
         }
+        answers.SendDue(*output);
     }
 
     if (g_serverGone)
