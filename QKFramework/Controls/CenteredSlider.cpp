@@ -78,22 +78,18 @@ double LCenteredSlider::SetSliderValue(double fraction)
     return result;
 }
 
-QKRESULT LCenteredSlider::OnThumbMove(const ConstRCPtr<LNotificationDistributor>&,
-                                      const ConstRCPtr<LNotification>&)
+QKRESULT LCenteredSlider::OnThumbMove(const ConstRCPtr<LNotificationDistributor>& source,
+                                      const ConstRCPtr<LNotification>& notification)
 {
     SetBoundsPosFromThumbPos();
-    return QK_OK;
+    // The move is the slider's too: it drags the thumb.
+    return LSlider::ReceiveNotification(source, notification);
 }
 
 QKRESULT LCenteredSlider::ReceiveNotification(const ConstRCPtr<LNotificationDistributor>& source,
                                               const ConstRCPtr<LNotification>& notification)
 {
-    QKRESULT result = QK_OK;
-    // The thumb's move is the slider's too: it drags the thumb.
-    if (OfferToTable(m_centeredHandlers, source, notification, result) &&
-        !(source.Get() == GetThumb() && notification->GetId() == GetNotificationId(kNidMouseMove)))
-        return result;
-    return LSlider::ReceiveNotification(source, notification);
+    return ReceiveThroughTable<LSlider>(*this, m_centeredHandlers, source, notification);
 }
 
 QKRESULT LCenteredSlider::DetachFromDistributor(const ConstRCPtr<LNotificationDistributor>& source, NID id)

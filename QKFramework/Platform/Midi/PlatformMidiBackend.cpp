@@ -41,9 +41,20 @@ std::shared_ptr<IMidiBackend> CreatePlatformMidiBackend(const MidiBackendSetting
             // The one word about it on the terminal: without it, a user would only see the
             // controller never connect. The tries every few seconds after it stay quiet.
             if (!backend && !told->exchange(true))
-                std::fprintf(stderr,
-                             "%s: no MIDI system (no ALSA sequencer, no JACK server); the controller cannot be reached\n",
-                             settings.clientName.c_str());
+            {
+                if (IsJackServerNameUsable())
+                    std::fprintf(
+                        stderr,
+                        "%s: no MIDI system (no ALSA sequencer, no JACK server); the controller cannot be "
+                        "reached\n",
+                        settings.clientName.c_str());
+                else
+                    std::fprintf(
+                        stderr,
+                        "%s: no MIDI system (no ALSA sequencer; the JACK server name in JACK_DEFAULT_SERVER "
+                        "is longer than the %zu characters JACK takes); the controller cannot be reached\n",
+                        settings.clientName.c_str(), kJackServerNameMaxLength);
+            }
             return backend;
         });
 }

@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
+#include <cstring>
 #include <exception>
 #include <mutex>
 #include <utility>
@@ -91,6 +93,8 @@ using JackClientHandle = std::unique_ptr<jack_client_t, JackClientCloser>;
 // still starting can take the program loader's lock with it.
 JackClientHandle AskJackServer(const std::string& clientName)
 {
+    if (!IsJackServerNameUsable())
+        return nullptr;
     RouteJackMessages();
     jack_status_t status{};
     return JackClientHandle(jack_client_open(clientName.c_str(), JackNoStartServer, &status));
@@ -130,6 +134,9 @@ private:
 template <typename RtMidiObject>
 std::unique_ptr<RtMidiObject> MakeRtMidi(MidiSystem system, const std::string& clientName, ErrorCounter& errors)
 {
+    // RtMidi's JACK object opens a client of libjack's with the server name as it stands.
+    if (system == MidiSystem::Jack && !IsJackServerNameUsable())
+        return nullptr;
     try
     {
         auto object = std::make_unique<RtMidiObject>(ToRtMidiApi(system), clientName);
@@ -589,6 +596,12 @@ private:
 };
 
 } // namespace
+
+bool IsJackServerNameUsable()
+{
+    const char* name = std::getenv("JACK_DEFAULT_SERVER");
+    return !name || std::strlen(name) <= kJackServerNameMaxLength;
+}
 
 std::shared_ptr<IMidiBackend> CreateRtMidiBackend(MidiSystem system, const std::string& clientName)
 {

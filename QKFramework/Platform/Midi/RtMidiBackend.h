@@ -27,15 +27,26 @@
 #include "QKFramework/Midi/MidiBackend.h"
 #include "QKFramework/Platform/Midi/MidiPortNames.h"
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
 namespace QK
 {
 
+// The longest server name that libjack takes from JACK_DEFAULT_SERVER: it copies the name
+// unchecked into a buffer of this many characters and a terminator, so a longer one would
+// overrun libjack's stack.
+constexpr std::size_t kJackServerNameMaxLength = 256;
+
+// False when JACK_DEFAULT_SERVER names a server longer than libjack takes. Nothing on JACK is
+// made then: the JACK system counts as one that cannot be reached.
+bool IsJackServerNameUsable();
+
 // The back end on system, or null when that system cannot be reached (no ALSA sequencer
-// device, no JACK server; nothing is written to standard error then). clientName names the
-// program's clients; their ports are left out of every listing.
+// device, no JACK server, a JACK server name libjack cannot take; nothing is written to
+// standard error then). clientName names the program's clients; their ports are left out of
+// every listing.
 std::shared_ptr<IMidiBackend> CreateRtMidiBackend(MidiSystem system, const std::string& clientName);
 
 } // namespace QK

@@ -3,14 +3,17 @@
 // Sizes, offsets and capacities are bytes, whatever the element type a buffer is seen as.
 // A buffer grows to the next multiple of its granule whenever it outgrows its block, and
 // gives memory back only when more than its keep limit (the larger of MaxSlack and
-// Granule - 1) would lie spare. When the allocator fails, the buffer keeps its old block
-// and size and throws Exception<std::bad_alloc>: nothing is left half-grown.
+// Granule - 1) would lie spare; SetSizeAmortized, for holders that change by an element at
+// a time, grows and gives back geometrically instead. When the allocator fails, the buffer
+// keeps its old block and size and throws Exception<std::bad_alloc>: nothing is left
+// half-grown.
 #pragma once
 
 #include "QKFramework/ObjectBase/Exception.h"
 #include "QKFramework/ObjectBase/Result.h"
 #include "QKFramework/Utilities/Storage/Allocator.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <type_traits>
 
@@ -148,6 +151,36 @@ public:
         return n;
     }
 
+    // SetSize for a holder that grows and shrinks by an element at a time (the pointer
+    // lists): a block that is too small grows to at least twice its capacity, and a block
+    // is given back only once less than a quarter of it is in use, and then to twice the
+    // size. So a run of single steps moves the block a number of times that grows with the
+    // log of the length, not with the length. The granule, the keep limit and the failure
+    // rules are SetSize's.
+    std::uint32_t SetSizeAmortized(std::uint32_t n)
+    {
+        if (n > m_capacity)
+        {
+            // Doubling stops at the largest granule multiple that 32 bits hold.
+            constexpr std::uint64_t kLargest = std::uint64_t{UINT32_MAX} / Granule * Granule;
+            const std::uint64_t doubled = std::min<std::uint64_t>(std::uint64_t{m_capacity} * 2, kLargest);
+            const std::uint32_t capacity = std::max(
+                RoundUpToGranule(n, Granule), RoundUpToGranule(static_cast<std::uint32_t>(doubled), Granule));
+            Reblock(capacity);
+        }
+        else if (m_capacity - n > KeepLimit && std::uint64_t{n} * 4 < m_capacity)
+        {
+            if (n == 0)
+            {
+                FreeBlock();
+                return 0;
+            }
+            Reblock(RoundUpToGranule(n * 2, Granule));
+        }
+        m_size = n;
+        return n;
+    }
+
     QKRESULT Fill(std::uint8_t value, std::uint32_t offset, std::int32_t count) override
     {
         return FillBytes(m_data, m_size, value, offset, count);
@@ -170,6 +203,22 @@ private:
         if (!block)
             ThrowBadAlloc();
         return block;
+    }
+
+    // The block moved to one of capacity bytes, contents kept up to the smaller size. A
+    // refused growth throws and keeps the old block; a refused shrink keeps the larger one.
+    void Reblock(std::uint32_t capacity)
+    {
+        void* block =
+            m_capacity == 0 ? AllocatorFn()->Alloc(capacity) : AllocatorFn()->Realloc(m_data, capacity);
+        if (!block)
+        {
+            if (capacity < m_capacity)
+                return;
+            ThrowBadAlloc();
+        }
+        m_data = static_cast<ElementPtr>(block);
+        m_capacity = capacity;
     }
 
     void FreeBlock()

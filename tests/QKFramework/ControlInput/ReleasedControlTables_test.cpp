@@ -5,9 +5,11 @@
 // shows that the same notification does reach the table of a live control.
 #include "QKFramework/ControlBase/ControlNotifications.h"
 #include "QKFramework/Controls/Button.h"
+#include "QKFramework/Controls/CenteredSlider.h"
 #include "QKFramework/Controls/ComboBox.h"
 #include "QKFramework/Controls/ListBox.h"
 #include "QKFramework/Controls/ListBoxItem.h"
+#include "QKFramework/Controls/Panel.h"
 #include "QKFramework/Notification/Notification.h"
 #include "QKFramework/Notification/NotificationCenterManager.h"
 
@@ -35,6 +37,10 @@ const char* const kTree = R"(<Skin Name="s">
     </SubControl>
     <SubControl Class="Framework.ListBox" Name="list" XPositionAbs="200" YPositionAbs="10" XSizeAbs="100" YSizeAbs="100"><Skin Name="l" LookList="plain"/>
       <SubControl Class="Framework.ListBoxItem" Name="templateItem" XSizeToControl="Client" XSizeRel="1" XSizeAbs="0" YSizeAbs="20"><Skin Name="r" LookList="plain"/></SubControl>
+    </SubControl>
+    <SubControl Class="Framework.CenteredSlider" Name="centered" XPositionAbs="10" YPositionAbs="200" XSizeAbs="140" YSizeAbs="40"><Skin Name="h" LookList="plain"/>
+      <SubControl Class="Framework.Button" Name="thumbStart" XPositionAbs="10" YPositionAbs="20" XSizeAbs="10" YSizeAbs="10"><Skin Name="m" LookList="plain"/></SubControl><SubControl Class="Framework.Button" Name="thumbEnd" XPositionAbs="110" YPositionAbs="20" XSizeAbs="10" YSizeAbs="10"><Skin Name="m" LookList="plain"/></SubControl>
+      <SubControl Class="Framework.CenteredSliderBounds" Name="lowRangeBounds" XPositionAbs="0" YPositionAbs="20" XSizeAbs="20" YSizeAbs="10"><Skin Name="p" LookList="plain"/></SubControl>
     </SubControl>
   </SubControl>
 </Skin>)";
@@ -77,12 +83,37 @@ struct Case
     // parts.
     std::function<RCPtr<LControl>(LControl&)> source;
     const char16_t* nid;
+    // Gives the table's handler something to do before each delivery, and shows what it did
+    // where the answer and the subscriptions do not; both may be empty.
+    std::function<void(LControl&)> prepare = nullptr;
+    std::function<std::string(LControl&)> state = nullptr;
 };
 
-// What a delivery did: its answer, and the subscriptions the control held afterwards.
-std::string Outcome(QKRESULT answer, const LControl& control)
+// What a delivery did: its answer, the subscriptions the control held afterwards, and the
+// case's own state.
+std::string Outcome(QKRESULT answer, LControl& control, const Case& c)
 {
-    return "answer " + std::to_string(answer) + ", subscriptions " + std::to_string(static_cast<const LNotificationClient&>(control).GetRegistrationCount());
+    return "answer " + std::to_string(answer) + ", subscriptions " + std::to_string(static_cast<const LNotificationClient&>(control).GetRegistrationCount()) +
+           (c.state ? ", " + c.state(control) : std::string());
+}
+
+// The centered slider's thumb moved by hand, 10 px along the track: a move of the pointer
+// over the thumb would then bring the bound panel after it.
+void NudgeThumb(LControl& control)
+{
+    LControl* thumb = dynamic_cast<LCenteredSlider&>(control).GetThumb();
+    const RCPtr<LLayoutDescriptor> layout = thumb->GetLayoutDescriptor();
+    AxisSpec x, y;
+    layout->GetAxisSpecs(x, y);
+    LayoutReference place = x.Position;
+    place.Abs += 10.0;
+    thumb->SetAxisLayout(0, x.PlacementAnchor, layout->XIsDocked, place, x.Size);
+}
+
+std::string LowBoundsAt(LControl& control)
+{
+    const LControl* bounds = dynamic_cast<LCenteredSlider&>(control).GetLowBounds();
+    return "bounds at " + std::to_string(bounds->GetLayoutDescriptor()->X.Position.Abs);
 }
 
 TEST(ReleasedControlTables, AReleasedControlsClassTablesHearNothing)
@@ -95,6 +126,9 @@ TEST(ReleasedControlTables, AReleasedControlsClassTablesHearNothing)
         {"LComboBox", "combo", [](LControl& combo) { return combo.FindChild(WString(u"listBox")); },
          kNidVisibilityConditionChange},
         {"LListBox", "list", [](LControl& list) { return FirstRow(list); }, kNidMouseDown},
+        {"LCenteredSlider", "centered",
+         [](LControl& slider) { return RCPtr<LControl>(dynamic_cast<LCenteredSlider&>(slider).GetThumb()); },
+         kNidMouseMove, NudgeThumb, LowBoundsAt},
     };
     for (const Case& c : cases)
     {
@@ -105,6 +139,8 @@ TEST(ReleasedControlTables, AReleasedControlsClassTablesHearNothing)
         factory.RegisterControlClass(WString(u"Framework.ComboBox"), &LComboBox::Create);
         factory.RegisterControlClass(WString(u"Framework.ListBox"), &LListBox::Create);
         factory.RegisterControlClass(WString(u"Framework.ListBoxItem"), &LListBoxItem::Create);
+        factory.RegisterControlClass(WString(u"Framework.CenteredSlider"), &LCenteredSlider::Create);
+        factory.RegisterControlClass(WString(u"Framework.CenteredSliderBounds"), &LPanel::Create);
         ASSERT_TRUE(harness.SetRoot(u"top"));
         const RCPtr<LControl> control = harness.Find(c.control);
         ASSERT_TRUE(control);
@@ -113,13 +149,17 @@ TEST(ReleasedControlTables, AReleasedControlsClassTablesHearNothing)
         const ConstRCPtr<LNotification> notification = LNotification::Create(c.nid);
         const ConstRCPtr<LNotificationDistributor> from(source.Get());
 
-        const std::string unhandled = Outcome(QK_OK, *control);
-        EXPECT_NE(Outcome(control->ReceiveNotification(from, notification), *control), unhandled)
+        if (c.prepare)
+            c.prepare(*control);
+        const std::string unhandled = Outcome(QK_OK, *control, c);
+        EXPECT_NE(Outcome(control->ReceiveNotification(from, notification), *control, c), unhandled)
             << "the live control's table did not take the notification";
 
         control->ReleaseInternalReferences();
-        const std::string released = Outcome(QK_OK, *control);
-        EXPECT_EQ(Outcome(control->ReceiveNotification(from, notification), *control), released);
+        if (c.prepare)
+            c.prepare(*control);
+        const std::string released = Outcome(QK_OK, *control, c);
+        EXPECT_EQ(Outcome(control->ReceiveNotification(from, notification), *control, c), released);
         LNotificationCenterManager::ReleaseInstance();
     }
 }

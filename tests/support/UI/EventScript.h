@@ -3,8 +3,8 @@
 //   EventScript(harness).Move({5, 5}).Press(1, {5, 5}).Release(1, {5, 5}).Tick(150);
 //
 // Each step reaches the root window as the host's message handlers would deliver it; Key
-// and Character go straight to the focus control with the stay-inside flag, as from the
-// window; Tick advances the manual clock and runs one idle period. UI thread only.
+// and Character go straight to the focus control with the stay-inside flag clear, as from
+// the window; Tick advances the manual clock and runs one idle period. UI thread only.
 #pragma once
 
 #include "tests/support/UI/WindowTestSupport.h"

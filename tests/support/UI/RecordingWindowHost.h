@@ -53,7 +53,8 @@ public:
     void Release(std::uint32_t button, const PointL& point, std::uint32_t modifiers = 0);
     void Move(const PointL& point, std::uint32_t modifiers = 0);
     void Wheel(const PointL& point, std::int32_t direction, std::uint32_t modifiers = 0);
-    // The host's key handler: FromKeyMessage in an LKeyParam with the stay-inside flag.
+    // The host's key handler: FromKeyMessage in an LKeyParam, delivered to the root window
+    // with the stay-inside flag clear, as the program's window sends keys.
     void Key(std::uint32_t virtualKey, bool down, std::uint32_t modifiers = 0);
     // A control's capture request: refused (0x80004005) for a button not reported down.
     QKRESULT CaptureFor(std::uint32_t button);

@@ -156,6 +156,41 @@ INSTANTIATE_TEST_SUITE_P(
         GrowthCase{"PoolList", MakeBuffer<16, 6400>, {{1, 16, true}, {17, 32, true}, {0, 32, false}}}),
     [](const auto& info) { return info.param.name; });
 
+// The growth of holders that change by an element at a time: a full block at least doubles,
+// and a block is given back only below a quarter in use, to twice the size.
+TEST_F(BufferTest, AmortizedSizingDoublesAndGivesBackBelowAQuarter)
+{
+    const SizeStep steps[] = {{8, 8, true},    {16, 16, true},   {24, 32, true},
+                              {32, 32, false}, {40, 64, true},   {16, 64, false},
+                              {15, 32, true},  {100, 104, true}, {0, 0, false}};
+    TestBuffer<8, 0> buffer;
+    for (const SizeStep& step : steps)
+    {
+        SCOPED_TRACE(step.size);
+        const int callsBefore = Heap().Calls();
+        EXPECT_EQ(buffer.SetSizeAmortized(step.size), step.size);
+        EXPECT_EQ(buffer.GetSize(), step.size);
+        EXPECT_EQ(buffer.GetCapacity(), step.capacity);
+        EXPECT_EQ(Heap().Calls() != callsBefore, step.heapCalled);
+    }
+
+    // The keep limit still holds: a granule's spare bytes never make it give memory back.
+    TestBuffer<1024, 1024> ring(0, 0);
+    ring.SetSizeAmortized(100);
+    ring.SetSizeAmortized(1);
+    EXPECT_EQ(ring.GetCapacity(), 1024u);
+
+    // The contents survive both ways.
+    TestBuffer<1, 0> bytes;
+    for (std::uint32_t n = 1; n <= 300; ++n)
+    {
+        bytes.SetSizeAmortized(n);
+        static_cast<unsigned char*>(bytes.GetBuffer())[n - 1] = static_cast<unsigned char>(n);
+    }
+    bytes.SetSizeAmortized(3);
+    EXPECT_EQ(BytesOf(bytes), (std::vector<unsigned char>{1, 2, 3}));
+}
+
 TEST_F(BufferTest, ReallocationKeepsTheContents)
 {
     TestBuffer<4, 0> buffer(6, 0, true);
@@ -242,7 +277,10 @@ TEST_P(BufferFailureTest, FailedGrowthThrowsAndKeepsBlockAndSize)
 
 INSTANTIATE_TEST_SUITE_P(Operations, BufferFailureTest,
                          ::testing::Values(FailureCase{"SetSize", [](IBuffer& b) { b.SetSize(1000); }},
-                                           FailureCase{"Allocate", [](IBuffer& b) { b.Allocate(1000); }}),
+                                           FailureCase{"Allocate", [](IBuffer& b) { b.Allocate(1000); }},
+                                           FailureCase{
+                                               "SetSizeAmortized", [](IBuffer& b)
+                                               { dynamic_cast<TestBuffer<1, 0>&>(b).SetSizeAmortized(5); }}),
                          [](const auto& info) { return info.param.name; });
 
 TEST_F(BufferTest, FailedReserveInConstructorThrowsWithoutLeaking)

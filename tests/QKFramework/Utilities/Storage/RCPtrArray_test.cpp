@@ -103,7 +103,7 @@ TEST_F(PointerArrayTest, InsertAtAnswersTheIndexAndChecksIt)
     EXPECT_EQ(b->GetRefCount(), 3);
 }
 
-// Each insert moves the block (growth one pointer at a time), so the item must be read first.
+// An insert into a full block moves it, so the item must be read first.
 TEST_F(PointerArrayTest, InsertingAnElementOfTheSameArrayWhileItGrows)
 {
     List list;
@@ -316,11 +316,91 @@ void ExpectCapacities(std::initializer_list<std::pair<std::uint32_t, std::uint32
     }
 }
 
+// A full block grows to what is asked or to twice its size, whichever is more; a block is
+// given back once less than a quarter of it is used, to twice the count.
 TEST_F(PointerArrayTest, StorageGrowsAndKeepsRoomByPointers)
 {
-    ExpectCapacities<ConstRCPtrArray<Tracked, 1, 0>>({{1, 1}, {5, 5}, {4, 4}, {0, 0}});
-    ExpectCapacities<ConstRCPtrArray<Tracked, 16, 16>>({{1, 16}, {17, 32}, {16, 32}, {15, 16}});
-    ExpectCapacities<ConstRCPtrArray<Tracked, 256, 256>>({{1, 256}, {257, 512}, {256, 512}, {255, 256}});
+    ExpectCapacities<ConstRCPtrArray<Tracked, 1, 0>>({{1, 1}, {5, 5}, {6, 10}, {3, 10}, {2, 4}, {0, 0}});
+    ExpectCapacities<ConstRCPtrArray<Tracked, 16, 16>>(
+        {{1, 16}, {17, 32}, {33, 64}, {16, 64}, {15, 32}, {0, 0}});
+    ExpectCapacities<ConstRCPtrArray<Tracked, 256, 256>>(
+        {{1, 256}, {257, 512}, {513, 1024}, {256, 1024}, {255, 512}});
+}
+
+// A list built one element at a time (a skin's look list may hold tens of thousands) moves
+// its block only as it doubles, whichever way the elements come in.
+TEST_F(PointerArrayTest, BuildingAListOneElementAtATimeMovesItsBlockOnlyAsItDoubles)
+{
+    constexpr std::uint32_t kCount = 4096;
+    const RCPtr<Tracked> object = Make(1);
+    RCList one;
+    one.Add(object);
+    struct Way
+    {
+        const char* name;
+        std::function<void(RCList&)> append;
+    };
+    const Way ways[] = {
+        {"Add", [&](RCList& list) { list.Add(object); }},
+        {"InsertAt the end", [&](RCList& list) { list.InsertAt(list.GetCount(), object); }},
+        {"InsertAt the front", [&](RCList& list) { list.InsertAt(0, object); }},
+        {"Add on the ConstRCPtr face",
+         [&](RCList& list) { static_cast<List&>(list).Add(ConstRCPtr<Tracked>(object)); }},
+        {"Append", [&](RCList& list) { list.Append(one); }},
+        {"AppendIterable", [&](RCList& list) { list.AppendIterable(one); }},
+        {"SetCount", [&](RCList& list) { list.SetCount(list.GetCount() + 1); }},
+    };
+    for (const Way& way : ways)
+    {
+        SCOPED_TRACE(way.name);
+        RCList list;
+        int moves = 0;
+        std::uint32_t capacity = 0;
+        for (std::uint32_t i = 0; i < kCount; ++i)
+        {
+            way.append(list);
+            moves += list.GetCapacity() != capacity;
+            capacity = list.GetCapacity();
+        }
+        EXPECT_EQ(list.GetCount(), kCount);
+        // 1, 2, 4, ..., 4096 pointers.
+        EXPECT_EQ(moves, 13);
+    }
+}
+
+// A list that goes up and down by one at the edge of its block, or is emptied one element at
+// a time, does not move its block back and forth.
+TEST_F(PointerArrayTest, AListChangingByOneAtTheEdgeOfItsBlockKeepsIt)
+{
+    const RCPtr<Tracked> object = Make(1);
+    RCList list;
+    for (int i = 0; i < 1024; ++i)
+        list.Add(object);
+    ASSERT_EQ(list.GetCapacity(), 1024 * sizeof(void*));
+    std::uint32_t capacity = list.GetCapacity();
+    int moves = 0;
+    RCPtr<Tracked> taken;
+    const auto step = [&](const std::function<void()>& change)
+    {
+        change();
+        moves += list.GetCapacity() != capacity;
+        capacity = list.GetCapacity();
+    };
+    for (int i = 0; i < 1000; ++i)
+    {
+        step([&] { list.Add(object); });
+        step([&] { list.RemoveLast(taken); });
+        step([&] { list.RemoveItem(0, taken); });
+        step([&] { list.Add(object); });
+    }
+    EXPECT_EQ(moves, 1) << "the block grew once, and stayed";
+
+    moves = 0;
+    while (list.GetCount() != 0)
+        step([&] { list.RemoveItem(0, taken); });
+    EXPECT_LE(moves, 12);
+    EXPECT_EQ(capacity, 0u);
+    EXPECT_EQ(object->GetRefCount(), 2);
 }
 
 TEST_F(PointerArrayTest, ConstructionMakesNullElementsWithTheReserve)
