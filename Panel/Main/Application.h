@@ -28,6 +28,9 @@ public:
     static constexpr const char16_t* kMainControlName = u"mainControl";
     // The main window's class; a second start finds the first by it.
     static constexpr const char16_t* kMainWindowClassName = u"VediduPresetEditorMainWindowClass";
+    // Without a runtime folder of the session's, the single-instance files go to
+    // "vedidu-runtime" in the cache folder, or "vedidu-<uid>" in the temporary folder.
+    static constexpr const char* kRuntimeFolderName = "vedidu";
     // The environment variables the editor answers to: "jack" for the JACK MIDI system, the
     // screen's dots per inch, and one folder for the key store's file (tests).
     static constexpr const char* kMidiApiVariable = "VEDIDU_MIDI_API";

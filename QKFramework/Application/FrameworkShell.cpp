@@ -164,17 +164,19 @@ bool LFrameworkShell::InitApplication()
 bool LFrameworkShell::CheckSingleInstance()
 {
     const std::string windowClass = NString(GetMainWindowClassName().GetString()).GetString();
-    auto instance = std::make_unique<SingleInstance>(windowClass + "Prevent");
-    switch (instance->Claim(NString(m_commandLine.GetString()).GetString()))
-    {
-    case SingleInstance::Role::Second:
+    auto instance = std::make_unique<SingleInstance>(windowClass + "Prevent", GetRuntimeFolderName());
+    const SingleInstance::Role role = instance->Claim(NString(m_commandLine.GetString()).GetString());
+    if (role == SingleInstance::Role::Second)
         return false;
-    case SingleInstance::Role::First:
-        m_singleInstance = std::move(instance);
-        return true;
-    case SingleInstance::Role::Alone:
-        break;
+    // Else a further start would open a window of its own without a word.
+    if (!instance->GetProblem().empty())
+    {
+        std::fprintf(stderr, "%s: single instance is off: %s\n", GetProgramName().c_str(),
+                     instance->GetProblem().c_str());
+        std::fflush(stderr);
     }
+    if (role == SingleInstance::Role::First)
+        m_singleInstance = std::move(instance);
     return true;
 }
 

@@ -2,12 +2,13 @@
 // the single instance, reads the command-line options, makes the application object, builds
 // and shows the main window, runs the message loop and ends the process.
 //
-// LFrameworkShell holds the sequence; MFCFrameworkApp<TApp> only says which application
-// class it makes, and that class's main window class (TApp::kMainWindowClassName), which the
-// single instance needs before the application exists. The product's name is the program's
-// version block. Every start-up failure that the user must hear of shows the "STARTUP_ERROR"
-// box and ends with status 1; a normal end, one of the quiet start-up codes and a second
-// instance end with 0.
+// LFrameworkShell holds the sequence; MFCFrameworkApp<TApp> only says which application class
+// it makes, and the names the single instance needs before the application exists: that
+// class's main window class (TApp::kMainWindowClassName) and the stem of its fallback runtime
+// folders (TApp::kRuntimeFolderName). The product's name is the program's version block. When
+// later starts cannot reach this one, a line on stderr says so and why. Every start-up failure
+// that the user must hear of shows the "STARTUP_ERROR" box and ends with status 1; a normal
+// end, one of the quiet start-up codes and a second instance end with 0.
 //
 // UI thread only (the thread that calls FrameworkWinMain).
 #pragma once
@@ -76,9 +77,14 @@ protected:
     // The application class's main window class, named before the application exists: the
     // single-instance files are named after it.
     virtual WString GetMainWindowClassName() const = 0;
+    // The stem of the folders the single-instance files go to when the session has no
+    // runtime folder of its own ("<name>-runtime" in the cache folder, "<name>-<uid>" in the
+    // temporary folder): a plain file name.
+    virtual std::string GetRuntimeFolderName() const = 0;
     // Decides whether this process is the first instance; a second one hands its command
     // line over. True to go on as a full instance: the first, or one that could not reach
-    // the first (which may still be starting).
+    // the first (which may still be starting). Whenever later starts will not find this one,
+    // a line on stderr says why.
     virtual bool CheckSingleInstance();
     // The window system the start-up error box goes through.
     virtual IWindowSystem& GetWindowSystem() { return GetPlatformWindowSystem(); }
@@ -115,6 +121,7 @@ protected:
         return RCPtr<LApplicationBase>(new TApp(factory, strings, commandLine, languageId));
     }
     WString GetMainWindowClassName() const override { return WString(TApp::kMainWindowClassName); }
+    std::string GetRuntimeFolderName() const override { return TApp::kRuntimeFolderName; }
 };
 
 } // namespace QK

@@ -38,9 +38,9 @@ bool IsAbsolute(const char* path)
     return path && path[0] == '/';
 }
 
-// "vedidu-runtime" in $XDG_CACHE_HOME (by default ~/.cache), which is made (mode 0700) when
-// missing; empty without a home.
-std::string PrivateFallbackFolder()
+// "<folderName>-runtime" in $XDG_CACHE_HOME (by default ~/.cache), which is made (mode 0700)
+// when missing; empty without a home.
+std::string PrivateFallbackFolder(const std::string& folderName)
 {
     const char* cache = std::getenv("XDG_CACHE_HOME");
     const char* home = std::getenv("HOME");
@@ -53,33 +53,61 @@ std::string PrivateFallbackFolder()
         return {};
     if (::mkdir(base.c_str(), 0700) != 0 && errno != EEXIST)
         return {};
-    return base + "/vedidu-runtime";
+    return base + "/" + folderName + "-runtime";
 }
 
-// "vedidu-<uid>" in the temporary folder ($TMPDIR or /tmp).
-std::string TemporaryFallbackFolder()
+// "<folderName>-<uid>" in the temporary folder ($TMPDIR or /tmp).
+std::string TemporaryFallbackFolder(const std::string& folderName)
 {
     const char* temporary = std::getenv("TMPDIR");
-    return std::string(IsAbsolute(temporary) ? temporary : "/tmp") + "/vedidu-" + std::to_string(::getuid());
+    return std::string(IsAbsolute(temporary) ? temporary : "/tmp") + "/" + folderName + "-" +
+           std::to_string(::getuid());
 }
 
-bool MakeAddress(const std::string& path, sockaddr_un& address)
+// The address of the socket name in folder: the path itself when it fits, else the same
+// socket through a descriptor of its folder, held for as long as the address is used.
+class SocketAddress
 {
-    std::memset(&address, 0, sizeof address);
-    address.sun_family = AF_UNIX;
-    if (path.size() >= sizeof address.sun_path)
+public:
+    // False (errno set) when neither form fits or the folder cannot be opened.
+    bool Set(const std::string& folder, const std::string& name)
+    {
+        std::memset(&m_address, 0, sizeof m_address);
+        m_address.sun_family = AF_UNIX;
+        if (Fits(folder + "/" + name))
+            return true;
+        m_folder = UniqueDescriptor(::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+        if (!m_folder)
+            return false;
+        if (Fits("/proc/self/fd/" + std::to_string(m_folder.Get()) + "/" + name))
+            return true;
+        errno = ENAMETOOLONG;
         return false;
-    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    return true;
+    }
+    const sockaddr_un& Get() const noexcept { return m_address; }
+
+private:
+    bool Fits(const std::string& path)
+    {
+        if (path.size() >= sizeof m_address.sun_path)
+            return false;
+        std::memcpy(m_address.sun_path, path.c_str(), path.size() + 1);
+        return true;
+    }
+
+    sockaddr_un m_address{};
+    UniqueDescriptor m_folder;
+};
+
+std::string Reason(const char* what, const std::string& path, int error)
+{
+    return std::string(what) + " " + path + ": " + std::strerror(error);
 }
 
 // Sends the whole payload and closes the sending side; false when the first instance could
 // not be reached or stopped taking it.
-bool HandOver(const std::string& socketPath, const std::string& commandLine)
+bool HandOver(const sockaddr_un& address, const std::string& commandLine)
 {
-    sockaddr_un address;
-    if (!MakeAddress(socketPath, address))
-        return false;
     UniqueDescriptor connection(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
     if (!connection)
         return false;
@@ -123,7 +151,10 @@ bool DecodeHandOverPayload(const char* data, std::size_t size, WString& text)
     return true;
 }
 
-SingleInstance::SingleInstance(std::string name) : m_name(std::move(name)) {}
+SingleInstance::SingleInstance(std::string name, std::string folderName)
+    : m_name(std::move(name)), m_folderName(std::move(folderName))
+{
+}
 
 SingleInstance::~SingleInstance()
 {
@@ -132,7 +163,7 @@ SingleInstance::~SingleInstance()
         ::unlink(GetSocketPath().c_str());
 }
 
-std::string SingleInstance::GetRuntimeFolder()
+std::string SingleInstance::GetRuntimeFolder(const std::string& folderName)
 {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     if (IsAbsolute(runtime) && IsSafeFolder(runtime))
@@ -140,7 +171,9 @@ std::string SingleInstance::GetRuntimeFolder()
     // Without a runtime folder of its own, the user's cache folder serves: only the user can
     // make a folder there, so nobody else can take its name first and keep every later start
     // from finding the first instance. A folder in the temporary folder is the last resort.
-    for (const std::string& folder : {PrivateFallbackFolder(), TemporaryFallbackFolder()})
+    if (folderName.empty())
+        return {};
+    for (const std::string& folder : {PrivateFallbackFolder(folderName), TemporaryFallbackFolder(folderName)})
     {
         if (folder.empty())
             continue;
@@ -159,40 +192,61 @@ std::string SingleInstance::GetSocketPath() const
 
 SingleInstance::Role SingleInstance::Claim(const std::string& commandLine)
 {
-    m_folder = GetRuntimeFolder();
+    m_problem.clear();
+    m_folder = GetRuntimeFolder(m_folderName);
     if (m_folder.empty())
+    {
+        m_problem = "no private runtime folder: $XDG_RUNTIME_DIR";
+        if (!m_folderName.empty())
+            m_problem += ", " + m_folderName + "-runtime in the cache folder and " + m_folderName + "-" +
+                         std::to_string(::getuid()) + " in the temporary folder";
+        m_problem += " missing, not the user's own or open to others";
         return Role::Alone;
+    }
     const std::string socketPath = GetSocketPath();
-    sockaddr_un address;
-    if (!MakeAddress(socketPath, address))
+    SocketAddress address;
+    if (!address.Set(m_folder, m_name))
+    {
+        m_problem = Reason("no socket can be named", socketPath, errno);
         return Role::Alone;
+    }
 
-    UniqueDescriptor lock(::open((socketPath + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+    const std::string lockPath = socketPath + ".lock";
+    UniqueDescriptor lock(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
     if (!lock)
+    {
+        m_problem = Reason("cannot open", lockPath, errno);
         return Role::Alone;
+    }
     if (::flock(lock.Get(), LOCK_EX | LOCK_NB) == 0)
     {
         m_lock = std::move(lock);
         // Without the socket later instances start in full; this one is the first all the same.
-        Listen(socketPath);
+        Listen(socketPath, address.Get());
         return Role::First;
     }
     if (errno != EWOULDBLOCK)
+    {
+        m_problem = Reason("cannot lock", lockPath, errno);
         return Role::Alone;
-    return HandOver(socketPath, commandLine) ? Role::Second : Role::Alone;
+    }
+    if (HandOver(address.Get(), commandLine))
+        return Role::Second;
+    m_problem = Reason("the running instance cannot be reached at", socketPath, errno);
+    return Role::Alone;
 }
 
-bool SingleInstance::Listen(const std::string& socketPath)
+bool SingleInstance::Listen(const std::string& socketPath, const sockaddr_un& address)
 {
-    sockaddr_un address;
-    if (!MakeAddress(socketPath, address))
-        return false;
     // Whatever is there was left by an instance that died: the lock is ours.
     ::unlink(socketPath.c_str());
     UniqueDescriptor listener(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (!listener || ::bind(listener.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
         ::listen(listener.Get(), SOMAXCONN) != 0)
+    {
+        m_problem = Reason("cannot listen on", socketPath, errno);
         return false;
+    }
     m_listener = std::move(listener);
     // Without the waiting thread the idle pass looks at the socket every time.
     m_stopEvent = UniqueDescriptor(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));

@@ -10,14 +10,21 @@
 //    caller ends with status 0.
 //  - Alone: no safe folder, or the holder of the lock cannot be reached (it may still be
 //    starting): the process runs as a full instance without the lock.
+// Whenever later starts cannot reach this process (Alone, or First without its socket),
+// GetProblem says why, for the caller to tell the user.
 //
-// The runtime folder is $XDG_RUNTIME_DIR; without one, "vedidu-runtime" in the user's cache
-// folder ($XDG_CACHE_HOME, by default ~/.cache), where nobody else can make it first; without
-// a home, "vedidu-<uid>" in the temporary folder ($TMPDIR or /tmp). A fallback is created with
-// mode 0700, and a folder that is not the user's own, is a link or that others may enter is
-// passed over. What arrives on the socket is read as outside input: at most
-// 64 KiB, valid UTF-8 ended by one NUL (so a hand-over cut short is never taken for a whole
-// one), from a process of the same user; a connection that breaks any of that is dropped, and no connection can stall the
+// The runtime folder is $XDG_RUNTIME_DIR; without one, "<folder name>-runtime" in the user's
+// cache folder ($XDG_CACHE_HOME, by default ~/.cache), where nobody else can make it first;
+// without a home, "<folder name>-<uid>" in the temporary folder ($TMPDIR or /tmp). The folder
+// name is the application's (no fallback without one). A fallback is created with mode 0700,
+// and a folder that is not the user's own, is a link or that others may enter is passed over.
+// A socket's address holds at most 107 bytes: a socket whose path is longer is reached
+// through a descriptor of its folder ("/proc/self/fd/<n>/<name>"), so a long runtime folder
+// still holds the one socket every start finds.
+//
+// What arrives on the socket is read as outside input: at most 64 KiB, valid UTF-8 ended by
+// one NUL (so a hand-over cut short is never taken for a whole one), from a process of the
+// same user; a connection that breaks any of that is dropped, and no connection can stall the
 // idle pass. At most kMaxPending connections are read at a time; the oldest goes first.
 //
 // UI thread only (the waiting thread only watches the socket and is ended by the destructor).
@@ -25,6 +32,8 @@
 
 #include "QKFramework/Platform/Core/FileDescriptor.h"
 #include "QKFramework/Utilities/Storage/StringT.h"
+
+#include <sys/un.h>
 
 #include <condition_variable>
 #include <cstddef>
@@ -54,8 +63,9 @@ public:
     };
     static constexpr std::size_t kMaxPending = 8;
 
-    // name: the main window class name followed by "Prevent".
-    explicit SingleInstance(std::string name);
+    // name: the main window class name followed by "Prevent". folderName: the stem of the
+    // fallback runtime folders (a plain file name; empty for none).
+    SingleInstance(std::string name, std::string folderName);
     ~SingleInstance();
     SingleInstance(const SingleInstance&) = delete;
     SingleInstance& operator=(const SingleInstance&) = delete;
@@ -70,8 +80,11 @@ public:
     bool ProcessIdle();
 
     // The folder the lock and socket live in; empty when no safe one exists.
-    static std::string GetRuntimeFolder();
+    static std::string GetRuntimeFolder(const std::string& folderName);
     std::string GetSocketPath() const;
+    // Why later starts cannot reach this process (one line, without the program's name);
+    // empty when they can, and for a Second.
+    const std::string& GetProblem() const noexcept { return m_problem; }
 
 private:
     struct Pending
@@ -80,7 +93,8 @@ private:
         std::string bytes;
     };
 
-    bool Listen(const std::string& socketPath);
+    // socketPath: to clear what a dead instance left; address: where to listen.
+    bool Listen(const std::string& socketPath, const sockaddr_un& address);
     // The waiting thread: marks a connection waiting, then waits for the idle pass to take it.
     void Watch();
     void StopWatching();
@@ -93,7 +107,9 @@ private:
     bool Read(Pending& pending, bool& delivered);
 
     std::string m_name;
+    std::string m_folderName;
     std::string m_folder;
+    std::string m_problem;
     UniqueDescriptor m_lock;
     UniqueDescriptor m_listener;
     std::deque<Pending> m_pending;

@@ -370,6 +370,7 @@ public:
     }
 
     static constexpr const char16_t* kMainWindowClassName = kTestMainWindowClassName;
+    static constexpr const char* kRuntimeFolderName = kTestRuntimeFolderName;
 
     WString GetVersionString() const override { return WString(u"test"); }
     WString GetMainControlName() const override { return WString(u"mainControl"); }

@@ -227,6 +227,7 @@ protected:
         return RCPtr<LApplicationBase>(app);
     }
     WString GetMainWindowClassName() const override { return WString(LApplication::kMainWindowClassName); }
+    std::string GetRuntimeFolderName() const override { return LApplication::kRuntimeFolderName; }
 
 private:
     EditorDriver& m_driver;

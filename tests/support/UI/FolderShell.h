@@ -1,7 +1,8 @@
 // The application shell of the tests: it makes a TApp, takes the string tables and skins from
 // the three XML files of a folder instead of the program's resources, and registers the probe
 // control class ("Test.Probe") that the test skins are built of. TApp names its main window
-// class as kMainWindowClassName.
+// class as kMainWindowClassName and the stem of its fallback runtime folders as
+// kRuntimeFolderName.
 #pragma once
 
 #include "QKFramework/Application/FrameworkShell.h"
@@ -17,6 +18,8 @@ namespace QK::TestSupport
 // The main window class of the framework's test applications: the shells in the test process
 // and the probe processes started beside them find one another by it.
 inline constexpr const char16_t* kTestMainWindowClassName = u"QKTestMainWindowClass";
+// The stem of their fallback runtime folders.
+inline constexpr const char* kTestRuntimeFolderName = "qktest";
 
 template <class TApp>
 class FolderShell final : public MFCFrameworkApp<TApp>

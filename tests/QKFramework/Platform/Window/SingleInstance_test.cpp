@@ -1,7 +1,8 @@
 // The single-instance lock: two real processes (the second hands over its command line and
-// ends with 0, a killed first leaves nothing that blocks the next start), and in this process
-// the socket as outside input (sizes, encodings, stalled connections), the runtime folder and
-// a holder of the lock that cannot be reached.
+// ends with 0, a killed first leaves nothing that blocks the next start, a runtime folder too
+// long for a socket's address), and in this process the socket as outside input (sizes,
+// encodings, stalled connections), the runtime folder and the reasons given when later starts
+// cannot find this one.
 #include "QKFramework/Platform/Window/SingleInstance.h"
 
 #include "tests/support/ScopedEnvironment.h"
@@ -21,6 +22,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -33,6 +35,9 @@ namespace
 {
 
 using namespace TestSupport;
+
+// The stem of the fallback runtime folders, as the probe program names it too.
+constexpr const char* kFolderName = "qkprobe";
 
 // The probe program with a pipe on its stdin and one on its stdout.
 class Probe
@@ -206,7 +211,7 @@ protected:
         ADD_FAILURE() << "the first instance kept the connection";
     }
 
-    SingleInstance instance{"VediduTestWindowClassPrevent"};
+    SingleInstance instance{"VediduTestWindowClassPrevent", kFolderName};
     std::vector<std::string> received;
 };
 
@@ -270,7 +275,7 @@ TEST_F(HandOverTest, EndsAtOnceWhateverTheSocketHolds)
     for (const bool taken : {true, false})
     {
         {
-            SingleInstance first{"VediduTestWindowClassEnding"};
+            SingleInstance first{"VediduTestWindowClassEnding", kFolderName};
             ASSERT_EQ(first.Claim("unused"), SingleInstance::Role::First);
             const int client = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
             sockaddr_un address{};
@@ -294,24 +299,84 @@ TEST_F(HandOverTest, EndsAtOnceWhateverTheSocketHolds)
                 EXPECT_EQ(got, std::vector<std::string>{"late"});
             }
         }
-        SingleInstance next{"VediduTestWindowClassEnding"};
+        SingleInstance next{"VediduTestWindowClassEnding", kFolderName};
         EXPECT_EQ(next.Claim("unused"), SingleInstance::Role::First) << (taken ? "taken" : "never taken");
     }
     for (int client : clients)
         ::close(client);
 }
 
-// The lock is held, but nobody listens (the first instance is still starting): this process
-// runs in full instead of waiting or giving up.
-TEST_F(SingleInstanceTest, AHolderThatCannotBeReachedLeavesAFullInstance)
+// Each way later starts could miss this process gives the role it runs in and a reason for
+// the user. The lock held with nobody listening is a first instance still starting: this
+// process runs in full instead of waiting or giving up.
+TEST_F(SingleInstanceTest, WhenLaterStartsCannotFindThisOneItSaysWhy)
 {
     ::chmod(folder.Path().c_str(), 0700);
-    SingleInstance probe("HeldPrevent");
-    const int held = ::open((folder / "HeldPrevent.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
-    EXPECT_EQ(probe.Claim("x"), SingleInstance::Role::Alone);
-    ::close(held);
-    EXPECT_EQ(probe.Claim("x"), SingleInstance::Role::First);
+    {
+        SCOPED_TRACE("the lock held, nobody listening");
+        SingleInstance probe("HeldPrevent", kFolderName);
+        const int held = ::open((folder / "HeldPrevent.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
+        EXPECT_EQ(probe.Claim("x"), SingleInstance::Role::Alone);
+        EXPECT_NE(probe.GetProblem().find("cannot be reached at " + (folder / "HeldPrevent")), std::string::npos)
+            << probe.GetProblem();
+        ::close(held);
+        EXPECT_EQ(probe.Claim("x"), SingleInstance::Role::First);
+        EXPECT_EQ(probe.GetProblem(), "");
+    }
+    {
+        SCOPED_TRACE("a folder where the socket goes");
+        ASSERT_EQ(::mkdir((folder / "TakenPrevent").c_str(), 0700), 0);
+        SingleInstance probe("TakenPrevent", kFolderName);
+        EXPECT_EQ(probe.Claim("x"), SingleInstance::Role::First);
+        EXPECT_NE(probe.GetProblem().find("cannot listen on " + (folder / "TakenPrevent")), std::string::npos)
+            << probe.GetProblem();
+    }
+    {
+        SCOPED_TRACE("a name too long for any socket address");
+        SingleInstance probe(std::string(120, 'n') + "Prevent", kFolderName);
+        EXPECT_EQ(probe.Claim("x"), SingleInstance::Role::Alone);
+        EXPECT_NE(probe.GetProblem().find("no socket can be named"), std::string::npos) << probe.GetProblem();
+    }
+}
+
+// A private folder below base whose path is length bytes long.
+std::string MakeLongFolder(const std::string& base, std::size_t length)
+{
+    std::string path = base;
+    while (path.size() < length)
+    {
+        const std::size_t left = length - path.size() - 1;
+        const std::size_t part = left > 200 && left < 202 ? 100 : std::min<std::size_t>(left, 200);
+        path += "/" + std::string(part, 'r');
+        EXPECT_EQ(::mkdir(path.c_str(), 0700), 0) << path;
+    }
+    return path;
+}
+
+// A socket's address holds 107 bytes. A runtime folder that leaves no room for the socket's
+// name still keeps one editor per user, on the socket in that folder, where editors that do
+// fit it look.
+TEST_F(SingleInstanceTest, ALongRuntimeFolderStillLeadsASecondStartToTheFirst)
+{
+    for (const std::size_t length : {std::size_t{120}, std::size_t{700}})
+    {
+        SCOPED_TRACE(length);
+        const std::string runtime = MakeLongFolder(folder.Path(), length);
+        ASSERT_EQ(runtime.size(), length);
+        ScopedEnvironment runtimeVariable("XDG_RUNTIME_DIR", runtime.c_str());
+
+        Probe first({});
+        ASSERT_EQ(first.ReadLine(), "first");
+        struct stat status;
+        ASSERT_EQ(::lstat((runtime + "/VediduProbeWindowClassPrevent").c_str(), &status), 0);
+        EXPECT_TRUE(S_ISSOCK(status.st_mode));
+        Probe second({"--open", "a.vedidu"});
+        EXPECT_EQ(second.ReadLine(), "second");
+        EXPECT_EQ(second.Finish(), 0);
+        EXPECT_EQ(first.ReadLine(), "received:--open a.vedidu");
+        EXPECT_EQ(first.Finish(), 0);
+    }
 }
 
 // Without a runtime folder: the user's cache folder, where nobody else can make the folder
@@ -324,7 +389,7 @@ TEST_F(SingleInstanceTest, WithoutARuntimeFolderAnotherUserCannotSwitchTheLockOf
     ScopedEnvironment cache("XDG_CACHE_HOME", nullptr);
     ScopedEnvironment temporary("TMPDIR", folder.Path().c_str());
     ScopedEnvironment unset("XDG_RUNTIME_DIR", nullptr);
-    const std::string taken = folder / ("vedidu-" + std::to_string(::getuid()));
+    const std::string taken = folder / (std::string(kFolderName) + "-" + std::to_string(::getuid()));
     ASSERT_EQ(::mkdir(taken.c_str(), 0777), 0);
     if (::geteuid() == 0)
     {
@@ -333,8 +398,8 @@ TEST_F(SingleInstanceTest, WithoutARuntimeFolderAnotherUserCannotSwitchTheLockOf
     else
         ::chmod(taken.c_str(), 0777);
 
-    const std::string own = home / ".cache/vedidu-runtime";
-    EXPECT_EQ(SingleInstance::GetRuntimeFolder(), own);
+    const std::string own = home / (".cache/" + std::string(kFolderName) + "-runtime");
+    EXPECT_EQ(SingleInstance::GetRuntimeFolder(kFolderName), own);
     struct stat status;
     ASSERT_EQ(::lstat(own.c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0700u);
@@ -354,34 +419,38 @@ TEST_F(SingleInstanceTest, FoldersThatOthersMayEnterOrThatAreLinksArePassedOver)
     ScopedEnvironment homeVariable("HOME", home.Path().c_str());
     ScopedEnvironment cache("XDG_CACHE_HOME", (home / "cache").c_str());
     ScopedEnvironment temporary("TMPDIR", folder.Path().c_str());
-    const std::string own = home / "cache/vedidu-runtime";
-    const std::string last = folder / ("vedidu-" + std::to_string(::getuid()));
+    const std::string own = home / ("cache/" + std::string(kFolderName) + "-runtime");
+    const std::string last = folder / (std::string(kFolderName) + "-" + std::to_string(::getuid()));
 
     // A runtime folder that others may enter.
     ::chmod(folder.Path().c_str(), 0755);
-    EXPECT_EQ(SingleInstance::GetRuntimeFolder(), own);
+    EXPECT_EQ(SingleInstance::GetRuntimeFolder(kFolderName), own);
 
     // The cache's folder opened up, or a link: the temporary folder's, made closed.
     ::chmod(own.c_str(), 0755);
-    EXPECT_EQ(SingleInstance::GetRuntimeFolder(), last);
+    EXPECT_EQ(SingleInstance::GetRuntimeFolder(kFolderName), last);
     struct stat status;
     ASSERT_EQ(::lstat(last.c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0700u);
     ::rmdir(own.c_str());
     ASSERT_EQ(::symlink(home.Path().c_str(), own.c_str()), 0);
-    EXPECT_EQ(SingleInstance::GetRuntimeFolder(), last);
+    EXPECT_EQ(SingleInstance::GetRuntimeFolder(kFolderName), last);
 
     // Every folder open to others: no lock, and the process runs in full.
     ::chmod(last.c_str(), 0755);
-    EXPECT_EQ(SingleInstance::GetRuntimeFolder(), "");
-    SingleInstance probe("OpenPrevent");
+    EXPECT_EQ(SingleInstance::GetRuntimeFolder(kFolderName), "");
+    SingleInstance probe("OpenPrevent", kFolderName);
     EXPECT_EQ(probe.Claim("x"), SingleInstance::Role::Alone);
+    EXPECT_NE(probe.GetProblem().find("no private runtime folder"), std::string::npos) << probe.GetProblem();
 
     // Without a home, the temporary folder's is the only fallback.
     ::chmod(last.c_str(), 0700);
     ScopedEnvironment noHome("HOME", nullptr);
     ScopedEnvironment noCache("XDG_CACHE_HOME", nullptr);
-    EXPECT_EQ(SingleInstance::GetRuntimeFolder(), last);
+    EXPECT_EQ(SingleInstance::GetRuntimeFolder(kFolderName), last);
+
+    // An application that names no fallback folder gets none.
+    EXPECT_EQ(SingleInstance::GetRuntimeFolder(""), "");
 }
 
 } // namespace

@@ -40,6 +40,7 @@ public:
     }
 
     static constexpr const char16_t* kMainWindowClassName = TestSupport::kTestMainWindowClassName;
+    static constexpr const char* kRuntimeFolderName = TestSupport::kTestRuntimeFolderName;
 
     WString GetVersionString() const override { return WString(u"probe"); }
     WString GetMainWindowClassName() const override { return WString(kMainWindowClassName); }

@@ -1,6 +1,6 @@
 // A process that claims the single-instance lock as the editor does, for the tests that need
 // two processes. Its command line is rebuilt from its arguments. It prints its role:
-//   "second" (exit 0) or "alone" (exit 3) and ends, or
+//   "second" (exit 0) or "alone" (exit 3, the reason on stderr) and ends, or
 //   "first", then "received:<command line>" for each hand-over, until its stdin closes.
 #include "QKFramework/Platform/Window/SingleInstance.h"
 
@@ -19,7 +19,7 @@ int main(int argc, char** argv)
             commandLine += ' ';
         commandLine += argv[i];
     }
-    QK::SingleInstance instance("VediduProbeWindowClassPrevent");
+    QK::SingleInstance instance("VediduProbeWindowClassPrevent", "qkprobe");
     switch (instance.Claim(commandLine))
     {
     case QK::SingleInstance::Role::Second:
@@ -27,6 +27,7 @@ int main(int argc, char** argv)
         return 0;
     case QK::SingleInstance::Role::Alone:
         std::puts("alone");
+        std::fprintf(stderr, "%s\n", instance.GetProblem().c_str());
         return 3;
     case QK::SingleInstance::Role::First:
         break;
