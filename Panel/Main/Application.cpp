@@ -167,18 +167,26 @@ WString LApplication::GetFolder(std::int32_t pathId) const
     return LApplicationBase::GetFolder(pathId == 5 || pathId == 6 ? 4 : pathId);
 }
 
-IniFileHandle LApplication::OpenSettingsFile(IniFileHandle& handle, std::int32_t pathId, const char16_t* fileName)
+IniFileHandle LApplication::OpenSettingsFile(SettingsFile& file, std::int32_t pathId, const char16_t* fileName)
 {
-    if (handle == 0)
+    if (file.handle != 0)
+        return file.handle;
+    IIniFileManager* settings = GetIniFileManager();
+    const WString folder = GetFolder(pathId);
+    // Without its folder the file would land at the top of the file system.
+    if (settings && !folder.IsEmpty())
+        settings->OpenFile(folder + WString(u"/") + WString(fileName), GetVersionString(), GetProductName(),
+                           file.handle);
+    else if (folder.IsEmpty() && !file.toldNoFolder)
     {
-        IIniFileManager* settings = GetIniFileManager();
-        const WString folder = GetFolder(pathId);
-        // Without its folder the file would land at the top of the file system.
-        if (settings && !folder.IsEmpty())
-            settings->OpenFile(folder + WString(u"/") + WString(fileName), GetVersionString(), GetProductName(),
-                               handle);
+        // Later calls try again (the folder may be made meanwhile) but say nothing more.
+        file.toldNoFolder = true;
+        const WString where = LocateFolder(pathId);
+        TellUser(where.IsEmpty() ? std::string("no folder for the settings could be found; they will not be kept")
+                                 : "the settings folder \"" + std::string(NString(where.GetString()).GetString()) +
+                                       "\" could not be made; the settings will not be kept");
     }
-    return handle;
+    return file.handle;
 }
 
 IniFileHandle LApplication::GetSettings(std::int32_t file)

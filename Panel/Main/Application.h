@@ -57,7 +57,8 @@ public:
     // Path ids 5 and 6 are the documents folder (4); the others as the base.
     WString GetFolder(std::int32_t pathId) const override;
     // 0 "AppSettings.ini", 1 "UserSettings.ini", each opened on first use; 0 for any other
-    // file and while a file cannot be opened.
+    // file and while a file cannot be opened. A folder that cannot be made for one is named
+    // on stderr, once: its settings will not be kept.
     IniFileHandle GetSettings(std::int32_t file) override;
     std::int32_t GetMainWindowRendererKind() const override;
     // The icon drawn at the skin's scale: with the high-DPI skin the icon resource 2002 at
@@ -102,11 +103,17 @@ protected:
     void RegisterEditorControlClasses();
 
 private:
-    IniFileHandle OpenSettingsFile(IniFileHandle& handle, std::int32_t pathId, const char16_t* fileName);
+    struct SettingsFile
+    {
+        IniFileHandle handle = 0;
+        // The person has been told that the file's folder cannot be made (told once).
+        bool toldNoFolder = false;
+    };
+    IniFileHandle OpenSettingsFile(SettingsFile& file, std::int32_t pathId, const char16_t* fileName);
 
     RCPtr<LRootModuleEngine> m_engine;
-    IniFileHandle m_applicationSettings = 0;
-    IniFileHandle m_userSettings = 0;
+    SettingsFile m_applicationSettings;
+    SettingsFile m_userSettings;
     RCPtr<LMidiManager> m_midiManager;
     bool m_highDpi = false;
 };

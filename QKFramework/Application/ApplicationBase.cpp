@@ -115,18 +115,6 @@ RectL LApplicationBase::GetWorkArea() const
 
 WString LApplicationBase::GetFolder(std::int32_t pathId) const
 {
-    const auto below = [this](SpecialFolder base) {
-        WString folder = GetSpecialFolder(base);
-        if (folder.IsEmpty())
-            return folder;
-        for (const WString& part : {SanitizeFileName(GetCompanyName()), SanitizeFileName(GetProductName())})
-        {
-            folder = folder + WString(u"/") + part;
-            if (Failed(CreateFolderIfMissing(folder)))
-                return WString();
-        }
-        return folder;
-    };
     switch (pathId)
     {
     case 0:
@@ -134,15 +122,48 @@ WString LApplicationBase::GetFolder(std::int32_t pathId) const
     case 1:
         return WString(u"::");
     case 2:
-        return below(SpecialFolder::CommonAppData);
+        return ProductFolder(SpecialFolder::CommonAppData, true);
     case 3:
-        return below(SpecialFolder::LocalAppData);
+        return ProductFolder(SpecialFolder::LocalAppData, true);
     case 4:
         return GetSpecialFolder(SpecialFolder::Documents);
     default:
         Throw<std::out_of_range>(QK_SITE("QK::MFCFrameworkApp<class LApplication>::GetFolder", kSource),
                                  "Unknown Path ID.");
     }
+}
+
+WString LApplicationBase::LocateFolder(std::int32_t pathId) const
+{
+    switch (pathId)
+    {
+    case 0:
+        return LocateSpecialFolder(SpecialFolder::Executable);
+    case 1:
+        return WString(u"::");
+    case 2:
+        return ProductFolder(SpecialFolder::CommonAppData, false);
+    case 3:
+        return ProductFolder(SpecialFolder::LocalAppData, false);
+    case 4:
+        return LocateSpecialFolder(SpecialFolder::Documents);
+    default:
+        return WString();
+    }
+}
+
+WString LApplicationBase::ProductFolder(SpecialFolder base, bool make) const
+{
+    WString folder = make ? GetSpecialFolder(base) : LocateSpecialFolder(base);
+    if (folder.IsEmpty())
+        return folder;
+    for (const WString& part : {SanitizeFileName(GetCompanyName()), SanitizeFileName(GetProductName())})
+    {
+        folder = folder + WString(u"/") + part;
+        if (make && Failed(CreateFolderIfMissing(folder)))
+            return WString();
+    }
+    return folder;
 }
 
 double LApplicationBase::GetElapsedSeconds()

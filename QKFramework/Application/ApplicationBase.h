@@ -13,6 +13,7 @@
 #include "QKFramework/Application/FrameworkApp.h"
 #include "QKFramework/Platform/Window/WindowSystem.h"
 #include "QKFramework/Utilities/Storage/IniFileManager.h"
+#include "QKFramework/Utilities/Storage/Paths.h"
 
 #include <cstdint>
 #include <span>
@@ -59,6 +60,9 @@ public:
     // 3 local settings (both with the company and product folders, made when missing), 4 the
     // documents. Throws "Unknown Path ID." above 4.
     WString GetFolder(std::int32_t pathId) const override;
+    // Where GetFolder(pathId) is, or would be when it cannot be made (ids 0 to 4; empty text
+    // for others or when it cannot be determined). Nothing is made.
+    WString LocateFolder(std::int32_t pathId) const;
     double GetElapsedSeconds() override;
     std::uint32_t GetTimeMs() const override;
     QKRESULT GetLocalTimeFields(LocalTimeFields& fields) const override;
@@ -154,6 +158,9 @@ public:
 private:
     // The skin a placement is noted under: the factory's current skin.
     std::int32_t GetPlacementSkin() const;
+    // The company's folder and in it the product's, below base; both made when make is set
+    // (then empty text when one cannot be made).
+    WString ProductFolder(SpecialFolder base, bool make) const;
 
     IWindowSystem* m_windowSystem;
     RCPtr<LIniFileManager> m_settings;

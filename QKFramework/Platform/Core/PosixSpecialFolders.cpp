@@ -1,6 +1,7 @@
 #include "QKFramework/Platform/Core/SpecialFolders.h"
 
 #include "QKFramework/Platform/Core/FileDescriptor.h"
+#include "QKFramework/Platform/Core/FileSystem.h"
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -8,8 +9,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <optional>
 #include <vector>
 
 extern char** environ;
@@ -113,6 +116,85 @@ std::string FirstOutputLine(const char* program, const char* argument)
     return end == std::string::npos ? output : output.substr(0, end);
 }
 
+// A user-dirs file holds a few lines; anything larger is not one.
+constexpr std::size_t kMostUserDirsBytes = 64 * 1024;
+
+// The file's text; empty when it cannot be read or is too large.
+std::string ReadUserDirsFile(const std::string& path)
+{
+    UniqueDescriptor file(OpenDescriptor(path.c_str(), {}));
+    if (!file)
+        return {};
+    std::string text;
+    char chunk[4096];
+    for (;;)
+    {
+        const std::int64_t count = ReadDescriptor(file.Get(), chunk, sizeof chunk);
+        if (count < 0 || text.size() + static_cast<std::size_t>(count) > kMostUserDirsBytes)
+            return {};
+        if (count == 0)
+            return text;
+        text.append(chunk, static_cast<std::size_t>(count));
+    }
+}
+
+std::string_view WithoutLeadingBlanks(std::string_view text)
+{
+    const std::size_t first = text.find_first_not_of(" \t\r");
+    return first == std::string_view::npos ? std::string_view() : text.substr(first);
+}
+
+// The value one line of a user-dirs file gives variable: the file is read by the shell, but
+// only the two forms its writer uses are understood, so nothing is expanded but the leading
+// "$HOME". Nothing for another variable or another form.
+std::optional<std::string> UserDirectoryOfLine(std::string_view line, std::string_view variable,
+                                               std::string_view home)
+{
+    line = WithoutLeadingBlanks(line);
+    if (!line.starts_with(variable))
+        return std::nullopt;
+    line = WithoutLeadingBlanks(line.substr(variable.size()));
+    if (!line.starts_with('='))
+        return std::nullopt;
+    line = WithoutLeadingBlanks(line.substr(1));
+    if (!line.starts_with('"'))
+        return std::nullopt;
+    line.remove_prefix(1);
+    std::string value;
+    if (line.starts_with("$HOME") && line.size() > 5 && (line[5] == '/' || line[5] == '"'))
+    {
+        if (home.empty())
+            return std::nullopt;
+        value = home;
+        line.remove_prefix(5);
+    }
+    else if (!line.starts_with('/'))
+    {
+        return std::nullopt;
+    }
+    for (std::size_t i = 0; i < line.size(); ++i)
+    {
+        char c = line[i];
+        if (c == '"')
+        {
+            // What follows the closing quote may be a comment and nothing else.
+            const std::string_view rest = WithoutLeadingBlanks(line.substr(i + 1));
+            if (!rest.empty() && rest[0] != '#')
+                return std::nullopt;
+            return value;
+        }
+        // Inside double quotes the shell takes a backslash only before these four.
+        static constexpr std::string_view kEscaped = "$`\"\\";
+        if (c == '\\' && i + 1 < line.size() && kEscaped.find(line[i + 1]) != std::string_view::npos)
+            c = line[++i];
+        // An unescaped "$" or "`" would be expanded by the shell: a form not understood here.
+        else if (c == '$' || c == '`' || c == 0)
+            return std::nullopt;
+        value.push_back(c);
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 std::string GetExecutablePath()
@@ -150,10 +232,36 @@ std::string GetUserConfigFolder()
 
 std::string GetDocumentsFolder()
 {
-    const std::string documents = FirstOutputLine("xdg-user-dir", "DOCUMENTS");
-    if (!documents.empty() && documents[0] == '/')
+    const std::string home = HomeFolder();
+    std::string documents;
+    const std::string config = GetUserConfigFolder();
+    if (!config.empty())
+        documents = FindUserDirectory(ReadUserDirsFile(config + "/user-dirs.dirs"), "XDG_DOCUMENTS_DIR", home);
+    // xdg-user-dir hands its answer through the shell's word splitting, which squeezes a run
+    // of spaces into one ("A  B" comes back as "A B", someone else's folder or none). It is
+    // asked only for a value of the environment, which it expands as the shell does; what it
+    // answers for the home folder is the home folder, taken here as it is.
+    const char* fromEnvironment = std::getenv("XDG_DOCUMENTS_DIR");
+    if (documents.empty() && fromEnvironment != nullptr && fromEnvironment[0] != 0)
+        documents = FirstOutputLine("xdg-user-dir", "DOCUMENTS");
+    // A folder that is named but missing is not made here: the home folder stands in.
+    if (!documents.empty() && documents[0] == '/' && GetPathKind(documents.c_str()) == PathKind::Folder)
         return WithoutTrailingSlashes(documents);
-    return HomeFolder();
+    return home;
+}
+
+std::string FindUserDirectory(std::string_view text, std::string_view variable, std::string_view home)
+{
+    std::string found;
+    while (!text.empty())
+    {
+        const std::size_t end = std::min(text.find('\n'), text.size());
+        const std::string_view line = text.substr(0, end);
+        text.remove_prefix(end < text.size() ? end + 1 : end);
+        if (std::optional<std::string> value = UserDirectoryOfLine(line, variable, home))
+            found = std::move(*value);
+    }
+    return found;
 }
 
 } // namespace QK

@@ -35,11 +35,11 @@ public:
     // Closes every file, saving the changed ones; 0, or -1 when a save failed.
     virtual QKRESULT CloseAllFiles() = 0;
     // Opens the file at path, or a new document holding only the "Application" entry with
-    // applicationName when it cannot be read. A file that is there but cannot be read is
-    // moved aside before the new document is first saved in its place: to the same name with
-    // ".unreadable" added (one is kept), as the debug log tells. The application key, with
-    // "." turned into "_", names the dictionary of the keys. 0, 1 (already open: the first
-    // handle), or -1.
+    // applicationName when it cannot be read or holds no dictionary. Such a file is moved
+    // aside before the new document is first saved in its place: to the same name with
+    // ".unreadable" added (".unreadable.2" and on when that is taken), as the notice sink
+    // and the debug log tell. The application key, with "." turned into "_", names the
+    // dictionary of the keys. 0, 1 (already open: the first handle), or -1.
     virtual QKRESULT OpenFile(const WString& path, const WString& applicationKey,
                               const WString& applicationName, IniFileHandle& handle) = 0;
     // Writes a changed file, through a symbolic link to the file it leads to; 0 when nothing

@@ -175,7 +175,22 @@ QKRESULT CIniFileManagerProxy::OpenFile(const WString& path, const WString& appl
     file->keyPrefix = NString(applicationKey.GetString());
     file->keyPrefix.ReplaceCharacters(".", '_');
     file->keyPrefix.Append(NString("."));
-    file->root.Reset(XNode::LoadFile(narrowPath.GetString(), nullptr));
+    // Why a file does not load goes to the debug log; the person hears of it once, when it is
+    // moved aside.
+    XNodeTree error(XNode::Create(nullptr, XNode::kTypeNone));
+    file->root.Reset(XNode::LoadFile(narrowPath.GetString(), error.Get(), true));
+    if (file->root && file->root.Get()->GetType() != XNode::kTypeDict)
+    {
+        // Settings live in a dictionary; writing one over another kind of value would lose it.
+        DebugLog::Get().GetNarrowOutput() << "the settings file \"" << narrowPath.GetString()
+                                          << "\" holds no dictionary" << std::endl;
+        file->root.Reset();
+    }
+    else if (!file->root && error.Get()->GetType() == XNode::kTypeString)
+    {
+        DebugLog::Get().GetNarrowOutput() << "the settings file \"" << narrowPath.GetString()
+                                          << "\": " << error.Get()->GetText() << std::endl;
+    }
     if (!file->root)
     {
         file->keepUnreadable = GetPathKind(ToSystemPath(narrowPath.GetString()).c_str()) != PathKind::Missing;

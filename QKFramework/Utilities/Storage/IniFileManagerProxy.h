@@ -23,7 +23,8 @@ struct IniFileInfo
     NString keyPrefix; // the application key with "." turned into "_", and a "."
     XNodeTree root;
     bool modified = false;
-    // A file was there but could not be read: it is moved aside before the first save.
+    // A file was there but could not be read, or held no dictionary: it is moved aside
+    // before the first save.
     bool keepUnreadable = false;
     // The person has been told that it could not be moved aside (told once).
     bool toldNotMoved = false;

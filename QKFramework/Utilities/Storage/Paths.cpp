@@ -173,27 +173,31 @@ WString SanitizeFileName(const WString& name)
     return sanitized;
 }
 
-WString GetSpecialFolder(SpecialFolder folder)
+WString LocateSpecialFolder(SpecialFolder folder)
 {
-    std::string path;
     switch (folder)
     {
     case SpecialFolder::Executable:
         return FromSystemPath(GetExecutableFolder());
     case SpecialFolder::CommonAppData:
-        path = GetUserDataFolder();
-        break;
+        return FromSystemPath(GetUserDataFolder());
     case SpecialFolder::LocalAppData:
-        path = GetUserConfigFolder();
-        break;
+        return FromSystemPath(GetUserConfigFolder());
     case SpecialFolder::Documents:
-        path = GetDocumentsFolder();
-        break;
+        return FromSystemPath(GetDocumentsFolder());
     }
-    if (path.empty())
-        return WString();
-    const WString wide = FromSystemPath(path);
-    return Failed(CreateFolderIfMissing(wide)) ? WString() : wide;
+    return WString();
+}
+
+WString GetSpecialFolder(SpecialFolder folder)
+{
+    const WString path = LocateSpecialFolder(folder);
+    if (path.IsEmpty() || folder == SpecialFolder::Executable)
+        return path;
+    // The documents folder is the person's own: it is proposed, never made.
+    if (folder == SpecialFolder::Documents)
+        return FolderExists(path) ? path : WString();
+    return Failed(CreateFolderIfMissing(path)) ? WString() : path;
 }
 
 } // namespace QK

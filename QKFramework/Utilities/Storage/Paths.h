@@ -57,11 +57,14 @@ enum class SpecialFolder
     Executable,    // the folder of the running program
     CommonAppData, // application data: $XDG_DATA_HOME (~/.local/share)
     LocalAppData,  // per-user settings: $XDG_CONFIG_HOME (~/.config)
-    Documents,     // the user's documents (xdg-user-dir DOCUMENTS, else the home folder)
+    Documents,     // the user's documents (XDG_DOCUMENTS_DIR when it exists, else the home folder)
 };
 
-// The folder, created when missing (except the executable's); empty text when it cannot be
-// determined or created.
+// Where the folder is, or would be; nothing is made. Empty text when it cannot be determined.
+WString LocateSpecialFolder(SpecialFolder folder);
+
+// The folder, created when missing (except the executable's and the documents folder, which
+// are only answered when they exist); empty text when it cannot be determined or created.
 WString GetSpecialFolder(SpecialFolder folder);
 
 } // namespace QK

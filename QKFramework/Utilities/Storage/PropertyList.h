@@ -122,11 +122,12 @@ public:
     // one is complete. 0, the writer's error, or the errno of the failed step.
     static int SaveFile(const XNode* node, const char* path, std::uint32_t options);
     // Builds a tree from text (length 0: up to the NUL). On an error answers null, reports
-    // "<name>:<line>: <message>" on standard error and, with an error node, makes it the
-    // string: XML Load Error "<message>" line <n>.
-    static XNode* Parse(const char* text, std::size_t length, const char* name, XNode* errorNode);
+    // "<name>:<line>: <message>" on standard error (unless quiet) and, with an error node,
+    // makes it the string: XML Load Error "<message>" line <n>.
+    static XNode* Parse(const char* text, std::size_t length, const char* name, XNode* errorNode,
+                        bool quiet = false);
     // Parse of the whole file; null when it cannot be read (no message).
-    static XNode* LoadFile(const char* path, XNode* errorNode);
+    static XNode* LoadFile(const char* path, XNode* errorNode, bool quiet = false);
 
     static std::uint32_t KeyHash(const char* key, std::size_t length);
 

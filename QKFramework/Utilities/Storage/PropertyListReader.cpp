@@ -172,7 +172,7 @@ void XMLCALL OnCharacterData(void* user, const XML_Char* data, int length)
     state->frame.Run([&] { state->CharacterData(data, length); });
 }
 
-void ReportError(XML_Parser parser, const char* name, XNode* errorNode)
+void ReportError(XML_Parser parser, const char* name, XNode* errorNode, bool quiet)
 {
     const char* message = XML_ErrorString(XML_GetErrorCode(parser));
     if (!message)
@@ -184,14 +184,15 @@ void ReportError(XML_Parser parser, const char* name, XNode* errorNode)
             "XML Load Error \"" + std::string(message) + "\" line " + std::to_string(line);
         XNode::SetString(errorNode, text.c_str());
     }
-    // Standard error, not the debug log: a settings file that no longer reads is news to
-    // whoever started the program, also when no debug output is on.
-    std::fprintf(stderr, "%s:%lu: %s\n", name ? name : "XML Load Error", line, message);
+    // Standard error, not the debug log: a file that no longer reads is news to whoever
+    // started the program, also when no debug output is on. A quiet caller tells them itself.
+    if (!quiet)
+        std::fprintf(stderr, "%s:%lu: %s\n", name ? name : "XML Load Error", line, message);
 }
 
 } // namespace
 
-XNode* XNode::Parse(const char* text, std::size_t length, const char* name, XNode* errorNode)
+XNode* XNode::Parse(const char* text, std::size_t length, const char* name, XNode* errorNode, bool quiet)
 {
     if (!text)
         text = "";
@@ -212,7 +213,7 @@ XNode* XNode::Parse(const char* text, std::size_t length, const char* name, XNod
 
     if (!ok || !state.root)
     {
-        ReportError(parser.Get(), name, errorNode);
+        ReportError(parser.Get(), name, errorNode, quiet);
         state.FreeAll();
         return nullptr;
     }
@@ -222,7 +223,7 @@ XNode* XNode::Parse(const char* text, std::size_t length, const char* name, XNod
     return state.root;
 }
 
-XNode* XNode::LoadFile(const char* path, XNode* errorNode)
+XNode* XNode::LoadFile(const char* path, XNode* errorNode, bool quiet)
 {
     UniqueDescriptor file(OpenDescriptor(ToSystemPath(path).c_str(), {}));
     if (!file)
@@ -242,8 +243,8 @@ XNode* XNode::LoadFile(const char* path, XNode* errorNode)
     // An empty file parses as empty text, which Expat reports as an error like any other
     // document without an element.
     if (contents.empty())
-        return Parse("", 0, path, errorNode);
-    return Parse(contents.data(), contents.size(), path, errorNode);
+        return Parse("", 0, path, errorNode, quiet);
+    return Parse(contents.data(), contents.size(), path, errorNode, quiet);
 }
 
 } // namespace QK

@@ -2,9 +2,9 @@
 // shows its window, which is saved as a picture, and ends with status 0 when the window is
 // closed while the simulated controller is attached, also when the close comes during a get
 // that waits in vain or right after a send (clicks made by the X server); without a display
-// it shows the start-up error and ends with 1. The application's exit lets go of a MIDI
-// manager that has just got and sent presets (or waited in vain for a reply) with the
-// transport ending on its thread.
+// it shows the start-up error and ends with 1; settings that cannot be kept are said on
+// stderr, one line each. The application's exit lets go of a MIDI manager that has just got
+// and sent presets (or waited in vain for a reply) with the transport ending on its thread.
 #include "Panel/Main/Application.h"
 
 #include "QKFramework/Platform/Render/Cairo/PngWriter.h"
@@ -82,9 +82,38 @@ TEST(EditorProcessTest, WithoutADisplayTheStartUpErrorIsShownAndTheStatusIs1)
     }
 }
 
+// The lines the editor wrote on stderr, from its start until its window is closed as a
+// window manager closes it; the run must end with status 0.
+::testing::AssertionResult RunUntilClosed(std::vector<std::string>& lines)
+{
+    // The leak checker's list of the suppressions it used is no word of the editor's.
+    const char* leakOptions = std::getenv("LSAN_OPTIONS");
+    ScopedEnvironment quietLeaks("LSAN_OPTIONS",
+                                 (std::string(leakOptions ? leakOptions : "") + ":print_suppressions=0").c_str());
+    EditorWindow editor;
+    if (::testing::AssertionResult shown = editor.Show(); !shown)
+        return shown;
+    RequestClose(editor.display.get(), editor.window);
+    const ChildProcessResult result = editor.process.Wait(60000);
+    if (!result.finished || result.exitStatus != 0)
+        return ::testing::AssertionFailure() << "status " << result.exitStatus << ": " << result.errorOutput;
+    if (!NoSanitizerReport(result.errorOutput))
+        return ::testing::AssertionFailure() << result.errorOutput;
+    lines.clear();
+    for (std::size_t at = 0; at < result.errorOutput.size();)
+    {
+        const std::size_t end = std::min(result.errorOutput.find('\n', at), result.errorOutput.size());
+        if (end > at)
+            lines.push_back(result.errorOutput.substr(at, end - at));
+        at = end + 1;
+    }
+    return ::testing::AssertionSuccess();
+}
+
 // Settings that can be neither read nor written (here a link to a file of the kernel's): the
 // person is told on stderr, once that the file could not be read nor moved aside, and at the
-// exit that the settings could not be written; the run itself ends as usual.
+// exit that the settings could not be written, each in one line; the run itself ends as
+// usual.
 TEST(EditorProcessTest, SettingsThatCannotBeWrittenAreToldOnStderr)
 {
     if (!HasDisplay())
@@ -94,21 +123,67 @@ TEST(EditorProcessTest, SettingsThatCannotBeWrittenAreToldOnStderr)
     std::filesystem::create_directories(folder);
     const std::string settings = folder + "/UserSettings.ini";
     ASSERT_EQ(::symlink("/proc/version", settings.c_str()), 0);
-    EditorWindow editor;
-    ASSERT_TRUE(editor.Show());
-    RequestClose(editor.display.get(), editor.window);
-    const ChildProcessResult result = editor.process.Wait(60000);
-    ASSERT_TRUE(result.finished) << result.errorOutput;
-    EXPECT_EQ(result.exitStatus, 0) << result.errorOutput;
-    EXPECT_NE(result.errorOutput.find("Vedidu Editor: the settings file \"/proc/version\" could not be read, nor "
-                                      "moved aside; it is not replaced\n"),
-              std::string::npos)
-        << result.errorOutput;
-    EXPECT_NE(result.errorOutput.find("Vedidu Editor: the settings could not be written to \"" + settings + "\"\n"),
-              std::string::npos)
-        << result.errorOutput;
-    EXPECT_EQ(result.errorOutput.find("MIDI"), std::string::npos) << result.errorOutput;
-    EXPECT_TRUE(NoSanitizerReport(result.errorOutput)) << result.errorOutput;
+    std::vector<std::string> lines;
+    ASSERT_TRUE(RunUntilClosed(lines));
+    // Nothing else: neither the reader's own line about the text nor a word about MIDI.
+    const std::vector<std::string> expected = {
+        "Vedidu Editor: the settings file \"/proc/version\" could not be read, nor moved aside; it is not replaced",
+        "Vedidu Editor: the settings could not be written to \"" + settings + "\""};
+    EXPECT_EQ(lines, expected);
+}
+
+// Settings that cannot be kept, as a new user meets them, each said in one line and the run
+// ending as usual: a plain file where the configuration folder belongs (the line names the
+// folder the settings would be in), and a settings file that reads but holds a list where
+// its dictionary belongs (kept aside whole). A home folder whose name holds two spaces in a
+// row keeps its settings, and no folder with one space is made beside it.
+TEST(EditorProcessTest, SettingsThatCannotBeKeptAreSaidInOneLineAndNoOtherFolderIsMade)
+{
+    if (!HasDisplay())
+        GTEST_SKIP() << "no X server (scripts/test.sh starts one)";
+    ScopedEnvironment dpi("VEDIDU_DPI", "96");
+    ScopedEnvironment documents("XDG_DOCUMENTS_DIR", nullptr);
+    std::vector<std::string> lines;
+    {
+        SCOPED_TRACE("a plain file for the configuration folder");
+        ProcessHome home;
+        home.Folder().WriteFile("config", "mine\n");
+        const std::string config = home.Folder() / "config";
+        ScopedEnvironment blocked("XDG_CONFIG_HOME", config.c_str());
+        ASSERT_TRUE(RunUntilClosed(lines));
+        EXPECT_EQ(lines, std::vector<std::string>{"Vedidu Editor: the settings folder \"" + config +
+                                                  "/Dozavod Professional/Vedidu Editor\" could not be made; the "
+                                                  "settings will not be kept"});
+        EXPECT_EQ(home.Folder().ReadFile("config"), "mine\n");
+    }
+    {
+        SCOPED_TRACE("a settings file that holds a list");
+        ProcessHome home;
+        const std::string folder = home.Folder() / ".config/Dozavod Professional/Vedidu Editor";
+        std::filesystem::create_directories(folder);
+        const std::string list = "<plist><array><string>mine</string><integer>2</integer></array></plist>\n";
+        home.Folder().WriteFile(".config/Dozavod Professional/Vedidu Editor/UserSettings.ini", list);
+        ASSERT_TRUE(RunUntilClosed(lines));
+        const std::string settings = folder + "/UserSettings.ini";
+        EXPECT_EQ(lines, std::vector<std::string>{"Vedidu Editor: the settings file \"" + settings +
+                                                  "\" could not be read; it is kept as \"" + settings +
+                                                  ".unreadable\" and a new one is written"});
+        EXPECT_EQ(home.Folder().ReadFile(".config/Dozavod Professional/Vedidu Editor/UserSettings.ini.unreadable"),
+                  list);
+        EXPECT_NE(home.ReadUserSettings().find("<key>WP</key>"), std::string::npos) << home.ReadUserSettings();
+    }
+    {
+        SCOPED_TRACE("a home with two spaces in a row");
+        ProcessHome home;
+        const std::string spaced = home.Folder() / "A  B";
+        std::filesystem::create_directory(spaced);
+        ScopedEnvironment homeVariable("HOME", spaced.c_str());
+        ASSERT_TRUE(RunUntilClosed(lines));
+        EXPECT_EQ(lines, std::vector<std::string>{});
+        EXPECT_NE(home.Folder().ReadFile("A  B/.config/Dozavod Professional/Vedidu Editor/UserSettings.ini"), "");
+        EXPECT_FALSE(std::filesystem::exists(home.Folder() / "A B"));
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(home.Folder().Path()), {}), 1);
+    }
 }
 
 // The simulated controller attached (silent: it takes requests and never answers), the

@@ -133,6 +133,38 @@ TEST(ApplicationTest, SettingsFilesOpenOnFirstUseInTheirOwnFoldersAndAreTriedAga
     EXPECT_NE(ReadWholeFile(userFolder + "/UserSettings.ini").find("Probe"), std::string::npos);
 }
 
+// A settings folder that cannot be made (a plain file where the configuration folder should
+// be, a configuration folder that nobody may write in, root included): the person is told
+// once where the settings would have gone, and that they are not kept; later uses try again
+// quietly, and a folder that can be made meanwhile is used.
+TEST(ApplicationTest, ASettingsFolderThatCannotBeMadeIsToldOnceWithWhereItWouldBe)
+{
+    TemporaryHome home;
+    home.Folder().WriteFile("plain", "");
+    const std::string plain = home.Folder() / "plain";
+    for (const std::string& config : {plain, std::string("/proc")})
+    {
+        SCOPED_TRACE(config);
+        ScopedEnvironment blocked("XDG_CONFIG_HOME", config.c_str());
+        FakeWindowSystem system;
+        const RCPtr<LApplication> app(new LApplication(nullptr, nullptr, WString(u""), 0x0409, &system));
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(app->GetSettings(1), 0u);
+        EXPECT_EQ(app->GetSettings(1), 0u);
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+                  "Vedidu Editor: the settings folder \"" + config +
+                      "/Dozavod Professional/Vedidu Editor\" could not be made; the settings will not be kept\n");
+        EXPECT_EQ(ReadWholeFile(plain), "") << "the file in the way is left alone";
+
+        const std::string reachable = home.Folder() / "config";
+        ScopedEnvironment fixed("XDG_CONFIG_HOME", reachable.c_str());
+        ::testing::internal::CaptureStderr();
+        EXPECT_NE(app->GetSettings(1), 0u);
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+        app->GetIniFileManager()->CloseAllFiles();
+    }
+}
+
 // The table the shell hands the application holds the framework's texts as well as the
 // editor's, so a window whose OpenGL context cannot be made says so in the shipped words.
 TEST(ApplicationTest, AFailedOpenGLContextShowsTheShippedTextsOfTheMergedTable)

@@ -11,6 +11,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -274,36 +275,57 @@ TEST_F(IniFileManagerTest, DamagedFilesOpenAsNewDocuments)
     }
 }
 
+// Files that do not read, and files that read but hold no dictionary, which a new document
+// would replace: each is kept under a name of its own, and the person is told once, in the
+// notice line alone (the reader's own report goes to the debug log, not to stderr).
 TEST_F(IniFileManagerTest, AnUnreadableFileIsMovedAsideBeforeANewOneIsSaved)
 {
     std::vector<std::string> notices;
     manager->SetNoticeSink([&](const std::string& line) { notices.push_back(line); });
-    // Three times: each copy gets a name of its own, and none is lost.
-    const std::string damaged[] = {"<plist><dict><key>App</key><di", "\x89PNG garbage", "<plist"};
-    const std::string kept[] = {"UserSettings.ini.unreadable", "UserSettings.ini.unreadable.2",
-                                "UserSettings.ini.unreadable.3"};
-    for (int i = 0; i < 3; ++i)
+    const struct
     {
-        SCOPED_TRACE(damaged[i]);
+        std::string contents;
+        std::string kept;
+        const char* logged;
+    } cases[] = {
+        {"<plist><dict><key>App</key><di", "UserSettings.ini.unreadable", "XML Load Error \""},
+        {"\x89PNG garbage", "UserSettings.ini.unreadable.2", "XML Load Error \""},
+        {"<plist", "UserSettings.ini.unreadable.3", "XML Load Error \""},
+        {"<plist><array><string>Vedidu Editor</string><integer>2</integer></array></plist>",
+         "UserSettings.ini.unreadable.4", "holds no dictionary"},
+        {"<plist><string>keep me</string></plist>", "UserSettings.ini.unreadable.5", "holds no dictionary"},
+        {"<plist><integer>7</integer></plist>", "UserSettings.ini.unreadable.6", "holds no dictionary"},
+    };
+    const std::size_t count = std::size(cases);
+    for (std::size_t i = 0; i < count; ++i)
+    {
+        SCOPED_TRACE(cases[i].contents);
         notices.clear();
-        folder.WriteFile("UserSettings.ini", damaged[i]);
+        folder.WriteFile("UserSettings.ini", cases[i].contents);
         TestSupport::DebugCapture log;
+        ::testing::internal::CaptureStderr();
         const IniFileHandle file = Open("UserSettings.ini");
+        EXPECT_EQ(Integer(file, u"CurrentSkinIndex", 4), 4) << "a new document";
         EXPECT_EQ(manager->SaveFile(file), QK_OK);
-        EXPECT_EQ(folder.ReadFile("UserSettings.ini"), damaged[i]) << "unchanged: nothing written, nothing moved";
+        EXPECT_EQ(folder.ReadFile("UserSettings.ini"), cases[i].contents)
+            << "unchanged: nothing written, nothing moved";
         EXPECT_TRUE(notices.empty());
 
         manager->SetInteger(file, u"CurrentSkinIndex", 1);
         ASSERT_EQ(manager->CloseFile(file, true), QK_OK);
-        for (int j = 0; j <= i; ++j)
-            EXPECT_EQ(folder.ReadFile(kept[j]), damaged[j]);
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+        for (std::size_t j = 0; j <= i; ++j)
+            EXPECT_EQ(folder.ReadFile(cases[j].kept), cases[j].contents);
         EXPECT_NE(folder.ReadFile("UserSettings.ini").find("<integer>1</integer>"), std::string::npos);
-        const std::string aside = folder / kept[i];
+        const std::string aside = folder / cases[i].kept;
         EXPECT_NE(log.Text().find(aside), std::string::npos) << log.Text();
+        EXPECT_NE(log.Text().find(cases[i].logged), std::string::npos) << log.Text();
         ASSERT_EQ(notices.size(), 1u) << "one line for the person";
-        EXPECT_NE(notices[0].find("could not be read"), std::string::npos) << notices[0];
-        EXPECT_NE(notices[0].find("\"" + aside + "\""), std::string::npos) << notices[0];
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), i + 2);
+        EXPECT_EQ(notices[0], "the settings file \"" + (folder / "UserSettings.ini") +
+                                  "\" could not be read; it is kept as \"" + aside +
+                                  "\" and a new one is written");
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}),
+                  static_cast<std::ptrdiff_t>(i + 2));
     }
 
     // A readable file is saved over as ever.

@@ -212,19 +212,49 @@ TEST_F(PathsTest, SpecialFoldersFollowTheXdgVariablesAndAreCreated)
     EXPECT_EQ(Narrow(GetSpecialFolder(SpecialFolder::Executable)), executable);
 }
 
-TEST_F(PathsTest, TheDocumentsFolderComesFromTheUserDirectoriesElseHome)
+// The documents folder the desktop names, exactly as named, when it exists; else the home
+// folder. None is ever made, and a home whose name holds a run of spaces is not mistaken for
+// the folder with one space.
+TEST_F(PathsTest, TheDocumentsFolderIsTheNamedOneThatExistsElseHomeAndNoneIsMade)
 {
-    ScopedEnvironment home("HOME", folder.Path().c_str());
-    ScopedEnvironment config("XDG_CONFIG_HOME", (folder / "config").c_str());
-    fs::create_directory(folder / "config");
-    EXPECT_EQ(Narrow(GetSpecialFolder(SpecialFolder::Documents)), folder.Path()) << "no user directories set";
+    const std::string home = folder / "A  B";
+    const std::string squeezed = folder / "A B";
+    fs::create_directories(home + "/config");
+    ScopedEnvironment homeVariable("HOME", home.c_str());
+    ScopedEnvironment config("XDG_CONFIG_HOME", (home + "/config").c_str());
+    ScopedEnvironment noValue("XDG_DOCUMENTS_DIR", nullptr);
+    const auto documents = [] { return Narrow(GetSpecialFolder(SpecialFolder::Documents)); };
 
-    folder.WriteFile("config/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/My Documents\"\n");
-    EXPECT_EQ(Narrow(GetSpecialFolder(SpecialFolder::Documents)), folder / "My Documents");
-    EXPECT_TRUE(fs::is_directory(folder / "My Documents"));
+    EXPECT_EQ(documents(), home) << "no user directories set";
+    EXPECT_FALSE(fs::exists(squeezed));
+    fs::create_directory(squeezed);
+    EXPECT_EQ(documents(), home) << "not the folder with one space, though it exists";
 
+    folder.WriteFile("A  B/config/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/My  Documents\"\n");
+    fs::create_directory(squeezed + "/My Documents");
+    EXPECT_EQ(documents(), home) << "named but missing";
+    EXPECT_FALSE(fs::exists(home + "/My  Documents")) << "and not made";
+    EXPECT_EQ(Narrow(LocateSpecialFolder(SpecialFolder::Documents)), home);
+    fs::create_directory(home + "/My  Documents");
+    EXPECT_EQ(documents(), home + "/My  Documents");
+
+    // A value in the environment is expanded by xdg-user-dir; its answer counts only for a
+    // folder that exists.
+    fs::remove(home + "/config/user-dirs.dirs");
+    const std::string elsewhere = folder / "elsewhere";
+    ScopedEnvironment value("XDG_DOCUMENTS_DIR", elsewhere.c_str());
+    EXPECT_EQ(documents(), home);
+    EXPECT_FALSE(fs::exists(elsewhere));
+    fs::create_directory(elsewhere);
+    EXPECT_EQ(documents(), elsewhere);
     ScopedEnvironment path("PATH", (folder / "no-programs").c_str());
-    EXPECT_EQ(Narrow(GetSpecialFolder(SpecialFolder::Documents)), folder.Path()) << "without xdg-user-dir";
+    EXPECT_EQ(documents(), home) << "without xdg-user-dir";
+
+    // A home folder that is not there is not made either: there is no documents folder.
+    const std::string gone = folder / "gone";
+    ScopedEnvironment goneHome("HOME", gone.c_str());
+    EXPECT_EQ(documents(), "");
+    EXPECT_FALSE(fs::exists(gone));
 }
 
 } // namespace

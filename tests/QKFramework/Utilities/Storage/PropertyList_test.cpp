@@ -431,6 +431,13 @@ TEST(PropertyListFileTest, UnreadableFilesLoadAsNothing)
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), folder / "empty.plist" + ":1: no element found\n")
         << "only the file that does not parse is told";
     EXPECT_EQ(error.Get()->GetText(), "XML Load Error \"no element found\" line 1");
+
+    // A quiet load leaves the telling to its caller; the error node is filled all the same.
+    XNodeTree quietError(XNode::Create(nullptr, XNode::kTypeNone));
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(XNodeTree(XNode::LoadFile((folder / "empty.plist").c_str(), quietError.Get(), true)));
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(quietError.Get()->GetText(), "XML Load Error \"no element found\" line 1");
 }
 
 TEST(PropertyListFileTest, AFailedSaveLeavesNothingBehind)
