@@ -1191,8 +1191,20 @@ QKRESULT LControl::AddLook(const RCPtr<LLook>& look)
         look->SetText(m_text);
         if (m_font)
             look->SetFont(m_font);
+        if (const RCPtr<LFontText>& text = look->GetFontText())
+            text->SetOverflowFromLeft(m_textFollowsScroll);
     }
     return result;
+}
+
+void LControl::SetTextFollowsScroll(bool follows)
+{
+    m_textFollowsScroll = follows;
+    for (std::uint32_t i = 0; i < m_looks.GetCount(); ++i)
+        if (const RCPtr<LLook>& look = *m_looks.GetAt(i))
+            if (const RCPtr<LFontText>& text = look->GetFontText())
+                text->SetOverflowFromLeft(follows);
+    InvalidateWhole();
 }
 
 RCPtr<LLook> LControl::GetLook(std::int32_t index) const

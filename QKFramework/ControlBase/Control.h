@@ -578,8 +578,10 @@ public:
     // a control in its own right.
     void SetSubPart(bool subPart) { m_subPart = subPart; }
     bool IsSubPart() const { return m_subPart; }
-    // The label text is drawn moved by the scroll offset.
-    void SetTextFollowsScroll(bool follows) { m_textFollowsScroll = follows; }
+    // The label text is drawn moved by the scroll offset. Such a text scrolls from its start
+    // only, so its looks then lay a line wider than the text box out from the box's left edge
+    // (looks added later too), whatever their alignment.
+    void SetTextFollowsScroll(bool follows);
 
     // --- Idle ------------------------------------------------------------------------------
 

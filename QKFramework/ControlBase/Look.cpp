@@ -160,6 +160,7 @@ void LLook::ReplaceText(const WString& text, const ConstRCPtr<LFont>& font)
         fresh->SetWordWrap(m_text->GetWordWrap());
         fresh->SetHorizontalAlignment(m_text->GetHorizontalAlignment());
         fresh->SetVerticalAlignment(m_text->GetVerticalAlignment());
+        fresh->SetOverflowFromLeft(m_text->GetOverflowFromLeft());
         fresh->SetBoxSize(m_text->GetBoxWidth(), m_text->GetBoxHeight());
     }
     m_text = fresh;

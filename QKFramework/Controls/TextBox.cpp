@@ -753,7 +753,14 @@ void LTextBox::ScrollCaretIntoView()
     const RectD area = TextArea();
     const double s = GetScrollOffset().x;
     const PointD current = GetScrollOffset();
-    if (m_caretRect.x - s < area.x)
+    // Without the focus the box shows its text from the first character, wherever the caret
+    // was left: a new text or a cut one does not scroll it to the caret.
+    if (!HasFocus())
+    {
+        if (s != 0.0)
+            SetScrollOffset(PointD{0.0, current.y});
+    }
+    else if (m_caretRect.x - s < area.x)
         SetScrollOffset(PointD{std::max(0.0, m_caretRect.x - kScrollMargin), current.y});
     else if (m_caretRect.x + m_caretRect.width - s > area.x + area.width)
         SetScrollOffset(PointD{m_caretRect.x + m_caretRect.width + kScrollMargin - (area.x + area.width), current.y});

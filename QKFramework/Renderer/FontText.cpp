@@ -33,6 +33,14 @@ LFontText::LFontText(const WString& text, const ConstRCPtr<LFont>& font) : m_tex
 
 LFontText::~LFontText() = default;
 
+void LFontText::SetOverflowFromLeft(bool fromLeft)
+{
+    if (fromLeft == m_overflowFromLeft)
+        return;
+    m_overflowFromLeft = fromLeft;
+    m_lineRects.RemoveAll();
+}
+
 bool LFontText::SetWordWrap(bool wordWrap)
 {
     if (wordWrap == m_wordWrap)
@@ -140,8 +148,9 @@ void LFontText::LayoutLines(const LMeasurementRenderer& renderer)
     {
         float height = 0.0f;
         const float width = WidthOf(renderer, *m_lines.GetAt(i), &height);
-        m_lineRects.Add(RectF{(static_cast<float>(m_boxWidth) - width) * m_horizontalAlignment,
-                              static_cast<float>(lineHeight * i) + top, width, height});
+        const float spare = static_cast<float>(m_boxWidth) - width;
+        const float x = m_overflowFromLeft && spare < 0.0f ? 0.0f : spare * m_horizontalAlignment;
+        m_lineRects.Add(RectF{x, static_cast<float>(lineHeight * i) + top, width, height});
     }
 }
 

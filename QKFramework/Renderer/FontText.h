@@ -2,7 +2,9 @@
 //
 // The text is cut into lines at line feeds and, with word wrap on, at the last blank or
 // hyphen that lets a line fit the box width; each line is placed in the box by the two
-// alignment factors (0 left or top, 1 right or bottom, proportionally between). Every
+// alignment factors (0 left or top, 1 right or bottom, proportionally between); with
+// SetOverflowFromLeft a line wider than the box starts at its left edge whatever the
+// alignment, as a text that scrolls needs (it scrolls from its start only). Every
 // width comes from the application's measurement renderer and every line pitch from the
 // font's line height, so a text lays out the same whatever back end draws it.
 //
@@ -40,6 +42,9 @@ public:
     void SetVerticalAlignment(float factor) { m_verticalAlignment = factor; }
     float GetHorizontalAlignment() const { return m_horizontalAlignment; }
     float GetVerticalAlignment() const { return m_verticalAlignment; }
+    // Places the lines again on the next request when the setting changed.
+    void SetOverflowFromLeft(bool fromLeft);
+    bool GetOverflowFromLeft() const { return m_overflowFromLeft; }
     // The box width is also the width that word wrap fills.
     void SetBoxSize(std::int32_t width, std::int32_t height)
     {
@@ -90,6 +95,7 @@ private:
     float m_horizontalAlignment = 0.0f;
     float m_verticalAlignment = 0.0f;
     bool m_wordWrap = false;
+    bool m_overflowFromLeft = false;
     std::int32_t m_boxWidth = 0;
     std::int32_t m_boxHeight = 0;
     StringArray m_lines;

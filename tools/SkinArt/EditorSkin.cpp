@@ -193,10 +193,11 @@ private:
     }
 
     // A text box: 0 normal, 1 hover, 2 empty with cue, 3 focused, 4 focused hover, 6 disabled,
-    // 9 the cue text, 10 and 11 the selection.
-    std::string Field(const std::string& kind, int w, int h, unsigned textColor)
+    // 9 the cue text, 10 and 11 the selection. The text is centred unless leftAligned.
+    std::string Field(const std::string& kind, int w, int h, unsigned textColor, bool leftAligned = false)
     {
-        const std::string name = "field." + kind + "." + std::to_string(w) + "x" + std::to_string(h);
+        const std::string name = "field." + kind + "." + std::to_string(w) + "x" + std::to_string(h) +
+                                 (leftAligned ? ".left" : "");
         if (m.HasLookList(name))
             return name;
         const ImageSpec& image = m.Image(kind, w, h);
@@ -206,7 +207,7 @@ private:
         for (const auto& [index, state] : states)
         {
             const std::string lookName = name + "." + std::to_string(index);
-            m.AddLook(TextLook(lookName, index == 6 ? Palette::kTextDisabled : textColor, 0.5,
+            m.AddLook(TextLook(lookName, index == 6 ? Palette::kTextDisabled : textColor, leftAligned ? 0 : 0.5,
                                m.StatePart(image, state), 3, -3));
             slots.emplace_back(index, lookName);
         }
@@ -578,11 +579,19 @@ private:
         return editor;
     }
 
+    // A name of 16 characters in a fixed-pitch face from its left edge, as the controller's
+    // display shows it: every name the box can hold takes the same width, the box is made to hold
+    // it whole, and a name padded with blanks starts where an unpadded one does. At 7.5 and 10
+    // points (and twice that) the face's hinted advance is a whole pixel equal to the measured
+    // one, so the caret stands between the glyphs as they are drawn.
     Control NameEditor(const std::string& name, int x, int y, int w, bool lcd)
     {
         Control editor = Make("PresetEditor.NameEditPanel", name, x, y, w, 20, Container());
-        editor.Add(Make("Framework.TextBox", "textBox", 0, 0, w, 20,
-                        Field(lcd ? "lcd_field" : "field", w, 20, lcd ? Palette::kTextDark : Palette::kTextLight)));
+        editor
+            .Add(Make("Framework.TextBox", "textBox", 0, 0, w, 20,
+                      Field(lcd ? "lcd_field" : "field", w, 20, lcd ? Palette::kTextDark : Palette::kTextLight, true)))
+            .Attr("FontName", "DejaVu Sans Mono")
+            .Scaled("FontSize", lcd ? 10 : 7.5);
         return editor;
     }
 
@@ -674,8 +683,11 @@ Control EditorSkin::DeviceView()
         for (int i = 0; i < 4; ++i)
         {
             Control knob = Make("PresetEditor.Knob", "knob" + std::to_string(i + 1), KnobPanel(i), Container());
-            knob.Add(Make("Framework.Label", "knobNameLabel", 44, 0, 40, 16, Label(Palette::kTextLight, 0)));
-            knob.Add(NameEditor("knobName", 44, 18, 104, false));
+            // The name field reaches from just beside the cap to the panel's edge, so that sixteen
+            // characters of 6 pixels (and their padded measure) sit inside its text area with room
+            // on either side; its caption keeps to its left edge.
+            knob.Add(Make("Framework.Label", "knobNameLabel", 41, 0, 40, 16, Label(Palette::kTextLight, 0)));
+            knob.Add(NameEditor("knobName", 41, 18, 108, false));
             knob.Add(UpDownEditor("PresetEditor.ParameterControl.CCValuePanel", "ccValuePanel", 0, 44));
             knob.Add(UpDownEditor("PresetEditor.ParameterControl.MinValuePanel", "minValuePanel", 51, 44));
             knob.Add(UpDownEditor("PresetEditor.ParameterControl.MaxValuePanel", "maxValuePanel", 102, 44));

@@ -146,7 +146,7 @@ void SkinModel::WriteControl(std::ostream& out, const Control& control, int scal
     for (const auto& [key, value] : control.attributes)
         out << " " << key << "=\"" << Escape(value) << "\"";
     for (const auto& [key, value] : control.scaledAttributes)
-        out << " " << key << "=\"" << value * scale << "\"";
+        out << " " << key << "=\"" << Real(value * scale) << "\"";
     out << ">\n";
     if (!control.lookList.empty())
         out << indent << "  <Skin Name=\"" << Escape(control.name) << "\" LookList=\""

@@ -53,7 +53,7 @@ struct Control
     int x = 0, y = 0, w = 16, h = 16;
     std::string lookList; // empty: no nested skin
     std::vector<std::pair<std::string, std::string>> attributes; // written as they stand
-    std::vector<std::pair<std::string, int>> scaledAttributes;   // multiplied by the scale
+    std::vector<std::pair<std::string, double>> scaledAttributes; // multiplied by the scale
     std::vector<std::pair<std::string, std::string>> params;
     std::vector<Control> children;
 
@@ -67,7 +67,7 @@ struct Control
         attributes.emplace_back(key, value);
         return *this;
     }
-    Control& Scaled(const std::string& key, int value)
+    Control& Scaled(const std::string& key, double value)
     {
         scaledAttributes.emplace_back(key, value);
         return *this;

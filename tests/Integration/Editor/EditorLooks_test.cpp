@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -223,6 +224,145 @@ TEST_P(EditorLooksTest, TheFocusedNameBoxShowsItBesideItsCaret)
         EditorDriver::SavePicture(std::string("editor-name-box-unfocused") + scale.suffix + ".png", unfocused).empty());
     EXPECT_FALSE(
         EditorDriver::SavePicture(std::string("editor-name-box-focused") + scale.suffix + ".png", focused).empty());
+}
+
+// The columns in which named differs plainly from blank (the same box without text); {-1, -1}
+// when none does.
+std::pair<std::int32_t, std::int32_t> InkColumns(const Picture& named, const Picture& blank)
+{
+    std::pair<std::int32_t, std::int32_t> ink{-1, -1};
+    if (named.width != blank.width || named.height != blank.height)
+        return ink;
+    for (std::int32_t y = 0; y < named.height; ++y)
+        for (std::int32_t x = 0; x < named.width; ++x)
+            for (const int shift : {0, 8, 16})
+                if (std::abs(static_cast<int>((named.At(x, y) >> shift) & 0xFF) -
+                             static_cast<int>((blank.At(x, y) >> shift) & 0xFF)) > 48)
+                {
+                    ink.first = ink.first < 0 ? x : std::min(ink.first, x);
+                    ink.second = std::max(ink.second, x);
+                    break;
+                }
+    return ink;
+}
+
+// Empty when the unfocused box shows name whole: unscrolled, laid out inside its text area, and
+// drawn from where its line starts to a clear column inside the area's right edge (a text cut
+// there runs into the edge; the glyphs as drawn may be wider than measured).
+std::string NameProblem(LTextBox& box, const std::string& name, const Picture& named, const Picture& blank)
+{
+    if (NString(box.GetText().GetString()).GetString() != name)
+        return std::string("the box holds \"") + NString(box.GetText().GetString()).GetString() + "\"";
+    if (box.HasFocus())
+        return "the box kept the focus";
+    if (box.GetScrollOffset().x != 0.0)
+        return "the box is scrolled by " + std::to_string(box.GetScrollOffset().x);
+    const RCPtr<LLook> look = box.GetLook(0);
+    const RCPtr<LFontText> text = look ? look->GetFontText() : nullptr;
+    if (!text || text->GetLineCount() != 1)
+        return "the box lays out no line";
+    const RectF line = text->GetLineRect(0);
+    if (line.x < 0.0f || line.x + line.width > static_cast<float>(text->GetBoxWidth()))
+        return "the line from " + std::to_string(line.x) + " to " + std::to_string(line.x + line.width) +
+               " leaves the text area of " + std::to_string(text->GetBoxWidth());
+    const auto [left, right] = InkColumns(named, blank);
+    const std::int32_t areaLeft = look->GetTextOrigin().x;
+    const std::int32_t areaRight = areaLeft + text->GetBoxWidth() - 1;
+    if (left < 0)
+        return "no text drawn";
+    const auto lineLeft = areaLeft + static_cast<std::int32_t>(line.x);
+    if (left < lineLeft || right >= areaRight)
+        return "the text drawn from " + std::to_string(left) + " to " + std::to_string(right) +
+               " is not the line from " + std::to_string(lineLeft) + " inside the text area's right edge at " +
+               std::to_string(areaRight);
+    return "";
+}
+
+// A whole name of sixteen capitals, digits and spaces, pasted into each name box, shows from its
+// first character to its last once Tab has left the box, and again after the names come back
+// from a preset file: the program name and the eight knob names.
+TEST_P(EditorLooksTest, AWholeSixteenCharacterNameShowsInEveryUnfocusedNameBox)
+{
+    const Scale scale = GetParam();
+    ScopedEnvironment dpi("VEDIDU_DPI", scale.dpi);
+    const std::vector<std::string> paths = {
+        "presetName/editPanel/textBox", "knobBank1/knob1/knobName/textBox", "knobBank1/knob2/knobName/textBox",
+        "knobBank1/knob3/knobName/textBox", "knobBank1/knob4/knobName/textBox", "knobBank2/knob1/knobName/textBox",
+        "knobBank2/knob2/knobName/textBox", "knobBank2/knob3/knobName/textBox", "knobBank2/knob4/knobName/textBox"};
+    const std::vector<std::string> names = {"WWWWWWWWWWWWWWWW", "ABCDEFGHIJKLMNOP", "KNOB 1 CUTOFF 16",
+                                            "MMMMMMMMMMMMMMMM", "0000000000000000", "WMWMWMWMWMWMWMWM",
+                                            "KNOB 7 RELEASE 8", "QQQQQQQQQQQQQQQQ", "W W W W W W W WW"};
+    Picture window;
+    Picture opened;
+    Picture focused;
+    EditorDriver driver;
+    const int status = driver.Run([&](EditorDriver& d) {
+        ASSERT_TRUE(d.Settle());
+        const std::string saved = d.Home() / "names.vedidu";
+        // Each box as a person fills it: a click, Ctrl+A, Ctrl+V, then Tab away; its picture
+        // with the pointer away and no text, then with the name.
+        std::vector<Picture> blanks;
+        const auto picture = [&](LTextBox& box) {
+            EXPECT_TRUE(d.MoveTo("controllerBody"));
+            EXPECT_TRUE(d.Settle());
+            return d.ReadPicture(box);
+        };
+        for (std::size_t i = 0; i < paths.size(); ++i)
+        {
+            SCOPED_TRACE(paths[i]);
+            auto* box = dynamic_cast<LTextBox*>(d.Find(paths[i]).Get());
+            ASSERT_TRUE(box);
+            ASSERT_TRUE(d.Click(paths[i]));
+            ASSERT_TRUE(d.PressKeys("Ctrl+A"));
+            ASSERT_TRUE(d.PressKeys("Delete"));
+            ASSERT_TRUE(d.PressKeys("Tab"));
+            blanks.push_back(picture(*box));
+            ASSERT_TRUE(box->GetText().IsEmpty());
+
+            SDL_SetClipboardText(names[i].c_str());
+            ASSERT_TRUE(d.Click(paths[i]));
+            ASSERT_TRUE(d.PressKeys("Ctrl+A"));
+            ASSERT_TRUE(d.PressKeys("Ctrl+V"));
+            ASSERT_TRUE(d.Settle());
+            ASSERT_EQ(NString(box->GetText().GetString()).GetString(), names[i]) << "the paste did not arrive";
+            if (i == 1)
+                focused = d.ReadPicture(*box);
+            ASSERT_TRUE(d.PressKeys("Tab"));
+            EXPECT_EQ(NameProblem(*box, names[i], picture(*box), blanks.back()), "");
+        }
+        window = d.ReadPicture();
+
+        // Saved, the names changed, then the file opened again: they come back into boxes
+        // without the focus.
+        d.FileDialogs().Answer(saved);
+        ASSERT_TRUE(d.PressKeys("Ctrl+S"));
+        ASSERT_TRUE(d.WaitUntil([&] { return std::filesystem::exists(saved); })) << "nothing saved";
+        for (const std::string& path : paths)
+            dynamic_cast<LTextBox&>(*d.Find(path)).SetText(WString(u"X"));
+        ASSERT_TRUE(d.Settle());
+        d.FileDialogs().Answer(saved);
+        ASSERT_TRUE(d.PressKeys("Ctrl+O"));
+        ASSERT_TRUE(d.WaitUntil([&] {
+            return NString(dynamic_cast<LTextBox&>(*d.Find(paths[0])).GetText().GetString()).GetString() == names[0];
+        })) << "the file was not opened";
+        for (std::size_t i = 0; i < paths.size(); ++i)
+        {
+            SCOPED_TRACE(paths[i] + " after the file was opened");
+            auto& box = dynamic_cast<LTextBox&>(*d.Find(paths[i]));
+            EXPECT_EQ(NameProblem(box, names[i], picture(box), blanks[i]), "");
+        }
+        opened = d.ReadPicture();
+        EXPECT_TRUE(d.Boxes().empty());
+    });
+    EXPECT_EQ(status, 0);
+    EXPECT_FALSE(driver.WatchdogFired());
+    ASSERT_FALSE(window.IsEmpty());
+    ASSERT_FALSE(opened.IsEmpty());
+    ASSERT_FALSE(focused.IsEmpty());
+    EXPECT_FALSE(EditorDriver::SavePicture(std::string("editor-names-pasted") + scale.suffix + ".png", window).empty());
+    EXPECT_FALSE(EditorDriver::SavePicture(std::string("editor-names-opened") + scale.suffix + ".png", opened).empty());
+    EXPECT_FALSE(
+        EditorDriver::SavePicture(std::string("editor-knob-name-focused") + scale.suffix + ".png", focused).empty());
 }
 
 TEST_P(EditorLooksTest, ASelectionsHighlightLiesOnItsText)

@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -43,7 +44,7 @@ const char* const kStrings = R"(
   <StringTable ID="Test.Probe|cued"><String ID="LABEL"><Locale LCID="0x0009">Name</Locale></String></StringTable>
 )";
 
-std::string Looks()
+std::string Looks(const std::string& alignment = "0")
 {
     std::string list;
     for (int i = 0; i < 14; ++i)
@@ -56,7 +57,8 @@ std::string Looks()
   <Looks>
     <Look Name="plain"><ClientPart Name="white" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/></Look>
     <Look Name="text"><ClientPart Name="white" OffsetLeft="0" OffsetTop="0" OffsetRight="0" OffsetBottom="0"/>
-      <TextProperties TextLeftRel="0" TextLeftAbs="4" TextRightRel="1" TextRightAbs="-4" TextHAlign="0"
+      <TextProperties TextLeftRel="0" TextLeftAbs="4" TextRightRel="1" TextRightAbs="-4" TextHAlign=")" +
+           alignment + R"("
         TextTopRel="0" TextTopAbs="4" TextBottomRel="1" TextBottomAbs="-4" TextVAlign="0" TextForegroundPart="ink"/></Look>
   </Looks>
   <LookLists><LookList Name="plain" NumLooks="1"><Look Name="plain" Index="0"/></LookList>
@@ -67,6 +69,9 @@ std::string Looks()
 class TextBoxTest : public ::testing::Test
 {
 protected:
+    // The text's alignment in its looks.
+    explicit TextBoxTest(const std::string& alignment = "0") : harness{kTree, kStrings, Looks(alignment)} {}
+
     void SetUp() override
     {
         harness.Factory().RegisterControlClass(WString(u"Framework.TextBox"), &LTextBox::Create);
@@ -118,7 +123,7 @@ protected:
         return recorder;
     }
 
-    WindowHarness harness{kTree, kStrings, Looks()};
+    WindowHarness harness;
     // Installed over the harness's own measurement renderer.
     ScopedRenderApp measuring{RCPtr<LMeasurementRenderer>(new FakeMeasurementRenderer(7.0f))};
     EventScript script{harness};
@@ -502,6 +507,89 @@ TEST_F(TextBoxTest, CaretPositionScrollingAndPointing)
     box.MoveCaret(20, false);
     harness.Find("other")->SetFocus(true);
     EXPECT_EQ(box.GetScrollOffset().x, 0.0);
+}
+
+// The boxes with their text centred, as the editor's name boxes have it.
+class CentredTextBoxTest : public TextBoxTest
+{
+protected:
+    CentredTextBoxTest() : TextBoxTest("0.5") {}
+
+    // Where the box draws the left edge of its first character, in its own coordinates.
+    double FirstCharacterX()
+    {
+        LTextBox& box = Box();
+        const RCPtr<LLook> look = box.GetLook(0);
+        const RCPtr<LFontText> text = look ? look->GetFontText() : nullptr;
+        if (!text || text->GetLineCount() == 0)
+            return -1000.0;
+        return look->GetTextOrigin().x + text->GetLineRect(0).x - box.GetScrollOffset().x;
+    }
+};
+
+// Sixteen characters (112 pixels) overflow the 92-pixel text area. Whatever happened while the
+// box had the focus, and whatever sets its text after that, the unfocused box shows its text
+// from the first character at the area's left edge (4); a text that fits stays centred.
+TEST_F(CentredTextBoxTest, AnUnfocusedBoxShowsItsTextFromTheFirstCharacter)
+{
+    const WString kLong(u"ABCDEFGHIJKLMNOP");
+    LTextBox& box = Box();
+    LControl& other = *harness.Find("other");
+    box.SetAutoScroll(0, true);
+    box.SetMaxLength(16);
+    const auto pasteAndLeave = [&] {
+        box.SetText(WString());
+        box.SetFocus(true);
+        clipboard.text = kLong;
+        ASSERT_EQ(box.PerformEdit(3), QK_OK);
+        ASSERT_EQ(box.GetCaret(), 16);
+        ASSERT_GT(box.GetScrollOffset().x, 0.0) << "the caret at the end scrolled the text";
+        other.SetFocus(true);
+        ASSERT_FALSE(box.HasFocus());
+    };
+    const struct
+    {
+        const char* what;
+        std::function<void()> steps;
+        double x;
+    } cases[] = {
+        {"pasted, then the focus left", [&] { pasteAndLeave(); }, 4.0},
+        {"another long text set with the caret kept at the end",
+         [&] {
+             pasteAndLeave();
+             box.SetText(WString(u"KNOB 1 CUTOFF 16"), false);
+         },
+         4.0},
+        {"another long text set by its owner",
+         [&] {
+             pasteAndLeave();
+             box.SetText(WString(u"PONMLKJIHGFEDCBA"));
+         },
+         4.0},
+        {"cut by a smaller maximum length",
+         [&] {
+             pasteAndLeave();
+             box.SetMaxLength(15);
+             box.SetMaxLength(16);
+         },
+         4.0},
+        {"a short text", [&] { box.SetText(WString(u"ABC")); }, 4.0 + (92.0 - 21.0) / 2.0},
+    };
+    for (const auto& c : cases)
+    {
+        c.steps();
+        EXPECT_EQ(box.GetScrollOffset().x, 0.0) << c.what;
+        EXPECT_EQ(FirstCharacterX(), c.x) << c.what;
+    }
+
+    // With the focus, Home brings the first character into view, and End the last one.
+    box.SetFocus(true);
+    box.SetText(kLong);
+    EXPECT_EQ(Press(Vk(0x23)), 0);
+    EXPECT_EQ(FirstCharacterX() + 112.0, 96.0 - 3.0) << "the end with the 3-pixel margin";
+    EXPECT_EQ(Press(Vk(0x24)), 0);
+    EXPECT_EQ(FirstCharacterX(), 4.0);
+    EXPECT_EQ(box.GetCaretRect().x, 3.0);
 }
 
 // The system's measuring pads every measured text by a few pixels; the caret, the pointing and

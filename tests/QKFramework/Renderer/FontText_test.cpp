@@ -128,6 +128,41 @@ TEST_F(FontTextTest, LinesArePlacedByTheAlignmentFactors)
     EXPECT_EQ(past.x + past.y + past.width + past.height, 0.0f);
 }
 
+// A scrolling text starts at its first character: a line wider than the box starts at the
+// box's left edge, a line that fits keeps its alignment; switched after the text was laid out,
+// the lines are placed again.
+TEST_F(FontTextTest, OverflowFromLeftStartsAWideLineAtTheLeftEdge)
+{
+    const struct
+    {
+        const char16_t* text;
+        float alignment;
+        bool fromLeft;
+        float x;
+    } cases[] = {
+        {u"abcdefghijkl", 0.5f, false, -10.0f}, {u"abcdefghijkl", 0.5f, true, 0.0f},
+        {u"abcdefghijkl", 1.0f, true, 0.0f},    {u"abcd", 0.5f, true, 30.0f},
+        {u"abcd", 1.0f, true, 60.0f},           {u"abcdefghij", 0.5f, true, 0.0f},
+    };
+    for (const auto& c : cases)
+    {
+        const RCPtr<LFontText> text = Text(c.text, 100, 0);
+        text->SetHorizontalAlignment(c.alignment);
+        text->SetOverflowFromLeft(c.fromLeft);
+        ASSERT_EQ(text->GetLineCount(), 1u);
+        EXPECT_EQ(text->GetLineRect(0).x, c.x) << NString(c.text).GetString() << " " << c.alignment;
+    }
+
+    const RCPtr<LFontText> late = Text(u"abcdefghijkl", 100, 0);
+    late->SetHorizontalAlignment(0.5f);
+    ASSERT_EQ(late->GetLineCount(), 1u);
+    ASSERT_EQ(late->GetLineRect(0).x, -10.0f);
+    late->SetOverflowFromLeft(true);
+    ASSERT_EQ(late->GetLineCount(), 1u);
+    EXPECT_EQ(late->GetLineRect(0).x, 0.0f);
+    EXPECT_EQ(late->GetLineRect(0).width, 120.0f);
+}
+
 TEST_F(FontTextTest, ALeadingBearingCountsAsWidth)
 {
     m_renderer->SetBearing(2.0f);
