@@ -298,6 +298,8 @@ QKRESULT LDeviceView::LoadPresetFromFile()
     WString path;
     const WString folderBefore = m_fileDialog ? m_fileDialog->GetFolder() : WString();
     QKRESULT result = ShowLoadPresetDialog(path);
+    if (result == QK_E_INVALIDNAME)
+        ReportPresetFileNameRefused(false);
     if (Failed(result))
         return result;
     if (m_presetManager)
@@ -316,6 +318,8 @@ QKRESULT LDeviceView::SavePresetToFile()
     WString path;
     const WString folderBefore = m_fileDialog ? m_fileDialog->GetFolder() : WString();
     QKRESULT result = ShowSavePresetDialog(path);
+    if (result == QK_E_INVALIDNAME)
+        ReportPresetFileSaveResult(result);
     if (Failed(result))
         return result;
     if (!m_presetManager)

@@ -18,6 +18,8 @@ inline constexpr QKRESULT QK_E_FAIL = static_cast<QKRESULT>(0x80004005u);
 inline constexpr QKRESULT QK_E_INVALIDARG = static_cast<QKRESULT>(0x80070057u);
 inline constexpr QKRESULT QK_E_NOTIMPL = static_cast<QKRESULT>(0x80004001u);
 inline constexpr QKRESULT QK_E_OUTOFMEMORY = static_cast<QKRESULT>(0x8007000Eu);
+// A file name that cannot be used as it is (the system's ERROR_INVALID_NAME).
+inline constexpr QKRESULT QK_E_INVALIDNAME = static_cast<QKRESULT>(0x8007007Bu);
 
 constexpr bool Failed(QKRESULT r) noexcept { return r < 0; }
 constexpr bool Succeeded(QKRESULT r) noexcept { return r >= 0; }

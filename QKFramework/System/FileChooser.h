@@ -44,12 +44,16 @@ enum class FileChooserOutcome
     Chosen,
     Cancelled,
     Failed,
+    // The person chose a file whose name the dialog cannot hand back as it is (zenity gives
+    // no name that is not UTF-8); no path comes with it.
+    NameUnusable,
 };
 
 struct FileChooserAnswer
 {
     FileChooserOutcome outcome = FileChooserOutcome::Failed;
-    // Full paths; one unless several files were chosen.
+    // Full paths as the system names them (bytes that are not UTF-8 escaped, see Paths.h);
+    // one unless several files were chosen.
     std::vector<WString> paths;
 };
 

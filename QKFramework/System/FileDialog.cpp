@@ -4,6 +4,7 @@
 #include "QKFramework/Platform/Render/MessageService.h"
 #include "QKFramework/Utilities/Storage/Paths.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace QK
@@ -98,7 +99,25 @@ FileChooserAnswer LFileDialog::Run(const FileChooserRequest& request) const
     FileChooserAnswer answer = GetFileChooser().Run(request, WaitPump());
     if (answer.outcome == FileChooserOutcome::Chosen && answer.paths.empty())
         answer.outcome = FileChooserOutcome::Failed;
+    if (answer.outcome == FileChooserOutcome::Chosen &&
+        !std::all_of(answer.paths.begin(), answer.paths.end(), [](const WString& path) { return HasSystemPath(path); }))
+        answer.outcome = FileChooserOutcome::NameUnusable;
     return answer;
+}
+
+QKRESULT LFileDialog::ResultOf(const FileChooserAnswer& answer)
+{
+    switch (answer.outcome)
+    {
+    case FileChooserOutcome::Chosen:
+        return QK_OK;
+    case FileChooserOutcome::NameUnusable:
+        return QK_E_INVALIDNAME;
+    case FileChooserOutcome::Cancelled:
+    case FileChooserOutcome::Failed:
+        break;
+    }
+    return QK_E_FAIL;
 }
 
 QKRESULT LFileDialog::ShowOpenDialog(const WString& filter, const WString& defaultExtension, const WString& title,
@@ -110,7 +129,7 @@ QKRESULT LFileDialog::ShowOpenDialog(const WString& filter, const WString& defau
     request.allowMultiple = allowMultiple;
     const FileChooserAnswer answer = Run(request);
     if (answer.outcome != FileChooserOutcome::Chosen)
-        return QK_E_FAIL;
+        return ResultOf(answer);
 
     if (answer.paths.size() == 1)
     {
@@ -143,7 +162,7 @@ QKRESULT LFileDialog::ShowSaveDialog(const WString& filter, const WString& defau
     request.proposedName = m_fileName;
     const FileChooserAnswer answer = Run(request);
     if (answer.outcome != FileChooserOutcome::Chosen)
-        return QK_E_FAIL;
+        return ResultOf(answer);
 
     m_fileName = answer.paths.front();
     m_fileTitle = GetFileNameFromPath(m_fileName);

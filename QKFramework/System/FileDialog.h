@@ -5,6 +5,10 @@
 // filter is one text of "|"-separated pairs: "Presets (*.vedidu)|*.vedidu|All Files|*.*";
 // a pattern part may list several patterns separated by ";".
 //
+// Chosen paths keep the bytes of names that are not UTF-8 (see Paths.h): a file opens and
+// saves under its own name. A name that cannot be kept as it is (one the chooser cannot hand
+// back, or one with no bytes) is refused, so nothing is ever read or written under another.
+//
 // The dialogs block the UI thread until the person closes them. Meanwhile the wait pump that
 // the application installs (SetWaitPump) runs about thirty times a second: it keeps the
 // windows painted and takes no input from them.
@@ -28,11 +32,13 @@ public:
     explicit LFileDialog(const WString& folder);
     ~LFileDialog() override;
 
-    // 0 when a file was chosen, 0x80004005 when the dialog was cancelled or failed.
+    // 0 when a file was chosen, 0x80004005 when the dialog was cancelled or failed,
+    // 0x8007007B when the chosen name cannot be kept as it is (the caller tells the person).
     QKRESULT ShowOpenDialog(const WString& filter, const WString& defaultExtension, const WString& title,
                             bool allowMultiple);
     // 0; 0x80004005 when cancelled, failed or when the chosen name has more than
-    // maximumNameLength characters (the person is told); 0x80070057 for a maximum of 0,
+    // maximumNameLength characters (the person is told); 0x8007007B when the chosen name
+    // cannot be kept as it is (the caller tells the person); 0x80070057 for a maximum of 0,
     // without a dialog. A negative maximum means no limit.
     QKRESULT ShowSaveDialog(const WString& filter, const WString& defaultExtension, const WString& title,
                             std::int32_t maximumNameLength);
@@ -55,6 +61,7 @@ public:
 private:
     FileChooserRequest MakeRequest(const WString& filter, const WString& defaultExtension, const WString& title) const;
     FileChooserAnswer Run(const FileChooserRequest& request) const;
+    static QKRESULT ResultOf(const FileChooserAnswer& answer);
 
     WString m_fileName;
     WString m_fileTitle;

@@ -313,6 +313,8 @@ QKRESULT LPresetManager::SavePresetFile(WString path)
     std::vector<std::uint8_t> bytes;
     if (Failed(BuildPresetFile(values, bytes)))
         return QK_E_FAIL;
+    if (!HasSystemPath(path))
+        return QK_E_INVALIDNAME;
     if (path.GetLength() == 0 || ReplaceFileContents(ToSystemPath(path).c_str(), bytes.data(), bytes.size()) != 0)
         return QK_E_FAIL;
     return QK_OK;
@@ -327,7 +329,8 @@ void LPresetManager::RememberPresetFolder(const LFileDialog& fileDialog)
         return;
     IIniFileManager* settings = application->GetIniFileManager();
     const IniFileHandle handle = application->GetSettings(1);
-    if (!settings || handle == 0)
+    // The settings hold text; the escaped bytes of a name are none, and would spoil the file.
+    if (!settings || handle == 0 || HoldsNameBytes(fileDialog.GetFolder()))
         return;
     settings->SetString(handle, WString(kLastFolderKey), fileDialog.GetFolder());
 }
@@ -364,8 +367,23 @@ void ReportPresetFileSaveResult(QKRESULT result)
 {
     if (!Failed(result))
         return;
+    if (result == QK_E_INVALIDNAME)
+    {
+        ReportPresetFileNameRefused(true);
+        return;
+    }
     ShowMessageBox(GetAppString(u"SETTINGS_FILE_SAVE_FAILED_MESSAGE"), GetAppString(u"SETTINGS_FILE_SAVE_CAPTION"),
                    kErrorIconFlags);
+}
+
+void ReportPresetFileNameRefused(bool saving)
+{
+    if (saving)
+        ShowMessageBox(GetAppString(u"SETTINGS_FILE_SAVE_NAME_MESSAGE"), GetAppString(u"SETTINGS_FILE_SAVE_CAPTION"),
+                       kErrorIconFlags);
+    else
+        ShowMessageBox(GetAppString(u"SETTINGS_FILE_LOAD_NAME_MESSAGE"), GetAppString(u"SETTINGS_FILE_LOAD_CAPTION"),
+                       kErrorIconFlags);
 }
 
 } // namespace QK

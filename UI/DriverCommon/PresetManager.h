@@ -105,9 +105,11 @@ public:
     // before it goes.
     void SetValueCheck(ValueCheck check) { m_valueCheck = std::move(check); }
     // 0, or 0x80004005 when there is no engine, the engine does not deliver the 79 values
-    // at their sizes, or the file cannot be written (a file already there is then kept).
+    // at their sizes, or the file cannot be written (a file already there is then kept);
+    // 0x8007007B, writing nothing, for a path that has no bytes to name a file by.
     QKRESULT SavePresetFile(WString path);
-    // Stores the dialog's folder under "PresetLastFolderPath" in the user settings.
+    // Stores the dialog's folder under "PresetLastFolderPath" in the user settings; a folder
+    // whose name is not UTF-8 is no text for them and leaves the key as it was.
     static void RememberPresetFolder(const LFileDialog& fileDialog);
 
     // The file in bytes, without the engine: the load result, and in records the values
@@ -150,6 +152,10 @@ private:
 // with an empty text; any other result shows nothing.
 void ReportPresetFileLoadResult(std::int32_t result);
 // The message box for a failed save (a negative result; flags 0x10); otherwise nothing.
+// 0x8007007B tells that the name cannot be kept.
 void ReportPresetFileSaveResult(QKRESULT result);
+// The box for a file name that cannot be kept as it is (0x8007007B from the file dialog or a
+// save): "Favorite File Save" or "Favorite File Load" by saving (flags 0x10).
+void ReportPresetFileNameRefused(bool saving);
 
 } // namespace QK

@@ -618,7 +618,8 @@ TEST_F(SkinLintTest, EveryTextTheCodeReadsIsThereInEnglish)
     };
     for (const auto& [key, text] : application)
         EXPECT_EQ(Text("|PresetEditor", key), text) << key;
-    for (const char* key : {"SETTINGS_FILE_SAVE_CAPTION", "SETTINGS_FILE_SAVE_FAILED_MESSAGE", "URL_SUPPORT"})
+    for (const char* key : {"SETTINGS_FILE_SAVE_CAPTION", "SETTINGS_FILE_SAVE_FAILED_MESSAGE",
+                            "SETTINGS_FILE_SAVE_NAME_MESSAGE", "SETTINGS_FILE_LOAD_NAME_MESSAGE", "URL_SUPPORT"})
         EXPECT_NE(Text("|PresetEditor", key), "<missing>") << key;
     EXPECT_EQ(Text("|PresetEditor", "URL_SUPPORT").rfind("https://", 0), 0u);
 

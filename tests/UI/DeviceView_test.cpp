@@ -34,6 +34,8 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
@@ -381,6 +383,95 @@ TEST_F(DeviceViewTest, AFailedSaveIsToldAndRemembersNoFolder)
     tree.View()->SavePresetToFile();
     ASSERT_EQ(chooser.requests.size(), 2u);
     EXPECT_EQ(Narrow(chooser.requests[1].folder), Narrow(chooser.requests[0].folder));
+}
+
+// Names that are not UTF-8, as another program leaves them: a Latin-1 name, the bytes FF FE and
+// a Latin-1 folder. Each favorite is saved under its own bytes and opens again; nothing lands
+// under a cut name, the settings never store the folder that is not text, yet the next dialog
+// of the run starts there.
+TEST_F(DeviceViewTest, AFavoriteSavesAndOpensUnderANameThatIsNotUtf8)
+{
+    const TestSupport::TempFolder folder;
+    ASSERT_EQ(::mkdir((folder / "f\xE9").c_str(), 0700), 0);
+    folder.WriteFile("caf.vedidu", "unrelated");
+    ScriptedChooser chooser;
+    for (const std::string name : {"caf\xE9", "\xFF\xFE", "f\xE9/x"})
+    {
+        SCOPED_TRACE(name);
+        chooser.answer = {FileChooserOutcome::Chosen, {FromSystemPath(folder / name)}};
+        EXPECT_EQ(tree.View()->SavePresetToFile(), QK_OK);
+        EXPECT_EQ(folder.ReadFile(name + ".vedidu").size(), 2123u);
+        chooser.answer = {FileChooserOutcome::Chosen, {FromSystemPath(folder / (name + ".vedidu"))}};
+        EXPECT_EQ(tree.View()->LoadPresetFromFile(), LPresetManager::kLoadOk);
+        EXPECT_TRUE(tree.system.messages.empty());
+    }
+    EXPECT_EQ(folder.ReadFile("caf.vedidu"), "unrelated");
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.Path()))
+        names.insert(entry.path().filename().string());
+    EXPECT_EQ(names, (std::set<std::string>{"caf.vedidu", "caf\xE9.vedidu", "\xFF\xFE.vedidu", "f\xE9"}));
+
+    WString stored;
+    tree.app->GetSettingsManager()->GetString(tree.app->GetSettings(1), WString(LPresetManager::kLastFolderKey),
+                                              WString(), stored);
+    EXPECT_EQ(Narrow(stored), folder.Path()) << "the last folder that is text";
+    chooser.answer = {FileChooserOutcome::Cancelled, {}};
+    tree.View()->SavePresetToFile();
+    EXPECT_EQ(ToSystemPath(chooser.requests.back().folder), folder / "f\xE9");
+}
+
+// A name that cannot be kept as it is (the dialog could not hand it back, or it has no bytes)
+// is refused with a box that says so; nothing is read or written, no folder is remembered.
+TEST_F(DeviceViewTest, ANameThatCannotBeKeptIsRefusedWithABox)
+{
+    const TestSupport::TempFolder folder;
+    folder.WriteFile("caf", "unrelated");
+    ScriptedChooser chooser;
+    const FileChooserAnswer answers[] = {
+        {FileChooserOutcome::NameUnusable, {}},
+        {FileChooserOutcome::Chosen, {WString((folder.Path() + "/").c_str()) + WString(u"caf\xD800")}},
+    };
+    for (const FileChooserAnswer& answer : answers)
+    {
+        for (const bool save : {true, false})
+        {
+            SCOPED_TRACE(save ? "save" : "open");
+            tree.system.messages.clear();
+            chooser.requests.clear();
+            chooser.answer = answer;
+            const std::vector<std::string> before = ModelValues();
+            const QKRESULT result = save ? tree.View()->SavePresetToFile() : tree.View()->LoadPresetFromFile();
+            EXPECT_EQ(result, QK_E_INVALIDNAME);
+            ASSERT_EQ(tree.system.messages.size(), 1u);
+            if (save)
+            {
+                EXPECT_EQ(tree.system.messages[0].caption, u"Favorite File Save");
+                EXPECT_EQ(tree.system.messages[0].text,
+                          u"The favorite could not be saved: the name of the file or of its folder cannot be kept as "
+                          u"it is. No file was written. Choose another name or folder and save again.");
+            }
+            else
+            {
+                EXPECT_EQ(tree.system.messages[0].caption, u"Favorite File Load");
+                EXPECT_EQ(tree.system.messages[0].text,
+                          u"The favorite could not be opened: the name of the file or of its folder cannot be read as "
+                          u"it is. Rename the file or folder and open it again.");
+            }
+            EXPECT_EQ(tree.system.messages[0].flags, 0x10u);
+            EXPECT_EQ(ModelValues(), before);
+
+            chooser.answer = {FileChooserOutcome::Cancelled, {}};
+            tree.View()->LoadPresetFromFile();
+            ASSERT_EQ(chooser.requests.size(), 2u);
+            EXPECT_EQ(Narrow(chooser.requests[1].folder), Narrow(chooser.requests[0].folder));
+        }
+    }
+    EXPECT_EQ(folder.ReadFile("caf"), "unrelated");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1);
+    WString stored;
+    tree.app->GetSettingsManager()->GetString(tree.app->GetSettings(1), WString(LPresetManager::kLastFolderKey),
+                                              WString(), stored);
+    EXPECT_TRUE(stored.IsEmpty()) << Narrow(stored);
 }
 
 // A file that cannot be read, whatever the reason, shows the load box; the next dialog starts

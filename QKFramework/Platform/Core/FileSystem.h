@@ -1,7 +1,8 @@
 // Files and folders by path: status, folder creation, real paths, folder listings, deletion
 // and the replacement of a whole file.
 //
-// Paths are UTF-8 with "/" separators (Paths.h turns the framework's paths into that form).
+// Paths are the system's bytes, UTF-8 or not, with "/" separators (Paths.h turns the
+// framework's paths into that form).
 // Symbolic links are followed.
 #pragma once
 

@@ -1,6 +1,7 @@
 #include "QKFramework/Platform/Window/ZenityFileChooser.h"
 
 #include "QKFramework/Platform/Window/ChildProgram.h"
+#include "QKFramework/Utilities/Storage/ConvertUtf.h"
 #include "QKFramework/Utilities/Storage/Paths.h"
 
 namespace QK
@@ -25,7 +26,11 @@ std::string StartPath(const FileChooserRequest& request)
             path += '/';
     }
     if (request.save)
-        path += Utf8(request.proposedName);
+    {
+        std::string name;
+        Utf16ToFileNameBytes(request.proposedName.GetString(), request.proposedName.GetLength(), name);
+        path += name;
+    }
     return path;
 }
 
@@ -41,9 +46,10 @@ std::string JoinPatterns(const FileChooserFilter& filter)
     return patterns;
 }
 
-std::vector<WString> SplitLines(const std::string& output)
+// The paths the program printed, one a line, each kept byte for byte.
+std::vector<std::string> SplitLines(const std::string& output)
 {
-    std::vector<WString> lines;
+    std::vector<std::string> lines;
     std::size_t start = 0;
     while (start < output.size())
     {
@@ -51,7 +57,7 @@ std::vector<WString> SplitLines(const std::string& output)
         if (end == std::string::npos)
             end = output.size();
         if (end > start)
-            lines.emplace_back(output.substr(start, end - start).c_str());
+            lines.push_back(output.substr(start, end - start));
         start = end + 1;
     }
     return lines;
@@ -73,9 +79,11 @@ FileChooserOutcome OutcomeOf(int exitCode)
 // Asks a yes-or-no question with the same program family; true only for yes.
 bool Confirm(bool kdialog, const std::string& question, const DialogWaitPump& pump)
 {
+    // Plain text: a name holding "&" or "<" would otherwise leave zenity's stock question,
+    // which names no file.
     const std::vector<std::string> arguments =
         kdialog ? std::vector<std::string>{"kdialog", "--yesno", question}
-                : std::vector<std::string>{"zenity", "--question", "--text=" + question};
+                : std::vector<std::string>{"zenity", "--question", "--no-markup", "--text=" + question};
     const ChildProgramResult result = RunChildProgram(arguments, pump);
     return result.started && result.exitCode == 0;
 }
@@ -147,12 +155,24 @@ FileChooserAnswer ZenityFileChooser::Run(const FileChooserRequest& request, cons
     answer.outcome = OutcomeOf(result.exitCode);
     if (answer.outcome != FileChooserOutcome::Chosen)
         return answer;
-    answer.paths = SplitLines(result.output);
-    if (answer.paths.empty() || (!request.allowMultiple && answer.paths.size() > 1))
+    const std::vector<std::string> lines = SplitLines(result.output);
+    if (lines.empty() || (!request.allowMultiple && lines.size() > 1))
     {
         answer.outcome = FileChooserOutcome::Failed;
-        answer.paths.clear();
         return answer;
+    }
+    for (const std::string& line : lines)
+    {
+        // Both programs print full paths. zenity prints "(null)" for a name that is not
+        // UTF-8, which names no file the person chose: saving or opening anything by it
+        // would be wrong.
+        if (line.front() != '/')
+        {
+            answer.outcome = FileChooserOutcome::NameUnusable;
+            answer.paths.clear();
+            return answer;
+        }
+        answer.paths.push_back(FromSystemPath(line));
     }
 
     // A path chosen to open is handed on as it is, whatever is there: a folder, a link that
@@ -167,7 +187,9 @@ FileChooserAnswer ZenityFileChooser::Run(const FileChooserRequest& request, cons
         path.Append(WString(u".") + request.defaultExtension);
         // The dialog only asked about the name without the extension.
         if (FileExists(path) &&
-            !Confirm(kdialog, Utf8(GetFileNameFromPath(path)) + " already exists. Do you want to replace it?", pump))
+            !Confirm(kdialog,
+                     Utf8(ToDisplayPath(GetFileNameFromPath(path))) + " already exists. Do you want to replace it?",
+                     pump))
         {
             answer.outcome = FileChooserOutcome::Cancelled;
             answer.paths.clear();

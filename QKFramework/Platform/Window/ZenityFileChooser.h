@@ -4,6 +4,9 @@
 // The checks that the Windows dialogs make themselves are made here after the program
 // answers: an opened file must exist, and a save name without an extension takes the
 // default one, after asking before it replaces a file the dialog did not ask about.
+//
+// A chosen path passes byte for byte, UTF-8 or not. zenity cannot print a name that is not
+// UTF-8 (it prints "(null)" instead): that choice answers NameUnusable, never a path.
 #pragma once
 
 #include "QKFramework/System/FileChooser.h"

@@ -13,6 +13,8 @@ constexpr char32_t kHighFirst = 0xD800;
 constexpr char32_t kHighLast = 0xDBFF;
 constexpr char32_t kLowFirst = 0xDC00;
 constexpr char32_t kLowLast = 0xDFFF;
+// The escape of a byte of a file name that is not UTF-8: U+DC00 plus the byte.
+constexpr char16_t kEscapeBase = 0xDC00;
 
 constexpr unsigned char kFirstByteMark[5] = {0x00, 0x00, 0xC0, 0xE0, 0xF0};
 
@@ -219,6 +221,71 @@ bool IsLegalUtf8Sequence(const unsigned char* bytes, int length)
     if (lead >= 0x80 && lead < 0xC2)
         return false;
     return lead < 0xF5;
+}
+
+std::u16string FileNameBytesToUtf16(const char* bytes, std::size_t count)
+{
+    std::u16string text;
+    text.reserve(count);
+    const char* source = bytes;
+    const char* const end = bytes + count;
+    while (source < end)
+    {
+        // One character at a time, so that a byte that starts no well-formed sequence costs
+        // only itself and the text after it still reads as text.
+        const auto lead = static_cast<unsigned char>(*source);
+        const int length = TrailingBytes(lead) + 1;
+        if (length <= end - source && IsLegalUtf8Sequence(reinterpret_cast<const unsigned char*>(source), length))
+        {
+            char16_t units[2];
+            char16_t* target = units;
+            const char* next = source;
+            if (Utf8ToUtf16(&next, source + length, &target, units + 2, UtfMode::Strict) == UtfOk)
+            {
+                text.append(units, static_cast<std::size_t>(target - units));
+                source = next;
+                continue;
+            }
+        }
+        text.push_back(static_cast<char16_t>(kEscapeBase + lead));
+        ++source;
+    }
+    return text;
+}
+
+bool Utf16ToFileNameBytes(const char16_t* text, std::size_t count, std::string& bytes)
+{
+    bytes.clear();
+    bytes.reserve(count * 3);
+    std::size_t i = 0;
+    while (i < count)
+    {
+        const char16_t unit = text[i];
+        if (IsEscapedNameByte(unit))
+        {
+            bytes.push_back(static_cast<char>(unit - kEscapeBase));
+            ++i;
+            continue;
+        }
+        const std::size_t units = (unit >= kHighFirst && unit <= kHighLast && i + 1 < count) ? 2 : 1;
+        char buffer[4];
+        char* target = buffer;
+        const char16_t* source = text + i;
+        // Strict: any other lone surrogate has no bytes.
+        if (Utf16ToUtf8(&source, text + i + units, &target, buffer + sizeof buffer, UtfMode::Strict) != UtfOk)
+        {
+            bytes.clear();
+            return false;
+        }
+        bytes.append(buffer, static_cast<std::size_t>(target - buffer));
+        i += units;
+    }
+    if (FileNameBytesToUtf16(bytes.data(), bytes.size()).compare(0, std::u16string::npos, text, count) != 0)
+    {
+        bytes.clear();
+        return false;
+    }
+    return true;
 }
 
 } // namespace QK

@@ -7,7 +7,9 @@
 // the conversion in both modes.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace QK
 {
@@ -37,5 +39,23 @@ UtfResult Utf8ToUtf16(const char** sourceStart, const char* sourceEnd, char16_t*
 
 // Whether length bytes (1 to 4) form one well-formed UTF-8 sequence.
 bool IsLegalUtf8Sequence(const unsigned char* bytes, int length);
+
+// File names are bytes, and not every byte string is UTF-8. These two carry any name through
+// UTF-16 and back unchanged: a byte that is not part of well-formed UTF-8 becomes the lone low
+// surrogate U+DC80 to U+DCFF (bytes 0x80 to 0xFF; a byte below 0x80 is always text) and turns
+// back into that byte. Well-formed UTF-8 converts as all text does, so a name that is UTF-8
+// reads exactly as the text it spells.
+std::u16string FileNameBytesToUtf16(const char* bytes, std::size_t count);
+
+// Whether unit is the escape of a byte of a file name.
+constexpr bool IsEscapedNameByte(char16_t unit)
+{
+    return unit >= 0xDC80 && unit <= 0xDCFF;
+}
+
+// False, with bytes empty, for text that names no file: a lone surrogate that stands for no
+// byte, or escaped bytes that together spell UTF-8 (they would read back as other text, the
+// name of another file).
+bool Utf16ToFileNameBytes(const char16_t* text, std::size_t count, std::string& bytes);
 
 } // namespace QK

@@ -2,6 +2,7 @@
 
 #include "QKFramework/Platform/Core/FileSystem.h"
 #include "QKFramework/Utilities/Debug/DebugLog.h"
+#include "QKFramework/Utilities/Storage/ConvertUtf.h"
 #include "QKFramework/Utilities/Storage/Paths.h"
 
 #include <climits>
@@ -160,7 +161,11 @@ QKRESULT CIniFileManagerProxy::OpenFile(const WString& path, const WString& appl
                                         const WString& applicationName, IniFileHandle& handle)
 {
     handle = 0;
-    const NString narrowPath(path.GetString());
+    // The file's name as the system has it, bytes that are not UTF-8 included; a path with no
+    // bytes stays empty, which opens and replaces nothing.
+    std::string bytes;
+    Utf16ToFileNameBytes(path.GetString(), path.GetLength(), bytes);
+    const NString narrowPath(bytes.c_str());
     for (auto file = m_files.rbegin(); file != m_files.rend(); ++file)
     {
         if ((*file)->path.IsEqual(narrowPath))

@@ -19,7 +19,7 @@ namespace QK
 // One open settings document.
 struct IniFileInfo
 {
-    NString path;      // as given to OpenFile
+    NString path;      // the bytes of the path given to OpenFile
     NString keyPrefix; // the application key with "." turned into "_", and a "."
     XNodeTree root;
     bool modified = false;

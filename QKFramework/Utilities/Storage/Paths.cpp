@@ -2,8 +2,11 @@
 
 #include "QKFramework/Platform/Core/FileSystem.h"
 #include "QKFramework/Platform/Core/SpecialFolders.h"
+#include "QKFramework/Utilities/Storage/ConvertUtf.h"
 
 #include <algorithm>
+#include <cstring>
+#include <string>
 #include <vector>
 
 namespace QK
@@ -34,14 +37,47 @@ std::string WithoutTrailingSeparators(std::string path)
     return path;
 }
 
-WString FromSystemPath(const std::string& path)
+// The path's bytes, its "\" and its drive still as they are; false when it has none.
+bool ToNameBytes(const WString& path, std::string& bytes)
 {
-    WString wide;
-    wide.Convert(path.c_str());
-    return wide;
+    return Utf16ToFileNameBytes(path.GetString(), path.GetLength(), bytes);
 }
 
 } // namespace
+
+WString FromSystemPath(const char* path)
+{
+    if (!path)
+        return WString();
+    const std::u16string wide = FileNameBytesToUtf16(path, std::strlen(path));
+    return WString(wide.c_str());
+}
+
+WString FromSystemPath(const std::string& path)
+{
+    return FromSystemPath(path.c_str());
+}
+
+bool HasSystemPath(const WString& path)
+{
+    std::string bytes;
+    return ToNameBytes(path, bytes);
+}
+
+WString ToDisplayPath(const WString& path)
+{
+    if (!HoldsNameBytes(path))
+        return path;
+    std::u16string shown(path.GetString(), path.GetLength());
+    std::replace_if(shown.begin(), shown.end(), IsEscapedNameByte, u'\uFFFD');
+    return WString(shown.c_str());
+}
+
+bool HoldsNameBytes(const WString& path)
+{
+    const char16_t* characters = path.GetString();
+    return std::any_of(characters, characters + path.GetLength(), IsEscapedNameByte);
+}
 
 std::string ToSystemPath(const char* path)
 {
@@ -63,8 +99,10 @@ std::string ToSystemPath(const char* path)
 
 std::string ToSystemPath(const WString& path)
 {
-    const NString narrow(path.GetString());
-    return ToSystemPath(narrow.GetString());
+    std::string bytes;
+    if (!ToNameBytes(path, bytes))
+        return std::string();
+    return ToSystemPath(bytes.c_str());
 }
 
 bool FileExists(const WString& path)
@@ -140,11 +178,7 @@ QKRESULT ListFilesInFolder(const WString& folder, const WString& pattern, IArray
         prefix.Append(WString(u"/"));
     for (const std::string& name : names)
     {
-        WString wide;
-        // A name that is not UTF-8 has no framework form and could not be opened through one.
-        if (Failed(wide.Convert(name.c_str())))
-            continue;
-        if (Failed(list.Add(prefix + wide)))
+        if (Failed(list.Add(prefix + FromSystemPath(name))))
             return QK_E_OUTOFMEMORY;
     }
     if (listed != 0)

@@ -4,6 +4,13 @@
 // Paths are framework strings. "/" separates their parts; "\" is accepted on input as well,
 // and a leading drive ("C:") stands for the root "/". ToSystemPath gives the form that goes
 // to the system. None of these functions throws.
+//
+// The system's names are bytes, UTF-8 or not. A path read from the system (FromSystemPath, the
+// file dialog's answer) keeps each byte that is not UTF-8 as an escape (U+DC80 to U+DCFF, see
+// FileNameBytesToUtf16), which ToSystemPath turns back into that byte, so a file named in
+// Latin-1 by another program opens and saves under its own name. The escapes belong to paths
+// alone: ToDisplayPath gives the text to show, and a path that HoldsNameBytes is no text to
+// store or send.
 #pragma once
 
 #include "QKFramework/ObjectBase/Result.h"
@@ -15,10 +22,20 @@
 namespace QK
 {
 
-// UTF-8 with "\" turned into "/" and a leading drive letter and colon dropped ("/" when
-// nothing is left).
+// The bytes of the path (UTF-8, and the escaped bytes as themselves) with "\" turned into "/"
+// and a leading drive letter and colon dropped ("/" when nothing is left). Empty, which names
+// nothing, for a path that has no bytes (HasSystemPath is false): never another file.
 std::string ToSystemPath(const WString& path);
 std::string ToSystemPath(const char* path);
+// Whether the path has bytes that name it: false for a surrogate that stands for no byte.
+bool HasSystemPath(const WString& path);
+// A path as the system gives it, bytes that are not UTF-8 escaped.
+WString FromSystemPath(const char* path);
+WString FromSystemPath(const std::string& path);
+// The path as text to show: each escaped byte becomes U+FFFD.
+WString ToDisplayPath(const WString& path);
+// Whether the path carries escaped bytes (a name that is not UTF-8).
+bool HoldsNameBytes(const WString& path);
 
 // True when something that is not a folder is there.
 bool FileExists(const WString& path);
@@ -40,7 +57,7 @@ WString GetLongPath(const WString& path);
 
 // Empties list, then adds folder + "/" + name for every entry of folder that is not a
 // folder and matches pattern ("*", "?", "[...]"; letters match without regard to case;
-// "*.*" matches every name), sorted by name. The number of entries added; 0x80004001 when
+// "*.*" matches every name), sorted by name; names that are not UTF-8 come escaped. The number of entries added; 0x80004001 when
 // the folder does not exist, 0x80004005 when it could not be read to its end.
 QKRESULT ListFilesInFolder(const WString& folder, const WString& pattern, IArray<WString>& list);
 

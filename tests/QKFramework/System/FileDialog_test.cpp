@@ -5,6 +5,7 @@
 #include "QKFramework/System/FileDialog.h"
 
 #include "QKFramework/Platform/Window/ZenityFileChooser.h"
+#include "QKFramework/Utilities/Storage/Paths.h"
 
 #include "tests/support/Recorder.h"
 #include "tests/support/Render/RecordingMessageService.h"
@@ -233,13 +234,128 @@ TEST_F(FileDialogTest, DefaultExtensionIsAddedAndAReplacedFileConfirmed)
     }
     const std::vector<Lines> calls = Calls();
     ASSERT_EQ(calls.size(), 3u);
-    EXPECT_EQ(calls[2], (Lines{"[--question]", "[--text=a.vedidu already exists. Do you want to replace it?]"}));
+    EXPECT_EQ(calls[2], (Lines{"[--question]", "[--no-markup]",
+                               "[--text=a.vedidu already exists. Do you want to replace it?]"}));
     {
         ScopedEnvironment yes("STUB_CONFIRM", "0");
         EXPECT_EQ(dialog->ShowSaveDialog(kFilter, WString(u"vedidu"), WString(), -1), QK_OK);
     }
     dialog->GetFileName(name);
     EXPECT_EQ(Narrow(name), Presets() + "/a.vedidu");
+}
+
+// Names that are not UTF-8, as another program leaves them, come back as their own bytes: a
+// Latin-1 file opens, a save in a Latin-1 folder or under the bytes FF FE gets that name, and
+// the next dialog starts in that folder.
+TEST_F(FileDialogTest, NamesThatAreNotUtf8ComeBackByteForByte)
+{
+    folder.WriteFile("presets/caf\xE9.vedidu", "c");
+    ::mkdir((folder / "f\xE9").c_str(), 0700);
+
+    RCPtr<LFileDialog> dialog(new LFileDialog(WString(Presets().c_str())));
+    Answer(Presets() + "/caf\xE9.vedidu\n");
+    ASSERT_EQ(dialog->ShowOpenDialog(kFilter, WString(u"vedidu"), WString(), false), QK_OK);
+    WString name;
+    dialog->GetFileName(name);
+    EXPECT_EQ(ToSystemPath(name), Presets() + "/caf\xE9.vedidu");
+    EXPECT_TRUE(FileExists(name));
+
+    const struct
+    {
+        std::string chosen;
+        std::string path;
+    } saves[] = {
+        {folder / "f\xE9/new", folder / "f\xE9/new.vedidu"},
+        {Presets() + "/\xFF\xFE", Presets() + "/\xFF\xFE.vedidu"},
+    };
+    for (const auto& save : saves)
+    {
+        Answer(save.chosen + "\n");
+        ASSERT_EQ(dialog->ShowSaveDialog(kFilter, WString(u"vedidu"), WString(), -1), QK_OK) << save.chosen;
+        dialog->GetFileName(name);
+        EXPECT_EQ(ToSystemPath(name), save.path);
+    }
+    const std::vector<Lines> calls = Calls();
+    ASSERT_EQ(calls.size(), 3u) << "nothing there to ask about";
+    EXPECT_EQ(calls[2][3], "[--filename=" + folder.Path() + "/f\xE9/Untitled]") << "starts in the Latin-1 folder";
+}
+
+// The question names the very file a yes replaces, shown with U+FFFD for a byte that is not
+// UTF-8, and as plain text whatever the name holds; the unrelated "caf.vedidu" that a cut name
+// would have hit is never named.
+TEST_F(FileDialogTest, TheOverwriteQuestionNamesTheFileAYesReplaces)
+{
+    folder.WriteFile("presets/caf\xE9.vedidu", "latin-1");
+    folder.WriteFile("presets/caf.vedidu", "unrelated");
+    folder.WriteFile("presets/<b> & co.vedidu", "markup");
+    const struct
+    {
+        std::string chosen;
+        std::string asked;
+        std::string path;
+    } cases[] = {
+        {Presets() + "/caf\xE9", "caf\xEF\xBF\xBD.vedidu", Presets() + "/caf\xE9.vedidu"},
+        {Presets() + "/<b> & co", "<b> & co.vedidu", Presets() + "/<b> & co.vedidu"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.chosen);
+        ::unlink((folder / "log").c_str());
+        RCPtr<LFileDialog> dialog(new LFileDialog(WString(Presets().c_str())));
+        Answer(c.chosen);
+        {
+            ScopedEnvironment no("STUB_CONFIRM", "1");
+            EXPECT_EQ(dialog->ShowSaveDialog(kFilter, WString(u"vedidu"), WString(), -1), QK_E_FAIL);
+        }
+        {
+            ScopedEnvironment yes("STUB_CONFIRM", "0");
+            ASSERT_EQ(dialog->ShowSaveDialog(kFilter, WString(u"vedidu"), WString(), -1), QK_OK);
+        }
+        const std::vector<Lines> calls = Calls();
+        ASSERT_EQ(calls.size(), 4u);
+        const Lines question{"[--question]", "[--no-markup]",
+                             "[--text=" + c.asked + " already exists. Do you want to replace it?]"};
+        EXPECT_EQ(calls[1], question);
+        EXPECT_EQ(calls[3], question);
+        WString name;
+        dialog->GetFileName(name);
+        EXPECT_EQ(ToSystemPath(name), c.path);
+    }
+}
+
+// zenity prints "(null)" for a chosen name that is not UTF-8. That is no path: nothing may be
+// opened or saved by it (a save would have gone to "(null).vedidu" in the current folder). The
+// dialog answers that the name cannot be kept, asks nothing more and keeps its folder; the
+// caller tells the person.
+TEST_F(FileDialogTest, ANameTheDialogCannotPrintIsRefused)
+{
+    const struct
+    {
+        const char* what;
+        std::string output;
+        bool save;
+        bool multiple;
+    } cases[] = {
+        {"an open", "(null)\n", false, false},
+        {"a save", "(null)\n", true, false},
+        {"a relative path", "caf.vedidu\n", true, false},
+        {"one of several", Presets() + "/a.vedidu\n(null)\n", false, true},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        ::unlink((folder / "log").c_str());
+        messages.messages.clear();
+        RCPtr<LFileDialog> dialog(new LFileDialog(WString((folder / "start").c_str())));
+        Answer(c.output);
+        const QKRESULT result = c.save ? dialog->ShowSaveDialog(kFilter, WString(u"vedidu"), WString(), 16)
+                                       : dialog->ShowOpenDialog(kFilter, WString(), WString(), c.multiple);
+        EXPECT_EQ(result, QK_E_INVALIDNAME);
+        EXPECT_EQ(Calls().size(), 1u) << "no question about a file";
+        EXPECT_TRUE(messages.messages.empty());
+        EXPECT_EQ(Narrow(dialog->GetFolder()), folder / "start");
+        EXPECT_TRUE(dialog->GetSelection().empty());
+    }
 }
 
 TEST_F(FileDialogTest, FailuresOfTheDialogAreNotChoices)

@@ -6,6 +6,7 @@
 #include "QKFramework/Notification/NotificationCenterManager.h"
 #include "QKFramework/System/FileDialog.h"
 #include "QKFramework/Utilities/Storage/IIniFileManager.h"
+#include "QKFramework/Utilities/Storage/Paths.h"
 #include "QKFramework/Utilities/Storage/VariantEx.h"
 
 #include "tests/support/Editor/CountingTestEngine.h"
@@ -365,6 +366,25 @@ TEST_F(PresetManagerTest, UnreadablePathsAreCorrupt)
         EXPECT_EQ(manager->ReadPresetFile(WString(path.c_str())), -3) << path;
 }
 
+// A path with no bytes names no file: a save writes nothing (not the cut "caf" beside it) and
+// says that the name cannot be kept; a read finds nothing.
+TEST_F(PresetManagerTest, APathWithNoBytesIsRefusedAndWritesNothing)
+{
+    TestSupport::InstalledEngine engine;
+    Write("caf", Bytes{'o', 'l', 'd'});
+    const WString path = WString((folder.Path() + "/").c_str()) + WString(u"caf\xD800");
+    EXPECT_EQ(manager->SavePresetFile(path), QK_E_INVALIDNAME);
+    EXPECT_EQ(manager->ReadPresetFile(path), -3);
+    EXPECT_EQ(Read(folder / "caf"), (Bytes{'o', 'l', 'd'}));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1);
+
+    ReportPresetFileSaveResult(QK_E_INVALIDNAME);
+    ASSERT_EQ(system.messages.size(), 1u);
+    EXPECT_EQ(system.messages[0].caption, u"Favorite File Save");
+    EXPECT_NE(system.messages[0].text.find(u"No file was written"), std::u16string::npos);
+    EXPECT_EQ(system.messages[0].flags, 0x10u);
+}
+
 TEST_F(PresetManagerTest, AFailedSaveKeepsWhatWasThereAndIsReported)
 {
     const Bytes old = {'o', 'l', 'd'};
@@ -549,6 +569,12 @@ TEST_F(PresetManagerTest, TheDialogsFolderIsStoredInTheUserSettings)
     WString stored;
     settings->GetString(app->GetSettings(1), WString(u"PresetLastFolderPath"), WString(u""), stored);
     EXPECT_EQ(std::u16string(stored.GetString()), u"/home/someone/Presets");
+
+    // A folder whose name is not UTF-8 is no text for the settings: the key keeps its folder.
+    LPresetManager::RememberPresetFolder(LFileDialog(FromSystemPath("/home/someone/f\xE9")));
+    WString kept;
+    EXPECT_EQ(settings->GetString(app->GetSettings(1), WString(u"PresetLastFolderPath"), WString(u""), kept), QK_OK);
+    EXPECT_EQ(std::u16string(kept.GetString()), u"/home/someone/Presets");
 }
 
 } // namespace

@@ -146,5 +146,59 @@ INSTANTIATE_TEST_SUITE_P(
                       LegalCase{{0xF5, 0x80, 0x80, 0x80}, false}, LegalCase{{}, false},
                       LegalCase{{0xF8, 0x88, 0x80, 0x80, 0x80}, false}));
 
+// File names: every byte string reads into text and back unchanged, UTF-8 as the text it
+// spells, any other byte as its own escape.
+TEST(FileNameBytesTest, AnyNameRoundTripsAndUtf8ReadsAsText)
+{
+    const struct
+    {
+        const char* what;
+        Bytes bytes;
+        Units text;
+    } cases[] = {
+        {"a Latin-1 name", "caf\xE9.vedidu", u"caf\xDCE9.vedidu"},
+        {"bytes FF FE alone", "\xFF\xFE", u"\xDCFF\xDCFE"},
+        {"UTF-8", "gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC \xF0\x9D\x84\x9E", u"gr\u00FC\u00DFe \u20AC \U0001D11E"},
+        {"a sequence cut short at the end", "caf\xC3", u"caf\xDCC3"},
+        {"a sequence cut short before text", "a\xE2\x82" "b", u"a\xDCE2\xDC82" "b"},
+        {"an overlong slash", "\xC0\xAF", u"\xDCC0\xDCAF"},
+        {"a surrogate spelt in UTF-8", "\xED\xA0\x80", u"\xDCED\xDCA0\xDC80"},
+        {"beyond U+10FFFF", "\xF4\x90\x80\x80", u"\xDCF4\xDC90\xDC80\xDC80"},
+        {"a continuation byte alone, then UTF-8", "\x80\xC3\xA9", u"\xDC80\u00E9"},
+        {"empty", "", u""},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(FileNameBytesToUtf16(c.bytes.data(), c.bytes.size()), c.text);
+        Bytes back = "stale";
+        EXPECT_TRUE(Utf16ToFileNameBytes(c.text.data(), c.text.size(), back));
+        EXPECT_EQ(back, c.bytes);
+    }
+}
+
+// Text that would name a file other than the one it says, or none, has no bytes at all.
+TEST(FileNameBytesTest, TextThatNamesNoFileHasNoBytes)
+{
+    const struct
+    {
+        const char* what;
+        Units text;
+    } cases[] = {
+        {"a lone high surrogate", u"caf\xD800.vedidu"},
+        {"a high surrogate at the end", u"caf\xD800"},
+        {"a lone low surrogate that stands for no byte", u"caf\xDC41"},
+        {"escapes that spell UTF-8, another name", u"caf\xDCC3\xDCA9"},
+        {"an escape that completes text before it", u"\xDCE2\xDC82\xDCAC"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        Bytes bytes = "stale";
+        EXPECT_FALSE(Utf16ToFileNameBytes(c.text.data(), c.text.size(), bytes));
+        EXPECT_TRUE(bytes.empty());
+    }
+}
+
 } // namespace
 } // namespace QK

@@ -1,5 +1,6 @@
 #include "QKFramework/Utilities/Storage/IniFileManager.h"
 
+#include "QKFramework/Utilities/Storage/Paths.h"
 #include "tests/support/DebugCapture.h"
 #include "tests/support/TempFolder.h"
 
@@ -387,6 +388,22 @@ TEST_F(IniFileManagerTest, AVeryLongStringLoadsWhole)
     IniFileHandle file = 0;
     ASSERT_EQ(manager->OpenFile(Wide(folder / "long.ini"), u"App", kName, file), QK_OK);
     EXPECT_EQ(String(file, u"Long"), text + "&");
+}
+
+// A home folder named in Latin-1: the settings are read and written there, under its bytes.
+TEST_F(IniFileManagerTest, SettingsInAFolderWhoseNameIsNotUtf8StayThere)
+{
+    ASSERT_TRUE(std::filesystem::create_directory(folder / "conf\xE9"));
+    const WString path = FromSystemPath(folder / "conf\xE9/UserSettings.ini");
+    IniFileHandle file = 0;
+    ASSERT_EQ(manager->OpenFile(path, kKey, kName, file), QK_OK);
+    EXPECT_EQ(manager->SetInteger(file, u"CurrentSkinIndex", 1), QK_OK);
+    EXPECT_EQ(manager->CloseFile(file, true), QK_OK);
+    EXPECT_NE(folder.ReadFile("conf\xE9/UserSettings.ini").find("<key>CurrentSkinIndex</key>"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(folder / "conf"));
+
+    ASSERT_EQ(manager->OpenFile(path, kKey, kName, file), QK_OK);
+    EXPECT_EQ(Integer(file, u"CurrentSkinIndex"), 1);
 }
 
 TEST_F(IniFileManagerTest, ASaveIntoAFolderThatCannotBeWrittenFails)

@@ -1,5 +1,6 @@
 #include "QKFramework/Utilities/Storage/Paths.h"
 
+#include "QKFramework/Utilities/Storage/QKFile.h"
 #include "QKFramework/Utilities/Storage/StringArray.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/ScopedEnvironment.h"
@@ -64,9 +65,29 @@ TEST(PathsTextTest, SystemPathsUseSlashesAndDropTheDrive)
         {u"gr\u00FC\u00DFe", "gr\xC3\xBC\xC3\x9F"
                              "e"},
         {u"", ""},
+        // Bytes of a name that is not UTF-8 come back as themselves.
+        {u"/home/f\xDCE9/caf\xDCE9.vedidu", "/home/f\xE9/caf\xE9.vedidu"},
+        {u"C:\\presets\\\xDCFF\xDCFE", "/presets/\xFF\xFE"},
+        // A path with no bytes names nothing, never a cut or another file.
+        {u"/home/caf\xD800.vedidu", ""},
+        {u"/home/caf\xDCC3\xDCA9", ""},
     };
     for (const auto& c : cases)
         EXPECT_EQ(ToSystemPath(WString(c.path)), c.system) << Narrow(WString(c.path));
+}
+
+TEST(PathsTextTest, NamesThatAreNotUtf8AreShownWithReplacementCharacters)
+{
+    const WString path = FromSystemPath("/home/f\xE9/caf\xE9.vedidu");
+    EXPECT_TRUE(path.IsEqual(u"/home/f\xDCE9/caf\xDCE9.vedidu"));
+    EXPECT_TRUE(HoldsNameBytes(path));
+    EXPECT_TRUE(ToDisplayPath(path).IsEqual(u"/home/f\uFFFD/caf\uFFFD.vedidu"));
+    EXPECT_FALSE(HoldsNameBytes(ToDisplayPath(path)));
+
+    const WString text = FromSystemPath("/home/gr\xC3\xBC\xC3\x9F" "e");
+    EXPECT_TRUE(text.IsEqual(u"/home/gr\u00FC\u00DFe"));
+    EXPECT_FALSE(HoldsNameBytes(text));
+    EXPECT_TRUE(ToDisplayPath(text).IsEqual(text));
 }
 
 TEST(PathsTextTest, FolderAndFileNameSplitAtTheLastSeparator)
@@ -197,6 +218,73 @@ TEST_F(PathsTest, ListFilesInFolderOfAMissingOrEmptyFolder)
     EXPECT_EQ(ListFilesInFolder(Wide(folder / "empty"), u"*", list), 0);
 }
 
+// Names that are not UTF-8, as another program leaves them: a Latin-1 file beside the cut
+// name "caf", a name of the bytes FF FE, and a Latin-1 folder. Each is found, read, written,
+// listed and made under its own bytes, and nothing lands under another name.
+TEST_F(PathsTest, NamesThatAreNotUtf8AreUsedByteForByte)
+{
+    const std::string latin1 = folder / "caf\xE9.vedidu";
+    const std::string ffFe = folder / "\xFF\xFE";
+    const std::string inFolder = folder / "f\xE9/x.vedidu";
+    fs::create_directory(folder / "f\xE9");
+    folder.WriteFile("caf\xE9.vedidu", "latin-1");
+    folder.WriteFile("caf", "unrelated");
+    folder.WriteFile("\xFF\xFE", "ff fe");
+    folder.WriteFile("f\xE9/x.vedidu", "in dir");
+
+    for (const std::string& name : {latin1, ffFe, inFolder})
+    {
+        SCOPED_TRACE(name);
+        const WString path = FromSystemPath(name);
+        EXPECT_EQ(ToSystemPath(path), name);
+        EXPECT_TRUE(FileExists(path));
+        File file(path, WString(), File::kModeRead | File::kModeWrite);
+        ASSERT_TRUE(file.IsOpen());
+        EXPECT_EQ(file.Write("written", 7, 0), 7u);
+    }
+    EXPECT_EQ(folder.ReadFile("caf\xE9.vedidu"), "written");
+    EXPECT_EQ(folder.ReadFile("\xFF\xFE"), "written");
+    EXPECT_EQ(folder.ReadFile("f\xE9/x.vedidu"), "written");
+    EXPECT_EQ(folder.ReadFile("caf"), "unrelated");
+    EXPECT_FALSE(fs::exists(folder / "f")) << "nothing in the cut folder's place";
+
+    const WString latin1Folder = FromSystemPath(folder / "f\xE9");
+    EXPECT_TRUE(FolderExists(latin1Folder));
+    EXPECT_EQ(CreateFolderIfMissing(latin1Folder + WString(u"/sub")), QK_OK);
+    EXPECT_TRUE(fs::is_directory(folder / "f\xE9/sub"));
+    EXPECT_TRUE(GetLongPath(latin1Folder).IsEqual(FromSystemPath(fs::canonical(folder / "f\xE9").string())));
+
+    // Every name is listed, and every listed path leads to its file.
+    StringArray list;
+    EXPECT_EQ(ListFilesInFolder(Wide(folder.Path()), u"*", list), 3);
+    const std::vector<std::string> expected{folder / "caf", latin1, ffFe};
+    ASSERT_EQ(list.GetCount(), expected.size());
+    for (std::uint32_t i = 0; i < list.GetCount(); ++i)
+    {
+        EXPECT_EQ(ToSystemPath(*list.GetAt(i)), expected[i]);
+        EXPECT_TRUE(FileExists(*list.GetAt(i)));
+    }
+}
+
+TEST_F(PathsTest, APathWithNoBytesReachesNoFile)
+{
+    folder.WriteFile("caf", "unrelated");
+    for (const char16_t* name : {u"caf\xD800", u"caf\xDC41", u"caf\xDCC3\xDCA9"})
+    {
+        const WString path = Wide(folder.Path() + "/") + WString(name);
+        EXPECT_FALSE(HasSystemPath(path));
+        EXPECT_FALSE(FileExists(path));
+        EXPECT_EQ(CreateFolderIfMissing(path + WString(u"/sub")), QK_E_FAIL);
+        File file(path, WString(), File::kModeWrite | File::kModeCreate);
+        EXPECT_FALSE(file.IsOpen());
+    }
+    EXPECT_EQ(folder.ReadFile("caf"), "unrelated");
+    std::vector<std::string> entries;
+    for (const auto& entry : fs::directory_iterator(folder.Path()))
+        entries.push_back(entry.path().filename().string());
+    EXPECT_EQ(entries, std::vector<std::string>{"caf"});
+}
+
 TEST_F(PathsTest, SpecialFoldersFollowTheXdgVariablesAndAreCreated)
 {
     ScopedEnvironment home("HOME", folder.Path().c_str());
@@ -210,6 +298,12 @@ TEST_F(PathsTest, SpecialFoldersFollowTheXdgVariablesAndAreCreated)
 
     const std::string executable = fs::read_symlink("/proc/self/exe").parent_path().string();
     EXPECT_EQ(Narrow(GetSpecialFolder(SpecialFolder::Executable)), executable);
+
+    // A home whose name is not UTF-8: the folder is made there, not where its name was cut.
+    ScopedEnvironment latin1("XDG_CONFIG_HOME", (folder / "conf\xE9").c_str());
+    EXPECT_EQ(ToSystemPath(GetSpecialFolder(SpecialFolder::LocalAppData)), folder / "conf\xE9");
+    EXPECT_TRUE(fs::is_directory(folder / "conf\xE9"));
+    EXPECT_FALSE(fs::exists(folder / "conf"));
 }
 
 // The documents folder the desktop names, exactly as named, when it exists; else the home
