@@ -25,8 +25,8 @@ bool IsUtf8(const std::string& bytes)
 
 bool HasEscape(const std::u16string& text)
 {
-    for (const char16_t unit : text)
-        if (QK::IsEscapedNameByte(unit))
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (QK::IsEscapedNameByteAt(text.data(), i))
             return true;
     return false;
 }

@@ -53,6 +53,13 @@ constexpr bool IsEscapedNameByte(char16_t unit)
     return unit >= 0xDC80 && unit <= 0xDCFF;
 }
 
+// Whether text[i] stands for a byte of a file name: an escape unit that is not the second
+// half of a surrogate pair (a character above U+FFFF can end in such a unit too).
+constexpr bool IsEscapedNameByteAt(const char16_t* text, std::size_t i)
+{
+    return IsEscapedNameByte(text[i]) && !(i > 0 && text[i - 1] >= 0xD800 && text[i - 1] <= 0xDBFF);
+}
+
 // False, with bytes empty, for text that names no file: a lone surrogate that stands for no
 // byte, or escaped bytes that together spell UTF-8 (they would read back as other text, the
 // name of another file).

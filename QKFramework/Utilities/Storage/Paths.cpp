@@ -69,14 +69,23 @@ WString ToDisplayPath(const WString& path)
     if (!HoldsNameBytes(path))
         return path;
     std::u16string shown(path.GetString(), path.GetLength());
-    std::replace_if(shown.begin(), shown.end(), IsEscapedNameByte, u'\uFFFD');
+    for (std::size_t i = 0; i < shown.size(); ++i)
+    {
+        if (IsEscapedNameByteAt(path.GetString(), i))
+            shown[i] = u'\uFFFD';
+    }
     return WString(shown.c_str());
 }
 
 bool HoldsNameBytes(const WString& path)
 {
     const char16_t* characters = path.GetString();
-    return std::any_of(characters, characters + path.GetLength(), IsEscapedNameByte);
+    for (std::size_t i = 0; i < path.GetLength(); ++i)
+    {
+        if (IsEscapedNameByteAt(characters, i))
+            return true;
+    }
+    return false;
 }
 
 std::string ToSystemPath(const char* path)

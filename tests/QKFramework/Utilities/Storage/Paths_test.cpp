@@ -88,6 +88,14 @@ TEST(PathsTextTest, NamesThatAreNotUtf8AreShownWithReplacementCharacters)
     EXPECT_TRUE(text.IsEqual(u"/home/gr\u00FC\u00DFe"));
     EXPECT_FALSE(HoldsNameBytes(text));
     EXPECT_TRUE(ToDisplayPath(text).IsEqual(text));
+
+    // A character above U+FFFF whose second half looks like an escape is text all the same,
+    // also right after an escaped byte.
+    const WString wide = FromSystemPath("/home/\xF0\x90\x82\x81/\x81\xF0\x90\x82\x81");
+    EXPECT_TRUE(wide.IsEqual(u"/home/\xD800\xDC81/\xDC81\xD800\xDC81"));
+    EXPECT_TRUE(HoldsNameBytes(wide));
+    EXPECT_TRUE(ToDisplayPath(wide).IsEqual(u"/home/\xD800\xDC81/\uFFFD\xD800\xDC81"));
+    EXPECT_FALSE(HoldsNameBytes(FromSystemPath("/home/\xF0\x90\x82\x81")));
 }
 
 TEST(PathsTextTest, FolderAndFileNameSplitAtTheLastSeparator)
